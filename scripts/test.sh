@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$here/scripts/install-deps.sh"
+cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$here/build" -j"$(nproc)"
+cd "$here/build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

@@ -1,0 +1,11 @@
+#include "collection/screens.h"
+
+#include "platform/screenregistry.h"
+
+namespace kq::collection {
+
+void registerScreens()
+{
+}
+
+} // namespace kq::collection

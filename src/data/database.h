@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+class QSqlQuery;
+
+namespace kq::data {
+
+// The one place connections are opened. One connection per database file,
+// reused; the Portuguese collation "PTBR" and the date-part functions are
+// registered on it. Throws DataError when the file is missing or not SQLite.
+QSqlDatabase database(const QString &path);
+
+// Closes the connection of one file (tests, and before a file is replaced).
+void closeDatabase(const QString &path);
+void closeAllDatabases();
+
+// Runs a statement with bound values (positional "?"), throws DataError on
+// failure. The text is used as is: callers write SQLite, not Jet.
+QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &values = {});
+
+// First column of the first row, or an invalid QVariant when there is none.
+QVariant scalar(const QString &path, const QString &sql, const QVariantList &values = {});
+
+// All or nothing: begin on construction, commit() to keep, roll back otherwise.
+class Transaction
+{
+public:
+    explicit Transaction(const QString &path);
+    ~Transaction();
+    void commit();
+
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    QString m_path;
+    bool m_done = false;
+};
+
+} // namespace kq::data

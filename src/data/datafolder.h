@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kq::data {
+
+// The four databases of a data folder, by their file names.
+inline const QString kDevolvidos = QStringLiteral("devolvidos.mdb");
+inline const QString kMenu = QStringLiteral("MENU.mdb");
+inline const QString kHelp = QStringLiteral("help.mdb");
+inline const QString kTutorial = QStringLiteral("tutorial.mdb");
+
+// dir + "/" + file name, the data folder text used as written.
+QString dataFile(const QString &dataFolder, const QString &fileName);
+
+// Makes a data folder ready: creates the folder and every missing database
+// with its schema and seed rows; leaves existing databases untouched.
+// Returns the names of the files it created. Throws DataError when a file of
+// one of those names exists but is not an SQLite database (never overwritten).
+QStringList prepareDataFolder(const QString &dir);
+
+// True when the file starts with the SQLite 3 header.
+bool isSqliteFile(const QString &path);
+
+} // namespace kq::data

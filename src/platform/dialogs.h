@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace kq::platform {
+
+enum class Icon { None, Information, Warning, Critical, Question };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// What a message box showed; tests read these.
+struct MessageRecord
+{
+    QString text;
+    QString title;
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    Answer answer = Answer::Ok;
+};
+
+// Answers the program's questions: the real Qt dialogs, or a test's script.
+class DialogBackend
+{
+public:
+    virtual ~DialogBackend() = default;
+    virtual Answer message(const MessageRecord &request, Answer defaultAnswer) = 0;
+    virtual std::optional<QString> inputBox(const QString &prompt, const QString &title,
+                                            const QString &defaultText) = 0;
+    virtual QString openFile(const QString &caption, const QString &dir,
+                             const QString &filter) = 0;
+    virtual QString saveFile(const QString &caption, const QString &dir,
+                             const QString &filter) = 0;
+    virtual QString chooseFolder(const QString &caption, const QString &dir) = 0;
+    virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
+    virtual std::optional<QFont> chooseFont(const QFont &initial) = 0;
+    virtual bool printDialog(QPrinter *printer) = 0;
+};
+
+// The one door to every message box and dialog of the program.
+class Dialogs
+{
+public:
+    // A message box; with no title the program's own name is shown.
+    static Answer message(const QString &text, const QString &title = QString(),
+                          Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
+                          Answer defaultAnswer = Answer::Ok);
+    // The deletion question of the registers: Yes/No, question icon, "EXCLUSÃO".
+    static bool confirmDelete(const QString &text);
+    // Empty optional when the user cancels.
+    static std::optional<QString> inputBox(const QString &prompt, const QString &title = QString(),
+                                           const QString &defaultText = QString());
+    // Filters in Qt form ("Lay Out (*.lyt)"); empty text when cancelled.
+    static QString openFile(const QString &caption, const QString &dir, const QString &filter);
+    static QString saveFile(const QString &caption, const QString &dir, const QString &filter);
+    static QString chooseFolder(const QString &caption, const QString &dir);
+    static std::optional<QColor> chooseColor(const QColor &initial = Qt::white);
+    static std::optional<QFont> chooseFont(const QFont &initial);
+    static bool printDialog(QPrinter *printer);
+
+    // Converts an old-style filter "Lay Out (*.lyt)|*.lyt|" to Qt's form.
+    static QString qtFilter(const QString &oldFilter);
+
+    // Replaces the backend (tests); nullptr restores the real dialogs.
+    static void setBackend(DialogBackend *backend);
+    static DialogBackend *backend();
+};
+
+} // namespace kq::platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+namespace kq::platform {
+
+// The old program's Format() texts, in the user's regional settings (QLocale()).
+// Rounding is half away from zero on the decimal value shown.
+double roundHalfAway(double value, int decimals);
+
+QString formatFixed2(double value);       // "0.00": 1234.5 -> "1234,50" in pt_BR
+QString formatCurrency(double value);     // "Currency": "R$ 1.234,50"
+QString formatPadded(qint64 value, int width); // "000": 7 -> "007"
+QString formatPlain(double value);        // plain number text, 15 significant digits
+QString formatDate(const QDate &date);    // "dd/mm/yyyy"
+QString formatYearMonth(const QDate &date);   // "YYYY/MM"
+QString formatMonthYear(const QDate &date);   // "mm/YYYY"
+QString formatTime(const QTime &time);    // "hh:mm.ss"
+
+// Applies a format name to a value: "0.00", "Currency", "000", "dd/mm/yyyy",
+// "YYYY/MM", "mm/YYYY"; an empty format gives the plain text. Null gives "".
+QString formatValue(const QVariant &value, const QString &format);
+
+// Reads a number typed in the regional form ("1.234,50", "1234,5", "R$ 10,00",
+// also "1234.50"); empty optional when it is not a number.
+std::optional<double> parseNumber(const QString &text);
+// Reads "dd/mm/yyyy" (also "d/m/yyyy"); empty optional when not a valid date.
+std::optional<QDate> parseDate(const QString &text);
+
+} // namespace kq::platform

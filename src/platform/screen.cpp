@@ -1,0 +1,139 @@
+#include "platform/screen.h"
+
+#include "platform/gradient.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace kq::platform {
+
+namespace {
+
+// Sends every key press to the screen that holds the focused control first,
+// as a form with key preview did.
+class KeyPreviewFilter : public QObject
+{
+protected:
+    bool eventFilter(QObject *obj, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *w = qobject_cast<QWidget *>(obj);
+        if (!w || !w->isWidgetType())
+            return false;
+        // Only where the key starts (the focused control), so it is seen once.
+        QWidget *focus = QApplication::focusWidget();
+        if (focus ? w != focus : w != w->window())
+            return false;
+        auto *screen = qobject_cast<Screen *>(w->window());
+        if (!screen)
+            return false;
+        return screen->previewKey(static_cast<QKeyEvent *>(event));
+    }
+};
+
+void installKeyPreview()
+{
+    static KeyPreviewFilter *filter = nullptr;
+    if (!filter && qApp) {
+        filter = new KeyPreviewFilter;
+        filter->setParent(qApp);
+        qApp->installEventFilter(filter);
+    }
+}
+
+bool isMultiLine(QWidget *w)
+{
+    return qobject_cast<QTextEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
+}
+
+} // namespace
+
+Screen::Screen(const QString &name, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose, true);
+    installKeyPreview();
+}
+
+void Screen::setGradient(bool on, int r, int g, int b, bool invertido, float passo)
+{
+    m_gradient = on;
+    m_r = r;
+    m_g = g;
+    m_b = b;
+    m_invertido = invertido;
+    m_passo = passo;
+    update();
+}
+
+void Screen::setTwipsGeometry(int left, int top, int width, int height)
+{
+    setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                twipsToPixels(height));
+}
+
+void Screen::setTwipsSize(int width, int height)
+{
+    resize(twipsToPixels(width), twipsToPixels(height));
+}
+
+void Screen::setModalResult(int result)
+{
+    setProperty("modalResult", result);
+}
+
+bool Screen::previewKey(QKeyEvent *event)
+{
+    if (m_escCloses && event->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    if (m_enterAsTab && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && (isMultiLine(focus) || qobject_cast<QAbstractItemView *>(focus)))
+            return false;
+        if (auto *button = qobject_cast<QAbstractButton *>(focus)) {
+            button->click();
+            return true;
+        }
+        focusNextChild();
+        return true;
+    }
+    return false;
+}
+
+void Screen::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!m_gradient)
+        return;
+    QPainter painter(this);
+    int r = m_r;
+    int g = m_g;
+    int b = m_b;
+    QVector<Band> bands;
+    try {
+        bands = gradientBands(pixelsToTwips(height()), pixelsToTwips(width()), r, g, b,
+                              m_invertido, m_passo, &bands);
+    } catch (...) {
+        // Too large for the old 16-bit geometry: keep what was computed.
+    }
+    paintBands(painter, bands);
+}
+
+void Screen::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit unloaded();
+}
+
+} // namespace kq::platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+class QKeyEvent;
+
+namespace kq::platform {
+
+// Base of every screen: key preview (Esc closes, Enter as Tab where asked),
+// the gradient background, twips geometry, unload on close.
+class Screen : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Screen(const QString &name, QWidget *parent = nullptr);
+
+    void setEscCloses(bool on) { m_escCloses = on; }
+    bool escCloses() const { return m_escCloses; }
+    void setEnterAsTab(bool on) { m_enterAsTab = on; }
+    bool enterAsTab() const { return m_enterAsTab; }
+
+    // Paint the 63-band background on every paint (red 0, green 255, blue 255,
+    // bottom-up, step 5 unless set otherwise).
+    void setGradient(bool on, int r = 0, int g = 255, int b = 255, bool invertido = false,
+                     float passo = 5);
+    bool hasGradient() const { return m_gradient; }
+
+    void setTwipsGeometry(int left, int top, int width, int height);
+    void setTwipsSize(int width, int height);
+
+    // Result read by ScreenRegistry::showModal.
+    void setModalResult(int result);
+
+    // Called with every key pressed anywhere on the screen before the focused
+    // control sees it; return true to swallow the key. The default handles
+    // Esc and Enter as set above.
+    virtual bool previewKey(QKeyEvent *event);
+
+signals:
+    void unloaded();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    bool m_escCloses = false;
+    bool m_enterAsTab = false;
+    bool m_gradient = false;
+    int m_r = 0;
+    int m_g = 255;
+    int m_b = 255;
+    bool m_invertido = false;
+    float m_passo = 5;
+};
+
+} // namespace kq::platform

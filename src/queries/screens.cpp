@@ -1,0 +1,11 @@
+#include "queries/screens.h"
+
+#include "platform/screenregistry.h"
+
+namespace kq::queries {
+
+void registerScreens()
+{
+}
+
+} // namespace kq::queries

@@ -1,0 +1,258 @@
+#include "shell/fprincipal.h"
+
+#include "data/database.h"
+#include "data/datafolder.h"
+#include "data/recordset.h"
+#include "platform/buttonbar.h"
+#include "platform/gradient.h"
+#include "platform/paths.h"
+#include "platform/screenregistry.h"
+#include "platform/statusbar.h"
+#include "shell/appstate.h"
+#include "shell/monetaryupdate.h"
+#include "shell/procedures.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QTextStream>
+#include <QUrl>
+
+namespace kq::shell {
+
+using kq::platform::twipsToPixels;
+
+namespace {
+const MenuTarget kMenu[] = {
+    {1, 1, "ffornecedores"}, {1, 2, "fusuarios"},   {1, 3, "flojas"},
+    {1, 4, "fdestinos"},     {1, 5, "fsituacao"},   {1, 6, "fcontas"},
+    {1, 7, "fdocumentos"},   {1, 8, "ftutorial"},   {2, 1, "flancheques"},
+    {2, 2, "fvantesca"},     {2, 3, "fagenda"},     {2, 4, "fbaixar"},
+    {2, 5, "fcorrecao"},     {3, 1, "fconsultas1"}, {3, 2, "fconsulta2"},
+    {3, 3, "fconsulta3"},    {4, 1, "frelatorios"}, {4, 2, "frelatoriosvantesca"},
+    {4, 3, "frelatorioscliente"}, {4, 4, "frelatoriosfinanceiros"},
+    {5, 1, "fparametros"},   {5, 2, "fmostralog"},  {6, 1, "fcubovendas"},
+};
+
+const char *const kGroups[] = {"Cadastros", "Lançamentos", "Consultas",
+                               "Relatórios", "Parâmetros",  "B.I."};
+} // namespace
+
+QString menuTarget(int group, int item)
+{
+    for (const MenuTarget &t : kMenu)
+        if (t.group == group && t.item == item)
+            return QString::fromLatin1(t.screen);
+    return QString();
+}
+
+QString readDataFolder(const QString &sysIniPath)
+{
+    QFile file(sysIniPath);
+    if (!file.exists())
+        throw StartupError(QStringLiteral("Arquivo de configuração não encontrado: ") + sysIniPath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw StartupError(QStringLiteral("Não foi possível ler o arquivo de configuração ")
+                           + sysIniPath + QStringLiteral(": ") + file.errorString());
+    QTextStream in(&file);
+    QString last;
+    while (!in.atEnd())
+        last = in.readLine();
+    return last;
+}
+
+fprincipal::fprincipal(QWidget *parent)
+    : Screen(QStringLiteral("fprincipal"), parent)
+{
+    buildControls();
+    formLoad();
+}
+
+void fprincipal::buildControls()
+{
+    setWindowTitle(QStringLiteral("Menu Principal"));
+    setTwipsSize(12000, 9000);
+
+    ButtonBar1 = new kq::platform::ButtonBar(this);
+    ButtonBar1->setObjectName(QStringLiteral("ButtonBar1"));
+    for (const char *g : kGroups)
+        ButtonBar1->addGroup(QString::fromUtf8(g));
+    connect(ButtonBar1, &kq::platform::ButtonBar::itemClick, this,
+            [this](int g, int i) { ButtonBar1_ItemClick(g, i); });
+
+    StatusBar1 = new kq::platform::StatusBar(6, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+
+    auto label = [this](const char *name, const QString &text) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setAttribute(Qt::WA_TranslucentBackground);
+        return l;
+    };
+    Image1 = label("Image1", QString());
+    Image2 = label("Image2", QStringLiteral("Fale Conosco"));
+    Image2->setCursor(Qt::PointingHandCursor);
+    Image2->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    Image2->installEventFilter(this);
+    Image2->setAccessibleName(QStringLiteral("Image2"));
+    fundo = label("fundo", QString());
+    fundo->setScaledContents(true);
+    fundo->resize(twipsToPixels(9000), twipsToPixels(5000));
+    sistema = label("sistema", QString());
+    sistema->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    Label1 = label("Label1", QStringLiteral("KQ-730"));
+    Label1->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    Label2 = label("Label2", QStringLiteral("F1- Help"));
+    Label2->setStyleSheet(QStringLiteral("color: white;"));
+    usuario = label("usuario", QString());
+    codigouser = label("codigouser", QString());
+    usuario->setStyleSheet(QStringLiteral("color: white;"));
+    codigouser->setStyleSheet(QStringLiteral("color: white;"));
+
+    Command1 = new QPushButton(QStringLiteral("&SAIR"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->resize(twipsToPixels(1000), twipsToPixels(500));
+    connect(Command1, &QPushButton::clicked, this, &fprincipal::Command1_Click);
+    Command2 = new QPushButton(QStringLiteral("Atualizar Valores"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    connect(Command2, &QPushButton::clicked, this, &fprincipal::Command2_Click);
+    for (QLabel *l : {sistema, Label1, Label2, usuario, codigouser})
+        l->adjustSize();
+}
+
+void fprincipal::formLoad()
+{
+    fundo->setPixmap(QPixmap(kq::platform::programFile(QStringLiteral("imagem.jpg"))));
+    sistema->setText(QStringLiteral("-Sistema de Vantesca Plus"));
+    sistema->adjustSize();
+    StatusBar1->addPanel();
+    StatusBar1->addPanel();
+    using Style = kq::platform::StatusBar::PanelStyle;
+    StatusBar1->setPanelStyle(1, Style::Text);
+    StatusBar1->setPanelStyle(2, Style::Text);
+    StatusBar1->setPanelStyle(3, Style::CapsLock);
+    StatusBar1->setPanelStyle(4, Style::Insert);
+
+    const QString folder = readDataFolder(kq::platform::programFile(QStringLiteral("sys.ini")));
+    StatusBar1->setPanelText(1, folder);
+    setWindowTitle(QStringLiteral("SISTEMA DE VANTESCA - ") + kq::platform::versionText());
+    m_helpFile = kq::data::dataFile(folder, QStringLiteral("kq-720.hlp"));
+
+    for (const QString &db : {kq::data::kDevolvidos, kq::data::kMenu}) {
+        const QString path = kq::data::dataFile(folder, db);
+        if (!QFileInfo::exists(path))
+            throw StartupError(QStringLiteral("Banco de dados não encontrado: ") + path);
+        kq::data::database(path); // refuses a file that is not a database
+    }
+    PreencheMenu(kq::data::dataFile(folder, kq::data::kMenu));
+}
+
+void fprincipal::PreencheMenu(const QString &menuDatabase)
+{
+    kq::data::Recordset Data1(menuDatabase,
+                              QStringLiteral("select * from  CONFIG order by GRUPO, OPCAO"));
+    Data1.refresh();
+    // Checked first, so a bad row leaves the bar untouched.
+    QSet<QString> keys;
+    for (Data1.moveFirst(); !Data1.eof(); Data1.moveNext()) {
+        const int grupo = Data1.field(QStringLiteral("GRUPO")).toInt();
+        const int opcao = Data1.field(QStringLiteral("OPCAO")).toInt();
+        const QString where = QStringLiteral("grupo %1, opção %2").arg(grupo).arg(opcao);
+        if (grupo < 1 || grupo > ButtonBar1->groupCount())
+            throw StartupError(QStringLiteral("Item de menu inválido na tabela CONFIG de ")
+                               + menuDatabase + QStringLiteral(": ") + where
+                               + QStringLiteral(" (grupo de 1 a 6)."));
+        const QString key = QStringLiteral("K%1%2").arg(opcao).arg(grupo);
+        if (keys.contains(key))
+            throw StartupError(QStringLiteral("Item de menu repetido na tabela CONFIG de ")
+                               + menuDatabase + QStringLiteral(": ") + where
+                               + QStringLiteral(" (chave ") + key + QStringLiteral(")."));
+        keys.insert(key);
+    }
+    for (Data1.moveFirst(); !Data1.eof(); Data1.moveNext()) {
+        const int grupo = Data1.field(QStringLiteral("GRUPO")).toInt();
+        const QString key = QStringLiteral("K%1%2")
+                                .arg(Data1.field(QStringLiteral("OPCAO")).toInt())
+                                .arg(grupo);
+        QToolButton *item = ButtonBar1->addItem(grupo, key, Data1.text(QStringLiteral("descricao")),
+                                                grupo, grupo);
+        item->setToolTip(Data1.text(QStringLiteral("ds_tootip")));
+    }
+}
+
+QString fprincipal::ButtonBar1_ItemClick(int group, int item)
+{
+    const QString screen = menuTarget(group, item);
+    if (screen.isEmpty())
+        return screen;
+    kq::platform::ScreenRegistry::instance().show(screen);
+    return screen;
+}
+
+void fprincipal::Command1_Click()
+{
+    kq::platform::ScreenRegistry::instance().show(QStringLiteral("fsair"));
+}
+
+void fprincipal::Command2_Click()
+{
+    AtualizarValores(dataFolder());
+}
+
+void fprincipal::Image2_Click()
+{
+    kq::platform::ScreenRegistry::instance().show(QStringLiteral("ffaleconosco"));
+}
+
+bool fprincipal::eventFilter(QObject *obj, QEvent *event)
+{
+    if (obj == Image2 && event->type() == QEvent::MouseButtonRelease) {
+        Image2_Click();
+        return true;
+    }
+    return Screen::eventFilter(obj, event);
+}
+
+bool fprincipal::previewKey(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1) {
+        if (QFileInfo::exists(m_helpFile))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(m_helpFile));
+        return true;
+    }
+    return Screen::previewKey(event);
+}
+
+void fprincipal::resizeEvent(QResizeEvent *event)
+{
+    Screen::resizeEvent(event);
+    PintarFundoPadrao(this);
+    const int statusHeight = StatusBar1->sizeHint().height();
+    StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    ButtonBar1->setGeometry(0, 0, twipsToPixels(2000), height() - statusHeight);
+    // Positions in twips of the client area, as the old layout.
+    const int W = kq::platform::pixelsToTwips(width());
+    const int H = kq::platform::pixelsToTwips(height() - statusHeight);
+    auto place = [](QWidget *w, int left, int top) {
+        w->move(twipsToPixels(left), twipsToPixels(top));
+    };
+    Image2->adjustSize();
+    place(Image2, W - 2000, 300);
+    place(Label1, 2400, H - 1150);
+    place(sistema, 3600, H - 1150);
+    place(Label2, 4200, H - 700);
+    place(Command1, W - 1200, H - 1500);
+    place(Command2, W - 3400, H - 1500);
+    Command2->adjustSize();
+    place(fundo, W - 9700, H - 6500);
+    place(usuario, 2400, 300);
+    place(codigouser, 2400, 600);
+    usuario->adjustSize();
+    codigouser->adjustSize();
+}
+
+} // namespace kq::shell

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/screen.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kq::platform {
+class ButtonBar;
+class StatusBar;
+} // namespace kq::platform
+
+namespace kq::shell {
+
+// The failure of the main window's load: the message names the file or row.
+class StartupError : public std::runtime_error
+{
+public:
+    explicit StartupError(const QString &message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// One line of the menu's dispatch table.
+struct MenuTarget
+{
+    int group;
+    int item;
+    const char *screen;
+};
+// Screen opened by (group, item), or an empty text.
+QString menuTarget(int group, int item);
+
+// Reads the last line of a settings file; throws StartupError when it is
+// missing or unreadable.
+QString readDataFolder(const QString &sysIniPath);
+
+// The home screen and holder of the shared state.
+class fprincipal : public kq::platform::Screen
+{
+    Q_OBJECT
+public:
+    // Runs the load; throws StartupError (or kq::data::DataError) on failure.
+    explicit fprincipal(QWidget *parent = nullptr);
+
+    kq::platform::ButtonBar *ButtonBar1 = nullptr;
+    kq::platform::StatusBar *StatusBar1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *fundo = nullptr;
+    QLabel *sistema = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *usuario = nullptr;
+    QLabel *codigouser = nullptr;
+
+    QString helpFile() const { return m_helpFile; }
+    // Opens the screen bound to (group, item); returns its name or "".
+    QString ButtonBar1_ItemClick(int group, int item);
+    void Command1_Click();
+    void Command2_Click();
+    void Image2_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *obj, QEvent *event) override;
+    bool previewKey(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+    void formLoad();
+    void PreencheMenu(const QString &menuDatabase);
+    QString m_helpFile;
+};
+
+} // namespace kq::shell

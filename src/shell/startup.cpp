@@ -1,0 +1,107 @@
+#include "shell/startup.h"
+
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+#include "platform/screenregistry.h"
+#include "shell/fprincipal.h"
+#include "shell/procedures.h"
+#include "shell/singleinstance.h"
+
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace kq::shell {
+
+using kq::platform::Dialogs;
+using kq::platform::ScreenRegistry;
+
+KqApplication::KqApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool KqApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        QString name;
+        if (auto *w = qobject_cast<QWidget *>(receiver))
+            name = w->window()->objectName();
+        MostrarErro(name);
+        return false;
+    }
+}
+
+void installTranslations(QCoreApplication &app)
+{
+    auto *qt = new QTranslator(&app);
+    if (qt->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qt);
+}
+
+namespace {
+
+SingleInstance &instanceLock()
+{
+    static SingleInstance lock(kq::platform::programFolder());
+    return lock;
+}
+
+// A new login dialog for this start; true when it accepted a user. Until a
+// login screen is registered every start is accepted.
+bool runLogin()
+{
+    auto &registry = ScreenRegistry::instance();
+    if (!registry.isRegistered(QStringLiteral("frmLogin")))
+        return true;
+    registry.unload(QStringLiteral("frmLogin"));
+    QWidget *login = registry.load(QStringLiteral("frmLogin"));
+    if (!login)
+        return false;
+    QPointer<QWidget> guard(login);
+    kq::platform::execModal(login);
+    const bool accepted = guard && guard->property("LoginAceito").toBool();
+    registry.unload(QStringLiteral("frmLogin"));
+    return accepted;
+}
+
+} // namespace
+
+bool Main()
+{
+    if (!instanceLock().tryAcquire()) {
+        Dialogs::message(QStringLiteral("Programa Já Encontra-se Ativo..."));
+        return false;
+    }
+    auto &registry = ScreenRegistry::instance();
+    if (!QFileInfo::exists(kq::platform::programFile(QStringLiteral("sys.ini")))) {
+        registry.showModal(QStringLiteral("finstalacao"));
+        return false;
+    }
+    try {
+        registry.load(QStringLiteral("fprincipal"));
+    } catch (const StartupError &e) {
+        Dialogs::message(e.message(), QString(), kq::platform::Buttons::Ok,
+                         kq::platform::Icon::Critical);
+        return false;
+    } catch (const std::exception &e) {
+        Dialogs::message(kq::platform::errorInfo(e).description, QString(),
+                         kq::platform::Buttons::Ok, kq::platform::Icon::Critical);
+        return false;
+    }
+    if (!runLogin())
+        return false;
+    QWidget *splash = registry.show(QStringLiteral("frmSplash"));
+    if (splash)
+        splash->repaint();
+    registry.load(QStringLiteral("fprincipal"));
+    registry.unload(QStringLiteral("frmSplash"));
+    registry.show(QStringLiteral("fprincipal"));
+    return true;
+}
+
+} // namespace kq::shell

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QApplication>
+
+namespace kq::shell {
+
+// The application object: a failure that reaches the event loop is reported
+// with the error report and the program goes on.
+class KqApplication : public QApplication
+{
+public:
+    KqApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// The start-up sequence. Returns true when the main window was shown and the
+// event loop should run; false when the program ends here.
+bool Main();
+
+// Loads Qt's Brazilian Portuguese texts for the standard dialogs.
+void installTranslations(QCoreApplication &app);
+
+} // namespace kq::shell

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+namespace kq::test {
+
+// Answers the program's dialogs from a script and records every message.
+// Installed on construction, removed on destruction. A message with no
+// scripted answer gets its default answer.
+class ScriptedDialogs : public kq::platform::DialogBackend
+{
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    QList<kq::platform::MessageRecord> messages;
+    QQueue<kq::platform::Answer> answers;
+    QQueue<std::optional<QString>> inputs;     // inputBox answers (nullopt = cancel)
+    QQueue<QString> files;                     // open/save answers ("" = cancel)
+    QQueue<QString> folders;
+    QQueue<std::optional<QColor>> colors;
+    bool printAccepted = true;
+
+    QStringList texts() const;
+    QString lastText() const;
+    void clear() { messages.clear(); }
+
+    kq::platform::Answer message(const kq::platform::MessageRecord &request,
+                                 kq::platform::Answer defaultAnswer) override;
+    std::optional<QString> inputBox(const QString &prompt, const QString &title,
+                                    const QString &defaultText) override;
+    QString openFile(const QString &, const QString &, const QString &) override;
+    QString saveFile(const QString &, const QString &, const QString &) override;
+    QString chooseFolder(const QString &, const QString &) override;
+    std::optional<QColor> chooseColor(const QColor &initial) override;
+    std::optional<QFont> chooseFont(const QFont &initial) override;
+    bool printDialog(QPrinter *) override { return printAccepted; }
+};
+
+} // namespace kq::test

@@ -1,0 +1,43 @@
+#include "support/shell_fixture.h"
+
+#include "data/database.h"
+#include "data/datafolder.h"
+#include "platform/screenregistry.h"
+#include "shell/appstate.h"
+#include "shell/fprincipal.h"
+#include "shell/screens.h"
+
+#include <QLocale>
+
+namespace kq::test {
+
+void registerAllScreens()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    kq::shell::registerScreens();
+}
+
+ShellFixture::ShellFixture(const QString &usuario, const QString &codigo)
+{
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    registerAllScreens();
+    kq::data::prepareDataFolder(folders.dataFolder());
+    folders.writeSysIni();
+    main = kq::shell::mainWindow();
+    kq::shell::setUsuarioLogado(usuario, codigo);
+}
+
+ShellFixture::~ShellFixture()
+{
+    kq::platform::ScreenRegistry::instance().unloadAll();
+}
+
+QString ShellFixture::devolvidos() const
+{
+    return folders.dataFile(kq::data::kDevolvidos);
+}
+
+} // namespace kq::test
