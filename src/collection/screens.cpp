@@ -4,8 +4,13 @@
 
 namespace kq::collection {
 
+void registerEntryScreens();
+void registerAgreementScreens();
+
 void registerScreens()
 {
+    registerEntryScreens();
+    registerAgreementScreens();
 }
 
 } // namespace kq::collection

@@ -6,8 +6,13 @@
 
 namespace kq::shell {
 
+void registerLoginScreens();
+void registerAdminScreens();
+
 void registerScreens()
 {
+    registerLoginScreens();
+    registerAdminScreens();
     auto &r = kq::platform::ScreenRegistry::instance();
     r.registerScreen(QStringLiteral("fprincipal"), [] { return new fprincipal; });
     r.registerScreen(QStringLiteral("frmSplash"), [] { return new frmSplash; });

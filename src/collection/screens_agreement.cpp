@@ -1,0 +1,10 @@
+#include "platform/screenregistry.h"
+
+namespace kq::collection {
+
+// Agreement, instalment write-off and agenda.
+void registerAgreementScreens()
+{
+}
+
+} // namespace kq::collection

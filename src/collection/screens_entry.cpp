@@ -1,0 +1,10 @@
+#include "platform/screenregistry.h"
+
+namespace kq::collection {
+
+// Cheque entry and the debtor follow-up.
+void registerEntryScreens()
+{
+}
+
+} // namespace kq::collection
