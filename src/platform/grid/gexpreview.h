@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+
+class QPrinter;
+class QPrintPreviewWidget;
+class QToolBar;
+
+namespace kq::platform {
+
+class GridEX;
+
+// The print preview control of a grid: pages of GridEX::printPreview with a
+// toolbar "Page Set&up...", "&Print...", "&Close" (font Tahoma). It fills the
+// window it is placed in and reports its close.
+class GEXPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit GEXPreview(QWidget *parent = nullptr);
+    ~GEXPreview() override;
+
+    // Number of pages of the preview shown.
+    int pageCount() const;
+    QPrinter *printer() const;
+    QPrintPreviewWidget *previewWidget() const { return m_preview; }
+    QToolBar *toolBar() const { return m_toolBar; }
+
+    // Toolbar actions, callable from code.
+    void pageSetup();
+    void printPages();
+    void closePreview();
+
+signals:
+    // The "&Close" button or closePreview().
+    void closed();
+
+private:
+    friend class GridEX;
+    void setSource(GridEX *grid, bool onlySelected);
+
+    QToolBar *m_toolBar = nullptr;
+    QPrintPreviewWidget *m_preview = nullptr;
+    QPrinter *m_printer = nullptr;
+    GridEX *m_grid = nullptr;
+    bool m_onlySelected = false;
+};
+
+} // namespace kq::platform
