@@ -19,13 +19,19 @@ void closeDatabase(const QString &path);
 void closeAllDatabases();
 
 // Runs a statement with bound values (positional "?"), throws DataError on
-// failure. The text is used as is: callers write SQLite, not Jet.
+// failure. The text is used as is: callers write SQLite, not Jet. Values are
+// written as the recordset writes them: QDate and QDateTime as ISO date text
+// "YYYY-MM-DD" (the time is dropped), a null QString as empty text, an
+// invalid QVariant as Null.
 QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &values = {});
 
 // First column of the first row, or an invalid QVariant when there is none.
 QVariant scalar(const QString &path, const QString &sql, const QVariantList &values = {});
 
 // All or nothing: begin on construction, commit() to keep, roll back otherwise.
+// A Transaction opened while another one on the same file is open is a
+// savepoint inside it: its commit keeps its work only if the outer one
+// commits too; its rollback undoes only its own work.
 class Transaction
 {
 public:
@@ -38,6 +44,7 @@ public:
 
 private:
     QString m_path;
+    int m_level = 0;
     bool m_done = false;
 };
 

@@ -32,6 +32,7 @@ constexpr int UnknownField = 3265;
 constexpr int TypeMismatch = 13;
 constexpr int WriteFailed = 3022;
 constexpr int NoEditMode = 3020;
+constexpr int Overflow = 6;
 } // namespace ErrorNumber
 
 } // namespace kq::data

@@ -11,13 +11,16 @@ inline const QString kMenu = QStringLiteral("MENU.mdb");
 inline const QString kHelp = QStringLiteral("help.mdb");
 inline const QString kTutorial = QStringLiteral("tutorial.mdb");
 
-// dir + "/" + file name, the data folder text used as written.
+// dir + "/" + file name, the data folder text used as written (no second
+// "/" when the folder text already ends with one).
 QString dataFile(const QString &dataFolder, const QString &fileName);
 
 // Makes a data folder ready: creates the folder and every missing database
 // with its schema and seed rows; leaves existing databases untouched.
 // Returns the names of the files it created. Throws DataError when a file of
-// one of those names exists but is not an SQLite database (never overwritten).
+// one of those names exists but is not an SQLite database (never overwritten);
+// all four are checked before anything is created. A new database is built
+// under a temporary name and renamed when complete.
 QStringList prepareDataFolder(const QString &dir);
 
 // True when the file starts with the SQLite 3 header.

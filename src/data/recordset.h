@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -17,8 +16,10 @@ class Recordset
 {
 public:
     Recordset() = default;
+    // Nothing runs until the recordset is first used (or refresh() is called).
     Recordset(const QString &databaseName, const QString &recordSource);
 
+    // Setting either one makes the next use run the record source again.
     void setDatabaseName(const QString &path);
     QString databaseName() const { return m_databaseName; }
     void setRecordSource(const QString &jetSql);
@@ -27,52 +28,113 @@ public:
     // Runs the record source again; the first record becomes current.
     void refresh();
 
+    // Both are true on an empty recordset.
     bool eof() const;
     bool bof() const;
     int recordCount() const;
+    // Index of the current record: -1 before the first (BOF), recordCount()
+    // after the last (EOF).
     int position() const { return m_pos; }
 
+    // A move discards an unsaved addNew()/edit(). moveFirst() and moveLast()
+    // do nothing on an empty recordset; moveNext() at EOF and movePrevious()
+    // at BOF throw DataError NoCurrentRecord, as the old data control did.
     void moveFirst();
     void moveLast();
     void moveNext();
     void movePrevious();
+    // Makes record `row` current (clamped to -1 .. recordCount()).
+    void moveTo(int row);
 
     // Finds the first record whose field equals the value (text compared as
-    // the column's collation does). On no match the current record is left
-    // where it was and noMatch() is true.
+    // the column's collation does: PTBR and NOCASE ignore case, trailing
+    // blanks count; a number is compared with a number column as a number;
+    // Null matches nothing). On no match the current record is left where it
+    // was and noMatch() is true. The value is never put into SQL text.
     bool findFirst(const QString &field, const QVariant &value);
     bool noMatch() const { return m_noMatch; }
 
     // Writes: addNew() or edit(), setField() as often as needed, update().
+    // A field is written to the table it comes from (for a join, the table of
+    // that column), the row identified by its rowid; fields of one update may
+    // come from several tables of a join (one transaction). addNew() inserts
+    // into the table of the fields set (baseTable() when none is set).
+    // After an edit the record stays current with the values as stored;
+    // after an addNew the record source runs again and the new record is
+    // current (when the source shows it; otherwise the record that was
+    // current). Values are converted as exec() converts them (database.h).
+    // setField()/update() without addNew()/edit() throw NoEditMode; a field
+    // that is not a column of a table (an expression) throws WriteFailed.
     void addNew();
     void edit();
     void setField(const QString &field, const QVariant &value);
     void update();
     void cancelUpdate();
-    // Deletes the current record; the record after it (or EOF) becomes current.
+    // Deletes the current record from baseTable() (by its rowid); the record
+    // after it (or EOF) becomes current.
     void remove();
 
     // Null-aware value of a field of the current record: an invalid QVariant
-    // for Null. Throws DataError with no current record or an unknown field.
+    // for Null. Text as QString, integers as qlonglong, REAL as double, a
+    // DATE column's ISO text as QDate. Between addNew()/edit() and update()
+    // a field set by setField() reads back the value set (addNew: Null for
+    // the others). Throws DataError with no current record or an unknown field.
     QVariant field(const QString &name) const;
-    // The field as text, Null as "".
+    // The field as text, Null as "" (dates as "YYYY-MM-DD", numbers in C
+    // format: the stored text, not a display format).
     QString text(const QString &name) const;
     bool isNull(const QString &name) const;
     QStringList fieldNames() const;
+
+    // Column index of a name (case-insensitive; "table.field" also works),
+    // -1 when none. Values of any record by index, for list models.
+    int fieldIndex(const QString &name) const;
+    int fieldCount() const;
+    QVariant valueAt(int row, int column) const;
 
     // The table the writes go to: the first table after FROM.
     QString baseTable() const;
 
 private:
+    enum class Collation { Binary, NoCase, PtBr, RTrim };
+    enum class Affinity { None, Text, Numeric, Integer, Real };
+    struct Column
+    {
+        QString name;
+        QString table;  // table the column comes from, empty for an expression
+        QString origin; // its column name in that table
+        Collation collation = Collation::Binary;
+        Affinity affinity = Affinity::None;
+        bool isDate = false;
+    };
+    enum class Mode { None, Adding, Editing };
+
+    void ensureLoaded() const;
+    void load();
+    void requireCurrent() const;
+    int requireField(const QString &name) const;
+    int rowidSlot(const QString &table) const;
+    qint64 rowidOf(int row, int slot) const;
+    const char *cell(int row, int column) const;
+    QVariant decode(const char *cell, const Column &col) const;
+    void patchRow(int row, const QVector<QPair<int, QByteArray>> &cells);
+    void updateCurrent();
+    void insertNew();
+    void discardEdit();
+
     QString m_databaseName;
     QString m_recordSource;
-    QSqlRecord m_columns;
-    QVector<QVector<QVariant>> m_rows;
-    QVector<qint64> m_rowids;
+    QVector<Column> m_columns;
+    QStringList m_rowidTables; // one hidden rowid per table of the source
+    QByteArray m_data;         // the cells of every row, row after row
+    QVector<qsizetype> m_rowStart;
+    QVector<qint64> m_rowids; // recordCount() x m_rowidTables.size()
+    qsizetype m_garbage = 0;
     int m_pos = -1;
+    bool m_loaded = false;
     bool m_noMatch = false;
-    enum class Mode { None, Adding, Editing } m_mode = Mode::None;
-    QVector<QPair<QString, QVariant>> m_pending;
+    Mode m_mode = Mode::None;
+    QVector<QPair<int, QVariant>> m_pending;
 };
 
 } // namespace kq::data

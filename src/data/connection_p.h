@@ -1,0 +1,36 @@
+#pragma once
+
+// Internal to kq_data: the raw SQLite handle behind a connection, and what
+// every new connection gets before its first statement.
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kq::data::internal {
+
+// The handle of the connection of that file (opened by database()).
+sqlite3 *handle(const QString &path);
+
+// Collation PTBR and the functions of the Jet translation.
+void registerExtensions(sqlite3 *db);
+
+// A value as it is written: QDate and QDateTime as ISO date text, a null
+// QString as empty text, an invalid QVariant as Null.
+QVariant normalise(const QVariant &value);
+
+// Binds a normalised value to parameter i (1-based); false on failure.
+bool bindValue(sqlite3_stmt *stmt, int i, const QVariant &value);
+
+// The message of the last failure of the handle.
+QString lastError(sqlite3 *db);
+
+// Runs statements without results (schema, pragmas); throws DataError.
+void execScript(sqlite3 *db, const QString &sql, const QString &fileName);
+
+// A table or column name as an SQL identifier between double quotes.
+QString quoteName(const QString &name);
+
+} // namespace kq::data::internal

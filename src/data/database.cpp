@@ -1,0 +1,417 @@
+#include "data/database.h"
+
+#include "data/collation.h"
+#include "data/connection_p.h"
+#include "data/dataerror.h"
+#include "data/datafolder.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+namespace kq::data {
+
+namespace {
+
+const QString kSource = QStringLiteral("kq_data");
+const QString kPrefix = QStringLiteral("kq-data:");
+
+QString absolutePath(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString canonical = fi.canonicalFilePath();
+    return canonical.isEmpty() ? fi.absoluteFilePath() : canonical;
+}
+
+QString connectionName(const QString &path)
+{
+    return kPrefix + absolutePath(path);
+}
+
+QHash<QString, int> &transactionDepths()
+{
+    static QHash<QString, int> depths;
+    return depths;
+}
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(v.constData());
+    return nullptr;
+}
+
+int collatePtBr(void *, int na, const void *a, int nb, const void *b)
+{
+    return compareTextUtf8(QByteArrayView(static_cast<const char *>(a), na),
+                           QByteArrayView(static_cast<const char *>(b), nb));
+}
+
+bool parseDateTime(const char *s, int n, QDate *date, int *seconds)
+{
+    auto digits = [&](int from, int count, int *out) {
+        if (from + count > n)
+            return false;
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            if (s[i] < '0' || s[i] > '9')
+                return false;
+            v = v * 10 + (s[i] - '0');
+        }
+        *out = v;
+        return true;
+    };
+    int y = 0, m = 0, d = 0;
+    if (!digits(0, 4, &y) || n < 10 || s[4] != '-' || !digits(5, 2, &m) || s[7] != '-'
+        || !digits(8, 2, &d))
+        return false;
+    *date = QDate(y, m, d);
+    if (!date->isValid())
+        return false;
+    *seconds = 0;
+    if (n >= 16 && (s[10] == ' ' || s[10] == 'T')) {
+        int hh = 0, mm = 0, ss = 0;
+        if (digits(11, 2, &hh) && s[13] == ':' && digits(14, 2, &mm)) {
+            if (n >= 19 && s[16] == ':')
+                digits(17, 2, &ss);
+            *seconds = hh * 3600 + mm * 60 + ss;
+        }
+    }
+    return true;
+}
+
+// datepart(interval, date): the Jet function on ISO date text. Weeks and
+// weekdays count from Sunday; week 1 is the week of 1 January.
+void datePartFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (argc < 2 || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QByteArray interval = QByteArray(reinterpret_cast<const char *>(
+                                               sqlite3_value_text(argv[0])))
+                                    .toLower();
+    const char *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
+    const int n = sqlite3_value_bytes(argv[1]);
+    QDate date;
+    int seconds = 0;
+    if (!text || !parseDateTime(text, n, &date, &seconds)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const int sundayBased = date.dayOfWeek() % 7; // Sunday 0 .. Saturday 6
+    qint64 r = 0;
+    if (interval == "yyyy") {
+        r = date.year();
+    } else if (interval == "q") {
+        r = (date.month() + 2) / 3;
+    } else if (interval == "m") {
+        r = date.month();
+    } else if (interval == "y") {
+        r = date.dayOfYear();
+    } else if (interval == "d") {
+        r = date.day();
+    } else if (interval == "w") {
+        r = sundayBased + 1;
+    } else if (interval == "ww") {
+        const int jan1 = QDate(date.year(), 1, 1).dayOfWeek() % 7;
+        r = (date.dayOfYear() - 1 + jan1) / 7 + 1;
+    } else if (interval == "h") {
+        r = seconds / 3600;
+    } else if (interval == "n") {
+        r = seconds / 60 % 60;
+    } else if (interval == "s") {
+        r = seconds % 60;
+    } else {
+        sqlite3_result_error(ctx, "datepart: intervalo inválido", -1);
+        return;
+    }
+    sqlite3_result_int64(ctx, r);
+}
+
+QSqlDatabase openConnection(const QString &path)
+{
+    const QString name = connectionName(path);
+    if (QSqlDatabase::contains(name)) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen())
+            return db;
+    }
+    const QFileInfo fi(path);
+    if (!fi.exists() || !fi.isFile())
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível encontrar o arquivo \"%1\".").arg(path),
+                        kSource);
+    if (!isSqliteFile(path))
+        throw DataError(ErrorNumber::NotADatabase,
+                        QStringLiteral("O arquivo \"%1\" não é um banco de dados do sistema "
+                                       "(SQLite 3).")
+                            .arg(path),
+                        kSource);
+
+    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                                   : QSqlDatabase::addDatabase(
+                                                       QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(absolutePath(path));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        const QString why = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2")
+                            .arg(path, why),
+                        kSource);
+    }
+    sqlite3 *h = handleOf(db);
+    try {
+        if (!h)
+            throw DataError(ErrorNumber::DatabaseOpen,
+                            QStringLiteral("Driver SQLite sem acesso ao arquivo \"%1\".")
+                                .arg(path),
+                            kSource);
+        internal::registerExtensions(h);
+        // One desktop user: a rollback journal keeps the .mdb file whole on
+        // its own (it can be copied as it is); FULL sync loses no commit.
+        internal::execScript(h,
+                             QStringLiteral("PRAGMA journal_mode=DELETE;"
+                                            "PRAGMA synchronous=FULL;"
+                                            "PRAGMA foreign_keys=OFF;"
+                                            "SELECT count(*) FROM sqlite_master;"),
+                             path);
+    } catch (const DataError &e) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw DataError(ErrorNumber::NotADatabase,
+                        QStringLiteral("O arquivo \"%1\" não pôde ser lido como banco de "
+                                       "dados: %2")
+                            .arg(path, e.description()),
+                        kSource);
+    }
+    return db;
+}
+
+DataError sqlError(const QSqlError &err, const QString &sql)
+{
+    const QString text = err.databaseText().isEmpty() ? err.text() : err.databaseText();
+    bool ok = false;
+    const int code = err.nativeErrorCode().toInt(&ok);
+    const int number = ok && (code & 0xFF) == SQLITE_CONSTRAINT ? ErrorNumber::WriteFailed
+                                                                : ErrorNumber::SqlFailed;
+    Q_UNUSED(sql)
+    return DataError(number, text, kSource);
+}
+
+void runControl(const QString &path, const QString &sql)
+{
+    sqlite3 *h = internal::handle(path);
+    if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw DataError(ErrorNumber::SqlFailed, internal::lastError(h), kSource);
+}
+
+} // namespace
+
+namespace internal {
+
+sqlite3 *handle(const QString &path)
+{
+    return handleOf(openConnection(path));
+}
+
+void registerExtensions(sqlite3 *db)
+{
+    if (sqlite3_create_collation_v2(db, "PTBR", SQLITE_UTF8, nullptr, collatePtBr, nullptr)
+            != SQLITE_OK
+        || sqlite3_create_function_v2(db, "datepart", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                      nullptr, datePartFunction, nullptr, nullptr, nullptr)
+               != SQLITE_OK)
+        throw DataError(ErrorNumber::DatabaseOpen, lastError(db), kSource);
+}
+
+QVariant normalise(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate: {
+        const QDate d = value.toDate();
+        return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
+    }
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        return dt.isValid() ? QVariant(dt.date().toString(Qt::ISODate)) : QVariant();
+    }
+    case QMetaType::QString:
+        return value.toString().isNull() ? QVariant(QString(QLatin1String(""))) : value;
+    default:
+        return value;
+    }
+}
+
+bool bindValue(sqlite3_stmt *stmt, int i, const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return sqlite3_bind_null(stmt, i) == SQLITE_OK;
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::UChar:
+    case QMetaType::SChar:
+        return sqlite3_bind_int64(stmt, i, v.toLongLong()) == SQLITE_OK;
+    case QMetaType::ULongLong:
+    case QMetaType::ULong:
+        return sqlite3_bind_int64(stmt, i, qint64(v.toULongLong())) == SQLITE_OK;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(stmt, i, v.toDouble()) == SQLITE_OK;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        return sqlite3_bind_blob64(stmt, i, b.constData(), sqlite3_uint64(b.size()),
+                                   SQLITE_TRANSIENT)
+               == SQLITE_OK;
+    }
+    default: {
+        const QByteArray t = v.toString().toUtf8();
+        return sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()),
+                                   SQLITE_TRANSIENT, SQLITE_UTF8)
+               == SQLITE_OK;
+    }
+    }
+}
+
+QString lastError(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+void execScript(sqlite3 *db, const QString &sql, const QString &fileName)
+{
+    char *err = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString text = err ? QString::fromUtf8(err) : lastError(db);
+        sqlite3_free(err);
+        throw DataError(ErrorNumber::SqlFailed, text, fileName);
+    }
+}
+
+QString quoteName(const QString &name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+} // namespace internal
+
+QSqlDatabase database(const QString &path)
+{
+    return openConnection(path);
+}
+
+void closeDatabase(const QString &path)
+{
+    const QString name = connectionName(path);
+    transactionDepths().remove(name);
+    if (!QSqlDatabase::contains(name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void closeAllDatabases()
+{
+    const QStringList names = QSqlDatabase::connectionNames();
+    for (const QString &name : names) {
+        if (!name.startsWith(kPrefix))
+            continue;
+        transactionDepths().remove(name);
+        {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+}
+
+QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q(database(path));
+    if (!q.prepare(sql))
+        throw sqlError(q.lastError(), sql);
+    for (const QVariant &v : values)
+        q.addBindValue(internal::normalise(v));
+    if (!q.exec())
+        throw sqlError(q.lastError(), sql);
+    return q;
+}
+
+QVariant scalar(const QString &path, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q = exec(path, sql, values);
+    if (!q.next())
+        return QVariant();
+    const QVariant v = q.value(0);
+    return v.isNull() ? QVariant() : v;
+}
+
+Transaction::Transaction(const QString &path)
+    : m_path(path)
+{
+    const QString name = connectionName(path);
+    int &depth = transactionDepths()[name];
+    if (depth == 0)
+        runControl(path, QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        runControl(path, QStringLiteral("SAVEPOINT kq_%1").arg(depth));
+    ++depth;
+    m_level = depth;
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        const QString name = connectionName(m_path);
+        if (!transactionDepths().contains(name))
+            return; // the connection was closed under us: SQLite rolled back
+        if (m_level == 1)
+            runControl(m_path, QStringLiteral("ROLLBACK"));
+        else
+            runControl(m_path, QStringLiteral("ROLLBACK TO kq_%1; RELEASE kq_%1")
+                                   .arg(m_level - 1));
+        transactionDepths()[name] = m_level - 1;
+    } catch (...) {
+        // Nothing may escape a destructor; SQLite rolls back on close anyway.
+    }
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    const QString name = connectionName(m_path);
+    if (m_level == 1)
+        runControl(m_path, QStringLiteral("COMMIT"));
+    else
+        runControl(m_path, QStringLiteral("RELEASE kq_%1").arg(m_level - 1));
+    transactionDepths()[name] = m_level - 1;
+    m_done = true;
+}
+
+} // namespace kq::data

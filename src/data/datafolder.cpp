@@ -1,0 +1,104 @@
+#include "data/datafolder.h"
+
+#include "data/connection_p.h"
+#include "data/dataerror.h"
+#include "data/schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace kq::data {
+
+namespace {
+
+const QString kSource = QStringLiteral("kq_data");
+
+// Builds the database in a file beside the target and renames it at the
+// end, so a failure never leaves a half-made database under the real name.
+void createDatabase(const QString &path, const QString &fileName)
+{
+    const QString temp = path + QStringLiteral(".novo");
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+    sqlite3 *db = nullptr;
+    const QByteArray native = QFile::encodeName(temp);
+    if (sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr)
+        != SQLITE_OK) {
+        const QString why = db ? internal::lastError(db) : QString();
+        sqlite3_close(db);
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
+                            .arg(path, why),
+                        kSource);
+    }
+    try {
+        internal::registerExtensions(db);
+        internal::execScript(db,
+                             QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;")
+                                 + schemaSql(fileName) + seedSql(fileName)
+                                 + QStringLiteral("COMMIT;"),
+                             fileName);
+    } catch (...) {
+        sqlite3_close(db);
+        QFile::remove(temp);
+        throw;
+    }
+    sqlite3_close(db);
+    if (!QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível criar o arquivo \"%1\".").arg(path),
+                        kSource);
+    }
+}
+
+} // namespace
+
+QString dataFile(const QString &dataFolder, const QString &fileName)
+{
+    if (dataFolder.endsWith(QLatin1Char('/')))
+        return dataFolder + fileName;
+    return dataFolder + QLatin1Char('/') + fileName;
+}
+
+bool isSqliteFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    static const QByteArray header("SQLite format 3\0", 16);
+    return f.read(16) == header;
+}
+
+QStringList prepareDataFolder(const QString &dir)
+{
+    if (!QDir().mkpath(dir))
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(dir),
+                        kSource);
+    const QStringList names = databaseFileNames();
+    QStringList missing;
+    for (const QString &name : names) {
+        const QString path = dataFile(dir, name);
+        const QFileInfo fi(path);
+        if (!fi.exists()) {
+            missing << name;
+            continue;
+        }
+        if (!fi.isFile() || !isSqliteFile(path))
+            throw DataError(ErrorNumber::NotADatabase,
+                            QStringLiteral("O arquivo \"%1\" não é um banco de dados do "
+                                           "sistema (SQLite 3) e não foi alterado.")
+                                .arg(path),
+                            kSource);
+    }
+    for (const QString &name : missing)
+        createDatabase(dataFile(dir, name), name);
+    return missing;
+}
+
+} // namespace kq::data

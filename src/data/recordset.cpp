@@ -1,0 +1,1079 @@
+#include "data/recordset.h"
+
+#include "data/collation.h"
+#include "data/connection_p.h"
+#include "data/database.h"
+#include "data/dataerror.h"
+#include "data/jetsql.h"
+
+#include <QDate>
+
+#include <cstring>
+#include <memory>
+
+#include <sqlite3.h>
+
+namespace kq::data {
+
+namespace {
+
+const QString kSource = QStringLiteral("Recordset");
+
+// ---- The shape of a record source: where its select list starts and
+// which tables its FROM clause names (for the hidden rowid columns).
+
+struct Token
+{
+    enum Type { Word, Name, String, Punct };
+    Type type;
+    QString text;
+    qsizetype end;
+    int depth;
+};
+
+QVector<Token> tokenize(const QString &s)
+{
+    QVector<Token> tokens;
+    int depth = 0;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        const QChar c = s.at(i);
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == QLatin1Char('-') && i + 1 < s.size() && s.at(i + 1) == QLatin1Char('-')) {
+            const qsizetype e = s.indexOf(QLatin1Char('\n'), i);
+            i = e < 0 ? s.size() : e;
+        } else if (c == QLatin1Char('/') && i + 1 < s.size() && s.at(i + 1) == QLatin1Char('*')) {
+            const qsizetype e = s.indexOf(QLatin1String("*/"), i + 2);
+            i = e < 0 ? s.size() : e + 2;
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')
+                   || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            qsizetype j = i + 1;
+            while (j < s.size()) {
+                if (s.at(j) == close) {
+                    if (close != QLatin1Char(']') && j + 1 < s.size() && s.at(j + 1) == close) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            const qsizetype end = qMin(j + 1, s.size());
+            tokens.push_back({c == QLatin1Char('\'') ? Token::String : Token::Name,
+                              s.mid(i, end - i), end, depth});
+            i = end;
+        } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$')) {
+            qsizetype j = i;
+            while (j < s.size()
+                   && (s.at(j).isLetterOrNumber() || s.at(j) == QLatin1Char('_')
+                       || s.at(j) == QLatin1Char('$')))
+                ++j;
+            tokens.push_back({Token::Word, s.mid(i, j - i), j, depth});
+            i = j;
+        } else {
+            if (c == QLatin1Char(')'))
+                --depth;
+            tokens.push_back({Token::Punct, QString(c), i + 1, depth});
+            if (c == QLatin1Char('('))
+                ++depth;
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+bool isWord(const Token &t, const char *word)
+{
+    return t.type == Token::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isPunct(const Token &t, char c)
+{
+    return t.type == Token::Punct && t.text.at(0) == QLatin1Char(c);
+}
+
+QString unquoteName(const QString &raw)
+{
+    if (raw.size() >= 2 && (raw.startsWith(QLatin1Char('"')) || raw.startsWith(QLatin1Char('['))
+                            || raw.startsWith(QLatin1Char('`'))))
+        return raw.mid(1, raw.size() - 2);
+    return raw;
+}
+
+struct SourceTable
+{
+    QString name; // as the schema knows it (unquoted)
+    QString ref;  // how the statement refers to it (alias or name as written)
+};
+
+struct SourceShape
+{
+    qsizetype selectEnd = -1; // where hidden columns may be inserted; -1: none
+    QVector<SourceTable> tables;
+};
+
+bool endsFromClause(const Token &t)
+{
+    static const char *const words[] = {"WHERE", "GROUP", "ORDER", "HAVING", "LIMIT",
+                                        "UNION", "EXCEPT", "INTERSECT", "WINDOW"};
+    if (t.depth != 0)
+        return false;
+    if (isPunct(t, ';'))
+        return true;
+    for (const char *w : words) {
+        if (isWord(t, w))
+            return true;
+    }
+    return false;
+}
+
+bool isJoinWord(const Token &t)
+{
+    static const char *const words[] = {"ON",    "USING", "INNER", "LEFT",    "RIGHT", "FULL",
+                                        "OUTER", "CROSS", "JOIN",  "NATURAL", "WHERE", "GROUP",
+                                        "ORDER", "HAVING", "LIMIT", "UNION",  "EXCEPT",
+                                        "INTERSECT", "WINDOW", "INDEXED", "NOT"};
+    for (const char *w : words) {
+        if (isWord(t, w))
+            return true;
+    }
+    return false;
+}
+
+SourceShape shapeOf(const QString &sql)
+{
+    SourceShape shape;
+    const QVector<Token> t = tokenize(sql);
+    if (t.isEmpty() || !isWord(t[0], "SELECT"))
+        return shape;
+    qsizetype k = 1;
+    bool plain = true;
+    if (k < t.size() && (isWord(t[k], "DISTINCT")))
+        plain = false;
+    if (k < t.size() && isWord(t[k], "ALL"))
+        ++k;
+    const qsizetype selectEnd = t[k - 1].end;
+    qsizetype from = -1;
+    for (qsizetype i = 1; i < t.size(); ++i) {
+        if (t[i].depth != 0)
+            continue;
+        if (from < 0 && isWord(t[i], "FROM"))
+            from = i;
+        if (isWord(t[i], "GROUP") || isWord(t[i], "UNION") || isWord(t[i], "EXCEPT")
+            || isWord(t[i], "INTERSECT"))
+            plain = false;
+    }
+    if (from < 0)
+        return shape;
+    bool expectTable = true;
+    bool inCondition = false; // inside ON ...: parentheses and commas are an expression's
+    int conditionDepth = 0;
+    for (qsizetype i = from + 1; i < t.size() && !endsFromClause(t[i]); ++i) {
+        const Token &tok = t[i];
+        if (isWord(tok, "ON") || isWord(tok, "USING")) {
+            inCondition = true;
+            conditionDepth = tok.depth;
+            expectTable = false;
+            continue;
+        }
+        if (inCondition) {
+            if (isWord(tok, "JOIN")) {
+                inCondition = false;
+                expectTable = true;
+            } else if (isPunct(tok, ')') && tok.depth < conditionDepth) {
+                inCondition = false;
+            }
+            continue;
+        }
+        if (isPunct(tok, '(')) {
+            if (i + 1 < t.size() && (isWord(t[i + 1], "SELECT") || isWord(t[i + 1], "WITH"))) {
+                // A sub-query: its tables are not the source's own.
+                const int depth = tok.depth;
+                ++i;
+                while (i < t.size() && !(isPunct(t[i], ')') && t[i].depth == depth))
+                    ++i;
+                plain = false;
+                expectTable = false;
+                continue;
+            }
+            expectTable = true;
+            continue;
+        }
+        if (isPunct(tok, ',') || isWord(tok, "JOIN")) {
+            expectTable = true;
+            continue;
+        }
+        if (expectTable && (tok.type == Token::Word || tok.type == Token::Name)
+            && !isJoinWord(tok)) {
+            QString raw = tok.text;
+            QString name = unquoteName(raw);
+            if (i + 2 < t.size() && isPunct(t[i + 1], '.')
+                && (t[i + 2].type == Token::Word || t[i + 2].type == Token::Name)) {
+                raw += QLatin1Char('.') + t[i + 2].text;
+                name = unquoteName(t[i + 2].text);
+                i += 2;
+            }
+            QString ref = raw;
+            if (i + 1 < t.size() && isWord(t[i + 1], "AS") && i + 2 < t.size()) {
+                ref = t[i + 2].text;
+                i += 2;
+            } else if (i + 1 < t.size()
+                       && (t[i + 1].type == Token::Word || t[i + 1].type == Token::Name)
+                       && !isJoinWord(t[i + 1])) {
+                ref = t[i + 1].text;
+                i += 1;
+            }
+            shape.tables.push_back({name, ref});
+            expectTable = false;
+            continue;
+        }
+        expectTable = false;
+    }
+    if (plain)
+        shape.selectEnd = selectEnd;
+    return shape;
+}
+
+QString hiddenName(int i)
+{
+    return QStringLiteral("kq__rowid_%1").arg(i);
+}
+
+// ---- Cells: a tag byte, then 8 bytes for a number or a 4-byte length and
+// the bytes of a text or blob.
+
+enum Tag : char { TagNull = 0, TagInt = 1, TagReal = 2, TagText = 3, TagBlob = 4 };
+
+void appendCell(QByteArray &out, sqlite3_stmt *stmt, int i)
+{
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(stmt, i);
+        out.append(char(TagInt));
+        out.append(reinterpret_cast<const char *>(&v), sizeof v);
+        break;
+    }
+    case SQLITE_FLOAT: {
+        const double v = sqlite3_column_double(stmt, i);
+        out.append(char(TagReal));
+        out.append(reinterpret_cast<const char *>(&v), sizeof v);
+        break;
+    }
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const bool text = sqlite3_column_type(stmt, i) == SQLITE_TEXT;
+        const void *p = text ? static_cast<const void *>(sqlite3_column_text(stmt, i))
+                             : sqlite3_column_blob(stmt, i);
+        const quint32 n = quint32(sqlite3_column_bytes(stmt, i));
+        out.append(char(text ? TagText : TagBlob));
+        out.append(reinterpret_cast<const char *>(&n), sizeof n);
+        out.append(static_cast<const char *>(p), qsizetype(n));
+        break;
+    }
+    default:
+        out.append(char(TagNull));
+    }
+}
+
+qsizetype cellSize(const char *c)
+{
+    switch (*c) {
+    case TagInt:
+    case TagReal:
+        return 9;
+    case TagText:
+    case TagBlob: {
+        quint32 n;
+        std::memcpy(&n, c + 1, sizeof n);
+        return 5 + qsizetype(n);
+    }
+    default:
+        return 1;
+    }
+}
+
+qint64 cellInt(const char *c)
+{
+    qint64 v;
+    std::memcpy(&v, c + 1, sizeof v);
+    return v;
+}
+
+double cellReal(const char *c)
+{
+    double v;
+    std::memcpy(&v, c + 1, sizeof v);
+    return v;
+}
+
+QByteArrayView cellBytes(const char *c)
+{
+    quint32 n;
+    std::memcpy(&n, c + 1, sizeof n);
+    return QByteArrayView(c + 5, qsizetype(n));
+}
+
+struct StmtDeleter
+{
+    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
+};
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+Stmt prepare(sqlite3 *db, const QString &sql, QString *error)
+{
+    sqlite3_stmt *s = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &s, nullptr) != SQLITE_OK) {
+        *error = internal::lastError(db);
+        sqlite3_finalize(s);
+        return Stmt();
+    }
+    return Stmt(s);
+}
+
+DataError writeError(const QString &text)
+{
+    return DataError(ErrorNumber::WriteFailed, text, kSource);
+}
+
+bool looksNumeric(const QString &text, double *value)
+{
+    bool ok = false;
+    *value = text.trimmed().toDouble(&ok);
+    return ok && !text.trimmed().isEmpty();
+}
+
+bool isNumberType(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+Recordset::Recordset(const QString &databaseName, const QString &recordSource)
+    : m_databaseName(databaseName)
+    , m_recordSource(recordSource)
+{}
+
+void Recordset::setDatabaseName(const QString &path)
+{
+    m_databaseName = path;
+    m_loaded = false;
+}
+
+void Recordset::setRecordSource(const QString &jetSql)
+{
+    m_recordSource = jetSql;
+    m_loaded = false;
+}
+
+void Recordset::refresh()
+{
+    load();
+}
+
+void Recordset::ensureLoaded() const
+{
+    if (!m_loaded)
+        const_cast<Recordset *>(this)->load();
+}
+
+void Recordset::load()
+{
+    discardEdit();
+    m_noMatch = false;
+    sqlite3 *db = internal::handle(m_databaseName);
+    const QString sql = translateJet(m_recordSource);
+    const SourceShape shape = shapeOf(sql);
+
+    QStringList hidden;
+    Stmt stmt;
+    QString error;
+    if (shape.selectEnd >= 0 && !shape.tables.isEmpty()) {
+        QString columns;
+        for (int i = 0; i < shape.tables.size(); ++i) {
+            columns += QLatin1Char(' ') + shape.tables[i].ref + QStringLiteral(".rowid AS ")
+                       + hiddenName(i) + QLatin1Char(',');
+            hidden << shape.tables[i].name;
+        }
+        QString withRowids = sql;
+        withRowids.insert(shape.selectEnd, columns);
+        stmt = prepare(db, withRowids, &error);
+    }
+    if (!stmt) {
+        hidden.clear(); // a view or an unusual text: read-only rows
+        stmt = prepare(db, sql, &error);
+    }
+    if (!stmt)
+        throw DataError(ErrorNumber::SqlFailed, error, kSource);
+
+    const int hiddenCount = int(hidden.size());
+    const int total = sqlite3_column_count(stmt.get());
+    QVector<Column> columns;
+    columns.reserve(total - hiddenCount);
+    for (int i = hiddenCount; i < total; ++i) {
+        Column col;
+        col.name = QString::fromUtf8(sqlite3_column_name(stmt.get(), i));
+        const char *table = sqlite3_column_table_name(stmt.get(), i);
+        const char *origin = sqlite3_column_origin_name(stmt.get(), i);
+        const char *dbName = sqlite3_column_database_name(stmt.get(), i);
+        const QByteArray decl = QByteArray(sqlite3_column_decltype(stmt.get(), i)).toUpper();
+        if (table && origin) {
+            col.table = QString::fromUtf8(table);
+            col.origin = QString::fromUtf8(origin);
+            const char *declType = nullptr;
+            const char *collSeq = nullptr;
+            int notNull = 0, primaryKey = 0, autoInc = 0;
+            if (sqlite3_table_column_metadata(db, dbName, table, origin, &declType, &collSeq,
+                                              &notNull, &primaryKey, &autoInc)
+                    == SQLITE_OK
+                && collSeq) {
+                const QByteArray c = QByteArray(collSeq).toUpper();
+                col.collation = c == "PTBR"     ? Collation::PtBr
+                                : c == "NOCASE" ? Collation::NoCase
+                                : c == "RTRIM"  ? Collation::RTrim
+                                                : Collation::Binary;
+            }
+        }
+        if (decl.isEmpty())
+            col.affinity = Affinity::None;
+        else if (decl.contains("INT"))
+            col.affinity = Affinity::Integer;
+        else if (decl.contains("CHAR") || decl.contains("CLOB") || decl.contains("TEXT"))
+            col.affinity = Affinity::Text;
+        else if (decl.contains("BLOB"))
+            col.affinity = Affinity::None;
+        else if (decl.contains("REAL") || decl.contains("FLOA") || decl.contains("DOUB"))
+            col.affinity = Affinity::Real;
+        else
+            col.affinity = Affinity::Numeric;
+        col.isDate = decl == "DATE";
+        columns.push_back(col);
+    }
+
+    QByteArray data;
+    QVector<qsizetype> rowStart;
+    QVector<qint64> rowids;
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        for (int h = 0; h < hiddenCount; ++h)
+            rowids.push_back(sqlite3_column_int64(stmt.get(), h));
+        rowStart.push_back(data.size());
+        for (int i = hiddenCount; i < total; ++i)
+            appendCell(data, stmt.get(), i);
+    }
+    if (rc != SQLITE_DONE)
+        throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
+
+    m_columns = std::move(columns);
+    m_rowidTables = hidden;
+    m_data = std::move(data);
+    m_rowStart = std::move(rowStart);
+    m_rowids = std::move(rowids);
+    m_garbage = 0;
+    m_pos = 0;
+    m_loaded = true;
+}
+
+bool Recordset::eof() const
+{
+    ensureLoaded();
+    return m_rowStart.isEmpty() || m_pos >= m_rowStart.size();
+}
+
+bool Recordset::bof() const
+{
+    ensureLoaded();
+    return m_rowStart.isEmpty() || m_pos < 0;
+}
+
+int Recordset::recordCount() const
+{
+    ensureLoaded();
+    return int(m_rowStart.size());
+}
+
+void Recordset::moveFirst()
+{
+    ensureLoaded();
+    discardEdit();
+    m_pos = 0;
+}
+
+void Recordset::moveLast()
+{
+    ensureLoaded();
+    discardEdit();
+    m_pos = m_rowStart.isEmpty() ? 0 : int(m_rowStart.size()) - 1;
+}
+
+void Recordset::moveNext()
+{
+    if (eof())
+        throw DataError(ErrorNumber::NoCurrentRecord, QStringLiteral("Nenhum registro atual."),
+                        kSource);
+    discardEdit();
+    ++m_pos;
+}
+
+void Recordset::movePrevious()
+{
+    if (bof())
+        throw DataError(ErrorNumber::NoCurrentRecord, QStringLiteral("Nenhum registro atual."),
+                        kSource);
+    discardEdit();
+    --m_pos;
+}
+
+void Recordset::moveTo(int row)
+{
+    ensureLoaded();
+    discardEdit();
+    m_pos = qBound(-1, row, int(m_rowStart.size()));
+}
+
+void Recordset::requireCurrent() const
+{
+    if (eof() || bof())
+        throw DataError(ErrorNumber::NoCurrentRecord, QStringLiteral("Nenhum registro atual."),
+                        kSource);
+}
+
+int Recordset::fieldIndex(const QString &name) const
+{
+    ensureLoaded();
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0) {
+        const QString table = unquoteName(name.left(dot));
+        const QString field = unquoteName(name.mid(dot + 1));
+        for (int i = 0; i < m_columns.size(); ++i) {
+            const Column &c = m_columns[i];
+            if (c.table.compare(table, Qt::CaseInsensitive) == 0
+                && (c.origin.compare(field, Qt::CaseInsensitive) == 0
+                    || c.name.compare(field, Qt::CaseInsensitive) == 0))
+                return i;
+        }
+    }
+    return -1;
+}
+
+int Recordset::requireField(const QString &name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw DataError(ErrorNumber::UnknownField,
+                        QStringLiteral("Item não encontrado nesta coleção: campo \"%1\".")
+                            .arg(name),
+                        kSource);
+    return i;
+}
+
+int Recordset::fieldCount() const
+{
+    ensureLoaded();
+    return int(m_columns.size());
+}
+
+QStringList Recordset::fieldNames() const
+{
+    ensureLoaded();
+    QStringList names;
+    for (const Column &c : m_columns)
+        names << c.name;
+    return names;
+}
+
+const char *Recordset::cell(int row, int column) const
+{
+    const char *c = m_data.constData() + m_rowStart[row];
+    for (int i = 0; i < column; ++i)
+        c += cellSize(c);
+    return c;
+}
+
+QVariant Recordset::decode(const char *c, const Column &col) const
+{
+    switch (*c) {
+    case TagInt:
+        return QVariant(qlonglong(cellInt(c)));
+    case TagReal:
+        return QVariant(cellReal(c));
+    case TagText: {
+        const QByteArrayView b = cellBytes(c);
+        if (col.isDate && b.size() == 10) {
+            const QDate d = QDate::fromString(QString::fromLatin1(b.data(), b.size()),
+                                              Qt::ISODate);
+            if (d.isValid())
+                return QVariant(d);
+        }
+        return QVariant(QString::fromUtf8(b.data(), b.size()));
+    }
+    case TagBlob: {
+        const QByteArrayView b = cellBytes(c);
+        return QVariant(QByteArray(b.data(), b.size()));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QVariant Recordset::valueAt(int row, int column) const
+{
+    ensureLoaded();
+    if (row < 0 || row >= m_rowStart.size() || column < 0 || column >= m_columns.size())
+        return QVariant();
+    return decode(cell(row, column), m_columns[column]);
+}
+
+QVariant Recordset::field(const QString &name) const
+{
+    const int i = requireField(name);
+    if (m_mode != Mode::None) {
+        for (const auto &p : m_pending) {
+            if (p.first == i)
+                return p.second;
+        }
+        if (m_mode == Mode::Adding)
+            return QVariant();
+    }
+    requireCurrent();
+    return decode(cell(m_pos, i), m_columns[i]);
+}
+
+QString Recordset::text(const QString &name) const
+{
+    const QVariant v = field(name);
+    if (!v.isValid() || v.isNull())
+        return QString(QLatin1String(""));
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(Qt::ISODate);
+    return v.toString();
+}
+
+bool Recordset::isNull(const QString &name) const
+{
+    const QVariant v = field(name);
+    return !v.isValid() || v.isNull();
+}
+
+bool Recordset::findFirst(const QString &fieldName, const QVariant &value)
+{
+    const int col = requireField(fieldName);
+    discardEdit();
+    const Column &c = m_columns[col];
+    const QVariant v = internal::normalise(value);
+    m_noMatch = true;
+    if (!v.isValid() || v.isNull())
+        return false;
+
+    // The value as the column's affinity makes it before comparing.
+    bool wantNumber = false;
+    double number = 0;
+    qint64 integer = 0;
+    bool integral = false;
+    QByteArray text;
+    if (isNumberType(v) && c.affinity != Affinity::Text) {
+        wantNumber = true;
+        integral = v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
+        integer = v.toLongLong();
+        number = v.toDouble();
+    } else if (!isNumberType(v)
+               && (c.affinity == Affinity::Integer || c.affinity == Affinity::Real
+                   || c.affinity == Affinity::Numeric)
+               && looksNumeric(v.toString(), &number)) {
+        wantNumber = true;
+        bool ok = false;
+        integer = v.toString().trimmed().toLongLong(&ok);
+        integral = ok;
+    } else {
+        text = (v.typeId() == QMetaType::Double) ? QByteArray::number(v.toDouble(), 'g', 15)
+                                                 : v.toString().toUtf8();
+    }
+
+    const int n = int(m_rowStart.size());
+    for (int row = 0; row < n; ++row) {
+        const char *p = cell(row, col);
+        bool equal = false;
+        switch (*p) {
+        case TagInt:
+            if (wantNumber)
+                equal = integral ? cellInt(p) == integer : double(cellInt(p)) == number;
+            break;
+        case TagReal:
+            if (wantNumber)
+                equal = cellReal(p) == number;
+            break;
+        case TagText:
+            if (!wantNumber) {
+                const QByteArrayView b = cellBytes(p);
+                switch (c.collation) {
+                case Collation::PtBr:
+                    equal = compareTextUtf8(b, text) == 0;
+                    break;
+                case Collation::NoCase:
+                    equal = compareNoCaseUtf8(b, text) == 0;
+                    break;
+                case Collation::RTrim: {
+                    QByteArrayView x = b;
+                    QByteArrayView y = text;
+                    while (x.endsWith(' '))
+                        x.chop(1);
+                    while (y.endsWith(' '))
+                        y.chop(1);
+                    equal = compareBinaryUtf8(x, y) == 0;
+                    break;
+                }
+                case Collation::Binary:
+                    equal = compareBinaryUtf8(b, text) == 0;
+                    break;
+                }
+            }
+            break;
+        default:
+            break;
+        }
+        if (equal) {
+            m_pos = row;
+            m_noMatch = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+void Recordset::addNew()
+{
+    ensureLoaded();
+    m_pending.clear();
+    m_mode = Mode::Adding;
+}
+
+void Recordset::edit()
+{
+    requireCurrent();
+    m_pending.clear();
+    m_mode = Mode::Editing;
+}
+
+void Recordset::setField(const QString &fieldName, const QVariant &value)
+{
+    if (m_mode == Mode::None)
+        throw DataError(ErrorNumber::NoEditMode,
+                        QStringLiteral("Atualização sem AddNew ou Edit."), kSource);
+    const int col = requireField(fieldName);
+    const Column &c = m_columns[col];
+    if (c.table.isEmpty())
+        throw writeError(QStringLiteral("O campo \"%1\" não pode ser alterado.").arg(fieldName));
+    const QVariant v = internal::normalise(value);
+    for (auto &p : m_pending) {
+        if (p.first == col) {
+            p.second = v;
+            return;
+        }
+    }
+    m_pending.push_back({col, v});
+}
+
+void Recordset::cancelUpdate()
+{
+    discardEdit();
+}
+
+void Recordset::discardEdit()
+{
+    m_mode = Mode::None;
+    m_pending.clear();
+}
+
+void Recordset::update()
+{
+    if (m_mode == Mode::None)
+        throw DataError(ErrorNumber::NoEditMode,
+                        QStringLiteral("Atualização sem AddNew ou Edit."), kSource);
+    if (m_mode == Mode::Editing)
+        updateCurrent();
+    else
+        insertNew();
+}
+
+int Recordset::rowidSlot(const QString &table) const
+{
+    int found = -1;
+    for (int i = 0; i < m_rowidTables.size(); ++i) {
+        if (m_rowidTables[i].compare(table, Qt::CaseInsensitive) == 0) {
+            if (found >= 0)
+                return -1; // the table is named twice: which row is meant is unclear
+            found = i;
+        }
+    }
+    return found;
+}
+
+qint64 Recordset::rowidOf(int row, int slot) const
+{
+    return m_rowids[qsizetype(row) * m_rowidTables.size() + slot];
+}
+
+void Recordset::updateCurrent()
+{
+    requireCurrent();
+    if (m_pending.isEmpty()) {
+        discardEdit();
+        return;
+    }
+    // Fields grouped by the table they belong to.
+    QStringList tables;
+    for (const auto &p : m_pending) {
+        const QString &t = m_columns[p.first].table;
+        bool known = false;
+        for (const QString &k : tables)
+            known = known || k.compare(t, Qt::CaseInsensitive) == 0;
+        if (!known)
+            tables << t;
+    }
+    for (const QString &t : tables) {
+        if (rowidSlot(t) < 0)
+            throw writeError(QStringLiteral("A consulta não permite alterar a tabela %1.").arg(t));
+    }
+
+    sqlite3 *db = internal::handle(m_databaseName);
+    std::unique_ptr<Transaction> tx;
+    if (tables.size() > 1)
+        tx = std::make_unique<Transaction>(m_databaseName);
+    QVector<QPair<int, QByteArray>> patched;
+    for (const QString &t : tables) {
+        const qint64 rowid = rowidOf(m_pos, rowidSlot(t));
+        QStringList sets;
+        QVariantList values;
+        for (const auto &p : m_pending) {
+            if (m_columns[p.first].table.compare(t, Qt::CaseInsensitive) != 0)
+                continue;
+            sets << internal::quoteName(m_columns[p.first].origin) + QStringLiteral("=?");
+            values << p.second;
+        }
+        QString error;
+        Stmt st = prepare(db,
+                          QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
+                              .arg(internal::quoteName(t), sets.join(QLatin1Char(','))),
+                          &error);
+        if (!st)
+            throw writeError(error);
+        int i = 1;
+        for (const QVariant &v : values)
+            internal::bindValue(st.get(), i++, v);
+        sqlite3_bind_int64(st.get(), i, rowid);
+        if (sqlite3_step(st.get()) != SQLITE_DONE)
+            throw writeError(internal::lastError(db));
+        if (sqlite3_changes(db) == 0)
+            throw writeError(QStringLiteral("O registro não existe mais na tabela %1.").arg(t));
+
+        // Read back every column of this table in the row, as stored.
+        QStringList cols;
+        QVector<int> indexes;
+        for (int c = 0; c < m_columns.size(); ++c) {
+            if (m_columns[c].table.compare(t, Qt::CaseInsensitive) == 0) {
+                cols << internal::quoteName(m_columns[c].origin);
+                indexes << c;
+            }
+        }
+        Stmt back = prepare(db,
+                            QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
+                                .arg(cols.join(QLatin1Char(',')), internal::quoteName(t)),
+                            &error);
+        if (!back)
+            throw writeError(error);
+        sqlite3_bind_int64(back.get(), 1, rowid);
+        if (sqlite3_step(back.get()) == SQLITE_ROW) {
+            for (int k = 0; k < indexes.size(); ++k) {
+                QByteArray enc;
+                appendCell(enc, back.get(), k);
+                patched.push_back({indexes[k], enc});
+            }
+        }
+    }
+    if (tx)
+        tx->commit();
+    discardEdit();
+    patchRow(m_pos, patched);
+}
+
+void Recordset::patchRow(int row, const QVector<QPair<int, QByteArray>> &cells)
+{
+    if (cells.isEmpty())
+        return;
+    QByteArray rebuilt;
+    const char *c = m_data.constData() + m_rowStart[row];
+    const char *start = c;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const qsizetype size = cellSize(c);
+        const QByteArray *replacement = nullptr;
+        for (const auto &p : cells) {
+            if (p.first == i)
+                replacement = &p.second;
+        }
+        if (replacement)
+            rebuilt += *replacement;
+        else
+            rebuilt.append(c, size);
+        c += size;
+    }
+    m_garbage += c - start;
+    m_rowStart[row] = m_data.size();
+    m_data += rebuilt;
+
+    // Edits append; once most of the buffer is old copies, pack it.
+    if (m_garbage > (1 << 20) && m_garbage > m_data.size() / 2) {
+        QByteArray packed;
+        packed.reserve(m_data.size() - m_garbage);
+        for (qsizetype r = 0; r < m_rowStart.size(); ++r) {
+            const char *b = m_data.constData() + m_rowStart[r];
+            const char *e = b;
+            for (int i = 0; i < m_columns.size(); ++i)
+                e += cellSize(e);
+            m_rowStart[r] = packed.size();
+            packed.append(b, e - b);
+        }
+        m_data = std::move(packed);
+        m_garbage = 0;
+    }
+}
+
+void Recordset::insertNew()
+{
+    QString table;
+    for (const auto &p : m_pending) {
+        const QString &t = m_columns[p.first].table;
+        if (table.isEmpty())
+            table = t;
+        else if (table.compare(t, Qt::CaseInsensitive) != 0)
+            throw writeError(QStringLiteral("Um registro novo não pode ter campos de duas "
+                                            "tabelas (%1, %2).")
+                                 .arg(table, t));
+    }
+    if (table.isEmpty())
+        table = baseTable();
+    if (table.isEmpty())
+        throw writeError(QStringLiteral("A consulta não permite incluir registros."));
+
+    QStringList cols;
+    QStringList marks;
+    for (const auto &p : m_pending) {
+        cols << internal::quoteName(m_columns[p.first].origin);
+        marks << QStringLiteral("?");
+    }
+    const QString sql = cols.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
+                                  .arg(internal::quoteName(table))
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(internal::quoteName(table), cols.join(QLatin1Char(',')),
+                                       marks.join(QLatin1Char(',')));
+    sqlite3 *db = internal::handle(m_databaseName);
+    QString error;
+    Stmt st = prepare(db, sql, &error);
+    if (!st)
+        throw writeError(error);
+    int i = 1;
+    for (const auto &p : m_pending)
+        internal::bindValue(st.get(), i++, p.second);
+    if (sqlite3_step(st.get()) != SQLITE_DONE)
+        throw writeError(internal::lastError(db));
+    const qint64 newRowid = sqlite3_last_insert_rowid(db);
+    st.reset();
+
+    // The record that was current, to come back to if the new one is not shown.
+    const int slot0 = m_rowidTables.isEmpty() ? -1 : 0;
+    const bool hadCurrent = slot0 >= 0 && m_pos >= 0 && m_pos < m_rowStart.size();
+    const qint64 previous = hadCurrent ? rowidOf(m_pos, slot0) : 0;
+
+    discardEdit();
+    load();
+    const int slot = rowidSlot(table);
+    const int n = int(m_rowStart.size());
+    if (slot >= 0) {
+        for (int r = 0; r < n; ++r) {
+            if (rowidOf(r, slot) == newRowid) {
+                m_pos = r;
+                return;
+            }
+        }
+    }
+    if (hadCurrent) {
+        for (int r = 0; r < n; ++r) {
+            if (rowidOf(r, slot0) == previous) {
+                m_pos = r;
+                return;
+            }
+        }
+    }
+}
+
+void Recordset::remove()
+{
+    requireCurrent();
+    discardEdit();
+    const QString table = baseTable();
+    const int slot = rowidSlot(table);
+    if (slot < 0)
+        throw writeError(QStringLiteral("A consulta não permite excluir registros."));
+    const qint64 rowid = rowidOf(m_pos, slot);
+    sqlite3 *db = internal::handle(m_databaseName);
+    QString error;
+    Stmt st = prepare(db,
+                      QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(internal::quoteName(table)),
+                      &error);
+    if (!st)
+        throw writeError(error);
+    sqlite3_bind_int64(st.get(), 1, rowid);
+    if (sqlite3_step(st.get()) != SQLITE_DONE)
+        throw writeError(internal::lastError(db));
+
+    // Every row of that record goes (a join may show it more than once).
+    const qsizetype width = m_rowidTables.size();
+    QVector<qsizetype> starts;
+    QVector<qint64> rowids;
+    starts.reserve(m_rowStart.size());
+    rowids.reserve(m_rowids.size());
+    int before = 0;
+    for (int r = 0; r < m_rowStart.size(); ++r) {
+        if (rowidOf(r, slot) == rowid) {
+            if (r < m_pos)
+                ++before;
+            continue;
+        }
+        starts.push_back(m_rowStart[r]);
+        for (qsizetype k = 0; k < width; ++k)
+            rowids.push_back(m_rowids[r * width + k]);
+    }
+    m_rowStart = std::move(starts);
+    m_rowids = std::move(rowids);
+    m_pos -= before;
+}
+
+QString Recordset::baseTable() const
+{
+    const SourceShape shape = shapeOf(translateJet(m_recordSource));
+    return shape.tables.isEmpty() ? QString() : shape.tables.first().name;
+}
+
+} // namespace kq::data
