@@ -163,17 +163,19 @@ std::optional<double> parseNumber(const QString &text)
     s = s.trimmed();
     if (s.isEmpty())
         return std::nullopt;
-    bool ok = false;
-    double d = locale.toDouble(s, &ok);
-    if (ok)
-        return d;
-    // Without group separators, in the locale's decimal form.
-    QString noGroup = s;
-    noGroup.remove(locale.groupSeparator());
-    d = locale.toDouble(noGroup, &ok);
-    if (ok)
-        return d;
-    // Plain C form, as a database or a script writes it.
+    const QString group = QRegularExpression::escape(locale.groupSeparator());
+    const QString point = QRegularExpression::escape(locale.decimalPoint());
+    // Regional form: groups of three digits at most once separated, then the
+    // decimal part ("1.234,50", "1234,5", "-0,75").
+    const QRegularExpression regional(QStringLiteral("^[-+]?(\\d{1,3}(%1\\d{3})+|\\d+)(%2\\d*)?$")
+                                          .arg(group, point));
+    if (regional.match(s).hasMatch()) {
+        QString c = s;
+        c.remove(locale.groupSeparator());
+        c.replace(locale.decimalPoint(), QStringLiteral("."));
+        return c.toDouble();
+    }
+    // Plain C form, as a database or a script writes it ("1234.50").
     static const QRegularExpression plain(QStringLiteral("^[-+]?\\d+(\\.\\d+)?$"));
     if (plain.match(s).hasMatch())
         return s.toDouble();

@@ -8,6 +8,7 @@
 #include "shell/singleinstance.h"
 
 #include <QFileInfo>
+#include <memory>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -45,10 +46,18 @@ void installTranslations(QCoreApplication &app)
 
 namespace {
 
+// Held for the life of the program; made anew if the program folder changes
+// (tests run several starts in one process).
 SingleInstance &instanceLock()
 {
-    static SingleInstance lock(kq::platform::programFolder());
-    return lock;
+    static std::unique_ptr<SingleInstance> lock;
+    static QString folder;
+    if (!lock || folder != kq::platform::programFolder()) {
+        lock.reset();
+        folder = kq::platform::programFolder();
+        lock = std::make_unique<SingleInstance>(folder);
+    }
+    return *lock;
 }
 
 // A new login dialog for this start; true when it accepted a user. Until a

@@ -1,0 +1,91 @@
+#include "platform/format.h"
+
+#include <QLocale>
+#include <QTest>
+
+using namespace kq::platform;
+
+class tst_format : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
+
+    void formatValue_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("fixed2") << QVariant(1234.5) << "0.00" << "1234,50";
+        QTest::newRow("fixed2 half up") << QVariant(2.675) << "0.00" << "2,68";
+        QTest::newRow("fixed2 half away negative") << QVariant(-2.675) << "0.00" << "-2,68";
+        QTest::newRow("fixed2 .005") << QVariant(1.005) << "0.00" << "1,01";
+        QTest::newRow("fixed2 no minus zero") << QVariant(-0.001) << "0.00" << "0,00";
+        QTest::newRow("currency") << QVariant(1234.5) << "Currency" << "R$ 1.234,50";
+        QTest::newRow("currency negative") << QVariant(-10.0) << "Currency" << "-R$ 10,00";
+        QTest::newRow("padded") << QVariant(7) << "000" << "007";
+        QTest::newRow("padded wider") << QVariant(1000) << "000" << "1000";
+        QTest::newRow("date iso text") << QVariant("2025-01-31") << "dd/mm/yyyy" << "31/01/2025";
+        QTest::newRow("date") << QVariant(QDate(2025, 3, 4)) << "dd/mm/yyyy" << "04/03/2025";
+        QTest::newRow("year month") << QVariant(QDate(2025, 3, 4)) << "YYYY/MM" << "2025/03";
+        QTest::newRow("month year") << QVariant(QDate(2025, 3, 4)) << "mm/YYYY" << "03/2025";
+        QTest::newRow("null") << QVariant() << "0.00" << "";
+        QTest::newRow("plain") << QVariant(0.1 + 0.2) << "" << "0,3";
+        QTest::newRow("plain big money") << QVariant(123456789012.5) << "" << "123456789012,5";
+        QTest::newRow("text passes") << QVariant("abc") << "0.00" << "abc";
+    }
+    void formatValue()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, format);
+        QFETCH(QString, expected);
+        QCOMPARE(kq::platform::formatValue(value, format), expected);
+    }
+
+    void parseNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        QTest::newRow("comma") << "125,50" << true << 125.5;
+        QTest::newRow("grouped") << "1.234,50" << true << 1234.5;
+        QTest::newRow("currency") << "R$ 10,00" << true << 10.0;
+        QTest::newRow("c form") << "1234.50" << true << 1234.5;
+        QTest::newRow("integer") << "42" << true << 42.0;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("letters") << "12a" << false << 0.0;
+    }
+    void parseNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(double, value);
+        const auto n = kq::platform::parseNumber(text);
+        QCOMPARE(n.has_value(), ok);
+        if (ok)
+            QCOMPARE(*n, value);
+    }
+
+    void parseDate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("full") << "31/01/2025" << QDate(2025, 1, 31);
+        QTest::newRow("short") << "1/2/2025" << QDate(2025, 2, 1);
+        QTest::newRow("invalid day") << "31/02/2025" << QDate();
+        QTest::newRow("mask prompts") << "__/__/____" << QDate();
+        QTest::newRow("leap") << "29/02/2024" << QDate(2024, 2, 29);
+    }
+    void parseDate()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDate, date);
+        const auto d = kq::platform::parseDate(text);
+        QCOMPARE(d.has_value(), date.isValid());
+        if (d)
+            QCOMPARE(*d, date);
+    }
+};
+
+QTEST_MAIN(tst_format)
+#include "tst_format.moc"

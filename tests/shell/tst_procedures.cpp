@@ -1,0 +1,102 @@
+#include "platform/paths.h"
+#include "shell/appstate.h"
+#include "shell/procedures.h"
+#include "support/shell_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <stdexcept>
+
+using namespace kq::shell;
+
+class tst_procedures : public QObject
+{
+    Q_OBJECT
+private slots:
+    void logFileNames_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("user") << "001" << QDate(2026, 3, 5) << "VAN001050326.log";
+        QTest::newRow("no user") << "" << QDate(2026, 12, 31) << "VAN311226.log";
+        QTest::newRow("year 2000") << "012" << QDate(2000, 1, 9) << "VAN012090100.log";
+    }
+    void logFileNames()
+    {
+        QFETCH(QString, code);
+        QFETCH(QDate, day);
+        QFETCH(QString, name);
+        QCOMPARE(activityLogFileName(code, day), name);
+    }
+
+    void logLines()
+    {
+        const QDateTime when(QDate(2026, 3, 5), QTime(9, 7, 3));
+        QCOMPARE(activityLogEntry(when, "ANA", "LOGIN", "OK"),
+                 QString("Data: 05/03/2026 Hora: 09:07.03-ANA-LOGIN-OK\r\n")
+                     + QString(113, '-') + "\r\n");
+        QCOMPARE(activityLogEntry(when, "", "A", "B"),
+                 QString("Data: 05/03/2026 Hora: 09:07.03--A-B\r\n") + QString(113, '-')
+                     + "\r\n");
+        const QString report = errorReportText("flojas", {3021, "Sem registro corrente", "Data1"},
+                                               "Tabela de Empresas");
+        QCOMPARE(report, QString("Erro No.3021 - Sem registro corrente\r\nFormulário: flojas\r\n"
+                                 "Objeto: Data1\r\nProcedure: Tabela de Empresas\r\n"
+                                 "Anote as informações acima e contacte o suporte."));
+        QCOMPARE(errorLogEntry(when, "R"), QString("Data: 05/03/2026 Hora: 09:07.03\r\nR\r\n \r\n")
+                                               + QString(103, '-') + "\r\n");
+    }
+
+    void gravarLogAppendsPerUserAndDay()
+    {
+        kq::test::ShellFixture fx("ANA", "002");
+        GravarLog("LOGIN", "1");
+        GravarLog("LOGIN", "2");
+        setUsuarioLogado("BETO", "003");
+        GravarLog("X", "Y");
+        const QDate today = QDate::currentDate();
+        const QString ana = fx.folders.readProgramFile(activityLogFileName("002", today));
+        QCOMPARE(ana.count("\r\n"), 4);
+        QVERIFY(ana.indexOf("-ANA-LOGIN-1") < ana.indexOf("-ANA-LOGIN-2"));
+        QVERIFY(fx.folders.readProgramFile(activityLogFileName("003", today)).contains("-BETO-X-Y"));
+    }
+
+    void unwritableLogRaisesError()
+    {
+        kq::test::ShellFixture fx;
+        kq::platform::setProgramFolder(fx.folders.programFolder() + "/missing/folder");
+        QVERIFY_THROWS_EXCEPTION(kq::platform::RuntimeError, GravarLog("a", "b"));
+        kq::platform::setProgramFolder(fx.folders.programFolder());
+    }
+
+    void mostrarErroShowsAndLogsTheSameReport()
+    {
+        kq::test::ShellFixture fx;
+        ProcedimentoAtual = "Cadastro de Destinos";
+        ComplementoProcedimento = "/extra";
+        try {
+            throw kq::platform::RuntimeError(13, "Tipos incompatíveis", "cd_destino");
+        } catch (...) {
+            MostrarErro("fdestinos");
+        }
+        QCOMPARE(fx.dialogs.messages.size(), 1);
+        const QString shown = fx.dialogs.lastText();
+        QVERIFY(shown.startsWith("Erro No.13 - Tipos incompatíveis\r\nFormulário: fdestinos"));
+        QVERIFY(shown.contains("Procedure: Cadastro de Destinos/extra\r\n"));
+        QVERIFY(ComplementoProcedimento.isEmpty());
+        const QString log = fx.folders.readProgramFile(errorLogFileName());
+        QVERIFY(log.contains(shown + "\r\n \r\n" + QString(103, '-')));
+
+        // trap() reports and lets the caller go on; the procedure text stays.
+        bool after = false;
+        QVERIFY(!trap("fdestinos", [] { throw std::runtime_error("falhou"); }));
+        after = true;
+        QVERIFY(after);
+        QVERIFY(fx.dialogs.lastText().contains("Procedure: Cadastro de Destinos\r\n"));
+    }
+};
+
+QTEST_MAIN(tst_procedures)
+#include "tst_procedures.moc"
