@@ -5,7 +5,7 @@
 #include <QVariant>
 #include <QVariantList>
 
-class QSqlQuery;
+#include <QSqlQuery>
 
 namespace kq::data {
 

@@ -1,0 +1,71 @@
+#include "support/base_data.h"
+
+#include "data/database.h"
+#include "data/datafolder.h"
+
+#include <QDate>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace kq::test {
+
+TempDataFolder::TempDataFolder()
+{
+    kq::data::prepareDataFolder(path());
+}
+
+TempDataFolder::~TempDataFolder()
+{
+    kq::data::closeAllDatabases();
+}
+
+QString TempDataFolder::devolvidos() const
+{
+    return file(kq::data::kDevolvidos);
+}
+
+void addCheques(const QString &dbPath, int count)
+{
+    using kq::data::exec;
+    kq::data::Transaction tx(dbPath);
+    const qlonglong first = kq::data::scalar(dbPath, QStringLiteral("SELECT count(*) FROM "
+                                                                    "DEVOLVIDOS"))
+                                .toLongLong();
+    QSqlQuery insert(kq::data::database(dbPath));
+    insert.prepare(QStringLiteral(
+        "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, DT_DEPOSITO, "
+        "VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, CD_CONTA, NR_CHEQUE, "
+        "NM_EMITENTE, NR_DOCUMENTO, cd_ref, CD_ALINEA, CD_documento, CD_chave) "
+        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    const QDate base(2020, 1, 1);
+    static const char *const names[] = {"Ávila", "Beto", "Élio", "Zeca", "Çarla", "ana"};
+    for (int i = 0; i < count; ++i) {
+        const qlonglong n = first + i + 1;
+        const QDate deposit = base.addDays(n % 1500);
+        const QString debtor = QStringLiteral("%1").arg(n / 50 + 1, 5, 10, QLatin1Char('0'));
+        insert.addBindValue(QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0')));
+        insert.addBindValue(debtor);
+        insert.addBindValue(QStringLiteral("001"));
+        insert.addBindValue(deposit.toString(Qt::ISODate));
+        insert.addBindValue(deposit.toString(Qt::ISODate));
+        insert.addBindValue(100.0 + double(n % 1000) / 4);
+        insert.addBindValue(QStringLiteral("001"));
+        insert.addBindValue(QStringLiteral("001"));
+        insert.addBindValue(QStringLiteral("237"));
+        insert.addBindValue(QStringLiteral("01234"));
+        insert.addBindValue(QStringLiteral("%1").arg(n % 99991, 12, 10, QLatin1Char('0')));
+        insert.addBindValue(QString::number(n));
+        insert.addBindValue(QString::fromUtf8(names[n % 6]) + QStringLiteral(" ") + debtor);
+        insert.addBindValue(QStringLiteral("%1").arg(n % 7919, 11, 10, QLatin1Char('0')));
+        insert.addBindValue(deposit.toString(QStringLiteral("MM/yyyy")));
+        insert.addBindValue(QStringLiteral("11"));
+        insert.addBindValue(QStringLiteral("01"));
+        insert.addBindValue(QStringLiteral("23701234%1").arg(n % 99991));
+        if (!insert.exec())
+            qFatal("addCheques: %s", qPrintable(insert.lastError().text()));
+    }
+    tx.commit();
+}
+
+} // namespace kq::test

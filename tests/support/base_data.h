@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace kq::test {
+
+// A temporary data folder made ready with its four databases (schema and
+// seed rows); every connection is closed when it goes.
+class TempDataFolder
+{
+public:
+    TempDataFolder();
+    ~TempDataFolder();
+
+    QString path() const { return m_dir.path() + QStringLiteral("/dados"); }
+    QString file(const QString &name) const { return path() + QLatin1Char('/') + name; }
+    QString devolvidos() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Adds `count` returned cheques with keys after the last one, one debtor per
+// 50 cheques, in one transaction (tests and benchmarks of large tables).
+void addCheques(const QString &dbPath, int count);
+
+} // namespace kq::test
