@@ -95,12 +95,28 @@ class ModalWatcher : public QObject
 {
 public:
     explicit ModalWatcher(QEventLoop *loop) : m_loop(loop) {}
+    QVariantMap properties;
+
+    // Dynamic properties, and the declared ones the openers read.
+    void capture(QObject *obj)
+    {
+        for (const QByteArray &name : obj->dynamicPropertyNames())
+            properties.insert(QString::fromLatin1(name), obj->property(name.constData()));
+        for (const char *name : {"modalResult", "LoginAceito"}) {
+            const QVariant v = obj->property(name);
+            if (v.isValid())
+                properties.insert(QString::fromLatin1(name), v);
+        }
+    }
 
 protected:
     bool eventFilter(QObject *obj, QEvent *event) override
     {
-        if (event->type() == QEvent::Hide || event->type() == QEvent::Close)
+        if (event->type() == QEvent::Hide || event->type() == QEvent::Close) {
+            // Read now: a screen that closes is deleted soon after.
+            capture(obj);
             QMetaObject::invokeMethod(m_loop, "quit", Qt::QueuedConnection);
+        }
         return QObject::eventFilter(obj, event);
     }
 
@@ -109,7 +125,7 @@ private:
 };
 } // namespace
 
-int execModal(QWidget *widget)
+int execModal(QWidget *widget, QVariantMap *properties)
 {
     QPointer<QWidget> guard(widget);
     QEventLoop loop;
@@ -121,13 +137,14 @@ int execModal(QWidget *widget)
     widget->raise();
     widget->activateWindow();
     loop.exec(QEventLoop::DialogExec);
-    int result = 0;
     if (guard) {
         guard->removeEventFilter(&watcher);
-        result = guard->property("modalResult").toInt();
         guard->setWindowModality(Qt::NonModal);
+        watcher.capture(guard);
     }
-    return result;
+    if (properties)
+        *properties = watcher.properties;
+    return watcher.properties.value(QStringLiteral("modalResult")).toInt();
 }
 
 } // namespace kq::platform

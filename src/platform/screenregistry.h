@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QString>
+#include <QVariantMap>
 #include <QWidget>
 #include <functional>
 
@@ -42,7 +43,9 @@ private:
     QHash<QString, QPointer<QWidget>> m_loaded;
 };
 
-// Shows any widget modally and waits until it is hidden or deleted.
-int execModal(QWidget *widget);
+// Shows any widget modally and waits until it is hidden or deleted. Returns
+// its "modalResult" property; `properties` gets its dynamic properties as
+// they were when it closed (the widget may be gone by then).
+int execModal(QWidget *widget, QVariantMap *properties = nullptr);
 
 } // namespace kq::platform

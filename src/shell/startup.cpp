@@ -71,9 +71,9 @@ bool runLogin()
     QWidget *login = registry.load(QStringLiteral("frmLogin"));
     if (!login)
         return false;
-    QPointer<QWidget> guard(login);
-    kq::platform::execModal(login);
-    const bool accepted = guard && guard->property("LoginAceito").toBool();
+    QVariantMap result;
+    kq::platform::execModal(login, &result);
+    const bool accepted = result.value(QStringLiteral("LoginAceito")).toBool();
     registry.unload(QStringLiteral("frmLogin"));
     return accepted;
 }

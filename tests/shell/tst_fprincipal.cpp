@@ -8,7 +8,9 @@
 #include "shell/fprincipal.h"
 #include "support/shell_fixture.h"
 
+#include <QLabel>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace kq::shell;

@@ -8,6 +8,7 @@
 #include "support/shell_fixture.h"
 
 #include <QTest>
+#include <QTimer>
 
 using kq::platform::ScreenRegistry;
 
