@@ -13,7 +13,12 @@ ButtonBar::ButtonBar(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_box = new QToolBox(this);
+    m_box->setStyleSheet(QStringLiteral(
+        "QToolBox::tab { background: #d8e6f2; color: black; border: 1px solid #7f9db9;"
+        " font-weight: bold; padding-left: 6px; }"
+        "QToolBox::tab:selected { background: #a9c9e8; }"));
     layout->addWidget(m_box);
+    setAutoFillBackground(true);
 }
 
 int ButtonBar::addGroup(const QString &caption)
