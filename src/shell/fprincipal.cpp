@@ -233,7 +233,7 @@ void fprincipal::resizeEvent(QResizeEvent *event)
     PintarFundoPadrao(this);
     const int statusHeight = StatusBar1->sizeHint().height();
     StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
-    ButtonBar1->setGeometry(0, 0, twipsToPixels(2000), height() - statusHeight);
+    ButtonBar1->setGeometry(0, 0, twipsToPixels(2400), height() - statusHeight);
     // Positions in twips of the client area, as the old layout.
     const int W = kq::platform::pixelsToTwips(width());
     const int H = kq::platform::pixelsToTwips(height() - statusHeight);
@@ -242,15 +242,15 @@ void fprincipal::resizeEvent(QResizeEvent *event)
     };
     Image2->adjustSize();
     place(Image2, W - 2000, 300);
-    place(Label1, 2400, H - 1150);
-    place(sistema, 3600, H - 1150);
-    place(Label2, 4200, H - 700);
+    place(Label1, 2700, H - 1150);
+    place(sistema, 3900, H - 1150);
+    place(Label2, 4500, H - 700);
     place(Command1, W - 1200, H - 1500);
     place(Command2, W - 3400, H - 1500);
     Command2->adjustSize();
     place(fundo, W - 9700, H - 6500);
-    place(usuario, 2400, 300);
-    place(codigouser, 2400, 600);
+    place(usuario, 2700, 300);
+    place(codigouser, 2700, 600);
     usuario->adjustSize();
     codigouser->adjustSize();
 }
