@@ -403,28 +403,85 @@ void Recordset::load()
     const QString sql = translateJet(m_recordSource);
     const SourceShape shape = shapeOf(sql);
 
-    QStringList hidden;
+    // Hidden key cells in front of the select list, one set per table.
+    QVector<TableKey> keys;
+    for (const SourceTable &t : shape.tables)
+        keys.push_back({t.name, {}, 0, 0});
+    auto keyColumns = [&](int i, const QStringList &cols) {
+        QString text;
+        if (cols.isEmpty()) {
+            text = QLatin1Char(' ') + shape.tables[i].ref + QStringLiteral(".rowid AS ")
+                   + hiddenName(i * 100) + QLatin1Char(',');
+        }
+        for (int j = 0; j < cols.size(); ++j)
+            text += QLatin1Char(' ') + shape.tables[i].ref + QLatin1Char('.')
+                    + internal::quoteName(cols[j]) + QStringLiteral(" AS ")
+                    + hiddenName(i * 100 + j + 1) + QLatin1Char(',');
+        return text;
+    };
+    auto withColumns = [&](const QString &columns) {
+        QString text = sql;
+        text.insert(shape.selectEnd, columns);
+        return text;
+    };
     Stmt stmt;
     QString error;
-    if (shape.selectEnd >= 0 && !shape.tables.isEmpty()) {
-        QString columns;
-        for (int i = 0; i < shape.tables.size(); ++i) {
-            columns += QLatin1Char(' ') + shape.tables[i].ref + QStringLiteral(".rowid AS ")
-                       + hiddenName(i) + QLatin1Char(',');
-            hidden << shape.tables[i].name;
+    if (shape.selectEnd >= 0 && !keys.isEmpty()) {
+        QString all;
+        for (int i = 0; i < keys.size(); ++i)
+            all += keyColumns(i, {});
+        stmt = prepare(db, withColumns(all), &error);
+        if (stmt) {
+            for (TableKey &k : keys)
+                k.cellCount = 1;
+        } else {
+            // Some table has no rowid here: try each one, then its primary key.
+            all.clear();
+            for (int i = 0; i < keys.size(); ++i) {
+                QString one = keyColumns(i, {});
+                if (prepare(db, withColumns(one), &error)) {
+                    keys[i].cellCount = 1;
+                    all += one;
+                    continue;
+                }
+                QStringList pk;
+                Stmt info = prepare(db,
+                                    QStringLiteral("SELECT name FROM pragma_table_info(?) "
+                                                   "WHERE pk > 0 ORDER BY pk"),
+                                    &error);
+                if (info) {
+                    const QByteArray name = keys[i].name.toUtf8();
+                    sqlite3_bind_text(info.get(), 1, name.constData(), int(name.size()),
+                                      SQLITE_TRANSIENT);
+                    while (sqlite3_step(info.get()) == SQLITE_ROW)
+                        pk << QString::fromUtf8(reinterpret_cast<const char *>(
+                            sqlite3_column_text(info.get(), 0)));
+                }
+                if (pk.isEmpty())
+                    continue;
+                one = keyColumns(i, pk);
+                if (prepare(db, withColumns(one), &error)) {
+                    keys[i].keyColumns = pk;
+                    keys[i].cellCount = int(pk.size());
+                    all += one;
+                }
+            }
+            stmt = prepare(db, withColumns(all), &error);
         }
-        QString withRowids = sql;
-        withRowids.insert(shape.selectEnd, columns);
-        stmt = prepare(db, withRowids, &error);
     }
     if (!stmt) {
-        hidden.clear(); // a view or an unusual text: read-only rows
+        for (TableKey &k : keys)
+            k.cellCount = 0; // read-only rows
         stmt = prepare(db, sql, &error);
     }
     if (!stmt)
         throw DataError(ErrorNumber::SqlFailed, error, kSource);
+    int hiddenCount = 0;
+    for (TableKey &k : keys) {
+        k.firstCell = hiddenCount;
+        hiddenCount += k.cellCount;
+    }
 
-    const int hiddenCount = int(hidden.size());
     const int total = sqlite3_column_count(stmt.get());
     QVector<Column> columns;
     columns.reserve(total - hiddenCount);
@@ -470,23 +527,20 @@ void Recordset::load()
 
     QByteArray data;
     QVector<qsizetype> rowStart;
-    QVector<qint64> rowids;
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        for (int h = 0; h < hiddenCount; ++h)
-            rowids.push_back(sqlite3_column_int64(stmt.get(), h));
         rowStart.push_back(data.size());
-        for (int i = hiddenCount; i < total; ++i)
+        for (int i = 0; i < total; ++i)
             appendCell(data, stmt.get(), i);
     }
     if (rc != SQLITE_DONE)
         throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
 
     m_columns = std::move(columns);
-    m_rowidTables = hidden;
+    m_keys = std::move(keys);
+    m_hiddenCells = hiddenCount;
     m_data = std::move(data);
     m_rowStart = std::move(rowStart);
-    m_rowids = std::move(rowids);
     m_garbage = 0;
     m_pos = 0;
     m_loaded = true;
@@ -604,12 +658,47 @@ QStringList Recordset::fieldNames() const
     return names;
 }
 
-const char *Recordset::cell(int row, int column) const
+const char *Recordset::rawCell(int row, int index) const
 {
     const char *c = m_data.constData() + m_rowStart[row];
-    for (int i = 0; i < column; ++i)
+    for (int i = 0; i < index; ++i)
         c += cellSize(c);
     return c;
+}
+
+const char *Recordset::cell(int row, int column) const
+{
+    return rawCell(row, m_hiddenCells + column);
+}
+
+QByteArray Recordset::keyCells(int row, const TableKey &key) const
+{
+    const char *b = rawCell(row, key.firstCell);
+    const char *e = b;
+    for (int i = 0; i < key.cellCount; ++i)
+        e += cellSize(e);
+    return QByteArray(b, e - b);
+}
+
+QString Recordset::keyCondition(const TableKey &key) const
+{
+    if (key.keyColumns.isEmpty())
+        return QStringLiteral("rowid=?");
+    QStringList parts;
+    for (const QString &c : key.keyColumns)
+        parts << internal::quoteName(c) + QStringLiteral("=?");
+    return parts.join(QStringLiteral(" AND "));
+}
+
+QVariantList Recordset::keyValues(int row, const TableKey &key) const
+{
+    QVariantList values;
+    const char *c = rawCell(row, key.firstCell);
+    for (int i = 0; i < key.cellCount; ++i) {
+        values << decode(c, Column());
+        c += cellSize(c);
+    }
+    return values;
 }
 
 QVariant Recordset::decode(const char *c, const Column &col) const
@@ -817,23 +906,34 @@ void Recordset::update()
         insertNew();
 }
 
-int Recordset::rowidSlot(const QString &table) const
+int Recordset::tableKey(const QString &table) const
 {
     int found = -1;
-    for (int i = 0; i < m_rowidTables.size(); ++i) {
-        if (m_rowidTables[i].compare(table, Qt::CaseInsensitive) == 0) {
+    for (int i = 0; i < m_keys.size(); ++i) {
+        if (m_keys[i].name.compare(table, Qt::CaseInsensitive) == 0) {
             if (found >= 0)
                 return -1; // the table is named twice: which row is meant is unclear
             found = i;
         }
     }
-    return found;
+    return found >= 0 && m_keys[found].cellCount > 0 ? found : -1;
 }
 
-qint64 Recordset::rowidOf(int row, int slot) const
+namespace {
+
+Stmt prepared(sqlite3 *db, const QString &sql, const QVariantList &values)
 {
-    return m_rowids[qsizetype(row) * m_rowidTables.size() + slot];
+    QString error;
+    Stmt st = prepare(db, sql, &error);
+    if (!st)
+        throw writeError(error);
+    int i = 1;
+    for (const QVariant &v : values)
+        internal::bindValue(st.get(), i++, v);
+    return st;
 }
+
+} // namespace
 
 void Recordset::updateCurrent()
 {
@@ -843,18 +943,14 @@ void Recordset::updateCurrent()
         return;
     }
     // Fields grouped by the table they belong to.
-    QStringList tables;
+    QVector<int> tables;
     for (const auto &p : m_pending) {
-        const QString &t = m_columns[p.first].table;
-        bool known = false;
-        for (const QString &k : tables)
-            known = known || k.compare(t, Qt::CaseInsensitive) == 0;
-        if (!known)
-            tables << t;
-    }
-    for (const QString &t : tables) {
-        if (rowidSlot(t) < 0)
-            throw writeError(QStringLiteral("A consulta não permite alterar a tabela %1.").arg(t));
+        const int k = tableKey(m_columns[p.first].table);
+        if (k < 0)
+            throw writeError(QStringLiteral("A consulta não permite alterar a tabela %1.")
+                                 .arg(m_columns[p.first].table));
+        if (!tables.contains(k))
+            tables << k;
     }
 
     sqlite3 *db = internal::handle(m_databaseName);
@@ -862,53 +958,56 @@ void Recordset::updateCurrent()
     if (tables.size() > 1)
         tx = std::make_unique<Transaction>(m_databaseName);
     QVector<QPair<int, QByteArray>> patched;
-    for (const QString &t : tables) {
-        const qint64 rowid = rowidOf(m_pos, rowidSlot(t));
+    for (const int k : tables) {
+        const TableKey &key = m_keys[k];
+        const QString table = internal::quoteName(key.name);
+        const QVariantList where = keyValues(m_pos, key);
         QStringList sets;
         QVariantList values;
         for (const auto &p : m_pending) {
-            if (m_columns[p.first].table.compare(t, Qt::CaseInsensitive) != 0)
+            if (m_columns[p.first].table.compare(key.name, Qt::CaseInsensitive) != 0)
                 continue;
             sets << internal::quoteName(m_columns[p.first].origin) + QStringLiteral("=?");
             values << p.second;
         }
-        QString error;
-        Stmt st = prepare(db,
-                          QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
-                              .arg(internal::quoteName(t), sets.join(QLatin1Char(','))),
-                          &error);
-        if (!st)
-            throw writeError(error);
-        int i = 1;
-        for (const QVariant &v : values)
-            internal::bindValue(st.get(), i++, v);
-        sqlite3_bind_int64(st.get(), i, rowid);
+        Stmt st = prepared(db,
+                           QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                               .arg(table, sets.join(QLatin1Char(',')), keyCondition(key)),
+                           values + where);
         if (sqlite3_step(st.get()) != SQLITE_DONE)
             throw writeError(internal::lastError(db));
         if (sqlite3_changes(db) == 0)
-            throw writeError(QStringLiteral("O registro não existe mais na tabela %1.").arg(t));
+            throw writeError(QStringLiteral("O registro não existe mais na tabela %1.")
+                                 .arg(key.name));
 
         // Read back every column of this table in the row, as stored.
         QStringList cols;
         QVector<int> indexes;
         for (int c = 0; c < m_columns.size(); ++c) {
-            if (m_columns[c].table.compare(t, Qt::CaseInsensitive) == 0) {
+            if (m_columns[c].table.compare(key.name, Qt::CaseInsensitive) == 0) {
                 cols << internal::quoteName(m_columns[c].origin);
                 indexes << c;
             }
         }
-        Stmt back = prepare(db,
-                            QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
-                                .arg(cols.join(QLatin1Char(',')), internal::quoteName(t)),
-                            &error);
-        if (!back)
-            throw writeError(error);
-        sqlite3_bind_int64(back.get(), 1, rowid);
+        // A key column written anew identifies the row from now on.
+        QVariantList newWhere = where;
+        for (int j = 0; j < key.keyColumns.size(); ++j) {
+            for (const auto &p : m_pending) {
+                if (m_columns[p.first].table.compare(key.name, Qt::CaseInsensitive) == 0
+                    && m_columns[p.first].origin.compare(key.keyColumns[j], Qt::CaseInsensitive)
+                           == 0)
+                    newWhere[j] = p.second;
+            }
+        }
+        Stmt back = prepared(db,
+                             QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                 .arg(cols.join(QLatin1Char(',')), table, keyCondition(key)),
+                             newWhere);
         if (sqlite3_step(back.get()) == SQLITE_ROW) {
-            for (int k = 0; k < indexes.size(); ++k) {
+            for (int j = 0; j < indexes.size(); ++j) {
                 QByteArray enc;
-                appendCell(enc, back.get(), k);
-                patched.push_back({indexes[k], enc});
+                appendCell(enc, back.get(), j);
+                patched.push_back({m_hiddenCells + indexes[j], enc});
             }
         }
     }
@@ -922,10 +1021,11 @@ void Recordset::patchRow(int row, const QVector<QPair<int, QByteArray>> &cells)
 {
     if (cells.isEmpty())
         return;
+    const int total = m_hiddenCells + int(m_columns.size());
     QByteArray rebuilt;
     const char *c = m_data.constData() + m_rowStart[row];
     const char *start = c;
-    for (int i = 0; i < m_columns.size(); ++i) {
+    for (int i = 0; i < total; ++i) {
         const qsizetype size = cellSize(c);
         const QByteArray *replacement = nullptr;
         for (const auto &p : cells) {
@@ -949,7 +1049,7 @@ void Recordset::patchRow(int row, const QVector<QPair<int, QByteArray>> &cells)
         for (qsizetype r = 0; r < m_rowStart.size(); ++r) {
             const char *b = m_data.constData() + m_rowStart[r];
             const char *e = b;
-            for (int i = 0; i < m_columns.size(); ++i)
+            for (int i = 0; i < total; ++i)
                 e += cellSize(e);
             m_rowStart[r] = packed.size();
             packed.append(b, e - b);
@@ -978,49 +1078,59 @@ void Recordset::insertNew()
 
     QStringList cols;
     QStringList marks;
+    QVariantList values;
     for (const auto &p : m_pending) {
         cols << internal::quoteName(m_columns[p.first].origin);
         marks << QStringLiteral("?");
+        values << p.second;
     }
-    const QString sql = cols.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
-                                  .arg(internal::quoteName(table))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(internal::quoteName(table), cols.join(QLatin1Char(',')),
-                                       marks.join(QLatin1Char(',')));
+    const QString quoted = internal::quoteName(table);
+    const QString sql = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted)
+                                       : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                             .arg(quoted, cols.join(QLatin1Char(',')),
+                                                  marks.join(QLatin1Char(',')));
     sqlite3 *db = internal::handle(m_databaseName);
-    QString error;
-    Stmt st = prepare(db, sql, &error);
-    if (!st)
-        throw writeError(error);
-    int i = 1;
-    for (const auto &p : m_pending)
-        internal::bindValue(st.get(), i++, p.second);
+    Stmt st = prepared(db, sql, values);
     if (sqlite3_step(st.get()) != SQLITE_DONE)
         throw writeError(internal::lastError(db));
     const qint64 newRowid = sqlite3_last_insert_rowid(db);
     st.reset();
 
     // The record that was current, to come back to if the new one is not shown.
-    const int slot0 = m_rowidTables.isEmpty() ? -1 : 0;
-    const bool hadCurrent = slot0 >= 0 && m_pos >= 0 && m_pos < m_rowStart.size();
-    const qint64 previous = hadCurrent ? rowidOf(m_pos, slot0) : 0;
+    const int k0 = m_keys.isEmpty() || m_keys[0].cellCount == 0 ? -1 : 0;
+    const bool hadCurrent = k0 >= 0 && m_pos >= 0 && m_pos < m_rowStart.size();
+    const QByteArray previous = hadCurrent ? keyCells(m_pos, m_keys[k0]) : QByteArray();
 
     discardEdit();
     load();
-    const int slot = rowidSlot(table);
+    const int k = tableKey(table);
     const int n = int(m_rowStart.size());
-    if (slot >= 0) {
-        for (int r = 0; r < n; ++r) {
-            if (rowidOf(r, slot) == newRowid) {
-                m_pos = r;
-                return;
+    if (k >= 0) {
+        const TableKey &key = m_keys[k];
+        QStringList keyCols;
+        for (const QString &c : key.keyColumns)
+            keyCols << internal::quoteName(c);
+        Stmt back = prepared(db,
+                             QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
+                                 .arg(keyCols.isEmpty() ? QStringLiteral("rowid")
+                                                        : keyCols.join(QLatin1Char(',')),
+                                      quoted),
+                             {newRowid});
+        if (sqlite3_step(back.get()) == SQLITE_ROW) {
+            QByteArray wanted;
+            for (int j = 0; j < key.cellCount; ++j)
+                appendCell(wanted, back.get(), j);
+            for (int r = 0; r < n; ++r) {
+                if (keyCells(r, key) == wanted) {
+                    m_pos = r;
+                    return;
+                }
             }
         }
     }
     if (hadCurrent) {
         for (int r = 0; r < n; ++r) {
-            if (rowidOf(r, slot0) == previous) {
+            if (keyCells(r, m_keys[k0]) == previous) {
                 m_pos = r;
                 return;
             }
@@ -1032,41 +1142,32 @@ void Recordset::remove()
 {
     requireCurrent();
     discardEdit();
-    const QString table = baseTable();
-    const int slot = rowidSlot(table);
-    if (slot < 0)
+    const int k = tableKey(baseTable());
+    if (k < 0)
         throw writeError(QStringLiteral("A consulta não permite excluir registros."));
-    const qint64 rowid = rowidOf(m_pos, slot);
+    const TableKey &key = m_keys[k];
     sqlite3 *db = internal::handle(m_databaseName);
-    QString error;
-    Stmt st = prepare(db,
-                      QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(internal::quoteName(table)),
-                      &error);
-    if (!st)
-        throw writeError(error);
-    sqlite3_bind_int64(st.get(), 1, rowid);
+    Stmt st = prepared(db,
+                       QStringLiteral("DELETE FROM %1 WHERE %2")
+                           .arg(internal::quoteName(key.name), keyCondition(key)),
+                       keyValues(m_pos, key));
     if (sqlite3_step(st.get()) != SQLITE_DONE)
         throw writeError(internal::lastError(db));
 
     // Every row of that record goes (a join may show it more than once).
-    const qsizetype width = m_rowidTables.size();
+    const QByteArray gone = keyCells(m_pos, key);
     QVector<qsizetype> starts;
-    QVector<qint64> rowids;
     starts.reserve(m_rowStart.size());
-    rowids.reserve(m_rowids.size());
     int before = 0;
     for (int r = 0; r < m_rowStart.size(); ++r) {
-        if (rowidOf(r, slot) == rowid) {
+        if (keyCells(r, key) == gone) {
             if (r < m_pos)
                 ++before;
             continue;
         }
         starts.push_back(m_rowStart[r]);
-        for (qsizetype k = 0; k < width; ++k)
-            rowids.push_back(m_rowids[r * width + k]);
     }
     m_rowStart = std::move(starts);
-    m_rowids = std::move(rowids);
     m_pos -= before;
 }
 

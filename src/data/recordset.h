@@ -56,9 +56,11 @@ public:
 
     // Writes: addNew() or edit(), setField() as often as needed, update().
     // A field is written to the table it comes from (for a join, the table of
-    // that column), the row identified by its rowid; fields of one update may
-    // come from several tables of a join (one transaction). addNew() inserts
-    // into the table of the fields set (baseTable() when none is set).
+    // that column), the row identified by its rowid (by its primary key inside
+    // a parenthesised join, where a table without one cannot be written);
+    // fields of one update may come from several tables of a join (one
+    // transaction). addNew() inserts into the table of the fields set
+    // (baseTable() when none is set).
     // After an edit the record stays current with the values as stored;
     // after an addNew the record source runs again and the new record is
     // current (when the source shows it; otherwise the record that was
@@ -70,8 +72,8 @@ public:
     void setField(const QString &field, const QVariant &value);
     void update();
     void cancelUpdate();
-    // Deletes the current record from baseTable() (by its rowid); the record
-    // after it (or EOF) becomes current.
+    // Deletes the current record from baseTable() (by its rowid or primary
+    // key); the record after it (or EOF) becomes current.
     void remove();
 
     // Null-aware value of a field of the current record: an invalid QVariant
@@ -107,15 +109,28 @@ private:
         Affinity affinity = Affinity::None;
         bool isDate = false;
     };
+    // How the rows of one table of the source are told apart: its rowid, or
+    // its primary key where SQLite gives no rowid (tables inside a
+    // parenthesised join). No key: that table cannot be written.
+    struct TableKey
+    {
+        QString name;
+        QStringList keyColumns; // empty: by rowid
+        int firstCell = 0;      // its hidden cells at the front of each row
+        int cellCount = 0;      // 0: not writable
+    };
     enum class Mode { None, Adding, Editing };
 
     void ensureLoaded() const;
     void load();
     void requireCurrent() const;
     int requireField(const QString &name) const;
-    int rowidSlot(const QString &table) const;
-    qint64 rowidOf(int row, int slot) const;
+    int tableKey(const QString &table) const;
+    const char *rawCell(int row, int index) const;
     const char *cell(int row, int column) const;
+    QByteArray keyCells(int row, const TableKey &key) const;
+    QString keyCondition(const TableKey &key) const;
+    QVariantList keyValues(int row, const TableKey &key) const;
     QVariant decode(const char *cell, const Column &col) const;
     void patchRow(int row, const QVector<QPair<int, QByteArray>> &cells);
     void updateCurrent();
@@ -125,10 +140,10 @@ private:
     QString m_databaseName;
     QString m_recordSource;
     QVector<Column> m_columns;
-    QStringList m_rowidTables; // one hidden rowid per table of the source
-    QByteArray m_data;         // the cells of every row, row after row
+    QVector<TableKey> m_keys; // one per table of the FROM clause
+    int m_hiddenCells = 0;
+    QByteArray m_data; // the cells of every row (hidden key cells first), row after row
     QVector<qsizetype> m_rowStart;
-    QVector<qint64> m_rowids; // recordCount() x m_rowidTables.size()
     qsizetype m_garbage = 0;
     int m_pos = -1;
     bool m_loaded = false;
