@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QPrinter;
@@ -35,6 +36,9 @@ signals:
     // The "&Close" button or closePreview().
     void closed();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     friend class GridEX;
     void setSource(GridEX *grid, bool onlySelected);
@@ -42,7 +46,7 @@ private:
     QToolBar *m_toolBar = nullptr;
     QPrintPreviewWidget *m_preview = nullptr;
     QPrinter *m_printer = nullptr;
-    GridEX *m_grid = nullptr;
+    QPointer<GridEX> m_grid;
     bool m_onlySelected = false;
 };
 

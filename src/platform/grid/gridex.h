@@ -4,7 +4,9 @@
 #include "gridrow.h"
 #include "gridtypes.h"
 
+#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -239,11 +241,34 @@ private:
     friend class GridView;
     friend class GroupByBox;
     friend class GridPrinter;
+    friend class GridHeader;
+    friend class GridDelegate;
+    friend class GEXPreview;
+
+    struct RowIdent
+    {
+        RowType type = RowType::Record;
+        int id = -1; // store row of a record, group index of a group row
+        bool operator==(const RowIdent &o) const { return type == o.type && id == o.id; }
+    };
 
     void columnChanged(GridColumn *column, bool structure);
     void applyColumnsToView();
-    void emitRowChangeIfNeeded();
     void updateGroupByBox();
+    void restoreAfter(const std::function<void()> &change, bool byKey);
+    RowIdent identOf(const QModelIndex &index) const;
+    void onCurrentChanged(const QModelIndex &current);
+    void onHeaderClicked(int logical);
+    void moveColumnToVisual(int column, int visual);
+    void setGroupKeys(const QList<QPair<int, SortOrder>> &groups);
+    int firstVisibleLogical() const;
+    int keyColumnIndex() const;
+    int findRecordByKey(const QVariant &key) const;
+    void runFormatter(GridRow &row) const;
+    bool writeCell(int record, int column, const QVariant &value);
+    QColor previewColor() const { return m_previewColor; }
+    int previewLines() const { return m_previewLines; }
+    QList<int> selectedRecords() const;
     GridColumn *checkedColumn(int index) const;
 
     QString m_databaseName;
@@ -266,9 +291,15 @@ private:
     bool m_multiSelect = true;
     bool m_totalRow = true;
     bool m_everBound = false;
-    int m_lastRecord = -1;
-    QVariant m_lastKey;
-    bool m_hadRecord = false;
+    bool m_headerSort = true;
+    bool m_restoring = false;
+    RowIdent m_current;
+    int m_previewLines = 5;
+    QColor m_previewColor = Qt::blue;
+    QString m_updateTable;
+    QString m_updateKey;
+    mutable QHash<QString, QString> m_ddCache;
+    mutable bool m_ddValid = false;
 };
 
 } // namespace kq::platform
