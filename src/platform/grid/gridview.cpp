@@ -178,7 +178,8 @@ GridView::GridView(GridEX *grid) : QTreeView(grid), m_grid(grid)
     setAllColumnsShowFocus(true);
     setUniformRowHeights(true);
     setRootIsDecorated(false);
-    setSortingEnabled(false);
+    setSortingEnabled(false); // sorting is the grid's; this also made the header unclickable
+    header()->setSectionsClickable(true);
     setExpandsOnDoubleClick(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setAlternatingRowColors(false);
