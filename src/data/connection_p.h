@@ -30,6 +30,25 @@ QString lastError(sqlite3 *db);
 // Runs statements without results (schema, pragmas); throws DataError.
 void execScript(sqlite3 *db, const QString &sql, const QString &fileName);
 
+// A statement kept prepared on its connection for the next use of the same
+// text (writes of a recordset, one record at a time). Reset when it goes.
+class CachedStatement
+{
+public:
+    CachedStatement(sqlite3 *db, const QString &sql);
+    ~CachedStatement();
+    sqlite3_stmt *get() const { return m_stmt; }
+    explicit operator bool() const { return m_stmt != nullptr; }
+    QString error() const { return m_error; }
+
+    CachedStatement(const CachedStatement &) = delete;
+    CachedStatement &operator=(const CachedStatement &) = delete;
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+    QString m_error;
+};
+
 // A table or column name as an SQL identifier between double quotes.
 QString quoteName(const QString &name);
 

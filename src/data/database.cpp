@@ -29,11 +29,6 @@ QString absolutePath(const QString &path)
     return canonical.isEmpty() ? fi.absoluteFilePath() : canonical;
 }
 
-QString connectionName(const QString &path)
-{
-    return kPrefix + absolutePath(path);
-}
-
 QHash<QString, int> &transactionDepths()
 {
     static QHash<QString, int> depths;
@@ -46,6 +41,50 @@ sqlite3 *handleOf(const QSqlDatabase &db)
     if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
         return *static_cast<sqlite3 *const *>(v.constData());
     return nullptr;
+}
+
+// Resolving a path costs system calls; records are written one by one, so the
+// name of an existing file's connection is remembered.
+QString connectionName(const QString &path)
+{
+    static QHash<QString, QString> known;
+    const auto it = known.constFind(path);
+    if (it != known.constEnd())
+        return *it;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty())
+        return kPrefix + QFileInfo(path).absoluteFilePath();
+    if (known.size() > 256)
+        known.clear();
+    return *known.insert(path, kPrefix + canonical);
+}
+
+QHash<sqlite3 *, QHash<QString, sqlite3_stmt *>> &statementCaches()
+{
+    static QHash<sqlite3 *, QHash<QString, sqlite3_stmt *>> caches;
+    return caches;
+}
+
+void dropStatements(sqlite3 *db)
+{
+    auto it = statementCaches().find(db);
+    if (it == statementCaches().end())
+        return;
+    for (sqlite3_stmt *st : std::as_const(*it))
+        sqlite3_finalize(st);
+    statementCaches().erase(it);
+}
+
+void closeConnection(const QString &name)
+{
+    transactionDepths().remove(name);
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (sqlite3 *h = db.isValid() ? handleOf(db) : nullptr)
+            dropStatements(h);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 int collatePtBr(void *, int na, const void *a, int nb, const void *b)
@@ -306,6 +345,37 @@ void execScript(sqlite3 *db, const QString &sql, const QString &fileName)
     }
 }
 
+CachedStatement::CachedStatement(sqlite3 *db, const QString &sql)
+{
+    QHash<QString, sqlite3_stmt *> &cache = statementCaches()[db];
+    m_stmt = cache.value(sql);
+    if (m_stmt)
+        return;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                           &m_stmt, nullptr)
+        != SQLITE_OK) {
+        m_error = lastError(db);
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        return;
+    }
+    if (cache.size() >= 64) {
+        for (sqlite3_stmt *st : std::as_const(cache))
+            sqlite3_finalize(st);
+        cache.clear();
+    }
+    cache.insert(sql, m_stmt);
+}
+
+CachedStatement::~CachedStatement()
+{
+    if (m_stmt) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+}
+
 QString quoteName(const QString &name)
 {
     QString n = name;
@@ -323,28 +393,17 @@ QSqlDatabase database(const QString &path)
 void closeDatabase(const QString &path)
 {
     const QString name = connectionName(path);
+    if (QSqlDatabase::contains(name))
+        closeConnection(name);
     transactionDepths().remove(name);
-    if (!QSqlDatabase::contains(name))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
 }
 
 void closeAllDatabases()
 {
     const QStringList names = QSqlDatabase::connectionNames();
     for (const QString &name : names) {
-        if (!name.startsWith(kPrefix))
-            continue;
-        transactionDepths().remove(name);
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        if (name.startsWith(kPrefix))
+            closeConnection(name);
     }
 }
 

@@ -246,34 +246,49 @@ QString hiddenName(int i)
 
 enum Tag : char { TagNull = 0, TagInt = 1, TagReal = 2, TagText = 3, TagBlob = 4 };
 
+// Room for n more bytes at the end of out, growing by halves so that
+// loading many rows costs few reallocations; returns where to write.
+char *grow(QByteArray &out, qsizetype n)
+{
+    const qsizetype at = out.size();
+    if (at + n > out.capacity())
+        out.reserve(qMax(at + n, out.capacity() + out.capacity() / 2 + 4096));
+    out.resize(at + n);
+    return out.data() + at;
+}
+
 void appendCell(QByteArray &out, sqlite3_stmt *stmt, int i)
 {
     switch (sqlite3_column_type(stmt, i)) {
     case SQLITE_INTEGER: {
         const qint64 v = sqlite3_column_int64(stmt, i);
-        out.append(char(TagInt));
-        out.append(reinterpret_cast<const char *>(&v), sizeof v);
+        char *p = grow(out, 9);
+        *p = char(TagInt);
+        std::memcpy(p + 1, &v, sizeof v);
         break;
     }
     case SQLITE_FLOAT: {
         const double v = sqlite3_column_double(stmt, i);
-        out.append(char(TagReal));
-        out.append(reinterpret_cast<const char *>(&v), sizeof v);
+        char *p = grow(out, 9);
+        *p = char(TagReal);
+        std::memcpy(p + 1, &v, sizeof v);
         break;
     }
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
         const bool text = sqlite3_column_type(stmt, i) == SQLITE_TEXT;
-        const void *p = text ? static_cast<const void *>(sqlite3_column_text(stmt, i))
-                             : sqlite3_column_blob(stmt, i);
+        const void *data = text ? static_cast<const void *>(sqlite3_column_text(stmt, i))
+                                : sqlite3_column_blob(stmt, i);
         const quint32 n = quint32(sqlite3_column_bytes(stmt, i));
-        out.append(char(text ? TagText : TagBlob));
-        out.append(reinterpret_cast<const char *>(&n), sizeof n);
-        out.append(static_cast<const char *>(p), qsizetype(n));
+        char *p = grow(out, 5 + qsizetype(n));
+        *p = char(text ? TagText : TagBlob);
+        std::memcpy(p + 1, &n, sizeof n);
+        if (n)
+            std::memcpy(p + 5, data, n);
         break;
     }
     default:
-        out.append(char(TagNull));
+        *grow(out, 1) = char(TagNull);
     }
 }
 
@@ -536,6 +551,26 @@ void Recordset::load()
     if (rc != SQLITE_DONE)
         throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
 
+    for (Column &c : columns)
+        c.quoted = internal::quoteName(c.origin);
+    for (TableKey &k : keys) {
+        k.quoted = internal::quoteName(k.name);
+        QStringList parts;
+        for (const QString &c : k.keyColumns)
+            parts << internal::quoteName(c) + QStringLiteral("=?");
+        k.condition = parts.isEmpty() ? QStringLiteral("rowid=?")
+                                      : parts.join(QStringLiteral(" AND "));
+        QStringList cols;
+        for (int c = 0; c < columns.size(); ++c) {
+            if (columns[c].table.compare(k.name, Qt::CaseInsensitive) == 0) {
+                cols << columns[c].quoted;
+                k.columns << c;
+            }
+        }
+        if (!cols.isEmpty())
+            k.readBack = QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                             .arg(cols.join(QLatin1Char(',')), k.quoted, k.condition);
+    }
     m_columns = std::move(columns);
     m_keys = std::move(keys);
     m_hiddenCells = hiddenCount;
@@ -678,16 +713,6 @@ QByteArray Recordset::keyCells(int row, const TableKey &key) const
     for (int i = 0; i < key.cellCount; ++i)
         e += cellSize(e);
     return QByteArray(b, e - b);
-}
-
-QString Recordset::keyCondition(const TableKey &key) const
-{
-    if (key.keyColumns.isEmpty())
-        return QStringLiteral("rowid=?");
-    QStringList parts;
-    for (const QString &c : key.keyColumns)
-        parts << internal::quoteName(c) + QStringLiteral("=?");
-    return parts.join(QStringLiteral(" AND "));
 }
 
 QVariantList Recordset::keyValues(int row, const TableKey &key) const
@@ -921,17 +946,20 @@ int Recordset::tableKey(const QString &table) const
 
 namespace {
 
-Stmt prepared(sqlite3 *db, const QString &sql, const QVariantList &values)
+// A write or read-back statement: kept prepared between records.
+class Prepared : public internal::CachedStatement
 {
-    QString error;
-    Stmt st = prepare(db, sql, &error);
-    if (!st)
-        throw writeError(error);
-    int i = 1;
-    for (const QVariant &v : values)
-        internal::bindValue(st.get(), i++, v);
-    return st;
-}
+public:
+    Prepared(sqlite3 *db, const QString &sql, const QVariantList &values)
+        : CachedStatement(db, sql)
+    {
+        if (!get())
+            throw writeError(error());
+        int i = 1;
+        for (const QVariant &v : values)
+            internal::bindValue(get(), i++, v);
+    }
+};
 
 } // namespace
 
@@ -960,36 +988,29 @@ void Recordset::updateCurrent()
     QVector<QPair<int, QByteArray>> patched;
     for (const int k : tables) {
         const TableKey &key = m_keys[k];
-        const QString table = internal::quoteName(key.name);
         const QVariantList where = keyValues(m_pos, key);
-        QStringList sets;
+        QString sets;
         QVariantList values;
         for (const auto &p : m_pending) {
             if (m_columns[p.first].table.compare(key.name, Qt::CaseInsensitive) != 0)
                 continue;
-            sets << internal::quoteName(m_columns[p.first].origin) + QStringLiteral("=?");
+            if (!sets.isEmpty())
+                sets += QLatin1Char(',');
+            sets += m_columns[p.first].quoted + QStringLiteral("=?");
             values << p.second;
         }
-        Stmt st = prepared(db,
-                           QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                               .arg(table, sets.join(QLatin1Char(',')), keyCondition(key)),
-                           values + where);
+        Prepared st(db,
+                    QStringLiteral("UPDATE ") + key.quoted + QStringLiteral(" SET ") + sets
+                        + QStringLiteral(" WHERE ") + key.condition,
+                    values + where);
         if (sqlite3_step(st.get()) != SQLITE_DONE)
             throw writeError(internal::lastError(db));
         if (sqlite3_changes(db) == 0)
             throw writeError(QStringLiteral("O registro não existe mais na tabela %1.")
                                  .arg(key.name));
 
-        // Read back every column of this table in the row, as stored.
-        QStringList cols;
-        QVector<int> indexes;
-        for (int c = 0; c < m_columns.size(); ++c) {
-            if (m_columns[c].table.compare(key.name, Qt::CaseInsensitive) == 0) {
-                cols << internal::quoteName(m_columns[c].origin);
-                indexes << c;
-            }
-        }
-        // A key column written anew identifies the row from now on.
+        // Read back every column of this table in the row, as stored. A key
+        // column written anew identifies the row from now on.
         QVariantList newWhere = where;
         for (int j = 0; j < key.keyColumns.size(); ++j) {
             for (const auto &p : m_pending) {
@@ -999,15 +1020,12 @@ void Recordset::updateCurrent()
                     newWhere[j] = p.second;
             }
         }
-        Stmt back = prepared(db,
-                             QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                 .arg(cols.join(QLatin1Char(',')), table, keyCondition(key)),
-                             newWhere);
+        Prepared back(db, key.readBack, newWhere);
         if (sqlite3_step(back.get()) == SQLITE_ROW) {
-            for (int j = 0; j < indexes.size(); ++j) {
+            for (int j = 0; j < key.columns.size(); ++j) {
                 QByteArray enc;
                 appendCell(enc, back.get(), j);
-                patched.push_back({m_hiddenCells + indexes[j], enc});
+                patched.push_back({m_hiddenCells + key.columns[j], enc});
             }
         }
     }
@@ -1080,7 +1098,7 @@ void Recordset::insertNew()
     QStringList marks;
     QVariantList values;
     for (const auto &p : m_pending) {
-        cols << internal::quoteName(m_columns[p.first].origin);
+        cols << m_columns[p.first].quoted;
         marks << QStringLiteral("?");
         values << p.second;
     }
@@ -1090,11 +1108,10 @@ void Recordset::insertNew()
                                              .arg(quoted, cols.join(QLatin1Char(',')),
                                                   marks.join(QLatin1Char(',')));
     sqlite3 *db = internal::handle(m_databaseName);
-    Stmt st = prepared(db, sql, values);
+    Prepared st(db, sql, values);
     if (sqlite3_step(st.get()) != SQLITE_DONE)
         throw writeError(internal::lastError(db));
     const qint64 newRowid = sqlite3_last_insert_rowid(db);
-    st.reset();
 
     // The record that was current, to come back to if the new one is not shown.
     const int k0 = m_keys.isEmpty() || m_keys[0].cellCount == 0 ? -1 : 0;
@@ -1110,7 +1127,7 @@ void Recordset::insertNew()
         QStringList keyCols;
         for (const QString &c : key.keyColumns)
             keyCols << internal::quoteName(c);
-        Stmt back = prepared(db,
+        Prepared back(db,
                              QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
                                  .arg(keyCols.isEmpty() ? QStringLiteral("rowid")
                                                         : keyCols.join(QLatin1Char(',')),
@@ -1147,9 +1164,9 @@ void Recordset::remove()
         throw writeError(QStringLiteral("A consulta não permite excluir registros."));
     const TableKey &key = m_keys[k];
     sqlite3 *db = internal::handle(m_databaseName);
-    Stmt st = prepared(db,
+    Prepared st(db,
                        QStringLiteral("DELETE FROM %1 WHERE %2")
-                           .arg(internal::quoteName(key.name), keyCondition(key)),
+                           .arg(key.quoted, key.condition),
                        keyValues(m_pos, key));
     if (sqlite3_step(st.get()) != SQLITE_DONE)
         throw writeError(internal::lastError(db));

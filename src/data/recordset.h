@@ -105,6 +105,7 @@ private:
         QString name;
         QString table;  // table the column comes from, empty for an expression
         QString origin; // its column name in that table
+        QString quoted; // origin as an SQL name
         Collation collation = Collation::Binary;
         Affinity affinity = Affinity::None;
         bool isDate = false;
@@ -118,6 +119,10 @@ private:
         QStringList keyColumns; // empty: by rowid
         int firstCell = 0;      // its hidden cells at the front of each row
         int cellCount = 0;      // 0: not writable
+        QString quoted;         // the table as an SQL name
+        QString condition;      // "rowid=?" or "key1=? AND key2=?"
+        QString readBack;       // SELECT of the table's columns in the source, by key
+        QVector<int> columns;   // ... and their indexes
     };
     enum class Mode { None, Adding, Editing };
 
@@ -129,7 +134,6 @@ private:
     const char *rawCell(int row, int index) const;
     const char *cell(int row, int column) const;
     QByteArray keyCells(int row, const TableKey &key) const;
-    QString keyCondition(const TableKey &key) const;
     QVariantList keyValues(int row, const TableKey &key) const;
     QVariant decode(const char *cell, const Column &col) const;
     void patchRow(int row, const QVector<QPair<int, QByteArray>> &cells);
