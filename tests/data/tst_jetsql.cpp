@@ -172,6 +172,8 @@ private slots:
     void translate();
     void recordSources_data();
     void recordSources();
+    void likeMatches_data();
+    void likeMatches();
     void cubeDateParts();
     void datePart_data();
     void datePart();
@@ -310,6 +312,35 @@ void tst_jetsql::recordSources()
     } catch (const DataError &e) {
         QFAIL(qPrintable(e.description() + QStringLiteral("\n") + translateJet(sql)));
     }
+}
+
+void tst_jetsql::likeMatches_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("found");
+    QTest::newRow("prefix") << "'10*'" << "1005|10_5|10%5";
+    QTest::newRow("one character") << "'10?5'" << "1005|10_5|10%5";
+    QTest::newRow("percent is a letter") << "'10%*'" << "10%5";
+    QTest::newRow("underscore is a letter") << "'10_?'" << "10_5";
+    QTest::newRow("bracketed star") << "'[*]*'" << "*01";
+    QTest::newRow("case") << "'ab*'" << "ABC";
+}
+
+void tst_jetsql::likeMatches()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, found);
+    const QString db = m_folder->devolvidos();
+    exec(db, QStringLiteral("CREATE TEMP TABLE docs (d TEXT)"));
+    exec(db, QStringLiteral("INSERT INTO docs VALUES ('1005'), ('10_5'), ('10%5'), ('*01'), "
+                            "('ABC'), ('2010')"));
+    const QString sql = translateJet(QStringLiteral("SELECT d FROM docs WHERE d like ")
+                                     + pattern + QStringLiteral(" ORDER BY rowid"));
+    const QString rows = scalar(db, QStringLiteral("SELECT group_concat(d, '|') FROM (") + sql
+                                        + QLatin1Char(')'))
+                             .toString();
+    exec(db, QStringLiteral("DROP TABLE docs"));
+    QCOMPARE(rows, found);
 }
 
 void tst_jetsql::cubeDateParts()

@@ -1,0 +1,211 @@
+#include "data/sourceshape_p.h"
+
+namespace kq::data::internal {
+
+namespace {
+
+struct Token
+{
+    enum Type { Word, Name, String, Punct };
+    Type type;
+    QString text;
+    qsizetype end;
+    int depth;
+};
+
+QVector<Token> tokenize(const QString &s)
+{
+    QVector<Token> tokens;
+    int depth = 0;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        const QChar c = s.at(i);
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == QLatin1Char('-') && i + 1 < s.size() && s.at(i + 1) == QLatin1Char('-')) {
+            const qsizetype e = s.indexOf(QLatin1Char('\n'), i);
+            i = e < 0 ? s.size() : e;
+        } else if (c == QLatin1Char('/') && i + 1 < s.size() && s.at(i + 1) == QLatin1Char('*')) {
+            const qsizetype e = s.indexOf(QLatin1String("*/"), i + 2);
+            i = e < 0 ? s.size() : e + 2;
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')
+                   || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            qsizetype j = i + 1;
+            while (j < s.size()) {
+                if (s.at(j) == close) {
+                    if (close != QLatin1Char(']') && j + 1 < s.size() && s.at(j + 1) == close) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            const qsizetype end = qMin(j + 1, s.size());
+            tokens.push_back({c == QLatin1Char('\'') ? Token::String : Token::Name,
+                              s.mid(i, end - i), end, depth});
+            i = end;
+        } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$')) {
+            qsizetype j = i;
+            while (j < s.size()
+                   && (s.at(j).isLetterOrNumber() || s.at(j) == QLatin1Char('_')
+                       || s.at(j) == QLatin1Char('$')))
+                ++j;
+            tokens.push_back({Token::Word, s.mid(i, j - i), j, depth});
+            i = j;
+        } else {
+            if (c == QLatin1Char(')'))
+                --depth;
+            tokens.push_back({Token::Punct, QString(c), i + 1, depth});
+            if (c == QLatin1Char('('))
+                ++depth;
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+bool isWord(const Token &t, const char *word)
+{
+    return t.type == Token::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isPunct(const Token &t, char c)
+{
+    return t.type == Token::Punct && t.text.at(0) == QLatin1Char(c);
+}
+
+bool endsFromClause(const Token &t)
+{
+    static const char *const words[] = {"WHERE", "GROUP", "ORDER", "HAVING", "LIMIT",
+                                        "UNION", "EXCEPT", "INTERSECT", "WINDOW"};
+    if (t.depth != 0)
+        return false;
+    if (isPunct(t, ';'))
+        return true;
+    for (const char *w : words) {
+        if (isWord(t, w))
+            return true;
+    }
+    return false;
+}
+
+bool isJoinWord(const Token &t)
+{
+    static const char *const words[] = {"ON",    "USING", "INNER", "LEFT",    "RIGHT", "FULL",
+                                        "OUTER", "CROSS", "JOIN",  "NATURAL", "WHERE", "GROUP",
+                                        "ORDER", "HAVING", "LIMIT", "UNION",  "EXCEPT",
+                                        "INTERSECT", "WINDOW", "INDEXED", "NOT"};
+    for (const char *w : words) {
+        if (isWord(t, w))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString unquoteName(const QString &raw)
+{
+    if (raw.size() >= 2 && (raw.startsWith(QLatin1Char('"')) || raw.startsWith(QLatin1Char('['))
+                            || raw.startsWith(QLatin1Char('`'))))
+        return raw.mid(1, raw.size() - 2);
+    return raw;
+}
+
+SourceShape shapeOf(const QString &sql)
+{
+    SourceShape shape;
+    const QVector<Token> t = tokenize(sql);
+    if (t.isEmpty() || !isWord(t[0], "SELECT"))
+        return shape;
+    qsizetype k = 1;
+    bool plain = true;
+    if (k < t.size() && (isWord(t[k], "DISTINCT")))
+        plain = false;
+    if (k < t.size() && isWord(t[k], "ALL"))
+        ++k;
+    const qsizetype selectEnd = t[k - 1].end;
+    qsizetype from = -1;
+    for (qsizetype i = 1; i < t.size(); ++i) {
+        if (t[i].depth != 0)
+            continue;
+        if (from < 0 && isWord(t[i], "FROM"))
+            from = i;
+        if (isWord(t[i], "GROUP") || isWord(t[i], "UNION") || isWord(t[i], "EXCEPT")
+            || isWord(t[i], "INTERSECT"))
+            plain = false;
+    }
+    if (from < 0)
+        return shape;
+    bool expectTable = true;
+    bool inCondition = false; // inside ON ...: parentheses and commas are an expression's
+    int conditionDepth = 0;
+    for (qsizetype i = from + 1; i < t.size() && !endsFromClause(t[i]); ++i) {
+        const Token &tok = t[i];
+        if (isWord(tok, "ON") || isWord(tok, "USING")) {
+            inCondition = true;
+            conditionDepth = tok.depth;
+            expectTable = false;
+            continue;
+        }
+        if (inCondition) {
+            if (isWord(tok, "JOIN")) {
+                inCondition = false;
+                expectTable = true;
+            } else if (isPunct(tok, ')') && tok.depth < conditionDepth) {
+                inCondition = false;
+            }
+            continue;
+        }
+        if (isPunct(tok, '(')) {
+            if (i + 1 < t.size() && (isWord(t[i + 1], "SELECT") || isWord(t[i + 1], "WITH"))) {
+                // A sub-query: its tables are not the source's own.
+                const int depth = tok.depth;
+                ++i;
+                while (i < t.size() && !(isPunct(t[i], ')') && t[i].depth == depth))
+                    ++i;
+                plain = false;
+                expectTable = false;
+                continue;
+            }
+            expectTable = true;
+            continue;
+        }
+        if (isPunct(tok, ',') || isWord(tok, "JOIN")) {
+            expectTable = true;
+            continue;
+        }
+        if (expectTable && (tok.type == Token::Word || tok.type == Token::Name)
+            && !isJoinWord(tok)) {
+            QString raw = tok.text;
+            QString name = unquoteName(raw);
+            if (i + 2 < t.size() && isPunct(t[i + 1], '.')
+                && (t[i + 2].type == Token::Word || t[i + 2].type == Token::Name)) {
+                raw += QLatin1Char('.') + t[i + 2].text;
+                name = unquoteName(t[i + 2].text);
+                i += 2;
+            }
+            QString ref = raw;
+            if (i + 1 < t.size() && isWord(t[i + 1], "AS") && i + 2 < t.size()) {
+                ref = t[i + 2].text;
+                i += 2;
+            } else if (i + 1 < t.size()
+                       && (t[i + 1].type == Token::Word || t[i + 1].type == Token::Name)
+                       && !isJoinWord(t[i + 1])) {
+                ref = t[i + 1].text;
+                i += 1;
+            }
+            shape.tables.push_back({name, ref});
+            expectTable = false;
+            continue;
+        }
+        expectTable = false;
+    }
+    if (plain)
+        shape.selectEnd = selectEnd;
+    return shape;
+}
+
+} // namespace kq::data::internal
