@@ -260,22 +260,25 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
         const QString caption = line.type == RowType::GroupHeader
                                     ? m_model->groupCaption(line.group)
                                     : QStringLiteral("Total");
-        double captionRight = m_pageWidth;
         const double left = (std::max(1, line.level) - 1) * m_indent + pad;
+        const QRectF capRect(left, y, std::max(0.0, m_pageWidth - left - pad), line.height);
+        const QFontMetricsF fm(p.font(), p.device());
+        const QString shown = fm.elidedText(caption, Qt::ElideRight, capRect.width());
+        p.drawText(capRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        const double captionEnd = left + fm.horizontalAdvance(shown);
         for (const ColumnBox &b : m_boxes) {
             const GridColumn &col = m_grid->column(b.column);
             if (col.aggregate() == Aggregate::None)
                 continue;
-            if (b.x > left + m_indent)
-                captionRight = std::min(captionRight, b.x);
+            const QString text = m_model->sumText(
+                line.type == RowType::GroupHeader ? line.group : -1, b.column);
             const QRectF cell(b.x + pad, y, b.width - 2 * pad, line.height);
-            p.drawText(cell, int(col.alignment() | Qt::AlignVCenter),
-                       m_model->sumText(line.type == RowType::GroupHeader ? line.group : -1,
-                                        b.column));
+            const double w = std::min(cell.width(), fm.horizontalAdvance(text));
+            const double textLeft = (col.alignment() & Qt::AlignRight) ? cell.right() - w
+                                                                       : cell.left();
+            if (textLeft > captionEnd + pad)
+                p.drawText(cell, int(col.alignment() | Qt::AlignVCenter), text);
         }
-        const QRectF capRect(left, y, std::max(0.0, captionRight - left - pad), line.height);
-        p.drawText(capRect, Qt::AlignLeft | Qt::AlignVCenter,
-                   p.fontMetrics().elidedText(caption, Qt::ElideRight, int(capRect.width())));
         p.setPen(Qt::gray);
         p.drawLine(QPointF(0, y + line.height), QPointF(m_pageWidth, y + line.height));
         return;

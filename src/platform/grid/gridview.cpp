@@ -228,6 +228,16 @@ void GridView::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
         drawGroupRow(painter, option, index);
         return;
     }
+    // The row's colour runs under the indentation and past the last column.
+    const QModelIndex first = index.sibling(index.row(), 0);
+    const bool selected = selectionModel() && selectionModel()->isSelected(first);
+    const QColor back = m_grid->m_model->rowBackground(first);
+    const QRect full(0, option.rect.top(), viewport()->width(), option.rect.height());
+    if (selected)
+        painter->fillRect(full, palette().color(hasFocus() ? QPalette::Active : QPalette::Inactive,
+                                                QPalette::Highlight));
+    else if (back.isValid())
+        painter->fillRect(full, back);
     QTreeView::drawRow(painter, option, index);
     if (m_grid->previewColumn() > 0)
         drawPreview(painter, option, index);
@@ -294,30 +304,29 @@ void GridView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &optio
         captionLeft = x + indentation();
     }
 
-    // Sums of the aggregate columns sit under their columns.
-    int captionRight = r.right() - 4;
+    // The caption runs over the columns; the sums of the aggregate columns
+    // sit under their columns where the caption leaves room.
+    const QString caption = first.data().toString();
+    const QFontMetrics fm = painter->fontMetrics();
+    const QRect capRect(captionLeft, r.top(), std::max(0, r.right() - 4 - captionLeft),
+                        r.height());
+    const QString shown = fm.elidedText(caption, Qt::ElideRight, capRect.width());
+    painter->drawText(capRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    const int captionEnd = captionLeft + fm.horizontalAdvance(shown);
     for (int c = 1; c <= m_grid->columnCount(); ++c) {
         const GridColumn &col = m_grid->column(c);
         if (col.aggregate() == Aggregate::None || !col.isVisible())
             continue;
+        const QString text = first.sibling(first.row(), c - 1).data().toString();
         const int sx = header()->sectionViewportPosition(c - 1);
-        const int sw = header()->sectionSize(c - 1);
-        if (sx > captionLeft + 40)
-            captionRight = std::min(captionRight, sx - 4);
-        const QRect cell(sx + 4, r.top(), sw - 8, r.height());
-        if (cell.width() > 0) {
-            painter->drawText(cell, int(col.alignment() | Qt::AlignVCenter),
-                              painter->fontMetrics().elidedText(
-                                  first.sibling(first.row(), c - 1).data().toString(),
-                                  Qt::ElideRight, cell.width()));
-        }
+        const QRect cell(sx + 4, r.top(), header()->sectionSize(c - 1) - 8, r.height());
+        const int w = std::min(cell.width(), fm.horizontalAdvance(text));
+        const int textLeft = (col.alignment() & Qt::AlignRight) ? cell.right() - w
+                             : (col.alignment() & Qt::AlignHCenter) ? cell.center().x() - w / 2
+                                                                    : cell.left();
+        if (cell.width() > 0 && textLeft > captionEnd + 8)
+            painter->drawText(cell, int(col.alignment() | Qt::AlignVCenter), text);
     }
-    const QString caption = first.data().toString();
-    const QRect capRect(captionLeft, r.top(), std::max(0, captionRight - captionLeft),
-                        r.height());
-    painter->drawText(capRect, Qt::AlignLeft | Qt::AlignVCenter,
-                      painter->fontMetrics().elidedText(caption, Qt::ElideRight,
-                                                        capRect.width()));
     painter->setPen(palette().color(QPalette::Mid));
     painter->drawLine(r.bottomLeft(), r.bottomRight());
     if (currentIndex().isValid() && currentIndex().row() == index.row()

@@ -1,0 +1,374 @@
+// Printing, print preview and layout files of the grid control, and a look
+// at a grouped, coloured grid in a real window.
+
+#include "gridtestdb.h"
+
+#include "data/database.h"
+#include "platform/format.h"
+#include "platform/grid/gexpreview.h"
+#include "platform/grid/gridex.h"
+#include "support/base_dialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+
+using namespace kq::platform;
+
+namespace {
+
+void design(GridEX &g)
+{
+    g.addColumn(QStringLiteral("nm_emitente"), QStringLiteral("Emitente"), 150);
+    g.addColumn(QStringLiteral("cd_devolvido"), QStringLiteral("Chave")).setVisible(false);
+    g.addColumn(QStringLiteral("ds_loja"), QStringLiteral("Loja"), 120);
+    GridColumn &valor = g.addColumn(QStringLiteral("vl_cheque"), QStringLiteral("Valor"), 100);
+    valor.setFormat(QStringLiteral("Currency"));
+    valor.setAggregate(Aggregate::Sum);
+    g.addColumn(QStringLiteral("dt_deposito"), QStringLiteral("Depósito"), 90)
+        .setFormat(QStringLiteral("dd/mm/yyyy"));
+    g.addColumn(QStringLiteral("cd_situacao"), QStringLiteral("Situação"), 80);
+    g.addColumn(QStringLiteral("cd_loja"), QStringLiteral("CD_LOJA")).setVisible(false);
+    g.addColumn(QStringLiteral("ds_historico"), QStringLiteral("Histórico")).setVisible(false);
+    g.setKeyColumn(2);
+}
+
+int pdfPages(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QString text = QString::fromLatin1(f.readAll());
+    return int(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
+}
+
+} // namespace
+
+class tst_gridprint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void printPagesAndPageEvent();
+    void printOptions();
+    void previewFillsItsWindowAndCloses();
+    void layoutRoundTrip();
+    void badLayoutChangesNothing_data();
+    void badLayoutChangesNothing();
+    void layoutSaveFails();
+    void groupedColouredGridOnScreen();
+
+private:
+    void bind(GridEX &g);
+    QTemporaryDir *m_dir = nullptr;
+    QString m_db;
+};
+
+void tst_gridprint::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+}
+
+void tst_gridprint::init()
+{
+    m_dir = new QTemporaryDir;
+    m_db = m_dir->filePath(QStringLiteral("devolvidos.mdb"));
+    gridtest::createCheques(m_db);
+    // 150 more cheques, enough for several pages.
+    kq::data::Transaction t(m_db);
+    for (int i = 0; i < 150; ++i) {
+        kq::data::exec(m_db,
+                       QStringLiteral("INSERT INTO cheques (cd_devolvido, cd_loja, ds_loja, "
+                                      "nm_emitente, vl_cheque, cd_situacao) "
+                                      "VALUES (?, ?, ?, ?, 10, '001')"),
+                       {QStringLiteral("Y%1").arg(i, 9, 10, QLatin1Char('0')),
+                        QStringLiteral("00%1").arg(i % 3 + 1),
+                        QStringList{"Loja Centro", "Loja Norte", "Loja Sul"}[i % 3],
+                        QStringLiteral("Emitente %1").arg(i, 3, 10, QLatin1Char('0'))});
+    }
+    t.commit();
+}
+
+void tst_gridprint::cleanup()
+{
+    kq::data::closeAllDatabases();
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_gridprint::bind(GridEX &g)
+{
+    design(g);
+    g.setDatabaseName(m_db);
+    g.setRecordSource(QStringLiteral("SELECT * FROM cheques ORDER BY nm_emitente"));
+    g.rebind();
+    g.refresh();
+}
+
+void tst_gridprint::printPagesAndPageEvent()
+{
+    GridEX g;
+    bind(g);
+    const QString pdf = m_dir->filePath(QStringLiteral("grade.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    const int expected = g.pageCount(&printer);
+    QVERIFY(expected > 1);
+
+    QList<QPair<int, int>> events;
+    QStringList footers;
+    connect(&g, &GridEX::pagePrinting, this, [&](int page, int count) {
+        events.append({page, count});
+        g.printerSettings().setFooter(3, QStringLiteral("Page ") + QString::number(page)
+                                             + QStringLiteral("\r\n of ")
+                                             + QString::number(count));
+        footers << g.printerSettings().footer(3);
+    });
+    g.printerSettings().setFooter(2, QStringLiteral("01/02/2024 10:00:00"));
+    QCOMPARE(g.printGrid(&printer), expected);
+    QCOMPARE(events.size(), expected);
+    for (int i = 0; i < expected; ++i)
+        QCOMPARE(events[i], qMakePair(i + 1, expected));
+    QCOMPARE(footers.last(), QStringLiteral("Page %1\r\n of %1").arg(expected));
+    QCOMPARE(pdfPages(pdf), expected);
+}
+
+void tst_gridprint::printOptions()
+{
+    GridEX g;
+    bind(g);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir->filePath(QStringLiteral("x.pdf")));
+    const int all = g.pageCount(&printer);
+
+    // Only the selected rows: three rows fit on one page.
+    g.selectRows({0, 1, 2});
+    QCOMPARE(g.selectedRows(), (QList<int>{0, 1, 2}));
+    QCOMPARE(g.pageCount(&printer, true), 1);
+    QCOMPARE(g.pageCount(&printer, false), all);
+
+    // Page grouping: each store starts a page.
+    g.groupBy(7);
+    g.printerSettings().groupPages = false;
+    const int grouped = g.pageCount(&printer);
+    g.printerSettings().groupPages = true;
+    const int paged = g.pageCount(&printer);
+    QVERIFY(paged >= 3);
+    QVERIFY(paged >= grouped);
+
+    // Column headers on the first page only leave room for more rows.
+    g.ungroup();
+    g.printerSettings().groupPages = false;
+    g.printerSettings().repeatHeaders = true;
+    QCOMPARE(g.pageCount(&printer), all);
+    g.printerSettings().repeatHeaders = false;
+    QVERIFY(g.pageCount(&printer) <= all);
+
+    // The print dialog's cancel prints nothing.
+    kq::test::ScriptedDialogs dialogs;
+    dialogs.printAccepted = false;
+    QVERIFY(!g.print(true, false));
+}
+
+void tst_gridprint::previewFillsItsWindowAndCloses()
+{
+    GridEX g;
+    bind(g);
+    QWidget window;
+    window.resize(640, 480);
+    auto *preview = new GEXPreview(&window);
+    preview->setObjectName(QStringLiteral("grPrev"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(preview->geometry(), window.rect());
+    window.resize(800, 500);
+    QCoreApplication::processEvents();
+    QCOMPARE(preview->geometry(), window.rect());
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir->filePath(QStringLiteral("y.pdf")));
+    QSignalSpy pages(&g, &GridEX::pagePrinting);
+    g.printPreview(preview);
+    QCOMPARE(preview->pageCount(), g.pageCount(&printer));
+    QVERIFY(pages.count() >= preview->pageCount());
+    g.selectRows({3});
+    g.printPreview(preview, true);
+    QCOMPARE(preview->pageCount(), 1);
+
+    QStringList texts;
+    for (QAction *a : preview->toolBar()->actions())
+        texts << a->text();
+    QCOMPARE(texts, (QStringList{"Page Set&up...", "&Print...", "&Close"}));
+    QCOMPARE(preview->toolBar()->font().family(), QStringLiteral("Tahoma"));
+    QSignalSpy closed(preview, &GEXPreview::closed);
+    preview->toolBar()->actions().at(2)->trigger();
+    QCOMPARE(closed.count(), 1);
+}
+
+void tst_gridprint::layoutRoundTrip()
+{
+    const QString file = m_dir->filePath(QStringLiteral("consulta.lyt"));
+    {
+        GridEX g;
+        g.setObjectName(QStringLiteral("GridEX1"));
+        bind(g);
+        g.column(1).setCaption(QStringLiteral("Nome"));
+        g.column(6).setVisible(false);
+        g.column(5).setPosition(1);
+        g.column(3).setWidth(222);
+        g.groupBy(3, SortOrder::Descending);
+        g.sortBy(4, SortOrder::Descending);
+        g.setGroupByBoxVisible(true);
+        g.saveLayout(file);
+    }
+    GridEX g;
+    bind(g);
+    g.loadLayout(file);
+    QCOMPARE(g.column(1).caption(), QStringLiteral("Nome"));
+    QVERIFY(!g.column(6).isVisible());
+    QCOMPARE(g.column(5).position(), 1);
+    QCOMPARE(g.columnAtPosition(2).index(), 1);
+    QCOMPARE(g.column(3).width(), 222);
+    QCOMPARE(g.groupColumns(), QList<int>{3});
+    QVERIFY(g.groupByBoxVisible());
+    QCOMPARE(g.view()->header()->sectionSize(2), 222);
+    QVERIFY(g.view()->header()->isSectionHidden(5));
+    // Descending groups, records by value descending inside them.
+    QCOMPARE(g.groupCaption(0), QStringLiteral("Loja: Loja Sul"));
+    QCOMPARE(g.textAt(1, 1), QStringLiteral("Gil"));
+    // Hidden columns still count in the numbering after a load.
+    g.setCurrentRow(1);
+    QCOMPARE(g.value(2).toString(), QStringLiteral("0000000007"));
+}
+
+void tst_gridprint::badLayoutChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("number");
+    QTest::newRow("corrupt") << QByteArray("{\"format\": \"kq-grid-lay") << 321;
+    QTest::newRow("not a layout") << QByteArray("[1, 2, 3]") << 321;
+    QTest::newRow("other format") << QByteArray("{\"format\": \"cube\", \"version\": 1}")
+                                  << 321;
+    QTest::newRow("incomplete column")
+        << QByteArray("{\"format\":\"kq-grid-layout\",\"version\":1,"
+                      "\"columns\":[{\"key\":\"nm_emitente\",\"caption\":\"X\"}]}")
+        << 321;
+    QTest::newRow("another grid")
+        << QByteArray("{\"format\":\"kq-grid-layout\",\"version\":1,\"columns\":"
+                      "[{\"key\":\"cd_cor\",\"caption\":\"Cor\",\"visible\":true,"
+                      "\"position\":1,\"width\":50}],\"groups\":[]}")
+        << 321;
+    QTest::newRow("missing file") << QByteArray() << 53;
+}
+
+void tst_gridprint::badLayoutChangesNothing()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, number);
+    const QString file = m_dir->filePath(QStringLiteral("ruim.lyt"));
+    if (!content.isEmpty()) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    GridEX g;
+    bind(g);
+    g.groupBy(3);
+    g.column(1).setCaption(QStringLiteral("Antes"));
+    const int rows = g.rowCount();
+    try {
+        g.loadLayout(file);
+        QFAIL("the load should fail");
+    } catch (const GridError &e) {
+        QCOMPARE(e.number(), number);
+        QVERIFY(e.description().contains(QStringLiteral("ruim.lyt")));
+    }
+    QCOMPARE(g.column(1).caption(), QStringLiteral("Antes"));
+    QCOMPARE(g.groupColumns(), QList<int>{3});
+    QCOMPARE(g.rowCount(), rows);
+}
+
+void tst_gridprint::layoutSaveFails()
+{
+    GridEX g;
+    bind(g);
+    try {
+        g.saveLayout(m_dir->filePath(QStringLiteral("nao/existe/x.lyt")));
+        QFAIL("the save should fail");
+    } catch (const GridError &e) {
+        QCOMPARE(e.number(), GridErrorNumber::LayoutWrite);
+    }
+}
+
+void tst_gridprint::groupedColouredGridOnScreen()
+{
+    // The way the returned-cheque query shows its grid: store styles by
+    // colour, group captions with the group's total, a preview line.
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("CONSULTA DE DOCUMENTOS"));
+    window.resize(820, 560);
+    auto *g = new GridEX(&window);
+    g->setObjectName(QStringLiteral("GridEX1"));
+    g->setGeometry(4, 4, 812, 552);
+    design(*g);
+    g->setAlternatingRowColors(QColor(113, 247, 206), Qt::white);
+    g->setGroupByBoxVisible(true);
+    g->setGroupByBoxCaption(QStringLiteral("Traga a Coluna a ser agrupada para essa área"));
+    g->addFormatStyle(QStringLiteral("001"), QColor(200, 0, 0));
+    g->addFormatStyle(QStringLiteral("002"), QColor(0, 0, 200));
+    g->addFormatStyle(QStringLiteral("003"), QColor(0, 120, 0));
+    connect(g, &GridEX::formatRow, this, [](GridRow &row) {
+        if (row.isRecord())
+            row.setStyleName(row.text(7));
+        else
+            row.setGroupCaption(row.groupCaption() + QStringLiteral("  (Total= ")
+                                + formatValue(row.groupSum(4), QStringLiteral("currency"))
+                                + QStringLiteral(")"));
+    });
+    g->setDatabaseName(m_db);
+    g->setRecordSource(QStringLiteral("SELECT * FROM cheques WHERE cd_devolvido < 'Y' "
+                                      "OR cd_devolvido < 'Y000000010' ORDER BY nm_emitente"));
+    g->refresh();
+    g->setPreviewField(QStringLiteral("ds_historico"), 3);
+    g->groupBy(3);
+    g->groupBy(6);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    g->setCurrentRow(2);
+    QCoreApplication::processEvents();
+    const QImage shot = window.grab().toImage();
+    QVERIFY(!shot.isNull());
+    // Some pixel of the grid carries each store's colour.
+    auto hasColour = [&shot](const QColor &c) {
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                if (shot.pixelColor(x, y) == c)
+                    return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY(hasColour(QColor(200, 0, 0)));
+    QVERIFY(hasColour(QColor(0, 0, 200)));
+    const QString out = qEnvironmentVariable("KQ_GRID_SHOT");
+    if (!out.isEmpty())
+        shot.save(out);
+}
+
+QTEST_MAIN(tst_gridprint)
+#include "tst_gridprint.moc"
