@@ -61,6 +61,12 @@ QString monthKey(const QDate &date)
         .arg(date.month(), 2, 10, QLatin1Char('0'));
 }
 
+double correctedByFactors(double value, double depositFactor, double referenceFactor)
+{
+    const double ratio = referenceFactor / depositFactor - 1.0;
+    return value + value * ratio;
+}
+
 Correction correctValueByFactor(const CorrectionTable &table, double value,
                                 const QDate &depositDate, double referenceFactor)
 {
@@ -81,8 +87,7 @@ Correction correctValueByFactor(const CorrectionTable &table, double value,
         c.missingMonth = month;
         return c;
     }
-    const double ratio = referenceFactor / *depositFactor - 1.0;
-    c.value = value + value * ratio;
+    c.value = correctedByFactors(value, *depositFactor, referenceFactor);
     return c;
 }
 

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace kq::shell {
@@ -18,6 +19,7 @@ public:
     void insert(const QString &month, double factor);
 
     bool isEmpty() const { return m_factors.isEmpty(); }
+    QStringList months() const { return m_factors.keys(); }
     int size() const { return int(m_factors.size()); }
 
     // The newest month (last in text order, which is time order); "" when empty.
@@ -58,6 +60,10 @@ struct Correction
 
     bool ok() const { return status == Corrected; }
 };
+
+// value + value * (reference factor / deposit factor - 1), unrounded; both
+// factors must be other than zero.
+double correctedByFactors(double value, double depositFactor, double referenceFactor);
 
 // value + value * (reference factor / deposit-month factor - 1), unrounded.
 // Both screens store it rounded to two decimals: see roundedValue().

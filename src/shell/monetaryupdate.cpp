@@ -1,9 +1,259 @@
 #include "shell/monetaryupdate.h"
 
+#include "data/database.h"
+#include "data/dataerror.h"
+#include "data/datafolder.h"
+#include "platform/dialogs.h"
+#include "shell/correction.h"
+#include "shell/procedures.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
 namespace kq::shell {
 
-void AtualizarValores(const QString &)
+namespace {
+
+const char kValueFunction[] = "kq_valor_corrigido";
+const char kMonthFunction[] = "kq_mes_corrigido";
+
+// State of one run, shared by the two SQL functions of the update.
+struct UpdateRun
 {
+    // yyyymm -> factor of the months that have a usable one.
+    QHash<int, double> factors;
+    double newestFactor = 0;
+    QByteArray newestMonth;
+    QSet<int> missing;
+    qint64 uncorrected = 0;
+    qint64 withoutDate = 0;
+
+    // Cheques come in no particular order, but runs of one month are common.
+    int cachedMonth = -1;
+    const double *cachedFactor = nullptr;
+
+    const double *factorOf(int month)
+    {
+        if (month != cachedMonth) {
+            cachedMonth = month;
+            const auto it = factors.constFind(month);
+            cachedFactor = it == factors.constEnd() ? nullptr : &it.value();
+        }
+        return cachedFactor;
+    }
+};
+
+// yyyymm of an ISO date text "YYYY-MM-DD", or -1.
+int monthOf(sqlite3_value *date)
+{
+    if (sqlite3_value_type(date) != SQLITE_TEXT)
+        return -1;
+    const auto *s = sqlite3_value_text(date);
+    const int n = sqlite3_value_bytes(date);
+    if (n < 7 || s[4] != '-')
+        return -1;
+    int year = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (s[i] < '0' || s[i] > '9')
+            return -1;
+        year = year * 10 + (s[i] - '0');
+    }
+    if (s[5] < '0' || s[5] > '1' || s[6] < '0' || s[6] > '9')
+        return -1;
+    const int month = (s[5] - '0') * 10 + (s[6] - '0');
+    if (month < 1 || month > 12)
+        return -1;
+    return year * 100 + month;
+}
+
+int monthOf(const QString &key)
+{
+    const QDate d = QDate::fromString(key + QStringLiteral("/01"), QStringLiteral("yyyy/MM/dd"));
+    return d.isValid() ? d.year() * 100 + d.month() : -1;
+}
+
+QString monthText(int yyyymm)
+{
+    return monthKey(QDate(yyyymm / 100, yyyymm % 100, 1));
+}
+
+// kq_valor_corrigido(VL_CHEQUE, DT_DEPOSITO)
+void correctedValueFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    auto *run = static_cast<UpdateRun *>(sqlite3_user_data(ctx));
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const double value = sqlite3_value_double(argv[0]);
+    const int month = monthOf(argv[1]);
+    const double *factor = month < 0 ? nullptr : run->factorOf(month);
+    if (!factor) {
+        ++run->uncorrected;
+        if (month < 0)
+            ++run->withoutDate;
+        else
+            run->missing.insert(month);
+        sqlite3_result_double(ctx, value);
+        return;
+    }
+    sqlite3_result_double(ctx,
+                          roundedValue(correctedByFactors(value, *factor, run->newestFactor)));
+}
+
+// kq_mes_corrigido(DT_DEPOSITO): the newest month, or Null for a cheque kept
+// at its face value.
+void correctedMonthFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    auto *run = static_cast<UpdateRun *>(sqlite3_user_data(ctx));
+    const int month = monthOf(argv[0]);
+    if (month < 0 || !run->factorOf(month)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    sqlite3_result_text(ctx, run->newestMonth.constData(), int(run->newestMonth.size()),
+                        SQLITE_STATIC);
+}
+
+sqlite3 *handleOf(const QString &dbPath)
+{
+    const QVariant v = kq::data::database(dbPath).driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(v.constData());
+    return nullptr;
+}
+
+// The two functions live on the connection for the length of one run.
+class RunFunctions
+{
+public:
+    RunFunctions(const QString &dbPath, UpdateRun *run)
+        : m_db(handleOf(dbPath))
+    {
+        if (!m_db)
+            throw kq::data::DataError(kq::data::ErrorNumber::DatabaseOpen,
+                                      QStringLiteral("Conexão sem acesso ao SQLite."),
+                                      QStringLiteral("AtualizarValores"));
+        const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+        if (sqlite3_create_function_v2(m_db, kValueFunction, 2, flags, run,
+                                       correctedValueFunction, nullptr, nullptr, nullptr)
+                != SQLITE_OK
+            || sqlite3_create_function_v2(m_db, kMonthFunction, 1, flags, run,
+                                          correctedMonthFunction, nullptr, nullptr, nullptr)
+                   != SQLITE_OK) {
+            const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+            remove();
+            throw kq::data::DataError(kq::data::ErrorNumber::SqlFailed, text,
+                                      QStringLiteral("AtualizarValores"));
+        }
+    }
+    ~RunFunctions() { remove(); }
+
+private:
+    void remove()
+    {
+        sqlite3_create_function_v2(m_db, kValueFunction, 2, SQLITE_UTF8, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(m_db, kMonthFunction, 1, SQLITE_UTF8, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr);
+    }
+    sqlite3 *m_db;
+};
+
+QString joinMonths(const QStringList &months)
+{
+    const int shown = 24;
+    if (months.size() <= shown)
+        return months.join(QStringLiteral(", "));
+    return months.mid(0, shown).join(QStringLiteral(", "))
+           + QStringLiteral(" e mais %1").arg(months.size() - shown);
+}
+
+} // namespace
+
+MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath)
+{
+    if (!QFileInfo(dbPath).isFile())
+        throw MonetaryUpdateRefused(
+            QStringLiteral("Banco de dados não encontrado: %1\nNenhum valor foi atualizado.")
+                .arg(dbPath));
+
+    const CorrectionTable table = CorrectionTable::load(dbPath);
+    if (table.isEmpty())
+        throw MonetaryUpdateRefused(QStringLiteral(
+            "A tabela de correção não tem nenhum fator.\nNenhum valor foi atualizado."));
+    const QString newest = table.newestMonth();
+    if (!table.hasUsableFactor(newest))
+        throw MonetaryUpdateRefused(
+            QStringLiteral("O fator do mês mais recente (%1) é zero.\n"
+                           "Nenhum valor foi atualizado.")
+                .arg(newest));
+
+    UpdateRun run;
+    run.newestFactor = table.newestFactor();
+    run.newestMonth = newest.toUtf8();
+    for (const QString &month : table.months()) {
+        const int key = monthOf(month);
+        if (key >= 0 && table.hasUsableFactor(month))
+            run.factors.insert(key, *table.factor(month));
+    }
+
+    MonetaryUpdateResult result;
+    result.newestMonth = newest;
+    {
+        RunFunctions functions(dbPath, &run);
+        kq::data::Transaction transaction(dbPath);
+        QSqlQuery q = kq::data::exec(
+            dbPath, QStringLiteral("UPDATE DEVOLVIDOS SET "
+                                   "vl_atualizado = kq_valor_corrigido(VL_CHEQUE, DT_DEPOSITO), "
+                                   "ref_atualizacao = kq_mes_corrigido(DT_DEPOSITO)"));
+        result.cheques = q.numRowsAffected();
+        q.finish();
+        transaction.commit();
+    }
+    result.uncorrected = run.uncorrected;
+    result.withoutDate = run.withoutDate;
+    QList<int> missing(run.missing.cbegin(), run.missing.cend());
+    std::sort(missing.begin(), missing.end());
+    for (int m : missing)
+        result.missingMonths << monthText(m);
+    return result;
+}
+
+QString monetaryUpdateMessage(const MonetaryUpdateResult &result)
+{
+    QString text = QStringLiteral("Valores atualizados com sucesso!! Obrigado!!");
+    if (!result.missingMonths.isEmpty())
+        text += QStringLiteral("\n\nMeses sem fator de correção (cheques mantidos pelo valor "
+                               "de face): %1")
+                    .arg(joinMonths(result.missingMonths));
+    if (result.withoutDate > 0)
+        text += QStringLiteral("\n\nCheques sem data de depósito mantidos pelo valor de face: %1")
+                    .arg(result.withoutDate);
+    return text;
+}
+
+void AtualizarValores(const QString &dataFolder)
+{
+    using kq::platform::Dialogs;
+    const QString dbPath = kq::data::dataFile(dataFolder, kq::data::kDevolvidos);
+    MonetaryUpdateResult result;
+    try {
+        result = atualizarValoresBanco(dbPath);
+    } catch (const MonetaryUpdateRefused &refused) {
+        Dialogs::message(refused.message(), QString(), kq::platform::Buttons::Ok,
+                         kq::platform::Icon::Warning);
+        return;
+    } catch (...) {
+        MostrarErro(QStringLiteral("fprincipal"));
+        return;
+    }
+    Dialogs::message(monetaryUpdateMessage(result));
 }
 
 } // namespace kq::shell

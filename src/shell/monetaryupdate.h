@@ -1,11 +1,49 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <stdexcept>
 
 namespace kq::shell {
 
-// "Atualizar Valores": brings every cheque's corrected value to the newest
-// correction factor of the data folder's database.
+// What one run of the monetary update did.
+struct MonetaryUpdateResult
+{
+    QString newestMonth;        // the month every corrected cheque was brought to
+    qint64 cheques = 0;         // rows written
+    qint64 uncorrected = 0;     // cheques left at their face value
+    qint64 withoutDate = 0;     // of those, cheques with no deposit date
+    QStringList missingMonths;  // deposit months with no factor or a zero factor, sorted
+};
+
+// A run refused before anything was written; the text is for the user.
+class MonetaryUpdateRefused : public std::runtime_error
+{
+public:
+    explicit MonetaryUpdateRefused(const QString &message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Brings every cheque of a devolvidos database to the newest correction
+// factor, in one transaction (all or nothing): vl_atualizado = the value
+// corrected from its deposit month, "0.00"; ref_atualizacao = the newest
+// month. A cheque whose deposit month has no usable factor (or that has no
+// deposit date) gets its face value and no reference month.
+// Throws MonetaryUpdateRefused (missing database, no factor, zero newest
+// factor) or kq::data::DataError (the write failed and was undone).
+MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath);
+
+// The closing message of a run.
+QString monetaryUpdateMessage(const MonetaryUpdateResult &result);
+
+// "Atualizar Valores": runs the update on the data folder's database and
+// reports the outcome through the dialog layer.
 void AtualizarValores(const QString &dataFolder);
 
 } // namespace kq::shell

@@ -1,0 +1,350 @@
+#include "shell/finstalacao.h"
+
+#include "data/datafolder.h"
+#include "platform/dialogs.h"
+#include "platform/errorinfo.h"
+#include "platform/paths.h"
+#include "shell/fsair.h"
+#include "shell/procedures.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace kq::shell {
+
+using kq::platform::Dialogs;
+using kq::platform::RuntimeError;
+
+namespace {
+
+const QString kNome = QStringLiteral("finstalacao");
+
+// A value of a desktop entry's Exec key: the program quoted, with the
+// characters that the quoting and the entry format reserve escaped.
+QString execValue(const QString &program)
+{
+    QString quoted;
+    for (const QChar c : program) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$')
+            || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    // The entry format itself reads "\\" as one backslash.
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
+        || !file.commit())
+        throw RuntimeError(75, QStringLiteral("Erro de acesso ao arquivo %1: %2")
+                                   .arg(path, file.errorString()),
+                           kNome);
+}
+
+QString cleanFolder(const QString &path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(path);
+}
+
+} // namespace
+
+void gravarSysIni(const QString &sysIniPath, const QString &dataFolder)
+{
+    writeFile(sysIniPath, (dataFolder + QStringLiteral("\r\n")).toUtf8());
+}
+
+QString desktopEntry(const QString &executable)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=kq-730 Sistema de Vantesca\n"
+                          "Exec=%1\n"
+                          "Terminal=false\n")
+        .arg(execValue(executable));
+}
+
+QString criarAtalho(const QString &desktopFolder, const QString &executable)
+{
+    if (desktopFolder.isEmpty())
+        throw RuntimeError(76, QStringLiteral("Área de trabalho não encontrada."), kNome);
+    if (!QDir().mkpath(desktopFolder))
+        throw RuntimeError(76, QStringLiteral("Caminho não encontrado: %1").arg(desktopFolder),
+                           kNome);
+    const QString path = desktopFolder + QLatin1Char('/') + kAtalho;
+    writeFile(path, desktopEntry(executable).toUtf8());
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+    return path;
+}
+
+QString desktopFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+QStringList installPlaces()
+{
+    QStringList places{QDir::homePath(), QStringLiteral("/")};
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady()
+            || !volume.device().startsWith("/dev/"))
+            continue;
+        const QString root = volume.rootPath();
+        if (root.startsWith(QStringLiteral("/boot")) || root.startsWith(QStringLiteral("/snap")))
+            continue;
+        if (!places.contains(root))
+            places << root;
+    }
+    return places;
+}
+
+finstalacao::finstalacao(QWidget *parent)
+    : Screen(QStringLiteral("finstalacao"), parent)
+{
+    buildControls();
+    Form_Load();
+}
+
+void finstalacao::buildControls()
+{
+    setWindowTitle(QStringLiteral("Instalador de Sistemas"));
+    setGradient(true);
+    setTwipsSize(10500, 7800);
+
+    auto *title = new QLabel(QStringLiteral("Instalador de Sistemas"), this);
+    title->setObjectName(QStringLiteral("Label1"));
+    title->setStyleSheet(QStringLiteral("color: white; font-size: 16pt; font-weight: bold;"));
+
+    auto *instrucoes = new QGroupBox(QStringLiteral("Instruções"), this);
+    instrucoes->setObjectName(QStringLiteral("Frame1"));
+    instrucoes->setAutoFillBackground(true);
+    auto *passos = new QVBoxLayout(instrucoes);
+    for (const char *text :
+         {"1-) Localize o Diretório de Instalação onde Conterá o Banco de dados",
+          "2-) Click em CriarArquivo de Configuração ", "3-) Click em Criar Atalhos ",
+          "Confira se aparece o camnho no campo diretório se sim e so clicar nos botões I, II "
+          "e III na ordem"}) {
+        auto *l = new QLabel(QString::fromUtf8(text), instrucoes);
+        l->setWordWrap(true);
+        passos->addWidget(l);
+    }
+
+    auto *escolha = new QGroupBox(this);
+    escolha->setObjectName(QStringLiteral("Frame2"));
+    escolha->setAutoFillBackground(true);
+
+    Drive = new QComboBox(escolha);
+    Drive->setObjectName(QStringLiteral("Drive"));
+    Drive->setAccessibleName(QStringLiteral("Drive"));
+    for (const QString &place : installPlaces())
+        Drive->addItem(place == QDir::homePath()
+                           ? place + QStringLiteral("  (pasta pessoal)")
+                           : place,
+                       place);
+
+    m_dirModel = new QFileSystemModel(this);
+    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_dirModel->setRootPath(QStringLiteral("/"));
+    Dir = new QTreeView(escolha);
+    Dir->setObjectName(QStringLiteral("Dir"));
+    Dir->setAccessibleName(QStringLiteral("Dir"));
+    Dir->setModel(m_dirModel);
+    for (int c = 1; c < m_dirModel->columnCount(); ++c)
+        Dir->hideColumn(c);
+    Dir->header()->hide();
+
+    File = new QListWidget(escolha);
+    File->setObjectName(QStringLiteral("File"));
+    File->setAccessibleName(QStringLiteral("File"));
+
+    auto *lblDiretorio = new QLabel(QStringLiteral("Diretório:"), escolha);
+    DS_DIRETORIO = new QLabel(escolha);
+    DS_DIRETORIO->setObjectName(QStringLiteral("DS_DIRETORIO"));
+    DS_DIRETORIO->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    DS_DIRETORIO->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    auto *lblBanco = new QLabel(QStringLiteral("Banco de dados:"), escolha);
+    ds_banco = new QLabel(escolha);
+    ds_banco->setObjectName(QStringLiteral("ds_banco"));
+    ds_banco->setStyleSheet(QStringLiteral("font-weight: bold;"));
+
+    auto *grid = new QGridLayout(escolha);
+    grid->addWidget(Drive, 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Bancos de dados da pasta:"), escolha), 0, 1);
+    grid->addWidget(Dir, 1, 0);
+    grid->addWidget(File, 1, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
+    auto *info = new QGridLayout;
+    info->addWidget(lblDiretorio, 0, 0);
+    info->addWidget(DS_DIRETORIO, 0, 1);
+    info->addWidget(lblBanco, 1, 0);
+    info->addWidget(ds_banco, 1, 1);
+    info->setColumnStretch(1, 1);
+    grid->addLayout(info, 2, 0, 1, 2);
+
+    auto *padrao = new QLabel(QStringLiteral("Diretório padrão de instalação: %1")
+                                  .arg(kq::platform::programFolder()),
+                              this);
+    padrao->setObjectName(QStringLiteral("Label2"));
+    padrao->setStyleSheet(QStringLiteral("color: white;"));
+
+    Command4 = new QPushButton(QStringLiteral(" I - Criar Arquivo de Configuração"), this);
+    Command4->setObjectName(QStringLiteral("Command4"));
+    Command1 = new QPushButton(QStringLiteral(" II - Criar Atalhos"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command6 = new QPushButton(QStringLiteral("&Sair  III"), this);
+    Command6->setObjectName(QStringLiteral("Command6"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Command4);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command6);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addWidget(instrucoes);
+    layout->addWidget(escolha, 1);
+    layout->addWidget(padrao);
+    layout->addLayout(buttons);
+
+    connect(Drive, &QComboBox::activated, this, [this] { Drive_Change(); });
+    connect(Dir->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { Dir_Change(); });
+    connect(Command4, &QPushButton::clicked, this, &finstalacao::Command4_Click);
+    connect(Command1, &QPushButton::clicked, this, &finstalacao::Command1_Click);
+    connect(Command6, &QPushButton::clicked, this, &finstalacao::Command6_Click);
+}
+
+void finstalacao::Form_Load()
+{
+    // Show the database the program really opens, not an old file name.
+    ds_banco->setText(kq::data::kDevolvidos);
+    m_programFolder = cleanFolder(kq::platform::programFolder());
+    DS_DIRETORIO->setText(m_programFolder);
+
+    // The place that holds the program folder: the longest one that leads to it.
+    int best = -1;
+    int bestLength = -1;
+    for (int i = 0; i < Drive->count(); ++i) {
+        const QString place = Drive->itemData(i).toString();
+        const QString prefix = place.endsWith(QLatin1Char('/')) ? place
+                                                                 : place + QLatin1Char('/');
+        if ((m_programFolder == place || m_programFolder.startsWith(prefix))
+            && place.size() > bestLength) {
+            best = i;
+            bestLength = int(place.size());
+        }
+    }
+    if (best >= 0)
+        Drive->setCurrentIndex(best);
+    m_place = Drive->currentData().toString();
+
+    if (!QFileInfo(m_programFolder).isDir()) {
+        Dialogs::message(QStringLiteral("Caminho não disponível"));
+        return;
+    }
+    setDirectory(m_programFolder);
+}
+
+QString finstalacao::directory() const
+{
+    return cleanFolder(m_dirModel->filePath(Dir->currentIndex()));
+}
+
+void finstalacao::setDirectory(const QString &path)
+{
+    const QModelIndex index = m_dirModel->index(cleanFolder(path));
+    if (!index.isValid())
+        return;
+    if (Dir->currentIndex() == index) {
+        Dir_Change();
+    } else {
+        Dir->setCurrentIndex(index);
+    }
+    Dir->scrollTo(index);
+    Dir->expand(index);
+}
+
+void finstalacao::Drive_Change()
+{
+    const QString place = Drive->currentData().toString();
+    const QFileInfo info(place);
+    if (!info.isDir() || !info.isReadable()) {
+        Dialogs::message(QStringLiteral("Drive não acessível"));
+        const int back = Drive->findData(m_place);
+        if (back >= 0)
+            Drive->setCurrentIndex(back);
+        return;
+    }
+    m_place = place;
+    setDirectory(place);
+}
+
+void finstalacao::Dir_Change()
+{
+    DS_DIRETORIO->setText(directory());
+    refreshFiles();
+}
+
+void finstalacao::refreshFiles()
+{
+    File->clear();
+    const QString folder = DS_DIRETORIO->text();
+    if (folder.isEmpty())
+        return;
+    const QStringList names{kq::data::kDevolvidos, kq::data::kMenu, kq::data::kHelp,
+                            kq::data::kTutorial};
+    File->addItems(QDir(folder).entryList(names, QDir::Files, QDir::Name));
+}
+
+void finstalacao::Command4_Click()
+{
+    const QString folder = DS_DIRETORIO->text();
+    if (folder.isEmpty()) {
+        Dialogs::message(
+            QStringLiteral("Não posso criar arquivo de configuração com diretório vazio!!"));
+        return;
+    }
+    const bool ok = trap(kNome, [&] {
+        kq::data::prepareDataFolder(folder);
+        gravarSysIni(kq::platform::programFile(QStringLiteral("sys.ini")), folder);
+    });
+    refreshFiles();
+    if (ok)
+        Dialogs::message(QStringLiteral("Arquivo de Configuração Criado com sucesso!!"));
+}
+
+void finstalacao::Command1_Click()
+{
+    const bool ok = trap(kNome, [&] {
+        criarAtalho(desktopFolder(), QCoreApplication::applicationFilePath());
+    });
+    if (ok)
+        Dialogs::message(QStringLiteral("Atalho Criado com sucesso!!"));
+}
+
+void finstalacao::Command6_Click()
+{
+    close();
+    EncerrarPrograma();
+}
+
+} // namespace kq::shell

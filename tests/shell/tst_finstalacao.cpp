@@ -1,0 +1,235 @@
+#include "data/database.h"
+#include "data/datafolder.h"
+#include "platform/paths.h"
+#include "shell/finstalacao.h"
+#include "shell/fsair.h"
+#include "support/base_dialogs.h"
+#include "support/base_folders.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+using kq::shell::finstalacao;
+
+namespace {
+
+const QString kConfigOk = QStringLiteral("Arquivo de Configuração Criado com sucesso!!");
+
+QStringList listed(QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+void saveShot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("KQ_SHOTS");
+    if (!dir.isEmpty())
+        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+} // namespace
+
+class tst_finstalacao : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_home;
+    int m_ended = 0;
+
+private slots:
+    void initTestCase()
+    {
+        // The desktop folder of this run, through the XDG user-dirs file.
+        QDir().mkpath(m_home.path() + QStringLiteral("/config"));
+        QFile dirs(m_home.path() + QStringLiteral("/config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write(QStringLiteral("XDG_DESKTOP_DIR=\"%1/Mesa\"\n").arg(m_home.path()).toUtf8());
+        dirs.close();
+        qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+        kq::shell::setEncerrarProgramaHook([this] { ++m_ended; });
+    }
+
+    void opensOnTheProgramFolder()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        finstalacao screen;
+        QCOMPARE(screen.windowTitle(), QStringLiteral("Instalador de Sistemas"));
+        QCOMPARE(screen.DS_DIRETORIO->text(), folders.programFolder());
+        QCOMPARE(screen.directory(), folders.programFolder());
+        QCOMPARE(screen.ds_banco->text(), QStringLiteral("devolvidos.mdb"));
+        QVERIFY(screen.File->count() == 0);
+        QVERIFY(screen.Drive->count() >= 2);
+        QVERIFY(dialogs.messages.isEmpty());
+        screen.resize(760, 560);
+        saveShot(&screen, QStringLiteral("finstalacao"));
+    }
+
+    void createsTheDataFolderAndSysIni()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        finstalacao screen;
+        const QString other = folders.programFolder() + QStringLiteral("/outra");
+        QDir().mkpath(other);
+
+        screen.setDirectory(folders.dataFolder());
+        QCOMPARE(screen.DS_DIRETORIO->text(), folders.dataFolder());
+        screen.Command4->click();
+        QCOMPARE(dialogs.texts(), QStringList{kConfigOk});
+        QCOMPARE(folders.readProgramFile("sys.ini"), folders.dataFolder() + "\r\n");
+        QCOMPARE(listed(screen.File), (QStringList{"devolvidos.mdb", "help.mdb", "MENU.mdb",
+                                                   "tutorial.mdb"}));
+        QVERIFY(kq::data::isSqliteFile(folders.dataFile(kq::data::kDevolvidos)));
+
+        // A second write replaces the file with the folder of that write.
+        screen.setDirectory(other);
+        QVERIFY(screen.File->count() == 0);
+        screen.Command4->click();
+        QCOMPARE(folders.readProgramFile("sys.ini"), other + "\r\n");
+        QCOMPARE(dialogs.texts(), (QStringList{kConfigOk, kConfigOk}));
+
+        // Existing data is left as it was when the same folder is chosen again.
+        kq::data::exec(folders.dataFile(kq::data::kDevolvidos),
+                       "UPDATE parametros SET ds_empresa = 'Escritório'");
+        screen.setDirectory(folders.dataFolder());
+        screen.Command4->click();
+        QCOMPARE(kq::data::scalar(folders.dataFile(kq::data::kDevolvidos),
+                                  "SELECT ds_empresa FROM parametros").toString(),
+                 QStringLiteral("Escritório"));
+    }
+
+    void rootFolderEndsInSlash()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        finstalacao screen;
+        screen.setDirectory(QStringLiteral("/"));
+        QCOMPARE(screen.DS_DIRETORIO->text(), QStringLiteral("/"));
+    }
+
+    void emptyFolderIsRefused()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        finstalacao screen;
+        screen.DS_DIRETORIO->clear();
+        screen.Command4->click();
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral(
+                                      "Não posso criar arquivo de configuração com diretório "
+                                      "vazio!!")});
+        QVERIFY(!QFile::exists(folders.programFile("sys.ini")));
+    }
+
+    void failuresShowNoSuccess_data()
+    {
+        QTest::addColumn<bool>("badDatabase");
+        QTest::newRow("sys.ini cannot be written") << false;
+        QTest::newRow("not an SQLite database") << true;
+    }
+
+    void failuresShowNoSuccess()
+    {
+        QFETCH(bool, badDatabase);
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        if (badDatabase) {
+            QFile old(folders.dataFile(kq::data::kDevolvidos));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("Standard Jet DB");
+        } else {
+            // A folder in the way of the file: no write can succeed.
+            QDir().mkpath(folders.programFile("sys.ini"));
+        }
+        finstalacao screen;
+        screen.setDirectory(folders.dataFolder());
+        screen.Command4->click();
+        QVERIFY(!dialogs.messages.isEmpty());
+        QVERIFY2(dialogs.messages.first().text.startsWith(QStringLiteral("Erro No.")),
+                 qPrintable(dialogs.messages.first().text));
+        QVERIFY(dialogs.messages.first().text.contains(QStringLiteral("Formulário: finstalacao")));
+        QVERIFY(!dialogs.texts().contains(kConfigOk));
+        QVERIFY(!QFileInfo(folders.programFile("sys.ini")).isFile());
+        if (badDatabase) {
+            QFile old(folders.dataFile(kq::data::kDevolvidos));
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), QByteArray("Standard Jet DB"));
+        }
+    }
+
+    void shortcutRunsTheRealExecutable()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        finstalacao screen;
+        screen.Command1->click();
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
+        QFile link(m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop"));
+        QVERIFY(link.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(link.readAll());
+        QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
+        QVERIFY(text.contains(QStringLiteral("Type=Application\n")));
+        QVERIFY(text.contains(QStringLiteral("Exec=\"%1\"\n")
+                                  .arg(QCoreApplication::applicationFilePath())));
+        QVERIFY(link.permissions() & QFile::ExeOwner);
+    }
+
+    void execIsQuoted_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("blanks") << "/opt/kq 730/kq-730" << "Exec=\"/opt/kq 730/kq-730\"";
+        QTest::newRow("quote and dollar") << "/opt/a\"b$c/kq-730"
+                                          << "Exec=\"/opt/a\\\\\"b\\\\$c/kq-730\"";
+        QTest::newRow("backslash") << "/opt/a\\b/kq-730" << "Exec=\"/opt/a\\\\\\\\b/kq-730\"";
+        QTest::newRow("percent") << "/opt/100%/kq-730" << "Exec=\"/opt/100%%/kq-730\"";
+    }
+
+    void execIsQuoted()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        const QString entry = kq::shell::desktopEntry(program);
+        QVERIFY2(entry.contains(exec + QLatin1Char('\n')), qPrintable(entry));
+    }
+
+    void inaccessiblePlaceGoesBack()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        finstalacao screen;
+        const int before = screen.Drive->currentIndex();
+        screen.Drive->addItem(QStringLiteral("/media/ausente"),
+                              folders.programFolder() + QStringLiteral("/ausente"));
+        screen.Drive->setCurrentIndex(screen.Drive->count() - 1);
+        screen.Drive_Change();
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Drive não acessível")});
+        QCOMPARE(screen.Drive->currentIndex(), before);
+        QCOMPARE(screen.DS_DIRETORIO->text(), folders.programFolder());
+    }
+
+    void sairEndsTheProgram()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        auto *screen = new finstalacao;
+        QPointer<finstalacao> guard(screen);
+        screen->show();
+        m_ended = 0;
+        screen->Command6->click();
+        QCOMPARE(m_ended, 1);
+        QTRY_VERIFY(!guard);
+        QVERIFY(!QFile::exists(folders.programFile("sys.ini")));
+    }
+};
+
+QTEST_MAIN(tst_finstalacao)
+#include "tst_finstalacao.moc"

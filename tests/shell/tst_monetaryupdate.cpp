@@ -1,0 +1,196 @@
+#include "data/database.h"
+#include "data/datafolder.h"
+#include "shell/monetaryupdate.h"
+#include "support/base_dialogs.h"
+#include "support/base_folders.h"
+
+#include <QSqlQuery>
+#include <QtTest>
+
+using kq::data::exec;
+
+namespace {
+
+const QString kOk = QStringLiteral("Valores atualizados com sucesso!! Obrigado!!");
+
+// A prepared data folder with a few factors and cheques.
+struct Portfolio
+{
+    kq::test::TempFolders folders;
+    kq::test::ScriptedDialogs dialogs;
+    QString db;
+
+    Portfolio()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        kq::data::prepareDataFolder(folders.dataFolder());
+        db = folders.dataFile(kq::data::kDevolvidos);
+    }
+
+    void factor(const QString &month, const QVariant &value)
+    {
+        exec(db, QStringLiteral("INSERT INTO correcao (cd_ref, fator, ano) VALUES (?, ?, ?)"),
+             {month, value, month.left(4)});
+    }
+    void cheque(const QString &key, const QVariant &deposit, const QVariant &value)
+    {
+        exec(db,
+             QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, DT_DEPOSITO, VL_CHEQUE, "
+                            "vl_atualizado, ref_atualizacao) VALUES (?, ?, ?, 7, '1999/01')"),
+             {key, deposit, value});
+    }
+    QVariant updated(const QString &key) const
+    {
+        return kq::data::scalar(db, QStringLiteral("SELECT vl_atualizado FROM DEVOLVIDOS "
+                                                   "WHERE CD_DEVOLVIDO = ?"), {key});
+    }
+    QVariant month(const QString &key) const
+    {
+        return kq::data::scalar(db, QStringLiteral("SELECT ref_atualizacao FROM DEVOLVIDOS "
+                                                   "WHERE CD_DEVOLVIDO = ?"), {key});
+    }
+    void run() { kq::shell::AtualizarValores(folders.dataFolder()); }
+    void expectUntouched(const QString &key) const
+    {
+        QCOMPARE(updated(key).toDouble(), 7.0);
+        QCOMPARE(month(key).toString(), QStringLiteral("1999/01"));
+    }
+};
+
+} // namespace
+
+class tst_monetaryupdate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bringsEveryChequeToTheNewestFactor()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/02"), 1.3);
+        p.factor(QStringLiteral("2005/03"), 1.5);
+        p.cheque(QStringLiteral("0000000001"), QDate(2005, 1, 7), 100.0);
+        p.cheque(QStringLiteral("0000000002"), QDate(2005, 3, 31), 250.4);
+        p.cheque(QStringLiteral("0000000003"), QDate(2005, 2, 1), 100.0);
+
+        p.run();
+        QCOMPARE(p.dialogs.texts(), QStringList{kOk});
+        QCOMPARE(p.dialogs.messages.first().buttons, kq::platform::Buttons::Ok);
+        QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
+        QCOMPARE(p.updated(QStringLiteral("0000000002")).toDouble(), 250.4);
+        QCOMPARE(p.updated(QStringLiteral("0000000003")).toDouble(), 115.38);
+        for (const char *key : {"0000000001", "0000000002", "0000000003"})
+            QCOMPARE(p.month(QString::fromLatin1(key)).toString(), QStringLiteral("2005/03"));
+
+        // A second run starts again from the face values.
+        exec(p.db, QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado = 1"));
+        p.run();
+        QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
+        QCOMPARE(p.updated(QStringLiteral("0000000003")).toDouble(), 115.38);
+        QCOMPARE(p.dialogs.texts(), (QStringList{kOk, kOk}));
+    }
+
+    void chequesWithoutAFactorKeepTheirFaceValue()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/02"), 0.0);
+        p.factor(QStringLiteral("2005/04"), QVariant());
+        p.factor(QStringLiteral("2005/05"), 1.5);
+        p.cheque(QStringLiteral("0000000001"), QDate(2005, 1, 7), 100.0);
+        p.cheque(QStringLiteral("0000000002"), QDate(2005, 2, 7), 60.0);   // zero factor
+        p.cheque(QStringLiteral("0000000003"), QDate(2004, 12, 7), 70.0);  // no row
+        p.cheque(QStringLiteral("0000000004"), QDate(2005, 4, 7), 80.0);   // Null factor
+        p.cheque(QStringLiteral("0000000005"), QVariant(), 90.0);          // no date
+        p.cheque(QStringLiteral("0000000006"), QDate(2004, 12, 20), 10.0); // no row again
+
+        const auto result = kq::shell::atualizarValoresBanco(p.db);
+        QCOMPARE(result.cheques, 6);
+        QCOMPARE(result.uncorrected, 5);
+        QCOMPARE(result.withoutDate, 1);
+        QCOMPARE(result.missingMonths,
+                 (QStringList{"2004/12", "2005/02", "2005/04"}));
+        QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
+        QCOMPARE(p.month(QStringLiteral("0000000001")).toString(), QStringLiteral("2005/05"));
+        const QList<QPair<const char *, double>> faces
+            = {{"0000000002", 60.0}, {"0000000003", 70.0}, {"0000000004", 80.0},
+               {"0000000005", 90.0}, {"0000000006", 10.0}};
+        for (const auto &[key, face] : faces) {
+            QCOMPARE(p.updated(QString::fromLatin1(key)).toDouble(), face);
+            QVERIFY(p.month(QString::fromLatin1(key)).isNull());
+        }
+
+        p.run();
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        const QString text = p.dialogs.lastText();
+        QVERIFY(text.startsWith(kOk));
+        QVERIFY2(text.contains(QStringLiteral("2004/12, 2005/02, 2005/04")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("sem data de depósito")), qPrintable(text));
+    }
+
+    void emptyChequeTableOnlyThanks()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.run();
+        QCOMPARE(p.dialogs.texts(), QStringList{kOk});
+    }
+
+    void refusedRunsWriteNothing_data()
+    {
+        QTest::addColumn<QString>("newestFactor");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no factor") << "" << "não tem nenhum fator";
+        QTest::newRow("zero newest") << "0" << "(2005/03) é zero";
+    }
+
+    void refusedRunsWriteNothing()
+    {
+        QFETCH(QString, newestFactor);
+        QFETCH(QString, expected);
+        Portfolio p;
+        if (!newestFactor.isEmpty()) {
+            p.factor(QStringLiteral("2005/01"), 1.2);
+            p.factor(QStringLiteral("2005/03"), newestFactor.toDouble());
+        }
+        p.cheque(QStringLiteral("0000000001"), QDate(2005, 1, 7), 100.0);
+        p.run();
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        QVERIFY2(p.dialogs.lastText().contains(expected), qPrintable(p.dialogs.lastText()));
+        QVERIFY(!p.dialogs.lastText().contains(kOk));
+        p.expectUntouched(QStringLiteral("0000000001"));
+    }
+
+    void missingDatabaseIsRefused()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        kq::shell::AtualizarValores(folders.dataFolder());
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.lastText().startsWith(QStringLiteral("Banco de dados não encontrado")));
+        QVERIFY(!QFile::exists(folders.dataFile(kq::data::kDevolvidos)));
+    }
+
+    void failedWriteIsUndoneAndReported()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/03"), 1.5);
+        for (int i = 1; i <= 5; ++i)
+            p.cheque(QStringLiteral("000000000%1").arg(i), QDate(2005, 1, i), 100.0 * i);
+        exec(p.db, QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE ON DEVOLVIDOS "
+                                  "WHEN OLD.CD_DEVOLVIDO = '0000000004' "
+                                  "BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
+        p.run();
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        const QString report = p.dialogs.lastText();
+        QVERIFY2(report.contains(QStringLiteral("Formulário: fprincipal")), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("disco cheio")), qPrintable(report));
+        for (int i = 1; i <= 5; ++i)
+            p.expectUntouched(QStringLiteral("000000000%1").arg(i));
+    }
+};
+
+QTEST_MAIN(tst_monetaryupdate)
+#include "tst_monetaryupdate.moc"
