@@ -146,7 +146,8 @@ std::optional<Issuer> issuerOfAccount(const QString &dbPath, const QString &chav
 {
     QSqlQuery q = kq::data::exec(dbPath,
                                  QStringLiteral("SELECT nm_emitente, nr_documento FROM DEVOLVIDOS "
-                                                "WHERE CD_CHAVE = ? ORDER BY CD_DEVOLVIDO LIMIT 1"),
+                                                "WHERE CD_CHAVE = ? "
+                                                "ORDER BY CD_DEVOLVIDO LIMIT 1"),
                                  {chave});
     if (!q.next())
         return std::nullopt;

@@ -1,0 +1,608 @@
+#include "collection/flancheques.h"
+
+#include "collection/chequereader.h"
+#include "collection/chequerules.h"
+#include "data/database.h"
+#include "data/datafolder.h"
+#include "platform/dbcombo.h"
+#include "platform/dialogs.h"
+#include "platform/format.h"
+#include "platform/grid/gridex.h"
+#include "platform/maskedbox.h"
+#include "platform/screenregistry.h"
+#include "registers/storecolors.h"
+#include "shell/appstate.h"
+#include "shell/procedures.h"
+
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kq::collection {
+
+using kq::platform::DBCombo;
+using kq::platform::GridEX;
+using kq::platform::GridRow;
+
+namespace {
+
+const QString kCaption = QStringLiteral("Lançamento de Cheques devolvidos");
+const QString kDateMask = QStringLiteral("##/##/####");
+
+// SQLite renames a selected column that another table of the nested joins
+// also has ("CD_LOJA:1"); the two such columns keep their names by alias.
+const QString kListSource = QStringLiteral(
+    "SELECT DEVOLVIDOS.CD_LOJA AS CD_LOJA, CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
+    "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
+    "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, "
+    "DEVOLVIDOS.CD_AGENCIA, DEVOLVIDOS.CD_CONTA, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, "
+    "DEVOLVIDOS.NR_DOCUMENTO AS NR_DOCUMENTO, DESTINOS.DS_DESTINO, SITUACOES.DS_SITUACAO, "
+    "documentos.DS_documento FROM (SITUACOES INNER JOIN (DESTINOS INNER JOIN (CLIENTES INNER "
+    "JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = DEVOLVIDOS.CD_LOJA) ON "
+    "CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON DESTINOS.CD_DESTINO = "
+    "DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN "
+    "documentos ON DEVOLVIDOS.cd_documento = documentos.CD_documento");
+
+const QString kDebtorHistory = QStringLiteral(
+    "SELECT devolvidos.cd_cliente,devolvidos.cd_alinea, DEVOLVIDOS.DT_DEPOSITO, "
+    "situacoes.ds_situacao, DEVOLVIDOS.VL_CHEQUE From DEVOLVIDOS inner join situacoes on "
+    "devolvidos.cd_situacao=situacoes.cd_situacao where cd_cliente=%1 order by dt_deposito");
+
+const QString kDocumentHistory = QStringLiteral(
+    "SELECT devolvidos.cd_cliente, DEVOLVIDOS.DT_DEPOSITO, situacoes.ds_situacao, "
+    "DEVOLVIDOS.VL_CHEQUE From DEVOLVIDOS inner join situacoes on "
+    "devolvidos.cd_situacao=situacoes.cd_situacao where nr_documento=%1 order by dt_deposito");
+
+QLineEdit *textBox(const QString &name, int maxLength, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    if (maxLength > 0)
+        box->setMaxLength(maxLength);
+    return box;
+}
+
+DBCombo *lookup(const QString &name, const QString &source, const QString &listField,
+                const QString &boundColumn, QWidget *parent)
+{
+    auto *combo = new DBCombo(parent);
+    combo->setObjectName(name);
+    combo->setRowSource(source);
+    combo->setListField(listField);
+    combo->setBoundColumn(boundColumn);
+    return combo;
+}
+
+QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QString fieldText(const QSqlQuery &q, const char *name)
+{
+    const QVariant v = q.value(QString::fromLatin1(name));
+    return v.isNull() ? QString() : v.toString();
+}
+
+} // namespace
+
+flancheques::flancheques(QWidget *parent)
+    : Screen(QStringLiteral("flancheques"), parent)
+{
+    setWindowTitle(kCaption);
+    setEscCloses(true);
+    setEnterAsTab(true);
+    buildControls();
+    Form_Load();
+}
+
+QString flancheques::dbPath() const
+{
+    return kq::shell::dataPath(kq::data::kDevolvidos);
+}
+
+void flancheques::buildControls()
+{
+    resize(1100, 720);
+    auto *root = new QVBoxLayout(this);
+
+    auto *top = new QHBoxLayout;
+    root->addLayout(top);
+
+    auto *entry = new QGridLayout;
+    top->addLayout(entry, 3);
+
+    nm_cliente = lookup(QStringLiteral("nm_cliente"),
+                        QStringLiteral("select * from  clientes order by nm_cliente"),
+                        QStringLiteral("nm_cliente"), QStringLiteral("cd_cliente"), this);
+    nm_cliente->setToolTip(
+        QStringLiteral("Escolha o cliente aqui ou click ao lao para cadstra-lo"));
+    Command4 = new QPushButton(QStringLiteral(">>"), this);
+    Command4->setObjectName(QStringLiteral("Command4"));
+    ds_loja = lookup(QStringLiteral("ds_loja"),
+                     QStringLiteral("select * from  lojas order by ds_loja"),
+                     QStringLiteral("ds_loja"), QStringLiteral("cd_loja"), this);
+    ds_loja->setToolTip(QStringLiteral("Escolha a Loja aqui ou click ao lado para cadastra-la"));
+    Command3 = new QPushButton(QStringLiteral(">>"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    for (QPushButton *b : {Command3, Command4}) {
+        b->setFocusPolicy(Qt::ClickFocus);
+        b->setFixedWidth(32);
+    }
+
+    ds_leitora = textBox(QStringLiteral("ds_leitora"), 0, this);
+    ds_leitora->setToolTip(
+        QStringLiteral("Usar somente quando tiver leitora de cheques ligada ao micro"));
+    CD_BANCO = textBox(QStringLiteral("CD_BANCO"), 3, this);
+    CD_AGENCIA = textBox(QStringLiteral("CD_AGENCIA"), 5, this);
+    CD_CONTA = textBox(QStringLiteral("CD_CONTA"), 12, this);
+    NR_CHEQUE = textBox(QStringLiteral("NR_CHEQUE"), 15, this);
+    dt_deposito = new kq::platform::MaskEdBox(this);
+    dt_deposito->setObjectName(QStringLiteral("dt_deposito"));
+    VL_CHEQUE = textBox(QStringLiteral("VL_CHEQUE"), 30, this);
+    CD_ALINEA = textBox(QStringLiteral("CD_ALINEA"), 3, this);
+    nr_documento = textBox(QStringLiteral("nr_documento"), 22, this);
+    NM_EMITENTE = textBox(QStringLiteral("NM_EMITENTE"), 30, this);
+    ds_destino = lookup(QStringLiteral("ds_destino"),
+                        QStringLiteral("select * from  DESTINOS order by DS_DESTINO"),
+                        QStringLiteral("DS_DESTINO"), QStringLiteral("CD_DESTINO"), this);
+    ds_situacao = lookup(QStringLiteral("ds_situacao"),
+                         QStringLiteral("select * from SITUACOES order by DS_SITUACAO"),
+                         QStringLiteral("DS_SITUACAO"), QStringLiteral("CD_SITUACAO"), this);
+    ds_documento = lookup(QStringLiteral("ds_documento"),
+                          QStringLiteral("select * from  documentos order by ds_documento"),
+                          QStringLiteral("ds_documento"), QStringLiteral("cd_documento"), this);
+    CD_DEVOLVIDO = new QLabel(this);
+    CD_DEVOLVIDO->setObjectName(QStringLiteral("CD_DEVOLVIDO"));
+    CD_DEVOLVIDO->setMinimumWidth(90);
+    CD_DEVOLVIDO->setFrameShape(QFrame::StyledPanel);
+
+    int row = 0;
+    auto withButton = [this](QWidget *box, QPushButton *button) {
+        auto *h = new QHBoxLayout;
+        h->setSpacing(2);
+        h->addWidget(box, 1);
+        h->addWidget(button);
+        return h;
+    };
+    entry->addWidget(caption(QStringLiteral("Inadimplente.:"), nm_cliente, this), row, 0);
+    entry->addLayout(withButton(nm_cliente, Command4), row, 1, 1, 3);
+    entry->addWidget(CD_DEVOLVIDO, row, 4);
+    ++row;
+    entry->addWidget(caption(QStringLiteral("Cliente.:"), ds_loja, this), row, 0);
+    entry->addLayout(withButton(ds_loja, Command3), row, 1, 1, 3);
+    ++row;
+    entry->addWidget(caption(QStringLiteral("Leitora"), ds_leitora, this), row, 0);
+    entry->addWidget(ds_leitora, row, 1, 1, 4);
+    ++row;
+    const QList<QPair<QString, QWidget *>> pairs{
+        {QStringLiteral("BANCO"), CD_BANCO},       {QStringLiteral("AGENCIA"), CD_AGENCIA},
+        {QStringLiteral("CONTA"), CD_CONTA},       {QStringLiteral("CHEQUE"), NR_CHEQUE},
+        {QStringLiteral("DEPÓSITO"), dt_deposito}, {QStringLiteral("VALOR"), VL_CHEQUE},
+        {QStringLiteral("ALINEA"), CD_ALINEA},     {QStringLiteral("CPF/GCG"), nr_documento},
+        {QStringLiteral("EMITENTE"), NM_EMITENTE}, {QStringLiteral("DESTINO"), ds_destino},
+        {QStringLiteral("SITUAÇÃO"), ds_situacao}, {QStringLiteral("Tipo Documento.:"),
+                                                    ds_documento}};
+    for (int i = 0; i < pairs.size(); ++i) {
+        const int r = row + i / 2;
+        const int c = (i % 2) * 2;
+        entry->addWidget(caption(pairs[i].first, pairs[i].second, this), r, c + (c ? 1 : 0));
+        entry->addWidget(pairs[i].second, r, c + 1 + (c ? 1 : 0), 1, c ? 1 : 1);
+    }
+    entry->setColumnStretch(1, 1);
+    entry->setColumnStretch(4, 1);
+
+    auto *opcoes = new QGroupBox(QStringLiteral("Opções"), this);
+    auto *opLayout = new QVBoxLayout(opcoes);
+    auto button = [this, opLayout, opcoes](const QString &name, const QString &text,
+                                            const QString &tip) {
+        auto *b = new QPushButton(text, opcoes);
+        b->setObjectName(name);
+        if (!tip.isEmpty())
+            b->setToolTip(tip);
+        opLayout->addWidget(b);
+        return b;
+    };
+    CONFIRMA = button(QStringLiteral("CONFIRMA"), QStringLiteral("&Incluir"),
+                      QStringLiteral("CLICAR AQUI APOS DIGITAR TODOS OS DADOS  "));
+    alterar = button(QStringLiteral("alterar"), QStringLiteral("&Alterar"),
+                     QStringLiteral("APÓS ESCOLHER O REGISTRO A SER ALTERADO E FAZER AS "
+                                    "MODIFICAÇÕES NECESÁRIAS  CLICK AQUI"));
+    EXCLUIR = button(QStringLiteral("EXCLUIR"), QStringLiteral("&Excluir"),
+                     QStringLiteral("APÓS ESCOLHER O REGISTRO A SER EXCLUIDO CLICK AQUI"));
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Limpa Campos"), QString());
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Localizar"), QString());
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), QString());
+    agrupar = new QCheckBox(QStringLiteral("Agrupar"), opcoes);
+    agrupar->setObjectName(QStringLiteral("agrupar"));
+    opLayout->addWidget(agrupar);
+    opLayout->addStretch();
+    top->addWidget(opcoes);
+
+    auto *cheques = new QGroupBox(QStringLiteral("Cheques"), this);
+    auto *chLayout = new QVBoxLayout(cheques);
+    GridEX3 = new GridEX(cheques);
+    GridEX3->setObjectName(QStringLiteral("GridEX3"));
+    chLayout->addWidget(GridEX3);
+    top->addWidget(cheques, 2);
+
+    GridEX1 = new GridEX(this);
+    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+    root->addWidget(GridEX1, 1);
+
+    // The list grid's designed columns.
+    struct Col
+    {
+        const char *field;
+        const char *caption;
+        int width;
+    };
+    const Col cols[] = {{"NM_CLIENTE", "Inadimplente", 160}, {"DS_LOJA", "Empresa", 120},
+                        {"CD_DEVOLVIDO", "Chave", 80},       {"DT_VANTESCA", "Cadastro", 80},
+                        {"DT_DEPOSITO", "Depósito", 80},     {"VL_CHEQUE", "Valor", 90},
+                        {"CD_BANCO", "BNC", 40},             {"ds_documento", "Documento", 80},
+                        {"CD_AGENCIA", "AG", 50},            {"CD_CONTA", "Conta", 80},
+                        {"NR_CHEQUE", "Cheque", 70},         {"NM_EMITENTE", "Emitente", 150},
+                        {"NR_DOCUMENTO", "Documento", 110},  {"DS_DESTINO", "Destino", 90},
+                        {"DS_SITUACAO", "Situação", 100},    {"CD_LOJA", "CD_LOJA", 40}};
+    for (const Col &c : cols)
+        GridEX1->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
+    GridEX1->column(3).setVisible(false);
+    GridEX1->column(16).setVisible(false);
+    GridEX1->column(4).setFormat(QStringLiteral("dd/mm/yyyy"));
+    GridEX1->column(5).setFormat(QStringLiteral("dd/mm/yyyy"));
+    GridEX1->column(6).setFormat(QStringLiteral("Currency"));
+    GridEX1->column(6).setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    GridEX1->column(8).setPosition(7); // the document type shows before the bank
+    GridEX1->setKeyColumn(3);
+    GridEX1->setGroupByBoxVisible(true);
+    GridEX1->setGroupByBoxCaption(QStringLiteral("Traga a Coluna a ser agrupada para essa área"));
+    // "Agrupar" groups by store; the list starts flat.
+    GridEX1->setDesignGroups({2});
+    GridEX1->ungroup();
+    GridEX1->setTotalRowVisible(false);
+    GridEX1->setRowFormatter([this](GridRow &r) { formatRow(r); });
+
+    GridEX3->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 80)
+        .setFormat(QStringLiteral("dd/mm/yyyy"));
+    auto &valor = GridEX3->addColumn(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), 90);
+    valor.setFormat(QStringLiteral("Currency"));
+    valor.setAggregate(kq::platform::Aggregate::Sum);
+    GridEX3->addColumn(QStringLiteral("cd_cliente"), QStringLiteral("cd_cliente"), 50)
+        .setVisible(false);
+    GridEX3->addColumn(QStringLiteral("cd_alinea"), QStringLiteral("Alinea"), 50);
+    GridEX3->addColumn(QStringLiteral("ds_situacao"), QStringLiteral("Situação"), 110);
+    GridEX3->setGroupByBoxVisible(false);
+    GridEX3->setDesignGroups({4});
+
+    setTabOrder(nm_cliente, ds_loja);
+    setTabOrder(ds_loja, ds_leitora);
+    setTabOrder(ds_leitora, CD_BANCO);
+    setTabOrder(CD_BANCO, CD_AGENCIA);
+    setTabOrder(CD_AGENCIA, CD_CONTA);
+    setTabOrder(CD_CONTA, NR_CHEQUE);
+    setTabOrder(NR_CHEQUE, dt_deposito);
+    setTabOrder(dt_deposito, VL_CHEQUE);
+    setTabOrder(VL_CHEQUE, CD_ALINEA);
+    setTabOrder(CD_ALINEA, nr_documento);
+    setTabOrder(nr_documento, NM_EMITENTE);
+    setTabOrder(NM_EMITENTE, ds_destino);
+    setTabOrder(ds_destino, ds_situacao);
+    setTabOrder(ds_situacao, ds_documento);
+    setTabOrder(ds_documento, CONFIRMA);
+    setTabOrder(CONFIRMA, alterar);
+    setTabOrder(alterar, EXCLUIR);
+    setTabOrder(EXCLUIR, Command2);
+    setTabOrder(Command2, Command5);
+    setTabOrder(Command5, Command1);
+    setTabOrder(Command1, agrupar);
+
+    connect(CONFIRMA, &QPushButton::clicked, this, &flancheques::CONFIRMA_Click);
+    connect(alterar, &QPushButton::clicked, this, &flancheques::alterar_Click);
+    connect(EXCLUIR, &QPushButton::clicked, this, &flancheques::EXCLUIR_Click);
+    connect(Command1, &QPushButton::clicked, this, &flancheques::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &flancheques::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &flancheques::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &flancheques::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &flancheques::Command5_Click);
+    connect(agrupar, &QCheckBox::clicked, this, &flancheques::agrupar_Click);
+    connect(GridEX1, &GridEX::rowChanged, this, &flancheques::gridRowChanged);
+    // A chosen row, or a typed name once the box is left.
+    connect(nm_cliente, &QComboBox::currentIndexChanged, this, &flancheques::nm_cliente_Change);
+    if (nm_cliente->lineEdit())
+        connect(nm_cliente->lineEdit(), &QLineEdit::editingFinished, this,
+                &flancheques::nm_cliente_Change);
+    ds_leitora->installEventFilter(this);
+}
+
+void flancheques::Form_Load()
+{
+    const QString db = dbPath();
+    const QString name = objectName();
+    for (DBCombo *combo : {nm_cliente, ds_loja, ds_destino, ds_situacao, ds_documento}) {
+        combo->setDatabaseName(db);
+        kq::shell::trap(name, [combo] { combo->refresh(); });
+    }
+    ds_documento->setBoundText(QStringLiteral("01"));
+    kq::shell::trap(name, [this, db] {
+        GridEX1->setDatabaseName(db);
+        GridEX1->setRecordSource(kListSource);
+        GridEX1->rebind();
+        GridEX1->refresh();
+    });
+    ds_loja->setBoundText(QStringLiteral("001"));
+    kq::shell::trap(name, [this, db] { kq::registers::addStoreStyles(GridEX1, db); });
+    dt_deposito->setMask(kDateMask);
+    ds_destino->setBoundText(QStringLiteral("001"));
+    ds_situacao->setBoundText(QStringLiteral("001"));
+    nm_cliente->setText(QString());
+}
+
+ChequeForm flancheques::readForm() const
+{
+    ChequeForm f;
+    f.cliente = nm_cliente->boundText();
+    f.loja = ds_loja->boundText();
+    f.destino = ds_destino->boundText();
+    f.situacao = ds_situacao->boundText();
+    f.documento = ds_documento->boundText();
+    f.banco = CD_BANCO->text();
+    f.agencia = CD_AGENCIA->text();
+    f.conta = CD_CONTA->text();
+    f.cheque = NR_CHEQUE->text();
+    f.emitente = NM_EMITENTE->text();
+    f.nrDocumento = nr_documento->text();
+    f.alinea = CD_ALINEA->text();
+    f.deposito = dt_deposito->text();
+    f.valor = VL_CHEQUE->text();
+    return f;
+}
+
+void flancheques::refreshList()
+{
+    GridEX1->setDatabaseName(dbPath());
+    GridEX1->setRecordSource(kListSource);
+    GridEX1->rebind();
+    GridEX1->refresh();
+}
+
+void flancheques::clearDateBox()
+{
+    dt_deposito->setMask(QString());
+    dt_deposito->setText(QString());
+    dt_deposito->setMask(kDateMask);
+}
+
+void flancheques::CONFIRMA_Click()
+{
+    kq::shell::ProcedimentoAtual = windowTitle();
+    kq::shell::trap(objectName(), [this] {
+        const ChequeCheck check = checkCheque(dbPath(), readForm());
+        if (!check.ok()) {
+            kq::platform::Dialogs::message(check.refusal);
+            return;
+        }
+        const QString key = includeCheque(dbPath(), check.record, QDate::currentDate());
+        CD_DEVOLVIDO->setText(key);
+        refreshList();
+        clearDateBox();
+        VL_CHEQUE->clear();
+        NR_CHEQUE->clear();
+        NM_EMITENTE->clear();
+        CD_ALINEA->clear();
+        CD_BANCO->setFocus();
+    });
+}
+
+void flancheques::alterar_Click()
+{
+    kq::shell::ProcedimentoAtual = windowTitle();
+    kq::shell::trap(objectName(), [this] {
+        const QString key = CD_DEVOLVIDO->text();
+        if (chequeExists(dbPath(), key)) {
+            const ChequeCheck check = checkCheque(dbPath(), readForm());
+            if (!check.ok()) {
+                kq::platform::Dialogs::message(check.refusal);
+                return;
+            }
+            alterCheque(dbPath(), key, check.record, QDate::currentDate());
+        }
+        refreshList();
+        LimpaCampos();
+    });
+}
+
+void flancheques::EXCLUIR_Click()
+{
+    kq::shell::ProcedimentoAtual = windowTitle();
+    kq::shell::trap(objectName(), [this] {
+        if (kq::platform::Dialogs::confirmDelete(
+                QStringLiteral("Deseja Realmente excluir esse registro? :"))) {
+            // Group rows have no key: nothing is deleted.
+            const QString key = GridEX1->hasCurrentRecord() ? GridEX1->value(3).toString()
+                                                            : QString();
+            deleteCheque(dbPath(), key);
+            refreshList();
+        }
+    });
+    LimpaCampos();
+}
+
+void flancheques::Command2_Click()
+{
+    LimpaCampos();
+}
+
+void flancheques::Command1_Click()
+{
+    close();
+}
+
+void flancheques::Command4_Click()
+{
+    kq::platform::ScreenRegistry::instance().showModal(QStringLiteral("ffornecedores"));
+    kq::shell::trap(objectName(), [this] { nm_cliente->refresh(); });
+}
+
+void flancheques::Command3_Click()
+{
+    kq::platform::ScreenRegistry::instance().showModal(QStringLiteral("flojas"));
+    kq::shell::trap(objectName(), [this] { ds_loja->refresh(); });
+}
+
+void flancheques::agrupar_Click()
+{
+    kq::shell::trap(objectName(), [this] {
+        if (agrupar->checkState() == Qt::Checked)
+            GridEX1->group();
+        else if (agrupar->checkState() == Qt::Unchecked)
+            GridEX1->ungroup();
+    });
+}
+
+void flancheques::LimpaCampos()
+{
+    kq::shell::ProcedimentoAtual = windowTitle();
+    kq::shell::trap(objectName(), [this] {
+        clearDateBox();
+        for (QLineEdit *box : {CD_BANCO, CD_AGENCIA, CD_CONTA, VL_CHEQUE, nr_documento, NR_CHEQUE,
+                               NM_EMITENTE, CD_ALINEA})
+            box->clear();
+    });
+}
+
+void flancheques::MostraRegistro(const QString &key)
+{
+    kq::shell::ProcedimentoAtual = windowTitle();
+    kq::shell::trap(objectName(), [this, key] {
+        QSqlQuery q = kq::data::exec(dbPath(),
+                                     QStringLiteral("SELECT * FROM DEVOLVIDOS "
+                                                    "WHERE CD_DEVOLVIDO = ?"),
+                                     {key});
+        if (!q.next())
+            return;
+        dt_deposito->setMask(QString());
+        CD_DEVOLVIDO->setText(fieldText(q, "CD_DEVOLVIDO"));
+        nm_cliente->setBoundText(fieldText(q, "CD_CLIENTE"));
+        ds_loja->setBoundText(fieldText(q, "CD_LOJA"));
+        const QVariant valor = q.value(QStringLiteral("VL_CHEQUE"));
+        VL_CHEQUE->setText(valor.isNull() ? QString()
+                                          : kq::platform::formatPlain(valor.toDouble()));
+        dt_deposito->setText(kq::platform::formatValue(q.value(QStringLiteral("DT_DEPOSITO")),
+                                                       QStringLiteral("dd/mm/yyyy")));
+        ds_situacao->setBoundText(fieldText(q, "CD_SITUACAO"));
+        ds_destino->setBoundText(fieldText(q, "CD_DESTINO"));
+        CD_BANCO->setText(fieldText(q, "CD_BANCO"));
+        CD_AGENCIA->setText(fieldText(q, "CD_AGENCIA"));
+        CD_CONTA->setText(fieldText(q, "CD_CONTA"));
+        NR_CHEQUE->setText(fieldText(q, "NR_CHEQUE"));
+        NM_EMITENTE->setText(fieldText(q, "NM_EMITENTE"));
+        nr_documento->setText(fieldText(q, "NR_DOCUMENTO"));
+        CD_ALINEA->setText(fieldText(q, "CD_ALINEA"));
+        ds_documento->setBoundText(fieldText(q, "CD_documento"));
+    });
+}
+
+void flancheques::gridRowChanged()
+{
+    if (!GridEX1->hasCurrentRecord())
+        return; // a group row names no cheque
+    MostraRegistro(GridEX1->value(3).toString());
+}
+
+void flancheques::formatRow(GridRow &row)
+{
+    kq::registers::applyStoreStyle(row, 16);
+    if (row.isGroupHeader()) {
+        row.setGroupCaption(row.groupCaption() + QStringLiteral("  (Total= ")
+                            + kq::platform::formatCurrency(row.groupSum(6))
+                            + QStringLiteral(")"));
+    }
+}
+
+void flancheques::bindHistory(const QString &recordSource)
+{
+    GridEX3->setDatabaseName(dbPath());
+    GridEX3->setRecordSource(recordSource);
+    GridEX3->rebind();
+    GridEX3->refresh();
+}
+
+void flancheques::nm_cliente_Change()
+{
+    const QString code = nm_cliente->boundText();
+    if (code == m_debtorShown)
+        return;
+    m_debtorShown = code;
+    if (code.isEmpty())
+        return;
+    NM_EMITENTE->setText(nm_cliente->text());
+    kq::shell::trap(objectName(), [this, code] {
+        if (const auto doc = debtorDocument(dbPath(), code))
+            nr_documento->setText(*doc);
+        GridEX3->column(4).setField(QStringLiteral("cd_alinea"));
+        bindHistory(kDebtorHistory.arg(quoted(code)));
+    });
+}
+
+void flancheques::Command5_Click()
+{
+    const QString answer = kq::platform::Dialogs::inputBox(
+                               QStringLiteral("DIGITE O NÚMERO DO DOCUMENTO: "),
+                               QStringLiteral("LOCALIZAR DOCUMENTO.."))
+                               .value_or(QString());
+    std::optional<QString> key;
+    kq::shell::trap(objectName(), [&] { key = firstChequeOfDocument(dbPath(), answer); });
+    if (!key) {
+        kq::platform::Dialogs::message(QStringLiteral("Documento nao Cadastrado"));
+        return;
+    }
+    MostraRegistro(*key);
+    kq::shell::trap(objectName(), [this, answer] {
+        // This history has no alínea: the column stays empty, one group.
+        GridEX3->column(4).setField(QString());
+        bindHistory(kDocumentHistory.arg(quoted(answer)));
+    });
+}
+
+void flancheques::ds_leitora_LostFocus()
+{
+    const ReaderLine line = cutReaderLine(ds_leitora->text());
+    CD_BANCO->setText(line.banco);
+    CD_AGENCIA->setText(line.agencia);
+    NR_CHEQUE->setText(line.cheque);
+    CD_CONTA->setText(line.conta);
+    const QString key = accountKey(CD_BANCO->text(), CD_AGENCIA->text(), CD_CONTA->text());
+    kq::shell::trap(objectName(), [this, key] {
+        if (const auto issuer = issuerOfAccount(dbPath(), key)) {
+            NM_EMITENTE->setText(issuer->nome);
+            nr_documento->setText(issuer->documento);
+        }
+    });
+    ds_leitora->clear();
+    dt_deposito->setFocus();
+}
+
+bool flancheques::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ds_leitora && event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // Switching windows or opening a popup is not leaving the box.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            QTimer::singleShot(0, this, &flancheques::ds_leitora_LostFocus);
+    }
+    return Screen::eventFilter(watched, event);
+}
+
+} // namespace kq::collection

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/screen.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kq::platform {
+class DBCombo;
+class DTPicker;
+class GridEX;
+} // namespace kq::platform
+
+namespace kq::collection {
+
+// The collector's follow-up of one debtor at a time: every debtor with his
+// contact count, the chosen debtor's cheques, contacts, total debt and
+// average delay, a new contact, and the instalment simulation. The current
+// debtor is column 2 of the current row of GridEX2, which the agreement and
+// letter screens read.
+class fvantesca : public kq::platform::Screen
+{
+    Q_OBJECT
+public:
+    explicit fvantesca(QWidget *parent = nullptr);
+
+    // The debtor whose cheques and contacts are shown ("" before the first
+    // choice).
+    QString debtorShown() const { return m_debtor; }
+
+    // Handlers, as the buttons and boxes call them.
+    void CONFIRMA_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void juros_LostFocus();
+    void parcelas_LostFocus();
+
+protected:
+    bool previewKey(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void debtorRowChanged();
+    void showDebtor(const QString &code);
+    void contactRowChanged();
+    void bindContacts();
+    void refetchDebtors();
+    void simulate();
+    QString dbPath() const;
+
+    kq::platform::GridEX *GridEX2 = nullptr;
+    kq::platform::GridEX *GridEX3 = nullptr;
+    kq::platform::GridEX *GridEX1 = nullptr;
+    kq::platform::DTPicker *dt_contato = nullptr;
+    QPlainTextEdit *DS_hISTORICO = nullptr;
+    QLineEdit *ENVOLVIDO = nullptr;
+    kq::platform::DBCombo *cobrador = nullptr;
+    QPushButton *CONFIRMA = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+    QLabel *totaldivida = nullptr;
+    QLabel *mediaatraso = nullptr;
+    QLineEdit *juros = nullptr;
+    QLineEdit *parcelas = nullptr;
+    QLabel *parcela = nullptr;
+    QLabel *totalfinanciado = nullptr;
+    QLineEdit *Text3 = nullptr;
+
+    QString m_debtor;         // debtor of the grids and totals shown
+    QString m_chosenContact;  // CD_VANTESCA the delete acts on
+    bool m_quiet = false;     // grid re-fetches of our own: no row-change work
+};
+
+} // namespace kq::collection
