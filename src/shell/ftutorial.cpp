@@ -10,6 +10,7 @@
 #include <QAudioOutput>
 #include <QDir>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,11 +58,17 @@ void ftutorial::buildControls()
     GridEX1->setTotalRowVisible(false);
     GridEX1->setMultiSelect(false);
 
-    video = new QVideoWidget(this);
+    auto *tela = new QFrame(this);
+    tela->setObjectName(QStringLiteral("tela"));
+    tela->setStyleSheet(QStringLiteral("#tela { background: black; }"));
+    tela->setFrameShape(QFrame::Box);
+    video = new QVideoWidget(tela);
     video->setObjectName(QStringLiteral("video"));
     video->setAccessibleName(QStringLiteral("video"));
     video->setMinimumSize(320, 240);
-    video->setStyleSheet(QStringLiteral("background: black;"));
+    auto *tl = new QVBoxLayout(tela);
+    tl->setContentsMargins(0, 0, 0, 0);
+    tl->addWidget(video);
     player = new QMediaPlayer(this);
     m_audio = new QAudioOutput(this);
     player->setAudioOutput(m_audio);
@@ -98,7 +105,7 @@ void ftutorial::buildControls()
     controls->addWidget(cmdParar);
     controls->addStretch();
     auto *right = new QVBoxLayout;
-    right->addWidget(video, 1);
+    right->addWidget(tela, 1);
     right->addLayout(controls);
     auto *middle = new QHBoxLayout;
     middle->addWidget(GridEX1, 1);

@@ -31,6 +31,14 @@ QStringList rows(const kq::test::ShellFixture &f)
     return out;
 }
 
+
+void saveShot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("KQ_SHOTS");
+    if (!dir.isEmpty())
+        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 } // namespace
 
 class tst_fhelp : public QObject
@@ -71,6 +79,8 @@ private slots:
 
         h->ButtonBar1->clickItem(1, 1);
         QCOMPARE(h->ajuda->toPlainText(), QStringLiteral("Cadastro de parceiros"));
+        h->resize(600, 400);
+        saveShot(h, QStringLiteral("fhelp"));
         QCOMPARE(rows(f), (QStringList{"1-1=Cadastro de parceiros", "1-2=Usuários do sistema"}));
         QVERIFY(f.dialogs.messages.isEmpty());
     }

@@ -19,6 +19,14 @@ QString todaysLog(const kq::test::ShellFixture &f)
         kq::shell::activityLogFileName(QStringLiteral("001"), QDate::currentDate()));
 }
 
+
+void saveShot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("KQ_SHOTS");
+    if (!dir.isEmpty())
+        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 } // namespace
 
 class tst_fsair : public QObject
@@ -42,6 +50,7 @@ private slots:
         auto *sair = qobject_cast<kq::shell::fsair *>(ScreenRegistry::instance().show("fsair"));
         QVERIFY(sair);
         QCOMPARE(sair->windowTitle(), QStringLiteral("Sair do Sistema"));
+        saveShot(sair, QStringLiteral("fsair"));
         sair->cmdOK->click();
         QCOMPARE(m_ended, 1);
         const QStringList lines = todaysLog(f).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
