@@ -163,14 +163,18 @@ QString sqlText(const QString &value)
 
 QString chequeGridSource(const QString &cdCliente, const QString &cdLoja)
 {
+    // DEVOLVIDOS.CD_LOJA and DEVOLVIDOS.NR_DOCUMENTO are named by alias: in a
+    // parenthesised join SQLite renames a column whose name an earlier table
+    // of the join also has ("CD_LOJA:1").
     return QStringLiteral(
-               "SELECT devolvidos.vl_atualizado,SITUACOES.CD_ACORDO,DEVOLVIDOS.CD_LOJA, "
+               "SELECT devolvidos.vl_atualizado,SITUACOES.CD_ACORDO,"
+               "DEVOLVIDOS.CD_LOJA AS CD_LOJA, "
                "devolvidos.cd_situacao,CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
                "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
                "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
                "DEVOLVIDOS.CD_CONTA, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, "
-               "DEVOLVIDOS.NR_DOCUMENTO, DESTINOS.DS_DESTINO, SITUACOES.DS_SITUACAO, "
-               "documentos.DS_documento FROM (SITUACOES INNER JOIN (DESTINOS INNER JOIN "
+               "DEVOLVIDOS.NR_DOCUMENTO AS NR_DOCUMENTO, DESTINOS.DS_DESTINO, "
+               "SITUACOES.DS_SITUACAO, documentos.DS_documento FROM (SITUACOES INNER JOIN (DESTINOS INNER JOIN "
                "(CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = "
                "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
                "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "

@@ -1,0 +1,510 @@
+#include "collection/facordo.h"
+
+#include "collection/agreementstore.h"
+#include "data/datafolder.h"
+#include "platform/dbcombo.h"
+#include "platform/dialogs.h"
+#include "platform/format.h"
+#include "platform/grid/gridex.h"
+#include "platform/maskedbox.h"
+#include "platform/screenregistry.h"
+#include "shell/appstate.h"
+#include "shell/procedures.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kq::collection {
+
+using kq::platform::Dialogs;
+
+namespace {
+
+const QString kName = QStringLiteral("facordo");
+
+// Colours of the legend: required, automatic and optional fields.
+const char *const kRequired = "background-color: #ffffc0;";
+const char *const kAutomatic = "background-color: #e4e4e4; border: 1px solid #a0a0a0;"
+                               " padding: 1px 3px;";
+const char *const kOptional = "background-color: #ffffff;";
+
+// The follow-up screen's current debtor: column 2 of the current row of its
+// debtor grid; "" when the screen is not open or stands on no debtor.
+QString followUpDebtor()
+{
+    QWidget *followUp = kq::platform::ScreenRegistry::instance().find(QStringLiteral("fvantesca"));
+    if (!followUp)
+        return QString();
+    auto *grid = followUp->findChild<kq::platform::GridEX *>(QStringLiteral("GridEX2"));
+    if (!grid || !grid->hasCurrentRecord())
+        return QString();
+    return grid->value(2).toString();
+}
+
+QLabel *valueLabel(QWidget *parent, const QString &name)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAccessibleName(name);
+    label->setStyleSheet(QString::fromLatin1(kAutomatic));
+    label->setMinimumWidth(90);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QLineEdit *textBox(QWidget *parent, const QString &name, const char *style)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setMaximumWidth(160);
+    box->setStyleSheet(QString::fromLatin1(style));
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    if (buddy) {
+        label->setBuddy(buddy);
+        buddy->setAccessibleName(text);
+    }
+    return label;
+}
+
+} // namespace
+
+facordo::facordo(QWidget *parent)
+    : Screen(kName, parent)
+{
+    setWindowTitle(QStringLiteral("Cálculo de Acordos"));
+    setEscCloses(true);
+    setEnterAsTab(true);
+    resize(980, 640);
+    buildControls();
+    buildGrid();
+
+    // Opening: the stores, the debtor, today's reference month and its factor.
+    m_db = kq::shell::dataPath(kq::data::kDevolvidos);
+    kq::shell::trap(kName, [&] {
+        ds_loja->setDatabaseName(m_db);
+        ds_loja->setRowSource(QStringLiteral("select * from  lojas order by cd_loja"));
+        ds_loja->setListField(QStringLiteral("ds_loja"));
+        ds_loja->setBoundColumn(QStringLiteral("cd_loja"));
+        ds_loja->refresh();
+        ds_loja->setCurrentRow(-1);
+    });
+    dt_primeira->setMask(QStringLiteral("##/##/####"));
+    m_debtor = followUpDebtor();
+    cd_cliente->setText(m_debtor);
+    cd_ref->setMask(QStringLiteral("####/##"));
+    cd_ref->setText(kq::platform::formatYearMonth(QDate::currentDate()));
+    lookUpFactor();
+
+    connect(cd_ref, &QLineEdit::textChanged, this, [this] { lookUpFactor(); });
+    // A store is chosen when it becomes the selected row (the focus alone
+    // makes a row current without choosing it).
+    connect(ds_loja, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && ds_loja->item(row)->isSelected())
+            CalculaAcordo();
+    });
+    // A click on the store already chosen chooses it again.
+    ds_loja->viewport()->installEventFilter(this);
+    connect(ds_loja, &QListWidget::itemClicked, this, [this] {
+        if (ds_loja->currentRow() == m_rowAtPress)
+            CalculaAcordo();
+    });
+    nr_parcelas->installEventFilter(this);
+    vl_jurosparcelamento->installEventFilter(this);
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void facordo::buildControls()
+{
+    cd_cliente = new QLabel(this);
+    cd_cliente->setObjectName(QStringLiteral("cd_cliente"));
+    cd_cliente->setAccessibleName(QStringLiteral("cd_cliente"));
+    cd_cliente->setStyleSheet(QString::fromLatin1(kAutomatic));
+    cd_acordo = new QLabel(this);
+    cd_acordo->setObjectName(QStringLiteral("cd_acordo"));
+    cd_acordo->setAccessibleName(QStringLiteral("cd_acordo"));
+    cd_acordo->setStyleSheet(QString::fromLatin1(kAutomatic));
+    cd_acordo->setMinimumWidth(60);
+
+    ds_loja = new kq::platform::DBList(this);
+    ds_loja->setObjectName(QStringLiteral("ds_loja"));
+    ds_loja->setMaximumHeight(90);
+    auto *storeCaption = caption(QStringLiteral("Escolha  o cliente para gerar o acordo"),
+                                 ds_loja, this);
+
+    cd_ref = new kq::platform::MaskEdBox(this);
+    cd_ref->setObjectName(QStringLiteral("cd_ref"));
+    cd_ref->setAccessibleName(QStringLiteral("cd_ref"));
+    cd_ref->setMaximumWidth(80);
+    fator = new QLabel(this);
+    fator->setObjectName(QStringLiteral("fator"));
+    fator->setAccessibleName(QStringLiteral("fator"));
+    fator->setStyleSheet(QString::fromLatin1(kAutomatic));
+    fator->setMinimumWidth(80);
+
+    auto *top = new QGridLayout;
+    top->addWidget(storeCaption, 0, 0);
+    top->addWidget(ds_loja, 1, 0, 4, 1);
+    top->addWidget(cd_cliente, 1, 1);
+    top->addWidget(cd_acordo, 1, 2);
+    top->addWidget(cd_ref, 2, 1);
+    top->addWidget(fator, 2, 2);
+    top->setColumnStretch(0, 1);
+
+    auto *documents = new QGroupBox(QStringLiteral("Documentos"), this);
+    GridEX1 = new kq::platform::GridEX(documents);
+    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+    auto *documentsLayout = new QVBoxLayout(documents);
+    documentsLayout->addWidget(GridEX1);
+
+    auto *calculations = new QGroupBox(QStringLiteral("Cálculos"), this);
+    valoraberto = valueLabel(calculations, QStringLiteral("valoraberto"));
+    vl_juros = valueLabel(calculations, QStringLiteral("vl_juros"));
+    vl_multa = valueLabel(calculations, QStringLiteral("vl_multa"));
+    vl_honorarios = valueLabel(calculations, QStringLiteral("vl_honorarios"));
+    correcao = valueLabel(calculations, QStringLiteral("correcao"));
+    vl_total = valueLabel(calculations, QStringLiteral("vl_total"));
+    nr_parcelas = textBox(calculations, QStringLiteral("nr_parcelas"), kOptional);
+    vl_jurosparcelamento = textBox(calculations, QStringLiteral("vl_jurosparcelamento"),
+                                   kOptional);
+    // Worked out from the count and the rate, so that the plan shown always
+    // matches them.
+    vl_parcela = textBox(calculations, QStringLiteral("vl_parcela"), kAutomatic);
+    vl_parcela->setReadOnly(true);
+    vl_financiado = textBox(calculations, QStringLiteral("vl_financiado"), kAutomatic);
+    vl_financiado->setReadOnly(true);
+    vl_honorariosparcela = valueLabel(calculations, QStringLiteral("vl_honorariosparcela"));
+    dt_primeira = new kq::platform::MaskEdBox(calculations);
+    dt_primeira->setObjectName(QStringLiteral("dt_primeira"));
+    dt_primeira->setStyleSheet(QString::fromLatin1(kRequired));
+
+    auto *grid = new QGridLayout(calculations);
+    const struct
+    {
+        const char *text;
+        QWidget *field;
+        int row;
+        int column;
+    } fields[] = {
+        {"Total em Aberto", valoraberto, 0, 0},  {"Juros", vl_juros, 1, 0},
+        {"Multa", vl_multa, 2, 0},                {"Honorários", vl_honorarios, 3, 0},
+        {"Correção M.", correcao, 4, 0},          {"Total", vl_total, 5, 0},
+        {"Número Parcelas", nr_parcelas, 0, 2},   {"Juros", vl_jurosparcelamento, 1, 2},
+        {"Valor Parcela", vl_parcela, 2, 2},      {"Total Financiado", vl_financiado, 3, 2},
+        {"Honorários", vl_honorariosparcela, 4, 2}, {"1º Vencimento", dt_primeira, 5, 2},
+    };
+    for (const auto &f : fields) {
+        grid->addWidget(caption(QString::fromUtf8(f.text), f.field, calculations), f.row,
+                        f.column);
+        grid->addWidget(f.field, f.row, f.column + 1);
+    }
+    grid->setColumnMinimumWidth(2, 40);
+    grid->setColumnStretch(4, 1);
+    grid->setHorizontalSpacing(12);
+
+    auto *legend = new QVBoxLayout;
+    const struct
+    {
+        const char *text;
+        const char *style;
+    } legends[] = {{"Campos Obrigatórios", kRequired},
+                   {"Campos Automáticos", kAutomatic},
+                   {"Campos Opcionais", kOptional}};
+    for (const auto &l : legends) {
+        auto *label = new QLabel(QString::fromUtf8(l.text), this);
+        label->setStyleSheet(QString::fromLatin1(l.style)
+                             + QStringLiteral(" border: 1px solid #a0a0a0; padding: 2px;"));
+        legend->addWidget(label);
+    }
+    legend->addStretch();
+
+    Command2 = new QPushButton(QStringLiteral("Fazer Acordo"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = new QPushButton(QStringLiteral("&Sair"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    legend->addWidget(Command2);
+    legend->addWidget(Command1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(calculations, 1);
+    bottom->addLayout(legend);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(documents, 1);
+    layout->addLayout(bottom);
+}
+
+void facordo::buildGrid()
+{
+    const struct
+    {
+        const char *caption;
+        const char *field;
+        int width;
+    } columns[] = {
+        {"Cliente", "NM_CLIENTE", 160},     {"Loja", "DS_LOJA", 120},
+        {"Chave", "CD_DEVOLVIDO", 80},      {"Cadastro", "DT_VANTESCA", 80},
+        {"Depósito", "DT_DEPOSITO", 80},    {"Valor", "VL_CHEQUE", 90},
+        {"Bnc", "CD_BANCO", 40},            {"Documento", "ds_documento", 80},
+        {"Ag", "CD_AGENCIA", 50},           {"Conta", "CD_CONTA", 80},
+        {"Cheque", "NR_CHEQUE", 70},        {"Emitente", "NM_EMITENTE", 140},
+        {"Documento", "NR_DOCUMENTO", 110}, {"Destino", "DS_DESTINO", 100},
+        {"Situação", "DS_SITUACAO", 100},   {"CD_LOJA", "CD_LOJA", 50},
+        {"Vl. Atualizado", "vl_atualizado", 90},
+    };
+    for (const auto &c : columns)
+        GridEX1->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
+    GridEX1->column(3).setVisible(false);
+    GridEX1->column(16).setVisible(false);
+    GridEX1->column(4).setFormat(QStringLiteral("dd/mm/yyyy"));
+    GridEX1->column(5).setFormat(QStringLiteral("dd/mm/yyyy"));
+    GridEX1->column(6).setFormat(QStringLiteral("Currency"));
+    GridEX1->column(17).setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    GridEX1->setKeyColumn(3);
+    GridEX1->setDesignGroups({2});
+    GridEX1->groupBy(2);
+    GridEX1->setGroupByBoxVisible(false);
+}
+
+bool facordo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ds_loja->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_rowAtPress = ds_loja->currentRow();
+    if (watched == nr_parcelas || watched == vl_jurosparcelamento) {
+        auto *box = static_cast<QLineEdit *>(watched);
+        if (event->type() == QEvent::FocusIn) {
+            // After the click that gave the focus, which would clear the selection.
+            QTimer::singleShot(0, box, [box] { box->selectAll(); });
+        } else if (event->type() == QEvent::FocusOut) {
+            if (box == vl_jurosparcelamento)
+                kq::shell::trap(kName, [&] { computePlan(PlanForm::RateField); });
+            else
+                kq::shell::trap(kName, [&] { countLeft(); });
+        }
+    }
+    return Screen::eventFilter(watched, event);
+}
+
+void facordo::lookUpFactor()
+{
+    kq::shell::trap(kName, [&] {
+        m_table = kq::shell::CorrectionTable::load(m_db);
+        if (m_table.isEmpty()) {
+            fator->clear();
+            return;
+        }
+        const QString month = m_table.monthOrNewest(cd_ref->text());
+        fator->setText(kq::platform::formatPlain(*m_table.factor(month)));
+    });
+}
+
+void facordo::CalculaAcordo()
+{
+    const QString store = ds_loja->boundText();
+    if (store.isEmpty())
+        return;
+    kq::shell::trap(kName, [&] { calculateFor(store); });
+}
+
+void facordo::calculateFor(const QString &storeCode)
+{
+    m_state = State();
+    // The screen keeps the debtor it opened with, whatever the follow-up
+    // screen selects meanwhile: an agreement is never made over another
+    // debtor's cheques.
+    const QString current = followUpDebtor();
+    if (m_debtor.isEmpty()) {
+        m_debtor = current;
+        cd_cliente->setText(m_debtor);
+    }
+    if (m_debtor.isEmpty()) {
+        Command2->setEnabled(false);
+        Dialogs::message(QStringLiteral("Escolha o inadimplente no acompanhamento antes de "
+                                        "calcular o acordo!!"));
+        return;
+    }
+    if (!current.isEmpty() && current != m_debtor) {
+        Dialogs::message(QStringLiteral("O acompanhamento está em outro inadimplente. "
+                                        "Este cálculo continua com o inadimplente %1; "
+                                        "para outro, feche esta tela e abra-a de novo.")
+                             .arg(m_debtor));
+    }
+
+    const auto terms = loadStoreTerms(m_db, storeCode);
+    if (!terms) {
+        Command2->setEnabled(false);
+        Dialogs::message(QStringLiteral("Empresa não cadastrada!!!"));
+        return;
+    }
+    if (!terms->valid()) {
+        Command2->setEnabled(false);
+        Dialogs::message(QStringLiteral("As condições de cobrança da empresa não são números: %1. "
+                                        "Corrija o cadastro da empresa!!")
+                             .arg(terms->invalidFields.join(QStringLiteral(", "))));
+        return;
+    }
+
+    correcao->setText(QStringLiteral("0"));
+    const QVector<Cheque> cheques = loadEligibleCheques(m_db, m_debtor, storeCode);
+    if (cheques.isEmpty()) {
+        Dialogs::message(QStringLiteral("Pessoa sem débito nessa empresa"));
+        Command2->setEnabled(false);
+    } else {
+        Command2->setEnabled(true);
+    }
+
+    m_table = kq::shell::CorrectionTable::load(m_db);
+    const auto reference = kq::platform::parseNumber(fator->text());
+    const Calculation calc = calculate(cheques, *terms, m_table, reference, QDate::currentDate());
+    writeCorrectedValues(m_db, calc.cheques);
+
+    GridEX1->setDatabaseName(m_db);
+    GridEX1->setRecordSource(chequeGridSource(m_debtor, storeCode));
+    GridEX1->rebind();
+    GridEX1->refresh();
+
+    valoraberto->setText(calc.valoraberto);
+    vl_juros->setText(calc.vlJuros);
+    vl_multa->setText(calc.vlMulta);
+    vl_honorarios->setText(calc.vlHonorarios);
+    correcao->setText(calc.correcao);
+    vl_total->setText(calc.vlTotal);
+    nr_parcelas->setText(calc.nrParcelas);
+    vl_jurosparcelamento->setText(calc.vlJurosParcelamento);
+
+    m_state.valid = true;
+    m_state.store = storeCode;
+    m_state.cheques = cheques;
+    if (!cheques.isEmpty()) {
+        computePlan(PlanForm::Store);
+        nr_parcelas->setFocus();
+    }
+
+    if (!cheques.isEmpty() && calc.noReferenceFactor) {
+        Dialogs::message(QStringLiteral("Não há fator de correção para o mês de referência. "
+                                        "Os cheques ficaram pelo valor de face!!"));
+    } else if (!calc.missingMonths.isEmpty()) {
+        Dialogs::message(QStringLiteral("Fator de correção não cadastrado para: %1. "
+                                        "Os cheques desses meses ficaram pelo valor de face!!")
+                             .arg(calc.missingMonths.join(QStringLiteral(", "))));
+    }
+}
+
+QString facordo::planInputs() const
+{
+    return QStringList{vl_total->text(), vl_honorarios->text(), nr_parcelas->text(),
+                       vl_jurosparcelamento->text()}
+        .join(QLatin1Char('\n'));
+}
+
+void facordo::computePlan(PlanForm form)
+{
+    m_planInputs = planInputs();
+    const auto plan = kq::collection::computePlan(vl_total->text(), vl_honorarios->text(),
+                                                  nr_parcelas->text(),
+                                                  vl_jurosparcelamento->text(), form);
+    if (!plan) {
+        // No plan for a count or rate that is not a number: nothing stale shown.
+        if (!vl_total->text().isEmpty()) {
+            vl_parcela->clear();
+            vl_financiado->clear();
+            vl_honorariosparcela->clear();
+        }
+        return;
+    }
+    vl_parcela->setText(plan->vlParcela);
+    vl_financiado->setText(plan->vlFinanciado);
+    vl_honorariosparcela->setText(plan->vlHonorariosParcela);
+}
+
+void facordo::countLeft()
+{
+    if (!vl_total->text().isEmpty() && planInputs() != m_planInputs)
+        computePlan(PlanForm::RateField);
+}
+
+void facordo::Command2_Click()
+{
+    kq::shell::trap(kName, [&] { saveAgreement(); });
+}
+
+void facordo::saveAgreement()
+{
+    if (ds_loja->text().isEmpty()) {
+        Dialogs::message(
+            QStringLiteral("Por favor antes de executar o acordo escolha a empresa desejada!!"));
+        return;
+    }
+    const auto terms = loadStoreTerms(m_db, ds_loja->boundText());
+    if (!terms) {
+        Dialogs::message(QStringLiteral("Empresa não cadastrada!!!"));
+        return;
+    }
+    if (!m_state.savedCode.isEmpty()) {
+        Dialogs::message(QStringLiteral("Esse cálculo já gerou o acordo %1. Para um novo acordo, "
+                                        "escolha a empresa novamente!!")
+                             .arg(m_state.savedCode));
+        return;
+    }
+    if (!m_state.valid || m_state.store != terms->cdLoja || m_state.cheques.isEmpty()) {
+        Dialogs::message(QStringLiteral("Escolha a empresa novamente para calcular o acordo!!"));
+        return;
+    }
+    // The plan saved is the plan of the count and rate shown.
+    if (planInputs() != m_planInputs)
+        computePlan(PlanForm::RateField);
+
+    AgreementTexts texts;
+    texts.valoraberto = valoraberto->text();
+    texts.vlJuros = vl_juros->text();
+    texts.vlMulta = vl_multa->text();
+    texts.vlHonorarios = vl_honorarios->text();
+    texts.correcao = correcao->text();
+    texts.nrParcelas = nr_parcelas->text();
+    texts.vlJurosParcelamento = vl_jurosparcelamento->text();
+    texts.vlParcela = vl_parcela->text();
+    texts.vlFinanciado = vl_financiado->text();
+    texts.vlHonorariosParcela = vl_honorariosparcela->text();
+    texts.dtPrimeira = dt_primeira->text();
+
+    Agreement agreement;
+    if (const auto refusal = readAgreementTexts(texts, agreement)) {
+        Dialogs::message(*refusal);
+        return;
+    }
+    agreement.cdCliente = m_debtor;
+    agreement.cdLoja = terms->cdLoja;
+    agreement.dtAcordo = QDate::currentDate();
+    agreement.txJuros = terms->jurosPraticado;
+    agreement.cheques = m_state.cheques;
+
+    const SaveOutcome outcome = kq::collection::saveAgreement(m_db, agreement);
+    if (outcome.status != SaveOutcome::Saved) {
+        m_state.valid = false;
+        Dialogs::message(QStringLiteral("Os cheques deste cálculo mudaram depois do cálculo. "
+                                        "Escolha a empresa novamente!!"));
+        return;
+    }
+    m_state.savedCode = outcome.cdAcordo;
+    cd_acordo->setText(outcome.cdAcordo);
+    Command2->setEnabled(false);
+    Dialogs::message(QStringLiteral("Acordo realizado com sucesso!!!!"));
+}
+
+} // namespace kq::collection

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "collection/agreement.h"
+#include "platform/screen.h"
+#include "shell/correction.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kq::platform {
+class DBList;
+class GridEX;
+class MaskEdBox;
+} // namespace kq::platform
+
+namespace kq::collection {
+
+// "Cálculo de Acordos": prices the settlement of the follow-up screen's debtor
+// at one store and saves it as an agreement with its instalments.
+class facordo : public kq::platform::Screen
+{
+    Q_OBJECT
+public:
+    explicit facordo(QWidget *parent = nullptr);
+
+    // The debtor of this screen: taken from the follow-up screen when the
+    // screen opens (or at the first store choice when none was selected then),
+    // and kept while the screen is open.
+    QString debtor() const { return m_debtor; }
+
+    QLabel *cd_cliente = nullptr;
+    QLabel *cd_acordo = nullptr;
+    kq::platform::DBList *ds_loja = nullptr;
+    kq::platform::MaskEdBox *cd_ref = nullptr;
+    QLabel *fator = nullptr;
+    kq::platform::GridEX *GridEX1 = nullptr;
+    QLabel *valoraberto = nullptr;
+    QLabel *vl_juros = nullptr;
+    QLabel *vl_multa = nullptr;
+    QLabel *vl_honorarios = nullptr;
+    QLabel *correcao = nullptr;
+    QLabel *vl_total = nullptr;
+    QLineEdit *nr_parcelas = nullptr;
+    QLineEdit *vl_jurosparcelamento = nullptr;
+    QLineEdit *vl_parcela = nullptr;
+    QLineEdit *vl_financiado = nullptr;
+    QLabel *vl_honorariosparcela = nullptr;
+    kq::platform::MaskEdBox *dt_primeira = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command1 = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildGrid();
+    void lookUpFactor();
+    void CalculaAcordo();
+    void calculateFor(const QString &storeCode);
+    void computePlan(PlanForm form);
+    QString planInputs() const;
+    void countLeft();
+    void Command2_Click();
+    void saveAgreement();
+
+    QString m_db;
+    QString m_debtor;
+    kq::shell::CorrectionTable m_table;
+    int m_rowAtPress = -1;
+
+    // The calculation on screen, which a save turns into an agreement.
+    struct State
+    {
+        bool valid = false;
+        QString store;
+        QVector<Cheque> cheques;
+        QString savedCode; // set once this calculation is saved
+    } m_state;
+    // The inputs of the plan shown (total, fees, count, rate).
+    QString m_planInputs;
+};
+
+} // namespace kq::collection

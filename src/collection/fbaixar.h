@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/screen.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kq::platform {
+class DTPicker;
+class GridEX;
+} // namespace kq::platform
+
+namespace kq::collection {
+
+// "Seleção de Baixa": the open instalments due in a period, from which one is
+// chosen for the write-off dialog.
+class fbaixar : public kq::platform::Screen
+{
+    Q_OBJECT
+public:
+    explicit fbaixar(QWidget *parent = nullptr);
+
+    // Reads the list again with the query of the last "Filtrar".
+    void refreshList();
+
+    kq::platform::DTPicker *dt_inicio = nullptr;
+    kq::platform::DTPicker *dt_fim = nullptr;
+    QPushButton *Command1 = nullptr;
+    kq::platform::GridEX *GridEX1 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QLabel *navigator = nullptr;
+
+private:
+    void Command1_Click();
+    void updateNavigator();
+};
+
+} // namespace kq::collection
