@@ -225,6 +225,12 @@ void finstalacao::buildControls()
     layout->addWidget(padrao);
     layout->addLayout(buttons);
 
+    // The folders load in the background: show the chosen one once its way is there.
+    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QModelIndex current = Dir->currentIndex();
+        if (current.isValid())
+            Dir->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    });
     connect(Drive, &QComboBox::activated, this, [this] { Drive_Change(); });
     connect(Dir->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Dir_Change(); });
