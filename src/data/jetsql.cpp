@@ -1,5 +1,7 @@
 #include "data/jetsql.h"
 
+#include "data/sourceshape_p.h"
+
 #include <QDate>
 #include <QRegularExpression>
 
@@ -220,7 +222,7 @@ QString translateJet(const QString &jetSql)
         datePart = (c == QLatin1Char('(') && datePart == DatePart::Name) ? DatePart::Interval
                                                                           : DatePart::None;
     }
-    return out;
+    return internal::aliasJoinedColumns(out);
 }
 
 } // namespace kq::data

@@ -299,6 +299,10 @@ void Recordset::load()
         if (table && origin) {
             col.table = QString::fromUtf8(table);
             col.origin = QString::fromUtf8(origin);
+            // SQLite's name of a repeated column of a joined sub-query.
+            const qsizetype colon = col.name.lastIndexOf(QLatin1Char(':'));
+            if (colon > 0 && col.name.left(colon).compare(col.origin, Qt::CaseInsensitive) == 0)
+                col.name = col.name.left(colon);
             const char *declType = nullptr;
             const char *collSeq = nullptr;
             int notNull = 0, primaryKey = 0, autoInc = 0;

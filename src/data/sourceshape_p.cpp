@@ -208,4 +208,45 @@ SourceShape shapeOf(const QString &sql)
     return shape;
 }
 
+QString aliasJoinedColumns(const QString &sql)
+{
+    const QVector<Token> t = tokenize(sql);
+    if (t.isEmpty() || !isWord(t[0], "SELECT"))
+        return sql;
+    qsizetype from = -1;
+    for (qsizetype i = 1; i < t.size() && from < 0; ++i) {
+        if (t[i].depth == 0 && isWord(t[i], "FROM"))
+            from = i;
+    }
+    if (from < 0)
+        return sql;
+    bool nested = false;
+    for (qsizetype i = from + 1; i < t.size() && !endsFromClause(t[i]); ++i) {
+        if (isPunct(t[i], '(') && !(i + 1 < t.size() && isWord(t[i + 1], "SELECT")))
+            nested = true;
+    }
+    if (!nested)
+        return sql;
+    qsizetype first = 1;
+    if (first < from && (isWord(t[first], "DISTINCT") || isWord(t[first], "ALL")))
+        ++first;
+    QVector<QPair<qsizetype, QString>> inserts;
+    qsizetype start = first;
+    for (qsizetype i = first; i <= from; ++i) {
+        if (i < from && !(t[i].depth == 0 && isPunct(t[i], ',')))
+            continue;
+        const bool name = [&](qsizetype k) {
+            return t[k].type == Token::Word || t[k].type == Token::Name;
+        }(start);
+        if (i - start == 3 && name && isPunct(t[start + 1], '.')
+            && (t[start + 2].type == Token::Word || t[start + 2].type == Token::Name))
+            inserts.push_back({t[start + 2].end, QStringLiteral(" AS ") + t[start + 2].text});
+        start = i + 1;
+    }
+    QString out = sql;
+    for (qsizetype k = inserts.size() - 1; k >= 0; --k)
+        out.insert(inserts[k].first, inserts[k].second);
+    return out;
+}
+
 } // namespace kq::data::internal

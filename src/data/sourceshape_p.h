@@ -24,6 +24,13 @@ struct SourceShape
 // cannot be added (DISTINCT, GROUP BY, compound selects, sub-queries in FROM).
 SourceShape shapeOf(const QString &sql);
 
+// In a SELECT whose FROM holds a parenthesised join, SQLite names a result
+// column after the schema and renames one whose name an earlier column has
+// ("CD_LOJA:1"). Each "table.column" item without an alias gets "AS column",
+// so the columns are named as written, as Jet named them. Other texts are
+// returned unchanged.
+QString aliasJoinedColumns(const QString &sql);
+
 // A name without its "..." or [...] or `...` quotes.
 QString unquoteName(const QString &raw);
 

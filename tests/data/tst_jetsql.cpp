@@ -5,6 +5,7 @@
 #include "data/recordset.h"
 #include "support/base_data.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace kq::data;
@@ -265,6 +266,14 @@ void tst_jetsql::translate_data()
     row("double-quoted name kept", "select \"a*b\" from t", "select \"a*b\" from t");
     row("bracketed name kept", "select [a #1#], [Order Details].[UnitPrice] from t",
         "select [a #1#], [Order Details].[UnitPrice] from t");
+    row("join columns named as written",
+        "SELECT DEVOLVIDOS.CD_LOJA, LOJAS.cd_loja AS L, count(*), [t].[x] FROM (LOJAS INNER "
+        "JOIN DEVOLVIDOS ON LOJAS.cd_loja = DEVOLVIDOS.CD_LOJA) where x=1",
+        "SELECT DEVOLVIDOS.CD_LOJA AS CD_LOJA, LOJAS.cd_loja AS L, count(*), [t].[x] AS [x] "
+        "FROM (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = DEVOLVIDOS.CD_LOJA) where x=1");
+    row("plain join left alone",
+        "SELECT acordos.cd_status FROM acordos INNER JOIN CLIENTES ON a = b",
+        "SELECT acordos.cd_status FROM acordos INNER JOIN CLIENTES ON a = b");
     row("blanks and line ends kept", " select *  from  t \r\nwhere x=1\r\n",
         " select *  from  t \r\nwhere x=1\r\n");
 }
@@ -308,7 +317,12 @@ void tst_jetsql::recordSources()
         rs.refresh();
         if (rows >= 0)
             QCOMPARE(rs.recordCount(), rows);
-        QVERIFY(!rs.fieldNames().isEmpty());
+        // Columns are named as the text names them, never "CD_LOJA:1".
+        for (const QString &name : rs.fieldNames())
+            QVERIFY2(!name.contains(QLatin1Char(':')), qPrintable(name));
+        static const QRegularExpression selectsStore(QStringLiteral("DEVOLVIDOS\\.CD_LOJA\\s*,"));
+        if (sql.contains(selectsStore) && rows > 0)
+            QCOMPARE(rs.text(QStringLiteral("CD_LOJA")), QStringLiteral("001"));
     } catch (const DataError &e) {
         QFAIL(qPrintable(e.description() + QStringLiteral("\n") + translateJet(sql)));
     }
