@@ -11,9 +11,6 @@
 #include <QHeaderView>
 #include <QMetaMethod>
 #include <QScrollBar>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -258,19 +255,12 @@ void GridEX::refresh()
     } catch (const kq::data::DataError &e) {
         throw GridError(e.number(), e.description(), kSource);
     }
-    auto query = std::make_unique<QSqlQuery>(db);
-    query->setForwardOnly(true);
-    const QString sql = kq::data::translateJet(m_recordSource);
-    if (!query->exec(sql)) {
-        throw GridError(GridErrorNumber::RecordSource,
-                        QStringLiteral("A origem dos registros da grade falhou: %1")
-                            .arg(query->lastError().text()),
-                        kSource);
-    }
-    const QSqlRecord record = query->record();
-    auto fieldIndex = [&record](const QString &field) {
-        for (int i = 0; i < record.count(); ++i) {
-            if (record.fieldName(i).compare(field, Qt::CaseInsensitive) == 0)
+    std::unique_ptr<RowReader> reader
+        = RowReader::open(db, kq::data::translateJet(m_recordSource));
+    const QStringList names = reader->fieldNames();
+    auto fieldIndex = [&names](const QString &field) {
+        for (int i = 0; i < names.size(); ++i) {
+            if (names[i].compare(field, Qt::CaseInsensitive) == 0)
                 return i;
         }
         return -1;
@@ -288,8 +278,8 @@ void GridEX::refresh()
     }
     if (m_columns.empty()) {
         // A grid without designed columns takes the query's fields.
-        for (int i = 0; i < record.count(); ++i)
-            addColumn(record.fieldName(i), record.fieldName(i));
+        for (const QString &name : names)
+            addColumn(name, name);
     }
     QStringList fields;
     QVector<int> queryColumns;
@@ -302,7 +292,7 @@ void GridEX::refresh()
         fields.append(lower);
         queryColumns.append(fieldIndex(col->field()));
     }
-    restoreAfter([&] { m_model->load(std::move(query), fields, queryColumns); }, true);
+    restoreAfter([&] { m_model->load(std::move(reader), fields, queryColumns); }, true);
     m_everBound = true;
     m_ddValid = false;
     emit refreshed();

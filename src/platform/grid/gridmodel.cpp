@@ -5,7 +5,6 @@
 #include "platform/format.h"
 
 #include <QElapsedTimer>
-#include <QSqlError>
 #include <QTimer>
 #include <algorithm>
 #include <numeric>
@@ -15,7 +14,7 @@ namespace kq::platform {
 namespace {
 
 constexpr int kFirstRows = 2000;   // read at once by load()
-constexpr int kChunkMs = 15;       // background reading per event-loop turn
+constexpr int kChunkMs = 30;       // background reading per event-loop turn
 
 bool isIsoDate(const QString &s)
 {
@@ -40,9 +39,10 @@ GridModel::~GridModel() = default;
 
 // ---- loading ----------------------------------------------------------
 
-void GridModel::load(std::unique_ptr<QSqlQuery> query, const QStringList &fields,
+void GridModel::load(std::unique_ptr<RowReader> reader, const QStringList &fields,
                      const QVector<int> &queryColumns)
 {
+    reader->setColumns(queryColumns);
     GridStore store;
     store.fields = fields;
     store.data.resize(fields.size());
@@ -50,78 +50,72 @@ void GridModel::load(std::unique_ptr<QSqlQuery> query, const QStringList &fields
     bool done = false;
     int n = 0;
     while (readAll || n < kFirstRows) {
-        if (!query->next()) {
+        if (!reader->next(store.data)) {
             done = true;
             break;
         }
-        for (int s = 0; s < fields.size(); ++s)
-            store.data[s].append(query->value(queryColumns[s]));
         ++n;
     }
     store.rows = n;
-    if (done && query->lastError().isValid()) {
-        throw GridError(GridErrorNumber::RecordSource, query->lastError().text(),
+    if (done && !reader->error().isEmpty()) {
+        throw GridError(GridErrorNumber::RecordSource,
+                        QStringLiteral("A origem dos registros da grade falhou: %1")
+                            .arg(reader->error()),
                         QStringLiteral("GridEX"));
     }
     beginResetModel();
     m_store = std::move(store);
-    m_queryColumns = queryColumns;
-    m_query = done ? nullptr : std::move(query);
+    m_reader = done ? nullptr : std::move(reader);
     m_fetchScheduled = false;
     setColumnSlots();
     buildStructure();
     m_recStyle.assign(m_store.rows, -2);
     endResetModel();
-    if (m_query)
+    if (m_reader)
         scheduleFetch();
 }
 
 void GridModel::scheduleFetch() const
 {
-    if (m_fetchScheduled || !m_query)
+    if (m_fetchScheduled || !m_reader)
         return;
     m_fetchScheduled = true;
-    QSqlQuery *expected = m_query.get();
+    RowReader *expected = m_reader.get();
     QTimer::singleShot(0, const_cast<GridModel *>(this), [this, expected] {
         m_fetchScheduled = false;
-        if (m_query.get() != expected)
+        if (m_reader.get() != expected)
             return;
-        fetchChunk(INT_MAX, kChunkMs);
-        if (m_query)
+        fetchChunk(kChunkMs);
+        if (m_reader)
             scheduleFetch();
     });
 }
 
-void GridModel::fetchChunk(int maxRows, int maxMs) const
+void GridModel::fetchChunk(int maxMs) const
 {
-    if (!m_query)
+    if (!m_reader)
         return;
     auto *self = const_cast<GridModel *>(this);
     QElapsedTimer timer;
     timer.start();
     const int first = m_store.rows;
     int n = 0;
-    bool done = false;
-    while (n < maxRows) {
-        if (!m_query->next()) {
-            done = true;
+    while (true) {
+        if (!m_reader->next(m_store.data)) {
+            if (!m_reader->error().isEmpty())
+                qWarning("GridEX: reading stopped: %s", qPrintable(m_reader->error()));
+            m_reader.reset();
             break;
         }
-        for (int s = 0; s < m_store.fields.size(); ++s)
-            m_store.data[s].append(m_query->value(m_queryColumns[s]));
         ++n;
-        if ((n & 255) == 0 && maxMs >= 0 && timer.elapsed() >= maxMs)
+        if ((n & 1023) == 0 && maxMs >= 0 && timer.elapsed() >= maxMs)
             break;
-    }
-    if (done) {
-        if (m_query->lastError().isValid())
-            qWarning("GridEX: reading stopped: %s", qPrintable(m_query->lastError().text()));
-        m_query.reset();
     }
     if (n > 0) {
         self->beginInsertRows(QModelIndex(), first, first + n - 1);
         m_store.rows = first + n;
         m_recStyle.resize(m_store.rows, -2);
+        m_totalSumsRows = -1;
         self->endInsertRows();
         emit self->fetchedMore();
     }
@@ -129,8 +123,8 @@ void GridModel::fetchChunk(int maxRows, int maxMs) const
 
 void GridModel::fetchAll() const
 {
-    while (m_query)
-        fetchChunk(INT_MAX, -1);
+    while (m_reader)
+        fetchChunk(-1);
 }
 
 void GridModel::setColumnSlots()

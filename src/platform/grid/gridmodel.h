@@ -1,11 +1,11 @@
 #pragma once
 
+#include "gridreader.h"
 #include "gridstore.h"
 #include "gridtypes.h"
 
 #include <QAbstractItemModel>
 #include <QHash>
-#include <QSqlQuery>
 #include <QStringList>
 #include <QVector>
 #include <memory>
@@ -61,11 +61,11 @@ public:
     // its first row). Reads the first rows at once and the rest in the
     // background when the grid is neither sorted nor grouped; otherwise reads
     // all. Throws GridError when reading fails (nothing is replaced then).
-    void load(std::unique_ptr<QSqlQuery> query, const QStringList &fields,
+    void load(std::unique_ptr<RowReader> reader, const QStringList &fields,
               const QVector<int> &queryColumns);
     // Reads every pending row now.
     void fetchAll() const;
-    bool isFetching() const { return m_query != nullptr; }
+    bool isFetching() const { return m_reader != nullptr; }
     // Column slots changed (a column's field): the store has no slot for it.
     void setColumnSlots();
     int slotOfColumn(int column) const;
@@ -141,7 +141,7 @@ signals:
     void fetchedMore();
 
 private:
-    void fetchChunk(int maxRows, int maxMs) const;
+    void fetchChunk(int maxMs) const;
     void scheduleFetch() const;
     void buildStructure();
     void computeSums();
@@ -168,8 +168,7 @@ private:
     GridEX *m_grid;
     mutable GridStore m_store;
     QVector<int> m_colSlot; // by column index - 1
-    mutable std::unique_ptr<QSqlQuery> m_query;
-    QVector<int> m_queryColumns; // query column of each slot
+    mutable std::unique_ptr<RowReader> m_reader;
     mutable bool m_fetchScheduled = false;
 
     QVector<int> m_order; // empty: store order

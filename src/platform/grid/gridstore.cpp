@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 namespace kq::platform {
 
 namespace {
+
+constexpr double kNullKey = -std::numeric_limits<double>::infinity();
 
 FieldData::Kind kindOf(const QVariant &v)
 {
@@ -32,8 +36,6 @@ FieldData::Kind kindOf(const QVariant &v)
     }
 }
 
-constexpr double kNullKey = -std::numeric_limits<double>::infinity();
-
 // Order of mixed values: numbers before texts, texts by the databases' order.
 int compareVariants(const QVariant &a, const QVariant &b)
 {
@@ -54,65 +56,135 @@ int compareVariants(const QVariant &a, const QVariant &b)
 
 } // namespace
 
-void FieldData::append(const QVariant &v)
+void FieldData::start(Kind kind)
 {
-    const Kind k = kindOf(v);
+    // The first value: every earlier row was null.
+    m_kind = kind;
+    switch (kind) {
+    case Int:
+        m_ints.assign(m_size, 0);
+        m_nulls.assign(m_size, true);
+        break;
+    case Real:
+        m_reals.assign(m_size, 0);
+        m_nulls.assign(m_size, true);
+        break;
+    case Text:
+        m_offsets.assign(m_size + 1, 0);
+        m_nulls.assign(m_size, true);
+        break;
+    case Variant:
+        m_vars.assign(m_size, QVariant());
+        break;
+    case Empty:
+        break;
+    }
+}
+
+void FieldData::appendNull()
+{
     m_ranksValid = false;
-    if (m_kind == Empty && k != Empty) {
-        // First value: earlier rows were all null.
-        m_kind = k;
-        switch (k) {
-        case Int:
-            m_ints.assign(m_size, 0);
-            m_nulls.assign(m_size, true);
-            break;
-        case Real:
-            m_reals.assign(m_size, 0);
-            m_nulls.assign(m_size, true);
-            break;
-        case Text:
-            m_texts.assign(m_size, -1);
-            break;
-        default:
-            m_vars.assign(m_size, QVariant());
-            break;
-        }
-    }
-    if (k != Empty && k != m_kind) {
-        if (m_kind == Int && k == Real)
-            toReal();
-        else if (!(m_kind == Real && k == Int))
-            toVariant();
-    }
     switch (m_kind) {
     case Empty:
         break;
     case Int:
-        m_ints.push_back(k == Empty ? 0 : v.toLongLong());
-        m_nulls.push_back(k == Empty);
+        m_ints.push_back(0);
+        m_nulls.push_back(true);
         break;
     case Real:
-        m_reals.push_back(k == Empty ? 0 : v.toDouble());
-        m_nulls.push_back(k == Empty);
+        m_reals.push_back(0);
+        m_nulls.push_back(true);
         break;
     case Text:
-        if (k == Empty) {
-            m_texts.push_back(-1);
-        } else {
-            const QString s = v.toString();
-            auto it = m_dictIndex.constFind(s);
-            if (it == m_dictIndex.constEnd()) {
-                it = m_dictIndex.insert(s, qint32(m_dict.size()));
-                m_dict.push_back(s);
-            }
-            m_texts.push_back(it.value());
-        }
+        m_offsets.push_back(quint32(m_bytes.size()));
+        m_nulls.push_back(true);
         break;
     case Variant:
-        m_vars.push_back(k == Empty ? QVariant() : v);
+        m_vars.emplace_back();
         break;
     }
     ++m_size;
+}
+
+void FieldData::appendInt(qint64 v)
+{
+    if (m_kind == Empty)
+        start(Int);
+    m_ranksValid = false;
+    if (m_kind == Int) {
+        m_ints.push_back(v);
+        m_nulls.push_back(false);
+    } else if (m_kind == Real) {
+        m_reals.push_back(double(v));
+        m_nulls.push_back(false);
+    } else {
+        if (m_kind != Variant)
+            toVariant();
+        m_vars.emplace_back(v);
+    }
+    ++m_size;
+}
+
+void FieldData::appendReal(double v)
+{
+    if (m_kind == Empty)
+        start(Real);
+    if (m_kind == Int)
+        toReal();
+    m_ranksValid = false;
+    if (m_kind == Real) {
+        m_reals.push_back(v);
+        m_nulls.push_back(false);
+    } else {
+        if (m_kind != Variant)
+            toVariant();
+        m_vars.emplace_back(v);
+    }
+    ++m_size;
+}
+
+void FieldData::appendText(const char *utf8, int bytes)
+{
+    if (m_kind == Empty)
+        start(Text);
+    m_ranksValid = false;
+    if (m_kind == Text) {
+        m_bytes.append(utf8, bytes);
+        m_offsets.push_back(quint32(m_bytes.size()));
+        m_nulls.push_back(false);
+    } else {
+        if (m_kind != Variant)
+            toVariant();
+        m_vars.emplace_back(QString::fromUtf8(utf8, bytes));
+    }
+    ++m_size;
+}
+
+void FieldData::append(const QVariant &v)
+{
+    switch (kindOf(v)) {
+    case Empty:
+        appendNull();
+        break;
+    case Int:
+        appendInt(v.toLongLong());
+        break;
+    case Real:
+        appendReal(v.toDouble());
+        break;
+    case Text: {
+        const QByteArray utf8 = v.toString().toUtf8();
+        appendText(utf8.constData(), int(utf8.size()));
+        break;
+    }
+    case Variant:
+        if (m_kind != Variant)
+            toVariant();
+        m_vars.push_back(v);
+        m_ranksValid = false;
+        ++m_size;
+        break;
+    }
 }
 
 void FieldData::toReal()
@@ -132,12 +204,17 @@ void FieldData::toVariant()
     m_ints = {};
     m_reals = {};
     m_nulls = {};
-    m_texts = {};
-    m_dict.clear();
-    m_dictIndex.clear();
+    m_bytes.clear();
+    m_offsets = {};
     m_vars = std::move(vars);
     m_kind = Variant;
     m_ranksValid = false;
+}
+
+QByteArrayView FieldData::textAt(int row) const
+{
+    return QByteArrayView(m_bytes.constData() + m_offsets[row],
+                          qsizetype(m_offsets[row + 1] - m_offsets[row]));
 }
 
 QVariant FieldData::value(int row) const
@@ -151,8 +228,12 @@ QVariant FieldData::value(int row) const
         return m_nulls[row] ? QVariant() : QVariant(m_ints[row]);
     case Real:
         return m_nulls[row] ? QVariant() : QVariant(m_reals[row]);
-    case Text:
-        return m_texts[row] < 0 ? QVariant() : QVariant(m_dict[m_texts[row]]);
+    case Text: {
+        if (m_nulls[row])
+            return QVariant();
+        const QByteArrayView t = textAt(row);
+        return QVariant(QString::fromUtf8(t.data(), t.size()));
+    }
     case Variant:
         return m_vars[row];
     }
@@ -161,14 +242,15 @@ QVariant FieldData::value(int row) const
 
 bool FieldData::isNull(int row) const
 {
+    if (row < 0 || row >= m_size)
+        return true;
     switch (m_kind) {
     case Empty:
         return true;
     case Int:
     case Real:
-        return m_nulls[row];
     case Text:
-        return m_texts[row] < 0;
+        return m_nulls[row];
     case Variant:
         return m_vars[row].isNull() || !m_vars[row].isValid();
     }
@@ -177,7 +259,7 @@ bool FieldData::isNull(int row) const
 
 bool FieldData::number(int row, double *out) const
 {
-    if (row < 0 || row >= m_size || isNull(row))
+    if (isNull(row))
         return false;
     switch (m_kind) {
     case Int:
@@ -188,7 +270,7 @@ bool FieldData::number(int row, double *out) const
         return true;
     case Text: {
         bool ok = false;
-        *out = m_dict[m_texts[row]].toDouble(&ok);
+        *out = textAt(row).toByteArray().toDouble(&ok);
         return ok;
     }
     case Variant: {
@@ -205,18 +287,40 @@ void FieldData::buildRanks() const
 {
     if (m_ranksValid)
         return;
+    m_ranks.assign(m_size, kNullKey);
     if (m_kind == Text) {
-        std::vector<qint32> ids(m_dict.size());
-        std::iota(ids.begin(), ids.end(), 0);
-        std::sort(ids.begin(), ids.end(), [this](qint32 a, qint32 b) {
-            return kq::data::compareText(m_dict[a], m_dict[b]) < 0;
+        // Distinct texts first, so that a column of few values sorts fast.
+        std::unordered_map<std::string_view, int> ids;
+        std::vector<int> firstRow;
+        std::vector<int> idOfRow(m_size, -1);
+        for (int r = 0; r < m_size; ++r) {
+            if (m_nulls[r])
+                continue;
+            const QByteArrayView t = textAt(r);
+            const auto [it, added]
+                = ids.emplace(std::string_view(t.data(), size_t(t.size())), int(firstRow.size()));
+            if (added)
+                firstRow.push_back(r);
+            idOfRow[r] = it->second;
+        }
+        std::vector<int> order(firstRow.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            return kq::data::compareTextUtf8(textAt(firstRow[a]), textAt(firstRow[b])) < 0;
         });
-        m_ranks.assign(m_dict.size(), 0);
+        std::vector<double> rankOfId(firstRow.size(), 0);
         double rank = 0;
-        for (size_t i = 0; i < ids.size(); ++i) {
-            if (i > 0 && kq::data::compareText(m_dict[ids[i - 1]], m_dict[ids[i]]) != 0)
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i > 0
+                && kq::data::compareTextUtf8(textAt(firstRow[order[i - 1]]),
+                                             textAt(firstRow[order[i]]))
+                       != 0)
                 ++rank;
-            m_ranks[ids[i]] = rank;
+            rankOfId[order[i]] = rank;
+        }
+        for (int r = 0; r < m_size; ++r) {
+            if (idOfRow[r] >= 0)
+                m_ranks[r] = rankOfId[idOfRow[r]];
         }
     } else if (m_kind == Variant) {
         std::vector<int> rows(m_size);
@@ -224,7 +328,6 @@ void FieldData::buildRanks() const
         std::stable_sort(rows.begin(), rows.end(), [this](int a, int b) {
             return compareVariants(m_vars[a], m_vars[b]) < 0;
         });
-        m_ranks.assign(m_size, 0);
         double rank = 0;
         for (size_t i = 0; i < rows.size(); ++i) {
             if (i > 0 && compareVariants(m_vars[rows[i - 1]], m_vars[rows[i]]) != 0)
@@ -237,7 +340,7 @@ void FieldData::buildRanks() const
 
 double FieldData::sortKey(int row) const
 {
-    if (row < 0 || row >= m_size || isNull(row))
+    if (isNull(row))
         return kNullKey;
     switch (m_kind) {
     case Int:
@@ -245,8 +348,6 @@ double FieldData::sortKey(int row) const
     case Real:
         return m_reals[row];
     case Text:
-        buildRanks();
-        return m_ranks[m_texts[row]];
     case Variant:
         buildRanks();
         return m_ranks[row];
@@ -260,7 +361,9 @@ void FieldData::setValue(int row, const QVariant &v)
     if (row < 0 || row >= m_size)
         return;
     const Kind k = kindOf(v);
-    if (m_kind == Empty || (k != Empty && k != m_kind && !(m_kind == Real && k == Int)))
+    const bool fits = (m_kind == Int && (k == Int || k == Empty))
+                      || (m_kind == Real && (k == Real || k == Int || k == Empty));
+    if (!fits && m_kind != Variant)
         toVariant();
     m_ranksValid = false;
     switch (m_kind) {
@@ -271,19 +374,6 @@ void FieldData::setValue(int row, const QVariant &v)
     case Real:
         m_reals[row] = v.toDouble();
         m_nulls[row] = k == Empty;
-        break;
-    case Text:
-        if (k == Empty) {
-            m_texts[row] = -1;
-        } else {
-            const QString s = v.toString();
-            auto it = m_dictIndex.constFind(s);
-            if (it == m_dictIndex.constEnd()) {
-                it = m_dictIndex.insert(s, qint32(m_dict.size()));
-                m_dict.push_back(s);
-            }
-            m_texts[row] = it.value();
-        }
         break;
     default:
         m_vars[row] = v;
