@@ -274,7 +274,7 @@ void flancheques::buildControls()
     GridEX1->setTotalRowVisible(false);
     GridEX1->setRowFormatter([this](GridRow &r) { formatRow(r); });
 
-    GridEX3->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 80)
+    GridEX3->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 110)
         .setFormat(QStringLiteral("dd/mm/yyyy"));
     auto &valor = GridEX3->addColumn(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), 90);
     valor.setFormat(QStringLiteral("Currency"));

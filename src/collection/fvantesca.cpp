@@ -137,14 +137,15 @@ void fvantesca::buildControls()
     GridEX3->setObjectName(QStringLiteral("GridEX3"));
     GridEX3->setToolTip(
         QStringLiteral("Essa grade mostra todos as pendencias financeiras desse cliente"));
-    GridEX3->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 80)
+    // Wide enough for the group captions beside the group sums.
+    GridEX3->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 190)
         .setFormat(QStringLiteral("dd/mm/yyyy"));
     auto &valor = GridEX3->addColumn(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), 100);
     valor.setFormat(QStringLiteral("Currency"));
     valor.setAggregate(kq::platform::Aggregate::Sum);
     GridEX3->addColumn(QStringLiteral("CD_CLIENTE"), QStringLiteral("cd_cliente"), 50)
         .setVisible(false);
-    GridEX3->addColumn(QStringLiteral("DS_SITUACAO"), QStringLiteral("ds_situacao"), 80)
+    GridEX3->addColumn(QStringLiteral("DS_SITUACAO"), QStringLiteral("Situação"), 80)
         .setVisible(false);
     GridEX3->addColumn(QStringLiteral("cd_alinea"), QStringLiteral("Alinea"), 50);
     GridEX3->addColumn(QStringLiteral("ds_loja"), QStringLiteral("Loja"), 130);
