@@ -9,9 +9,13 @@
 
 namespace kq::data {
 
-// The one place connections are opened. One connection per database file,
-// reused; the Portuguese collation "PTBR" and the date-part functions are
-// registered on it. Throws DataError when the file is missing or not SQLite.
+// The one place connections are opened. One connection per database file
+// (named after its absolute path), reused; the Portuguese collation "PTBR"
+// (collation.h) and the function datepart(interval, date) are registered on
+// it before its first statement. Throws DataError DatabaseOpen when the file
+// is missing (a database is never created here: see prepareDataFolder) and
+// NotADatabase, naming the file, when it is not SQLite. Rollback journal,
+// synchronous FULL, foreign keys off. For the GUI thread only.
 QSqlDatabase database(const QString &path);
 
 // Closes the connection of one file (tests, and before a file is replaced).

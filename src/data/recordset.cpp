@@ -896,10 +896,11 @@ void Recordset::insertNew()
         values << p.second;
     }
     const QString quoted = internal::quoteName(table);
-    const QString sql = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted)
-                                       : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                             .arg(quoted, cols.join(QLatin1Char(',')),
-                                                  marks.join(QLatin1Char(',')));
+    const QString sql = cols.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted)
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(quoted, cols.join(QLatin1Char(',')),
+                                       marks.join(QLatin1Char(',')));
     sqlite3 *db = internal::handle(m_databaseName);
     Prepared st(db, sql, values);
     if (sqlite3_step(st.get()) != SQLITE_DONE)

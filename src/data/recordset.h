@@ -11,7 +11,8 @@ namespace kq::data {
 // translated), a current record, and record-by-record writes on the base
 // table of the source. Field names are matched without regard to case.
 // Every write is one statement with bound values; a find never builds SQL
-// from the value it looks for.
+// from the value it looks for. The rows are read when the source runs and
+// kept in memory: writes made elsewhere show after the next refresh().
 class Recordset
 {
 public:

@@ -367,8 +367,9 @@ void tst_recordset::joinWrites()
     cheques.setField(QStringLiteral("cd_situacao"), QStringLiteral("002"));
     cheques.update();
     QCOMPARE(cheques.text(QStringLiteral("cd_situacao")), QStringLiteral("002"));
-    QCOMPARE(scalar(m_db, QStringLiteral("SELECT vl_atualizado || '|' || cd_acordo || '|' || CD_SITUACAO "
-                                         "FROM DEVOLVIDOS WHERE CD_DEVOLVIDO='0000000002'"))
+    QCOMPARE(scalar(m_db, QStringLiteral("SELECT vl_atualizado || '|' || cd_acordo || '|' || "
+                                         "CD_SITUACAO FROM DEVOLVIDOS WHERE "
+                                         "CD_DEVOLVIDO='0000000002'"))
                  .toString(),
              QStringLiteral("55.0|00001|002"));
     QCOMPARE(scalar(m_db, QStringLiteral("SELECT count(*) FROM DEVOLVIDOS WHERE "
