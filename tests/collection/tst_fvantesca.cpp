@@ -327,6 +327,9 @@ private slots:
         QTest::keyClick(history, Qt::Key_Return);
         QCOMPARE(history->toPlainText(), QStringLiteral("ok"));
         QVERIFY(QApplication::focusWidget() != history);
+        // The history holds 200 characters at most.
+        history->setPlainText(QString(250, QLatin1Char('a')));
+        QCOMPARE(history->toPlainText().size(), 200);
     }
 
     void buttonsOpenTheOtherScreensOnTheDebtor()
