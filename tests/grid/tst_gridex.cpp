@@ -7,9 +7,11 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/grid/gridmodel.h"
+#include "platform/grid/gridview.h"
 #include "support/base_dialogs.h"
 
 #include <QHeaderView>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +75,8 @@ private slots:
     void previewRow();
     void dropDownShowsDescription();
     void columnsByPosition();
+    void dragHeadersToGroupAndMove();
+    void fieldChangedAfterBind();
     void editableCheckColumnWrites();
     void largeSourceReadsInTheBackground();
 
@@ -549,6 +553,69 @@ void tst_gridex::columnsByPosition()
     } catch (const GridError &e) {
         QCOMPARE(e.number(), GridErrorNumber::BadIndex);
     }
+}
+
+void tst_gridex::dragHeadersToGroupAndMove()
+{
+    GridEX g;
+    design(g);
+    g.resize(700, 400);
+    g.setGroupByBoxVisible(true);
+    g.setGroupByBoxCaption(QStringLiteral("Traga a Coluna a ser agrupada para essa área"));
+    g.setDatabaseName(m_db);
+    g.setRecordSource(kAll);
+    g.refresh();
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    auto *box = g.findChild<GroupByBox *>();
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->caption(), QStringLiteral("Traga a Coluna a ser agrupada para essa área"));
+    auto drop = [](QWidget *target, QMimeData *mime, const QPoint &pos) {
+        QDragEnterEvent enter(pos, Qt::MoveAction, mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent ev(pos, Qt::MoveAction, mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &ev);
+        const bool accepted = ev.isAccepted();
+        delete mime;
+        return accepted;
+    };
+    // A header dropped on the box groups by its column.
+    QVERIFY(drop(box, ColumnDrag::make(&g, 3, false), QPoint(20, 10)));
+    QCOMPARE(g.groupColumns(), QList<int>{3});
+    QCOMPARE(box->chipRects().size(), 1);
+    // Another grid's header is refused.
+    GridEX other;
+    design(other);
+    QVERIFY(!drop(box, ColumnDrag::make(&other, 6, false), QPoint(20, 10)));
+    QCOMPARE(g.groupColumns(), QList<int>{3});
+    // A click on the chip reverses the order; a double-click removes it.
+    const QPoint chip = box->chipRects().at(0).center();
+    QTest::mouseClick(box, Qt::LeftButton, {}, chip);
+    QCOMPARE(g.groupCaption(0), QStringLiteral("Loja: Loja Sul"));
+    QTest::mouseDClick(box, Qt::LeftButton, {}, chip);
+    QVERIFY(!g.isGrouped());
+    // A header dropped on another header moves the column there.
+    QHeaderView *h = g.view()->header();
+    const QPoint onFirst(h->sectionViewportPosition(0) + 5, 5);
+    QVERIFY(drop(h->viewport(), ColumnDrag::make(&g, 6, false), onFirst));
+    QCOMPARE(g.column(6).position(), 1);
+    QCOMPARE(h->visualIndex(5), 0);
+}
+
+void tst_gridex::fieldChangedAfterBind()
+{
+    GridEX g;
+    design(g);
+    g.setDatabaseName(m_db);
+    g.setRecordSource(kAll);
+    g.refresh();
+    g.setCurrentRow(1);
+    QSignalSpy changed(&g, &GridEX::rowChanged);
+    // The rows are read again for the new field; the current record stays.
+    g.column(6).setField(QStringLiteral("nm_emitente"));
+    QCOMPARE(g.valueAt(0, 6).toString(), QStringLiteral("Ana"));
+    QCOMPARE(g.value(1).toString(), QStringLiteral("Bruno"));
+    QCOMPARE(changed.count(), 0);
 }
 
 void tst_gridex::editableCheckColumnWrites()

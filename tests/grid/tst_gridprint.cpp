@@ -203,6 +203,23 @@ void tst_gridprint::previewFillsItsWindowAndCloses()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_dir->filePath(QStringLiteral("y.pdf")));
     QSignalSpy pages(&g, &GridEX::pagePrinting);
+    const QString shot = qEnvironmentVariable("KQ_GRID_PREVIEW_SHOT");
+    if (!shot.isEmpty()) {
+        // A grouped page with its texts, to look at.
+        g.setCaption(QStringLiteral("CONSULTA DE DOCUMENTOS"));
+        g.groupBy(3);
+        g.printerSettings().headerLeft = QStringLiteral("Escritório de Cobrança");
+        g.printerSettings().footerCenter = QStringLiteral("01/02/2024 10:00:00");
+        g.printerSettings().footerRight = QStringLiteral("Page 1\r\n of 2");
+        g.printerSettings().gridLines = true;
+        g.printPreview(preview);
+        preview->previewWidget()->fitInView();
+        QCoreApplication::processEvents();
+        window.grab().save(shot);
+        g.ungroup();
+        g.setCaption(QString());
+        g.printerSettings() = GridPrinterSettings();
+    }
     g.printPreview(preview);
     QCOMPARE(preview->pageCount(), g.pageCount(&printer));
     QVERIFY(pages.count() >= preview->pageCount());
@@ -368,6 +385,9 @@ void tst_gridprint::groupedColouredGridOnScreen()
     const QString out = qEnvironmentVariable("KQ_GRID_SHOT");
     if (!out.isEmpty())
         shot.save(out);
+    // Keeps the window up for a screenshot from outside (under Xvfb).
+    if (qEnvironmentVariableIsSet("KQ_GRID_HOLD_MS"))
+        QTest::qWait(qEnvironmentVariableIntValue("KQ_GRID_HOLD_MS"));
 }
 
 QTEST_MAIN(tst_gridprint)

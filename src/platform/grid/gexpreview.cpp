@@ -29,6 +29,9 @@ GEXPreview::GEXPreview(QWidget *parent) : QWidget(parent)
     print->setObjectName(QStringLiteral("print"));
     QAction *close = m_toolBar->addAction(QStringLiteral("&Close"));
     close->setObjectName(QStringLiteral("close"));
+    // Tool buttons would drop the "..." of the captions.
+    for (QAction *a : {setup, print, close})
+        a->setIconText(a->text());
     connect(setup, &QAction::triggered, this, &GEXPreview::pageSetup);
     connect(print, &QAction::triggered, this, &GEXPreview::printPages);
     connect(close, &QAction::triggered, this, &GEXPreview::closePreview);

@@ -151,7 +151,10 @@ void GridColumn::setDropDown(GridEX *dropDownGrid)
     if (dropDownGrid) {
         GridEX *grid = m_grid;
         QObject::connect(dropDownGrid, &GridEX::refreshed, grid,
-                         [grid] { grid->m_view->viewport()->update(); });
+                         [grid] {
+                             if (grid->m_view)
+                                 grid->m_view->viewport()->update();
+                         });
     }
     changed();
 }
@@ -220,7 +223,16 @@ GridEX::GridEX(QWidget *parent) : QWidget(parent)
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { applyColumnsToView(); });
 }
 
-GridEX::~GridEX() = default;
+GridEX::~GridEX()
+{
+    // The view and the model read the columns: let them go first.
+    delete m_view;
+    m_view = nullptr;
+    delete m_groupBox;
+    m_groupBox = nullptr;
+    delete m_model;
+    m_model = nullptr;
+}
 
 // ---- binding --------------------------------------------------------------
 
