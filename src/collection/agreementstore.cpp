@@ -67,12 +67,11 @@ const QString &chequeRecordSource()
 
 bool codeTaken(const QString &dbPath, const QString &code)
 {
-    return kq::data::scalar(dbPath,
-                            QStringLiteral("SELECT EXISTS (SELECT 1 FROM acordos WHERE cd_acordo = ?)"
-                                           " OR EXISTS (SELECT 1 FROM parcelas WHERE cd_acordo = ?)"
-                                           " OR EXISTS (SELECT 1 FROM DEVOLVIDOS WHERE cd_acordo = ?)"),
-                            {code, code, code})
-        .toInt() != 0;
+    const QString sql = QStringLiteral(
+        "SELECT EXISTS (SELECT 1 FROM acordos WHERE cd_acordo = ?)"
+        " OR EXISTS (SELECT 1 FROM parcelas WHERE cd_acordo = ?)"
+        " OR EXISTS (SELECT 1 FROM DEVOLVIDOS WHERE cd_acordo = ?)");
+    return kq::data::scalar(dbPath, sql, {code, code, code}).toInt() != 0;
 }
 
 // True when the cheque is still the one the calculation read: the debtor's,
@@ -190,7 +189,8 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
     const QString code = nextAgreementCode(dbPath);
     kq::data::exec(dbPath,
                    QStringLiteral("INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, vl_aberto, "
-                                  "tx_juros, vl_multa, vl_honorarios, vl_jurosacordo, nr_parcelas, "
+                                  "tx_juros, vl_multa, vl_honorarios, vl_jurosacordo, "
+                                  "nr_parcelas, "
                                   "vl_parcela, vl_correcao, CD_CLIENTE, vl_financiado, "
                                   "dt_1vencimento, vl_juros) "
                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),

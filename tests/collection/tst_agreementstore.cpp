@@ -186,7 +186,8 @@ void TestAgreementStore::saveThreeInstalments()
     QCOMPARE(out.cdAcordo, QString("00001"));
 
     QSqlQuery a = exec(m_db, "SELECT dt_acordo, cd_loja, vl_aberto, tx_juros, vl_multa, "
-                             "vl_honorarios, vl_jurosacordo, nr_parcelas, vl_parcela, vl_correcao, "
+                             "vl_honorarios, vl_jurosacordo, nr_parcelas, vl_parcela, "
+                             "vl_correcao, "
                              "CD_CLIENTE, vl_financiado, dt_1vencimento, vl_juros, cd_status "
                              "FROM acordos");
     QVERIFY(a.next());
