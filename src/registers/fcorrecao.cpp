@@ -49,6 +49,7 @@ void fcorrecao::buildControls()
     GridEX1->setKeyColumn(3);
     // Grouping shows the months year by year.
     GridEX1->setDesignGroups({1});
+    GridEX1->ungroup();
     setRowKeyColumn(3);
     setFocusBox(fator);
     setPatternTabOrder({cd_ref, fator, agrupar});

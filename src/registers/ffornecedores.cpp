@@ -140,6 +140,8 @@ void ffornecedores::Command1_Click()
 
 void ffornecedores::nr_documento_LostFocus()
 {
+    if (!isVisible())
+        return; // the screen was closed from the box
     try {
         kq::data::Recordset &data = Data1.recordset();
         if (data.findFirst(QStringLiteral("nr_documento"), nr_documento->text()))

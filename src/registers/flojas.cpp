@@ -169,11 +169,20 @@ void flojas::afterInclude(const QString &key)
     addStoreStyle(GridEX1, key, cd_cor->text());
 }
 
+void flojas::paintColorBox(const QColor &color)
+{
+    setBoxColor(cd_cor, color);
+    // The code stays readable on a dark colour.
+    QPalette p = cd_cor->palette();
+    p.setColor(QPalette::Text, color.lightness() < 128 ? Qt::white : Qt::black);
+    cd_cor->setPalette(p);
+}
+
 void flojas::showColor()
 {
     // A colour that cannot be read shows the ordinary look.
     const std::optional<QColor> color = colorFromText(cd_cor->text());
-    setBoxColor(cd_cor, color ? *color : QColor(Qt::white));
+    paintColorBox(color ? *color : QColor(Qt::white));
 }
 
 void flojas::MostraRegistro()
@@ -205,7 +214,7 @@ void flojas::LimpaCampos()
         cd_loja->clear();
         ds_loja->clear();
         cd_cor->clear();
-        setBoxColor(cd_cor, Qt::white);
+        paintColorBox(Qt::white);
         for (QLineEdit *box : {nm_fantasia, ds_endereco, ds_complemento, ds_bairro, ds_cidade})
             box->clear();
         cd_uf->setCurrentIndex(-1);
@@ -225,7 +234,7 @@ void flojas::Command3_Click()
         kq::platform::Dialogs::chooseColor(shown ? *shown : QColor(Qt::white));
     if (!chosen)
         return;
-    setBoxColor(cd_cor, *chosen);
+    paintColorBox(*chosen);
     cd_cor->setText(colorText(*chosen));
 }
 

@@ -54,6 +54,7 @@ private:
     void buildControls();
     void formLoad();
     void showColor();
+    void paintColorBox(const QColor &color);
     void resetTerms();
 };
 

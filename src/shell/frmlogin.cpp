@@ -61,6 +61,8 @@ void frmLogin::buildControls()
     lblLabels0->setObjectName(QStringLiteral("lblLabels0"));
     lblLabels1 = new QLabel(QStringLiteral("&Senha"), this);
     lblLabels1->setObjectName(QStringLiteral("lblLabels1"));
+    for (QLabel *l : {lblLabels0, lblLabels1})
+        l->setStyleSheet(QStringLiteral("QLabel { color: white; font-weight: bold; }"));
 
     txtusername = new kq::platform::DBCombo(this);
     txtusername->setObjectName(QStringLiteral("txtusername"));

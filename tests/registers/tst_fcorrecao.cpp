@@ -161,6 +161,7 @@ private slots:
         f.add("2005/12", 1.2, "2005");
         f.add("2006/01", 1.3, "2006");
         fcorrecao *w = f.open();
+        QVERIFY(!w->GridEX1->isGrouped());
         w->agrupar->click();
         QVERIFY(w->GridEX1->isGrouped());
         QCOMPARE(w->GridEX1->groupColumns(), QList<int>{1});

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using kq::platform::GridEX;
 using kq::platform::ScreenRegistry;
@@ -240,6 +241,25 @@ private slots:
             }
         }
         QCOMPARE(records, 2);
+    }
+
+    // Cheque entry opens the register modally; Esc returns to it.
+    void opensModally()
+    {
+        Stores s;
+        QTimer::singleShot(0, [&] {
+            auto *w = qobject_cast<flojas *>(ScreenRegistry::instance().find("flojas"));
+            QVERIFY(w && w->isModal());
+            w->ds_loja->setText("MODAL");
+            w->cd_cor->setText("255");
+            w->CONFIRMA->click();
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            QTest::keyClick(w->ds_loja, Qt::Key_Escape);
+        });
+        ScreenRegistry::instance().showModal("flojas");
+        QCOMPARE(s.field("001", "DS_loja").toString(), QString("MODAL"));
+        QCOMPARE(ScreenRegistry::instance().find("flojas"), nullptr);
     }
 
 private:
