@@ -982,7 +982,7 @@ double GridEX::totalSum(int column) const
 
 void GridEX::setPreviewColumn(int column, int maxLines, const QColor &color)
 {
-    m_previewColumn = column >= 1 && column <= columnCount() ? column : 0;
+    m_previewColumn = std::max(0, column); // may come before its column is added
     m_previewLines = std::max(1, maxLines);
     m_previewColor = color;
     m_view->setUniformRowHeights(m_previewColumn <= 0);
