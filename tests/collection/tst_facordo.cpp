@@ -155,6 +155,11 @@ void TestFacordo::shot(QWidget *w, const QString &name)
 void TestFacordo::opening()
 {
     facordo *f = open();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    QApplication::processEvents();
+    // The store list may get the focus; that alone chooses no store.
+    QVERIFY(m_fx->dialogs.messages.isEmpty());
+    QCOMPARE(f->GridEX1->recordCount(), 0);
     QCOMPARE(f->windowTitle(), QString("Cálculo de Acordos"));
     QCOMPARE(f->cd_cliente->text(), QString("00001"));
     QCOMPARE(f->cd_ref->text(), ymd(m_today));
