@@ -33,7 +33,8 @@ void ffornecedores::buildControls()
     setButtonOrder(ButtonOrder::IncludeFirst);
 
     cd_cliente = addCodeBox(QStringLiteral("cd_cliente"),
-                            QStringLiteral("Não Usar preenchido automáticamente na inclusão"), 0);
+                            QStringLiteral("Não Usar preenchido automáticamente na inclusão"),
+                            0);
     nm_cliente = addTextBox(QStringLiteral("Nome :"), QStringLiteral("nm_cliente"), 50, 1, 0, 3);
     ds_endereco = addTextBox(QStringLiteral("Endereço :"), QStringLiteral("ds_endereco"), 50, 2,
                              0, 3);

@@ -187,7 +187,8 @@ void frmLogin::cmdOK_Click()
     }
     setLoginAceito(true);
     hide();
-    setUsuarioLogado(Data1.text(QStringLiteral("usuario")), Data1.text(QStringLiteral("CD_usuario")));
+    setUsuarioLogado(Data1.text(QStringLiteral("usuario")),
+                     Data1.text(QStringLiteral("CD_usuario")));
     trap(objectName(), [] { GravarLog(QStringLiteral("**** EFETUOU LOGIN NO SISTEMA"),
                                       QStringLiteral("**")); });
 }

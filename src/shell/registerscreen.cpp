@@ -153,7 +153,8 @@ QVariant wholeNumberField(const QString &text, const QString &boxName)
     const double v = numberField(text, boxName).toDouble();
     if (std::floor(v) != v || std::fabs(v) > double(std::numeric_limits<int>::max()))
         throw RuntimeError(kq::data::ErrorNumber::TypeMismatch,
-                           QStringLiteral("Tipos incompatíveis: \"%1\" não é um número inteiro.")
+                           QStringLiteral("Tipos incompatíveis: \"%1\" não é um número "
+                                          "inteiro.")
                                .arg(text),
                            boxName);
     return qint64(v);

@@ -3,6 +3,7 @@
 #include "platform/screenregistry.h"
 #include "registers/fsituacao.h"
 #include "registers/screens.h"
+#include "shell/fprincipal.h"
 #include "shell/procedures.h"
 #include "shell/registerscreen.h"
 #include "support/shell_fixture.h"
@@ -30,19 +31,20 @@ struct Table
     QString caption;
     QString firstKey;
     QString secondKey;
+    int menuItem; // in the menu group "Cadastros"
 };
 
 const QList<Table> &tables()
 {
     static const QList<Table> t = {
         {"fdestinos", "destinos", "CD_destino", "DS_destino", "ds_destino",
-         "Cadastro de Destinos", "001", "002"},
+         "Cadastro de Destinos", "001", "002", 4},
         {"fcontas", "domicilios", "CD_domicilio", "nm_domicilio", "nm_domicilio",
-         "Cadastro de Contas", "001", "002"},
+         "Cadastro de Contas", "001", "002", 6},
         {"fdocumentos", "documentos", "CD_documento", "DS_documento", "ds_documento",
-         " Tabela de Documentos", "01", "02"},
+         " Tabela de Documentos", "01", "02", 7},
         {"fsituacao", "situacoes", "CD_situacao", "DS_situacao", "ds_situacao",
-         "Cadastro de Situações", "001", "002"},
+         "Cadastro de Situações", "001", "002", 5},
     };
     return t;
 }
@@ -84,7 +86,10 @@ struct Register
             }
             kq::test::reg::insertRow(db(), t.table, fields, values);
         }
-        screen = qobject_cast<RegisterScreen *>(ScreenRegistry::instance().show(t.screen));
+        // Opened from the main window's menu, as the user does.
+        QCOMPARE(shell.main->ButtonBar1_ItemClick(1, t.menuItem), t.screen);
+        screen = qobject_cast<RegisterScreen *>(ScreenRegistry::instance().find(t.screen));
+        QVERIFY(screen && screen->isVisible());
         screen->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(screen));
         desc = screen->findChild<QLineEdit *>(t.descBox);
@@ -296,7 +301,8 @@ private slots:
         QCOMPARE(s->cd_acordo->currentText(), QString("SIM"));
 
         // A Null flag: one report, the previous choice stays.
-        kq::test::reg::insertRow(r.db(), "situacoes", {"CD_situacao", "DS_situacao"}, {"003", "SEM"});
+        kq::test::reg::insertRow(r.db(), "situacoes", {"CD_situacao", "DS_situacao"},
+                                 {"003", "SEM"});
         s->cd_acordo->setCurrentIndex(1);
         s->Data1.refresh();
         s->GridEX1->rebind();

@@ -256,7 +256,8 @@ private slots:
         Debtors d;
         bool closed = false;
         QTimer::singleShot(0, [&] {
-            auto *w = qobject_cast<ffornecedores *>(ScreenRegistry::instance().find("ffornecedores"));
+            auto *w = qobject_cast<ffornecedores *>(
+                ScreenRegistry::instance().find("ffornecedores"));
             QVERIFY(w);
             QVERIFY(w->isModal());
             w->nm_cliente->setText("MODAL");

@@ -40,7 +40,8 @@ struct Stores
     QString db() const { return shell.devolvidos(); }
     void add(const QString &code, const QString &name, const QVariant &color)
     {
-        kq::test::reg::insertRow(db(), "lojas", {"CD_loja", "DS_loja", "cd_cor"}, {code, name, color});
+        kq::test::reg::insertRow(db(), "lojas", {"CD_loja", "DS_loja", "cd_cor"},
+                                 {code, name, color});
     }
     QVariant field(const QString &code, const QString &f) const
     {

@@ -25,7 +25,8 @@ struct Destinos
     QString db() const { return folders.dataFile(kq::data::kDevolvidos); }
     QString desc(const QString &key) const
     {
-        return kq::test::reg::fieldOf(db(), "destinos", "CD_destino", key, "DS_destino").toString();
+        return kq::test::reg::fieldOf(db(), "destinos", "CD_destino", key, "DS_destino")
+            .toString();
     }
 
     kq::test::TempFolders folders;

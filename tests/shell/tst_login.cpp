@@ -32,8 +32,9 @@ struct Login
     {
         kq::test::reg::clearTable(shell.devolvidos(), "usuarios");
         for (const QStringList &u : users)
-            kq::test::reg::insertRow(shell.devolvidos(), "usuarios", {"CD_usuario", "usuario", "senha"},
-                                {u.at(0), u.at(1), kq::shell::hashPassword(u.at(2))});
+            kq::test::reg::insertRow(shell.devolvidos(), "usuarios",
+                                     {"CD_usuario", "usuario", "senha"},
+                                     {u.at(0), u.at(1), kq::shell::hashPassword(u.at(2))});
     }
     frmLogin *open()
     {

@@ -144,7 +144,8 @@ private slots:
         QVERIFY(kq::test::reg::chooseRow(w->GridEX1, 1, "001"));
         u.shell.dialogs.answers.enqueue(kq::platform::Answer::No);
         w->EXCLUIR->click();
-        QCOMPARE(u.shell.dialogs.lastText(), QString("Deseja Realmente excluir esse registro? :ANA"));
+        QCOMPARE(u.shell.dialogs.lastText(),
+                 QString("Deseja Realmente excluir esse registro? :ANA"));
         QCOMPARE(u.codes(), QStringList{"001"});
         QVERIFY(w->usuario->text().isEmpty());
         QVERIFY(w->cd_usuario->text().isEmpty());

@@ -45,9 +45,10 @@ void insertRow(const QString &db, const QString &table, const QStringList &field
     QStringList marks;
     for (int i = 0; i < fields.size(); ++i)
         marks << QStringLiteral("?");
-    kq::data::exec(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(table, fields.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-                   values);
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(table, fields.join(QLatin1Char(',')),
+                                 marks.join(QLatin1Char(',')));
+    kq::data::exec(db, sql, values);
 }
 
 bool chooseRow(kq::platform::GridEX *grid, int column, const QString &text)
