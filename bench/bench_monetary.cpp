@@ -100,7 +100,8 @@ int main(int argc, char **argv)
         db, QStringLiteral(
                 "SELECT count(*) FROM DEVOLVIDOS d, correcao c, "
                 "  (SELECT fator FROM correcao ORDER BY cd_ref DESC LIMIT 1) n "
-                "WHERE c.cd_ref = substr(d.DT_DEPOSITO, 1, 4) || '/' || substr(d.DT_DEPOSITO, 6, 2) "
+                "WHERE c.cd_ref = substr(d.DT_DEPOSITO, 1, 4) || '/' "
+                "                 || substr(d.DT_DEPOSITO, 6, 2) "
                 "  AND abs(d.vl_atualizado "
                 "          - round(d.VL_CHEQUE + d.VL_CHEQUE * (n.fator / c.fator - 1), 2))"
                 "      > 0.0001")).toLongLong();

@@ -184,8 +184,8 @@ private slots:
         const QStringList lines
             = folders.readProgramFile(today).split("\r\n", Qt::SkipEmptyParts);
         QVERIFY(lines.size() >= 2);
-        QVERIFY(lines.at(lines.size() - 2)
-                    .endsWith("-Supervisor-************EFETUOU LOG OFF NO SISTEMA************-**"));
+        QVERIFY(lines.at(lines.size() - 2).endsWith(
+            "-Supervisor-************EFETUOU LOG OFF NO SISTEMA************-**"));
 
         setEncerrarProgramaHook({});
         ScreenRegistry::instance().unloadAll();

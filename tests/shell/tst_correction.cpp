@@ -130,7 +130,8 @@ private slots:
                                               "VALUES (?, ?, ?)");
         kq::data::exec(db, insert, {QStringLiteral("2010/02"), 1.25, QStringLiteral("2010")});
         kq::data::exec(db, insert, {QStringLiteral("2009/12"), 1.1, QStringLiteral("2009")});
-        kq::data::exec(db, insert, {QStringLiteral("2010/01"), QVariant(), QStringLiteral("2010")});
+        kq::data::exec(db, insert,
+                       {QStringLiteral("2010/01"), QVariant(), QStringLiteral("2010")});
 
         const CorrectionTable t = CorrectionTable::load(db);
         QCOMPARE(t.size(), 3);

@@ -155,7 +155,8 @@ private slots:
         QVERIFY(!dialogs.messages.isEmpty());
         QVERIFY2(dialogs.messages.first().text.startsWith(QStringLiteral("Erro No.")),
                  qPrintable(dialogs.messages.first().text));
-        QVERIFY(dialogs.messages.first().text.contains(QStringLiteral("Formulário: finstalacao")));
+        QVERIFY(dialogs.messages.first().text.contains(
+            QStringLiteral("Formulário: finstalacao")));
         QVERIFY(!dialogs.texts().contains(kConfigOk));
         QVERIFY(!QFileInfo(folders.programFile("sys.ini")).isFile());
         if (badDatabase) {

@@ -116,8 +116,9 @@ private slots:
         }
         const QString log = f.folders.readProgramFile(
             kq::shell::activityLogFileName(QStringLiteral("001"), QDate::currentDate()));
-        QCOMPARE(log.count(QStringLiteral("-SUPERVISOR-ENTROU NO MÓDULO DE CONFIGURAÇÃO-**\r\n")),
-                 2);
+        const QString entry
+            = QStringLiteral("-SUPERVISOR-ENTROU NO MÓDULO DE CONFIGURAÇÃO-**\r\n");
+        QCOMPARE(log.count(entry), 2);
     }
 
     void storedTextOutsideTheMaskIsShownWithinIt()
