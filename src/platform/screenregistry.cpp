@@ -128,6 +128,9 @@ private:
 int execModal(QWidget *widget, QVariantMap *properties)
 {
     QPointer<QWidget> guard(widget);
+    // Qt ignores a change of modality on a visible window.
+    if (widget->isVisible())
+        widget->hide();
     QEventLoop loop;
     ModalWatcher watcher(&loop);
     widget->installEventFilter(&watcher);

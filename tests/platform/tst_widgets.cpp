@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace kq::platform;
@@ -59,6 +60,21 @@ private slots:
         r.unload("fprobe");
         QCOMPARE(r.find("fprobe"), nullptr);
         QCOMPARE(r.show("nothing-here"), nullptr);
+    }
+
+    void openScreenShownModally()
+    {
+        auto &r = ScreenRegistry::instance();
+        r.registerScreen("fprobe", [] { return new Probe; });
+        QWidget *w = r.show("fprobe");
+        bool wasModal = false;
+        QTimer::singleShot(0, w, [w, &wasModal] {
+            wasModal = w->isModal();
+            static_cast<Screen *>(w)->setModalResult(7);
+            w->close();
+        });
+        QCOMPARE(r.showModal("fprobe"), 7);
+        QVERIFY(wasModal);
     }
 
     void escAndEnterPreview()
