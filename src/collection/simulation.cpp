@@ -1,5 +1,6 @@
 #include "collection/simulation.h"
 
+#include "collection/agreement.h"
 #include "platform/format.h"
 
 #include <cmath>
@@ -10,8 +11,7 @@ std::optional<Simulation> simulateInstalments(double total, double taxa, double 
 {
     if (!(taxa > 0) || !(parcelas > 0) || !std::isfinite(total))
         return std::nullopt;
-    const double i = taxa / 100.0;
-    const double p = total * i / (1.0 - std::pow(1.0 + i, -parcelas));
+    const double p = priceInstalment(total, taxa, parcelas);
     if (!std::isfinite(p))
         return std::nullopt;
     Simulation s;
