@@ -639,7 +639,7 @@ void tst_gridex::editableCheckColumnWrites()
     QCOMPARE(kq::data::scalar(m_db, QStringLiteral("SELECT status FROM cheques WHERE "
                                                    "cd_devolvido = '0000000001'"))
                  .toInt(),
-             -1);
+             1);
     // Other columns stay read-only.
     QVERIFY(!(m->flags(m->index(0, 0)) & Qt::ItemIsEditable));
     QVERIFY(!m->setData(m->index(0, 0), QStringLiteral("x"), Qt::EditRole));

@@ -787,8 +787,8 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
     if (role == Qt::CheckStateRole) {
         if (!col.isCheckBox())
             return false;
-        // Yes/no fields keep the old engine's True (-1).
-        v = value.toInt() == Qt::Checked ? -1 : 0;
+        // Yes/no fields are stored as 1 and 0 (a stored -1 still reads as ticked).
+        v = value.toInt() == Qt::Checked ? 1 : 0;
     } else if (role != Qt::EditRole) {
         return false;
     }
