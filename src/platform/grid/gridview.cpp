@@ -56,6 +56,17 @@ GridHeader::GridHeader(GridEX *grid) : QHeaderView(Qt::Horizontal, grid), m_grid
     setStretchLastSection(false);
 }
 
+namespace {
+// Header and group-by box take only the grid's own column drags.
+void acceptColumnDrag(GridEX *grid, QDropEvent *e)
+{
+    if (ColumnDrag::read(grid, e->mimeData()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+} // namespace
+
 void GridHeader::mousePressEvent(QMouseEvent *e)
 {
     m_pressSection = -1;
@@ -95,18 +106,12 @@ void GridHeader::mouseMoveEvent(QMouseEvent *e)
 
 void GridHeader::dragEnterEvent(QDragEnterEvent *e)
 {
-    if (ColumnDrag::read(m_grid, e->mimeData()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
+    acceptColumnDrag(m_grid, e);
 }
 
 void GridHeader::dragMoveEvent(QDragMoveEvent *e)
 {
-    if (ColumnDrag::read(m_grid, e->mimeData()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
+    acceptColumnDrag(m_grid, e);
 }
 
 void GridHeader::dropEvent(QDropEvent *e)
@@ -498,18 +503,12 @@ void GroupByBox::mouseDoubleClickEvent(QMouseEvent *e)
 
 void GroupByBox::dragEnterEvent(QDragEnterEvent *e)
 {
-    if (ColumnDrag::read(m_grid, e->mimeData()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
+    acceptColumnDrag(m_grid, e);
 }
 
 void GroupByBox::dragMoveEvent(QDragMoveEvent *e)
 {
-    if (ColumnDrag::read(m_grid, e->mimeData()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
+    acceptColumnDrag(m_grid, e);
 }
 
 void GroupByBox::dropEvent(QDropEvent *e)
