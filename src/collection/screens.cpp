@@ -4,9 +4,6 @@
 
 namespace kq::collection {
 
-void registerEntryScreens();
-void registerAgreementScreens();
-
 void registerScreens()
 {
     registerEntryScreens();

@@ -2,6 +2,7 @@
 // follow-up screen, the calculation on a store choice, the plan, the save and
 // the refusals that write nothing.
 #include "collection/facordo.h"
+#include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
 #include "platform/format.h"
@@ -19,9 +20,6 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-namespace kq::collection {
-void registerAgreementScreens();
-}
 
 using namespace kq::test;
 using kq::collection::facordo;

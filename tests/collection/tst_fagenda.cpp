@@ -1,6 +1,7 @@
 // The agenda screen: defaults on opening, saving entries, the list in
 // scheduled-date order, the "Executado" tick and the guarded deletion.
 #include "collection/fagenda.h"
+#include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
@@ -18,9 +19,6 @@
 #include <QTreeView>
 #include <QtTest>
 
-namespace kq::collection {
-void registerAgreementScreens();
-}
 
 using namespace kq::test;
 using kq::collection::fagenda;

@@ -3,6 +3,7 @@
 // list read again.
 #include "collection/fbaixa.h"
 #include "collection/fbaixar.h"
+#include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
@@ -15,9 +16,6 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-namespace kq::collection {
-void registerAgreementScreens();
-}
 
 using namespace kq::test;
 using kq::collection::fbaixa;
