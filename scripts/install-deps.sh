@@ -9,6 +9,7 @@ PKGS=(
   qt6-qpa-plugins qt6-image-formats-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-dejavu-core xvfb xauth imagemagick
+  libreoffice-writer-nogui
 )
 missing=()
 for p in "${PKGS[@]}"; do
