@@ -1,11 +1,11 @@
 #include "queries/screens.h"
 
-#include "platform/screenregistry.h"
-
 namespace kq::queries {
 
 void registerScreens()
 {
+    registerQueryScreens();
+    registerLetterScreens();
 }
 
 } // namespace kq::queries
