@@ -1,11 +1,11 @@
 #include "cube/screens.h"
 
-#include "platform/screenregistry.h"
-
 namespace kq::cube {
 
 void registerScreens()
 {
+    registerCubeScreens();
+    registerCubeToolScreens();
 }
 
 } // namespace kq::cube
