@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/cube/cubetypes.h"
+
+#include <QAbstractScrollArea>
+#include <QHash>
+#include <QPointer>
+
+namespace kq::platform {
+
+class CubeModel;
+class DCube;
+
+// The pivot widget of DCube: the page-field strip at the top, the column-field
+// strip above the column headings, the row-field buttons over the row
+// headings, and the cells. Only the visible cells are painted; their formats
+// are cached until the next refresh or layout.
+class CubeView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit CubeView(DCube *cube);
+    ~CubeView() override;
+
+    CubeHitRecord hitTest(const QPoint &viewportPos) const;
+    // Geometry in viewport coordinates (tests drive the mouse with them).
+    QRect fieldButtonRect(const CubeField *field) const;
+    QRect cellRect(int row, int column) const;
+    QRect rowHeadingRect(int row, int level) const;
+    QRect columnHeadingRect(int column, int level) const;
+    QRect pageAreaRect() const;
+    QRect columnAreaRect() const;
+    QRect rowAreaRect() const;
+    // The +/- box of a member heading (empty when it has none).
+    QRect expandBoxRect(bool rowAxis, int index, int level0) const;
+    // Drops the cached formats; the next paint runs the handlers again.
+    void clearFormats();
+    // Runs the format handlers for the visible cells now.
+    void formatVisibleCells();
+    // Makes the cell visible.
+    void scrollToCell(int row, int column);
+    QWidget *showFilterPopup(CubeField *field);
+    // Cells painted by the last paint (benchmarks).
+    int lastPaintedCells() const { return m_lastPainted; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct Geometry;
+    void updateScrollBars();
+    Geometry geometry() const;
+    const CubeCell &cachedFormat(int row, int column);
+
+    DCube *m_cube;
+    CubeModel *m_model;
+    QHash<qint64, CubeCell> m_formats;
+    int m_lastPainted = 0;
+    // Mouse state: selecting cells, dragging a field button.
+    bool m_selecting = false;
+    CubeField *m_pressField = nullptr;
+    QPoint m_pressPos;
+    bool m_dragging = false;
+    QPoint m_dragPos;
+    QPointer<QWidget> m_popup;
+};
+
+} // namespace kq::platform
