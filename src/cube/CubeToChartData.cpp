@@ -1,0 +1,174 @@
+#include "cube/CubeToChartData.h"
+
+#include "platform/chart/mschart.h"
+#include "platform/cube/cubemodel.h"
+#include "platform/cube/dcube.h"
+#include "platform/errorinfo.h"
+
+#include <QStringList>
+#include <functional>
+
+namespace kq::cube {
+
+using kq::platform::ChartData;
+using kq::platform::CubeModel;
+
+std::pair<int, int> CubeChartSource::columnCorners() const { return m_cube.columnCorners(); }
+std::pair<int, int> CubeChartSource::rowCorners() const { return m_cube.rowCorners(); }
+int CubeChartSource::nextColumn(int column) const { return m_cube.nextColumn(column); }
+int CubeChartSource::nextRow(int row) const { return m_cube.nextRow(row); }
+
+int CubeChartSource::columnHeadingDepth(int column) const
+{
+    return m_cube.columnHeadingDepth(column);
+}
+
+int CubeChartSource::rowHeadingDepth(int row) const { return m_cube.rowHeadingDepth(row); }
+
+QString CubeChartSource::columnHeadingText(int column, int level) const
+{
+    return m_cube.columnHeading(column, level).text;
+}
+
+QString CubeChartSource::rowHeadingText(int row, int level) const
+{
+    return m_cube.rowHeading(row, level).text;
+}
+
+QVariant CubeChartSource::cellValue(int row, int column) const
+{
+    return m_cube.cellValue(row, column);
+}
+
+int CubeChartSource::columnFieldCount() const
+{
+    return const_cast<CubeModel &>(m_cube).columnFields()->count();
+}
+
+int CubeChartSource::dataFieldCount() const
+{
+    return const_cast<CubeModel &>(m_cube).dataFields()->count();
+}
+
+bool CubeChartSource::dataFieldShown(int position) const
+{
+    const auto *f = const_cast<CubeModel &>(m_cube).dataFields()->itemByPosition(position);
+    return f && f->shown();
+}
+
+bool HasMultipleDataFields(const ChartSource &cube)
+{
+    const int n = cube.dataFieldCount();
+    if (n < 2)
+        return false;
+    int hidden = 0;
+    for (int i = 0; i < n; ++i) {
+        if (!cube.dataFieldShown(i))
+            ++hidden;
+    }
+    return n - hidden >= 2;
+}
+
+namespace {
+
+std::pair<int, int> ordered(std::pair<int, int> corners)
+{
+    const auto [current, opposite] = corners;
+    return opposite >= current ? std::pair{current, opposite} : std::pair{opposite, current};
+}
+
+template<typename Next>
+int countSteps(int first, int last, Next next)
+{
+    int steps = 0;
+    for (int i = first; i < last; i = next(i))
+        ++steps;
+    return steps;
+}
+
+QString joinLevels(int from, int to, const std::function<QString(int)> &text)
+{
+    QStringList parts;
+    for (int level = from; level <= to; ++level)
+        parts << text(level);
+    return parts.join(QStringLiteral(" - "));
+}
+
+QString columnText(const ChartSource &cube, int column)
+{
+    const int depth = cube.columnHeadingDepth(column);
+    auto text = [&](int level) { return cube.columnHeadingText(column, level); };
+    if (!HasMultipleDataFields(cube))
+        return joinLevels(1, depth, text);
+    return joinLevels(1, depth - 1, text) + QStringLiteral(" - ")
+           + cube.columnHeadingText(column, cube.columnFieldCount() + 1);
+}
+
+double toNumber(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return 0.0; // an empty cell reads as 0
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok)
+        throw kq::platform::RuntimeError(13, QStringLiteral("Type mismatch"),
+                                         QStringLiteral("CubeToChartData"));
+    return d;
+}
+
+} // namespace
+
+ChartData chartArray(const ChartSource &cube)
+{
+    const auto [firstColumn, lastColumn] = ordered(cube.columnCorners());
+    const auto [firstRow, lastRow] = ordered(cube.rowCorners());
+    const int rowSteps = countSteps(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
+    const int columnSteps =
+        countSteps(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
+    const bool rowsLead = rowSteps < columnSteps;
+    const int rowBound = rowSteps >= 1 ? rowSteps + 1 : 1;
+    const int columnBound = columnSteps >= 1 ? columnSteps + 1 : 1;
+    ChartData data = rowsLead ? ChartData(rowBound, columnBound) : ChartData(columnBound, rowBound);
+
+    // Stores element (p, q) of the cube's block: p along the rows, q along
+    // the columns, whichever axis leads.
+    auto put = [&](int p, int q, const QVariant &v) {
+        if (rowsLead)
+            data.setValue(p, q, v);
+        else
+            data.setValue(q, p, v);
+    };
+    int q = 1;
+    for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q)
+        put(0, q, columnText(cube, c));
+    int p = 1;
+    for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p) {
+        const int depth = cube.rowHeadingDepth(r);
+        put(p, 0, joinLevels(1, depth, [&](int level) { return cube.rowHeadingText(r, level); }));
+    }
+    q = 1;
+    for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q) {
+        p = 1;
+        for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p)
+            put(p, q, toNumber(cube.cellValue(r, c)));
+    }
+    return data;
+}
+
+void CubeToChartData(const ChartSource &cube, kq::platform::MSChart &chart)
+{
+    chart.setShowLegend(true);
+    chart.setChartData(chartArray(cube));
+}
+
+void CubeToChartData(const CubeModel &cube, kq::platform::MSChart &chart)
+{
+    CubeToChartData(CubeChartSource(cube), chart);
+}
+
+void CubeToChartData(const kq::platform::DCube &cube, kq::platform::MSChart &chart)
+{
+    CubeToChartData(*cube.model(), chart);
+}
+
+} // namespace kq::cube
