@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+namespace kq::platform {
+class LetterDocument;
+}
+
+namespace kq::queries {
+
+// The (placeholder, value) entries of one letter, filled in this order.
+using LetterEntries = QVector<QPair<QString, QString>>;
+
+// Fills the next occurrence of `campo` with `valor`; a placeholder the
+// document lacks leaves it unchanged. Never fails towards the caller.
+void SubstituiCampo(const QString &campo, const QString &valor,
+                    kq::platform::LetterDocument &word);
+
+// The letter steps: opens the template, fills the entries in order and shows
+// the filled document. A template or word processor that fails is told to
+// the user; returns true when the document was shown.
+bool fillLetter(const QString &templatePath, const LetterEntries &entries);
+
+// "@dia", "@mes", "@ano": 9 (no leading zero), the month's full name in the
+// regional settings' language, the four-digit year.
+QString diaTexto(const QDate &date);
+QString mesTexto(const QDate &date);
+QString anoTexto(const QDate &date);
+
+// One line of the cheque list "@documentos" (line end included).
+QString linhaDocumento(const QVariant &dsDocumento, const QVariant &dtDeposito,
+                       const QVariant &vlCheque, const QVariant &nmCliente,
+                       const QVariant &nrDocumento);
+
+// The placeholders of a collection-letter kind, by the template's exact file
+// name; empty for a template of no kind (opened unfilled).
+QStringList cartaPlaceholders(const QString &fileName);
+
+// What a collection letter is filled with (invalid QVariant = Null).
+struct CartaDados
+{
+    QVariant nmCliente, dsEndereco, dsBairro, dsCidade, cdCep, nrDocumento; // debtor
+    QVariant cidade, telefone, endereco, empresa, prazo;                 // office
+    QString nomeLoja;   // the store shown in the list
+    QString documentos; // the cheque list
+    QDate hoje;
+};
+QHash<QString, QString> cartaValores(const CartaDados &d);
+// The entries of the letter of that template (empty for no kind).
+LetterEntries cartaEntries(const QString &fileName, const CartaDados &d);
+
+// What the confession of debt is filled with (invalid QVariant = Null).
+struct ConfissaoDados
+{
+    QVariant vlAberto, vlDesconto, vlFinanciado, vlParcela, dt1Vencimento, nrParcelas;
+    QVariant nmCliente, nrDocumento, dsEndereco, dsBairro, nrTelefones;
+    QVariant cidade; // office
+    QDate hoje;
+};
+// The 21 entries of the confession, in order.
+LetterEntries confissaoEntries(const ConfissaoDados &d);
+
+} // namespace kq::queries
