@@ -1,0 +1,57 @@
+#include "queries/ffiltros1.h"
+
+#include "platform/dbcombo.h"
+#include "platform/dtpicker.h"
+#include "queries/queryfilters.h"
+
+#include <QBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kq::queries {
+
+namespace {
+const QString kStores = QStringLiteral("select * from  lojas order by ds_loja");
+}
+
+ffiltros1::ffiltros1(QWidget *parent)
+    : FilterDialog(QStringLiteral("ffiltros1"), QStringLiteral("fconsultas1"), parent)
+{
+    setWindowTitle(QStringLiteral("Filtros da Consulta de Documentos"));
+    const QString empresa = QStringLiteral("Empresa:");
+    const QString cdLoja = QStringLiteral("cd_loja");
+    const QString dsLoja = QStringLiteral("ds_loja");
+
+    QBoxLayout *block = addBlock();
+    ds_loja = addCombo(block, empresa, QStringLiteral("ds_loja"), kStores, dsLoja, cdLoja);
+    Command2 = addButton(block, QStringLiteral("Command2"), QStringLiteral("Executar"));
+
+    block = addBlock();
+    loja1 = addCombo(block, empresa, QStringLiteral("loja1"), kStores, dsLoja, cdLoja);
+    inicio = addDate(block, QStringLiteral("De:"), QStringLiteral("inicio"));
+    fim = addDate(block, QStringLiteral("A"), QStringLiteral("fim"));
+    Command1 = addButton(block, QStringLiteral("Command1"), QStringLiteral("Executar"));
+
+    block = addBlock();
+    inicio1 = addDate(block, QStringLiteral("De:"), QStringLiteral("inicio1"));
+    fim1 = addDate(block, QStringLiteral("A"), QStringLiteral("fim1"));
+    Command4 = addButton(block, QStringLiteral("Command4"), QStringLiteral("Executar"));
+
+    block = addBlock();
+    nr_documento = new QLineEdit(block->parentWidget());
+    nr_documento->setObjectName(QStringLiteral("nr_documento"));
+    addLabelled(block, QStringLiteral("Documento:"), nr_documento);
+    Command5 = addButton(block, QStringLiteral("Command5"), QStringLiteral("Executar"));
+
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { runFilter(chequesByStore(ds_loja->boundText())); });
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()));
+    });
+    connect(Command4, &QPushButton::clicked, this,
+            [this] { runFilter(chequesByPeriod(inicio1->value(), fim1->value())); });
+    connect(Command5, &QPushButton::clicked, this,
+            [this] { runFilter(chequesByDocument(nr_documento->text())); });
+}
+
+} // namespace kq::queries

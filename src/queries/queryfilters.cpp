@@ -1,0 +1,190 @@
+#include "queries/queryfilters.h"
+
+namespace kq::queries {
+
+namespace {
+
+QString between(const QDate &from, const QDate &to)
+{
+    return jetDate(from) + QStringLiteral(" AND ") + jetDate(to);
+}
+
+const char *const kInstalmentFrom
+    = " FROM (parcelas INNER JOIN CLIENTES ON parcelas.CD_CLIENTE = CLIENTES.CD_CLIENTE) "
+      "INNER JOIN lojas ON parcelas.cd_loja = lojas.cd_loja";
+
+const char *const kInstalmentFields
+    = "parcelas.cd_status,parcelas.cd_acordo, parcelas.cd_parcela, lojas.ds_loja, "
+      "CLIENTES.NM_CLIENTE, CLIENTES.NR_TELEFONES, parcelas.vl_parcela, "
+      "parcelas.dt_vencimento, parcelas.vl_honorarios";
+
+const char *const kAgreementFields
+    = "acordos.cd_acordo, acordos.dt_acordo, acordos.vl_aberto, acordos.tx_juros, "
+      "acordos.vl_multa, acordos.vl_honorarios, acordos.vl_jurosacordo, acordos.nr_parcelas, "
+      "acordos.vl_parcela, acordos.vl_financiado, acordos.dt_1vencimento, CLIENTES.NM_CLIENTE, "
+      "lojas.ds_loja";
+
+const char *const kAgreementFrom
+    = " FROM (acordos INNER JOIN CLIENTES ON acordos.cd_cliente = CLIENTES.CD_CLIENTE) "
+      "INNER JOIN lojas ON acordos.cd_loja = lojas.cd_loja";
+
+} // namespace
+
+QString jetText(const QString &text)
+{
+    QString body = text;
+    body.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + body + QLatin1Char('\'');
+}
+
+QString jetDate(const QDate &date)
+{
+    return QLatin1Char('#') + date.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1Char('#');
+}
+
+QString jetPrefixPattern(const QString &typed)
+{
+    QString pattern;
+    for (const QChar ch : typed) {
+        if (ch == QLatin1Char('*') || ch == QLatin1Char('?') || ch == QLatin1Char('#')
+            || ch == QLatin1Char('['))
+            pattern += QLatin1Char('[') + QString(ch) + QLatin1Char(']');
+        else
+            pattern += ch;
+    }
+    return jetText(pattern + QLatin1Char('*'));
+}
+
+// ---- Returned cheques ------------------------------------------------------
+
+QString chequeLoadQuery()
+{
+    return QStringLiteral(
+        "SELECT devolvidos.vl_atualizado, devolvidos.dt_pagamento, devolvidos.cd_destino, "
+        "devolvidos.cd_situacao,DEVOLVIDOS.CD_LOJA ,CLIENTES.NM_CLIENTE, LOJAS.DS_LOJA, "
+        "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
+        "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
+        "DEVOLVIDOS.CD_CONTA, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, "
+        "DEVOLVIDOS.NR_DOCUMENTO,  SITUACOES.DS_SITUACAO FROM SITUACOES INNER JOIN "
+        "(DESTINOS INNER JOIN (CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON "
+        "LOJAS.CD_LOJA = DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) "
+        "ON DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
+        "DEVOLVIDOS.CD_SITUACAO");
+}
+
+QString chequesByStore(const QString &loja)
+{
+    return chequeLoadQuery() + QStringLiteral(" where devolvidos.cd_loja=") + jetText(loja)
+           + QStringLiteral(" order by nm_emitente");
+}
+
+QString chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
+{
+    return chequeLoadQuery() + QStringLiteral(" where  devolvidos.cd_loja=") + jetText(loja)
+           + QStringLiteral(" and dt_deposito between ") + between(from, to)
+           + QStringLiteral("order by nm_emitente");
+}
+
+QString chequesByPeriod(const QDate &from, const QDate &to)
+{
+    return chequeLoadQuery() + QStringLiteral(" where  dt_deposito between ")
+           + between(from, to) + QStringLiteral("order by nm_emitente");
+}
+
+QString chequesByDocument(const QString &typed)
+{
+    return chequeLoadQuery() + QStringLiteral(" where devolvidos.nr_documento like ")
+           + jetPrefixPattern(typed) + QStringLiteral(" order by nm_emitente");
+}
+
+// ---- Instalments -----------------------------------------------------------
+
+QString instalmentLoadQuery()
+{
+    return QStringLiteral("SELECT ") + QLatin1String(kInstalmentFields)
+           + QLatin1String(kInstalmentFrom);
+}
+
+QString instalmentsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
+{
+    return QStringLiteral(" SELECT parcelas.cd_loja, parcelas.cd_cliente,")
+           + QLatin1String(kInstalmentFields) + QLatin1String(kInstalmentFrom)
+           + QStringLiteral(" where   parcelas.cd_loja=") + jetText(loja)
+           + QStringLiteral(" and dt_vencimento between ") + between(from, to)
+           + QStringLiteral("order by nm_cliente");
+}
+
+QString instalmentsByDebtor(const QString &cliente)
+{
+    return QStringLiteral("SELECT parcelas.cd_cliente,") + QLatin1String(kInstalmentFields)
+           + QLatin1String(kInstalmentFrom) + QStringLiteral(" where parcelas.cd_cliente=")
+           + jetText(cliente) + QStringLiteral(" order by nm_cliente");
+}
+
+QString instalmentsByPeriod(const QDate &from, const QDate &to)
+{
+    return QStringLiteral(" SELECT parcelas.cd_loja, parcelas.cd_cliente,")
+           + QLatin1String(kInstalmentFields) + QLatin1String(kInstalmentFrom)
+           + QStringLiteral("  where  dt_vencimento between ") + between(from, to)
+           + QStringLiteral("order by nm_cliente");
+}
+
+// ---- Agreements ------------------------------------------------------------
+
+QString agreementLoadQuery()
+{
+    return QStringLiteral("SELECT  ") + QLatin1String(kAgreementFields)
+           + QLatin1String(kAgreementFrom);
+}
+
+QString agreementAllQuery()
+{
+    return QStringLiteral("SELECT ") + QLatin1String(kAgreementFields)
+           + QLatin1String(kAgreementFrom);
+}
+
+QString agreementRecordQuery(const QString &acordo)
+{
+    return QStringLiteral(
+               "SELECT acordos.cd_status, acordos.vl_desconto, acordos.vl_aberto,"
+               "CLIENTES.nr_documento, clientes.nm_cliente, acordos.dt_acordo, "
+               "acordos.vl_aberto, acordos.nr_parcelas, acordos.vl_financiado, "
+               "acordos.dt_1vencimento, acordos.vl_parcela, CLIENTES.DS_ENDERECO, "
+               "CLIENTES.DS_BAIRRO, CLIENTES.NR_TELEFONES FROM acordos INNER JOIN CLIENTES ON "
+               "acordos.cd_cliente = CLIENTES.CD_CLIENTE  Where cd_acordo = ")
+           + jetText(acordo);
+}
+
+QString agreementChequesQuery(const QString &acordo)
+{
+    return QStringLiteral("SELECT  * from devolvidos where cd_ACORDO=") + jetText(acordo);
+}
+
+QString agreementInstalmentsQuery(const QString &acordo)
+{
+    return QStringLiteral("SELECT  * from parcelas where cd_acordo=") + jetText(acordo);
+}
+
+QString agreementsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
+{
+    return QStringLiteral(" SELECT acordos.cd_loja,") + QLatin1String(kAgreementFields)
+           + QLatin1String(kAgreementFrom) + QStringLiteral(" where   acordos.cd_loja=")
+           + jetText(loja) + QStringLiteral(" and dt_acordo between ") + between(from, to)
+           + QStringLiteral("order by nm_cliente");
+}
+
+QString agreementsByDebtor(const QString &cliente)
+{
+    return QStringLiteral("SELECT acordos.cd_cliente,") + QLatin1String(kAgreementFields)
+           + QLatin1String(kAgreementFrom) + QStringLiteral(" where acordos.cd_cliente=")
+           + jetText(cliente) + QStringLiteral(" order by nm_cliente");
+}
+
+QString agreementsByPeriod(const QDate &from, const QDate &to)
+{
+    return QStringLiteral(" SELECT ") + QLatin1String(kAgreementFields)
+           + QLatin1String(kAgreementFrom) + QStringLiteral(" where  dt_acordo between ")
+           + between(from, to) + QStringLiteral("order by nm_cliente");
+}
+
+} // namespace kq::queries
