@@ -1,0 +1,185 @@
+#include "cube/DynamiCubeExports.h"
+
+#include "platform/chart/mschart.h"
+#include "platform/cube/dcube.h"
+#include "platform/dialogs.h"
+#include "platform/errorinfo.h"
+#include "platform/format.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <algorithm>
+#include <utility>
+
+namespace kq::cube {
+
+using kq::platform::ChartData;
+using kq::platform::DCube;
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+std::pair<int, int> ordered(std::pair<int, int> corners)
+{
+    const auto [current, opposite] = corners;
+    return opposite >= current ? std::pair{current, opposite} : std::pair{opposite, current};
+}
+
+double toDouble(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return 0.0; // an empty cell reads as 0
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    if (!ok)
+        throw kq::platform::RuntimeError(13, QStringLiteral("Type mismatch"),
+                                         QStringLiteral("DynamiCubeExports"));
+    return d;
+}
+
+// Hourglass while the export runs, the default pointer again however it ends.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+void DynamiCubeExports::Init(DCube *cube)
+{
+    m_methods = std::make_unique<DynamiCubeHelperMethods>();
+    m_methods->Init(cube);
+    m_cube = cube;
+}
+
+DCube &DynamiCubeExports::dc() const
+{
+    if (!m_cube || !m_methods)
+        throw kq::platform::RuntimeError(91,
+                                         QStringLiteral("Object variable or With block "
+                                                        "variable not set"),
+                                         QStringLiteral("DynamiCubeExports"));
+    return *m_cube;
+}
+
+void DynamiCubeExports::ExportToMSChart(kq::platform::MSChart *chartTarget)
+{
+    try {
+        DCube &cube = dc();
+        if (!chartTarget)
+            throw kq::platform::RuntimeError(91, QStringLiteral("No chart"));
+        const auto [firstColumn, lastColumn] = ordered(cube.columnCorners());
+        const auto [firstRow, lastRow] = ordered(cube.rowCorners());
+        const bool rowsLead = (lastRow - firstRow) < (lastColumn - firstColumn);
+        int rows = 0;
+        for (int r = firstRow; r <= lastRow; r = cube.nextRow(r))
+            ++rows;
+        int columns = 0;
+        for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c))
+            ++columns;
+        ChartData data = rowsLead ? ChartData(rows, columns) : ChartData(columns, rows);
+        // p counts along the rows, q along the columns, whichever leads.
+        auto put = [&](int p, int q, const QVariant &v) {
+            if (rowsLead)
+                data.setValue(p, q, v);
+            else
+                data.setValue(q, p, v);
+        };
+        int q = 1;
+        for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q) {
+            QString text;
+            for (int level = 1; level <= cube.columnHeadingDepth(c); ++level)
+                text += QStringLiteral(" - ") + cube.columnHeading(c, level).text;
+            put(0, q, text);
+        }
+        int p = 1;
+        for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p) {
+            QString text;
+            for (int level = 1; level <= cube.rowHeadingDepth(r); ++level)
+                text += QStringLiteral(" - ") + cube.rowHeading(r, level).text;
+            put(p, 0, text);
+        }
+        q = 1;
+        for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q) {
+            p = 1;
+            for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p)
+                put(p, q, toDouble(cube.cellValue(r, c)));
+        }
+        chartTarget->setShowLegend(true);
+        chartTarget->setChartData(data);
+    } catch (const std::exception &) {
+        kq::platform::Dialogs::message(QStringLiteral("Could not export chart !"), QString(),
+                                       kq::platform::Buttons::Ok,
+                                       kq::platform::Icon::Critical);
+    }
+}
+
+QString DynamiCubeExports::clipboardText(const QString &delimiter) const
+{
+    const DCube &cube = dc();
+    const QString &d = delimiter;
+    const bool multi = m_methods->GetVisibleDataFieldCount() >= 2;
+    const int rowCount = cube.rowCount();
+    const int columnCount = cube.columnCount();
+
+    int maxRowDepth = 0;
+    for (int r = 0; r < rowCount; r = cube.nextRow(r))
+        maxRowDepth = std::max(maxRowDepth, cube.rowHeadingDepth(r));
+    // Every column counts, the last one included: it may be the deepest.
+    int maxColDepth = 0;
+    for (int c = 0; c < columnCount; c = cube.nextColumn(c))
+        maxColDepth = std::max(maxColDepth, cube.columnHeadingDepth(c));
+    // With several data fields their captions get a line of their own.
+    const int headingLines = multi ? maxColDepth - 1 : maxColDepth;
+    const QString corner = DynamiCubeHelperMethods::GetDelimiters(maxRowDepth, d);
+
+    QString text = corner;
+    for (int level = 1; level <= headingLines; ++level) {
+        for (int c = 0; c < columnCount; c = cube.nextColumn(c)) {
+            const int depth = cube.columnHeadingDepth(c);
+            if (multi ? level < depth : level <= depth)
+                text += cube.columnHeading(c, level).text;
+            text += d;
+        }
+        if (level < headingLines)
+            text += kLineEnd + corner;
+    }
+    if (multi) {
+        text += kLineEnd + corner;
+        const int captionLevel = cube.columnFields()->count() + 1;
+        for (int c = 0; c < columnCount; c = cube.nextColumn(c))
+            text += cube.columnHeading(c, captionLevel).text + d;
+    }
+    text += kLineEnd;
+
+    for (int r = 0; r < rowCount; r = cube.nextRow(r)) {
+        const int depth = cube.rowHeadingDepth(r);
+        for (int level = 1; level <= depth; ++level) {
+            text += cube.rowHeading(r, level).text;
+            if (level == depth && depth < maxRowDepth)
+                text += DynamiCubeHelperMethods::GetDelimiters(maxRowDepth - depth + 1, d);
+            else
+                text += d;
+        }
+        for (int c = 0; c < columnCount; c = cube.nextColumn(c))
+            text += kq::platform::formatPlain(toDouble(cube.cellValue(r, c))) + d;
+        text += kLineEnd;
+    }
+    return text;
+}
+
+void DynamiCubeExports::ExportToClipboard(const QString &delimiter)
+{
+    WaitCursor wait;
+    const QString text = clipboardText(delimiter);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+} // namespace kq::cube
