@@ -109,6 +109,7 @@ struct CubeModel::Data
     int slotOf(int rowNode, int colNode) const;
     double aggValue(int slot, CubeField *f, bool *empty) const;
     double fieldValue(int slot, CubeField *f, bool *empty, int depth = 0) const;
+    int headingNode(const CubeAxis &axis, const CubeLine &line, int level0) const;
     int ancestorAt(const CubeAxis &axis, int node, int depth) const;
     CubeHeading heading(const CubeAxis &axis, const CubeLine &line, int level, bool columns) const;
     bool fail(int code, const QString &description, const QString &source);
