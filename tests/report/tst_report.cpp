@@ -1,0 +1,231 @@
+#include "data/database.h"
+#include "platform/report/reportdefinition.h"
+#include "platform/report/reportengine.h"
+#include "platform/report/selectionformula.h"
+#include "support/base_data.h"
+#include "support/base_dialogs.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kq::platform;
+
+namespace {
+
+QString lowerResolver(const QString &table, const QString &field)
+{
+    if (table.compare("hack", Qt::CaseInsensitive) == 0)
+        return QString();
+    return table.toLower() + '.' + field.toLower();
+}
+
+ReportDefinition chequeReport()
+{
+    ReportDefinition d;
+    d.title = "Cheques por loja";
+    d.select = "LOJAS.ds_loja, CLIENTES.nm_cliente, DEVOLVIDOS.DT_DEPOSITO, DEVOLVIDOS.VL_CHEQUE";
+    d.from = "DEVOLVIDOS INNER JOIN LOJAS ON LOJAS.cd_loja = DEVOLVIDOS.CD_LOJA "
+             "INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE";
+    d.orderBy = "DEVOLVIDOS.DT_DEPOSITO";
+    d.columns = {{"nm_cliente", "Devedor", "", 30, "", ""},
+                 {"DT_DEPOSITO", "Depósito", "dd/mm/yyyy", 12, "", "contagem"},
+                 {"VL_CHEQUE", "Valor", "0.00", 12, "", "soma"}};
+    d.groups = {{"ds_loja", "Loja", ""}};
+    return d;
+}
+
+void fill(const QString &db)
+{
+    using kq::data::exec;
+    exec(db, "INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES ('00001', 'ANA'), "
+             "('00002', 'BIA')");
+    exec(db, "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES ('001', 'LOJA A', '0'), "
+             "('002', 'LOJA B', '0')");
+    const QList<QVariantList> rows = {
+        {"0000000001", "00001", "001", QDate(2026, 3, 1), 100.0},
+        {"0000000002", "00002", "001", QDate(2026, 3, 31), 50.5},
+        {"0000000003", "00001", "002", QDate(2026, 3, 15), 10.0},
+        {"0000000004", "00001", "002", QDate(2026, 4, 1), 999.0},
+        {"0000000005", "00002", "001", QDate(2026, 2, 28), 999.0}};
+    for (const QVariantList &r : rows)
+        exec(db, "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, "
+                 "VL_CHEQUE, CD_SITUACAO) VALUES (?, ?, ?, ?, ?, '001')", r);
+}
+
+} // namespace
+
+class tst_report : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
+    void formulas_data();
+    void formulas();
+    void badFormulas_data();
+    void badFormulas();
+    void definitionFile();
+    void runWithGroupsAndTotals();
+    void engineShowsPreviewAndSavesPdf();
+};
+
+void tst_report::formulas_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QVariantList>("values");
+    const QDate d1(2026, 3, 1), d2(2026, 3, 31);
+    QTest::newRow("empty") << "  " << "" << QVariantList();
+    QTest::newRow("store and period")
+        << "{devolvidos.cd_loja}= '001' AND {devolvidos.dt_deposito} >=  #2026/03/01# AND "
+           "{devolvidos.dt_deposito} <= #2026/03/31#"
+        << "devolvidos.cd_loja = ? AND devolvidos.dt_deposito >= ? AND devolvidos.dt_deposito <= ?"
+        << QVariantList{"001", d1, d2};
+    QTest::newRow("agreements, store last, lower-case and")
+        << "{acordos.dt_acordo} >=  #2026/03/01# AND {acordos.dt_acordo} <= #2026/03/31# and "
+           "{acordos.cd_loja}='001'"
+        << "acordos.dt_acordo >= ? AND acordos.dt_acordo <= ? AND acordos.cd_loja = ?"
+        << QVariantList{d1, d2, "001"};
+    QTest::newRow("empty store quotes")
+        << "{parcelas.dt_vencimento} >=  #2026/03/01# AND {parcelas.dt_vencimento} <= #2026/03/31#"
+           " and {parcelas.cd_loja}=''"
+        << "parcelas.dt_vencimento >= ? AND parcelas.dt_vencimento <= ? AND parcelas.cd_loja = ?"
+        << QVariantList{d1, d2, ""};
+    QTest::newRow("quote inside text stays one value")
+        << "{VANTESCA.cd_CLIENTE}= 'a'' OR ''1''=''1'"
+        << "vantesca.cd_cliente = ?" << QVariantList{"a' OR '1'='1"};
+    QTest::newRow("or, not, parentheses, numbers")
+        << "not ({acordos.nr_parcelas} > 3 OR {acordos.vl_parcela}<>-1.5)"
+        << "NOT (acordos.nr_parcelas > ? OR acordos.vl_parcela <> ?)"
+        << QVariantList{3.0, -1.5};
+}
+
+void tst_report::formulas()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, where);
+    QFETCH(QVariantList, values);
+    QString error;
+    const auto c = parseSelectionFormula(formula, lowerResolver, &error);
+    QVERIFY2(c, qPrintable(error));
+    QCOMPARE(c->where, where);
+    QCOMPARE(c->values, values);
+}
+
+void tst_report::badFormulas_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::newRow("pasted SQL") << "{a.b} = '1' OR 1=1";
+    QTest::newRow("unknown field") << "{hack.x} = '1'";
+    QTest::newRow("bad date") << "{a.b} >= #2026/02/30#";
+    QTest::newRow("open text") << "{a.b} = 'abc";
+    QTest::newRow("no operator") << "{a.b} '1'";
+    QTest::newRow("trailing text") << "{a.b} = '1' ; DROP TABLE a";
+    QTest::newRow("open parenthesis") << "({a.b} = '1'";
+    QTest::newRow("dangling and") << "{a.b} = '1' AND";
+}
+
+void tst_report::badFormulas()
+{
+    QFETCH(QString, formula);
+    QString error;
+    QVERIFY(!parseSelectionFormula(formula, lowerResolver, &error));
+    QVERIFY(error.startsWith("Fórmula de seleção inválida"));
+}
+
+void tst_report::definitionFile()
+{
+    const ReportDefinition d = chequeReport();
+    QString error;
+    const auto back = ReportDefinition::parse(d.toJson(), &error);
+    QVERIFY2(back, qPrintable(error));
+    QCOMPARE(back->toJson(), d.toJson());
+    QCOMPARE(back->columns.size(), 3);
+    QVERIFY(!ReportDefinition::parse("{\"formato\": \"outro\"}", &error));
+    QVERIFY(!ReportDefinition::parse("não é json", &error));
+    ReportDefinition two = d;
+    two.orderBy = "1; DELETE FROM DEVOLVIDOS";
+    QVERIFY(!ReportDefinition::parse(two.toJson(), &error));
+    QVERIFY(!ReportDefinition::load("/nao/existe.rpt", &error));
+}
+
+void tst_report::runWithGroupsAndTotals()
+{
+    kq::test::TempDataFolder folder;
+    fill(folder.devolvidos());
+    QString error;
+    // Both ends of the period count; another store, another month and an
+    // injected text select nothing more.
+    auto data = runReport(chequeReport(), folder.devolvidos(),
+                          "{devolvidos.dt_deposito} >=  #2026/03/01# AND "
+                          "{devolvidos.dt_deposito} <= #2026/03/31#",
+                          &error);
+    QVERIFY2(data, qPrintable(error));
+    QCOMPARE(data->rows.size(), 3);
+    const QVector<ReportLine> lines = reportLines(*data);
+    QStringList shown;
+    for (const ReportLine &l : lines)
+        shown << (l.text + "|" + l.cells.join(';'));
+    QCOMPARE(shown, QStringList({"Loja: LOJA A|", "|ANA;01/03/2026;100,00",
+                                 "|BIA;31/03/2026;50,50", "Total Loja: LOJA A|;2;150,50",
+                                 "Loja: LOJA B|", "|ANA;15/03/2026;10,00",
+                                 "Total Loja: LOJA B|;1;10,00", "Total Geral|;3;160,50"}));
+    data = runReport(chequeReport(), folder.devolvidos(), "{devolvidos.cd_loja}= '' OR "
+                                                          "{devolvidos.cd_loja}= '1'' OR ''1''=''1'",
+                     &error);
+    QVERIFY(data);
+    QCOMPARE(data->rows.size(), 0);
+    // A table the report does not read, or a field it lacks, is refused.
+    QVERIFY(!runReport(chequeReport(), folder.devolvidos(), "{usuarios.cd_usuario} = '1'",
+                       &error));
+    QVERIFY(!runReport(chequeReport(), folder.devolvidos(), "{devolvidos.senha} = '1'", &error));
+    QVERIFY(error.contains("campo desconhecido"));
+}
+
+void tst_report::engineShowsPreviewAndSavesPdf()
+{
+    kq::test::TempDataFolder folder;
+    kq::test::ScriptedDialogs dialogs;
+    fill(folder.devolvidos());
+    kq::test::addCheques(folder.devolvidos(), 300);
+    QTemporaryDir dir;
+    const QString rpt = dir.filePath("1_Cheques.rpt");
+    QFile f(rpt);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(chequeReport().toJson());
+    f.close();
+
+    ReportEngine engine;
+    engine.setDataFiles(0, folder.devolvidos());
+    engine.setReportFileName(dir.filePath("nenhum.rpt"));
+    QVERIFY(!engine.run());
+    QVERIFY(dialogs.lastText().contains("nenhum.rpt"));
+    engine.setReportFileName(rpt);
+    engine.setWindowShowPrintSetupBtn(true);
+    engine.setWindowState(2);
+    engine.setSelectionFormula("{devolvidos.dt_deposito} >=  #2026/03/01# AND");
+    QVERIFY(!engine.run());
+    QVERIFY(dialogs.lastText().startsWith("Fórmula de seleção inválida"));
+    engine.setSelectionFormula("");
+    QVERIFY(engine.run());
+    ReportPreview *preview = engine.preview();
+    QVERIFY(preview);
+    QVERIFY(preview->isVisible());
+    QVERIFY(preview->pageCount() > 1);
+    const QString pdf = dir.filePath("rel.pdf");
+    dialogs.files << pdf;
+    QVERIFY(preview->savePdf());
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
+        QFile::copy(pdf, qEnvironmentVariable("KQ_SHOT_DIR") + "/relatorio.pdf");
+        preview->resize(900, 700);
+        preview->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/relatorio_preview.png");
+    }
+    preview->close();
+    QTRY_VERIFY(!engine.preview());
+}
+
+QTEST_MAIN(tst_report)
+#include "tst_report.moc"
