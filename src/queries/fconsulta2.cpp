@@ -20,7 +20,7 @@ const QueryColumn kColumns[] = {
     {"Valor", "vl_parcela", 7, 95, "Currency"},
     {"Vencimento", "dt_vencimento", 8, 85, "dd/mm/yyyy"},
     {"Honorários", "vl_honorarios", 9, 90},
-    {"Status", "cd_status", 1, 90},
+    {"Status", "cd_status", 1, 115},
 };
 } // namespace
 

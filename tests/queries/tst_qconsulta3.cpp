@@ -1,0 +1,279 @@
+// The agreement query: the agreement located on a row change, cancelling and
+// deleting it from the screen, and the filter dialog.
+#include "data/database.h"
+#include "platform/dbcombo.h"
+#include "platform/dtpicker.h"
+#include "platform/grid/gridex.h"
+#include "platform/screenregistry.h"
+#include "queries/fconsulta3.h"
+#include "queries/ffiltros3.h"
+#include "queries/queryfilters.h"
+#include "queries/screens.h"
+#include "support/shell_fixture.h"
+#include "support/shell_queries_fixture.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+using namespace kq::test;
+using namespace kq::queries;
+using kq::data::scalar;
+using kq::platform::Answer;
+using kq::platform::Buttons;
+using kq::platform::GridEX;
+using kq::platform::Icon;
+using kq::platform::RowType;
+using kq::platform::ScreenRegistry;
+
+namespace {
+
+void shot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        w->grab().save(dir + '/' + name + ".png");
+}
+
+QStringList agreements(GridEX *g)
+{
+    QStringList out;
+    for (int r = 0; r < g->rowCount(); ++r) {
+        if (g->rowType(r) == RowType::Record)
+            out << g->valueAt(r, 1).toString();
+    }
+    return out;
+}
+
+} // namespace
+
+class TestFconsulta3 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { registerQueryScreens(); }
+    void init();
+    void cleanup();
+
+    void load();
+    void rowChangeLocates();
+    void cancel();
+    void remove();
+    void answerNo_data();
+    void answerNo();
+    void nothingLocated();
+    void filters_data();
+    void filters();
+
+private:
+    fconsulta3 *open();
+    void select(fconsulta3 *s, const QString &acordo);
+    QString snapshot() const;
+
+    ShellFixture *m_fx = nullptr;
+    QString m_db;
+};
+
+void TestFconsulta3::init()
+{
+    m_fx = new ShellFixture;
+    m_db = m_fx->devolvidos();
+    kq::test::queries::addPortfolio(m_db);
+}
+
+void TestFconsulta3::cleanup()
+{
+    delete m_fx;
+    m_fx = nullptr;
+}
+
+fconsulta3 *TestFconsulta3::open()
+{
+    auto *s = qobject_cast<fconsulta3 *>(ScreenRegistry::instance().show("fconsulta3"));
+    s->GridEX1->recordCount();
+    return s;
+}
+
+void TestFconsulta3::select(fconsulta3 *s, const QString &acordo)
+{
+    // Through another row first, so that the row really changes.
+    const int row = s->GridEX1->findRow(1, acordo);
+    QVERIFY(row >= 0);
+    s->GridEX1->setCurrentRow(row == 0 ? 1 : 0);
+    s->GridEX1->setCurrentRow(row);
+    QCOMPARE(s->locatedAgreement(), acordo);
+}
+
+QString TestFconsulta3::snapshot() const
+{
+    return scalar(m_db, "SELECT (SELECT group_concat(cd_acordo || coalesce(cd_status, '-'), ',')"
+                        " FROM acordos) || '|' || (SELECT group_concat(cd_parcela || cd_status,"
+                        " ',') FROM parcelas) || '|' || (SELECT group_concat(CD_SITUACAO, ',')"
+                        " FROM DEVOLVIDOS)")
+        .toString();
+}
+
+void TestFconsulta3::load()
+{
+    fconsulta3 *s = open();
+    QCOMPARE(s->windowTitle(), QString("CONSULTAS DE ACORDOS"));
+    QCOMPARE(s->GridEX1->recordSource(), agreementLoadQuery());
+    QCOMPARE(agreements(s->GridEX1), (QStringList{"00001", "00002"}));
+    QCOMPARE(s->GridEX1->column(12).position(), 2);
+    QCOMPARE(s->Command10->text(), QString("Cancelar  Acordo"));
+    QCOMPARE(s->EXCLUIR->toolTip(),
+             QString("APÓS ESCOLHER O REGISTRO A SER EXCLUIDO CLICK AQUI"));
+    QVERIFY(!s->Data4.eof()); // the office parameters
+    QCOMPARE(s->GridEX1->totalSum(3), 450.0 + 160.0);
+    s->Command7->click();
+    QCOMPARE(s->GridEX1->recordSource(), agreementAllQuery());
+    select(s, "00002");
+    shot(s, "fconsulta3");
+}
+
+void TestFconsulta3::rowChangeLocates()
+{
+    fconsulta3 *s = open();
+    select(s, "00002");
+    QCOMPARE(s->Data1.text("nm_cliente"), QString("BRUNO COSTA"));
+    QCOMPARE(s->Data1.field("nr_parcelas").toInt(), 2);
+    select(s, "00001");
+    QCOMPARE(s->Data1.text("nm_cliente"), QString("ANA LIMA"));
+}
+
+void TestFconsulta3::cancel()
+{
+    fconsulta3 *s = open();
+    select(s, "00001");
+    m_fx->dialogs.answers.enqueue(Answer::Yes);
+    s->Command10->click();
+    QCOMPARE(m_fx->dialogs.messages.size(), 2);
+    const auto &question = m_fx->dialogs.messages[0];
+    QCOMPARE(question.text, QString("Deseja Cancelar esse acordo ? :00001"));
+    QCOMPARE(question.title, QString("CANCELAMENTO"));
+    QCOMPARE(question.buttons, Buttons::YesNo);
+    QCOMPARE(question.icon, Icon::Question);
+    QCOMPARE(m_fx->dialogs.messages[1].text, QString(" Acordo Cancelado com sucesso !!"));
+    QCOMPARE(m_fx->dialogs.messages[1].buttons, Buttons::Ok);
+    QCOMPARE(scalar(m_db, "SELECT cd_status FROM acordos WHERE cd_acordo = '00001'").toString(),
+             QString("C"));
+    QCOMPARE(scalar(m_db, "SELECT count(*) FROM parcelas WHERE cd_acordo = '00001' AND "
+                          "cd_status = 'C'")
+                 .toInt(),
+             3);
+    QCOMPARE(scalar(m_db, "SELECT group_concat(CD_SITUACAO || cd_acordo) FROM DEVOLVIDOS "
+                          "WHERE cd_acordo IS NOT NULL")
+                 .toString(),
+             QString("00100001,00100001"));
+    // A cancelled agreement stays listed.
+    QCOMPARE(agreements(s->GridEX1), (QStringList{"00001", "00002"}));
+}
+
+void TestFconsulta3::remove()
+{
+    fconsulta3 *s = open();
+    s->applyRecordSource(agreementsByDebtor("00001"));
+    select(s, "00001");
+    m_fx->dialogs.answers.enqueue(Answer::Yes);
+    s->EXCLUIR->click();
+    QCOMPARE(m_fx->dialogs.messages[0].text,
+             QString("Deseja Realmente excluir esse registro? :00001"));
+    QCOMPARE(m_fx->dialogs.messages[0].title, QString("EXCLUSÃO"));
+    QCOMPARE(m_fx->dialogs.lastText(), QString(" Acordo excluido com sucesso !!"));
+    QCOMPARE(scalar(m_db, "SELECT count(*) FROM acordos WHERE cd_acordo = '00001'").toInt(), 0);
+    QCOMPARE(scalar(m_db, "SELECT count(*) FROM parcelas WHERE cd_acordo = '00001'").toInt(), 0);
+    // The list is read again with its current query: the agreement has left it
+    // and nothing is located any more.
+    QCOMPARE(s->GridEX1->recordSource(), agreementsByDebtor("00001"));
+    QVERIFY(agreements(s->GridEX1).isEmpty());
+    QVERIFY(s->locatedAgreement().isEmpty());
+    m_fx->dialogs.clear();
+    const QString after = snapshot();
+    s->EXCLUIR->click();
+    QCOMPARE(snapshot(), after);
+    QCOMPARE(m_fx->dialogs.messages.size(), 1); // told, not asked
+    QCOMPARE(m_fx->dialogs.messages[0].buttons, Buttons::Ok);
+}
+
+void TestFconsulta3::answerNo_data()
+{
+    QTest::addColumn<bool>("deleting");
+    QTest::newRow("cancel") << false;
+    QTest::newRow("delete") << true;
+}
+
+void TestFconsulta3::answerNo()
+{
+    QFETCH(bool, deleting);
+    fconsulta3 *s = open();
+    select(s, "00001");
+    const QString before = snapshot();
+    m_fx->dialogs.answers.enqueue(Answer::No);
+    (deleting ? s->EXCLUIR : s->Command10)->click();
+    QCOMPARE(snapshot(), before);
+    QCOMPARE(m_fx->dialogs.messages.size(), 1);
+}
+
+void TestFconsulta3::nothingLocated()
+{
+    // Before any row change there is no agreement record: nothing is asked
+    // or written.
+    fconsulta3 *s = open();
+    QVERIFY(s->locatedAgreement().isEmpty());
+    const QString before = snapshot();
+    s->Command10->click();
+    s->EXCLUIR->click();
+    QCOMPARE(snapshot(), before);
+    for (const auto &m : m_fx->dialogs.messages)
+        QCOMPARE(m.buttons, Buttons::Ok);
+}
+
+void TestFconsulta3::filters_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("store and date, both ends")
+        << "Command1" << "LOJA CENTRO" << QDate(2026, 4, 10) << QDate(2026, 4, 10)
+        << QStringList{"00001"};
+    QTest::newRow("no store") << "Command1" << "" << QDate(2026, 1, 1) << QDate(2026, 12, 31)
+                              << QStringList{};
+    QTest::newRow("debtor") << "Command2" << "BRUNO COSTA" << QDate() << QDate()
+                            << QStringList{"00002"};
+    QTest::newRow("date") << "Command4" << "" << QDate(2026, 4, 11) << QDate(2026, 5, 5)
+                          << QStringList{"00002"};
+    QTest::newRow("start after end") << "Command4" << "" << QDate(2026, 5, 5)
+                                     << QDate(2026, 4, 1) << QStringList{};
+}
+
+void TestFconsulta3::filters()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, choice);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QStringList, expected);
+    fconsulta3 *s = open();
+    s->Command8->click();
+    auto *f = qobject_cast<ffiltros3 *>(ScreenRegistry::instance().find("ffiltros3"));
+    QVERIFY(f);
+    if (button == "Command1") {
+        f->loja1->setText(choice);
+        f->inicio->setValue(from);
+        f->fim->setValue(to);
+        shot(f, "ffiltros3");
+    } else if (button == "Command2") {
+        f->nm_cliente->setText(choice);
+    } else {
+        f->inicio1->setValue(from);
+        f->fim1->setValue(to);
+    }
+    f->findChild<QPushButton *>(button)->click();
+    QCOMPARE(agreements(s->GridEX1), expected);
+    QVERIFY(m_fx->dialogs.messages.isEmpty());
+}
+
+QTEST_MAIN(TestFconsulta3)
+#include "tst_qconsulta3.moc"
