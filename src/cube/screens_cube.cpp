@@ -1,5 +1,10 @@
 #include "cube/screens.h"
 
+#include "cube/PasswordForm.h"
+#include "cube/RankForm.h"
+#include "cube/SaveForm.h"
+#include "cube/fcubovendas.h"
+#include "cube/fexport.h"
 #include "platform/screenregistry.h"
 
 namespace kq::cube {
@@ -7,6 +12,12 @@ namespace kq::cube {
 // The cube screen, its files, password, export and ranking.
 void registerCubeScreens()
 {
+    auto &r = kq::platform::ScreenRegistry::instance();
+    r.registerScreen(QStringLiteral("fcubovendas"), [] { return new fcubovendas; });
+    r.registerScreen(QStringLiteral("SaveForm"), [] { return new SaveForm; });
+    r.registerScreen(QStringLiteral("PasswordForm"), [] { return new PasswordForm; });
+    r.registerScreen(QStringLiteral("fexport"), [] { return new fexport; });
+    r.registerScreen(QStringLiteral("RankForm"), [] { return new RankForm; });
 }
 
 } // namespace kq::cube

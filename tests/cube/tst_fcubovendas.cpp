@@ -1,0 +1,239 @@
+// The cube screen: opening from the menu, the status bar and the cube's
+// definition, totals off and on, the data-field list, the layout's error
+// reports, the ranking window reused and the markers gone with the screen.
+#include "cube/RankForm.h"
+#include "cubescreen_test.h"
+#include "platform/statusbar.h"
+
+#include <QListWidget>
+#include <QMenu>
+#include <QtTest>
+
+using namespace kq::test;
+using namespace kq::test::cubescreen;
+using kq::cube::fcubovendas;
+using kq::platform::DCube;
+using kq::platform::ScreenRegistry;
+
+class TestFcubovendas : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_fx = new CubeFixture; }
+    void cleanup()
+    {
+        delete m_fx;
+        m_fx = nullptr;
+    }
+
+    void opening();
+    void lastLineOfSettings();
+    void definition();
+    void pivotAndTotals();
+    void dataFieldList();
+    void layoutTooSmall();
+    void rankFormReused();
+    void closingDropsToolsAndMarkers();
+    void screenshot();
+
+private:
+    CubeFixture *m_fx = nullptr;
+};
+
+void TestFcubovendas::opening()
+{
+    fcubovendas *f = m_fx->open();
+    QVERIFY(f);
+    QCOMPARE(f->windowTitle(), QStringLiteral("Bi - Business Inteligence"));
+    QVERIFY(f->isVisible());
+    QCOMPARE(f->StatusBar1->panelCount(), 6);
+    QCOMPARE(f->StatusBar1->panelText(1), m_fx->shell.folders.dataFolder());
+    QCOMPARE(f->StatusBar1->panelText(2), QStringLiteral("USUARIO"));
+    QCOMPARE(f->StatusBar1->panelText(6), QString());
+    QCOMPARE(f->DCube1->connectType(), 1);
+    QCOMPARE(f->DCube1->connect(), QStringLiteral("Access"));
+    QCOMPARE(f->DCube1->databaseName(), m_fx->shell.devolvidos());
+    QStringList items;
+    for (QAction *a : f->MenuOpcoes->actions())
+        items << a->text();
+    QCOMPARE(items, QStringList({"Abrir", "Salvar", "Classificar", "Graficos", "Retirar Totais",
+                                 "Inserir Totais", "Marcadores", "Exportar"}));
+    QCOMPARE(f->MenuOpcoes->title(), QStringLiteral("Menu Opções"));
+    // The same instance comes up again.
+    QCOMPARE(m_fx->open(), f);
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+}
+
+void TestFcubovendas::lastLineOfSettings()
+{
+    // The cube screen reads the settings itself and keeps their last line.
+    const QString other = m_fx->shell.folders.programFile(QStringLiteral("outros"));
+    m_fx->shell.folders.writeSysIni({other, m_fx->shell.folders.dataFolder()});
+    fcubovendas *f = m_fx->open();
+    QCOMPARE(f->StatusBar1->panelText(1), m_fx->shell.folders.dataFolder());
+    QCOMPARE(f->DCube1->model()->sourceRowCount(), 5);
+}
+
+void TestFcubovendas::definition()
+{
+    fcubovendas *f = m_fx->open();
+    DCube *cube = f->DCube1;
+    QStringList captions;
+    int pages = 0;
+    for (kq::platform::CubeField *field : cube->fields()->all()) {
+        captions << field->caption();
+        QCOMPARE(field->totalCaption(), QStringLiteral("Total"));
+        pages += field->orientation() == kq::platform::OrientPage;
+    }
+    QCOMPARE(captions,
+             QStringList({"Inadimplemte", "Estado", "Cidade", "Vencimento", "Mês Vencimento",
+                          "Ano Vencimento", "Trimestre Vencimento", "Banco", "Cliente",
+                          "Situação", "Destino", "Valor", "Atualizado", "Tipo Documento"}));
+    QCOMPARE(pages, 12);
+    QCOMPARE(cube->dataFields()->count(), 2);
+    QCOMPARE(cube->dataFields()->item(0)->name(), QStringLiteral("sumVL_CHEQUE"));
+    QCOMPARE(cube->dataFields()->item(1)->name(), QStringLiteral("Atualizado"));
+    QCOMPARE(cube->dataFields()->item(0)->numberFormat(), QStringLiteral("0.00"));
+    QCOMPARE(cube->headerCaption(), QStringLiteral("Gerador de Relatórios"));
+    QCOMPARE(cube->footerCaption(), QStringLiteral("- Page &P -"));
+    QVERIFY(cube->recordSource().startsWith("SELECT DEVOLVIDOS.vl_atualizado, CLIENTES."));
+    QVERIFY(cube->recordSource().endsWith("= documentos.CD_documento\r\n"));
+    // The cheque with an unknown document type stays out of the inner joins.
+    QCOMPARE(cube->cellValue(0, 0).toDouble(), 1000.0);
+    QCOMPARE(cube->cellValue(0, 1).toDouble(), 1100.0);
+}
+
+void TestFcubovendas::pivotAndTotals()
+{
+    fcubovendas *f = m_fx->open();
+    DCube *cube = f->DCube1;
+    cube->fields()->item(QStringLiteral("ds_loja"))->setOrientation(kq::platform::OrientRow);
+    cube->fields()
+        ->item(QStringLiteral("datepart(\"yyyy\",DEVOLVIDOS.DT_DEPOSITO)"))
+        ->setOrientation(kq::platform::OrientColumn);
+    QVERIFY(cube->rebuild());
+    // LOJA NORTE, LOJA SUL, Total by 2025, 2026, Total, each with two data fields.
+    QCOMPARE(cube->rowCount(), 3);
+    QCOMPARE(cube->columnCount(), 6);
+    QCOMPARE(cube->rowHeading(0, 1).text, QStringLiteral("LOJA NORTE"));
+    QCOMPARE(cube->cellValue(0, 2).toDouble(), 550.0); // LOJA NORTE 2026 Valor
+    QCOMPARE(cube->cellValue(2, 4).toDouble(), 1000.0);
+
+    f->retirar->trigger();
+    for (kq::platform::CubeField *field : cube->fields()->all())
+        QVERIFY2(!field->groupFooter(), qPrintable(field->caption()));
+    QCOMPARE(cube->rowCount(), 2);
+    QCOMPARE(cube->columnCount(), 4);
+
+    f->Inserir->trigger();
+    for (kq::platform::CubeField *field : cube->fields()->all())
+        QVERIFY(field->groupFooter());
+    QCOMPARE(cube->rowCount(), 3);
+    QCOMPARE(cube->columnCount(), 6);
+}
+
+void TestFcubovendas::dataFieldList()
+{
+    fcubovendas *f = m_fx->open();
+    QListWidget *list = f->lstVisDataField;
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Valor"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("Atualizado"));
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(list->item(i)->data(Qt::UserRole).toInt(), i);
+        QCOMPARE(list->item(i)->checkState(), Qt::Checked);
+    }
+    list->item(0)->setCheckState(Qt::Unchecked);
+    QVERIFY(!f->DCube1->dataFields()->item(0)->shown());
+    QVERIFY(f->DCube1->dataFields()->item(1)->shown());
+    QCOMPARE(f->DCube1->columnCount(), 1);
+    QCOMPARE(f->DCube1->cellValue(0, 0).toDouble(), 1100.0);
+    list->item(0)->setCheckState(Qt::Checked);
+    QVERIFY(f->DCube1->dataFields()->item(0)->shown());
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Valor"));
+    QCOMPARE(f->DCube1->columnCount(), 2);
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+}
+
+void TestFcubovendas::layoutTooSmall()
+{
+    fcubovendas *f = m_fx->open();
+    const QRect cube = f->DCube1->geometry();
+    m_fx->shell.dialogs.clear();
+    // A zero inner size: each move that would get a negative size is
+    // reported and the others still run.
+    f->Form_Resize(0, 0);
+    const QStringList texts = m_fx->shell.dialogs.texts();
+    QCOMPARE(texts.size(), 3);
+    for (const QString &t : texts) {
+        QVERIFY2(t.startsWith("Erro No.380 - Invalid property value"), qPrintable(t));
+        QVERIFY(t.contains("Formulário: fcubovendas"));
+    }
+    QCOMPARE(f->DCube1->geometry(), cube);
+    // A normal size reports nothing.
+    m_fx->shell.dialogs.clear();
+    f->Form_Resize(12000, 8000);
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+    QCOMPARE(f->TopPicture->geometry().topLeft(), QPoint(6, 6));
+    QCOMPARE(f->TopPicture->width(), (12000 - 180) / 15);
+    QCOMPARE(f->DCube1->x(), f->LeftPicture->geometry().right() + 1 + 6);
+    QCOMPARE(f->DCube1->height(), (8000 - (f->DCube1->y() * 15 + 360)) / 15);
+}
+
+void TestFcubovendas::rankFormReused()
+{
+    fcubovendas *f = m_fx->open();
+    f->Classificar->trigger();
+    auto *rank = qobject_cast<kq::cube::RankForm *>(
+        ScreenRegistry::instance().find(QStringLiteral("RankForm")));
+    QVERIFY(rank);
+    QVERIFY(rank->isVisible());
+    QCOMPARE(rank->dynamiCube(), f->DCube1);
+    QCOMPARE(rank->parentWidget(), f);
+    QVERIFY(!rank->selectedField());
+    f->Classificar->trigger();
+    QCOMPARE(ScreenRegistry::instance().find(QStringLiteral("RankForm")), rank);
+    QCOMPARE(f->findChildren<kq::cube::RankForm *>().size(), 1);
+}
+
+void TestFcubovendas::closingDropsToolsAndMarkers()
+{
+    fcubovendas *f = m_fx->open();
+    f->dataMarkers().Add(255, 16777215, 0, 500, QStringLiteral("sumVL_CHEQUE"));
+    QCOMPARE(f->dataMarkers().Count(), 1);
+    f->Salvar->trigger();
+    f->Exportar->trigger();
+    f->Classificar->trigger();
+    auto &registry = ScreenRegistry::instance();
+    QVERIFY(registry.find(QStringLiteral("SaveForm")));
+    QVERIFY(registry.find(QStringLiteral("fexport")));
+    f->Command1->click();
+    QTRY_VERIFY(!registry.find(QStringLiteral("fcubovendas")));
+    QVERIFY(!registry.find(QStringLiteral("SaveForm")));
+    QVERIFY(!registry.find(QStringLiteral("fexport")));
+    QVERIFY(!registry.find(QStringLiteral("RankForm")));
+    fcubovendas *again = m_fx->open();
+    QCOMPARE(again->dataMarkers().Count(), 0);
+}
+
+void TestFcubovendas::screenshot()
+{
+    fcubovendas *f = m_fx->open();
+    DCube *cube = f->DCube1;
+    cube->fields()->item(QStringLiteral("ds_loja"))->setOrientation(kq::platform::OrientRow);
+    cube->fields()->item(QStringLiteral("DS_SITUACAO"))->setOrientation(kq::platform::OrientRow);
+    cube->fields()
+        ->item(QStringLiteral("datepart(\"yyyy\",DEVOLVIDOS.DT_DEPOSITO)"))
+        ->setOrientation(kq::platform::OrientColumn);
+    QVERIFY(cube->rebuild());
+    f->resize(1000, 620);
+    QCoreApplication::processEvents();
+    const QString out = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
+    if (!out.isEmpty())
+        QVERIFY(f->grab().save(out + QStringLiteral("/fcubovendas.png")));
+    QVERIFY(!f->grab().isNull());
+}
+
+QTEST_MAIN(TestFcubovendas)
+#include "tst_fcubovendas.moc"
