@@ -181,6 +181,7 @@ private:
     QHash<QString, QPair<int, QString>> m_totalExpr; // by calculated field name (lower case)
     CubeDataItems m_items;
     QHash<QString, bool> m_memberExpanded; // per-heading overrides, by member path
+    QHash<QString, QPair<QString, bool>> m_savedItems; // from a file: value -> caption, included
 };
 
 // A view of the model's fields: all of them, or those of one orientation.

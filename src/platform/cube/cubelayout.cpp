@@ -304,6 +304,9 @@ void CubeModel::Data::buildItems(CubeField *f, const QVector<QVariant> &values,
         if (i->m_caption != i->m_name || !i->m_included)
             old.insert(i->m_value, {i->m_caption, i->m_included});
     }
+    for (auto it = f->m_savedItems.cbegin(); it != f->m_savedItems.cend(); ++it)
+        old.insert(it.key(), it.value());
+    f->m_savedItems.clear();
     qDeleteAll(f->m_items.m_items);
     f->m_items.m_items.clear();
     for (int k = 0; k < values.size(); ++k) {
@@ -1057,10 +1060,5 @@ CubeCell CubeModel::formatCell(int row, int column)
     return c;
 }
 
-bool CubeModel::save(const QString &, int) { return false; }
-CubeLoadResult CubeModel::load(const QString &) { return {}; }
-bool CubeModel::openUrl(const QString &) { return false; }
-bool CubeModel::exportHtml(const QString &, bool, bool, bool, bool) { return false; }
-bool CubeModel::exportExcel(const QString &, bool, bool, bool, bool) { return false; }
 
 } // namespace kq::platform

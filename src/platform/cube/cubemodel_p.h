@@ -4,6 +4,7 @@
 
 #include "platform/cube/cubemodel.h"
 
+#include <QCborMap>
 #include <QHash>
 #include <QVector>
 #include <memory>
@@ -112,6 +113,9 @@ struct CubeModel::Data
     int headingNode(const CubeAxis &axis, const CubeLine &line, int level0) const;
     int ancestorAt(const CubeAxis &axis, int node, int depth) const;
     CubeHeading heading(const CubeAxis &axis, const CubeLine &line, int level, bool columns) const;
+    QCborMap encode(bool withData);
+    static void apply(CubeModel &target, const QCborMap &m);
+    bool applyData(const QCborMap &data);
     bool fail(int code, const QString &description, const QString &source);
 };
 

@@ -1,0 +1,533 @@
+// Cube files: our own versioned format.
+//
+//   "KQCUBE" 0x00 | version (uint16) | flags (uint8: 1 data, 2 compressed,
+//   4 encrypted) | when encrypted: salt, opslimit (uint64), memlimit (uint64),
+//   nonce | payload
+//
+// The payload is a CBOR map (layout, and the source rows when saved with
+// data), compressed with qCompress when asked, then sealed with libsodium's
+// secretbox under a key derived from the password with crypto_pwhash
+// (Argon2id). A wrong or missing password fails the authentication: 1021.
+
+#include "platform/cube/cubemodel.h"
+
+#include "platform/cube/cubemodel_p.h"
+
+#include <QCborArray>
+#include <QCborMap>
+#include <QCborValue>
+#include <QDataStream>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+#include <sodium.h>
+
+namespace kq::platform {
+
+namespace {
+
+const QByteArray kMagic("KQCUBE\0", 7);
+const quint16 kVersion = 1;
+enum : quint8 { FileData = 1, FileCompressed = 2, FileEncrypted = 4 };
+
+bool sodiumReady()
+{
+    static const bool ok = sodium_init() >= 0;
+    return ok;
+}
+
+bool deriveKey(const QString &password, const unsigned char *salt, quint64 ops, quint64 mem,
+               unsigned char *key)
+{
+    const QByteArray pw = password.toUtf8();
+    return crypto_pwhash(key, crypto_secretbox_KEYBYTES, pw.constData(),
+                         quint64(pw.size()), salt, ops, size_t(mem),
+                         crypto_pwhash_ALG_ARGON2ID13) == 0;
+}
+
+QCborValue encodeValue(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QCborValue(QCborValue::Null);
+    switch (v.metaType().id()) {
+    case QMetaType::QDate:
+        return QCborArray({QStringLiteral("d"), v.toDate().toString(Qt::ISODate)});
+    case QMetaType::QDateTime:
+        return QCborArray({QStringLiteral("t"), v.toDateTime().toString(Qt::ISODate)});
+    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt:
+    case QMetaType::Bool:
+        return QCborValue(v.toLongLong());
+    case QMetaType::Double:
+        return QCborValue(v.toDouble());
+    default:
+        return QCborValue(v.toString());
+    }
+}
+
+QVariant decodeValue(const QCborValue &c)
+{
+    if (c.isNull() || c.isUndefined())
+        return QVariant();
+    if (c.isInteger())
+        return QVariant(qlonglong(c.toInteger()));
+    if (c.isDouble())
+        return QVariant(c.toDouble());
+    if (c.isString())
+        return QVariant(c.toString());
+    if (c.isArray()) {
+        const QCborArray a = c.toArray();
+        const QString tag = a.at(0).toString();
+        if (tag == u"d")
+            return QDate::fromString(a.at(1).toString(), Qt::ISODate);
+        if (tag == u"t")
+            return QDateTime::fromString(a.at(1).toString(), Qt::ISODate);
+    }
+    return QVariant();
+}
+
+QCborMap encodeFont(const QFont &f)
+{
+    return QCborMap({{QStringLiteral("f"), f.toString()}});
+}
+
+QFont decodeFont(const QCborValue &v, const QFont &fallback)
+{
+    QFont f = fallback;
+    if (v.isMap())
+        f.fromString(v.toMap().value(QStringLiteral("f")).toString());
+    return f;
+}
+
+QCborMap encodeStyle(const CubeStyle &s)
+{
+    QCborMap m;
+    m[QStringLiteral("borderStyle")] = s.borderStyle;
+    m[QStringLiteral("rowStyle")] = s.rowStyle;
+    m[QStringLiteral("colStyle")] = s.colStyle;
+    m[QStringLiteral("gridStyle")] = s.gridStyle;
+    m[QStringLiteral("gridColor")] = s.gridColor;
+    m[QStringLiteral("cubeBackColor")] = s.cubeBackColor;
+    m[QStringLiteral("cellBackColor")] = s.cellBackColor;
+    m[QStringLiteral("cellForeColor")] = s.cellForeColor;
+    m[QStringLiteral("fieldsBackColor")] = s.fieldsBackColor;
+    m[QStringLiteral("fieldsForeColor")] = s.fieldsForeColor;
+    m[QStringLiteral("filteredFieldsBackColor")] = s.filteredFieldsBackColor;
+    m[QStringLiteral("filteredFieldsForeColor")] = s.filteredFieldsForeColor;
+    m[QStringLiteral("headingsBackColor")] = s.headingsBackColor;
+    m[QStringLiteral("headingsForeColor")] = s.headingsForeColor;
+    m[QStringLiteral("totalsBackColor")] = s.totalsBackColor;
+    m[QStringLiteral("totalsForeColor")] = s.totalsForeColor;
+    m[QStringLiteral("font")] = encodeFont(s.font);
+    m[QStringLiteral("fieldFont")] = encodeFont(s.fieldFont);
+    m[QStringLiteral("filteredFieldFont")] = encodeFont(s.filteredFieldFont);
+    m[QStringLiteral("headingsFont")] = encodeFont(s.headingsFont);
+    m[QStringLiteral("totalsFont")] = encodeFont(s.totalsFont);
+    return m;
+}
+
+CubeStyle decodeStyle(const QCborMap &m)
+{
+    CubeStyle s;
+    auto i = [&](const char *k, int &out) {
+        const QCborValue v = m.value(QLatin1String(k));
+        if (v.isInteger())
+            out = int(v.toInteger());
+    };
+    i("borderStyle", s.borderStyle);
+    i("rowStyle", s.rowStyle);
+    i("colStyle", s.colStyle);
+    i("gridStyle", s.gridStyle);
+    i("gridColor", s.gridColor);
+    i("cubeBackColor", s.cubeBackColor);
+    i("cellBackColor", s.cellBackColor);
+    i("cellForeColor", s.cellForeColor);
+    i("fieldsBackColor", s.fieldsBackColor);
+    i("fieldsForeColor", s.fieldsForeColor);
+    i("filteredFieldsBackColor", s.filteredFieldsBackColor);
+    i("filteredFieldsForeColor", s.filteredFieldsForeColor);
+    i("headingsBackColor", s.headingsBackColor);
+    i("headingsForeColor", s.headingsForeColor);
+    i("totalsBackColor", s.totalsBackColor);
+    i("totalsForeColor", s.totalsForeColor);
+    s.font = decodeFont(m.value(QStringLiteral("font")), s.font);
+    s.fieldFont = decodeFont(m.value(QStringLiteral("fieldFont")), s.fieldFont);
+    s.filteredFieldFont = decodeFont(m.value(QStringLiteral("filteredFieldFont")),
+                                     s.filteredFieldFont);
+    s.headingsFont = decodeFont(m.value(QStringLiteral("headingsFont")), s.headingsFont);
+    s.totalsFont = decodeFont(m.value(QStringLiteral("totalsFont")), s.totalsFont);
+    return s;
+}
+
+} // namespace
+
+// --- writing -----------------------------------------------------------------
+
+QCborMap CubeModel::Data::encode(bool withData)
+{
+    Data *d = this;
+    QCborMap m;
+    m[QStringLiteral("connectType")] = d->connectType;
+    m[QStringLiteral("connect")] = d->connect;
+    m[QStringLiteral("databaseName")] = d->databaseName;
+    m[QStringLiteral("recordSource")] = d->recordSource;
+    m[QStringLiteral("autoRefresh")] = d->autoRefresh;
+    m[QStringLiteral("yearPart")] = d->yearPart;
+    m[QStringLiteral("quarterPart")] = d->quarterPart;
+    m[QStringLiteral("monthPart")] = d->monthPart;
+    m[QStringLiteral("weekPart")] = d->weekPart;
+    m[QStringLiteral("header")] = d->header;
+    m[QStringLiteral("footer")] = d->footer;
+    m[QStringLiteral("style")] = encodeStyle(d->style);
+    m[QStringLiteral("nextDataIndex")] = d->nextDataIndex;
+    QCborArray fields;
+    for (CubeField *f : std::as_const(d->fields)) {
+        QCborMap fm;
+        fm[QStringLiteral("source")] = f->source();
+        fm[QStringLiteral("caption")] = f->caption();
+        fm[QStringLiteral("name")] = f->name();
+        fm[QStringLiteral("orientation")] = f->orientation();
+        fm[QStringLiteral("position")] = f->position();
+        fm[QStringLiteral("dataIndex")] = f->dataIndex();
+        fm[QStringLiteral("format")] = f->numberFormat();
+        fm[QStringLiteral("aggregate")] = f->aggregate();
+        fm[QStringLiteral("calculated")] = f->calculated();
+        fm[QStringLiteral("expression")] = f->expression();
+        fm[QStringLiteral("opaque")] = f->opaqueSetting();
+        fm[QStringLiteral("groupFooter")] = f->groupFooter();
+        fm[QStringLiteral("totalCaption")] = f->totalCaption();
+        fm[QStringLiteral("expanded")] = f->expanded();
+        fm[QStringLiteral("shown")] = f->shown();
+        fm[QStringLiteral("width")] = double(f->width());
+        fm[QStringLiteral("sortType")] = f->sortType();
+        fm[QStringLiteral("rankDataField")] = f->rankDataField();
+        fm[QStringLiteral("labelDescending")] = f->labelDescending();
+        QCborArray totals;
+        for (auto it = f->m_totalExpr.cbegin(); it != f->m_totalExpr.cend(); ++it)
+            totals.append(QCborArray({it.key(), it.value().first, it.value().second}));
+        fm[QStringLiteral("totals")] = totals;
+        QCborArray expanded;
+        for (auto it = f->m_memberExpanded.cbegin(); it != f->m_memberExpanded.cend(); ++it)
+            expanded.append(QCborArray({it.key(), it.value()}));
+        fm[QStringLiteral("memberExpanded")] = expanded;
+        QCborArray items;
+        for (const CubeDataItem *i : f->dataItems()->all()) {
+            if (i->caption() != i->name() || !i->included())
+                items.append(QCborArray({i->value(), i->caption(), i->included()}));
+        }
+        for (auto it = f->m_savedItems.cbegin(); it != f->m_savedItems.cend(); ++it)
+            items.append(QCborArray({it.key(), it.value().first, it.value().second}));
+        fm[QStringLiteral("items")] = items;
+        fields.append(fm);
+    }
+    m[QStringLiteral("fields")] = fields;
+    if (withData && d->haveData) {
+        QCborMap data;
+        data[QStringLiteral("rows")] = d->rowCount;
+        QCborArray cols;
+        for (const CubeColumn &c : std::as_const(d->columns)) {
+            QCborMap cm;
+            cm[QStringLiteral("name")] = c.name;
+            QCborArray dict;
+            for (const QVariant &v : c.dict)
+                dict.append(encodeValue(v));
+            cm[QStringLiteral("dict")] = dict;
+            QByteArray codes;
+            QDataStream ds(&codes, QIODevice::WriteOnly);
+            for (int code : c.codes)
+                ds << qint32(code);
+            cm[QStringLiteral("codes")] = codes;
+            cols.append(cm);
+        }
+        data[QStringLiteral("columns")] = cols;
+        m[QStringLiteral("data")] = data;
+    }
+    return m;
+}
+
+bool CubeModel::save(const QString &path, int flags)
+{
+    d->lastCode = 0;
+    d->lastError.clear();
+    if (path.isEmpty()) {
+        d->fail(CubeErrWrite, QStringLiteral("No file name"), QStringLiteral("DCube.Save"));
+        return false;
+    }
+    const bool withData = (flags & SaveWithData) != 0;
+    if (withData && !d->haveData)
+        ensureLayout();
+    QByteArray payload = d->encode(withData).toCborValue().toCbor();
+    quint8 fileFlags = withData && d->haveData ? FileData : 0;
+    if (flags & SaveCompressed) {
+        payload = qCompress(payload, 6);
+        fileFlags |= FileCompressed;
+    }
+    QByteArray header = kMagic;
+    {
+        QDataStream ds(&header, QIODevice::Append);
+        ds.setByteOrder(QDataStream::BigEndian);
+        ds << kVersion;
+        if (!d->password.isEmpty())
+            fileFlags |= FileEncrypted;
+        ds << fileFlags;
+    }
+    QByteArray body = payload;
+    if (!d->password.isEmpty()) {
+        if (!sodiumReady()) {
+            d->fail(CubeErrWrite, QStringLiteral("Encryption unavailable"),
+                    QStringLiteral("DCube.Save"));
+            return false;
+        }
+        unsigned char salt[crypto_pwhash_SALTBYTES];
+        unsigned char nonce[crypto_secretbox_NONCEBYTES];
+        unsigned char key[crypto_secretbox_KEYBYTES];
+        randombytes_buf(salt, sizeof salt);
+        randombytes_buf(nonce, sizeof nonce);
+        const quint64 ops = crypto_pwhash_OPSLIMIT_INTERACTIVE;
+        const quint64 mem = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+        if (!deriveKey(d->password, salt, ops, mem, key)) {
+            d->fail(CubeErrWrite, QStringLiteral("Out of memory deriving the key"),
+                    QStringLiteral("DCube.Save"));
+            return false;
+        }
+        body.resize(payload.size() + crypto_secretbox_MACBYTES);
+        crypto_secretbox_easy(reinterpret_cast<unsigned char *>(body.data()),
+                              reinterpret_cast<const unsigned char *>(payload.constData()),
+                              quint64(payload.size()), nonce, key);
+        sodium_memzero(key, sizeof key);
+        QDataStream ds(&header, QIODevice::Append);
+        ds.setByteOrder(QDataStream::BigEndian);
+        ds.writeRawData(reinterpret_cast<const char *>(salt), sizeof salt);
+        ds << ops << mem;
+        ds.writeRawData(reinterpret_cast<const char *>(nonce), sizeof nonce);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
+        || file.write(body) != body.size() || !file.commit()) {
+        d->fail(CubeErrWrite, QStringLiteral("Could not write %1").arg(path),
+                QStringLiteral("DCube.Save"));
+        return false;
+    }
+    return true;
+}
+
+// --- reading -----------------------------------------------------------------
+
+void CubeModel::Data::apply(CubeModel &target, const QCborMap &m)
+{
+    CubeModel::Data *d = target.d.get();
+    d->connectType = int(m.value(QStringLiteral("connectType")).toInteger(1));
+    d->connect = m.value(QStringLiteral("connect")).toString();
+    d->databaseName = m.value(QStringLiteral("databaseName")).toString();
+    d->recordSource = m.value(QStringLiteral("recordSource")).toString();
+    d->autoRefresh = m.value(QStringLiteral("autoRefresh")).toBool(true);
+    d->yearPart = m.value(QStringLiteral("yearPart")).toString();
+    d->quarterPart = m.value(QStringLiteral("quarterPart")).toString();
+    d->monthPart = m.value(QStringLiteral("monthPart")).toString();
+    d->weekPart = m.value(QStringLiteral("weekPart")).toString();
+    d->header = m.value(QStringLiteral("header")).toString();
+    d->footer = m.value(QStringLiteral("footer")).toString();
+    d->style = decodeStyle(m.value(QStringLiteral("style")).toMap());
+    QVector<QPair<int, CubeField *>> placed[5];
+    for (const QCborValue &fv : m.value(QStringLiteral("fields")).toArray()) {
+        const QCborMap fm = fv.toMap();
+        int orientation = int(fm.value(QStringLiteral("orientation")).toInteger());
+        if (orientation < OrientHidden || orientation > OrientPage)
+            orientation = OrientHidden;
+        CubeField *f = target.addField(fm.value(QStringLiteral("source")).toString(),
+                                       fm.value(QStringLiteral("caption")).toString(),
+                                       orientation);
+        f->m_name = fm.value(QStringLiteral("name")).toString();
+        f->m_dataIndex = int(fm.value(QStringLiteral("dataIndex")).toInteger());
+        f->m_numberFormat = fm.value(QStringLiteral("format")).toString();
+        f->m_aggregate = int(fm.value(QStringLiteral("aggregate")).toInteger());
+        f->m_calculated = fm.value(QStringLiteral("calculated")).toBool();
+        f->m_expression = fm.value(QStringLiteral("expression")).toString();
+        f->m_opaque = int(fm.value(QStringLiteral("opaque")).toInteger());
+        f->m_groupFooter = fm.value(QStringLiteral("groupFooter")).toBool(true);
+        f->m_totalCaption = fm.value(QStringLiteral("totalCaption")).toString();
+        f->m_expanded = fm.value(QStringLiteral("expanded")).toBool(true);
+        f->m_shown = fm.value(QStringLiteral("shown")).toBool(true);
+        f->m_width = float(fm.value(QStringLiteral("width")).toDouble(100));
+        f->m_sortType = int(fm.value(QStringLiteral("sortType")).toInteger());
+        f->m_rankDataField = int(fm.value(QStringLiteral("rankDataField")).toInteger());
+        f->m_labelDescending = int(fm.value(QStringLiteral("labelDescending")).toInteger());
+        for (const QCborValue &t : fm.value(QStringLiteral("totals")).toArray()) {
+            const QCborArray a = t.toArray();
+            f->m_totalExpr.insert(a.at(0).toString(),
+                                  {int(a.at(1).toInteger()), a.at(2).toString()});
+        }
+        for (const QCborValue &e : fm.value(QStringLiteral("memberExpanded")).toArray()) {
+            const QCborArray a = e.toArray();
+            f->m_memberExpanded.insert(a.at(0).toString(), a.at(1).toBool());
+        }
+        for (const QCborValue &i : fm.value(QStringLiteral("items")).toArray()) {
+            const QCborArray a = i.toArray();
+            f->m_savedItems.insert(a.at(0).toString(), {a.at(1).toString(), a.at(2).toBool()});
+        }
+        placed[orientation].append({int(fm.value(QStringLiteral("position")).toInteger()), f});
+    }
+    for (int o = 0; o < 5; ++o) {
+        std::stable_sort(placed[o].begin(), placed[o].end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        d->order[o].clear();
+        for (const auto &p : placed[o])
+            d->order[o].append(p.second);
+    }
+    d->nextDataIndex = int(m.value(QStringLiteral("nextDataIndex")).toInteger(1));
+    for (CubeField *f : std::as_const(d->fields))
+        d->nextDataIndex = qMax(d->nextDataIndex, f->m_dataIndex + 1);
+}
+
+bool CubeModel::Data::applyData(const QCborMap &data)
+{
+    Data *d = this;
+    const int rows = int(data.value(QStringLiteral("rows")).toInteger(-1));
+    if (rows < 0)
+        return false;
+    QVector<CubeColumn> cols;
+    for (const QCborValue &cv : data.value(QStringLiteral("columns")).toArray()) {
+        const QCborMap cm = cv.toMap();
+        CubeColumn c;
+        c.name = cm.value(QStringLiteral("name")).toString();
+        for (const QCborValue &v : cm.value(QStringLiteral("dict")).toArray())
+            c.dict.append(decodeValue(v));
+        const QByteArray codes = cm.value(QStringLiteral("codes")).toByteArray();
+        if (codes.size() != qsizetype(rows) * 4)
+            return false;
+        QDataStream ds(codes);
+        c.codes.resize(rows);
+        for (int r = 0; r < rows; ++r) {
+            qint32 code;
+            ds >> code;
+            if (code < -1 || code >= c.dict.size())
+                return false;
+            c.codes[r] = code;
+        }
+        cols.append(c);
+    }
+    d->columns = cols;
+    d->rowCount = rows;
+    d->haveData = true;
+    d->sourceDirty = false;
+    return true;
+}
+
+CubeLoadResult CubeModel::load(const QString &path)
+{
+    auto failed = [&](int code, const QString &text) {
+        d->fail(code, text, QStringLiteral("DCube.Load"));
+        return CubeLoadResult{false, code, text};
+    };
+    d->lastCode = 0;
+    d->lastError.clear();
+    QFile file(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return failed(CubeErrFileMissing, QStringLiteral("File not found"));
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(CubeErrFileMissing, QStringLiteral("File not found"));
+    const QByteArray all = file.readAll();
+    if (!all.startsWith(kMagic) || all.size() < kMagic.size() + 3)
+        return failed(CubeErrNotCubeFile, QStringLiteral("Not a cube file"));
+    QDataStream ds(all);
+    ds.setByteOrder(QDataStream::BigEndian);
+    ds.skipRawData(int(kMagic.size()));
+    quint16 version = 0;
+    quint8 flags = 0;
+    ds >> version >> flags;
+    if (version > kVersion)
+        return failed(CubeErrVersion, QStringLiteral("Cube file of a newer version"));
+    qsizetype offset = kMagic.size() + 3;
+    QByteArray payload;
+    if (flags & FileEncrypted) {
+        if (d->password.isEmpty())
+            return failed(CubeErrPassword, QStringLiteral("Password required"));
+        unsigned char salt[crypto_pwhash_SALTBYTES];
+        unsigned char nonce[crypto_secretbox_NONCEBYTES];
+        quint64 ops = 0, mem = 0;
+        if (ds.readRawData(reinterpret_cast<char *>(salt), sizeof salt) != int(sizeof salt))
+            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        ds >> ops >> mem;
+        if (ds.readRawData(reinterpret_cast<char *>(nonce), sizeof nonce) != int(sizeof nonce)
+            || ds.status() != QDataStream::Ok)
+            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        offset += sizeof salt + 16 + sizeof nonce;
+        const QByteArray sealed = all.mid(offset);
+        if (ops < crypto_pwhash_OPSLIMIT_MIN || ops > 64 || mem < crypto_pwhash_MEMLIMIT_MIN
+            || mem > (quint64(1) << 30) || sealed.size() < crypto_secretbox_MACBYTES)
+            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        unsigned char key[crypto_secretbox_KEYBYTES];
+        if (!sodiumReady() || !deriveKey(d->password, salt, ops, mem, key))
+            return failed(CubeErrCorrupt, QStringLiteral("Could not derive the key"));
+        payload.resize(sealed.size() - crypto_secretbox_MACBYTES);
+        const int rc = crypto_secretbox_open_easy(
+            reinterpret_cast<unsigned char *>(payload.data()),
+            reinterpret_cast<const unsigned char *>(sealed.constData()),
+            quint64(sealed.size()), nonce, key);
+        sodium_memzero(key, sizeof key);
+        if (rc != 0)
+            return failed(CubeErrPassword, QStringLiteral("Wrong password"));
+    } else {
+        payload = all.mid(offset);
+    }
+    if (flags & FileCompressed) {
+        payload = qUncompress(payload);
+        if (payload.isEmpty())
+            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+    }
+    QCborParserError perr;
+    const QCborValue root = QCborValue::fromCbor(payload, &perr);
+    if (perr.error != QCborError::NoError || !root.isMap())
+        return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+    const QCborMap map = root.toMap();
+
+    // Build the new cube aside; the current one stays as it is on failure.
+    CubeModel fresh;
+    Data::apply(fresh, map);
+    fresh.d->password = d->password;
+    if (flags & FileData) {
+        if (!fresh.d->applyData(map.value(QStringLiteral("data")).toMap()))
+            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+    } else {
+        // Layout only: the stored database, else the current connection.
+        if (!QFileInfo::exists(fresh.databasePath())) {
+            fresh.d->connectType = d->connectType;
+            fresh.d->connect = d->connect;
+            fresh.d->databaseName = d->databaseName;
+        }
+        if (!fresh.d->loadSource())
+            return failed(CubeErrDataSource, fresh.d->lastError);
+    }
+    fresh.d->aggDirty = true;
+    fresh.d->displayDirty = true;
+    std::swap(d, fresh.d);
+    d->q = this;
+    fresh.d->q = &fresh;
+    for (CubeField *f : std::as_const(d->fields))
+        f->m_model = this;
+    for (CubeField *f : std::as_const(fresh.d->fields))
+        f->m_model = &fresh;
+    d->collections[0].reset(new CubeFields(this, -1));
+    for (int o = 0; o < 5; ++o)
+        d->collections[o + 1].reset(new CubeFields(this, o));
+    fresh.d->collections[0].reset(new CubeFields(&fresh, -1));
+    for (int o = 0; o < 5; ++o)
+        fresh.d->collections[o + 1].reset(new CubeFields(&fresh, o));
+    d->layout();
+    return CubeLoadResult{true, 0, QString()};
+}
+
+bool CubeModel::openUrl(const QString &url)
+{
+    const QUrl u(url);
+    if (u.isLocalFile())
+        return load(u.toLocalFile()).ok;
+    if (!u.scheme().isEmpty() && u.scheme().size() > 1) {
+        d->fail(CubeErrUnsupported, QStringLiteral("Web addresses are not supported"),
+                QStringLiteral("DCube.URL"));
+        return false;
+    }
+    return load(url).ok;
+}
+
+} // namespace kq::platform

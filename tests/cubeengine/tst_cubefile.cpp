@@ -1,0 +1,398 @@
+#include "cubefixture.h"
+
+#include "data/database.h"
+#include "platform/cube/cubemodel.h"
+
+#include <QXmlStreamReader>
+#include <QtTest>
+
+using namespace kq::platform;
+
+class tst_cubefile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void roundTrip_data();
+    void roundTrip();
+    void passwords_data();
+    void passwords();
+    void badFiles_data();
+    void badFiles();
+    void failedLoadKeepsCube();
+    void encryptedFileHidesEverything();
+    void saveFailureReported();
+    void urls();
+    void htmlExport_data();
+    void htmlExport();
+    void excelExport();
+
+private:
+    void arrange(CubeModel &m);
+    QTemporaryDir m_dir;
+    QString m_db;
+};
+
+void tst_cubefile::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    m_db = cubetest::makeFixture(m_dir.path());
+}
+
+void tst_cubefile::cleanupTestCase()
+{
+    kq::data::closeAllDatabases();
+}
+
+// A cube with every kind of setting a file must keep.
+void tst_cubefile::arrange(CubeModel &m)
+{
+    cubetest::defineCube(m, m_db);
+    m.fields()->item(QStringLiteral("ds_loja"))->setOrientation(OrientRow);
+    m.fields()->item(QStringLiteral("DS_ESTADO"))->setOrientation(OrientRow);
+    m.fields()->item(QStringLiteral("Ano"))->setOrientation(OrientColumn);
+    CubeField *loja = m.fields()->item(QStringLiteral("ds_loja"));
+    loja->setLabelDescending(1);
+    loja->setCaption(QStringLiteral("Cliente"));
+    m.fields()->item(QStringLiteral("Atualizado"))->setPosition(0);
+    m.setHeaderCaption(QStringLiteral("Gerador de Relatórios"));
+    m.setFooterCaption(QStringLiteral("- Page &P -"));
+    QVERIFY(m.rebuild());
+    m.fields()->item(QStringLiteral("Ano"))->dataItems()->item(0)->setCaption("Ano 1");
+    m.fields()->item(QStringLiteral("Trimestre"))->dataItems()->item(QStringLiteral("4"))
+        ->setIncluded(false);
+    m.setRowHeadingExpanded(0, 0, false); // collapse Loja Sul (first, descending)
+}
+
+void tst_cubefile::roundTrip_data()
+{
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<QString>("password");
+    for (int flags = 0; flags < 4; ++flags) {
+        QTest::addRow("flags %d", flags) << flags << QString();
+        QTest::addRow("flags %d, password", flags) << flags << QStringLiteral("segredo");
+    }
+}
+
+void tst_cubefile::roundTrip()
+{
+    QFETCH(int, flags);
+    QFETCH(QString, password);
+    CubeModel m;
+    arrange(m);
+    const QString expected = cubetest::dump(m);
+    QVERIFY(expected.contains(QStringLiteral("Ano 1")));
+    m.setPassword(password);
+    const QString file = m_dir.filePath(QStringLiteral("rt%1.cub").arg(flags));
+    QVERIFY2(m.save(file, flags), qPrintable(m.lastError()));
+
+    CubeModel back;
+    back.setPassword(password);
+    // A file with data needs no database; a layout-only one falls back to
+    // the current connection when its own database is gone.
+    back.setDatabaseName(m_db);
+    if (flags & SaveWithData)
+        QFile::rename(m_db, m_db + QStringLiteral(".off"));
+    const CubeLoadResult r = back.load(file);
+    if (flags & SaveWithData) {
+        kq::data::closeAllDatabases();
+        QFile::rename(m_db + QStringLiteral(".off"), m_db);
+    }
+    QVERIFY2(r.ok, qPrintable(r.description));
+    QCOMPARE(back.hasData(), true);
+    QCOMPARE(cubetest::dump(back), expected);
+    QCOMPARE(back.headerCaption(), QStringLiteral("Gerador de Relatórios"));
+    QCOMPARE(back.fields()->count(), m.fields()->count());
+    CubeField *loja = back.fields()->item(QStringLiteral("ds_loja"));
+    QCOMPARE(loja->caption(), QStringLiteral("Cliente"));
+    QCOMPARE(loja->model(), &back);
+    QCOMPARE(back.dataFields()->itemByPosition(0)->name(), QStringLiteral("Atualizado"));
+    QCOMPARE(back.dataFieldByIndex(1)->name(), QStringLiteral("sumVL_CHEQUE"));
+    QCOMPARE(back.password(), password);
+}
+
+void tst_cubefile::passwords_data()
+{
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<int>("code");
+    QTest::newRow("right") << "segredo" << "segredo" << 0;
+    QTest::newRow("wrong") << "segredo" << "Segredo" << int(CubeErrPassword);
+    QTest::newRow("missing") << "segredo" << "" << int(CubeErrPassword);
+    QTest::newRow("not trimmed at load") << "segredo" << " segredo" << int(CubeErrPassword);
+    QTest::newRow("none needed") << "" << "qualquer" << 0;
+}
+
+void tst_cubefile::passwords()
+{
+    QFETCH(QString, saved);
+    QFETCH(QString, given);
+    QFETCH(int, code);
+    CubeModel m;
+    arrange(m);
+    m.setPassword(saved);
+    const QString file = m_dir.filePath(QStringLiteral("pw.cub"));
+    QVERIFY(m.save(file, SaveWithData | SaveCompressed));
+    CubeModel back;
+    back.setPassword(given);
+    const CubeLoadResult r = back.load(file);
+    QCOMPARE(r.code, code);
+    QCOMPARE(r.ok, code == 0);
+    QCOMPARE(back.lastErrorCode(), code);
+    // The password stays set for the next load.
+    QCOMPARE(back.password(), given);
+}
+
+void tst_cubefile::badFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("code");
+    QTest::newRow("missing") << "nada.cub" << QByteArray() << int(CubeErrFileMissing);
+    QTest::newRow("not a cube") << "texto.cub" << QByteArray("DynamiCube 2.0 file") << 1030;
+    QTest::newRow("empty") << "vazio.cub" << QByteArray("") << 1030;
+    QTest::newRow("newer version")
+        << "nova.cub" << QByteArray("KQCUBE\0\0\x09\x00", 10) << int(CubeErrVersion);
+    QTest::newRow("damaged payload")
+        << "ruim.cub" << QByteArray("KQCUBE\0\0\x01\x02garbage", 17) << int(CubeErrCorrupt);
+    QTest::newRow("truncated header")
+        << "curto.cub" << QByteArray("KQCUBE\0\0\x01\x04\x01\x02", 12) << int(CubeErrCorrupt);
+}
+
+void tst_cubefile::badFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, code);
+    const QString file = m_dir.filePath(name);
+    if (code != CubeErrFileMissing) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    CubeModel m;
+    m.setPassword(QStringLiteral("x"));
+    int raised = 0;
+    connect(&m, &CubeModel::errorOccurred, this,
+            [&](int c, const QString &, const QString &, bool *) { raised = c; });
+    const CubeLoadResult r = m.load(file);
+    QVERIFY(!r);
+    QCOMPARE(r.code, code);
+    QCOMPARE(raised, code);
+    QVERIFY(!r.description.isEmpty());
+}
+
+void tst_cubefile::failedLoadKeepsCube()
+{
+    CubeModel m;
+    arrange(m);
+    const QString before = cubetest::dump(m);
+    const QString file = m_dir.filePath(QStringLiteral("flip.cub"));
+    QVERIFY(m.save(file, SaveWithData));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    bytes.truncate(bytes.size() / 2); // a half-written file
+    f.resize(0);
+    f.write(bytes);
+    f.close();
+    QCOMPARE(m.load(file).code, int(CubeErrCorrupt));
+    QCOMPARE(cubetest::dump(m), before);
+    QCOMPARE(m.fields()->count(), 7);
+}
+
+void tst_cubefile::encryptedFileHidesEverything()
+{
+    CubeModel m;
+    arrange(m);
+    m.setPassword(QStringLiteral("segredo"));
+    const QString file = m_dir.filePath(QStringLiteral("enc.cub"));
+    QVERIFY(m.save(file, SaveWithData));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(!bytes.contains("segredo"));
+    QVERIFY(!bytes.contains("Loja Norte"));
+    QVERIFY(!bytes.contains("ds_loja"));
+    // A changed byte of the sealed payload fails the authentication.
+    QByteArray bad = bytes;
+    bad[bad.size() - 5] = char(bad.at(bad.size() - 5) ^ 1);
+    const QString badFile = m_dir.filePath(QStringLiteral("enc-bad.cub"));
+    QFile g(badFile);
+    QVERIFY(g.open(QIODevice::WriteOnly));
+    g.write(bad);
+    g.close();
+    CubeModel back;
+    back.setPassword(QStringLiteral("segredo"));
+    QCOMPARE(back.load(badFile).code, int(CubeErrPassword));
+    QVERIFY(back.load(file).ok);
+}
+
+void tst_cubefile::saveFailureReported()
+{
+    CubeModel m;
+    arrange(m);
+    QVERIFY(!m.save(m_dir.filePath(QStringLiteral("no/such/folder/x.cub")), 0));
+    QCOMPARE(m.lastErrorCode(), int(CubeErrWrite));
+    QVERIFY(!m.save(QString(), 0));
+    // Compression makes a file with data smaller.
+    QVERIFY(m.save(m_dir.filePath(QStringLiteral("plain.cub")), SaveWithData));
+    QVERIFY(m.save(m_dir.filePath(QStringLiteral("small.cub")), SaveWithData | SaveCompressed));
+    QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("small.cub"))).size()
+            < QFileInfo(m_dir.filePath(QStringLiteral("plain.cub"))).size());
+}
+
+void tst_cubefile::urls()
+{
+    CubeModel m;
+    arrange(m);
+    const QString file = m_dir.filePath(QStringLiteral("url.cub"));
+    QVERIFY(m.save(file, SaveWithData));
+    CubeModel back;
+    QVERIFY(back.openUrl(QUrl::fromLocalFile(file).toString()));
+    QVERIFY(!back.openUrl(QStringLiteral("http://exemplo.com.br/cubo.cub")));
+    QCOMPARE(back.lastErrorCode(), int(CubeErrUnsupported));
+}
+
+// Reads an exported HTML table back: rows of cells (text, rowspan x colspan,
+// style).
+struct HtmlCell
+{
+    QString text;
+    int rowSpan = 1, colSpan = 1;
+    QString style;
+};
+
+static QVector<QVector<HtmlCell>> readHtml(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    QXmlStreamReader r(&f);
+    QVector<QVector<HtmlCell>> rows;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement() && r.name() == u"tr")
+            rows.append(QVector<HtmlCell>());
+        if (r.isStartElement() && (r.name() == u"td" || r.name() == u"th")) {
+            HtmlCell c;
+            const auto a = r.attributes();
+            c.rowSpan = a.hasAttribute("rowspan") ? a.value("rowspan").toInt() : 1;
+            c.colSpan = a.hasAttribute("colspan") ? a.value("colspan").toInt() : 1;
+            c.style = a.value("style").toString();
+            c.text = r.readElementText();
+            rows.last().append(c);
+        }
+    }
+    if (r.hasError())
+        qWarning() << r.errorString();
+    return r.hasError() ? QVector<QVector<HtmlCell>>() : rows;
+}
+
+void tst_cubefile::htmlExport_data()
+{
+    QTest::addColumn<bool>("totals");
+    QTest::addColumn<bool>("formatted");
+    QTest::addColumn<bool>("colors");
+    QTest::addColumn<bool>("merge");
+    QTest::newRow("all") << true << true << true << true;
+    QTest::newRow("none") << false << false << false << false;
+}
+
+void tst_cubefile::htmlExport()
+{
+    QFETCH(bool, totals);
+    QFETCH(bool, formatted);
+    QFETCH(bool, colors);
+    QFETCH(bool, merge);
+    CubeModel m;
+    cubetest::defineCube(m, m_db);
+    m.fields()->item(QStringLiteral("ds_loja"))->setOrientation(OrientRow);
+    m.fields()->item(QStringLiteral("DS_ESTADO"))->setOrientation(OrientRow);
+    m.fields()->item(QStringLiteral("Ano"))->setOrientation(OrientColumn);
+    m.dataFields()->item(1)->setShown(false);
+    QVERIFY(m.rebuild());
+    m.fields()->item(QStringLiteral("ds_loja"))->dataItems()->item(0)
+        ->setCaption(QStringLiteral("Norte & <Cia> \"Ltda\""));
+    // A marker: values above 300 in red on white.
+    connect(&m, &CubeModel::formatCellRequested, this, [](CubeCell *c) {
+        if (!c->empty && c->value > 300) {
+            c->foreColor = 255;
+            c->backColor = 0xFFFFFF;
+        }
+    });
+    const QString file = m_dir.filePath(QStringLiteral("HtmlExport.htm"));
+    QVERIFY(m.exportHtml(file, totals, formatted, colors, merge));
+    const auto rows = readHtml(file);
+    QVERIFY(!rows.isEmpty());
+    // Heading line + Norte RJ, SP, Total + Sul RJ, SP, Total + Total.
+    QCOMPARE(rows.size(), totals ? 8 : 5);
+    QCOMPARE(rows.at(0).last().text, totals ? QStringLiteral("Total") : QStringLiteral("2024"));
+    QCOMPARE(rows.at(1).at(0).text, QStringLiteral("Norte & <Cia> \"Ltda\""));
+    QCOMPARE(rows.at(1).at(0).rowSpan, merge ? (totals ? 3 : 2) : 1);
+    // Norte/RJ in 2023: 50.
+    const int first = 2;
+    QCOMPARE(rows.at(1).at(first).text, formatted ? QStringLiteral("50,00")
+                                                  : QStringLiteral("50"));
+    // Sul/RJ 2024 = 425: coloured by the handler when colours are asked for.
+    const HtmlCell sul = rows.at(totals ? 4 : 3).at(3);
+    QCOMPARE(sul.text, formatted ? QStringLiteral("425,00") : QStringLiteral("425"));
+    QCOMPARE(sul.style.contains(QStringLiteral("color:#ff0000")), colors);
+}
+
+void tst_cubefile::excelExport()
+{
+    CubeModel m;
+    cubetest::defineCube(m, m_db);
+    m.fields()->item(QStringLiteral("ds_loja"))->setOrientation(OrientRow);
+    m.fields()->item(QStringLiteral("Ano"))->setOrientation(OrientColumn);
+    QVERIFY(m.rebuild());
+    connect(&m, &CubeModel::formatCellRequested, this, [](CubeCell *c) {
+        if (c->value == 725)
+            c->backColor = 65280;
+    });
+    const QString file = m_dir.filePath(QStringLiteral("ExcelExport.xls"));
+    QVERIFY(m.exportExcel(file, true, true, true, true));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader r(&f);
+    const QString ss = QStringLiteral("urn:schemas-microsoft-com:office:spreadsheet");
+    int rows = 0;
+    QStringList numbers;
+    QStringList merges;
+    QHash<QString, QString> interior; // style id -> colour
+    QString currentStyle, greenStyleUsed;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (!r.isStartElement())
+            continue;
+        if (r.name() == u"Style")
+            currentStyle = r.attributes().value(ss, "ID").toString();
+        if (r.name() == u"Interior")
+            interior.insert(currentStyle, r.attributes().value(ss, "Color").toString());
+        if (r.name() == u"Row")
+            ++rows;
+        if (r.name() == u"Cell") {
+            const auto a = r.attributes();
+            if (a.hasAttribute(ss, "MergeAcross"))
+                merges << a.value(ss, "MergeAcross").toString();
+            currentStyle = a.value(ss, "StyleID").toString();
+        }
+        if (r.name() == u"Data" && r.attributes().value(ss, "Type") == u"Number") {
+            const QString v = r.readElementText();
+            numbers << v;
+            if (v == u"725")
+                greenStyleUsed = currentStyle;
+        }
+    }
+    QVERIFY2(!r.hasError(), qPrintable(r.errorString()));
+    // 2 heading lines (years, then data captions) + Norte, Sul, Total.
+    QCOMPARE(rows, 5);
+    QVERIFY(merges.contains(QStringLiteral("1"))); // each year spans its two data fields
+    QVERIFY(numbers.contains(QStringLiteral("1265")));
+    QCOMPARE(numbers.size(), 3 * 6 - 2); // Sul has no 2023 cells
+    QCOMPARE(interior.value(greenStyleUsed), QStringLiteral("#00ff00"));
+}
+
+QTEST_MAIN(tst_cubefile)
+#include "tst_cubefile.moc"
