@@ -4,6 +4,7 @@
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
+#include "platform/letters/wordprocessor.h"
 #include "platform/screenregistry.h"
 #include "queries/fconsulta3.h"
 #include "queries/ffiltros3.h"
@@ -33,6 +34,30 @@ void shot(QWidget *w, const QString &name)
     if (!dir.isEmpty())
         w->grab().save(dir + '/' + name + ".png");
 }
+
+// Fills a one-line template instead of starting a word processor.
+class FakeProcessor : public kq::platform::WordProcessor
+{
+public:
+    QString templatePath;
+    QString shown;
+    QString toFlatOdt(const QString &path, QString *) override
+    {
+        templatePath = path;
+        return QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document "
+            "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+            "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+            "office:version=\"1.3\" office:mimetype=\"application/vnd.oasis.opendocument.text\">"
+            "<office:body><office:text><text:p>Eu, @NomeDev, devo</text:p></office:text>"
+            "</office:body></office:document>\n");
+    }
+    bool show(const QString &flatOdt, const QString &, QString *) override
+    {
+        shown = flatOdt;
+        return true;
+    }
+};
 
 QStringList agreements(GridEX *g)
 {
@@ -64,6 +89,7 @@ private slots:
     void nothingLocated();
     void filters_data();
     void filters();
+    void confession();
 
 private:
     fconsulta3 *open();
@@ -273,6 +299,23 @@ void TestFconsulta3::filters()
     f->findChild<QPushButton *>(button)->click();
     QCOMPARE(agreements(s->GridEX1), expected);
     QVERIFY(m_fx->dialogs.messages.isEmpty());
+}
+
+void TestFconsulta3::confession()
+{
+    FakeProcessor processor;
+    kq::platform::setWordProcessor(&processor);
+    fconsulta3 *s = open();
+    // Nothing located yet: the user is told, no template is read.
+    s->Command9->click();
+    QVERIFY(processor.templatePath.isEmpty());
+    QCOMPARE(m_fx->dialogs.messages.size(), 1);
+    select(s, "00002");
+    s->Command9->click();
+    kq::platform::setWordProcessor(nullptr);
+    QVERIFY(processor.templatePath.endsWith("/confissaodivida.doc"));
+    QVERIFY(processor.shown.contains("Eu, BRUNO COSTA, devo"));
+    QCOMPARE(m_fx->dialogs.messages.size(), 1);
 }
 
 QTEST_MAIN(TestFconsulta3)

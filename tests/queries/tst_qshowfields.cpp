@@ -28,6 +28,13 @@ Buttons buttons(frmShowfields *f)
             f->cmdDown->isEnabled()};
 }
 
+void shot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        w->grab().save(dir + '/' + name + ".png");
+}
+
 QStringList texts(QListWidget *list)
 {
     QStringList out;
@@ -156,6 +163,7 @@ void TestShowFields::orderOnOk()
     QStringList visible;
     Buttons atTop{};
     QVERIFY(run([&](frmShowfields *f) {
+        shot(f, "frmShowfields");
         f->lstVisible->setCurrentRow(2); // D
         f->cmdUp->click();
         f->cmdUp->click();
