@@ -12,6 +12,7 @@
 #include "queries/frmpreview.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "shell/fprincipal.h"
 #include "support/base_data.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
@@ -78,6 +79,7 @@ private slots:
     void init();
     void cleanup();
 
+    void menuOpensTheScreens();
     void load();
     void groupCaptions_data();
     void groupCaptions();
@@ -117,6 +119,22 @@ fconsultas1 *TestFconsultas1::open()
     auto *s = qobject_cast<fconsultas1 *>(ScreenRegistry::instance().show("fconsultas1"));
     s->GridEX1->recordCount(); // every row read
     return s;
+}
+
+void TestFconsultas1::menuOpensTheScreens()
+{
+    const char *const names[] = {"fconsultas1", "fconsulta2", "fconsulta3"};
+    for (int item = 1; item <= 3; ++item) {
+        m_fx->main->ButtonBar1_ItemClick(3, item);
+        QWidget *w = ScreenRegistry::instance().find(names[item - 1]);
+        QVERIFY2(w && w->isVisible(), names[item - 1]);
+        // Hidden by a preview: the menu brings up the same instance.
+        w->hide();
+        m_fx->main->ButtonBar1_ItemClick(3, item);
+        QCOMPARE(ScreenRegistry::instance().find(names[item - 1]), w);
+        QVERIFY(w->isVisible());
+    }
+    QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
 void TestFconsultas1::load()
