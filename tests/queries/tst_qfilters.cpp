@@ -69,7 +69,8 @@ void TestQueryFilters::literals_data()
     QTest::newRow("date") << jetDate(QDate(2026, 3, 5)) << "#2026/03/05#";
     QTest::newRow("prefix") << jetPrefixPattern("123") << "'123*'";
     QTest::newRow("empty prefix") << jetPrefixPattern("") << "'*'";
-    QTest::newRow("wildcards bracketed") << jetPrefixPattern("1*2?3#4[5") << "'1[*]2[?]3[#]4[[]5*'";
+    QTest::newRow("wildcards bracketed")
+        << jetPrefixPattern("1*2?3#4[5") << "'1[*]2[?]3[#]4[[]5*'";
     QTest::newRow("quote in prefix") << jetPrefixPattern("12'3") << "'12''3*'";
 }
 
