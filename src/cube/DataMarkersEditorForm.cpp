@@ -96,6 +96,9 @@ DataMarkersEditorForm::DataMarkersEditorForm(QWidget *parent)
     grid->addLayout(buttons, 4, 0);
     grid->addWidget(lstRanges, 4, 1, 1, 3);
     grid->setRowStretch(4, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    lblRangeTo->setMinimumWidth(lblRangeTo->sizeHint().width());
     resize(360, 300);
 
     connect(cboDataMarkerField, &QComboBox::currentIndexChanged, this,

@@ -4,8 +4,10 @@
 #include "platform/chart/mschart.h"
 #include "platform/cube/dcube.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace kq::cube {
 
@@ -31,40 +33,45 @@ frmMSChart::frmMSChart(QWidget *parent)
 
     Frame1 = new QGroupBox(QStringLiteral("Opções"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twips(0, 7080, 4815, 1455));
 
     struct Option
     {
         QRadioButton **member;
         const char *name;
         const char *caption;
-        int left;
-        int top;
-        int width;
+        int row;
+        int column;
     };
+    // The design's three columns of options, in its tab order.
     const Option options[] = {
-        {&opcao1, "opcao1", "Barra 3D", 120, 240, 1695},
-        {&opcao2, "opcao2", "Barra 2D", 120, 480, 1695},
-        {&opcao3, "opcao3", "Pie 2D", 3000, 240, 1335},
-        {&linha3d, "linha3d", "Linhas 3D", 1200, 240, 1695},
-        {&linha2d, "linha2d", "Linhas 2D", 1200, 480, 1695},
-        {&area3d, "area3d", "Área 3D", 120, 720, 975},
-        {&area2d, "area2d", "Área 2D", 120, 960, 975},
-        {&step3d, "step3d", "Step 3D", 1200, 720, 1695},
-        {&step2d, "step2d", "Step 2D", 1200, 960, 1695},
+        {&opcao1, "opcao1", "Barra 3D", 0, 0}, {&opcao2, "opcao2", "Barra 2D", 1, 0},
+        {&opcao3, "opcao3", "Pie 2D", 0, 2},   {&linha3d, "linha3d", "Linhas 3D", 0, 1},
+        {&linha2d, "linha2d", "Linhas 2D", 1, 1}, {&area3d, "area3d", "Área 3D", 2, 0},
+        {&area2d, "area2d", "Área 2D", 3, 0},  {&step3d, "step3d", "Step 3D", 2, 1},
+        {&step2d, "step2d", "Step 2D", 3, 1},
     };
-    // Created in the tab order of the design.
+    auto *grid = new QGridLayout(Frame1);
+    grid->setContentsMargins(8, 2, 8, 4);
+    grid->setVerticalSpacing(0);
     QWidget *previous = nullptr;
     for (const Option &o : options) {
         auto *button = new QRadioButton(QString::fromUtf8(o.caption), Frame1);
         button->setObjectName(QLatin1String(o.name));
-        button->setGeometry(twips(o.left, o.top, o.width, 255));
+        grid->addWidget(button, o.row, o.column);
         connect(button, &QRadioButton::clicked, this, &frmMSChart::ApplyChartType);
         if (previous)
             setTabOrder(previous, button);
         previous = button;
         *o.member = button;
     }
+    // The frame keeps its designed place and grows only when its texts need it.
+    const QSize need = Frame1->sizeHint();
+    const QRect designed = twips(0, 7080, 4815, 1455);
+    Frame1->setGeometry(designed.left(), designed.top(),
+                        std::max(designed.width(), need.width()),
+                        std::max(designed.height(), need.height()));
+    if (Frame1->geometry().bottom() >= height())
+        resize(width(), Frame1->geometry().bottom() + 4);
 }
 
 void frmMSChart::ApplyChartType()

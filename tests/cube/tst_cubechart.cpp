@@ -1,4 +1,5 @@
 #include "cube/CubeToChartData.h"
+#include "cubetools_fixture.h"
 #include "cube/frmMSChart.h"
 #include "platform/chart/mschart.h"
 #include "platform/cube/dcube.h"
@@ -230,6 +231,51 @@ private slots:
         QCOMPARE(button->text(), caption);
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(form.MSChart->chartType(), type);
+    }
+
+    void chartOfTheCube()
+    {
+        kq::test::cubetools::ChequeCube fixture;
+        QVERIFY(fixture.ok);
+        auto &cube = fixture.cube;
+        // Valor only: rows A, B, Total; columns 2023, 2024, Total.
+        cube.dataFields()->item(1)->setShown(false);
+        cube.rebuild();
+        QCOMPARE(cube.rowCount(), 3);
+        QCOMPARE(cube.columnCount(), 3);
+        cube.setCurrentCell(1, 2);
+        cube.setSelectionCorner(0, 0);  // 2 rows against 3 columns: the rows lead
+        std::unique_ptr<kq::cube::frmMSChart> first(kq::cube::showCubeChart(&cube));
+        QVERIFY(first);
+        QVERIFY(first->isVisible());
+        QVERIFY(first->MSChart->showLegend());
+        const ChartData d = first->MSChart->chartData();
+        QCOMPARE(d.rowUpperBound(), 2);
+        QCOMPARE(d.columnUpperBound(), 3);
+        QCOMPARE(d.rowLabel(1), QStringLiteral("A"));
+        QCOMPARE(d.rowLabel(2), QStringLiteral("B"));
+        QCOMPARE(d.columnLabel(1), QStringLiteral("2023"));
+        QCOMPARE(d.columnLabel(3), QStringLiteral("Total"));
+        QCOMPARE(d.number(1, 1), 1500.0);
+        QCOMPARE(d.number(1, 2), 4000.0);
+        QCOMPARE(d.number(2, 2), 0.0);  // an empty cell
+        QCOMPARE(d.number(2, 3), 2000.0);
+
+        // Both data fields: the caption ends every column heading. A second
+        // window is a snapshot of its own moment.
+        cube.dataFields()->item(1)->setShown(true);
+        cube.rebuild();
+        cube.setCurrentCell(0, 0);
+        cube.setSelectionCorner(0, 1);
+        std::unique_ptr<kq::cube::frmMSChart> second(kq::cube::showCubeChart(&cube));
+        QVERIFY(second);
+        const ChartData e = second->MSChart->chartData();
+        QCOMPARE(e.rowLabel(1), QStringLiteral("A"));  // one row against two columns
+        QCOMPARE(e.columnLabel(1), QStringLiteral("2023 - Valor"));
+        QCOMPARE(e.columnLabel(2), QStringLiteral("2023 - Atualizado"));
+        QCOMPARE(e.number(1, 2), 1650.0);
+        QVERIFY(first->MSChart->chartData() == d);
+        QVERIFY(!kq::cube::showCubeChart(nullptr));
     }
 
     void tabOrder()

@@ -1,6 +1,7 @@
 #include "cube/DataMarkerCollection.h"
 #include "cube/DataMarkersEditorForm.h"
 #include "cube/markerranges.h"
+#include "cubetools_fixture.h"
 #include "platform/cube/dcube.h"
 #include "platform/errorinfo.h"
 #include "support/base_dialogs.h"
@@ -224,6 +225,29 @@ private slots:
         QCOMPARE(colour(9, 3000), (std::pair{7, 0xC0C0C0}));  // no such data field
         markers.Remove(2);
         QCOMPARE(colour(1, 4500), (std::pair{255, 0xFFFFFF}));
+    }
+
+    void cubeCellsTakeMarkerColours()
+    {
+        kq::test::cubetools::ChequeCube fixture;
+        QVERIFY(fixture.ok);
+        auto &cube = fixture.cube;
+        DataMarkerCollection markers;
+        QObject::connect(&cube, &DCube::formatCell, &cube, [&](CubeCell *cell) {
+            kq::cube::formatCellWithMarkers(*cell, *cube.model(), markers);
+        });
+        markers.Add(255, 0xFFFFFF, 1000, 5000, QStringLiteral("sumVL_CHEQUE"));
+        // Columns: 2023 Valor, 2023 Atualizado, 2024 Valor, ...; row 0 is store A.
+        const CubeCell valor2023 = cube.model()->formatCell(0, 0);
+        QCOMPARE(valor2023.value, 1500.0);
+        QCOMPARE(valor2023.backColor, 0xFFFFFF);
+        QCOMPARE(valor2023.foreColor, 255);
+        const CubeCell atualizado2023 = cube.model()->formatCell(0, 1);
+        QCOMPARE(atualizado2023.value, 1650.0);
+        QVERIFY(atualizado2023.foreColor != 255);  // a marker of "Valor" only
+        markers.Add(0x00FF00, 0, 1500, 1500, QStringLiteral("sumVL_CHEQUE"));
+        QCOMPARE(cube.model()->formatCell(0, 0).foreColor, 0x00FF00);
+        QCOMPARE(cube.model()->formatCell(0, 2).foreColor, 255);  // 4000: the first only
     }
 
     void editorAddsAndLists_data()

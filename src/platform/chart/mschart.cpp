@@ -6,6 +6,7 @@
 #include <QBarSet>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPieSeries>
 #include <QValueAxis>
 #include <algorithm>
@@ -17,6 +18,8 @@ MSChart::MSChart(QWidget *parent)
 {
     setRenderHint(QPainter::Antialiasing);
     chart()->legend()->setAlignment(Qt::AlignRight);
+    // Axis numbers in the user's regional form.
+    chart()->setLocalizeNumbers(true);
     rebuild();
 }
 
@@ -73,6 +76,7 @@ int MSChart::seriesCount() const
 void MSChart::rebuild()
 {
     QChart *c = chart();
+    c->setLocale(QLocale());
     c->removeAllSeries();
     const auto axes = c->axes();
     for (QAbstractAxis *axis : axes) {
