@@ -268,13 +268,17 @@ void TestFconsultas1::allAfterAFilter()
     fconsultas1 *s = open();
     s->applyRecordSource(chequesByStore("002"));
     QCOMPARE(s->GridEX1->recordCount(), 3);
-    s->GridEX1->groupBy(2);
+    // "Agrupar" groups by the current cell's column (the first shown one here).
+    s->Command3->click();
+    QCOMPARE(s->GridEX1->groupColumns(), QList<int>{1});
     s->Command7->click();
     QCOMPARE(s->GridEX1->recordSource(), chequeLoadQuery());
     QCOMPARE(s->GridEX1->recordCount(), 6);
     // Grouping and styles stay.
     QVERIFY(s->GridEX1->isGrouped());
     QVERIFY(s->GridEX1->hasFormatStyle("001"));
+    s->Command4->click();
+    QVERIFY(!s->GridEX1->isGrouped());
 }
 
 void TestFconsultas1::layouts()
@@ -351,6 +355,11 @@ void TestFconsultas1::printFooters()
     QVERIFY(settings.repeatHeaders);
     QVERIFY(!settings.gridLines);
     QVERIFY(settings.footer(2).startsWith(QDate::currentDate().toString("dd/MM/yyyy")));
+    s->Check2->setChecked(true);
+    s->setPrintOptions(false);
+    QVERIFY(settings.gridLines);
+    s->Check2->setChecked(false);
+    s->setPrintOptions(true);
     QStringList footers;
     connect(s->GridEX1, &GridEX::pagePrinting, this,
             [&](int, int) { footers << s->GridEX1->printerSettings().footer(3); });
