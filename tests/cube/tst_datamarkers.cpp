@@ -3,7 +3,9 @@
 #include "cube/markerranges.h"
 #include "cubetools_fixture.h"
 #include "platform/cube/dcube.h"
+#include "cube/screens.h"
 #include "platform/errorinfo.h"
+#include "platform/screenregistry.h"
 #include "support/base_dialogs.h"
 
 #include <QComboBox>
@@ -406,6 +408,34 @@ private slots:
         QVERIFY(form.UpdateLimit(0));
         QCOMPARE(form.txtLimit[0]->text(), QStringLiteral("0"));
         QCOMPARE(form.txtLimit[1]->text(), QStringLiteral("0"));
+    }
+
+    void editorOpensAfreshEachTime()
+    {
+        kq::cube::registerCubeToolScreens();
+        DCube cube;
+        addDataFields(cube);
+        DataMarkerCollection markers;
+        markers.Add(255, 0xFFFFFF, 1, 2, QStringLiteral("Atualizado"));
+        QList<int> fieldCounts;
+        QList<int> rangeCounts;
+        for (int opening = 0; opening < 2; ++opening) {
+            QTimer::singleShot(0, [&] {
+                auto *form = qobject_cast<kq::cube::DataMarkersEditorForm *>(
+                    kq::platform::ScreenRegistry::instance().find(
+                        QStringLiteral("DataMarkersEditorForm")));
+                QVERIFY(form && form->isVisible());
+                fieldCounts << form->cboDataMarkerField->count();
+                form->cboDataMarkerField->setCurrentIndex(1);
+                rangeCounts << form->lstRanges->count();
+                form->close();
+            });
+            kq::cube::DataMarkersEditorForm::ShowDataMarkers(&cube, &markers);
+        }
+        QCOMPARE(fieldCounts, QList<int>({2, 2}));  // the lists start empty each time
+        QCOMPARE(rangeCounts, QList<int>({1, 1}));  // the markers stay with the screen
+        QVERIFY(!kq::platform::ScreenRegistry::instance().find(
+            QStringLiteral("DataMarkersEditorForm")));
     }
 
     void editorRemoveAndColours()
