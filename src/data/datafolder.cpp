@@ -3,6 +3,7 @@
 #include "data/connection_p.h"
 #include "data/dataerror.h"
 #include "data/schema.h"
+#include "data/shippedfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,9 @@ QStringList prepareDataFolder(const QString &dir)
     }
     for (const QString &name : missing)
         createDatabase(dataFile(dir, name), name);
+    // A new data folder also gets the default reports and letter templates.
+    if (missing.contains(kDevolvidos))
+        writeShippedFiles(dir);
     return missing;
 }
 

@@ -17,7 +17,9 @@ QString dataFile(const QString &dataFolder, const QString &fileName);
 
 // Makes a data folder ready: creates the folder and every missing database
 // with its schema and seed rows; leaves existing databases untouched.
-// Returns the names of the files it created. Throws DataError when a file of
+// Returns the names of the databases it created; a new data folder (no
+// devolvidos.mdb yet) also gets the default report files and letter
+// templates (shippedfiles.h). Throws DataError when a file of
 // one of those names exists but is not an SQLite database (never overwritten);
 // all four are checked before anything is created. A new database is built
 // under a temporary name and renamed when complete.

@@ -58,7 +58,7 @@ void tst_datafolder::createsFourDatabases()
     const QString dir = tmp.path() + QStringLiteral("/novo/dados");
     const QStringList created = prepareDataFolder(dir);
     QCOMPARE(created, QStringList({"devolvidos.mdb", "MENU.mdb", "help.mdb", "tutorial.mdb"}));
-    QStringList files = QDir(dir).entryList(QDir::Files);
+    QStringList files = QDir(dir).entryList({QStringLiteral("*.mdb")}, QDir::Files);
     files.sort();
     QCOMPARE(files, QStringList({"MENU.mdb", "devolvidos.mdb", "help.mdb", "tutorial.mdb"}));
     for (const QString &name : created)

@@ -1,4 +1,6 @@
 #include "data/database.h"
+#include "data/shippedfiles.h"
+#include "platform/report/reportdefinition.h"
 #include "platform/dbcombo.h"
 #include "platform/grid/gridex.h"
 #include "platform/letters/wordprocessor.h"
@@ -80,6 +82,7 @@ private slots:
     void letterKinds();
     void letterValuesAndSubstitutes();
     void confessionEntries();
+    void shippedFiles();
     void collectionLetterScreen();
     void confessionOfDebt();
 };
@@ -177,6 +180,43 @@ void tst_letters::confessionEntries()
     QCOMPARE(at(8).second, QString("dezembro"));
 }
 
+void tst_letters::shippedFiles()
+{
+    // Every placeholder of the templates a new data folder gets is filled, in
+    // the order of its letter; the report files load.
+    CartaDados carta;
+    carta.nomeLoja = "LOJA";
+    carta.documentos = "linha 1\r\nlinha 2\r\n";
+    carta.hoje = QDate(2026, 3, 9);
+    ConfissaoDados confissao;
+    confissao.hoje = carta.hoje;
+    int letters = 0;
+    int reports = 0;
+    for (const auto &[name, contents] : kq::data::shippedFiles()) {
+        if (name.endsWith(".rpt")) {
+            QString error;
+            QVERIFY2(kq::platform::ReportDefinition::parse(contents, &error), qPrintable(error));
+            ++reports;
+            continue;
+        }
+        FlatOdtDocument doc;
+        QVERIFY2(doc.load(QString::fromUtf8(contents)), qPrintable(name));
+        const LetterEntries entries = name == "confissaodivida.doc"
+                                          ? confissaoEntries(confissao)
+                                          : cartaEntries(name, carta);
+        QVERIFY(!entries.isEmpty());
+        for (const auto &[campo, valor] : entries)
+            QVERIFY2(doc.replaceNext(campo, valor), qPrintable(name + ": " + campo));
+        QVERIFY2(!doc.plainText().contains('@'), qPrintable(name + "\n" + doc.plainText()));
+        ++letters;
+    }
+    QCOMPARE(letters, 6);
+    QCOMPARE(reports, 5);
+    kq::test::ShellFixture fx; // a new data folder holds them
+    QVERIFY(QFile::exists(fx.folders.dataFile("Carta Branda.doc")));
+    QVERIFY(QFile::exists(fx.folders.dataFile("5_Parcelas por Vencimento.rpt")));
+}
+
 void tst_letters::collectionLetterScreen()
 {
     kq::test::ShellFixture fx;
@@ -210,7 +250,7 @@ void tst_letters::collectionLetterScreen()
     auto *screen = reg.get<frelatorioscartas>("frelatorioscartas");
     QVERIFY(screen);
     auto *modelos = screen->findChild<FileListBox *>("diretorio");
-    QCOMPARE(modelos->count(), 2); // Outro.doc is no letter
+    QCOMPARE(modelos->count(), 6); // the five shipped and "Carta branda.doc"; not Outro.doc
 
     // A run without a store is refused.
     QVERIFY(modelos->setFileName("Carta Branda.doc"));
@@ -255,6 +295,7 @@ void tst_letters::confessionOfDebt()
     kq::data::exec(db, "UPDATE acordos SET vl_desconto = NULL");
     kq::data::exec(db, "UPDATE parametros SET ds_cidade = 'Bauru'");
 
+    QVERIFY(QFile::remove(fx.folders.dataFile("confissaodivida.doc")));
     QVERIFY(!confissaoDivida("00001"));
     QVERIFY(fx.dialogs.lastText().contains("confissaodivida.doc"));
 

@@ -1,0 +1,68 @@
+#include "queries/frelatorioscliente.h"
+
+#include "platform/dbcombo.h"
+#include "platform/dtpicker.h"
+#include "platform/report/reportengine.h"
+#include "queries/filelistbox.h"
+#include "queries/reportformulas.h"
+#include "queries/reportlauncher.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace kq::queries {
+
+frelatorioscliente::frelatorioscliente(QWidget *parent)
+    : Screen(QStringLiteral("frelatorioscliente"), parent)
+{
+    setWindowTitle(QStringLiteral("Relatórios de Clientes"));
+    resize(560, 340);
+    auto *root = new QGridLayout(this);
+    diretorio = reportList(QStringLiteral("diretorio"), QStringLiteral("3_*.rpt"), this);
+    root->addWidget(diretorio, 0, 0, 3, 1);
+    root->addWidget(periodFrame(QStringLiteral("Período"), QStringLiteral("dt_inicio"),
+                                QStringLiteral("dt_fim"), &dt_inicio, &dt_fim, this),
+                    0, 1);
+    auto *cliente = new QHBoxLayout;
+    cd_cliente = lookupCombo(QStringLiteral("cd_cliente"),
+                             QStringLiteral("select * from  clientes order by nm_cliente"),
+                             QStringLiteral("nm_cliente"), QStringLiteral("cd_cliente"), this);
+    auto *label = new QLabel(QStringLiteral("Cliente"), this);
+    label->setBuddy(cd_cliente);
+    cliente->addWidget(label);
+    cliente->addWidget(cd_cliente, 1);
+    root->addLayout(cliente, 1, 1);
+    auto *buttons = new QHBoxLayout;
+    Command2 = new QPushButton(QStringLiteral("&Executar"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = new QPushButton(QStringLiteral("&Sair"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    buttons->addStretch();
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command1);
+    root->addLayout(buttons, 2, 1, Qt::AlignBottom);
+    CrystalReport1 = new kq::platform::ReportEngine(this);
+    CrystalReport1->setObjectName(QStringLiteral("CrystalReport1"));
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+}
+
+QString frelatorioscliente::formula() const
+{
+    return formulaVantescaCliente(cd_cliente->boundText(), dt_inicio->value(), dt_fim->value());
+}
+
+void frelatorioscliente::Command2_Click()
+{
+    runChosenReport(*CrystalReport1, diretorio, formula());
+}
+
+void frelatorioscliente::Command1_Click()
+{
+    close();
+}
+
+} // namespace kq::queries

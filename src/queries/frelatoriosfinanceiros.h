@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/screen.h"
+
+class QPushButton;
+
+namespace kq::platform {
+class DBCombo;
+class DTPicker;
+class ReportEngine;
+} // namespace kq::platform
+
+namespace kq::queries {
+
+class FileListBox;
+
+// "Relatórios Financeiros": panel "Acordos" (agreement reports "4_*.rpt" by
+// agreement date) and panel "Parcelamento" (instalment reports "5_*.rpt" by
+// due date), each for one store or all.
+class frelatoriosfinanceiros : public kq::platform::Screen
+{
+    Q_OBJECT
+public:
+    explicit frelatoriosfinanceiros(QWidget *parent = nullptr);
+
+    void Command2_Click(); // Acordos, por cliente
+    void Command3_Click(); // Acordos, geral
+    void Command4_Click(); // Parcelamento, por cliente
+    void Command5_Click(); // Parcelamento, geral
+    void Command1_Click();
+    kq::platform::ReportEngine *engine() const { return CrystalReport1; }
+
+private:
+    QWidget *panel(const QString &title, FileListBox *list, kq::platform::DBCombo *loja,
+                   QWidget *period, QPushButton *porCliente, QPushButton *geral);
+
+    FileListBox *diretorio = nullptr;
+    FileListBox *diretorio1 = nullptr;
+    kq::platform::DBCombo *cd_loja = nullptr;
+    kq::platform::DBCombo *cd_loja1 = nullptr;
+    kq::platform::DTPicker *dt_inicio = nullptr;
+    kq::platform::DTPicker *dt_fim = nullptr;
+    kq::platform::DTPicker *dt_inicio1 = nullptr;
+    kq::platform::DTPicker *dt_fim1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+    kq::platform::ReportEngine *CrystalReport1 = nullptr;
+};
+
+} // namespace kq::queries

@@ -1,0 +1,57 @@
+#include "queries/frelatoriosvantesca.h"
+
+#include "platform/dtpicker.h"
+#include "platform/report/reportengine.h"
+#include "queries/filelistbox.h"
+#include "queries/reportformulas.h"
+#include "queries/reportlauncher.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace kq::queries {
+
+frelatoriosvantesca::frelatoriosvantesca(QWidget *parent)
+    : Screen(QStringLiteral("frelatoriosvantesca"), parent)
+{
+    setWindowTitle(QStringLiteral("Relatórios do Sistema"));
+    resize(560, 320);
+    auto *root = new QGridLayout(this);
+    diretorio = reportList(QStringLiteral("diretorio"), QStringLiteral("2_*.rpt"), this);
+    root->addWidget(diretorio, 0, 0, 2, 1);
+    root->addWidget(periodFrame(QStringLiteral("Período"), QStringLiteral("dt_inicio"),
+                                QStringLiteral("dt_fim"), &dt_inicio, &dt_fim, this),
+                    0, 1, Qt::AlignTop);
+    auto *buttons = new QHBoxLayout;
+    Command2 = new QPushButton(QStringLiteral("&Executar"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = new QPushButton(QStringLiteral("&Sair"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    buttons->addStretch();
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command1);
+    root->addLayout(buttons, 1, 1, Qt::AlignBottom);
+    CrystalReport1 = new kq::platform::ReportEngine(this);
+    CrystalReport1->setObjectName(QStringLiteral("CrystalReport1"));
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+}
+
+QString frelatoriosvantesca::formula() const
+{
+    return formulaVantesca(dt_inicio->value(), dt_fim->value());
+}
+
+void frelatoriosvantesca::Command2_Click()
+{
+    runChosenReport(*CrystalReport1, diretorio, formula());
+}
+
+void frelatoriosvantesca::Command1_Click()
+{
+    close();
+}
+
+} // namespace kq::queries

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/screen.h"
+
+class QPushButton;
+
+namespace kq::platform {
+class DTPicker;
+class ReportEngine;
+} // namespace kq::platform
+
+namespace kq::queries {
+
+class FileListBox;
+
+// "Relatórios do Sistema": the follow-up contact reports "2_*.rpt" by
+// contact date.
+class frelatoriosvantesca : public kq::platform::Screen
+{
+    Q_OBJECT
+public:
+    explicit frelatoriosvantesca(QWidget *parent = nullptr);
+
+    void Command2_Click();
+    void Command1_Click();
+    QString formula() const;
+    kq::platform::ReportEngine *engine() const { return CrystalReport1; }
+
+private:
+    FileListBox *diretorio = nullptr;
+    kq::platform::DTPicker *dt_inicio = nullptr;
+    kq::platform::DTPicker *dt_fim = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command1 = nullptr;
+    kq::platform::ReportEngine *CrystalReport1 = nullptr;
+};
+
+} // namespace kq::queries
