@@ -128,7 +128,8 @@ ChartData chartArray(const ChartSource &cube)
     const bool rowsLead = rowSteps < columnSteps;
     const int rowBound = rowSteps >= 1 ? rowSteps + 1 : 1;
     const int columnBound = columnSteps >= 1 ? columnSteps + 1 : 1;
-    ChartData data = rowsLead ? ChartData(rowBound, columnBound) : ChartData(columnBound, rowBound);
+    ChartData data =
+        rowsLead ? ChartData(rowBound, columnBound) : ChartData(columnBound, rowBound);
 
     // Stores element (p, q) of the cube's block: p along the rows, q along
     // the columns, whichever axis leads.
