@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QIcon>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStyle>
@@ -68,10 +69,13 @@ QueryScreen::QueryScreen(const QString &name, const QString &filterScreen, QWidg
     m_panel->setContentsMargins(6, 4, 6, 4);
 
     cmdPrint = makeButton(QStringLiteral("cmdPrint"), QStringLiteral("IMPRIMIR"), 0, 0);
-    cmdPrint->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    cmdPrint->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
+                                       style()->standardIcon(QStyle::SP_DialogSaveButton)));
     cmdPrintPreview = makeButton(QStringLiteral("cmdPrintPreview"),
                                  QStringLiteral("VISUALIZAR"), 0, 1);
-    cmdPrintPreview->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    cmdPrintPreview->setIcon(
+        QIcon::fromTheme(QStringLiteral("document-print-preview"),
+                         style()->standardIcon(QStyle::SP_FileDialogContentsView)));
     Command2 = makeButton(QStringLiteral("Command2"), QStringLiteral("Escolher Campos"), 0, 2);
     Command2->setToolTip(
         QStringLiteral("Permite escolher quais campos estarão disponiveis na grae abaixo"));
