@@ -1,10 +1,15 @@
 // The cube screen: opening from the menu, the status bar and the cube's
 // definition, totals off and on, the data-field list, the layout's error
 // reports, the ranking window reused and the markers gone with the screen.
+#include "cube/DataMarkersEditorForm.h"
 #include "cube/RankForm.h"
+#include "cube/frmMSChart.h"
+#include "platform/chart/mschart.h"
 #include "cubescreen_test.h"
 #include "platform/statusbar.h"
 
+#include <QComboBox>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QtTest>
@@ -34,6 +39,8 @@ private slots:
     void dataFieldList();
     void layoutTooSmall();
     void rankFormReused();
+    void markersColourCells();
+    void chartAndMarkerEditor();
     void closingDropsToolsAndMarkers();
     void screenshot();
 
@@ -73,6 +80,14 @@ void TestFcubovendas::lastLineOfSettings()
     fcubovendas *f = m_fx->open();
     QCOMPARE(f->StatusBar1->panelText(1), m_fx->shell.folders.dataFolder());
     QCOMPARE(f->DCube1->model()->sourceRowCount(), 5);
+    f->close();
+    QTRY_VERIFY(!ScreenRegistry::instance().find(QStringLiteral("fcubovendas")));
+    // "SYS.INI" and "sys.ini" are the same file.
+    const QString lower = m_fx->shell.folders.programFile(QStringLiteral("sys.ini"));
+    QVERIFY(QFile::rename(lower, m_fx->shell.folders.programFile(QStringLiteral("SYS.INI"))));
+    f = m_fx->open();
+    QCOMPARE(f->StatusBar1->panelText(1), m_fx->shell.folders.dataFolder());
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
 void TestFcubovendas::definition()
@@ -195,6 +210,47 @@ void TestFcubovendas::rankFormReused()
     f->Classificar->trigger();
     QCOMPARE(ScreenRegistry::instance().find(QStringLiteral("RankForm")), rank);
     QCOMPARE(f->findChildren<kq::cube::RankForm *>().size(), 1);
+}
+
+void TestFcubovendas::markersColourCells()
+{
+    fcubovendas *f = m_fx->open();
+    f->dataMarkers().Add(255, 65535, 900, 1000, QStringLiteral("sumVL_CHEQUE"));
+    const kq::platform::CubeCell valor = f->DCube1->model()->formatCell(0, 0);
+    QCOMPARE(valor.backColor, 65535);
+    QCOMPARE(valor.foreColor, 255);
+    // "Atualizado" (1100) has no marker.
+    QVERIFY(f->DCube1->model()->formatCell(0, 1).backColor != 65535);
+}
+
+void TestFcubovendas::chartAndMarkerEditor()
+{
+    fcubovendas *f = m_fx->open();
+    // Every "Graficos" makes a new chart window of the cube's current block.
+    f->graficos->trigger();
+    f->graficos->trigger();
+    QList<kq::cube::frmMSChart *> charts;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *c = qobject_cast<kq::cube::frmMSChart *>(w); c && c->isVisible())
+            charts << c;
+    }
+    QCOMPARE(charts.size(), 2);
+    QVERIFY(charts.at(0)->MSChart->showLegend());
+    for (kq::cube::frmMSChart *c : charts)
+        c->close();
+
+    // "Marcadores" opens the editor on this cube's markers, modally.
+    QString fieldShown;
+    QTimer::singleShot(50, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *e = qobject_cast<kq::cube::DataMarkersEditorForm *>(w); e && e->isVisible()) {
+                fieldShown = e->cboDataMarkerField->currentText();
+                e->close();
+            }
+        }
+    });
+    f->Marcadores->trigger();
+    QCOMPARE(fieldShown, QStringLiteral("Valor"));
 }
 
 void TestFcubovendas::closingDropsToolsAndMarkers()
