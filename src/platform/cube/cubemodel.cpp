@@ -219,6 +219,7 @@ void CubeModel::invalidate(bool structural)
     if (structural)
         d->aggDirty = true;
     d->displayDirty = true;
+    emit invalidated();
 }
 
 } // namespace kq::platform

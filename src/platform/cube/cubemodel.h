@@ -220,6 +220,8 @@ signals:
     void formatCellRequested(kq::platform::CubeCell *cell);
     // The grid was laid out again.
     void layoutChanged();
+    // A field or setting changed: the layout is out of date.
+    void invalidated();
     // A data field's shown flag changed (its position).
     void dataFieldShownChanged(int position);
     // An error of the cube; a handler sets *handled to keep the cube silent.

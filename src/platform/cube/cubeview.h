@@ -58,6 +58,23 @@ private:
     void updateScrollBars();
     Geometry geometry() const;
     const CubeCell &cachedFormat(int row, int column);
+    void ensureColumns() const;
+    int columnAt(int x, const Geometry &g) const;
+    int rowAt(int y, const Geometry &g) const;
+    int buttonWidth(const CubeField *f) const;
+    void paintButton(QPainter &p, const QRect &r, const CubeField *f) const;
+    void paintColumnHeadings(QPainter &p, const Geometry &g, int c0, int c1);
+    void paintRowHeadings(QPainter &p, const Geometry &g, int r0, int r1);
+    void paintHeading(QPainter &p, const QRect &r, const CubeHeading &h, bool expandable,
+                      bool expanded);
+    void emitMouse(int kind, QMouseEvent *event);
+    void dropField(CubeField *field, const QPoint &pos);
+    void moveCurrent(int dr, int dc, bool extend);
+    void applyFilter(CubeField *field, const QVector<bool> &included);
+
+    mutable QVector<int> m_colX; // column edges in content pixels
+    mutable int m_colXLayout = -1;
+    mutable int m_colXCount = -1;
 
     DCube *m_cube;
     CubeModel *m_model;
