@@ -1,3 +1,4 @@
+#include "platform/chart/chart3dview.h"
 #include "platform/chart/mschart.h"
 
 #include <QAreaSeries>
@@ -121,6 +122,43 @@ private slots:
             QCOMPARE(pie->slices().at(0)->value(), 40.0);
             break;
         }
+        }
+    }
+
+    void threeDimensionalView_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("threeD");
+        for (int t : {0, 2, 4, 6})
+            QTest::newRow(qPrintable(QStringLiteral("type %1").arg(t))) << t << true;
+        for (int t : {1, 3, 5, 7, 14})
+            QTest::newRow(qPrintable(QStringLiteral("type %1").arg(t))) << t << false;
+    }
+
+    void threeDimensionalView()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, threeD);
+        MSChart chart;
+        chart.resize(600, 400);
+        chart.setShowLegend(true);
+        chart.setChartData(sample());
+        chart.setChartType(type);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QCOMPARE(chart.view3D()->isVisible(), threeD);
+        if (!threeD)
+            return;
+        QCOMPARE(chart.view3D()->geometry(), chart.rect());
+        // Every series shows in its own colour.
+        const QImage image = chart.view3D()->grab().toImage();
+        for (int j = 1; j <= 3; ++j) {
+            const QRgb want = kq::platform::Chart3DView::seriesColor(j).rgb();
+            bool found = false;
+            for (int y = 0; y < image.height() && !found; ++y)
+                for (int x = 0; x < image.width() && !found; ++x)
+                    found = image.pixel(x, y) == want;
+            QVERIFY2(found, qPrintable(QStringLiteral("series %1 not drawn").arg(j)));
         }
     }
 

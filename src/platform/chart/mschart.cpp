@@ -1,5 +1,7 @@
 #include "platform/chart/mschart.h"
 
+#include "platform/chart/chart3dview.h"
+
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -20,6 +22,9 @@ MSChart::MSChart(QWidget *parent)
     chart()->legend()->setAlignment(Qt::AlignRight);
     // Axis numbers in the user's regional form.
     chart()->setLocalizeNumbers(true);
+    m_view3D = new Chart3DView(this);
+    m_view3D->setObjectName(QStringLiteral("Chart3D"));
+    m_view3D->hide();
     rebuild();
 }
 
@@ -27,6 +32,19 @@ void MSChart::setShowLegend(bool on)
 {
     m_showLegend = on;
     chart()->legend()->setVisible(on);
+    rebuild();
+}
+
+void MSChart::resizeEvent(QResizeEvent *event)
+{
+    QChartView::resizeEvent(event);
+    m_view3D->setGeometry(rect());
+}
+
+bool MSChart::is3D(int chartType)
+{
+    return chartType == VtChChartType3dBar || chartType == VtChChartType3dLine
+           || chartType == VtChChartType3dArea || chartType == VtChChartType3dStep;
 }
 
 void MSChart::setChartType(int type)
@@ -103,6 +121,19 @@ void MSChart::rebuild()
         }
     }
     c->legend()->setVisible(m_showLegend);
+    if (is3D(m_chartType)) {
+        const Kind kind = kindOf(m_chartType);
+        const Chart3DView::Kind kind3D = kind == Kind::Line   ? Chart3DView::Kind::Line
+                                         : kind == Kind::Area ? Chart3DView::Kind::Area
+                                         : kind == Kind::Step ? Chart3DView::Kind::Step
+                                                              : Chart3DView::Kind::Bar;
+        m_view3D->setChart(m_data, kind3D, m_showLegend);
+        m_view3D->setGeometry(rect());
+        m_view3D->show();
+        m_view3D->raise();
+    } else {
+        m_view3D->hide();
+    }
 }
 
 namespace {

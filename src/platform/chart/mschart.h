@@ -19,10 +19,13 @@ enum VtChChartType {
     VtChChartType2dPie = 14,
 };
 
-// The chart control: draws a ChartData grid on Qt Charts. Chart rows
-// (element (i, 0) their labels) are the categories along the axis, chart
-// columns (element (0, j) their labels) are the series. Qt Charts has no
-// 3-D view: the 3-D types are drawn as their 2-D forms.
+class Chart3DView;
+
+// The chart control: draws a ChartData grid. Chart rows (element (i, 0)
+// their labels) are the categories along the axis, chart columns (element
+// (0, j) their labels) are the series. The 2-D types are drawn on Qt Charts;
+// Qt Charts has no 3-D view, so the 3-D types are drawn by Chart3DView over
+// it (chart() still holds their 2-D series).
 class MSChart : public QChartView
 {
     Q_OBJECT
@@ -42,6 +45,12 @@ public:
     // What the current type is drawn as: bar, line, area, step or pie.
     enum class Kind { Bar, Line, Area, Step, Pie };
     static Kind kindOf(int chartType);
+    static bool is3D(int chartType);
+    // The 3-D view, visible while a 3-D type is chosen.
+    Chart3DView *view3D() const { return m_view3D; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void rebuild();
@@ -55,6 +64,7 @@ private:
     bool m_showLegend = false;
     int m_chartType = VtChChartType2dBar;
     ChartData m_data;
+    Chart3DView *m_view3D = nullptr;
 };
 
 } // namespace kq::platform
