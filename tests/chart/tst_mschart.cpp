@@ -5,6 +5,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QGraphicsSimpleTextItem>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPieSeries>
@@ -120,6 +121,13 @@ private slots:
             QCOMPARE(pie->count(), 3);
             QCOMPARE(pie->slices().at(0)->label(), QStringLiteral("Loja A"));
             QCOMPARE(pie->slices().at(0)->value(), 40.0);
+            // Each pie carries its row label under it.
+            QStringList labels;
+            for (QGraphicsItem *item : chart.chart()->childItems()) {
+                if (auto *text = dynamic_cast<QGraphicsSimpleTextItem *>(item))
+                    labels << text->text();
+            }
+            QCOMPARE(labels, QStringList({"2023", "2024"}));
             break;
         }
         }

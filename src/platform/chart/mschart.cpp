@@ -6,6 +6,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
@@ -25,6 +26,7 @@ MSChart::MSChart(QWidget *parent)
     m_view3D = new Chart3DView(this);
     m_view3D->setObjectName(QStringLiteral("Chart3D"));
     m_view3D->hide();
+    connect(chart(), &QChart::plotAreaChanged, this, &MSChart::placePieLabels);
     rebuild();
 }
 
@@ -96,6 +98,8 @@ void MSChart::rebuild()
     QChart *c = chart();
     c->setLocale(QLocale());
     c->removeAllSeries();
+    qDeleteAll(m_pieLabels);
+    m_pieLabels.clear();
     const auto axes = c->axes();
     for (QAbstractAxis *axis : axes) {
         c->removeAxis(axis);
@@ -258,6 +262,25 @@ void MSChart::buildPies()
         const auto first = qobject_cast<QPieSeries *>(chart()->series().first());
         for (int s = 0; s < series->count() && first && i > 1; ++s)
             series->slices().at(s)->setBrush(first->slices().at(s)->brush());
+        auto *label = new QGraphicsSimpleTextItem(m_data.rowLabel(i), chart());
+        m_pieLabels << label;
+    }
+    placePieLabels();
+}
+
+void MSChart::placePieLabels()
+{
+    const QRectF area = chart()->plotArea();
+    const auto all = chart()->series();
+    for (int i = 0; i < m_pieLabels.size() && i < all.size(); ++i) {
+        const auto *pie = qobject_cast<QPieSeries *>(all.at(i));
+        if (!pie)
+            continue;
+        const double radius = pie->pieSize() * std::min(area.width(), area.height()) / 2;
+        QGraphicsSimpleTextItem *label = m_pieLabels.at(i);
+        const QRectF box = label->boundingRect();
+        label->setPos(area.left() + area.width() * pie->horizontalPosition() - box.width() / 2,
+                      area.top() + area.height() * pie->verticalPosition() + radius + 6);
     }
 }
 

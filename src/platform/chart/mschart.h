@@ -3,6 +3,9 @@
 #include "platform/chart/chartdata.h"
 
 #include <QChartView>
+#include <QList>
+
+class QGraphicsSimpleTextItem;
 
 namespace kq::platform {
 
@@ -58,6 +61,7 @@ private:
     void buildLines(bool step);
     void buildAreas();
     void buildPies();
+    void placePieLabels();
     QStringList categories() const;
     int seriesCount() const;
 
@@ -65,6 +69,7 @@ private:
     int m_chartType = VtChChartType2dBar;
     ChartData m_data;
     Chart3DView *m_view3D = nullptr;
+    QList<QGraphicsSimpleTextItem *> m_pieLabels; // one under each pie: its row label
 };
 
 } // namespace kq::platform
