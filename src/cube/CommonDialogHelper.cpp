@@ -27,13 +27,6 @@ constexpr qint32 OFN_ENABLEHOOK = 0x20;
 constexpr qint32 OFN_ENABLETEMPLATE = 0x40;
 constexpr qint32 OFN_ALLOWMULTISELECT = 0x200;
 constexpr qint32 OFN_FILEMUSTEXIST = 0x1000;
-constexpr qint32 CC_RGBINIT = 0x1;
-constexpr qint32 CC_FULLOPEN = 0x2;
-constexpr qint32 CC_PREVENTFULLOPEN = 0x4;
-constexpr qint32 CC_ENABLEHOOK = 0x10;
-constexpr qint32 CC_ENABLETEMPLATE = 0x20;
-constexpr qint32 CC_SOLIDCOLOR = 0x80;
-constexpr qint32 CC_ANYCOLOR = 0x100;
 constexpr qint32 CF_SCREENFONTS = 0x1;
 constexpr qint32 CF_PRINTERFONTS = 0x2;
 constexpr qint32 CF_ENABLEHOOK = 0x8;
@@ -42,17 +35,6 @@ constexpr qint32 CF_INITTOLOGFONTSTRUCT = 0x40;
 constexpr qint32 CF_EFFECTS = 0x100;
 constexpr qint32 CF_APPLY = 0x200;
 constexpr qint32 CF_LIMITSIZE = 0x2000;
-constexpr qint32 PD_SELECTION = 0x1;
-constexpr qint32 PD_PAGENUMS = 0x2;
-constexpr qint32 PD_NOSELECTION = 0x4;
-constexpr qint32 PD_NOPAGENUMS = 0x8;
-constexpr qint32 PD_COLLATE = 0x10;
-constexpr qint32 PD_PRINTTOFILE = 0x20;
-constexpr qint32 PD_NOWARNING = 0x80;
-constexpr qint32 PD_RETURNDC = 0x100;
-constexpr qint32 PD_USEDEVMODECOPIESANDCOLLATE = 0x40000;
-constexpr qint32 PD_DISABLEPRINTTOFILE = 0x80000;
-constexpr qint32 PD_HIDEPRINTTOFILE = 0x100000;
 
 const QChar kNul(0);
 
@@ -313,17 +295,15 @@ void CommonDialogHelper::setCustomColor(qint16 i, qint32 iValue)
 bool CommonDialogHelper::VBChooseColor(qint32 &Color, bool AnyColor, bool FullOpen,
                                        bool DisableFullOpen, qint32 Owner, qint32 flags)
 {
+    // AnyColor, FullOpen and DisableFullOpen choose among forms of the old
+    // colour dialog; ours always offers every colour in its full form.
+    Q_UNUSED(AnyColor);
+    Q_UNUSED(FullOpen);
+    Q_UNUSED(DisableFullOpen);
     Q_UNUSED(Owner);
-    Q_UNUSED(flags); // the flags come from the options alone
+    Q_UNUSED(flags);
     if (!m_customColorsFilled)
         InitCustomColors();
-    qint32 f = CC_RGBINIT | (AnyColor ? CC_ANYCOLOR : CC_SOLIDCOLOR);
-    if (FullOpen)
-        f |= CC_FULLOPEN;
-    if (DisableFullOpen)
-        f |= CC_PREVENTFULLOPEN;
-    f &= ~(CC_ENABLEHOOK | CC_ENABLETEMPLATE);
-    Q_UNUSED(f);
 
     // The colour dialog's custom colours are shared by the whole program:
     // this object's own are put in before the dialog and read back after it.
@@ -393,26 +373,13 @@ bool CommonDialogHelper::VBPrintDlg(qint32 &hdc, qint32 &PrintRange, bool Disabl
     Q_UNUSED(flags);
     m_apiReturn = 0;
     m_extendedError = 0;
-    qint32 f = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE;
-    if (DisablePageNumbers)
-        f |= PD_NOPAGENUMS;
-    if (DisableSelection)
-        f |= PD_NOSELECTION;
-    if (PrintToFile)
-        f |= PD_PRINTTOFILE;
-    if (Collate)
-        f |= PD_COLLATE;
-    if (PreventWarning)
-        f |= PD_NOWARNING;
-    if (DisablePrintToFile)
-        f |= PD_DISABLEPRINTTOFILE;
-    if (!ShowPrintToFile)
-        f |= PD_HIDEPRINTTOFILE;
-    if (PrintRange == 1)
-        f |= PD_PAGENUMS;
-    else if (PrintRange == 2)
-        f |= PD_SELECTION;
-
+    // The print dialog has no switches for page numbers, selection, print to
+    // file or warnings: the range, pages and collation go in on the printer.
+    Q_UNUSED(DisablePageNumbers);
+    Q_UNUSED(DisableSelection);
+    Q_UNUSED(ShowPrintToFile);
+    Q_UNUSED(DisablePrintToFile);
+    Q_UNUSED(PreventWarning);
     QPrinter *printer = Printer ? Printer : ownPrinter();
     printer->setCollateCopies(Collate);
     if (PrintRange == 1) {

@@ -12,9 +12,8 @@ namespace kq::cube {
 
 // The common dialogs (open, save, file title, colour, font, print, page
 // setup) as one call each with plain arguments, through the program's dialog
-// layer. Boolean options become the old dialogs' flag bits (returned in
-// `flags`); an Owner of -1 means no owner window (the dialog layer chooses
-// the parent in every case). Each dialog returns true when the user
+// layer. The file and font dialogs return the old dialogs' flag bits of their
+// options in `flags`; Owner is not used (the dialog layer chooses the parent). Each dialog returns true when the user
 // confirmed it; a cancel resets the outputs as each operation says.
 class CommonDialogHelper
 {
@@ -47,8 +46,8 @@ public:
 
     // Color: a Windows RGB value; -1 after a cancel. The 16 custom colours of
     // this object are offered and kept for its next colour dialog. AnyColor,
-    // FullOpen and DisableFullOpen only set their flag bits: the colour
-    // dialog always offers every colour and its full form.
+    // FullOpen and DisableFullOpen have no effect: the colour dialog always
+    // offers every colour and its full form.
     bool VBChooseColor(qint32 &Color, bool AnyColor = false, bool FullOpen = false,
                        bool DisableFullOpen = false, qint32 Owner = -1, qint32 flags = 0);
     // Custom colour 0..15 (filled from the system colours on first use);
@@ -64,7 +63,8 @@ public:
 
     // PrintRange 0 all pages, 1 pages FromPage..ToPage, 2 selection. hdc is
     // always 0 (there are no device contexts); the printer settings are kept
-    // by this object. Printer null: the object's own printer.
+    // by this object. Printer null: the object's own printer. The Disable*,
+    // ShowPrintToFile and PreventWarning switches have no effect.
     bool VBPrintDlg(qint32 &hdc, qint32 &PrintRange, bool DisablePageNumbers, qint32 &FromPage,
                     qint32 &ToPage, bool DisableSelection, qint16 &Copies, bool ShowPrintToFile,
                     bool DisablePrintToFile, bool &PrintToFile, bool &Collate,
@@ -73,7 +73,7 @@ public:
     // Margins in whole inches (Units 0) or millimetres (other Units), given
     // and returned rounded half to even. PaperSize is the old paper number
     // (9 = A4), Orientation 1 portrait / 2 landscape, PrintQuality the
-    // resolution in dots per inch. The Disable* options only set their bits.
+    // resolution in dots per inch. The Disable* options have no effect.
     bool VBPageSetupDlg(qint32 Owner, bool DisableMargins, bool DisableOrientation,
                         bool DisablePaper, bool DisablePrinter, qint32 &LeftMargin,
                         qint32 &MinLeftMargin, qint32 &RightMargin, qint32 &MinRightMargin,
