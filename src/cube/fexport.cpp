@@ -38,7 +38,7 @@ fexport::fexport(QWidget *parent)
     : Screen(kForm, parent)
 {
     setWindowTitle(QStringLiteral("Exportar Dados"));
-    setTwipsSize(5200, 4300);
+    setTwipsSize(6000, 4300);
 
     Frame1 = new QGroupBox(QStringLiteral("Export Options"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
+#include <QPrintPreviewDialog>
 #include <QtTest>
 
 using namespace kq::test;
@@ -41,6 +42,7 @@ private slots:
     void rankFormReused();
     void markersColourCells();
     void chartAndMarkerEditor();
+    void printPreview();
     void closingDropsToolsAndMarkers();
     void screenshot();
 
@@ -251,6 +253,17 @@ void TestFcubovendas::chartAndMarkerEditor()
     });
     f->Marcadores->trigger();
     QCOMPARE(fieldShown, QStringLiteral("Valor"));
+}
+
+void TestFcubovendas::printPreview()
+{
+    fcubovendas *f = m_fx->open();
+    f->cmdPreview->click();
+    auto *preview = f->findChild<QPrintPreviewDialog *>(QStringLiteral("cubePrintPreview"));
+    QVERIFY(preview);
+    QVERIFY(preview->isVisible());
+    QCOMPARE(preview->windowTitle(), QStringLiteral("Print Preview"));
+    preview->close();
 }
 
 void TestFcubovendas::closingDropsToolsAndMarkers()
