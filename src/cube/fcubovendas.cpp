@@ -143,8 +143,8 @@ void setDataFieldShownFromItem(DCube *cube, QListWidgetItem *item)
 void rebuildOrThrow(DCube *cube)
 {
     if (!cube->rebuild())
-        throw kq::platform::RuntimeError(cube->model()->lastErrorCode(), cube->model()->lastError(),
-                                         QStringLiteral("DCube"));
+        throw kq::platform::RuntimeError(cube->model()->lastErrorCode(),
+                                         cube->model()->lastError(), QStringLiteral("DCube"));
 }
 
 fcubovendas::fcubovendas(QWidget *parent)

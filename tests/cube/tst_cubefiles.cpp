@@ -241,7 +241,8 @@ void TestCubeFiles::threeWrongPasswords()
     m_cube->Abrir->trigger();
     QCOMPARE(answerer.prompts.size(), 3);
     for (int i = 0; i < 3; ++i)
-        QVERIFY(answerer.prompts.at(i).endsWith(QStringLiteral("%1 of 3 chance(s)...").arg(i + 1)));
+        QVERIFY(answerer.prompts.at(i).endsWith(
+            QStringLiteral("%1 of 3 chance(s)...").arg(i + 1)));
     QCOMPARE(m_fx->shell.dialogs.texts(),
              QStringList({"houve algum problema ao carregar arquivo do cubo."}));
     QCOMPARE(m_fx->shell.dialogs.messages.first().title, QStringLiteral("E R R O"));

@@ -245,7 +245,8 @@ void TestFcubovendas::chartAndMarkerEditor()
     QString fieldShown;
     QTimer::singleShot(50, [&] {
         for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *e = qobject_cast<kq::cube::DataMarkersEditorForm *>(w); e && e->isVisible()) {
+            auto *e = qobject_cast<kq::cube::DataMarkersEditorForm *>(w);
+            if (e && e->isVisible()) {
                 fieldShown = e->cboDataMarkerField->currentText();
                 e->close();
             }
