@@ -17,10 +17,23 @@ struct Para
     const char *text;
 };
 
+// The text of a paragraph: XML-escaped, a blank after a blank as <text:s/>
+// (blanks in the file would collapse to one).
 QByteArray escaped(const QByteArray &text)
 {
     QByteArray out;
-    for (const char c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (c == ' ' && i > 0 && text.at(i - 1) == ' ') {
+            qsizetype n = 0;
+            while (i < text.size() && text.at(i) == ' ') {
+                ++n;
+                ++i;
+            }
+            --i;
+            out += "<text:s text:c=\"" + QByteArray::number(n) + "\"/>";
+            continue;
+        }
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

@@ -186,7 +186,11 @@ void tst_letters::shippedFiles()
     // the order of its letter; the report files load.
     CartaDados carta;
     carta.nomeLoja = "LOJA";
-    carta.documentos = "linha 1\r\nlinha 2\r\n";
+    carta.nmCliente = QString("ANA & FILHOS LTDA");
+    carta.documentos = linhaDocumento(QString("CHEQUE"), QDate(2026, 3, 5), 150.0,
+                                      QString("ANA & FILHOS LTDA"), QString("123.456.789-00"))
+                       + linhaDocumento(QVariant(), QDate(2026, 3, 15), 1234.5,
+                                        QString("ANA & FILHOS LTDA"), QString("123.456.789-00"));
     carta.hoje = QDate(2026, 3, 9);
     ConfissaoDados confissao;
     confissao.hoje = carta.hoje;
@@ -208,6 +212,12 @@ void tst_letters::shippedFiles()
         for (const auto &[campo, valor] : entries)
             QVERIFY2(doc.replaceNext(campo, valor), qPrintable(name + ": " + campo));
         QVERIFY2(!doc.plainText().contains('@'), qPrintable(name + "\n" + doc.plainText()));
+        if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
+            QFile out(qEnvironmentVariable("KQ_SHOT_DIR") + "/" + QString(name).replace(' ', '_')
+                      + ".fodt");
+            if (out.open(QIODevice::WriteOnly))
+                out.write(doc.xml().toUtf8());
+        }
         ++letters;
     }
     QCOMPARE(letters, 6);
@@ -276,6 +286,12 @@ void tst_letters::collectionLetterScreen()
     const QString l2 = "CHEQUE" + QString(14, u' ') + " | 05/03/2026 | 150,00 |ANA & FILHOS |\n";
     QVERIFY2(text.contains(l1 + l2 + "\nPrazo 5 dias. Fone .\nESCRITÓRIO X"), qPrintable(text));
 
+    if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
+        screen->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/frelatorioscartas.png");
+        QFile out(qEnvironmentVariable("KQ_SHOT_DIR") + "/carta.fodt");
+        if (out.open(QIODevice::WriteOnly))
+            out.write(word.shown.last().toUtf8());
+    }
     // Same store, another run: the same list; a case-differing name opens unfilled.
     screen->Command2_Click();
     QCOMPARE(word.shownText(1), text);

@@ -264,6 +264,8 @@ void tst_reports::shotScreens()
     }
     auto *f = reg.get<frelatoriosfinanceiros>("frelatoriosfinanceiros");
     chooseFirstReport(f, "diretorio1");
+    setPeriod(f, "dt_inicio1", "dt_fim1");
+    child<DTPicker>(f, "dt_fim1")->setValue(QDate(2026, 6, 30));
     f->Command5_Click();
     auto *p = f->engine()->preview();
     QVERIFY(p);

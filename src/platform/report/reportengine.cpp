@@ -222,6 +222,7 @@ int renderReport(QPrinter *printer, const ReportData &data)
     const qreal headTop = titleH + lineH * 1.2;
     const qreal bodyTop = headTop + lineH * 1.4;
     const qreal footH = lineH * 1.6;
+    const qreal pad = lineH * 0.3; // between columns
     const int perPage = qMax(1, int((area.height() - bodyTop - footH) / lineH));
     const int pages = qMax(1, int((lines.size() + perPage - 1) / perPage));
 
@@ -257,7 +258,7 @@ int renderReport(QPrinter *printer, const ReportData &data)
                    QStringLiteral("Emitido em ") + made);
         p.setFont(bold);
         for (int c = 0; c < def.columns.size(); ++c)
-            p.drawText(QRectF(xs[c] + 2, headTop, xs[c + 1] - xs[c] - 4, lineH),
+            p.drawText(QRectF(xs[c] + pad, headTop, xs[c + 1] - xs[c] - 2 * pad, lineH),
                        alignOf(c, QString()) | Qt::AlignVCenter, def.columns[c].caption);
         p.drawLine(QPointF(0, headTop + lineH), QPointF(area.width(), headTop + lineH));
         qreal y = bodyTop;
@@ -265,18 +266,18 @@ int renderReport(QPrinter *printer, const ReportData &data)
             const ReportLine &l = lines[i];
             if (l.kind == ReportLine::GroupHeader) {
                 p.setFont(bold);
-                p.drawText(QRectF(l.level * 12, y, area.width(), lineH),
+                p.drawText(QRectF(pad + l.level * 2 * pad, y, area.width(), lineH),
                            Qt::AlignLeft | Qt::AlignVCenter, l.text);
             } else {
                 p.setFont(l.kind == ReportLine::Detail ? body : bold);
                 if (l.kind != ReportLine::Detail) {
                     p.drawLine(QPointF(0, y), QPointF(area.width(), y));
-                    p.drawText(QRectF(2, y, area.width() / 2, lineH),
+                    p.drawText(QRectF(pad, y, area.width() / 2, lineH),
                                Qt::AlignLeft | Qt::AlignVCenter, l.text);
                 }
                 for (int c = 0; c < l.cells.size(); ++c)
                     if (!l.cells[c].isEmpty())
-                        p.drawText(QRectF(xs[c] + 2, y, xs[c + 1] - xs[c] - 4, lineH),
+                        p.drawText(QRectF(xs[c] + pad, y, xs[c + 1] - xs[c] - 2 * pad, lineH),
                                    alignOf(c, l.cells[c]) | Qt::AlignVCenter, l.cells[c]);
             }
             y += lineH;
