@@ -48,6 +48,8 @@ public:
     std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
     std::optional<QFont> chooseFont(const QFont &) override { return std::nullopt; }
     bool printDialog(QPrinter *) override { return false; }
+    bool pageSetup(QPrinter *) override { return false; }
+    void beep() override {}
 };
 
 void generate(const QString &db, int cheques)

@@ -7,7 +7,6 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QPageSetupDialog>
 #include <QPalette>
 #include <QPrinter>
 #include <QStringList>
@@ -41,8 +40,7 @@ const QChar kNul(0);
 CommonDialogHelper::PageSetupRunner &pageSetupRunner()
 {
     static CommonDialogHelper::PageSetupRunner runner = [](QPrinter *printer) {
-        QPageSetupDialog dialog(printer, QApplication::activeWindow());
-        return dialog.exec() == QDialog::Accepted;
+        return kq::platform::Dialogs::pageSetup(printer);
     };
     return runner;
 }

@@ -8,6 +8,7 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -119,6 +120,14 @@ public:
         QPrintDialog dialog(printer, activeParent());
         return dialog.exec() == QDialog::Accepted;
     }
+
+    bool pageSetup(QPrinter *printer) override
+    {
+        QPageSetupDialog dialog(printer, activeParent());
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    void beep() override { QApplication::beep(); }
 };
 
 QtBackend &qtBackend()
@@ -193,6 +202,16 @@ std::optional<QFont> Dialogs::chooseFont(const QFont &initial)
 bool Dialogs::printDialog(QPrinter *printer)
 {
     return backend()->printDialog(printer);
+}
+
+bool Dialogs::pageSetup(QPrinter *printer)
+{
+    return backend()->pageSetup(printer);
+}
+
+void Dialogs::beep()
+{
+    backend()->beep();
 }
 
 QString Dialogs::qtFilter(const QString &oldFilter)

@@ -41,6 +41,8 @@ public:
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
     virtual std::optional<QFont> chooseFont(const QFont &initial) = 0;
     virtual bool printDialog(QPrinter *printer) = 0;
+    virtual bool pageSetup(QPrinter *printer) = 0;
+    virtual void beep() = 0;
 };
 
 // The one door to every message box and dialog of the program.
@@ -63,6 +65,9 @@ public:
     static std::optional<QColor> chooseColor(const QColor &initial = Qt::white);
     static std::optional<QFont> chooseFont(const QFont &initial);
     static bool printDialog(QPrinter *printer);
+    // Paper, orientation and margins of a printer; false when cancelled.
+    static bool pageSetup(QPrinter *printer);
+    static void beep();
 
     // Converts an old-style filter "Lay Out (*.lyt)|*.lyt|" to Qt's form.
     static QString qtFilter(const QString &oldFilter);

@@ -24,6 +24,8 @@ public:
     QQueue<QString> folders;
     QQueue<std::optional<QColor>> colors;
     bool printAccepted = true;
+    bool pageSetupAccepted = true;
+    int beeps = 0;
 
     QStringList texts() const;
     QString lastText() const;
@@ -39,6 +41,8 @@ public:
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<QFont> chooseFont(const QFont &initial) override;
     bool printDialog(QPrinter *) override { return printAccepted; }
+    bool pageSetup(QPrinter *) override { return pageSetupAccepted; }
+    void beep() override { ++beeps; }
 };
 
 } // namespace kq::test

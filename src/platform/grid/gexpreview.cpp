@@ -89,7 +89,7 @@ void GEXPreview::setSource(GridEX *grid, bool onlySelected)
 
 void GEXPreview::pageSetup()
 {
-    if (Dialogs::printDialog(m_printer))
+    if (Dialogs::pageSetup(m_printer))
         m_preview->updatePreview();
 }
 
