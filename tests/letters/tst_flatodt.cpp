@@ -43,8 +43,26 @@ private slots:
     void untouchedFileKeptByteForByte();
     void multiLineValueBecomesParagraphsOfSameStyle();
     void refusesOtherFiles();
+    void flatOdtTemplateReadAsItIs();
     void conversionWithLibreOffice();
 };
+
+void tst_flatodt::flatOdtTemplateReadAsItIs()
+{
+    // A Flat ODT saved under a .doc name needs no conversion.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Carta Branda.doc");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(fodt("<text:p>@NomeDev</text:p>").toUtf8());
+    f.close();
+    QString error;
+    QCOMPARE(kq::platform::LibreOfficeProcessor().toFlatOdt(path, &error),
+             fodt("<text:p>@NomeDev</text:p>"));
+    QVERIFY(kq::platform::LibreOfficeProcessor().toFlatOdt(dir.filePath("nada.doc"), &error)
+                .isEmpty());
+    QVERIFY(error.contains("nada.doc"));
+}
 
 void tst_flatodt::replaceInOrder_data()
 {

@@ -256,7 +256,8 @@ void tst_letters::collectionLetterScreen()
     reg.show("fvantesca");
     GridEX *debtors = reg.find("fvantesca")->findChild<GridEX *>("GridEX2");
     debtors->setCurrentRow(debtors->findRow(2, "00001"));
-    reg.show("frelatorioscartas");
+    // Opened from the follow-up's "&Imprimir carta Vantesca".
+    reg.find("fvantesca")->findChild<QPushButton *>("Command1")->click();
     auto *screen = reg.get<frelatorioscartas>("frelatorioscartas");
     QVERIFY(screen);
     auto *modelos = screen->findChild<FileListBox *>("diretorio");
