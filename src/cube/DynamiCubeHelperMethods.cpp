@@ -4,7 +4,6 @@
 #include "platform/dialogs.h"
 #include "platform/errorinfo.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <algorithm>
@@ -20,12 +19,6 @@ using kq::platform::DCube;
 using kq::platform::Dialogs;
 
 namespace {
-
-std::function<void()> &beepHandler()
-{
-    static std::function<void()> handler;
-    return handler;
-}
 
 [[noreturn]] void raiseNoObject()
 {
@@ -44,19 +37,6 @@ T *required(T *object)
 }
 
 } // namespace
-
-void DynamiCubeHelperMethods::setBeepHandler(std::function<void()> handler)
-{
-    beepHandler() = std::move(handler);
-}
-
-void DynamiCubeHelperMethods::beep()
-{
-    if (beepHandler())
-        beepHandler()();
-    else
-        QApplication::beep();
-}
 
 void DynamiCubeHelperMethods::Init(DCube *cube)
 {
@@ -297,23 +277,23 @@ void DynamiCubeHelperMethods::DrillAhead(int eAxis)
     if (eAxis != ColumnAxis) {
         const CubeFields *rows = dc().rowFields();
         if (rows->count() < 2)
-            return beep();
+            return Dialogs::beep();
         const int levels = dc().displayedRowLevels();
         if (levels - 1 == rows->count() - 1)
-            return beep();
+            return Dialogs::beep();
         required(rows->itemByPosition(levels - 1))->setExpanded(true);
         return;
     }
     const CubeFields *columns = dc().columnFields();
     if (columns->count() < 2)
-        return beep();
+        return Dialogs::beep();
     const int levels = dc().displayedColumnLevels();
     if (levels == 0)
-        return beep();
+        return Dialogs::beep();
     // The data-field caption level counts among the displayed levels.
     const int k = GetVisibleDataFieldCount() > 1 ? levels - 2 : levels - 1;
     if (k == columns->count() - 1)
-        return beep();
+        return Dialogs::beep();
     required(columns->itemByPosition(k))->setExpanded(true);
 }
 
@@ -322,7 +302,7 @@ void DynamiCubeHelperMethods::DrillBack(int eAxis)
     const bool rowAxis = eAxis != ColumnAxis;
     const CubeFields *axis = rowAxis ? dc().rowFields() : dc().columnFields();
     if (axis->count() < 2)
-        return beep();
+        return Dialogs::beep();
     int deepest = 0;
     if (rowAxis) {
         for (int r = 0; r < dc().rowCount(); r = dc().nextRow(r))
@@ -335,14 +315,14 @@ void DynamiCubeHelperMethods::DrillBack(int eAxis)
     if (rowAxis) {
         k = deepest - 2;
         if (k < 0)
-            return beep();
+            return Dialogs::beep();
     } else {
         if (deepest == 0)
-            return beep();
+            return Dialogs::beep();
         if (GetVisibleDataFieldCount() > 1) {
             k = deepest - 3;
             if (k < 0)
-                return beep();
+                return Dialogs::beep();
         } else {
             k = deepest - 2; // at -1 no field matches and nothing changes
         }

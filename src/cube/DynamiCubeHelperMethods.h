@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QString>
-#include <functional>
 
 class QObject;
 
@@ -72,13 +71,9 @@ public:
     kq::platform::CubeDataItem *GetDataItemFromCaption(kq::platform::CubeField *fieldObject,
                                                        const QString &dataitemCaption) const;
 
-    // The beep given when a drill cannot change the axis (tests count it).
-    static void setBeepHandler(std::function<void()> handler);
-
 private:
     void SetExpanded(bool flag, const QString &fieldName);
     kq::platform::DCube &dc() const;
-    static void beep();
 
     QPointer<kq::platform::DCube> m_cube;
 };

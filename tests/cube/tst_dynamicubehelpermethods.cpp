@@ -20,21 +20,19 @@ using namespace kq::test::cubegrid;
 
 namespace {
 
-// The orders cube with its helper, and a count of the helper's beeps.
+// The orders cube with its helper; the dialog layer counts the beeps.
 struct OrdersFixture
 {
+    kq::test::ScriptedDialogs dialogs;
     kq::test::NwindFolders nwind;
     DCube cube;
     DynamiCubeHelperMethods helper;
-    int beeps = 0;
 
     OrdersFixture()
     {
         buildOrdersCube(cube, nwind);
         helper.Init(&cube);
-        DynamiCubeHelperMethods::setBeepHandler([this] { ++beeps; });
     }
-    ~OrdersFixture() { DynamiCubeHelperMethods::setBeepHandler({}); }
     CubeField *field(const char *name) { return cube.fields()->item(QString::fromLatin1(name)); }
     QStringList included(const char *name)
     {
@@ -166,8 +164,8 @@ void TestDynamiCubeHelperMethods::headingInformation()
 
 void TestDynamiCubeHelperMethods::headingInformationRefusesAnotherAxis()
 {
-    kq::test::ScriptedDialogs dialogs;
     OrdersFixture f;
+    auto &dialogs = f.dialogs;
     QCOMPARE(f.helper.GetHeadingInformation(1, 0, 1), QString());
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.lastText(),
@@ -460,7 +458,7 @@ void TestDynamiCubeHelperMethods::drill()
         f.helper.DrillAhead(axis);
     else
         f.helper.DrillBack(axis);
-    QCOMPARE(f.beeps, beeps);
+    QCOMPARE(f.dialogs.beeps, beeps);
     QCOMPARE(outer->name() + (outer->expanded() ? "+" : "-"), expanded);
     // The grid follows the flags.
     const int inner = (rowAxis ? f.cube.rowFields() : f.cube.columnFields())->count() > 1
@@ -493,8 +491,8 @@ void TestDynamiCubeHelperMethods::expandAndCollapse()
 
 void TestDynamiCubeHelperMethods::fillListAndComboWithFields()
 {
-    kq::test::ScriptedDialogs dialogs;
     OrdersFixture f;
+    auto &dialogs = f.dialogs;
     QListWidget list;
     list.addItem(QStringLiteral("old entry"));
     f.helper.FillListOrComboWithAxisFields(&list);
@@ -526,8 +524,8 @@ void TestDynamiCubeHelperMethods::fillListAndComboWithFields()
 
 void TestDynamiCubeHelperMethods::fillRefusesOtherControls()
 {
-    kq::test::ScriptedDialogs dialogs;
     OrdersFixture f;
+    auto &dialogs = f.dialogs;
     QLineEdit edit;
     f.helper.FillListOrComboWithAxisFields(&edit);
     f.helper.FillListOrComboWithDataFields(&edit);
