@@ -5,6 +5,7 @@
 #include "platform/cube/dcube.h"
 
 #include <QListWidget>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
@@ -29,6 +30,7 @@ private slots:
     void refreshRunsFormatHandlers();
     void keyboard();
     void printsPages();
+    void printPreviewWindow();
     void paintsOnlyVisibleCells();
 
 private:
@@ -309,6 +311,21 @@ void tst_dcube::printsPages()
     m_cube->fields()->item(QStringLiteral("DT_DEPOSITO"))->setOrientation(OrientColumn);
     m_cube->fields()->item(QStringLiteral("DT_DEPOSITO"))->setPosition(0);
     QVERIFY(m_cube->pageCount(&printer) > 1);
+}
+
+void tst_dcube::printPreviewWindow()
+{
+    QPointer<QPrintPreviewDialog> preview = m_cube->printPreview();
+    QVERIFY(preview);
+    QVERIFY(preview->isVisible());
+    QCOMPARE(preview->windowTitle(), QStringLiteral("Print Preview"));
+    preview->resize(900, 700);
+    QTest::qWait(50);
+    const QString png = QDir::temp().filePath(QStringLiteral("kq-dcube-preview.png"));
+    QVERIFY(preview->grab().save(png));
+    qInfo("preview: %s", qPrintable(png));
+    preview->close();
+    QTRY_VERIFY(!preview);
 }
 
 void tst_dcube::paintsOnlyVisibleCells()

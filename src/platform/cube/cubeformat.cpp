@@ -4,7 +4,6 @@
 
 #include <QGuiApplication>
 #include <QPalette>
-#include <QRegularExpression>
 #include <cmath>
 
 namespace kq::platform {
@@ -65,7 +64,11 @@ QString cubeFormatNumber(double value, const QString &format, const QLocale &loc
         l.setNumberOptions(QLocale::OmitGroupSeparator);
         return l.toString(roundHalfAway(value * 100, 2), 'f', 2) + u'%';
     }
-    const int start = f.indexOf(QRegularExpression(QStringLiteral("[#0]")));
+    int start = -1;
+    for (int i = 0; i < f.size() && start < 0; ++i) {
+        if (f.at(i) == u'#' || f.at(i) == u'0')
+            start = i;
+    }
     if (f.isEmpty() || start < 0) {
         QString s = QString::number(value, 'g', 15);
         if (s.contains(u'e'))
