@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace kq::data {
 
@@ -58,13 +61,16 @@ QByteArray flatOdt(const QVector<Para> &paragraphs)
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
 <office:font-face-decls>
-<style:font-face style:name="Liberation Serif" svg:font-family="'Liberation Serif'" style:font-family-generic="roman"/>
-<style:font-face style:name="Liberation Mono" svg:font-family="'Liberation Mono'" style:font-family-generic="modern" style:font-pitch="fixed"/>
+<style:font-face style:name="Liberation Serif" svg:font-family="'Liberation Serif'"
+ style:font-family-generic="roman"/>
+<style:font-face style:name="Liberation Mono" svg:font-family="'Liberation Mono'"
+ style:font-family-generic="modern" style:font-pitch="fixed"/>
 </office:font-face-decls>
 <office:styles>
 <style:default-style style:family="paragraph">
 <style:paragraph-properties fo:margin-top="0cm" fo:margin-bottom="0.2cm"/>
-<style:text-properties style:font-name="Liberation Serif" fo:font-size="12pt" fo:language="pt" fo:country="BR"/>
+<style:text-properties style:font-name="Liberation Serif" fo:font-size="12pt"
+ fo:language="pt" fo:country="BR"/>
 </style:default-style>
 <style:style style:name="P" style:family="paragraph">
 <style:paragraph-properties fo:text-align="justify"/>
@@ -74,19 +80,22 @@ QByteArray flatOdt(const QVector<Para> &paragraphs)
 <style:text-properties fo:font-size="14pt" fo:font-weight="bold"/>
 </style:style>
 <style:style style:name="Direita" style:family="paragraph">
-<style:paragraph-properties fo:text-align="end" fo:margin-top="0.4cm" fo:margin-bottom="0.6cm"/>
+<style:paragraph-properties fo:text-align="end" fo:margin-top="0.4cm"
+ fo:margin-bottom="0.6cm"/>
 </style:style>
 <style:style style:name="Lista" style:family="paragraph">
 <style:paragraph-properties fo:margin-bottom="0cm"/>
 <style:text-properties style:font-name="Liberation Mono" fo:font-size="9pt"/>
 </style:style>
 <style:style style:name="Assinatura" style:family="paragraph">
-<style:paragraph-properties fo:text-align="center" fo:margin-top="0.8cm" fo:margin-bottom="0cm"/>
+<style:paragraph-properties fo:text-align="center" fo:margin-top="0.8cm"
+ fo:margin-bottom="0cm"/>
 </style:style>
 </office:styles>
 <office:automatic-styles>
 <style:page-layout style:name="pm1">
-<style:page-layout-properties fo:page-width="21cm" fo:page-height="29.7cm" fo:margin-top="2cm" fo:margin-bottom="2cm" fo:margin-left="2.5cm" fo:margin-right="2cm"/>
+<style:page-layout-properties fo:page-width="21cm" fo:page-height="29.7cm"
+ fo:margin-top="2cm" fo:margin-bottom="2cm" fo:margin-left="2.5cm" fo:margin-right="2cm"/>
 </style:page-layout>
 </office:automatic-styles>
 <office:master-styles>
@@ -207,114 +216,162 @@ QByteArray confissaoDivida()
 }
 
 // Report files: our own JSON format, read by the report engine.
-const char kRelCheques[] = R"({
-  "formato": "kq-730-relatorio", "versao": 1,
-  "titulo": "Cheques Devolvidos por Data de Depósito",
-  "orientacao": "paisagem",
-  "campos": "LOJAS.DS_LOJA, DEVOLVIDOS.DT_DEPOSITO, CLIENTES.NM_CLIENTE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, SITUACOES.DS_SITUACAO, DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.vl_atualizado",
-  "tabelas": "DEVOLVIDOS INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE INNER JOIN LOJAS ON LOJAS.CD_LOJA = DEVOLVIDOS.CD_LOJA LEFT JOIN SITUACOES ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO",
-  "ordem": "DEVOLVIDOS.DT_DEPOSITO, CLIENTES.NM_CLIENTE",
-  "grupos": [{"campo": "DS_LOJA", "titulo": "Empresa"}],
-  "colunas": [
-    {"campo": "DT_DEPOSITO", "titulo": "Depósito", "formato": "dd/mm/yyyy", "largura": 10},
-    {"campo": "NM_CLIENTE", "titulo": "Devedor", "largura": 28, "total": "contagem"},
-    {"campo": "CD_BANCO", "titulo": "Bnc", "largura": 5},
-    {"campo": "NR_CHEQUE", "titulo": "Cheque", "largura": 9},
-    {"campo": "NM_EMITENTE", "titulo": "Emitente", "largura": 24},
-    {"campo": "DS_SITUACAO", "titulo": "Situação", "largura": 14},
-    {"campo": "VL_CHEQUE", "titulo": "Valor", "formato": "0.00", "largura": 10, "total": "soma"},
-    {"campo": "vl_atualizado", "titulo": "Atualizado", "formato": "0.00", "largura": 10, "total": "soma"}
-  ]
-}
-)";
+struct Col
+{
+    const char *field;
+    const char *caption;
+    const char *format;
+    int width;
+    const char *total; // "", "soma", "contagem"
+    const char *alignment = "";
+};
 
-const char kRelContatos[] = R"({
-  "formato": "kq-730-relatorio", "versao": 1,
-  "titulo": "Contatos de Vantesca por Data",
-  "orientacao": "paisagem",
-  "campos": "VANTESCA.DT_VANTESCA, CLIENTES.NM_CLIENTE, VANTESCA.DS_ENVOLVIDO, VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
-  "tabelas": "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
-  "ordem": "CLIENTES.NM_CLIENTE",
-  "grupos": [{"campo": "DT_VANTESCA", "titulo": "Data", "formato": "dd/mm/yyyy"}],
-  "colunas": [
-    {"campo": "NM_CLIENTE", "titulo": "Devedor", "largura": 24, "total": "contagem"},
-    {"campo": "DS_ENVOLVIDO", "titulo": "Envolvido", "largura": 14},
-    {"campo": "DS_COBRADOR", "titulo": "Cobrador", "largura": 12},
-    {"campo": "DS_HISTORICO", "titulo": "Histórico", "largura": 50}
-  ]
-}
-)";
+struct Report
+{
+    const char *title;
+    const char *select;
+    const char *from;
+    const char *order;
+    const char *groupField;
+    const char *groupCaption;
+    const char *groupFormat;
+    QVector<Col> columns;
+};
 
-const char kRelContatosCliente[] = R"({
-  "formato": "kq-730-relatorio", "versao": 1,
-  "titulo": "Contatos de Vantesca do Cliente",
-  "orientacao": "paisagem",
-  "campos": "CLIENTES.NM_CLIENTE, VANTESCA.CD_VANTESCA, VANTESCA.DT_VANTESCA, VANTESCA.DS_ENVOLVIDO, VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
-  "tabelas": "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
-  "ordem": "VANTESCA.DT_VANTESCA, VANTESCA.CD_VANTESCA",
-  "grupos": [{"campo": "NM_CLIENTE", "titulo": "Devedor"}],
-  "colunas": [
-    {"campo": "CD_VANTESCA", "titulo": "Nº", "largura": 5, "total": "contagem"},
-    {"campo": "DT_VANTESCA", "titulo": "Data", "formato": "dd/mm/yyyy", "largura": 10},
-    {"campo": "DS_ENVOLVIDO", "titulo": "Envolvido", "largura": 14},
-    {"campo": "DS_COBRADOR", "titulo": "Cobrador", "largura": 12},
-    {"campo": "DS_HISTORICO", "titulo": "Histórico", "largura": 55}
-  ]
+QByteArray reportFile(const Report &r)
+{
+    QJsonArray cols;
+    for (const Col &c : r.columns) {
+        QJsonObject o{{"campo", c.field}, {"titulo", QString::fromUtf8(c.caption)},
+                      {"largura", c.width}};
+        if (*c.format)
+            o["formato"] = c.format;
+        if (*c.total)
+            o["total"] = c.total;
+        if (*c.alignment)
+            o["alinhamento"] = c.alignment;
+        cols << o;
+    }
+    QJsonObject group{{"campo", r.groupField}, {"titulo", QString::fromUtf8(r.groupCaption)}};
+    if (*r.groupFormat)
+        group["formato"] = r.groupFormat;
+    const QJsonObject o{{"formato", "kq-730-relatorio"},
+                        {"versao", 1},
+                        {"titulo", QString::fromUtf8(r.title)},
+                        {"orientacao", "paisagem"},
+                        {"campos", r.select},
+                        {"tabelas", r.from},
+                        {"ordem", r.order},
+                        {"grupos", QJsonArray{group}},
+                        {"colunas", cols}};
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
-)";
 
-const char kRelAcordos[] = R"({
-  "formato": "kq-730-relatorio", "versao": 1,
-  "titulo": "Acordos por Data",
-  "orientacao": "paisagem",
-  "campos": "lojas.ds_loja, acordos.cd_acordo, acordos.dt_acordo, CLIENTES.NM_CLIENTE, acordos.vl_aberto, acordos.nr_parcelas, acordos.vl_parcela, acordos.vl_financiado, acordos.dt_1vencimento, acordos.cd_status",
-  "tabelas": "acordos INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = acordos.CD_CLIENTE INNER JOIN lojas ON lojas.cd_loja = acordos.cd_loja",
-  "ordem": "acordos.dt_acordo, acordos.cd_acordo",
-  "grupos": [{"campo": "ds_loja", "titulo": "Empresa"}],
-  "colunas": [
-    {"campo": "cd_acordo", "titulo": "Acordo", "largura": 7, "total": "contagem"},
-    {"campo": "dt_acordo", "titulo": "Data", "formato": "dd/mm/yyyy", "largura": 10},
-    {"campo": "NM_CLIENTE", "titulo": "Devedor", "largura": 28},
-    {"campo": "vl_aberto", "titulo": "Dívida", "formato": "0.00", "largura": 11, "total": "soma"},
-    {"campo": "nr_parcelas", "titulo": "Parcelas", "largura": 7, "alinhamento": "direita"},
-    {"campo": "vl_parcela", "titulo": "Valor Parcela", "formato": "0.00", "largura": 11},
-    {"campo": "vl_financiado", "titulo": "Total Financiado", "formato": "0.00", "largura": 12, "total": "soma"},
-    {"campo": "dt_1vencimento", "titulo": "1º Vencimento", "formato": "dd/mm/yyyy", "largura": 11},
-    {"campo": "cd_status", "titulo": "Cancelado", "largura": 8, "alinhamento": "centro"}
-  ]
+QByteArray relCheques()
+{
+    return reportFile(
+        {"Cheques Devolvidos por Data de Depósito",
+         "LOJAS.DS_LOJA, DEVOLVIDOS.DT_DEPOSITO, CLIENTES.NM_CLIENTE, DEVOLVIDOS.CD_BANCO, "
+         "DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, SITUACOES.DS_SITUACAO, "
+         "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.vl_atualizado",
+         "DEVOLVIDOS INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE "
+         "INNER JOIN LOJAS ON LOJAS.CD_LOJA = DEVOLVIDOS.CD_LOJA "
+         "LEFT JOIN SITUACOES ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO",
+         "DEVOLVIDOS.DT_DEPOSITO, CLIENTES.NM_CLIENTE",
+         "DS_LOJA", "Empresa", "",
+         {{"DT_DEPOSITO", "Depósito", "dd/mm/yyyy", 10, ""},
+          {"NM_CLIENTE", "Devedor", "", 28, "contagem"},
+          {"CD_BANCO", "Bnc", "", 5, ""},
+          {"NR_CHEQUE", "Cheque", "", 9, ""},
+          {"NM_EMITENTE", "Emitente", "", 24, ""},
+          {"DS_SITUACAO", "Situação", "", 14, ""},
+          {"VL_CHEQUE", "Valor", "0.00", 10, "soma"},
+          {"vl_atualizado", "Atualizado", "0.00", 10, "soma"}}});
 }
-)";
 
-const char kRelParcelas[] = R"({
-  "formato": "kq-730-relatorio", "versao": 1,
-  "titulo": "Parcelas por Vencimento",
-  "orientacao": "paisagem",
-  "campos": "lojas.ds_loja, parcelas.dt_vencimento, parcelas.cd_acordo, parcelas.cd_parcela, CLIENTES.NM_CLIENTE, parcelas.vl_parcela, status.ds_status, parcelas.DT_BAIXA",
-  "tabelas": "parcelas INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = parcelas.CD_CLIENTE INNER JOIN lojas ON lojas.cd_loja = parcelas.cd_loja LEFT JOIN status ON status.cd_status = parcelas.cd_status",
-  "ordem": "parcelas.dt_vencimento, parcelas.cd_acordo, parcelas.cd_parcela",
-  "grupos": [{"campo": "ds_loja", "titulo": "Empresa"}],
-  "colunas": [
-    {"campo": "dt_vencimento", "titulo": "Vencimento", "formato": "dd/mm/yyyy", "largura": 10},
-    {"campo": "cd_acordo", "titulo": "Acordo", "largura": 7},
-    {"campo": "cd_parcela", "titulo": "Parcela", "largura": 6, "total": "contagem"},
-    {"campo": "NM_CLIENTE", "titulo": "Devedor", "largura": 30},
-    {"campo": "vl_parcela", "titulo": "Valor", "formato": "0.00", "largura": 11, "total": "soma"},
-    {"campo": "ds_status", "titulo": "Situação", "largura": 11},
-    {"campo": "DT_BAIXA", "titulo": "Baixa", "formato": "dd/mm/yyyy", "largura": 10}
-  ]
+QByteArray relContatos()
+{
+    return reportFile(
+        {"Contatos de Vantesca por Data",
+         "VANTESCA.DT_VANTESCA, CLIENTES.NM_CLIENTE, VANTESCA.DS_ENVOLVIDO, "
+         "VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
+         "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
+         "CLIENTES.NM_CLIENTE",
+         "DT_VANTESCA", "Data", "dd/mm/yyyy",
+         {{"NM_CLIENTE", "Devedor", "", 24, "contagem"},
+          {"DS_ENVOLVIDO", "Envolvido", "", 14, ""},
+          {"DS_COBRADOR", "Cobrador", "", 12, ""},
+          {"DS_HISTORICO", "Histórico", "", 50, ""}}});
 }
-)";
+
+QByteArray relContatosCliente()
+{
+    return reportFile(
+        {"Contatos de Vantesca do Cliente",
+         "CLIENTES.NM_CLIENTE, VANTESCA.CD_VANTESCA, VANTESCA.DT_VANTESCA, "
+         "VANTESCA.DS_ENVOLVIDO, VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
+         "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
+         "VANTESCA.DT_VANTESCA, VANTESCA.CD_VANTESCA",
+         "NM_CLIENTE", "Devedor", "",
+         {{"CD_VANTESCA", "Nº", "", 5, "contagem"},
+          {"DT_VANTESCA", "Data", "dd/mm/yyyy", 10, ""},
+          {"DS_ENVOLVIDO", "Envolvido", "", 14, ""},
+          {"DS_COBRADOR", "Cobrador", "", 12, ""},
+          {"DS_HISTORICO", "Histórico", "", 55, ""}}});
+}
+
+QByteArray relAcordos()
+{
+    return reportFile(
+        {"Acordos por Data",
+         "lojas.ds_loja, acordos.cd_acordo, acordos.dt_acordo, CLIENTES.NM_CLIENTE, "
+         "acordos.vl_aberto, acordos.nr_parcelas, acordos.vl_parcela, acordos.vl_financiado, "
+         "acordos.dt_1vencimento, acordos.cd_status",
+         "acordos INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = acordos.CD_CLIENTE "
+         "INNER JOIN lojas ON lojas.cd_loja = acordos.cd_loja",
+         "acordos.dt_acordo, acordos.cd_acordo",
+         "ds_loja", "Empresa", "",
+         {{"cd_acordo", "Acordo", "", 7, "contagem"},
+          {"dt_acordo", "Data", "dd/mm/yyyy", 10, ""},
+          {"NM_CLIENTE", "Devedor", "", 28, ""},
+          {"vl_aberto", "Dívida", "0.00", 11, "soma"},
+          {"nr_parcelas", "Parcelas", "", 7, "", "direita"},
+          {"vl_parcela", "Valor Parcela", "0.00", 11, ""},
+          {"vl_financiado", "Total Financiado", "0.00", 12, "soma"},
+          {"dt_1vencimento", "1º Vencimento", "dd/mm/yyyy", 11, ""},
+          {"cd_status", "Cancelado", "", 8, "", "centro"}}});
+}
+
+QByteArray relParcelas()
+{
+    return reportFile(
+        {"Parcelas por Vencimento",
+         "lojas.ds_loja, parcelas.dt_vencimento, parcelas.cd_acordo, parcelas.cd_parcela, "
+         "CLIENTES.NM_CLIENTE, parcelas.vl_parcela, status.ds_status, parcelas.DT_BAIXA",
+         "parcelas INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = parcelas.CD_CLIENTE "
+         "INNER JOIN lojas ON lojas.cd_loja = parcelas.cd_loja "
+         "LEFT JOIN status ON status.cd_status = parcelas.cd_status",
+         "parcelas.dt_vencimento, parcelas.cd_acordo, parcelas.cd_parcela",
+         "ds_loja", "Empresa", "",
+         {{"dt_vencimento", "Vencimento", "dd/mm/yyyy", 10, ""},
+          {"cd_acordo", "Acordo", "", 7, ""},
+          {"cd_parcela", "Parcela", "", 6, "contagem"},
+          {"NM_CLIENTE", "Devedor", "", 30, ""},
+          {"vl_parcela", "Valor", "0.00", 11, "soma"},
+          {"ds_status", "Situação", "", 11, ""},
+          {"DT_BAIXA", "Baixa", "dd/mm/yyyy", 10, ""}}});
+}
 
 } // namespace
 
 QVector<QPair<QString, QByteArray>> shippedFiles()
 {
     return {
-        {QStringLiteral("1_Cheques por Data de Deposito.rpt"), kRelCheques},
-        {QStringLiteral("2_Contatos por Data.rpt"), kRelContatos},
-        {QStringLiteral("3_Contatos do Cliente.rpt"), kRelContatosCliente},
-        {QStringLiteral("4_Acordos por Data.rpt"), kRelAcordos},
-        {QStringLiteral("5_Parcelas por Vencimento.rpt"), kRelParcelas},
+        {QStringLiteral("1_Cheques por Data de Deposito.rpt"), relCheques()},
+        {QStringLiteral("2_Contatos por Data.rpt"), relContatos()},
+        {QStringLiteral("3_Contatos do Cliente.rpt"), relContatosCliente()},
+        {QStringLiteral("4_Acordos por Data.rpt"), relAcordos()},
+        {QStringLiteral("5_Parcelas por Vencimento.rpt"), relParcelas()},
         {QStringLiteral("Carta Branda.doc"), cartaBranda()},
         {QStringLiteral("Carta Intermediaria.doc"), cartaIntermediaria()},
         {QStringLiteral("Carta Incisiva.doc"),

@@ -54,8 +54,8 @@ void frelatorioscartas::buildControls()
     auto *root = new QGridLayout(this);
 
     auto *empresa = new QVBoxLayout;
-    auto *lojaLabel = new QLabel(QStringLiteral("Escolha  a empresa para emitir carta de Vantesca"),
-                                 this);
+    auto *lojaLabel =
+        new QLabel(QStringLiteral("Escolha  a empresa para emitir carta de Vantesca"), this);
     ds_loja = new kq::platform::DBList(this);
     ds_loja->setObjectName(QStringLiteral("ds_loja"));
     lojaLabel->setBuddy(ds_loja);
@@ -207,7 +207,8 @@ void frelatorioscartas::Command2_Click()
         for (Data4.moveFirst(); !Data4.eof(); Data4.moveNext())
             lista += linhaDocumento(nullable(Data4, "DS_documento"),
                                     nullable(Data4, "DT_DEPOSITO"), nullable(Data4, "VL_CHEQUE"),
-                                    nullable(Data4, "NM_CLIENTE"), nullable(Data4, "NR_DOCUMENTO"));
+                                    nullable(Data4, "NM_CLIENTE"),
+                                    nullable(Data4, "NR_DOCUMENTO"));
         d.documentos = lista;
         Data2.refresh();
         d.nmCliente = nullable(Data2, "nm_cliente");

@@ -16,8 +16,10 @@ QString fodt(const QString &body)
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
                " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
-               " office:version=\"1.3\" office:mimetype=\"application/vnd.oasis.opendocument.text\">"
-               "<office:master-styles><text:p>@NomeDev no rodapé</text:p></office:master-styles>\n"
+               " office:version=\"1.3\""
+               " office:mimetype=\"application/vnd.oasis.opendocument.text\">"
+               "<office:master-styles><text:p>@NomeDev no rodapé</text:p>"
+               "</office:master-styles>\n"
                "<office:body><office:text>\n%1\n</office:text></office:body></office:document>\n")
         .arg(body);
 }

@@ -97,9 +97,10 @@ void tst_letters::chequeLine_data()
     QTest::addColumn<QVariant>("tipo");
     QTest::addColumn<QString>("expected");
     QTest::newRow("CHEQUE padded to 20")
-        << QVariant("CHEQUE") << "CHEQUE" + QString(14, u' ') + " | 05/03/2026 | 150,00 |ANA |123\r\n";
-    QTest::newRow("no type: 20 blanks") << QVariant()
-                                        << QString(20, u' ') + " | 05/03/2026 | 150,00 |ANA |123\r\n";
+        << QVariant("CHEQUE")
+        << "CHEQUE" + QString(14, u' ') + " | 05/03/2026 | 150,00 |ANA |123\r\n";
+    QTest::newRow("no type: 20 blanks")
+        << QVariant() << QString(20, u' ') + " | 05/03/2026 | 150,00 |ANA |123\r\n";
     QTest::newRow("exactly 20: no blank added")
         << QVariant("DUPLICATA MERCANTIL1")
         << QString("DUPLICATA MERCANTIL1 | 05/03/2026 | 150,00 |ANA |123\r\n");
@@ -246,7 +247,8 @@ void tst_letters::collectionLetterScreen()
     kq::data::exec(db, "UPDATE parametros SET ds_empresa = 'ESCRITÓRIO X', ds_prazo = '5 dias'");
     const QString folder = fx.folders.dataFolder();
     writeTemplate(folder + "/Carta Branda.doc",
-                  {"@NomeDev", "@Enderecodev @Bairrodev @cidadedev @cepdev", "@cidade, @dia de @mes de @ano",
+                  {"@NomeDev", "@Enderecodev @Bairrodev @cidadedev @cepdev",
+                   "@cidade, @dia de @mes de @ano",
                    "Sr. @NomeDev, CPF @CPF/CNPJDev, deve a @nomecliente:", "@documentos",
                    "Prazo @ndias. Fone @fone.", "@usuario"});
     writeTemplate(folder + "/Carta branda.doc", {"@NomeDev"});
@@ -317,7 +319,8 @@ void tst_letters::confessionOfDebt()
     QVERIFY(fx.dialogs.lastText().contains("confissaodivida.doc"));
 
     writeTemplate(fx.folders.dataFolder() + "/confissaodivida.doc",
-                  {"@CPF/CNPJDev @NomeDev, @Endereco, @Bairro, @Telefone", "@cidade @dia @mes @ano",
+                  {"@CPF/CNPJDev @NomeDev, @Endereco, @Bairro, @Telefone",
+                   "@cidade @dia @mes @ano",
                    "@valordevido @desconto @ValorAC @Entrada @DataEntrada",
                    "@QtdParcelas x @ValorParc a partir de @VencimentoParc",
                    "@NomeDev1 @Endereco1 @CPF/CNPJDev @NomeDev2"});

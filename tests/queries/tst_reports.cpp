@@ -114,7 +114,8 @@ void tst_reports::formulas_data()
            "{devolvidos.dt_deposito} <= #2026/03/31#";
     QTest::newRow("frelatorios Todos")
         << formulaChequesTodos(d1, d2)
-        << "{devolvidos.dt_deposito} >=  #2026/03/01# AND {devolvidos.dt_deposito} <= #2026/03/31#";
+        << "{devolvidos.dt_deposito} >=  #2026/03/01# AND "
+           "{devolvidos.dt_deposito} <= #2026/03/31#";
     QTest::newRow("frelatoriosvantesca")
         << formulaVantesca(d1, d2)
         << "{VANTESCA.dt_VANTESCA} >=  #2026/03/01# AND {VANTESCA.dt_VANTESCA} <= #2026/03/31#";

@@ -172,8 +172,8 @@ void tst_report::runWithGroupsAndTotals()
                                  "|BIA;31/03/2026;50,50", "Total Loja: LOJA A|;2;150,50",
                                  "Loja: LOJA B|", "|ANA;15/03/2026;10,00",
                                  "Total Loja: LOJA B|;1;10,00", "Total Geral|;3;160,50"}));
-    data = runReport(chequeReport(), folder.devolvidos(), "{devolvidos.cd_loja}= '' OR "
-                                                          "{devolvidos.cd_loja}= '1'' OR ''1''=''1'",
+    data = runReport(chequeReport(), folder.devolvidos(),
+                     "{devolvidos.cd_loja}= '' OR {devolvidos.cd_loja}= '1'' OR ''1''=''1'",
                      &error);
     QVERIFY(data);
     QCOMPARE(data->rows.size(), 0);

@@ -77,7 +77,8 @@ public:
                 continue;
             const QStringView name = m_r.qualifiedName();
             if (name == u"text:span") {
-                const QString styleName = m_r.attributes().value(QStringLiteral("text:style-name")).toString();
+                const QString styleName =
+                    m_r.attributes().value(QStringLiteral("text:style-name")).toString();
                 int idx = m_styles.indexOf(styleName);
                 if (idx < 0) {
                     m_styles << styleName;

@@ -38,7 +38,8 @@ QString lettersFolder()
 
 bool isFlatOdt(const QByteArray &head)
 {
-    return head.contains("<office:document") && head.contains("application/vnd.oasis.opendocument.text");
+    return head.contains("<office:document")
+           && head.contains("application/vnd.oasis.opendocument.text");
 }
 
 QString LibreOfficeProcessor::program()
@@ -86,7 +87,8 @@ QString LibreOfficeProcessor::toFlatOdt(const QString &templatePath, QString *er
     proc.setProcessChannelMode(QProcess::MergedChannels);
     proc.start(soffice, {QStringLiteral("-env:UserInstallation=") + profile,
                          QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                         QStringLiteral("--convert-to"), QStringLiteral("fodt:OpenDocument Text Flat XML"),
+                         QStringLiteral("--convert-to"),
+                         QStringLiteral("fodt:OpenDocument Text Flat XML"),
                          QStringLiteral("--outdir"), work.path(), input});
     const bool finished = proc.waitForFinished(kConvertTimeout);
     if (!finished)
@@ -110,7 +112,8 @@ bool LibreOfficeProcessor::show(const QString &flatOdt, const QString &title, QS
                                     "a carta.");
         return false;
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
     const QString path = lettersFolder() + QLatin1Char('/') + title + QLatin1Char('-') + stamp
                          + QStringLiteral(".fodt");
     QFile f(path);
@@ -153,7 +156,8 @@ bool LetterDocument::open(const QString &templatePath)
     const QString xml = wordProcessor()->toFlatOdt(templatePath, &m_error);
     if (xml.isEmpty()) {
         if (m_error.isEmpty())
-            m_error = QStringLiteral("Não foi possível abrir o modelo \"%1\".").arg(templatePath);
+            m_error =
+                QStringLiteral("Não foi possível abrir o modelo \"%1\".").arg(templatePath);
         return false;
     }
     if (!m_doc.load(xml)) {

@@ -44,8 +44,8 @@ FieldResolver resolverFor(const ReportDefinition &def, const QString &dbPath)
             QRegularExpression::CaseInsensitiveOption);
         if (!def.from.contains(named))
             return QString();
-        QSqlQuery q = kq::data::exec(dbPath, QStringLiteral("SELECT name FROM pragma_table_info(?)"),
-                                     {table});
+        QSqlQuery q = kq::data::exec(
+            dbPath, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
         while (q.next())
             if (q.value(0).toString().compare(field, Qt::CaseInsensitive) == 0)
                 return table + QLatin1Char('.') + q.value(0).toString();

@@ -100,7 +100,8 @@ private:
     {
         skipBlanks();
         static const QRegularExpression fieldRe(
-            QStringLiteral("\\{\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*\\.\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*\\}"));
+            QStringLiteral("\\{\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*\\."
+                           "\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*\\}"));
         const auto m = fieldRe.match(m_s, m_pos, QRegularExpression::NormalMatch,
                                      QRegularExpression::AnchorAtOffsetMatchOption);
         if (!m.hasMatch()) {
