@@ -185,7 +185,8 @@ int main(int argc, char **argv)
                 ms(t) / frames, cube.rowCount(), view->lastPaintedCells());
     t.restart();
     for (int i = 0; i < frames; ++i) {
-        view->horizontalScrollBar()->setValue(i * 7 % qMax(1, view->horizontalScrollBar()->maximum()));
+        QScrollBar *hbar = view->horizontalScrollBar();
+        hbar->setValue(i * 7 % qMax(1, hbar->maximum()));
         view->viewport()->repaint();
     }
     std::printf("horizontal scroll + repaint: %.2f ms per frame\n", ms(t) / frames);

@@ -239,7 +239,8 @@ void tst_cubemodel::sortAndRank_data()
     QTest::addColumn<int>("rankField");
     QTest::addColumn<int>("descending");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("labels") << "Loja" << 0 << 0 << 0 << "\nLoja Norte:425\nLoja Sul:725\nTotal:1150";
+    QTest::newRow("labels") << "Loja" << 0 << 0 << 0
+                            << "\nLoja Norte:425\nLoja Sul:725\nTotal:1150";
     QTest::newRow("labels descending") << "Loja" << 0 << 0 << 1
                                        << "\nLoja Sul:725\nLoja Norte:425\nTotal:1150";
     QTest::newRow("rank descending") << "Loja" << 2 << 1 << 0

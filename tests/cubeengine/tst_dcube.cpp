@@ -27,6 +27,7 @@ private slots:
     void expandBoxes();
     void selectionAndMouseSignals();
     void hitRecords();
+    void columnWidthDrag();
     void refreshRunsFormatHandlers();
     void keyboard();
     void printsPages();
@@ -264,6 +265,33 @@ void tst_dcube::hitRecords()
     h = hit(view->cellRect(2, 1).center());
     QCOMPARE(h.area, int(HitDataCells));
     QCOMPARE(std::make_pair(h.row, h.column), std::make_pair(2, 1));
+}
+
+void tst_dcube::columnWidthDrag()
+{
+    CubeView *view = m_cube->view();
+    CubeField *valor = m_cube->dataFieldOfColumn(0);
+    const float before = valor->width();
+    const QRect head = view->columnHeadingRect(0, 2);
+    const QPoint edge(head.right() + 1, head.center().y());
+    QCOMPARE(view->resizeFieldAt(edge), valor);
+    const int layouts = m_cube->model()->layoutCount();
+    send(QEvent::MouseButtonPress, edge, Qt::LeftButton);
+    send(QEvent::MouseMove, edge + QPoint(40, 0), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, edge + QPoint(40, 0), Qt::NoButton);
+    QCOMPARE(valor->width(), before + 40);
+    QCOMPARE(view->columnHeadingRect(0, 2).width(), head.width() + 40);
+    QCOMPARE(m_cube->model()->layoutCount(), layouts); // no new layout for a width
+    // A row field's edge sets its width.
+    CubeField *loja = m_cube->rowFields()->itemByPosition(0);
+    const QRect b = view->fieldButtonRect(loja);
+    const QPoint rowEdge(b.right() + 2, b.center().y());
+    QCOMPARE(view->resizeFieldAt(rowEdge), loja);
+    send(QEvent::MouseButtonPress, rowEdge, Qt::LeftButton);
+    send(QEvent::MouseMove, rowEdge - QPoint(30, 0), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, rowEdge - QPoint(30, 0), Qt::NoButton);
+    QCOMPARE(loja->width(), 70.0f);
+    QCOMPARE(loja->orientation(), int(OrientRow));
 }
 
 void tst_dcube::refreshRunsFormatHandlers()

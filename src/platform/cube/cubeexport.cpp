@@ -284,7 +284,8 @@ bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool format
             w.writeAttribute(ss, QStringLiteral("Index"), QString::number(x + 1));
             w.writeAttribute(ss, QStringLiteral("StyleID"), styleIds.value(styleKey(c)));
             if (c.colSpan > 1)
-                w.writeAttribute(ss, QStringLiteral("MergeAcross"), QString::number(c.colSpan - 1));
+                w.writeAttribute(ss, QStringLiteral("MergeAcross"),
+                                 QString::number(c.colSpan - 1));
             if (c.rowSpan > 1)
                 w.writeAttribute(ss, QStringLiteral("MergeDown"), QString::number(c.rowSpan - 1));
             if (c.number.isValid() || !c.text.isEmpty()) {

@@ -219,8 +219,11 @@ void CubeField::setShown(bool shown)
 
 void CubeField::setWidth(float width)
 {
+    if (m_width == width)
+        return;
     m_width = width;
-    changed(false);
+    if (m_model)
+        emit m_model->invalidated(); // a repaint; the layout stays
 }
 
 void CubeField::setSortType(int sortType)

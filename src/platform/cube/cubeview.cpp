@@ -53,6 +53,8 @@ CubeView::CubeView(DCube *cube)
     });
     connect(m_model, &CubeModel::invalidated, this, [this] {
         m_formats.clear();
+        m_colXLayout = -1;
+        updateScrollBars();
         viewport()->update();
     });
 }
@@ -276,6 +278,24 @@ CubeHitRecord CubeView::hitTest(const QPoint &pos) const
     hit.row = r;
     hit.column = c;
     return hit;
+}
+
+CubeField *CubeView::resizeFieldAt(const QPoint &pos) const
+{
+    const Geometry g = geometry();
+    const int slack = 3;
+    if (pos.y() >= g.headTop && pos.y() < g.cellsTop && pos.x() >= g.rowAreaW) {
+        const int c = columnAt(pos.x() - slack, g);
+        if (c >= 0 && qAbs(g.rowAreaW + m_colX[c + 1] - g.hOff - pos.x()) <= slack)
+            return m_model->dataFieldOfColumn(c);
+    }
+    if (pos.y() >= g.cellsTop - g.rowH && pos.y() < g.cellsTop) {
+        for (int k = 0; k + 1 < g.rowLevelX.size(); ++k) {
+            if (qAbs(g.rowLevelX[k + 1] - pos.x()) <= slack)
+                return m_model->rowFields()->itemByPosition(k);
+        }
+    }
+    return nullptr;
 }
 
 void CubeView::clearFormats()
@@ -529,7 +549,8 @@ void CubeView::paintEvent(QPaintEvent *)
     }
 
     if (m_dragging && m_pressField) {
-        const QRect r(m_dragPos - QPoint(10, g.rowH / 2), QSize(buttonWidth(m_pressField), g.rowH));
+        const QRect r(m_dragPos - QPoint(10, g.rowH / 2),
+                      QSize(buttonWidth(m_pressField), g.rowH));
         p.setOpacity(0.7);
         paintButton(p, r, m_pressField);
         p.setOpacity(1);
@@ -586,7 +607,11 @@ void CubeView::mousePressEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     const CubeHitRecord hit = hitTest(pos);
     if (event->button() == Qt::LeftButton) {
-        if (hit.area >= HitColumnFieldArea && hit.headingField) {
+        if (CubeField *f = resizeFieldAt(pos)) {
+            m_resizeField = f;
+            m_resizeStartX = pos.x();
+            m_resizeStartWidth = f->width();
+        } else if (hit.area >= HitColumnFieldArea && hit.headingField) {
             const QRect r = fieldButtonRect(hit.headingField);
             if (pos.x() >= r.right() - kArrowWidth) {
                 emitMouse(Press, event);
@@ -623,7 +648,15 @@ void CubeView::mousePressEvent(QMouseEvent *event)
 void CubeView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
-    if (m_pressField && (event->buttons() & Qt::LeftButton)) {
+    if (!event->buttons()) {
+        if (resizeFieldAt(pos))
+            viewport()->setCursor(Qt::SplitHCursor);
+        else if (m_cube->mousePointer() == 0)
+            viewport()->unsetCursor();
+    }
+    if (m_resizeField && (event->buttons() & Qt::LeftButton)) {
+        m_resizeField->setWidth(qMax(20.0f, m_resizeStartWidth + (pos.x() - m_resizeStartX)));
+    } else if (m_pressField && (event->buttons() & Qt::LeftButton)) {
         if (!m_dragging && (pos - m_pressPos).manhattanLength() > 4)
             m_dragging = true;
         if (m_dragging) {
@@ -674,6 +707,7 @@ void CubeView::mouseReleaseEvent(QMouseEvent *event)
     if (m_dragging && m_pressField)
         dropField(m_pressField, event->position().toPoint());
     m_dragging = false;
+    m_resizeField = nullptr;
     m_pressField = nullptr;
     m_selecting = false;
     viewport()->update();

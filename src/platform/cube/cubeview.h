@@ -33,6 +33,9 @@ public:
     QRect rowAreaRect() const;
     // The +/- box of a member heading (empty when it has none).
     QRect expandBoxRect(bool rowAxis, int index, int level0) const;
+    // The field whose width the edge at this point resizes (the data field of
+    // a column heading's right edge, or a row field's button edge), or null.
+    CubeField *resizeFieldAt(const QPoint &viewportPos) const;
     // Drops the cached formats; the next paint runs the handlers again.
     void clearFormats();
     // Runs the format handlers for the visible cells now.
@@ -85,6 +88,9 @@ private:
     CubeField *m_pressField = nullptr;
     QPoint m_pressPos;
     bool m_dragging = false;
+    CubeField *m_resizeField = nullptr; // column-width drag
+    int m_resizeStartX = 0;
+    float m_resizeStartWidth = 0;
     QPoint m_dragPos;
     QPointer<QWidget> m_popup;
 };

@@ -167,7 +167,8 @@ PrintPlan planPages(CubeModel *m, QPrinter *printer, const QFont &font)
         CubeField *df = m->dataFieldOfColumn(c);
         plan.colW.append(int((df ? qMax(20.0f, df->width()) : 90.0f) * plan.scale));
     }
-    const int bodyH = plan.page.height() - plan.headerH - plan.footerH - plan.colLevels * plan.rowH;
+    const int bodyH = plan.page.height() - plan.headerH - plan.footerH
+                      - plan.colLevels * plan.rowH;
     const int perPage = qMax(1, bodyH / plan.rowH);
     for (int r = 0; r < nRows; r += perPage)
         plan.rowChunks.append({r, qMin(nRows, r + perPage) - 1});
