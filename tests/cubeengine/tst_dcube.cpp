@@ -282,6 +282,13 @@ void tst_dcube::columnWidthDrag()
     QCOMPARE(valor->width(), before + 40);
     QCOMPARE(view->columnHeadingRect(0, 2).width(), head.width() + 40);
     QCOMPARE(m_cube->model()->layoutCount(), layouts); // no new layout for a width
+    // Several changes lay the shown cube out once, when next asked.
+    m_cube->fields()->item(QStringLiteral("Trimestre"))->setOrientation(OrientColumn);
+    m_cube->fields()->item(QStringLiteral("Trimestre"))->setPosition(0);
+    m_cube->fields()->item(QStringLiteral("ds_loja"))->setLabelDescending(1);
+    QCOMPARE(m_cube->model()->layoutCount(), layouts);
+    QCOMPARE(m_cube->rowHeading(0, 1).text, QStringLiteral("Loja Sul"));
+    QCOMPARE(m_cube->model()->layoutCount(), layouts + 1);
     // A row field's edge sets its width.
     CubeField *loja = m_cube->rowFields()->itemByPosition(0);
     const QRect b = view->fieldButtonRect(loja);

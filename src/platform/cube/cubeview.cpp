@@ -52,9 +52,9 @@ CubeView::CubeView(DCube *cube)
         viewport()->update();
     });
     connect(m_model, &CubeModel::invalidated, this, [this] {
+        // Lazy: the model lays itself out at the next paint or query.
         m_formats.clear();
         m_colXLayout = -1;
-        updateScrollBars();
         viewport()->update();
     });
 }
@@ -463,7 +463,10 @@ void CubeView::paintRowHeadings(QPainter &p, const Geometry &g, int r0, int r1)
 
 void CubeView::paintEvent(QPaintEvent *)
 {
+    const bool widthsChanged = m_colXLayout < 0;
     m_model->ensureLayout();
+    if (widthsChanged)
+        updateScrollBars();
     const Geometry g = geometry();
     const CubeStyle &st = m_model->style();
     QPainter p(viewport());
