@@ -783,7 +783,7 @@ bool CubeModel::rebuild()
     d->lastError.clear();
     if (d->sourceDirty && !d->loadSource())
         return false;
-    d->aggDirty = true;
+    // Aggregates are kept when no field, filter or axis changed since.
     d->layout();
     return d->lastCode == 0;
 }
