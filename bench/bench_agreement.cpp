@@ -3,6 +3,7 @@
 // one month's open instalments among many.
 //   bench_agreement [cheques] [instalments]     (defaults 500 and 1000000)
 
+#include "benchsupport.h"
 #include "collection/agreementstore.h"
 #include "collection/facordo.h"
 #include "collection/fbaixar.h"
@@ -28,7 +29,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -39,33 +39,6 @@ using kq::data::exec;
 using namespace kq::collection;
 
 namespace {
-
-// Answers every message with its default and counts them.
-class QuietDialogs : public kq::platform::DialogBackend
-{
-public:
-    int messages = 0;
-    QString last;
-    kq::platform::Answer message(const kq::platform::MessageRecord &r,
-                                 kq::platform::Answer answer) override
-    {
-        ++messages;
-        last = r.text;
-        return answer;
-    }
-    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString chooseFolder(const QString &, const QString &) override { return {}; }
-    std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
-    std::optional<QFont> chooseFont(const QFont &) override { return std::nullopt; }
-    bool printDialog(QPrinter *) override { return false; }
-    bool pageSetup(QPrinter *) override { return false; }
-    void beep() override {}
-};
 
 void generate(const QString &db, int cheques, int instalments)
 {
@@ -156,22 +129,11 @@ int main(int argc, char **argv)
     const int cheques = argc > 1 ? QString(argv[1]).toInt() : 500;
     const int instalments = argc > 2 ? QString(argv[2]).toInt() : 1000000;
 
-    QTemporaryDir dir;
-    const QString data = dir.path() + "/dados";
-    kq::platform::setProgramFolder(dir.path());
-    kq::data::prepareDataFolder(data);
-    QFile ini(dir.path() + "/sys.ini");
-    ini.open(QIODevice::WriteOnly);
-    ini.write((data + "\r\n").toUtf8());
-    ini.close();
-    const QString db = kq::data::dataFile(data, kq::data::kDevolvidos);
-
-    QuietDialogs dialogs;
-    kq::platform::Dialogs::setBackend(&dialogs);
-    kq::shell::registerScreens();
+    kq::bench::BenchOffice office;
+    const QString db = office.devolvidos;
+    auto &dialogs = office.dialogs;
     kq::collection::registerScreens();
-    kq::shell::mainWindow();
-    kq::shell::setUsuarioLogado("SUPERVISOR", "001");
+    office.logIn();
 
     QElapsedTimer gen;
     gen.start();
@@ -261,6 +223,5 @@ int main(int argc, char **argv)
                 qPrintable(dialogs.last.left(200)));
 
     registry.unloadAll();
-    kq::platform::Dialogs::setBackend(nullptr);
     return 0;
 }

@@ -3,6 +3,7 @@
 // filter dialog, grouping by store, and the agreement query with a cancel.
 //   bench_queries [cheques]     (default 200000)
 
+#include "benchsupport.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
@@ -21,36 +22,12 @@
 #include <QFile>
 #include <QLocale>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 
 using kq::data::exec;
 
 namespace {
-
-class QuietDialogs : public kq::platform::DialogBackend
-{
-public:
-    kq::platform::Answer message(const kq::platform::MessageRecord &r,
-                                 kq::platform::Answer answer) override
-    {
-        std::printf("  message: %s\n", qPrintable(r.text));
-        return answer;
-    }
-    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString chooseFolder(const QString &, const QString &) override { return {}; }
-    std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
-    std::optional<QFont> chooseFont(const QFont &) override { return std::nullopt; }
-    bool printDialog(QPrinter *) override { return false; }
-    bool pageSetup(QPrinter *) override { return false; }
-    void beep() override {}
-};
 
 void generate(const QString &db, int cheques)
 {
@@ -118,21 +95,12 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const int cheques = argc > 1 ? QString(argv[1]).toInt() : 200000;
 
-    QTemporaryDir dir;
-    const QString data = dir.path() + "/dados";
-    kq::platform::setProgramFolder(dir.path());
-    kq::data::prepareDataFolder(data);
-    QFile ini(dir.path() + "/sys.ini");
-    ini.open(QIODevice::WriteOnly);
-    ini.write((data + "\r\n").toUtf8());
-    ini.close();
-    const QString db = kq::data::dataFile(data, kq::data::kDevolvidos);
-    QuietDialogs dialogs;
-    kq::platform::Dialogs::setBackend(&dialogs);
-    kq::shell::registerScreens();
+    kq::bench::BenchOffice office;
+    const QString db = office.devolvidos;
+    auto &dialogs = office.dialogs;
     kq::queries::registerScreens();
-    kq::shell::mainWindow();
-    kq::shell::setUsuarioLogado("SUPERVISOR", "001");
+    office.logIn();
+    dialogs.echo = true;
 
     const double gen = seconds([&] { generate(db, cheques); });
     std::printf("portfolio: %d cheques, 12 stores, %d debtors (%.1f s to generate)\n", cheques,
@@ -189,6 +157,5 @@ int main(int argc, char **argv)
          seconds([&] { kq::queries::cancelAgreement(db, "00001"); }), "0.2 s");
     line("delete it", seconds([&] { kq::queries::deleteAgreement(db, "00001"); }), "0.2 s");
     registry.unloadAll();
-    kq::data::closeAllDatabases();
     return 0;
 }
