@@ -133,21 +133,9 @@ bool CommonDialogHelper::VBGetOpenFileName(QString &FileName, QString &FileTitle
     const QString chosen = withDefaultExt(
         Dialogs::openFile(DlgTitle, startPath(InitDir, FileName), layerFilter(Filter)),
         DefaultExt);
-    m_apiReturn = chosen.isEmpty() ? 0 : 1;
-    if (chosen.isEmpty()) {
-        FileName.clear();
-        FileTitle.clear();
-        Filter.clear();
-        flags = 0;
-        FilterIndex = -1;
+    if (!takeFileAnswer(chosen, nulFilter, f, -1, FileName, FileTitle, Filter, FilterIndex,
+                        flags))
         return false;
-    }
-    FileName = chosen;
-    FileTitle = VBGetFileTitle(chosen);
-    flags = f;
-    if (FilterIndex < 1)
-        FilterIndex = 1;
-    Filter = GetNullSeparatedItem(nulFilter, FilterIndex);
     ReadOnly = (f & OFN_READONLY) != 0;
     return true;
 }
@@ -169,13 +157,22 @@ bool CommonDialogHelper::VBGetSaveFileName(QString &FileName, QString &FileTitle
     const QString chosen = withDefaultExt(
         Dialogs::saveFile(DlgTitle, startPath(InitDir, FileName), layerFilter(Filter)),
         DefaultExt);
+    return takeFileAnswer(chosen, nulFilter, f, 0, FileName, FileTitle, Filter, FilterIndex,
+                          flags);
+}
+
+bool CommonDialogHelper::takeFileAnswer(const QString &chosen, const QString &nulFilter,
+                                        qint32 f, qint32 cancelledIndex, QString &FileName,
+                                        QString &FileTitle, QString &Filter, qint32 &FilterIndex,
+                                        qint32 &flags)
+{
     m_apiReturn = chosen.isEmpty() ? 0 : 1;
     if (chosen.isEmpty()) {
         FileName.clear();
         FileTitle.clear();
         Filter.clear();
         flags = 0;
-        FilterIndex = 0;
+        FilterIndex = cancelledIndex;
         return false;
     }
     FileName = chosen;

@@ -100,6 +100,11 @@ public:
     static qint32 fromDialogUnits(double dialogValue, qint32 Units);
 
 private:
+    // What an open or save dialog's answer leaves in the caller's arguments;
+    // false when it was cancelled.
+    bool takeFileAnswer(const QString &chosen, const QString &nulFilter, qint32 f,
+                        qint32 cancelledIndex, QString &FileName, QString &FileTitle,
+                        QString &Filter, qint32 &FilterIndex, qint32 &flags);
     void InitCustomColors();
     QPrinter *ownPrinter();
 
