@@ -35,17 +35,8 @@ frelatorioscliente::frelatorioscliente(QWidget *parent)
     cliente->addWidget(label);
     cliente->addWidget(cd_cliente, 1);
     root->addLayout(cliente, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    Command2 = new QPushButton(QStringLiteral("&Executar"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command1 = new QPushButton(QStringLiteral("&Sair"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    buttons->addStretch();
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command1);
-    root->addLayout(buttons, 2, 1, Qt::AlignBottom);
-    CrystalReport1 = new kq::platform::ReportEngine(this);
-    CrystalReport1->setObjectName(QStringLiteral("CrystalReport1"));
+    root->addLayout(runButtons(this, &Command2, &Command1), 2, 1, Qt::AlignBottom);
+    CrystalReport1 = reportEngine(this);
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }

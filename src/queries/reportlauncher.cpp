@@ -10,7 +10,9 @@
 #include <QDate>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 
 namespace kq::queries {
 
@@ -73,6 +75,26 @@ bool runChosenReport(kq::platform::ReportEngine &engine, const FileListBox *list
     engine.setWindowState(2);
     engine.setSelectionFormula(formula);
     return engine.run();
+}
+
+QHBoxLayout *runButtons(QWidget *parent, QPushButton **executar, QPushButton **sair)
+{
+    auto *buttons = new QHBoxLayout;
+    *executar = new QPushButton(QStringLiteral("&Executar"), parent);
+    (*executar)->setObjectName(QStringLiteral("Command2"));
+    *sair = new QPushButton(QStringLiteral("&Sair"), parent);
+    (*sair)->setObjectName(QStringLiteral("Command1"));
+    buttons->addStretch();
+    buttons->addWidget(*executar);
+    buttons->addWidget(*sair);
+    return buttons;
+}
+
+kq::platform::ReportEngine *reportEngine(QWidget *parent)
+{
+    auto *engine = new kq::platform::ReportEngine(parent);
+    engine->setObjectName(QStringLiteral("CrystalReport1"));
+    return engine;
 }
 
 } // namespace kq::queries

@@ -3,6 +3,8 @@
 #include <QString>
 
 class QGroupBox;
+class QHBoxLayout;
+class QPushButton;
 class QWidget;
 
 namespace kq::platform {
@@ -26,6 +28,10 @@ FileListBox *reportList(const QString &name, const QString &pattern, QWidget *pa
 kq::platform::DBCombo *lookupCombo(const QString &name, const QString &rowSource,
                                    const QString &listField, const QString &boundColumn,
                                    QWidget *parent);
+// The row of "&Executar" (Command2) and "&Sair" (Command1), on the right.
+QHBoxLayout *runButtons(QWidget *parent, QPushButton **executar, QPushButton **sair);
+// The screen's report engine, CrystalReport1.
+kq::platform::ReportEngine *reportEngine(QWidget *parent);
 // The report run: database, report file chosen in the list, window options,
 // formula, run. A missing choice or a report that fails is told to the user.
 bool runChosenReport(kq::platform::ReportEngine &engine, const FileListBox *list,
