@@ -85,8 +85,14 @@ fsair::fsair(QWidget *parent)
 
 void fsair::cmdOK_Click()
 {
-    GravarLog(QStringLiteral("************EFETUOU LOG OFF NO SISTEMA************"),
-              QStringLiteral("**"));
+    // The program ends whatever the log does; a log that fails is noted in
+    // the error log, without a question that would keep the program open.
+    try {
+        GravarLog(QStringLiteral("************EFETUOU LOG OFF NO SISTEMA************"),
+                  QStringLiteral("**"));
+    } catch (...) {
+        GravarFalha(objectName());
+    }
     EncerrarPrograma();
 }
 
