@@ -1,6 +1,7 @@
 #include "platform/screen.h"
 
 #include "platform/gradient.h"
+#include "platform/placement.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextEdit>
 
 namespace kq::platform {
@@ -127,6 +129,44 @@ void Screen::paintEvent(QPaintEvent *event)
         // Too large for the old 16-bit geometry: keep what was computed.
     }
     paintBands(painter, bands);
+}
+
+void Screen::showEvent(QShowEvent *event)
+{
+    // Placed once, before the window is mapped; later shows keep where the
+    // user left it.
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        placeOnScreen();
+    }
+    QWidget::showEvent(event);
+}
+
+void Screen::placeOnScreen()
+{
+    QWidget *opener = openerWindow(this);
+    QWidget *anchor = nullptr;
+    if (m_placement == Placement::Opener) {
+        anchor = opener;
+    } else if (m_placement == Placement::MainWindow) {
+        QWidget *main = mainWindow();
+        anchor = main && main != this && main->isVisible() ? main : opener;
+    }
+    QScreen *where = anchor ? anchor->screen() : screen();
+    if (!where)
+        where = QGuiApplication::primaryScreen();
+    if (!where)
+        return;
+    const QRect available = where->availableGeometry();
+    const QSize extra = frameAllowance(this);
+    const QRect frame = m_placement == Placement::Own
+                            ? keptInside(QRect(pos(), size() + extra), available)
+                            : placedFrame(size() + extra,
+                                          anchor ? anchor->frameGeometry() : QRect(), available);
+    const QSize client = frame.size() - extra;
+    if (client != size())
+        resize(client);
+    move(frame.topLeft());
 }
 
 void Screen::closeEvent(QCloseEvent *event)

@@ -7,6 +7,7 @@
 #include "platform/buttonbar.h"
 #include "platform/gradient.h"
 #include "platform/paths.h"
+#include "platform/placement.h"
 #include "platform/screenregistry.h"
 #include "platform/statusbar.h"
 #include "shell/appstate.h"
@@ -118,6 +119,7 @@ bool dataFolderIsReadOnly(const QString &folder)
 fprincipal::fprincipal(QWidget *parent)
     : Screen(QStringLiteral("fprincipal"), parent)
 {
+    kq::platform::setMainWindow(this);
     buildControls();
     formLoad();
 }

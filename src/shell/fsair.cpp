@@ -41,6 +41,7 @@ fsair::fsair(QWidget *parent)
     setWindowTitle(QStringLiteral("Sair do Sistema"));
     setGradient(true);
     setTwipsSize(5400, 2600);
+    setPlacement(Placement::Opener);
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));

@@ -1,0 +1,74 @@
+#include "platform/placement.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QStyle>
+#include <QWidget>
+
+namespace kq::platform {
+
+namespace {
+QPointer<QWidget> g_mainWindow;
+
+int clampStart(int start, int length, int areaStart, int areaLength)
+{
+    return qMax(areaStart, qMin(start, areaStart + areaLength - length));
+}
+} // namespace
+
+QRect keptInside(const QRect &wanted, const QRect &available)
+{
+    if (available.isEmpty())
+        return wanted;
+    const QSize size = wanted.size().boundedTo(available.size());
+    return QRect(QPoint(clampStart(wanted.x(), size.width(), available.x(), available.width()),
+                        clampStart(wanted.y(), size.height(), available.y(),
+                                   available.height())),
+                 size);
+}
+
+QRect placedFrame(const QSize &frame, const QRect &anchor, const QRect &available)
+{
+    const QRect around = anchor.isEmpty() ? available : anchor;
+    QRect r(QPoint(0, 0), frame.boundedTo(available.isEmpty() ? frame : available.size()));
+    r.moveCenter(around.center());
+    return keptInside(r, available);
+}
+
+void setMainWindow(QWidget *window)
+{
+    g_mainWindow = window;
+}
+
+QWidget *mainWindow()
+{
+    return g_mainWindow.data();
+}
+
+QWidget *openerWindow(const QWidget *except)
+{
+    auto usable = [except](QWidget *w) {
+        return w && w->isVisible() && w->window() != except ? w->window() : nullptr;
+    };
+    if (QWidget *w = usable(QApplication::activeWindow()))
+        return w;
+    if (QWidget *w = usable(QApplication::activeModalWidget()))
+        return w;
+    return usable(g_mainWindow.data());
+}
+
+QSize frameAllowance(const QWidget *window)
+{
+    if (window->testAttribute(Qt::WA_WState_Created) && window->isVisible()) {
+        const QRect frame = window->frameGeometry();
+        return frame.size() - window->geometry().size();
+    }
+    if (window->windowFlags() & Qt::FramelessWindowHint)
+        return QSize(0, 0);
+    // Not shown yet: a title bar and a thin border, as most window managers draw.
+    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const int border = 2 * window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    return QSize(border, title + border);
+}
+
+} // namespace kq::platform
