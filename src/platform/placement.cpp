@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QStyle>
 #include <QWidget>
 
@@ -55,6 +56,65 @@ QWidget *openerWindow(const QWidget *except)
     if (QWidget *w = usable(QApplication::activeModalWidget()))
         return w;
     return usable(g_mainWindow.data());
+}
+
+void placeWindow(QWidget *window, Placement placement)
+{
+    QWidget *opener = openerWindow(window);
+    QWidget *anchor = nullptr;
+    if (placement == Placement::Opener) {
+        anchor = opener;
+    } else if (placement == Placement::MainWindow) {
+        QWidget *main = mainWindow();
+        anchor = main && main != window && main->isVisible() ? main : opener;
+    }
+    QScreen *where = anchor ? anchor->screen() : window->screen();
+    if (!where)
+        where = QGuiApplication::primaryScreen();
+    if (!where)
+        return;
+    const QRect available = where->availableGeometry();
+    const QSize extra = frameAllowance(window);
+    const QRect frame = placement == Placement::Own
+                            ? keptInside(QRect(window->pos(), window->size() + extra), available)
+                            : placedFrame(window->size() + extra,
+                                          anchor ? anchor->frameGeometry() : QRect(), available);
+    const QSize client = frame.size() - extra;
+    if (client != window->size())
+        window->resize(client);
+    window->move(frame.topLeft());
+}
+
+namespace {
+// Places its window at the first show it sees, then goes.
+class FirstShow : public QObject
+{
+public:
+    FirstShow(QWidget *window, Placement placement)
+        : QObject(window), m_placement(placement)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *obj, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && obj == parent()) {
+            placeWindow(static_cast<QWidget *>(obj), m_placement);
+            obj->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    Placement m_placement;
+};
+} // namespace
+
+void placeOnFirstShow(QWidget *window, Placement placement)
+{
+    new FirstShow(window, placement);
 }
 
 QSize frameAllowance(const QWidget *window)

@@ -6,6 +6,16 @@ class QWidget;
 
 namespace kq::platform {
 
+// How a window is placed when first shown: centred on the main window, on
+// the window that opened it (dialogs), or kept where it put itself; always
+// inside the available area of its screen, its size cut down to fit.
+enum class Placement { MainWindow, Opener, Own };
+
+// Places a top-level window that is about to be shown for the first time.
+void placeWindow(QWidget *window, Placement placement);
+// Places a window that is not a Screen the first time it is shown.
+void placeOnFirstShow(QWidget *window, Placement placement = Placement::MainWindow);
+
 // Where a window opens: its frame centred on `anchor` (an empty anchor: on
 // `available`), shrunk to the available area when larger and moved inside it.
 QRect placedFrame(const QSize &frame, const QRect &anchor, const QRect &available);

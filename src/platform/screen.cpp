@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTextEdit>
 
 namespace kq::platform {
@@ -137,36 +136,9 @@ void Screen::showEvent(QShowEvent *event)
     // user left it.
     if (!m_placed && !event->spontaneous()) {
         m_placed = true;
-        placeOnScreen();
+        placeWindow(this, m_placement);
     }
     QWidget::showEvent(event);
-}
-
-void Screen::placeOnScreen()
-{
-    QWidget *opener = openerWindow(this);
-    QWidget *anchor = nullptr;
-    if (m_placement == Placement::Opener) {
-        anchor = opener;
-    } else if (m_placement == Placement::MainWindow) {
-        QWidget *main = mainWindow();
-        anchor = main && main != this && main->isVisible() ? main : opener;
-    }
-    QScreen *where = anchor ? anchor->screen() : screen();
-    if (!where)
-        where = QGuiApplication::primaryScreen();
-    if (!where)
-        return;
-    const QRect available = where->availableGeometry();
-    const QSize extra = frameAllowance(this);
-    const QRect frame = m_placement == Placement::Own
-                            ? keptInside(QRect(pos(), size() + extra), available)
-                            : placedFrame(size() + extra,
-                                          anchor ? anchor->frameGeometry() : QRect(), available);
-    const QSize client = frame.size() - extra;
-    if (client != size())
-        resize(client);
-    move(frame.topLeft());
 }
 
 void Screen::closeEvent(QCloseEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/placement.h"
+
 #include <QWidget>
 
 class QKeyEvent;
@@ -29,7 +31,7 @@ public:
     // window (the default), centred on the window that opened it (dialogs),
     // or where it put itself. It is always kept inside the available area of
     // its screen, its starting size cut down to fit.
-    enum class Placement { MainWindow, Opener, Own };
+    using Placement = kq::platform::Placement;
     void setPlacement(Placement placement) { m_placement = placement; }
     Placement placement() const { return m_placement; }
 
@@ -53,8 +55,6 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void placeOnScreen();
-
     Placement m_placement = Placement::MainWindow;
     bool m_placed = false;
     bool m_escCloses = false;

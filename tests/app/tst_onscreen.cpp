@@ -1,6 +1,7 @@
 #include "collection/screens.h"
 #include "cube/screens.h"
 #include "platform/dialogs.h"
+#include "platform/report/reportengine.h"
 #include "platform/screenregistry.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
@@ -129,6 +130,17 @@ private slots:
         from->move(available().topLeft()); // off the main window's centre
         QWidget *w = ScreenRegistry::instance().show(dialog);
         checkPlaced(w, from);
+    }
+
+    // A report's window (not a screen of its own) is placed the same way.
+    void reportWindow()
+    {
+        kq::platform::ReportEngine engine;
+        engine.setDataFiles(0, m_fx->devolvidos());
+        engine.setReportFileName(m_fx->folders.dataFile("1_Cheques por Data de Deposito.rpt"));
+        QVERIFY(engine.run());
+        checkPlaced(engine.preview(), m_fx->main);
+        engine.preview()->close();
     }
 
     void messageBox()
