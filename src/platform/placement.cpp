@@ -125,8 +125,10 @@ QSize frameAllowance(const QWidget *window)
     }
     if (window->windowFlags() & Qt::FramelessWindowHint)
         return QSize(0, 0);
-    // Not shown yet: a title bar and a thin border, as most window managers draw.
-    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    // Not shown yet: a title bar and a thin border, as most window managers
+    // draw; some draw the title bar taller than the style says.
+    const int title = qMax(window->style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                           2 * window->fontMetrics().height() + 4);
     const int border = 2 * window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
     return QSize(border, title + border);
 }
