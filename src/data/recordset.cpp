@@ -134,6 +134,9 @@ Stmt prepare(sqlite3 *db, const QString &sql, QString *error)
         sqlite3_finalize(s);
         return Stmt();
     }
+    // Blanks or comments only: SQLite gives no statement and no error.
+    if (!s)
+        *error = QStringLiteral("A fonte de registros não tem nenhum comando SQL.");
     return Stmt(s);
 }
 

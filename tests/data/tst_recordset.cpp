@@ -52,6 +52,8 @@ private slots:
     void removeDuplicateRows();
     void joinWrites();
     void writeErrors();
+    void sourceWithoutStatement_data();
+    void sourceWithoutStatement();
     void ptbrOrder();
     void ptbrCompare_data();
     void ptbrCompare();
@@ -434,6 +436,29 @@ void tst_recordset::writeErrors()
     Recordset par(m_db, QStringLiteral("select * from  parametros"));
     par.addNew();
     QCOMPARE(errorNumber([&] { par.update(); }), ErrorNumber::WriteFailed);
+}
+
+void tst_recordset::sourceWithoutStatement_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("blanks") << QStringLiteral(" \r\n\t");
+    QTest::newRow("comment") << QStringLiteral("-- nada");
+    QTest::newRow("block comment") << QStringLiteral("/* nada */");
+}
+
+// Refused with a reason the error report can show.
+void tst_recordset::sourceWithoutStatement()
+{
+    QFETCH(QString, source);
+    Recordset rs(m_db, source);
+    try {
+        rs.refresh();
+        QFAIL("a source without a statement ran");
+    } catch (const DataError &e) {
+        QCOMPARE(e.number(), ErrorNumber::SqlFailed);
+        QVERIFY(!e.description().isEmpty());
+    }
 }
 
 void tst_recordset::ptbrOrder()
