@@ -3,10 +3,33 @@
 namespace kq::collection {
 
 namespace {
-// Mid(line, start, count) with positions from 1, kept to the box's limit.
+// Index just after the character that starts at i (a surrogate pair is one).
+qsizetype nextChar(const QString &line, qsizetype i)
+{
+    return i + (line.at(i).isHighSurrogate() && i + 1 < line.size()
+                        && line.at(i + 1).isLowSurrogate()
+                    ? 2
+                    : 1);
+}
+
+// Mid(line, start, count) with positions from 1, kept to the box's limit (in
+// UTF-16 units, as the box counts). A character outside the BMP counts once
+// and is never cut in two.
 QString part(const QString &line, int start, int count, int limit)
 {
-    return line.mid(start - 1, count).left(limit);
+    qsizetype from = 0;
+    for (int pos = 1; pos < start && from < line.size(); ++pos)
+        from = nextChar(line, from);
+    qsizetype to = from;
+    for (int n = 0; n < count && to < line.size(); ++n)
+        to = nextChar(line, to);
+    QString text = line.mid(from, to - from);
+    if (text.size() > limit) {
+        text.truncate(limit);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
+    }
+    return text;
 }
 } // namespace
 
