@@ -226,10 +226,12 @@ void MSChart::buildAreas()
     chart()->addAxis(x, Qt::AlignBottom);
     chart()->addAxis(y, Qt::AlignLeft);
     for (int j = 1; j <= seriesCount(); ++j) {
-        auto *upper = new QLineSeries;
+        auto *series = new QAreaSeries;
+        // The area does not own its line: it goes with the area.
+        auto *upper = new QLineSeries(series);
         for (int i = 1; i <= m_data.rowUpperBound(); ++i)
             upper->append(i - 1, m_data.number(i, j));
-        auto *series = new QAreaSeries(upper);
+        series->setUpperSeries(upper);
         series->setName(m_data.columnLabel(j));
         chart()->addSeries(series);
         // Overlaid areas: each one lets the others show through.
