@@ -437,6 +437,12 @@ Outcome fuzz(const QString &name, const Mutator &mutator, const Check &check)
     return out;
 }
 
+bool writeFile(const QString &path, const QByteArray &input)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(input) == input.size();
+}
+
 QString printable(const QByteArray &input, int limit)
 {
     QString out;

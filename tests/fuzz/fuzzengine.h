@@ -79,6 +79,9 @@ using Check = std::function<QString(const QByteArray &input)>;
 // first fault. `name` labels the crash notice.
 Outcome fuzz(const QString &name, const Mutator &mutator, const Check &check);
 
+// Writes an input to the file a reader opens; false when it could not.
+bool writeFile(const QString &path, const QByteArray &input);
+
 // An input as printable text (C escapes), cut to `limit` bytes.
 QString printable(const QByteArray &input, int limit = 400);
 

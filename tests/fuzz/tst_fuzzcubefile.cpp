@@ -77,11 +77,8 @@ QList<QByteArray> tst_fuzzcubefile::seeds(CubeModel &m, const QList<int> &flags)
 QString tst_fuzzcubefile::check(CubeModel &m, const QByteArray &input, const QString &reference)
 {
     const QString file = path(QStringLiteral("entrada.cub"));
-    {
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(input) != input.size())
-            return QStringLiteral("could not write the input");
-    }
+    if (!kq::fuzz::writeFile(file, input))
+        return QStringLiteral("could not write the input");
     const QString before = cubetest::dump(m);
     const CubeLoadResult r = m.load(file);
     if (!r.ok) {

@@ -93,11 +93,8 @@ QByteArray tst_fuzzgridlayout::state() const
 QString tst_fuzzgridlayout::check(const QByteArray &input)
 {
     const QString file = path("entrada.lyt");
-    {
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(input) != input.size())
-            return QStringLiteral("could not write the input");
-    }
+    if (!kq::fuzz::writeFile(file, input))
+        return QStringLiteral("could not write the input");
     const QByteArray before = state();
     try {
         m_grid->loadLayout(file);

@@ -6,7 +6,6 @@
 #include "shell/fprincipal.h"
 #include "support/base_folders.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 
@@ -26,11 +25,8 @@ private slots:
 QString tst_fuzzsysini::check(const QByteArray &input)
 {
     const QString path = m_folders.programFile(QStringLiteral("sys.ini"));
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(input) != input.size())
-            return QStringLiteral("could not write the input");
-    }
+    if (!kq::fuzz::writeFile(path, input))
+        return QStringLiteral("could not write the input");
     try {
         const QString folder = kq::shell::readDataFolder(path);
         if (!QFileInfo(folder).isDir())
