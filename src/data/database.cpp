@@ -432,7 +432,12 @@ Transaction::Transaction(const QString &path)
     : m_path(path)
 {
     const QString name = connectionName(path);
+    sqlite3 *h = internal::handle(path);
     int &depth = transactionDepths()[name];
+    // SQLite ends a transaction by itself on some failures (disk full, I/O
+    // error): with none active the next one begins anew, under the write lock.
+    if (depth > 0 && sqlite3_get_autocommit(h))
+        depth = 0;
     if (depth == 0)
         runControl(path, QStringLiteral("BEGIN IMMEDIATE"));
     else
@@ -445,19 +450,20 @@ Transaction::~Transaction()
 {
     if (m_done)
         return;
+    const QString name = connectionName(m_path);
+    if (!transactionDepths().contains(name))
+        return; // the connection was closed under us: SQLite rolled back
     try {
-        const QString name = connectionName(m_path);
-        if (!transactionDepths().contains(name))
-            return; // the connection was closed under us: SQLite rolled back
         if (m_level == 1)
             runControl(m_path, QStringLiteral("ROLLBACK"));
         else
             runControl(m_path, QStringLiteral("ROLLBACK TO kq_%1; RELEASE kq_%1")
                                    .arg(m_level - 1));
-        transactionDepths()[name] = m_level - 1;
     } catch (...) {
-        // Nothing may escape a destructor; SQLite rolls back on close anyway.
+        // Nothing may escape a destructor. A rollback fails when SQLite has
+        // already rolled back by itself; the depth is restored either way.
     }
+    transactionDepths()[name] = m_level - 1;
 }
 
 void Transaction::commit()
