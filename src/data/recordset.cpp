@@ -279,7 +279,7 @@ void Recordset::load()
         stmt = prepare(db, sql, &error);
     }
     if (!stmt)
-        throw DataError(ErrorNumber::SqlFailed, error, kSource);
+        throw internal::failure(db, kSource);
     int hiddenCount = 0;
     for (TableKey &k : keys) {
         k.firstCell = hiddenCount;
@@ -342,7 +342,7 @@ void Recordset::load()
             appendCell(data, stmt.get(), i);
     }
     if (rc != SQLITE_DONE)
-        throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
+        throw internal::failure(db, kSource);
 
     for (Column &c : columns)
         c.quoted = internal::quoteName(c.origin);
@@ -747,7 +747,7 @@ public:
         : CachedStatement(db, sql)
     {
         if (!get())
-            throw writeError(error());
+            throw internal::failure(db, errorCode(), error(), kSource, ErrorNumber::WriteFailed);
         int i = 1;
         for (const QVariant &v : values)
             internal::bindValue(get(), i++, v);
@@ -797,7 +797,7 @@ void Recordset::updateCurrent()
                         + QStringLiteral(" WHERE ") + key.condition,
                     values + where);
         if (sqlite3_step(st.get()) != SQLITE_DONE)
-            throw writeError(internal::lastError(db));
+            throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
         if (sqlite3_changes(db) == 0)
             throw writeError(QStringLiteral("O registro não existe mais na tabela %1.")
                                  .arg(key.name));
@@ -904,7 +904,7 @@ void Recordset::insertNew()
     sqlite3 *db = internal::handle(m_databaseName);
     Prepared st(db, sql, values);
     if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw writeError(internal::lastError(db));
+        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
     const qint64 newRowid = sqlite3_last_insert_rowid(db);
 
     // The record that was current, to come back to if the new one is not shown.
@@ -963,7 +963,7 @@ void Recordset::remove()
                            .arg(key.quoted, key.condition),
                        keyValues(m_pos, key));
     if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw writeError(internal::lastError(db));
+        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
 
     // Every row of that record goes (a join may show it more than once).
     const QByteArray gone = keyCells(m_pos, key);

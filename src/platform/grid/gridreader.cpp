@@ -21,27 +21,48 @@ const QString kSource = QStringLiteral("GridEX");
                     kSource);
 }
 
+// A failure of the database file itself (full, in use, damaged...) is told
+// as the data layer tells it; a fault of the source as the grid's own.
+kq::data::DataError sqliteFailure(sqlite3 *db, int rc)
+{
+    const char *file = sqlite3_db_filename(db, "main");
+    return kq::data::databaseError(sqlite3_extended_errcode(db) ? sqlite3_extended_errcode(db)
+                                                                : rc,
+                                   QString::fromUtf8(sqlite3_errmsg(db)),
+                                   file ? QString::fromUtf8(file) : QString(), kSource);
+}
+
+[[noreturn]] void failed(sqlite3 *db, int rc)
+{
+    const kq::data::DataError e = sqliteFailure(db, rc);
+    if (kq::data::isFileFailure(sqlite3_extended_errcode(db)))
+        throw GridError(e.number(), e.description(), kSource, e.detail());
+    const QString why = QString::fromUtf8(sqlite3_errmsg(db));
+    throw GridError(GridErrorNumber::RecordSource,
+                    QStringLiteral("A origem dos registros da grade falhou: %1")
+                        .arg(why.isEmpty() ? QStringLiteral("comando vazio") : why),
+                    kSource, e.detail());
+}
+
 class SqliteReader : public RowReader
 {
 public:
     SqliteReader(sqlite3 *db, const QString &sql) : m_db(db)
     {
         const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt, nullptr)
-                != SQLITE_OK
-            || !m_stmt) {
-            const QString why = QString::fromUtf8(sqlite3_errmsg(db));
+        const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt,
+                                          nullptr);
+        if (rc != SQLITE_OK || !m_stmt) {
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            failed(why.isEmpty() ? QStringLiteral("comando vazio") : why);
+            failed(db, rc);
         }
         // The first step runs the query, so its failures show here.
         m_rc = sqlite3_step(m_stmt);
         if (m_rc != SQLITE_ROW && m_rc != SQLITE_DONE) {
-            const QString why = QString::fromUtf8(sqlite3_errmsg(db));
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            failed(why);
+            failed(db, m_rc);
         }
     }
     ~SqliteReader() override { sqlite3_finalize(m_stmt); }
@@ -64,7 +85,7 @@ public:
         m_first = false;
         if (m_rc != SQLITE_ROW) {
             if (m_rc != SQLITE_DONE)
-                m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+                m_error = sqliteFailure(m_db, m_rc).description();
             // Let the statement go as soon as the rows are read.
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
