@@ -2,6 +2,7 @@
 #include "cube/screens.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
+#include "data/integrity.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
 #include "shell/screens.h"
@@ -28,6 +29,18 @@ int initData(const QString &dir)
     }
 }
 
+// kq-730 --check-data DIR: checks the databases of a data folder as the
+// program checks them before writing, says what it found and ends (0 when
+// every database is there and sound).
+int checkData(const QString &dir)
+{
+    const kq::data::FolderCheck check = kq::data::checkDataFolder(dir);
+    QTextStream out(stdout);
+    for (const QString &line : check.lines)
+        out << line << '\n';
+    return check.sound ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,6 +61,15 @@ int main(int argc, char **argv)
             return 2;
         }
         return initData(args.at(initIndex + 1));
+    }
+    const int checkIndex = args.indexOf(QStringLiteral("--check-data"));
+    if (checkIndex > 0) {
+        QCoreApplication app(argc, argv);
+        if (checkIndex + 1 >= args.size()) {
+            QTextStream(stderr) << "uso: kq-730 --check-data PASTA\n";
+            return 2;
+        }
+        return checkData(args.at(checkIndex + 1));
     }
 
     kq::shell::KqApplication app(argc, argv);

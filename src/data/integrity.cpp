@@ -4,6 +4,7 @@
 #include "data/datafolder.h"
 #include "data/integrity_p.h"
 #include "data/journal_p.h"
+#include "data/schema.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -213,6 +214,35 @@ FileCheck checkDatabaseFile(const QString &path)
     if (!quickCheck(path, &result.findings))
         result.result = FileCheck::Result::Damaged;
     return result;
+}
+
+FolderCheck checkDataFolder(const QString &dir)
+{
+    FolderCheck folder;
+    for (const QString &name : databaseFileNames()) {
+        const FileCheck file = checkDatabaseFile(dataFile(dir, name));
+        switch (file.result) {
+        case FileCheck::Result::Sound:
+            folder.lines << name + QStringLiteral(": íntegro");
+            continue;
+        case FileCheck::Result::Missing:
+            folder.lines << name + QStringLiteral(": não encontrado");
+            break;
+        case FileCheck::Result::NotADatabase:
+            folder.lines << name + QStringLiteral(": não é um banco de dados do sistema (SQLite 3)");
+            break;
+        case FileCheck::Result::Damaged:
+            folder.lines << name + QStringLiteral(": DANIFICADO");
+            for (const QString &line : file.findings.split(QLatin1Char('\n')))
+                folder.lines << QStringLiteral("    ") + line;
+            break;
+        }
+        folder.sound = false;
+    }
+    folder.lines << (folder.sound ? QStringLiteral("Pasta de dados sem problemas: %1")
+                                  : QStringLiteral("Problemas na pasta de dados: %1"))
+                        .arg(dir);
+    return folder;
 }
 
 void setCheckWaitAtOpen(int milliseconds)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace kq::data {
 
@@ -19,6 +20,16 @@ struct FileCheck
 // fields) with the program's collation registered. Writes nothing. The
 // command line's --check-data runs it on the files of a data folder.
 FileCheck checkDatabaseFile(const QString &path);
+
+// What checking the databases of a data folder found: one line per file
+// ("devolvidos.mdb: íntegro"), SQLite's findings under a damaged one, and a
+// closing line; sound when every database is there and sound.
+struct FolderCheck
+{
+    QStringList lines;
+    bool sound = true;
+};
+FolderCheck checkDataFolder(const QString &dir);
 
 // How long opening a file waits for its check before the check goes on in
 // the background (writes to the file wait until it passes). Tests set it.

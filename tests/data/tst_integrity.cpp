@@ -63,6 +63,7 @@ private slots:
     void damagedFileRefusedAtFirstWrite();
     void writesWaitForTheCheck();
     void checkDatabaseFileSays();
+    void checkDataFolderSays();
 
 private:
     kq::test::TempDataFolder *m_folder = nullptr;
@@ -169,6 +170,27 @@ void tst_integrity::checkDatabaseFileSays()
     QCOMPARE(found.result, R::Damaged);
     QVERIFY(!found.findings.isEmpty());
     QCOMPARE(readAll(m_db), before);
+}
+
+void tst_integrity::checkDataFolderSays()
+{
+    closeAllDatabases();
+    const QString dir = m_folder->path();
+    const FolderCheck sound = checkDataFolder(dir);
+    QVERIFY(sound.sound);
+    QCOMPARE(sound.lines,
+             QStringList({"devolvidos.mdb: íntegro", "MENU.mdb: íntegro", "help.mdb: íntegro",
+                          "tutorial.mdb: íntegro", "Pasta de dados sem problemas: " + dir}));
+
+    damageChequeTable(m_db);
+    QVERIFY(QFile::remove(m_folder->file(kHelp)));
+    const FolderCheck found = checkDataFolder(dir);
+    QVERIFY(!found.sound);
+    QCOMPARE(found.lines.first(), QStringLiteral("devolvidos.mdb: DANIFICADO"));
+    QVERIFY(found.lines.at(1).startsWith(QStringLiteral("    ")));
+    QVERIFY(found.lines.contains(QStringLiteral("MENU.mdb: íntegro")));
+    QVERIFY(found.lines.contains(QStringLiteral("help.mdb: não encontrado")));
+    QCOMPARE(found.lines.last(), "Problemas na pasta de dados: " + dir);
 }
 
 QTEST_GUILESS_MAIN(tst_integrity)
