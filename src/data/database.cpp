@@ -484,6 +484,16 @@ QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &valu
     return q;
 }
 
+bool bindValues(sqlite3_stmt *stmt, const QVariantList &values)
+{
+    int i = 1;
+    for (const QVariant &v : values) {
+        if (!internal::bindValue(stmt, i++, internal::normalise(v)))
+            return false;
+    }
+    return true;
+}
+
 QVariant scalar(const QString &path, const QString &sql, const QVariantList &values)
 {
     QSqlQuery q = exec(path, sql, values);

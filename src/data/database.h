@@ -9,6 +9,8 @@
 
 #include <functional>
 
+struct sqlite3_stmt;
+
 namespace kq::data {
 
 // The one place connections are opened. One connection per database file
@@ -42,6 +44,10 @@ void closeAllDatabases();
 // "YYYY-MM-DD" (the time is dropped), a null QString as empty text, an
 // invalid QVariant as Null.
 QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &values = {});
+
+// Binds values to the "?" of a prepared statement in order, converted as
+// exec() converts them; false when SQLite refuses one (too many values).
+bool bindValues(sqlite3_stmt *stmt, const QVariantList &values);
 
 // First column of the first row, or an invalid QVariant when there is none.
 QVariant scalar(const QString &path, const QString &sql, const QVariantList &values = {});

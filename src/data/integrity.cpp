@@ -229,7 +229,8 @@ FolderCheck checkDataFolder(const QString &dir)
             folder.lines << name + QStringLiteral(": não encontrado");
             break;
         case FileCheck::Result::NotADatabase:
-            folder.lines << name + QStringLiteral(": não é um banco de dados do sistema (SQLite 3)");
+            folder.lines << name
+                                + QStringLiteral(": não é um banco de dados do sistema (SQLite 3)");
             break;
         case FileCheck::Result::Damaged:
             folder.lines << name + QStringLiteral(": DANIFICADO");

@@ -171,7 +171,7 @@ bool isNumberType(const QVariant &v)
 
 } // namespace
 
-Recordset::Recordset(const QString &databaseName, const QString &recordSource)
+Recordset::Recordset(const QString &databaseName, const RecordSource &recordSource)
     : m_databaseName(databaseName)
     , m_recordSource(recordSource)
 {}
@@ -182,9 +182,9 @@ void Recordset::setDatabaseName(const QString &path)
     m_loaded = false;
 }
 
-void Recordset::setRecordSource(const QString &jetSql)
+void Recordset::setRecordSource(const RecordSource &source)
 {
-    m_recordSource = jetSql;
+    m_recordSource = source;
     m_loaded = false;
 }
 
@@ -204,7 +204,7 @@ void Recordset::load()
     discardEdit();
     m_noMatch = false;
     sqlite3 *db = internal::handle(m_databaseName);
-    const QString sql = translateJet(m_recordSource);
+    const QString sql = translateJet(m_recordSource.sql);
     const SourceShape shape = shapeOf(sql);
 
     // Hidden key cells in front of the select list, one set per table.
@@ -279,6 +279,8 @@ void Recordset::load()
         stmt = prepare(db, sql, &error);
     }
     if (!stmt)
+        throw internal::failure(db, kSource);
+    if (!bindValues(stmt.get(), m_recordSource.values))
         throw internal::failure(db, kSource);
     int hiddenCount = 0;
     for (TableKey &k : keys) {
@@ -984,7 +986,7 @@ void Recordset::remove()
 
 QString Recordset::baseTable() const
 {
-    const SourceShape shape = shapeOf(translateJet(m_recordSource));
+    const SourceShape shape = shapeOf(translateJet(m_recordSource.sql));
     return shape.tables.isEmpty() ? QString() : shape.tables.first().name;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/recordsource.h"
 #include "platform/screen.h"
 
 class QBoxLayout;
@@ -23,7 +24,7 @@ public:
     FilterDialog(const QString &name, const QString &queryScreen, QWidget *parent = nullptr);
 
     // Gives the query screen's grid the record source, then closes.
-    void runFilter(const QString &jetSql);
+    void runFilter(const kq::data::RecordSource &source);
 
 protected:
     // A new block (a framed row) of the dialog.

@@ -2,6 +2,8 @@
 
 #include "gridtypes.h"
 
+#include "data/database.h"
+
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -47,7 +49,7 @@ kq::data::DataError sqliteFailure(sqlite3 *db, int rc)
 class SqliteReader : public RowReader
 {
 public:
-    SqliteReader(sqlite3 *db, const QString &sql) : m_db(db)
+    SqliteReader(sqlite3 *db, const QString &sql, const QVariantList &values) : m_db(db)
     {
         const QByteArray text = sql.toUtf8();
         const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt,
@@ -56,6 +58,11 @@ public:
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
             failed(db, rc);
+        }
+        if (!kq::data::bindValues(m_stmt, values)) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            failed(db, SQLITE_RANGE);
         }
         // The first step runs the query, so its failures show here.
         m_rc = sqlite3_step(m_stmt);
@@ -131,10 +138,15 @@ private:
 class QueryReader : public RowReader
 {
 public:
-    QueryReader(const QSqlDatabase &db, const QString &sql) : m_query(db)
+    QueryReader(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+        : m_query(db)
     {
         m_query.setForwardOnly(true);
-        if (!m_query.exec(sql))
+        if (!m_query.prepare(sql))
+            failed(m_query.lastError().text());
+        for (const QVariant &v : values)
+            m_query.addBindValue(v);
+        if (!m_query.exec())
             failed(m_query.lastError().text());
     }
 
@@ -178,11 +190,12 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 
 } // namespace
 
-std::unique_ptr<RowReader> RowReader::open(const QSqlDatabase &db, const QString &sql)
+std::unique_ptr<RowReader> RowReader::open(const QSqlDatabase &db, const QString &sql,
+                                           const QVariantList &values)
 {
     if (sqlite3 *handle = sqliteHandle(db))
-        return std::make_unique<SqliteReader>(handle, sql);
-    return std::make_unique<QueryReader>(db, sql);
+        return std::make_unique<SqliteReader>(handle, sql, values);
+    return std::make_unique<QueryReader>(db, sql, values);
 }
 
 } // namespace kq::platform
