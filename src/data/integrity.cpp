@@ -191,6 +191,7 @@ struct StopAtExit
 {
     StopAtExit()
     {
+        checks(); // made first, so that it is still there when this one goes
         if (QCoreApplication::instance())
             qAddPostRoutine(stopAll);
     }

@@ -47,6 +47,7 @@ private slots:
     void seedRows();
     void menuRows();
     void existingFilesUntouched();
+    void closedFileHoldsEveryWrite();
     void refusesOtherFiles();
     void openRefusesMissingAndOtherFiles();
     void connectionsAreShared();
@@ -157,6 +158,31 @@ void tst_datafolder::existingFilesUntouched()
              QStringLiteral("MARCA"));
     QCOMPARE(prepareDataFolder(dir), QStringList());
     QVERIFY(!QFileInfo::exists(db + QStringLiteral(".novo")));
+}
+
+void tst_datafolder::closedFileHoldsEveryWrite()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    prepareDataFolder(dir);
+    const QString db = dataFile(dir, kDevolvidos);
+    exec(db, QStringLiteral("INSERT INTO destinos VALUES ('002','MARCA')"));
+    // While the file is open its latest writes may be in the WAL file beside it;
+    // preparing the folder again leaves both alone.
+    QVERIFY(QFileInfo::exists(db + QStringLiteral("-wal")));
+    QCOMPARE(prepareDataFolder(dir), QStringList());
+    QCOMPARE(scalar(db, QStringLiteral("SELECT count(*) FROM destinos")).toInt(), 2);
+    // Closed, the database file alone holds everything: a copy of it is whole.
+    closeAllDatabases();
+    QVERIFY(!QFileInfo::exists(db + QStringLiteral("-wal")));
+    QVERIFY(!QFileInfo::exists(db + QStringLiteral("-shm")));
+    QTemporaryDir other;
+    const QString copy = other.filePath(kDevolvidos);
+    QVERIFY(QFile::copy(db, copy));
+    QCOMPARE(scalar(copy, QStringLiteral("SELECT DS_destino FROM destinos WHERE "
+                                         "CD_destino='002'"))
+                 .toString(),
+             QStringLiteral("MARCA"));
 }
 
 void tst_datafolder::refusesOtherFiles()
