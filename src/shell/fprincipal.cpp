@@ -149,6 +149,8 @@ void fprincipal::formLoad()
         kq::data::database(path); // refuses a file that is not a database
     }
     PreencheMenu(kq::data::dataFile(folder, kq::data::kMenu));
+    // The window opens ready for the keyboard on the open group's first item.
+    ButtonBar1->focusCurrentGroup();
 }
 
 void fprincipal::PreencheMenu(const QString &menuDatabase)

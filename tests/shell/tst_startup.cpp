@@ -1,4 +1,5 @@
 #include "data/datafolder.h"
+#include "platform/buttonbar.h"
 #include "platform/screen.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
@@ -7,6 +8,7 @@
 #include "shell/startup.h"
 #include "support/shell_fixture.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 
@@ -85,6 +87,9 @@ private slots:
         QCOMPARE(kq::shell::usuarioLogado(), QString("ANA"));
         QCOMPARE(ScreenRegistry::instance().find("frmSplash"), nullptr);
         QCOMPARE(ScreenRegistry::instance().find("frmLogin"), nullptr);
+        // Ready for the keyboard on the first item of the open group.
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->ButtonBar1->item(1, 1));
     }
 
     void cancelledLoginEnds()
