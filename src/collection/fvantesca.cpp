@@ -13,12 +13,10 @@
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -438,17 +436,6 @@ void fvantesca::juros_LostFocus()
 void fvantesca::parcelas_LostFocus()
 {
     simulate();
-}
-
-bool fvantesca::previewKey(QKeyEvent *event)
-{
-    // Enter moves on from the history box too, instead of starting a line.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && QApplication::focusWidget() == DS_hISTORICO) {
-        focusNextChild();
-        return true;
-    }
-    return Screen::previewKey(event);
 }
 
 bool fvantesca::eventFilter(QObject *watched, QEvent *event)
