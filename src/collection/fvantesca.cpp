@@ -360,6 +360,12 @@ void fvantesca::CONFIRMA_Click()
             QStringLiteral("Escolha o inadimplente na lista antes de gravar!!"));
         return;
     }
+    if (!hasHistoryText(DS_hISTORICO->toPlainText())) {
+        kq::platform::Dialogs::message(
+            QStringLiteral("Digite o histórico do contato antes de gravar!!"));
+        DS_hISTORICO->setFocus();
+        return;
+    }
     Contact c;
     c.cliente = m_debtor;
     c.numero = nextContactNumber(GridEX2->value(5));
@@ -377,6 +383,8 @@ void fvantesca::CONFIRMA_Click()
     DS_hISTORICO->clear();
     ENVOLVIDO->clear();
     cobrador->setText(QString());
+    // The next contact starts at its date, never on the button again.
+    dt_contato->setFocus();
 }
 
 void fvantesca::Command5_Click()
