@@ -439,6 +439,50 @@ private slots:
         QVERIFY(!grid("GridEX1")->hasFormatStyle(QStringLiteral("003")));
     }
 
+    // The ">>" buttons by a function key named in their tooltip; they stay
+    // out of the tab order of the fields.
+    void registersByFunctionKey_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("debtor") << int(Qt::Key_F2) << "Command4" << "ffornecedores"
+                                << "Cadastrar novo inadimplente (F2)";
+        QTest::newRow("store") << int(Qt::Key_F3) << "Command3" << "flojas"
+                               << "Cadastrar nova loja (F3)";
+    }
+    void registersByFunctionKey()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        QFETCH(QString, screen);
+        QFETCH(QString, tip);
+        QCOMPARE(ctl<QPushButton>(qPrintable(button))->toolTip(), tip);
+        QStringList modal;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget *w = ScreenRegistry::instance().find(screen);
+            if (w && w->isVisible() && w->windowModality() != Qt::NonModal) {
+                modal << w->objectName();
+                w->close();
+            }
+        });
+        poll.start(10);
+        box("CD_BANCO")->setFocus();
+        QTest::keyClick(box("CD_BANCO"), Qt::Key(key));
+        QTRY_COMPARE(modal, QStringList{screen});
+        poll.stop();
+
+        m_screen->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_screen));
+        combo("nm_cliente")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(combo("nm_cliente"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), combo("ds_loja"));
+        QTest::keyClick(combo("ds_loja"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), box("ds_leitora"));
+    }
+
     void escCloses()
     {
         QPointer<QWidget> screen = m_screen;
