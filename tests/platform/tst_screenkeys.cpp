@@ -59,6 +59,19 @@ public:
     int included = 0;
 };
 
+// A new form, shown and active; null when it never became active.
+Form *shown(bool enterAsTab)
+{
+    auto *f = new Form;
+    f->setEnterAsTab(enterAsTab);
+    f->show();
+    f->activateWindow();
+    if (QTest::qWaitForWindowActive(f))
+        return f;
+    delete f;
+    return nullptr;
+}
+
 } // namespace
 
 class tst_screenkeys : public QObject
@@ -112,11 +125,8 @@ private slots:
         QFETCH(QString, focus);
         QFETCH(int, included);
         QFETCH(QString, history);
-        QPointer<Form> f = new Form;
-        f->setEnterAsTab(enterAsTab);
-        f->show();
-        f->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f));
+        QPointer<Form> f = shown(enterAsTab);
+        QVERIFY(f);
         f->byName(start)->setFocus(Qt::TabFocusReason);
         QCOMPARE(f->focusName(), start);
         QTest::keyClick(f->byName(start), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -131,11 +141,8 @@ private slots:
     // presses a button.
     void enterRoundTheScreen()
     {
-        QPointer<Form> f = new Form;
-        f->setEnterAsTab(true);
-        f->show();
-        f->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f));
+        QPointer<Form> f = shown(true);
+        QVERIFY(f);
         f->nome->setFocus(Qt::TabFocusReason);
         QStringList seen;
         for (int i = 0; i < 10; ++i) {
