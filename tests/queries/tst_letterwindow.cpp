@@ -1,6 +1,7 @@
 // The letter road with the real LibreOffice on an X server the test starts
-// (Xvfb): a letter from the follow-up opens a Writer window titled after the
-// letter, from a Word template converted once, and the window is closed.
+// (Xvfb): letters from the follow-up open Writer windows titled after the
+// letter, from a shipped template and from a Word template converted once,
+// and the windows are closed.
 #include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
@@ -123,7 +124,7 @@ private slots:
 
 private:
     QStringList windows(const QString &name) const;
-    QString waitForWindow(const QString &name, int known);
+    QString waitForWindow(const QString &name, const QStringList &known = {});
 
     XServer m_x;
     QTemporaryDir m_home;
@@ -161,16 +162,17 @@ QStringList tst_letterwindow::windows(const QString &name) const
     return ids.isEmpty() ? QStringList() : ids.split('\n');
 }
 
-// A window of that name beyond the `known` ones, within a minute and a half
-// (the first letter sets the profile up and starts LibreOffice).
-QString tst_letterwindow::waitForWindow(const QString &name, int known)
+// A window of that name other than the `known` ones, within a minute and a
+// half (the first letter sets the profile up and starts LibreOffice).
+QString tst_letterwindow::waitForWindow(const QString &name, const QStringList &known)
 {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 90000) {
-        const QStringList found = windows(name);
-        if (found.size() > known)
-            return found.last();
+        for (const QString &w : windows(name)) {
+            if (!known.contains(w))
+                return w;
+        }
         QTest::qWait(250);
     }
     return QString();
@@ -212,17 +214,28 @@ void tst_letterwindow::letterOpensWriterWindow()
     reg.find("fvantesca")->findChild<QPushButton *>("Command1")->click();
     auto *screen = reg.get<frelatorioscartas>("frelatorioscartas");
     QVERIFY(screen);
-    QVERIFY(screen->findChild<FileListBox *>("diretorio")->setFileName("Carta Branda.doc"));
+    auto *templates = screen->findChild<FileListBox *>("diretorio");
     screen->findChild<kq::platform::DBList *>("ds_loja")->setBoundText("001");
-
-    // First letter: the template is converted, the profile set up.
     auto *run = screen->findChild<QPushButton *>("Command2");
+
+    // A shipped template (Flat ODT): the first letter of the account sets the
+    // profile up.
+    QVERIFY(templates->setFileName("Carta Incisiva.doc"));
     run->click();
     QVERIFY2(fx.dialogs.messages.isEmpty(), qPrintable(fx.dialogs.lastText()));
-    const QString first = waitForWindow("^Carta Branda - LibreOffice Writer$", 0);
-    QVERIFY2(!first.isEmpty(), "no Writer window titled after the letter");
+    const QString incisiva = waitForWindow("^Carta Incisiva - LibreOffice Writer$");
+    QVERIFY2(!incisiva.isEmpty(), "no Writer window titled after the letter");
     // LibreOffice removes the filled copy once it has read it.
     const QDir copies(kq::platform::filledLettersFolder());
+    QTRY_VERIFY_WITH_TIMEOUT(copies.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty(),
+                             20000);
+
+    // The Word template: converted at its first letter.
+    QVERIFY(templates->setFileName("Carta Branda.doc"));
+    run->click();
+    QVERIFY2(fx.dialogs.messages.isEmpty(), qPrintable(fx.dialogs.lastText()));
+    const QString first = waitForWindow("^Carta Branda - LibreOffice Writer$");
+    QVERIFY2(!first.isEmpty(), "the Word template opened no window");
     QTRY_VERIFY_WITH_TIMEOUT(copies.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty(),
                              20000);
 
@@ -233,7 +246,7 @@ void tst_letterwindow::letterOpensWriterWindow()
     const qint64 filled = clock.elapsed();
     qInfo("second letter filled and handed over in %lld ms", filled);
     QVERIFY2(filled < 1000, qPrintable(QString::number(filled)));
-    const QString second = waitForWindow("^Carta Branda - LibreOffice Writer$", 1);
+    const QString second = waitForWindow("^Carta Branda - LibreOffice Writer$", {first});
     QVERIFY2(!second.isEmpty(), "the second letter opened no window");
 
     if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
@@ -242,11 +255,11 @@ void tst_letterwindow::letterOpensWriterWindow()
                            qEnvironmentVariable("KQ_SHOT_DIR") + "/carta-writer.png"});
     }
 
-    // Closed as a user would, from the keyboard: both letters go.
-    for (const QString &w : {second, first}) {
+    // Closed as a user would, from the keyboard: every letter goes.
+    for (const QString &w : {second, first, incisiva}) {
         runTool(m_xdotool, {"windowfocus", "--sync", w});
         runTool(m_xdotool, {"key", "--clearmodifiers", "ctrl+w"});
-        QTRY_VERIFY_WITH_TIMEOUT(!windows("^Carta Branda - ").contains(w), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!windows("^Carta ").contains(w), 20000);
     }
     endOffice();
     QVERIFY(officeProcesses().isEmpty());
