@@ -77,10 +77,8 @@ bool confissaoDivida(const QString &cdAcordo)
         return false;
     }
     d.hoje = QDate::currentDate();
-    const LetterEntries entries = confissaoEntries(d);
-    if (!confirmOfficeParameters(entries, d.escritorio))
-        return false;
-    return fillLetter(kq::data::dataFile(folder, QStringLiteral("confissaodivida.doc")), entries);
+    return fillLetter(kq::data::dataFile(folder, QStringLiteral("confissaodivida.doc")),
+                      confissaoEntries(d), d.escritorio);
 }
 
 } // namespace kq::queries

@@ -222,10 +222,8 @@ void frelatorioscartas::Command2_Click()
     }
     d.nomeLoja = m_storeName;
     d.hoje = QDate::currentDate();
-    const LetterEntries entries = cartaEntries(modelo, d);
-    if (!confirmOfficeParameters(entries, d.escritorio))
-        return;
-    fillLetter(kq::data::dataFile(diretorio->path(), modelo), entries);
+    fillLetter(kq::data::dataFile(diretorio->path(), modelo), cartaEntries(modelo, d),
+               d.escritorio);
 }
 
 void frelatorioscartas::Command1_Click()

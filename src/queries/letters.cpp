@@ -49,8 +49,11 @@ void SubstituiCampo(const QString &campo, const QString &valor,
     }
 }
 
-bool fillLetter(const QString &templatePath, const LetterEntries &entries)
+bool fillLetter(const QString &templatePath, const LetterEntries &entries,
+                const Escritorio &escritorio)
 {
+    if (!confirmOfficeParameters(entries, escritorio))
+        return false;
     kq::platform::LetterDocument word;
     const auto fail = [&word] {
         if (!word.canceled())

@@ -25,11 +25,6 @@ using LetterEntries = QVector<QPair<QString, QString>>;
 void SubstituiCampo(const QString &campo, const QString &valor,
                     kq::platform::LetterDocument &word);
 
-// The letter steps: opens the template, fills the entries in order and shows
-// the filled document. A template or word processor that fails is told to
-// the user (a cancel is not); returns true when the document was shown.
-bool fillLetter(const QString &templatePath, const LetterEntries &entries);
-
 // The field of the recordset's current row; Null (invalid) at its end.
 QVariant fieldOrNull(const kq::data::Recordset &rs, const char *field);
 
@@ -46,6 +41,13 @@ QStringList emptyOfficeParameters(const QStringList &placeholders, const Escrito
 // Names the empty office parameters of the letter and asks whether to issue
 // it all the same; true when none is empty or the user goes on.
 bool confirmOfficeParameters(const LetterEntries &entries, const Escritorio &e);
+
+// The letter steps: names the empty office parameters the entries use (the
+// user may stop there), opens the template, fills the entries in order and
+// shows the filled document. A template or word processor that fails is told
+// to the user (a cancel is not); returns true when the document was shown.
+bool fillLetter(const QString &templatePath, const LetterEntries &entries,
+                const Escritorio &escritorio);
 
 // "@dia", "@mes", "@ano": 9 (no leading zero), the month's full name in the
 // regional settings' language, the four-digit year.

@@ -15,6 +15,7 @@
 #include "queries/screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
+#include "support/shell_letters_fixture.h"
 #include "support/shell_queries_fixture.h"
 
 #include <QFile>
@@ -313,12 +314,8 @@ void tst_letters::collectionLetterScreen()
     writeTemplate(folder + "/Outro.doc", {"@NomeDev"});
 
     auto &reg = ScreenRegistry::instance();
-    reg.show("fvantesca");
-    GridEX *debtors = reg.find("fvantesca")->findChild<GridEX *>("GridEX2");
-    debtors->setCurrentRow(debtors->findRow(2, "00001"));
-    // Opened from the follow-up's "&Imprimir carta Vantesca".
-    reg.find("fvantesca")->findChild<QPushButton *>("Command1")->click();
-    auto *screen = reg.get<frelatorioscartas>("frelatorioscartas");
+    kq::test::followUpDebtor("00001");
+    auto *screen = qobject_cast<frelatorioscartas *>(kq::test::openLetterScreen());
     QVERIFY(screen);
     auto *modelos = screen->findChild<FileListBox *>("diretorio");
     QCOMPARE(modelos->count(), 6); // the five shipped and "Carta branda.doc"; not Outro.doc
@@ -358,7 +355,7 @@ void tst_letters::collectionLetterScreen()
     // next letter, without a new store click, is his, with his cheques.
     kq::data::exec(db, "UPDATE parametros SET ds_cidade = 'Bauru', nr_telefone = '3333-0000'");
     fx.dialogs.clear();
-    debtors->setCurrentRow(debtors->findRow(2, "00002"));
+    kq::test::followUpDebtor("00002");
     screen->Command2_Click();
     QVERIFY(fx.dialogs.messages.isEmpty()); // nothing left blank
     QCOMPARE(word.shown.size(), 2);
@@ -367,7 +364,7 @@ void tst_letters::collectionLetterScreen()
     QVERIFY(!word.shownText().contains("ANA"));
     QCOMPARE(screen->debtor(), QString("00002"));
     QCOMPARE(grid->recordCount(), 1);
-    debtors->setCurrentRow(debtors->findRow(2, "00001"));
+    kq::test::followUpDebtor("00001");
     screen->Command2_Click();
     QVERIFY(word.shownText().startsWith("ANA & FILHOS\n"));
     QCOMPARE(grid->recordCount(), 2);
@@ -385,9 +382,7 @@ void tst_letters::collectionLetterScreen()
             out.write(word.shown.last().toUtf8());
     }
     // Same store, another run: the same list; a case-differing name opens unfilled.
-    reg.show("fvantesca");
-    debtors = reg.find("fvantesca")->findChild<GridEX *>("GridEX2");
-    debtors->setCurrentRow(debtors->findRow(2, "00001"));
+    kq::test::followUpDebtor("00001");
     kq::data::exec(db, "UPDATE parametros SET ds_cidade = '', nr_telefone = ''");
     screen->Command2_Click();
     QCOMPARE(word.shownText(), text);

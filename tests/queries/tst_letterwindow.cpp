@@ -5,16 +5,15 @@
 #include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
-#include "platform/grid/gridex.h"
 #include "platform/letters/officeprofile.h"
 #include "platform/letters/privatefolders.h"
 #include "platform/letters/wordprocessor.h"
-#include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/frelatorioscartas.h"
 #include "queries/screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
+#include "support/shell_letters_fixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,9 +25,7 @@
 
 #include <csignal>
 
-using kq::platform::GridEX;
 using kq::platform::LibreOfficeProcessor;
-using kq::platform::ScreenRegistry;
 using kq::queries::FileListBox;
 using kq::queries::frelatorioscartas;
 
@@ -207,12 +204,8 @@ void tst_letterwindow::letterOpensWriterWindow()
     QVERIFY(QFile::remove(folder + "/Carta Branda.doc"));
     QVERIFY(QFile::copy(work.filePath("modelo.doc"), folder + "/Carta Branda.doc"));
 
-    auto &reg = ScreenRegistry::instance();
-    reg.show("fvantesca");
-    GridEX *debtors = reg.find("fvantesca")->findChild<GridEX *>("GridEX2");
-    debtors->setCurrentRow(debtors->findRow(2, "00001"));
-    reg.find("fvantesca")->findChild<QPushButton *>("Command1")->click();
-    auto *screen = reg.get<frelatorioscartas>("frelatorioscartas");
+    kq::test::followUpDebtor("00001");
+    auto *screen = qobject_cast<frelatorioscartas *>(kq::test::openLetterScreen());
     QVERIFY(screen);
     auto *templates = screen->findChild<FileListBox *>("diretorio");
     screen->findChild<kq::platform::DBList *>("ds_loja")->setBoundText("001");
