@@ -39,6 +39,7 @@ fbaixa::fbaixa(QWidget *parent)
     setEscCloses(true);
     setEnterAsTab(true);
     resize(360, 200);
+    setPlacement(Placement::Opener);
 
     nr_documento = new QLabel(this);
     nr_documento->setObjectName(QStringLiteral("nr_documento"));

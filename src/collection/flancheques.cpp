@@ -490,7 +490,6 @@ void flancheques::MostraRegistro(const QString &key)
                                      {key});
         if (!q.next())
             return;
-        dt_deposito->setMask(QString());
         CD_DEVOLVIDO->setText(fieldText(q, "CD_DEVOLVIDO"));
         nm_cliente->setBoundText(fieldText(q, "CD_CLIENTE"));
         ds_loja->setBoundText(fieldText(q, "CD_LOJA"));

@@ -239,14 +239,17 @@ void fvantesca::buildControls()
 
     auto *side = new QVBoxLayout;
     side->addWidget(valores);
-    auto *buttons = new QHBoxLayout;
+    // Two rows of two, so the screen still fits a 1024-pixel-wide screen.
+    auto *buttons = new QGridLayout;
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Imprimir carta Vantesca"),
                       this);
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Agendar Novo Contato"), this);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("&Fazer Acordo"), this);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Sair"), this);
-    for (QPushButton *b : {Command1, Command3, Command4, Command2})
-        buttons->addWidget(b);
+    buttons->addWidget(Command1, 0, 0);
+    buttons->addWidget(Command3, 0, 1);
+    buttons->addWidget(Command4, 1, 0);
+    buttons->addWidget(Command2, 1, 1);
     side->addLayout(buttons);
     root->addLayout(side, 2, 1);
     root->setColumnStretch(0, 1);

@@ -1,6 +1,7 @@
 #include "platform/screen.h"
 
 #include "platform/gradient.h"
+#include "platform/placement.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -127,6 +128,17 @@ void Screen::paintEvent(QPaintEvent *event)
         // Too large for the old 16-bit geometry: keep what was computed.
     }
     paintBands(painter, bands);
+}
+
+void Screen::showEvent(QShowEvent *event)
+{
+    // Placed once, before the window is mapped; later shows keep where the
+    // user left it.
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        placeWindow(this, m_placement);
+    }
+    QWidget::showEvent(event);
 }
 
 void Screen::closeEvent(QCloseEvent *event)

@@ -249,6 +249,36 @@ private slots:
         QCOMPARE(devolvido("0000000001", "NR_CHEQUE").toString(), QStringLiteral("000101"));
     }
 
+    // A date shown from the grid keeps the box's mask; entering the box by Tab
+    // or by a click and typing a date replaces the one shown.
+    void dateFromTheGridIsRetyped_data()
+    {
+        QTest::addColumn<bool>("byMouse");
+        QTest::newRow("tab") << false;
+        QTest::newRow("click") << true;
+    }
+    void dateFromTheGridIsRetyped()
+    {
+        QFETCH(bool, byMouse);
+        chooseDebtor(QStringLiteral("ANA PAULA"));
+        fillCheque(QStringLiteral("000101"), QStringLiteral("01/09/2026"), QStringLiteral("10"));
+        click("CONFIRMA");
+        GridEX *g = grid("GridEX1");
+        g->setCurrentRow(g->findRow(3, QStringLiteral("0000000001")));
+        auto *date = ctl<MaskEdBox>("dt_deposito");
+        QCOMPARE(date->text(), QStringLiteral("01/09/2026"));
+        QCOMPARE(date->mask(), QStringLiteral("##/##/####"));
+        box("VL_CHEQUE")->setFocus();
+        if (byMouse)
+            QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 6, 6));
+        else
+            date->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(date, QStringLiteral("15082026"));
+        QCOMPARE(date->text(), QStringLiteral("15/08/2026"));
+        click("alterar");
+        QCOMPARE(devolvido("0000000001", "DT_DEPOSITO").toString(), QStringLiteral("2026-08-15"));
+    }
+
     void deleteAsksAndActsOnTheGridRow()
     {
         chooseDebtor(QStringLiteral("ANA PAULA"));

@@ -191,6 +191,20 @@ private slots:
         QCOMPARE(w->ButtonBar1_ItemClick(4, 6), QString());
     }
 
+    // A screen of the menu whose load fails is named in the report, not the
+    // main window that opened it.
+    void failedMenuScreenIsNamed()
+    {
+        Folder f;
+        fprincipal *w = mainWindow();
+        kq::data::exec(f.folders.dataFile(kq::data::kDevolvidos), "DROP TABLE parametros");
+        w->ButtonBar1->item(5, 1)->click();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.lastText().contains("Formulário: fparametros\r\n"),
+                 qPrintable(f.dialogs.lastText()));
+        QVERIFY(!ScreenRegistry::instance().find("fparametros"));
+    }
+
     void resizeKeepsOffsets()
     {
         Folder f;
