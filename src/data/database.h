@@ -22,8 +22,9 @@ namespace kq::data {
 // check (integrity.h) finds damage before the opening returns; a large file
 // is checked in the background and its writes wait until the check passes
 // (refused with Damaged if it fails). Nothing is written to a file before it
-// has passed; then it gets the WAL journal in a local folder (the rollback
-// journal in a network folder or where WAL is refused, with a note).
+// has passed; at its first write it gets the WAL journal in a local folder
+// (the rollback journal in a network folder or where WAL is refused, with a
+// note), so a session that only reads leaves the file byte for byte.
 // Synchronous FULL, foreign keys off; a file another program is writing is
 // waited for (longer than the program's longest write) before Locked. For the
 // GUI thread only.

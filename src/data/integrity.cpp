@@ -81,6 +81,9 @@ struct Check
     std::condition_variable ended;
     internal::CheckState state = internal::CheckState::Pending;
     std::atomic<bool> sound{false};
+    // The file has its journal mode (set at the first write on the
+    // connection's own thread).
+    bool journalSet = false;
     QString findings;
     std::atomic<bool> stop{false};
     std::thread thread;
@@ -145,16 +148,22 @@ bool isWrite(int action, const char *a1, const char *a2, const char *dbName)
 }
 
 // Holds a write until the check of its file has ended; refuses it when the
-// check found damage.
+// check found damage. Before the first write to a sound file, the file gets
+// its journal mode: a session that only reads leaves the file as it was.
 int authorize(void *data, int action, const char *a1, const char *a2, const char *dbName,
               const char *)
 {
     auto *check = static_cast<Check *>(data);
-    if (check->sound.load(std::memory_order_acquire) || !isWrite(action, a1, a2, dbName))
+    if (check->journalSet || !isWrite(action, a1, a2, dbName))
         return SQLITE_OK;
-    std::unique_lock lock(check->mutex);
-    check->ended.wait(lock, [&] { return check->state != internal::CheckState::Pending; });
-    return check->state == internal::CheckState::Sound ? SQLITE_OK : SQLITE_DENY;
+    if (!check->sound.load(std::memory_order_acquire)) {
+        std::unique_lock lock(check->mutex);
+        check->ended.wait(lock, [&] { return check->state != internal::CheckState::Pending; });
+        if (check->state != internal::CheckState::Sound)
+            return SQLITE_DENY;
+    }
+    check->journalSet = internal::setJournalMode(check->path);
+    return SQLITE_OK;
 }
 
 // Runs on a thread of its own; `check` lives until stopCheck has joined it.
@@ -162,9 +171,6 @@ void runCheck(Check *check)
 {
     QString findings;
     const bool sound = quickCheck(check->path, &findings, &check->stop);
-    // A sound file gets its journal mode before the first write.
-    if (sound && !check->stop.load())
-        internal::setJournalMode(check->path);
     {
         std::lock_guard lock(check->mutex);
         check->findings = findings;

@@ -3,8 +3,8 @@
 // Internal to kq_data: the check of a file that runs beside its connection.
 // A connection is readable at once; its writes (any statement that would
 // change the file, BEGIN included) wait until the check has passed and are
-// refused for good once it has found damage. When the check passes, the
-// file gets its journal mode (journal.h) before any write.
+// refused for good once it has found damage. Before the first write to a
+// sound file, the file gets its journal mode (journal_p.h).
 
 #include <QString>
 

@@ -95,7 +95,7 @@ bool isNetworkFileSystem(const QByteArray &type)
     return false;
 }
 
-void setJournalMode(const QString &path)
+bool setJournalMode(const QString &path)
 {
     const QString folder = QFileInfo(path).absolutePath();
     const QByteArray fsType = QStorageInfo(folder).fileSystemType();
@@ -106,23 +106,29 @@ void setJournalMode(const QString &path)
                         nullptr)
         != SQLITE_OK) {
         sqlite3_close(db);
-        return;
+        return true; // the write that follows tells why
     }
-    // Another program writing the file: the mode is set at a later opening.
-    sqlite3_busy_timeout(db, 1000);
+    sqlite3_busy_timeout(db, 250);
+    auto busy = [&] {
+        const int code = sqlite3_errcode(db) & 0xFF;
+        return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    };
+    bool done = true;
     const QString before = run(db, "PRAGMA journal_mode");
-    if (network) {
-        if (before == QLatin1String("wal"))
-            run(db, "PRAGMA journal_mode=DELETE");
-        if (before != QLatin1String("delete"))
+    if (before.isEmpty()) {
+        done = !busy();
+    } else if (network) {
+        if (before == QLatin1String("wal") && run(db, "PRAGMA journal_mode=DELETE").isEmpty())
+            done = !busy();
+        if (done)
             postNote(QStringLiteral("A pasta do arquivo \"%1\" é uma pasta de rede (%2): o "
                                     "arquivo usa o diário de reversão, não o WAL.")
                          .arg(path, QString::fromLatin1(fsType)));
     } else if (before != QLatin1String("wal")) {
         const QString mode = run(db, "PRAGMA journal_mode=WAL");
         if (mode != QLatin1String("wal")) {
-            const bool busy = (sqlite3_errcode(db) & 0xFF) == SQLITE_BUSY;
-            if (!busy) {
+            done = !busy();
+            if (done) {
                 const QString why = mode.isEmpty() ? lastError(db) : mode;
                 run(db, "PRAGMA journal_mode=DELETE");
                 postNote(QStringLiteral("O arquivo \"%1\" não aceitou o diário WAL (%2): usa "
@@ -132,6 +138,7 @@ void setJournalMode(const QString &path)
         }
     }
     sqlite3_close(db);
+    return done;
 }
 
 void postNote(const QString &text)

@@ -16,8 +16,9 @@ void setBusyTimeout(int milliseconds);
 // Gives a sound file its journal mode, on a connection of its own: WAL in a
 // local folder, so that readers never hold up a writer; the rollback journal
 // in a network folder, or where WAL is refused, with a note for the error
-// log. Left as it is when another program holds the file.
-void setJournalMode(const QString &path);
+// log. False when the file was in use (by another program, or by a read
+// still open on this one) and was left as it is, to be tried again.
+bool setJournalMode(const QString &path);
 
 // True for the file-system types of network shares (as QStorageInfo names
 // them: "nfs4", "cifs", "fuse.sshfs"...), where WAL cannot work.
