@@ -27,11 +27,6 @@ bool anotherWriterCouldStart(const QString &path)
     return free;
 }
 
-int count(const QString &db, const QString &table)
-{
-    return scalar(db, QStringLiteral("SELECT count(*) FROM ") + table).toInt();
-}
-
 } // namespace
 
 class tst_database : public QObject
@@ -85,14 +80,14 @@ void tst_database::transactionAfterDiskFull()
         QVERIFY(!anotherWriterCouldStart(db));
         exec(db, add, {QStringLiteral("003"), QStringLiteral("NOVO")});
     }
-    QCOMPARE(count(db, QStringLiteral("destinos")), 1);
+    QCOMPARE(kq::test::rowCount(db, QStringLiteral("destinos")), 1);
     QVERIFY(anotherWriterCouldStart(db));
     {
         Transaction tx(db);
         exec(db, add, {QStringLiteral("004"), QStringLiteral("NOVO")});
         tx.commit();
     }
-    QCOMPARE(count(db, QStringLiteral("destinos")), 2);
+    QCOMPARE(kq::test::rowCount(db, QStringLiteral("destinos")), 2);
     QVERIFY(anotherWriterCouldStart(db));
 }
 

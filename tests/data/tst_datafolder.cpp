@@ -3,6 +3,7 @@
 #include "data/datafolder.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "support/base_data.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,13 +14,6 @@
 using namespace kq::data;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -152,10 +146,10 @@ void tst_datafolder::existingFilesUntouched()
     exec(db, QStringLiteral("INSERT INTO destinos VALUES ('002','MARCA')"));
     closeAllDatabases();
     QFile::remove(dataFile(dir, kHelp));
-    const QByteArray before = readAll(db);
+    const QByteArray before = kq::test::fileBytes(db);
 
     QCOMPARE(prepareDataFolder(dir), QStringList({"help.mdb"}));
-    QCOMPARE(readAll(db), before);
+    QCOMPARE(kq::test::fileBytes(db), before);
     QCOMPARE(scalar(db, QStringLiteral("SELECT DS_destino FROM destinos WHERE "
                                        "CD_destino='002'"))
                  .toString(),
@@ -203,7 +197,7 @@ void tst_datafolder::refusesOtherFiles()
         QCOMPARE(e.number(), ErrorNumber::NotADatabase);
         QVERIFY2(e.description().contains(bad), qPrintable(e.description()));
     }
-    QCOMPARE(readAll(bad), text);
+    QCOMPARE(kq::test::fileBytes(bad), text);
     // Nothing was created beside it.
     QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList({"devolvidos.mdb"}));
 
@@ -237,7 +231,7 @@ void tst_datafolder::openRefusesMissingAndOtherFiles()
         QCOMPARE(e.number(), ErrorNumber::NotADatabase);
         QVERIFY(e.description().contains(other));
     }
-    QCOMPARE(readAll(other), QByteArray("isto é texto"));
+    QCOMPARE(kq::test::fileBytes(other), QByteArray("isto é texto"));
 
     // A file with the header but broken inside is refused too.
     QByteArray broken("SQLite format 3");

@@ -16,13 +16,6 @@ using namespace kq::data;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 // Overwrites the first page of the cheque table (an inner page once the
 // table has many rows) with garbage, as a failing disk might.
 void damageChequeTable(const QString &db)
@@ -87,7 +80,7 @@ void tst_integrity::cleanup()
 void tst_integrity::damagedFileRefusedAtOpen()
 {
     damageChequeTable(m_db);
-    const QByteArray before = readAll(m_db);
+    const QByteArray before = kq::test::fileBytes(m_db);
     for (int attempt = 0; attempt < 2; ++attempt) { // refused again when opened again
         const DataError e = failureOf([&] { database(m_db); });
         QCOMPARE(e.number(), ErrorNumber::Damaged);
@@ -97,7 +90,7 @@ void tst_integrity::damagedFileRefusedAtOpen()
     QCOMPARE(failureOf([&] { exec(m_db, QStringLiteral("DELETE FROM destinos")); }).number(),
              ErrorNumber::Damaged);
     closeAllDatabases();
-    QCOMPARE(readAll(m_db), before);
+    QCOMPARE(kq::test::fileBytes(m_db), before);
 }
 
 void tst_integrity::damagedFileRefusedAtFirstWrite_data()
@@ -112,7 +105,7 @@ void tst_integrity::damagedFileRefusedAtFirstWrite()
 {
     QFETCH(int, write);
     damageChequeTable(m_db);
-    const QByteArray before = readAll(m_db);
+    const QByteArray before = kq::test::fileBytes(m_db);
     // The check goes on in the background: the file opens, its writes wait.
     setCheckWaitAtOpen(0);
     const DataError e = failureOf([&] {
@@ -137,7 +130,7 @@ void tst_integrity::damagedFileRefusedAtFirstWrite()
     QVERIFY2(e.description().contains(m_db), qPrintable(e.description()));
     QVERIFY(!e.detail().isEmpty());
     closeAllDatabases();
-    QCOMPARE(readAll(m_db), before);
+    QCOMPARE(kq::test::fileBytes(m_db), before);
 }
 
 void tst_integrity::writesWaitForTheCheck()
@@ -165,11 +158,11 @@ void tst_integrity::checkDatabaseFileSays()
     QCOMPARE(checkDatabaseFile(text).result, R::NotADatabase);
 
     damageChequeTable(m_db);
-    const QByteArray before = readAll(m_db);
+    const QByteArray before = kq::test::fileBytes(m_db);
     const FileCheck found = checkDatabaseFile(m_db);
     QCOMPARE(found.result, R::Damaged);
     QVERIFY(!found.findings.isEmpty());
-    QCOMPARE(readAll(m_db), before);
+    QCOMPARE(kq::test::fileBytes(m_db), before);
 }
 
 void tst_integrity::checkDataFolderSays()
