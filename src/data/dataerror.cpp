@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <cerrno>
+
 #include <sqlite3.h>
 
 namespace kq::data {
@@ -14,6 +16,33 @@ DataError::DataError(int number, const QString &description, const QString &sour
     , m_source(source)
     , m_detail(detail)
 {}
+
+QString fileErrorReason(int errnum, const QString &otherText)
+{
+    switch (errnum) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("não há espaço livre no disco");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("sem permissão: o arquivo ou a sua pasta é somente leitura para "
+                              "este usuário");
+    case EROFS:
+        return QStringLiteral("o disco é somente leitura");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("o arquivo ou a pasta não existe");
+    case EISDIR:
+        return QStringLiteral("o nome é de uma pasta");
+    case EIO:
+        return QStringLiteral("erro de leitura ou gravação no disco");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("o arquivo está em uso por outro programa");
+    default:
+        return otherText;
+    }
+}
 
 bool isFileFailure(int code)
 {

@@ -56,6 +56,12 @@ constexpr int Locked = 3260;
 DataError databaseError(int code, const QString &engineText, const QString &path,
                         const QString &source, int otherNumber = ErrorNumber::SqlFailed);
 
+// Why a plain file could not be opened, read or written, in Portuguese, from
+// the system's error number (errno right after the failing call): a full
+// disk, no permission, a read-only disk, a missing file or folder, a disk
+// error, a file in use. Other numbers give `otherText` (the library's own).
+QString fileErrorReason(int errnum, const QString &otherText);
+
 // True for the failures of the file itself (disk full, read-only, in use,
 // damaged, not a database, disk error, cannot open), as opposed to a fault of
 // the statement.

@@ -152,7 +152,8 @@ private slots:
         again.close();
         r = run({"--check-data", data});
         QCOMPARE(r.status, 1);
-        QVERIFY2(r.out.contains("MENU.mdb: DANIFICADO") && r.out.contains("help.mdb: não encontrado")
+        QVERIFY2(r.out.contains("MENU.mdb: DANIFICADO")
+                     && r.out.contains("help.mdb: não encontrado")
                      && r.out.contains("Problemas na pasta de dados"),
                  qPrintable(r.out));
         QVERIFY(again.open(QIODevice::ReadOnly));

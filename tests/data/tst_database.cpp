@@ -6,6 +6,8 @@
 #include "support/base_data.h"
 
 #include <QDir>
+
+#include <cerrno>
 #include <QFile>
 #include <QTest>
 
@@ -41,6 +43,8 @@ private slots:
     void engineFailuresInPortuguese();
     void failuresOfStatements_data();
     void failuresOfStatements();
+    void fileErrorsInPortuguese_data();
+    void fileErrorsInPortuguese();
     void networkFolders_data();
     void networkFolders();
     void walRefusedIsNoted();
@@ -173,6 +177,26 @@ void tst_database::failuresOfStatements()
         QVERIFY2(e.description().contains(db), qPrintable(e.description()));
         QVERIFY(e.detail().startsWith(QStringLiteral("SQLite ")));
     }
+}
+
+void tst_database::fileErrorsInPortuguese_data()
+{
+    QTest::addColumn<int>("errnum");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("disk full") << ENOSPC << "não há espaço livre no disco";
+    QTest::newRow("quota") << EDQUOT << "não há espaço livre no disco";
+    QTest::newRow("no permission") << EACCES << "somente leitura";
+    QTest::newRow("read-only disk") << EROFS << "o disco é somente leitura";
+    QTest::newRow("missing") << ENOENT << "não existe";
+    QTest::newRow("disk error") << EIO << "erro de leitura ou gravação";
+    QTest::newRow("other") << EMFILE << "the library's text";
+}
+
+void tst_database::fileErrorsInPortuguese()
+{
+    QFETCH(int, errnum);
+    QFETCH(QString, says);
+    QVERIFY(fileErrorReason(errnum, QStringLiteral("the library's text")).contains(says));
 }
 
 void tst_database::networkFolders_data()
