@@ -8,7 +8,7 @@ PKGS=(
   libsqlite3-dev libsodium-dev qt6-translations-l10n
   qt6-qpa-plugins qt6-image-formats-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  fonts-dejavu-core xvfb xauth imagemagick
+  fonts-dejavu-core xvfb xauth imagemagick poppler-utils
   libreoffice-writer-nogui
 )
 missing=()
