@@ -54,8 +54,10 @@ bool Progress::setValue(int value)
     if (Dialogs::progress(m_label, value, m_maximum))
         m_canceled = true;
     // A modal dialog runs the pending events itself on each value it takes.
-    if (m_dialog && (m_sincePump.elapsed() >= kPumpEveryMs || value >= m_maximum)) {
-        m_dialog->setValue(std::min(value, m_maximum));
+    // With no maximum it shows a busy bar; a value of 0 would restart its clock.
+    const bool last = m_maximum > 0 && value >= m_maximum;
+    if (m_dialog && (m_sincePump.elapsed() >= kPumpEveryMs || last)) {
+        m_dialog->setValue(m_maximum > 0 ? std::min(value, m_maximum) : std::max(1, value));
         m_sincePump.restart();
         if (m_dialog && m_dialog->wasCanceled())
             m_canceled = true;
