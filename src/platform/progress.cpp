@@ -58,6 +58,10 @@ bool Progress::setValue(int value)
     const bool last = m_maximum > 0 && value >= m_maximum;
     if (m_dialog && (m_sincePump.elapsed() >= kPumpEveryMs || last)) {
         m_dialog->setValue(m_maximum > 0 ? std::min(value, m_maximum) : std::max(1, value));
+        // Until it shows, the dialog runs no events: the windows are painted here,
+        // the user's clicks wait for the dialog.
+        if (m_dialog && !m_dialog->isVisible())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         m_sincePump.restart();
         if (m_dialog && m_dialog->wasCanceled())
             m_canceled = true;

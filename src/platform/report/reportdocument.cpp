@@ -25,6 +25,31 @@ QString cellText(const QVariant &v, const QString &format)
     return formatValue(v, format);
 }
 
+// The formats a report writes most, told apart once per run.
+enum CellFormat { AsText, Day, Other };
+
+CellFormat cellFormatOf(const QString &format)
+{
+    const QString f = format.trimmed().toLower();
+    if (f.isEmpty())
+        return AsText;
+    if (f == QLatin1String("dd/mm/yyyy") || f == QLatin1String("short date"))
+        return Day;
+    return Other;
+}
+
+// "dd/mm/yyyy" of an ISO date text as stored, without parsing it.
+bool isoDay(const QString &text, QString *out)
+{
+    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        return false;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!text[i].isDigit())
+            return false;
+    *out = text.mid(8, 2) + u'/' + text.mid(5, 2) + u'/' + text.left(4);
+    return true;
+}
+
 // The fields a formula may name: columns of the tables the report reads.
 FieldResolver resolverFor(const ReportDefinition &def, const QString &dbPath)
 {
@@ -118,6 +143,11 @@ std::unique_ptr<ReportDocument> ReportDocument::open(const ReportDefinition &def
                 return nullptr;
             }
             doc->m_fields << i;
+        }
+        for (int c = 0; c < def.columns.size(); ++c) {
+            doc->m_formats << cellFormatOf(def.columns[c].format);
+            if (!def.columns[c].total.isEmpty())
+                doc->m_totalled << c;
         }
         doc->m_def = def;
         doc->m_formula = formula;
@@ -281,12 +311,24 @@ void ReportDocument::addRow(const QVariantList &row)
     }
     ReportLine d;
     for (int c = 0; c < nc; ++c) {
-        d.cells << cellText(row[c], m_def.columns[c].format);
-        if (row[c].isValid())
-            for (int level = 0; level <= ng; ++level) {
-                m_sums[level][c] += row[c].toDouble();
-                ++m_counts[level][c];
-            }
+        const QVariant &v = row[c];
+        QString text;
+        if (v.isNull() || !v.isValid())
+            ;
+        else if (m_formats[c] == AsText && v.typeId() == QMetaType::QString)
+            text = v.toString();
+        else if (m_formats[c] != Day || !isoDay(v.toString(), &text))
+            text = cellText(v, m_def.columns[c].format);
+        d.cells << text;
+    }
+    for (int c : std::as_const(m_totalled)) {
+        if (!row[c].isValid())
+            continue;
+        const double value = row[c].toDouble();
+        for (int level = 0; level <= ng; ++level) {
+            m_sums[level][c] += value;
+            ++m_counts[level][c];
+        }
     }
     append(d);
 }

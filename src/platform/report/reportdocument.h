@@ -74,6 +74,8 @@ private:
     QDateTime m_made;
     QSqlQuery m_query;
     QVector<int> m_fields; // query column of each column, then of each group
+    QVector<int> m_formats; // how each column's cells are written (CellFormat)
+    QVector<int> m_totalled; // columns that carry a total
     bool m_complete = false;
     QString m_readError;
     qint64 m_records = 0;

@@ -5,6 +5,7 @@
 #include "platform/report/reportdocument.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -44,11 +45,17 @@ double ReportPageView::pageStep() const
 
 void ReportPageView::pagesChanged()
 {
-    const double total = kGap + m_layout->pageCount() * pageStep();
+    const int pages = m_layout->pageCount();
+    const double total = kGap + pages * pageStep();
     QScrollBar *bar = verticalScrollBar();
     bar->setPageStep(viewport()->height());
     bar->setRange(0, std::max(0, int(std::min(total - viewport()->height(), 2e9))));
-    viewport()->update();
+    // Only the pages in sight are drawn again: those that grew, or every one
+    // once the totals are known.
+    const int lastInSight = int((bar->value() + viewport()->height()) / pageStep());
+    if (m_doc->isComplete() || lastInSight >= m_shownPages - 1)
+        viewport()->update();
+    m_shownPages = pages;
 }
 
 void ReportPageView::showPage(int page)
@@ -142,6 +149,8 @@ bool ReportPreview::readRest()
     if (m_doc->isComplete())
         return true;
     Progress progress(QStringLiteral("Lendo os registros do relatório..."), 0, this);
+    // The first page shows at once.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     while (m_doc->readMore(kRowsPerStep)) {
         m_layout->paginate(*m_doc);
         m_view->pagesChanged();
