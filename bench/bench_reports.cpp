@@ -129,6 +129,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     int cheques = 1000000;
     bool baseline = true;

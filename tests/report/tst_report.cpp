@@ -78,6 +78,23 @@ QString writeReport(const QTemporaryDir &dir)
     return rpt;
 }
 
+// The report over 3,005 cheques, ready to run.
+struct BigReport
+{
+    kq::test::TempDataFolder folder;
+    kq::test::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    ReportEngine engine;
+
+    BigReport()
+    {
+        fill(folder.devolvidos());
+        addJoinedCheques(folder.devolvidos(), 3000);
+        engine.setDataFiles(0, folder.devolvidos());
+        engine.setReportFileName(writeReport(dir));
+    }
+};
+
 QStringList footersOf(const ReportPageLayout &layout, const ReportDocument &doc, int page)
 {
     kq::test::RecordingPrinter printer;
@@ -326,14 +343,9 @@ void tst_report::firstPageBeforeTheLastRecord()
 
 void tst_report::cancelledReadingClosesTheReport()
 {
-    kq::test::TempDataFolder folder;
-    kq::test::ScriptedDialogs dialogs;
-    fill(folder.devolvidos());
-    addJoinedCheques(folder.devolvidos(), 3000);
-    QTemporaryDir dir;
-    ReportEngine engine;
-    engine.setDataFiles(0, folder.devolvidos());
-    engine.setReportFileName(writeReport(dir));
+    BigReport report;
+    auto &dialogs = report.dialogs;
+    auto &engine = report.engine;
     dialogs.cancelProgressAt = 1;
     QVERIFY(!engine.run());
     QCOMPARE(dialogs.progressLabels, QStringList{"Lendo os registros do relatório..."});
@@ -349,14 +361,9 @@ void tst_report::cancelledReadingClosesTheReport()
 
 void tst_report::cancelledPdfLeavesNoFile()
 {
-    kq::test::TempDataFolder folder;
-    kq::test::ScriptedDialogs dialogs;
-    fill(folder.devolvidos());
-    addJoinedCheques(folder.devolvidos(), 3000);
-    QTemporaryDir dir;
-    ReportEngine engine;
-    engine.setDataFiles(0, folder.devolvidos());
-    engine.setReportFileName(writeReport(dir));
+    BigReport report;
+    auto &dialogs = report.dialogs;
+    auto &engine = report.engine;
     QVERIFY(engine.run());
     ReportPreview *preview = engine.preview();
     QTemporaryDir out;

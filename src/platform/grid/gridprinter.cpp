@@ -339,6 +339,14 @@ QStringList GridPrinter::cellLines(const QString &text, const QFont &font, QPain
     return out;
 }
 
+QStringList GridPrinter::captionLines(const Line &line, double *left) const
+{
+    const QString caption = line.type == RowType::GroupHeader ? m_model->groupCaption(line.group)
+                                                              : QStringLiteral("Total");
+    *left = (std::max(1, line.level) - 1) * m_indent + m_pad;
+    return cellLines(caption, m_bold, m_device, m_pageWidth - *left - m_pad);
+}
+
 bool GridPrinter::sumsOverlapCaption(const QString &lastCaptionLine, double left, int group,
                                      QPaintDevice *device) const
 {
@@ -373,14 +381,14 @@ void GridPrinter::measureLines(QPaintDevice *device)
     m_footerBand = footerLines * m_lineHeight + m_lineHeight * 0.6;
     m_titleBand = m_grid->caption().isEmpty() ? 0 : m_lineHeight * 2.2;
 
-    int captionLines = 1;
+    int headerCaptionLines = 1;
     for (const QVector<ColumnBox> &band : m_bands)
         for (const ColumnBox &b : band)
-            captionLines = std::max<int>(
-                captionLines, int(cellLines(m_grid->column(b.column).caption(), m_bold, device,
+            headerCaptionLines = std::max<int>(
+                headerCaptionLines, int(cellLines(m_grid->column(b.column).caption(), m_bold, device,
                                             b.width - 2 * m_pad)
                                       .size()));
-    m_columnHeader = captionLines * m_lineHeight + m_lineHeight * 0.5;
+    m_columnHeader = headerCaptionLines * m_lineHeight + m_lineHeight * 0.5;
 
     const int previewColumn = m_grid->previewColumn();
     const QFontMetricsF fm(m_font, device);
@@ -392,12 +400,8 @@ void GridPrinter::measureLines(QPaintDevice *device)
                     wrapping.append({b.column, b.width - 2 * m_pad});
     for (Line &line : m_lines) {
         if (line.type != RowType::Record) {
-            const QString caption = line.type == RowType::GroupHeader
-                                        ? m_model->groupCaption(line.group)
-                                        : QStringLiteral("Total");
-            const double left = (std::max(1, line.level) - 1) * m_indent + m_pad;
-            const QStringList lines = cellLines(caption, m_bold, device,
-                                                m_pageWidth - left - m_pad);
+            double left = 0;
+            const QStringList lines = captionLines(line, &left);
             const int group = line.type == RowType::GroupHeader ? line.group : -1;
             line.sumsBelow = sumsOverlapCaption(lines.value(lines.size() - 1), left, group,
                                                 device);
@@ -565,12 +569,8 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
         p.fillRect(QRectF(0, y, m_pageWidth, line.height), back);
         p.setFont(m_bold);
         p.setPen(fore);
-        const QString caption = line.type == RowType::GroupHeader
-                                    ? m_model->groupCaption(line.group)
-                                    : QStringLiteral("Total");
-        const double left = (std::max(1, line.level) - 1) * m_indent + pad;
-        const QStringList lines = cellLines(caption, m_bold, m_device,
-                                            m_pageWidth - left - pad);
+        double left = 0;
+        const QStringList lines = captionLines(line, &left);
         const double top = y + m_lineHeight * 0.25;
         for (int k = 0; k < lines.size(); ++k)
             p.drawText(QRectF(left, top + k * m_lineHeight, m_pageWidth - left - pad,

@@ -85,6 +85,8 @@ private:
     QStringList cellLines(const QString &text, const QFont &font, QPaintDevice *device,
                           double width) const;
     int textLines(const QString &text) const;
+    // A group or total row's caption over the lines it takes; *left its indent.
+    QStringList captionLines(const Line &line, double *left) const;
     bool sumsOverlapCaption(const QString &lastCaptionLine, double left, int group,
                             QPaintDevice *device) const;
 
