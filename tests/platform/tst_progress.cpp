@@ -64,6 +64,8 @@ private slots:
                 QVERIFY(cancel);
                 QCOMPARE(cancel->text(), QStringLiteral("Cancelar"));
                 QCOMPARE(seen->labelText(), QStringLiteral("Gravando..."));
+                if (qEnvironmentVariableIsSet("KQ_SHOT_DIR"))
+                    seen->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/progresso.png");
                 cancel->click();
             }
         });
