@@ -1,6 +1,7 @@
 #include "platform/report/reportpreview.h"
 
 #include "platform/dialogs.h"
+#include "platform/placement.h"
 #include "platform/progress.h"
 #include "platform/report/reportdocument.h"
 
@@ -108,6 +109,7 @@ ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *paren
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(def.title);
     resize(900, 700);
+    placeOnFirstShow(this);
     m_printer = new QPrinter(QPrinter::HighResolution);
     m_printer->setPageSize(QPageSize(QPageSize::A4));
     m_printer->setPageOrientation(def.landscape ? QPageLayout::Landscape
