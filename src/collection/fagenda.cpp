@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -133,13 +134,7 @@ fagenda::fagenda(QWidget *parent)
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
     connect(GridEX1, &kq::platform::GridEX::rowChanged, this, [this] { locate(); });
-    connect(DS_hISTORICO, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = DS_hISTORICO->toPlainText();
-        if (text.size() > kAgendaHistoryLength) {
-            DS_hISTORICO->setPlainText(text.left(kAgendaHistoryLength));
-            DS_hISTORICO->moveCursor(QTextCursor::End);
-        }
-    });
+    kq::platform::setTextLimit(DS_hISTORICO, kAgendaHistoryLength);
 }
 
 void fagenda::buildGrid()

@@ -10,6 +10,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "registers/storecolors.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
@@ -64,8 +65,7 @@ QLineEdit *textBox(const QString &name, int maxLength, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
+    kq::platform::setTextLimit(box, maxLength);
     return box;
 }
 

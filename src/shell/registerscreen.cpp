@@ -9,6 +9,7 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -312,8 +313,7 @@ QLineEdit *RegisterScreen::addTextBox(const QString &labelText, const QString &b
     QLabel *l = addLabel(labelText, QStringLiteral("lbl_") + boxName, row, column * 2);
     auto *box = new QLineEdit(this);
     box->setObjectName(boxName);
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
+    kq::platform::setTextLimit(box, maxLength);
     l->setBuddy(box);
     m_fields->addWidget(box, row, column * 2 + 1, 1, span);
     return box;

@@ -128,6 +128,12 @@ void TestFagenda::saving()
     save(f, QString(), QDate(2027, 3, 6), QString());
     QCOMPARE(scalar(m_db, "SELECT nm_envolvido || '|' || ds_historico FROM agenda "
                           "WHERE cd_agenda = '0000000003'").toString(), QString("|"));
+    // A character that does not fit whole in the 200 is left out whole.
+    save(f, "MARIA SOUZA", QDate(2027, 3, 7),
+         QString(199, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80"));
+    QCOMPARE(scalar(m_db, "SELECT ds_historico FROM agenda WHERE cd_agenda = '0000000004'")
+                 .toString(),
+             QString(199, 'a'));
     if (!qEnvironmentVariableIsEmpty("KQ_SCREENSHOT_DIR"))
         f->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fagenda.png");
 }

@@ -210,6 +210,21 @@ private slots:
         QCOMPARE(chequeCount(), 0);
     }
 
+    // A character that does not fit whole in a box is left out whole.
+    void boxesKeepWholeCharacters()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        chooseDebtor(QStringLiteral("ANA PAULA"));
+        fillCheque(QStringLiteral("00010") + smile, QStringLiteral("05/03/2024"),
+                   QStringLiteral("10"));
+        box("NM_EMITENTE")->setText(QString(29, QLatin1Char('E')) + smile);
+        click("CONFIRMA");
+        QCOMPARE(devolvido("0000000001", "NM_EMITENTE").toString(),
+                 QString(29, QLatin1Char('E')));
+        QCOMPARE(devolvido("0000000001", "NR_CHEQUE").toString(),
+                 QStringLiteral("00010") + smile);
+    }
+
     // Choosing a row shows the cheque; alter rewrites it and clears the boxes.
     void chooseAndAlter()
     {
