@@ -128,7 +128,7 @@ fagenda::fagenda(QWidget *parent)
     });
     dt_marcada->setValue(QDate::currentDate());
     kq::shell::trap(kName, [&] { m_located = firstAgendaCode(m_db); });
-    cobrador->setText(kq::shell::usuarioLogado());
+    kq::shell::showUsuarioLogado(cobrador);
 
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -164,6 +164,8 @@ void fagenda::buildGrid()
 
 void fagenda::Command3_Click()
 {
+    if (!kq::platform::choicesAreClear({cobrador}))
+        return;
     kq::shell::trap(kName, [&] {
         AgendaEntry entry;
         entry.dtMarcada = dt_marcada->value();

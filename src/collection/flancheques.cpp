@@ -347,6 +347,12 @@ void flancheques::Form_Load()
     nm_cliente->setText(QString());
 }
 
+bool flancheques::listsAreClear() const
+{
+    return kq::platform::choicesAreClear(
+        {nm_cliente, ds_loja, ds_destino, ds_situacao, ds_documento});
+}
+
 ChequeForm flancheques::readForm() const
 {
     ChequeForm f;
@@ -386,6 +392,8 @@ void flancheques::CONFIRMA_Click()
 {
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
+        if (!listsAreClear())
+            return;
         const ChequeCheck check = checkCheque(dbPath(), readForm());
         if (!check.ok()) {
             kq::platform::Dialogs::message(check.refusal);
@@ -408,6 +416,8 @@ void flancheques::alterar_Click()
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
         const QString key = CD_DEVOLVIDO->text();
+        if (!listsAreClear())
+            return;
         if (chequeExists(dbPath(), key)) {
             const ChequeCheck check = checkCheque(dbPath(), readForm());
             if (!check.ok()) {

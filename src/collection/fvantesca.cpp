@@ -283,8 +283,8 @@ void fvantesca::Form_Load()
     dt_contato->setValue(QDate::currentDate());
     cobrador->setDatabaseName(db);
     kq::shell::trap(name, [this] { cobrador->refresh(); });
-    // The logged-in user, shown by name, is the default collector.
-    cobrador->setText(kq::shell::usuarioLogado());
+    // The logged-in user is the default collector.
+    kq::shell::showUsuarioLogado(cobrador);
 }
 
 void fvantesca::debtorRowChanged()
@@ -373,6 +373,8 @@ void fvantesca::CONFIRMA_Click()
             QStringLiteral("Escolha o inadimplente na lista antes de gravar!!"));
         return;
     }
+    if (!kq::platform::choicesAreClear({cobrador}))
+        return;
     Contact c;
     c.cliente = m_debtor;
     c.numero = nextContactNumber(GridEX2->value(5));

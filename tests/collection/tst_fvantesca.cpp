@@ -8,6 +8,7 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "shell/appstate.h"
 #include "support/shell_fixture.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 using kq::platform::Answer;
@@ -239,6 +241,43 @@ private slots:
                                                       "WHERE CD_CLIENTE='00002'"))
                      .toString(),
                  QStringLiteral("005"));
+    }
+
+    // Collectors whose names differ in case only: the logged-in one is shown
+    // and saved; a typed name that fits both asks for a choice.
+    void collectorBoundByKey()
+    {
+        kq::data::exec(db(), QStringLiteral("INSERT INTO usuarios (CD_usuario, usuario) "
+                                            "VALUES ('003', 'Marta')"));
+        kq::shell::setUsuarioLogado(QStringLiteral("Marta"), QStringLiteral("003"));
+        ScreenRegistry::instance().unload(QStringLiteral("fvantesca"));
+        open();
+        auto *cobrador = ctl<DBCombo>("cobrador");
+        QCOMPARE(cobrador->boundText(), QStringLiteral("003"));
+        chooseDebtor(QStringLiteral("00001"));
+        typeContact(QStringLiteral("Primeiro"));
+        click("CONFIRMA");
+        auto collectors = [this] {
+            QStringList names;
+            QSqlQuery q = kq::data::exec(db(), QStringLiteral("SELECT DS_COBRADOR FROM VANTESCA "
+                                                              "ORDER BY CD_VANTESCA"));
+            while (q.next())
+                names << q.value(0).toString();
+            return names;
+        };
+        QCOMPARE(collectors(), QStringList{QStringLiteral("Marta")});
+
+        cobrador->setText(QStringLiteral("marta"));
+        typeContact(QStringLiteral("Segundo"));
+        click("CONFIRMA");
+        QCOMPARE(m_fx->dialogs.lastText(),
+                 QStringLiteral("Há mais de um cadastro com o nome \"marta\". Escolha na lista "
+                                "o desejado."));
+        QCOMPARE(contactCount(QStringLiteral("00001")), 1);
+        QCOMPARE(ctl<QPlainTextEdit>("DS_hISTORICO")->toPlainText(), QStringLiteral("Segundo"));
+        cobrador->setCurrentIndex(cobrador->findData(QStringLiteral("002")));
+        click("CONFIRMA");
+        QCOMPARE(collectors(), (QStringList{QStringLiteral("Marta"), QStringLiteral("MARTA")}));
     }
 
     // Nothing is saved without a debtor row, nor on a group row.

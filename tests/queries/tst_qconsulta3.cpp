@@ -10,6 +10,7 @@
 #include "queries/ffiltros3.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
 
@@ -89,6 +90,7 @@ private slots:
     void nothingLocated();
     void filters_data();
     void filters();
+    void namesakeDebtor();
     void confession();
 
 private:
@@ -299,6 +301,34 @@ void TestFconsulta3::filters()
     f->findChild<QPushButton *>(button)->click();
     QCOMPARE(agreements(s->GridEX1), expected);
     QVERIFY(m_fx->dialogs.messages.isEmpty());
+}
+
+// Two debtors of one name: the one picked is the one filtered; a typed name
+// that fits both asks for a choice and keeps the list.
+void TestFconsulta3::namesakeDebtor()
+{
+    addDebtor(m_db, "00004", "BRUNO COSTA");
+    addAgreement(m_db, "00003", "00004", "001", 1, 50, QDate(2026, 6, 1));
+    fconsulta3 *s = open();
+    s->Command8->click();
+    auto *f = qobject_cast<ffiltros3 *>(ScreenRegistry::instance().find("ffiltros3"));
+    QVERIFY(f);
+    f->nm_cliente->setText("bruno costa");
+    f->Command2->click();
+    QCOMPARE(m_fx->dialogs.lastText(),
+             QString("Há mais de um cadastro com o nome \"bruno costa\". Escolha na lista o "
+                     "desejado."));
+    QCOMPARE(agreements(s->GridEX1), (QStringList{"00001", "00002", "00003"}));
+    QVERIFY(ScreenRegistry::instance().find("ffiltros3"));
+    for (const QString &debtor : {QString("00004"), QString("00002")}) {
+        if (!ScreenRegistry::instance().find("ffiltros3"))
+            s->Command8->click();
+        f = qobject_cast<ffiltros3 *>(ScreenRegistry::instance().find("ffiltros3"));
+        f->nm_cliente->setCurrentIndex(f->nm_cliente->findData(debtor));
+        f->Command2->click();
+        QCOMPARE(agreements(s->GridEX1),
+                 QStringList{debtor == "00004" ? QString("00003") : QString("00002")});
+    }
 }
 
 void TestFconsulta3::confession()
