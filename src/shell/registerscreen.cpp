@@ -437,17 +437,21 @@ void RegisterScreen::CONFIRMA_Click()
     });
     if (!includeAllowed())
         return;
-    if (keyReady) {
-        step([&] {
-            const bool added = Data1.include(key, [this] {
-                const FieldValues values = includeFields();
-                beforeInclude();
-                return values;
-            });
-            if (added)
-                afterInclude(key);
+    // A key or a value that fails writes nothing and leaves every box as
+    // typed, for the user to correct; only a write clears the form.
+    if (!keyReady)
+        return;
+    const bool written = step([&] {
+        const bool added = Data1.include(key, [this] {
+            const FieldValues values = includeFields();
+            beforeInclude();
+            return values;
         });
-    }
+        if (added)
+            afterInclude(key);
+    });
+    if (!written)
+        return;
     step([this] { refreshViews(); });
     LimpaCampos();
 }
@@ -455,14 +459,18 @@ void RegisterScreen::CONFIRMA_Click()
 void RegisterScreen::alterar_Click()
 {
     enterProcedure();
+    if (!alterAllowed())
+        return;
     const QString key = boxText(m_codeBox);
-    step([&] {
+    const bool written = step([&] {
         Data1.alter(key, [this] {
             const FieldValues values = alterFields();
             beforeAlter();
             return values;
         });
     });
+    if (!written)
+        return;
     step([this] { refreshViews(); });
     LimpaCampos();
 }
