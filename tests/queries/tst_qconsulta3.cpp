@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
+#include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/letters/wordprocessor.h"
 #include "platform/screenregistry.h"
@@ -91,6 +92,7 @@ private slots:
     void filters_data();
     void filters();
     void namesakeDebtor();
+    void totalsInCurrency();
     void confession();
 
 private:
@@ -329,6 +331,30 @@ void TestFconsulta3::namesakeDebtor()
         QCOMPARE(agreements(s->GridEX1),
                  QStringList{debtor == "00004" ? QString("00003") : QString("00002")});
     }
+}
+
+// The summed columns show their cells as stored and their group and total
+// figures in currency.
+void TestFconsulta3::totalsInCurrency()
+{
+    kq::data::exec(m_db, "UPDATE acordos SET vl_aberto = 837.5, vl_parcela = 418.75 "
+                         "WHERE cd_acordo = '00001'");
+    fconsulta3 *s = open();
+    GridEX *g = s->GridEX1;
+    const int total = g->rowCount() - 1;
+    QCOMPARE(g->rowType(total), RowType::TotalRow);
+    QCOMPARE(g->textAt(total, 3), kq::platform::formatCurrency(837.5 + 160));
+    QCOMPARE(g->textAt(total, 5), kq::platform::formatCurrency(10));
+    QCOMPARE(g->textAt(total, 6), kq::platform::formatCurrency(20));
+    QCOMPARE(g->textAt(total, 9), kq::platform::formatCurrency(418.75 + 80));
+    QCOMPARE(g->textAt(g->findRow(1, "00001"), 3), QString("837,5"));
+    g->groupBy(13);
+    QStringList groups;
+    for (int r = 0; r < g->rowCount(); ++r)
+        if (g->rowType(r) == RowType::GroupHeader)
+            groups << g->textAt(r, 3);
+    QCOMPARE(groups, (QStringList{kq::platform::formatCurrency(837.5),
+                                  kq::platform::formatCurrency(160)}));
 }
 
 void TestFconsulta3::confession()
