@@ -64,17 +64,12 @@ void fcorrecao::formLoad()
     cd_ref->setMask(monthMask());
 }
 
-QString fcorrecao::invalidMonthMessage()
-{
-    return QStringLiteral("Referência inválida!! Digite o ano e o mês como AAAA/MM, "
-                          "com o mês de 01 a 12.");
-}
-
 bool fcorrecao::monthAccepted()
 {
     if (kq::platform::parseYearMonth(cd_ref->text()))
         return true;
-    kq::platform::Dialogs::message(invalidMonthMessage());
+    kq::platform::Dialogs::message(QStringLiteral("Referência inválida!! Digite o ano e o mês "
+                                                  "como AAAA/MM, com o mês de 01 a 12."));
     cd_ref->setFocus();
     return false;
 }

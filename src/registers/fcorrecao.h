@@ -27,7 +27,6 @@ public:
     void agrupar_Click();
 
     static QString monthMask() { return QStringLiteral("####/##"); }
-    static QString invalidMonthMessage();
 
 protected:
     QString newKey() override;

@@ -152,7 +152,9 @@ private slots:
         QCOMPARE(w->cd_ref->text(), shown);
         w->fator->setText("2");
         w->CONFIRMA->click();
-        QCOMPARE(f.shell.dialogs.texts(), QStringList{fcorrecao::invalidMonthMessage()});
+        QCOMPARE(f.shell.dialogs.texts(),
+                 QStringList{"Referência inválida!! Digite o ano e o mês como AAAA/MM, com o "
+                             "mês de 01 a 12."});
         QCOMPARE(kq::test::reg::rowCount(f.db(), "correcao"), 1);
         QCOMPARE(w->cd_ref->text(), shown);
         QCOMPARE(w->fator->text(), QString("2"));
