@@ -166,6 +166,16 @@ private:
     sqlite3 *m_db;
 };
 
+// The correction rows left out, each between quotes: "____/__" reads as a text.
+QString invalidMonthsText(const QStringList &months)
+{
+    QStringList quoted;
+    for (const QString &m : months)
+        quoted << QLatin1Char('"') + m + QLatin1Char('"');
+    return QStringLiteral("Referências inválidas na tabela de correção, não usadas: %1")
+        .arg(quoted.join(QStringLiteral(", ")));
+}
+
 QString joinMonths(const QStringList &months)
 {
     const int shown = 24;
@@ -185,9 +195,12 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const Monetary
                 .arg(dbPath));
 
     const CorrectionTable table = CorrectionTable::load(dbPath);
-    if (table.isEmpty())
-        throw MonetaryUpdateRefused(QStringLiteral(
-            "A tabela de correção não tem nenhum fator.\nNenhum valor foi atualizado."));
+    if (table.isEmpty()) {
+        QString text = QStringLiteral("A tabela de correção não tem nenhum fator.");
+        if (!table.invalidMonths().isEmpty())
+            text += QLatin1Char('\n') + invalidMonthsText(table.invalidMonths());
+        throw MonetaryUpdateRefused(text + QStringLiteral("\nNenhum valor foi atualizado."));
+    }
     const QString newest = table.newestMonth();
     if (!table.hasUsableFactor(newest))
         throw MonetaryUpdateRefused(
@@ -206,6 +219,7 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const Monetary
 
     MonetaryUpdateResult result;
     result.newestMonth = newest;
+    result.invalidMonths = table.invalidMonths();
     {
         RunFunctions functions(dbPath, &run);
         kq::data::Transaction transaction(dbPath);
@@ -252,6 +266,8 @@ QString monetaryUpdateMessage(const MonetaryUpdateResult &result)
     if (result.withoutDate > 0)
         text += QStringLiteral("\n\nCheques sem data de depósito mantidos pelo valor de face: %1")
                     .arg(result.withoutDate);
+    if (!result.invalidMonths.isEmpty())
+        text += QStringLiteral("\n\n") + invalidMonthsText(result.invalidMonths);
     return text;
 }
 

@@ -15,6 +15,7 @@ struct MonetaryUpdateResult
     qint64 uncorrected = 0;     // cheques left at their face value
     qint64 withoutDate = 0;     // of those, cheques with no deposit date
     QStringList missingMonths;  // deposit months with no factor or a zero factor, sorted
+    QStringList invalidMonths;  // correction rows left out: not a whole "YYYY/MM"
 };
 
 // A run refused before anything was written; the text is for the user.
@@ -46,7 +47,8 @@ using MonetaryUpdateStep = std::function<bool(qint64 done, qint64 total)>;
 // factor, in one transaction (all or nothing): vl_atualizado = the value
 // corrected from its deposit month, "0.00"; ref_atualizacao = the newest
 // month. A cheque whose deposit month has no usable factor (or that has no
-// deposit date) gets its face value and no reference month.
+// deposit date) gets its face value and no reference month. Correction rows
+// that are not a whole month are left out and named in the result.
 // Throws MonetaryUpdateRefused (missing database, no factor, zero newest
 // factor), kq::data::DataError (the write failed and was undone) or
 // MonetaryUpdateCancelled (step said stop; nothing was changed).

@@ -146,6 +146,34 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("sem data de depósito")), qPrintable(text));
     }
 
+    // Rows that are not a whole month are not the newest month, correct no
+    // cheque and are named in the closing message.
+    void invalidMonthsAreLeftOutAndNamed()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/03"), 1.5);
+        p.factor(QStringLiteral("____/__"), 5.0);
+        p.factor(QStringLiteral("2026/1_"), 5.0);
+        p.cheque(QStringLiteral("0000000001"), QDate(2005, 1, 7), 100.0);
+        p.run();
+        QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
+        QCOMPARE(p.month(QStringLiteral("0000000001")).toString(), QStringLiteral("2005/03"));
+        QCOMPARE(p.dialogs.texts(),
+                 QStringList{kOk + QStringLiteral("\n\nReferências inválidas na tabela de "
+                                                  "correção, não usadas: \"2026/1_\", "
+                                                  "\"____/__\"")});
+
+        // Only such rows: no factor to correct with, and they are named.
+        exec(p.db, QStringLiteral("DELETE FROM correcao WHERE cd_ref LIKE '2005%'"));
+        p.dialogs.clear();
+        p.run();
+        QVERIFY2(p.dialogs.lastText().contains(QStringLiteral("não tem nenhum fator")),
+                 qPrintable(p.dialogs.lastText()));
+        QVERIFY(p.dialogs.lastText().contains(QStringLiteral("\"2026/1_\", \"____/__\"")));
+        QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
+    }
+
     void emptyChequeTableOnlyThanks()
     {
         Portfolio p;
