@@ -413,6 +413,7 @@ void flancheques::CONFIRMA_Click()
         NM_EMITENTE->clear();
         CD_ALINEA->clear();
         CD_BANCO->setFocus();
+        CD_BANCO->selectAll(); // the next cheque's bank is typed over this one
     });
 }
 

@@ -193,6 +193,10 @@ private slots:
         QCOMPARE(box("CD_ALINEA")->text(), QString());
         QCOMPARE(ctl<MaskEdBox>("dt_deposito")->text(), QStringLiteral("__/__/____"));
         QCOMPARE(box("CD_BANCO")->text(), QStringLiteral("237"));
+        // The next bank is typed over the kept one.
+        QTest::keyClicks(box("CD_BANCO"), QStringLiteral("341"));
+        QCOMPARE(box("CD_BANCO")->text(), QStringLiteral("341"));
+        box("CD_BANCO")->setText(QStringLiteral("237"));
         QCOMPARE(box("CD_AGENCIA")->text(), QStringLiteral("1234"));
         QCOMPARE(box("CD_CONTA")->text(), QStringLiteral("1234567"));
         QCOMPARE(box("nr_documento")->text(), QStringLiteral("111.111.111-11"));
