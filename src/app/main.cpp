@@ -2,6 +2,8 @@
 #include "cube/screens.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
+#include "data/integrity.h"
+#include "platform/letters/privatefolders.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
 #include "platform/regional.h"
@@ -28,6 +30,18 @@ int initData(const QString &dir)
         err << e.description() << '\n';
         return 1;
     }
+}
+
+// kq-730 --check-data DIR: checks the databases of a data folder as the
+// program checks them before writing, says what it found and ends (0 when
+// every database is there and sound).
+int checkData(const QString &dir)
+{
+    const kq::data::FolderCheck check = kq::data::checkDataFolder(dir);
+    QTextStream out(stdout);
+    for (const QString &line : check.lines)
+        out << line << '\n';
+    return check.sound ? 0 : 1;
 }
 
 } // namespace
@@ -59,6 +73,10 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return initData(line.folder);
     }
+    case Action::CheckData: {
+        QCoreApplication app(argc, argv);
+        return checkData(line.folder);
+    }
     case Action::Run:
         break;
     }
@@ -72,5 +90,7 @@ int main(int argc, char **argv)
     kq::cube::registerScreens();
     if (!kq::shell::Main())
         return 0;
+    // Filled letters a former run left behind.
+    kq::platform::removeFilledLetters();
     return app.exec();
 }

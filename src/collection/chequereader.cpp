@@ -1,5 +1,7 @@
 #include "collection/chequereader.h"
 
+#include "platform/textlimit.h"
+
 namespace kq::collection {
 
 namespace {
@@ -12,9 +14,8 @@ qsizetype nextChar(const QString &line, qsizetype i)
                     : 1);
 }
 
-// Mid(line, start, count) with positions from 1, kept to the box's limit (in
-// UTF-16 units, as the box counts). A character outside the BMP counts once
-// and is never cut in two.
+// Mid(line, start, count) with positions from 1 that count characters (a
+// pair of surrogates is one, never cut in two), kept to the box's limit.
 QString part(const QString &line, int start, int count, int limit)
 {
     qsizetype from = 0;
@@ -23,13 +24,7 @@ QString part(const QString &line, int start, int count, int limit)
     qsizetype to = from;
     for (int n = 0; n < count && to < line.size(); ++n)
         to = nextChar(line, to);
-    QString text = line.mid(from, to - from);
-    if (text.size() > limit) {
-        text.truncate(limit);
-        if (text.back().isHighSurrogate())
-            text.chop(1);
-    }
-    return text;
+    return kq::platform::cutText(line.mid(from, to - from), limit);
 }
 } // namespace
 

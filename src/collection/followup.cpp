@@ -88,6 +88,11 @@ QString nextContactNumber(const QVariant &contatosMostrados)
     return kq::platform::formatPadded(count + 1, 3);
 }
 
+bool hasHistoryText(const QString &historico)
+{
+    return !historico.trimmed().isEmpty();
+}
+
 bool saveContact(const QString &dbPath, const Contact &c, const QDate &today)
 {
     kq::data::Transaction t(dbPath);
@@ -143,6 +148,23 @@ std::optional<QString> contactHistory(const QString &dbPath, const QString &clie
     if (!q.next())
         return std::nullopt;
     return q.value(QStringLiteral("DS_HISTORICO")).toString();
+}
+
+kq::data::RecordSource debtorChequesSource(const QString &cliente)
+{
+    return {QStringLiteral("SELECT DEVOLVIDOS.CD_CLIENTE, DEVOLVIDOS.cd_alinea, "
+                           "DEVOLVIDOS.DT_DEPOSITO, situacoes.DS_SITUACAO, DEVOLVIDOS.VL_CHEQUE, "
+                           "lojas.ds_loja FROM (DEVOLVIDOS INNER JOIN situacoes ON "
+                           "DEVOLVIDOS.CD_SITUACAO = situacoes.CD_SITUACAO) INNER JOIN lojas ON "
+                           "DEVOLVIDOS.CD_LOJA = lojas.cd_loja  where cd_cliente=? order by "
+                           "dt_deposito"),
+            {cliente}};
+}
+
+kq::data::RecordSource debtorContactsSource(const QString &cliente)
+{
+    return {QStringLiteral("SELECT * From VANTESCA where cd_cliente=? order by dt_vantesca"),
+            {cliente}};
 }
 
 } // namespace kq::collection

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/recordsource.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -35,6 +37,11 @@ DebtTotals computeDebtTotals(const QVector<DebtCheque> &cheques, const QDate &to
 // database for the totals.
 QVector<DebtCheque> readDebtCheques(const QString &dbPath, const QString &cliente);
 
+// Record sources of the follow-up screen for one debtor: the debtor's cheques
+// (with situation and store) and contacts, by date.
+kq::data::RecordSource debtorChequesSource(const QString &cliente);
+kq::data::RecordSource debtorContactsSource(const QString &cliente);
+
 // Number of the next contact: the count shown + 1, at least three digits
 // ("001", "1000"). A count that is empty or no number counts as 0.
 QString nextContactNumber(const QVariant &contatosMostrados);
@@ -48,6 +55,10 @@ struct Contact
     QString envolvido;
     QString cobrador;
 };
+
+// A contact says something: its history holds more than blanks and line
+// breaks. An empty contact is never saved.
+bool hasHistoryText(const QString &historico);
 
 // Saves a contact and counts it on the debtor (NR_CONTATOS + 1, last contact
 // today), in one transaction. Returns false when the debtor is not in

@@ -8,7 +8,6 @@
 #include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/letters.h"
-#include "queries/queryfilters.h"
 #include "shell/appstate.h"
 
 #include <QGridLayout>
@@ -22,18 +21,6 @@ namespace kq::queries {
 
 using kq::platform::Dialogs;
 using kq::platform::GridEX;
-
-namespace {
-
-QVariant nullable(const kq::data::Recordset &rs, const QString &field)
-{
-    if (rs.eof())
-        return QVariant();
-    const QVariant v = rs.field(field);
-    return v.isNull() ? QVariant() : v;
-}
-
-} // namespace
 
 frelatorioscartas::frelatorioscartas(QWidget *parent)
     : Screen(QStringLiteral("frelatorioscartas"), parent)
@@ -129,9 +116,10 @@ QString frelatorioscartas::followUpDebtor()
     return grid ? grid->value(2).toString() : QString();
 }
 
-QString frelatorioscartas::chequeQuery(const QString &cliente, const QString &loja)
+kq::data::RecordSource frelatorioscartas::chequeQuery(const QString &cliente,
+                                                     const QString &loja)
 {
-    return QStringLiteral(
+    return {QStringLiteral(
                "SELECT DEVOLVIDOS.CD_LOJA, CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
                "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
                "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
@@ -142,9 +130,9 @@ QString frelatorioscartas::chequeQuery(const QString &cliente, const QString &lo
                "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
                "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
                "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
-               "documentos.CD_documento where devolvidos.cd_cliente=")
-           + jetText(cliente) + QStringLiteral("and devolvidos.cd_loja=") + jetText(loja)
-           + QStringLiteral(" and devolvidos.cd_situacao<>'007' order by dt_deposito");
+               "documentos.CD_documento where devolvidos.cd_cliente=? and "
+               "devolvidos.cd_loja=? and devolvidos.cd_situacao<>'007' order by dt_deposito"),
+            {cliente, loja}};
 }
 
 void frelatorioscartas::Form_Load()
@@ -167,15 +155,20 @@ void frelatorioscartas::ds_loja_Click()
     const QString loja = ds_loja->boundText();
     if (loja.isEmpty())
         return;
-    // The debtor of the letter is the one whose cheques are listed: both are
-    // read here, from the follow-up screen's current row.
-    m_debtor = followUpDebtor();
     m_store = loja;
     m_storeName = ds_loja->text();
-    const QString query = chequeQuery(m_debtor, loja);
+    bindCheques(followUpDebtor());
+}
+
+void frelatorioscartas::bindCheques(const QString &debtor)
+{
+    // The debtor of the letter is the one whose cheques are listed.
+    m_debtor = debtor;
+    const kq::data::RecordSource query = chequeQuery(m_debtor, m_store);
     Data2.setDatabaseName(dbPath());
-    Data2.setRecordSource(QStringLiteral("select * from  clientes where cd_cliente=")
-                          + jetText(m_debtor) + QStringLiteral(" order by cd_cliente"));
+    Data2.setRecordSource(
+        {QStringLiteral("select * from  clientes where cd_cliente=? order by cd_cliente"),
+         {m_debtor}});
     GridEX1->setDatabaseName(dbPath());
     GridEX1->setRecordSource(query);
     GridEX1->rebind();
@@ -191,7 +184,9 @@ void frelatorioscartas::Command2_Click()
         Dialogs::message(QStringLiteral("Escolha a empresa para emitir a carta."));
         return;
     }
-    if (m_debtor.isEmpty()) {
+    // The letter goes to the follow-up's debtor as it is now.
+    const QString debtor = followUpDebtor();
+    if (debtor.isEmpty()) {
         Dialogs::message(QStringLiteral("Escolha o devedor no acompanhamento de vantesca."));
         return;
     }
@@ -202,27 +197,25 @@ void frelatorioscartas::Command2_Click()
     }
     CartaDados d;
     try {
+        if (debtor != m_debtor)
+            bindCheques(debtor);
         QString lista;
         Data4.refresh();
         for (Data4.moveFirst(); !Data4.eof(); Data4.moveNext())
-            lista += linhaDocumento(nullable(Data4, "DS_documento"),
-                                    nullable(Data4, "DT_DEPOSITO"), nullable(Data4, "VL_CHEQUE"),
-                                    nullable(Data4, "NM_CLIENTE"),
-                                    nullable(Data4, "NR_DOCUMENTO"));
+            lista += linhaDocumento(
+                fieldOrNull(Data4, "DS_documento"), fieldOrNull(Data4, "DT_DEPOSITO"),
+                fieldOrNull(Data4, "VL_CHEQUE"), fieldOrNull(Data4, "NM_CLIENTE"),
+                fieldOrNull(Data4, "NR_DOCUMENTO"));
         d.documentos = lista;
         Data2.refresh();
-        d.nmCliente = nullable(Data2, "nm_cliente");
-        d.dsEndereco = nullable(Data2, "ds_endereco");
-        d.dsBairro = nullable(Data2, "ds_bairro");
-        d.dsCidade = nullable(Data2, "ds_cidade");
-        d.cdCep = nullable(Data2, "cd_cep");
-        d.nrDocumento = nullable(Data2, "nr_documento");
+        d.nmCliente = fieldOrNull(Data2, "nm_cliente");
+        d.dsEndereco = fieldOrNull(Data2, "ds_endereco");
+        d.dsBairro = fieldOrNull(Data2, "ds_bairro");
+        d.dsCidade = fieldOrNull(Data2, "ds_cidade");
+        d.cdCep = fieldOrNull(Data2, "cd_cep");
+        d.nrDocumento = fieldOrNull(Data2, "nr_documento");
         Data3.refresh();
-        d.cidade = nullable(Data3, "ds_cidade");
-        d.telefone = nullable(Data3, "nr_telefone");
-        d.endereco = nullable(Data3, "ds_endereco");
-        d.empresa = nullable(Data3, "ds_empresa");
-        d.prazo = nullable(Data3, "ds_prazo");
+        d.escritorio = escritorio(Data3);
     } catch (const kq::data::DataError &e) {
         Dialogs::message(e.description(), QString(), kq::platform::Buttons::Ok,
                          kq::platform::Icon::Warning);
@@ -230,7 +223,8 @@ void frelatorioscartas::Command2_Click()
     }
     d.nomeLoja = m_storeName;
     d.hoje = QDate::currentDate();
-    fillLetter(kq::data::dataFile(diretorio->path(), modelo), cartaEntries(modelo, d));
+    fillLetter(kq::data::dataFile(diretorio->path(), modelo), cartaEntries(modelo, d),
+               d.escritorio);
 }
 
 void frelatorioscartas::Command1_Click()

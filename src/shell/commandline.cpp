@@ -50,10 +50,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
             c.action = CommandLine::Action::Version;
             return c;
         }
-        if (arg == QLatin1String("--init-data")) {
+        if (arg == QLatin1String("--init-data") || arg == QLatin1String("--check-data")) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
-                return failure(QStringLiteral("A opção --init-data precisa de uma pasta."));
-            c.action = CommandLine::Action::InitData;
+                return failure(QStringLiteral("A opção %1 precisa de uma pasta.").arg(arg));
+            c.action = arg == QLatin1String("--init-data") ? CommandLine::Action::InitData
+                                                           : CommandLine::Action::CheckData;
             c.folder = arguments.at(++i);
             continue;
         }
@@ -90,6 +91,9 @@ QString commandLineHelp(const QString &program)
                "  -v, --version          mostra a versão do programa e termina\n"
                "  --init-data PASTA      prepara a pasta de dados (cria os bancos que\n"
                "                         faltam, sem alterar os existentes) e termina\n"
+               "  --check-data PASTA     verifica os bancos de dados da pasta, como o\n"
+               "                         programa faz antes de gravar, diz o que achou e\n"
+               "                         termina (status 1 se algum falta ou está danificado)\n"
                "\n"
                "Também valem as opções do Qt, como -platform NOME e -style NOME.\n"
                "Status de saída: 0 sem erro, 1 falha, 2 linha de comando inválida.\n")

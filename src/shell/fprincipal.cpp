@@ -206,6 +206,8 @@ void fprincipal::formLoad()
                                    .arg(path, missing.join(QStringLiteral(", "))));
     }
     PreencheMenu(kq::data::dataFile(folder, kq::data::kMenu));
+    // The window opens ready for the keyboard on the open group's first item.
+    ButtonBar1->focusCurrentGroup();
 }
 
 void fprincipal::PreencheMenu(const QString &menuDatabase)

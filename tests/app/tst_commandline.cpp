@@ -1,6 +1,8 @@
 #include "shell/commandline.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using kq::shell::CommandLine;
@@ -51,6 +53,10 @@ private slots:
                                    << int(Action::InitData) << "/tmp/d" << QStringList{};
         QTest::newRow("init data without folder") << QStringList{"--init-data"}
                                                   << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("check data") << QStringList{"--check-data", "/tmp/d"}
+                                    << int(Action::CheckData) << "/tmp/d" << QStringList{};
+        QTest::newRow("check data without folder") << QStringList{"--check-data"}
+                                                   << int(Action::Error) << "" << QStringList{};
         QTest::newRow("unknown option") << QStringList{"--whatever"} << int(Action::Error)
                                         << "" << QStringList{};
         QTest::newRow("stray word") << QStringList{"abc"} << int(Action::Error) << ""
@@ -82,8 +88,8 @@ private slots:
     {
         const Run r = run({"--help"});
         QCOMPARE(r.status, 0);
-        for (const char *o : {"--help", "--version", "--init-data PASTA", "Uso: kq-730",
-                              "Opções:"})
+        for (const char *o : {"--help", "--version", "--init-data PASTA", "--check-data PASTA",
+                              "Uso: kq-730", "Opções:"})
             QVERIFY2(r.out.contains(QString::fromUtf8(o)), qPrintable(r.out));
         QVERIFY(r.err.isEmpty());
     }
@@ -106,6 +112,8 @@ private slots:
         QTest::newRow("word") << QStringList{"extra"} << "extra";
         QTest::newRow("init data without folder") << QStringList{"--init-data"}
                                                   << "--init-data";
+        QTest::newRow("check data without folder") << QStringList{"--check-data"}
+                                                   << "--check-data";
     }
     void unknownOptionEndsWithStatus2()
     {
@@ -116,6 +124,40 @@ private slots:
         QVERIFY2(r.err.contains(said), qPrintable(r.err));
         QVERIFY(r.err.contains("--help"));
         QVERIFY(r.out.isEmpty());
+    }
+
+    // --check-data says what it found in each database and ends with status 0
+    // only when every one is there and sound; it writes nothing.
+    void checkDataSaysWhatItFound()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath("dados");
+        QCOMPARE(run({"--init-data", data}).status, 0);
+        Run r = run({"--check-data", data});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("devolvidos.mdb: íntegro") && r.out.contains("MENU.mdb: íntegro")
+                     && r.out.contains("Pasta de dados sem problemas"),
+                 qPrintable(r.out));
+
+        // A page of the menu overwritten, and a database missing.
+        QFile menu(data + "/MENU.mdb");
+        QVERIFY(menu.open(QIODevice::ReadWrite));
+        menu.seek(4096);
+        menu.write(QByteArray(4096, '\xAB'));
+        menu.close();
+        QVERIFY(QFile::remove(data + "/help.mdb"));
+        QFile again(data + "/MENU.mdb");
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        const QByteArray before = again.readAll();
+        again.close();
+        r = run({"--check-data", data});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains("MENU.mdb: DANIFICADO")
+                     && r.out.contains("help.mdb: não encontrado")
+                     && r.out.contains("Problemas na pasta de dados"),
+                 qPrintable(r.out));
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), before);
     }
 };
 

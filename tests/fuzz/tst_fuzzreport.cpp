@@ -5,7 +5,8 @@
 #include "data/database.h"
 #include "data/shippedfiles.h"
 #include "fuzz/fuzzengine.h"
-#include "platform/report/reportengine.h"
+#include "platform/report/reportdocument.h"
+#include "platform/report/reportpage.h"
 #include "support/base_data.h"
 
 #include <QPrinter>
@@ -55,17 +56,18 @@ QString tst_fuzzreport::check(const QByteArray &input)
         return QStringLiteral("its own text reads back different");
     try {
         QString error;
-        const std::optional<kq::platform::ReportData> data
-            = kq::platform::runReport(*def, m_data.devolvidos(), QString(), &error);
-        if (!data)
+        const std::unique_ptr<kq::platform::ReportDocument> doc
+            = kq::platform::ReportDocument::open(*def, m_data.devolvidos(), QString(), &error);
+        if (!doc)
             return error.isEmpty() ? QStringLiteral("run refused without a reason") : QString();
-        kq::platform::reportLines(*data);
+        doc->readAll();
+        doc->lines();
         // Printing is the slow part: every eighth report that runs.
         if (m_rendered++ % 8 == 0) {
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(m_out.filePath(QStringLiteral("relatorio.pdf")));
-            if (kq::platform::renderReport(&printer, *data) < 1)
+            if (kq::platform::renderReport(&printer, *doc) < 1)
                 return QStringLiteral("a report that runs printed no page");
         }
     } catch (const std::exception &e) {

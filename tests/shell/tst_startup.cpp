@@ -1,16 +1,17 @@
+#include "data/database.h"
 #include "data/datafolder.h"
+#include "platform/buttonbar.h"
+#include "platform/errorinfo.h"
 #include "platform/screen.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
 #include "shell/fprincipal.h"
+#include "shell/procedures.h"
 #include "shell/singleinstance.h"
 #include "shell/startup.h"
 #include "support/shell_fixture.h"
 
-#include "data/database.h"
-#include "platform/errorinfo.h"
-#include "shell/procedures.h"
-
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -91,6 +92,9 @@ private slots:
         QCOMPARE(kq::shell::usuarioLogado(), QString("ANA"));
         QCOMPARE(ScreenRegistry::instance().find("frmSplash"), nullptr);
         QCOMPARE(ScreenRegistry::instance().find("frmLogin"), nullptr);
+        // Ready for the keyboard on the first item of the open group.
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->ButtonBar1->item(1, 1));
     }
 
     void cancelledLoginEnds()
