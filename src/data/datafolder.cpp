@@ -59,6 +59,39 @@ void createDatabase(const QString &path, const QString &fileName)
 
 } // namespace
 
+sqlite3 *createEmptyDatabase(const QString &path, const QString &fileName)
+{
+    if (path != QLatin1String(":memory:") && QFileInfo::exists(path))
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("O arquivo \"%1\" já existe.").arg(path), kSource);
+    sqlite3 *db = nullptr;
+    const QByteArray native = QFile::encodeName(path);
+    // One thread fills it: no locking of the connection.
+    if (sqlite3_open_v2(native.constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK) {
+        const QString why = db ? internal::lastError(db) : QString();
+        sqlite3_close(db);
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
+                            .arg(path, why),
+                        kSource);
+    }
+    try {
+        internal::registerExtensions(db);
+        internal::execScript(db,
+                             QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;")
+                                 + schemaSql(fileName) + QStringLiteral("COMMIT;"),
+                             fileName);
+    } catch (...) {
+        sqlite3_close(db);
+        if (path != QLatin1String(":memory:"))
+            QFile::remove(path);
+        throw;
+    }
+    return db;
+}
+
 QString dataFile(const QString &dataFolder, const QString &fileName)
 {
     if (dataFolder.endsWith(QLatin1Char('/')))

@@ -50,10 +50,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
             c.action = CommandLine::Action::Version;
             return c;
         }
-        if (arg == QLatin1String("--init-data")) {
+        if (arg == QLatin1String("--init-data") || arg == QLatin1String("--import-access")) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
-                return failure(QStringLiteral("A opção --init-data precisa de uma pasta."));
-            c.action = CommandLine::Action::InitData;
+                return failure(QStringLiteral("A opção %1 precisa de uma pasta.").arg(arg));
+            c.action = arg == QLatin1String("--init-data") ? CommandLine::Action::InitData
+                                                           : CommandLine::Action::ImportAccess;
             c.folder = arguments.at(++i);
             continue;
         }
@@ -90,6 +91,8 @@ QString commandLineHelp(const QString &program)
                "  -v, --version          mostra a versão do programa e termina\n"
                "  --init-data PASTA      prepara a pasta de dados (cria os bancos que\n"
                "                         faltam, sem alterar os existentes) e termina\n"
+               "  --import-access PASTA  importa os bancos do Access do programa antigo\n"
+               "                         da pasta (guardando os originais) e termina\n"
                "\n"
                "Também valem as opções do Qt, como -platform NOME e -style NOME.\n"
                "Status de saída: 0 sem erro, 1 falha, 2 linha de comando inválida.\n")

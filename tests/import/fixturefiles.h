@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace kq::test {
+
+// The test files of tests/fixtures.
+inline QString fixtureFile(const QString &name)
+{
+    return qEnvironmentVariable("KQ_TEST_SOURCE_DIR") + QStringLiteral("/tests/fixtures/")
+           + name;
+}
+
+// The public Jet 4 test file: one table DateTest, six rows.
+inline QString jetFixture()
+{
+    return fixtureFile(QStringLiteral("jet/DateTestDatabase.mdb"));
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The fixture made into a file of a newer Access (".accdb" signature).
+inline QByteArray newerAccessBytes()
+{
+    QByteArray bytes = readAll(jetFixture());
+    bytes.replace(4, 16, QByteArray("Standard ACE DB\0", 16));
+    bytes[0x14] = 0x02;
+    return bytes;
+}
+
+} // namespace kq::test
