@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 
 namespace kq::import {
@@ -131,7 +132,8 @@ void checkOtherDatabases(const QString &dir, const QList<AccessFile> &access)
 
 QString rows(qint64 n)
 {
-    return n == 1 ? QStringLiteral("1 registro") : QStringLiteral("%1 registros").arg(n);
+    return n == 1 ? QStringLiteral("1 registro")
+                  : QStringLiteral("%1 registros").arg(QLocale().toString(n));
 }
 
 } // namespace
@@ -228,7 +230,7 @@ QStringList importSummary(const FolderReport &report)
                             "alteração, na pasta %1.")
                  .arg(report.keptIn);
     for (const DatabaseReport &db : report.databases) {
-        lines << db.fileName + QLatin1Char(':');
+        lines << QString() << db.fileName + QLatin1Char(':');
         for (const TableCount &t : db.tables)
             lines << QStringLiteral("  %1: %2").arg(t.table, rows(t.rows));
         const auto list = [&lines](const QString &what, const QStringList &items) {

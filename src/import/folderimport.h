@@ -51,8 +51,8 @@ struct FolderReport
 FolderReport importFolder(const QString &dir, const SourceOpener &open,
                           const ImportOptions &options, kq::platform::Progress &progress);
 
-// The closing message of an import, line by line: rows per table, what the
-// old files lacked and what was left out.
+// The closing message of an import, line by line (an empty line before each
+// database): rows per table, what the old files lacked and what was left out.
 QStringList importSummary(const FolderReport &report);
 
 } // namespace kq::import

@@ -52,7 +52,8 @@ QString firstProblem(const QList<kq::import::AccessFile> &files)
 void logSummary(const QStringList &summary)
 {
     for (const QString &line : summary)
-        GravarLog(QStringLiteral("IMPORTAÇÃO DO ACCESS"), line.trimmed());
+        if (!line.isEmpty())
+            GravarLog(QStringLiteral("IMPORTAÇÃO DO ACCESS"), line.trimmed());
 }
 
 // A progress for the command line: says once what it does.
