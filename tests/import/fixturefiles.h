@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QString>
 
 namespace kq::test {
@@ -29,6 +33,23 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Every file and folder under a folder, with the checksum of each file: what
+// "left exactly as it was" compares.
+inline QMap<QString, QByteArray> folderSnapshot(const QString &dir)
+{
+    QMap<QString, QByteArray> all;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        all.insert(QDir(dir).relativeFilePath(path),
+                   it.fileInfo().isDir()
+                       ? QByteArray("<pasta>")
+                       : QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256));
+    }
+    return all;
 }
 
 // The fixture made into a file of a newer Access (".accdb" signature).

@@ -8,8 +8,6 @@
 #include "import/memorysource.h"
 #include "platform/progress.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,27 +17,12 @@ using kq::import::SourceValue;
 
 namespace {
 
-// Every file and folder under a folder, with the checksum of each file.
-QMap<QString, QByteArray> snapshot(const QString &dir)
-{
-    QMap<QString, QByteArray> all;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = QDir(dir).relativeFilePath(path);
-        all.insert(name, it.fileInfo().isDir()
-                             ? QByteArray("<pasta>")
-                             : QCryptographicHash::hash(kq::test::readAll(path),
-                                                        QCryptographicHash::Sha256));
-    }
-    return all;
-}
-
 kq::import::ImportOptions options()
 {
     kq::import::ImportOptions o;
-    o.hashPassword = [](const QString &p) { return QStringLiteral("hash:") + QString::number(p.size()); };
+    o.hashPassword = [](const QString &p) {
+        return QStringLiteral("hash:") + QString::number(p.size());
+    };
     return o;
 }
 
@@ -177,10 +160,10 @@ private slots:
         QVERIFY(kq::test::writeAll(dir + '/' + file, bytes));
         if (file == "help.mdb")
             QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/MENU.mdb"));
-        const auto before = snapshot(dir);
+        const auto before = kq::test::folderSnapshot(dir);
         const QString message = failureOf([&] { importJet(dir); });
         QVERIFY2(message.contains(said), qPrintable(message));
-        QCOMPARE(snapshot(dir), before);
+        QCOMPARE(kq::test::folderSnapshot(dir), before);
     }
 
     // A failure after the old files were moved puts them back.
@@ -192,10 +175,10 @@ private slots:
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/help.mdb"));
         // A folder in the way of the new database's name.
         QVERIFY(QDir().mkdir(dir + "/devolvidos.mdb"));
-        const auto before = snapshot(dir);
+        const auto before = kq::test::folderSnapshot(dir);
         const QString message = failureOf([&] { importJet(dir); });
         QVERIFY2(message.contains("não pôde ser gravado"), qPrintable(message));
-        QCOMPARE(snapshot(dir), before);
+        QCOMPARE(kq::test::folderSnapshot(dir), before);
     }
 
     void cancelLeavesTheFolderAsItWas()
@@ -203,10 +186,10 @@ private slots:
         QTemporaryDir tmp;
         const QString dir = tmp.path();
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/devolvidos.mdb"));
-        const auto before = snapshot(dir);
+        const auto before = kq::test::folderSnapshot(dir);
         CancelledProgress cancel;
         QVERIFY_THROWS_EXCEPTION(kq::import::ImportCancelled, importJet(dir, &cancel));
-        QCOMPARE(snapshot(dir), before);
+        QCOMPARE(kq::test::folderSnapshot(dir), before);
     }
 
     // A row the program cannot take stops everything, in the second file too.
@@ -216,7 +199,7 @@ private slots:
         const QString dir = tmp.path();
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/devolvidos.mdb"));
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/MENU.mdb"));
-        const auto before = snapshot(dir);
+        const auto before = kq::test::folderSnapshot(dir);
         const auto open = [](const QString &path) -> std::unique_ptr<kq::import::SourceDatabase> {
             auto db = std::make_unique<kq::test::MemoryDatabase>(QFileInfo(path).fileName());
             if (path.endsWith("MENU.mdb"))
@@ -229,7 +212,7 @@ private slots:
             [&] { kq::import::importFolder(dir, open, options(), none); });
         QVERIFY2(message.contains("MENU.mdb (tabela CONFIG, registro 1)"), qPrintable(message));
         QVERIFY2(message.contains("GRUPO BETWEEN 1 AND 6"), qPrintable(message));
-        QCOMPARE(snapshot(dir), before);
+        QCOMPARE(kq::test::folderSnapshot(dir), before);
     }
 
     // A database of the program under its own name is never touched.

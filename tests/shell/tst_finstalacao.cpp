@@ -9,8 +9,6 @@
 #include "support/base_folders.h"
 
 #include <QComboBox>
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -31,21 +29,6 @@ QStringList listed(QListWidget *list)
     return names;
 }
 
-// Every file and folder under a folder, with the checksum of each file.
-QMap<QString, QByteArray> snapshot(const QString &dir)
-{
-    QMap<QString, QByteArray> all;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        all.insert(QDir(dir).relativeFilePath(path),
-                   it.fileInfo().isDir() ? QByteArray("<pasta>")
-                                         : QCryptographicHash::hash(kq::test::readAll(path),
-                                                                    QCryptographicHash::Sha256));
-    }
-    return all;
-}
 
 void saveShot(QWidget *w, const QString &name)
 {
@@ -194,7 +177,7 @@ private slots:
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
         QVERIFY(QFile::copy(kq::test::jetFixture(), folders.dataFile("devolvidos.mdb")));
-        const auto before = snapshot(folders.dataFolder());
+        const auto before = kq::test::folderSnapshot(folders.dataFolder());
         finstalacao screen;
         screen.setDirectory(folders.dataFolder());
         QCOMPARE(listed(screen.File), QStringList{"devolvidos.mdb"});
@@ -207,7 +190,7 @@ private slots:
         QVERIFY(asked.text.contains(QStringLiteral("programa antigo (Access): devolvidos.mdb")));
         QCOMPARE(int(asked.buttons), int(kq::platform::Buttons::YesNo));
         QCOMPARE(int(asked.icon), int(kq::platform::Icon::Question));
-        QCOMPARE(snapshot(folders.dataFolder()), before);
+        QCOMPARE(kq::test::folderSnapshot(folders.dataFolder()), before);
         QVERIFY(!QFile::exists(folders.programFile("sys.ini")));
     }
 
@@ -245,14 +228,14 @@ private slots:
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
         QVERIFY(kq::test::writeAll(folders.dataFile("MENU.mdb"), kq::test::newerAccessBytes()));
-        const auto before = snapshot(folders.dataFolder());
+        const auto before = kq::test::folderSnapshot(folders.dataFolder());
         finstalacao screen;
         screen.setDirectory(folders.dataFolder());
         screen.Command4->click();
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.lastText().contains(QStringLiteral("versão mais nova do Access")));
         QVERIFY(dialogs.lastText().endsWith(QStringLiteral("Nada foi alterado na pasta.")));
-        QCOMPARE(snapshot(folders.dataFolder()), before);
+        QCOMPARE(kq::test::folderSnapshot(folders.dataFolder()), before);
         QVERIFY(!QFile::exists(folders.programFile("sys.ini")));
     }
 
