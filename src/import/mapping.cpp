@@ -504,7 +504,7 @@ void fillDatabase(sqlite3 *db, SourceDatabase &source,
                   DatabaseReport &report)
 {
     exec(db, "PRAGMA synchronous=NORMAL; PRAGMA journal_mode=MEMORY; "
-             "PRAGMA cache_size=-65536; BEGIN;");
+             "PRAGMA cache_size=-65536; PRAGMA temp_store=MEMORY; BEGIN;");
     // The indexes are made again once the rows are in: sorting once is far
     // quicker than keeping them in order row by row.
     QStringList indexes;
