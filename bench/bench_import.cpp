@@ -6,7 +6,6 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "import/mapping.h"
-#include "platform/progress.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -213,8 +212,7 @@ double mappedImport(const QString &path, int count, double *cpu)
     timer.start();
     const std::clock_t started = std::clock();
     GeneratedDatabase source(count);
-    kq::platform::Progress none;
-    kq::import::ImportProgress progress(none);
+    kq::import::ImportProgress progress;
     progress.start(QString(), count);
     kq::import::ImportOptions options;
     const auto report =

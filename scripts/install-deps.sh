@@ -8,8 +8,8 @@ PKGS=(
   libsqlite3-dev libsodium-dev qt6-translations-l10n mdbtools-dev
   qt6-qpa-plugins qt6-image-formats-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  fonts-dejavu-core xvfb xauth imagemagick
-  libreoffice-writer-nogui locales
+  fonts-dejavu-core xvfb xauth imagemagick xdotool locales poppler-utils
+  libreoffice-writer libreoffice-l10n-pt-br hunspell-pt-br fonts-liberation2
 )
 # Machine locales the tests run the program under (its formats must not follow them).
 LOCALES=(en_US.UTF-8 pt_BR.UTF-8)

@@ -2,6 +2,7 @@
 #include "cube/screens.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
+#include "platform/letters/privatefolders.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
 #include "platform/regional.h"
@@ -89,5 +90,7 @@ int main(int argc, char **argv)
     kq::cube::registerScreens();
     if (!kq::shell::Main())
         return 0;
+    // Filled letters a former run left behind.
+    kq::platform::removeFilledLetters();
     return app.exec();
 }

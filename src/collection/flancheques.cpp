@@ -10,6 +10,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "registers/storecolors.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
@@ -64,8 +65,7 @@ QLineEdit *textBox(const QString &name, int maxLength, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
+    kq::platform::setTextLimit(box, maxLength);
     return box;
 }
 
@@ -352,6 +352,12 @@ void flancheques::Form_Load()
     nm_cliente->setText(QString());
 }
 
+bool flancheques::listsAreClear() const
+{
+    return kq::platform::choicesAreClear(
+        {nm_cliente, ds_loja, ds_destino, ds_situacao, ds_documento});
+}
+
 ChequeForm flancheques::readForm() const
 {
     ChequeForm f;
@@ -391,6 +397,8 @@ void flancheques::CONFIRMA_Click()
 {
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
+        if (!listsAreClear())
+            return;
         const ChequeCheck check = checkCheque(dbPath(), readForm());
         if (!check.ok()) {
             kq::platform::Dialogs::message(check.refusal);
@@ -405,6 +413,7 @@ void flancheques::CONFIRMA_Click()
         NM_EMITENTE->clear();
         CD_ALINEA->clear();
         CD_BANCO->setFocus();
+        CD_BANCO->selectAll(); // the next cheque's bank is typed over this one
     });
 }
 
@@ -413,6 +422,8 @@ void flancheques::alterar_Click()
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
         const QString key = CD_DEVOLVIDO->text();
+        if (!listsAreClear())
+            return;
         if (chequeExists(dbPath(), key)) {
             const ChequeCheck check = checkCheque(dbPath(), readForm());
             if (!check.ok()) {

@@ -10,6 +10,7 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -270,13 +271,7 @@ void fvantesca::buildControls()
     connect(Command5, &QPushButton::clicked, this, &fvantesca::Command5_Click);
     connect(GridEX2, &GridEX::rowChanged, this, &fvantesca::debtorRowChanged);
     connect(GridEX1, &GridEX::rowChanged, this, &fvantesca::contactRowChanged);
-    connect(DS_hISTORICO, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = DS_hISTORICO->toPlainText();
-        if (text.size() <= kHistoryLimit)
-            return;
-        DS_hISTORICO->setPlainText(text.left(kHistoryLimit));
-        DS_hISTORICO->moveCursor(QTextCursor::End);
-    });
+    kq::platform::setTextLimit(DS_hISTORICO, kHistoryLimit);
     juros->installEventFilter(this);
     parcelas->installEventFilter(this);
 }
@@ -289,8 +284,8 @@ void fvantesca::Form_Load()
     dt_contato->setValue(QDate::currentDate());
     cobrador->setDatabaseName(db);
     kq::shell::trap(name, [this] { cobrador->refresh(); });
-    // The logged-in user, shown by name, is the default collector.
-    cobrador->setText(kq::shell::usuarioLogado());
+    // The logged-in user is the default collector.
+    kq::shell::showUsuarioLogado(cobrador);
 }
 
 void fvantesca::debtorRowChanged()
@@ -306,18 +301,34 @@ void fvantesca::showDebtor(const QString &code)
     m_chosenContact.clear();
     const QString db = dbPath();
     const QString name = objectName();
-    kq::shell::trap(name, [&] { bind(GridEX3, db, kCheques.arg(quoted(code))); });
+    readCheques();
     bindContacts();
     kq::shell::trap(name, [&] { m_chosenContact = firstContact(db, code).value_or(QString()); });
     parcelas->setText(QStringLiteral("0"));
     juros->setText(QStringLiteral("0"));
+}
+
+void fvantesca::readCheques()
+{
+    const QString db = dbPath();
+    const QString name = objectName();
+    kq::shell::trap(name, [&] { bind(GridEX3, db, kCheques.arg(quoted(m_debtor))); });
     kq::shell::trap(name, [&] {
-        const DebtTotals totals = computeDebtTotals(readDebtCheques(db, code),
+        const DebtTotals totals = computeDebtTotals(readDebtCheques(db, m_debtor),
                                                     QDate::currentDate());
         totaldivida->setText(kq::platform::formatFixed2(totals.total));
-        if (const auto media = totals.mediaAtraso())
-            mediaatraso->setText(QString::number(*media));
+        const auto media = totals.mediaAtraso();
+        mediaatraso->setText(media ? QString::number(*media) : QString());
     });
+}
+
+void fvantesca::changeEvent(QEvent *event)
+{
+    Screen::changeEvent(event);
+    // Agreements, write-offs and cheque entry change the cheques elsewhere:
+    // coming back to this screen shows them as they are now.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_debtor.isEmpty())
+        readCheques();
 }
 
 void fvantesca::bindContacts()
@@ -369,6 +380,8 @@ void fvantesca::CONFIRMA_Click()
         DS_hISTORICO->setFocus();
         return;
     }
+    if (!kq::platform::choicesAreClear({cobrador}))
+        return;
     Contact c;
     c.cliente = m_debtor;
     c.numero = nextContactNumber(GridEX2->value(5));

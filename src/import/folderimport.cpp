@@ -164,7 +164,7 @@ QList<AccessFile> accessFiles(const QString &dir)
 }
 
 FolderReport importFolder(const QString &dir, const SourceOpener &open,
-                          const ImportOptions &options, kq::platform::Progress &progress)
+                          const ImportOptions &options, kq::platform::Progress *progress)
 {
     const QList<AccessFile> files = accessFiles(dir);
     if (files.isEmpty())
@@ -183,7 +183,7 @@ FolderReport importFolder(const QString &dir, const SourceOpener &open,
     }
 
     ImportProgress rows(progress);
-    rows.start(QStringLiteral("Importando os dados do programa antigo..."), total);
+    rows.start(kImportingLabel, total);
     Undo undo(dir);
     FolderReport report;
     QStringList built;

@@ -15,6 +15,9 @@ class Progress;
 
 namespace kq::import {
 
+// What the progress of an import says.
+inline const QString kImportingLabel = QStringLiteral("Importando os dados do programa antigo...");
+
 // The subfolder of the data folder that keeps the old files as they were.
 inline const QString kOriginalsFolder = QStringLiteral("originais-access");
 
@@ -49,7 +52,8 @@ struct FolderReport
 // folder is left exactly as before and ImportError (or ImportCancelled) is
 // thrown.
 FolderReport importFolder(const QString &dir, const SourceOpener &open,
-                          const ImportOptions &options, kq::platform::Progress &progress);
+                          const ImportOptions &options,
+                          kq::platform::Progress *progress = nullptr);
 
 // The closing message of an import, line by line (an empty line before each
 // database): rows per table, what the old files lacked and what was left out.

@@ -14,6 +14,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace kq::import {
@@ -547,7 +548,7 @@ void fillDatabase(sqlite3 *db, SourceDatabase &source,
 
 } // namespace
 
-ImportProgress::ImportProgress(kq::platform::Progress &progress)
+ImportProgress::ImportProgress(kq::platform::Progress *progress)
     : m_progress(progress)
 {
 }
@@ -555,13 +556,16 @@ ImportProgress::ImportProgress(kq::platform::Progress &progress)
 void ImportProgress::start(const QString &label, qint64 totalRows)
 {
     m_done = 0;
-    m_progress.start(label, totalRows);
+    if (!m_progress)
+        return;
+    m_progress->setLabelText(label);
+    m_progress->setMaximum(int(qMin<qint64>(totalRows, std::numeric_limits<int>::max())));
 }
 
 void ImportProgress::report()
 {
-    m_progress.advance(m_done);
-    if (m_progress.cancelled())
+    if (m_progress
+        && !m_progress->setValue(int(qMin<qint64>(m_done, std::numeric_limits<int>::max()))))
         throw ImportCancelled();
 }
 

@@ -37,11 +37,12 @@ struct DatabaseReport
     QStringList extraColumns;   // "table.field" of the old file left out
 };
 
-// The rows read over a whole import, told to a progress every so often.
+// The rows read over a whole import, told to a progress window (when there
+// is one) every so often.
 class ImportProgress
 {
 public:
-    explicit ImportProgress(kq::platform::Progress &progress);
+    explicit ImportProgress(kq::platform::Progress *progress = nullptr);
     void start(const QString &label, qint64 totalRows);
     // One more row read. Throws ImportCancelled when the user cancelled.
     void row()
@@ -53,7 +54,7 @@ public:
     void report();
 
 private:
-    kq::platform::Progress &m_progress;
+    kq::platform::Progress *m_progress;
     qint64 m_done = 0;
 };
 

@@ -1,68 +1,75 @@
 #include "platform/progress.h"
 
-#include <QCoreApplication>
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+
+#include <QApplication>
 #include <QProgressDialog>
 
 namespace kq::platform {
 
 namespace {
-// The bar counts in thousandths, whatever the number of steps.
-constexpr int kBarSteps = 1000;
-constexpr int kRepaintMs = 50;
+constexpr int kShowAfterMs = 500;
+constexpr int kPumpEveryMs = 40;
 } // namespace
 
-Progress::~Progress() = default;
-
-void Progress::start(const QString &, qint64) {}
-
-void Progress::advance(qint64) {}
-
-bool Progress::cancelled() const
+Progress::Progress(const QString &label, int maximum, QWidget *parent)
+    : m_label(label)
+    , m_maximum(std::max(0, maximum))
 {
-    return false;
+    // Without widgets (command line, GUI-free tests) only the dialog layer sees the steps.
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        m_dialog = new QProgressDialog(label, QStringLiteral("Cancelar"), 0, m_maximum,
+                                       parent ? parent : QApplication::activeWindow());
+        m_dialog->setWindowTitle(executableBaseName());
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setMinimumDuration(kShowAfterMs);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setValue(0);
+    }
+    m_sincePump.start();
 }
 
-ProgressWindow::ProgressWindow(const QString &title, QWidget *parent)
-    : m_dialog(new QProgressDialog(parent))
-{
-    m_dialog->setWindowTitle(title);
-    m_dialog->setCancelButtonText(QStringLiteral("Cancelar"));
-    m_dialog->setWindowModality(Qt::ApplicationModal);
-    m_dialog->setMinimumDuration(500);
-    m_dialog->setAutoClose(false);
-    m_dialog->setAutoReset(false);
-    m_dialog->setRange(0, kBarSteps);
-    m_dialog->setMinimumWidth(420);
-    m_sinceRepaint.start();
-}
-
-ProgressWindow::~ProgressWindow()
+Progress::~Progress()
 {
     delete m_dialog;
 }
 
-void ProgressWindow::start(const QString &label, qint64 total)
+void Progress::setLabelText(const QString &text)
 {
-    m_total = total;
-    m_dialog->setLabelText(label);
-    m_dialog->setRange(0, total > 0 ? kBarSteps : 0);
-    m_dialog->setValue(0);
-    m_sinceRepaint.restart();
+    m_label = text;
+    if (m_dialog)
+        m_dialog->setLabelText(text);
 }
 
-void ProgressWindow::advance(qint64 done)
+void Progress::setMaximum(int maximum)
 {
-    if (m_sinceRepaint.elapsed() < kRepaintMs)
-        return;
-    m_sinceRepaint.restart();
-    if (m_total > 0)
-        m_dialog->setValue(int(qMin<qint64>(kBarSteps, done * kBarSteps / m_total)));
-    QCoreApplication::processEvents();
+    m_maximum = std::max(0, maximum);
+    if (m_dialog)
+        m_dialog->setMaximum(m_maximum);
 }
 
-bool ProgressWindow::cancelled() const
+bool Progress::setValue(int value)
 {
-    return m_dialog->wasCanceled();
+    if (m_canceled)
+        return false;
+    if (Dialogs::progress(m_label, value, m_maximum))
+        m_canceled = true;
+    // A modal dialog runs the pending events itself on each value it takes.
+    // With no maximum it shows a busy bar; a value of 0 would restart its clock.
+    const bool last = m_maximum > 0 && value >= m_maximum;
+    if (m_dialog && (m_sincePump.elapsed() >= kPumpEveryMs || last)) {
+        m_dialog->setValue(m_maximum > 0 ? std::min(value, m_maximum) : std::max(1, value));
+        // Until it shows, the dialog runs no events: the windows are painted here,
+        // the user's clicks wait for the dialog.
+        if (m_dialog && !m_dialog->isVisible())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_sincePump.restart();
+        if (m_dialog && m_dialog->wasCanceled())
+            m_canceled = true;
+    }
+    return !m_canceled;
 }
 
 } // namespace kq::platform

@@ -1,43 +1,39 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 
-class QProgressDialog;
 class QWidget;
 
 namespace kq::platform {
 
-// The progress of a long task that the user may cancel. This base shows
-// nothing and is never cancelled (command line, tests); a task asks
-// cancelled() between its steps and stops when it says so.
+// Progress of long work on the screen's thread: a QProgressDialog with
+// "Cancelar", shown once the work has lasted half a second. setValue() keeps
+// the windows painted by running pending events now and then. The dialog
+// layer sees every step too, so a test can cancel (DialogBackend::progress).
 class Progress
 {
 public:
-    virtual ~Progress();
-    // A new stage: what is being done and how many steps it has (0 = unknown).
-    virtual void start(const QString &label, qint64 total);
-    // Steps done so far in this stage.
-    virtual void advance(qint64 done);
-    virtual bool cancelled() const;
-};
+    Progress(const QString &label, int maximum, QWidget *parent = nullptr);
+    ~Progress();
 
-// A window with the label, a bar and "Cancelar", shown half a second after
-// the task starts; the screens stay painted while it runs.
-class ProgressWindow : public Progress
-{
-public:
-    explicit ProgressWindow(const QString &title, QWidget *parent = nullptr);
-    ~ProgressWindow() override;
+    void setLabelText(const QString &text);
+    void setMaximum(int maximum);
+    // Records the work done; false once the user has cancelled.
+    bool setValue(int value);
+    bool wasCanceled() const { return m_canceled; }
 
-    void start(const QString &label, qint64 total) override;
-    void advance(qint64 done) override;
-    bool cancelled() const override;
+    Progress(const Progress &) = delete;
+    Progress &operator=(const Progress &) = delete;
 
 private:
-    QProgressDialog *m_dialog = nullptr;
-    QElapsedTimer m_sinceRepaint;
-    qint64 m_total = 0;
+    QPointer<QProgressDialog> m_dialog; // the parent window may go first
+    QString m_label;
+    int m_maximum = 0;
+    QElapsedTimer m_sincePump;
+    bool m_canceled = false;
 };
 
 } // namespace kq::platform

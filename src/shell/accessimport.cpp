@@ -56,23 +56,6 @@ void logSummary(const QStringList &summary)
             GravarLog(QStringLiteral("IMPORTAÇÃO DO ACCESS"), line.trimmed());
 }
 
-// A progress for the command line: says once what it does.
-class LineProgress : public kq::platform::Progress
-{
-public:
-    explicit LineProgress(QTextStream &out)
-        : m_out(out)
-    {
-    }
-    void start(const QString &label, qint64 total) override
-    {
-        m_out << label << QStringLiteral(" (%1 registros)").arg(total) << Qt::endl;
-    }
-
-private:
-    QTextStream &m_out;
-};
-
 } // namespace
 
 kq::import::ImportOptions accessImportOptions()
@@ -107,9 +90,9 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
         return false;
     QStringList summary;
     try {
-        kq::platform::ProgressWindow progress(kTitulo, parent);
+        kq::platform::Progress progress(kq::import::kImportingLabel, 0, parent);
         summary = kq::import::importSummary(
-            kq::import::importAccessFolder(folder, accessImportOptions(), progress));
+            kq::import::importAccessFolder(folder, accessImportOptions(), &progress));
     } catch (const kq::import::ImportCancelled &) {
         Dialogs::message(QStringLiteral("Importação cancelada. ") + kNadaAlterado, kTitulo);
         return false;
@@ -126,9 +109,9 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
 int importAccessCommand(const QString &folder, QTextStream &out, QTextStream &err)
 {
     try {
-        LineProgress progress(out);
+        out << kq::import::kImportingLabel << Qt::endl;
         const QStringList summary = kq::import::importSummary(
-            kq::import::importAccessFolder(folder, accessImportOptions(), progress));
+            kq::import::importAccessFolder(folder, accessImportOptions()));
         for (const QString &line : summary)
             out << line << '\n';
         out.flush();

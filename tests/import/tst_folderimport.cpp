@@ -7,6 +7,7 @@
 #include "import/jet/jetreader.h"
 #include "import/memorysource.h"
 #include "platform/progress.h"
+#include "support/base_dialogs.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,16 +27,9 @@ kq::import::ImportOptions options()
     return o;
 }
 
-class CancelledProgress : public kq::platform::Progress
-{
-public:
-    bool cancelled() const override { return true; }
-};
-
 FolderReport importJet(const QString &dir, kq::platform::Progress *progress = nullptr)
 {
-    kq::platform::Progress none;
-    return kq::import::importAccessFolder(dir, options(), progress ? *progress : none);
+    return kq::import::importAccessFolder(dir, options(), progress);
 }
 
 QString failureOf(const std::function<void()> &step)
@@ -187,8 +181,11 @@ private slots:
         const QString dir = tmp.path();
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/devolvidos.mdb"));
         const auto before = kq::test::folderSnapshot(dir);
-        CancelledProgress cancel;
-        QVERIFY_THROWS_EXCEPTION(kq::import::ImportCancelled, importJet(dir, &cancel));
+        kq::test::ScriptedDialogs dialogs;
+        dialogs.cancelProgressAt = 0;
+        kq::platform::Progress progress(QString(), 0);
+        QVERIFY_THROWS_EXCEPTION(kq::import::ImportCancelled, importJet(dir, &progress));
+        QCOMPARE(dialogs.progressLabels, QStringList{kq::import::kImportingLabel});
         QCOMPARE(kq::test::folderSnapshot(dir), before);
     }
 
@@ -207,9 +204,7 @@ private slots:
                     << SourceRow{SourceValue::integer64(9), SourceValue::integer64(1)};
             return db;
         };
-        kq::platform::Progress none;
-        const QString message = failureOf(
-            [&] { kq::import::importFolder(dir, open, options(), none); });
+        const QString message = failureOf([&] { kq::import::importFolder(dir, open, options()); });
         QVERIFY2(message.contains("MENU.mdb (tabela CONFIG, registro 1)"), qPrintable(message));
         QVERIFY2(message.contains("GRUPO BETWEEN 1 AND 6"), qPrintable(message));
         QCOMPARE(kq::test::folderSnapshot(dir), before);

@@ -5,6 +5,7 @@
 #include "import/memorysource.h"
 #include "platform/progress.h"
 #include "platform/regional.h"
+#include "support/base_dialogs.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -86,22 +87,10 @@ ImportOptions options()
     return o;
 }
 
-// A progress that cancels at its first report of rows.
-class CancellingProgress : public kq::platform::Progress
-{
-public:
-    void advance(qint64 done) override { m_cancelled = done > 0; }
-    bool cancelled() const override { return m_cancelled; }
-
-private:
-    bool m_cancelled = false;
-};
-
 DatabaseReport runImport(MemoryDatabase &source, const QString &fileName, const QString &path,
                          kq::platform::Progress *progress = nullptr)
 {
-    kq::platform::Progress none;
-    kq::import::ImportProgress rows(progress ? *progress : none);
+    kq::import::ImportProgress rows(progress);
     return kq::import::importDatabase(source, fileName, path, options(), rows);
 }
 
@@ -484,10 +473,14 @@ private slots:
         auto &cheques = source.add("DEVOLVIDOS", {"CD_DEVOLVIDO"});
         for (int i = 1; i <= 3000; ++i)
             cheques.rows << SourceRow{SourceValue::string(QString::number(i).rightJustified(10, '0'))};
-        CancellingProgress cancel;
+        // The user cancels once the first rows are read.
+        kq::test::ScriptedDialogs dialogs;
+        dialogs.cancelProgressAt = 1;
+        kq::platform::Progress progress(QString(), 0);
         const QString path = newPath();
         QVERIFY_THROWS_EXCEPTION(kq::import::ImportCancelled,
-                                 runImport(source, kq::data::kDevolvidos, path, &cancel));
+                                 runImport(source, kq::data::kDevolvidos, path, &progress));
+        QCOMPARE(dialogs.progressLabels, QStringList{QString()});
         QVERIFY(!QFile::exists(path));
     }
 

@@ -2,7 +2,6 @@
 #include "data/datafolder.h"
 #include "import/mapping.h"
 #include "import/memorysource.h"
-#include "platform/progress.h"
 #include "shell/accessimport.h"
 #include "shell/passwords.h"
 
@@ -30,8 +29,7 @@ private slots:
                          SourceValue::string("Çé 12 ")};
         QTemporaryDir dir;
         const QString path = dir.filePath("devolvidos.mdb");
-        kq::platform::Progress none;
-        kq::import::ImportProgress progress(none);
+        kq::import::ImportProgress progress;
         kq::import::importDatabase(source, kq::data::kDevolvidos, path,
                                    kq::shell::accessImportOptions(), progress);
         const QString stored = kq::data::scalar(path, "SELECT senha FROM usuarios").toString();

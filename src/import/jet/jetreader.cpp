@@ -315,7 +315,7 @@ std::unique_ptr<SourceDatabase> openJetDatabase(const QString &path)
 }
 
 FolderReport importAccessFolder(const QString &dir, const ImportOptions &options,
-                                kq::platform::Progress &progress)
+                                kq::platform::Progress *progress)
 {
     return importFolder(dir, openJetDatabase, options, progress);
 }

@@ -17,6 +17,6 @@ std::unique_ptr<SourceDatabase> openJetDatabase(const QString &path);
 
 // importFolder() with this reader.
 FolderReport importAccessFolder(const QString &dir, const ImportOptions &options,
-                                kq::platform::Progress &progress);
+                                kq::platform::Progress *progress = nullptr);
 
 } // namespace kq::import
