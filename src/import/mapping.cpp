@@ -9,13 +9,20 @@
 
 #include <QFile>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <sqlite3.h>
 
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace kq::import {
 
@@ -24,34 +31,16 @@ namespace {
 // How the program stores a field, from its declared type.
 enum class Kind { Text, Date, Real, Integer, Boolean };
 
-// A value as it is bound to the new database.
+// A value as it is bound to the new database; texts in UTF-8, as stored.
 struct SqlValue
 {
     enum class Type : quint8 { Null, Integer, Real, Text };
     Type type = Type::Null;
     qint64 integer = 0;
     double real = 0;
-    QString text;
+    QByteArray text;
 
-    static SqlValue ofInteger(qint64 i)
-    {
-        SqlValue v;
-        v.setInteger(i);
-        return v;
-    }
-    static SqlValue ofReal(double d)
-    {
-        SqlValue v;
-        v.setReal(d);
-        return v;
-    }
-    static SqlValue ofText(const QString &s)
-    {
-        SqlValue v;
-        v.setText(s);
-        return v;
-    }
-    // Set in place: a row's values are reused from row to row.
+    // Set in place: the values of a batch of rows are written once each.
     void setNull() { type = Type::Null; }
     void setInteger(qint64 i)
     {
@@ -66,7 +55,7 @@ struct SqlValue
     void setText(const QString &s)
     {
         type = Type::Text;
-        text = s;
+        text = s.toUtf8();
     }
     QString shown() const
     {
@@ -74,7 +63,7 @@ struct SqlValue
         case Type::Null: return QStringLiteral("vazio");
         case Type::Integer: return QString::number(integer);
         case Type::Real: return kq::platform::formatPlain(real);
-        case Type::Text: return text;
+        case Type::Text: return QString::fromUtf8(text);
         }
         return QString();
     }
@@ -164,15 +153,23 @@ Kind kindOf(const QString &declared)
 
 SqlValue columnValue(sqlite3_stmt *st, int i)
 {
+    SqlValue v;
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: return SqlValue::ofInteger(sqlite3_column_int64(st, i));
-    case SQLITE_FLOAT: return SqlValue::ofReal(sqlite3_column_double(st, i));
-    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: v.setInteger(sqlite3_column_int64(st, i)); break;
+    case SQLITE_FLOAT: v.setReal(sqlite3_column_double(st, i)); break;
+    case SQLITE_NULL: break;
     default:
-        return SqlValue::ofText(QString::fromUtf8(
-            reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
-            sqlite3_column_bytes(st, i)));
+        v.type = SqlValue::Type::Text;
+        v.text = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                            sqlite3_column_bytes(st, i));
     }
+    return v;
+}
+
+QString columnText(sqlite3_stmt *st, int i)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                             sqlite3_column_bytes(st, i));
 }
 
 // The program's tables, in the order the schema makes them.
@@ -183,16 +180,14 @@ QList<TargetTable> targetTables(sqlite3 *db)
         Statement names(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
                                            "AND name NOT LIKE 'sqlite%' ORDER BY rowid"));
         while (sqlite3_step(names.get()) == SQLITE_ROW)
-            tables.append({QString::fromUtf8(reinterpret_cast<const char *>(
-                               sqlite3_column_text(names.get(), 0))),
-                           {}});
+            tables.append({columnText(names.get(), 0), {}});
     }
     for (TargetTable &table : tables) {
         Statement info(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table.name)));
         while (sqlite3_step(info.get()) == SQLITE_ROW) {
             TargetColumn c;
-            c.name = columnValue(info.get(), 1).text;
-            c.kind = kindOf(columnValue(info.get(), 2).text);
+            c.name = columnText(info.get(), 1);
+            c.kind = kindOf(columnText(info.get(), 2));
             c.primaryKey = sqlite3_column_int(info.get(), 5) > 0;
             c.password = key(table.name) == key(QStringLiteral("usuarios"))
                          && key(c.name) == key(QStringLiteral("senha"));
@@ -200,7 +195,7 @@ QList<TargetTable> targetTables(sqlite3 *db)
             const SqlValue dflt = columnValue(info.get(), 4);
             if (notNull && dflt.type == SqlValue::Type::Text) {
                 // The default as SQL text ('' or 0): its value.
-                Statement value(db, QStringLiteral("SELECT ") + dflt.text);
+                Statement value(db, QStringLiteral("SELECT ") + QString::fromUtf8(dflt.text));
                 if (sqlite3_step(value.get()) == SQLITE_ROW)
                     c.whenNull = columnValue(value.get(), 0);
             }
@@ -384,7 +379,7 @@ void bind(sqlite3_stmt *st, int i, const SqlValue &v)
     case SqlValue::Type::Integer: sqlite3_bind_int64(st, i, v.integer); break;
     case SqlValue::Type::Real: sqlite3_bind_double(st, i, v.real); break;
     case SqlValue::Type::Text:
-        sqlite3_bind_text16(st, i, v.text.utf16(), int(v.text.size() * 2), SQLITE_STATIC);
+        sqlite3_bind_text(st, i, v.text.constData(), int(v.text.size()), SQLITE_STATIC);
         break;
     }
 }
@@ -409,7 +404,7 @@ struct Place
 }
 
 // Why the new database refused a row, in the program's words.
-QString refusal(sqlite3 *db, const QList<Plan> &plans, const QList<SqlValue> &values)
+QString refusal(sqlite3 *db, const QList<Plan> &plans, const SqlValue *values)
 {
     const QString text = lastError(db);
     switch (sqlite3_extended_errcode(db)) {
@@ -434,6 +429,100 @@ QString refusal(sqlite3 *db, const QList<Plan> &plans, const QList<SqlValue> &va
         return QStringLiteral("o banco novo recusou o registro (%1)").arg(text);
     }
 }
+
+// Converts the fields of one row that the new table takes, into `out`.
+void convertRow(const SourceRow &row, const QList<Plan> &plans, const ImportOptions &options,
+                const Place &at, SqlValue *out)
+{
+    QString why;
+    for (int i = 0; i < plans.size(); ++i) {
+        const Plan &p = plans[i];
+        SqlValue &v = out[i];
+        if (!convert(row[p.source], p.column.kind, v, why))
+            fail(at, p.column.name,
+                 p.column.password ? QStringLiteral("a senha guardada não pôde ser lida") : why);
+        if (v.type == SqlValue::Type::Null && p.column.whenNull)
+            v = *p.column.whenNull;
+        if (p.column.password && v.type == SqlValue::Type::Text) {
+            if (!options.hashPassword)
+                fail(at, p.column.name, QStringLiteral("as senhas não podem ser gravadas"));
+            v.setText(options.hashPassword(QString::fromUtf8(v.text)));
+        }
+    }
+}
+
+// Rows converted and waiting to be written.
+struct RowBatch
+{
+    qint64 firstRow = 0; // the number of its first row in the old table
+    int rows = 0;
+    std::vector<SqlValue> values; // row after row, one value per field written
+};
+
+constexpr int kBatchRows = 1024;
+
+// The hand-over of batches from the reading thread to the writing one, a few
+// batches ahead at most. Either side may stop the other.
+class RowQueue
+{
+public:
+    // Reader: waits for room; false when the writer has stopped.
+    bool push(RowBatch &&batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_stopped || m_batches.size() < kDepth; });
+        if (m_stopped)
+            return false;
+        if (batch.rows > 0)
+            m_batches.push_back(std::move(batch));
+        m_changed.notify_all();
+        return true;
+    }
+    // Reader: no more batches; with the failure that ended the reading.
+    void finish(std::exception_ptr failure = nullptr)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_failure = failure;
+        m_changed.notify_all();
+    }
+    // Writer: the next batch; false once the reader has finished and every
+    // batch was taken.
+    bool pop(RowBatch &batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_finished || !m_batches.empty(); });
+        if (m_batches.empty())
+            return false;
+        batch = std::move(m_batches.front());
+        m_batches.pop_front();
+        m_changed.notify_all();
+        return true;
+    }
+    // Writer: throws the failure that ended the reading, if any.
+    void rethrow()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
+    // Writer: stops taking batches; the reader ends at its next push.
+    void stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+
+private:
+    static constexpr size_t kDepth = 4;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<RowBatch> m_batches;
+    bool m_finished = false;
+    bool m_stopped = false;
+    std::exception_ptr m_failure;
+};
 
 qint64 copyTable(sqlite3 *db, const TargetTable &target, SourceTable &source,
                  const Place &table, const ImportOptions &options, ImportProgress &progress,
@@ -468,36 +557,59 @@ qint64 copyTable(sqlite3 *db, const TargetTable &target, SourceTable &source,
                                        QStringList(plans.size(), QStringLiteral("?"))
                                            .join(QLatin1Char(',')));
     Statement insert(db, sql);
-    QList<SqlValue> values(plans.size());
-    SourceRow row;
-    Place at = table;
-    QString why;
-    while (source.next(row)) {
-        ++at.row;
-        progress.row();
-        if (row.size() != sourceColumns.size())
-            fail(at, QString(), QStringLiteral("o registro não pôde ser lido por inteiro"));
-        for (int i = 0; i < plans.size(); ++i) {
-            const Plan &p = plans[i];
-            SqlValue &out = values[i];
-            if (!convert(row[p.source], p.column.kind, out, why))
-                fail(at, p.column.name,
-                     p.column.password ? QStringLiteral("a senha guardada não pôde ser lida")
-                                       : why);
-            if (out.type == SqlValue::Type::Null && p.column.whenNull)
-                out = *p.column.whenNull;
-            if (p.column.password && out.type == SqlValue::Type::Text) {
-                if (!options.hashPassword)
-                    fail(at, p.column.name, QStringLiteral("as senhas não podem ser gravadas"));
-                out.text = options.hashPassword(out.text);
+    const int fields = int(plans.size());
+    RowQueue queue;
+    // This thread writes; another reads and converts the rows meanwhile.
+    std::thread reader([&] {
+        RowBatch batch;
+        try {
+            SourceRow row;
+            Place at = table;
+            batch.firstRow = 1;
+            batch.values.reserve(size_t(kBatchRows) * size_t(fields));
+            while (source.next(row)) {
+                ++at.row;
+                if (row.size() != sourceColumns.size())
+                    fail(at, QString(), QStringLiteral("o registro não pôde ser lido por inteiro"));
+                batch.values.resize(size_t(batch.rows + 1) * size_t(fields));
+                convertRow(row, plans, options, at, &batch.values[size_t(batch.rows) * fields]);
+                if (++batch.rows == kBatchRows) {
+                    if (!queue.push(std::move(batch)))
+                        return;
+                    batch = RowBatch();
+                    batch.firstRow = at.row + 1;
+                    batch.values.reserve(size_t(kBatchRows) * size_t(fields));
+                }
             }
-            bind(insert.get(), i + 1, out);
+            queue.push(std::move(batch));
+            queue.finish();
+        } catch (...) {
+            // The rows before the failing one are written first, as they come.
+            queue.push(std::move(batch));
+            queue.finish(std::current_exception());
         }
-        if (sqlite3_step(insert.get()) != SQLITE_DONE)
-            fail(at, QString(), refusal(db, plans, values));
-        sqlite3_reset(insert.get());
+    });
+    const auto stopReading = qScopeGuard([&] {
+        queue.stop();
+        reader.join();
+    });
+    RowBatch batch;
+    qint64 written = 0;
+    while (queue.pop(batch)) {
+        for (int r = 0; r < batch.rows; ++r) {
+            progress.row();
+            const SqlValue *values = batch.values.data() + size_t(r) * size_t(fields);
+            for (int i = 0; i < fields; ++i)
+                bind(insert.get(), i + 1, values[i]);
+            if (sqlite3_step(insert.get()) != SQLITE_DONE)
+                fail({table.file, table.table, batch.firstRow + r}, QString(),
+                     refusal(db, plans, values));
+            sqlite3_reset(insert.get());
+        }
+        written += batch.rows;
     }
-    return at.row;
+    queue.rethrow();
+    return written;
 }
 
 void fillDatabase(sqlite3 *db, SourceDatabase &source,
@@ -514,8 +626,8 @@ void fillDatabase(sqlite3 *db, SourceDatabase &source,
         Statement list(db, QStringLiteral("SELECT name, sql FROM sqlite_master "
                                           "WHERE type = 'index' AND sql IS NOT NULL"));
         while (sqlite3_step(list.get()) == SQLITE_ROW) {
-            names << columnValue(list.get(), 0).text;
-            indexes << columnValue(list.get(), 1).text;
+            names << columnText(list.get(), 0);
+            indexes << columnText(list.get(), 1);
         }
     }
     for (const QString &name : std::as_const(names))

@@ -63,7 +63,9 @@ private:
 // tables and fields matched without regard to case, every value converted to
 // the program's storage (texts as they are, money to the exact value, dates
 // as "YYYY-MM-DD", Yes/No as 0/1), the passwords of usuarios hashed. Rows are
-// streamed in one transaction. On any failure, or when the user cancels, the
+// streamed in one transaction: read and converted in a second thread while
+// this one writes them; the indexes are made at the end. The progress is told
+// from this thread. On any failure, or when the user cancels, the
 // file is removed and ImportError (naming the file, table, row and field) or
 // ImportCancelled is thrown.
 DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName,

@@ -56,7 +56,8 @@ private:
 
 using SourceRow = QVector<SourceValue>;
 
-// A table of an old database, read row by row.
+// A table of an old database, read row by row (by the import, in a thread
+// of its own while the rows read before are written).
 class SourceTable
 {
 public:

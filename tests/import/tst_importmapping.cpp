@@ -408,6 +408,37 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
+    // Rows are read ahead of the writing: whichever side finds it, the first
+    // row that cannot be taken is the one reported, and nothing hangs.
+    void firstFailingRowIsReported_data()
+    {
+        QTest::addColumn<int>("badDate");      // row with a date that is no date (0: none)
+        QTest::addColumn<int>("repeatedKey");  // row that repeats the key of row 1 (0: none)
+        QTest::addColumn<QString>("said");
+        QTest::newRow("repeated key, far ahead of the reading") << 0 << 9000
+                                                                << "registro 9000)";
+        QTest::newRow("bad date in the first batch") << 3 << 0 << "registro 3, campo DT_DEPOSITO";
+        QTest::newRow("bad date before a repeated key") << 6000 << 9000
+                                                        << "registro 6000, campo DT_DEPOSITO";
+        QTest::newRow("repeated key before a bad date") << 9500 << 7000 << "registro 7000)";
+    }
+    void firstFailingRowIsReported()
+    {
+        QFETCH(int, badDate);
+        QFETCH(int, repeatedKey);
+        QFETCH(QString, said);
+        MemoryDatabase source;
+        auto &cheques = source.add("DEVOLVIDOS", {"CD_DEVOLVIDO", "DT_DEPOSITO"});
+        for (int i = 1; i <= 12000; ++i)
+            cheques.rows << SourceRow{
+                SourceValue::string(QString::number(i == repeatedKey ? 1 : i).rightJustified(10, '0')),
+                SourceValue::dateTime(i == badDate ? 1e12 : 45000)};
+        const QString path = newPath();
+        const QString message = failure(source, kq::data::kDevolvidos, path);
+        QVERIFY2(message.contains(said), qPrintable(message));
+        QVERIFY(!QFile::exists(path));
+    }
+
     void missingKeyStopsNamingTheField()
     {
         MemoryDatabase source;
@@ -471,7 +502,8 @@ private slots:
     {
         MemoryDatabase source;
         auto &cheques = source.add("DEVOLVIDOS", {"CD_DEVOLVIDO"});
-        for (int i = 1; i <= 3000; ++i)
+        // More rows than the reading keeps ready ahead of the writing.
+        for (int i = 1; i <= 20000; ++i)
             cheques.rows << SourceRow{SourceValue::string(QString::number(i).rightJustified(10, '0'))};
         // The user cancels once the first rows are read.
         kq::test::ScriptedDialogs dialogs;
