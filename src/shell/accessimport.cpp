@@ -5,6 +5,7 @@
 #include "import/jet/jetreader.h"
 #include "import/jetfile.h"
 #include "platform/dialogs.h"
+#include "platform/errorinfo.h"
 #include "platform/progress.h"
 #include "shell/passwords.h"
 #include "shell/procedures.h"
@@ -100,6 +101,11 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
         Dialogs::message(e.message() + QLatin1Char('\n') + kNadaAlterado, kTitulo, Buttons::Ok,
                          Icon::Critical);
         return false;
+    } catch (const std::exception &e) {
+        Dialogs::message(kq::platform::errorInfo(e).description + QLatin1Char('\n')
+                             + kNadaAlterado,
+                         kTitulo, Buttons::Ok, Icon::Critical);
+        return false;
     }
     Dialogs::message(summary.join(QLatin1Char('\n')), kTitulo, Buttons::Ok, Icon::Information);
     trap(QStringLiteral("finstalacao"), [&] { logSummary(summary); });
@@ -108,23 +114,28 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
 
 int importAccessCommand(const QString &folder, QTextStream &out, QTextStream &err)
 {
+    QStringList summary;
     try {
         out << kq::import::kImportingLabel << Qt::endl;
-        const QStringList summary = kq::import::importSummary(
+        summary = kq::import::importSummary(
             kq::import::importAccessFolder(folder, accessImportOptions()));
-        for (const QString &line : summary)
-            out << line << '\n';
-        out.flush();
-        logSummary(summary);
-        return 0;
     } catch (const kq::import::ImportError &e) {
         err << e.message() << '\n' << kNadaAlterado << '\n';
-    } catch (const kq::import::ImportCancelled &) {
-        err << QStringLiteral("Importação cancelada. ") << kNadaAlterado << '\n';
+        return 1;
     } catch (const std::exception &e) {
-        err << QString::fromUtf8(e.what()) << '\n';
+        err << kq::platform::errorInfo(e).description << '\n' << kNadaAlterado << '\n';
+        return 1;
     }
-    return 1;
+    for (const QString &line : summary)
+        out << line << '\n';
+    out.flush();
+    try {
+        logSummary(summary);
+    } catch (const std::exception &e) {
+        // The folder is imported all the same.
+        err << kq::platform::errorInfo(e).description << '\n';
+    }
+    return 0;
 }
 
 int offerAccessImportCommand(const QString &folder, QTextStream &out, QTextStream &err)
