@@ -2,6 +2,7 @@
 #include "cube/screens.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
+#include "data/integrity.h"
 #include "platform/letters/privatefolders.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
@@ -40,6 +41,18 @@ int initData(const QString &dir)
     }
 }
 
+// kq-730 --check-data DIR: checks the databases of a data folder as the
+// program checks them before writing, says what it found and ends (0 when
+// every database is there and sound).
+int checkData(const QString &dir)
+{
+    const kq::data::FolderCheck check = kq::data::checkDataFolder(dir);
+    QTextStream out(stdout);
+    for (const QString &line : check.lines)
+        out << line << '\n';
+    return check.sound ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -69,6 +82,10 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         kq::platform::useBrazilianSettings(app);
         return initData(line.folder);
+    }
+    case Action::CheckData: {
+        QCoreApplication app(argc, argv);
+        return checkData(line.folder);
     }
     case Action::ImportAccess: {
         QCoreApplication app(argc, argv);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/base_data.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
@@ -23,12 +25,6 @@ inline QString jetFixture()
     return fixtureFile(QStringLiteral("jet/DateTestDatabase.mdb"));
 }
 
-inline QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 inline bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -47,7 +43,7 @@ inline QMap<QString, QByteArray> folderSnapshot(const QString &dir)
         all.insert(QDir(dir).relativeFilePath(path),
                    it.fileInfo().isDir()
                        ? QByteArray("<pasta>")
-                       : QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256));
+                       : QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256));
     }
     return all;
 }
@@ -55,7 +51,7 @@ inline QMap<QString, QByteArray> folderSnapshot(const QString &dir)
 // The fixture made into a file of a newer Access (".accdb" signature).
 inline QByteArray newerAccessBytes()
 {
-    QByteArray bytes = readAll(jetFixture());
+    QByteArray bytes = fileBytes(jetFixture());
     bytes.replace(4, 16, QByteArray("Standard ACE DB\0", 16));
     bytes[0x14] = 0x02;
     return bytes;

@@ -1,5 +1,6 @@
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "data/integrity.h"
 #include "data/schema.h"
 #include "import/fixturefiles.h"
 #include "import/folderimport.h"
@@ -59,7 +60,7 @@ private slots:
         const QString dir = tmp.path();
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/devolvidos.mdb"));
         QVERIFY(kq::test::writeAll(dir + "/Carta1.doc", "modelo do escritório"));
-        const QByteArray original = kq::test::readAll(kq::test::jetFixture());
+        const QByteArray original = kq::test::fileBytes(kq::test::jetFixture());
 
         const QList<kq::import::AccessFile> found = kq::import::accessFiles(dir);
         QCOMPARE(found.size(), 1);
@@ -67,12 +68,15 @@ private slots:
 
         const FolderReport report = importJet(dir);
         QCOMPARE(report.keptIn, dir + "/originais-access");
-        QCOMPARE(kq::test::readAll(dir + "/originais-access/devolvidos.mdb"), original);
+        QCOMPARE(kq::test::fileBytes(dir + "/originais-access/devolvidos.mdb"), original);
         for (const QString &name : kq::data::databaseFileNames())
             QVERIFY2(kq::data::isSqliteFile(dir + '/' + name), qPrintable(name));
+        // The program's own check before its first write finds them sound.
+        const kq::data::FolderCheck check = kq::data::checkDataFolder(dir);
+        QVERIFY2(check.sound, qPrintable(check.lines.join('\n')));
         QVERIFY(!QFileInfo::exists(dir + "/devolvidos.mdb.importando"));
         // The office's own files stay; the default reports come along.
-        QCOMPARE(kq::test::readAll(dir + "/Carta1.doc"), QByteArray("modelo do escritório"));
+        QCOMPARE(kq::test::fileBytes(dir + "/Carta1.doc"), QByteArray("modelo do escritório"));
         QVERIFY(!QDir(dir).entryList({"*.rpt"}).isEmpty());
 
         QCOMPARE(report.databases.size(), 1);
@@ -82,9 +86,9 @@ private slots:
         QVERIFY(db.tables.isEmpty());
         // The imported database has the tables, empty; the others their seed.
         const QString devolvidos = dir + "/devolvidos.mdb";
-        QCOMPARE(kq::data::scalar(devolvidos, "SELECT count(*) FROM DEVOLVIDOS").toInt(), 0);
-        QCOMPARE(kq::data::scalar(devolvidos, "SELECT count(*) FROM situacoes").toInt(), 0);
-        QCOMPARE(kq::data::scalar(dir + "/MENU.mdb", "SELECT count(*) FROM CONFIG").toInt(), 23);
+        QCOMPARE(kq::test::rowCount(devolvidos, "DEVOLVIDOS"), 0);
+        QCOMPARE(kq::test::rowCount(devolvidos, "situacoes"), 0);
+        QCOMPARE(kq::test::rowCount(dir + "/MENU.mdb", "CONFIG"), 23);
 
         const QStringList summary = kq::import::importSummary(report);
         QVERIFY2(summary.first().contains(dir + "/originais-access"), qPrintable(summary.first()));
@@ -112,7 +116,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir + "/DEVOLVIDOS.MDB"));
         QVERIFY(!QFileInfo::exists(dir + "/menu.mdb"));
         // The menu came from the old file: its table is missing there, so empty.
-        QCOMPARE(kq::data::scalar(dir + "/MENU.mdb", "SELECT count(*) FROM CONFIG").toInt(), 0);
+        QCOMPARE(kq::test::rowCount(dir + "/MENU.mdb", "CONFIG"), 0);
     }
 
     void aSecondImportKeepsTheFirstOriginals()
@@ -132,7 +136,7 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("said");
-        const QByteArray jet = kq::test::readAll(kq::test::jetFixture());
+        const QByteArray jet = kq::test::fileBytes(kq::test::jetFixture());
         QTest::newRow("a newer Access") << "devolvidos.mdb" << kq::test::newerAccessBytes()
                                         << "versão mais nova do Access";
         QTest::newRow("cut inside a page") << "devolvidos.mdb" << jet.left(150000)
@@ -218,7 +222,7 @@ private slots:
         kq::data::prepareDataFolder(dir);
         kq::data::exec(dir + "/devolvidos.mdb", "UPDATE parametros SET ds_empresa = 'Nosso'");
         kq::data::closeAllDatabases();
-        const QByteArray ours = kq::test::readAll(dir + "/devolvidos.mdb");
+        const QByteArray ours = kq::test::fileBytes(dir + "/devolvidos.mdb");
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/DEVOLVIDOS.MDB"));
         QVERIFY(QFile::remove(dir + "/help.mdb"));
         QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/help.mdb"));
@@ -226,7 +230,7 @@ private slots:
         QCOMPARE(found.size(), 1);
         QCOMPARE(found[0].name, kq::data::kHelp);
         importJet(dir);
-        QCOMPARE(kq::test::readAll(dir + "/devolvidos.mdb"), ours);
+        QCOMPARE(kq::test::fileBytes(dir + "/devolvidos.mdb"), ours);
         QVERIFY(QFileInfo::exists(dir + "/DEVOLVIDOS.MDB"));
         QVERIFY(kq::data::isSqliteFile(dir + "/help.mdb"));
     }

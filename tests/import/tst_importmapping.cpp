@@ -5,6 +5,7 @@
 #include "import/memorysource.h"
 #include "platform/progress.h"
 #include "platform/regional.h"
+#include "support/base_data.h"
 #include "support/base_dialogs.h"
 
 #include <QSqlQuery>
@@ -386,8 +387,8 @@ private slots:
         QCOMPARE(report.tables[0].rows, 0);
         QCOMPARE(report.tables[1].table, QStringLiteral("DEVOLVIDOS"));
         QCOMPARE(report.tables[1].rows, 1);
-        QCOMPARE(kq::data::scalar(path, "SELECT count(*) FROM agenda").toInt(), 0);
-        QCOMPARE(kq::data::scalar(path, "SELECT count(*) FROM situacoes").toInt(), 0);
+        QCOMPARE(kq::test::rowCount(path, "agenda"), 0);
+        QCOMPARE(kq::test::rowCount(path, "situacoes"), 0);
         QCOMPARE(kq::data::scalar(path, "SELECT VL_CHEQUE FROM DEVOLVIDOS").toDouble(), 10.0);
         QVERIFY(kq::data::scalar(path, "SELECT DT_DEPOSITO FROM DEVOLVIDOS").isNull());
     }

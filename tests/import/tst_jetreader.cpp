@@ -123,7 +123,7 @@ private slots:
     // What the reader refuses, with a message naming the file and the cause.
     void refusesWhatIsNotAWholeJetFile_data()
     {
-        const QByteArray jet = kq::test::readAll(kq::test::jetFixture());
+        const QByteArray jet = kq::test::fileBytes(kq::test::jetFixture());
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("said");
         QTest::newRow("empty file") << QByteArray() << "não é um banco de dados do Access";
@@ -161,7 +161,7 @@ private slots:
         }
         QVERIFY2(message.contains(said), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("devolvidos.mdb")), qPrintable(message));
-        QCOMPARE(kq::test::readAll(path), bytes);
+        QCOMPARE(kq::test::fileBytes(path), bytes);
     }
 
     void tellsTheFormatFromTheFirstBytes()
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(kq::test::writeAll(newer, kq::test::newerAccessBytes()));
         QCOMPARE(kq::import::accessFormat(kq::test::jetFixture()), kq::import::AccessFormat::Jet4);
         QCOMPARE(kq::import::accessFormat(newer), kq::import::AccessFormat::Newer);
-        QByteArray jet3 = kq::test::readAll(kq::test::jetFixture()).left(0x20);
+        QByteArray jet3 = kq::test::fileBytes(kq::test::jetFixture()).left(0x20);
         jet3[0x14] = 0;
         QVERIFY(kq::test::writeAll(newer, jet3));
         QCOMPARE(kq::import::accessFormat(newer), kq::import::AccessFormat::Jet3);

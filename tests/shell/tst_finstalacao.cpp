@@ -210,8 +210,8 @@ private slots:
         QVERIFY2(summary.startsWith(QStringLiteral("Importação concluída.")), qPrintable(summary));
         QVERIFY(summary.contains(QStringLiteral("Tabelas deixadas de fora: DateTest")));
         QCOMPARE(dialogs.messages[2].text, kConfigOk);
-        QCOMPARE(kq::test::readAll(folders.dataFile("originais-access/devolvidos.mdb")),
-                 kq::test::readAll(kq::test::jetFixture()));
+        QCOMPARE(kq::test::fileBytes(folders.dataFile("originais-access/devolvidos.mdb")),
+                 kq::test::fileBytes(kq::test::jetFixture()));
         QVERIFY(kq::data::isSqliteFile(folders.dataFile("devolvidos.mdb")));
         QCOMPARE(folders.readProgramFile("sys.ini"), folders.dataFolder() + "\r\n");
         QCOMPARE(listed(screen.File), (QStringList{"devolvidos.mdb", "help.mdb", "MENU.mdb",
