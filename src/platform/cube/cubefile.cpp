@@ -1,13 +1,23 @@
-// Cube files: our own versioned format.
+// Cube files: our own versioned format. Numbers are big-endian.
 //
 //   "KQCUBE" 0x00 | version (uint16) | flags (uint8: 1 data, 2 compressed,
-//   4 encrypted) | when encrypted: salt, opslimit (uint64), memlimit (uint64),
-//   nonce | payload
+//   4 encrypted)
+//   version 2, encrypted: salt | opslimit (uint64) | memlimit (uint64) |
+//                         nonce | key check (16 bytes)
+//   version 2, plain:     payload checksum (16 bytes)
+//   version 2:            header checksum (16 bytes, over all of the above)
+//   version 1, encrypted: salt | opslimit | memlimit | nonce
+//   then the payload.
 //
 // The payload is a CBOR map (layout, and the source rows when saved with
 // data), compressed with qCompress when asked, then sealed with libsodium's
 // secretbox under a key derived from the password with crypto_pwhash
-// (Argon2id). A wrong or missing password fails the authentication: 1021.
+// (Argon2id) at the one cost this program writes; a file naming another cost
+// is refused as damaged before any key is derived. The key check (a keyed
+// BLAKE2b of the key) tells a wrong password (1021) from a damaged file
+// (1032): the header checksum is checked first, then the key check, then the
+// sealed payload. Version 1 files have no checks: there a payload that fails
+// to open reads as a wrong password.
 
 #include "platform/cube/cubemodel.h"
 
@@ -28,8 +38,34 @@ namespace kq::platform {
 namespace {
 
 const QByteArray kMagic("KQCUBE\0", 7);
-const quint16 kVersion = 1;
+const quint16 kVersion = 2;
 enum : quint8 { FileData = 1, FileCompressed = 2, FileEncrypted = 4 };
+// The key-derivation cost of every protected file this program writes.
+const quint64 kOpsLimit = crypto_pwhash_OPSLIMIT_INTERACTIVE;
+const quint64 kMemLimit = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+const int kCheckBytes = 16;
+const char kKeyCheckLabel[] = "kq-730 cube key check";
+
+QString damaged()
+{
+    return QStringLiteral("O arquivo do cubo está danificado.");
+}
+
+// BLAKE2b of the bytes, 16 bytes long; keyed when a key is given.
+QByteArray checksum(QByteArrayView bytes, const unsigned char *key = nullptr,
+                    size_t keyLength = 0)
+{
+    QByteArray out(kCheckBytes, Qt::Uninitialized);
+    crypto_generichash(reinterpret_cast<unsigned char *>(out.data()), size_t(out.size()),
+                       reinterpret_cast<const unsigned char *>(bytes.data()),
+                       quint64(bytes.size()), key, keyLength);
+    return out;
+}
+
+QByteArray keyCheck(const unsigned char *key)
+{
+    return checksum(QByteArrayView(kKeyCheckLabel), key, crypto_secretbox_KEYBYTES);
+}
 
 bool sodiumReady()
 {
@@ -262,30 +298,26 @@ bool CubeModel::save(const QString &path, int flags)
         payload = qCompress(payload, 6);
         fileFlags |= FileCompressed;
     }
-    QByteArray header = kMagic;
-    {
-        QDataStream ds(&header, QIODevice::Append);
-        ds.setByteOrder(QDataStream::BigEndian);
-        ds << kVersion;
-        if (!d->password.isEmpty())
-            fileFlags |= FileEncrypted;
-        ds << fileFlags;
+    if (!sodiumReady()) {
+        d->fail(CubeErrWrite, QStringLiteral("Encryption unavailable"),
+                QStringLiteral("DCube.Save"));
+        return false;
     }
+    const bool encrypt = !d->password.isEmpty();
+    if (encrypt)
+        fileFlags |= FileEncrypted;
+    QByteArray header = kMagic;
+    QDataStream ds(&header, QIODevice::Append);
+    ds.setByteOrder(QDataStream::BigEndian);
+    ds << kVersion << fileFlags;
     QByteArray body = payload;
-    if (!d->password.isEmpty()) {
-        if (!sodiumReady()) {
-            d->fail(CubeErrWrite, QStringLiteral("Encryption unavailable"),
-                    QStringLiteral("DCube.Save"));
-            return false;
-        }
+    if (encrypt) {
         unsigned char salt[crypto_pwhash_SALTBYTES];
         unsigned char nonce[crypto_secretbox_NONCEBYTES];
         unsigned char key[crypto_secretbox_KEYBYTES];
         randombytes_buf(salt, sizeof salt);
         randombytes_buf(nonce, sizeof nonce);
-        const quint64 ops = crypto_pwhash_OPSLIMIT_INTERACTIVE;
-        const quint64 mem = crypto_pwhash_MEMLIMIT_INTERACTIVE;
-        if (!deriveKey(d->password, salt, ops, mem, key)) {
+        if (!deriveKey(d->password, salt, kOpsLimit, kMemLimit, key)) {
             d->fail(CubeErrWrite, QStringLiteral("Out of memory deriving the key"),
                     QStringLiteral("DCube.Save"));
             return false;
@@ -294,13 +326,18 @@ bool CubeModel::save(const QString &path, int flags)
         crypto_secretbox_easy(reinterpret_cast<unsigned char *>(body.data()),
                               reinterpret_cast<const unsigned char *>(payload.constData()),
                               quint64(payload.size()), nonce, key);
+        const QByteArray check = keyCheck(key);
         sodium_memzero(key, sizeof key);
-        QDataStream ds(&header, QIODevice::Append);
-        ds.setByteOrder(QDataStream::BigEndian);
         ds.writeRawData(reinterpret_cast<const char *>(salt), sizeof salt);
-        ds << ops << mem;
+        ds << kOpsLimit << kMemLimit;
         ds.writeRawData(reinterpret_cast<const char *>(nonce), sizeof nonce);
+        ds.writeRawData(check.constData(), int(check.size()));
+    } else {
+        const QByteArray sum = checksum(payload);
+        ds.writeRawData(sum.constData(), int(sum.size()));
     }
+    const QByteArray headerSum = checksum(header);
+    ds.writeRawData(headerSum.constData(), int(headerSum.size()));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
         || file.write(body) != body.size() || !file.commit()) {
@@ -437,48 +474,70 @@ CubeLoadResult CubeModel::load(const QString &path)
     ds >> version >> flags;
     if (version > kVersion)
         return failed(CubeErrVersion, QStringLiteral("Cube file of a newer version"));
-    qsizetype offset = kMagic.size() + 3;
+    if (version < 1 || (flags & ~(FileData | FileCompressed | FileEncrypted)) != 0)
+        return failed(CubeErrCorrupt, damaged());
+    const bool encrypted = (flags & FileEncrypted) != 0;
+    unsigned char salt[crypto_pwhash_SALTBYTES];
+    unsigned char nonce[crypto_secretbox_NONCEBYTES];
+    quint64 ops = 0, mem = 0;
+    QByteArray check(kCheckBytes, Qt::Uninitialized);
+    QByteArray headerSum(kCheckBytes, Qt::Uninitialized);
+    if (encrypted) {
+        ds.readRawData(reinterpret_cast<char *>(salt), sizeof salt);
+        ds >> ops >> mem;
+        ds.readRawData(reinterpret_cast<char *>(nonce), sizeof nonce);
+    }
+    if (version >= 2) {
+        ds.readRawData(check.data(), kCheckBytes);
+        const qsizetype summed = ds.device()->pos();
+        ds.readRawData(headerSum.data(), kCheckBytes);
+        if (ds.status() != QDataStream::Ok || !sodiumReady()
+            || checksum(QByteArrayView(all).first(summed)) != headerSum)
+            return failed(CubeErrCorrupt, damaged());
+    }
+    if (ds.status() != QDataStream::Ok)
+        return failed(CubeErrCorrupt, damaged());
+    const QByteArray rest = all.mid(ds.device()->pos());
     QByteArray payload;
-    if (flags & FileEncrypted) {
+    if (encrypted) {
+        // Only the cost this program writes: any other is a damaged header,
+        // refused before a key is derived.
+        if (ops != kOpsLimit || mem != kMemLimit || rest.size() < crypto_secretbox_MACBYTES)
+            return failed(CubeErrCorrupt, damaged());
         if (d->password.isEmpty())
             return failed(CubeErrPassword, QStringLiteral("Password required"));
-        unsigned char salt[crypto_pwhash_SALTBYTES];
-        unsigned char nonce[crypto_secretbox_NONCEBYTES];
-        quint64 ops = 0, mem = 0;
-        if (ds.readRawData(reinterpret_cast<char *>(salt), sizeof salt) != int(sizeof salt))
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
-        ds >> ops >> mem;
-        if (ds.readRawData(reinterpret_cast<char *>(nonce), sizeof nonce) != int(sizeof nonce)
-            || ds.status() != QDataStream::Ok)
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
-        offset += sizeof salt + 16 + sizeof nonce;
-        const QByteArray sealed = all.mid(offset);
-        if (ops < crypto_pwhash_OPSLIMIT_MIN || ops > 64 || mem < crypto_pwhash_MEMLIMIT_MIN
-            || mem > (quint64(1) << 30) || sealed.size() < crypto_secretbox_MACBYTES)
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
         unsigned char key[crypto_secretbox_KEYBYTES];
         if (!sodiumReady() || !deriveKey(d->password, salt, ops, mem, key))
             return failed(CubeErrCorrupt, QStringLiteral("Could not derive the key"));
-        payload.resize(sealed.size() - crypto_secretbox_MACBYTES);
+        if (version >= 2 && keyCheck(key) != check) {
+            sodium_memzero(key, sizeof key);
+            return failed(CubeErrPassword, QStringLiteral("Wrong password"));
+        }
+        payload.resize(rest.size() - crypto_secretbox_MACBYTES);
         const int rc = crypto_secretbox_open_easy(
             reinterpret_cast<unsigned char *>(payload.data()),
-            reinterpret_cast<const unsigned char *>(sealed.constData()),
-            quint64(sealed.size()), nonce, key);
+            reinterpret_cast<const unsigned char *>(rest.constData()), quint64(rest.size()),
+            nonce, key);
         sodium_memzero(key, sizeof key);
-        if (rc != 0)
+        if (rc != 0) {
+            if (version >= 2)
+                return failed(CubeErrCorrupt, damaged());
             return failed(CubeErrPassword, QStringLiteral("Wrong password"));
+        }
     } else {
-        payload = all.mid(offset);
+        if (version >= 2 && checksum(rest) != check)
+            return failed(CubeErrCorrupt, damaged());
+        payload = rest;
     }
     if (flags & FileCompressed) {
         payload = qUncompress(payload);
         if (payload.isEmpty())
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+            return failed(CubeErrCorrupt, damaged());
     }
     QCborParserError perr;
     const QCborValue root = QCborValue::fromCbor(payload, &perr);
     if (perr.error != QCborError::NoError || !root.isMap())
-        return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        return failed(CubeErrCorrupt, damaged());
     const QCborMap map = root.toMap();
 
     // Build the new cube aside; the current one stays as it is on failure.
@@ -487,7 +546,7 @@ CubeLoadResult CubeModel::load(const QString &path)
     fresh.d->password = d->password;
     if (flags & FileData) {
         if (!fresh.d->applyData(map.value(QStringLiteral("data")).toMap()))
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+            return failed(CubeErrCorrupt, damaged());
     } else {
         // Layout only: the stored database, else the current connection.
         if (!QFileInfo::exists(fresh.databasePath())) {
