@@ -149,6 +149,11 @@ public:
     int columnHeadingDepth(int column) const;
     CubeHeading rowHeading(int row, int level) const;
     CubeHeading columnHeading(int column, int level) const;
+    // Whether two rows (columns) read the same at every heading level from 1
+    // to level, texts and totals, and not empty at level: the headings that
+    // the widget and the exports draw as one.
+    bool sameRowHeading(int a, int b, int level) const;
+    bool sameColumnHeading(int a, int b, int level) const;
     bool isTotalRow(int row) const;
     bool isTotalColumn(int column) const;
 
@@ -199,11 +204,13 @@ public:
     // The grid as it is laid out (totals only when includeTotals), numbers
     // formatted or raw, cell colours (format handlers included), repeated
     // headings merged. HTML: one UTF-8 table. Excel: Excel 2003 XML
-    // (SpreadsheetML). False when the file cannot be written.
+    // (SpreadsheetML). Written row by row; progress hears of the lines
+    // written and may cancel (1036), which leaves no file. False when the
+    // file cannot be written (1034).
     bool exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
-                    bool colors, bool mergeHeadings);
+                    bool colors, bool mergeHeadings, const CubeProgress &progress = {});
     bool exportExcel(const QString &path, bool includeTotals, bool formattedNumbers,
-                     bool colors, bool mergeHeadings);
+                     bool colors, bool mergeHeadings, const CubeProgress &progress = {});
 
     int lastErrorCode() const;
     QString lastError() const;

@@ -305,10 +305,16 @@ void CubeView::clearFormats()
 
 const CubeCell &CubeView::cachedFormat(int row, int column)
 {
+    // Kept for the cells seen lately; scrolling through a big cube starts
+    // the cache anew now and then.
+    const qsizetype kMaxCached = 65536;
     const qint64 key = (qint64(row) << 32) | quint32(column);
     auto it = m_formats.find(key);
-    if (it == m_formats.end())
+    if (it == m_formats.end()) {
+        if (m_formats.size() >= kMaxCached)
+            m_formats.clear();
         it = m_formats.insert(key, m_model->formatCell(row, column));
+    }
     return it.value();
 }
 
@@ -396,23 +402,11 @@ void CubeView::paintColumnHeadings(QPainter &p, const Geometry &g, int c0, int c
                         g.colLevels * g.rowH));
     for (int level = 1; level <= g.colLevels; ++level) {
         const int y = g.headTop + (level - 1) * g.rowH;
-        auto same = [&](int a, int b) {
-            for (int l = 1; l <= level; ++l) {
-                const CubeHeading x = m_model->columnHeading(a, l);
-                const CubeHeading z = m_model->columnHeading(b, l);
-                if (x.text != z.text || x.total != z.total || x.item != z.item)
-                    return false;
-            }
-            return true;
-        };
-        int c = c0;
-        // A run that begins left of the view still shows its caption.
-        for (int guard = 0; c > 0 && guard < 2000 && same(c - 1, c); ++guard)
-            --c;
-        while (c <= c1) {
+        // Runs of equal headings, looked for among the columns in view only:
+        // a run that goes on beyond the view shows in its visible part.
+        for (int c = c0; c <= c1;) {
             int e = c;
-            while (e + 1 < g.nCols && same(e + 1, c) && !m_model->columnHeading(c, level).text
-                                                             .isEmpty())
+            while (e < c1 && m_model->sameColumnHeading(c, e + 1, level))
                 ++e;
             const QRect r(g.rowAreaW + m_colX[c] - g.hOff, y, m_colX[e + 1] - m_colX[c], g.rowH);
             const CubeHeading h = m_model->columnHeading(c, level);
@@ -433,28 +427,15 @@ void CubeView::paintRowHeadings(QPainter &p, const Geometry &g, int r0, int r1)
     for (int level = 1; level <= levels; ++level) {
         const int x = g.rowLevelX[level - 1];
         const int w = g.rowLevelX[level] - x;
-        auto same = [&](int a, int b) {
-            for (int l = 1; l <= level; ++l) {
-                const CubeHeading u = m_model->rowHeading(a, l);
-                const CubeHeading v = m_model->rowHeading(b, l);
-                if (u.text != v.text || u.total != v.total || u.item != v.item)
-                    return false;
-            }
-            return true;
-        };
-        int r = r0;
-        for (int guard = 0; r > 0 && guard < 2000 && same(r - 1, r); ++guard)
-            --r;
-        while (r <= r1) {
+        for (int r = r0; r <= r1;) {
             int e = r;
-            while (e + 1 < g.nRows && same(e + 1, r) && !m_model->rowHeading(r, level).text
-                                                            .isEmpty())
+            while (e < r1 && m_model->sameRowHeading(r, e + 1, level))
                 ++e;
             const QRect rect(x, g.cellsTop + (r - g.firstRow) * g.rowH, w, (e - r + 1) * g.rowH);
             const CubeHeading h = m_model->rowHeading(r, level);
             const bool expandable = m_model->rowHeadingExpandable(r, level - 1);
-            paintHeading(p, rect.intersected(QRect(x, g.cellsTop - g.rowH, w, 1 << 24)), h,
-                         expandable, expandable && m_model->rowHeadingExpanded(r, level - 1));
+            paintHeading(p, rect, h, expandable,
+                         expandable && m_model->rowHeadingExpanded(r, level - 1));
             r = e + 1;
         }
     }
@@ -515,6 +496,16 @@ void CubeView::paintEvent(QPaintEvent *)
         const QColor grid = cubeColor(st.gridColor);
         const QColor highlight = palette().color(QPalette::Highlight);
         QFont totalsFont = st.totalsFont;
+        // The number format of each column's data field, read once a paint.
+        QHash<const CubeField *, CubeNumberFormat> formats;
+        auto columnFormat = [&](int c) -> const CubeNumberFormat & {
+            const CubeField *f = m_model->dataFieldOfColumn(c);
+            auto it = formats.find(f);
+            if (it == formats.end())
+                it = formats.insert(f, CubeNumberFormat(f ? f->numberFormat() : QString(),
+                                                        QLocale()));
+            return it.value();
+        };
         for (int r = r0; r <= r1; ++r) {
             const int y = g.cellsTop + (r - r0) * g.rowH;
             for (int c = c0; c <= c1; ++c) {
@@ -536,7 +527,7 @@ void CubeView::paintEvent(QPaintEvent *)
                     p.setFont(cell.total ? totalsFont : st.font);
                     p.setPen(cubeColor(cell.foreColor));
                     p.drawText(rect.adjusted(3, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight,
-                               m_model->cellText(r, c));
+                               columnFormat(c).format(cell.value));
                 }
                 ++m_lastPainted;
             }
