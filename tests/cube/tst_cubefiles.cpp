@@ -2,6 +2,7 @@
 // opening a file with its password retries, and the failures of a load.
 #include "cube/SaveForm.h"
 #include "cubescreen_test.h"
+#include "support/base_progress.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -46,6 +47,7 @@ private slots:
     void threeWrongPasswords();
     void cancelAtSecondPrompt();
     void missingFile();
+    void openingCancelledChangesNothing();
     void notACubeFile();
     void webAddressIsRefused();
     void noPromptWithoutAttempts();
@@ -277,6 +279,27 @@ void TestCubeFiles::missingFile()
     m_fx->shell.dialogs.files.enqueue(QString());
     m_cube->Abrir->trigger();
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+}
+
+// Cancel in the progress of opening: no message, the cube stays shown as it
+// was and the file is not taken as the screen's.
+void TestCubeFiles::openingCancelledChangesNothing()
+{
+    const QString path = savedFile(QString());
+    m_cube->DCube1->fields()->item(QStringLiteral("ds_loja"))
+        ->setOrientation(kq::platform::OrientRow);
+    QVERIFY(m_cube->DCube1->rebuild());
+    const QString before = m_cube->cubeFilePath();
+    m_fx->shell.dialogs.files.enqueue(path);
+    ScriptedProgress progress;
+    progress.cancelAt = 2;
+    m_cube->Abrir->trigger();
+    QCOMPARE(progress.steps.size(), 2);
+    QCOMPARE(progress.steps.first().label, QStringLiteral("Abrindo o arquivo do cubo..."));
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+    QVERIFY(m_cube->DCube1->isVisible());
+    QCOMPARE(m_cube->DCube1->rowCount(), 3);
+    QCOMPARE(m_cube->cubeFilePath(), before);
 }
 
 void TestCubeFiles::notACubeFile()

@@ -2,6 +2,7 @@
 // opening of the file, its data-field list, and a file that cannot be written.
 #include "cube/fexport.h"
 #include "cubescreen_test.h"
+#include "support/base_progress.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -30,6 +31,7 @@ private slots:
     void excelWithoutShowing();
     void dataFieldList();
     void fileCannotBeWritten();
+    void cancelledExport();
     void openerFails();
 
 private:
@@ -159,6 +161,31 @@ void TestFexport::fileCannotBeWritten()
         QStringLiteral("Não foi possível gravar o arquivo ")));
     QVERIFY(e->isVisible());
     QVERIFY(m_opened.isEmpty());
+}
+
+// Cancel in the export's progress: no file, no message, nothing opened, the
+// screen stays open; the last export's file stays as it was.
+void TestFexport::cancelledExport()
+{
+    exportAndWait(openExport());
+    const QString before = read(QStringLiteral("HtmlExport.htm"));
+    QVERIFY(!before.isEmpty());
+    m_opened.clear();
+    for (bool excel : {false, true}) {
+        ScriptedProgress progress;
+        progress.cancelAt = 1;
+        fexport *e = openExport();
+        e->robExcel->setChecked(excel);
+        e->cmdExport->click();
+        QCOMPARE(progress.steps.size(), 1);
+        QCOMPARE(progress.steps.first().label, QStringLiteral("Exportando o cubo..."));
+        QVERIFY(e->isVisible());
+        QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+        QVERIFY(m_opened.isEmpty());
+        e->close();
+    }
+    QCOMPARE(read(QStringLiteral("HtmlExport.htm")), before);
+    QVERIFY(!QFile::exists(m_fx->shell.folders.programFile(QStringLiteral("ExcelExport.xls"))));
 }
 
 void TestFexport::openerFails()

@@ -31,6 +31,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
+#include <QtEndian>
+#include <limits>
 #include <sodium.h>
 
 namespace kq::platform {
@@ -268,10 +270,9 @@ QCborMap CubeModel::Data::encode(bool withData)
             for (const QVariant &v : c.dict)
                 dict.append(encodeValue(v));
             cm[QStringLiteral("dict")] = dict;
-            QByteArray codes;
-            QDataStream ds(&codes, QIODevice::WriteOnly);
-            for (int code : c.codes)
-                ds << qint32(code);
+            // Big-endian 32-bit codes.
+            QByteArray codes(c.codes.size() * 4, Qt::Uninitialized);
+            qToBigEndian<qint32>(c.codes.constData(), c.codes.size(), codes.data());
             cm[QStringLiteral("codes")] = codes;
             cols.append(cm);
         }
@@ -416,46 +417,62 @@ void CubeModel::Data::apply(CubeModel &target, const QCborMap &m)
         d->nextDataIndex = qMax(d->nextDataIndex, f->m_dataIndex + 1);
 }
 
-bool CubeModel::Data::applyData(const QCborMap &data)
+bool CubeModel::Data::applyData(const QCborMap &data, const CubeProgress &progress,
+                                bool *cancelled)
 {
     Data *d = this;
-    const int rows = int(data.value(QStringLiteral("rows")).toInteger(-1));
-    if (rows < 0)
+    const qint64 rows = data.value(QStringLiteral("rows")).toInteger(-1);
+    if (rows < 0 || rows > std::numeric_limits<int>::max())
         return false;
     QVector<CubeColumn> cols;
-    for (const QCborValue &cv : data.value(QStringLiteral("columns")).toArray()) {
+    const QCborArray columns = data.value(QStringLiteral("columns")).toArray();
+    for (const QCborValue &cv : columns) {
+        if (progress && !progress(cols.size(), columns.size())) {
+            *cancelled = true;
+            return false;
+        }
         const QCborMap cm = cv.toMap();
         CubeColumn c;
         c.name = cm.value(QStringLiteral("name")).toString();
         for (const QCborValue &v : cm.value(QStringLiteral("dict")).toArray())
             c.dict.append(decodeValue(v));
         const QByteArray codes = cm.value(QStringLiteral("codes")).toByteArray();
-        if (codes.size() != qsizetype(rows) * 4)
+        if (codes.size() != rows * 4)
             return false;
-        QDataStream ds(codes);
         c.codes.resize(rows);
-        for (int r = 0; r < rows; ++r) {
-            qint32 code;
-            ds >> code;
-            if (code < -1 || code >= c.dict.size())
+        qFromBigEndian<qint32>(codes.constData(), rows, c.codes.data());
+        const qsizetype dictSize = c.dict.size();
+        for (const int code : std::as_const(c.codes)) {
+            if (code < -1 || code >= dictSize)
                 return false;
-            c.codes[r] = code;
         }
         cols.append(c);
     }
     d->columns = cols;
-    d->rowCount = rows;
+    d->rowCount = int(rows);
     d->haveData = true;
     d->sourceDirty = false;
     return true;
 }
 
-CubeLoadResult CubeModel::load(const QString &path)
+CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress)
 {
+    // While the file is read, painting shows the cube as it is.
+    struct Busy
+    {
+        Data *d;
+        bool was;
+        ~Busy() { d->busy = was; }
+    } busy{d.get(), d->busy};
     auto failed = [&](int code, const QString &text) {
+        d->busy = busy.was;
         d->fail(code, text, QStringLiteral("DCube.Load"));
         return CubeLoadResult{false, code, text};
     };
+    // Steps: read, open, unpack, parse, then the columns or the source rows.
+    const int kSteps = 4;
+    auto step = [&](int done) { return !progress || progress(done, kSteps); };
+    auto cancelled = [&] { return failed(CubeErrCancelled, QStringLiteral("Cancelled")); };
     d->lastCode = 0;
     d->lastError.clear();
     QFile file(path);
@@ -463,9 +480,12 @@ CubeLoadResult CubeModel::load(const QString &path)
         return failed(CubeErrFileMissing, QStringLiteral("File not found"));
     if (!file.open(QIODevice::ReadOnly))
         return failed(CubeErrFileMissing, QStringLiteral("File not found"));
+    d->busy = true;
     const QByteArray all = file.readAll();
     if (!all.startsWith(kMagic) || all.size() < kMagic.size() + 3)
         return failed(CubeErrNotCubeFile, QStringLiteral("Not a cube file"));
+    if (!step(1))
+        return cancelled();
     QDataStream ds(all);
     ds.setByteOrder(QDataStream::BigEndian);
     ds.skipRawData(int(kMagic.size()));
@@ -529,24 +549,32 @@ CubeLoadResult CubeModel::load(const QString &path)
             return failed(CubeErrCorrupt, damaged());
         payload = rest;
     }
+    if (!step(2))
+        return cancelled();
     if (flags & FileCompressed) {
         payload = qUncompress(payload);
         if (payload.isEmpty())
             return failed(CubeErrCorrupt, damaged());
     }
+    if (!step(3))
+        return cancelled();
     QCborParserError perr;
     const QCborValue root = QCborValue::fromCbor(payload, &perr);
+    payload.clear();
     if (perr.error != QCborError::NoError || !root.isMap())
         return failed(CubeErrCorrupt, damaged());
     const QCborMap map = root.toMap();
+    if (!step(4))
+        return cancelled();
 
     // Build the new cube aside; the current one stays as it is on failure.
     CubeModel fresh;
     Data::apply(fresh, map);
     fresh.d->password = d->password;
     if (flags & FileData) {
-        if (!fresh.d->applyData(map.value(QStringLiteral("data")).toMap()))
-            return failed(CubeErrCorrupt, damaged());
+        bool stopped = false;
+        if (!fresh.d->applyData(map.value(QStringLiteral("data")).toMap(), progress, &stopped))
+            return stopped ? cancelled() : failed(CubeErrCorrupt, damaged());
     } else {
         // Layout only: the stored database, else the current connection.
         if (!QFileInfo::exists(fresh.databasePath())) {
@@ -554,8 +582,10 @@ CubeLoadResult CubeModel::load(const QString &path)
             fresh.d->connect = d->connect;
             fresh.d->databaseName = d->databaseName;
         }
-        if (!fresh.d->loadSource())
-            return failed(CubeErrDataSource, fresh.d->lastError);
+        if (!fresh.d->loadSource(progress))
+            return fresh.d->lastCode == CubeErrCancelled ? cancelled()
+                                                         : failed(CubeErrDataSource,
+                                                                  fresh.d->lastError);
     }
     fresh.d->aggDirty = true;
     fresh.d->displayDirty = true;
@@ -572,6 +602,9 @@ CubeLoadResult CubeModel::load(const QString &path)
     fresh.d->collections[0].reset(new CubeFields(&fresh, -1));
     for (int o = 0; o < 5; ++o)
         fresh.d->collections[o + 1].reset(new CubeFields(&fresh, o));
+    busy.d = d.get();
+    busy.was = false;
+    d->busy = false;
     d->layout();
     return CubeLoadResult{true, 0, QString()};
 }

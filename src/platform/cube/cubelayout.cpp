@@ -676,23 +676,32 @@ bool CubeModel::Data::sameHeading(const CubeAxis &axis, int a, int b, int level,
 
 // --- CubeModel: building and queries ------------------------------------------
 
-bool CubeModel::rebuild()
+bool CubeModel::rebuild(const CubeProgress &progress)
 {
+    if (d->busy)
+        return false;
     d->lastCode = 0;
     d->lastError.clear();
-    if (d->sourceDirty && !d->loadSource())
-        return false;
+    if (d->sourceDirty) {
+        // Painting while the rows come in shows the cube as it was.
+        d->busy = true;
+        const bool read = d->loadSource(progress);
+        d->busy = false;
+        if (!read)
+            return false;
+    }
     // Aggregates are kept when no field, filter or axis changed since.
     d->layout();
     return d->lastCode == 0;
 }
 
-bool CubeModel::reloadData()
+bool CubeModel::reloadData(const CubeProgress &progress)
 {
     d->sourceDirty = true;
-    d->haveData = false;
-    return rebuild();
+    return rebuild(progress);
 }
+
+bool CubeModel::isBusy() const { return d->busy; }
 
 bool CubeModel::hasData() const { return d->haveData; }
 int CubeModel::sourceRowCount() const { return d->rowCount; }

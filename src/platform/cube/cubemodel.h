@@ -81,10 +81,12 @@ public:
 
     // Runs the record source when the connection or source changed (or never
     // ran), then applies fields, filters and sort settings. False on failure
-    // (lastError()); errorOccurred is raised first.
-    bool rebuild();
+    // (lastError()); errorOccurred is raised first. progress hears of the
+    // source rows read and may cancel (1036): the cube keeps what it held,
+    // and reads the source again only when asked to.
+    bool rebuild(const CubeProgress &progress = {});
     // Runs the record source again even when nothing changed.
-    bool reloadData();
+    bool reloadData(const CubeProgress &progress = {});
     // True once source rows are present (from the database or a data file).
     bool hasData() const;
     int sourceRowCount() const;
@@ -194,9 +196,9 @@ public:
     // encrypted when the password is set. False on failure (lastError()).
     bool save(const QString &path, int flags);
     // Reads a cube file: 1014 file missing, 1021 password missing or wrong,
-    // 1030/1031/1032 not ours / newer version / damaged, 1033 source failed.
-    // A failed load leaves the cube as it was.
-    CubeLoadResult load(const QString &path);
+    // 1030/1031/1032 not ours / newer version / damaged, 1033 source failed,
+    // 1036 cancelled through progress. A failed load leaves the cube as it was.
+    CubeLoadResult load(const QString &path, const CubeProgress &progress = {});
     // A local file (path or file:// address) is loaded; any other address is
     // refused (1035).
     bool openUrl(const QString &url);
@@ -215,8 +217,11 @@ public:
     int lastErrorCode() const;
     QString lastError() const;
 
-    // Brings the layout up to date now (queries do it themselves).
+    // Brings the layout up to date now (queries do it themselves). Does
+    // nothing while a long piece of work runs (isBusy): queries then answer
+    // from the layout as it was.
     void ensureLayout() const;
+    bool isBusy() const;
     // Marks the layout out of date (fields call it).
     void invalidate(bool structural = true);
     // Number of layouts made (tests: a re-sort runs once per request).

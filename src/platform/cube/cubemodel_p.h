@@ -157,7 +157,8 @@ struct CubeModel::Data
     bool sameNodeAt(const CubeAxis &axis, const CubeLine &a, const CubeLine &b, int level) const;
     QCborMap encode(bool withData);
     static void apply(CubeModel &target, const QCborMap &m);
-    bool applyData(const QCborMap &data);
+    // The source rows of a file; false when damaged or cancelled (*cancelled).
+    bool applyData(const QCborMap &data, const CubeProgress &progress, bool *cancelled);
     bool fail(int code, const QString &description, const QString &source);
 };
 

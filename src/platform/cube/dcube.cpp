@@ -1,6 +1,7 @@
 #include "platform/cube/dcube.h"
 
 #include "platform/cube/cubeview.h"
+#include "platform/progress.h"
 
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -36,7 +37,8 @@ DCube::~DCube() = default;
 
 bool DCube::rebuild()
 {
-    const bool ok = m_model->rebuild();
+    Progress progress(QStringLiteral("Montando o cubo..."), this);
+    const bool ok = m_model->rebuild(progress.callback());
     m_view->clearFormats();
     m_view->viewport()->update();
     return ok;
@@ -111,10 +113,25 @@ CubeHitRecord DCube::hitTest(const QPoint &pos) const
 
 CubeLoadResult DCube::load(const QString &path)
 {
-    const CubeLoadResult r = m_model->load(path);
+    Progress progress(QStringLiteral("Abrindo o arquivo do cubo..."), this);
+    const CubeLoadResult r = m_model->load(path, progress.callback());
     m_view->clearFormats();
     m_view->viewport()->update();
     return r;
+}
+
+bool DCube::exportHtml(const QString &path, bool totals, bool formatted, bool colors,
+                       bool merge)
+{
+    Progress progress(QStringLiteral("Exportando o cubo..."), this);
+    return m_model->exportHtml(path, totals, formatted, colors, merge, progress.callback());
+}
+
+bool DCube::exportExcel(const QString &path, bool totals, bool formatted, bool colors,
+                        bool merge)
+{
+    Progress progress(QStringLiteral("Exportando o cubo..."), this);
+    return m_model->exportExcel(path, totals, formatted, colors, merge, progress.callback());
 }
 
 bool DCube::openUrl(const QString &url)
