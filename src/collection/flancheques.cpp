@@ -10,6 +10,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "registers/storecolors.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
@@ -64,8 +65,7 @@ QLineEdit *textBox(const QString &name, int maxLength, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
+    kq::platform::setTextLimit(box, maxLength);
     return box;
 }
 
@@ -134,6 +134,11 @@ void flancheques::buildControls()
     ds_loja->setToolTip(QStringLiteral("Escolha a Loja aqui ou click ao lado para cadastra-la"));
     Command3 = new QPushButton(QStringLiteral(">>"), this);
     Command3->setObjectName(QStringLiteral("Command3"));
+    // Out of the tab order of the fields; a function key presses each.
+    Command4->setShortcut(QKeySequence(Qt::Key_F2));
+    Command4->setToolTip(QStringLiteral("Cadastrar novo inadimplente (F2)"));
+    Command3->setShortcut(QKeySequence(Qt::Key_F3));
+    Command3->setToolTip(QStringLiteral("Cadastrar nova loja (F3)"));
     for (QPushButton *b : {Command3, Command4}) {
         b->setFocusPolicy(Qt::ClickFocus);
         b->setFixedWidth(32);
@@ -347,6 +352,12 @@ void flancheques::Form_Load()
     nm_cliente->setText(QString());
 }
 
+bool flancheques::listsAreClear() const
+{
+    return kq::platform::choicesAreClear(
+        {nm_cliente, ds_loja, ds_destino, ds_situacao, ds_documento});
+}
+
 ChequeForm flancheques::readForm() const
 {
     ChequeForm f;
@@ -386,6 +397,8 @@ void flancheques::CONFIRMA_Click()
 {
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
+        if (!listsAreClear())
+            return;
         const ChequeCheck check = checkCheque(dbPath(), readForm());
         if (!check.ok()) {
             kq::platform::Dialogs::message(check.refusal);
@@ -400,6 +413,7 @@ void flancheques::CONFIRMA_Click()
         NM_EMITENTE->clear();
         CD_ALINEA->clear();
         CD_BANCO->setFocus();
+        CD_BANCO->selectAll(); // the next cheque's bank is typed over this one
     });
 }
 
@@ -408,6 +422,8 @@ void flancheques::alterar_Click()
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
         const QString key = CD_DEVOLVIDO->text();
+        if (!listsAreClear())
+            return;
         if (chequeExists(dbPath(), key)) {
             const ChequeCheck check = checkCheque(dbPath(), readForm());
             if (!check.ok()) {
@@ -490,7 +506,6 @@ void flancheques::MostraRegistro(const QString &key)
                                      {key});
         if (!q.next())
             return;
-        dt_deposito->setMask(QString());
         CD_DEVOLVIDO->setText(fieldText(q, "CD_DEVOLVIDO"));
         nm_cliente->setBoundText(fieldText(q, "CD_CLIENTE"));
         ds_loja->setBoundText(fieldText(q, "CD_LOJA"));

@@ -50,6 +50,9 @@ private:
     // Shows the cheque with that key in the entry fields.
     void MostraRegistro(const QString &key);
     void clearDateBox();
+    // False, after asking the user to choose, when a list's typed text
+    // names several rows.
+    bool listsAreClear() const;
     ChequeForm readForm() const;
     void refreshList();
     void bindHistory(const QString &recordSource);

@@ -10,15 +10,14 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -239,14 +238,17 @@ void fvantesca::buildControls()
 
     auto *side = new QVBoxLayout;
     side->addWidget(valores);
-    auto *buttons = new QHBoxLayout;
+    // Two rows of two, so the screen still fits a 1024-pixel-wide screen.
+    auto *buttons = new QGridLayout;
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Imprimir carta Vantesca"),
                       this);
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Agendar Novo Contato"), this);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("&Fazer Acordo"), this);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Sair"), this);
-    for (QPushButton *b : {Command1, Command3, Command4, Command2})
-        buttons->addWidget(b);
+    buttons->addWidget(Command1, 0, 0);
+    buttons->addWidget(Command3, 0, 1);
+    buttons->addWidget(Command4, 1, 0);
+    buttons->addWidget(Command2, 1, 1);
     side->addLayout(buttons);
     root->addLayout(side, 2, 1);
     root->setColumnStretch(0, 1);
@@ -269,13 +271,7 @@ void fvantesca::buildControls()
     connect(Command5, &QPushButton::clicked, this, &fvantesca::Command5_Click);
     connect(GridEX2, &GridEX::rowChanged, this, &fvantesca::debtorRowChanged);
     connect(GridEX1, &GridEX::rowChanged, this, &fvantesca::contactRowChanged);
-    connect(DS_hISTORICO, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = DS_hISTORICO->toPlainText();
-        if (text.size() <= kHistoryLimit)
-            return;
-        DS_hISTORICO->setPlainText(text.left(kHistoryLimit));
-        DS_hISTORICO->moveCursor(QTextCursor::End);
-    });
+    kq::platform::setTextLimit(DS_hISTORICO, kHistoryLimit);
     juros->installEventFilter(this);
     parcelas->installEventFilter(this);
 }
@@ -288,8 +284,8 @@ void fvantesca::Form_Load()
     dt_contato->setValue(QDate::currentDate());
     cobrador->setDatabaseName(db);
     kq::shell::trap(name, [this] { cobrador->refresh(); });
-    // The logged-in user, shown by name, is the default collector.
-    cobrador->setText(kq::shell::usuarioLogado());
+    // The logged-in user is the default collector.
+    kq::shell::showUsuarioLogado(cobrador);
 }
 
 void fvantesca::debtorRowChanged()
@@ -305,18 +301,34 @@ void fvantesca::showDebtor(const QString &code)
     m_chosenContact.clear();
     const QString db = dbPath();
     const QString name = objectName();
-    kq::shell::trap(name, [&] { bind(GridEX3, db, kCheques.arg(quoted(code))); });
+    readCheques();
     bindContacts();
     kq::shell::trap(name, [&] { m_chosenContact = firstContact(db, code).value_or(QString()); });
     parcelas->setText(QStringLiteral("0"));
     juros->setText(QStringLiteral("0"));
+}
+
+void fvantesca::readCheques()
+{
+    const QString db = dbPath();
+    const QString name = objectName();
+    kq::shell::trap(name, [&] { bind(GridEX3, db, kCheques.arg(quoted(m_debtor))); });
     kq::shell::trap(name, [&] {
-        const DebtTotals totals = computeDebtTotals(readDebtCheques(db, code),
+        const DebtTotals totals = computeDebtTotals(readDebtCheques(db, m_debtor),
                                                     QDate::currentDate());
         totaldivida->setText(kq::platform::formatFixed2(totals.total));
-        if (const auto media = totals.mediaAtraso())
-            mediaatraso->setText(QString::number(*media));
+        const auto media = totals.mediaAtraso();
+        mediaatraso->setText(media ? QString::number(*media) : QString());
     });
+}
+
+void fvantesca::changeEvent(QEvent *event)
+{
+    Screen::changeEvent(event);
+    // Agreements, write-offs and cheque entry change the cheques elsewhere:
+    // coming back to this screen shows them as they are now.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_debtor.isEmpty())
+        readCheques();
 }
 
 void fvantesca::bindContacts()
@@ -362,6 +374,14 @@ void fvantesca::CONFIRMA_Click()
             QStringLiteral("Escolha o inadimplente na lista antes de gravar!!"));
         return;
     }
+    if (!hasHistoryText(DS_hISTORICO->toPlainText())) {
+        kq::platform::Dialogs::message(
+            QStringLiteral("Digite o histórico do contato antes de gravar!!"));
+        DS_hISTORICO->setFocus();
+        return;
+    }
+    if (!kq::platform::choicesAreClear({cobrador}))
+        return;
     Contact c;
     c.cliente = m_debtor;
     c.numero = nextContactNumber(GridEX2->value(5));
@@ -379,6 +399,8 @@ void fvantesca::CONFIRMA_Click()
     DS_hISTORICO->clear();
     ENVOLVIDO->clear();
     cobrador->setText(QString());
+    // The next contact starts at its date, never on the button again.
+    dt_contato->setFocus();
 }
 
 void fvantesca::Command5_Click()
@@ -438,17 +460,6 @@ void fvantesca::juros_LostFocus()
 void fvantesca::parcelas_LostFocus()
 {
     simulate();
-}
-
-bool fvantesca::previewKey(QKeyEvent *event)
-{
-    // Enter moves on from the history box too, instead of starting a line.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && QApplication::focusWidget() == DS_hISTORICO) {
-        focusNextChild();
-        return true;
-    }
-    return Screen::previewKey(event);
 }
 
 bool fvantesca::eventFilter(QObject *watched, QEvent *event)

@@ -41,14 +41,16 @@ public:
     void parcelas_LostFocus();
 
 protected:
-    bool previewKey(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildControls();
     void Form_Load();
     void debtorRowChanged();
     void showDebtor(const QString &code);
+    // The shown debtor's cheques, total debt and average delay, read anew.
+    void readCheques();
     void contactRowChanged();
     void bindContacts();
     void refetchDebtors();

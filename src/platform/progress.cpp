@@ -1,5 +1,6 @@
 #include "platform/progress.h"
 
+#include "platform/dialogs.h"
 #include "platform/paths.h"
 
 #include <QApplication>
@@ -8,67 +9,67 @@
 namespace kq::platform {
 
 namespace {
-
-// Work shorter than this shows no window.
-const int kShowAfterMs = 500;
-// How often the windows get to repaint while the work runs.
-const int kEventsEveryMs = 40;
-// The bar's steps when the total is known.
-const int kBarSteps = 1000;
-
-ProgressBackend *g_backend = nullptr;
-
+constexpr int kShowAfterMs = 500;
+constexpr int kPumpEveryMs = 40;
 } // namespace
 
-Progress::Progress(const QString &label, QWidget *parent) : m_label(label), m_parent(parent)
+Progress::Progress(const QString &label, int maximum, QWidget *parent)
+    : m_label(label)
+    , m_maximum(std::max(0, maximum))
 {
-    m_clock.start();
-    m_sinceEvents.start();
+    // Without widgets (command line, GUI-free tests) only the dialog layer sees the steps.
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        m_dialog = new QProgressDialog(label, QStringLiteral("Cancelar"), 0, m_maximum,
+                                       parent ? parent : QApplication::activeWindow());
+        m_dialog->setWindowTitle(executableBaseName());
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setMinimumDuration(kShowAfterMs);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setValue(0);
+    }
+    m_sincePump.start();
 }
 
 Progress::~Progress()
 {
-    delete m_dialog.data();
+    delete m_dialog;
 }
 
-bool Progress::step(qint64 done, qint64 total)
+void Progress::setLabelText(const QString &text)
 {
-    if (m_cancelled)
+    m_label = text;
+    if (m_dialog)
+        m_dialog->setLabelText(text);
+}
+
+void Progress::setMaximum(int maximum)
+{
+    m_maximum = std::max(0, maximum);
+    if (m_dialog)
+        m_dialog->setMaximum(m_maximum);
+}
+
+bool Progress::setValue(int value)
+{
+    if (m_canceled)
         return false;
-    if (g_backend) {
-        m_cancelled = !g_backend->progress(m_label, done, total);
-        return !m_cancelled;
+    if (Dialogs::progress(m_label, value, m_maximum))
+        m_canceled = true;
+    // A modal dialog runs the pending events itself on each value it takes.
+    // With no maximum it shows a busy bar; a value of 0 would restart its clock.
+    const bool last = m_maximum > 0 && value >= m_maximum;
+    if (m_dialog && (m_sincePump.elapsed() >= kPumpEveryMs || last)) {
+        m_dialog->setValue(m_maximum > 0 ? std::min(value, m_maximum) : std::max(1, value));
+        // Until it shows, the dialog runs no events: the windows are painted here,
+        // the user's clicks wait for the dialog.
+        if (m_dialog && !m_dialog->isVisible())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_sincePump.restart();
+        if (m_dialog && m_dialog->wasCanceled())
+            m_canceled = true;
     }
-    if (!m_dialog && m_clock.elapsed() >= kShowAfterMs) {
-        auto *dialog = new QProgressDialog(m_label, QStringLiteral("Cancelar"), 0,
-                                           total > 0 ? kBarSteps : 0, m_parent);
-        dialog->setWindowTitle(executableBaseName());
-        dialog->setWindowModality(Qt::ApplicationModal);
-        dialog->setMinimumDuration(0);
-        dialog->setAutoClose(false);
-        dialog->setAutoReset(false);
-        dialog->show();
-        m_dialog = dialog;
-    }
-    if (m_dialog && total > 0)
-        m_dialog->setValue(int(qBound<qint64>(0, done * kBarSteps / total, qint64(kBarSteps))));
-    if (m_dialog && m_sinceEvents.elapsed() >= kEventsEveryMs) {
-        QCoreApplication::processEvents();
-        m_sinceEvents.restart();
-    }
-    if (m_dialog && m_dialog->wasCanceled())
-        m_cancelled = true;
-    return !m_cancelled;
-}
-
-std::function<bool(qint64, qint64)> Progress::callback()
-{
-    return [this](qint64 done, qint64 total) { return step(done, total); };
-}
-
-void Progress::setBackend(ProgressBackend *backend)
-{
-    g_backend = backend;
+    return !m_canceled;
 }
 
 } // namespace kq::platform

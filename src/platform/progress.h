@@ -2,54 +2,38 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QString>
-#include <functional>
 
-class QProgressDialog;
 class QWidget;
 
 namespace kq::platform {
 
-// Sees the progress of long work in place of the progress window (tests):
-// every step, and the chance to cancel.
-class ProgressBackend
-{
-public:
-    virtual ~ProgressBackend() = default;
-    // done of total steps (total 0 when unknown); false cancels the work.
-    virtual bool progress(const QString &label, qint64 done, qint64 total) = 0;
-};
-
-// The progress of a piece of work that may take long. Once it has lasted
-// about half a second a progress window shows the label, how far it is and
-// "Cancelar"; the program's windows keep repainting while it runs. The
-// window goes when the object does.
+// Progress of long work on the screen's thread: a QProgressDialog with
+// "Cancelar", shown once the work has lasted half a second. setValue() keeps
+// the windows painted by running pending events now and then. The dialog
+// layer sees every step too, so a test can cancel (DialogBackend::progress).
 class Progress
 {
 public:
-    explicit Progress(const QString &label, QWidget *parent = nullptr);
+    Progress(const QString &label, int maximum, QWidget *parent = nullptr);
     ~Progress();
 
-    // Reports done of total steps (total 0 when unknown); false once the
-    // user has cancelled.
-    bool step(qint64 done, qint64 total = 0);
-    bool cancelled() const { return m_cancelled; }
-    // step() as a function to hand to the work.
-    std::function<bool(qint64, qint64)> callback();
-
-    // Replaces the window (tests); nullptr restores it.
-    static void setBackend(ProgressBackend *backend);
+    void setLabelText(const QString &text);
+    void setMaximum(int maximum);
+    // Records the work done; false once the user has cancelled.
+    bool setValue(int value);
+    bool wasCanceled() const { return m_canceled; }
 
     Progress(const Progress &) = delete;
     Progress &operator=(const Progress &) = delete;
 
 private:
+    QPointer<QProgressDialog> m_dialog; // the parent window may go first
     QString m_label;
-    QPointer<QWidget> m_parent;
-    QElapsedTimer m_clock;
-    QElapsedTimer m_sinceEvents;
-    QPointer<QProgressDialog> m_dialog;
-    bool m_cancelled = false;
+    int m_maximum = 0;
+    QElapsedTimer m_sincePump;
+    bool m_canceled = false;
 };
 
 } // namespace kq::platform

@@ -43,10 +43,12 @@ ffiltros1::ffiltros1(QWidget *parent)
     addLabelled(block, QStringLiteral("Documento:"), nr_documento);
     Command5 = addButton(block, QStringLiteral("Command5"), QStringLiteral("Executar"));
 
-    connect(Command2, &QPushButton::clicked, this,
-            [this] { runFilter(chequesByStore(ds_loja->boundText())); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        runFilter(chequesByStore(ds_loja->boundText()), {ds_loja});
+    });
     connect(Command1, &QPushButton::clicked, this, [this] {
-        runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()));
+        runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
+                  {loja1});
     });
     connect(Command4, &QPushButton::clicked, this,
             [this] { runFilter(chequesByPeriod(inicio1->value(), fim1->value())); });

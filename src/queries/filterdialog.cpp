@@ -34,8 +34,10 @@ FilterDialog::FilterDialog(const QString &name, const QString &queryScreen, QWid
     connect(Command3, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void FilterDialog::runFilter(const QString &jetSql)
+void FilterDialog::runFilter(const QString &jetSql, const QList<kq::platform::DBCombo *> &lists)
 {
+    if (!kq::platform::choicesAreClear(lists))
+        return;
     auto *screen = kq::platform::ScreenRegistry::instance().get<QueryScreen>(m_queryScreen);
     if (!screen)
         return;

@@ -22,8 +22,9 @@ class FilterDialog : public kq::platform::Screen
 public:
     FilterDialog(const QString &name, const QString &queryScreen, QWidget *parent = nullptr);
 
-    // Gives the query screen's grid the record source, then closes.
-    void runFilter(const QString &jetSql);
+    // Gives the query screen's grid the record source, then closes; first
+    // asks for a choice in a list whose typed text names several rows.
+    void runFilter(const QString &jetSql, const QList<kq::platform::DBCombo *> &lists = {});
 
 protected:
     // A new block (a framed row) of the dialog.

@@ -170,6 +170,8 @@ protected:
     virtual QString newKey();
     // Checked after the key is in the code box; false ends the include there.
     virtual bool includeAllowed() { return true; }
+    // Checked before an alter; false ends it, nothing written or cleared.
+    virtual bool alterAllowed() { return true; }
     // Values written by include and alter (key field excluded); may throw.
     virtual FieldValues includeFields();
     virtual FieldValues alterFields();

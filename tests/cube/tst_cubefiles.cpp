@@ -2,7 +2,6 @@
 // opening a file with its password retries, and the failures of a load.
 #include "cube/SaveForm.h"
 #include "cubescreen_test.h"
-#include "support/base_progress.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -291,11 +290,9 @@ void TestCubeFiles::openingCancelledChangesNothing()
     QVERIFY(m_cube->DCube1->rebuild());
     const QString before = m_cube->cubeFilePath();
     m_fx->shell.dialogs.files.enqueue(path);
-    ScriptedProgress progress;
-    progress.cancelAt = 2;
+    m_fx->shell.dialogs.cancelProgressAt = 2; // once the file is opened
     m_cube->Abrir->trigger();
-    QCOMPARE(progress.steps.size(), 2);
-    QCOMPARE(progress.steps.first().label, QStringLiteral("Abrindo o arquivo do cubo..."));
+    QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Abrindo o arquivo do cubo..."});
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
     QVERIFY(m_cube->DCube1->isVisible());
     QCOMPARE(m_cube->DCube1->rowCount(), 3);

@@ -7,7 +7,6 @@
 #include "platform/chart/mschart.h"
 #include "cubescreen_test.h"
 #include "data/database.h"
-#include "support/base_progress.h"
 #include "platform/statusbar.h"
 
 #include <QComboBox>
@@ -93,15 +92,13 @@ void TestFcubovendas::openingCancelled()
                            {QStringLiteral("1%1").arg(i, 9, 10, QLatin1Char('0'))});
         t.commit();
     }
-    ScriptedProgress progress;
-    progress.cancelAt = 1;
+    m_fx->shell.dialogs.cancelProgressAt = 0; // at the first step
     fcubovendas *f = m_fx->open();
     QVERIFY(f);
-    QCOMPARE(progress.steps.size(), 1);
-    QCOMPARE(progress.steps.first().label, QStringLiteral("Montando o cubo..."));
+    QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Montando o cubo..."});
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
     QVERIFY(!f->DCube1->model()->hasData());
-    progress.cancelAt = -1;
+    m_fx->shell.dialogs.cancelProgressAt = -1;
     QVERIFY(f->DCube1->rebuild());
     QCOMPARE(f->DCube1->model()->sourceRowCount(), 9005);
 }

@@ -1,24 +1,40 @@
+// The progress window of long work: shown only when the work lasts, with
+// "Cancelar", and cancelled from the window or from a test's script.
+
 #include "platform/progress.h"
-#include "support/base_progress.h"
+#include "support/base_dialogs.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTest>
-#include <QThread>
+#include <QtTest>
 
 using kq::platform::Progress;
 
 namespace {
 
-QProgressDialog *progressWindow()
+QProgressDialog *shownDialog()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *d = qobject_cast<QProgressDialog *>(w); d && d->isVisible())
+        auto *d = qobject_cast<QProgressDialog *>(w);
+        if (d && d->isVisible())
             return d;
     }
     return nullptr;
+}
+
+// Runs `steps` steps of `stepMs` each; returns the step at which setValue
+// said stop (-1 when it never did).
+int work(Progress &progress, int steps, int stepMs, const std::function<void(int)> &during = {})
+{
+    for (int i = 1; i <= steps; ++i) {
+        QTest::qSleep(stepMs);
+        if (during)
+            during(i);
+        if (!progress.setValue(i))
+            return i;
+    }
+    return -1;
 }
 
 } // namespace
@@ -26,60 +42,46 @@ QProgressDialog *progressWindow()
 class tst_progress : public QObject
 {
     Q_OBJECT
+
 private slots:
-    // Short work shows nothing; work that lasts shows the label, the bar and
-    // "Cancelar", and the window goes with the work.
-    void windowOnlyForLongWork()
+    void shortWorkShowsNoWindow()
     {
-        {
-            Progress quick(QStringLiteral("Montando o cubo..."));
-            QVERIFY(quick.step(1, 10));
-            QVERIFY(!progressWindow());
-        }
-        {
-            Progress slow(QStringLiteral("Exportando o cubo..."));
-            QVERIFY(slow.step(1, 4));
-            QThread::msleep(600);
-            QVERIFY(slow.step(2, 4));
-            QProgressDialog *window = progressWindow();
-            QVERIFY(window);
-            QCOMPARE(window->labelText(), QStringLiteral("Exportando o cubo..."));
-            QCOMPARE(window->value(), 500);
-            const auto buttons = window->findChildren<QPushButton *>();
-            QCOMPARE(buttons.size(), 1);
-            QCOMPARE(buttons.first()->text(), QStringLiteral("Cancelar"));
-        }
-        QVERIFY(!progressWindow());
+        kq::test::ScriptedDialogs dialogs;
+        Progress progress(QStringLiteral("Trabalhando..."), 10);
+        QCOMPARE(work(progress, 10, 5), -1);
+        QVERIFY(!shownDialog());
+        QCOMPARE(dialogs.progressLabels, QStringList{QStringLiteral("Trabalhando...")});
     }
 
-    // Cancel in the window stops the work at its next step, and for good.
-    void cancelInTheWindow()
+    void longWorkShowsTheWindowAndItsCancelStops()
     {
-        Progress work(QStringLiteral("Abrindo o arquivo do cubo..."));
-        QThread::msleep(600);
-        QVERIFY(work.step(1));
-        QProgressDialog *window = progressWindow();
-        QVERIFY(window);
-        QTest::mouseClick(window->findChild<QPushButton *>(), Qt::LeftButton);
-        QVERIFY(!work.step(2));
-        QVERIFY(work.cancelled());
-        QVERIFY(!work.step(3));
+        kq::test::ScriptedDialogs dialogs;
+        Progress progress(QStringLiteral("Gravando..."), 100);
+        QProgressDialog *seen = nullptr;
+        const int stopped = work(progress, 100, 20, [&](int) {
+            if (!seen && (seen = shownDialog())) {
+                auto *cancel = seen->findChild<QPushButton *>();
+                QVERIFY(cancel);
+                QCOMPARE(cancel->text(), QStringLiteral("Cancelar"));
+                QCOMPARE(seen->labelText(), QStringLiteral("Gravando..."));
+                if (qEnvironmentVariableIsSet("KQ_SHOT_DIR"))
+                    seen->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/progresso.png");
+                cancel->click();
+            }
+        });
+        QVERIFY(seen);
+        QVERIFY2(stopped > 0 && stopped < 100, qPrintable(QString::number(stopped)));
+        QVERIFY(progress.wasCanceled());
+        QVERIFY(!progress.setValue(stopped + 1));
     }
 
-    // A test's backend sees every step, without waiting, and may cancel.
-    void scriptedBackend()
+    void scriptedCancel()
     {
-        kq::test::ScriptedProgress scripted;
-        scripted.cancelAt = 3;
-        Progress work(QStringLiteral("Montando o cubo..."));
-        const auto step = work.callback();
-        QVERIFY(step(1, 0));
-        QVERIFY(step(2, 0));
-        QVERIFY(!step(3, 0));
-        QVERIFY(!step(4, 0)); // cancelled stays cancelled, the backend is not asked again
-        QCOMPARE(scripted.steps.size(), 3);
-        QCOMPARE(scripted.steps.at(1).label, QStringLiteral("Montando o cubo..."));
-        QVERIFY(!progressWindow());
+        kq::test::ScriptedDialogs dialogs;
+        dialogs.cancelProgressAt = 3;
+        Progress progress(QStringLiteral("Lendo..."), 10);
+        QCOMPARE(work(progress, 10, 0), 3);
+        QVERIFY(progress.wasCanceled());
     }
 };
 

@@ -2,7 +2,9 @@
 #include "data/shippedfiles.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
+#include "platform/report/reportdocument.h"
 #include "platform/report/reportengine.h"
+#include "platform/report/reportpreview.h"
 #include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/frelatorios.h"
@@ -69,7 +71,7 @@ int shownRows(ReportEngine *engine)
     auto *p = engine->preview();
     if (!p)
         return -1;
-    const int n = int(p->data().rows.size());
+    const int n = int(p->document().recordCount());
     p->close();
     return n;
 }

@@ -131,6 +131,12 @@ void GridColumn::setAggregate(Aggregate aggregate)
     changed(true);
 }
 
+void GridColumn::setAggregateFormat(const QString &format)
+{
+    m_aggregateFormat = format;
+    changed();
+}
+
 void GridColumn::setCheckBox(bool on)
 {
     m_checkBox = on;
@@ -1025,8 +1031,7 @@ QString GridEX::dropDownText(const QVariant &code) const
         }
         m_ddValid = true;
     }
-    const QString key = code.toString();
-    return m_ddCache.value(key.toLower(), key);
+    return m_ddCache.value(code.toString().toLower());
 }
 
 // ---- misc -------------------------------------------------------------------
