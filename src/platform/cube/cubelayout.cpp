@@ -294,6 +294,7 @@ void CubeModel::Data::buildItems(CubeField *f, const QVector<QVariant> &values,
     f->m_savedItems.clear();
     qDeleteAll(f->m_items.m_items);
     f->m_items.m_items.clear();
+    f->m_excluded = 0;
     for (int k = 0; k < values.size(); ++k) {
         auto *item = new CubeDataItem;
         item->m_field = f;
@@ -306,6 +307,7 @@ void CubeModel::Data::buildItems(CubeField *f, const QVector<QVariant> &values,
         if (it != old.constEnd()) {
             item->m_caption = it->first;
             item->m_included = it->second;
+            f->m_excluded += item->m_included ? 0 : 1;
         }
         f->m_items.m_items.append(item);
     }

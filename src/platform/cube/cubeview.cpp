@@ -45,6 +45,8 @@ CubeView::CubeView(DCube *cube)
 {
     setObjectName(QStringLiteral("cubeView"));
     setFocusPolicy(Qt::StrongFocus);
+    // Every paint covers the whole viewport itself.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setMouseTracking(true);
     connect(m_model, &CubeModel::layoutChanged, this, [this] {
         m_formats.clear();
@@ -458,7 +460,26 @@ void CubeView::paintEvent(QPaintEvent *)
     const Geometry g = geometry();
     const CubeStyle &st = m_model->style();
     QPainter p(viewport());
-    p.fillRect(viewport()->rect(), cubeColor(st.cubeBackColor));
+    // The cells in view, if any.
+    const bool anyCells = g.nRows > 0 && g.nCols > 0;
+    const int c0 = anyCells ? qMax(0, columnAt(g.rowAreaW, g)) : 0;
+    int c1 = c0;
+    while (anyCells && c1 + 1 < g.nCols
+           && m_colX[c1 + 1] - g.hOff < viewport()->width() - g.rowAreaW)
+        ++c1;
+    const int r0 = g.firstRow;
+    const int r1 = anyCells ? qMin(g.nRows - 1, r0 + (viewport()->height() - g.cellsTop) / g.rowH)
+                            : r0 - 1;
+    const QRect used = anyCells ? QRect(g.rowAreaW + m_colX[c0] - g.hOff, g.cellsTop,
+                                        m_colX[c1 + 1] - m_colX[c0], (r1 - r0 + 1) * g.rowH)
+                                      .intersected(QRect(g.rowAreaW, g.cellsTop,
+                                                         viewport()->width() - g.rowAreaW,
+                                                         viewport()->height() - g.cellsTop))
+                                : QRect();
+    // The background around them (the cells fill their own place).
+    const QColor back = cubeColor(st.cubeBackColor);
+    for (const QRect &r : QRegion(viewport()->rect()).subtracted(used))
+        p.fillRect(r, back);
     p.setFont(st.font);
 
     // Field areas.
@@ -483,13 +504,7 @@ void CubeView::paintEvent(QPaintEvent *)
                    tr("Campos de linha"));
 
     m_lastPainted = 0;
-    if (g.nRows > 0 && g.nCols > 0) {
-        const int c0 = qMax(0, columnAt(g.rowAreaW, g));
-        int c1 = c0;
-        while (c1 + 1 < g.nCols && m_colX[c1 + 1] - g.hOff < viewport()->width() - g.rowAreaW)
-            ++c1;
-        const int r0 = g.firstRow;
-        const int r1 = qMin(g.nRows - 1, r0 + (viewport()->height() - g.cellsTop) / g.rowH);
+    if (anyCells) {
         paintColumnHeadings(p, g, c0, c1);
         paintRowHeadings(p, g, r0, r1);
 
@@ -498,11 +513,12 @@ void CubeView::paintEvent(QPaintEvent *)
         const int selR0 = qMin(cur, cornerR), selR1 = qMax(cur, cornerR);
         const int selC0 = qMin(curC, cornerC), selC1 = qMax(curC, cornerC);
         p.save();
-        p.setClipRect(QRect(g.rowAreaW, g.cellsTop, viewport()->width() - g.rowAreaW,
-                            viewport()->height() - g.cellsTop));
+        const QRect cellsArea(g.rowAreaW, g.cellsTop, viewport()->width() - g.rowAreaW,
+                              viewport()->height() - g.cellsTop);
+        p.setClipRect(cellsArea);
         const QColor grid = cubeColor(st.gridColor);
-        const QColor highlight = palette().color(QPalette::Highlight);
-        QFont totalsFont = st.totalsFont;
+        QColor highlight = palette().color(QPalette::Highlight);
+        highlight.setAlpha(70);
         // The number format of each column's data field, read once a paint.
         QHash<const CubeField *, CubeNumberFormat> formats;
         auto columnFormat = [&](int c) -> const CubeNumberFormat & {
@@ -513,30 +529,78 @@ void CubeView::paintEvent(QPaintEvent *)
                                                         QLocale()));
             return it.value();
         };
+        // Numbers are drawn at a point, right-aligned by the width of their
+        // characters: laying out a text in a rectangle costs several times
+        // as much, and a frame draws hundreds of them.
+        struct Face
+        {
+            QFont font;
+            QFontMetrics metrics;
+            QHash<char16_t, int> advances;
+            int width(const QString &text)
+            {
+                int w = 0;
+                for (const QChar ch : text) {
+                    auto it = advances.constFind(ch.unicode());
+                    if (it == advances.constEnd())
+                        it = advances.insert(ch.unicode(), metrics.horizontalAdvance(ch));
+                    w += *it;
+                }
+                return w;
+            }
+        };
+        Face plain{st.font, QFontMetrics(st.font), {}};
+        Face bold{st.totalsFont, QFontMetrics(st.totalsFont), {}};
+        // The cells in view: one fill in the usual colour, then the cells of
+        // other colours, the grid as whole lines, the numbers.
+        const QColor usual = cubeColor(st.cellBackColor);
+        p.fillRect(used, usual);
+        auto cellRectAt = [&](int r, int c) {
+            return QRect(g.rowAreaW + m_colX[c] - g.hOff, g.cellsTop + (r - r0) * g.rowH,
+                         m_colX[c + 1] - m_colX[c], g.rowH);
+        };
         for (int r = r0; r <= r1; ++r) {
-            const int y = g.cellsTop + (r - r0) * g.rowH;
             for (int c = c0; c <= c1; ++c) {
-                const QRect rect(g.rowAreaW + m_colX[c] - g.hOff, y, m_colX[c + 1] - m_colX[c],
-                                 g.rowH);
                 const CubeCell &cell = cachedFormat(r, c);
-                p.fillRect(rect, cubeColor(cell.backColor));
-                if (r >= selR0 && r <= selR1 && c >= selC0 && c <= selC1) {
-                    QColor h = highlight;
-                    h.setAlpha(70);
-                    p.fillRect(rect, h);
-                }
-                if (st.gridStyle != 0) {
-                    p.setPen(grid);
-                    p.drawLine(rect.topRight(), rect.bottomRight());
-                    p.drawLine(rect.bottomLeft(), rect.bottomRight());
-                }
-                if (!cell.empty) {
-                    p.setFont(cell.total ? totalsFont : st.font);
-                    p.setPen(cubeColor(cell.foreColor));
-                    p.drawText(rect.adjusted(3, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight,
-                               columnFormat(c).format(cell.value));
-                }
+                if (cell.backColor != st.cellBackColor)
+                    p.fillRect(cellRectAt(r, c), cubeColor(cell.backColor));
+            }
+        }
+        if (selR1 >= r0 && selR0 <= r1 && selC1 >= c0 && selC0 <= c1) {
+            const int a = qMax(selR0, r0), b = qMin(selR1, r1);
+            const int x = qMax(selC0, c0), z = qMin(selC1, c1);
+            p.fillRect(cellRectAt(a, x).united(cellRectAt(b, z)), highlight);
+        }
+        if (st.gridStyle != 0) {
+            p.setPen(grid);
+            for (int c = c0; c <= c1; ++c) {
+                const int x = cellRectAt(r0, c).right();
+                p.drawLine(x, used.top(), x, used.bottom());
+            }
+            for (int r = r0; r <= r1; ++r) {
+                const int y = cellRectAt(r, c0).bottom();
+                p.drawLine(used.left(), y, used.right(), y);
+            }
+        }
+        for (int r = r0; r <= r1; ++r) {
+            for (int c = c0; c <= c1; ++c) {
+                const CubeCell &cell = cachedFormat(r, c);
                 ++m_lastPainted;
+                if (cell.empty)
+                    continue;
+                Face &face = cell.total ? bold : plain;
+                p.setFont(face.font);
+                p.setPen(cubeColor(cell.foreColor));
+                const QString text = columnFormat(c).format(cell.value);
+                const QRect box = cellRectAt(r, c).adjusted(3, 0, -4, 0);
+                const int w = face.width(text);
+                if (w <= box.width()) {
+                    const int base = box.top() + (box.height() - face.metrics.height()) / 2
+                                     + face.metrics.ascent();
+                    p.drawText(QPoint(box.right() + 1 - w, base), text);
+                } else {
+                    p.drawText(box, Qt::AlignVCenter | Qt::AlignRight, text);
+                }
             }
         }
         // The current cell.
