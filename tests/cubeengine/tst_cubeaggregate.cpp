@@ -2,6 +2,8 @@
 // out plainly from the source rows, over a table of pivots; and the order
 // of text members.
 
+#include "cubefixture.h"
+
 #include "data/collation.h"
 #include "data/database.h"
 #include "platform/cube/cubemodel.h"
@@ -118,35 +120,11 @@ private slots:
     void textMembersInTextOrder();
 
 private:
-    QString makeTable(const QString &name, const QStringList &columns, const QList<Row> &rows);
     QTemporaryDir m_dir;
     QString m_db;
     QList<Row> m_rows;   // table "t": store, state, year, due, v, w
     QList<Row> m_many;   // table "many": k1..k10, v (a distinct value per row on every key)
 };
-
-QString tst_cubeaggregate::makeTable(const QString &name, const QStringList &columns,
-                                     const QList<Row> &rows)
-{
-    QSqlDatabase db = QSqlDatabase::database(QStringLiteral("aggfixture"));
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(name, columns.join(u','))))
-        qFatal("fixture table");
-    QStringList names;
-    for (const QString &c : columns)
-        names << c.section(u' ', 0, 0);
-    db.transaction();
-    q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                  .arg(name, QStringList(names.size(), QStringLiteral("?")).join(u',')));
-    for (const Row &r : rows) {
-        for (const QString &n : std::as_const(names))
-            q.addBindValue(r.value(n));
-        if (!q.exec())
-            qFatal("fixture row");
-    }
-    db.commit();
-    return name;
-}
 
 void tst_cubeaggregate::initTestCase()
 {
@@ -174,9 +152,10 @@ void tst_cubeaggregate::initTestCase()
             r[QStringLiteral("w")] = rng.bounded(2000) / 4.0;
             m_rows << r;
         }
-        makeTable(QStringLiteral("t"),
-                  {"store TEXT", "state TEXT", "year INTEGER", "band REAL", "v REAL", "w REAL"},
-                  m_rows);
+        cubetest::makeTable(db, QStringLiteral("t"),
+                            {"store TEXT", "state TEXT", "year INTEGER", "band REAL", "v REAL",
+                             "w REAL"},
+                            m_rows);
         // Ten keys of about 80 members each: too many to number a path of all
         // ten levels in one 62-bit number. Rows i and i + 80 share the first.
         QStringList manyColumns;
@@ -192,7 +171,7 @@ void tst_cubeaggregate::initTestCase()
             r[QStringLiteral("v")] = double(i % 13);
             m_many << r;
         }
-        makeTable(QStringLiteral("many"), manyColumns, m_many);
+        cubetest::makeTable(db, QStringLiteral("many"), manyColumns, m_many);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("aggfixture"));

@@ -71,17 +71,13 @@ void tst_cubeprogress::initTestCase()
                                                     QStringLiteral("bigfixture"));
         db.setDatabaseName(m_db);
         QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("CREATE TABLE big (id INTEGER, store TEXT, v REAL)")));
-        db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO big VALUES (?, ?, ?)"));
-        for (int i = 0; i < kRows; ++i) {
-            q.addBindValue(i);
-            q.addBindValue(QStringLiteral("Loja %1").arg(i % 600));
-            q.addBindValue(double(i % 97));
-            QVERIFY(q.exec());
-        }
-        db.commit();
+        QList<QHash<QString, QVariant>> rows;
+        for (int i = 0; i < kRows; ++i)
+            rows.append({{QStringLiteral("id"), i},
+                         {QStringLiteral("store"), QStringLiteral("Loja %1").arg(i % 600)},
+                         {QStringLiteral("v"), double(i % 97)}});
+        cubetest::makeTable(db, QStringLiteral("big"), {"id INTEGER", "store TEXT", "v REAL"},
+                            rows);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bigfixture"));

@@ -383,6 +383,47 @@ void htmlCell(LineText &t, const ExCell &c, QHash<quint64, QString> (&styles)[2]
     t.text += u'>';
 }
 
+enum class Written { Whole, Cancelled, Failed };
+
+// Writes the grid's lines, each as an element tag holding its cells (made
+// by cell), a line at a time, to out. The element around them was left open
+// by the writer of what comes before.
+template<typename Cell>
+Written writeLines(ExportGrid &g, QStringView tag, QIODevice *out, const CubeProgress &progress,
+                   Cell cell)
+{
+    const int lines = g.lineCount();
+    LineText t;
+    t.text += u'>';
+    for (int y = 0; y < lines; ++y) {
+        if (!reportRows(progress, y, lines))
+            return Written::Cancelled;
+        t.newLine(3);
+        t.text += u'<';
+        t.text += tag;
+        bool any = false;
+        g.line(y, [&](int x, const ExCell &c) {
+            if (!any)
+                t.text += u'>';
+            any = true;
+            cell(t, x, c);
+        });
+        if (any) {
+            t.newLine(3);
+            t.text += QStringView(u"</");
+            t.text += tag;
+            t.text += u'>';
+        } else {
+            t.text += QStringView(u"/>");
+        }
+        const QByteArray bytes = t.text.toUtf8();
+        t.text.resize(0);
+        if (out->write(bytes) != bytes.size())
+            return Written::Failed;
+    }
+    return Written::Whole;
+}
+
 } // namespace
 
 bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
@@ -414,37 +455,16 @@ bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formatt
     if (!out.flush())
         file.fail();
     QHash<quint64, QString> styles[2];
-    const int lines = g.lineCount();
-    LineText t;
-    t.text += u'>';
-    for (int y = 0; y < lines; ++y) {
-        if (!reportRows(progress, y, lines)) {
-            file.cancel();
-            return d->fail(CubeErrCancelled, QStringLiteral("Cancelled"),
-                           QStringLiteral("DCube.ExportHTML"));
-        }
-        t.newLine(3);
-        t.text += QStringView(u"<tr");
-        bool any = false;
-        g.line(y, [&](int, const ExCell &c) {
-            if (!any)
-                t.text += u'>';
-            any = true;
-            htmlCell(t, c, styles);
-        });
-        if (any) {
-            t.newLine(3);
-            t.text += QStringView(u"</tr>");
-        } else {
-            t.text += QStringView(u"/>");
-        }
-        const QByteArray bytes = t.text.toUtf8();
-        t.text.resize(0);
-        if (file.device()->write(bytes) != bytes.size()) {
-            file.fail();
-            break;
-        }
+    const Written written =
+        writeLines(g, u"tr", file.device(), progress,
+                   [&](LineText &t, int, const ExCell &c) { htmlCell(t, c, styles); });
+    if (written == Written::Cancelled) {
+        file.cancel();
+        return d->fail(CubeErrCancelled, QStringLiteral("Cancelled"),
+                       QStringLiteral("DCube.ExportHTML"));
     }
+    if (written == Written::Failed)
+        file.fail();
     const QByteArray end("\n        </table>\n    </body>\n</html>");
     if (file.device()->write(end) != end.size())
         file.fail();
@@ -523,20 +543,8 @@ bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool format
         return lastId;
     };
     {
-        const int lines = g.lineCount();
-        LineText t;
-        t.text += u'>'; // the table's start tag, left open by the writer
-        for (int y = 0; y < lines; ++y) {
-            if (!reportRows(progress, y, lines))
-                return d->fail(CubeErrCancelled, QStringLiteral("Cancelled"),
-                               QStringLiteral("DCube.ExportExcel"));
-            t.newLine(3);
-            t.text += QStringView(u"<ss:Row");
-            bool any = false;
-            g.line(y, [&](int x, const ExCell &c) {
-                if (!any)
-                    t.text += u'>';
-                any = true;
+        const Written written =
+            writeLines(g, u"ss:Row", &table, progress, [&](LineText &t, int x, const ExCell &c) {
                 t.newLine(4);
                 t.text += QStringView(u"<ss:Cell");
                 t.attribute(QStringView(u"ss:Index"), x + 1);
@@ -562,17 +570,11 @@ bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool format
                 t.newLine(4);
                 t.text += QStringView(u"</ss:Cell>");
             });
-            if (any) {
-                t.newLine(3);
-                t.text += QStringView(u"</ss:Row>");
-            } else {
-                t.text += QStringView(u"/>");
-            }
-            const QByteArray bytes = t.text.toUtf8();
-            t.text.resize(0);
-            if (table.write(bytes) != bytes.size())
-                return failed();
-        }
+        if (written == Written::Cancelled)
+            return d->fail(CubeErrCancelled, QStringLiteral("Cancelled"),
+                           QStringLiteral("DCube.ExportExcel"));
+        if (written == Written::Failed)
+            return failed();
         const QByteArray end(
             "\n        </ss:Table>\n    </ss:Worksheet>\n</ss:Workbook>\n");
         if (table.write(end) != end.size() || !table.flush())

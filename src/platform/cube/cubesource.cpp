@@ -4,8 +4,8 @@
 
 #include "data/database.h"
 #include "data/dataerror.h"
+#include "platform/sqlitehandle.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -168,15 +168,54 @@ private:
     QByteArray m_arena;
 };
 
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
+// The columns as they are read, a row at a time.
+class Reading
 {
-    if (!db.isValid() || !db.driver() || db.driverName() != QLatin1String("QSQLITE"))
-        return nullptr;
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(v.constData());
-}
+public:
+    explicit Reading(const QStringList &names)
+        : m_encoders(static_cast<size_t>(names.size()))
+    {
+        m_out.columns.resize(names.size());
+        for (int i = 0; i < names.size(); ++i)
+            m_out.columns[i].name = names.at(i);
+    }
+    int columnCount() const { return int(m_encoders.size()); }
+    void text(int i, const char *p, int n) { code(i, m_encoders[size_t(i)].text(p, n)); }
+    void number(int i, double x, bool integer, qint64 whole)
+    {
+        code(i, m_encoders[size_t(i)].number(x, integer, whole));
+    }
+    void null(int i) { code(i, -1); }
+    // After each row: false when the progress asks to stop.
+    bool rowDone(const CubeProgress &progress)
+    {
+        if (++m_rows % kProgressRows == 0 && progress && !progress(m_rows, 0)) {
+            m_out.cancelled = true;
+            return false;
+        }
+        return true;
+    }
+    CubeSourceRead failed(const QString &error)
+    {
+        m_out.error = error;
+        return std::move(m_out);
+    }
+    CubeSourceRead stopped() { return std::move(m_out); }
+    CubeSourceRead finish()
+    {
+        for (int i = 0; i < columnCount(); ++i)
+            m_out.columns[i].dict = m_encoders[size_t(i)].dictionary();
+        m_out.rows = m_rows;
+        m_out.ok = true;
+        return std::move(m_out);
+    }
+
+private:
+    void code(int i, int c) { m_out.columns[i].codes.append(c); }
+    CubeSourceRead m_out;
+    std::vector<ColumnEncoder> m_encoders;
+    int m_rows = 0;
+};
 
 class Statement
 {
@@ -188,103 +227,78 @@ public:
 // Straight from SQLite: no variant per value.
 CubeSourceRead readSqlite(sqlite3 *db, const QString &sql, const CubeProgress &progress)
 {
-    CubeSourceRead out;
     Statement s;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &s.stmt, nullptr) != SQLITE_OK
-        || !s.stmt) {
-        out.error = QString::fromUtf8(sqlite3_errmsg(db));
-        return out;
-    }
-    const int n = sqlite3_column_count(s.stmt);
-    out.columns.resize(n);
-    std::vector<ColumnEncoder> enc(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        out.columns[i].name = QString::fromUtf8(sqlite3_column_name(s.stmt, i));
-    int rows = 0;
+        || !s.stmt)
+        return Reading({}).failed(QString::fromUtf8(sqlite3_errmsg(db)));
+    QStringList names;
+    for (int i = 0; i < sqlite3_column_count(s.stmt); ++i)
+        names << QString::fromUtf8(sqlite3_column_name(s.stmt, i));
+    Reading reading(names);
+    const int n = reading.columnCount();
     int rc;
     while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
         for (int i = 0; i < n; ++i) {
             // One call into the statement per value; the value calls take no lock.
             sqlite3_value *v = sqlite3_column_value(s.stmt, i);
-            int code = -1;
             switch (sqlite3_value_type(v)) {
             case SQLITE_NULL:
+                reading.null(i);
                 break;
             case SQLITE_INTEGER: {
                 const qint64 x = sqlite3_value_int64(v);
-                code = enc[size_t(i)].number(double(x), true, x);
+                reading.number(i, double(x), true, x);
                 break;
             }
             case SQLITE_FLOAT:
-                code = enc[size_t(i)].number(sqlite3_value_double(v), false, 0);
+                reading.number(i, sqlite3_value_double(v), false, 0);
                 break;
             default: {
                 const char *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
-                code = enc[size_t(i)].text(p ? p : "", sqlite3_value_bytes(v));
+                reading.text(i, p ? p : "", sqlite3_value_bytes(v));
                 break;
             }
             }
-            out.columns[i].codes.append(code);
         }
-        if (++rows % kProgressRows == 0 && progress && !progress(rows, 0)) {
-            out.cancelled = true;
-            return out;
-        }
+        if (!reading.rowDone(progress))
+            return reading.stopped();
     }
-    if (rc != SQLITE_DONE) {
-        out.error = QString::fromUtf8(sqlite3_errmsg(db));
-        return out;
-    }
-    for (int i = 0; i < n; ++i)
-        out.columns[i].dict = enc[size_t(i)].dictionary();
-    out.rows = rows;
-    out.ok = true;
-    return out;
+    if (rc != SQLITE_DONE)
+        return reading.failed(QString::fromUtf8(sqlite3_errmsg(db)));
+    return reading.finish();
 }
 
 // Any other driver: through QSqlQuery.
 CubeSourceRead readQuery(const QSqlDatabase &db, const QString &sql, const CubeProgress &progress)
 {
-    CubeSourceRead out;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(sql)) {
-        out.error = query.lastError().text();
-        return out;
-    }
+    if (!query.exec(sql))
+        return Reading({}).failed(query.lastError().text());
+    QStringList names;
     const QSqlRecord rec = query.record();
-    const int n = rec.count();
-    out.columns.resize(n);
-    std::vector<ColumnEncoder> enc(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        out.columns[i].name = rec.fieldName(i);
-    int rows = 0;
+    for (int i = 0; i < rec.count(); ++i)
+        names << rec.fieldName(i);
+    Reading reading(names);
     while (query.next()) {
-        for (int i = 0; i < n; ++i) {
+        for (int i = 0; i < reading.columnCount(); ++i) {
             const QVariant v = query.value(i);
-            int code = -1;
+            const int type = v.metaType().id();
             if (v.isNull()) {
-            } else if (v.metaType().id() == QMetaType::QString) {
+                reading.null(i);
+            } else if (type == QMetaType::QString) {
                 const QByteArray t = v.toString().toUtf8();
-                code = enc[size_t(i)].text(t.constData(), int(t.size()));
+                reading.text(i, t.constData(), int(t.size()));
             } else {
-                const bool whole = v.metaType().id() == QMetaType::LongLong
-                                   || v.metaType().id() == QMetaType::Int;
-                code = enc[size_t(i)].number(v.toDouble(), whole, v.toLongLong());
+                const bool whole = type == QMetaType::LongLong || type == QMetaType::Int;
+                reading.number(i, v.toDouble(), whole, v.toLongLong());
             }
-            out.columns[i].codes.append(code);
         }
-        if (++rows % kProgressRows == 0 && progress && !progress(rows, 0)) {
-            out.cancelled = true;
-            return out;
-        }
+        if (!reading.rowDone(progress))
+            return reading.stopped();
     }
-    for (int i = 0; i < n; ++i)
-        out.columns[i].dict = enc[size_t(i)].dictionary();
-    out.rows = rows;
-    out.ok = true;
-    return out;
+    return reading.finish();
 }
 
 } // namespace
