@@ -327,9 +327,53 @@ void CubeModel::Data::aggregate()
     const int rowLeafDepth = int(rows.fields.size());
     cellBegin.fill(0, nRowNodes);
     cellEnd.fill(0, nRowNodes);
+    // A leaf makes at most a cell per source row and column level, and no
+    // more than there are column nodes.
+    qsizetype leafCells = 0;
+    for (int node = 0; node < nRowNodes; ++node) {
+        const qsizetype rowsIn = rangeEnd.at(node) - rangeBegin.at(node);
+        leafCells += qMin(rowsIn * (cols.fields.size() + 1), qsizetype(nColNodes));
+    }
+    cellColumn.reserve(leafCells + nRowNodes);
+    acc.reserve((leafCells + nRowNodes) * w);
+    // A leaf of one source row: its cells are the row's column leaf and the
+    // nodes above it (numbered downwards from it), each holding the row.
+    auto oneRowLeaf = [&](int node, int i) {
+        cellBegin[node] = int(cellColumn.size());
+        int chain[64];
+        int n = 0;
+        for (int c = colLeaf.at(i); n < 64; c = cols.parent.at(c)) {
+            chain[n++] = c;
+            if (c == 0)
+                break;
+        }
+        for (int j = n - 1; j >= 0; --j) {
+            cellColumn.append(chain[j]);
+            const qsizetype at = acc.size();
+            acc.resize(at + w);
+            double *cell = acc.data() + at;
+            for (int k = 0; k < nf; ++k) {
+                const double v = sortedValues.at(k).at(i);
+                double *f = cell + accOffset.at(k);
+                const bool none = std::isnan(v);
+                f[0] = none ? 0 : v;
+                f[1] = none ? 0 : 1;
+                if (accMinMax.at(k)) {
+                    f[2] = none ? inf : v;
+                    f[3] = none ? -inf : v;
+                }
+            }
+        }
+        cellEnd[node] = int(cellColumn.size());
+    };
     // Children have higher numbers than their parent: backwards, every
     // node's children are done before it.
     for (int node = nRowNodes - 1; node >= 0; --node) {
+        if (rows.depth.at(node) == rowLeafDepth
+            && rangeEnd.at(node) - rangeBegin.at(node) == 1 && cols.fields.size() < 63) {
+            oneRowLeaf(node, rangeBegin.at(node));
+            continue;
+        }
         if (rows.depth.at(node) == rowLeafDepth) {
             for (int i = rangeBegin.at(node); i < rangeEnd.at(node); ++i) {
                 for (int c = colLeaf.at(i);; c = cols.parent.at(c)) {
