@@ -42,6 +42,7 @@ private slots:
     void requiredPasswordMustBeTyped();
     void reopenedFormSavesAgain();
     void saveFailure();
+    void saveCancelled();
     void openWithPassword();
     void threeWrongPasswords();
     void cancelAtSecondPrompt();
@@ -210,6 +211,23 @@ void TestCubeFiles::saveFailure()
     QVERIFY(s->isVisible());
 }
 
+// Cancel in the progress of saving: no file, no message, the form stays open.
+void TestCubeFiles::saveCancelled()
+{
+    SaveForm *s = openSave();
+    const QString path = m_fx->shell.folders.programFile(QStringLiteral("cancelado.cub"));
+    SaveForm::setFileName(path);
+    m_fx->shell.dialogs.cancelProgressAt = 2; // once the cube is packed
+    s->OKButton->click();
+    QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Gravando o arquivo do cubo..."});
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+    QVERIFY(s->isVisible());
+    QVERIFY(!QFile::exists(path));
+    m_fx->shell.dialogs.cancelProgressAt = -1;
+    s->OKButton->click();
+    QVERIFY(QFile::exists(path));
+}
+
 void TestCubeFiles::openWithPassword()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
@@ -290,6 +308,7 @@ void TestCubeFiles::openingCancelledChangesNothing()
     QVERIFY(m_cube->DCube1->rebuild());
     const QString before = m_cube->cubeFilePath();
     m_fx->shell.dialogs.files.enqueue(path);
+    m_fx->shell.dialogs.progressLabels.clear();
     m_fx->shell.dialogs.cancelProgressAt = 2; // once the file is opened
     m_cube->Abrir->trigger();
     QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Abrindo o arquivo do cubo..."});

@@ -54,6 +54,8 @@ private slots:
     void widgetPaintsTheCubeAsItWasMeanwhile();
     void cancelledLoadKeepsTheCube_data();
     void cancelledLoadKeepsTheCube();
+    void cancelledSaveLeavesTheFile_data();
+    void cancelledSaveLeavesTheFile();
     void cancelledExportLeavesNoFile_data();
     void cancelledExportLeavesNoFile();
 
@@ -216,6 +218,35 @@ void tst_cubeprogress::cancelledLoadKeepsTheCube()
     QCOMPARE(m.fields()->count(), 2);
     QVERIFY(m.load(file).ok);
     QCOMPARE(m.fields()->count(), 3);
+}
+
+void tst_cubeprogress::cancelledSaveLeavesTheFile_data()
+{
+    QTest::addColumn<int>("cancelAt");
+    for (int at = 1; at <= 4; ++at)
+        QTest::addRow("step %d", at) << at;
+}
+
+// A save cancelled at any step writes nothing: the last file stays whole.
+void tst_cubeprogress::cancelledSaveLeavesTheFile()
+{
+    QFETCH(int, cancelAt);
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("cubo.cub"));
+    CubeModel m;
+    define(m);
+    QVERIFY(m.rebuild());
+    m.setPassword(QStringLiteral("segredo"));
+    QVERIFY(m.save(file, SaveWithData | SaveCompressed));
+    const QByteArray before = readAll(file);
+    m.fields()->item(QStringLiteral("store"))->setCaption(QStringLiteral("Outra"));
+    Canceller c;
+    c.cancelAt = cancelAt;
+    QVERIFY(!m.save(file, SaveWithData | SaveCompressed, c.callback()));
+    QCOMPARE(m.lastErrorCode(), int(CubeErrCancelled));
+    QCOMPARE(c.calls.size(), cancelAt);
+    QCOMPARE(readAll(file), before);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 void tst_cubeprogress::cancelledExportLeavesNoFile_data()

@@ -282,10 +282,17 @@ QCborMap CubeModel::Data::encode(bool withData)
     return m;
 }
 
-bool CubeModel::save(const QString &path, int flags)
+bool CubeModel::save(const QString &path, int flags, const CubeProgress &progress)
 {
     d->lastCode = 0;
     d->lastError.clear();
+    // Steps: the cube, packed, sealed, written.
+    auto step = [&](int done) {
+        if (!progress || progress(done, 4))
+            return true;
+        d->fail(CubeErrCancelled, QStringLiteral("Cancelled"), QStringLiteral("DCube.Save"));
+        return false;
+    };
     if (path.isEmpty()) {
         d->fail(CubeErrWrite, QStringLiteral("No file name"), QStringLiteral("DCube.Save"));
         return false;
@@ -293,10 +300,14 @@ bool CubeModel::save(const QString &path, int flags)
     const bool withData = (flags & SaveWithData) != 0;
     if (withData && !d->haveData)
         ensureLayout();
+    if (!step(0))
+        return false;
     QByteArray payload = d->encode(withData).toCborValue().toCbor();
     quint8 fileFlags = withData && d->haveData ? FileData : 0;
+    if (!step(1))
+        return false;
     if (flags & SaveCompressed) {
-        payload = qCompress(payload, 6);
+        payload = qCompress(payload, 1); // a large cube took seconds at the usual level 6
         fileFlags |= FileCompressed;
     }
     if (!sodiumReady()) {
@@ -307,6 +318,8 @@ bool CubeModel::save(const QString &path, int flags)
     const bool encrypt = !d->password.isEmpty();
     if (encrypt)
         fileFlags |= FileEncrypted;
+    if (!step(2))
+        return false;
     QByteArray header = kMagic;
     QDataStream ds(&header, QIODevice::Append);
     ds.setByteOrder(QDataStream::BigEndian);
@@ -339,6 +352,8 @@ bool CubeModel::save(const QString &path, int flags)
     }
     const QByteArray headerSum = checksum(header);
     ds.writeRawData(headerSum.constData(), int(headerSum.size()));
+    if (!step(3))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
         || file.write(body) != body.size() || !file.commit()) {

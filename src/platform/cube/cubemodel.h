@@ -193,8 +193,9 @@ public:
     QString password() const;
     void setPassword(const QString &password);
     // Writes the cube (flags: SaveWithData, SaveCompressed) atomically;
-    // encrypted when the password is set. False on failure (lastError()).
-    bool save(const QString &path, int flags);
+    // encrypted when the password is set. False on failure (lastError());
+    // progress hears of its steps and may cancel (1036): no file is written.
+    bool save(const QString &path, int flags, const CubeProgress &progress = {});
     // Reads a cube file: 1014 file missing, 1021 password missing or wrong,
     // 1030/1031/1032 not ours / newer version / damaged, 1033 source failed,
     // 1036 cancelled through progress. A failed load leaves the cube as it was.

@@ -156,6 +156,12 @@ CubeLoadResult DCube::load(const QString &path)
     return r;
 }
 
+bool DCube::save(const QString &path, int flags)
+{
+    WindowProgress progress(QStringLiteral("Gravando o arquivo do cubo..."), this);
+    return m_model->save(path, flags, progress.callback());
+}
+
 bool DCube::exportHtml(const QString &path, bool totals, bool formatted, bool colors,
                        bool merge)
 {

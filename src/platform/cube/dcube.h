@@ -140,7 +140,7 @@ public:
     // --- files, exports, printing -------------------------------------------
     QString password() const { return m_model->password(); }
     void setPassword(const QString &p) { m_model->setPassword(p); }
-    bool save(const QString &path, int flags) { return m_model->save(path, flags); }
+    bool save(const QString &path, int flags);
     // Loads and exports show progress when long; cancelled: 1036, nothing
     // changed and no file left.
     CubeLoadResult load(const QString &path);
