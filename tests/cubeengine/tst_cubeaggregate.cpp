@@ -206,6 +206,8 @@ void tst_cubeaggregate::cellsMatchTheSourceRows_data()
     const QStringList ten = {"k1", "k2", "k3", "k4", "k5", "k6", "k7", "k8", "k9", "k10"};
     QTest::newRow("ten levels of many members")
         << "many" << ten << QStringList{} << QList<int>{AggSum} << "";
+    QTest::newRow("four levels of many members")
+        << "many" << ten.mid(0, 4) << QStringList{} << QList<int>{AggSum, AggMin} << "";
     QTest::newRow("nine levels, the tenth on the columns")
         << "many" << ten.mid(0, 9) << ten.mid(9) << QList<int>{AggCount} << "k3";
 }

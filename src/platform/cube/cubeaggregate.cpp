@@ -38,10 +38,10 @@ struct KeyedRow
     int extra; // carried along (the row's column leaf)
 };
 
-// Stable sort by key, 11 bits at a time from the lowest, as far as bits go.
+// Stable sort by key, 13 bits at a time from the lowest, as far as bits go.
 void radixSort(std::vector<KeyedRow> &a, int bits)
 {
-    constexpr int kDigit = 11;
+    constexpr int kDigit = 13;
     constexpr quint64 kMask = (quint64(1) << kDigit) - 1;
     std::vector<KeyedRow> b(a.size());
     std::vector<int> count(size_t(kMask) + 2);
@@ -55,6 +55,93 @@ void radixSort(std::vector<KeyedRow> &a, int bits)
             b[size_t(count[size_t((x.key >> shift) & kMask)]++)] = x;
         a.swap(b);
     }
+}
+
+// The children lists of an axis whose parents are set, in the order the
+// nodes were made.
+void linkChildren(CubeAxis &axis)
+{
+    const int nodes = axis.nodeCount();
+    axis.childBegin.fill(0, nodes + 1);
+    int *begin = axis.childBegin.data();
+    const int *parent = axis.parent.constData();
+    for (int c = 1; c < nodes; ++c)
+        ++begin[parent[c] + 1];
+    for (int p = 0; p < nodes; ++p)
+        begin[p + 1] += begin[p];
+    axis.children.resize(qMax(0, nodes - 1));
+    QVector<int> fill(axis.childBegin.begin(), axis.childBegin.end() - 1);
+    int *next = fill.data();
+    int *children = axis.children.data();
+    for (int c = 1; c < nodes; ++c)
+        children[next[parent[c]]++] = c;
+}
+
+// buildTrie when all paths can be numbered within a small range: the rows
+// are counted per path number and placed in one pass.
+void buildFromFewPaths(CubeAxis &axis, const QVector<MemberSource> &levels,
+                       const QVector<quint64> &stride, QVector<int> &rows, QVector<int> &leaf,
+                       QVector<int> *extra)
+{
+    const int nl = int(levels.size());
+    const qsizetype n = rows.size();
+    const qsizetype paths = qsizetype(stride.at(0));
+    std::vector<quint32> keyOf(static_cast<size_t>(n));
+    std::vector<int> start(static_cast<size_t>(paths) + 1, 0);
+    const int *in = rows.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        quint64 key = 0;
+        for (int k = 0; k < nl; ++k)
+            key += quint64(levels.at(k).at(in[i]) + 1) * stride.at(k + 1);
+        keyOf[size_t(i)] = quint32(key);
+        ++start[size_t(key) + 1];
+    }
+    for (size_t p = 1; p < start.size(); ++p)
+        start[p] += start[p - 1];
+    QVector<int> sorted(n), sortedExtra(extra ? n : 0);
+    {
+        std::vector<int> next(start.begin(), start.end() - 1);
+        for (qsizetype i = 0; i < n; ++i) {
+            const int at = next[keyOf[size_t(i)]]++;
+            sorted[at] = in[i];
+            if (extra)
+                sortedExtra[at] = extra->at(i);
+        }
+    }
+    rows = std::move(sorted);
+    if (extra)
+        *extra = std::move(sortedExtra);
+    axis.reset();
+    leaf.resize(n);
+    int *leafOut = leaf.data();
+    QVector<int> path(nl, -1);
+    QVector<int> nodeAt(nl + 1, 0);
+    bool first = true;
+    for (qsizetype key = 0; key < paths; ++key) {
+        if (start[size_t(key)] == start[size_t(key) + 1])
+            continue;
+        int k = 0;
+        auto memberAt = [&](int level) {
+            const quint64 radix = quint64(levels.at(level).count) + 1;
+            return int((quint64(key) / stride.at(level + 1)) % radix) - 1;
+        };
+        if (!first) {
+            while (k < nl && memberAt(k) == path.at(k))
+                ++k;
+        }
+        first = false;
+        for (; k < nl; ++k) {
+            const int m = memberAt(k);
+            path[k] = m;
+            const int id = axis.nodeCount();
+            axis.parent.append(nodeAt.at(k));
+            axis.depth.append(k + 1);
+            axis.member.append(m);
+            nodeAt[k + 1] = id;
+        }
+        std::fill(leafOut + start[size_t(key)], leafOut + start[size_t(key) + 1], nodeAt.at(nl));
+    }
+    linkChildren(axis);
 }
 
 // Sorts the rows by their member paths (stable) and builds the trie of the
@@ -75,6 +162,12 @@ void buildTrie(CubeAxis &axis, const QVector<MemberSource> &levels, QVector<int>
             break;
         }
         stride[k] = stride.at(k + 1) * radix;
+    }
+    // Few paths: one counting pass over them all, no sorting of keyed rows.
+    const quint64 kFewPaths = quint64(1) << 20;
+    if (fits && stride.at(0) <= kFewPaths) {
+        buildFromFewPaths(axis, levels, stride, rows, leaf, extra);
+        return;
     }
     std::vector<KeyedRow> keyed(static_cast<size_t>(n));
     if (fits) {
@@ -114,13 +207,16 @@ void buildTrie(CubeAxis &axis, const QVector<MemberSource> &levels, QVector<int>
     };
     QVector<int> path(nl, -1);
     QVector<int> nodeAt(nl + 1, 0);
+    int *rowsOut = rows.data();
+    int *leafOut = leaf.data();
+    int *extraOut = extra ? extra->data() : nullptr;
     for (qsizetype i = 0; i < n; ++i) {
         const KeyedRow &x = keyed[size_t(i)];
-        rows[i] = x.row;
-        if (extra)
-            (*extra)[i] = x.extra;
+        rowsOut[i] = x.row;
+        if (extraOut)
+            extraOut[i] = x.extra;
         if (i > 0 && fits && x.key == keyed[size_t(i) - 1].key) {
-            leaf[i] = nodeAt.at(nl);
+            leafOut[i] = nodeAt.at(nl);
             continue;
         }
         int k = 0;
@@ -137,19 +233,9 @@ void buildTrie(CubeAxis &axis, const QVector<MemberSource> &levels, QVector<int>
             axis.member.append(m);
             nodeAt[k + 1] = id;
         }
-        leaf[i] = nodeAt.at(nl);
+        leafOut[i] = nodeAt.at(nl);
     }
-    // Children lists, in the order the nodes were made: member order.
-    const int nodes = axis.nodeCount();
-    axis.childBegin.fill(0, nodes + 1);
-    for (int c = 1; c < nodes; ++c)
-        ++axis.childBegin[axis.parent.at(c) + 1];
-    for (int p = 0; p < nodes; ++p)
-        axis.childBegin[p + 1] += axis.childBegin[p];
-    axis.children.resize(qMax(0, nodes - 1));
-    QVector<int> fill(axis.childBegin.begin(), axis.childBegin.end() - 1);
-    for (int c = 1; c < nodes; ++c)
-        axis.children[fill[axis.parent.at(c)]++] = c;
+    linkChildren(axis);
 }
 
 } // namespace
