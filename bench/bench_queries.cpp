@@ -121,7 +121,7 @@ int main(int argc, char **argv)
     const struct
     {
         const char *what;
-        QString source;
+        kq::data::RecordSource source;
     } filters[] = {
         {"filter by store (ordered by issuer)", kq::queries::chequesByStore("005")},
         {"filter by store and deposit period", kq::queries::chequesByStoreAndPeriod(

@@ -51,16 +51,6 @@ const QString kListSource = QStringLiteral(
     "DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN "
     "documentos ON DEVOLVIDOS.cd_documento = documentos.CD_documento");
 
-const QString kDebtorHistory = QStringLiteral(
-    "SELECT devolvidos.cd_cliente,devolvidos.cd_alinea, DEVOLVIDOS.DT_DEPOSITO, "
-    "situacoes.ds_situacao, DEVOLVIDOS.VL_CHEQUE From DEVOLVIDOS inner join situacoes on "
-    "devolvidos.cd_situacao=situacoes.cd_situacao where cd_cliente=%1 order by dt_deposito");
-
-const QString kDocumentHistory = QStringLiteral(
-    "SELECT devolvidos.cd_cliente, DEVOLVIDOS.DT_DEPOSITO, situacoes.ds_situacao, "
-    "DEVOLVIDOS.VL_CHEQUE From DEVOLVIDOS inner join situacoes on "
-    "devolvidos.cd_situacao=situacoes.cd_situacao where nr_documento=%1 order by dt_deposito");
-
 QLineEdit *textBox(const QString &name, int maxLength, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
@@ -544,7 +534,7 @@ void flancheques::formatRow(GridRow &row)
     }
 }
 
-void flancheques::bindHistory(const QString &recordSource)
+void flancheques::bindHistory(const kq::data::RecordSource &recordSource)
 {
     GridEX3->setDatabaseName(dbPath());
     GridEX3->setRecordSource(recordSource);
@@ -565,7 +555,7 @@ void flancheques::nm_cliente_Change()
         if (const auto doc = debtorDocument(dbPath(), code))
             nr_documento->setText(*doc);
         GridEX3->column(4).setField(QStringLiteral("cd_alinea"));
-        bindHistory(kDebtorHistory.arg(quoted(code)));
+        bindHistory(debtorHistorySource(code));
     });
 }
 
@@ -585,7 +575,7 @@ void flancheques::Command5_Click()
     kq::shell::trap(objectName(), [this, answer] {
         // This history has no alínea: the column stays empty, one group.
         GridEX3->column(4).setField(QString());
-        bindHistory(kDocumentHistory.arg(quoted(answer)));
+        bindHistory(documentHistorySource(answer));
     });
 }
 

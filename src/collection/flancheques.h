@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/recordsource.h"
 #include "platform/screen.h"
 
 class QCheckBox;
@@ -55,7 +56,7 @@ private:
     bool listsAreClear() const;
     ChequeForm readForm() const;
     void refreshList();
-    void bindHistory(const QString &recordSource);
+    void bindHistory(const kq::data::RecordSource &recordSource);
     void gridRowChanged();
     void formatRow(kq::platform::GridRow &row);
     QString dbPath() const;

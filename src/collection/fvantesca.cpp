@@ -36,15 +36,6 @@ const QString kDebtors = QStringLiteral(
     "SELECT clientes.cd_cliente, CLIENTES.NM_CLIENTE, CLIENTES.DS_CIDADE, CLIENTES.NR_TELEFONES, "
     "CLIENTES.nr_contatos, CLIENTES.dt_ultimocontato From CLIENTES order by nm_cliente");
 
-const QString kCheques = QStringLiteral(
-    "SELECT DEVOLVIDOS.CD_CLIENTE, DEVOLVIDOS.cd_alinea, DEVOLVIDOS.DT_DEPOSITO, "
-    "situacoes.DS_SITUACAO, DEVOLVIDOS.VL_CHEQUE, lojas.ds_loja FROM (DEVOLVIDOS INNER JOIN "
-    "situacoes ON DEVOLVIDOS.CD_SITUACAO = situacoes.CD_SITUACAO) INNER JOIN lojas ON "
-    "DEVOLVIDOS.CD_LOJA = lojas.cd_loja  where cd_cliente=%1 order by dt_deposito");
-
-const QString kContacts =
-    QStringLiteral("SELECT * From VANTESCA where cd_cliente=%1 order by dt_vantesca");
-
 constexpr int kHistoryLimit = 200;
 
 QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
@@ -71,7 +62,7 @@ QPushButton *button(const QString &name, const QString &text, QWidget *parent)
     return b;
 }
 
-void bind(GridEX *grid, const QString &db, const QString &source)
+void bind(GridEX *grid, const QString &db, const kq::data::RecordSource &source)
 {
     grid->setDatabaseName(db);
     grid->setRecordSource(source);
@@ -312,7 +303,7 @@ void fvantesca::readCheques()
 {
     const QString db = dbPath();
     const QString name = objectName();
-    kq::shell::trap(name, [&] { bind(GridEX3, db, kCheques.arg(quoted(m_debtor))); });
+    kq::shell::trap(name, [&] { bind(GridEX3, db, debtorChequesSource(m_debtor)); });
     kq::shell::trap(name, [&] {
         const DebtTotals totals = computeDebtTotals(readDebtCheques(db, m_debtor),
                                                     QDate::currentDate());
@@ -335,7 +326,7 @@ void fvantesca::bindContacts()
 {
     QScopedValueRollback<bool> quiet(m_quiet, true);
     kq::shell::trap(objectName(), [this] {
-        bind(GridEX1, dbPath(), kContacts.arg(quoted(m_debtor)));
+        bind(GridEX1, dbPath(), debtorContactsSource(m_debtor));
     });
 }
 

@@ -171,7 +171,7 @@ bool isNumberType(const QVariant &v)
 
 } // namespace
 
-Recordset::Recordset(const QString &databaseName, const QString &recordSource)
+Recordset::Recordset(const QString &databaseName, const RecordSource &recordSource)
     : m_databaseName(databaseName)
     , m_recordSource(recordSource)
 {}
@@ -182,9 +182,9 @@ void Recordset::setDatabaseName(const QString &path)
     m_loaded = false;
 }
 
-void Recordset::setRecordSource(const QString &jetSql)
+void Recordset::setRecordSource(const RecordSource &source)
 {
-    m_recordSource = jetSql;
+    m_recordSource = source;
     m_loaded = false;
 }
 
@@ -204,7 +204,7 @@ void Recordset::load()
     discardEdit();
     m_noMatch = false;
     sqlite3 *db = internal::handle(m_databaseName);
-    const QString sql = translateJet(m_recordSource);
+    const QString sql = translateJet(m_recordSource.sql);
     const SourceShape shape = shapeOf(sql);
 
     // Hidden key cells in front of the select list, one set per table.
@@ -279,7 +279,9 @@ void Recordset::load()
         stmt = prepare(db, sql, &error);
     }
     if (!stmt)
-        throw DataError(ErrorNumber::SqlFailed, error, kSource);
+        throw internal::failure(db, kSource);
+    if (!bindValues(stmt.get(), m_recordSource.values))
+        throw internal::failure(db, kSource);
     int hiddenCount = 0;
     for (TableKey &k : keys) {
         k.firstCell = hiddenCount;
@@ -342,7 +344,7 @@ void Recordset::load()
             appendCell(data, stmt.get(), i);
     }
     if (rc != SQLITE_DONE)
-        throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
+        throw internal::failure(db, kSource);
 
     for (Column &c : columns)
         c.quoted = internal::quoteName(c.origin);
@@ -747,7 +749,7 @@ public:
         : CachedStatement(db, sql)
     {
         if (!get())
-            throw writeError(error());
+            throw internal::failure(db, errorCode(), error(), kSource, ErrorNumber::WriteFailed);
         int i = 1;
         for (const QVariant &v : values)
             internal::bindValue(get(), i++, v);
@@ -797,7 +799,7 @@ void Recordset::updateCurrent()
                         + QStringLiteral(" WHERE ") + key.condition,
                     values + where);
         if (sqlite3_step(st.get()) != SQLITE_DONE)
-            throw writeError(internal::lastError(db));
+            throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
         if (sqlite3_changes(db) == 0)
             throw writeError(QStringLiteral("O registro não existe mais na tabela %1.")
                                  .arg(key.name));
@@ -904,7 +906,7 @@ void Recordset::insertNew()
     sqlite3 *db = internal::handle(m_databaseName);
     Prepared st(db, sql, values);
     if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw writeError(internal::lastError(db));
+        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
     const qint64 newRowid = sqlite3_last_insert_rowid(db);
 
     // The record that was current, to come back to if the new one is not shown.
@@ -963,7 +965,7 @@ void Recordset::remove()
                            .arg(key.quoted, key.condition),
                        keyValues(m_pos, key));
     if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw writeError(internal::lastError(db));
+        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
 
     // Every row of that record goes (a join may show it more than once).
     const QByteArray gone = keyCells(m_pos, key);
@@ -984,7 +986,7 @@ void Recordset::remove()
 
 QString Recordset::baseTable() const
 {
-    const SourceShape shape = shapeOf(translateJet(m_recordSource));
+    const SourceShape shape = shapeOf(translateJet(m_recordSource.sql));
     return shape.tables.isEmpty() ? QString() : shape.tables.first().name;
 }
 

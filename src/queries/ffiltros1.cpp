@@ -1,6 +1,7 @@
 #include "queries/ffiltros1.h"
 
 #include "platform/dbcombo.h"
+#include "platform/dialogs.h"
 #include "platform/dtpicker.h"
 #include "queries/queryfilters.h"
 
@@ -52,8 +53,17 @@ ffiltros1::ffiltros1(QWidget *parent)
     });
     connect(Command4, &QPushButton::clicked, this,
             [this] { runFilter(chequesByPeriod(inicio1->value(), fim1->value())); });
-    connect(Command5, &QPushButton::clicked, this,
-            [this] { runFilter(chequesByDocument(nr_documento->text())); });
+    connect(Command5, &QPushButton::clicked, this, [this] {
+        const QString typed = nr_documento->text();
+        if (kq::data::hasNul(typed)) {
+            kq::platform::Dialogs::message(
+                QStringLiteral("O documento digitado contém um caractere inválido (código 0). "
+                               "Apague-o e tente de novo."),
+                QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
+            return;
+        }
+        runFilter(chequesByDocument(typed));
+    });
 }
 
 } // namespace kq::queries

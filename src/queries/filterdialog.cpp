@@ -34,7 +34,8 @@ FilterDialog::FilterDialog(const QString &name, const QString &queryScreen, QWid
     connect(Command3, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void FilterDialog::runFilter(const QString &jetSql, const QList<kq::platform::DBCombo *> &lists)
+void FilterDialog::runFilter(const kq::data::RecordSource &source,
+                             const QList<kq::platform::DBCombo *> &lists)
 {
     if (!kq::platform::choicesAreClear(lists))
         return;
@@ -42,7 +43,7 @@ void FilterDialog::runFilter(const QString &jetSql, const QList<kq::platform::DB
     if (!screen)
         return;
     // A failure is reported by the screen; the dialog stays for another try.
-    if (screen->applyRecordSource(jetSql))
+    if (screen->applyRecordSource(source))
         close();
 }
 

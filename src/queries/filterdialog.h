@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/recordsource.h"
 #include "platform/screen.h"
 
 class QBoxLayout;
@@ -24,7 +25,8 @@ public:
 
     // Gives the query screen's grid the record source, then closes; first
     // asks for a choice in a list whose typed text names several rows.
-    void runFilter(const QString &jetSql, const QList<kq::platform::DBCombo *> &lists = {});
+    void runFilter(const kq::data::RecordSource &source,
+                   const QList<kq::platform::DBCombo *> &lists = {});
 
 protected:
     // A new block (a framed row) of the dialog.

@@ -178,13 +178,6 @@ QString numberText(const QVariant &value)
     }
 }
 
-QString quotedLiteral(const QString &value)
-{
-    QString body = value;
-    body.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + body + QLatin1Char('\'');
-}
-
 // ---- RegisterScreen -------------------------------------------------------
 
 namespace {

@@ -220,8 +220,5 @@ QVariant numberField(const QString &text, const QString &boxName);
 QVariant wholeNumberField(const QString &text, const QString &boxName);
 // A stored number as the box shows it ("2,5"); "" for Null.
 QString numberText(const QVariant &value);
-// A value as a single-quoted text literal, quotes doubled (for the record
-// sources that name one record).
-QString quotedLiteral(const QString &value);
 
 } // namespace kq::shell

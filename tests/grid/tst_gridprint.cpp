@@ -378,6 +378,9 @@ void tst_gridprint::layoutSaveFails()
         QFAIL("the save should fail");
     } catch (const GridError &e) {
         QCOMPARE(e.number(), GridErrorNumber::LayoutWrite);
+        QVERIFY2(e.description().contains(QStringLiteral("não existe")),
+                 qPrintable(e.description()));
+        QVERIFY(!e.detail().isEmpty()); // the system's own text, for the error log
     }
 }
 

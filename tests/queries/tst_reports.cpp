@@ -5,6 +5,7 @@
 #include "platform/report/reportdocument.h"
 #include "platform/report/reportengine.h"
 #include "platform/report/reportpreview.h"
+#include "platform/report/selectionformula.h"
 #include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/frelatorios.h"
@@ -141,7 +142,7 @@ void tst_reports::formulas_data()
         << "{parcelas.dt_vencimento} >=  #2026/03/01# AND {parcelas.dt_vencimento} <= "
            "#2026/03/31#";
     QTest::newRow("apostrophe in a code stays inside its text")
-        << formulaText("0'1") << "'0''1'";
+        << kq::platform::formulaText("0'1") << "'0''1'";
 }
 
 void tst_reports::formulas()

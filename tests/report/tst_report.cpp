@@ -121,6 +121,8 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
     void formulas_data();
     void formulas();
+    void textsComeBackAsTheyWere_data();
+    void textsComeBackAsTheyWere();
     void badFormulas_data();
     void badFormulas();
     void definitionFile();
@@ -172,6 +174,29 @@ void tst_report::formulas()
     QVERIFY2(c, qPrintable(error));
     QCOMPARE(c->where, where);
     QCOMPARE(c->values, values);
+}
+
+void tst_report::textsComeBackAsTheyWere_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << "001";
+    QTest::newRow("apostrophes") << "'0''1'";
+    QTest::newRow("formula text") << "x' OR {acordos.cd_loja} <> 'y";
+    QTest::newRow("control characters") << "a\tb\r\nc";
+    QTest::newRow("nul") << QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    QTest::newRow("empty") << "";
+}
+
+void tst_report::textsComeBackAsTheyWere()
+{
+    QFETCH(QString, text);
+    QString error;
+    const auto c = parseSelectionFormula("{acordos.cd_loja}=" + formulaText(text)
+                                             + " and {acordos.cd_cliente}='1'",
+                                         lowerResolver, &error);
+    QVERIFY2(c, qPrintable(error));
+    QCOMPARE(c->where, QStringLiteral("acordos.cd_loja = ? AND acordos.cd_cliente = ?"));
+    QCOMPARE(c->values, (QVariantList{text, QStringLiteral("1")}));
 }
 
 void tst_report::badFormulas_data()

@@ -25,6 +25,7 @@ struct CubeSourceRead
     bool ok = false;
     bool cancelled = false;
     QString error;
+    int code = 0; // the engine's code of the failure
     QVector<CubeColumn> columns;
     int rows = 0;
 };

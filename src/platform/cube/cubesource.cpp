@@ -195,9 +195,10 @@ public:
         }
         return true;
     }
-    CubeSourceRead failed(const QString &error)
+    CubeSourceRead failed(const QString &error, int code)
     {
         m_out.error = error;
+        m_out.code = code;
         return std::move(m_out);
     }
     CubeSourceRead stopped() { return std::move(m_out); }
@@ -231,7 +232,8 @@ CubeSourceRead readSqlite(sqlite3 *db, const QString &sql, const CubeProgress &p
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &s.stmt, nullptr) != SQLITE_OK
         || !s.stmt)
-        return Reading({}).failed(QString::fromUtf8(sqlite3_errmsg(db)));
+        return Reading({}).failed(QString::fromUtf8(sqlite3_errmsg(db)),
+                                  sqlite3_extended_errcode(db));
     QStringList names;
     for (int i = 0; i < sqlite3_column_count(s.stmt); ++i)
         names << QString::fromUtf8(sqlite3_column_name(s.stmt, i));
@@ -265,7 +267,7 @@ CubeSourceRead readSqlite(sqlite3 *db, const QString &sql, const CubeProgress &p
             return reading.stopped();
     }
     if (rc != SQLITE_DONE)
-        return reading.failed(QString::fromUtf8(sqlite3_errmsg(db)));
+        return reading.failed(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_extended_errcode(db));
     return reading.finish();
 }
 
@@ -275,7 +277,8 @@ CubeSourceRead readQuery(const QSqlDatabase &db, const QString &sql, const CubeP
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(sql))
-        return Reading({}).failed(query.lastError().text());
+        return Reading({}).failed(query.lastError().text(),
+                                  query.lastError().nativeErrorCode().toInt());
     QStringList names;
     const QSqlRecord rec = query.record();
     for (int i = 0; i < rec.count(); ++i)
@@ -308,9 +311,12 @@ CubeSourceRead readCubeSource(const QString &path, const QString &sql,
 {
     try {
         const QSqlDatabase db = kq::data::database(path);
-        if (sqlite3 *h = sqliteHandle(db))
-            return readSqlite(h, sql, progress);
-        return readQuery(db, sql, progress);
+        sqlite3 *h = sqliteHandle(db);
+        CubeSourceRead read = h ? readSqlite(h, sql, progress) : readQuery(db, sql, progress);
+        // A failure of the file itself is told as the data layer tells it.
+        if (!read.ok && !read.cancelled && kq::data::isFileFailure(read.code))
+            read.error = kq::data::databaseError(read.code, read.error, path, {}).description();
+        return read;
     } catch (const kq::data::DataError &e) {
         CubeSourceRead out;
         out.error = e.description();

@@ -247,9 +247,9 @@ void GridEX::setDatabaseName(const QString &path)
     m_databaseName = path;
 }
 
-void GridEX::setRecordSource(const QString &jetSql)
+void GridEX::setRecordSource(const kq::data::RecordSource &source)
 {
-    m_recordSource = jetSql;
+    m_recordSource = source;
 }
 
 void GridEX::rebind()
@@ -263,7 +263,7 @@ void GridEX::refresh()
     if (m_databaseName.trimmed().isEmpty())
         throw GridError(kq::data::ErrorNumber::DatabaseOpen,
                         QStringLiteral("A grade não tem banco de dados definido."), kSource);
-    if (m_recordSource.trimmed().isEmpty())
+    if (m_recordSource.isEmpty())
         throw GridError(GridErrorNumber::RecordSource,
                         QStringLiteral("A grade não tem origem de registros definida."),
                         kSource);
@@ -274,7 +274,8 @@ void GridEX::refresh()
         throw GridError(e.number(), e.description(), kSource);
     }
     std::unique_ptr<RowReader> reader
-        = RowReader::open(db, kq::data::translateJet(m_recordSource));
+        = RowReader::open(db, kq::data::translateJet(m_recordSource.sql),
+                          m_recordSource.values);
     const QStringList names = reader->fieldNames();
     auto fieldIndex = [&names](const QString &field) {
         for (int i = 0; i < names.size(); ++i) {
