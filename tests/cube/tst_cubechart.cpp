@@ -269,6 +269,11 @@ private slots:
         const ChartData d = form->MSChart->chartData();
         QCOMPARE(d.rowUpperBound() * d.columnUpperBound(), 0);
         QCOMPARE(d.rowUpperBound() + d.columnUpperBound(), 1);
+        const QString out = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
+        if (!out.isEmpty()) {
+            const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+            QVERIFY(form->grab().save(out + QStringLiteral("/chart-%1.png").arg(tag)));
+        }
     }
 
     void chartWindow()

@@ -77,6 +77,23 @@ void linkChildren(CubeAxis &axis)
         children[next[parent[c]]++] = c;
 }
 
+// Adds the nodes of a path from level k down to its leaf, under the nodes
+// already made for the levels above; path and nodeAt follow.
+template<typename MemberAt>
+void appendPath(CubeAxis &axis, int k, int nl, QVector<int> &path, QVector<int> &nodeAt,
+                MemberAt memberAt)
+{
+    for (; k < nl; ++k) {
+        const int m = memberAt(k);
+        path[k] = m;
+        const int id = axis.nodeCount();
+        axis.parent.append(nodeAt.at(k));
+        axis.depth.append(k + 1);
+        axis.member.append(m);
+        nodeAt[k + 1] = id;
+    }
+}
+
 // buildTrie when all paths can be numbered within a small range: the rows
 // are counted per path number and placed in one pass.
 void buildFromFewPaths(CubeAxis &axis, const QVector<MemberSource> &levels,
@@ -130,15 +147,7 @@ void buildFromFewPaths(CubeAxis &axis, const QVector<MemberSource> &levels,
                 ++k;
         }
         first = false;
-        for (; k < nl; ++k) {
-            const int m = memberAt(k);
-            path[k] = m;
-            const int id = axis.nodeCount();
-            axis.parent.append(nodeAt.at(k));
-            axis.depth.append(k + 1);
-            axis.member.append(m);
-            nodeAt[k + 1] = id;
-        }
+        appendPath(axis, k, nl, path, nodeAt, memberAt);
         std::fill(leafOut + start[size_t(key)], leafOut + start[size_t(key) + 1], nodeAt.at(nl));
     }
     linkChildren(axis);
@@ -224,15 +233,7 @@ void buildTrie(CubeAxis &axis, const QVector<MemberSource> &levels, QVector<int>
             while (k < nl && memberAt(x, k) == path.at(k))
                 ++k;
         }
-        for (; k < nl; ++k) {
-            const int m = memberAt(x, k);
-            path[k] = m;
-            const int id = axis.nodeCount();
-            axis.parent.append(nodeAt.at(k));
-            axis.depth.append(k + 1);
-            axis.member.append(m);
-            nodeAt[k + 1] = id;
-        }
+        appendPath(axis, k, nl, path, nodeAt, [&](int level) { return memberAt(x, level); });
         leafOut[i] = nodeAt.at(nl);
     }
     linkChildren(axis);
