@@ -226,12 +226,11 @@ void MSChart::buildAreas()
     chart()->addAxis(x, Qt::AlignBottom);
     chart()->addAxis(y, Qt::AlignLeft);
     for (int j = 1; j <= seriesCount(); ++j) {
-        auto *series = new QAreaSeries;
-        // The area does not own its line: it goes with the area.
-        auto *upper = new QLineSeries(series);
+        auto *upper = new QLineSeries;
         for (int i = 1; i <= m_data.rowUpperBound(); ++i)
             upper->append(i - 1, m_data.number(i, j));
-        series->setUpperSeries(upper);
+        auto *series = new QAreaSeries(upper);
+        upper->setParent(series); // the area does not own its line
         series->setName(m_data.columnLabel(j));
         chart()->addSeries(series);
         // Overlaid areas: each one lets the others show through.
