@@ -12,6 +12,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 
 #include <sqlite3.h>
 
@@ -59,29 +60,13 @@ QString connectionName(const QString &path)
     return *known.insert(path, kPrefix + canonical);
 }
 
-QHash<sqlite3 *, QHash<QString, sqlite3_stmt *>> &statementCaches()
-{
-    static QHash<sqlite3 *, QHash<QString, sqlite3_stmt *>> caches;
-    return caches;
-}
-
-void dropStatements(sqlite3 *db)
-{
-    auto it = statementCaches().find(db);
-    if (it == statementCaches().end())
-        return;
-    for (sqlite3_stmt *st : std::as_const(*it))
-        sqlite3_finalize(st);
-    statementCaches().erase(it);
-}
-
 void closeConnection(const QString &name)
 {
     transactionDepths().remove(name);
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (sqlite3 *h = db.isValid() ? handleOf(db) : nullptr)
-            dropStatements(h);
+            internal::dropStatements(h);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
@@ -175,6 +160,35 @@ void datePartFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_int64(ctx, r);
 }
 
+// Network file systems, where a mapped file can fail under the reader.
+bool onLocalDisk(const QString &path)
+{
+    const QByteArray type = QStorageInfo(QFileInfo(path).absolutePath()).fileSystemType();
+    static const char *const remote[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p",
+                                         "afs", "ceph", "glusterfs", "davfs"};
+    for (const char *r : remote) {
+        if (type == r)
+            return false;
+    }
+    return !type.isEmpty() && (!type.startsWith("fuse") || type == "fuseblk");
+}
+
+// A big office's portfolio: a page cache that holds the data (pages are taken
+// as they are read, so a small file costs no more), temporary tables and sorts
+// in memory, and reads through a mapping of the file when it is on a local
+// disk. A pragma the library refuses leaves the default. The indexes the
+// screens read by are added to an older file.
+void tuneConnection(sqlite3 *h, const QString &path)
+{
+    constexpr qint64 kCacheKb = 256 * 1024;
+    QByteArray pragmas = "PRAGMA cache_size=-" + QByteArray::number(kCacheKb)
+                         + ";PRAGMA temp_store=MEMORY;";
+    if (onLocalDisk(path))
+        pragmas += "PRAGMA mmap_size=" + QByteArray::number(kCacheKb * 1024) + ";";
+    sqlite3_exec(h, pragmas.constData(), nullptr, nullptr, nullptr);
+    internal::addMissingIndexes(h, path);
+}
+
 QSqlDatabase openConnection(const QString &path)
 {
     const QString name = connectionName(path);
@@ -235,6 +249,7 @@ QSqlDatabase openConnection(const QString &path)
                             .arg(path, e.description()),
                         kSource);
     }
+    tuneConnection(h, path);
     return db;
 }
 
@@ -345,37 +360,6 @@ void execScript(sqlite3 *db, const QString &sql, const QString &fileName)
     }
 }
 
-CachedStatement::CachedStatement(sqlite3 *db, const QString &sql)
-{
-    QHash<QString, sqlite3_stmt *> &cache = statementCaches()[db];
-    m_stmt = cache.value(sql);
-    if (m_stmt)
-        return;
-    const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                           &m_stmt, nullptr)
-        != SQLITE_OK) {
-        m_error = lastError(db);
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        return;
-    }
-    if (cache.size() >= 64) {
-        for (sqlite3_stmt *st : std::as_const(cache))
-            sqlite3_finalize(st);
-        cache.clear();
-    }
-    cache.insert(sql, m_stmt);
-}
-
-CachedStatement::~CachedStatement()
-{
-    if (m_stmt) {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
-}
-
 QString quoteName(const QString &name)
 {
     QString n = name;
@@ -409,7 +393,10 @@ void closeAllDatabases()
 
 QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &values)
 {
-    QSqlQuery q(database(path));
+    const QSqlDatabase db = database(path);
+    if (sqlite3 *h = handleOf(db))
+        return internal::runStatement(db.driver(), h, sql, values);
+    QSqlQuery q(db);
     if (!q.prepare(sql))
         throw sqlError(q.lastError(), sql);
     for (const QVariant &v : values)

@@ -16,6 +16,8 @@ namespace kq::data {
 // is missing (a database is never created here: see prepareDataFolder) and
 // NotADatabase, naming the file, when it is not SQLite. Rollback journal,
 // synchronous FULL, foreign keys off. For the GUI thread only.
+// Reads are tuned for a large portfolio: page cache of up to 256 MB,
+// temporary store in memory, the file mapped when it is on a local disk.
 QSqlDatabase database(const QString &path);
 
 // Closes the connection of one file (tests, and before a file is replaced).

@@ -17,6 +17,33 @@ namespace {
 
 const QString kSource = QStringLiteral("kq_data");
 
+// Statistics of the filtered tables from a sample of each index: a hundred
+// thousand rows tell a store's share of the cheques from a day's, and take
+// half a second on a million cheques. False when one fails.
+bool analyze(sqlite3 *db, const QString &fileName)
+{
+    bool ok = sqlite3_exec(db, "PRAGMA analysis_limit=100000", nullptr, nullptr, nullptr)
+              == SQLITE_OK;
+    for (const QString &table : analyzedTables(fileName)) {
+        const QByteArray sql = "ANALYZE " + table.toUtf8();
+        ok = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK && ok;
+    }
+    return ok;
+}
+
+int indexCount(sqlite3 *db)
+{
+    sqlite3_stmt *st = nullptr;
+    int n = -1;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index'", -1,
+                           &st, nullptr)
+            == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    return n;
+}
+
 // Builds the database in a file beside the target and renames it at the
 // end, so a failure never leaves a half-made database under the real name.
 void createDatabase(const QString &path, const QString &fileName)
@@ -41,7 +68,8 @@ void createDatabase(const QString &path, const QString &fileName)
         internal::execScript(db,
                              QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;")
                                  + schemaSql(fileName) + seedSql(fileName)
-                                 + QStringLiteral("COMMIT;"),
+                                 + indexStatements(fileName).join(QLatin1Char(';'))
+                                 + QStringLiteral(";COMMIT;"),
                              fileName);
     } catch (...) {
         sqlite3_close(db);
@@ -58,6 +86,31 @@ void createDatabase(const QString &path, const QString &fileName)
 }
 
 } // namespace
+
+namespace internal {
+
+void addMissingIndexes(sqlite3 *db, const QString &path)
+{
+    const QStringList statements = indexStatements(QFileInfo(path).fileName());
+    if (statements.isEmpty())
+        return;
+    const int before = indexCount(db);
+    // One by one: a table an old file lacks, or a file that cannot be
+    // written, costs only its own indexes.
+    for (const QString &sql : statements)
+        sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (indexCount(db) > before)
+        analyze(db, QFileInfo(path).fileName());
+}
+
+} // namespace internal
+
+void analyzeDatabase(const QString &path)
+{
+    sqlite3 *db = internal::handle(path);
+    if (!analyze(db, QFileInfo(path).fileName()))
+        throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
+}
 
 QString dataFile(const QString &dataFolder, const QString &fileName)
 {

@@ -25,6 +25,11 @@ QString dataFile(const QString &dataFolder, const QString &fileName);
 // under a temporary name and renamed when complete.
 QStringList prepareDataFolder(const QString &dir);
 
+// Gathers the statistics the query planner chooses its indexes by (ANALYZE
+// of the tables of analyzedTables(), from a sample of each index): after
+// writes that change much of the data. Throws DataError.
+void analyzeDatabase(const QString &path);
+
 // True when the file starts with the SQLite 3 header.
 bool isSqliteFile(const QString &path);
 
