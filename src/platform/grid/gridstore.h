@@ -60,6 +60,7 @@ struct GridStore
     QStringList fields; // lower-case field names, one per slot
     std::vector<FieldData> data;
     int rows = 0; // rows shown; data may hold more, still to be announced
+    int read = 0; // rows in data
 
     int slotOf(const QString &field) const { return fields.indexOf(field.toLower()); }
 };
