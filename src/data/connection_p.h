@@ -43,6 +43,10 @@ void releaseStatement(sqlite3 *db, const QString &sql, sqlite3_stmt *st);
 // queries still open included (their rows end).
 void dropStatements(sqlite3 *db);
 
+// Column i of the statement's row as Qt's SQLite driver gives it (Null as a
+// null QString).
+QVariant columnValue(sqlite3_stmt *st, int i);
+
 // exec() on an SQLite connection: a statement from the pool, bound and run to
 // its first row; the query reads the columns asked for as Qt's SQLite driver
 // gives them. Throws DataError.

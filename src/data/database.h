@@ -7,6 +7,9 @@
 
 #include <QSqlQuery>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
 namespace kq::data {
 
 // The one place connections are opened. One connection per database file
@@ -33,6 +36,36 @@ QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &valu
 
 // First column of the first row, or an invalid QVariant when there is none.
 QVariant scalar(const QString &path, const QString &sql, const QVariantList &values = {});
+
+// One statement run many times with other values (a write or a check per row
+// of a list): prepared once on the connection of the file, bound anew on each
+// run. Values are written as exec() writes them. Throws DataError.
+class Statement
+{
+public:
+    Statement(const QString &path, const QString &sql);
+    ~Statement();
+
+    // Binds the values and runs the statement to its first row (a write runs
+    // whole); true when there is a row. Ends the previous run.
+    bool run(const QVariantList &values);
+    // The next row of the run; false at the end.
+    bool next();
+    // Column i of the current row (as exec() gives it).
+    QVariant value(int i) const;
+    // Rows the last write changed.
+    int changes() const { return m_changes; }
+
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+private:
+    ::sqlite3 *m_db = nullptr;
+    ::sqlite3_stmt *m_stmt = nullptr;
+    QString m_sql;
+    bool m_row = false;
+    int m_changes = 0;
+};
 
 // All or nothing: begin on construction, commit() to keep, roll back otherwise.
 // A Transaction opened while another one on the same file is open is a

@@ -1,4 +1,5 @@
 #include "data/connection_p.h"
+#include "data/database.h"
 #include "data/dataerror.h"
 
 #include <QHash>
@@ -130,23 +131,9 @@ public:
 protected:
     QVariant data(int i) override
     {
-        if (!m_stmt || m_rc != SQLITE_ROW || i < 0 || i >= sqlite3_column_count(m_stmt))
+        if (!m_stmt || m_rc != SQLITE_ROW)
             return QVariant();
-        switch (sqlite3_column_type(m_stmt, i)) {
-        case SQLITE_INTEGER:
-            return QVariant(qlonglong(sqlite3_column_int64(m_stmt, i)));
-        case SQLITE_FLOAT:
-            return QVariant(sqlite3_column_double(m_stmt, i));
-        case SQLITE_TEXT:
-            return QVariant(QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i)),
-                sqlite3_column_bytes(m_stmt, i)));
-        case SQLITE_BLOB:
-            return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, i)),
-                                       sqlite3_column_bytes(m_stmt, i)));
-        default:
-            return QVariant(QMetaType::fromType<QString>());
-        }
+        return columnValue(m_stmt, i);
     }
 
     bool isNull(int i) override
@@ -236,6 +223,26 @@ private:
 };
 
 } // namespace
+
+QVariant columnValue(sqlite3_stmt *st, int i)
+{
+    if (i < 0 || i >= sqlite3_column_count(st))
+        return QVariant();
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(st, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, i));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                                          sqlite3_column_bytes(st, i)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)),
+                                   sqlite3_column_bytes(st, i)));
+    default:
+        return QVariant(QMetaType::fromType<QString>()); // Null, as Qt's driver gives it
+    }
+}
 
 sqlite3_stmt *acquireStatement(sqlite3 *db, const QString &sql, QString *error)
 {
@@ -341,3 +348,67 @@ CachedStatement::~CachedStatement()
 }
 
 } // namespace kq::data::internal
+
+namespace kq::data {
+
+namespace {
+
+[[noreturn]] void statementFailed(sqlite3 *db, int rc)
+{
+    throw DataError((rc & 0xFF) == SQLITE_CONSTRAINT ? ErrorNumber::WriteFailed
+                                                     : ErrorNumber::SqlFailed,
+                    internal::lastError(db), QStringLiteral("kq_data"));
+}
+
+} // namespace
+
+Statement::Statement(const QString &path, const QString &sql)
+    : m_db(internal::handle(path)), m_sql(sql)
+{
+    QString error;
+    m_stmt = internal::acquireStatement(m_db, sql, &error);
+    if (!m_stmt)
+        throw DataError(ErrorNumber::SqlFailed, error, QStringLiteral("kq_data"));
+}
+
+Statement::~Statement()
+{
+    internal::releaseStatement(m_db, m_sql, m_stmt);
+}
+
+bool Statement::run(const QVariantList &values)
+{
+    sqlite3_reset(m_stmt);
+    m_row = false;
+    if (sqlite3_bind_parameter_count(m_stmt) != values.size())
+        throw DataError(ErrorNumber::SqlFailed, QStringLiteral("Parameter count mismatch"),
+                        QStringLiteral("kq_data"));
+    int i = 1;
+    for (const QVariant &v : values) {
+        if (!internal::bindValue(m_stmt, i++, internal::normalise(v)))
+            statementFailed(m_db, sqlite3_errcode(m_db));
+    }
+    return next();
+}
+
+bool Statement::next()
+{
+    const int rc = sqlite3_step(m_stmt);
+    m_row = rc == SQLITE_ROW;
+    if (m_row)
+        return true;
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(m_stmt);
+        statementFailed(m_db, rc);
+    }
+    m_changes = sqlite3_column_count(m_stmt) == 0 ? sqlite3_changes(m_db) : 0;
+    sqlite3_reset(m_stmt); // no lock held past the last row
+    return false;
+}
+
+QVariant Statement::value(int i) const
+{
+    return m_row ? internal::columnValue(m_stmt, i) : QVariant();
+}
+
+} // namespace kq::data

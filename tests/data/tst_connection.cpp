@@ -5,6 +5,7 @@
 #include "support/base_data.h"
 
 #include <QSqlQuery>
+#include <QDate>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -46,6 +47,7 @@ private slots:
     void sameTextRunTwiceAtOnce();
     void queryOpenWhenConnectionCloses();
     void queryResults();
+    void statementRunsManyTimes();
 };
 
 void tst_connection::tunedForLargeData()
@@ -197,6 +199,34 @@ void tst_connection::queryResults()
         }
         QVERIFY2(number == r.number, r.sql);
     }
+}
+
+void tst_connection::statementRunsManyTimes()
+{
+    kq::test::TempDataFolder folder;
+    const QString db = folder.devolvidos();
+    Transaction t(db);
+    Statement insert(db, QStringLiteral("INSERT INTO destinos (CD_destino, DS_destino) "
+                                        "VALUES (?, ?)"));
+    for (int i = 2; i <= 4; ++i) {
+        QVERIFY(!insert.run({QStringLiteral("00%1").arg(i), QDate(2024, 1, i)}));
+        QCOMPARE(insert.changes(), 1);
+    }
+    QVERIFY_THROWS_EXCEPTION(DataError, insert.run({QStringLiteral("002"), QString()}));
+    QVERIFY_THROWS_EXCEPTION(DataError, insert.run({QStringLiteral("009")}));
+    t.commit();
+
+    const QString sql = QStringLiteral("SELECT CD_destino, DS_destino FROM destinos "
+                                       "WHERE CD_destino >= ? ORDER BY 1");
+    Statement read(db, sql);
+    QStringList rows;
+    for (bool more = read.run({QStringLiteral("003")}); more; more = read.next())
+        rows << read.value(0).toString() + QLatin1Char('=') + read.value(1).toString();
+    QCOMPARE(rows, (QStringList{"003=2024-01-03", "004=2024-01-04"}));
+    QVERIFY(!read.value(0).isValid()); // past the last row
+    QVERIFY(read.run({QStringLiteral("001")}));
+    QCOMPARE(read.value(1).toString(), QString::fromUtf8("ESCRITÓRIO"));
+    QCOMPARE(runsOf(db, sql), 2); // one statement, run twice
 }
 
 QTEST_GUILESS_MAIN(tst_connection)
