@@ -3,9 +3,17 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QHash>
 #include <QVector>
 
+#include <utility>
+#include <vector>
+
 namespace kq::data {
+
+namespace internal {
+struct SourceShape;
+}
 
 // A data control's recordset: a database path and a record source (Jet SQL,
 // translated), a current record, and record-by-record writes on the base
@@ -141,6 +149,14 @@ private:
     void updateCurrent();
     void insertNew();
     void discardEdit();
+    static bool cellMatches(const char *cell, int collation, const void *wanted);
+    static quint32 textHash(QByteArrayView text, int collation);
+    const std::vector<std::pair<quint32, int>> &textIndex(int col) const;
+    int findThroughTable(int col, const QByteArray &text) const;
+    void readOrder(const internal::SourceShape &shape);
+    static int compareCells(const char *a, const char *b, int collation);
+    int orderedPosition(const QByteArray &row) const;
+    bool placeInserted(int tableIndex, qint64 rowid);
 
     QString m_databaseName;
     QString m_recordSource;
@@ -155,6 +171,25 @@ private:
     bool m_noMatch = false;
     Mode m_mode = Mode::None;
     QVector<QPair<int, QVariant>> m_pending;
+    // Finds of a text: the rows of a column by the hash of their value, in
+    // row order within a hash; kept until the rows change.
+    mutable QHash<int, std::vector<std::pair<quint32, int>>> m_textIndexes;
+    // The statement the rows were read by (hidden key columns included), and
+    // its order as cells of a row; orderKnown false: a new record needs the
+    // source run again to find its place.
+    struct OrderKey
+    {
+        int cell = 0;
+        int collation = 0;
+        bool descending = false;
+    };
+    QString m_sourceSql;
+    std::vector<qint64> m_rowids; // the first table's rowid of each row...
+    bool m_hasRowids = false;     // ... when the first table is told apart by rowid
+    QVector<OrderKey> m_order;
+    bool m_orderKnown = false;
+    // Whether the column's table finds a value through an index.
+    mutable QHash<int, bool> m_indexedLookup;
 };
 
 } // namespace kq::data
