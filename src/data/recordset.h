@@ -59,7 +59,10 @@ public:
     // the column's collation does: PTBR and NOCASE ignore case, trailing
     // blanks count; a number is compared with a number column as a number;
     // Null matches nothing). On no match the current record is left where it
-    // was and noMatch() is true. The value is never put into SQL text.
+    // was and noMatch() is true. The value is never put into SQL text. A text
+    // is looked up through the table's index when it has one, otherwise
+    // through an index of the rows read, made at the first find of that field
+    // and kept until the rows change.
     bool findFirst(const QString &field, const QVariant &value);
     bool noMatch() const { return m_noMatch; }
 
@@ -71,9 +74,11 @@ public:
     // transaction). addNew() inserts into the table of the fields set
     // (baseTable() when none is set).
     // After an edit the record stays current with the values as stored;
-    // after an addNew the record source runs again and the new record is
-    // current (when the source shows it; otherwise the record that was
-    // current). Values are converted as exec() converts them (database.h).
+    // after an addNew the new record is read through the record source by its
+    // key, put among the rows read where the source's ORDER BY places it and
+    // made current (when the source shows it; otherwise the record that was
+    // current stays). The source runs again only when its order is not plain
+    // columns (an expression, a LIMIT). Values are converted as exec() converts them (database.h).
     // setField()/update() without addNew()/edit() throw NoEditMode; a field
     // that is not a column of a table (an expression) throws WriteFailed.
     void addNew();
