@@ -8,16 +8,29 @@ PKGS=(
   libsqlite3-dev libsodium-dev qt6-translations-l10n
   qt6-qpa-plugins qt6-image-formats-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  fonts-dejavu-core xvfb xauth imagemagick
-  libreoffice-writer-nogui
+  fonts-dejavu-core xvfb xauth imagemagick xdotool locales
+  libreoffice-writer libreoffice-l10n-pt-br hunspell-pt-br fonts-liberation2
 )
+# Machine locales the tests run the program under (its formats must not follow them).
+LOCALES=(en_US.UTF-8 pt_BR.UTF-8)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update
-$SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+have="$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')"
+generate=0
+for l in "${LOCALES[@]}"; do
+  want="$(echo "$l" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')"
+  grep -qx "$want" <<<"$have" && continue
+  $SUDO sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  generate=1
+done
+[ "$generate" -eq 0 ] || $SUDO locale-gen

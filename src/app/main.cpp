@@ -2,8 +2,11 @@
 #include "cube/screens.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
+#include "platform/letters/privatefolders.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
+#include "platform/regional.h"
+#include "shell/commandline.h"
 #include "shell/screens.h"
 #include "shell/startup.h"
 
@@ -34,24 +37,35 @@ int main(int argc, char **argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("kq-730"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KQ_VERSION));
-    const QStringList args = [&] {
-        QStringList l;
-        for (int i = 0; i < argc; ++i)
-            l << QString::fromLocal8Bit(argv[i]);
-        return l;
-    }();
-    const int initIndex = args.indexOf(QStringLiteral("--init-data"));
-    if (initIndex > 0) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString program = QStringLiteral("kq-730");
+    const kq::shell::CommandLine line = kq::shell::parseCommandLine(args);
+    using Action = kq::shell::CommandLine::Action;
+    switch (line.action) {
+    case Action::Help:
+        QTextStream(stdout) << kq::shell::commandLineHelp(program);
+        return 0;
+    case Action::Version:
+        QTextStream(stdout) << kq::shell::versionLine(program, QStringLiteral(KQ_VERSION))
+                            << '\n';
+        return 0;
+    case Action::Error:
+        QTextStream(stderr) << program << ": " << line.error << '\n'
+                            << QStringLiteral("Use \"%1 --help\" para ver as opções.").arg(program)
+                            << '\n';
+        return kq::shell::kUsageError;
+    case Action::InitData: {
         QCoreApplication app(argc, argv);
-        if (initIndex + 1 >= args.size()) {
-            QTextStream(stderr) << "uso: kq-730 --init-data PASTA\n";
-            return 2;
-        }
-        return initData(args.at(initIndex + 1));
+        return initData(line.folder);
+    }
+    case Action::Run:
+        break;
     }
 
     kq::shell::KqApplication app(argc, argv);
-    kq::shell::installTranslations(app);
+    kq::platform::useBrazilianSettings(app);
     kq::shell::registerScreens();
     kq::registers::registerScreens();
     kq::collection::registerScreens();
@@ -59,5 +73,7 @@ int main(int argc, char **argv)
     kq::cube::registerScreens();
     if (!kq::shell::Main())
         return 0;
+    // Filled letters a former run left behind.
+    kq::platform::removeFilledLetters();
     return app.exec();
 }

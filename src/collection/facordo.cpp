@@ -11,11 +11,13 @@
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -299,6 +301,20 @@ bool facordo::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return Screen::eventFilter(watched, event);
+}
+
+bool facordo::previewKey(QKeyEvent *event)
+{
+    // Enter or Space on the highlighted store chooses it, as a click does,
+    // also when it is the only store or the one already chosen.
+    const bool choose = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter
+                        || (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier);
+    if (choose && QApplication::focusWidget() == ds_loja && ds_loja->currentItem()) {
+        ds_loja->currentItem()->setSelected(true);
+        CalculaAcordo();
+        return true;
+    }
+    return Screen::previewKey(event);
 }
 
 void facordo::lookUpFactor()

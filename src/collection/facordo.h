@@ -52,6 +52,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool previewKey(QKeyEvent *event) override;
 
 private:
     void buildControls();

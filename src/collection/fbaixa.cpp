@@ -39,6 +39,7 @@ fbaixa::fbaixa(QWidget *parent)
     setEscCloses(true);
     setEnterAsTab(true);
     resize(360, 200);
+    setPlacement(Placement::Opener);
 
     nr_documento = new QLabel(this);
     nr_documento->setObjectName(QStringLiteral("nr_documento"));
@@ -79,6 +80,8 @@ fbaixa::fbaixa(QWidget *parent)
 
     m_db = kq::shell::dataPath(kq::data::kDevolvidos);
     kq::shell::trap(kName, [&] { locate(); });
+    // The due date is shown only: the dialog opens on the write-off date.
+    dt_baixa->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);

@@ -134,6 +134,11 @@ void flancheques::buildControls()
     ds_loja->setToolTip(QStringLiteral("Escolha a Loja aqui ou click ao lado para cadastra-la"));
     Command3 = new QPushButton(QStringLiteral(">>"), this);
     Command3->setObjectName(QStringLiteral("Command3"));
+    // Out of the tab order of the fields; a function key presses each.
+    Command4->setShortcut(QKeySequence(Qt::Key_F2));
+    Command4->setToolTip(QStringLiteral("Cadastrar novo inadimplente (F2)"));
+    Command3->setShortcut(QKeySequence(Qt::Key_F3));
+    Command3->setToolTip(QStringLiteral("Cadastrar nova loja (F3)"));
     for (QPushButton *b : {Command3, Command4}) {
         b->setFocusPolicy(Qt::ClickFocus);
         b->setFixedWidth(32);
@@ -490,7 +495,6 @@ void flancheques::MostraRegistro(const QString &key)
                                      {key});
         if (!q.next())
             return;
-        dt_deposito->setMask(QString());
         CD_DEVOLVIDO->setText(fieldText(q, "CD_DEVOLVIDO"));
         nm_cliente->setBoundText(fieldText(q, "CD_CLIENTE"));
         ds_loja->setBoundText(fieldText(q, "CD_LOJA"));

@@ -88,6 +88,11 @@ QString nextContactNumber(const QVariant &contatosMostrados)
     return kq::platform::formatPadded(count + 1, 3);
 }
 
+bool hasHistoryText(const QString &historico)
+{
+    return !historico.trimmed().isEmpty();
+}
+
 bool saveContact(const QString &dbPath, const Contact &c, const QDate &today)
 {
     kq::data::Transaction t(dbPath);

@@ -49,6 +49,10 @@ struct Contact
     QString cobrador;
 };
 
+// A contact says something: its history holds more than blanks and line
+// breaks. An empty contact is never saved.
+bool hasHistoryText(const QString &historico);
+
 // Saves a contact and counts it on the debtor (NR_CONTATOS + 1, last contact
 // today), in one transaction. Returns false when the debtor is not in
 // CLIENTES: the contact is saved all the same, and nothing is counted.

@@ -13,12 +13,10 @@
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -239,14 +237,17 @@ void fvantesca::buildControls()
 
     auto *side = new QVBoxLayout;
     side->addWidget(valores);
-    auto *buttons = new QHBoxLayout;
+    // Two rows of two, so the screen still fits a 1024-pixel-wide screen.
+    auto *buttons = new QGridLayout;
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Imprimir carta Vantesca"),
                       this);
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Agendar Novo Contato"), this);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("&Fazer Acordo"), this);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Sair"), this);
-    for (QPushButton *b : {Command1, Command3, Command4, Command2})
-        buttons->addWidget(b);
+    buttons->addWidget(Command1, 0, 0);
+    buttons->addWidget(Command3, 0, 1);
+    buttons->addWidget(Command4, 1, 0);
+    buttons->addWidget(Command2, 1, 1);
     side->addLayout(buttons);
     root->addLayout(side, 2, 1);
     root->setColumnStretch(0, 1);
@@ -362,6 +363,12 @@ void fvantesca::CONFIRMA_Click()
             QStringLiteral("Escolha o inadimplente na lista antes de gravar!!"));
         return;
     }
+    if (!hasHistoryText(DS_hISTORICO->toPlainText())) {
+        kq::platform::Dialogs::message(
+            QStringLiteral("Digite o histórico do contato antes de gravar!!"));
+        DS_hISTORICO->setFocus();
+        return;
+    }
     Contact c;
     c.cliente = m_debtor;
     c.numero = nextContactNumber(GridEX2->value(5));
@@ -379,6 +386,8 @@ void fvantesca::CONFIRMA_Click()
     DS_hISTORICO->clear();
     ENVOLVIDO->clear();
     cobrador->setText(QString());
+    // The next contact starts at its date, never on the button again.
+    dt_contato->setFocus();
 }
 
 void fvantesca::Command5_Click()
@@ -438,17 +447,6 @@ void fvantesca::juros_LostFocus()
 void fvantesca::parcelas_LostFocus()
 {
     simulate();
-}
-
-bool fvantesca::previewKey(QKeyEvent *event)
-{
-    // Enter moves on from the history box too, instead of starting a line.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && QApplication::focusWidget() == DS_hISTORICO) {
-        focusNextChild();
-        return true;
-    }
-    return Screen::previewKey(event);
 }
 
 bool fvantesca::eventFilter(QObject *watched, QEvent *event)

@@ -41,7 +41,6 @@ public:
     void parcelas_LostFocus();
 
 protected:
-    bool previewKey(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -16,6 +16,7 @@ PasswordForm::PasswordForm(QWidget *parent)
     : Screen(QStringLiteral("PasswordForm"), parent)
 {
     setTwipsSize(4800, 1900);
+    setPlacement(Placement::Opener);
     PromptLabel = new QLabel(this);
     PromptLabel->setObjectName(QStringLiteral("PromptLabel"));
     PromptLabel->setWordWrap(true);

@@ -129,6 +129,7 @@ SaveForm::SaveForm(QWidget *parent)
         const QRect area = screen->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
+    setPlacement(Placement::Own);
 }
 
 void SaveForm::BrowseSavePath()

@@ -1,6 +1,7 @@
 #include "platform/dialogs.h"
 
 #include "platform/paths.h"
+#include "platform/placement.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -50,9 +51,10 @@ QMessageBox::StandardButtons toQt(Buttons buttons)
     return QMessageBox::Ok;
 }
 
+// Message boxes and dialogs centre on the window they belong to.
 QWidget *activeParent()
 {
-    return QApplication::activeWindow();
+    return openerWindow();
 }
 
 class QtBackend : public DialogBackend

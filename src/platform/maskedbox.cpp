@@ -1,5 +1,7 @@
 #include "platform/maskedbox.h"
 
+#include <QFocusEvent>
+
 namespace kq::platform {
 
 MaskEdBox::MaskEdBox(QWidget *parent)
@@ -51,6 +53,33 @@ QString MaskEdBox::clipText() const
         if (m_mask.at(i) == QLatin1Char('#') && t.at(i) != QLatin1Char('_'))
             out += t.at(i);
     return m_mask.isEmpty() ? t : out;
+}
+
+bool MaskEdBox::isFull() const
+{
+    return !m_mask.isEmpty() && !displayText().contains(QLatin1Char('_'));
+}
+
+void MaskEdBox::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    // Qt would put the cursor after the last place, where nothing can be typed.
+    if (!isFull())
+        return;
+    if (event->reason() == Qt::MouseFocusReason)
+        m_selectOnPress = true; // the press that follows would drop a selection made now
+    else if (event->reason() != Qt::PopupFocusReason
+             && event->reason() != Qt::ActiveWindowFocusReason)
+        selectAll();
+}
+
+void MaskEdBox::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (m_selectOnPress) {
+        m_selectOnPress = false;
+        selectAll();
+    }
 }
 
 } // namespace kq::platform

@@ -6,7 +6,8 @@ namespace kq::platform {
 
 // A box with an input mask of "#" digit places ("##/##/####", "####/##").
 // text() keeps the literals and the "_" prompts, as the old control did:
-// an empty date box reads "__/__/____".
+// an empty date box reads "__/__/____". Entering a box that is full selects
+// its text, so a typed value replaces the one shown.
 class MaskEdBox : public QLineEdit
 {
     Q_OBJECT
@@ -20,8 +21,14 @@ public:
     // The text without the prompt characters and literals.
     QString clipText() const;
 
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
 private:
+    bool isFull() const;
     QString m_mask;
+    bool m_selectOnPress = false;
 };
 
 } // namespace kq::platform

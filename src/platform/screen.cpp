@@ -1,9 +1,8 @@
 #include "platform/screen.h"
 
 #include "platform/gradient.h"
+#include "platform/placement.h"
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,6 +13,22 @@
 namespace kq::platform {
 
 namespace {
+
+bool isTab(const QKeyEvent *key)
+{
+    return (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+           && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+// Tab and Shift+Tab leave a multi-line box for the next or previous control,
+// as they leave a one-line box, instead of typing a tab character.
+void passTabOn(QWidget *w)
+{
+    if (auto *text = qobject_cast<QTextEdit *>(w))
+        text->setTabChangesFocus(true);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+        plain->setTabChangesFocus(true);
+}
 
 // Sends every key press to the screen that holds the focused control first,
 // as a form with key preview did.
@@ -34,7 +49,10 @@ protected:
         auto *screen = qobject_cast<Screen *>(w->window());
         if (!screen)
             return false;
-        return screen->previewKey(static_cast<QKeyEvent *>(event));
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (isTab(key))
+            passTabOn(w);
+        return screen->previewKey(key);
     }
 };
 
@@ -46,11 +64,6 @@ void installKeyPreview()
         filter->setParent(qApp);
         qApp->installEventFilter(filter);
     }
-}
-
-bool isMultiLine(QWidget *w)
-{
-    return qobject_cast<QTextEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
 }
 
 } // namespace
@@ -96,14 +109,9 @@ bool Screen::previewKey(QKeyEvent *event)
         close();
         return true;
     }
+    // Whatever has the focus, a button or a several-line box included: a
+    // button is pressed with Space or its mnemonic.
     if (m_enterAsTab && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        QWidget *focus = QApplication::focusWidget();
-        if (focus && (isMultiLine(focus) || qobject_cast<QAbstractItemView *>(focus)))
-            return false;
-        if (auto *button = qobject_cast<QAbstractButton *>(focus)) {
-            button->click();
-            return true;
-        }
         focusNextChild();
         return true;
     }
@@ -127,6 +135,17 @@ void Screen::paintEvent(QPaintEvent *event)
         // Too large for the old 16-bit geometry: keep what was computed.
     }
     paintBands(painter, bands);
+}
+
+void Screen::showEvent(QShowEvent *event)
+{
+    // Placed once, before the window is mapped; later shows keep where the
+    // user left it.
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        placeWindow(this, m_placement);
+    }
+    QWidget::showEvent(event);
 }
 
 void Screen::closeEvent(QCloseEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/placement.h"
+
 #include <QWidget>
 
 class QKeyEvent;
@@ -25,6 +27,14 @@ public:
                      float passo = 5);
     bool hasGradient() const { return m_gradient; }
 
+    // Where the screen opens the first time it is shown: centred on the main
+    // window (the default), centred on the window that opened it (dialogs),
+    // or where it put itself. It is always kept inside the available area of
+    // its screen, its starting size cut down to fit.
+    using Placement = kq::platform::Placement;
+    void setPlacement(Placement placement) { m_placement = placement; }
+    Placement placement() const { return m_placement; }
+
     void setTwipsGeometry(int left, int top, int width, int height);
     void setTwipsSize(int width, int height);
 
@@ -42,8 +52,11 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    Placement m_placement = Placement::MainWindow;
+    bool m_placed = false;
     bool m_escCloses = false;
     bool m_enterAsTab = false;
     bool m_gradient = false;

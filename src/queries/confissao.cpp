@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
+#include "data/recordset.h"
 #include "platform/dialogs.h"
 #include "queries/letters.h"
 #include "shell/appstate.h"
@@ -65,7 +66,11 @@ bool confissaoDivida(const QString &cdAcordo)
         d.dsEndereco = fieldOf(q, "DS_ENDERECO");
         d.dsBairro = fieldOf(q, "DS_BAIRRO");
         d.nrTelefones = fieldOf(q, "NR_TELEFONES");
-        d.cidade = kq::data::scalar(db, QStringLiteral("SELECT ds_cidade FROM parametros"));
+        kq::data::Recordset parametros;
+        parametros.setDatabaseName(db);
+        parametros.setRecordSource(QStringLiteral("select * from  parametros "));
+        parametros.refresh();
+        d.escritorio = escritorio(parametros);
     } catch (const kq::data::DataError &e) {
         Dialogs::message(e.description(), QString(), kq::platform::Buttons::Ok,
                          kq::platform::Icon::Warning);
@@ -73,7 +78,7 @@ bool confissaoDivida(const QString &cdAcordo)
     }
     d.hoje = QDate::currentDate();
     return fillLetter(kq::data::dataFile(folder, QStringLiteral("confissaodivida.doc")),
-                      confissaoEntries(d));
+                      confissaoEntries(d), d.escritorio);
 }
 
 } // namespace kq::queries

@@ -139,7 +139,9 @@ void fconsulta3::EXCLUIR_Click()
 
 void fconsulta3::Command9_Click()
 {
-    confissaoDivida(m_located);
+    const QString code = actionCode();
+    if (!code.isEmpty())
+        confissaoDivida(code);
 }
 
 } // namespace kq::queries

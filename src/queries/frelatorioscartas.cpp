@@ -23,18 +23,6 @@ namespace kq::queries {
 using kq::platform::Dialogs;
 using kq::platform::GridEX;
 
-namespace {
-
-QVariant nullable(const kq::data::Recordset &rs, const QString &field)
-{
-    if (rs.eof())
-        return QVariant();
-    const QVariant v = rs.field(field);
-    return v.isNull() ? QVariant() : v;
-}
-
-} // namespace
-
 frelatorioscartas::frelatorioscartas(QWidget *parent)
     : Screen(QStringLiteral("frelatorioscartas"), parent)
 {
@@ -167,12 +155,16 @@ void frelatorioscartas::ds_loja_Click()
     const QString loja = ds_loja->boundText();
     if (loja.isEmpty())
         return;
-    // The debtor of the letter is the one whose cheques are listed: both are
-    // read here, from the follow-up screen's current row.
-    m_debtor = followUpDebtor();
     m_store = loja;
     m_storeName = ds_loja->text();
-    const QString query = chequeQuery(m_debtor, loja);
+    bindCheques(followUpDebtor());
+}
+
+void frelatorioscartas::bindCheques(const QString &debtor)
+{
+    // The debtor of the letter is the one whose cheques are listed.
+    m_debtor = debtor;
+    const QString query = chequeQuery(m_debtor, m_store);
     Data2.setDatabaseName(dbPath());
     Data2.setRecordSource(QStringLiteral("select * from  clientes where cd_cliente=")
                           + jetText(m_debtor) + QStringLiteral(" order by cd_cliente"));
@@ -191,7 +183,9 @@ void frelatorioscartas::Command2_Click()
         Dialogs::message(QStringLiteral("Escolha a empresa para emitir a carta."));
         return;
     }
-    if (m_debtor.isEmpty()) {
+    // The letter goes to the follow-up's debtor as it is now.
+    const QString debtor = followUpDebtor();
+    if (debtor.isEmpty()) {
         Dialogs::message(QStringLiteral("Escolha o devedor no acompanhamento de vantesca."));
         return;
     }
@@ -202,27 +196,25 @@ void frelatorioscartas::Command2_Click()
     }
     CartaDados d;
     try {
+        if (debtor != m_debtor)
+            bindCheques(debtor);
         QString lista;
         Data4.refresh();
         for (Data4.moveFirst(); !Data4.eof(); Data4.moveNext())
-            lista += linhaDocumento(nullable(Data4, "DS_documento"),
-                                    nullable(Data4, "DT_DEPOSITO"), nullable(Data4, "VL_CHEQUE"),
-                                    nullable(Data4, "NM_CLIENTE"),
-                                    nullable(Data4, "NR_DOCUMENTO"));
+            lista += linhaDocumento(
+                fieldOrNull(Data4, "DS_documento"), fieldOrNull(Data4, "DT_DEPOSITO"),
+                fieldOrNull(Data4, "VL_CHEQUE"), fieldOrNull(Data4, "NM_CLIENTE"),
+                fieldOrNull(Data4, "NR_DOCUMENTO"));
         d.documentos = lista;
         Data2.refresh();
-        d.nmCliente = nullable(Data2, "nm_cliente");
-        d.dsEndereco = nullable(Data2, "ds_endereco");
-        d.dsBairro = nullable(Data2, "ds_bairro");
-        d.dsCidade = nullable(Data2, "ds_cidade");
-        d.cdCep = nullable(Data2, "cd_cep");
-        d.nrDocumento = nullable(Data2, "nr_documento");
+        d.nmCliente = fieldOrNull(Data2, "nm_cliente");
+        d.dsEndereco = fieldOrNull(Data2, "ds_endereco");
+        d.dsBairro = fieldOrNull(Data2, "ds_bairro");
+        d.dsCidade = fieldOrNull(Data2, "ds_cidade");
+        d.cdCep = fieldOrNull(Data2, "cd_cep");
+        d.nrDocumento = fieldOrNull(Data2, "nr_documento");
         Data3.refresh();
-        d.cidade = nullable(Data3, "ds_cidade");
-        d.telefone = nullable(Data3, "nr_telefone");
-        d.endereco = nullable(Data3, "ds_endereco");
-        d.empresa = nullable(Data3, "ds_empresa");
-        d.prazo = nullable(Data3, "ds_prazo");
+        d.escritorio = escritorio(Data3);
     } catch (const kq::data::DataError &e) {
         Dialogs::message(e.description(), QString(), kq::platform::Buttons::Ok,
                          kq::platform::Icon::Warning);
@@ -230,7 +222,8 @@ void frelatorioscartas::Command2_Click()
     }
     d.nomeLoja = m_storeName;
     d.hoje = QDate::currentDate();
-    fillLetter(kq::data::dataFile(diretorio->path(), modelo), cartaEntries(modelo, d));
+    fillLetter(kq::data::dataFile(diretorio->path(), modelo), cartaEntries(modelo, d),
+               d.escritorio);
 }
 
 void frelatorioscartas::Command1_Click()

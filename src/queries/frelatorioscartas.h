@@ -27,7 +27,8 @@ public:
     void Command2_Click();
     void Command1_Click();
 
-    // The debtor the letter is written to ("" before a store is chosen).
+    // The debtor of the cheques listed and of the last letter ("" before a
+    // store is chosen).
     QString debtor() const { return m_debtor; }
 
     // The cheque query of one debtor at one store.
@@ -39,6 +40,8 @@ private:
     void buildControls();
     void Form_Load();
     QString dbPath() const;
+    // Lists the debtor's cheques at the chosen store and reads his record.
+    void bindCheques(const QString &debtor);
 
     FileListBox *diretorio = nullptr;
     kq::platform::DBList *ds_loja = nullptr;

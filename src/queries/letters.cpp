@@ -1,5 +1,6 @@
 #include "queries/letters.h"
 
+#include "data/recordset.h"
 #include "platform/dialogs.h"
 #include "platform/format.h"
 #include "platform/letters/wordprocessor.h"
@@ -48,22 +49,78 @@ void SubstituiCampo(const QString &campo, const QString &valor,
     }
 }
 
-bool fillLetter(const QString &templatePath, const LetterEntries &entries)
+bool fillLetter(const QString &templatePath, const LetterEntries &entries,
+                const Escritorio &escritorio)
 {
-    kq::platform::LetterDocument word;
-    if (!word.open(templatePath)) {
-        Dialogs::message(word.errorString(), QString(), kq::platform::Buttons::Ok,
-                         kq::platform::Icon::Warning);
+    if (!confirmOfficeParameters(entries, escritorio))
         return false;
-    }
+    kq::platform::LetterDocument word;
+    const auto fail = [&word] {
+        if (!word.canceled())
+            Dialogs::message(word.errorString(), QString(), kq::platform::Buttons::Ok,
+                             kq::platform::Icon::Warning);
+        return false;
+    };
+    if (!word.open(templatePath))
+        return fail();
     for (const auto &[campo, valor] : entries)
         SubstituiCampo(campo, valor, word);
-    if (!word.show()) {
-        Dialogs::message(word.errorString(), QString(), kq::platform::Buttons::Ok,
-                         kq::platform::Icon::Warning);
-        return false;
-    }
+    if (!word.show())
+        return fail();
     return true;
+}
+
+QVariant fieldOrNull(const kq::data::Recordset &rs, const char *field)
+{
+    if (rs.eof())
+        return QVariant();
+    const QVariant v = rs.field(QString::fromLatin1(field));
+    return v.isNull() ? QVariant() : v;
+}
+
+Escritorio escritorio(const kq::data::Recordset &p)
+{
+    return {fieldOrNull(p, "ds_empresa"), fieldOrNull(p, "ds_endereco"),
+            fieldOrNull(p, "ds_cidade"), fieldOrNull(p, "nr_telefone"),
+            fieldOrNull(p, "ds_prazo")};
+}
+
+QStringList emptyOfficeParameters(const QStringList &placeholders, const Escritorio &e)
+{
+    // In the order of the parameters screen.
+    const struct
+    {
+        const char *placeholder;
+        const char *caption;
+        const QVariant &value;
+    } parameters[] = {
+        {"@usuario", "Razão Social", e.empresa},   {"@EndComp2", "Endereço", e.endereco},
+        {"@cidade", "Cidade", e.cidade},           {"@fone", "Telefones", e.telefone},
+        {"@ndias", "Prazo Contato", e.prazo},
+    };
+    QStringList empty;
+    for (const auto &p : parameters) {
+        if (placeholders.contains(QLatin1String(p.placeholder))
+            && (isNull(p.value) || p.value.toString().trimmed().isEmpty()))
+            empty << QString::fromUtf8(p.caption);
+    }
+    return empty;
+}
+
+bool confirmOfficeParameters(const LetterEntries &entries, const Escritorio &e)
+{
+    QStringList placeholders;
+    for (const auto &entry : entries)
+        placeholders << entry.first;
+    const QStringList empty = emptyOfficeParameters(placeholders, e);
+    if (empty.isEmpty())
+        return true;
+    return Dialogs::message(QStringLiteral("Estes parâmetros do escritório estão em branco: %1."
+                                           "\nDeseja emitir assim mesmo?")
+                                .arg(empty.join(QStringLiteral(", "))),
+                            QString(), kq::platform::Buttons::YesNo,
+                            kq::platform::Icon::Question, kq::platform::Answer::Yes)
+           == kq::platform::Answer::Yes;
 }
 
 QString diaTexto(const QDate &d)
@@ -130,11 +187,11 @@ QHash<QString, QString> cartaValores(const CartaDados &d)
         v["@CPF/CNPJDev"] = QStringLiteral("-----");
     else
         v["@CPF/CNPJDev"] = d.nrDocumento.toString();
-    v["@cidade"] = orDashes(d.cidade);
-    v["@fone"] = orDashes(d.telefone);
-    v["@EndComp2"] = orDashes(d.endereco);
-    v["@usuario"] = orDashes(d.empresa);
-    v["@ndias"] = orDashes(d.prazo);
+    v["@cidade"] = orDashes(d.escritorio.cidade);
+    v["@fone"] = orDashes(d.escritorio.telefone);
+    v["@EndComp2"] = orDashes(d.escritorio.endereco);
+    v["@usuario"] = orDashes(d.escritorio.empresa);
+    v["@ndias"] = orDashes(d.escritorio.prazo);
     v["@nomecliente"] = d.nomeLoja;
     v["@dia"] = diaTexto(d.hoje);
     v["@mes"] = mesTexto(d.hoje);
@@ -168,7 +225,7 @@ LetterEntries confissaoEntries(const ConfissaoDados &d)
         {"@Endereco", endereco},
         {"@Bairro", orDashes(d.dsBairro)},
         {"@Telefone", orDashes(d.nrTelefones)},
-        {"@cidade", orDashes(d.cidade)},
+        {"@cidade", orDashes(d.escritorio.cidade)},
         {"@dia", diaTexto(d.hoje)},
         {"@mes", mesTexto(d.hoje)},
         {"@ano", anoTexto(d.hoje)},

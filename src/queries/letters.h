@@ -8,6 +8,9 @@
 #include <QVariant>
 #include <QVector>
 
+namespace kq::data {
+class Recordset;
+}
 namespace kq::platform {
 class LetterDocument;
 }
@@ -22,10 +25,29 @@ using LetterEntries = QVector<QPair<QString, QString>>;
 void SubstituiCampo(const QString &campo, const QString &valor,
                     kq::platform::LetterDocument &word);
 
-// The letter steps: opens the template, fills the entries in order and shows
-// the filled document. A template or word processor that fails is told to
-// the user; returns true when the document was shown.
-bool fillLetter(const QString &templatePath, const LetterEntries &entries);
+// The field of the recordset's current row; Null (invalid) at its end.
+QVariant fieldOrNull(const kq::data::Recordset &rs, const char *field);
+
+// The office parameters the letters use (invalid QVariant = Null).
+struct Escritorio
+{
+    QVariant empresa, endereco, cidade, telefone, prazo;
+};
+// From the current row of a recordset on "parametros" (all Null at its end).
+Escritorio escritorio(const kq::data::Recordset &parametros);
+// The captions, as the parameters screen shows them, of the office
+// parameters that these placeholders are filled with and that are empty.
+QStringList emptyOfficeParameters(const QStringList &placeholders, const Escritorio &e);
+// Names the empty office parameters of the letter and asks whether to issue
+// it all the same; true when none is empty or the user goes on.
+bool confirmOfficeParameters(const LetterEntries &entries, const Escritorio &e);
+
+// The letter steps: names the empty office parameters the entries use (the
+// user may stop there), opens the template, fills the entries in order and
+// shows the filled document. A template or word processor that fails is told
+// to the user (a cancel is not); returns true when the document was shown.
+bool fillLetter(const QString &templatePath, const LetterEntries &entries,
+                const Escritorio &escritorio);
 
 // "@dia", "@mes", "@ano": 9 (no leading zero), the month's full name in the
 // regional settings' language, the four-digit year.
@@ -46,7 +68,7 @@ QStringList cartaPlaceholders(const QString &fileName);
 struct CartaDados
 {
     QVariant nmCliente, dsEndereco, dsBairro, dsCidade, cdCep, nrDocumento; // debtor
-    QVariant cidade, telefone, endereco, empresa, prazo;                 // office
+    Escritorio escritorio;
     QString nomeLoja;   // the store shown in the list
     QString documentos; // the cheque list
     QDate hoje;
@@ -60,7 +82,7 @@ struct ConfissaoDados
 {
     QVariant vlAberto, vlDesconto, vlFinanciado, vlParcela, dt1Vencimento, nrParcelas;
     QVariant nmCliente, nrDocumento, dsEndereco, dsBairro, nrTelefones;
-    QVariant cidade; // office
+    Escritorio escritorio;
     QDate hoje;
 };
 // The 21 entries of the confession, in order.

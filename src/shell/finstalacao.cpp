@@ -7,6 +7,7 @@
 #include "shell/fsair.h"
 #include "shell/procedures.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +18,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -72,32 +75,116 @@ void gravarSysIni(const QString &sysIniPath, const QString &dataFolder)
     writeFile(sysIniPath, (dataFolder + QStringLiteral("\r\n")).toUtf8());
 }
 
-QString desktopEntry(const QString &executable)
+QString desktopEntry(const QString &executable, const QString &icon)
 {
-    return QStringLiteral("[Desktop Entry]\n"
-                          "Type=Application\n"
-                          "Name=kq-730 Sistema de Vantesca\n"
-                          "Exec=%1\n"
-                          "Terminal=false\n")
-        .arg(execValue(executable));
+    QString entry = QStringLiteral("[Desktop Entry]\n"
+                                   "Type=Application\n"
+                                   "Name=kq-730 Sistema de Vantesca\n"
+                                   "Comment=Cobrança de cheques devolvidos\n"
+                                   "Exec=%1\n"
+                                   "Terminal=false\n"
+                                   "Categories=Office;Finance;\n")
+                        .arg(execValue(executable));
+    if (!icon.isEmpty())
+        entry += QStringLiteral("Icon=%1\n").arg(icon);
+    return entry;
 }
+
+QImage programIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    // The screens' own colours: cyan fading to a deep teal.
+    QLinearGradient back(0, 0, 0, s);
+    back.setColorAt(0, QColor(0, 255, 255));
+    back.setColorAt(1, QColor(0, 90, 120));
+    p.setPen(Qt::NoPen);
+    p.setBrush(back);
+    p.drawRoundedRect(QRectF(s * 0.03, s * 0.03, s * 0.94, s * 0.94), s * 0.16, s * 0.16);
+    // A cheque.
+    const QRectF cheque(s * 0.12, s * 0.30, s * 0.76, s * 0.40);
+    p.setBrush(QColor(255, 255, 240));
+    p.setPen(QPen(QColor(0, 60, 80), s * 0.015));
+    p.drawRoundedRect(cheque, s * 0.03, s * 0.03);
+    p.drawLine(QPointF(s * 0.20, s * 0.60), QPointF(s * 0.62, s * 0.60));
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(qMax(1, int(s * 0.16)));
+    p.setFont(font);
+    p.setPen(QColor(0, 60, 80));
+    p.drawText(QRectF(s * 0.18, s * 0.33, s * 0.62, s * 0.22), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("KQ"));
+    p.setPen(QColor(200, 0, 0));
+    p.drawText(QRectF(s * 0.45, s * 0.33, s * 0.40, s * 0.22), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("R$"));
+    return image;
+}
+
+QString gravarIcone()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                           + QStringLiteral("/icons/hicolor/256x256/apps");
+    const QString path = folder + QStringLiteral("/kq-730.png");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    programIcon(256).save(&buffer, "PNG");
+    if (!QDir().mkpath(folder))
+        throw RuntimeError(76, QStringLiteral("Caminho não encontrado: %1").arg(folder), kNome);
+    writeFile(path, png);
+    return path;
+}
+
+namespace {
+
+void writeLauncher(const QString &folder, const QString &name, const QByteArray &entry)
+{
+    if (!QDir().mkpath(folder))
+        throw RuntimeError(76, QStringLiteral("Caminho não encontrado: %1").arg(folder), kNome);
+    const QString path = folder + QLatin1Char('/') + name;
+    writeFile(path, entry);
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+}
+
+// Desktops that ask before starting a launcher of the desktop folder keep
+// their consent in the file's metadata; without gio there is nothing to mark.
+void marcarConfiavel(const QString &path)
+{
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (gio.isEmpty())
+        return;
+    QProcess process;
+    process.start(gio, {QStringLiteral("set"), path, QStringLiteral("metadata::trusted"),
+                        QStringLiteral("true")});
+    if (!process.waitForFinished(5000))
+        process.kill();
+}
+
+} // namespace
 
 QString criarAtalho(const QString &desktopFolder, const QString &executable)
 {
     if (desktopFolder.isEmpty())
         throw RuntimeError(76, QStringLiteral("Área de trabalho não encontrada."), kNome);
-    if (!QDir().mkpath(desktopFolder))
-        throw RuntimeError(76, QStringLiteral("Caminho não encontrado: %1").arg(desktopFolder),
-                           kNome);
+    const QByteArray entry = desktopEntry(executable, gravarIcone()).toUtf8();
+    writeLauncher(desktopFolder, kAtalho, entry);
+    writeLauncher(applicationsFolder(), kLancadorMenu, entry);
     const QString path = desktopFolder + QLatin1Char('/') + kAtalho;
-    writeFile(path, desktopEntry(executable).toUtf8());
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+    marcarConfiavel(path);
     return path;
 }
 
 QString desktopFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+QString applicationsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
 }
 
 QStringList installPlaces()

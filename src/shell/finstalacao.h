@@ -2,6 +2,7 @@
 
 #include "platform/screen.h"
 
+#include <QImage>
 #include <QStringList>
 
 class QComboBox;
@@ -21,13 +22,25 @@ inline const QString kAtalho = QStringLiteral("kq-730 Sistema de Vantesca.deskto
 // file is then left as it was).
 void gravarSysIni(const QString &sysIniPath, const QString &dataFolder);
 
-// The XDG desktop entry that runs an executable.
-QString desktopEntry(const QString &executable);
-// Writes the shortcut into a desktop folder (created when missing); returns
-// its path. Throws kq::platform::RuntimeError on failure.
+// File name of the launcher in the applications menu.
+inline const QString kLancadorMenu = QStringLiteral("kq-730.desktop");
+
+// The XDG desktop entry that runs an executable, with an icon file when given.
+QString desktopEntry(const QString &executable, const QString &icon = QString());
+// The program's icon, drawn at the given size.
+QImage programIcon(int size);
+// Writes the program's icon into the user's icon folder; returns its path.
+// Throws kq::platform::RuntimeError on failure.
+QString gravarIcone();
+// Writes the shortcut into a desktop folder (created when missing) and the
+// same launcher into the user's applications menu, both with the program's
+// icon; the desktop copy is marked trusted where the desktop keeps such a
+// mark (gio). Returns the desktop copy's path. Throws
+// kq::platform::RuntimeError on failure.
 QString criarAtalho(const QString &desktopFolder, const QString &executable);
-// The user's desktop folder.
+// The user's desktop folder and applications-menu folder.
 QString desktopFolder();
+QString applicationsFolder();
 
 // The places offered instead of drives: the home folder, the root and the
 // mounted volumes.

@@ -144,7 +144,10 @@ QList<QPair<QString, QLineEdit *>> fparametros::textFields() const
 
 void fparametros::Form_Load()
 {
-    GravarLog(QStringLiteral("ENTROU NO MÓDULO DE CONFIGURAÇÃO"), QStringLiteral("**"));
+    // A log line that cannot be written is reported; the screen still opens.
+    trap(objectName(), [] {
+        GravarLog(QStringLiteral("ENTROU NO MÓDULO DE CONFIGURAÇÃO"), QStringLiteral("**"));
+    });
     Data1.setDatabaseName(dataPath(kq::data::kDevolvidos));
     Data1.setRecordSource(QStringLiteral("select * from  parametros"));
     Data1.refresh();

@@ -3,9 +3,11 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/recordset.h"
+#include "data/schema.h"
 #include "platform/buttonbar.h"
 #include "platform/gradient.h"
 #include "platform/paths.h"
+#include "platform/placement.h"
 #include "platform/screenregistry.h"
 #include "platform/statusbar.h"
 #include "shell/appstate.h"
@@ -18,7 +20,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <QUrl>
 
@@ -62,12 +66,60 @@ QString readDataFolder(const QString &sysIniPath)
     QString last;
     while (!in.atEnd())
         last = in.readLine();
+    if (last.trimmed().isEmpty())
+        throw StartupError(QStringLiteral("O arquivo de configuração %1 não indica a pasta de "
+                                          "dados: sua última linha está vazia. Refaça a "
+                                          "configuração ou escreva a pasta na última linha.")
+                               .arg(sysIniPath));
+    if (!QFileInfo(last).isDir())
+        throw StartupError(QStringLiteral("A última linha do arquivo de configuração %1 não é "
+                                          "uma pasta: \"%2\".")
+                               .arg(sysIniPath, last));
     return last;
+}
+
+QStringList missingTables(const QString &databasePath, const QString &fileName)
+{
+    static const QRegularExpression create(QStringLiteral("CREATE TABLE\\s+(\\w+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QStringList missing;
+    auto it = create.globalMatch(kq::data::schemaSql(fileName));
+    while (it.hasNext()) {
+        const QString table = it.next().captured(1);
+        const QVariant found = kq::data::scalar(
+            databasePath,
+            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
+                           "AND name = ? COLLATE NOCASE"),
+            {table});
+        if (!found.isValid())
+            missing << table;
+    }
+    return missing;
+}
+
+bool dataFolderIsReadOnly(const QString &folder)
+{
+    // The permission bits first: they hold even for an account (root) that
+    // the system would let write anyway.
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup
+                          | QFileDevice::WriteOther;
+    const QString devolvidos = kq::data::dataFile(folder, kq::data::kDevolvidos);
+    for (const QString &path : {folder, devolvidos}) {
+        const QFileInfo info(path);
+        if (info.exists() && !(info.permissions() & anyWrite))
+            return true;
+    }
+    QTemporaryFile probe(folder + QStringLiteral("/.kq-730-XXXXXX"));
+    if (!probe.open())
+        return true;
+    QFile db(devolvidos);
+    return db.exists() && !db.open(QIODevice::ReadWrite);
 }
 
 fprincipal::fprincipal(QWidget *parent)
     : Screen(QStringLiteral("fprincipal"), parent)
 {
+    kq::platform::setMainWindow(this);
     buildControls();
     formLoad();
 }
@@ -147,8 +199,15 @@ void fprincipal::formLoad()
         if (!QFileInfo::exists(path))
             throw StartupError(QStringLiteral("Banco de dados não encontrado: ") + path);
         kq::data::database(path); // refuses a file that is not a database
+        const QStringList missing = missingTables(path, db);
+        if (!missing.isEmpty())
+            throw StartupError(QStringLiteral("O banco de dados %1 não tem a tabela %2. "
+                                              "Confira a pasta de dados indicada em sys.ini.")
+                                   .arg(path, missing.join(QStringLiteral(", "))));
     }
     PreencheMenu(kq::data::dataFile(folder, kq::data::kMenu));
+    // The window opens ready for the keyboard on the open group's first item.
+    ButtonBar1->focusCurrentGroup();
 }
 
 void fprincipal::PreencheMenu(const QString &menuDatabase)
@@ -189,7 +248,8 @@ QString fprincipal::ButtonBar1_ItemClick(int group, int item)
     const QString screen = menuTarget(group, item);
     if (screen.isEmpty())
         return screen;
-    kq::platform::ScreenRegistry::instance().show(screen);
+    // A load that fails is reported under the name of the screen it opens.
+    trap(screen, [&screen] { kq::platform::ScreenRegistry::instance().show(screen); });
     return screen;
 }
 

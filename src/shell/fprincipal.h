@@ -37,8 +37,16 @@ struct MenuTarget
 QString menuTarget(int group, int item);
 
 // Reads the last line of a settings file; throws StartupError when it is
-// missing or unreadable.
+// missing or unreadable, or when that line is empty or names no folder.
 QString readDataFolder(const QString &sysIniPath);
+
+// The tables a database of that name should hold (its schema) that the file
+// at databasePath lacks.
+QStringList missingTables(const QString &databasePath, const QString &fileName);
+
+// True when nothing can be saved in the data folder (folder or devolvidos.mdb
+// protected against writing).
+bool dataFolderIsReadOnly(const QString &folder);
 
 // The home screen and holder of the shared state.
 class fprincipal : public kq::platform::Screen

@@ -41,6 +41,7 @@ fsair::fsair(QWidget *parent)
     setWindowTitle(QStringLiteral("Sair do Sistema"));
     setGradient(true);
     setTwipsSize(5400, 2600);
+    setPlacement(Placement::Opener);
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));
@@ -85,8 +86,14 @@ fsair::fsair(QWidget *parent)
 
 void fsair::cmdOK_Click()
 {
-    GravarLog(QStringLiteral("************EFETUOU LOG OFF NO SISTEMA************"),
-              QStringLiteral("**"));
+    // The program ends whatever the log does; a log that fails is noted in
+    // the error log, without a question that would keep the program open.
+    try {
+        GravarLog(QStringLiteral("************EFETUOU LOG OFF NO SISTEMA************"),
+                  QStringLiteral("**"));
+    } catch (...) {
+        GravarFalha(objectName());
+    }
     EncerrarPrograma();
 }
 

@@ -104,6 +104,15 @@ void GravarErro(const QString &texto)
                  errorLogEntry(QDateTime::currentDateTime(), texto));
 }
 
+void GravarFalha(const QString &nome)
+{
+    try {
+        GravarErro(errorReportText(nome, kq::platform::currentErrorInfo(), ProcedimentoAtual));
+    } catch (...) {
+        // Nowhere left to say it.
+    }
+}
+
 void PintarFundo(QWidget *frm, int &R, int &G, int &B, bool invertido, float passo)
 {
     if (!frm)

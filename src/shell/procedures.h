@@ -23,6 +23,9 @@ void GravarLog(const QString &texto1, const QString &texto2);
 void MostrarErro(const QString &nome, const kq::platform::ErrorInfo &error);
 void MostrarErro(const QString &nome);
 void GravarErro(const QString &texto);
+// Appends the error report of the exception being handled to the error log
+// only, without showing it; a log that cannot be written is let go.
+void GravarFalha(const QString &nome);
 
 // Paints a window's background as 63 bands; R, G and B end as the colour
 // after the last band. Throws std::overflow_error past the 16-bit range.

@@ -3,15 +3,13 @@
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/screenregistry.h"
+#include "shell/appstate.h"
 #include "shell/fprincipal.h"
 #include "shell/procedures.h"
 #include "shell/singleinstance.h"
 
 #include <QFileInfo>
 #include <memory>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 namespace kq::shell {
 
@@ -34,14 +32,6 @@ bool KqApplication::notify(QObject *receiver, QEvent *event)
         MostrarErro(name);
         return false;
     }
-}
-
-void installTranslations(QCoreApplication &app)
-{
-    auto *qt = new QTranslator(&app);
-    if (qt->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
-                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(qt);
 }
 
 namespace {
@@ -78,9 +68,31 @@ bool runLogin()
     return accepted;
 }
 
-} // namespace
+// Says why the start failed, notes it in the error log, and ends the start.
+bool startFailed(const QString &message)
+{
+    Dialogs::message(message, QString(), kq::platform::Buttons::Ok,
+                     kq::platform::Icon::Critical);
+    try {
+        GravarErro(message);
+    } catch (...) {
+        // The message was shown; a program folder that takes no log is let go.
+    }
+    return false;
+}
 
-bool Main()
+void warnIfReadOnly()
+{
+    const QString folder = dataFolder();
+    if (dataFolderIsReadOnly(folder))
+        Dialogs::message(QStringLiteral("A pasta de dados %1 está protegida contra gravação: "
+                                        "os dados podem ser consultados, mas nada poderá ser "
+                                        "gravado.")
+                             .arg(folder),
+                         QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
+}
+
+bool startUp()
 {
     if (!instanceLock().tryAcquire()) {
         Dialogs::message(QStringLiteral("Programa Já Encontra-se Ativo..."));
@@ -91,17 +103,8 @@ bool Main()
         registry.showModal(QStringLiteral("finstalacao"));
         return false;
     }
-    try {
-        registry.load(QStringLiteral("fprincipal"));
-    } catch (const StartupError &e) {
-        Dialogs::message(e.message(), QString(), kq::platform::Buttons::Ok,
-                         kq::platform::Icon::Critical);
-        return false;
-    } catch (const std::exception &e) {
-        Dialogs::message(kq::platform::errorInfo(e).description, QString(),
-                         kq::platform::Buttons::Ok, kq::platform::Icon::Critical);
-        return false;
-    }
+    registry.load(QStringLiteral("fprincipal"));
+    warnIfReadOnly();
     if (!runLogin())
         return false;
     QWidget *splash = registry.show(QStringLiteral("frmSplash"));
@@ -111,6 +114,25 @@ bool Main()
     registry.unload(QStringLiteral("frmSplash"));
     registry.show(QStringLiteral("fprincipal"));
     return true;
+}
+
+} // namespace
+
+bool Main()
+{
+    // Every step of the start inside one trap: a failure is said, the
+    // screens made so far go away and the program ends.
+    try {
+        return startUp();
+    } catch (const StartupError &e) {
+        ScreenRegistry::instance().unloadAll();
+        return startFailed(e.message());
+    } catch (...) {
+        ScreenRegistry::instance().unloadAll();
+        const kq::platform::ErrorInfo error = kq::platform::currentErrorInfo();
+        return startFailed(QStringLiteral("O programa não pôde ser iniciado: ")
+                           + error.description);
+    }
 }
 
 } // namespace kq::shell

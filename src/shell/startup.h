@@ -17,7 +17,4 @@ public:
 // event loop should run; false when the program ends here.
 bool Main();
 
-// Loads Qt's Brazilian Portuguese texts for the standard dialogs.
-void installTranslations(QCoreApplication &app);
-
 } // namespace kq::shell

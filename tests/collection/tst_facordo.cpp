@@ -86,6 +86,8 @@ private slots:
     void followUpMoves();
     void missingFactor();
     void keys();
+    void storeChosenByKey_data();
+    void storeChosenByKey();
 
 private:
     facordo *open(const QString &debtor = QStringLiteral("00001"));
@@ -453,6 +455,44 @@ void TestFacordo::keys()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(QTest::qWaitFor([&] { return guard.isNull(); }));
     QVERIFY(!ScreenRegistry::instance().find("facordo"));
+}
+
+// Enter or Space on the highlighted store runs the calculation: the only
+// store (the focus alone highlights it without choosing it), or the store
+// already chosen, whose cheques changed meanwhile.
+void TestFacordo::storeChosenByKey_data()
+{
+    QTest::addColumn<bool>("onlyStore");
+    QTest::addColumn<int>("key");
+    QTest::newRow("the only store, enter") << true << int(Qt::Key_Return);
+    QTest::newRow("the only store, space") << true << int(Qt::Key_Space);
+    QTest::newRow("the store already chosen, enter") << false << int(Qt::Key_Return);
+    QTest::newRow("the store already chosen, space") << false << int(Qt::Key_Space);
+}
+
+void TestFacordo::storeChosenByKey()
+{
+    QFETCH(bool, onlyStore);
+    QFETCH(int, key);
+    if (onlyStore)
+        exec(m_db, "DELETE FROM lojas WHERE cd_loja <> '001'");
+    facordo *f = open();
+    if (!onlyStore) {
+        chooseStore(f, "001");
+        QCOMPARE(f->valoraberto->text(), kq::platform::formatFixed2(300));
+        exec(m_db, "UPDATE DEVOLVIDOS SET VL_CHEQUE = 150 WHERE CD_DEVOLVIDO = '0000000001'");
+    }
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    f->ds_loja->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([&] { return f->ds_loja->hasFocus(); }));
+    QCOMPARE(f->ds_loja->boundText(), QString("001"));
+    QTest::keyClick(f->ds_loja, Qt::Key(key));
+    QCOMPARE(f->valoraberto->text(), kq::platform::formatFixed2(onlyStore ? 300 : 350));
+    QCOMPARE(f->GridEX1->recordCount(), 2);
+    QVERIFY(f->ds_loja->currentItem()->isSelected());
+    QCOMPARE(QApplication::focusWidget(), f->nr_parcelas);
+    QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
 QTEST_MAIN(TestFacordo)

@@ -221,6 +221,8 @@ void TestFbaixar::dialogKeys()
     s->Command3->click();
     QPointer<fbaixa> d = qobject_cast<fbaixa *>(ScreenRegistry::instance().find("fbaixa"));
     d->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCOMPARE(QApplication::focusWidget(), d->dt_baixa); // the first box one may change
     d->dt_vencimento->setFocus();
     QVERIFY(QTest::qWaitFor([&] { return d->dt_vencimento->hasFocus(); }));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);

@@ -249,6 +249,36 @@ private slots:
         QCOMPARE(devolvido("0000000001", "NR_CHEQUE").toString(), QStringLiteral("000101"));
     }
 
+    // A date shown from the grid keeps the box's mask; entering the box by Tab
+    // or by a click and typing a date replaces the one shown.
+    void dateFromTheGridIsRetyped_data()
+    {
+        QTest::addColumn<bool>("byMouse");
+        QTest::newRow("tab") << false;
+        QTest::newRow("click") << true;
+    }
+    void dateFromTheGridIsRetyped()
+    {
+        QFETCH(bool, byMouse);
+        chooseDebtor(QStringLiteral("ANA PAULA"));
+        fillCheque(QStringLiteral("000101"), QStringLiteral("01/09/2026"), QStringLiteral("10"));
+        click("CONFIRMA");
+        GridEX *g = grid("GridEX1");
+        g->setCurrentRow(g->findRow(3, QStringLiteral("0000000001")));
+        auto *date = ctl<MaskEdBox>("dt_deposito");
+        QCOMPARE(date->text(), QStringLiteral("01/09/2026"));
+        QCOMPARE(date->mask(), QStringLiteral("##/##/####"));
+        box("VL_CHEQUE")->setFocus();
+        if (byMouse)
+            QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 6, 6));
+        else
+            date->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(date, QStringLiteral("15082026"));
+        QCOMPARE(date->text(), QStringLiteral("15/08/2026"));
+        click("alterar");
+        QCOMPARE(devolvido("0000000001", "DT_DEPOSITO").toString(), QStringLiteral("2026-08-15"));
+    }
+
     void deleteAsksAndActsOnTheGridRow()
     {
         chooseDebtor(QStringLiteral("ANA PAULA"));
@@ -437,6 +467,50 @@ private slots:
         QCOMPARE(combo("ds_loja")->boundText(), QStringLiteral("001"));
         // A store added after the load has no style until the screen is reopened.
         QVERIFY(!grid("GridEX1")->hasFormatStyle(QStringLiteral("003")));
+    }
+
+    // The ">>" buttons by a function key named in their tooltip; they stay
+    // out of the tab order of the fields.
+    void registersByFunctionKey_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("debtor") << int(Qt::Key_F2) << "Command4" << "ffornecedores"
+                                << "Cadastrar novo inadimplente (F2)";
+        QTest::newRow("store") << int(Qt::Key_F3) << "Command3" << "flojas"
+                               << "Cadastrar nova loja (F3)";
+    }
+    void registersByFunctionKey()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        QFETCH(QString, screen);
+        QFETCH(QString, tip);
+        QCOMPARE(ctl<QPushButton>(qPrintable(button))->toolTip(), tip);
+        QStringList modal;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget *w = ScreenRegistry::instance().find(screen);
+            if (w && w->isVisible() && w->windowModality() != Qt::NonModal) {
+                modal << w->objectName();
+                w->close();
+            }
+        });
+        poll.start(10);
+        box("CD_BANCO")->setFocus();
+        QTest::keyClick(box("CD_BANCO"), Qt::Key(key));
+        QTRY_COMPARE(modal, QStringList{screen});
+        poll.stop();
+
+        m_screen->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_screen));
+        combo("nm_cliente")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(combo("nm_cliente"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), combo("ds_loja"));
+        QTest::keyClick(combo("ds_loja"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), box("ds_leitora"));
     }
 
     void escCloses()

@@ -151,6 +151,23 @@ private slots:
         QCOMPARE(nextContactNumber(shown), number);
     }
 
+    void historyText_data()
+    {
+        QTest::addColumn<QString>("history");
+        QTest::addColumn<bool>("says");
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("blanks") << "   " << false;
+        QTest::newRow("line breaks and a tab") << "\n \n\t" << false;
+        QTest::newRow("one letter") << "x" << true;
+        QTest::newRow("text among blanks") << "  ligar amanhã \n" << true;
+    }
+    void historyText()
+    {
+        QFETCH(QString, history);
+        QFETCH(bool, says);
+        QCOMPARE(hasHistoryText(history), says);
+    }
+
     void saveCountsOnTheDebtor()
     {
         // Back-dated contact: the last-contact date is still the day of saving.

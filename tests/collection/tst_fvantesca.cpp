@@ -200,6 +200,7 @@ private slots:
 
         // A debtor already counted goes on from his count.
         chooseDebtor(QStringLiteral("00002"));
+        typeContact(QStringLiteral("Pediu prazo"));
         click("CONFIRMA");
         QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT CD_VANTESCA FROM VANTESCA "
                                                       "WHERE CD_CLIENTE='00002'"))
@@ -240,6 +241,62 @@ private slots:
         QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT COUNT(*) FROM VANTESCA")).toInt(),
                  0);
         QCOMPARE(ctl<QPlainTextEdit>("DS_hISTORICO")->toPlainText(), QStringLiteral("x"));
+    }
+
+    // A contact that says nothing is refused: nothing saved, nothing counted,
+    // the focus back in the history box.
+    void emptyContactIsRefused_data()
+    {
+        QTest::addColumn<QString>("history");
+        QTest::newRow("empty") << "";
+        QTest::newRow("blanks and line breaks") << "  \n ";
+    }
+    void emptyContactIsRefused()
+    {
+        QFETCH(QString, history);
+        chooseDebtor(QStringLiteral("00002"));
+        typeContact(history);
+        click("CONFIRMA");
+        QCOMPARE(m_fx->dialogs.texts(),
+                 QStringList{QStringLiteral("Digite o histórico do contato antes de gravar!!")});
+        QCOMPARE(contactCount("00002"), 0);
+        QCOMPARE(debtorField("00002", "nr_contatos").toInt(), 4);
+        QCOMPARE(ctl<QLineEdit>("ENVOLVIDO")->text(), QStringLiteral("A esposa"));
+        QCOMPARE(QApplication::focusWidget(), ctl<QPlainTextEdit>("DS_hISTORICO"));
+    }
+
+    // By the keys alone: Enter reaches the button without pressing it, Space
+    // saves, and the focus goes back to where the next contact starts, so
+    // further Enters and Spaces save nothing more.
+    void oneContactByKeyboard()
+    {
+        chooseDebtor(QStringLiteral("00001"));
+        auto *date = ctl<kq::platform::DTPicker>("dt_contato");
+        auto *confirma = ctl<QPushButton>("CONFIRMA");
+        ctl<QLineEdit>("ENVOLVIDO")->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("O tio"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // past the collector
+        QCOMPARE(QApplication::focusWidget(), ctl<QPlainTextEdit>("DS_hISTORICO"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Vai depositar"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), confirma);
+        QTest::keyClick(confirma, Qt::Key_Return);
+        QCOMPARE(contactCount("00001"), 0);
+        QVERIFY(QApplication::focusWidget() != confirma);
+        confirma->setFocus();
+        QTest::keyClick(confirma, Qt::Key_Space);
+        QCOMPARE(contactCount("00001"), 1);
+        QCOMPARE(QApplication::focusWidget(), date);
+        for (Qt::Key k : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Return, Qt::Key_Return})
+            QTest::keyClick(QApplication::focusWidget(), k);
+        QCOMPARE(contactCount("00001"), 1);
+        QCOMPARE(debtorField("00001", "nr_contatos").toInt(), 1);
+        QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT DS_HISTORICO || '|' || "
+                                                      "DS_ENVOLVIDO FROM VANTESCA"))
+                     .toString(),
+                 QStringLiteral("Vai depositar|O tio"));
+        QVERIFY(m_fx->dialogs.messages.isEmpty());
     }
 
     void deleteAsksOnceAndNeverTwice()

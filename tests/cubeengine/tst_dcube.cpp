@@ -27,6 +27,8 @@ private slots:
     void expandBoxes();
     void selectionAndMouseSignals();
     void hitRecords();
+    void pageStripWrapsEveryField_data();
+    void pageStripWrapsEveryField();
     void columnWidthDrag();
     void refreshRunsFormatHandlers();
     void keyboard();
@@ -265,6 +267,42 @@ void tst_dcube::hitRecords()
     h = hit(view->cellRect(2, 1).center());
     QCOMPARE(h.area, int(HitDataCells));
     QCOMPARE(std::make_pair(h.row, h.column), std::make_pair(2, 1));
+}
+
+void tst_dcube::pageStripWrapsEveryField_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("narrow") << 260;
+    QTest::newRow("default") << 900;
+}
+
+// Every page field can be reached, however narrow the cube: its button lies
+// inside the view, apart from the others, and a click there finds it.
+void tst_dcube::pageStripWrapsEveryField()
+{
+    QFETCH(int, width);
+    for (const char *name : {"ds_loja", "DS_ESTADO", "Ano"})
+        m_cube->fields()->item(QString::fromLatin1(name))->setOrientation(OrientPage);
+    QVERIFY(m_cube->rebuild());
+    m_cube->resize(width, 420);
+    CubeView *view = m_cube->view();
+    const QList<CubeField *> pages = m_cube->pageFields()->byPosition();
+    QVERIFY(pages.size() >= 5);
+    QList<QRect> seen;
+    for (CubeField *f : pages) {
+        const QRect r = view->fieldButtonRect(f);
+        QVERIFY2(vp()->rect().contains(r) || r.width() > vp()->width() - 8,
+                 qPrintable(f->name()));
+        QVERIFY(view->pageAreaRect().contains(r));
+        for (const QRect &other : seen)
+            QVERIFY(!other.intersects(r));
+        seen << r;
+        const CubeHitRecord h = m_cube->hitTest(r.center() + vp()->pos());
+        QCOMPARE(h.area, int(HitPageFieldArea));
+        QCOMPARE(h.headingField, f);
+    }
+    // The column strip starts below the last line of page fields.
+    QVERIFY(view->columnAreaRect().top() >= view->pageAreaRect().bottom());
 }
 
 void tst_dcube::columnWidthDrag()

@@ -40,6 +40,7 @@ class tst_flatodt : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void replaceInOrder_data();
     void replaceInOrder();
     void untouchedFileKeptByteForByte();
@@ -47,7 +48,17 @@ private slots:
     void refusesOtherFiles();
     void flatOdtTemplateReadAsItIs();
     void conversionWithLibreOffice();
+
+private:
+    QTemporaryDir m_home;
 };
+
+void tst_flatodt::initTestCase()
+{
+    // The LibreOffice profile and the converted templates of a conversion
+    // stay in the test's own folder.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_home.filePath("cache")));
+}
 
 void tst_flatodt::flatOdtTemplateReadAsItIs()
 {

@@ -1,4 +1,5 @@
 #include "platform/format.h"
+#include "platform/regional.h"
 
 #include <QLocale>
 #include <QTest>
@@ -9,7 +10,8 @@ class tst_format : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
+    // The program's own start-up settings, whatever the machine's locale.
+    void initTestCase() { kq::platform::useBrazilianSettings(*QCoreApplication::instance()); }
 
     void formatValue_data()
     {
@@ -22,6 +24,9 @@ private slots:
         QTest::newRow("fixed2 .005") << QVariant(1.005) << "0.00" << "1,01";
         QTest::newRow("fixed2 no minus zero") << QVariant(-0.001) << "0.00" << "0,00";
         QTest::newRow("currency") << QVariant(1234.5) << "Currency" << "R$ 1.234,50";
+        QTest::newRow("currency zero") << QVariant(0.0) << "Currency" << "R$ 0,00";
+        QTest::newRow("currency millions") << QVariant(1234567.891) << "Currency"
+                                           << "R$ 1.234.567,89";
         QTest::newRow("currency negative") << QVariant(-10.0) << "Currency" << "-R$ 10,00";
         QTest::newRow("padded") << QVariant(7) << "000" << "007";
         QTest::newRow("padded wider") << QVariant(1000) << "000" << "1000";
@@ -48,6 +53,10 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<double>("value");
         QTest::newRow("comma") << "125,50" << true << 125.5;
+        QTest::newRow("factor") << "1,10" << true << 1.1;
+        QTest::newRow("blanks around") << " 0,5 " << true << 0.5;
+        QTest::newRow("millions") << "1.234.567,89" << true << 1234567.89;
+        QTest::newRow("negative") << "-0,75" << true << -0.75;
         QTest::newRow("grouped") << "1.234,50" << true << 1234.5;
         QTest::newRow("currency") << "R$ 10,00" << true << 10.0;
         QTest::newRow("c form") << "1234.50" << true << 1234.5;

@@ -7,12 +7,16 @@
 #include "platform/screenregistry.h"
 #include "collection/screens.h"
 #include "queries/confissao.h"
+#include "queries/fconsulta3.h"
 #include "queries/filelistbox.h"
 #include "queries/frelatorioscartas.h"
 #include "queries/letters.h"
+#include "queries/queryfilters.h"
 #include "queries/screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
+#include "support/shell_letters_fixture.h"
+#include "support/shell_queries_fixture.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -82,9 +86,12 @@ private slots:
     void letterKinds();
     void letterValuesAndSubstitutes();
     void confessionEntries();
+    void emptyOfficeParameters_data();
+    void emptyOfficeParameters();
     void shippedFiles();
     void collectionLetterScreen();
     void confessionOfDebt();
+    void confessionOfCurrentRow();
 };
 
 void tst_letters::initTestCase()
@@ -140,7 +147,7 @@ void tst_letters::letterValuesAndSubstitutes()
     CartaDados d;
     d.nmCliente = QVariant();
     d.nrDocumento = QString("");
-    d.prazo = QString("10 dias");
+    d.escritorio.prazo = QString("10 dias");
     d.nomeLoja = "LOJA A";
     d.hoje = QDate(2026, 3, 9);
     QHash<QString, QString> v = cartaValores(d);
@@ -179,6 +186,58 @@ void tst_letters::confessionEntries()
     QCOMPARE(at(20).first, QString("@CPF/CNPJDev"));
     QCOMPARE(at(21), qMakePair(QString("@NomeDev2"), QString("ANA")));
     QCOMPARE(at(8).second, QString("dezembro"));
+}
+
+void tst_letters::emptyOfficeParameters_data()
+{
+    QTest::addColumn<QString>("letter");
+    QTest::addColumn<QStringList>("filled"); // parameters given a value
+    QTest::addColumn<QStringList>("expected");
+    const QStringList none;
+    const QStringList all = {"empresa", "endereco", "cidade", "telefone", "prazo"};
+    QTest::newRow("Branda: no address") << "Carta Branda.doc" << none
+                                        << QStringList{"Razão Social", "Cidade", "Telefones",
+                                                       "Prazo Contato"};
+    QTest::newRow("Intermediaria: no telephone")
+        << "Carta Intermediaria.doc" << none
+        << QStringList{"Razão Social", "Endereço", "Cidade", "Prazo Contato"};
+    QTest::newRow("Incisiva") << "Carta Incisiva.doc" << QStringList{"empresa"}
+                              << QStringList{"Cidade"};
+    QTest::newRow("all filled") << "Carta Branda.doc" << all << none;
+    QTest::newRow("blanks only count as empty")
+        << "Carta Branda.doc" << QStringList{"empresa", "cidade", "telefone", "prazo", "blank"}
+        << QStringList{"Prazo Contato"};
+    QTest::newRow("Null counts as empty")
+        << "Carta Branda.doc" << QStringList{"empresa", "cidade", "telefone", "null"}
+        << QStringList{"Prazo Contato"};
+    QTest::newRow("confession: the city only") << "confissaodivida.doc" << none
+                                               << QStringList{"Cidade"};
+    QTest::newRow("template of no kind") << "Carta Outra.doc" << none << none;
+}
+
+void tst_letters::emptyOfficeParameters()
+{
+    QFETCH(QString, letter);
+    QFETCH(QStringList, filled);
+    QFETCH(QStringList, expected);
+    Escritorio e;
+    const auto value = [&](const char *name) {
+        return filled.contains(name) ? QVariant(QString("x")) : QVariant(QString(""));
+    };
+    e.empresa = value("empresa");
+    e.endereco = value("endereco");
+    e.cidade = value("cidade");
+    e.telefone = value("telefone");
+    e.prazo = filled.contains("blank") ? QVariant(QString("  "))
+              : filled.contains("null") ? QVariant()
+                                        : value("prazo");
+    QStringList placeholders;
+    const LetterEntries entries = letter == "confissaodivida.doc"
+                                      ? confissaoEntries(ConfissaoDados())
+                                      : cartaEntries(letter, CartaDados());
+    for (const auto &entry : entries)
+        placeholders << entry.first;
+    QCOMPARE(kq::queries::emptyOfficeParameters(placeholders, e), expected);
 }
 
 void tst_letters::shippedFiles()
@@ -255,12 +314,8 @@ void tst_letters::collectionLetterScreen()
     writeTemplate(folder + "/Outro.doc", {"@NomeDev"});
 
     auto &reg = ScreenRegistry::instance();
-    reg.show("fvantesca");
-    GridEX *debtors = reg.find("fvantesca")->findChild<GridEX *>("GridEX2");
-    debtors->setCurrentRow(debtors->findRow(2, "00001"));
-    // Opened from the follow-up's "&Imprimir carta Vantesca".
-    reg.find("fvantesca")->findChild<QPushButton *>("Command1")->click();
-    auto *screen = reg.get<frelatorioscartas>("frelatorioscartas");
+    kq::test::followUpDebtor("00001");
+    auto *screen = qobject_cast<frelatorioscartas *>(kq::test::openLetterScreen());
     QVERIFY(screen);
     auto *modelos = screen->findChild<FileListBox *>("diretorio");
     QCOMPARE(modelos->count(), 6); // the five shipped and "Carta branda.doc"; not Outro.doc
@@ -275,9 +330,16 @@ void tst_letters::collectionLetterScreen()
     lojas->setBoundText("001");
     GridEX *grid = screen->findChild<GridEX *>("GridEX1");
     QCOMPARE(grid->recordCount(), 2); // the "007" cheque is left out
-    // The follow-up's debtor changes after the store click: the letter stays
-    // with the debtor whose cheques were listed.
-    debtors->setCurrentRow(debtors->findRow(2, "00002"));
+    // The office's city and telephone are empty: the user is told which
+    // before the letter is filled, and may stop there.
+    const QString blank = "Estes parâmetros do escritório estão em branco: Cidade, Telefones.\n"
+                          "Deseja emitir assim mesmo?";
+    fx.dialogs.answers.enqueue(kq::platform::Answer::No);
+    screen->findChild<QPushButton *>("Command2")->click();
+    QCOMPARE(fx.dialogs.lastText(), blank);
+    QCOMPARE(fx.dialogs.messages.last().buttons, kq::platform::Buttons::YesNo);
+    QVERIFY(word.shown.isEmpty());
+    fx.dialogs.answers.enqueue(kq::platform::Answer::Yes);
     screen->findChild<QPushButton *>("Command2")->click();
     QCOMPARE(word.shown.size(), 1);
     QCOMPARE(word.titles.last(), QString("Carta Branda"));
@@ -289,6 +351,30 @@ void tst_letters::collectionLetterScreen()
     const QString l2 = "CHEQUE" + QString(14, u' ') + " | 05/03/2026 | 150,00 |ANA & FILHOS |\n";
     QVERIFY2(text.contains(l1 + l2 + "\nPrazo 5 dias. Fone .\nESCRITÓRIO X"), qPrintable(text));
 
+    // The follow-up moves to another debtor while this screen stays open: the
+    // next letter, without a new store click, is his, with his cheques.
+    kq::data::exec(db, "UPDATE parametros SET ds_cidade = 'Bauru', nr_telefone = '3333-0000'");
+    fx.dialogs.clear();
+    kq::test::followUpDebtor("00002");
+    screen->Command2_Click();
+    QVERIFY(fx.dialogs.messages.isEmpty()); // nothing left blank
+    QCOMPARE(word.shown.size(), 2);
+    QVERIFY2(word.shownText().startsWith("BRUNO\n"), qPrintable(word.shownText()));
+    QVERIFY(word.shownText().contains(" | 02/02/2026 | 70,00 |BRUNO |"));
+    QVERIFY(!word.shownText().contains("ANA"));
+    QCOMPARE(screen->debtor(), QString("00002"));
+    QCOMPARE(grid->recordCount(), 1);
+    kq::test::followUpDebtor("00001");
+    screen->Command2_Click();
+    QVERIFY(word.shownText().startsWith("ANA & FILHOS\n"));
+    QCOMPARE(grid->recordCount(), 2);
+    // The follow-up closed: no debtor to write to.
+    reg.find("fvantesca")->close();
+    QCoreApplication::processEvents();
+    screen->Command2_Click();
+    QCOMPARE(fx.dialogs.lastText(), QString("Escolha o devedor no acompanhamento de vantesca."));
+    QCOMPARE(word.shown.size(), 3);
+
     if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
         screen->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/frelatorioscartas.png");
         QFile out(qEnvironmentVariable("KQ_SHOT_DIR") + "/carta.fodt");
@@ -296,8 +382,10 @@ void tst_letters::collectionLetterScreen()
             out.write(word.shown.last().toUtf8());
     }
     // Same store, another run: the same list; a case-differing name opens unfilled.
+    kq::test::followUpDebtor("00001");
+    kq::data::exec(db, "UPDATE parametros SET ds_cidade = '', nr_telefone = ''");
     screen->Command2_Click();
-    QCOMPARE(word.shownText(1), text);
+    QCOMPARE(word.shownText(), text);
     QVERIFY(modelos->setFileName("Carta branda.doc"));
     screen->Command2_Click();
     QCOMPARE(word.shownText(), QString("@NomeDev"));
@@ -335,6 +423,33 @@ void tst_letters::confessionOfDebt()
     QCOMPARE(lines[2], QString("0,00 0,00 0,00 150,00 15/01/2027"));
     QCOMPARE(lines[3], QString("6 x 150,00 a partir de 15/01/2027"));
     QCOMPARE(lines[4], QString("ANA -- -- ANA"));
+}
+
+void tst_letters::confessionOfCurrentRow()
+{
+    // The confession follows the agreement list's current row: after a filter
+    // that leaves no row, the agreement located before is not printed.
+    kq::test::ShellFixture fx;
+    FakeProcessor word;
+    registerQueryScreens();
+    const QString db = fx.devolvidos();
+    kq::test::queries::addPortfolio(db);
+    kq::data::exec(db, "UPDATE parametros SET ds_cidade = 'Bauru'");
+    writeTemplate(fx.folders.dataFolder() + "/confissaodivida.doc", {"Eu, @NomeDev, devo"});
+    auto *s = qobject_cast<fconsulta3 *>(ScreenRegistry::instance().show("fconsulta3"));
+    s->GridEX1->setCurrentRow(s->GridEX1->findRow(1, "00002"));
+    s->GridEX1->setCurrentRow(s->GridEX1->findRow(1, "00001"));
+    QCOMPARE(s->locatedAgreement(), QString("00001"));
+    s->applyRecordSource(agreementsByDebtor("00003"));
+    QCOMPARE(s->GridEX1->recordCount(), 0);
+    s->Command9->click();
+    QCOMPARE(fx.dialogs.lastText(), QString("Escolha na lista o acordo desejado."));
+    QVERIFY(word.shown.isEmpty());
+    s->applyRecordSource(agreementsByDebtor("00002"));
+    s->GridEX1->setCurrentRow(s->GridEX1->findRow(1, "00002"));
+    s->Command9->click();
+    QCOMPARE(word.shown.size(), 1);
+    QCOMPARE(word.shownText(), QString("Eu, BRUNO COSTA, devo"));
 }
 
 QTEST_MAIN(tst_letters)

@@ -305,6 +305,7 @@ void TestFconsulta3::confession()
 {
     FakeProcessor processor;
     kq::platform::setWordProcessor(&processor);
+    kq::data::exec(m_db, "UPDATE parametros SET ds_cidade = 'Bauru'"); // nothing left blank
     fconsulta3 *s = open();
     // Nothing located yet: the user is told, no template is read.
     s->Command9->click();

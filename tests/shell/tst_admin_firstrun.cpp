@@ -76,6 +76,7 @@ private slots:
         dirs.write(QStringLiteral("XDG_DESKTOP_DIR=\"%1/Desktop\"\n").arg(home.path()).toUtf8());
         dirs.close();
         qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
 
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         kq::test::registerAllScreens();

@@ -54,6 +54,7 @@ private slots:
         dirs.write(QStringLiteral("XDG_DESKTOP_DIR=\"%1/Mesa\"\n").arg(m_home.path()).toUtf8());
         dirs.close();
         qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+        qputenv("XDG_DATA_HOME", (m_home.path() + QStringLiteral("/data")).toUtf8());
         kq::shell::setEncerrarProgramaHook([this] { ++m_ended; });
     }
 
@@ -181,6 +182,69 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Exec=\"%1\"\n")
                                   .arg(QCoreApplication::applicationFilePath())));
         QVERIFY(link.permissions() & QFile::ExeOwner);
+    }
+
+    // The same launcher, with the program's icon, also in the applications menu.
+    void launcherGoesToTheMenuWithItsIcon()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        finstalacao screen;
+        screen.Command1->click();
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
+        const QString icon = m_home.path() + QStringLiteral("/data/icons/hicolor/256x256/apps/kq-730.png");
+        QImage image(icon);
+        QCOMPARE(image.size(), QSize(256, 256));
+        QFile desk(m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop"));
+        QFile menu(m_home.path() + QStringLiteral("/data/applications/kq-730.desktop"));
+        QVERIFY(desk.open(QIODevice::ReadOnly));
+        QVERIFY(menu.open(QIODevice::ReadOnly));
+        const QByteArray entry = desk.readAll();
+        QCOMPARE(menu.readAll(), entry);
+        QVERIFY2(entry.contains("\nIcon=" + icon.toUtf8() + "\n"), entry.constData());
+        QVERIFY(entry.contains(QStringLiteral("Exec=\"%1\"\n")
+                                   .arg(QCoreApplication::applicationFilePath())
+                                   .toUtf8()));
+    }
+
+    // Where gio exists the desktop copy is marked trusted; without it the
+    // shortcut is made all the same.
+    void desktopCopyIsMarkedTrusted_data()
+    {
+        QTest::addColumn<bool>("withGio");
+        QTest::newRow("gio") << true;
+        QTest::newRow("no gio") << false;
+    }
+    void desktopCopyIsMarkedTrusted()
+    {
+        QFETCH(bool, withGio);
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        QTemporaryDir bin;
+        const QString calls = bin.filePath(QStringLiteral("calls"));
+        if (withGio) {
+            QFile gio(bin.filePath(QStringLiteral("gio")));
+            QVERIFY(gio.open(QIODevice::WriteOnly));
+            gio.write(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" >> '%1'\n").arg(calls).toUtf8());
+            gio.close();
+            gio.setPermissions(gio.permissions() | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
+        finstalacao screen;
+        screen.Command1->click();
+        qputenv("PATH", path);
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
+        const QString desk = m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop");
+        QVERIFY(QFile::exists(desk));
+        QFile log(calls);
+        if (!withGio) {
+            QVERIFY(!log.exists());
+            return;
+        }
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(log.readAll()),
+                 QStringLiteral("set|%1|metadata::trusted|true|").arg(desk));
     }
 
     void execIsQuoted_data()

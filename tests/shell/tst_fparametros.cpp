@@ -121,6 +121,19 @@ private slots:
         QCOMPARE(log.count(entry), 2);
     }
 
+    void opensAlthoughItsLogLineFails()
+    {
+        kq::test::ShellFixture f;
+        kq::data::exec(f.devolvidos(), "UPDATE parametros SET ds_empresa = 'Escritório'");
+        QVERIFY(QDir().mkpath(f.folders.programFile(
+            kq::shell::activityLogFileName(QStringLiteral("001"), QDate::currentDate()))));
+        fparametros *p = open();
+        QVERIFY(p && p->isVisible());
+        QCOMPARE(p->ds_empresa->text(), QStringLiteral("Escritório"));
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(f.dialogs.lastText().contains(QStringLiteral("Formulário: fparametros")));
+    }
+
     void storedTextOutsideTheMaskIsShownWithinIt()
     {
         kq::test::ShellFixture f;

@@ -8,6 +8,8 @@
 #include "shell/fprincipal.h"
 #include "support/shell_fixture.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -189,6 +191,62 @@ private slots:
         QCOMPARE(g_created, 1);
         // An item with no screen opens nothing and does not fail.
         QCOMPARE(w->ButtonBar1_ItemClick(4, 6), QString());
+    }
+
+    // Tab from the first item visits every group header and only named
+    // controls; the keys alone open a screen of another group.
+    void theMenuByKeyboard()
+    {
+        Folder f;
+        fprincipal *w = mainWindow();
+        g_created = 0;
+        ScreenRegistry::instance().registerScreen("flancheques", [] {
+            ++g_created;
+            return new kq::platform::Screen("flancheques");
+        });
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QWidget *first = w->ButtonBar1->item(1, 1);
+        QCOMPARE(QApplication::focusWidget(), first);
+        QStringList headers;
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            auto *stop = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+            QVERIFY2(stop, "a stop that is no button");
+            QVERIFY2(!stop->accessibleName().isEmpty() || !stop->text().isEmpty(),
+                     "an unnamed stop");
+            for (int g = 1; g <= 6; ++g)
+                if (stop == w->ButtonBar1->header(g))
+                    headers << stop->text();
+            if (stop == first)
+                break;
+        }
+        QCOMPARE(QApplication::focusWidget(), first);
+        QCOMPARE(headers, (QStringList{"Lançamentos", "Consultas", "Relatórios", "Parâmetros",
+                                       "B.I.", "Cadastros"}));
+
+        // Back to "Cadastros", to the last header, up to "Lançamentos", open
+        // it, down to its first item and choose it.
+        for (Qt::Key k : {Qt::Key_Backtab, Qt::Key_End, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up,
+                          Qt::Key_Up, Qt::Key_Return, Qt::Key_Down, Qt::Key_Return})
+            QTest::keyClick(QApplication::focusWidget(), k);
+        QCOMPARE(w->ButtonBar1->currentGroup(), 2);
+        QCOMPARE(g_created, 1);
+        QVERIFY(ScreenRegistry::instance().find("flancheques"));
+    }
+
+    // A screen of the menu whose load fails is named in the report, not the
+    // main window that opened it.
+    void failedMenuScreenIsNamed()
+    {
+        Folder f;
+        fprincipal *w = mainWindow();
+        kq::data::exec(f.folders.dataFile(kq::data::kDevolvidos), "DROP TABLE parametros");
+        w->ButtonBar1->item(5, 1)->click();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.lastText().contains("Formulário: fparametros\r\n"),
+                 qPrintable(f.dialogs.lastText()));
+        QVERIFY(!ScreenRegistry::instance().find("fparametros"));
     }
 
     void resizeKeepsOffsets()

@@ -61,6 +61,23 @@ private slots:
         QCOMPARE(lines.at(1), QString(113, QLatin1Char('-')));
     }
 
+    // A log that cannot be written never keeps the program open: the failure
+    // goes to the error log, no question is asked.
+    void okEndsAlthoughTheLogFails()
+    {
+        kq::test::ShellFixture f;
+        const QString log = f.folders.programFile(
+            kq::shell::activityLogFileName(QStringLiteral("001"), QDate::currentDate()));
+        QVERIFY(QDir().mkpath(log)); // a folder where the file should be
+        auto *sair = qobject_cast<kq::shell::fsair *>(ScreenRegistry::instance().show("fsair"));
+        sair->cmdOK->click();
+        QCOMPARE(m_ended, 1);
+        QVERIFY(f.dialogs.messages.isEmpty());
+        const QString errors = f.folders.readProgramFile(kq::shell::errorLogFileName());
+        QVERIFY2(errors.contains(QStringLiteral("Formulário: fsair")), qPrintable(errors));
+        QVERIFY(errors.contains(log));
+    }
+
     void endingRequestsExitWithoutClosingWindows()
     {
         kq::shell::setEncerrarProgramaHook({});

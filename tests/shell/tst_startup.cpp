@@ -1,12 +1,19 @@
+#include "data/database.h"
 #include "data/datafolder.h"
+#include "platform/buttonbar.h"
+#include "platform/errorinfo.h"
 #include "platform/screen.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
 #include "shell/fprincipal.h"
+#include "shell/procedures.h"
 #include "shell/singleinstance.h"
 #include "shell/startup.h"
 #include "support/shell_fixture.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -85,6 +92,9 @@ private slots:
         QCOMPARE(kq::shell::usuarioLogado(), QString("ANA"));
         QCOMPARE(ScreenRegistry::instance().find("frmSplash"), nullptr);
         QCOMPARE(ScreenRegistry::instance().find("frmLogin"), nullptr);
+        // Ready for the keyboard on the first item of the open group.
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->ButtonBar1->item(1, 1));
     }
 
     void cancelledLoginEnds()
@@ -103,11 +113,94 @@ private slots:
     {
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
+        QVERIFY(QDir().mkpath(folders.programFolder() + "/nada"));
         folders.writeSysIni({folders.programFolder() + "/nada"});
         QVERIFY(!kq::shell::Main());
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.lastText().contains("devolvidos.mdb"));
         QCOMPARE(ScreenRegistry::instance().find("fprincipal"), nullptr);
+    }
+
+    // A start that cannot go on says why (naming the file), writes nothing to
+    // the data, notes it in the error log and ends without a window.
+    void failedStartsEndCleanly_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("no users table") << "drop usuarios"
+                                        << QStringList{"devolvidos.mdb", "usuarios"};
+        QTest::newRow("no menu table") << "drop CONFIG" << QStringList{"MENU.mdb", "CONFIG"};
+        QTest::newRow("empty sys.ini") << "empty sys.ini" << QStringList{"sys.ini"};
+        QTest::newRow("sys.ini ends in a blank line") << "blank last line"
+                                                      << QStringList{"sys.ini"};
+        QTest::newRow("last line is no folder") << "not a folder"
+                                                << QStringList{"sys.ini", "/nao/existe"};
+        QTest::newRow("login load fails") << "login throws"
+                                          << QStringList{"não pôde ser iniciado", "sem login"};
+    }
+    void failedStartsEndCleanly()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QStringList, said);
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        kq::data::prepareDataFolder(folders.dataFolder());
+        folders.writeSysIni();
+        if (damage.startsWith("drop ")) {
+            const QString table = damage.mid(5);
+            const QString file = folders.dataFile(table == "CONFIG" ? "MENU.mdb"
+                                                                    : "devolvidos.mdb");
+            kq::data::exec(file, "DROP TABLE " + table);
+            kq::data::closeAllDatabases();
+        } else if (damage == "empty sys.ini") {
+            folders.writeSysIni(QStringList{});
+        } else if (damage == "blank last line") {
+            folders.writeSysIni({folders.dataFolder(), ""});
+        } else if (damage == "not a folder") {
+            folders.writeSysIni({"/nao/existe"});
+        } else if (damage == "login throws") {
+            ScreenRegistry::instance().registerScreen("frmLogin", []() -> QWidget * {
+                throw kq::platform::RuntimeError(5, "sem login");
+            });
+        }
+        QFile data(folders.dataFile("devolvidos.mdb"));
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        const QByteArray before = data.readAll();
+        data.close();
+
+        QVERIFY(!kq::shell::Main());
+        QCOMPARE(dialogs.messages.size(), 1);
+        for (const QString &s : said)
+            QVERIFY2(dialogs.lastText().contains(s), qPrintable(dialogs.lastText()));
+        QCOMPARE(dialogs.messages.last().icon, kq::platform::Icon::Critical);
+        QVERIFY(!ScreenRegistry::instance().find("fprincipal"));
+        kq::data::closeAllDatabases();
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        QVERIFY(data.readAll() == before);
+        QVERIFY(folders.readProgramFile(kq::shell::errorLogFileName())
+                    .contains(dialogs.lastText()));
+    }
+
+    void readOnlyDataFolderIsSaidAtStart()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        kq::data::prepareDataFolder(folders.dataFolder());
+        folders.writeSysIni();
+        QVERIFY(kq::shell::Main());
+        QVERIFY(dialogs.messages.isEmpty());
+        ScreenRegistry::instance().unloadAll();
+        kq::data::closeAllDatabases();
+
+        const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                              | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(folders.dataFolder(), readOnly));
+        const bool started = kq::shell::Main();
+        QFile::setPermissions(folders.dataFolder(), readOnly | QFile::WriteOwner);
+        QVERIFY(started);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.lastText().contains(folders.dataFolder()));
+        QVERIFY(dialogs.lastText().contains("protegida contra gravação"));
     }
 };
 

@@ -2,12 +2,13 @@
 
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "platform/regional.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
 #include "shell/fprincipal.h"
 #include "shell/screens.h"
 
-#include <QLocale>
+#include <QCoreApplication>
 
 namespace kq::test {
 
@@ -22,7 +23,8 @@ void registerAllScreens()
 
 ShellFixture::ShellFixture(const QString &usuario, const QString &codigo)
 {
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    // The program's own start-up settings: pt_BR formats and Qt texts.
+    kq::platform::useBrazilianSettings(*QCoreApplication::instance());
     registerAllScreens();
     kq::data::prepareDataFolder(folders.dataFolder());
     folders.writeSysIni();

@@ -90,7 +90,20 @@ CubeView::Geometry CubeView::geometry() const
     Geometry g;
     const QFontMetrics fm(m_model->style().font);
     g.rowH = fm.height() + 6;
-    g.pageH = g.rowH + 8;
+    // The page-field buttons wrap onto as many lines as the width needs.
+    int x = 4;
+    int y = 4;
+    const int right = viewport()->width() - 4;
+    for (CubeField *f : m_model->pageFields()->byPosition()) {
+        const int w = buttonWidth(f);
+        if (x > 4 && x + w > right) {
+            x = 4;
+            y += g.rowH + 4;
+        }
+        g.pageButtons.append({f, QRect(x, y, w, g.rowH)});
+        x += w + 4;
+    }
+    g.pageH = y + g.rowH + 4;
     g.colStripTop = g.pageH;
     g.colStripH = g.rowH + 8;
     g.headTop = g.colStripTop + g.colStripH;
@@ -106,12 +119,6 @@ CubeView::Geometry CubeView::geometry() const
     g.nCols = m_model->columnCount();
     g.hOff = horizontalScrollBar()->value();
     g.firstRow = verticalScrollBar()->value();
-    int x = 4;
-    for (CubeField *f : m_model->pageFields()->byPosition()) {
-        const int w = buttonWidth(f);
-        g.pageButtons.append({f, QRect(x, 4, w, g.rowH)});
-        x += w + 4;
-    }
     x = g.rowAreaW + 4;
     for (CubeField *f : m_model->columnFields()->byPosition()) {
         const int w = buttonWidth(f);

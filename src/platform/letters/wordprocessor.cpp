@@ -1,13 +1,14 @@
 #include "platform/letters/wordprocessor.h"
 
-#include <QDateTime>
-#include <QDir>
+#include "platform/letters/officeprofile.h"
+#include "platform/letters/privatefolders.h"
+#include "platform/letters/templatecache.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QUrl>
 
 namespace kq::platform {
 
@@ -15,23 +16,9 @@ namespace {
 
 WordProcessor *g_processor = nullptr;
 
-QString readUtf8(const QString &path, QString *error)
+TemplateCache templateCache()
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Não foi possível ler o arquivo \"%1\".").arg(path);
-        return QString();
-    }
-    return QString::fromUtf8(f.readAll());
-}
-
-// Folder of the filled letters handed to the word processor.
-QString lettersFolder()
-{
-    const QString dir = QDir::tempPath() + QStringLiteral("/kq-730-cartas");
-    QDir().mkpath(dir);
-    return dir;
+    return TemplateCache(letterCacheFolder() + QStringLiteral("/modelos"));
 }
 
 } // namespace
@@ -54,81 +41,94 @@ QString LibreOfficeProcessor::toFlatOdt(const QString &templatePath, QString *er
 {
     QFile f(templatePath);
     if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Não foi possível abrir o modelo \"%1\".").arg(templatePath);
+        *error = QStringLiteral("Não foi possível abrir o modelo \"%1\".").arg(templatePath);
         return QString();
     }
-    if (isFlatOdt(f.peek(4096))) {
+    if (isFlatOdt(f.peek(4096)))
         return QString::fromUtf8(f.readAll());
-    }
     f.close();
+    const QString kept = templateCache().lookup(templatePath);
+    if (!kept.isEmpty())
+        return kept;
+    const QString xml = convert(templatePath, error);
+    if (!xml.isEmpty())
+        templateCache().store(templatePath, xml);
+    return xml;
+}
+
+QString LibreOfficeProcessor::convert(const QString &templatePath, QString *error)
+{
+    error->clear();
     const QString soffice = program();
     if (soffice.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("O LibreOffice não está instalado: não é possível abrir o "
-                                    "modelo \"%1\".")
-                         .arg(templatePath);
+        *error = QStringLiteral("O LibreOffice não está instalado: não é possível abrir o "
+                                "modelo \"%1\".")
+                     .arg(templatePath);
         return QString();
     }
-    QTemporaryDir work;
+    if (!makePrivateFolder(letterCacheFolder())) {
+        *error =
+            QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(letterCacheFolder());
+        return QString();
+    }
+    QTemporaryDir work(letterCacheFolder() + QStringLiteral("/conversao-XXXXXX"));
     if (!work.isValid()) {
-        if (error)
-            *error = QStringLiteral("Não foi possível criar uma pasta temporária.");
+        *error = QStringLiteral("Não foi possível criar uma pasta temporária.");
         return QString();
     }
-    // A profile of its own, so a Writer the user has open is not disturbed.
-    const QString profile = QUrl::fromLocalFile(work.filePath(QStringLiteral("perfil")))
-                                .toString();
     // The conversion names its output after the input: copy it under a plain name.
     const QString input = work.filePath(QStringLiteral("modelo.")
                                         + QFileInfo(templatePath).suffix());
     QFile::copy(templatePath, input);
-    QProcess proc;
-    proc.setProcessChannelMode(QProcess::MergedChannels);
-    proc.start(soffice, {QStringLiteral("-env:UserInstallation=") + profile,
-                         QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                         QStringLiteral("--convert-to"),
-                         QStringLiteral("fodt:OpenDocument Text Flat XML"),
-                         QStringLiteral("--outdir"), work.path(), input});
-    const bool finished = proc.waitForFinished(kConvertTimeout);
-    if (!finished)
-        proc.kill();
-    const QString out = work.filePath(QStringLiteral("modelo.fodt"));
-    if (!finished || !QFile::exists(out)) {
-        if (error)
-            *error = QStringLiteral("Não foi possível converter o modelo \"%1\".")
-                         .arg(templatePath);
+    const OfficeRun run = runOffice(
+        soffice,
+        {OfficeProfile::argument(), QStringLiteral("--headless"), QStringLiteral("--norestore"),
+         QStringLiteral("--convert-to"), QStringLiteral("fodt:OpenDocument Text Flat XML"),
+         QStringLiteral("--outdir"), work.path(), input},
+        QStringLiteral("Convertendo o modelo \"%1\"...").arg(QFileInfo(templatePath).fileName()),
+        kConvertTimeout);
+    if (run == OfficeRun::Canceled)
+        return QString();
+    QFile out(work.filePath(QStringLiteral("modelo.fodt")));
+    if (run != OfficeRun::Finished || !out.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Não foi possível converter o modelo \"%1\".").arg(templatePath);
         return QString();
     }
-    return readUtf8(out, error);
+    return QString::fromUtf8(out.readAll());
 }
 
 bool LibreOfficeProcessor::show(const QString &flatOdt, const QString &title, QString *error)
 {
+    error->clear();
     const QString soffice = program();
     if (soffice.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("O LibreOffice não está instalado: não é possível mostrar "
-                                    "a carta.");
+        *error = QStringLiteral("O LibreOffice não está instalado: não é possível mostrar "
+                                "a carta.");
         return false;
     }
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
-    const QString path = lettersFolder() + QLatin1Char('/') + title + QLatin1Char('-') + stamp
-                         + QStringLiteral(".fodt");
+    if (!OfficeProfile::prepare(soffice, error))
+        return false;
+    const QString path = newFilledLetterPath(title);
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error)
-            *error = QStringLiteral("Não foi possível gravar a carta em \"%1\".").arg(path);
+    if (path.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = QStringLiteral("Não foi possível gravar a carta em \"%1\".")
+                     .arg(filledLettersFolder());
         return false;
     }
-    f.write(flatOdt.toUtf8());
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray data = flatOdt.toUtf8();
+    const bool written = f.write(data) == data.size() && f.flush();
     f.close();
-    // "-n": a new document from the file, untitled and unsaved.
-    if (!QProcess::startDetached(soffice, {QStringLiteral("--writer"), QStringLiteral("-n"),
-                                           path})) {
-        if (error)
-            *error = QStringLiteral("Não foi possível iniciar o LibreOffice.");
+    if (!written) {
+        QFile::remove(path);
+        *error = QStringLiteral("Não foi possível gravar a carta em \"%1\".")
+                     .arg(filledLettersFolder());
+        return false;
+    }
+    if (!QProcess::startDetached(soffice, {OfficeProfile::argument(), QStringLiteral("--norestore"),
+                                           OfficeProfile::openMacro(path)})) {
+        QFile::remove(path);
+        *error = QStringLiteral("Não foi possível iniciar o LibreOffice.");
         return false;
     }
     return true;
@@ -149,15 +149,14 @@ bool LetterDocument::open(const QString &templatePath)
 {
     m_template = templatePath;
     m_error.clear();
+    m_canceled = false;
     if (!QFileInfo(templatePath).isFile()) {
         m_error = QStringLiteral("Modelo não encontrado: \"%1\".").arg(templatePath);
         return false;
     }
     const QString xml = wordProcessor()->toFlatOdt(templatePath, &m_error);
     if (xml.isEmpty()) {
-        if (m_error.isEmpty())
-            m_error =
-                QStringLiteral("Não foi possível abrir o modelo \"%1\".").arg(templatePath);
+        m_canceled = m_error.isEmpty();
         return false;
     }
     if (!m_doc.load(xml)) {
@@ -176,8 +175,10 @@ bool LetterDocument::replaceNext(const QString &placeholder, const QString &valu
 bool LetterDocument::show()
 {
     m_error.clear();
-    return wordProcessor()->show(m_doc.xml(), QFileInfo(m_template).completeBaseName(),
-                                 &m_error);
+    if (wordProcessor()->show(m_doc.xml(), QFileInfo(m_template).completeBaseName(), &m_error))
+        return true;
+    m_canceled = m_error.isEmpty();
+    return false;
 }
 
 } // namespace kq::platform

@@ -4,6 +4,7 @@
 #include "data/dataerror.h"
 #include "platform/dialogs.h"
 #include "platform/format.h"
+#include "platform/placement.h"
 #include "platform/report/selectionformula.h"
 
 #include <QAction>
@@ -301,6 +302,7 @@ ReportPreview::ReportPreview(const ReportData &data, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(data.def.title);
     resize(900, 700);
+    placeOnFirstShow(this);
     m_printer = new QPrinter(QPrinter::HighResolution);
     m_printer->setPageSize(QPageSize(QPageSize::A4));
     m_printer->setPageOrientation(data.def.landscape ? QPageLayout::Landscape

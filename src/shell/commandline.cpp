@@ -1,0 +1,104 @@
+#include "shell/commandline.h"
+
+namespace kq::shell {
+
+namespace {
+
+// Options that Qt reads itself; the first group takes a value.
+const char *const kQtOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+    "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session",
+    "name", "title", "qmljsdebugger"};
+const char *const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+// The option's name without its dashes and without "=value".
+QString optionName(const QString &arg)
+{
+    QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
+    const int eq = name.indexOf(QLatin1Char('='));
+    return eq < 0 ? name : name.left(eq);
+}
+
+bool isOneOf(const QString &name, const auto &list)
+{
+    for (const char *o : list)
+        if (name == QLatin1String(o))
+            return true;
+    return false;
+}
+
+CommandLine failure(const QString &error)
+{
+    CommandLine c;
+    c.action = CommandLine::Action::Error;
+    c.error = error;
+    return c;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine c;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            c.action = CommandLine::Action::Help;
+            return c;
+        }
+        if (arg == QLatin1String("--version") || arg == QLatin1String("-v")) {
+            c.action = CommandLine::Action::Version;
+            return c;
+        }
+        if (arg == QLatin1String("--init-data")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return failure(QStringLiteral("A opção --init-data precisa de uma pasta."));
+            c.action = CommandLine::Action::InitData;
+            c.folder = arguments.at(++i);
+            continue;
+        }
+        if (!arg.startsWith(QLatin1Char('-')) || arg.size() < 2)
+            return failure(QStringLiteral("Argumento desconhecido: %1").arg(arg));
+        const QString name = optionName(arg);
+        if (isOneOf(name, kQtFlags)) {
+            c.qtArguments << arg;
+            continue;
+        }
+        if (isOneOf(name, kQtOptionsWithValue)) {
+            c.qtArguments << arg;
+            if (!arg.contains(QLatin1Char('='))) {
+                if (i + 1 >= arguments.size())
+                    return failure(QStringLiteral("A opção %1 precisa de um valor.").arg(arg));
+                c.qtArguments << arguments.at(++i);
+            }
+            continue;
+        }
+        return failure(QStringLiteral("Opção desconhecida: %1").arg(arg));
+    }
+    return c;
+}
+
+QString commandLineHelp(const QString &program)
+{
+    return QStringLiteral(
+               "Uso: %1 [opção]\n"
+               "Sistema de Vantesca: cobrança de cheques devolvidos.\n"
+               "Sem opções, abre o programa.\n"
+               "\n"
+               "Opções:\n"
+               "  -h, --help             mostra esta ajuda e termina\n"
+               "  -v, --version          mostra a versão do programa e termina\n"
+               "  --init-data PASTA      prepara a pasta de dados (cria os bancos que\n"
+               "                         faltam, sem alterar os existentes) e termina\n"
+               "\n"
+               "Também valem as opções do Qt, como -platform NOME e -style NOME.\n"
+               "Status de saída: 0 sem erro, 1 falha, 2 linha de comando inválida.\n")
+        .arg(program);
+}
+
+QString versionLine(const QString &program, const QString &version)
+{
+    return program + QLatin1Char(' ') + version;
+}
+
+} // namespace kq::shell

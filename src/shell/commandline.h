@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kq::shell {
+
+// What the command line asks of the program.
+struct CommandLine
+{
+    enum class Action { Run, Help, Version, InitData, Error };
+    Action action = Action::Run;
+    QString folder;  // the folder of --init-data
+    QString error;   // what was wrong, for Action::Error
+    QStringList qtArguments; // Qt's own options (-platform, -style...) kept for Qt
+};
+
+// Reads the arguments that follow the program's name. Options of Qt itself
+// are let through to Qt; anything else unknown is an error.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// The text of --help: every option, in Portuguese.
+QString commandLineHelp(const QString &program);
+
+// "kq-730 1.2.3"
+QString versionLine(const QString &program, const QString &version);
+
+// Exit status of a command line that could not be understood.
+constexpr int kUsageError = 2;
+
+} // namespace kq::shell

@@ -1,0 +1,254 @@
+// LibreOffice as the letters use it, with a stand-in "soffice" on PATH: each
+// template converted once, a cancelled conversion, the program's own profile,
+// and the filled copies in a folder of the account's own.
+#include "platform/letters/officeprofile.h"
+#include "platform/letters/privatefolders.h"
+#include "platform/letters/templatecache.h"
+#include "platform/letters/wordprocessor.h"
+#include "platform/progress.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using kq::platform::LibreOfficeProcessor;
+using kq::platform::OfficeProfile;
+using kq::platform::Progress;
+using kq::platform::TemplateCache;
+
+namespace {
+
+// The stand-in soffice of tests/fixtures.
+QString fakeOffice()
+{
+    QString root = qEnvironmentVariable("KQ_TEST_SOURCE_DIR");
+    if (root.isEmpty())
+        root = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../..");
+    return root + QStringLiteral("/tests/fixtures/fake-soffice.sh");
+}
+
+int mode(const QString &path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void write(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+} // namespace
+
+class tst_libreoffice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void templateCacheKeys();
+    void convertsEachTemplateOnce();
+    void cancelledConversionLeavesNothing();
+    void filledCopyInPrivateFolder();
+    void leftoversRemoved();
+
+private:
+    int runs() const { return readAll(m_log).count('\n'); }
+    QString templateFile(const QByteArray &text);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_log;
+    QByteArray m_path;
+};
+
+void tst_libreoffice::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    const QString bin = m_dir->filePath("bin");
+    QDir().mkpath(bin);
+    QVERIFY(QFile::copy(fakeOffice(), bin + "/soffice"));
+    QFile::setPermissions(bin + "/soffice", QFile::ReadOwner | QFile::WriteOwner
+                                                | QFile::ExeOwner);
+    m_log = m_dir->filePath("soffice.log");
+    m_path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + m_path);
+    qputenv("FAKE_LOG", QFile::encodeName(m_log));
+    qunsetenv("FAKE_SLEEP");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir->filePath("cache")));
+    QDir().mkpath(m_dir->filePath("run"));
+    QFile::setPermissions(m_dir->filePath("run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir->filePath("run")));
+    QCOMPARE(LibreOfficeProcessor::program(), bin + "/soffice");
+}
+
+void tst_libreoffice::cleanup()
+{
+    Progress::setCancelAtStep(0);
+    qputenv("PATH", m_path);
+    m_dir.reset();
+}
+
+QString tst_libreoffice::templateFile(const QByteArray &text)
+{
+    const QString path = m_dir->filePath("dados/Carta Branda.doc");
+    QDir().mkpath(m_dir->filePath("dados"));
+    write(path, text);
+    return path;
+}
+
+void tst_libreoffice::templateCacheKeys()
+{
+    const QString path = templateFile("word 1");
+    const TemplateCache cache(m_dir->filePath("cache/modelos"));
+    QVERIFY(cache.lookup(path).isEmpty());
+    QVERIFY(cache.store(path, "<convertido 1>"));
+    QCOMPARE(cache.lookup(path), QString("<convertido 1>"));
+    QCOMPARE(mode(m_dir->filePath("cache/modelos")), 0700);
+    // Another template of the same content is not the same entry.
+    QFile::copy(path, m_dir->filePath("dados/Carta Incisiva.doc"));
+    QVERIFY(cache.lookup(m_dir->filePath("dados/Carta Incisiva.doc")).isEmpty());
+
+    // A changed size or modification time makes the entry stale.
+    QFile f(path);
+    const QDateTime stamp = QFileInfo(path).lastModified();
+    write(path, "word 22");
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    f.close();
+    QVERIFY(cache.lookup(path).isEmpty());
+    QVERIFY(cache.store(path, "<convertido 2>"));
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(stamp.addSecs(60), QFileDevice::FileModificationTime));
+    f.close();
+    QVERIFY(cache.lookup(path).isEmpty());
+    QVERIFY(cache.lookup(m_dir->filePath("dados/nada.doc")).isEmpty());
+}
+
+void tst_libreoffice::convertsEachTemplateOnce()
+{
+    const QString path = templateFile("modelo word");
+    LibreOfficeProcessor lo;
+    QString error;
+    const QString first = lo.toFlatOdt(path, &error);
+    QVERIFY2(first.contains(">modelo word<"), qPrintable(first + error));
+    QCOMPARE(runs(), 1);
+    QVERIFY(readAll(m_log).contains("--headless"));
+    QVERIFY(readAll(m_log).contains(OfficeProfile::argument().toUtf8()));
+    QCOMPARE(Progress::lastLabel(), QString("Convertendo o modelo \"Carta Branda.doc\"..."));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(lo.toFlatOdt(path, &error), first);
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(runs(), 1); // the second letter needs no conversion
+    // No conversion folder is left behind.
+    QCOMPARE(QDir(kq::platform::letterCacheFolder()).entryList({"conversao-*"}, QDir::Dirs),
+             QStringList());
+
+    write(path, "modelo word mudado");
+    QVERIFY(lo.toFlatOdt(path, &error).contains(">modelo word mudado<"));
+    QCOMPARE(runs(), 2);
+}
+
+void tst_libreoffice::cancelledConversionLeavesNothing()
+{
+    const QString path = templateFile("modelo word");
+    qputenv("FAKE_SLEEP", "20");
+    Progress::setCancelAtStep(3);
+    LibreOfficeProcessor lo;
+    QString error = "x";
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(lo.toFlatOdt(path, &error).isEmpty());
+    QVERIFY(error.isEmpty()); // cancelled, not failed
+    QVERIFY(clock.elapsed() < 5000);
+    // The launcher and what it started have ended.
+    const qint64 child = readAll(m_log + ".child").trimmed().toLongLong();
+    QVERIFY(child > 0);
+    QTRY_VERIFY(::kill(static_cast<pid_t>(child), 0) != 0);
+    // Nothing kept: the next letter converts again.
+    Progress::setCancelAtStep(0);
+    qunsetenv("FAKE_SLEEP");
+    QVERIFY(!lo.toFlatOdt(path, &error).isEmpty());
+    QCOMPARE(runs(), 2);
+}
+
+void tst_libreoffice::filledCopyInPrivateFolder()
+{
+    LibreOfficeProcessor lo;
+    QString error;
+    QVERIFY2(lo.show("<carta de ANA, CPF 123>", QString("Carta Notificação"), &error),
+             qPrintable(error));
+    // The profile was set up once, with the settings and the macro added.
+    const QString user = OfficeProfile::folder() + "/user";
+    QVERIFY(readAll(m_log).startsWith(OfficeProfile::argument().toUtf8() + " --headless"));
+    const QByteArray settings = readAll(user + "/registrymodifications.xcu");
+    QVERIFY(settings.contains("FirstRun"));
+    QVERIFY(settings.contains("oor:name=\"UILocale\" oor:op=\"fuse\"><value>pt-BR</value>"));
+    QVERIFY(settings.trimmed().endsWith("</oor:items>"));
+    QVERIFY(readAll(user + "/basic/Standard/Cartas.xba").contains("Sub Abrir(sUrl As String)"));
+    const QByteArray index = readAll(user + "/basic/Standard/script.xlb");
+    QVERIFY(index.contains("library:name=\"Module1\""));
+    QVERIFY(index.contains("library:name=\"Cartas\""));
+    QCOMPARE(mode(kq::platform::letterCacheFolder()), 0700);
+
+    // The window is asked for through the macro, with the copy's URL.
+    QTRY_COMPARE(runs(), 2);
+    const QString call = QString::fromUtf8(readAll(m_log)).split('\n').at(1);
+    const QString prefix = "macro:///Standard.Cartas.Abrir(\"";
+    const qsizetype at = call.indexOf(prefix);
+    QVERIFY2(at > 0 && call.endsWith("\")"), qPrintable(call));
+    const QString url = call.mid(at + prefix.size()).chopped(2);
+    QVERIFY(url.endsWith("/Carta%20Notifica%C3%A7%C3%A3o.fodt"));
+    const QString copy = QUrl(url).toLocalFile();
+    QCOMPARE(QFileInfo(copy).fileName(), QString("Carta Notificação.fodt"));
+    QCOMPARE(readAll(copy), QByteArray("<carta de ANA, CPF 123>"));
+    const QString folder = kq::platform::filledLettersFolder();
+    QCOMPARE(folder, m_dir->filePath("run") + "/kq-730/cartas");
+    QCOMPARE(QFileInfo(QFileInfo(copy).absolutePath()).absolutePath(), folder);
+    QCOMPARE(mode(folder), 0700);
+    QCOMPARE(mode(QFileInfo(copy).absolutePath()), 0700);
+    QCOMPARE(mode(copy), 0600);
+
+    // A second letter uses the profile as it is: no set-up run.
+    QVERIFY(lo.show("<outra>", QString("Carta Notificação"), &error));
+    QTRY_COMPARE(runs(), 3);
+    QCOMPARE(QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
+}
+
+void tst_libreoffice::leftoversRemoved()
+{
+    // Filled copies the word processor never read go at the next start; the
+    // folder itself stays, and a folder shared with others is made private.
+    const QString folder = kq::platform::filledLettersFolder();
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                      | QFile::ReadOther | QFile::ExeOther);
+    const QString copy = kq::platform::newFilledLetterPath("Carta Branda");
+    QVERIFY(!copy.isEmpty());
+    QCOMPARE(mode(folder), 0700);
+    write(copy, "<carta>");
+    write(folder + "/.solto", "x");
+    kq::platform::removeFilledLetters();
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+QTEST_GUILESS_MAIN(tst_libreoffice)
+#include "tst_libreoffice.moc"
