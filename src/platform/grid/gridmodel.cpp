@@ -114,13 +114,13 @@ void GridModel::fetchChunk(int maxMs) const
         m_store.read += n;
     }
     // Every announcement makes the view lay all its rows out again, so rows
-    // are announced in steps that grow with the rows shown (half as many
-    // again): a few layouts in all instead of one per chunk. The last rows,
+    // are announced in steps that grow with the rows shown (as many again):
+    // a few layouts in all instead of one per chunk. The last rows,
     // a read of everything, and rows the user has scrolled down to are
     // announced at once.
     const int pending = m_store.read - m_store.rows;
     if (pending > 0
-        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, m_store.rows / 2)
+        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, m_store.rows)
             || lastRowInView()))
         showReadRows();
 }
