@@ -67,8 +67,7 @@ void generate(const QString &db, int cheques)
              "date('2015-01-01', '+' || ((n * 13) % 3600) || ' days'), "
              "50, '001', '001', '01' FROM c");
     // Agreements of 32 instalments (as many instalments as the debtor's
-    // cheques), first due dates over ten years; about 60 % of the instalments
-    // open, 35 % written off, 5 % cancelled.
+    // cheques), first due dates over ten years.
     exec(db, "WITH RECURSIVE a(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM a WHERE n < ?) "
              "INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, CD_CLIENTE, nr_parcelas, "
              "vl_parcela, dt_1vencimento) "
@@ -77,14 +76,7 @@ void generate(const QString &db, int cheques)
              "printf('%03d', n % 20 + 1), printf('%05d', n % 4999 + 2), 32, 100, "
              "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days') FROM a",
          {std::max(1, cheques / 32)});
-    exec(db, "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 32) "
-             "INSERT INTO parcelas (cd_acordo, cd_parcela, cd_loja, vl_parcela, dt_vencimento, "
-             "vl_honorarios, CD_CLIENTE, cd_status) "
-             "SELECT a.cd_acordo, printf('%02d', k.i), a.cd_loja, 100, "
-             "date(a.dt_1vencimento, '+' || k.i || ' months'), 5, a.CD_CLIENTE, "
-             "CASE WHEN (a.rowid * 31 + k.i) % 20 = 0 THEN 'C' "
-             "     WHEN (a.rowid * 31 + k.i) % 20 < 8 THEN 'B' ELSE 'A' END "
-             "FROM acordos a, k");
+    kq::bench::addInstalments(db);
     t.commit();
     kq::data::analyzeDatabase(db);
 }
@@ -301,15 +293,8 @@ void runSize(int cheques, int rounds)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    const kq::bench::RunOptions options = kq::bench::runOptions(argc, argv);
-    kq::bench::printHeader("Agreements: a debtor's cheques at one store",
-                           "SQLite alone, statements prepared once: the same reads and writes "
-                           "in one transaction");
-    for (const int size : options.sizes)
-        runSize(size, options.rounds);
-    return 0;
+    return kq::bench::runSizes(argc, argv, "Agreements: a debtor's cheques at one store",
+                               "SQLite alone, statements prepared once: the same reads and "
+                               "writes in one transaction",
+                               runSize);
 }

@@ -135,15 +135,8 @@ void runSize(int size, int rounds)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    const kq::bench::RunOptions options = kq::bench::runOptions(argc, argv);
-    kq::bench::printHeader("Grid bound to the cheque query",
-                           "SQLite stepping through the same statement on the same "
-                           "connection, every column read");
-    for (const int size : options.sizes)
-        runSize(size, options.rounds);
-    return 0;
+    return kq::bench::runSizes(argc, argv, "Grid bound to the cheque query",
+                               "SQLite stepping through the same statement on the same "
+                               "connection, every column read",
+                               runSize);
 }

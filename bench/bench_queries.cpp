@@ -147,15 +147,8 @@ void runSize(int size, int rounds)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    const kq::bench::RunOptions options = kq::bench::runOptions(argc, argv);
-    kq::bench::printHeader("Query screens: filters applied to the grid",
-                           "SQLite reading the same statement on the same connection "
-                           "(first 2000 rows / every row)");
-    for (const int size : options.sizes)
-        runSize(size, options.rounds);
-    return 0;
+    return kq::bench::runSizes(argc, argv, "Query screens: filters applied to the grid",
+                               "SQLite reading the same statement on the same connection "
+                               "(first 2000 rows / every row)",
+                               runSize);
 }
