@@ -225,7 +225,7 @@ void runSize(int cheques, int rounds)
     debtors->setCurrentRow(debtors->findRow(2, "00001"));
     auto *f = qobject_cast<facordo *>(registry.show("facordo"));
     f->cd_ref->setText(kq::shell::CorrectionTable::load(db).newestMonth());
-    const QString gridSource = chequeGridSource("00001", "001");
+    const kq::data::RecordSource gridSource = chequeGridSource("00001", "001");
     const kq::bench::Pair screen = kq::bench::interleaved(
         rounds, [&] { f->ds_loja->setBoundText("001"); },
         [&] {

@@ -25,7 +25,7 @@ namespace {
 struct Filter
 {
     const char *what;
-    QString source;
+    kq::data::RecordSource source;
 };
 
 struct ScreenFilters

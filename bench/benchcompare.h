@@ -7,6 +7,7 @@
 
 #include "data/database.h"
 #include "data/jetsql.h"
+#include "data/recordsource.h"
 
 #include <QSqlDriver>
 #include <sqlite3.h>
@@ -120,16 +121,18 @@ inline void printRow(int size, const char *step, const Pair &p, const char *targ
     std::fflush(stdout);
 }
 
-// SQLite alone: the statement (Jet SQL, translated as the program does) run on
+// SQLite alone: the statement (Jet SQL, translated as the program does, with
+// its values bound) run on
 // the connection the program uses, every column of up to `maxRows` rows read
 // as its type gives it. Returns the rows read.
-inline int plainRead(const QString &db, const QString &jetSql, int maxRows = -1)
+inline int plainRead(const QString &db, const kq::data::RecordSource &source, int maxRows = -1)
 {
     const QVariant v = kq::data::database(db).driver()->handle();
     sqlite3 *h = *static_cast<sqlite3 *const *>(v.constData());
-    const QByteArray sql = kq::data::translateJet(jetSql).toUtf8();
+    const QByteArray sql = kq::data::translateJet(source.sql).toUtf8();
     sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK
+        || !kq::data::bindValues(st, source.values)) {
         std::printf("plain SQLite: %s\n", sqlite3_errmsg(h));
         sqlite3_finalize(st);
         return 0;

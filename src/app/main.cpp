@@ -2,10 +2,12 @@
 #include "cube/screens.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
+#include "data/integrity.h"
 #include "platform/letters/privatefolders.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
 #include "platform/regional.h"
+#include "shell/accessimport.h"
 #include "shell/commandline.h"
 #include "shell/screens.h"
 #include "shell/startup.h"
@@ -19,6 +21,14 @@ int initData(const QString &dir)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // A folder of the old program is imported, never made over.
+    const int imported = kq::shell::offerAccessImportCommand(dir, out, err);
+    if (imported > 0)
+        return imported;
+    if (imported == 0) {
+        out << "pasta de dados pronta: " << dir << '\n';
+        return 0;
+    }
     try {
         const QStringList created = kq::data::prepareDataFolder(dir);
         for (const QString &f : created)
@@ -29,6 +39,18 @@ int initData(const QString &dir)
         err << e.description() << '\n';
         return 1;
     }
+}
+
+// kq-730 --check-data DIR: checks the databases of a data folder as the
+// program checks them before writing, says what it found and ends (0 when
+// every database is there and sound).
+int checkData(const QString &dir)
+{
+    const kq::data::FolderCheck check = kq::data::checkDataFolder(dir);
+    QTextStream out(stdout);
+    for (const QString &line : check.lines)
+        out << line << '\n';
+    return check.sound ? 0 : 1;
 }
 
 } // namespace
@@ -58,7 +80,19 @@ int main(int argc, char **argv)
         return kq::shell::kUsageError;
     case Action::InitData: {
         QCoreApplication app(argc, argv);
+        kq::platform::useBrazilianSettings(app);
         return initData(line.folder);
+    }
+    case Action::CheckData: {
+        QCoreApplication app(argc, argv);
+        return checkData(line.folder);
+    }
+    case Action::ImportAccess: {
+        QCoreApplication app(argc, argv);
+        kq::platform::useBrazilianSettings(app);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return kq::shell::importAccessCommand(line.folder, out, err);
     }
     case Action::Run:
         break;

@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/keys.h"
 #include "platform/format.h"
+#include "platform/textlimit.h"
 
 #include <QSqlQuery>
 
@@ -18,7 +19,7 @@ QString addAgendaEntry(const QString &dbPath, const AgendaEntry &entry, const QD
                                   "nm_envolvido, nm_responsavel, ds_historico, cd_ref) "
                                   "VALUES (?, ?, ?, ?, ?, ?, ?)"),
                    {code, today, entry.dtMarcada, entry.nmEnvolvido, entry.nmResponsavel,
-                    entry.dsHistorico.left(kAgendaHistoryLength),
+                    kq::platform::cutText(entry.dsHistorico, kAgendaHistoryLength),
                     kq::platform::formatMonthYear(entry.dtMarcada)});
     t.commit();
     return code;

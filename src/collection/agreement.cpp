@@ -154,19 +154,12 @@ std::optional<QString> readAgreementTexts(const AgreementTexts &texts, Agreement
     return std::nullopt;
 }
 
-QString sqlText(const QString &value)
-{
-    QString escaped = value;
-    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
-}
-
-QString chequeGridSource(const QString &cdCliente, const QString &cdLoja)
+kq::data::RecordSource chequeGridSource(const QString &cdCliente, const QString &cdLoja)
 {
     // DEVOLVIDOS.CD_LOJA and DEVOLVIDOS.NR_DOCUMENTO are named by alias: in a
     // parenthesised join SQLite renames a column whose name an earlier table
     // of the join also has ("CD_LOJA:1").
-    return QStringLiteral(
+    return {QStringLiteral(
                "SELECT devolvidos.vl_atualizado,SITUACOES.CD_ACORDO,"
                "DEVOLVIDOS.CD_LOJA AS CD_LOJA, "
                "devolvidos.cd_situacao,CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
@@ -180,9 +173,9 @@ QString chequeGridSource(const QString &cdCliente, const QString &cdLoja)
                "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
                "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
                "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
-               "documentos.CD_documento where devolvidos.cd_cliente=")
-           + sqlText(cdCliente) + QStringLiteral("and devolvidos.cd_loja=") + sqlText(cdLoja)
-           + QStringLiteral(" and SITUACOES.CD_ACORDO='0' order by dt_deposito");
+               "documentos.CD_documento where devolvidos.cd_cliente=? and "
+               "devolvidos.cd_loja=? and SITUACOES.CD_ACORDO='0' order by dt_deposito"),
+            {cdCliente, cdLoja}};
 }
 
 } // namespace kq::collection

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/recordsource.h"
 #include "shell/correction.h"
 
 #include <QDate>
@@ -150,11 +151,7 @@ struct AgreementTexts
 // and leaves the agreement untouched.
 std::optional<QString> readAgreementTexts(const AgreementTexts &texts, Agreement &agreement);
 
-// Quotes a value as an SQL text literal (for record sources of bound grids,
-// which take no parameters).
-QString sqlText(const QString &value);
-
 // Record source of the agreement screen's grid for a debtor and a store.
-QString chequeGridSource(const QString &cdCliente, const QString &cdLoja);
+kq::data::RecordSource chequeGridSource(const QString &cdCliente, const QString &cdLoja);
 
 } // namespace kq::collection

@@ -1,12 +1,14 @@
 #include "collection/chequereader.h"
 
+#include "platform/textlimit.h"
+
 namespace kq::collection {
 
 namespace {
 // Mid(line, start, count) with positions from 1, kept to the box's limit.
 QString part(const QString &line, int start, int count, int limit)
 {
-    return line.mid(start - 1, count).left(limit);
+    return kq::platform::cutText(line.mid(start - 1, count), limit);
 }
 } // namespace
 

@@ -177,11 +177,23 @@ std::optional<QString> firstChequeOfDocument(const QString &dbPath, const QStrin
     return key.toString();
 }
 
-QString quoted(const QString &value)
+kq::data::RecordSource debtorHistorySource(const QString &cliente)
 {
-    QString v = value;
-    v.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + v + QLatin1Char('\'');
+    return {QStringLiteral("SELECT devolvidos.cd_cliente,devolvidos.cd_alinea, "
+                           "DEVOLVIDOS.DT_DEPOSITO, situacoes.ds_situacao, DEVOLVIDOS.VL_CHEQUE "
+                           "From DEVOLVIDOS inner join situacoes on "
+                           "devolvidos.cd_situacao=situacoes.cd_situacao where cd_cliente=? "
+                           "order by dt_deposito"),
+            {cliente}};
+}
+
+kq::data::RecordSource documentHistorySource(const QString &documento)
+{
+    return {QStringLiteral("SELECT devolvidos.cd_cliente, DEVOLVIDOS.DT_DEPOSITO, "
+                           "situacoes.ds_situacao, DEVOLVIDOS.VL_CHEQUE From DEVOLVIDOS inner "
+                           "join situacoes on devolvidos.cd_situacao=situacoes.cd_situacao "
+                           "where nr_documento=? order by dt_deposito"),
+            {documento}};
 }
 
 } // namespace kq::collection

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/recordsource.h"
+
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -89,8 +91,9 @@ std::optional<QString> debtorDocument(const QString &dbPath, const QString &clie
 // Key of the first cheque (key order) of an issuer document; nothing when none.
 std::optional<QString> firstChequeOfDocument(const QString &dbPath, const QString &documento);
 
-// A value between apostrophes for a record source, its own apostrophes
-// doubled so that it stays one literal.
-QString quoted(const QString &value);
+// Record sources of the cheque-entry screen's history grid: the cheques of
+// a debtor, and those of an issuer document, by deposit date.
+kq::data::RecordSource debtorHistorySource(const QString &cliente);
+kq::data::RecordSource documentHistorySource(const QString &documento);
 
 } // namespace kq::collection

@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -127,19 +128,13 @@ fagenda::fagenda(QWidget *parent)
     });
     dt_marcada->setValue(QDate::currentDate());
     kq::shell::trap(kName, [&] { m_located = firstAgendaCode(m_db); });
-    cobrador->setText(kq::shell::usuarioLogado());
+    kq::shell::showUsuarioLogado(cobrador);
 
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
     connect(GridEX1, &kq::platform::GridEX::rowChanged, this, [this] { locate(); });
-    connect(DS_hISTORICO, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = DS_hISTORICO->toPlainText();
-        if (text.size() > kAgendaHistoryLength) {
-            DS_hISTORICO->setPlainText(text.left(kAgendaHistoryLength));
-            DS_hISTORICO->moveCursor(QTextCursor::End);
-        }
-    });
+    kq::platform::setTextLimit(DS_hISTORICO, kAgendaHistoryLength);
 }
 
 void fagenda::buildGrid()
@@ -169,6 +164,8 @@ void fagenda::buildGrid()
 
 void fagenda::Command3_Click()
 {
+    if (!kq::platform::choicesAreClear({cobrador}))
+        return;
     kq::shell::trap(kName, [&] {
         AgendaEntry entry;
         entry.dtMarcada = dt_marcada->value();

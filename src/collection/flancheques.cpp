@@ -10,6 +10,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "registers/storecolors.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
@@ -50,22 +51,11 @@ const QString kListSource = QStringLiteral(
     "DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN "
     "documentos ON DEVOLVIDOS.cd_documento = documentos.CD_documento");
 
-const QString kDebtorHistory = QStringLiteral(
-    "SELECT devolvidos.cd_cliente,devolvidos.cd_alinea, DEVOLVIDOS.DT_DEPOSITO, "
-    "situacoes.ds_situacao, DEVOLVIDOS.VL_CHEQUE From DEVOLVIDOS inner join situacoes on "
-    "devolvidos.cd_situacao=situacoes.cd_situacao where cd_cliente=%1 order by dt_deposito");
-
-const QString kDocumentHistory = QStringLiteral(
-    "SELECT devolvidos.cd_cliente, DEVOLVIDOS.DT_DEPOSITO, situacoes.ds_situacao, "
-    "DEVOLVIDOS.VL_CHEQUE From DEVOLVIDOS inner join situacoes on "
-    "devolvidos.cd_situacao=situacoes.cd_situacao where nr_documento=%1 order by dt_deposito");
-
 QLineEdit *textBox(const QString &name, int maxLength, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
+    kq::platform::setTextLimit(box, maxLength);
     return box;
 }
 
@@ -352,6 +342,12 @@ void flancheques::Form_Load()
     nm_cliente->setText(QString());
 }
 
+bool flancheques::listsAreClear() const
+{
+    return kq::platform::choicesAreClear(
+        {nm_cliente, ds_loja, ds_destino, ds_situacao, ds_documento});
+}
+
 ChequeForm flancheques::readForm() const
 {
     ChequeForm f;
@@ -391,6 +387,8 @@ void flancheques::CONFIRMA_Click()
 {
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
+        if (!listsAreClear())
+            return;
         const ChequeCheck check = checkCheque(dbPath(), readForm());
         if (!check.ok()) {
             kq::platform::Dialogs::message(check.refusal);
@@ -405,6 +403,7 @@ void flancheques::CONFIRMA_Click()
         NM_EMITENTE->clear();
         CD_ALINEA->clear();
         CD_BANCO->setFocus();
+        CD_BANCO->selectAll(); // the next cheque's bank is typed over this one
     });
 }
 
@@ -413,6 +412,8 @@ void flancheques::alterar_Click()
     kq::shell::ProcedimentoAtual = windowTitle();
     kq::shell::trap(objectName(), [this] {
         const QString key = CD_DEVOLVIDO->text();
+        if (!listsAreClear())
+            return;
         if (chequeExists(dbPath(), key)) {
             const ChequeCheck check = checkCheque(dbPath(), readForm());
             if (!check.ok()) {
@@ -533,7 +534,7 @@ void flancheques::formatRow(GridRow &row)
     }
 }
 
-void flancheques::bindHistory(const QString &recordSource)
+void flancheques::bindHistory(const kq::data::RecordSource &recordSource)
 {
     GridEX3->setDatabaseName(dbPath());
     GridEX3->setRecordSource(recordSource);
@@ -554,7 +555,7 @@ void flancheques::nm_cliente_Change()
         if (const auto doc = debtorDocument(dbPath(), code))
             nr_documento->setText(*doc);
         GridEX3->column(4).setField(QStringLiteral("cd_alinea"));
-        bindHistory(kDebtorHistory.arg(quoted(code)));
+        bindHistory(debtorHistorySource(code));
     });
 }
 
@@ -574,7 +575,7 @@ void flancheques::Command5_Click()
     kq::shell::trap(objectName(), [this, answer] {
         // This history has no alínea: the column stays empty, one group.
         GridEX3->column(4).setField(QString());
-        bindHistory(kDocumentHistory.arg(quoted(answer)));
+        bindHistory(documentHistorySource(answer));
     });
 }
 

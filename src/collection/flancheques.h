@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/recordsource.h"
 #include "platform/screen.h"
 
 class QCheckBox;
@@ -50,9 +51,12 @@ private:
     // Shows the cheque with that key in the entry fields.
     void MostraRegistro(const QString &key);
     void clearDateBox();
+    // False, after asking the user to choose, when a list's typed text
+    // names several rows.
+    bool listsAreClear() const;
     ChequeForm readForm() const;
     void refreshList();
-    void bindHistory(const QString &recordSource);
+    void bindHistory(const kq::data::RecordSource &recordSource);
     void gridRowChanged();
     void formatRow(kq::platform::GridRow &row);
     QString dbPath() const;

@@ -150,4 +150,21 @@ std::optional<QString> contactHistory(const QString &dbPath, const QString &clie
     return q.value(QStringLiteral("DS_HISTORICO")).toString();
 }
 
+kq::data::RecordSource debtorChequesSource(const QString &cliente)
+{
+    return {QStringLiteral("SELECT DEVOLVIDOS.CD_CLIENTE, DEVOLVIDOS.cd_alinea, "
+                           "DEVOLVIDOS.DT_DEPOSITO, situacoes.DS_SITUACAO, DEVOLVIDOS.VL_CHEQUE, "
+                           "lojas.ds_loja FROM (DEVOLVIDOS INNER JOIN situacoes ON "
+                           "DEVOLVIDOS.CD_SITUACAO = situacoes.CD_SITUACAO) INNER JOIN lojas ON "
+                           "DEVOLVIDOS.CD_LOJA = lojas.cd_loja  where cd_cliente=? order by "
+                           "dt_deposito"),
+            {cliente}};
+}
+
+kq::data::RecordSource debtorContactsSource(const QString &cliente)
+{
+    return {QStringLiteral("SELECT * From VANTESCA where cd_cliente=? order by dt_vantesca"),
+            {cliente}};
+}
+
 } // namespace kq::collection

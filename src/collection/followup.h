@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/recordsource.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -34,6 +36,11 @@ DebtTotals computeDebtTotals(const QVector<DebtCheque> &cheques, const QDate &to
 // The debtor's cheques whose situation is in situacoes, read from the
 // database for the totals.
 QVector<DebtCheque> readDebtCheques(const QString &dbPath, const QString &cliente);
+
+// Record sources of the follow-up screen for one debtor: the debtor's cheques
+// (with situation and store) and contacts, by date.
+kq::data::RecordSource debtorChequesSource(const QString &cliente);
+kq::data::RecordSource debtorContactsSource(const QString &cliente);
 
 // Number of the next contact: the count shown + 1, at least three digits
 // ("001", "1000"). A count that is empty or no number counts as 0.

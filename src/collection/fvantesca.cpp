@@ -10,6 +10,7 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -34,15 +35,6 @@ namespace {
 const QString kDebtors = QStringLiteral(
     "SELECT clientes.cd_cliente, CLIENTES.NM_CLIENTE, CLIENTES.DS_CIDADE, CLIENTES.NR_TELEFONES, "
     "CLIENTES.nr_contatos, CLIENTES.dt_ultimocontato From CLIENTES order by nm_cliente");
-
-const QString kCheques = QStringLiteral(
-    "SELECT DEVOLVIDOS.CD_CLIENTE, DEVOLVIDOS.cd_alinea, DEVOLVIDOS.DT_DEPOSITO, "
-    "situacoes.DS_SITUACAO, DEVOLVIDOS.VL_CHEQUE, lojas.ds_loja FROM (DEVOLVIDOS INNER JOIN "
-    "situacoes ON DEVOLVIDOS.CD_SITUACAO = situacoes.CD_SITUACAO) INNER JOIN lojas ON "
-    "DEVOLVIDOS.CD_LOJA = lojas.cd_loja  where cd_cliente=%1 order by dt_deposito");
-
-const QString kContacts =
-    QStringLiteral("SELECT * From VANTESCA where cd_cliente=%1 order by dt_vantesca");
 
 constexpr int kHistoryLimit = 200;
 
@@ -70,7 +62,7 @@ QPushButton *button(const QString &name, const QString &text, QWidget *parent)
     return b;
 }
 
-void bind(GridEX *grid, const QString &db, const QString &source)
+void bind(GridEX *grid, const QString &db, const kq::data::RecordSource &source)
 {
     grid->setDatabaseName(db);
     grid->setRecordSource(source);
@@ -270,13 +262,7 @@ void fvantesca::buildControls()
     connect(Command5, &QPushButton::clicked, this, &fvantesca::Command5_Click);
     connect(GridEX2, &GridEX::rowChanged, this, &fvantesca::debtorRowChanged);
     connect(GridEX1, &GridEX::rowChanged, this, &fvantesca::contactRowChanged);
-    connect(DS_hISTORICO, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = DS_hISTORICO->toPlainText();
-        if (text.size() <= kHistoryLimit)
-            return;
-        DS_hISTORICO->setPlainText(text.left(kHistoryLimit));
-        DS_hISTORICO->moveCursor(QTextCursor::End);
-    });
+    kq::platform::setTextLimit(DS_hISTORICO, kHistoryLimit);
     juros->installEventFilter(this);
     parcelas->installEventFilter(this);
 }
@@ -289,8 +275,8 @@ void fvantesca::Form_Load()
     dt_contato->setValue(QDate::currentDate());
     cobrador->setDatabaseName(db);
     kq::shell::trap(name, [this] { cobrador->refresh(); });
-    // The logged-in user, shown by name, is the default collector.
-    cobrador->setText(kq::shell::usuarioLogado());
+    // The logged-in user is the default collector.
+    kq::shell::showUsuarioLogado(cobrador);
 }
 
 void fvantesca::debtorRowChanged()
@@ -306,25 +292,41 @@ void fvantesca::showDebtor(const QString &code)
     m_chosenContact.clear();
     const QString db = dbPath();
     const QString name = objectName();
-    kq::shell::trap(name, [&] { bind(GridEX3, db, kCheques.arg(quoted(code))); });
+    readCheques();
     bindContacts();
     kq::shell::trap(name, [&] { m_chosenContact = firstContact(db, code).value_or(QString()); });
     parcelas->setText(QStringLiteral("0"));
     juros->setText(QStringLiteral("0"));
+}
+
+void fvantesca::readCheques()
+{
+    const QString db = dbPath();
+    const QString name = objectName();
+    kq::shell::trap(name, [&] { bind(GridEX3, db, debtorChequesSource(m_debtor)); });
     kq::shell::trap(name, [&] {
-        const DebtTotals totals = computeDebtTotals(readDebtCheques(db, code),
+        const DebtTotals totals = computeDebtTotals(readDebtCheques(db, m_debtor),
                                                     QDate::currentDate());
         totaldivida->setText(kq::platform::formatFixed2(totals.total));
-        if (const auto media = totals.mediaAtraso())
-            mediaatraso->setText(QString::number(*media));
+        const auto media = totals.mediaAtraso();
+        mediaatraso->setText(media ? QString::number(*media) : QString());
     });
+}
+
+void fvantesca::changeEvent(QEvent *event)
+{
+    Screen::changeEvent(event);
+    // Agreements, write-offs and cheque entry change the cheques elsewhere:
+    // coming back to this screen shows them as they are now.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_debtor.isEmpty())
+        readCheques();
 }
 
 void fvantesca::bindContacts()
 {
     QScopedValueRollback<bool> quiet(m_quiet, true);
     kq::shell::trap(objectName(), [this] {
-        bind(GridEX1, dbPath(), kContacts.arg(quoted(m_debtor)));
+        bind(GridEX1, dbPath(), debtorContactsSource(m_debtor));
     });
 }
 
@@ -369,6 +371,8 @@ void fvantesca::CONFIRMA_Click()
         DS_hISTORICO->setFocus();
         return;
     }
+    if (!kq::platform::choicesAreClear({cobrador}))
+        return;
     Contact c;
     c.cliente = m_debtor;
     c.numero = nextContactNumber(GridEX2->value(5));

@@ -42,12 +42,15 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildControls();
     void Form_Load();
     void debtorRowChanged();
     void showDebtor(const QString &code);
+    // The shown debtor's cheques, total debt and average delay, read anew.
+    void readCheques();
     void contactRowChanged();
     void bindContacts();
     void refetchDebtors();

@@ -3,6 +3,8 @@
 // Internal to kq_data: the raw SQLite handle behind a connection, and what
 // every new connection gets before its first statement.
 
+#include "data/dataerror.h"
+
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -29,6 +31,13 @@ bool bindValue(sqlite3_stmt *stmt, int i, const QVariant &value);
 
 // The message of the last failure of the handle.
 QString lastError(sqlite3 *db);
+
+// A failure of SQLite on connection `db` (code and text as it gave them; by
+// default its last ones) as a DataError (databaseError) naming its file. A
+// write refused because the file's check found damage is told as damage.
+DataError failure(sqlite3 *db, int code, const QString &text, const QString &source,
+                  int otherNumber = ErrorNumber::SqlFailed);
+DataError failure(sqlite3 *db, const QString &source, int otherNumber = ErrorNumber::SqlFailed);
 
 // Runs statements without results (schema, pragmas); throws DataError.
 void execScript(sqlite3 *db, const QString &sql, const QString &fileName);
@@ -63,6 +72,7 @@ public:
     sqlite3_stmt *get() const { return m_stmt; }
     explicit operator bool() const { return m_stmt != nullptr; }
     QString error() const { return m_error; }
+    int errorCode() const { return m_errorCode; }
 
     CachedStatement(const CachedStatement &) = delete;
     CachedStatement &operator=(const CachedStatement &) = delete;
@@ -72,6 +82,7 @@ private:
     QString m_sql;
     sqlite3_stmt *m_stmt = nullptr;
     QString m_error;
+    int m_errorCode = 0;
 };
 
 // Creates the indexes of indexStatements() that an older file lacks (then

@@ -4,6 +4,8 @@
 #include "data/connection_p.h"
 #include "data/dataerror.h"
 #include "data/datafolder.h"
+#include "data/integrity_p.h"
+#include "data/journal_p.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -65,8 +67,10 @@ void closeConnection(const QString &name)
     transactionDepths().remove(name);
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (sqlite3 *h = db.isValid() ? handleOf(db) : nullptr)
+        if (sqlite3 *h = db.isValid() ? handleOf(db) : nullptr) {
+            internal::stopCheck(h);
             internal::dropStatements(h);
+        }
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
@@ -160,17 +164,44 @@ void datePartFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_int64(ctx, r);
 }
 
-// Network file systems, where a mapped file can fail under the reader.
+// Files whose check found damage (by size and time of change): opened again
+// unchanged, they are refused at once.
+QHash<QString, QPair<qint64, QDateTime>> &damagedFiles()
+{
+    static QHash<QString, QPair<qint64, QDateTime>> files;
+    return files;
+}
+
+QPair<qint64, QDateTime> signatureOf(const QFileInfo &fi)
+{
+    return {fi.size(), fi.lastModified()};
+}
+
+DataError damaged(const QString &path, const QString &findings)
+{
+    return databaseError(SQLITE_CORRUPT, findings, path, kSource);
+}
+
+// The connection's own settings; nothing here writes the file.
+void configure(sqlite3 *h, const QString &path)
+{
+    sqlite3_extended_result_codes(h, 1);
+    internal::registerExtensions(h);
+    // FULL sync loses no commit.
+    internal::execScript(h,
+                         QStringLiteral("PRAGMA synchronous=FULL;"
+                                        "PRAGMA foreign_keys=OFF;"
+                                        "SELECT count(*) FROM sqlite_master;"),
+                         path);
+}
+
+// Not on a network share or a user-space file system, where a mapped file
+// can fail under the reader.
 bool onLocalDisk(const QString &path)
 {
     const QByteArray type = QStorageInfo(QFileInfo(path).absolutePath()).fileSystemType();
-    static const char *const remote[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p",
-                                         "afs", "ceph", "glusterfs", "davfs"};
-    for (const char *r : remote) {
-        if (type == r)
-            return false;
-    }
-    return !type.isEmpty() && (!type.startsWith("fuse") || type == "fuseblk");
+    return !type.isEmpty() && !internal::isNetworkFileSystem(type)
+           && (!type.startsWith("fuse") || type == "fuseblk");
 }
 
 // A big office's portfolio: a page cache that holds the data (pages are taken
@@ -208,67 +239,80 @@ QSqlDatabase openConnection(const QString &path)
                                        "(SQLite 3).")
                             .arg(path),
                         kSource);
+    const QString file = absolutePath(path);
+    const auto known = damagedFiles().constFind(file);
+    if (known != damagedFiles().constEnd() && *known == signatureOf(QFileInfo(file)))
+        throw damaged(path, QStringLiteral("quick_check"));
 
     QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
                                                    : QSqlDatabase::addDatabase(
                                                        QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(absolutePath(path));
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        const QString why = db.lastError().text();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
-        throw DataError(ErrorNumber::DatabaseOpen,
-                        QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2")
-                            .arg(path, why),
-                        kSource);
-    }
-    sqlite3 *h = handleOf(db);
-    try {
-        if (!h)
-            throw DataError(ErrorNumber::DatabaseOpen,
-                            QStringLiteral("Driver SQLite sem acesso ao arquivo \"%1\".")
-                                .arg(path),
-                            kSource);
-        internal::registerExtensions(h);
-        // One desktop user: a rollback journal keeps the .mdb file whole on
-        // its own (it can be copied as it is); FULL sync loses no commit.
-        internal::execScript(h,
-                             QStringLiteral("PRAGMA journal_mode=DELETE;"
-                                            "PRAGMA synchronous=FULL;"
-                                            "PRAGMA foreign_keys=OFF;"
-                                            "SELECT count(*) FROM sqlite_master;"),
-                             path);
-    } catch (const DataError &e) {
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(internal::busyTimeout()));
+    auto drop = [&] {
+        if (sqlite3 *opened = db.isOpen() ? handleOf(db) : nullptr)
+            internal::stopCheck(opened);
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
+    };
+    if (!db.open()) {
+        const QSqlError err = db.lastError();
+        drop();
+        bool ok = false;
+        const int code = err.nativeErrorCode().toInt(&ok);
+        throw databaseError(ok ? code : SQLITE_CANTOPEN, err.text(), path, kSource,
+                            ErrorNumber::DatabaseOpen);
+    }
+    sqlite3 *h = handleOf(db);
+    if (!h) {
+        drop();
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Driver SQLite sem acesso ao arquivo \"%1\".").arg(path),
+                        kSource);
+    }
+    try {
+        configure(h, path);
+    } catch (const DataError &e) {
+        const int code = sqlite3_extended_errcode(h);
+        drop();
+        if (isFileFailure(code))
+            throw;
         throw DataError(ErrorNumber::NotADatabase,
                         QStringLiteral("O arquivo \"%1\" não pôde ser lido como banco de "
                                        "dados: %2")
                             .arg(path, e.description()),
-                        kSource);
+                        kSource, e.detail());
+    }
+    // The file is checked beside the connection; a small one is checked
+    // before the first use, a large one before its first write.
+    internal::startCheck(h, file);
+    const internal::CheckState state = internal::waitForCheck(h, internal::checkWaitAtOpen());
+    internal::deliverNotes();
+    if (state == internal::CheckState::Damaged) {
+        const QString findings = internal::checkFindings(h);
+        drop();
+        damagedFiles().insert(file, signatureOf(QFileInfo(file)));
+        throw damaged(path, findings);
     }
     tuneConnection(h, path);
     return db;
 }
 
-DataError sqlError(const QSqlError &err, const QString &sql)
+DataError sqlError(const QString &path, const QSqlError &err)
 {
     const QString text = err.databaseText().isEmpty() ? err.text() : err.databaseText();
     bool ok = false;
     const int code = err.nativeErrorCode().toInt(&ok);
-    const int number = ok && (code & 0xFF) == SQLITE_CONSTRAINT ? ErrorNumber::WriteFailed
-                                                                : ErrorNumber::SqlFailed;
-    Q_UNUSED(sql)
-    return DataError(number, text, kSource);
+    sqlite3 *h = handleOf(QSqlDatabase::database(connectionName(path), false));
+    return internal::failure(h, ok ? code : SQLITE_ERROR, text, kSource);
 }
 
 void runControl(const QString &path, const QString &sql)
 {
     sqlite3 *h = internal::handle(path);
     if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw DataError(ErrorNumber::SqlFailed, internal::lastError(h), kSource);
+        throw internal::failure(h, kSource);
 }
 
 } // namespace
@@ -350,13 +394,29 @@ QString lastError(sqlite3 *db)
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
+DataError failure(sqlite3 *db, int code, const QString &text, const QString &source,
+                  int otherNumber)
+{
+    const char *file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    const QString path = file ? QString::fromUtf8(file) : QString();
+    if ((code & 0xFF) == SQLITE_AUTH && db && waitForCheck(db, 0) == CheckState::Damaged)
+        return databaseError(SQLITE_CORRUPT, checkFindings(db), path, source);
+    return databaseError(code, text, path, source, otherNumber);
+}
+
+DataError failure(sqlite3 *db, const QString &source, int otherNumber)
+{
+    return failure(db, sqlite3_extended_errcode(db), lastError(db), source, otherNumber);
+}
+
 void execScript(sqlite3 *db, const QString &sql, const QString &fileName)
 {
     char *err = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
         const QString text = err ? QString::fromUtf8(err) : lastError(db);
         sqlite3_free(err);
-        throw DataError(ErrorNumber::SqlFailed, text, fileName);
+        throw failure(db, sqlite3_extended_errcode(db), text, fileName);
     }
 }
 
@@ -398,12 +458,22 @@ QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &valu
         return internal::runStatement(db.driver(), h, sql, values);
     QSqlQuery q(db);
     if (!q.prepare(sql))
-        throw sqlError(q.lastError(), sql);
+        throw sqlError(path, q.lastError());
     for (const QVariant &v : values)
         q.addBindValue(internal::normalise(v));
     if (!q.exec())
-        throw sqlError(q.lastError(), sql);
+        throw sqlError(path, q.lastError());
     return q;
+}
+
+bool bindValues(sqlite3_stmt *stmt, const QVariantList &values)
+{
+    int i = 1;
+    for (const QVariant &v : values) {
+        if (!internal::bindValue(stmt, i++, internal::normalise(v)))
+            return false;
+    }
+    return true;
 }
 
 QVariant scalar(const QString &path, const QString &sql, const QVariantList &values)
@@ -419,7 +489,12 @@ Transaction::Transaction(const QString &path)
     : m_path(path)
 {
     const QString name = connectionName(path);
+    sqlite3 *h = internal::handle(path);
     int &depth = transactionDepths()[name];
+    // SQLite ends a transaction by itself on some failures (disk full, I/O
+    // error): with none active the next one begins anew, under the write lock.
+    if (depth > 0 && sqlite3_get_autocommit(h))
+        depth = 0;
     if (depth == 0)
         runControl(path, QStringLiteral("BEGIN IMMEDIATE"));
     else
@@ -432,19 +507,20 @@ Transaction::~Transaction()
 {
     if (m_done)
         return;
+    const QString name = connectionName(m_path);
+    if (!transactionDepths().contains(name))
+        return; // the connection was closed under us: SQLite rolled back
     try {
-        const QString name = connectionName(m_path);
-        if (!transactionDepths().contains(name))
-            return; // the connection was closed under us: SQLite rolled back
         if (m_level == 1)
             runControl(m_path, QStringLiteral("ROLLBACK"));
         else
             runControl(m_path, QStringLiteral("ROLLBACK TO kq_%1; RELEASE kq_%1")
                                    .arg(m_level - 1));
-        transactionDepths()[name] = m_level - 1;
     } catch (...) {
-        // Nothing may escape a destructor; SQLite rolls back on close anyway.
+        // Nothing may escape a destructor. A rollback fails when SQLite has
+        // already rolled back by itself; the depth is restored either way.
     }
+    transactionDepths()[name] = m_level - 1;
 }
 
 void Transaction::commit()

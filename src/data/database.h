@@ -7,6 +7,8 @@
 
 #include <QSqlQuery>
 
+#include <functional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -16,12 +18,26 @@ namespace kq::data {
 // (named after its absolute path), reused; the Portuguese collation "PTBR"
 // (collation.h) and the function datepart(interval, date) are registered on
 // it before its first statement. Throws DataError DatabaseOpen when the file
-// is missing (a database is never created here: see prepareDataFolder) and
-// NotADatabase, naming the file, when it is not SQLite. Rollback journal,
-// synchronous FULL, foreign keys off. For the GUI thread only.
-// Reads are tuned for a large portfolio: page cache of up to 256 MB,
-// temporary store in memory, the file mapped when it is on a local disk.
+// is missing (a database is never created here: see prepareDataFolder),
+// NotADatabase, naming the file, when it is not SQLite, and Damaged when its
+// check (integrity.h) finds damage before the opening returns; a large file
+// is checked in the background and its writes wait until the check passes
+// (refused with Damaged if it fails). Nothing is written to a file before it
+// has passed; at its first write it gets the WAL journal in a local folder
+// (the rollback journal in a network folder or where WAL is refused, with a
+// note), so a session that only reads leaves the file byte for byte.
+// Synchronous FULL, foreign keys off; a file another program is writing is
+// waited for (longer than the program's longest write) before Locked. For the
+// GUI thread only. Reads are tuned for a large portfolio: page cache of up to
+// 256 MB, temporary store in memory, the file mapped when it is on a local
+// disk; the indexes the screens read by are added to an older file (its first
+// write).
 QSqlDatabase database(const QString &path);
+
+// Receives the notes of the data layer for the error log (a journal mode
+// that could not be used), on the thread of the application object. Without
+// a receiver they go to qWarning.
+void setNoteReceiver(std::function<void(const QString &)> receiver);
 
 // Closes the connection of one file (tests, and before a file is replaced).
 void closeDatabase(const QString &path);
@@ -33,6 +49,10 @@ void closeAllDatabases();
 // "YYYY-MM-DD" (the time is dropped), a null QString as empty text, an
 // invalid QVariant as Null.
 QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &values = {});
+
+// Binds values to the "?" of a prepared statement in order, converted as
+// exec() converts them; false when SQLite refuses one (too many values).
+bool bindValues(sqlite3_stmt *stmt, const QVariantList &values);
 
 // First column of the first row, or an invalid QVariant when there is none.
 QVariant scalar(const QString &path, const QString &sql, const QVariantList &values = {});

@@ -1,12 +1,132 @@
 #include "data/dataerror.h"
 
+#include <QRegularExpression>
+
+#include <cerrno>
+
+#include <sqlite3.h>
+
 namespace kq::data {
 
-DataError::DataError(int number, const QString &description, const QString &source)
+DataError::DataError(int number, const QString &description, const QString &source,
+                     const QString &detail)
     : std::runtime_error(description.toStdString())
     , m_number(number)
     , m_description(description)
     , m_source(source)
+    , m_detail(detail)
 {}
+
+QString fileErrorReason(int errnum, const QString &otherText)
+{
+    switch (errnum) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("não há espaço livre no disco");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("sem permissão: o arquivo ou a sua pasta é somente leitura para "
+                              "este usuário");
+    case EROFS:
+        return QStringLiteral("o disco é somente leitura");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("o arquivo ou a pasta não existe");
+    case EISDIR:
+        return QStringLiteral("o nome é de uma pasta");
+    case EIO:
+        return QStringLiteral("erro de leitura ou gravação no disco");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("o arquivo está em uso por outro programa");
+    default:
+        return otherText;
+    }
+}
+
+bool isFileFailure(int code)
+{
+    switch (code & 0xFF) {
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+DataError databaseError(int code, const QString &engineText, const QString &path,
+                        const QString &source, int otherNumber)
+{
+    const QString detail = QStringLiteral("SQLite %1: %2 (%3)").arg(code).arg(engineText, path);
+    auto error = [&](int number, const QString &text) {
+        return DataError(number, text.arg(path), source, detail);
+    };
+    switch (code & 0xFF) {
+    case SQLITE_FULL:
+        return error(ErrorNumber::DiskFull,
+                     QStringLiteral("Não há espaço livre no disco para gravar o arquivo \"%1\". "
+                                    "Nada foi gravado: libere espaço e tente de novo."));
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return error(ErrorNumber::ReadOnly,
+                     QStringLiteral("O arquivo \"%1\" não pode ser alterado: ele ou a sua pasta "
+                                    "é somente leitura. Peça permissão de gravação ao "
+                                    "responsável pelo computador."));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return error(ErrorNumber::Locked,
+                     QStringLiteral("O arquivo \"%1\" está em uso por outro programa (talvez em "
+                                    "outra estação). Aguarde o fim da outra operação e tente de "
+                                    "novo."));
+    case SQLITE_CORRUPT:
+        return error(ErrorNumber::Damaged,
+                     QStringLiteral("O arquivo \"%1\" está danificado. Restaure a última cópia "
+                                    "de segurança da pasta de dados."));
+    case SQLITE_NOTADB:
+        return error(ErrorNumber::NotADatabase,
+                     QStringLiteral("O arquivo \"%1\" não é um banco de dados do sistema "
+                                    "(SQLite 3)."));
+    case SQLITE_IOERR:
+        return error(ErrorNumber::DiskError,
+                     QStringLiteral("Erro de leitura ou gravação no arquivo \"%1\". Verifique o "
+                                    "disco e tente de novo."));
+    case SQLITE_CANTOPEN:
+        return error(ErrorNumber::DatabaseOpen,
+                     QStringLiteral("Não foi possível abrir o arquivo \"%1\". Verifique se a "
+                                    "pasta existe e se pode ser lida."));
+    case SQLITE_CONSTRAINT:
+        if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+            return error(ErrorNumber::WriteFailed,
+                         QStringLiteral("Já existe um registro com essa chave no arquivo "
+                                        "\"%1\"."));
+        return DataError(ErrorNumber::WriteFailed, engineText, source, detail);
+    default:
+        break;
+    }
+    static const QRegularExpression missing(
+        QStringLiteral("^no such (table|column): (.+)$"));
+    const QRegularExpressionMatch m = missing.match(engineText);
+    if (m.hasMatch()) {
+        const QString name = m.captured(2);
+        if (m.captured(1) == QLatin1String("table"))
+            return DataError(ErrorNumber::NoSuchTable,
+                             QStringLiteral("A tabela \"%1\" não existe no arquivo \"%2\".")
+                                 .arg(name, path),
+                             source, detail);
+        return DataError(ErrorNumber::UnknownField,
+                         QStringLiteral("O campo \"%1\" não existe no arquivo \"%2\".")
+                             .arg(name, path),
+                         source, detail);
+    }
+    return DataError(otherNumber, engineText, source, detail);
+}
 
 } // namespace kq::data

@@ -6,20 +6,25 @@
 namespace kq::data {
 
 // A failure of the record-access layer. The number and source are printed by
-// the error report as they are; database errors carry the driver's text.
+// the error report as they are. A failure of the database engine carries its
+// own text in detail(), for the error log; the description says it in
+// Portuguese when it is a failure of the file (see databaseError).
 class DataError : public std::runtime_error
 {
 public:
-    DataError(int number, const QString &description, const QString &source = QString());
+    DataError(int number, const QString &description, const QString &source = QString(),
+              const QString &detail = QString());
 
     int number() const { return m_number; }
     QString description() const { return m_description; }
     QString source() const { return m_source; }
+    QString detail() const { return m_detail; }
 
 private:
     int m_number;
     QString m_description;
     QString m_source;
+    QString m_detail;
 };
 
 // Error numbers used by this layer (the old runtime's numbers where one fits).
@@ -33,6 +38,33 @@ constexpr int TypeMismatch = 13;
 constexpr int WriteFailed = 3022;
 constexpr int NoEditMode = 3020;
 constexpr int Overflow = 6;
+constexpr int DiskFull = 3026;
+constexpr int ReadOnly = 3027;
+constexpr int DiskError = 3043;
+constexpr int Damaged = 3049;
+constexpr int NoSuchTable = 3078;
+constexpr int Locked = 3260;
 } // namespace ErrorNumber
+
+// A failure of SQLite (its result code, extended or not, and its message) on
+// the database file `path`, as the error report shows it: a full disk, a
+// read-only file or folder, a file in use by another program, a damaged file,
+// a file that is no database, a disk error, a missing table or field and a
+// repeated key are told in Portuguese with the file's name; other failures
+// keep SQLite's text. `otherNumber` is the number of those others (constraint
+// failures are always WriteFailed). SQLite's text and code go to detail().
+DataError databaseError(int code, const QString &engineText, const QString &path,
+                        const QString &source, int otherNumber = ErrorNumber::SqlFailed);
+
+// Why a plain file could not be opened, read or written, in Portuguese, from
+// the system's error number (errno right after the failing call): a full
+// disk, no permission, a read-only disk, a missing file or folder, a disk
+// error, a file in use. Other numbers give `otherText` (the library's own).
+QString fileErrorReason(int errnum, const QString &otherText);
+
+// True for the failures of the file itself (disk full, read-only, in use,
+// damaged, not a database, disk error, cannot open), as opposed to a fault of
+// the statement.
+bool isFileFailure(int code);
 
 } // namespace kq::data

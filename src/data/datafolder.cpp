@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <sqlite3.h>
 
@@ -31,17 +32,68 @@ bool analyze(sqlite3 *db, const QString &fileName)
     return ok;
 }
 
-int indexCount(sqlite3 *db)
+// The screens' indexes (indexStatements) as one script.
+QString indexScript(const QString &fileName)
 {
+    const QStringList statements = indexStatements(fileName);
+    return statements.isEmpty() ? QString()
+                                : statements.join(QLatin1Char(';')) + QLatin1Char(';');
+}
+
+// The index an indexStatements() entry makes.
+QString indexName(const QString &sql)
+{
+    static const QRegularExpression name(QStringLiteral("EXISTS\\s+(\\S+)"));
+    return name.match(sql).captured(1);
+}
+
+// The names of the file's indexes.
+QStringList indexNames(sqlite3 *db)
+{
+    QStringList names;
     sqlite3_stmt *st = nullptr;
-    int n = -1;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index'", -1,
-                           &st, nullptr)
-            == SQLITE_OK
-        && sqlite3_step(st) == SQLITE_ROW)
-        n = sqlite3_column_int(st, 0);
+    if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'index'", -1, &st,
+                           nullptr)
+        == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW)
+            names << QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    }
     sqlite3_finalize(st);
-    return n;
+    return names;
+}
+
+// Creates `file` with the statements of `script` in one transaction and
+// returns it open, for one thread; on failure the file is removed. Messages
+// name `shown`.
+sqlite3 *createWithScript(const QString &file, const QString &shown, const QString &fileName,
+                          const QString &script)
+{
+    sqlite3 *db = nullptr;
+    const QByteArray native = QFile::encodeName(file);
+    if (sqlite3_open_v2(native.constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK) {
+        const QString why = db ? internal::lastError(db) : QString();
+        sqlite3_close(db);
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
+                            .arg(shown, why),
+                        kSource);
+    }
+    try {
+        internal::registerExtensions(db);
+        internal::execScript(db,
+                             QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;") + script
+                                 + QStringLiteral("COMMIT;"),
+                             fileName);
+    } catch (...) {
+        sqlite3_close(db);
+        if (file != QLatin1String(":memory:"))
+            QFile::remove(file);
+        throw;
+    }
+    return db;
 }
 
 // Builds the database in a file beside the target and renames it at the
@@ -51,32 +103,8 @@ void createDatabase(const QString &path, const QString &fileName)
     const QString temp = path + QStringLiteral(".novo");
     QFile::remove(temp);
     QFile::remove(temp + QStringLiteral("-journal"));
-    sqlite3 *db = nullptr;
-    const QByteArray native = QFile::encodeName(temp);
-    if (sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr)
-        != SQLITE_OK) {
-        const QString why = db ? internal::lastError(db) : QString();
-        sqlite3_close(db);
-        throw DataError(ErrorNumber::DatabaseOpen,
-                        QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
-                            .arg(path, why),
-                        kSource);
-    }
-    try {
-        internal::registerExtensions(db);
-        internal::execScript(db,
-                             QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;")
-                                 + schemaSql(fileName) + seedSql(fileName)
-                                 + indexStatements(fileName).join(QLatin1Char(';'))
-                                 + QStringLiteral(";COMMIT;"),
-                             fileName);
-    } catch (...) {
-        sqlite3_close(db);
-        QFile::remove(temp);
-        throw;
-    }
-    sqlite3_close(db);
+    sqlite3_close(createWithScript(temp, path, fileName, schemaSql(fileName) + seedSql(fileName)
+                                                            + indexScript(fileName)));
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
         throw DataError(ErrorNumber::DatabaseOpen,
@@ -94,12 +122,20 @@ void addMissingIndexes(sqlite3 *db, const QString &path)
     const QStringList statements = indexStatements(QFileInfo(path).fileName());
     if (statements.isEmpty())
         return;
-    const int before = indexCount(db);
+    // Only what is missing is written: a file that has them all is left as
+    // it was (and its check is not waited for).
+    const QStringList present = indexNames(db);
+    bool added = false;
     // One by one: a table an old file lacks, or a file that cannot be
     // written, costs only its own indexes.
-    for (const QString &sql : statements)
-        sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
-    if (indexCount(db) > before)
+    for (const QString &sql : statements) {
+        if (present.contains(indexName(sql), Qt::CaseInsensitive))
+            continue;
+        added = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr)
+                    == SQLITE_OK
+                || added;
+    }
+    if (added)
         analyze(db, QFileInfo(path).fileName());
 }
 
@@ -109,7 +145,15 @@ void analyzeDatabase(const QString &path)
 {
     sqlite3 *db = internal::handle(path);
     if (!analyze(db, QFileInfo(path).fileName()))
-        throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
+        throw internal::failure(db, kSource);
+}
+
+sqlite3 *createEmptyDatabase(const QString &path, const QString &fileName)
+{
+    if (path != QLatin1String(":memory:") && QFileInfo::exists(path))
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("O arquivo \"%1\" já existe.").arg(path), kSource);
+    return createWithScript(path, path, fileName, schemaSql(fileName) + indexScript(fileName));
 }
 
 QString dataFile(const QString &dataFolder, const QString &fileName)

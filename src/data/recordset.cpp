@@ -151,7 +151,7 @@ public:
         : CachedStatement(db, sql)
     {
         if (!get())
-            throw writeError(error());
+            throw internal::failure(db, errorCode(), error(), kSource, ErrorNumber::WriteFailed);
         int i = 1;
         for (const QVariant &v : values)
             internal::bindValue(get(), i++, v);
@@ -187,7 +187,7 @@ bool isNumberType(const QVariant &v)
 
 } // namespace
 
-Recordset::Recordset(const QString &databaseName, const QString &recordSource)
+Recordset::Recordset(const QString &databaseName, const RecordSource &recordSource)
     : m_databaseName(databaseName)
     , m_recordSource(recordSource)
 {}
@@ -198,9 +198,9 @@ void Recordset::setDatabaseName(const QString &path)
     m_loaded = false;
 }
 
-void Recordset::setRecordSource(const QString &jetSql)
+void Recordset::setRecordSource(const RecordSource &source)
 {
-    m_recordSource = jetSql;
+    m_recordSource = source;
     m_loaded = false;
 }
 
@@ -220,7 +220,7 @@ void Recordset::load()
     discardEdit();
     m_noMatch = false;
     sqlite3 *db = internal::handle(m_databaseName);
-    const QString sql = translateJet(m_recordSource);
+    const QString sql = translateJet(m_recordSource.sql);
     const SourceShape shape = shapeOf(sql);
 
     // Hidden key cells in front of the select list, one set per table.
@@ -295,7 +295,9 @@ void Recordset::load()
         stmt = prepare(db, sql, &error);
     }
     if (!stmt)
-        throw DataError(ErrorNumber::SqlFailed, error, kSource);
+        throw internal::failure(db, kSource);
+    if (!bindValues(stmt.get(), m_recordSource.values))
+        throw internal::failure(db, kSource);
     QString loadedSql = QString::fromUtf8(sqlite3_sql(stmt.get())).trimmed();
     while (loadedSql.endsWith(QLatin1Char(';')))
         loadedSql.chop(1);
@@ -367,7 +369,7 @@ void Recordset::load()
             firstRowids.push_back(sqlite3_column_int64(stmt.get(), 0));
     }
     if (rc != SQLITE_DONE)
-        throw DataError(ErrorNumber::SqlFailed, internal::lastError(db), kSource);
+        throw internal::failure(db, kSource);
 
     for (Column &c : columns)
         c.quoted = internal::quoteName(c.origin);
@@ -845,8 +847,12 @@ bool Recordset::placeInserted(int k, qint64 rowid)
     const int total = m_hiddenCells + int(m_columns.size());
     if (!rows || sqlite3_column_count(rows.get()) != total)
         return false;
+    // The source's own values come first in the statement, then the key's.
+    if (!bindValues(rows.get(), m_recordSource.values))
+        return false;
+    const int firstKey = int(m_recordSource.values.size()) + 1;
     for (int j = 0; j < key.cellCount; ++j)
-        sqlite3_bind_value(rows.get(), j + 1, sqlite3_column_value(keyOf.get(), j));
+        sqlite3_bind_value(rows.get(), firstKey + j, sqlite3_column_value(keyOf.get(), j));
     QVector<QByteArray> added;
     int rc;
     while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
@@ -1124,7 +1130,7 @@ void Recordset::updateCurrent()
                         + QStringLiteral(" WHERE ") + key.condition,
                     values + where);
         if (sqlite3_step(st.get()) != SQLITE_DONE)
-            throw writeError(internal::lastError(db));
+            throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
         if (sqlite3_changes(db) == 0)
             throw writeError(QStringLiteral("O registro não existe mais na tabela %1.")
                                  .arg(key.name));
@@ -1232,7 +1238,7 @@ void Recordset::insertNew()
     sqlite3 *db = internal::handle(m_databaseName);
     Prepared st(db, sql, values);
     if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw writeError(internal::lastError(db));
+        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
     const qint64 newRowid = sqlite3_last_insert_rowid(db);
 
     discardEdit();
@@ -1296,7 +1302,7 @@ void Recordset::remove()
                            .arg(key.quoted, key.condition),
                        keyValues(m_pos, key));
     if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw writeError(internal::lastError(db));
+        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
 
     // Every row of that record goes (a join may show it more than once).
     const QByteArray gone = keyCells(m_pos, key);
@@ -1322,7 +1328,7 @@ void Recordset::remove()
 
 QString Recordset::baseTable() const
 {
-    const SourceShape shape = shapeOf(translateJet(m_recordSource));
+    const SourceShape shape = shapeOf(translateJet(m_recordSource.sql));
     return shape.tables.isEmpty() ? QString() : shape.tables.first().name;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/recordsource.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -26,13 +28,14 @@ class Recordset
 public:
     Recordset() = default;
     // Nothing runs until the recordset is first used (or refresh() is called).
-    Recordset(const QString &databaseName, const QString &recordSource);
+    Recordset(const QString &databaseName, const RecordSource &recordSource);
 
-    // Setting either one makes the next use run the record source again.
+    // Setting either one makes the next use run the record source again (its
+    // values bound to its "?" in order).
     void setDatabaseName(const QString &path);
     QString databaseName() const { return m_databaseName; }
-    void setRecordSource(const QString &jetSql);
-    QString recordSource() const { return m_recordSource; }
+    void setRecordSource(const RecordSource &source);
+    const RecordSource &recordSource() const { return m_recordSource; }
 
     // Runs the record source again; the first record becomes current.
     void refresh();
@@ -164,7 +167,7 @@ private:
     bool placeInserted(int tableIndex, qint64 rowid);
 
     QString m_databaseName;
-    QString m_recordSource;
+    RecordSource m_recordSource;
     QVector<Column> m_columns;
     QVector<TableKey> m_keys; // one per table of the FROM clause
     int m_hiddenCells = 0;

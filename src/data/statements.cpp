@@ -312,7 +312,7 @@ QSqlQuery runStatement(const QSqlDriver *driver, sqlite3 *db, const QString &sql
     QString error;
     sqlite3_stmt *st = acquireStatement(db, sql, &error);
     if (!st)
-        throw DataError(ErrorNumber::SqlFailed, error, kSource);
+        throw failure(db, sqlite3_extended_errcode(db), error, kSource);
     // Handed to the query at once, so the statement goes back to the pool
     // whatever happens below.
     auto *result = new StatementResult(driver, db, sql, st);
@@ -323,15 +323,10 @@ QSqlQuery runStatement(const QSqlDriver *driver, sqlite3 *db, const QString &sql
     int i = 1;
     for (const QVariant &v : values) {
         if (!bindValue(st, i++, normalise(v)))
-            throw DataError(ErrorNumber::SqlFailed, lastError(db), kSource);
+            throw failure(db, kSource);
     }
-    const int rc = result->start();
-    if (rc != SQLITE_OK) {
-        const QString why = lastError(db);
-        throw DataError((rc & 0xFF) == SQLITE_CONSTRAINT ? ErrorNumber::WriteFailed
-                                                         : ErrorNumber::SqlFailed,
-                        why, kSource);
-    }
+    if (const int rc = result->start(); rc != SQLITE_OK)
+        throw failure(db, rc, lastError(db), kSource);
     return query;
 }
 
@@ -339,6 +334,8 @@ CachedStatement::CachedStatement(sqlite3 *db, const QString &sql)
     : m_db(db), m_sql(sql)
 {
     m_stmt = acquireStatement(db, sql, &m_error);
+    if (!m_stmt)
+        m_errorCode = sqlite3_extended_errcode(db);
 }
 
 CachedStatement::~CachedStatement()
@@ -353,11 +350,9 @@ namespace kq::data {
 
 namespace {
 
-[[noreturn]] void statementFailed(sqlite3 *db, int rc)
+[[noreturn]] void statementFailed(sqlite3 *db)
 {
-    throw DataError((rc & 0xFF) == SQLITE_CONSTRAINT ? ErrorNumber::WriteFailed
-                                                     : ErrorNumber::SqlFailed,
-                    internal::lastError(db), QStringLiteral("kq_data"));
+    throw internal::failure(db, QStringLiteral("kq_data"));
 }
 
 } // namespace
@@ -368,7 +363,8 @@ Statement::Statement(const QString &path, const QString &sql)
     QString error;
     m_stmt = internal::acquireStatement(m_db, sql, &error);
     if (!m_stmt)
-        throw DataError(ErrorNumber::SqlFailed, error, QStringLiteral("kq_data"));
+        throw internal::failure(m_db, sqlite3_extended_errcode(m_db), error,
+                                QStringLiteral("kq_data"));
 }
 
 Statement::~Statement()
@@ -386,7 +382,7 @@ bool Statement::run(const QVariantList &values)
     int i = 1;
     for (const QVariant &v : values) {
         if (!internal::bindValue(m_stmt, i++, internal::normalise(v)))
-            statementFailed(m_db, sqlite3_errcode(m_db));
+            statementFailed(m_db);
     }
     return next();
 }
@@ -398,8 +394,10 @@ bool Statement::next()
     if (m_row)
         return true;
     if (rc != SQLITE_DONE) {
+        const DataError error = internal::failure(m_db, rc, internal::lastError(m_db),
+                                                  QStringLiteral("kq_data"));
         sqlite3_reset(m_stmt);
-        statementFailed(m_db, rc);
+        throw error;
     }
     m_changes = sqlite3_column_count(m_stmt) == 0 ? sqlite3_changes(m_db) : 0;
     sqlite3_reset(m_stmt); // no lock held past the last row

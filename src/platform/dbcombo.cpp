@@ -1,13 +1,53 @@
 #include "platform/dbcombo.h"
 
+#include "data/collation.h"
 #include "data/database.h"
 #include "data/jetsql.h"
+#include "platform/dialogs.h"
 
 #include <QLineEdit>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardItemModel>
 
 namespace kq::platform {
+
+namespace {
+
+bool sameText(const QString &a, const QString &b)
+{
+    return kq::data::compareText(a, b) == 0;
+}
+
+// The rows of a combo. The combo's own look-ups by text (when the box is
+// left or Enter is pressed) find a row only when one row alone has that
+// text: a name that several rows share never picks the first of them.
+class LookupModel : public QStandardItemModel
+{
+public:
+    using QStandardItemModel::QStandardItemModel;
+
+    QModelIndexList match(const QModelIndex &start, int role, const QVariant &value, int hits,
+                          Qt::MatchFlags flags) const override
+    {
+        const Qt::MatchFlags type = flags & Qt::MatchTypeMask;
+        if (role != Qt::DisplayRole || (type != Qt::MatchFixedString && type != Qt::MatchExactly)
+            || value.typeId() != QMetaType::QString)
+            return QStandardItemModel::match(start, role, value, hits, flags);
+        const QString text = value.toString();
+        const bool caseSensitive = flags.testFlag(Qt::MatchCaseSensitive);
+        QModelIndexList found;
+        for (int r = 0; r < rowCount(start.parent()); ++r) {
+            const QModelIndex i = index(r, start.column(), start.parent());
+            const QString row = i.data().toString();
+            if (caseSensitive ? row == text : sameText(row, text))
+                found << i;
+        }
+        return found.size() == 1 ? found : QModelIndexList();
+    }
+};
+
+} // namespace
 
 LookupRows readLookupRows(const QString &databaseName, const QString &rowSource,
                           const QString &listField, const QString &boundColumn)
@@ -27,6 +67,7 @@ LookupRows readLookupRows(const QString &databaseName, const QString &rowSource,
 DBCombo::DBCombo(QWidget *parent)
     : QComboBox(parent)
 {
+    setModel(new LookupModel(this));
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
 }
@@ -34,22 +75,52 @@ DBCombo::DBCombo(QWidget *parent)
 void DBCombo::refresh()
 {
     const QString shown = currentText();
+    const bool picked = currentRowShown();
+    const QVariant key = picked ? itemData(currentIndex()) : QVariant();
     const LookupRows rows = readLookupRows(m_databaseName, m_rowSource, m_listField,
                                            m_boundColumn);
     blockSignals(true);
     clear();
     for (int i = 0; i < rows.texts.size(); ++i)
         addItem(rows.texts.at(i), rows.bound.at(i));
-    setText(shown);
+    const int row = picked ? findData(key) : -1;
+    if (row >= 0)
+        setCurrentIndex(row);
+    else
+        setText(shown);
     blockSignals(false);
+}
+
+QList<int> DBCombo::rowsNamed(const QString &text) const
+{
+    QList<int> rows;
+    for (int i = 0; i < count(); ++i) {
+        if (sameText(itemText(i), text))
+            rows << i;
+    }
+    return rows;
+}
+
+bool DBCombo::currentRowShown() const
+{
+    const int i = currentIndex();
+    return i >= 0 && !currentText().isEmpty() && itemText(i) == currentText();
 }
 
 QString DBCombo::boundText() const
 {
-    const int i = findText(currentText(), Qt::MatchFixedString);
-    if (i < 0 || currentText().isEmpty())
+    if (currentText().isEmpty())
         return QString();
-    return itemData(i).toString();
+    if (currentRowShown())
+        return itemData(currentIndex()).toString();
+    const QList<int> rows = rowsNamed(currentText());
+    return rows.size() == 1 ? itemData(rows.first()).toString() : QString();
+}
+
+bool DBCombo::isAmbiguous() const
+{
+    return !currentText().isEmpty() && !currentRowShown()
+           && rowsNamed(currentText()).size() > 1;
 }
 
 void DBCombo::setBoundText(const QString &key)
@@ -64,14 +135,34 @@ void DBCombo::setBoundText(const QString &key)
 
 void DBCombo::setText(const QString &text)
 {
-    const int i = findText(text, Qt::MatchFixedString);
-    if (i >= 0)
-        setCurrentIndex(i);
-    else {
-        setCurrentIndex(-1);
+    const int current = currentIndex();
+    if (current >= 0 && !text.isEmpty() && itemText(current) == text) {
         if (lineEdit())
             lineEdit()->setText(text);
+        return;
     }
+    const QList<int> rows = text.isEmpty() ? QList<int>() : rowsNamed(text);
+    if (rows.size() == 1) {
+        setCurrentIndex(rows.first());
+        return;
+    }
+    setCurrentIndex(-1);
+    if (lineEdit())
+        lineEdit()->setText(text);
+}
+
+bool choicesAreClear(const QList<DBCombo *> &combos)
+{
+    for (DBCombo *combo : combos) {
+        if (!combo->isAmbiguous())
+            continue;
+        Dialogs::message(QStringLiteral("Há mais de um cadastro com o nome \"%1\". "
+                                        "Escolha na lista o desejado.")
+                             .arg(combo->text()));
+        combo->setFocus();
+        return false;
+    }
+    return true;
 }
 
 DBList::DBList(QWidget *parent)

@@ -19,7 +19,9 @@ LookupRows readLookupRows(const QString &databaseName, const QString &rowSource,
                           const QString &listField, const QString &boundColumn);
 
 // Data-bound combo: the user picks (or types) a row; boundText() is the key
-// of the chosen row, text() the text shown.
+// of the chosen row, text() the text shown. Rows may share a text (two
+// debtors of the same name): the key is always the one of the row picked in
+// the list or set by the program, never the first row with that text.
 class DBCombo : public QComboBox
 {
     Q_OBJECT
@@ -30,15 +32,27 @@ public:
     void setRowSource(const QString &jetSql) { m_rowSource = jetSql; }
     void setListField(const QString &field) { m_listField = field; }
     void setBoundColumn(const QString &field) { m_boundColumn = field; }
-    // Reads the rows again, keeping the text shown.
+    // Reads the rows again, keeping the row chosen (or the text typed).
     void refresh();
 
-    // Key of the row whose text is shown; "" when the text names no row.
+    // Key of the row the text shown names: the row picked or set while its
+    // own text is shown, else the one row whose text equals the typed text
+    // (as the database compares texts: case aside, accents counting). ""
+    // when the text names no row, or several and none was picked.
     QString boundText() const;
+    // True when the typed text names several rows and none of them was picked.
+    bool isAmbiguous() const;
     // Shows the row with that key (text emptied when none has it).
     void setBoundText(const QString &key);
     QString text() const { return currentText(); }
+    // Shows the one row with that text, or the text alone when it names no
+    // row or several.
     void setText(const QString &text);
+
+private:
+    // Rows whose text equals the text given, as the database compares.
+    QList<int> rowsNamed(const QString &text) const;
+    bool currentRowShown() const;
 
 private:
     QString m_databaseName;
@@ -70,5 +84,10 @@ private:
     QString m_listField;
     QString m_boundColumn;
 };
+
+// Asks the user, through the dialog layer, to choose in the list of the first
+// combo whose typed text names several rows, and puts the focus there.
+// True when every combo names one row or none.
+bool choicesAreClear(const QList<DBCombo *> &combos);
 
 } // namespace kq::platform

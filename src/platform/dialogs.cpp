@@ -216,6 +216,11 @@ void Dialogs::beep()
     backend()->beep();
 }
 
+bool Dialogs::progress(const QString &label, int value, int maximum)
+{
+    return backend()->progress(label, value, maximum);
+}
+
 QString Dialogs::qtFilter(const QString &oldFilter)
 {
     if (!oldFilter.contains(QLatin1Char('|')))

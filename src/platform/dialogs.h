@@ -43,6 +43,9 @@ public:
     virtual bool printDialog(QPrinter *printer) = 0;
     virtual bool pageSetup(QPrinter *printer) = 0;
     virtual void beep() = 0;
+    // Each step of long work with a progress window (label, value, maximum);
+    // true asks to cancel it. The real dialogs leave that to the window.
+    virtual bool progress(const QString &, int, int) { return false; }
 };
 
 // The one door to every message box and dialog of the program.
@@ -68,6 +71,8 @@ public:
     // Paper, orientation and margins of a printer; false when cancelled.
     static bool pageSetup(QPrinter *printer);
     static void beep();
+    // A step of long work (see Progress); true when the work is to stop.
+    static bool progress(const QString &label, int value, int maximum);
 
     // Converts an old-style filter "Lay Out (*.lyt)|*.lyt|" to Qt's form.
     static QString qtFilter(const QString &oldFilter);

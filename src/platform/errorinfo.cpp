@@ -17,7 +17,7 @@ ErrorInfo errorInfo(const std::exception &e)
     if (auto *r = dynamic_cast<const RuntimeError *>(&e))
         return r->info();
     if (auto *d = dynamic_cast<const kq::data::DataError *>(&e))
-        return {d->number(), d->description(), d->source()};
+        return {d->number(), d->description(), d->source(), d->detail()};
     if (dynamic_cast<const std::overflow_error *>(&e))
         return {6, QStringLiteral("Overflow"), QString()};
     return {5, QString::fromUtf8(e.what()), QString()};

@@ -12,6 +12,9 @@ struct ErrorInfo
     int number = 0;
     QString description;
     QString source;
+    // The technical text behind the description (a database engine's own
+    // message), for the error log only.
+    QString detail;
 };
 
 // A failure raised by a screen or component, with the old runtime's numbering.

@@ -190,6 +190,20 @@ std::optional<double> parseNumber(const QString &text)
     return std::nullopt;
 }
 
+std::optional<QDate> parseYearMonth(const QString &text)
+{
+    if (text.size() != 7 || text.at(4) != QLatin1Char('/'))
+        return std::nullopt;
+    for (int i : {0, 1, 2, 3, 5, 6}) {
+        if (text.at(i) < QLatin1Char('0') || text.at(i) > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    const QDate d(text.left(4).toInt(), text.mid(5).toInt(), 1);
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
 std::optional<QDate> parseDate(const QString &text)
 {
     const QString s = text.trimmed();

@@ -29,5 +29,9 @@ QString formatValue(const QVariant &value, const QString &format);
 std::optional<double> parseNumber(const QString &text);
 // Reads "dd/mm/yyyy" (also "d/m/yyyy"); empty optional when not a valid date.
 std::optional<QDate> parseDate(const QString &text);
+// Reads a reference month "YYYY/MM" written whole: four-digit year, "/",
+// two-digit month 01 to 12. Gives the month's first day; empty optional for
+// anything else ("____/__", "2026/1_", "2026/13").
+std::optional<QDate> parseYearMonth(const QString &text);
 
 } // namespace kq::platform

@@ -1,41 +1,39 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 
-#include <memory>
-
-class QProgressDialog;
+class QWidget;
 
 namespace kq::platform {
 
-// Progress of long work: a dialog with a "Cancelar" button that appears only
-// when the work lasts longer than about half a second. Each step lets the
-// screen repaint; the user's clicks reach only the dialog once it shows.
+// Progress of long work on the screen's thread: a QProgressDialog with
+// "Cancelar", shown once the work has lasted half a second. setValue() keeps
+// the windows painted by running pending events now and then. The dialog
+// layer sees every step too, so a test can cancel (DialogBackend::progress).
 class Progress
 {
 public:
-    // maximum 0: a busy bar without a known end.
-    explicit Progress(const QString &label, int maximum = 0);
+    Progress(const QString &label, int maximum, QWidget *parent = nullptr);
     ~Progress();
+
+    void setLabelText(const QString &text);
+    void setMaximum(int maximum);
+    // Records the work done; false once the user has cancelled.
+    bool setValue(int value);
+    bool wasCanceled() const { return m_canceled; }
+
     Progress(const Progress &) = delete;
     Progress &operator=(const Progress &) = delete;
 
-    // Moves the bar (value ignored on a busy bar) and repaints; false once
-    // the user has cancelled.
-    bool step(int value = 0);
-    bool wasCanceled() const { return m_canceled; }
-
-    // Tests: every progress is cancelled at its `steps`-th step (0: never).
-    static void setCancelAtStep(int steps);
-    // Tests: the label of the last progress created.
-    static QString lastLabel();
-
 private:
-    std::unique_ptr<QProgressDialog> m_dialog;
+    QPointer<QProgressDialog> m_dialog; // the parent window may go first
+    QString m_label;
     int m_maximum = 0;
-    int m_steps = 0;
+    QElapsedTimer m_sincePump;
     bool m_canceled = false;
-    bool m_cursor = false;
 };
 
 } // namespace kq::platform

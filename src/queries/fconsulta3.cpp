@@ -43,6 +43,9 @@ fconsulta3::fconsulta3(QWidget *parent)
     Command9 = addPanelButton(QStringLiteral("Command9"), QStringLiteral("Confissão de Dívida"));
 
     addQueryColumns(GridEX1, kColumns);
+    // Cells as stored; group and total figures in currency.
+    for (int column : {3, 5, 6, 9})
+        GridEX1->column(column).setAggregateFormat(QStringLiteral("Currency"));
     GridEX1->setKeyColumn(kAcordo);
 
     bindLoadQuery();

@@ -1,6 +1,7 @@
 #include "queries/ffiltros1.h"
 
 #include "platform/dbcombo.h"
+#include "platform/dialogs.h"
 #include "platform/dtpicker.h"
 #include "queries/queryfilters.h"
 
@@ -43,15 +44,26 @@ ffiltros1::ffiltros1(QWidget *parent)
     addLabelled(block, QStringLiteral("Documento:"), nr_documento);
     Command5 = addButton(block, QStringLiteral("Command5"), QStringLiteral("Executar"));
 
-    connect(Command2, &QPushButton::clicked, this,
-            [this] { runFilter(chequesByStore(ds_loja->boundText())); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        runFilter(chequesByStore(ds_loja->boundText()), {ds_loja});
+    });
     connect(Command1, &QPushButton::clicked, this, [this] {
-        runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()));
+        runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
+                  {loja1});
     });
     connect(Command4, &QPushButton::clicked, this,
             [this] { runFilter(chequesByPeriod(inicio1->value(), fim1->value())); });
-    connect(Command5, &QPushButton::clicked, this,
-            [this] { runFilter(chequesByDocument(nr_documento->text())); });
+    connect(Command5, &QPushButton::clicked, this, [this] {
+        const QString typed = nr_documento->text();
+        if (kq::data::hasNul(typed)) {
+            kq::platform::Dialogs::message(
+                QStringLiteral("O documento digitado contém um caractere inválido (código 0). "
+                               "Apague-o e tente de novo."),
+                QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
+            return;
+        }
+        runFilter(chequesByDocument(typed));
+    });
 }
 
 } // namespace kq::queries

@@ -34,13 +34,16 @@ FilterDialog::FilterDialog(const QString &name, const QString &queryScreen, QWid
     connect(Command3, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void FilterDialog::runFilter(const QString &jetSql)
+void FilterDialog::runFilter(const kq::data::RecordSource &source,
+                             const QList<kq::platform::DBCombo *> &lists)
 {
+    if (!kq::platform::choicesAreClear(lists))
+        return;
     auto *screen = kq::platform::ScreenRegistry::instance().get<QueryScreen>(m_queryScreen);
     if (!screen)
         return;
     // A failure is reported by the screen; the dialog stays for another try.
-    if (screen->applyRecordSource(jetSql))
+    if (screen->applyRecordSource(source))
         close();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/recordsource.h"
 #include "platform/screen.h"
 
 class QBoxLayout;
@@ -22,8 +23,10 @@ class FilterDialog : public kq::platform::Screen
 public:
     FilterDialog(const QString &name, const QString &queryScreen, QWidget *parent = nullptr);
 
-    // Gives the query screen's grid the record source, then closes.
-    void runFilter(const QString &jetSql);
+    // Gives the query screen's grid the record source, then closes; first
+    // asks for a choice in a list whose typed text names several rows.
+    void runFilter(const kq::data::RecordSource &source,
+                   const QList<kq::platform::DBCombo *> &lists = {});
 
 protected:
     // A new block (a framed row) of the dialog.

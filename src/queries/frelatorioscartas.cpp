@@ -8,7 +8,6 @@
 #include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/letters.h"
-#include "queries/queryfilters.h"
 #include "shell/appstate.h"
 
 #include <QGridLayout>
@@ -117,9 +116,10 @@ QString frelatorioscartas::followUpDebtor()
     return grid ? grid->value(2).toString() : QString();
 }
 
-QString frelatorioscartas::chequeQuery(const QString &cliente, const QString &loja)
+kq::data::RecordSource frelatorioscartas::chequeQuery(const QString &cliente,
+                                                     const QString &loja)
 {
-    return QStringLiteral(
+    return {QStringLiteral(
                "SELECT DEVOLVIDOS.CD_LOJA, CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
                "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
                "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
@@ -130,9 +130,9 @@ QString frelatorioscartas::chequeQuery(const QString &cliente, const QString &lo
                "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
                "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
                "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
-               "documentos.CD_documento where devolvidos.cd_cliente=")
-           + jetText(cliente) + QStringLiteral("and devolvidos.cd_loja=") + jetText(loja)
-           + QStringLiteral(" and devolvidos.cd_situacao<>'007' order by dt_deposito");
+               "documentos.CD_documento where devolvidos.cd_cliente=? and "
+               "devolvidos.cd_loja=? and devolvidos.cd_situacao<>'007' order by dt_deposito"),
+            {cliente, loja}};
 }
 
 void frelatorioscartas::Form_Load()
@@ -164,10 +164,11 @@ void frelatorioscartas::bindCheques(const QString &debtor)
 {
     // The debtor of the letter is the one whose cheques are listed.
     m_debtor = debtor;
-    const QString query = chequeQuery(m_debtor, m_store);
+    const kq::data::RecordSource query = chequeQuery(m_debtor, m_store);
     Data2.setDatabaseName(dbPath());
-    Data2.setRecordSource(QStringLiteral("select * from  clientes where cd_cliente=")
-                          + jetText(m_debtor) + QStringLiteral(" order by cd_cliente"));
+    Data2.setRecordSource(
+        {QStringLiteral("select * from  clientes where cd_cliente=? order by cd_cliente"),
+         {m_debtor}});
     GridEX1->setDatabaseName(dbPath());
     GridEX1->setRecordSource(query);
     GridEX1->rebind();

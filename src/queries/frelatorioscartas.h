@@ -32,7 +32,7 @@ public:
     QString debtor() const { return m_debtor; }
 
     // The cheque query of one debtor at one store.
-    static QString chequeQuery(const QString &cliente, const QString &loja);
+    static kq::data::RecordSource chequeQuery(const QString &cliente, const QString &loja);
     // The follow-up screen's current debtor ("" when it is closed or has none).
     static QString followUpDebtor();
 

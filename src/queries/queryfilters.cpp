@@ -30,29 +30,9 @@ const char *const kAgreementFrom
 
 } // namespace
 
-QString jetText(const QString &text)
-{
-    QString body = text;
-    body.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + body + QLatin1Char('\'');
-}
-
 QString jetDate(const QDate &date)
 {
     return QLatin1Char('#') + date.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1Char('#');
-}
-
-QString jetPrefixPattern(const QString &typed)
-{
-    QString pattern;
-    for (const QChar ch : typed) {
-        if (ch == QLatin1Char('*') || ch == QLatin1Char('?') || ch == QLatin1Char('#')
-            || ch == QLatin1Char('['))
-            pattern += QLatin1Char('[') + QString(ch) + QLatin1Char(']');
-        else
-            pattern += ch;
-    }
-    return jetText(pattern + QLatin1Char('*'));
 }
 
 // ---- Returned cheques ------------------------------------------------------
@@ -72,17 +52,19 @@ QString chequeLoadQuery()
         "DEVOLVIDOS.CD_SITUACAO");
 }
 
-QString chequesByStore(const QString &loja)
+RecordSource chequesByStore(const QString &loja)
 {
-    return chequeLoadQuery() + QStringLiteral(" where devolvidos.cd_loja=") + jetText(loja)
-           + QStringLiteral(" order by nm_emitente");
+    return {chequeLoadQuery()
+                + QStringLiteral(" where devolvidos.cd_loja=? order by nm_emitente"),
+            {loja}};
 }
 
-QString chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
+RecordSource chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
 {
-    return chequeLoadQuery() + QStringLiteral(" where  devolvidos.cd_loja=") + jetText(loja)
-           + QStringLiteral(" and dt_deposito between ") + between(from, to)
-           + QStringLiteral("order by nm_emitente");
+    return {chequeLoadQuery()
+                + QStringLiteral(" where  devolvidos.cd_loja=? and dt_deposito between ")
+                + between(from, to) + QStringLiteral("order by nm_emitente"),
+            {loja}};
 }
 
 QString chequesByPeriod(const QDate &from, const QDate &to)
@@ -91,10 +73,12 @@ QString chequesByPeriod(const QDate &from, const QDate &to)
            + between(from, to) + QStringLiteral("order by nm_emitente");
 }
 
-QString chequesByDocument(const QString &typed)
+RecordSource chequesByDocument(const QString &typed)
 {
-    return chequeLoadQuery() + QStringLiteral(" where devolvidos.nr_documento like ")
-           + jetPrefixPattern(typed) + QStringLiteral(" order by nm_emitente");
+    return {chequeLoadQuery()
+                + QStringLiteral(" where devolvidos.nr_documento like ? escape '\\' "
+                                 "order by nm_emitente"),
+            {kq::data::likePrefix(typed)}};
 }
 
 // ---- Instalments -----------------------------------------------------------
@@ -105,20 +89,21 @@ QString instalmentLoadQuery()
            + QLatin1String(kInstalmentFrom);
 }
 
-QString instalmentsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
+RecordSource instalmentsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
 {
-    return QStringLiteral(" SELECT parcelas.cd_loja, parcelas.cd_cliente,")
-           + QLatin1String(kInstalmentFields) + QLatin1String(kInstalmentFrom)
-           + QStringLiteral(" where   parcelas.cd_loja=") + jetText(loja)
-           + QStringLiteral(" and dt_vencimento between ") + between(from, to)
-           + QStringLiteral("order by nm_cliente");
+    return {QStringLiteral(" SELECT parcelas.cd_loja, parcelas.cd_cliente,")
+                + QLatin1String(kInstalmentFields) + QLatin1String(kInstalmentFrom)
+                + QStringLiteral(" where   parcelas.cd_loja=? and dt_vencimento between ")
+                + between(from, to) + QStringLiteral("order by nm_cliente"),
+            {loja}};
 }
 
-QString instalmentsByDebtor(const QString &cliente)
+RecordSource instalmentsByDebtor(const QString &cliente)
 {
-    return QStringLiteral("SELECT parcelas.cd_cliente,") + QLatin1String(kInstalmentFields)
-           + QLatin1String(kInstalmentFrom) + QStringLiteral(" where parcelas.cd_cliente=")
-           + jetText(cliente) + QStringLiteral(" order by nm_cliente");
+    return {QStringLiteral("SELECT parcelas.cd_cliente,") + QLatin1String(kInstalmentFields)
+                + QLatin1String(kInstalmentFrom)
+                + QStringLiteral(" where parcelas.cd_cliente=? order by nm_cliente"),
+            {cliente}};
 }
 
 QString instalmentsByPeriod(const QDate &from, const QDate &to)
@@ -143,41 +128,43 @@ QString agreementAllQuery()
            + QLatin1String(kAgreementFrom);
 }
 
-QString agreementRecordQuery(const QString &acordo)
+RecordSource agreementRecordQuery(const QString &acordo)
 {
-    return QStringLiteral(
+    return {QStringLiteral(
                "SELECT acordos.cd_status, acordos.vl_desconto, acordos.vl_aberto,"
                "CLIENTES.nr_documento, clientes.nm_cliente, acordos.dt_acordo, "
                "acordos.vl_aberto, acordos.nr_parcelas, acordos.vl_financiado, "
                "acordos.dt_1vencimento, acordos.vl_parcela, CLIENTES.DS_ENDERECO, "
                "CLIENTES.DS_BAIRRO, CLIENTES.NR_TELEFONES FROM acordos INNER JOIN CLIENTES ON "
-               "acordos.cd_cliente = CLIENTES.CD_CLIENTE  Where cd_acordo = ")
-           + jetText(acordo);
+               "acordos.cd_cliente = CLIENTES.CD_CLIENTE  Where cd_acordo = ?"),
+            {acordo}};
 }
 
-QString agreementChequesQuery(const QString &acordo)
+RecordSource agreementChequesQuery(const QString &acordo)
 {
-    return QStringLiteral("SELECT  * from devolvidos where cd_ACORDO=") + jetText(acordo);
+    return {QStringLiteral("SELECT  * from devolvidos where cd_ACORDO=?"), {acordo}};
 }
 
-QString agreementInstalmentsQuery(const QString &acordo)
+RecordSource agreementInstalmentsQuery(const QString &acordo)
 {
-    return QStringLiteral("SELECT  * from parcelas where cd_acordo=") + jetText(acordo);
+    return {QStringLiteral("SELECT  * from parcelas where cd_acordo=?"), {acordo}};
 }
 
-QString agreementsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
+RecordSource agreementsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to)
 {
-    return QStringLiteral(" SELECT acordos.cd_loja,") + QLatin1String(kAgreementFields)
-           + QLatin1String(kAgreementFrom) + QStringLiteral(" where   acordos.cd_loja=")
-           + jetText(loja) + QStringLiteral(" and dt_acordo between ") + between(from, to)
-           + QStringLiteral("order by nm_cliente");
+    return {QStringLiteral(" SELECT acordos.cd_loja,") + QLatin1String(kAgreementFields)
+                + QLatin1String(kAgreementFrom)
+                + QStringLiteral(" where   acordos.cd_loja=? and dt_acordo between ")
+                + between(from, to) + QStringLiteral("order by nm_cliente"),
+            {loja}};
 }
 
-QString agreementsByDebtor(const QString &cliente)
+RecordSource agreementsByDebtor(const QString &cliente)
 {
-    return QStringLiteral("SELECT acordos.cd_cliente,") + QLatin1String(kAgreementFields)
-           + QLatin1String(kAgreementFrom) + QStringLiteral(" where acordos.cd_cliente=")
-           + jetText(cliente) + QStringLiteral(" order by nm_cliente");
+    return {QStringLiteral("SELECT acordos.cd_cliente,") + QLatin1String(kAgreementFields)
+                + QLatin1String(kAgreementFrom)
+                + QStringLiteral(" where acordos.cd_cliente=? order by nm_cliente"),
+            {cliente}};
 }
 
 QString agreementsByPeriod(const QDate &from, const QDate &to)

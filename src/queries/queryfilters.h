@@ -3,31 +3,29 @@
 #include <QDate>
 #include <QString>
 
+#include "data/recordsource.h"
+
 // Record sources of the three query screens and of their filter dialogs, in
 // Jet SQL as the grid takes them. Codes come from look-up lists and dates from
-// date fields; every value is written as a safe literal (quotes doubled, LIKE
-// wildcards of typed text bracketed).
+// date fields; codes and typed text are bound values, dates #YYYY/MM/DD#.
 namespace kq::queries {
 
-// 'text' with every single quote doubled.
-QString jetText(const QString &text);
+using kq::data::RecordSource;
+
 // #YYYY/MM/DD#
 QString jetDate(const QDate &date);
-// A LIKE pattern matching the texts that begin with `typed`, the typed
-// characters taken literally: 'typed*'.
-QString jetPrefixPattern(const QString &typed);
 
 // ---- Returned cheques (fconsultas1 / ffiltros1) ------------------------
 QString chequeLoadQuery();
-QString chequesByStore(const QString &loja);
-QString chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
+RecordSource chequesByStore(const QString &loja);
+RecordSource chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
 QString chequesByPeriod(const QDate &from, const QDate &to);
-QString chequesByDocument(const QString &typed);
+RecordSource chequesByDocument(const QString &typed);
 
 // ---- Instalments (fconsulta2 / ffiltros2) ------------------------------
 QString instalmentLoadQuery();
-QString instalmentsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
-QString instalmentsByDebtor(const QString &cliente);
+RecordSource instalmentsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
+RecordSource instalmentsByDebtor(const QString &cliente);
 QString instalmentsByPeriod(const QDate &from, const QDate &to);
 
 // ---- Agreements (fconsulta3 / ffiltros3) -------------------------------
@@ -35,11 +33,11 @@ QString instalmentsByPeriod(const QDate &from, const QDate &to);
 QString agreementLoadQuery();
 QString agreementAllQuery();
 // The agreement record of the list's current row.
-QString agreementRecordQuery(const QString &acordo);
-QString agreementChequesQuery(const QString &acordo);
-QString agreementInstalmentsQuery(const QString &acordo);
-QString agreementsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
-QString agreementsByDebtor(const QString &cliente);
+RecordSource agreementRecordQuery(const QString &acordo);
+RecordSource agreementChequesQuery(const QString &acordo);
+RecordSource agreementInstalmentsQuery(const QString &acordo);
+RecordSource agreementsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
+RecordSource agreementsByDebtor(const QString &cliente);
 QString agreementsByPeriod(const QDate &from, const QDate &to);
 
 } // namespace kq::queries

@@ -157,11 +157,13 @@ QString QueryScreen::databasePath() const
     return kq::shell::dataPath(kq::data::kDevolvidos);
 }
 
-bool QueryScreen::applyRecordSource(const QString &jetSql)
+bool QueryScreen::applyRecordSource(const kq::data::RecordSource &source)
 {
+    // A copy: the source may be the grid's own.
+    const kq::data::RecordSource copy = source;
     return kq::shell::trap(m_name, [&] {
         GridEX1->setDatabaseName(databasePath());
-        GridEX1->setRecordSource(jetSql);
+        GridEX1->setRecordSource(copy);
         GridEX1->rebind();
         GridEX1->refresh();
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/recordsource.h"
 #include "platform/screen.h"
 
 #include <QString>
@@ -37,7 +38,7 @@ public:
 
     // Points the grid at the data folder's database, gives it the record
     // source and reads it. A failure is reported and the grid keeps its rows.
-    bool applyRecordSource(const QString &jetSql);
+    bool applyRecordSource(const kq::data::RecordSource &source);
     // The print options of the panel (page grouping, repeated headers, grid
     // lines, the date and time in the footer); printing also zeroes the
     // numeric option.

@@ -1,6 +1,10 @@
 #include "queries/reportformulas.h"
 
+#include "platform/report/selectionformula.h"
+
 namespace kq::queries {
+
+using kq::platform::formulaText;
 
 namespace {
 
@@ -16,13 +20,6 @@ QString period(const QString &field, const QDate &d1, const QDate &d2)
 QString formulaDate(const QDate &date)
 {
     return date.toString(QStringLiteral("yyyy/MM/dd"));
-}
-
-QString formulaText(const QString &code)
-{
-    QString c = code;
-    return QLatin1Char('\'') + c.replace(QLatin1Char('\''), QStringLiteral("''"))
-           + QLatin1Char('\'');
 }
 
 QString formulaChequesLoja(const QString &loja, const QDate &d1, const QDate &d2)

@@ -4,12 +4,12 @@
 #include <QString>
 
 // Selection formulas of the report launchers, in the report engine's
-// formula language: fields {table.field}, dates #YYYY/MM/DD#, codes 'text'
-// (an apostrophe inside doubled). Both ends of a period count.
+// formula language: fields {table.field}, dates #YYYY/MM/DD#, codes as the
+// language's texts (kq::platform::formulaText), which the engine binds as
+// values. Both ends of a period count.
 namespace kq::queries {
 
 QString formulaDate(const QDate &date);   // "2026/03/01"
-QString formulaText(const QString &code); // "'001'"
 
 // frelatorios: "Empresa" (one store) and "Todos".
 QString formulaChequesLoja(const QString &loja, const QDate &d1, const QDate &d2);

@@ -1,7 +1,6 @@
 #include "registers/contacthistory.h"
 
 #include "platform/grid/gridex.h"
-#include "shell/registerscreen.h"
 
 namespace kq::registers {
 
@@ -20,10 +19,10 @@ void setupContactHistory(kq::platform::GridEX *grid)
     grid->setGroupByBoxVisible(false);
 }
 
-QString contactHistorySource(const QString &debtorCode)
+kq::data::RecordSource contactHistorySource(const QString &debtorCode)
 {
-    return QStringLiteral("SELECT * From VANTESCA where cd_cliente=")
-           + kq::shell::quotedLiteral(debtorCode) + QStringLiteral(" order by dt_vantesca");
+    return {QStringLiteral("SELECT * From VANTESCA where cd_cliente=? order by dt_vantesca"),
+            {debtorCode}};
 }
 
 void showContactHistory(kq::platform::GridEX *grid, const QString &databaseName,

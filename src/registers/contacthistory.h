@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/recordsource.h"
+
 #include <QString>
 
 namespace kq::platform {
@@ -14,7 +16,7 @@ namespace kq::registers {
 void setupContactHistory(kq::platform::GridEX *grid);
 
 // The history's record source for one debtor, oldest contact first.
-QString contactHistorySource(const QString &debtorCode);
+kq::data::RecordSource contactHistorySource(const QString &debtorCode);
 
 // Binds the grid to the debtor's contacts in a database and shows them.
 void showContactHistory(kq::platform::GridEX *grid, const QString &databaseName,

@@ -1,5 +1,7 @@
 #include "registers/fcorrecao.h"
 
+#include "platform/dialogs.h"
+#include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 
@@ -60,6 +62,16 @@ void fcorrecao::formLoad()
     bindViews(QStringLiteral("SELECT * FROM correcao order by cd_ref"),
               QStringLiteral("select * from  correcao order by cd_ref"));
     cd_ref->setMask(monthMask());
+}
+
+bool fcorrecao::monthAccepted()
+{
+    if (kq::platform::parseYearMonth(cd_ref->text()))
+        return true;
+    kq::platform::Dialogs::message(QStringLiteral("Referência inválida!! Digite o ano e o mês "
+                                                  "como AAAA/MM, com o mês de 01 a 12."));
+    cd_ref->setFocus();
+    return false;
 }
 
 QString fcorrecao::newKey()

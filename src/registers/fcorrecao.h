@@ -30,11 +30,15 @@ public:
 
 protected:
     QString newKey() override;
+    bool includeAllowed() override { return monthAccepted(); }
+    bool alterAllowed() override { return monthAccepted(); }
     kq::shell::FieldValues includeFields() override;
     kq::shell::FieldValues alterFields() override;
     QString deleteName() override;
 
 private:
+    // A whole "YYYY/MM" with a month 01 to 12; otherwise the user is told.
+    bool monthAccepted();
     void buildControls();
     void formLoad();
 };

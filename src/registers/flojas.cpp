@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/grid/gridex.h"
+#include "platform/textlimit.h"
 #include "registers/estados.h"
 #include "registers/storecolors.h"
 
@@ -73,7 +74,7 @@ void flojas::buildControls()
         l->setStyleSheet(QStringLiteral("QLabel { color: #000080; font-weight: bold; }"));
         auto *box = new QLineEdit(Frame2);
         box->setObjectName(QString::fromLatin1(name));
-        box->setMaxLength(9);
+        kq::platform::setTextLimit(box, 9);
         box->setMaximumWidth(90);
         l->setBuddy(box);
         terms->addWidget(l, row, 0);

@@ -1,6 +1,7 @@
 #include "shell/appstate.h"
 
 #include "data/datafolder.h"
+#include "platform/dbcombo.h"
 #include "platform/screenregistry.h"
 #include "platform/statusbar.h"
 #include "shell/fprincipal.h"
@@ -54,6 +55,13 @@ void setUsuarioLogado(const QString &nome, const QString &codigo)
     w->codigouser->setText(codigo);
     w->usuario->adjustSize();
     w->codigouser->adjustSize();
+}
+
+void showUsuarioLogado(kq::platform::DBCombo *users)
+{
+    users->setBoundText(codigoUser());
+    if (users->boundText().isEmpty())
+        users->setText(usuarioLogado());
 }
 
 } // namespace kq::shell

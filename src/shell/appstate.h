@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace kq::platform {
+class DBCombo;
+}
+
 namespace kq::shell {
 
 class fprincipal;
@@ -18,5 +22,8 @@ QString dataPath(const QString &fileName);
 QString usuarioLogado();
 QString codigoUser();
 void setUsuarioLogado(const QString &nome, const QString &codigo);
+// Shows the logged-in user in a list of users, chosen by code, so that a
+// user whose name another user shares is still the one shown.
+void showUsuarioLogado(kq::platform::DBCombo *users);
 
 } // namespace kq::shell

@@ -5,6 +5,8 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace kq::shell {
 
 CorrectionTable CorrectionTable::load(const QString &dbPath)
@@ -24,9 +26,18 @@ CorrectionTable CorrectionTable::load(const QString &dbPath)
 
 void CorrectionTable::insert(const QString &month, double factor)
 {
+    const std::optional<QDate> date = kq::platform::parseYearMonth(month);
+    if (!date) {
+        const auto at = std::lower_bound(m_invalid.begin(), m_invalid.end(), month);
+        if (at == m_invalid.end() || *at != month)
+            m_invalid.insert(at, month);
+        return;
+    }
     m_factors.insert(month, factor);
-    if (m_newest.isEmpty() || month > m_newest)
+    if (m_newest.isEmpty() || *date > m_newestDate) {
         m_newest = month;
+        m_newestDate = *date;
+    }
 }
 
 double CorrectionTable::newestFactor() const

@@ -9,6 +9,8 @@
 namespace kq::shell {
 
 // The monthly cumulative factors of table "correcao" (cd_ref "YYYY/MM" -> fator).
+// A row whose cd_ref is not a whole month ("____/__", "2026/1_", older data)
+// is left out: it is only named by invalidMonths().
 class CorrectionTable
 {
 public:
@@ -21,8 +23,10 @@ public:
     bool isEmpty() const { return m_factors.isEmpty(); }
     QStringList months() const { return m_factors.keys(); }
     int size() const { return int(m_factors.size()); }
+    // The texts of the rows left out, sorted, each once.
+    QStringList invalidMonths() const { return m_invalid; }
 
-    // The newest month (last in text order, which is time order); "" when empty.
+    // The newest month by year and month; "" when empty.
     QString newestMonth() const { return m_newest; }
     double newestFactor() const;
 
@@ -38,6 +42,8 @@ public:
 private:
     QHash<QString, double> m_factors;
     QString m_newest;
+    QDate m_newestDate;
+    QStringList m_invalid;
 };
 
 // "YYYY/MM" of a date (7 March 2005 -> "2005/03"); "" for an invalid date.

@@ -3,6 +3,7 @@
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
 #include "platform/maskedbox.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -58,9 +59,9 @@ void fparametros::buildControls()
     ds_bairro = box("ds_bairro", empresa);
     ds_cidade = box("ds_cidade", empresa);
     ds_estado = box("ds_estado", empresa);
-    ds_estado->setMaxLength(2);
+    kq::platform::setTextLimit(ds_estado, 2);
     cd_cep = box("cd_cep", empresa);
-    cd_cep->setMaxLength(9);
+    kq::platform::setTextLimit(cd_cep, 9);
     nr_telefone = box("nr_telefone", empresa);
     ds_cabecalho = box("ds_cabecalho", empresa);
     row(fe, "Razão Social....:", ds_empresa);

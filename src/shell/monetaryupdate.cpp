@@ -4,6 +4,7 @@
 #include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
+#include "platform/progress.h"
 #include "shell/correction.h"
 #include "shell/procedures.h"
 
@@ -165,6 +166,16 @@ private:
     sqlite3 *m_db;
 };
 
+// The correction rows left out, each between quotes: "____/__" reads as a text.
+QString invalidMonthsText(const QStringList &months)
+{
+    QStringList quoted;
+    for (const QString &m : months)
+        quoted << QLatin1Char('"') + m + QLatin1Char('"');
+    return QStringLiteral("Referências inválidas na tabela de correção, não usadas: %1")
+        .arg(quoted.join(QStringLiteral(", ")));
+}
+
 QString joinMonths(const QStringList &months)
 {
     const int shown = 24;
@@ -176,7 +187,7 @@ QString joinMonths(const QStringList &months)
 
 } // namespace
 
-MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath)
+MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const MonetaryUpdateStep &step)
 {
     if (!QFileInfo(dbPath).isFile())
         throw MonetaryUpdateRefused(
@@ -184,9 +195,12 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath)
                 .arg(dbPath));
 
     const CorrectionTable table = CorrectionTable::load(dbPath);
-    if (table.isEmpty())
-        throw MonetaryUpdateRefused(QStringLiteral(
-            "A tabela de correção não tem nenhum fator.\nNenhum valor foi atualizado."));
+    if (table.isEmpty()) {
+        QString text = QStringLiteral("A tabela de correção não tem nenhum fator.");
+        if (!table.invalidMonths().isEmpty())
+            text += QLatin1Char('\n') + invalidMonthsText(table.invalidMonths());
+        throw MonetaryUpdateRefused(text + QStringLiteral("\nNenhum valor foi atualizado."));
+    }
     const QString newest = table.newestMonth();
     if (!table.hasUsableFactor(newest))
         throw MonetaryUpdateRefused(
@@ -205,15 +219,32 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath)
 
     MonetaryUpdateResult result;
     result.newestMonth = newest;
+    result.invalidMonths = table.invalidMonths();
     {
         RunFunctions functions(dbPath, &run);
         kq::data::Transaction transaction(dbPath);
-        QSqlQuery q = kq::data::exec(
-            dbPath, QStringLiteral("UPDATE DEVOLVIDOS SET "
-                                   "vl_atualizado = kq_valor_corrigido(VL_CHEQUE, DT_DEPOSITO), "
-                                   "ref_atualizacao = kq_mes_corrigido(DT_DEPOSITO)"));
-        result.cheques = q.numRowsAffected();
-        q.finish();
+        // In parts by row number, so that the caller can show progress and stop.
+        QSqlQuery range = kq::data::exec(
+            dbPath, QStringLiteral("SELECT min(rowid), max(rowid), count(*) FROM DEVOLVIDOS"));
+        range.next();
+        const qint64 first = range.value(0).toLongLong();
+        const qint64 last = range.value(1).toLongLong();
+        const qint64 total = range.value(2).toLongLong();
+        range.finish();
+        constexpr qint64 kPart = 25000;
+        for (qint64 from = first; total > 0 && from <= last; from += kPart) {
+            QSqlQuery q = kq::data::exec(
+                dbPath,
+                QStringLiteral("UPDATE DEVOLVIDOS SET "
+                               "vl_atualizado = kq_valor_corrigido(VL_CHEQUE, DT_DEPOSITO), "
+                               "ref_atualizacao = kq_mes_corrigido(DT_DEPOSITO) "
+                               "WHERE rowid >= ? AND rowid < ?"),
+                {from, from + kPart});
+            result.cheques += q.numRowsAffected();
+            q.finish();
+            if (step && !step(result.cheques, total))
+                throw MonetaryUpdateCancelled();
+        }
         transaction.commit();
     }
     // Every cheque was rewritten: the planner's statistics are taken again.
@@ -241,6 +272,8 @@ QString monetaryUpdateMessage(const MonetaryUpdateResult &result)
     if (result.withoutDate > 0)
         text += QStringLiteral("\n\nCheques sem data de depósito mantidos pelo valor de face: %1")
                     .arg(result.withoutDate);
+    if (!result.invalidMonths.isEmpty())
+        text += QStringLiteral("\n\n") + invalidMonthsText(result.invalidMonths);
     return text;
 }
 
@@ -250,10 +283,19 @@ void AtualizarValores(const QString &dataFolder)
     const QString dbPath = kq::data::dataFile(dataFolder, kq::data::kDevolvidos);
     MonetaryUpdateResult result;
     try {
-        result = atualizarValoresBanco(dbPath);
+        kq::platform::Progress progress(QStringLiteral("Atualizando os valores dos cheques..."),
+                                        0);
+        result = atualizarValoresBanco(dbPath, [&progress](qint64 done, qint64 total) {
+            progress.setMaximum(int(total));
+            return progress.setValue(int(done));
+        });
     } catch (const MonetaryUpdateRefused &refused) {
         Dialogs::message(refused.message(), QString(), kq::platform::Buttons::Ok,
                          kq::platform::Icon::Warning);
+        return;
+    } catch (const MonetaryUpdateCancelled &) {
+        Dialogs::message(QStringLiteral("Atualização cancelada. Nenhum valor foi alterado."),
+                         QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Information);
         return;
     } catch (...) {
         MostrarErro(QStringLiteral("fprincipal"));

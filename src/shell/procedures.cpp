@@ -86,7 +86,9 @@ void MostrarErro(const QString &nome, const ErrorInfo &error)
     ComplementoProcedimento.clear();
     kq::platform::Dialogs::message(report);
     try {
-        GravarErro(report);
+        GravarErro(error.detail.isEmpty()
+                       ? report
+                       : report + kCrLf + QStringLiteral("Detalhe técnico: ") + error.detail);
     } catch (const std::exception &e) {
         // The report was shown; a log that cannot be written is said once more.
         kq::platform::Dialogs::message(QString::fromUtf8(e.what()));

@@ -19,7 +19,8 @@ extern QString ComplementoProcedimento;
 void GravarLog(const QString &texto1, const QString &texto2);
 
 // Shows the error report of a failure of screen `nome` and appends it to the
-// error log. Without an ErrorInfo it reports the exception being handled.
+// error log, followed there by the failure's technical detail when it has one.
+// Without an ErrorInfo it reports the exception being handled.
 void MostrarErro(const QString &nome, const kq::platform::ErrorInfo &error);
 void MostrarErro(const QString &nome);
 void GravarErro(const QString &texto);

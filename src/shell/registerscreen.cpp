@@ -9,6 +9,7 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
+#include "platform/textlimit.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -177,13 +178,6 @@ QString numberText(const QVariant &value)
     }
 }
 
-QString quotedLiteral(const QString &value)
-{
-    QString body = value;
-    body.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + body + QLatin1Char('\'');
-}
-
 // ---- RegisterScreen -------------------------------------------------------
 
 namespace {
@@ -312,8 +306,7 @@ QLineEdit *RegisterScreen::addTextBox(const QString &labelText, const QString &b
     QLabel *l = addLabel(labelText, QStringLiteral("lbl_") + boxName, row, column * 2);
     auto *box = new QLineEdit(this);
     box->setObjectName(boxName);
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
+    kq::platform::setTextLimit(box, maxLength);
     l->setBuddy(box);
     m_fields->addWidget(box, row, column * 2 + 1, 1, span);
     return box;
@@ -437,17 +430,21 @@ void RegisterScreen::CONFIRMA_Click()
     });
     if (!includeAllowed())
         return;
-    if (keyReady) {
-        step([&] {
-            const bool added = Data1.include(key, [this] {
-                const FieldValues values = includeFields();
-                beforeInclude();
-                return values;
-            });
-            if (added)
-                afterInclude(key);
+    // A key or a value that fails writes nothing and leaves every box as
+    // typed, for the user to correct; only a write clears the form.
+    if (!keyReady)
+        return;
+    const bool written = step([&] {
+        const bool added = Data1.include(key, [this] {
+            const FieldValues values = includeFields();
+            beforeInclude();
+            return values;
         });
-    }
+        if (added)
+            afterInclude(key);
+    });
+    if (!written)
+        return;
     step([this] { refreshViews(); });
     LimpaCampos();
 }
@@ -455,14 +452,18 @@ void RegisterScreen::CONFIRMA_Click()
 void RegisterScreen::alterar_Click()
 {
     enterProcedure();
+    if (!alterAllowed())
+        return;
     const QString key = boxText(m_codeBox);
-    step([&] {
+    const bool written = step([&] {
         Data1.alter(key, [this] {
             const FieldValues values = alterFields();
             beforeAlter();
             return values;
         });
     });
+    if (!written)
+        return;
     step([this] { refreshViews(); });
     LimpaCampos();
 }

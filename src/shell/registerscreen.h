@@ -170,6 +170,8 @@ protected:
     virtual QString newKey();
     // Checked after the key is in the code box; false ends the include there.
     virtual bool includeAllowed() { return true; }
+    // Checked before an alter; false ends it, nothing written or cleared.
+    virtual bool alterAllowed() { return true; }
     // Values written by include and alter (key field excluded); may throw.
     virtual FieldValues includeFields();
     virtual FieldValues alterFields();
@@ -218,8 +220,5 @@ QVariant numberField(const QString &text, const QString &boxName);
 QVariant wholeNumberField(const QString &text, const QString &boxName);
 // A stored number as the box shows it ("2,5"); "" for Null.
 QString numberText(const QVariant &value);
-// A value as a single-quoted text literal, quotes doubled (for the record
-// sources that name one record).
-QString quotedLiteral(const QString &value);
 
 } // namespace kq::shell

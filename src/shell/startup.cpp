@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "data/database.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/screenregistry.h"
@@ -19,6 +20,13 @@ using kq::platform::ScreenRegistry;
 KqApplication::KqApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // Notes of the data layer (a journal mode it could not use) go to the error log.
+    kq::data::setNoteReceiver([](const QString &note) {
+        try {
+            GravarErro(note);
+        } catch (...) {
+        }
+    });
 }
 
 bool KqApplication::notify(QObject *receiver, QEvent *event)

@@ -2,7 +2,10 @@
 // fees, totals, the Price plan, counts, due dates and the read-back of the
 // shown texts.
 #include "collection/agreement.h"
+#include "data/recordset.h"
 #include "platform/format.h"
+#include "support/base_data.h"
+#include "support/shell_agreement_fixture.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -299,9 +302,23 @@ void TestAgreement::readBackRefusals()
 
 void TestAgreement::gridSourceQuotes()
 {
-    const QString s = chequeGridSource("00001", "0'1");
-    QVERIFY(s.contains("devolvidos.cd_cliente='00001'and devolvidos.cd_loja='0''1' and "
-                       "SITUACOES.CD_ACORDO='0' order by dt_deposito"));
+    // Codes are looked for as they are: a quote, a control character or a NUL
+    // in a code neither breaks the source nor finds another store's cheques.
+    kq::test::TempDataFolder folder;
+    const QString db = folder.devolvidos();
+    const QString odd = QStringLiteral("0'") + QChar(0) + QStringLiteral("\t");
+    kq::test::addDebtor(db, "00001", "ANA");
+    kq::test::addStore(db, "001", "LOJA", 1, 0, 0, 1, 0);
+    kq::test::addStore(db, odd, "LOJA ESTRANHA", 1, 0, 0, 1, 0);
+    kq::test::addCheque(db, "0000000001", "00001", "001", QDate(2026, 1, 5), 10);
+    kq::test::addCheque(db, "0000000002", "00001", odd, QDate(2026, 1, 6), 20);
+    for (const auto &[store, key] : {std::pair{QStringLiteral("001"), "0000000001"},
+                                     std::pair{odd, "0000000002"}}) {
+        kq::data::Recordset rs(db, chequeGridSource("00001", store));
+        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(rs.text("CD_DEVOLVIDO"), QString::fromLatin1(key));
+    }
+    QCOMPARE(kq::data::Recordset(db, chequeGridSource("00001", "0'")).recordCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestAgreement)

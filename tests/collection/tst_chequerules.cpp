@@ -4,6 +4,7 @@
 #include "collection/chequerules.h"
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "data/recordset.h"
 #include "support/base_folders.h"
 
 #include <QLocale>
@@ -286,10 +287,36 @@ private slots:
         QVERIFY(!debtorDocument(m_db, QStringLiteral("00009")));
     }
 
-    void quotingKeepsOneLiteral()
+    // The history sources look for the code or document as typed: quotes,
+    // control characters and NUL are found literally, never read as SQL.
+    void historySourcesTakeValuesAsTyped_data()
     {
-        QCOMPARE(quoted(QStringLiteral("00001")), QStringLiteral("'00001'"));
-        QCOMPARE(quoted(QStringLiteral("d'arc")), QStringLiteral("'d''arc'"));
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << QStringLiteral("00002");
+        QTest::newRow("quote") << QStringLiteral("d'arc");
+        QTest::newRow("sql text") << QStringLiteral("' OR '1'='1");
+        QTest::newRow("tab and line break") << QStringLiteral("12\t3\n4");
+        QTest::newRow("nul") << QStringLiteral("12") + QChar(0) + QStringLiteral("3");
+    }
+    void historySourcesTakeValuesAsTyped()
+    {
+        QFETCH(QString, value);
+        using kq::data::exec;
+        exec(m_db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES (?, 'X')"),
+             {value});
+        const QString insert = QStringLiteral(
+            "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, CD_SITUACAO, "
+            "NR_DOCUMENTO, DT_DEPOSITO) VALUES (?, ?, '001', '001', ?, '2024-01-01')");
+        exec(m_db, insert, {QStringLiteral("0000000001"), value, value});
+        // Near misses that a broken literal or a cut text would also find.
+        exec(m_db, insert,
+             {QStringLiteral("0000000002"), QStringLiteral("00001"), value.left(2)});
+        for (const kq::data::RecordSource &source :
+             {debtorHistorySource(value), documentHistorySource(value)}) {
+            kq::data::Recordset rs(m_db, source);
+            QCOMPARE(rs.recordCount(), 1);
+            QCOMPARE(rs.text(QStringLiteral("cd_cliente")), value);
+        }
     }
 };
 

@@ -85,6 +85,7 @@ private slots:
     void refusals();
     void followUpMoves();
     void missingFactor();
+    void invalidMonthsLeftOut();
     void keys();
     void storeChosenByKey_data();
     void storeChosenByKey();
@@ -440,6 +441,26 @@ void TestFacordo::missingFactor()
              QStringList{"Não há fator de correção para o mês de referência. "
                          "Os cheques ficaram pelo valor de face!!"});
     QCOMPARE(f->correcao->text(), QString("0,00"));
+}
+
+// Correction rows that are not a whole month are never the reference: the
+// newest real month stands in for a month missing from the table.
+void TestFacordo::invalidMonthsLeftOut()
+{
+    exec(m_db, "DELETE FROM correcao WHERE cd_ref = ?", {ymd(m_today)});
+    addFactor(m_db, "____/__", 5);
+    addFactor(m_db, "2026/1_", 5);
+    facordo *f = open();
+    QCOMPARE(f->cd_ref->text(), ymd(m_today));
+    QCOMPARE(f->fator->text(), QString("1,2"));
+    f->cd_ref->setText("2026/1_");
+    QCOMPARE(f->fator->text(), QString("1,2"));
+    f->cd_ref->setText(ymd(m_today));
+    chooseStore(f, "001");
+    QCOMPARE(f->correcao->text(), QString("0,00"));
+    QCOMPARE(f->valoraberto->text(), QString("300,00"));
+    QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
+                          "'0000000001'").toDouble(), 100.0);
 }
 
 void TestFacordo::keys()

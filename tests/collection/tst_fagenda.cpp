@@ -7,6 +7,7 @@
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "shell/appstate.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -42,6 +43,7 @@ private slots:
     void executedTick();
     void deleting();
     void filtersDoNothing();
+    void collectorBoundByKey();
 
 private:
     fagenda *open();
@@ -65,6 +67,23 @@ void TestFagenda::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
+}
+
+// Collectors whose names differ in case only: the logged-in one is shown and
+// saved; a typed name that fits both asks for a choice.
+void TestFagenda::collectorBoundByKey()
+{
+    exec(m_db, "INSERT INTO usuarios (CD_usuario, usuario) VALUES ('003', 'ana')");
+    kq::shell::setUsuarioLogado("ana", "003");
+    fagenda *f = open();
+    QCOMPARE(f->cobrador->boundText(), QString("003"));
+    save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "Ligar");
+    QCOMPARE(scalar(m_db, "SELECT nm_responsavel FROM agenda").toString(), QString("ana"));
+    f->cobrador->setText("Ana");
+    save(f, "JOSE DA SILVA", QDate(2027, 3, 6), "Ligar de novo");
+    QCOMPARE(m_fx->dialogs.lastText(),
+             QString("Há mais de um cadastro com o nome \"Ana\". Escolha na lista o desejado."));
+    QCOMPARE(scalar(m_db, "SELECT count(*) FROM agenda").toInt(), 1);
 }
 
 fagenda *TestFagenda::open()
@@ -128,6 +147,12 @@ void TestFagenda::saving()
     save(f, QString(), QDate(2027, 3, 6), QString());
     QCOMPARE(scalar(m_db, "SELECT nm_envolvido || '|' || ds_historico FROM agenda "
                           "WHERE cd_agenda = '0000000003'").toString(), QString("|"));
+    // A character that does not fit whole in the 200 is left out whole.
+    save(f, "MARIA SOUZA", QDate(2027, 3, 7),
+         QString(199, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80"));
+    QCOMPARE(scalar(m_db, "SELECT ds_historico FROM agenda WHERE cd_agenda = '0000000004'")
+                 .toString(),
+             QString(199, 'a'));
     if (!qEnvironmentVariableIsEmpty("KQ_SCREENSHOT_DIR"))
         f->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fagenda.png");
 }

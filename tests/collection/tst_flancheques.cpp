@@ -89,6 +89,48 @@ private:
         DBCombo *c = combo("nm_cliente");
         c->setCurrentIndex(c->findText(name));
     }
+    // Picks in the list the row with that key, as a click on it does.
+    void pick(const char *name, const QString &key)
+    {
+        DBCombo *c = combo(name);
+        const int row = c->findData(key);
+        QVERIFY2(row >= 0, qPrintable(key));
+        c->setCurrentIndex(row);
+    }
+    // Types into a list's box, then leaves it.
+    void typeInto(const char *name, const QString &text)
+    {
+        DBCombo *c = combo(name);
+        c->setFocus(Qt::TabFocusReason);
+        c->lineEdit()->selectAll();
+        c->lineEdit()->insert(text);
+        box("CD_BANCO")->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    }
+    void addCheque(const QString &key, const QString &debtor, double value)
+    {
+        kq::data::exec(db(),
+                       QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
+                                      "CD_SITUACAO, CD_DESTINO, CD_documento, DT_DEPOSITO, "
+                                      "VL_CHEQUE) VALUES (?, ?, '001', '001', '001', '01', "
+                                      "'2024-03-05', ?)"),
+                       {key, debtor, value});
+    }
+    // Debtors whose names differ in nothing, in case only, in accents only,
+    // each with a document of his own and one cheque.
+    void addNamesakes()
+    {
+        kq::data::exec(db(), QStringLiteral(
+            "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_documento) VALUES "
+            "('00003', 'MARIA SILVA', 'DOC-3'), ('00004', 'MARIA SILVA', 'DOC-4'), "
+            "('00005', 'Carla Dias', 'DOC-5'), ('00006', 'CARLA DIAS', 'DOC-6'), "
+            "('00007', 'JOSÉ COSTA', 'DOC-7'), ('00008', 'JOSE COSTA', 'DOC-8')"));
+        for (int i = 3; i <= 8; ++i)
+            addCheque(QStringLiteral("00000000%1").arg(i * 10), QStringLiteral("0000%1").arg(i),
+                      i * 10.0);
+        ScreenRegistry::instance().unload(QStringLiteral("flancheques"));
+        open();
+    }
 
 private slots:
     void initTestCase()
@@ -151,6 +193,10 @@ private slots:
         QCOMPARE(box("CD_ALINEA")->text(), QString());
         QCOMPARE(ctl<MaskEdBox>("dt_deposito")->text(), QStringLiteral("__/__/____"));
         QCOMPARE(box("CD_BANCO")->text(), QStringLiteral("237"));
+        // The next bank is typed over the kept one.
+        QTest::keyClicks(box("CD_BANCO"), QStringLiteral("341"));
+        QCOMPARE(box("CD_BANCO")->text(), QStringLiteral("341"));
+        box("CD_BANCO")->setText(QStringLiteral("237"));
         QCOMPARE(box("CD_AGENCIA")->text(), QStringLiteral("1234"));
         QCOMPARE(box("CD_CONTA")->text(), QStringLiteral("1234567"));
         QCOMPARE(box("nr_documento")->text(), QStringLiteral("111.111.111-11"));
@@ -208,6 +254,165 @@ private slots:
         click("CONFIRMA");
         QCOMPARE(m_fx->dialogs.lastText(), QStringLiteral("Não posso incluir sem destino!!"));
         QCOMPARE(chequeCount(), 0);
+    }
+
+    // The debtor picked, and only he, gets the document, the history, the
+    // new cheque and keeps the cheque altered.
+    void debtorBoundByKey_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("otherCode");
+        QTest::newRow("same name, first") << "00003" << "00004";
+        QTest::newRow("same name, second") << "00004" << "00003";
+        QTest::newRow("case only, first") << "00005" << "00006";
+        QTest::newRow("case only, second") << "00006" << "00005";
+        QTest::newRow("accent only, accented") << "00007" << "00008";
+        QTest::newRow("accent only, plain") << "00008" << "00007";
+    }
+    void debtorBoundByKey()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, otherCode);
+        addNamesakes();
+        const int n = code.right(1).toInt();
+        pick("nm_cliente", code);
+        QCOMPARE(combo("nm_cliente")->boundText(), code);
+        QCOMPARE(box("nr_documento")->text(), QStringLiteral("DOC-%1").arg(n));
+        GridEX *history = grid("GridEX3");
+        QCOMPARE(history->recordCount(), 1);
+        QCOMPARE(history->totalSum(2), n * 10.0);
+        // Leaving the box does not trade the row for its namesake.
+        leave(combo("nm_cliente"), box("CD_BANCO"));
+        QCOMPARE(combo("nm_cliente")->boundText(), code);
+        fillCheque(QStringLiteral("1"), QStringLiteral("05/03/2024"), QStringLiteral("10"));
+        click("CONFIRMA");
+        const QString added = ctl<QLabel>("CD_DEVOLVIDO")->text();
+        QCOMPARE(devolvido(added, "CD_CLIENTE").toString(), code);
+
+        // Alter a cheque of each of the two: each stays with its debtor.
+        for (const QString &debtor : {code, otherCode}) {
+            const QString key = QStringLiteral("00000000%1").arg(debtor.right(1).toInt() * 10);
+            GridEX *g = grid("GridEX1");
+            g->setCurrentRow(g->findRow(3, key));
+            QCOMPARE(combo("nm_cliente")->boundText(), debtor);
+            box("VL_CHEQUE")->setText(QStringLiteral("77"));
+            click("alterar");
+            QCOMPARE(devolvido(key, "CD_CLIENTE").toString(), debtor);
+            QCOMPARE(devolvido(key, "VL_CHEQUE").toDouble(), 77.0);
+        }
+        QCOMPARE(m_fx->dialogs.messages.size(), 0);
+    }
+
+    // A typed name binds only when one debtor has it; otherwise the user is
+    // asked to choose in the list and nothing is written.
+    void typedDebtor_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("same name") << "MARIA SILVA" << "";
+        QTest::newRow("same name, other case") << "maria silva" << "";
+        QTest::newRow("case only") << "carla dias" << "";
+        QTest::newRow("accent only, plain") << "jose costa" << "00008";
+        QTest::newRow("accent only, accented") << "José Costa" << "00007";
+        QTest::newRow("one debtor") << "ana paula" << "00001";
+    }
+    void typedDebtor()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        addNamesakes();
+        const int before = chequeCount();
+        typeInto("nm_cliente", typed);
+        fillCheque(QStringLiteral("1"), QStringLiteral("05/03/2024"), QStringLiteral("10"));
+        click("CONFIRMA");
+        if (code.isEmpty()) {
+            QCOMPARE(m_fx->dialogs.lastText(),
+                     QStringLiteral("Há mais de um cadastro com o nome \"%1\". Escolha na lista "
+                                    "o desejado.")
+                         .arg(typed));
+            QCOMPARE(chequeCount(), before);
+            QCOMPARE(box("VL_CHEQUE")->text(), QStringLiteral("10"));
+            QCOMPARE(QApplication::focusWidget(), combo("nm_cliente"));
+            // Choosing in the list then lets the cheque in.
+            pick("nm_cliente", QStringLiteral("00004"));
+            fillCheque(QStringLiteral("1"), QStringLiteral("05/03/2024"), QStringLiteral("10"));
+            click("CONFIRMA");
+            code = QStringLiteral("00004");
+        } else {
+            QCOMPARE(m_fx->dialogs.messages.size(), 0);
+        }
+        QCOMPARE(chequeCount(), before + 1);
+        QCOMPARE(devolvido(ctl<QLabel>("CD_DEVOLVIDO")->text(), "CD_CLIENTE").toString(), code);
+    }
+
+    // Stores, destinations, situations and document types that share a
+    // description: the row picked is the one written, on include and alter.
+    void everyListBoundByKey_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("twin");
+        QTest::addColumn<QString>("insert");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("store") << "ds_loja" << "CD_LOJA" << "003"
+                               << "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES "
+                                  "('003', 'loja azul', '0')"
+                               << "Loja Azul";
+        QTest::newRow("destination") << "ds_destino" << "CD_DESTINO" << "002"
+                                     << "INSERT INTO destinos VALUES ('002', 'ESCRITÓRIO')"
+                                     << "escritório";
+        QTest::newRow("situation") << "ds_situacao" << "CD_SITUACAO" << "008"
+                                   << "INSERT INTO situacoes VALUES ('008', 'EM COBRANÇA', '0')"
+                                   << "em cobrança";
+        QTest::newRow("document type") << "ds_documento" << "CD_documento" << "02"
+                                       << "INSERT INTO documentos VALUES ('02', 'Cheque')"
+                                       << "CHEQUE";
+    }
+    void everyListBoundByKey()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, field);
+        QFETCH(QString, twin);
+        QFETCH(QString, insert);
+        QFETCH(QString, typed);
+        kq::data::exec(db(), insert);
+        ScreenRegistry::instance().unload(QStringLiteral("flancheques"));
+        open();
+        const QByteArray name = list.toLatin1();
+        chooseDebtor(QStringLiteral("ANA PAULA"));
+        pick(name.constData(), twin);
+        leave(combo(name.constData()), box("CD_BANCO"));
+        QCOMPARE(combo(name.constData())->boundText(), twin);
+        fillCheque(QStringLiteral("1"), QStringLiteral("05/03/2024"), QStringLiteral("10"));
+        click("CONFIRMA");
+        QCOMPARE(m_fx->dialogs.messages.size(), 0);
+        QCOMPARE(devolvido(QStringLiteral("0000000001"), field).toString(), twin);
+        GridEX *g = grid("GridEX1");
+        g->setCurrentRow(g->findRow(3, QStringLiteral("0000000001")));
+        QCOMPARE(combo(name.constData())->boundText(), twin);
+        click("alterar");
+        QCOMPARE(devolvido(QStringLiteral("0000000001"), field).toString(), twin);
+        // Typed, the shared description asks for a choice.
+        typeInto(name.constData(), typed);
+        fillCheque(QStringLiteral("2"), QStringLiteral("05/03/2024"), QStringLiteral("10"));
+        click("CONFIRMA");
+        QVERIFY(m_fx->dialogs.lastText().startsWith(QStringLiteral("Há mais de um cadastro")));
+        QCOMPARE(chequeCount(), 1);
+    }
+
+    // A character that does not fit whole in a box is left out whole.
+    void boxesKeepWholeCharacters()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        chooseDebtor(QStringLiteral("ANA PAULA"));
+        fillCheque(QStringLiteral("00010") + smile, QStringLiteral("05/03/2024"),
+                   QStringLiteral("10"));
+        box("NM_EMITENTE")->setText(QString(29, QLatin1Char('E')) + smile);
+        click("CONFIRMA");
+        QCOMPARE(devolvido("0000000001", "NM_EMITENTE").toString(),
+                 QString(29, QLatin1Char('E')));
+        QCOMPARE(devolvido("0000000001", "NR_CHEQUE").toString(),
+                 QStringLiteral("00010") + smile);
     }
 
     // Choosing a row shows the cheque; alter rewrites it and clears the boxes.

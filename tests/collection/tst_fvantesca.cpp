@@ -8,6 +8,7 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "shell/appstate.h"
 #include "support/shell_fixture.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 using kq::platform::Answer;
@@ -155,10 +157,44 @@ private slots:
         chooseDebtor(QStringLiteral("00002"));
         QCOMPARE(label("totaldivida"), kq::platform::formatFixed2(250));
         QCOMPARE(label("mediaatraso"), QStringLiteral("-5"));
-        // No cheques: total 0, the average stays as it was.
+        // No cheques: total 0 and no average, not the last debtor's.
         chooseDebtor(QStringLiteral("00003"));
         QCOMPARE(label("totaldivida"), kq::platform::formatFixed2(0));
-        QCOMPARE(label("mediaatraso"), QStringLiteral("-5"));
+        QCOMPARE(label("mediaatraso"), QString());
+    }
+
+    // Cheques changed on other screens show when the follow-up is active again.
+    void chequesReadAgainOnComingBack()
+    {
+        chooseDebtor(QStringLiteral("00001"));
+        GridEX *c = grid("GridEX3");
+        auto situations = [c] {
+            QStringList s;
+            for (int r = 0; r < c->rowCount(); ++r)
+                if (c->rowType(r) == kq::platform::RowType::Record)
+                    s << c->valueAt(r, 4).toString();
+            s.sort();
+            return s;
+        };
+        QCOMPARE(situations(), (QStringList{"EM ACORDO", "EM COBRANÇA", "EM COBRANÇA"}));
+        // An agreement takes the cheques; another cheque is entered and one deleted.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        kq::data::exec(db(), QStringLiteral("UPDATE DEVOLVIDOS SET CD_SITUACAO='002' "
+                                            "WHERE CD_CLIENTE='00001'"));
+        kq::data::exec(db(), QStringLiteral("DELETE FROM DEVOLVIDOS WHERE "
+                                            "CD_DEVOLVIDO='0000000002'"));
+        addCheque("0000000006", "00001", "001", "001", 2, 50.0);
+        QCOMPARE(label("totaldivida"), kq::platform::formatFixed2(1000));
+        m_screen->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_screen));
+        QCOMPARE(situations(), (QStringList{"EM ACORDO", "EM ACORDO", "EM COBRANÇA"}));
+        QCOMPARE(label("totaldivida"), kq::platform::formatFixed2(650));
+        // (10 + 30 + 20 + 2) / 4 = 15.5
+        QCOMPARE(label("mediaatraso"), QStringLiteral("15"));
+        QCOMPARE(m_screen->debtorShown(), QStringLiteral("00001"));
     }
 
     void contactsAreNumberedAndCounted()
@@ -206,6 +242,43 @@ private slots:
                                                       "WHERE CD_CLIENTE='00002'"))
                      .toString(),
                  QStringLiteral("005"));
+    }
+
+    // Collectors whose names differ in case only: the logged-in one is shown
+    // and saved; a typed name that fits both asks for a choice.
+    void collectorBoundByKey()
+    {
+        kq::data::exec(db(), QStringLiteral("INSERT INTO usuarios (CD_usuario, usuario) "
+                                            "VALUES ('003', 'Marta')"));
+        kq::shell::setUsuarioLogado(QStringLiteral("Marta"), QStringLiteral("003"));
+        ScreenRegistry::instance().unload(QStringLiteral("fvantesca"));
+        open();
+        auto *cobrador = ctl<DBCombo>("cobrador");
+        QCOMPARE(cobrador->boundText(), QStringLiteral("003"));
+        chooseDebtor(QStringLiteral("00001"));
+        typeContact(QStringLiteral("Primeiro"));
+        click("CONFIRMA");
+        auto collectors = [this] {
+            QStringList names;
+            QSqlQuery q = kq::data::exec(db(), QStringLiteral("SELECT DS_COBRADOR FROM VANTESCA "
+                                                              "ORDER BY CD_VANTESCA"));
+            while (q.next())
+                names << q.value(0).toString();
+            return names;
+        };
+        QCOMPARE(collectors(), QStringList{QStringLiteral("Marta")});
+
+        cobrador->setText(QStringLiteral("marta"));
+        typeContact(QStringLiteral("Segundo"));
+        click("CONFIRMA");
+        QCOMPARE(m_fx->dialogs.lastText(),
+                 QStringLiteral("Há mais de um cadastro com o nome \"marta\". Escolha na lista "
+                                "o desejado."));
+        QCOMPARE(contactCount(QStringLiteral("00001")), 1);
+        QCOMPARE(ctl<QPlainTextEdit>("DS_hISTORICO")->toPlainText(), QStringLiteral("Segundo"));
+        cobrador->setCurrentIndex(cobrador->findData(QStringLiteral("002")));
+        click("CONFIRMA");
+        QCOMPARE(collectors(), (QStringList{QStringLiteral("Marta"), QStringLiteral("MARTA")}));
     }
 
     // Nothing is saved without a debtor row, nor on a group row.
@@ -387,6 +460,19 @@ private slots:
         // The history holds 200 characters at most.
         history->setPlainText(QString(250, QLatin1Char('a')));
         QCOMPARE(history->toPlainText().size(), 200);
+    }
+
+    // A character that does not fit whole in the 200 is left out whole.
+    void historyKeepsWholeCharacters()
+    {
+        chooseDebtor(QStringLiteral("00001"));
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        typeContact(QString(199, QLatin1Char('a')) + smile);
+        click("CONFIRMA");
+        const QString stored = kq::data::scalar(db(), QStringLiteral("SELECT DS_HISTORICO "
+                                                                    "FROM VANTESCA"))
+                                   .toString();
+        QCOMPARE(stored, QString(199, QLatin1Char('a')));
     }
 
     void buttonsOpenTheOtherScreensOnTheDebtor()

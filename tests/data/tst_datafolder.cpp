@@ -3,6 +3,7 @@
 #include "data/datafolder.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "support/base_data.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,13 +14,6 @@
 using namespace kq::data;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -47,6 +41,7 @@ private slots:
     void seedRows();
     void menuRows();
     void existingFilesUntouched();
+    void closedFileHoldsEveryWrite();
     void refusesOtherFiles();
     void openRefusesMissingAndOtherFiles();
     void connectionsAreShared();
@@ -77,8 +72,13 @@ void tst_datafolder::createsFourDatabases()
     QCOMPARE(scalar(dataFile(dir, kTutorial), QStringLiteral("SELECT count(*) FROM filmes"))
                  .toInt(),
              0);
+    // A file only read is left as it was; at its first write a file in a
+    // local folder takes the WAL journal.
     QCOMPARE(scalar(db, QStringLiteral("PRAGMA journal_mode")).toString(),
              QStringLiteral("delete"));
+    exec(db, QStringLiteral("UPDATE destinos SET DS_destino = DS_destino"));
+    QCOMPARE(scalar(db, QStringLiteral("PRAGMA journal_mode")).toString(),
+             QStringLiteral("wal"));
     QCOMPARE(scalar(db, QStringLiteral("PRAGMA synchronous")).toInt(), 2); // FULL
     QCOMPARE(scalar(db, QStringLiteral("PRAGMA foreign_keys")).toInt(), 0);
 }
@@ -146,16 +146,41 @@ void tst_datafolder::existingFilesUntouched()
     exec(db, QStringLiteral("INSERT INTO destinos VALUES ('002','MARCA')"));
     closeAllDatabases();
     QFile::remove(dataFile(dir, kHelp));
-    const QByteArray before = readAll(db);
+    const QByteArray before = kq::test::fileBytes(db);
 
     QCOMPARE(prepareDataFolder(dir), QStringList({"help.mdb"}));
-    QCOMPARE(readAll(db), before);
+    QCOMPARE(kq::test::fileBytes(db), before);
     QCOMPARE(scalar(db, QStringLiteral("SELECT DS_destino FROM destinos WHERE "
                                        "CD_destino='002'"))
                  .toString(),
              QStringLiteral("MARCA"));
     QCOMPARE(prepareDataFolder(dir), QStringList());
     QVERIFY(!QFileInfo::exists(db + QStringLiteral(".novo")));
+}
+
+void tst_datafolder::closedFileHoldsEveryWrite()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    prepareDataFolder(dir);
+    const QString db = dataFile(dir, kDevolvidos);
+    exec(db, QStringLiteral("INSERT INTO destinos VALUES ('002','MARCA')"));
+    // While the file is open its latest writes may be in the WAL file beside it;
+    // preparing the folder again leaves both alone.
+    QVERIFY(QFileInfo::exists(db + QStringLiteral("-wal")));
+    QCOMPARE(prepareDataFolder(dir), QStringList());
+    QCOMPARE(scalar(db, QStringLiteral("SELECT count(*) FROM destinos")).toInt(), 2);
+    // Closed, the database file alone holds everything: a copy of it is whole.
+    closeAllDatabases();
+    QVERIFY(!QFileInfo::exists(db + QStringLiteral("-wal")));
+    QVERIFY(!QFileInfo::exists(db + QStringLiteral("-shm")));
+    QTemporaryDir other;
+    const QString copy = other.filePath(kDevolvidos);
+    QVERIFY(QFile::copy(db, copy));
+    QCOMPARE(scalar(copy, QStringLiteral("SELECT DS_destino FROM destinos WHERE "
+                                         "CD_destino='002'"))
+                 .toString(),
+             QStringLiteral("MARCA"));
 }
 
 void tst_datafolder::refusesOtherFiles()
@@ -172,7 +197,7 @@ void tst_datafolder::refusesOtherFiles()
         QCOMPARE(e.number(), ErrorNumber::NotADatabase);
         QVERIFY2(e.description().contains(bad), qPrintable(e.description()));
     }
-    QCOMPARE(readAll(bad), text);
+    QCOMPARE(kq::test::fileBytes(bad), text);
     // Nothing was created beside it.
     QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList({"devolvidos.mdb"}));
 
@@ -206,7 +231,7 @@ void tst_datafolder::openRefusesMissingAndOtherFiles()
         QCOMPARE(e.number(), ErrorNumber::NotADatabase);
         QVERIFY(e.description().contains(other));
     }
-    QCOMPARE(readAll(other), QByteArray("isto é texto"));
+    QCOMPARE(kq::test::fileBytes(other), QByteArray("isto é texto"));
 
     // A file with the header but broken inside is refused too.
     QByteArray broken("SQLite format 3");

@@ -77,6 +77,8 @@ private slots:
 
     void binding();
     void gridWithoutColumnsTakesTheFields();
+    void boundValuesAreLookedForAsTheyAre_data();
+    void boundValuesAreLookedForAsTheyAre();
     void badRecordSourceKeepsRows_data();
     void badRecordSourceKeepsRows();
     void currentRowAndRowChange();
@@ -171,6 +173,35 @@ void tst_gridex::gridWithoutColumnsTakesTheFields()
     QCOMPARE(g.columnCount(), 2);
     QCOMPARE(g.column(2).field(), QStringLiteral("ds_situacao"));
     QCOMPARE(g.recordCount(), 2);
+}
+
+void tst_gridex::boundValuesAreLookedForAsTheyAre_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("quote") << QStringLiteral("D'Ávila");
+    QTest::newRow("sql text") << QStringLiteral("x' OR '1'='1");
+    QTest::newRow("control characters") << QStringLiteral("Ana\tMaria\n");
+    QTest::newRow("nul") << QStringLiteral("Ana") + QChar(0) + QStringLiteral("Maria");
+}
+
+void tst_gridex::boundValuesAreLookedForAsTheyAre()
+{
+    QFETCH(QString, name);
+    kq::data::exec(m_db, QStringLiteral("INSERT INTO cheques (cd_devolvido, nm_emitente) "
+                                        "VALUES ('0000000009', ?)"),
+                   {name});
+    GridEX g;
+    g.setDatabaseName(m_db);
+    const kq::data::RecordSource source(
+        QStringLiteral("SELECT cd_devolvido, nm_emitente FROM cheques WHERE nm_emitente = ? "
+                       "OR nm_emitente = ?"),
+        {name, QStringLiteral("Gil")});
+    g.setRecordSource(source);
+    g.rebind();
+    g.refresh();
+    QCOMPARE(g.recordSource(), source);
+    QCOMPARE(g.recordCount(), 2);
+    QCOMPARE(g.valueAt(0, 2).toString() + g.valueAt(1, 2).toString(), QStringLiteral("Gil") + name);
 }
 
 void tst_gridex::badRecordSourceKeepsRows_data()
@@ -534,10 +565,15 @@ void tst_gridex::dropDownShowsDescription()
                                         "WHERE cd_situacao = '002'"));
     situacoes.refresh();
     QCOMPARE(g.textAt(1, 6), QStringLiteral("ACORDO FEITO"));
-    // A code missing from the list shows as it is; a fixed list works too.
+    // A code missing from the list shows no description, the row keeps its
+    // code; a fixed list works the same.
+    kq::data::exec(m_db, QStringLiteral("DELETE FROM situacoes WHERE cd_situacao = '002'"));
+    situacoes.refresh();
+    QCOMPARE(g.textAt(1, 6), QString());
+    QCOMPARE(g.valueAt(1, 6).toString(), QStringLiteral("002"));
     g.column(7).setDropDownItems({{QStringLiteral("001"), QStringLiteral("Centro")}});
     QCOMPARE(g.textAt(0, 7), QStringLiteral("Centro"));
-    QCOMPARE(g.textAt(1, 7), QStringLiteral("002"));
+    QCOMPARE(g.textAt(1, 7), QString());
 }
 
 void tst_gridex::columnsByPosition()

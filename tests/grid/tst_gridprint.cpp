@@ -8,6 +8,7 @@
 #include "platform/grid/gexpreview.h"
 #include "platform/grid/gridex.h"
 #include "support/base_dialogs.h"
+#include "support/base_recordingprinter.h"
 
 #include <QAction>
 #include <QFile>
@@ -50,6 +51,51 @@ int pdfPages(const QString &path)
     return int(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
 }
 
+// The designed columns the fit tests cycle through: text, money with a sum,
+// a date, longer text, a code, a short code.
+struct ColumnSpec
+{
+    const char *field;
+    const char *caption;
+    int width;
+    const char *format;
+    bool sum;
+};
+const ColumnSpec kSpecs[] = {
+    {"nm_emitente", "Emitente", 150, "", false},
+    {"vl_cheque", "Valor", 100, "Currency", true},
+    {"dt_deposito", "Depósito", 90, "dd/mm/yyyy", false},
+    {"ds_loja", "Loja", 120, "", false},
+    {"cd_devolvido", "Chave", 90, "", false},
+    {"cd_situacao", "Situação", 80, "", false},
+};
+
+// count columns shown (at least four designed: the fourth groups).
+void designColumns(GridEX &g, int count, int width)
+{
+    for (int i = 0; i < std::max(count, 4); ++i) {
+        const ColumnSpec &c = kSpecs[i % std::size(kSpecs)];
+        GridColumn &col = g.addColumn(QString::fromLatin1(c.field),
+                                      QString::fromUtf8(c.caption)
+                                          + (i < int(std::size(kSpecs))
+                                                 ? QString()
+                                                 : QString::number(i / std::size(kSpecs) + 1)),
+                                      width > 0 ? width : c.width);
+        col.setFormat(QString::fromLatin1(c.format));
+        if (c.sum)
+            col.setAggregate(Aggregate::Sum);
+        col.setVisible(i < count);
+    }
+}
+
+bool containsText(const QVector<kq::test::PrintedText> &texts, const QString &text)
+{
+    for (const auto &t : texts)
+        if (t.text == text)
+            return true;
+    return false;
+}
+
 } // namespace
 
 class tst_gridprint : public QObject
@@ -69,6 +115,9 @@ private slots:
     void badLayoutChangesNothing();
     void layoutSaveFails();
     void groupedColouredGridOnScreen();
+    void printedTextsFitTheirCells_data();
+    void printedTextsFitTheirCells();
+    void previewTurnsToLandscapeAndBack();
 
 private:
     void bind(GridEX &g);
@@ -329,6 +378,9 @@ void tst_gridprint::layoutSaveFails()
         QFAIL("the save should fail");
     } catch (const GridError &e) {
         QCOMPARE(e.number(), GridErrorNumber::LayoutWrite);
+        QVERIFY2(e.description().contains(QStringLiteral("não existe")),
+                 qPrintable(e.description()));
+        QVERIFY(!e.detail().isEmpty()); // the system's own text, for the error log
     }
 }
 
@@ -388,6 +440,144 @@ void tst_gridprint::groupedColouredGridOnScreen()
     // Keeps the window up for a screenshot from outside (under Xvfb).
     if (qEnvironmentVariableIsSet("KQ_GRID_HOLD_MS"))
         QTest::qWait(qEnvironmentVariableIntValue("KQ_GRID_HOLD_MS"));
+}
+
+void tst_gridprint::printedTextsFitTheirCells_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("width");  // designed width of every column (0: as designed)
+    QTest::addColumn<bool>("grouped");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<double>("fontSize");
+    QTest::addColumn<bool>("bands");
+    const int portrait = QPageLayout::Portrait;
+    const int landscape = QPageLayout::Landscape;
+    QTest::newRow("narrow") << 3 << 0 << false << portrait << 8.5 << false;
+    QTest::newRow("designed too narrow") << 6 << 12 << false << landscape << 8.5 << false;
+    QTest::newRow("narrow, grouped") << 3 << 0 << true << portrait << 8.5 << false;
+    QTest::newRow("wide") << 12 << 0 << false << landscape << 8.5 << false;
+    QTest::newRow("wide, grouped") << 12 << 0 << true << landscape << 8.5 << false;
+    QTest::newRow("wider: smaller font") << 15 << 0 << false << landscape << 0.0 << false;
+    QTest::newRow("too wide: bands") << 40 << 0 << false << landscape << 6.0 << true;
+    QTest::newRow("too wide, grouped") << 40 << 0 << true << landscape << 6.0 << true;
+}
+
+void tst_gridprint::printedTextsFitTheirCells()
+{
+    QFETCH(int, columns);
+    QFETCH(int, width);
+    QFETCH(bool, grouped);
+    QFETCH(int, orientation);
+    QFETCH(double, fontSize);
+    QFETCH(bool, bands);
+    // Values wider than any designed column.
+    kq::data::exec(m_db, QStringLiteral("INSERT INTO cheques VALUES ('0000000099', '004', "
+                                        "'LOJA DE DEPARTAMENTOS DO CENTRO DA CIDADE', "
+                                        "'MARIA APARECIDA DOS SANTOS FERREIRA DE OLIVEIRA', "
+                                        "1234567.89, '2024-12-31', '002', '', 0)"));
+    GridEX g;
+    designColumns(g, columns, width);
+    g.setKeyColumn(5);
+    g.setCaption(QStringLiteral("CONSULTA DE DOCUMENTOS"));
+    g.printerSettings().gridLines = true;
+    g.printerSettings().footerCenter = QStringLiteral("01/02/2024 10:00:00");
+    connect(&g, &GridEX::formatRow, this, [](GridRow &row) {
+        if (row.isGroupHeader())
+            row.setGroupCaption(row.groupCaption() + QStringLiteral("  (Total= ")
+                                + formatValue(row.groupSum(2), QStringLiteral("currency"))
+                                + QStringLiteral(")"));
+    });
+    g.setDatabaseName(m_db);
+    g.setRecordSource(QStringLiteral("SELECT * FROM cheques ORDER BY nm_emitente"));
+    g.rebind();
+    g.refresh();
+    if (grouped)
+        g.groupBy(4);
+    connect(&g, &GridEX::pagePrinting, this, [&g](int page, int count) {
+        g.printerSettings().setFooter(3, QStringLiteral("Page %1\r\n of %2").arg(page).arg(count));
+    });
+
+    kq::test::RecordingPrinter printer;
+    const int pages = g.printGrid(&printer);
+    QCOMPARE(printer.pages(), pages);
+    QCOMPARE(g.pageCount(&printer), pages);
+    const QStringList faults = printer.faults();
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 8).join(QLatin1Char('\n'))));
+    QCOMPARE(int(printer.pageLayout().orientation()), orientation);
+
+    double smallest = 100;
+    for (const auto &t : printer.texts())
+        smallest = std::min(smallest, t.font.pointSizeF());
+    if (fontSize > 0)
+        QCOMPARE(smallest, fontSize);
+    else
+        QVERIFY2(smallest < 8.5 && smallest >= 6, qPrintable(QString::number(smallest)));
+
+    // Money, dates, codes, sums and captions are there whole.
+    const QVector<kq::test::PrintedText> texts = printer.joinedTexts();
+    QStringList whole{QStringLiteral("R$ 1.234.567,89"), QStringLiteral("31/12/2024")};
+    if (columns > 4)
+        whole << QStringLiteral("0000000099");
+    whole << formatValue(kq::data::scalar(m_db, QStringLiteral("SELECT sum(vl_cheque) FROM "
+                                                               "cheques")),
+                         QStringLiteral("Currency"));
+    if (grouped)
+        whole << QStringLiteral("Loja: LOJA DE DEPARTAMENTOS DO CENTRO DA CIDADE  (Total= "
+                                "R$ 1.234.567,89)");
+    for (const QString &text : whole)
+        QVERIFY2(containsText(texts, text), qPrintable(text));
+
+    // Every page shows the key column; with bands the columns go on over
+    // several pages, otherwise each page has them all.
+    QSet<int> withKey;
+    QSet<int> withLast;
+    QSet<int> withValue;
+    const QString lastCaption = g.column(columns).caption();
+    for (const auto &t : texts) {
+        if (t.text == QStringLiteral("Emitente"))
+            withKey.insert(t.page);
+        if (t.text == lastCaption)
+            withLast.insert(t.page);
+        if (t.text == QStringLiteral("Valor"))
+            withValue.insert(t.page);
+    }
+    QCOMPARE(withKey.size(), pages);
+    QVERIFY(!withLast.isEmpty());
+    QCOMPARE(withLast.intersects(withValue), !bands);
+    if (!bands)
+        QCOMPARE(withLast.size(), pages);
+
+    const QString dir = qEnvironmentVariable("KQ_GRID_PRINT_DIR");
+    if (!dir.isEmpty()) {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(dir + QLatin1Char('/') + QString::fromLatin1(QTest::currentDataTag())
+                                        .replace(QRegularExpression(QStringLiteral("\\W+")),
+                                                 QStringLiteral("_"))
+                              + QStringLiteral(".pdf"));
+        g.printGrid(&pdf);
+    }
+}
+
+void tst_gridprint::previewTurnsToLandscapeAndBack()
+{
+    // A wide design is previewed on a landscape page; once narrow again the
+    // preview goes back to the portrait page it was set up with.
+    GridEX g;
+    designColumns(g, 12, 0);
+    g.setDatabaseName(m_db);
+    g.setRecordSource(QStringLiteral("SELECT * FROM cheques ORDER BY nm_emitente"));
+    g.rebind();
+    g.refresh();
+    QWidget window;
+    window.resize(640, 480);
+    auto *preview = new GEXPreview(&window);
+    g.printPreview(preview);
+    QCOMPARE(preview->printer()->pageLayout().orientation(), QPageLayout::Landscape);
+    for (int c = 4; c <= 12; ++c)
+        g.column(c).setVisible(false);
+    g.printPreview(preview);
+    QCOMPARE(preview->printer()->pageLayout().orientation(), QPageLayout::Portrait);
 }
 
 QTEST_MAIN(tst_gridprint)

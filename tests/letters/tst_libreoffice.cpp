@@ -5,7 +5,7 @@
 #include "platform/letters/privatefolders.h"
 #include "platform/letters/templatecache.h"
 #include "platform/letters/wordprocessor.h"
-#include "platform/progress.h"
+#include "support/base_dialogs.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -19,7 +19,6 @@
 
 using kq::platform::LibreOfficeProcessor;
 using kq::platform::OfficeProfile;
-using kq::platform::Progress;
 using kq::platform::TemplateCache;
 
 namespace {
@@ -72,6 +71,7 @@ private:
     QString templateFile(const QByteArray &text);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<kq::test::ScriptedDialogs> m_dialogs;
     QString m_log;
     QByteArray m_path;
 };
@@ -79,6 +79,7 @@ private:
 void tst_libreoffice::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
+    m_dialogs = std::make_unique<kq::test::ScriptedDialogs>();
     const QString bin = m_dir->filePath("bin");
     QDir().mkpath(bin);
     QVERIFY(QFile::copy(fakeOffice(), bin + "/soffice"));
@@ -99,8 +100,8 @@ void tst_libreoffice::init()
 
 void tst_libreoffice::cleanup()
 {
-    Progress::setCancelAtStep(0);
     qputenv("PATH", m_path);
+    m_dialogs.reset();
     m_dir.reset();
 }
 
@@ -150,7 +151,8 @@ void tst_libreoffice::convertsEachTemplateOnce()
     QCOMPARE(runs(), 1);
     QVERIFY(readAll(m_log).contains("--headless"));
     QVERIFY(readAll(m_log).contains(OfficeProfile::argument().toUtf8()));
-    QCOMPARE(Progress::lastLabel(), QString("Convertendo o modelo \"Carta Branda.doc\"..."));
+    QCOMPARE(m_dialogs->progressLabels.value(0),
+             QString("Convertendo o modelo \"Carta Branda.doc\"..."));
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(lo.toFlatOdt(path, &error), first);
@@ -169,7 +171,7 @@ void tst_libreoffice::cancelledConversionLeavesNothing()
 {
     const QString path = templateFile("modelo word");
     qputenv("FAKE_SLEEP", "20");
-    Progress::setCancelAtStep(3);
+    m_dialogs->cancelProgressAt = 3;
     LibreOfficeProcessor lo;
     QString error = "x";
     QElapsedTimer clock;
@@ -182,7 +184,7 @@ void tst_libreoffice::cancelledConversionLeavesNothing()
     QVERIFY(child > 0);
     QTRY_VERIFY(::kill(static_cast<pid_t>(child), 0) != 0);
     // Nothing kept: the next letter converts again.
-    Progress::setCancelAtStep(0);
+    m_dialogs->cancelProgressAt = -1;
     qunsetenv("FAKE_SLEEP");
     QVERIFY(!lo.toFlatOdt(path, &error).isEmpty());
     QCOMPARE(runs(), 2);

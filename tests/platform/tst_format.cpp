@@ -94,6 +94,32 @@ private slots:
         if (d)
             QCOMPARE(*d, date);
     }
+
+    void parseYearMonth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("month");
+        QTest::newRow("whole") << "2026/01" << QDate(2026, 1, 1);
+        QTest::newRow("december") << "2005/12" << QDate(2005, 12, 1);
+        QTest::newRow("mask prompts") << "____/__" << QDate();
+        QTest::newRow("half typed") << "2026/1_" << QDate();
+        QTest::newRow("month 13") << "2026/13" << QDate();
+        QTest::newRow("month 00") << "2026/00" << QDate();
+        QTest::newRow("year 0000") << "0000/05" << QDate();
+        QTest::newRow("one-digit month") << "2026/1" << QDate();
+        QTest::newRow("blank") << " 2026/01" << QDate();
+        QTest::newRow("other separator") << "2026-01" << QDate();
+        QTest::newRow("empty") << "" << QDate();
+    }
+    void parseYearMonth()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDate, month);
+        const auto d = kq::platform::parseYearMonth(text);
+        QCOMPARE(d.has_value(), month.isValid());
+        if (d)
+            QCOMPARE(*d, month);
+    }
 };
 
 QTEST_MAIN(tst_format)

@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
+#include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/letters/wordprocessor.h"
 #include "platform/screenregistry.h"
@@ -10,6 +11,7 @@
 #include "queries/ffiltros3.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
 
@@ -89,6 +91,8 @@ private slots:
     void nothingLocated();
     void filters_data();
     void filters();
+    void namesakeDebtor();
+    void totalsInCurrency();
     void confession();
 
 private:
@@ -299,6 +303,58 @@ void TestFconsulta3::filters()
     f->findChild<QPushButton *>(button)->click();
     QCOMPARE(agreements(s->GridEX1), expected);
     QVERIFY(m_fx->dialogs.messages.isEmpty());
+}
+
+// Two debtors of one name: the one picked is the one filtered; a typed name
+// that fits both asks for a choice and keeps the list.
+void TestFconsulta3::namesakeDebtor()
+{
+    addDebtor(m_db, "00004", "BRUNO COSTA");
+    addAgreement(m_db, "00003", "00004", "001", 1, 50, QDate(2026, 6, 1));
+    fconsulta3 *s = open();
+    s->Command8->click();
+    auto *f = qobject_cast<ffiltros3 *>(ScreenRegistry::instance().find("ffiltros3"));
+    QVERIFY(f);
+    f->nm_cliente->setText("bruno costa");
+    f->Command2->click();
+    QCOMPARE(m_fx->dialogs.lastText(),
+             QString("Há mais de um cadastro com o nome \"bruno costa\". Escolha na lista o "
+                     "desejado."));
+    QCOMPARE(agreements(s->GridEX1), (QStringList{"00001", "00002", "00003"}));
+    QVERIFY(ScreenRegistry::instance().find("ffiltros3"));
+    for (const QString &debtor : {QString("00004"), QString("00002")}) {
+        if (!ScreenRegistry::instance().find("ffiltros3"))
+            s->Command8->click();
+        f = qobject_cast<ffiltros3 *>(ScreenRegistry::instance().find("ffiltros3"));
+        f->nm_cliente->setCurrentIndex(f->nm_cliente->findData(debtor));
+        f->Command2->click();
+        QCOMPARE(agreements(s->GridEX1),
+                 QStringList{debtor == "00004" ? QString("00003") : QString("00002")});
+    }
+}
+
+// The summed columns show their cells as stored and their group and total
+// figures in currency.
+void TestFconsulta3::totalsInCurrency()
+{
+    kq::data::exec(m_db, "UPDATE acordos SET vl_aberto = 837.5, vl_parcela = 418.75 "
+                         "WHERE cd_acordo = '00001'");
+    fconsulta3 *s = open();
+    GridEX *g = s->GridEX1;
+    const int total = g->rowCount() - 1;
+    QCOMPARE(g->rowType(total), RowType::TotalRow);
+    QCOMPARE(g->textAt(total, 3), kq::platform::formatCurrency(837.5 + 160));
+    QCOMPARE(g->textAt(total, 5), kq::platform::formatCurrency(10));
+    QCOMPARE(g->textAt(total, 6), kq::platform::formatCurrency(20));
+    QCOMPARE(g->textAt(total, 9), kq::platform::formatCurrency(418.75 + 80));
+    QCOMPARE(g->textAt(g->findRow(1, "00001"), 3), QString("837,5"));
+    g->groupBy(13);
+    QStringList groups;
+    for (int r = 0; r < g->rowCount(); ++r)
+        if (g->rowType(r) == RowType::GroupHeader)
+            groups << g->textAt(r, 3);
+    QCOMPARE(groups, (QStringList{kq::platform::formatCurrency(837.5),
+                                  kq::platform::formatCurrency(160)}));
 }
 
 void TestFconsulta3::confession()

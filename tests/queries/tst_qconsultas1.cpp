@@ -86,6 +86,7 @@ private slots:
     void filters_data();
     void filters();
     void filterLoadsTheScreenHidden();
+    void documentWithANulIsRefused();
     void allAfterAFilter();
     void layouts();
     void layoutErrors();
@@ -261,6 +262,21 @@ void TestFconsultas1::filterLoadsTheScreenHidden()
     QVERIFY(s);
     QVERIFY(!s->isVisible());
     QCOMPARE(s->GridEX1->recordSource(), chequesByStore("001"));
+}
+
+void TestFconsultas1::documentWithANulIsRefused()
+{
+    fconsultas1 *s = open();
+    s->Command8->click();
+    auto *f = qobject_cast<ffiltros1 *>(ScreenRegistry::instance().find("ffiltros1"));
+    QVERIFY(f);
+    f->nr_documento->setText(QStringLiteral("123") + QChar(0));
+    f->Command5->click();
+    QCOMPARE(m_fx->dialogs.messages.size(), 1);
+    QVERIFY(m_fx->dialogs.lastText().contains(QStringLiteral("caractere inválido")));
+    // Nothing ran: the list and the dialog stay for another try.
+    QCOMPARE(s->GridEX1->recordSource(), chequeLoadQuery());
+    QVERIFY(f->isVisible());
 }
 
 void TestFconsultas1::allAfterAFilter()

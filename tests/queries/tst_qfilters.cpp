@@ -9,6 +9,9 @@
 #include <QtTest>
 
 using namespace kq::queries;
+using kq::data::RecordSource;
+
+Q_DECLARE_METATYPE(RecordSource)
 
 class TestQueryFilters : public QObject
 {
@@ -31,7 +34,7 @@ private slots:
     void agreementRecord();
 
 private:
-    QStringList keys(const QString &source, const QString &field) const;
+    QStringList keys(const RecordSource &source, const QString &field) const;
 
     kq::test::TempDataFolder *m_folder = nullptr;
     QString m_db;
@@ -50,7 +53,7 @@ void TestQueryFilters::cleanupTestCase()
     m_folder = nullptr;
 }
 
-QStringList TestQueryFilters::keys(const QString &source, const QString &field) const
+QStringList TestQueryFilters::keys(const RecordSource &source, const QString &field) const
 {
     kq::data::Recordset rs(m_db, source);
     rs.refresh();
@@ -64,14 +67,12 @@ void TestQueryFilters::literals_data()
 {
     QTest::addColumn<QString>("got");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("text") << jetText("001") << "'001'";
-    QTest::newRow("quote doubled") << jetText("D'Ávila") << "'D''Ávila'";
     QTest::newRow("date") << jetDate(QDate(2026, 3, 5)) << "#2026/03/05#";
-    QTest::newRow("prefix") << jetPrefixPattern("123") << "'123*'";
-    QTest::newRow("empty prefix") << jetPrefixPattern("") << "'*'";
-    QTest::newRow("wildcards bracketed")
-        << jetPrefixPattern("1*2?3#4[5") << "'1[*]2[?]3[#]4[[]5*'";
-    QTest::newRow("quote in prefix") << jetPrefixPattern("12'3") << "'12''3*'";
+    QTest::newRow("prefix") << kq::data::likePrefix("123") << "123%";
+    QTest::newRow("empty prefix") << kq::data::likePrefix("") << "%";
+    QTest::newRow("wildcards escaped")
+        << kq::data::likePrefix("1%2_3\\4*5?") << "1\\%2\\_3\\\\4*5?%";
+    QTest::newRow("quote in prefix") << kq::data::likePrefix("12'3") << "12'3%";
 }
 
 void TestQueryFilters::literals()
@@ -83,12 +84,12 @@ void TestQueryFilters::literals()
 
 void TestQueryFilters::cheques_data()
 {
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<RecordSource>("source");
     QTest::addColumn<QStringList>("expected"); // CD_DEVOLVIDO in the order given
     QTest::addColumn<bool>("ordered");
     const QDate jan1(2026, 1, 1), jan31(2026, 1, 31), feb15(2026, 2, 15);
     QTest::newRow("load: store 009 left out by the join")
-        << chequeLoadQuery()
+        << RecordSource(chequeLoadQuery())
         << QStringList{"0000000001", "0000000002", "0000000003", "0000000004", "0000000005",
                        "0000000007"}
         << false;
@@ -97,18 +98,21 @@ void TestQueryFilters::cheques_data()
         << true;
     QTest::newRow("empty store key") << chequesByStore("") << QStringList{} << true;
     QTest::newRow("quote in a key") << chequesByStore("0'1") << QStringList{} << true;
+    QTest::newRow("NUL in a key")
+        << chequesByStore(QStringLiteral("001") + QChar(0)) << QStringList{} << true;
     QTest::newRow("store and period, end date included")
         << chequesByStoreAndPeriod("001", jan1, jan31)
         << QStringList{"0000000002", "0000000001"} << true;
     QTest::newRow("period, both ends included")
-        << chequesByPeriod(jan31, feb15)
+        << RecordSource(chequesByPeriod(jan31, feb15))
         << QStringList{"0000000002", "0000000003", "0000000004"} << true;
-    QTest::newRow("start after end") << chequesByPeriod(feb15, jan1) << QStringList{} << true;
+    QTest::newRow("start after end")
+        << RecordSource(chequesByPeriod(feb15, jan1)) << QStringList{} << true;
 }
 
 void TestQueryFilters::cheques()
 {
-    QFETCH(QString, source);
+    QFETCH(RecordSource, source);
     QFETCH(QStringList, expected);
     QFETCH(bool, ordered);
     QStringList got = keys(source, "CD_DEVOLVIDO");
@@ -133,6 +137,8 @@ void TestQueryFilters::documentPrefix_data()
     QTest::newRow("star is no wildcard") << "*" << QStringList{};
     QTest::newRow("question mark is no wildcard") << "12?" << QStringList{};
     QTest::newRow("sql text stays text") << "' OR ''='" << QStringList{};
+    QTest::newRow("backslash is no escape") << "123\\" << QStringList{};
+    QTest::newRow("control character is looked for") << "123\t" << QStringList{};
 }
 
 void TestQueryFilters::documentPrefix()
@@ -144,11 +150,11 @@ void TestQueryFilters::documentPrefix()
 
 void TestQueryFilters::instalments_data()
 {
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<RecordSource>("source");
     QTest::addColumn<QStringList>("expected"); // cd_acordo/cd_parcela
     QTest::addColumn<bool>("ordered");
     QTest::newRow("load: every status")
-        << instalmentLoadQuery()
+        << RecordSource(instalmentLoadQuery())
         << QStringList{"00001/01", "00001/02", "00001/03", "00002/01", "00002/02"} << false;
     QTest::newRow("debtor") << instalmentsByDebtor("00002")
                             << QStringList{"00002/01", "00002/02"} << false;
@@ -158,13 +164,13 @@ void TestQueryFilters::instalments_data()
         << instalmentsByStoreAndPeriod("001", QDate(2026, 5, 10), QDate(2026, 6, 10))
         << QStringList{"00001/01", "00001/02"} << false;
     QTest::newRow("due period, by debtor")
-        << instalmentsByPeriod(QDate(2026, 6, 5), QDate(2026, 7, 5))
+        << RecordSource(instalmentsByPeriod(QDate(2026, 6, 5), QDate(2026, 7, 5)))
         << QStringList{"00001/02", "00002/01", "00002/02"} << false;
 }
 
 void TestQueryFilters::instalments()
 {
-    QFETCH(QString, source);
+    QFETCH(RecordSource, source);
     QFETCH(QStringList, expected);
     QFETCH(bool, ordered);
     kq::data::Recordset rs(m_db, source);
@@ -184,7 +190,7 @@ void TestQueryFilters::instalments()
     for (const char *f : {"cd_status", "cd_acordo", "cd_parcela", "ds_loja", "NM_CLIENTE",
                           "NR_TELEFONES", "vl_parcela", "dt_vencimento", "vl_honorarios"})
         QVERIFY2(rs.fieldIndex(f) >= 0, f);
-    if (source.contains("order by")) {
+    if (source.sql.contains("order by")) {
         QStringList sorted = names;
         std::sort(sorted.begin(), sorted.end());
         QCOMPARE(names, sorted);
@@ -193,10 +199,11 @@ void TestQueryFilters::instalments()
 
 void TestQueryFilters::agreements_data()
 {
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<RecordSource>("source");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("load") << agreementLoadQuery() << QStringList{"00001", "00002"};
-    QTest::newRow("all") << agreementAllQuery() << QStringList{"00001", "00002"};
+    QTest::newRow("load") << RecordSource(agreementLoadQuery())
+                          << QStringList{"00001", "00002"};
+    QTest::newRow("all") << RecordSource(agreementAllQuery()) << QStringList{"00001", "00002"};
     QTest::newRow("store and date, both ends")
         << agreementsByStoreAndPeriod("002", QDate(2026, 5, 5), QDate(2026, 5, 5))
         << QStringList{"00002"};
@@ -204,13 +211,14 @@ void TestQueryFilters::agreements_data()
                                                                QDate(2026, 5, 5))
                                  << QStringList{};
     QTest::newRow("debtor") << agreementsByDebtor("00001") << QStringList{"00001"};
-    QTest::newRow("date") << agreementsByPeriod(QDate(2026, 4, 1), QDate(2026, 5, 31))
+    QTest::newRow("date")
+        << RecordSource(agreementsByPeriod(QDate(2026, 4, 1), QDate(2026, 5, 31)))
                           << QStringList{"00001", "00002"};
 }
 
 void TestQueryFilters::agreements()
 {
-    QFETCH(QString, source);
+    QFETCH(RecordSource, source);
     QFETCH(QStringList, expected);
     QCOMPARE(keys(source, "cd_acordo"), expected);
 }

@@ -46,11 +46,12 @@ void makePortfolio(const QString &db)
 }
 
 // The plan's lines, one per table read ("SEARCH DEVOLVIDOS USING INDEX ...").
-QStringList planOf(const QString &db, const QString &jetSql)
+QStringList planOf(const QString &db, const kq::data::RecordSource &source)
 {
     QStringList lines;
     QSqlQuery q = kq::data::exec(db, QStringLiteral("EXPLAIN QUERY PLAN ")
-                                         + kq::data::translateJet(jetSql));
+                                         + kq::data::translateJet(source.sql),
+                                 source.values);
     while (q.next())
         lines << q.value(3).toString();
     return lines;
@@ -87,7 +88,7 @@ void tst_qplans::cleanupTestCase()
 
 void tst_qplans::filtersReadThroughTheirIndex_data()
 {
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<kq::data::RecordSource>("source");
     QTest::addColumn<QString>("expected"); // the line of the filtered table
     QTest::addColumn<bool>("inOrder");     // read in the order asked: no sort step
 
@@ -96,7 +97,7 @@ void tst_qplans::filtersReadThroughTheirIndex_data()
     const struct
     {
         const char *name;
-        QString source;
+        kq::data::RecordSource source;
         const char *expected;
         bool inOrder;
     } rows[] = {
@@ -144,7 +145,7 @@ void tst_qplans::filtersReadThroughTheirIndex_data()
 
 void tst_qplans::filtersReadThroughTheirIndex()
 {
-    QFETCH(QString, source);
+    QFETCH(kq::data::RecordSource, source);
     QFETCH(QString, expected);
     QFETCH(bool, inOrder);
     if (QByteArray(QTest::currentDataTag()).endsWith("statistics"))

@@ -2,7 +2,10 @@
 #include "data/shippedfiles.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
+#include "platform/report/reportdocument.h"
 #include "platform/report/reportengine.h"
+#include "platform/report/reportpreview.h"
+#include "platform/report/selectionformula.h"
 #include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/frelatorios.h"
@@ -69,7 +72,7 @@ int shownRows(ReportEngine *engine)
     auto *p = engine->preview();
     if (!p)
         return -1;
-    const int n = int(p->data().rows.size());
+    const int n = int(p->document().recordCount());
     p->close();
     return n;
 }
@@ -139,7 +142,7 @@ void tst_reports::formulas_data()
         << "{parcelas.dt_vencimento} >=  #2026/03/01# AND {parcelas.dt_vencimento} <= "
            "#2026/03/31#";
     QTest::newRow("apostrophe in a code stays inside its text")
-        << formulaText("0'1") << "'0''1'";
+        << kq::platform::formulaText("0'1") << "'0''1'";
 }
 
 void tst_reports::formulas()

@@ -114,6 +114,9 @@ private slots:
         QVERIFY(f.shell.dialogs.lastText().startsWith("Erro No.13"));
         QVERIFY(f.shell.dialogs.lastText().contains("Procedure: Tabela de Correção monetária"));
         QCOMPARE(kq::test::reg::rowCount(f.db(), "correcao"), 1);
+        // The boxes keep what was typed, for the user to correct the factor.
+        QCOMPARE(w->cd_ref->text(), QString("2005/03"));
+        QCOMPARE(w->fator->text(), text);
 
         // Alter refuses it too and keeps the stored factor.
         f.shell.dialogs.clear();
@@ -122,6 +125,48 @@ private slots:
         w->alterar->click();
         QCOMPARE(f.shell.dialogs.messages.size(), 1);
         QCOMPARE(f.field("2005/02", "fator").toDouble(), 1.1);
+        QCOMPARE(w->cd_ref->text(), QString("2005/02"));
+        QCOMPARE(w->fator->text(), text);
+    }
+
+    // Only a whole month is written: an empty, half-typed or impossible one
+    // is refused on include and alter, nothing written, the boxes kept.
+    void monthMustBeWhole_data()
+    {
+        QTest::addColumn<QString>("digits");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty") << "" << "____/__";
+        QTest::newRow("half typed") << "20261" << "2026/1_";
+        QTest::newRow("no year") << "03" << "03__/__";
+        QTest::newRow("month 13") << "202613" << "2026/13";
+        QTest::newRow("month 00") << "202600" << "2026/00";
+    }
+    void monthMustBeWhole()
+    {
+        QFETCH(QString, digits);
+        QFETCH(QString, shown);
+        Factors f;
+        f.add(shown, 5, shown.left(4)); // an old row of the same text
+        fcorrecao *w = f.open();
+        Factors::typeMonth(w, digits);
+        QCOMPARE(w->cd_ref->text(), shown);
+        w->fator->setText("2");
+        w->CONFIRMA->click();
+        QCOMPARE(f.shell.dialogs.texts(),
+                 QStringList{"Referência inválida!! Digite o ano e o mês como AAAA/MM, com o "
+                             "mês de 01 a 12."});
+        QCOMPARE(kq::test::reg::rowCount(f.db(), "correcao"), 1);
+        QCOMPARE(w->cd_ref->text(), shown);
+        QCOMPARE(w->fator->text(), QString("2"));
+        w->alterar->click();
+        QCOMPARE(f.shell.dialogs.messages.size(), 2);
+        QCOMPARE(f.field(shown, "fator").toDouble(), 5.0);
+        QCOMPARE(w->fator->text(), QString("2"));
+        // Completed, the month goes in and the form is cleared.
+        Factors::typeMonth(w, "202603");
+        w->CONFIRMA->click();
+        QCOMPARE(f.field("2026/03", "fator").toDouble(), 2.0);
+        QCOMPARE(w->cd_ref->text(), QString("____/__"));
     }
 
     void alterChangesOnlyTheFactor()

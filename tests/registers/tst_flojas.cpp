@@ -144,6 +144,10 @@ private slots:
         QVERIFY(s.shell.dialogs.lastText().contains("Formulário: flojas"));
         QCOMPARE(kq::test::reg::rowCount(s.db(), "lojas"), 1);
         QVERIFY(!w->GridEX1->hasFormatStyle("002"));
+        // Every box keeps what was typed, for the user to correct the term.
+        QCOMPARE(w->ds_loja->text(), QString("NOVA"));
+        QCOMPARE(w->cd_cor->text(), QString("255"));
+        QCOMPARE(w->findChild<QLineEdit *>(box)->text(), text);
 
         // The same on alter: the stored store is left as it was.
         s.shell.dialogs.clear();
@@ -153,6 +157,8 @@ private slots:
         w->alterar->click();
         QCOMPARE(s.shell.dialogs.messages.size(), 1);
         QCOMPARE(s.field("001", "DS_loja").toString(), QString("PRIMEIRA"));
+        QCOMPARE(w->ds_loja->text(), QString("MUDOU"));
+        QCOMPARE(w->findChild<QLineEdit *>(box)->text(), text);
     }
 
     void showingAStore()

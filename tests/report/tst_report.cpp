@@ -1,11 +1,17 @@
 #include "data/database.h"
 #include "platform/report/reportdefinition.h"
+#include "platform/report/reportdocument.h"
 #include "platform/report/reportengine.h"
+#include "platform/report/reportpage.h"
+#include "platform/report/reportpreview.h"
 #include "platform/report/selectionformula.h"
 #include "support/base_data.h"
 #include "support/base_dialogs.h"
+#include "support/base_recordingprinter.h"
 
+#include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -54,6 +60,57 @@ void fill(const QString &db)
                  "VL_CHEQUE, CD_SITUACAO) VALUES (?, ?, ?, ?, ?, '001')", r);
 }
 
+// n cheques more, each of a debtor the report can join.
+void addJoinedCheques(const QString &db, int n)
+{
+    kq::test::addCheques(db, n);
+    kq::data::exec(db, "INSERT OR IGNORE INTO CLIENTES (CD_cliente, nm_cliente) "
+                       "SELECT DISTINCT CD_CLIENTE, 'DEVEDOR ' || CD_CLIENTE FROM DEVOLVIDOS");
+}
+
+// A report file of chequeReport() in dir.
+QString writeReport(const QTemporaryDir &dir)
+{
+    const QString rpt = dir.filePath("1_Cheques.rpt");
+    QFile f(rpt);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(chequeReport().toJson());
+    return rpt;
+}
+
+// The report over 3,005 cheques, ready to run.
+struct BigReport
+{
+    kq::test::TempDataFolder folder;
+    kq::test::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    ReportEngine engine;
+
+    BigReport()
+    {
+        fill(folder.devolvidos());
+        addJoinedCheques(folder.devolvidos(), 3000);
+        engine.setDataFiles(0, folder.devolvidos());
+        engine.setReportFileName(writeReport(dir));
+    }
+};
+
+QStringList footersOf(const ReportPageLayout &layout, const ReportDocument &doc, int page)
+{
+    kq::test::RecordingPrinter printer;
+    QPainter p(&printer);
+    p.scale(printer.resolution() / ReportPageLayout::kUnitsPerInch,
+            printer.resolution() / ReportPageLayout::kUnitsPerInch);
+    layout.drawPage(p, doc, page);
+    p.end();
+    QStringList out;
+    for (const auto &t : printer.joinedTexts())
+        if (t.text.startsWith("Página") || t.text.contains("registro(s)"))
+            out << t.text;
+    out.sort();
+    return out;
+}
+
 } // namespace
 
 class tst_report : public QObject
@@ -64,11 +121,16 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
     void formulas_data();
     void formulas();
+    void textsComeBackAsTheyWere_data();
+    void textsComeBackAsTheyWere();
     void badFormulas_data();
     void badFormulas();
     void definitionFile();
     void runWithGroupsAndTotals();
     void engineShowsPreviewAndSavesPdf();
+    void firstPageBeforeTheLastRecord();
+    void cancelledReadingClosesTheReport();
+    void cancelledPdfLeavesNoFile();
 };
 
 void tst_report::formulas_data()
@@ -112,6 +174,29 @@ void tst_report::formulas()
     QVERIFY2(c, qPrintable(error));
     QCOMPARE(c->where, where);
     QCOMPARE(c->values, values);
+}
+
+void tst_report::textsComeBackAsTheyWere_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << "001";
+    QTest::newRow("apostrophes") << "'0''1'";
+    QTest::newRow("formula text") << "x' OR {acordos.cd_loja} <> 'y";
+    QTest::newRow("control characters") << "a\tb\r\nc";
+    QTest::newRow("nul") << QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    QTest::newRow("empty") << "";
+}
+
+void tst_report::textsComeBackAsTheyWere()
+{
+    QFETCH(QString, text);
+    QString error;
+    const auto c = parseSelectionFormula("{acordos.cd_loja}=" + formulaText(text)
+                                             + " and {acordos.cd_cliente}='1'",
+                                         lowerResolver, &error);
+    QVERIFY2(c, qPrintable(error));
+    QCOMPARE(c->where, QStringLiteral("acordos.cd_loja = ? AND acordos.cd_cliente = ?"));
+    QCOMPARE(c->values, (QVariantList{text, QStringLiteral("1")}));
 }
 
 void tst_report::badFormulas_data()
@@ -158,13 +243,14 @@ void tst_report::runWithGroupsAndTotals()
     QString error;
     // Both ends of the period count; another store, another month and an
     // injected text select nothing more.
-    auto data = runReport(chequeReport(), folder.devolvidos(),
-                          "{devolvidos.dt_deposito} >=  #2026/03/01# AND "
-                          "{devolvidos.dt_deposito} <= #2026/03/31#",
-                          &error);
+    auto data = ReportDocument::open(chequeReport(), folder.devolvidos(),
+                                     "{devolvidos.dt_deposito} >=  #2026/03/01# AND "
+                                     "{devolvidos.dt_deposito} <= #2026/03/31#",
+                                     &error);
     QVERIFY2(data, qPrintable(error));
-    QCOMPARE(data->rows.size(), 3);
-    const QVector<ReportLine> lines = reportLines(*data);
+    data->readAll();
+    QCOMPARE(data->recordCount(), 3);
+    const QVector<ReportLine> lines = data->lines();
     QStringList shown;
     for (const ReportLine &l : lines)
         shown << (l.text + "|" + l.cells.join(';'));
@@ -172,15 +258,18 @@ void tst_report::runWithGroupsAndTotals()
                                  "|BIA;31/03/2026;50,50", "Total Loja: LOJA A|;2;150,50",
                                  "Loja: LOJA B|", "|ANA;15/03/2026;10,00",
                                  "Total Loja: LOJA B|;1;10,00", "Total Geral|;3;160,50"}));
-    data = runReport(chequeReport(), folder.devolvidos(),
-                     "{devolvidos.cd_loja}= '' OR {devolvidos.cd_loja}= '1'' OR ''1''=''1'",
-                     &error);
+    data = ReportDocument::open(chequeReport(), folder.devolvidos(),
+                                "{devolvidos.cd_loja}= '' OR {devolvidos.cd_loja}= '1'' OR "
+                                "''1''=''1'",
+                                &error);
     QVERIFY(data);
-    QCOMPARE(data->rows.size(), 0);
+    data->readAll();
+    QCOMPARE(data->recordCount(), 0);
     // A table the report does not read, or a field it lacks, is refused.
-    QVERIFY(!runReport(chequeReport(), folder.devolvidos(), "{usuarios.cd_usuario} = '1'",
-                       &error));
-    QVERIFY(!runReport(chequeReport(), folder.devolvidos(), "{devolvidos.senha} = '1'", &error));
+    QVERIFY(!ReportDocument::open(chequeReport(), folder.devolvidos(),
+                                  "{usuarios.cd_usuario} = '1'", &error));
+    QVERIFY(!ReportDocument::open(chequeReport(), folder.devolvidos(), "{devolvidos.senha} = '1'",
+                                  &error));
     QVERIFY(error.contains("campo desconhecido"));
 }
 
@@ -225,6 +314,102 @@ void tst_report::engineShowsPreviewAndSavesPdf()
     }
     preview->close();
     QTRY_VERIFY(!engine.preview());
+}
+
+void tst_report::firstPageBeforeTheLastRecord()
+{
+    kq::test::TempDataFolder folder;
+    fill(folder.devolvidos());
+    addJoinedCheques(folder.devolvidos(), 1000);
+    QString error;
+    auto doc = ReportDocument::open(chequeReport(), folder.devolvidos(), "", &error);
+    QVERIFY2(doc, qPrintable(error));
+    doc->readLines(60);
+    QVERIFY(!doc->isComplete());
+    QVERIFY(doc->recordCount() < 100);
+    QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
+                   QPageLayout::Millimeter);
+    ReportPageLayout layout(doc->definition(), a4);
+    layout.paginate(*doc);
+    QVERIFY(layout.pageCount() >= 1);
+    // No total is known yet: the page shows its number alone.
+    QCOMPARE(footersOf(layout, *doc, 0), QStringList{"Página 1"});
+
+    doc->readAll();
+    layout.paginate(*doc);
+    QVERIFY(doc->isComplete());
+    QCOMPARE(doc->recordCount(), 1005);
+    const int pages = layout.pageCount();
+    QVERIFY(pages > 10);
+    QCOMPARE(footersOf(layout, *doc, 0),
+             (QStringList{"1005 registro(s)", QString("Página 1 de %1").arg(pages)}));
+    // Every line is on one page, pages are full but for their last, and no
+    // page ends with a group header.
+    int lines = 0;
+    for (int page = 0; page < pages; ++page) {
+        kq::test::RecordingPrinter printer;
+        QPainter p(&printer);
+        layout.drawPage(p, *doc, page);
+        p.end();
+        int shown = 0;
+        QString last;
+        for (const auto &t : printer.joinedTexts())
+            if (t.text.startsWith("Loja: ") || t.text == "Total Geral" || t.text.startsWith("Total ")
+                || t.text.startsWith("DEVEDOR") || t.text == "ANA" || t.text == "BIA") {
+                ++shown;
+                last = t.text;
+            }
+        QVERIFY2(shown <= layout.linesPerPage(), qPrintable(QString::number(page)));
+        QVERIFY2(!last.startsWith("Loja: "), qPrintable(QString::number(page)));
+        lines += shown;
+    }
+    QCOMPARE(lines, doc->lineCount());
+}
+
+void tst_report::cancelledReadingClosesTheReport()
+{
+    BigReport report;
+    auto &dialogs = report.dialogs;
+    auto &engine = report.engine;
+    dialogs.cancelProgressAt = 1;
+    QVERIFY(!engine.run());
+    QCOMPARE(dialogs.progressLabels, QStringList{"Lendo os registros do relatório..."});
+    QVERIFY(dialogs.messages.isEmpty());
+    QTRY_VERIFY(!engine.preview());
+    // Run again to the end.
+    dialogs.cancelProgressAt = -1;
+    QVERIFY(engine.run());
+    QVERIFY(engine.preview()->document().isComplete());
+    QCOMPARE(engine.preview()->document().recordCount(), 3005);
+    engine.preview()->close();
+}
+
+void tst_report::cancelledPdfLeavesNoFile()
+{
+    BigReport report;
+    auto &dialogs = report.dialogs;
+    auto &engine = report.engine;
+    QVERIFY(engine.run());
+    ReportPreview *preview = engine.preview();
+    QTemporaryDir out;
+    const QString pdf = out.filePath("rel.pdf");
+    dialogs.cancelProgressAt = 2;
+    QVERIFY(!preview->savePdf(pdf));
+    QCOMPARE(dialogs.progressLabels.last(), QString("Gravando o PDF..."));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    // A whole write replaces an older file.
+    dialogs.cancelProgressAt = -1;
+    QFile old(pdf);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("antigo");
+    old.close();
+    QVERIFY(preview->savePdf(pdf));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rel.pdf"});
+    QFile back(pdf);
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    QVERIFY(back.read(5) == "%PDF-");
+    QVERIFY(dialogs.messages.isEmpty());
+    preview->close();
 }
 
 QTEST_MAIN(tst_report)

@@ -37,6 +37,27 @@ private slots:
         QCOMPARE(CorrectionTable().newestFactor(), 0.0);
     }
 
+    // Rows that are not a whole month are left out and named once; the
+    // newest month goes by year and month.
+    void invalidMonthsLeftOut()
+    {
+        CorrectionTable t = sample();
+        t.insert(QStringLiteral("____/__"), 5.0);
+        t.insert(QStringLiteral("2026/1_"), 5.0);
+        t.insert(QStringLiteral("2005/13"), 9.0);
+        t.insert(QStringLiteral("2026/1_"), 5.0);
+        QCOMPARE(t.newestMonth(), QStringLiteral("2005/03"));
+        QCOMPARE(t.newestFactor(), 1.5);
+        QCOMPARE(t.size(), 4);
+        QCOMPARE(t.invalidMonths(), (QStringList{"2005/13", "2026/1_", "____/__"}));
+        QVERIFY(!t.factor(QStringLiteral("2026/1_")));
+        QCOMPARE(t.monthOrNewest(QStringLiteral("2026/1_")), QStringLiteral("2005/03"));
+        t.insert(QStringLiteral("2006/01"), 1.6);
+        QCOMPARE(t.newestMonth(), QStringLiteral("2006/01"));
+        t.insert(QStringLiteral("2005/12"), 1.55);
+        QCOMPARE(t.newestMonth(), QStringLiteral("2006/01"));
+    }
+
     void monthKey()
     {
         QCOMPARE(kq::shell::monthKey(QDate(2005, 3, 7)), QStringLiteral("2005/03"));

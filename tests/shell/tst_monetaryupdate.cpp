@@ -49,6 +49,23 @@ struct Portfolio
         return kq::data::scalar(db, QStringLiteral("SELECT ref_atualizacao FROM DEVOLVIDOS "
                                                    "WHERE CD_DEVOLVIDO = ?"), {key});
     }
+    // n cheques of 100.00 deposited in January 2005, all untouched.
+    void manyCheques(int n)
+    {
+        exec(db, QStringLiteral(
+                     "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+                     "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, DT_DEPOSITO, VL_CHEQUE, "
+                     "vl_atualizado, ref_atualizacao) "
+                     "SELECT printf('%010d', n), '2005-01-07', 100, 7, '1999/01' FROM c"),
+             {n});
+    }
+    qint64 touched() const
+    {
+        return kq::data::scalar(db, QStringLiteral("SELECT count(*) FROM DEVOLVIDOS WHERE "
+                                                   "vl_atualizado <> 7 OR ref_atualizacao "
+                                                   "IS NOT '1999/01'"))
+            .toLongLong();
+    }
     void run() { kq::shell::AtualizarValores(folders.dataFolder()); }
     void expectUntouched(const QString &key) const
     {
@@ -129,6 +146,34 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("sem data de depósito")), qPrintable(text));
     }
 
+    // Rows that are not a whole month are not the newest month, correct no
+    // cheque and are named in the closing message.
+    void invalidMonthsAreLeftOutAndNamed()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/03"), 1.5);
+        p.factor(QStringLiteral("____/__"), 5.0);
+        p.factor(QStringLiteral("2026/1_"), 5.0);
+        p.cheque(QStringLiteral("0000000001"), QDate(2005, 1, 7), 100.0);
+        p.run();
+        QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
+        QCOMPARE(p.month(QStringLiteral("0000000001")).toString(), QStringLiteral("2005/03"));
+        QCOMPARE(p.dialogs.texts(),
+                 QStringList{kOk + QStringLiteral("\n\nReferências inválidas na tabela de "
+                                                  "correção, não usadas: \"2026/1_\", "
+                                                  "\"____/__\"")});
+
+        // Only such rows: no factor to correct with, and they are named.
+        exec(p.db, QStringLiteral("DELETE FROM correcao WHERE cd_ref LIKE '2005%'"));
+        p.dialogs.clear();
+        p.run();
+        QVERIFY2(p.dialogs.lastText().contains(QStringLiteral("não tem nenhum fator")),
+                 qPrintable(p.dialogs.lastText()));
+        QVERIFY(p.dialogs.lastText().contains(QStringLiteral("\"2026/1_\", \"____/__\"")));
+        QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
+    }
+
     void emptyChequeTableOnlyThanks()
     {
         Portfolio p;
@@ -170,6 +215,53 @@ private slots:
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.lastText().startsWith(QStringLiteral("Banco de dados não encontrado")));
         QVERIFY(!QFile::exists(folders.dataFile(kq::data::kDevolvidos)));
+    }
+
+    void progressCountsEveryChequeOnce()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/03"), 1.5);
+        p.manyCheques(60001);
+        QList<QPair<qint64, qint64>> steps;
+        const auto result = kq::shell::atualizarValoresBanco(p.db, [&](qint64 done, qint64 all) {
+            steps.append({done, all});
+            return true;
+        });
+        QCOMPARE(result.cheques, 60001);
+        QVERIFY(steps.size() > 1);
+        for (int i = 1; i < steps.size(); ++i)
+            QVERIFY(steps[i].first > steps[i - 1].first);
+        QCOMPARE(steps.last(), qMakePair(qint64(60001), qint64(60001)));
+        QCOMPARE(p.touched(), 60001);
+    }
+
+    void cancelledRunIsUndoneWhole_data()
+    {
+        QTest::addColumn<int>("cancelAt");
+        QTest::newRow("after the first part") << 1;
+        QTest::newRow("at the last part") << 60001;
+    }
+
+    void cancelledRunIsUndoneWhole()
+    {
+        QFETCH(int, cancelAt);
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/03"), 1.5);
+        p.manyCheques(60001);
+        p.dialogs.cancelProgressAt = cancelAt;
+        p.run();
+        QCOMPARE(p.dialogs.progressLabels,
+                 QStringList{QStringLiteral("Atualizando os valores dos cheques...")});
+        QCOMPARE(p.dialogs.texts(),
+                 QStringList{QStringLiteral("Atualização cancelada. Nenhum valor foi alterado.")});
+        QCOMPARE(p.touched(), 0);
+        // The database is free again: a run after it goes through.
+        p.dialogs.cancelProgressAt = -1;
+        p.run();
+        QCOMPARE(p.dialogs.lastText(), kOk);
+        QCOMPARE(p.touched(), 60001);
     }
 
     void failedWriteIsUndoneAndReported()

@@ -1,3 +1,4 @@
+#include "data/dataerror.h"
 #include "platform/paths.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
@@ -95,6 +96,23 @@ private slots:
         after = true;
         QVERIFY(after);
         QVERIFY(fx.dialogs.lastText().contains("Procedure: Cadastro de Destinos\r\n"));
+    }
+
+    void mostrarErroKeepsTheTechnicalTextInTheLog()
+    {
+        kq::test::ShellFixture fx;
+        try {
+            throw kq::data::DataError(3026, "Não há espaço livre no disco.", "kq_data",
+                                      "SQLite 13: database or disk is full");
+        } catch (...) {
+            MostrarErro("fprincipal");
+        }
+        const QString shown = fx.dialogs.lastText();
+        QVERIFY(shown.startsWith("Erro No.3026 - Não há espaço livre no disco.\r\n"));
+        QVERIFY(!shown.contains("SQLite"));
+        const QString log = fx.folders.readProgramFile(errorLogFileName());
+        QVERIFY(log.contains(shown + "\r\nDetalhe técnico: SQLite 13: database or disk is full"
+                             "\r\n \r\n"));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "data/database.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "platform/textlimit.h"
 #include "shell/fusuarios.h"
 #include "shell/passwords.h"
 #include "support/shell_fixture.h"
@@ -53,7 +54,7 @@ private slots:
         u.add("001", "ANA");
         fusuarios *w = u.open();
         QCOMPARE(w->windowTitle(), QString(" Tabela de Usuários "));
-        QCOMPARE(w->usuario->maxLength(), 20);
+        QCOMPARE(kq::platform::textLimit(w->usuario), 20);
         QCOMPARE(w->senha->echoMode(), QLineEdit::Password);
         QCOMPARE(w->GridEX1->columnCount(), 2);
         QCOMPARE(w->GridEX1->textAt(0, 2), QString("ANA"));

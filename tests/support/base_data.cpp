@@ -4,6 +4,7 @@
 #include "data/datafolder.h"
 
 #include <QDate>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -23,6 +24,17 @@ TempDataFolder::~TempDataFolder()
 QString TempDataFolder::devolvidos() const
 {
     return file(kq::data::kDevolvidos);
+}
+
+int rowCount(const QString &db, const QString &table)
+{
+    return kq::data::scalar(db, QStringLiteral("SELECT count(*) FROM ") + table).toInt();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void addCheques(const QString &dbPath, int count)

@@ -21,6 +21,12 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Rows of a table.
+int rowCount(const QString &db, const QString &table);
+
+// The bytes of a file (empty when it cannot be read).
+QByteArray fileBytes(const QString &path);
+
 // Adds `count` returned cheques with keys after the last one, one debtor per
 // 50 cheques, in one transaction (tests and benchmarks of large tables).
 void addCheques(const QString &dbPath, int count);

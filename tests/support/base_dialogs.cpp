@@ -73,4 +73,11 @@ std::optional<QFont> ScriptedDialogs::chooseFont(const QFont &)
     return std::nullopt;
 }
 
+bool ScriptedDialogs::progress(const QString &label, int value, int)
+{
+    if (progressLabels.isEmpty() || progressLabels.last() != label)
+        progressLabels << label;
+    return cancelProgressAt >= 0 && value >= cancelProgressAt;
+}
+
 } // namespace kq::test

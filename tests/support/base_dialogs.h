@@ -26,6 +26,10 @@ public:
     bool printAccepted = true;
     bool pageSetupAccepted = true;
     int beeps = 0;
+    // Progress windows: the labels shown, and the value at which the
+    // scripted user presses "Cancelar" (-1: never).
+    QStringList progressLabels;
+    int cancelProgressAt = -1;
 
     QStringList texts() const;
     QString lastText() const;
@@ -43,6 +47,7 @@ public:
     bool printDialog(QPrinter *) override { return printAccepted; }
     bool pageSetup(QPrinter *) override { return pageSetupAccepted; }
     void beep() override { ++beeps; }
+    bool progress(const QString &label, int value, int maximum) override;
 };
 
 } // namespace kq::test

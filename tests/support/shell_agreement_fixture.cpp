@@ -57,9 +57,4 @@ void addAgreement(const QString &db, const QString &code, const QString &debtor,
     }
 }
 
-int rowCount(const QString &db, const QString &table)
-{
-    return kq::data::scalar(db, QStringLiteral("SELECT count(*) FROM ") + table).toInt();
-}
-
 } // namespace kq::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/base_data.h"
+
 #include <QDate>
 #include <QString>
 
@@ -17,7 +19,5 @@ void addCheque(const QString &db, const QString &key, const QString &debtor,
 // An agreement row and its instalments due monthly from firstDue (status "A").
 void addAgreement(const QString &db, const QString &code, const QString &debtor,
                   const QString &store, int count, double value, const QDate &firstDue);
-
-int rowCount(const QString &db, const QString &table);
 
 } // namespace kq::test

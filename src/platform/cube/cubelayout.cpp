@@ -205,8 +205,17 @@ bool CubeModel::Data::loadSource()
     try {
         QSqlQuery query(kq::data::database(path));
         query.setForwardOnly(true);
-        if (!query.exec(sql))
-            return fail(CubeErrDataSource, query.lastError().text(), QStringLiteral("DCube"));
+        if (!query.exec(sql)) {
+            // A failure of the file itself is told as the data layer tells it.
+            const QSqlError err = query.lastError();
+            const int code = err.nativeErrorCode().toInt();
+            return fail(CubeErrDataSource,
+                        kq::data::isFileFailure(code)
+                            ? kq::data::databaseError(code, err.databaseText(), path, {})
+                                  .description()
+                            : err.text(),
+                        QStringLiteral("DCube"));
+        }
         const QSqlRecord rec = query.record();
         const int n = rec.count();
         cols.resize(n);

@@ -42,6 +42,7 @@ GEXPreview::GEXPreview(QWidget *parent) : QWidget(parent)
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter *printer) {
         if (!m_grid)
             return;
+        printer->setPageOrientation(m_orientation);
         try {
             m_grid->printGrid(printer, m_onlySelected);
         } catch (const GridError &e) {
@@ -89,8 +90,11 @@ void GEXPreview::setSource(GridEX *grid, bool onlySelected)
 
 void GEXPreview::pageSetup()
 {
-    if (Dialogs::pageSetup(m_printer))
+    m_printer->setPageOrientation(m_orientation);
+    if (Dialogs::pageSetup(m_printer)) {
+        m_orientation = m_printer->pageLayout().orientation();
         m_preview->updatePreview();
+    }
 }
 
 void GEXPreview::printPages()

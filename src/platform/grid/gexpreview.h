@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QPointer>
 #include <QWidget>
 
@@ -48,6 +49,9 @@ private:
     QPrinter *m_printer = nullptr;
     QPointer<GridEX> m_grid;
     bool m_onlySelected = false;
+    // The orientation set up by the user; a wide grid turns the page for
+    // its own print-out only.
+    QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
 };
 
 } // namespace kq::platform

@@ -56,6 +56,10 @@ public:
     // Aggregate shown in group rows and the total row.
     Aggregate aggregate() const { return m_aggregate; }
     void setAggregate(Aggregate aggregate);
+    // Format name of the summed figures of group rows and the total row;
+    // empty: the cells' own format.
+    QString aggregateFormat() const { return m_aggregateFormat; }
+    void setAggregateFormat(const QString &format);
 
     // Shows the value as a check box (non-zero / "true" is ticked).
     bool isCheckBox() const { return m_checkBox; }
@@ -65,7 +69,8 @@ public:
     bool isEditable() const { return m_editable; }
     void setEditable(bool on);
 
-    // A drop-down list: the cell holds the code and shows its description.
+    // A drop-down list: the cell holds the code and shows its description;
+    // a code the list lacks shows no description.
     // The codes and descriptions are the drop-down grid's value and display
     // columns (GridEX::setDropDownColumns; default columns 1 and 2), read again
     // whenever that grid is refreshed. nullptr removes the drop-down.
@@ -92,6 +97,7 @@ private:
     Qt::Alignment m_alignment;
     bool m_alignmentSet = false;
     Aggregate m_aggregate = Aggregate::None;
+    QString m_aggregateFormat;
     bool m_checkBox = false;
     bool m_editable = false;
     QPointer<GridEX> m_dropDown;

@@ -131,6 +131,12 @@ void GridColumn::setAggregate(Aggregate aggregate)
     changed(true);
 }
 
+void GridColumn::setAggregateFormat(const QString &format)
+{
+    m_aggregateFormat = format;
+    changed();
+}
+
 void GridColumn::setCheckBox(bool on)
 {
     m_checkBox = on;
@@ -245,9 +251,9 @@ void GridEX::setDatabaseName(const QString &path)
     m_databaseName = path;
 }
 
-void GridEX::setRecordSource(const QString &jetSql)
+void GridEX::setRecordSource(const kq::data::RecordSource &source)
 {
-    m_recordSource = jetSql;
+    m_recordSource = source;
 }
 
 void GridEX::rebind()
@@ -261,7 +267,7 @@ void GridEX::refresh()
     if (m_databaseName.trimmed().isEmpty())
         throw GridError(kq::data::ErrorNumber::DatabaseOpen,
                         QStringLiteral("A grade não tem banco de dados definido."), kSource);
-    if (m_recordSource.trimmed().isEmpty())
+    if (m_recordSource.isEmpty())
         throw GridError(GridErrorNumber::RecordSource,
                         QStringLiteral("A grade não tem origem de registros definida."),
                         kSource);
@@ -272,7 +278,8 @@ void GridEX::refresh()
         throw GridError(e.number(), e.description(), kSource);
     }
     std::unique_ptr<RowReader> reader
-        = RowReader::open(db, kq::data::translateJet(m_recordSource));
+        = RowReader::open(db, kq::data::translateJet(m_recordSource.sql),
+                          m_recordSource.values);
     const QStringList names = reader->fieldNames();
     auto fieldIndex = [&names](const QString &field) {
         for (int i = 0; i < names.size(); ++i) {
@@ -1029,8 +1036,7 @@ QString GridEX::dropDownText(const QVariant &code) const
         }
         m_ddValid = true;
     }
-    const QString key = code.toString();
-    return m_ddCache.value(key.toLower(), key);
+    return m_ddCache.value(code.toString().toLower());
 }
 
 // ---- misc -------------------------------------------------------------------

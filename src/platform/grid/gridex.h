@@ -4,6 +4,8 @@
 #include "gridrow.h"
 #include "gridtypes.h"
 
+#include "data/recordsource.h"
+
 #include <QHash>
 #include <QList>
 #include <QPair>
@@ -49,9 +51,10 @@ public:
     // Full path of the database file ("<data folder>/devolvidos.mdb").
     void setDatabaseName(const QString &path);
     QString databaseName() const { return m_databaseName; }
-    // Record source in Jet SQL; translated with kq::data::translateJet.
-    void setRecordSource(const QString &jetSql);
-    QString recordSource() const { return m_recordSource; }
+    // Record source in Jet SQL, translated with kq::data::translateJet, with
+    // the values bound to its "?" when it runs.
+    void setRecordSource(const kq::data::RecordSource &source);
+    const kq::data::RecordSource &recordSource() const { return m_recordSource; }
     // Takes the database and record source set (no query is run yet).
     void rebind();
     // Runs the record source and shows its rows. The designed columns stay as
@@ -272,9 +275,9 @@ private:
     GridColumn *checkedColumn(int index) const;
 
     QString m_databaseName;
-    QString m_recordSource;
+    kq::data::RecordSource m_recordSource;
     QString m_boundDatabase;
-    QString m_boundSource;
+    kq::data::RecordSource m_boundSource;
     std::vector<std::unique_ptr<GridColumn>> m_columns;
     QVector<int> m_positions; // display position -> column index (from 1)
     GridModel *m_model = nullptr;

@@ -4,6 +4,7 @@
 #include "gridmodel.h"
 #include "gridview.h"
 
+#include <cerrno>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -74,24 +75,28 @@ void GridEX::saveLayout(const QString &path) const
     root.insert(QStringLiteral("groupByBox"), groupByBoxVisible());
 
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)
         || file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0
         || !file.commit()) {
+        const int why = errno;
         throw GridError(GridErrorNumber::LayoutWrite,
-                        QStringLiteral("Não foi possível gravar o lay-out em \"%1\": %2")
-                            .arg(path, file.errorString()),
-                        kSource);
+                        QStringLiteral("Não foi possível gravar o lay-out em \"%1\": %2.")
+                            .arg(path, kq::data::fileErrorReason(why, file.errorString())),
+                        kSource, file.errorString());
     }
 }
 
 void GridEX::loadLayout(const QString &path)
 {
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
+        const int why = errno;
         throw GridError(GridErrorNumber::LayoutRead,
-                        QStringLiteral("Não foi possível ler o lay-out \"%1\": %2")
-                            .arg(path, file.errorString()),
-                        kSource);
+                        QStringLiteral("Não foi possível ler o lay-out \"%1\": %2.")
+                            .arg(path, kq::data::fileErrorReason(why, file.errorString())),
+                        kSource, file.errorString());
     }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);

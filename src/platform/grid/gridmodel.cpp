@@ -215,7 +215,7 @@ QString GridModel::displayText(int column, const QVariant &value) const
             if (item.first.toString().compare(code, Qt::CaseInsensitive) == 0)
                 return item.second;
         }
-        return code;
+        return QString();
     }
     if (!col.format().isEmpty())
         return formatValue(value, col.format());
@@ -506,6 +506,9 @@ QString GridModel::sumText(int group, int column) const
     }
     if (count)
         return QString::number(qint64(value));
+    const QString &format = m_grid->column(column).aggregateFormat();
+    if (!format.isEmpty())
+        return formatValue(value, format);
     return displayText(column, value);
 }
 

@@ -6,6 +6,8 @@
 #include "platform/dialogs.h"
 
 #include <QPageLayout>
+#include <QRegularExpression>
+#include <QTextLayout>
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -21,6 +23,45 @@ QString joinedLines(QString text)
 }
 } // namespace
 
+namespace {
+constexpr double kSizes[] = {8.5, 8, 7.5, 7, 6.5, 6}; // the smallest stays readable
+
+QStringList wordsOf(const QString &text)
+{
+    return text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+}
+
+// Keeps the `keep` widest texts seen.
+void keepWidest(QVector<QPair<double, QString>> &widest, double width, const QString &text,
+                int keep = 3)
+{
+    for (const auto &w : widest)
+        if (w.second == text)
+            return;
+    if (widest.size() < keep) {
+        widest.append({width, text});
+    } else {
+        auto least = std::min_element(widest.begin(), widest.end());
+        if (least->first >= width)
+            return;
+        *least = {width, text};
+    }
+}
+
+QStringList textsOf(const QVector<QPair<double, QString>> &widest)
+{
+    QStringList out;
+    for (const auto &w : widest)
+        out << w.second;
+    return out;
+}
+
+QPageLayout::Orientation other(QPageLayout::Orientation o)
+{
+    return o == QPageLayout::Portrait ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+} // namespace
+
 GridPrinter::GridPrinter(GridEX *grid, bool onlySelected)
     : m_grid(grid), m_model(grid->m_model), m_onlySelected(onlySelected)
 {
@@ -30,7 +71,7 @@ GridPrinter::GridPrinter(GridEX *grid, bool onlySelected)
         m_selected = QSet<int>(records.begin(), records.end());
     }
     m_font = grid->font();
-    m_font.setPointSizeF(8.5);
+    m_font.setPointSizeF(m_baseSize);
     m_bold = m_font;
     m_bold.setBold(true);
     collectLines();
@@ -75,16 +116,261 @@ int GridPrinter::textLines(const QString &text) const
     return int(joinedLines(text).count(QLatin1Char('\n'))) + 1;
 }
 
-void GridPrinter::measure(QPrinter *printer)
+void GridPrinter::measureTexts(QPaintDevice *device)
+{
+    const QFontMetricsF fm(m_font, device);
+    const QFontMetricsF bold(m_bold, device);
+    m_texts.clear();
+    for (int index : m_grid->m_positions) {
+        const GridColumn &col = m_grid->column(index);
+        if (!col.isVisible())
+            continue;
+        ColumnTexts t;
+        t.column = index;
+        t.checkBox = col.isCheckBox();
+        QHash<QString, double> seen;
+        QVector<QPair<double, QString>> widest;
+        QVector<QPair<double, QString>> words;
+        bool blanks = false;
+        auto take = [&](const QString &text) {
+            if (text.isEmpty() || seen.contains(text))
+                return;
+            const double w = fm.horizontalAdvance(text);
+            seen.insert(text, w);
+            t.widest = std::max(t.widest, w);
+            keepWidest(widest, w, text);
+            if (!text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('\n'))) {
+                t.longestWord = std::max(t.longestWord, w);
+                keepWidest(words, w, text);
+                return;
+            }
+            blanks = true;
+            for (const QString &word : wordsOf(text)) {
+                const double ww = fm.horizontalAdvance(word);
+                t.longestWord = std::max(t.longestWord, ww);
+                keepWidest(words, ww, word);
+            }
+        };
+        QVector<QPair<double, QString>> sums;
+        for (const Line &line : std::as_const(m_lines)) {
+            if (line.type == RowType::Record) {
+                if (!t.checkBox)
+                    take(m_model->recordText(line.record, index));
+            } else if (col.aggregate() != Aggregate::None) {
+                const QString text = m_model->sumText(
+                    line.type == RowType::GroupHeader ? line.group : -1, index);
+                const double w = bold.horizontalAdvance(text);
+                t.widestSum = std::max(t.widestSum, w);
+                keepWidest(sums, w, text);
+            }
+        }
+        t.widestSums = textsOf(sums);
+        t.wraps = blanks && col.format().isEmpty() && col.aggregate() == Aggregate::None
+                  && !t.checkBox;
+        if (!t.wraps) {
+            // Whole on one line: its widest value is also its narrowest cell.
+            t.longestWord = t.widest;
+            words = widest;
+        }
+        for (const QString &word : wordsOf(col.caption()))
+            t.longestWord = std::max(t.longestWord, bold.horizontalAdvance(word));
+        t.widestTexts = textsOf(widest);
+        t.longestWords = textsOf(words);
+        m_texts.append(t);
+    }
+}
+
+QVector<ColumnNeed> GridPrinter::needs(QPaintDevice *device, double pointSize) const
+{
+    QFont font = m_font;
+    font.setPointSizeF(pointSize);
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetricsF fm(font, device);
+    const QFontMetricsF bm(bold, device);
+    const double ratio = pointSize / m_baseSize;
+    const double pad = fm.lineSpacing() * 0.25;
+    const int key = m_grid->keyColumn();
+    QVector<ColumnNeed> out;
+    for (int i = 0; i < m_texts.size(); ++i) {
+        const ColumnTexts &t = m_texts[i];
+        const GridColumn &col = m_grid->column(t.column);
+        ColumnNeed n;
+        n.designed = std::max(1, col.width());
+        n.key = i == 0 || t.column == key;
+        double widest = t.widest * ratio;
+        for (const QString &text : t.widestTexts)
+            widest = std::max(widest, fm.horizontalAdvance(text));
+        double word = t.longestWord * ratio;
+        for (const QString &text : t.longestWords)
+            word = std::max(word, fm.horizontalAdvance(text));
+        for (const QString &w : wordsOf(col.caption()))
+            word = std::max(word, bm.horizontalAdvance(w));
+        widest = std::max(widest, t.widestSum * ratio);
+        for (const QString &text : t.widestSums)
+            widest = std::max(widest, bm.horizontalAdvance(text));
+        if (t.checkBox)
+            widest = word = std::max(fm.lineSpacing() * 0.7, word);
+        if (!t.wraps || t.widestSum > 0)
+            word = std::max(word, widest);
+        n.minimum = word + 2 * pad;
+        n.natural = std::max({widest, word, bm.horizontalAdvance(col.caption())}) + 2 * pad;
+        out << n;
+    }
+    return out;
+}
+
+void GridPrinter::chooseLayout(QPrinter *printer)
+{
+    measureTexts(printer);
+    const QPageLayout layout = printer->pageLayout();
+    QVector<QPageLayout::Orientation> orientations{layout.orientation()};
+    if (layout.orientation() == QPageLayout::Portrait)
+        orientations << QPageLayout::Landscape;
+    auto widthFor = [&](QPageLayout::Orientation o) {
+        QPageLayout l = layout;
+        l.setOrientation(o);
+        return double(l.paintRectPixels(printer->resolution()).width());
+    };
+    auto boxesOf = [&](const QVector<int> &columns, const QVector<double> &widths) {
+        QVector<ColumnBox> boxes;
+        double x = 0;
+        for (int k = 0; k < columns.size(); ++k) {
+            boxes.append({m_texts[columns[k]].column, x, widths[k]});
+            x += widths[k];
+        }
+        return boxes;
+    };
+
+    QPageLayout::Orientation chosen = orientations.last();
+    double size = kSizes[std::size(kSizes) - 1];
+    m_bands.clear();
+    QVector<int> all;
+    for (int k = 0; k < m_texts.size(); ++k)
+        all << k;
+    // Every value on one line at the designed size, turning the page if need be.
+    const QVector<ColumnNeed> base = needs(printer, kSizes[0]);
+    for (QPageLayout::Orientation o : orientations) {
+        QVector<ColumnNeed> oneLine = base;
+        for (ColumnNeed &n : oneLine)
+            n.minimum = n.natural;
+        const QVector<double> widths = fitColumnWidths(oneLine, widthFor(o));
+        if (!widths.isEmpty()) {
+            m_bands << boxesOf(all, widths);
+            chosen = o;
+            size = kSizes[0];
+            break;
+        }
+    }
+    // Then text wraps in its cells on the widest page, the font shrinking if
+    // that is not enough.
+    for (double s : kSizes) {
+        if (!m_bands.isEmpty())
+            break;
+        const QVector<double> widths = fitColumnWidths(needs(printer, s),
+                                                       widthFor(orientations.last()));
+        if (!widths.isEmpty() || m_texts.isEmpty()) {
+            m_bands << boxesOf(all, widths);
+            chosen = orientations.last();
+            size = s;
+        }
+    }
+    if (m_bands.isEmpty()) {
+        // Bands of columns at the smallest size, the key columns on each.
+        const double width = widthFor(chosen);
+        const QVector<ColumnNeed> n = needs(printer, size);
+        for (const QVector<int> &band : columnBands(n, width)) {
+            QVector<ColumnNeed> bn;
+            for (int k : band)
+                bn << n[k];
+            QVector<double> widths = fitColumnWidths(bn, width);
+            if (widths.isEmpty()) {
+                // Wider than a page even alone: every cell wraps anywhere.
+                double total = 0;
+                for (const ColumnNeed &c : bn)
+                    total += c.minimum;
+                for (const ColumnNeed &c : bn)
+                    widths << c.minimum * width / total;
+            }
+            m_bands << boxesOf(band, widths);
+        }
+    }
+    if (chosen != layout.orientation())
+        printer->setPageOrientation(chosen);
+    setFontSize(size, printer);
+}
+
+void GridPrinter::setFontSize(double pointSize, QPaintDevice *device)
+{
+    m_device = device;
+    m_font.setPointSizeF(pointSize);
+    m_bold = m_font;
+    m_bold.setBold(true);
+    const QFontMetricsF fm(m_font, device);
+    m_lineHeight = fm.lineSpacing();
+    m_pad = m_lineHeight * 0.25;
+    m_indent = m_lineHeight * 1.2;
+}
+
+QStringList GridPrinter::cellLines(const QString &text, const QFont &font, QPaintDevice *device,
+                                   double width) const
+{
+    if (text.isEmpty())
+        return {};
+    const QString joined = joinedLines(text);
+    if (!joined.contains(QLatin1Char('\n'))
+        && QFontMetricsF(font, device).horizontalAdvance(joined) <= width)
+        return {joined};
+    QString laid = joined;
+    laid.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(laid, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList out;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(1.0, width));
+        out << laid.mid(line.textStart(), line.textLength())
+                   .remove(QChar::LineSeparator)
+                   .trimmed();
+    }
+    layout.endLayout();
+    return out;
+}
+
+QStringList GridPrinter::captionLines(const Line &line, double *left) const
+{
+    const QString caption = line.type == RowType::GroupHeader ? m_model->groupCaption(line.group)
+                                                              : QStringLiteral("Total");
+    *left = (std::max(1, line.level) - 1) * m_indent + m_pad;
+    return cellLines(caption, m_bold, m_device, m_pageWidth - *left - m_pad);
+}
+
+bool GridPrinter::sumsOverlapCaption(const QString &lastCaptionLine, double left, int group,
+                                     QPaintDevice *device) const
+{
+    const QFontMetricsF fm(m_bold, device);
+    const double captionEnd = left + fm.horizontalAdvance(lastCaptionLine);
+    for (const QVector<ColumnBox> &band : m_bands) {
+        for (const ColumnBox &b : band) {
+            const GridColumn &col = m_grid->column(b.column);
+            if (col.aggregate() == Aggregate::None)
+                continue;
+            const double w = fm.horizontalAdvance(m_model->sumText(group, b.column));
+            const double textLeft = (col.alignment() & Qt::AlignRight)
+                                        ? b.x + b.width - m_pad - w
+                                        : b.x + m_pad;
+            if (textLeft < captionEnd + m_pad)
+                return true;
+        }
+    }
+    return false;
+}
+
+void GridPrinter::measureLines(QPaintDevice *device)
 {
     const GridPrinterSettings &s = m_grid->printerSettings();
-    const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
-    m_pageWidth = page.width();
-    m_pageHeight = page.height();
-    const QFontMetricsF fm(m_font, printer);
-    m_lineHeight = fm.lineSpacing();
-    m_indent = m_lineHeight * 1.2;
-
     int headerLines = 0;
     int footerLines = 2; // room for a two-line page number set per page
     for (int pos = 1; pos <= 3; ++pos) {
@@ -94,41 +380,54 @@ void GridPrinter::measure(QPrinter *printer)
     m_headerBand = headerLines ? headerLines * m_lineHeight + m_lineHeight * 0.6 : 0;
     m_footerBand = footerLines * m_lineHeight + m_lineHeight * 0.6;
     m_titleBand = m_grid->caption().isEmpty() ? 0 : m_lineHeight * 2.2;
-    m_columnHeader = m_lineHeight * 1.5;
 
-    // Columns in display order, scaled to the page width.
-    m_boxes.clear();
-    double total = 0;
-    for (int index : m_grid->m_positions) {
-        const GridColumn &col = m_grid->column(index);
-        if (!col.isVisible())
-            continue;
-        m_boxes.append({index, 0, double(std::max(1, col.width()))});
-        total += std::max(1, col.width());
-    }
-    const double scale = total > 0 ? m_pageWidth / total : 1.0;
-    double x = 0;
-    for (ColumnBox &b : m_boxes) {
-        b.x = x;
-        b.width *= scale;
-        x += b.width;
-    }
+    int headerCaptionLines = 1;
+    for (const QVector<ColumnBox> &band : m_bands)
+        for (const ColumnBox &b : band)
+            headerCaptionLines = std::max<int>(
+                headerCaptionLines, int(cellLines(m_grid->column(b.column).caption(), m_bold, device,
+                                            b.width - 2 * m_pad)
+                                      .size()));
+    m_columnHeader = headerCaptionLines * m_lineHeight + m_lineHeight * 0.5;
 
-    const double rowHeight = m_lineHeight * 1.3;
     const int previewColumn = m_grid->previewColumn();
+    const QFontMetricsF fm(m_font, device);
+    QVector<QPair<int, double>> wrapping; // column, text width available
+    for (const QVector<ColumnBox> &band : m_bands)
+        for (const ColumnBox &b : band)
+            for (const ColumnTexts &t : std::as_const(m_texts))
+                if (t.column == b.column && t.wraps)
+                    wrapping.append({b.column, b.width - 2 * m_pad});
     for (Line &line : m_lines) {
         if (line.type != RowType::Record) {
-            line.height = m_lineHeight * 1.5;
+            double left = 0;
+            const QStringList lines = captionLines(line, &left);
+            const int group = line.type == RowType::GroupHeader ? line.group : -1;
+            line.sumsBelow = sumsOverlapCaption(lines.value(lines.size() - 1), left, group,
+                                                device);
+            line.height = (std::max<int>(1, int(lines.size())) + (line.sumsBelow ? 1 : 0))
+                              * m_lineHeight
+                          + m_lineHeight * 0.5;
+            line.cells = line.height;
             continue;
         }
-        line.height = rowHeight;
+        int cellLineCount = 1;
+        for (const auto &[column, width] : std::as_const(wrapping)) {
+            const QString text = m_model->recordText(line.record, column);
+            if (text.isEmpty() || (fm.horizontalAdvance(text) <= width
+                                   && !text.contains(QLatin1Char('\n'))))
+                continue;
+            cellLineCount = std::max<int>(cellLineCount,
+                                          int(cellLines(text, m_font, device, width).size()));
+        }
+        line.cells = cellLineCount * m_lineHeight + m_lineHeight * 0.3;
+        line.height = line.cells;
         if (previewColumn > 0) {
             const QString text = m_model->previewText(line.record);
             if (!text.trimmed().isEmpty()) {
-                const QRectF br = fm.boundingRect(QRectF(0, 0, m_pageWidth - m_indent * 2, 1e7),
-                                                  Qt::TextWordWrap, text);
-                int lines = int(std::ceil(br.height() / m_lineHeight - 0.01));
-                lines = std::clamp(lines, 1, m_grid->previewLines());
+                const int lines = std::clamp<int>(
+                    int(cellLines(text, m_font, device, m_pageWidth - m_indent * 2).size()), 1,
+                    m_grid->previewLines());
                 line.height += lines * m_lineHeight + m_lineHeight * 0.2;
             }
         }
@@ -137,7 +436,12 @@ void GridPrinter::measure(QPrinter *printer)
 
 int GridPrinter::paginate(QPrinter *printer)
 {
-    measure(printer);
+    chooseLayout(printer);
+    const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
+    m_pageWidth = page.width();
+    m_pageHeight = page.height();
+    measureLines(printer);
+
     const GridPrinterSettings &s = m_grid->printerSettings();
     m_pages.clear();
     const int n = int(m_lines.size());
@@ -165,7 +469,7 @@ int GridPrinter::paginate(QPrinter *printer)
         if (i >= n)
             break;
     }
-    return int(m_pages.size());
+    return int(m_pages.size() * std::max<qsizetype>(1, m_bands.size()));
 }
 
 int GridPrinter::print(QPrinter *printer)
@@ -200,12 +504,16 @@ void GridPrinter::drawBandTexts(QPainter &p, double top, double height, const QS
 void GridPrinter::drawPage(QPainter &p, int page, int pageCount)
 {
     emit m_grid->pagePrinting(page + 1, pageCount);
+    const int bands = std::max<int>(1, int(m_bands.size()));
+    const int rowPage = page / bands;
+    static const QVector<ColumnBox> none;
+    m_boxes = m_bands.isEmpty() ? &none : &m_bands[page % bands];
     const GridPrinterSettings &s = m_grid->printerSettings();
     double y = 0;
     if (m_headerBand > 0)
         drawBandTexts(p, 0, m_headerBand, s.headerLeft, s.headerCenter, s.headerRight);
     y += m_headerBand;
-    if (page == 0 && m_titleBand > 0) {
+    if (rowPage == 0 && m_titleBand > 0) {
         QFont title = m_bold;
         title.setPointSizeF(m_font.pointSizeF() * 1.5);
         p.setFont(title);
@@ -214,11 +522,11 @@ void GridPrinter::drawPage(QPainter &p, int page, int pageCount)
                    m_grid->caption());
         y += m_titleBand;
     }
-    if (page == 0 || s.repeatHeaders) {
+    if (rowPage == 0 || s.repeatHeaders) {
         drawColumnHeaders(p, y);
         y += m_columnHeader;
     }
-    const auto range = m_pages.value(page);
+    const auto range = m_pages.value(rowPage);
     for (int i = range.first; i < range.second; ++i) {
         drawLine(p, m_lines[i], y);
         y += m_lines[i].height;
@@ -229,15 +537,20 @@ void GridPrinter::drawPage(QPainter &p, int page, int pageCount)
 
 void GridPrinter::drawColumnHeaders(QPainter &p, double y)
 {
-    const double pad = m_lineHeight * 0.25;
-    p.fillRect(QRectF(0, y, m_pageWidth, m_columnHeader), QColor(220, 220, 220));
+    const double width = m_boxes->isEmpty() ? m_pageWidth
+                                            : m_boxes->last().x + m_boxes->last().width;
+    p.fillRect(QRectF(0, y, width, m_columnHeader), QColor(220, 220, 220));
     p.setFont(m_bold);
     p.setPen(Qt::black);
-    for (const ColumnBox &b : m_boxes) {
-        const QRectF cell(b.x + pad, y, b.width - 2 * pad, m_columnHeader);
-        p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter,
-                   p.fontMetrics().elidedText(m_grid->column(b.column).caption(),
-                                              Qt::ElideRight, int(cell.width())));
+    for (const ColumnBox &b : *m_boxes) {
+        const QStringList lines = cellLines(m_grid->column(b.column).caption(), m_bold,
+                                            m_device, b.width - 2 * m_pad);
+        for (int k = 0; k < lines.size(); ++k)
+            p.drawText(QRectF(b.x + m_pad, y + m_lineHeight * (0.25 + k), b.width - 2 * m_pad,
+                              m_lineHeight),
+                       int((m_grid->column(b.column).alignment() & Qt::AlignHorizontal_Mask)
+                           | Qt::AlignVCenter),
+                       lines[k]);
         p.drawRect(QRectF(b.x, y, b.width, m_columnHeader));
     }
 }
@@ -245,8 +558,7 @@ void GridPrinter::drawColumnHeaders(QPainter &p, double y)
 void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
 {
     const GridPrinterSettings &s = m_grid->printerSettings();
-    const double pad = m_lineHeight * 0.25;
-    const double rowHeight = line.type == RowType::Record ? m_lineHeight * 1.3 : line.height;
+    const double pad = m_pad;
     if (line.type != RowType::Record) {
         const FormatStyle *style
             = line.group >= 0 ? m_model->style(m_model->groupStyleName(line.group)) : nullptr;
@@ -257,27 +569,23 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
         p.fillRect(QRectF(0, y, m_pageWidth, line.height), back);
         p.setFont(m_bold);
         p.setPen(fore);
-        const QString caption = line.type == RowType::GroupHeader
-                                    ? m_model->groupCaption(line.group)
-                                    : QStringLiteral("Total");
-        const double left = (std::max(1, line.level) - 1) * m_indent + pad;
-        const QRectF capRect(left, y, std::max(0.0, m_pageWidth - left - pad), line.height);
-        const QFontMetricsF fm(p.font(), p.device());
-        const QString shown = fm.elidedText(caption, Qt::ElideRight, capRect.width());
-        p.drawText(capRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
-        const double captionEnd = left + fm.horizontalAdvance(shown);
-        for (const ColumnBox &b : m_boxes) {
+        double left = 0;
+        const QStringList lines = captionLines(line, &left);
+        const double top = y + m_lineHeight * 0.25;
+        for (int k = 0; k < lines.size(); ++k)
+            p.drawText(QRectF(left, top + k * m_lineHeight, m_pageWidth - left - pad,
+                              m_lineHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, lines[k]);
+        const double sumTop = top + (std::max<int>(1, int(lines.size())) - (line.sumsBelow ? 0 : 1))
+                                        * m_lineHeight;
+        for (const ColumnBox &b : *m_boxes) {
             const GridColumn &col = m_grid->column(b.column);
             if (col.aggregate() == Aggregate::None)
                 continue;
             const QString text = m_model->sumText(
                 line.type == RowType::GroupHeader ? line.group : -1, b.column);
-            const QRectF cell(b.x + pad, y, b.width - 2 * pad, line.height);
-            const double w = std::min(cell.width(), fm.horizontalAdvance(text));
-            const double textLeft = (col.alignment() & Qt::AlignRight) ? cell.right() - w
-                                                                       : cell.left();
-            if (textLeft > captionEnd + pad)
-                p.drawText(cell, int(col.alignment() | Qt::AlignVCenter), text);
+            p.drawText(QRectF(b.x + pad, sumTop, b.width - 2 * pad, m_lineHeight),
+                       int(col.alignment() | Qt::AlignVCenter), text);
         }
         p.setPen(Qt::gray);
         p.drawLine(QPointF(0, y + line.height), QPointF(m_pageWidth, y + line.height));
@@ -288,13 +596,16 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
     if (style && style->backColor.isValid())
         p.fillRect(QRectF(0, y, m_pageWidth, line.height), style->backColor);
     const QColor fore = style && style->foreColor.isValid() ? style->foreColor : Qt::black;
-    p.setFont(style && style->bold ? m_bold : m_font);
-    for (const ColumnBox &b : m_boxes) {
+    const QFont &font = style && style->bold ? m_bold : m_font;
+    p.setFont(font);
+    const double rowHeight = line.cells;
+    const double top = y + m_lineHeight * 0.15;
+    for (const ColumnBox &b : *m_boxes) {
         const GridColumn &col = m_grid->column(b.column);
-        const QRectF cell(b.x + pad, y, b.width - 2 * pad, rowHeight);
+        const QRectF cell(b.x + pad, top, b.width - 2 * pad, m_lineHeight);
         if (col.isCheckBox()) {
             const double size = m_lineHeight * 0.7;
-            const QRectF box(cell.x(), y + (rowHeight - size) / 2, size, size);
+            const QRectF box(cell.x(), top + (m_lineHeight - size) / 2, size, size);
             p.setPen(Qt::black);
             p.drawRect(box);
             const QVariant v = m_model->recordValue(line.record, b.column);
@@ -305,9 +616,11 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
             }
         } else {
             p.setPen(fore);
-            p.drawText(cell, int(col.alignment() | Qt::AlignVCenter),
-                       p.fontMetrics().elidedText(m_model->recordText(line.record, b.column),
-                                                  Qt::ElideRight, int(cell.width())));
+            const QStringList lines = cellLines(m_model->recordText(line.record, b.column), font,
+                                                m_device, cell.width());
+            for (int k = 0; k < lines.size(); ++k)
+                p.drawText(cell.translated(0, k * m_lineHeight),
+                           int(col.alignment() | Qt::AlignVCenter), lines[k]);
         }
         if (s.gridLines) {
             p.setPen(Qt::lightGray);
@@ -317,13 +630,13 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
     if (line.height > rowHeight + 1) {
         p.setFont(m_font);
         p.setPen(m_grid->previewColor());
-        const QRectF box(m_indent, y + rowHeight, m_pageWidth - m_indent * 2,
-                         line.height - rowHeight);
-        p.save();
-        p.setClipRect(box);
-        p.drawText(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-                   m_model->previewText(line.record));
-        p.restore();
+        const double width = m_pageWidth - m_indent * 2;
+        const QStringList lines = cellLines(m_model->previewText(line.record), m_font, m_device,
+                                            width)
+                                      .mid(0, m_grid->previewLines());
+        for (int k = 0; k < lines.size(); ++k)
+            p.drawText(QRectF(m_indent, y + rowHeight + k * m_lineHeight, width, m_lineHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, lines[k]);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "gridtypes.h"
 
+#include "data/database.h"
+
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -21,27 +23,53 @@ const QString kSource = QStringLiteral("GridEX");
                     kSource);
 }
 
+// A failure of the database file itself (full, in use, damaged...) is told
+// as the data layer tells it; a fault of the source as the grid's own.
+kq::data::DataError sqliteFailure(sqlite3 *db, int rc)
+{
+    const char *file = sqlite3_db_filename(db, "main");
+    return kq::data::databaseError(sqlite3_extended_errcode(db) ? sqlite3_extended_errcode(db)
+                                                                : rc,
+                                   QString::fromUtf8(sqlite3_errmsg(db)),
+                                   file ? QString::fromUtf8(file) : QString(), kSource);
+}
+
+[[noreturn]] void failed(sqlite3 *db, int rc)
+{
+    const kq::data::DataError e = sqliteFailure(db, rc);
+    if (kq::data::isFileFailure(sqlite3_extended_errcode(db)))
+        throw GridError(e.number(), e.description(), kSource, e.detail());
+    const QString why = QString::fromUtf8(sqlite3_errmsg(db));
+    throw GridError(GridErrorNumber::RecordSource,
+                    QStringLiteral("A origem dos registros da grade falhou: %1")
+                        .arg(why.isEmpty() ? QStringLiteral("comando vazio") : why),
+                    kSource, e.detail());
+}
+
 class SqliteReader : public RowReader
 {
 public:
-    SqliteReader(sqlite3 *db, const QString &sql) : m_db(db)
+    SqliteReader(sqlite3 *db, const QString &sql, const QVariantList &values) : m_db(db)
     {
         const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt, nullptr)
-                != SQLITE_OK
-            || !m_stmt) {
-            const QString why = QString::fromUtf8(sqlite3_errmsg(db));
+        const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt,
+                                          nullptr);
+        if (rc != SQLITE_OK || !m_stmt) {
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            failed(why.isEmpty() ? QStringLiteral("comando vazio") : why);
+            failed(db, rc);
+        }
+        if (!kq::data::bindValues(m_stmt, values)) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            failed(db, SQLITE_RANGE);
         }
         // The first step runs the query, so its failures show here.
         m_rc = sqlite3_step(m_stmt);
         if (m_rc != SQLITE_ROW && m_rc != SQLITE_DONE) {
-            const QString why = QString::fromUtf8(sqlite3_errmsg(db));
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            failed(why);
+            failed(db, m_rc);
         }
     }
     ~SqliteReader() override { sqlite3_finalize(m_stmt); }
@@ -64,7 +92,7 @@ public:
         m_first = false;
         if (m_rc != SQLITE_ROW) {
             if (m_rc != SQLITE_DONE)
-                m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+                m_error = sqliteFailure(m_db, m_rc).description();
             // Let the statement go as soon as the rows are read.
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
@@ -111,10 +139,15 @@ private:
 class QueryReader : public RowReader
 {
 public:
-    QueryReader(const QSqlDatabase &db, const QString &sql) : m_query(db)
+    QueryReader(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+        : m_query(db)
     {
         m_query.setForwardOnly(true);
-        if (!m_query.exec(sql))
+        if (!m_query.prepare(sql))
+            failed(m_query.lastError().text());
+        for (const QVariant &v : values)
+            m_query.addBindValue(v);
+        if (!m_query.exec())
             failed(m_query.lastError().text());
     }
 
@@ -158,11 +191,12 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 
 } // namespace
 
-std::unique_ptr<RowReader> RowReader::open(const QSqlDatabase &db, const QString &sql)
+std::unique_ptr<RowReader> RowReader::open(const QSqlDatabase &db, const QString &sql,
+                                           const QVariantList &values)
 {
     if (sqlite3 *handle = sqliteHandle(db))
-        return std::make_unique<SqliteReader>(handle, sql);
-    return std::make_unique<QueryReader>(db, sql);
+        return std::make_unique<SqliteReader>(handle, sql, values);
+    return std::make_unique<QueryReader>(db, sql, values);
 }
 
 } // namespace kq::platform

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <QVector>
 #include <memory>
 
@@ -26,9 +27,10 @@ public:
     // The failure that ended the reading (empty at a normal end).
     virtual QString error() const = 0;
 
-    // Prepares the SQLite text on the connection; throws GridError when it
-    // does not run.
-    static std::unique_ptr<RowReader> open(const QSqlDatabase &db, const QString &sql);
+    // Prepares the SQLite text on the connection with its values bound to
+    // its "?" in order; throws GridError when it does not run.
+    static std::unique_ptr<RowReader> open(const QSqlDatabase &db, const QString &sql,
+                                           const QVariantList &values = {});
 
 protected:
     QVector<int> m_columns;

@@ -151,11 +151,13 @@ OfficeRun runOffice(const QString &program, const QStringList &arguments, const 
     proc.start(program, arguments);
     if (!proc.waitForStarted())
         return OfficeRun::Failed;
-    Progress progress(label);
+    Progress progress(label, 0);
     QElapsedTimer clock;
     clock.start();
+    int ticks = 0;
+    progress.setValue(ticks); // the label is known from the start
     while (!proc.waitForFinished(kTickMs) && proc.state() != QProcess::NotRunning) {
-        const bool canceled = !progress.step();
+        const bool canceled = !progress.setValue(++ticks);
         if (canceled || clock.elapsed() > timeoutMs) {
             signalGroup(proc.processId(), SIGTERM);
             if (!proc.waitForFinished(2000))

@@ -1,77 +1,12 @@
 #pragma once
 
-#include "platform/report/reportdefinition.h"
+#include "platform/report/reportpreview.h"
 
-#include <QDateTime>
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
-#include <QVariantList>
-#include <QWidget>
-#include <optional>
-
-class QPrinter;
-class QPrintPreviewWidget;
-class QToolBar;
+#include <QString>
 
 namespace kq::platform {
-
-// The rows of one run of a report: for each record the values of its
-// columns, then of its group fields.
-struct ReportData
-{
-    ReportDefinition def;
-    QString formula;
-    QVector<QVariantList> rows;
-    QDateTime made;
-};
-
-// Runs a definition over a database with a selection formula (parsed into
-// bound values; fields of the definition's tables only). Empty optional and
-// *error on failure.
-std::optional<ReportData> runReport(const ReportDefinition &def, const QString &dbPath,
-                                    const QString &formula, QString *error);
-
-// One printed line of a report (before pagination).
-struct ReportLine
-{
-    enum Kind { GroupHeader, Detail, GroupTotal, GrandTotal };
-    Kind kind = Detail;
-    int level = 0;
-    QString text;      // group caption lines
-    QStringList cells; // per column
-};
-QVector<ReportLine> reportLines(const ReportData &data);
-
-// Draws the report on a printer (also a PDF printer): title, column
-// headers on every page, groups with totals, "Página n de N". Returns the
-// pages drawn.
-int renderReport(QPrinter *printer, const ReportData &data);
-
-// The report window: the pages, with "&Imprimir...", "Salvar &PDF..." and
-// "&Fechar".
-class ReportPreview : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit ReportPreview(const ReportData &data, QWidget *parent = nullptr);
-    ~ReportPreview() override;
-
-    int pageCount() const;
-    const ReportData &data() const { return m_data; }
-    QPrintPreviewWidget *previewWidget() const { return m_preview; }
-
-    // Toolbar actions, callable from code.
-    void printPages();
-    // Asks for the file name when none is given; true when written.
-    bool savePdf(const QString &path = QString());
-
-private:
-    ReportData m_data;
-    QPrinter *m_printer = nullptr;
-    QPrintPreviewWidget *m_preview = nullptr;
-    QToolBar *m_toolBar = nullptr;
-};
 
 // The report engine of the launcher screens: a data file, a report file, the
 // window options and a selection formula, then run().
@@ -93,7 +28,9 @@ public:
     void setSelectionFormula(const QString &formula) { m_formula = formula; }
     QString selectionFormula() const { return m_formula; }
 
-    // Shows the report window; on failure tells the user why and returns false.
+    // Shows the report window at its first page, then reads the rest with a
+    // progress window. On failure tells the user why and returns false; a
+    // cancelled reading closes the window and returns false.
     bool run();
     // The window of the last run (nullptr once closed).
     ReportPreview *preview() const { return m_preview; }

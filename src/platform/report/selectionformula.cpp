@@ -199,6 +199,13 @@ private:
 
 } // namespace
 
+QString formulaText(const QString &text)
+{
+    QString body = text;
+    body.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + body + QLatin1Char('\'');
+}
+
 std::optional<SqlCondition> parseSelectionFormula(const QString &formula,
                                                   const FieldResolver &resolve, QString *error)
 {

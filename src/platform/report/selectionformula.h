@@ -15,6 +15,11 @@ struct SqlCondition
     QVariantList values;
 };
 
+// A text as a literal of the formula language: between apostrophes, each
+// apostrophe inside doubled. parseSelectionFormula reads it back as the same
+// text, whatever it holds (quotes, braces, control characters, NUL).
+QString formulaText(const QString &text);
+
 // Gives the SQL name of {table.field}, or "" when the report may not name it.
 using FieldResolver = std::function<QString(const QString &table, const QString &field)>;
 

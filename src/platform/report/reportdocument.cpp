@@ -1,0 +1,346 @@
+#include "platform/report/reportdocument.h"
+
+#include "data/database.h"
+#include "data/dataerror.h"
+#include "platform/format.h"
+#include "platform/report/selectionformula.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <cstring>
+
+namespace kq::platform {
+
+namespace {
+
+constexpr size_t kBlockSize = size_t(4) << 20;
+constexpr char kSeparator = '\x1f';
+
+QString cellText(const QVariant &v, const QString &format)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    return formatValue(v, format);
+}
+
+// The formats a report writes most, told apart once per run.
+enum CellFormat { AsText, Day, Other };
+
+CellFormat cellFormatOf(const QString &format)
+{
+    const QString f = format.trimmed().toLower();
+    if (f.isEmpty())
+        return AsText;
+    if (f == QLatin1String("dd/mm/yyyy") || f == QLatin1String("short date"))
+        return Day;
+    return Other;
+}
+
+// "dd/mm/yyyy" of an ISO date text as stored, without parsing it.
+bool isoDay(const QString &text, QString *out)
+{
+    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        return false;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!text[i].isDigit())
+            return false;
+    *out = text.mid(8, 2) + u'/' + text.mid(5, 2) + u'/' + text.left(4);
+    return true;
+}
+
+// The fields a formula may name: columns of the tables the report reads.
+FieldResolver resolverFor(const ReportDefinition &def, const QString &dbPath)
+{
+    return [def, dbPath](const QString &table, const QString &field) -> QString {
+        const QRegularExpression named(
+            QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(table)),
+            QRegularExpression::CaseInsensitiveOption);
+        if (!def.from.contains(named))
+            return QString();
+        QSqlQuery q = kq::data::exec(
+            dbPath, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+        while (q.next())
+            if (q.value(0).toString().compare(field, Qt::CaseInsensitive) == 0)
+                return table + QLatin1Char('.') + q.value(0).toString();
+        return QString();
+    };
+}
+
+// Dates are stored as ISO text.
+QVariant bound(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(Qt::ISODate);
+    return v;
+}
+
+} // namespace
+
+ReportDocument::~ReportDocument() = default;
+
+std::unique_ptr<ReportDocument> ReportDocument::open(const ReportDefinition &def,
+                                                     const QString &dbPath,
+                                                     const QString &formula, QString *error)
+{
+    try {
+        QString why;
+        const auto cond = parseSelectionFormula(formula, resolverFor(def, dbPath), &why);
+        if (!cond) {
+            if (error)
+                *error = why;
+            return nullptr;
+        }
+        QStringList where;
+        if (!def.filter.isEmpty())
+            where << QLatin1Char('(') + def.filter + QLatin1Char(')');
+        if (!cond->where.isEmpty())
+            where << QLatin1Char('(') + cond->where + QLatin1Char(')');
+        QStringList order;
+        for (const ReportGroup &g : def.groups)
+            order << g.field;
+        if (!def.orderBy.isEmpty())
+            order << def.orderBy;
+        QString sql = QStringLiteral("SELECT ") + def.select + QStringLiteral(" FROM ") + def.from;
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+        if (!order.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+
+        std::unique_ptr<ReportDocument> doc(new ReportDocument);
+        doc->m_query = QSqlQuery(kq::data::database(dbPath));
+        // Forward only: the rows are never held by the query.
+        doc->m_query.setForwardOnly(true);
+        if (!doc->m_query.prepare(sql)) {
+            if (error)
+                *error = doc->m_query.lastError().text();
+            return nullptr;
+        }
+        for (const QVariant &v : cond->values)
+            doc->m_query.addBindValue(bound(v));
+        if (!doc->m_query.exec()) {
+            if (error)
+                *error = doc->m_query.lastError().text();
+            return nullptr;
+        }
+        const QSqlRecord rec = doc->m_query.record();
+        QStringList fields;
+        for (const ReportColumn &c : def.columns)
+            fields << c.field;
+        for (const ReportGroup &g : def.groups)
+            fields << g.field;
+        for (const QString &f : fields) {
+            const QString name = f.section(u'.', -1);
+            int i = -1;
+            for (int k = 0; k < rec.count(); ++k)
+                if (rec.fieldName(k).compare(name, Qt::CaseInsensitive) == 0)
+                    i = k;
+            if (i < 0) {
+                if (error)
+                    *error = QStringLiteral("O campo \"%1\" não está na consulta do relatório.")
+                                 .arg(f);
+                return nullptr;
+            }
+            doc->m_fields << i;
+        }
+        for (int c = 0; c < def.columns.size(); ++c) {
+            doc->m_formats << cellFormatOf(def.columns[c].format);
+            if (!def.columns[c].total.isEmpty())
+                doc->m_totalled << c;
+        }
+        doc->m_def = def;
+        doc->m_formula = formula;
+        doc->m_made = QDateTime::currentDateTime();
+        const int ng = int(def.groups.size());
+        doc->m_sums = QVector<QVector<double>>(ng + 1, QVector<double>(def.columns.size(), 0));
+        doc->m_counts = QVector<QVector<int>>(ng + 1, QVector<int>(def.columns.size(), 0));
+        return doc;
+    } catch (const kq::data::DataError &e) {
+        if (error)
+            *error = e.description();
+        return nullptr;
+    }
+}
+
+bool ReportDocument::readMore(int rows)
+{
+    if (m_complete)
+        return false;
+    QVariantList row;
+    for (int n = 0; n < rows; ++n) {
+        if (!m_query.next()) {
+            if (m_query.lastError().isValid())
+                m_readError = m_query.lastError().text();
+            m_query.finish();
+            finish();
+            m_complete = true;
+            return false;
+        }
+        row.clear();
+        for (int i : std::as_const(m_fields)) {
+            const QVariant v = m_query.value(i);
+            row << (v.isNull() ? QVariant() : v);
+        }
+        addRow(row);
+    }
+    return true;
+}
+
+void ReportDocument::readLines(int lines)
+{
+    while (lineCount() < lines && readMore(64)) {
+    }
+}
+
+void ReportDocument::readAll()
+{
+    while (readMore(4096)) {
+    }
+}
+
+void ReportDocument::append(const ReportLine &line)
+{
+    QByteArray bytes = line.text.toUtf8();
+    for (const QString &cell : line.cells) {
+        bytes += kSeparator;
+        bytes += cell.toUtf8();
+    }
+    // Lines over 64 KiB keep their first 64 KiB.
+    if (bytes.size() > 0xffff)
+        bytes.truncate(0xffff);
+    const size_t size = 4 + size_t(bytes.size());
+    if (m_blocks.empty() || m_blockUsed + size > kBlockSize) {
+        m_blocks.push_back(std::make_unique<char[]>(std::max(kBlockSize, size)));
+        m_blockUsed = 0;
+    }
+    char *at = m_blocks.back().get() + m_blockUsed;
+    const quint32 length = quint32(bytes.size());
+    at[0] = char(line.kind);
+    at[1] = char(line.level);
+    at[2] = char(length & 0xff);
+    at[3] = char((length >> 8) & 0xff);
+    std::memcpy(at + 4, bytes.constData(), size_t(bytes.size()));
+    m_index.push_back(quint64(m_blocks.size() - 1) << 32 | quint64(m_blockUsed));
+    m_kinds.push_back(quint8(line.kind));
+    m_blockUsed += size;
+}
+
+ReportLine ReportDocument::line(int i) const
+{
+    const quint64 at = m_index[size_t(i)];
+    const char *p = m_blocks[size_t(at >> 32)].get() + (at & 0xffffffffu);
+    ReportLine l;
+    l.kind = ReportLine::Kind(p[0]);
+    l.level = p[1];
+    const int length = int(quint8(p[2])) | int(quint8(p[3])) << 8;
+    const QByteArray bytes = QByteArray::fromRawData(p + 4, length);
+    const QList<QByteArray> parts = bytes.split(kSeparator);
+    l.text = QString::fromUtf8(parts.value(0));
+    for (int k = 1; k < parts.size(); ++k)
+        l.cells << QString::fromUtf8(parts[k]);
+    return l;
+}
+
+QVector<ReportLine> ReportDocument::lines() const
+{
+    QVector<ReportLine> out;
+    for (int i = 0; i < lineCount(); ++i)
+        out << line(i);
+    return out;
+}
+
+void ReportDocument::totalLine(int level, const QString &caption)
+{
+    const int nc = int(m_def.columns.size());
+    const int ng = int(m_def.groups.size());
+    ReportLine l;
+    l.kind = level == ng ? ReportLine::GrandTotal : ReportLine::GroupTotal;
+    l.level = level;
+    l.text = caption;
+    for (int c = 0; c < nc; ++c) {
+        const QString t = m_def.columns[c].total;
+        if (t == QLatin1String("soma"))
+            l.cells << cellText(m_sums[level][c], m_def.columns[c].format.isEmpty()
+                                                      ? QStringLiteral("0.00")
+                                                      : m_def.columns[c].format);
+        else if (t == QLatin1String("contagem"))
+            l.cells << QString::number(m_counts[level][c]);
+        else
+            l.cells << QString();
+    }
+    m_sums[level].fill(0);
+    m_counts[level].fill(0);
+    append(l);
+}
+
+void ReportDocument::closeGroups(int from)
+{
+    const int ng = int(m_def.groups.size());
+    if (m_current.size() == ng)
+        for (int g = ng - 1; g >= from; --g)
+            totalLine(g, QStringLiteral("Total ") + m_captions[g]);
+}
+
+void ReportDocument::addRow(const QVariantList &row)
+{
+    const int nc = int(m_def.columns.size());
+    const int ng = int(m_def.groups.size());
+    ++m_records;
+    int changed = ng;
+    for (int g = 0; g < ng; ++g)
+        if (m_current.size() < ng || m_current[g] != row[nc + g]) {
+            changed = g;
+            break;
+        }
+    if (changed < ng) {
+        closeGroups(changed);
+        m_current = row.mid(nc);
+        m_captions.resize(ng);
+        for (int g = changed; g < ng; ++g) {
+            const ReportGroup &grp = m_def.groups[g];
+            const QString value = cellText(row[nc + g], grp.format);
+            m_captions[g] = grp.caption.isEmpty() ? value
+                                                  : grp.caption + QStringLiteral(": ") + value;
+            ReportLine h;
+            h.kind = ReportLine::GroupHeader;
+            h.level = g;
+            h.text = m_captions[g];
+            append(h);
+        }
+    }
+    ReportLine d;
+    for (int c = 0; c < nc; ++c) {
+        const QVariant &v = row[c];
+        QString text;
+        if (v.isNull() || !v.isValid())
+            ;
+        else if (m_formats[c] == AsText && v.typeId() == QMetaType::QString)
+            text = v.toString();
+        else if (m_formats[c] != Day || !isoDay(v.toString(), &text))
+            text = cellText(v, m_def.columns[c].format);
+        d.cells << text;
+    }
+    for (int c : std::as_const(m_totalled)) {
+        if (!row[c].isValid())
+            continue;
+        const double value = row[c].toDouble();
+        for (int level = 0; level <= ng; ++level) {
+            m_sums[level][c] += value;
+            ++m_counts[level][c];
+        }
+    }
+    append(d);
+}
+
+void ReportDocument::finish()
+{
+    closeGroups(0);
+    bool anyTotal = false;
+    for (const ReportColumn &c : m_def.columns)
+        anyTotal = anyTotal || !c.total.isEmpty();
+    if (anyTotal)
+        totalLine(int(m_def.groups.size()), QStringLiteral("Total Geral"));
+}
+
+} // namespace kq::platform

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/report/reportpage.h"
+
+#include <QAbstractScrollArea>
+#include <QWidget>
+#include <memory>
+
+class QPrinter;
+class QToolBar;
+
+namespace kq::platform {
+
+class ReportDocument;
+
+// The pages of a report one under the other, as wide as the window; only
+// the pages in sight are drawn, so a report of any length scrolls at once.
+class ReportPageView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    ReportPageView(const ReportDocument *doc, ReportPageLayout *layout, QWidget *parent = nullptr);
+
+    // The document read more lines, or the paper changed.
+    void pagesChanged();
+    // Scrolls to a page (from 0).
+    void showPage(int page);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    double zoom() const;
+    double pageStep() const;
+
+    const ReportDocument *m_doc;
+    ReportPageLayout *m_layout;
+    int m_shownPages = 0;
+};
+
+// The report window: the pages, with "&Imprimir...", "Salvar &PDF..." and
+// "&Fechar". It owns the document and reads the rest of it with a progress
+// window whose cancel closes the report.
+class ReportPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *parent = nullptr);
+    ~ReportPreview() override;
+
+    int pageCount() const;
+    ReportDocument &document() const { return *m_doc; }
+    ReportPageView *pageView() const { return m_view; }
+    QPrinter *printer() const { return m_printer; }
+
+    // Reads every record left, the pages growing on screen; false when the
+    // user cancelled.
+    bool readRest();
+
+    // Toolbar actions, callable from code.
+    void printPages();
+    // Asks for the file name when none is given; true when written. A
+    // cancelled or failed write leaves no file behind.
+    bool savePdf(const QString &path = QString());
+
+private:
+    std::unique_ptr<ReportDocument> m_doc;
+    std::unique_ptr<ReportPageLayout> m_layout;
+    QPrinter *m_printer = nullptr;
+    ReportPageView *m_view = nullptr;
+    QToolBar *m_toolBar = nullptr;
+};
+
+} // namespace kq::platform
