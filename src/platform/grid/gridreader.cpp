@@ -99,8 +99,9 @@ public:
             m_stmt = nullptr;
             return false;
         }
+        const int *columns = m_columns.constData();
         for (size_t s = 0; s < data.size(); ++s) {
-            const int c = m_columns[int(s)];
+            const int c = columns[s];
             FieldData &f = data[s];
             switch (sqlite3_column_type(m_stmt, c)) {
             case SQLITE_INTEGER:
