@@ -341,14 +341,15 @@ void fcubovendas::Form_Load()
                             Style::Insert, Style::Text, Style::Text};
     for (int i = 0; i < 6; ++i)
         StatusBar1->setPanelStyle(i + 1, styles[i]);
-    kq::shell::trap(kForm, [&] { StatusBar1->setPanelText(1, cubeDataFolder()); });
+    QString folder;
+    kq::shell::trap(kForm, [&] { folder = cubeDataFolder(); });
+    StatusBar1->setPanelText(1, folder);
     StatusBar1->setPanelText(2, QStringLiteral("USUARIO"));
     StatusBar1->setPanelText(6, QString());
 
     DCube1->setConnectType(1);
     DCube1->setConnect(QStringLiteral("Access"));
-    DCube1->setDatabaseName(
-        kq::data::dataFile(StatusBar1->panelText(1), kq::data::kDevolvidos));
+    DCube1->setDatabaseName(kq::data::dataFile(folder, kq::data::kDevolvidos));
     kq::shell::trap(kForm, [&] { rebuildOrThrow(DCube1); });
 
     m_DataMarkers = std::make_unique<DataMarkerCollection>();

@@ -13,6 +13,7 @@
 #include "shell/appstate.h"
 #include "shell/monetaryupdate.h"
 #include "shell/procedures.h"
+#include "shell/session.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -190,7 +191,8 @@ void fprincipal::formLoad()
     StatusBar1->setPanelStyle(4, Style::Insert);
 
     const QString folder = readDataFolder(kq::platform::programFile(QStringLiteral("sys.ini")));
-    StatusBar1->setPanelText(1, folder);
+    session().dataFolder = folder;
+    showSession();
     setWindowTitle(QStringLiteral("SISTEMA DE VANTESCA - ") + kq::platform::versionText());
     m_helpFile = kq::data::dataFile(folder, QStringLiteral("kq-720.hlp"));
 
@@ -208,6 +210,15 @@ void fprincipal::formLoad()
     PreencheMenu(kq::data::dataFile(folder, kq::data::kMenu));
     // The window opens ready for the keyboard on the open group's first item.
     ButtonBar1->focusCurrentGroup();
+}
+
+void fprincipal::showSession()
+{
+    StatusBar1->setPanelText(1, session().dataFolder);
+    usuario->setText(session().usuario);
+    codigouser->setText(session().codigoUsuario);
+    usuario->adjustSize();
+    codigouser->adjustSize();
 }
 
 void fprincipal::PreencheMenu(const QString &menuDatabase)
