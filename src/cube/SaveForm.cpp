@@ -180,6 +180,9 @@ void SaveForm::OKButton_Click()
             close();
             return;
         }
+        // Cancelled while writing: nothing written, the form stays open.
+        if (cube->model()->lastErrorCode() == kq::platform::CubeErrCancelled)
+            return;
         Dialogs::message(QStringLiteral("There was a problem saving your cube file."),
                          QStringLiteral("Save Failed"), Buttons::Ok, Icon::Information);
     } catch (...) {

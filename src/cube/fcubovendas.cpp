@@ -142,7 +142,8 @@ void setDataFieldShownFromItem(DCube *cube, QListWidgetItem *item)
 
 void rebuildOrThrow(DCube *cube)
 {
-    if (!cube->rebuild())
+    // A build the user cancelled is no failure: the cube keeps what it held.
+    if (!cube->rebuild() && cube->model()->lastErrorCode() != kq::platform::CubeErrCancelled)
         throw kq::platform::RuntimeError(cube->model()->lastErrorCode(),
                                          cube->model()->lastError(), QStringLiteral("DCube"));
 }
@@ -455,6 +456,9 @@ bool fcubovendas::LoadCubeFile(const QString &microCubeFilePathOrUrl, int passwo
                              Buttons::Ok, Icon::Information);
             return false;
         }
+        if (code == kq::platform::CubeErrCancelled)
+            return false; // the user stopped the reading: nothing to say
+
         if (code != kCubePasswordRefused) {
             Dialogs::message(unexpectedLoadErrorText(code, description),
                              QStringLiteral("EXITING PROGRAM!"), Buttons::Ok, Icon::Critical);
@@ -492,6 +496,8 @@ void fcubovendas::OpenCubeFile()
             ShowCube();
             Dialogs::message(QStringLiteral("Arquivo carregado com sucesso!"),
                              QStringLiteral("Congratulaçõe"), Buttons::Ok, Icon::Information);
+        } else if (DCube1->model()->lastErrorCode() == kq::platform::CubeErrCancelled) {
+            // Cancelled while the file was read: the cube stays as it was.
         } else {
             HideCube();
             Dialogs::message(QStringLiteral("houve algum problema ao carregar arquivo do cubo."),

@@ -1,6 +1,7 @@
 #include "gridreader.h"
 
 #include "gridtypes.h"
+#include "platform/sqlitehandle.h"
 
 #include "data/database.h"
 
@@ -177,16 +178,6 @@ private:
     QSqlQuery m_query;
     QString m_error;
 };
-
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
-{
-    if (!db.isValid() || !db.driver() || db.driverName() != QLatin1String("QSQLITE"))
-        return nullptr;
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(v.constData());
-}
 
 } // namespace
 
