@@ -103,7 +103,7 @@ double toNumber(const QVariant &v)
     bool ok = false;
     const double d = v.toDouble(&ok);
     if (!ok)
-        throw kq::platform::RuntimeError(13, QStringLiteral("Type mismatch"),
+        throw kq::platform::RuntimeError(13, QStringLiteral("Tipos incompatíveis"),
                                          QStringLiteral("CubeToChartData"));
     return d;
 }

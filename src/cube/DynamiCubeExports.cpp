@@ -34,7 +34,7 @@ double toDouble(const QVariant &value)
     bool ok = false;
     const double d = value.toDouble(&ok);
     if (!ok)
-        throw kq::platform::RuntimeError(13, QStringLiteral("Type mismatch"),
+        throw kq::platform::RuntimeError(13, QStringLiteral("Tipos incompatíveis"),
                                          QStringLiteral("DynamiCubeExports"));
     return d;
 }
@@ -73,7 +73,7 @@ void DynamiCubeExports::ExportToMSChart(kq::platform::MSChart *chartTarget)
     try {
         DCube &cube = dc();
         if (!chartTarget)
-            throw kq::platform::RuntimeError(91, QStringLiteral("No chart"));
+            throw kq::platform::RuntimeError(91, QStringLiteral("Não há gráfico"));
         const auto [firstColumn, lastColumn] = ordered(cube.columnCorners());
         const auto [firstRow, lastRow] = ordered(cube.rowCorners());
         const bool rowsLead = (lastRow - firstRow) < (lastColumn - firstColumn);

@@ -52,7 +52,7 @@ FileOpener &openerSlot()
 void moveTwips(QWidget *w, int left, int top, int width, int height)
 {
     if (width < 0 || height < 0)
-        throw kq::platform::RuntimeError(380, QStringLiteral("Invalid property value"), kForm);
+        throw kq::platform::RuntimeError(380, QStringLiteral("Valor de propriedade inválido"), kForm);
     w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                    twipsToPixels(height));
 }
@@ -135,7 +135,7 @@ void setDataFieldShownFromItem(DCube *cube, QListWidgetItem *item)
 {
     kq::platform::CubeField *field = cube->dataFields()->item(item->data(Qt::UserRole).toInt());
     if (!field)
-        throw kq::platform::RuntimeError(9, QStringLiteral("Subscript out of range"), kForm);
+        throw kq::platform::RuntimeError(9, QStringLiteral("Subscrito fora do intervalo"), kForm);
     field->setShown(item->checkState() == Qt::Checked);
     rebuildOrThrow(cube);
 }

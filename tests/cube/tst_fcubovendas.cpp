@@ -213,7 +213,7 @@ void TestFcubovendas::layoutTooSmall()
     const QStringList texts = m_fx->shell.dialogs.texts();
     QCOMPARE(texts.size(), 3);
     for (const QString &t : texts) {
-        QVERIFY2(t.startsWith("Erro No.380 - Invalid property value"), qPrintable(t));
+        QVERIFY2(t.startsWith("Erro No.380 - Valor de propriedade inválido"), qPrintable(t));
         QVERIFY(t.contains("Formulário: fcubovendas"));
     }
     QCOMPARE(f->DCube1->geometry(), cube);

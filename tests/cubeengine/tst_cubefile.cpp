@@ -288,7 +288,7 @@ void tst_cubefile::damagedOrWrongPassword_data()
     QTest::newRow("plain, cut short") << false << -2 << "" << int(CubeErrCorrupt);
 }
 
-// "Wrong password" only for a wrong password; any changed byte is a damaged
+// "Senha incorreta." only for a wrong password; any changed byte is a damaged
 // file, told before anything is decrypted.
 void tst_cubefile::damagedOrWrongPassword()
 {
@@ -312,8 +312,8 @@ void tst_cubefile::damagedOrWrongPassword()
     const CubeLoadResult r = back.load(file);
     QCOMPARE(r.code, code);
     if (code == CubeErrPassword)
-        QCOMPARE(r.description, given.isEmpty() ? QStringLiteral("Password required")
-                                                : QStringLiteral("Wrong password"));
+        QCOMPARE(r.description, given.isEmpty() ? QStringLiteral("O arquivo do cubo pede senha.")
+                                                : QStringLiteral("Senha incorreta."));
     if (code == CubeErrCorrupt)
         QCOMPARE(r.description, QStringLiteral("O arquivo do cubo está danificado."));
     if (code == 0)

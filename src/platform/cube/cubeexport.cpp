@@ -434,7 +434,7 @@ bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formatt
     ExportGrid g(*this, includeTotals, formattedNumbers, colors, mergeHeadings, true);
     ExportFile file(path);
     if (!file.open())
-        return d->fail(CubeErrWrite, QStringLiteral("Could not write %1").arg(path),
+        return d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
                        QStringLiteral("DCube.ExportHTML"));
     XmlText out(file.device());
     QXmlStreamWriter w(out.text());
@@ -460,7 +460,7 @@ bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formatt
                    [&](LineText &t, int, const ExCell &c) { htmlCell(t, c, styles); });
     if (written == Written::Cancelled) {
         file.cancel();
-        return d->fail(CubeErrCancelled, QStringLiteral("Cancelled"),
+        return d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."),
                        QStringLiteral("DCube.ExportHTML"));
     }
     if (written == Written::Failed)
@@ -469,7 +469,7 @@ bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formatt
     if (file.device()->write(end) != end.size())
         file.fail();
     if (!file.commit())
-        return d->fail(CubeErrWrite, QStringLiteral("Could not write %1").arg(path),
+        return d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
                        QStringLiteral("DCube.ExportHTML"));
     return true;
 }
@@ -480,7 +480,7 @@ bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool format
     d->lastCode = 0;
     d->lastError.clear();
     auto failed = [&] {
-        return d->fail(CubeErrWrite, QStringLiteral("Could not write %1").arg(path),
+        return d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
                        QStringLiteral("DCube.ExportExcel"));
     };
     ExportGrid g(*this, includeTotals, formattedNumbers, colors, mergeHeadings, false);
@@ -571,7 +571,7 @@ bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool format
                 t.text += QStringView(u"</ss:Cell>");
             });
         if (written == Written::Cancelled)
-            return d->fail(CubeErrCancelled, QStringLiteral("Cancelled"),
+            return d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."),
                            QStringLiteral("DCube.ExportExcel"));
         if (written == Written::Failed)
             return failed();

@@ -290,11 +290,11 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
     auto step = [&](int done) {
         if (!progress || progress(done, 4))
             return true;
-        d->fail(CubeErrCancelled, QStringLiteral("Cancelled"), QStringLiteral("DCube.Save"));
+        d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."), QStringLiteral("DCube.Save"));
         return false;
     };
     if (path.isEmpty()) {
-        d->fail(CubeErrWrite, QStringLiteral("No file name"), QStringLiteral("DCube.Save"));
+        d->fail(CubeErrWrite, QStringLiteral("Falta o nome do arquivo."), QStringLiteral("DCube.Save"));
         return false;
     }
     const bool withData = (flags & SaveWithData) != 0;
@@ -311,7 +311,7 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
         fileFlags |= FileCompressed;
     }
     if (!sodiumReady()) {
-        d->fail(CubeErrWrite, QStringLiteral("Encryption unavailable"),
+        d->fail(CubeErrWrite, QStringLiteral("A criptografia não está disponível."),
                 QStringLiteral("DCube.Save"));
         return false;
     }
@@ -332,7 +332,7 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
         randombytes_buf(salt, sizeof salt);
         randombytes_buf(nonce, sizeof nonce);
         if (!deriveKey(d->password, salt, kOpsLimit, kMemLimit, key)) {
-            d->fail(CubeErrWrite, QStringLiteral("Out of memory deriving the key"),
+            d->fail(CubeErrWrite, QStringLiteral("Memória insuficiente para preparar a chave da senha."),
                     QStringLiteral("DCube.Save"));
             return false;
         }
@@ -357,7 +357,7 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
         || file.write(body) != body.size() || !file.commit()) {
-        d->fail(CubeErrWrite, QStringLiteral("Could not write %1").arg(path),
+        d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
                 QStringLiteral("DCube.Save"));
         return false;
     }
@@ -487,18 +487,18 @@ CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress
     // Steps: read, open, unpack, parse, then the columns or the source rows.
     const int kSteps = 4;
     auto step = [&](int done) { return !progress || progress(done, kSteps); };
-    auto cancelled = [&] { return failed(CubeErrCancelled, QStringLiteral("Cancelled")); };
+    auto cancelled = [&] { return failed(CubeErrCancelled, QStringLiteral("Operação cancelada.")); };
     d->lastCode = 0;
     d->lastError.clear();
     QFile file(path);
     if (path.isEmpty() || !QFileInfo(path).isFile())
-        return failed(CubeErrFileMissing, QStringLiteral("File not found"));
+        return failed(CubeErrFileMissing, QStringLiteral("Arquivo não encontrado."));
     if (!file.open(QIODevice::ReadOnly))
-        return failed(CubeErrFileMissing, QStringLiteral("File not found"));
+        return failed(CubeErrFileMissing, QStringLiteral("Arquivo não encontrado."));
     d->busy = true;
     const QByteArray all = file.readAll();
     if (!all.startsWith(kMagic) || all.size() < kMagic.size() + 3)
-        return failed(CubeErrNotCubeFile, QStringLiteral("Not a cube file"));
+        return failed(CubeErrNotCubeFile, QStringLiteral("O arquivo não é um arquivo de cubo."));
     if (!step(1))
         return cancelled();
     QDataStream ds(all);
@@ -508,7 +508,7 @@ CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress
     quint8 flags = 0;
     ds >> version >> flags;
     if (version > kVersion)
-        return failed(CubeErrVersion, QStringLiteral("Cube file of a newer version"));
+        return failed(CubeErrVersion, QStringLiteral("O arquivo do cubo é de uma versão mais nova do programa."));
     if (version < 1 || (flags & ~(FileData | FileCompressed | FileEncrypted)) != 0)
         return failed(CubeErrCorrupt, damaged());
     const bool encrypted = (flags & FileEncrypted) != 0;
@@ -540,13 +540,13 @@ CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress
         if (ops != kOpsLimit || mem != kMemLimit || rest.size() < crypto_secretbox_MACBYTES)
             return failed(CubeErrCorrupt, damaged());
         if (d->password.isEmpty())
-            return failed(CubeErrPassword, QStringLiteral("Password required"));
+            return failed(CubeErrPassword, QStringLiteral("O arquivo do cubo pede senha."));
         unsigned char key[crypto_secretbox_KEYBYTES];
         if (!sodiumReady() || !deriveKey(d->password, salt, ops, mem, key))
-            return failed(CubeErrCorrupt, QStringLiteral("Could not derive the key"));
+            return failed(CubeErrCorrupt, QStringLiteral("Não foi possível preparar a chave da senha."));
         if (version >= 2 && keyCheck(key) != check) {
             sodium_memzero(key, sizeof key);
-            return failed(CubeErrPassword, QStringLiteral("Wrong password"));
+            return failed(CubeErrPassword, QStringLiteral("Senha incorreta."));
         }
         payload.resize(rest.size() - crypto_secretbox_MACBYTES);
         const int rc = crypto_secretbox_open_easy(
@@ -557,7 +557,7 @@ CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress
         if (rc != 0) {
             if (version >= 2)
                 return failed(CubeErrCorrupt, damaged());
-            return failed(CubeErrPassword, QStringLiteral("Wrong password"));
+            return failed(CubeErrPassword, QStringLiteral("Senha incorreta."));
         }
     } else {
         if (version >= 2 && checksum(rest) != check)
@@ -630,7 +630,7 @@ bool CubeModel::openUrl(const QString &url)
     if (u.isLocalFile())
         return load(u.toLocalFile()).ok;
     if (!u.scheme().isEmpty() && u.scheme().size() > 1) {
-        d->fail(CubeErrUnsupported, QStringLiteral("Web addresses are not supported"),
+        d->fail(CubeErrUnsupported, QStringLiteral("Endereços da web não são aceitos."),
                 QStringLiteral("DCube.URL"));
         return false;
     }

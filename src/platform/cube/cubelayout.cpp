@@ -216,7 +216,7 @@ bool CubeModel::Data::loadSource(const CubeProgress &progress)
     const QString path = q->databasePath();
     const QString source = recordSource.trimmed();
     if (path.isEmpty() || source.isEmpty())
-        return fail(CubeErrDataSource, QStringLiteral("No database or record source"),
+        return fail(CubeErrDataSource, QStringLiteral("Falta o banco de dados ou a origem dos registros."),
                     QStringLiteral("DCube"));
     QString sql;
     static const QRegularExpression bare(QStringLiteral("^(\\[[^\\]]+\\]|\\w+)$"));
@@ -230,7 +230,7 @@ bool CubeModel::Data::loadSource(const CubeProgress &progress)
         // What the cube held stays; the source is read again when asked.
         sourceDirty = true;
         readCancelled = true;
-        return fail(CubeErrCancelled, QStringLiteral("Cancelled"), QStringLiteral("DCube"));
+        return fail(CubeErrCancelled, QStringLiteral("Operação cancelada."), QStringLiteral("DCube"));
     }
     if (!read.ok)
         return fail(CubeErrDataSource, read.error, QStringLiteral("DCube"));
@@ -337,7 +337,7 @@ bool CubeModel::Data::evaluate(CubeField *f)
         if (f->m_orientation != OrientData)
             buildItems(f, {}, {});
         return fail(CubeErrDataSource,
-                    QStringLiteral("Field '%1' is not in the record source").arg(f->m_source),
+                    QStringLiteral("O campo '%1' não está na origem dos registros.").arg(f->m_source),
                     QStringLiteral("DCube"));
     }
     const CubeColumn &c = columns.at(col);
