@@ -112,23 +112,23 @@ facordo::facordo(QWidget *parent)
     cd_ref->setText(kq::platform::formatYearMonth(QDate::currentDate()));
     lookUpFactor();
 
-    connect(cd_ref, &QLineEdit::textChanged, this, [this] { lookUpFactor(); });
+    connectTrapped(cd_ref, &QLineEdit::textChanged, [this] { lookUpFactor(); });
     // A store is chosen when it becomes the selected row (the focus alone
     // makes a row current without choosing it).
-    connect(ds_loja, &QListWidget::currentRowChanged, this, [this](int row) {
+    connectTrapped(ds_loja, &QListWidget::currentRowChanged, [this](int row) {
         if (row >= 0 && ds_loja->item(row)->isSelected())
             CalculaAcordo();
     });
     // A click on the store already chosen chooses it again.
     ds_loja->viewport()->installEventFilter(this);
-    connect(ds_loja, &QListWidget::itemClicked, this, [this] {
+    connectTrapped(ds_loja, &QListWidget::itemClicked, [this] {
         if (ds_loja->currentRow() == m_rowAtPress)
             CalculaAcordo();
     });
     nr_parcelas->installEventFilter(this);
     vl_jurosparcelamento->installEventFilter(this);
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    connectTrapped(Command1, &QPushButton::clicked, &QWidget::close);
 }
 
 void facordo::buildControls()

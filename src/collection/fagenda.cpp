@@ -130,10 +130,10 @@ fagenda::fagenda(QWidget *parent)
     kq::shell::trap(kName, [&] { m_located = firstAgendaCode(m_db); });
     kq::shell::showUsuarioLogado(cobrador);
 
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
-    connect(GridEX1, &kq::platform::GridEX::rowChanged, this, [this] { locate(); });
+    connectTrapped(Command3, &QPushButton::clicked, [this] { Command3_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    connectTrapped(Command1, &QPushButton::clicked, &QWidget::close);
+    connectTrapped(GridEX1, &kq::platform::GridEX::rowChanged, [this] { locate(); });
     kq::platform::setTextLimit(DS_hISTORICO, kAgendaHistoryLength);
 }
 

@@ -83,8 +83,8 @@ fbaixa::fbaixa(QWidget *parent)
     // The due date is shown only: the dialog opens on the write-off date.
     dt_baixa->setFocus();
 
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, &QWidget::close);
 }
 
 void fbaixa::locate()

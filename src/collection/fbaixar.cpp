@@ -86,12 +86,12 @@ fbaixar::fbaixar(QWidget *parent)
     layout->addLayout(buttons);
     updateNavigator();
 
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command3, &QPushButton::clicked, this,
-            [] { kq::platform::ScreenRegistry::instance().show(QStringLiteral("fbaixa")); });
-    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
-    connect(GridEX1, &kq::platform::GridEX::rowChanged, this, [this] { updateNavigator(); });
-    connect(GridEX1, &kq::platform::GridEX::refreshed, this, [this] { updateNavigator(); });
+    connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
+    connectTrapped(Command3, &QPushButton::clicked,
+                   [] { kq::platform::ScreenRegistry::instance().show(QStringLiteral("fbaixa")); });
+    connectTrapped(Command2, &QPushButton::clicked, &QWidget::close);
+    connectTrapped(GridEX1, &kq::platform::GridEX::rowChanged, [this] { updateNavigator(); });
+    connectTrapped(GridEX1, &kq::platform::GridEX::refreshed, [this] { updateNavigator(); });
 }
 
 void fbaixar::Command1_Click()

@@ -301,21 +301,21 @@ void flancheques::buildControls()
     setTabOrder(Command5, Command1);
     setTabOrder(Command1, agrupar);
 
-    connect(CONFIRMA, &QPushButton::clicked, this, &flancheques::CONFIRMA_Click);
-    connect(alterar, &QPushButton::clicked, this, &flancheques::alterar_Click);
-    connect(EXCLUIR, &QPushButton::clicked, this, &flancheques::EXCLUIR_Click);
-    connect(Command1, &QPushButton::clicked, this, &flancheques::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &flancheques::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &flancheques::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &flancheques::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &flancheques::Command5_Click);
-    connect(agrupar, &QCheckBox::clicked, this, &flancheques::agrupar_Click);
-    connect(GridEX1, &GridEX::rowChanged, this, &flancheques::gridRowChanged);
+    connectTrapped(CONFIRMA, &QPushButton::clicked, &flancheques::CONFIRMA_Click);
+    connectTrapped(alterar, &QPushButton::clicked, &flancheques::alterar_Click);
+    connectTrapped(EXCLUIR, &QPushButton::clicked, &flancheques::EXCLUIR_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &flancheques::Command1_Click);
+    connectTrapped(Command2, &QPushButton::clicked, &flancheques::Command2_Click);
+    connectTrapped(Command3, &QPushButton::clicked, &flancheques::Command3_Click);
+    connectTrapped(Command4, &QPushButton::clicked, &flancheques::Command4_Click);
+    connectTrapped(Command5, &QPushButton::clicked, &flancheques::Command5_Click);
+    connectTrapped(agrupar, &QCheckBox::clicked, &flancheques::agrupar_Click);
+    connectTrapped(GridEX1, &GridEX::rowChanged, &flancheques::gridRowChanged);
     // A chosen row, or a typed name once the box is left.
-    connect(nm_cliente, &QComboBox::currentIndexChanged, this, &flancheques::nm_cliente_Change);
+    connectTrapped(nm_cliente, &QComboBox::currentIndexChanged, &flancheques::nm_cliente_Change);
     if (nm_cliente->lineEdit())
-        connect(nm_cliente->lineEdit(), &QLineEdit::editingFinished, this,
-                &flancheques::nm_cliente_Change);
+        connectTrapped(nm_cliente->lineEdit(), &QLineEdit::editingFinished,
+                       &flancheques::nm_cliente_Change);
     ds_leitora->installEventFilter(this);
 }
 

@@ -254,14 +254,14 @@ void fvantesca::buildControls()
     setTabOrder(CONFIRMA, juros);
     setTabOrder(juros, parcelas);
 
-    connect(CONFIRMA, &QPushButton::clicked, this, &fvantesca::CONFIRMA_Click);
-    connect(Command1, &QPushButton::clicked, this, &fvantesca::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &fvantesca::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &fvantesca::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &fvantesca::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &fvantesca::Command5_Click);
-    connect(GridEX2, &GridEX::rowChanged, this, &fvantesca::debtorRowChanged);
-    connect(GridEX1, &GridEX::rowChanged, this, &fvantesca::contactRowChanged);
+    connectTrapped(CONFIRMA, &QPushButton::clicked, &fvantesca::CONFIRMA_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &fvantesca::Command1_Click);
+    connectTrapped(Command2, &QPushButton::clicked, &fvantesca::Command2_Click);
+    connectTrapped(Command3, &QPushButton::clicked, &fvantesca::Command3_Click);
+    connectTrapped(Command4, &QPushButton::clicked, &fvantesca::Command4_Click);
+    connectTrapped(Command5, &QPushButton::clicked, &fvantesca::Command5_Click);
+    connectTrapped(GridEX2, &GridEX::rowChanged, &fvantesca::debtorRowChanged);
+    connectTrapped(GridEX1, &GridEX::rowChanged, &fvantesca::contactRowChanged);
     kq::platform::setTextLimit(DS_hISTORICO, kHistoryLimit);
     juros->installEventFilter(this);
     parcelas->installEventFilter(this);

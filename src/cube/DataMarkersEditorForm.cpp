@@ -101,16 +101,16 @@ DataMarkersEditorForm::DataMarkersEditorForm(QWidget *parent)
     lblRangeTo->setMinimumWidth(lblRangeTo->sizeHint().width());
     resize(360, 300);
 
-    connect(cboDataMarkerField, &QComboBox::currentIndexChanged, this,
-            [this] { RefreshRangeList(); });
-    connect(lstRanges, &QListWidget::currentRowChanged, this, [this](int row) {
+    connectTrapped(cboDataMarkerField, &QComboBox::currentIndexChanged,
+                   [this] { RefreshRangeList(); });
+    connectTrapped(lstRanges, &QListWidget::currentRowChanged, [this](int row) {
         if (row >= 0)
             ShowSelectedMarker();
     });
-    connect(cmdAdd, &QPushButton::clicked, this, &DataMarkersEditorForm::cmdAdd_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &DataMarkersEditorForm::cmdDelete_Click);
-    connect(cmdDMBackColor, &QPushButton::clicked, this, [this] { changeColor(true); });
-    connect(cmdDMForeColor, &QPushButton::clicked, this, [this] { changeColor(false); });
+    connectTrapped(cmdAdd, &QPushButton::clicked, &DataMarkersEditorForm::cmdAdd_Click);
+    connectTrapped(cmdDelete, &QPushButton::clicked, &DataMarkersEditorForm::cmdDelete_Click);
+    connectTrapped(cmdDMBackColor, &QPushButton::clicked, [this] { changeColor(true); });
+    connectTrapped(cmdDMForeColor, &QPushButton::clicked, [this] { changeColor(false); });
 }
 
 void DataMarkersEditorForm::ShowDataMarkers(kq::platform::DCube *cubeObject,

@@ -40,8 +40,8 @@ PasswordForm::PasswordForm(QWidget *parent)
     layout->addWidget(ValueTextbox);
     layout->addLayout(buttons);
 
-    connect(OKButton, &QPushButton::clicked, this, &PasswordForm::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &PasswordForm::CancelButton_Click);
+    connectTrapped(OKButton, &QPushButton::clicked, &PasswordForm::OKButton_Click);
+    connectTrapped(CancelButton, &QPushButton::clicked, &PasswordForm::CancelButton_Click);
 }
 
 bool PasswordForm::GetPassword(const QString &Prompt, const QString &Title, QString &password)

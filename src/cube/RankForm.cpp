@@ -46,7 +46,7 @@ RankForm::RankForm(QWidget *parent)
     for (int i = 0; i < 3; ++i) {
         SortOption[i] = new QRadioButton(captions[i], this);
         SortOption[i]->setObjectName(QStringLiteral("SortOption(%1)").arg(i));
-        connect(SortOption[i], &QRadioButton::toggled, this, [this, i](bool on) {
+        connectTrapped(SortOption[i], &QRadioButton::toggled, [this, i](bool on) {
             if (on)
                 SortOption_Click(i);
         });
@@ -75,11 +75,11 @@ RankForm::RankForm(QWidget *parent)
     grid->addLayout(sort, 1, 1);
     grid->setColumnStretch(0, 1);
 
-    connect(lstAxisFields, &QListWidget::currentRowChanged, this,
-            &RankForm::lstAxisFields_Click);
-    connect(cboDataFields, &QComboBox::currentIndexChanged, this,
-            &RankForm::cboDataFields_Click);
-    connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
+    connectTrapped(lstAxisFields, &QListWidget::currentRowChanged,
+                   &RankForm::lstAxisFields_Click);
+    connectTrapped(cboDataFields, &QComboBox::currentIndexChanged,
+                   &RankForm::cboDataFields_Click);
+    connectTrapped(CloseButton, &QPushButton::clicked, &QWidget::close);
 
     DisableSortControls();
 }

@@ -93,7 +93,7 @@ SaveForm::SaveForm(QWidget *parent)
     for (int i = 0; i < 2; ++i) {
         optPassword[i]->setObjectName(QStringLiteral("optPassword(%1)").arg(i));
         security->addWidget(optPassword[i], i, 0);
-        connect(optPassword[i], &QRadioButton::toggled, this, [this, i](bool on) {
+        connectTrapped(optPassword[i], &QRadioButton::toggled, [this, i](bool on) {
             if (on)
                 optPassword_Click(i);
         });
@@ -121,9 +121,9 @@ SaveForm::SaveForm(QWidget *parent)
     layout->addWidget(fraPassword);
     layout->addLayout(buttons);
 
-    connect(cmdSavePath, &QPushButton::clicked, this, &SaveForm::BrowseSavePath);
-    connect(OKButton, &QPushButton::clicked, this, &SaveForm::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connectTrapped(cmdSavePath, &QPushButton::clicked, &SaveForm::BrowseSavePath);
+    connectTrapped(OKButton, &QPushButton::clicked, &SaveForm::OKButton_Click);
+    connectTrapped(CancelButton, &QPushButton::clicked, &QWidget::close);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();

@@ -250,22 +250,22 @@ void fcubovendas::buildControls()
     setMinimumSize(twipsToPixels(2400 + 90 * 3 + 600), twipsToPixels(1050 + 90 * 2 + 360 + 600)
                                                              + menuBar->sizeHint().height());
 
-    connect(Abrir, &QAction::triggered, this, &fcubovendas::OpenCubeFile);
-    connect(Salvar, &QAction::triggered, this,
-            [] { ScreenRegistry::instance().show(QStringLiteral("SaveForm")); });
-    connect(Classificar, &QAction::triggered, this, [this] { ShowRankForm(nullptr); });
-    connect(graficos, &QAction::triggered, this, &fcubovendas::showChart);
-    connect(retirar, &QAction::triggered, this, [this] { SetAllGroupFooterTypes(false); });
-    connect(Inserir, &QAction::triggered, this, [this] { SetAllGroupFooterTypes(true); });
-    connect(Marcadores, &QAction::triggered, this, &fcubovendas::showDataMarkers);
-    connect(Exportar, &QAction::triggered, this,
-            [] { ScreenRegistry::instance().show(QStringLiteral("fexport")); });
-    connect(cmdPreview, &QPushButton::clicked, this, [this] { DCube1->printPreview(this); });
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
-    connect(lstVisDataField, &QListWidget::itemChanged, this,
-            &fcubovendas::lstVisDataField_ItemCheck);
-    connect(DCube1, &DCube::errorOccurred, this, &fcubovendas::cubeError);
-    connect(DCube1, &DCube::formatCell, this, [this](kq::platform::CubeCell *cell) {
+    connectTrapped(Abrir, &QAction::triggered, &fcubovendas::OpenCubeFile);
+    connectTrapped(Salvar, &QAction::triggered,
+                   [] { ScreenRegistry::instance().show(QStringLiteral("SaveForm")); });
+    connectTrapped(Classificar, &QAction::triggered, [this] { ShowRankForm(nullptr); });
+    connectTrapped(graficos, &QAction::triggered, &fcubovendas::showChart);
+    connectTrapped(retirar, &QAction::triggered, [this] { SetAllGroupFooterTypes(false); });
+    connectTrapped(Inserir, &QAction::triggered, [this] { SetAllGroupFooterTypes(true); });
+    connectTrapped(Marcadores, &QAction::triggered, &fcubovendas::showDataMarkers);
+    connectTrapped(Exportar, &QAction::triggered,
+                   [] { ScreenRegistry::instance().show(QStringLiteral("fexport")); });
+    connectTrapped(cmdPreview, &QPushButton::clicked, [this] { DCube1->printPreview(this); });
+    connectTrapped(Command1, &QPushButton::clicked, &QWidget::close);
+    connectTrapped(lstVisDataField, &QListWidget::itemChanged,
+                   &fcubovendas::lstVisDataField_ItemCheck);
+    connectTrapped(DCube1, &DCube::errorOccurred, &fcubovendas::cubeError);
+    connectTrapped(DCube1, &DCube::formatCell, [this](kq::platform::CubeCell *cell) {
         formatCellWithMarkers(*cell, *DCube1->model(), *m_DataMarkers);
     });
 }
@@ -342,14 +342,15 @@ void fcubovendas::Form_Load()
                             Style::Insert, Style::Text, Style::Text};
     for (int i = 0; i < 6; ++i)
         StatusBar1->setPanelStyle(i + 1, styles[i]);
-    kq::shell::trap(kForm, [&] { StatusBar1->setPanelText(1, cubeDataFolder()); });
+    QString folder;
+    kq::shell::trap(kForm, [&] { folder = cubeDataFolder(); });
+    StatusBar1->setPanelText(1, folder);
     StatusBar1->setPanelText(2, QStringLiteral("USUARIO"));
     StatusBar1->setPanelText(6, QString());
 
     DCube1->setConnectType(1);
     DCube1->setConnect(QStringLiteral("Access"));
-    DCube1->setDatabaseName(
-        kq::data::dataFile(StatusBar1->panelText(1), kq::data::kDevolvidos));
+    DCube1->setDatabaseName(kq::data::dataFile(folder, kq::data::kDevolvidos));
     kq::shell::trap(kForm, [&] { rebuildOrThrow(DCube1); });
 
     m_DataMarkers = std::make_unique<DataMarkerCollection>();
@@ -518,11 +519,7 @@ void fcubovendas::ShowCube()
 void fcubovendas::ShowRankForm(kq::platform::CubeField *field)
 {
     auto &registry = ScreenRegistry::instance();
-    RankForm *form = nullptr;
-    try {
-        form = qobject_cast<RankForm *>(registry.find(QStringLiteral("RankForm")));
-    } catch (...) {
-    }
+    RankForm *form = qobject_cast<RankForm *>(registry.find(QStringLiteral("RankForm")));
     if (!form) {
         try {
             form = registry.get<RankForm>(QStringLiteral("RankForm"));
@@ -532,18 +529,17 @@ void fcubovendas::ShowRankForm(kq::platform::CubeField *field)
                 form->setDynamiCube(DCube1);
             }
         } catch (...) {
+            // A rank form that cannot be made leaves the cube as it is.
         }
     }
     if (!form)
         return;
-    try {
-        form->setSelectedField(field);
-    } catch (...) {
-    }
+    form->setSelectedField(field);
     try {
         if (!form->isVisible())
             registry.show(QStringLiteral("RankForm"));
     } catch (...) {
+        // Nor one that cannot be shown.
     }
 }
 

@@ -84,9 +84,9 @@ fexport::fexport(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
 
-    connect(cmdExport, &QPushButton::clicked, this, &fexport::cmdExport_Click);
-    connect(lstVisDataField, &QListWidget::itemChanged, this,
-            &fexport::lstVisDataField_ItemCheck);
+    connectTrapped(cmdExport, &QPushButton::clicked, &fexport::cmdExport_Click);
+    connectTrapped(lstVisDataField, &QListWidget::itemChanged,
+                   &fexport::lstVisDataField_ItemCheck);
 
     kq::shell::trap(kForm, [&] {
         if (kq::platform::DCube *cube = screenCube())

@@ -58,7 +58,7 @@ frmMSChart::frmMSChart(QWidget *parent)
         auto *button = new QRadioButton(QString::fromUtf8(o.caption), Frame1);
         button->setObjectName(QLatin1String(o.name));
         grid->addWidget(button, o.row, o.column);
-        connect(button, &QRadioButton::clicked, this, &frmMSChart::ApplyChartType);
+        connectTrapped(button, &QRadioButton::clicked, &frmMSChart::ApplyChartType);
         if (previous)
             setTabOrder(previous, button);
         previous = button;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/placement.h"
+#include "platform/trappedconnect.h"
 
 #include <QWidget>
 
@@ -40,6 +41,15 @@ public:
 
     // Result read by ScreenRegistry::showModal.
     void setModalResult(int result);
+
+    // Connects a control's signal to a handler of this screen (a member
+    // function or a callable) under the error trap: a failure is reported as
+    // this screen's and the screen goes on.
+    template<class Sender, class Signal, class Handler>
+    QMetaObject::Connection connectTrapped(const Sender *sender, Signal signal, Handler handler)
+    {
+        return kq::platform::connectTrapped(sender, signal, this, objectName(), std::move(handler));
+    }
 
     // Called with every key pressed anywhere on the screen before the focused
     // control sees it; return true to swallow the key. The default handles

@@ -55,10 +55,10 @@ fconsulta3::fconsulta3(QWidget *parent)
         Data4.refresh();
     });
 
-    connect(GridEX1, &kq::platform::GridEX::rowChanged, this, [this] { GridEX1_RowChange(); });
-    connect(Command10, &QPushButton::clicked, this, [this] { Command10_Click(); });
-    connect(EXCLUIR, &QPushButton::clicked, this, [this] { EXCLUIR_Click(); });
-    connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+    connectTrapped(GridEX1, &kq::platform::GridEX::rowChanged, [this] { GridEX1_RowChange(); });
+    connectTrapped(Command10, &QPushButton::clicked, [this] { Command10_Click(); });
+    connectTrapped(EXCLUIR, &QPushButton::clicked, [this] { EXCLUIR_Click(); });
+    connectTrapped(Command9, &QPushButton::clicked, [this] { Command9_Click(); });
 }
 
 QString fconsulta3::loadQuery() const

@@ -44,16 +44,16 @@ ffiltros1::ffiltros1(QWidget *parent)
     addLabelled(block, QStringLiteral("Documento:"), nr_documento);
     Command5 = addButton(block, QStringLiteral("Command5"), QStringLiteral("Executar"));
 
-    connect(Command2, &QPushButton::clicked, this, [this] {
+    connectTrapped(Command2, &QPushButton::clicked, [this] {
         runFilter(chequesByStore(ds_loja->boundText()), {ds_loja});
     });
-    connect(Command1, &QPushButton::clicked, this, [this] {
+    connectTrapped(Command1, &QPushButton::clicked, [this] {
         runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
                   {loja1});
     });
-    connect(Command4, &QPushButton::clicked, this,
-            [this] { runFilter(chequesByPeriod(inicio1->value(), fim1->value())); });
-    connect(Command5, &QPushButton::clicked, this, [this] {
+    connectTrapped(Command4, &QPushButton::clicked,
+                   [this] { runFilter(chequesByPeriod(inicio1->value(), fim1->value())); });
+    connectTrapped(Command5, &QPushButton::clicked, [this] {
         const QString typed = nr_documento->text();
         if (kq::data::hasNul(typed)) {
             kq::platform::Dialogs::message(

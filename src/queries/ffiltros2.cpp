@@ -33,15 +33,15 @@ ffiltros2::ffiltros2(QWidget *parent)
     fim1 = addDate(block, QStringLiteral("A"), QStringLiteral("fim1"));
     Command4 = addButton(block, QStringLiteral("Command4"), QStringLiteral("Executar"));
 
-    connect(Command2, &QPushButton::clicked, this, [this] {
+    connectTrapped(Command2, &QPushButton::clicked, [this] {
         runFilter(instalmentsByDebtor(nm_cliente->boundText()), {nm_cliente});
     });
-    connect(Command1, &QPushButton::clicked, this, [this] {
+    connectTrapped(Command1, &QPushButton::clicked, [this] {
         runFilter(instalmentsByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
                   {loja1});
     });
-    connect(Command4, &QPushButton::clicked, this,
-            [this] { runFilter(instalmentsByPeriod(inicio1->value(), fim1->value())); });
+    connectTrapped(Command4, &QPushButton::clicked,
+                   [this] { runFilter(instalmentsByPeriod(inicio1->value(), fim1->value())); });
 }
 
 } // namespace kq::queries

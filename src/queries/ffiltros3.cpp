@@ -33,15 +33,15 @@ ffiltros3::ffiltros3(QWidget *parent)
     fim1 = addDate(block, QStringLiteral("A"), QStringLiteral("fim1"));
     Command4 = addButton(block, QStringLiteral("Command4"), QStringLiteral("Executar"));
 
-    connect(Command2, &QPushButton::clicked, this, [this] {
+    connectTrapped(Command2, &QPushButton::clicked, [this] {
         runFilter(agreementsByDebtor(nm_cliente->boundText()), {nm_cliente});
     });
-    connect(Command1, &QPushButton::clicked, this, [this] {
+    connectTrapped(Command1, &QPushButton::clicked, [this] {
         runFilter(agreementsByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
                   {loja1});
     });
-    connect(Command4, &QPushButton::clicked, this,
-            [this] { runFilter(agreementsByPeriod(inicio1->value(), fim1->value())); });
+    connectTrapped(Command4, &QPushButton::clicked,
+                   [this] { runFilter(agreementsByPeriod(inicio1->value(), fim1->value())); });
 }
 
 } // namespace kq::queries

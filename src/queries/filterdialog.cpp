@@ -31,7 +31,7 @@ FilterDialog::FilterDialog(const QString &name, const QString &queryScreen, QWid
     Command3->setAutoDefault(false);
     bottom->addWidget(Command3);
     m_layout->addLayout(bottom);
-    connect(Command3, &QPushButton::clicked, this, &QWidget::close);
+    connectTrapped(Command3, &QPushButton::clicked, &QWidget::close);
 }
 
 void FilterDialog::runFilter(const kq::data::RecordSource &source,

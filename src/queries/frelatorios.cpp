@@ -41,8 +41,8 @@ frelatorios::frelatorios(QWidget *parent) : Screen(QStringLiteral("frelatorios")
     root->addWidget(escolha, 1, 1);
     root->addLayout(runButtons(this, &Command2, &Command1), 2, 1, Qt::AlignBottom);
     CrystalReport1 = reportEngine(this);
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
 
 QString frelatorios::formula() const

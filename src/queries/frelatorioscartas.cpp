@@ -102,9 +102,9 @@ void frelatorioscartas::buildControls()
     root->addLayout(buttons, 2, 0, 1, 3);
     root->setRowStretch(1, 1);
 
-    connect(ds_loja, &QListWidget::currentRowChanged, this, [this] { ds_loja_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connectTrapped(ds_loja, &QListWidget::currentRowChanged, [this] { ds_loja_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
 
 QString frelatorioscartas::followUpDebtor()

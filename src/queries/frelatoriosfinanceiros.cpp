@@ -64,11 +64,11 @@ frelatoriosfinanceiros::frelatoriosfinanceiros(QWidget *parent)
 
     CrystalReport1 = new kq::platform::ReportEngine(this);
     CrystalReport1->setObjectName(QStringLiteral("CrystalReport1"));
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    connectTrapped(Command3, &QPushButton::clicked, [this] { Command3_Click(); });
+    connectTrapped(Command4, &QPushButton::clicked, [this] { Command4_Click(); });
+    connectTrapped(Command5, &QPushButton::clicked, [this] { Command5_Click(); });
 }
 
 QWidget *frelatoriosfinanceiros::panel(const QString &title, FileListBox *list,

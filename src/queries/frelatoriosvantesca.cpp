@@ -26,8 +26,8 @@ frelatoriosvantesca::frelatoriosvantesca(QWidget *parent)
                     0, 1, Qt::AlignTop);
     root->addLayout(runButtons(this, &Command2, &Command1), 1, 1, Qt::AlignBottom);
     CrystalReport1 = reportEngine(this);
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
 
 QString frelatoriosvantesca::formula() const

@@ -13,7 +13,7 @@ frmPreview::frmPreview(QWidget *parent)
     resize(800, 600);
     grPrev = new kq::platform::GEXPreview(this);
     grPrev->setObjectName(QStringLiteral("grPrev"));
-    connect(grPrev, &kq::platform::GEXPreview::closed, this, &QWidget::close);
+    connectTrapped(grPrev, &kq::platform::GEXPreview::closed, &QWidget::close);
 }
 
 void frmPreview::resizeEvent(QResizeEvent *event)

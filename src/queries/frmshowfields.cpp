@@ -80,18 +80,18 @@ frmShowfields::frmShowfields(QWidget *parent)
     grid->addWidget(lstVisible, 1, 2);
     grid->addLayout(answers, 2, 0, 1, 3);
 
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
-    connect(cmdRemove, &QPushButton::clicked, this, [this] { cmdRemove_Click(); });
-    connect(cmdUp, &QPushButton::clicked, this, [this] { cmdUp_Click(); });
-    connect(cmdDown, &QPushButton::clicked, this, [this] { cmdDown_Click(); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
+    connectTrapped(cmdAdd, &QPushButton::clicked, [this] { cmdAdd_Click(); });
+    connectTrapped(cmdRemove, &QPushButton::clicked, [this] { cmdRemove_Click(); });
+    connectTrapped(cmdUp, &QPushButton::clicked, [this] { cmdUp_Click(); });
+    connectTrapped(cmdDown, &QPushButton::clicked, [this] { cmdDown_Click(); });
+    connectTrapped(cmdOK, &QPushButton::clicked, [this] {
         m_ok = true;
         hide();
     });
-    connect(cmdCancel, &QPushButton::clicked, this, &QWidget::hide);
-    connect(lstAvail, &QListWidget::itemDoubleClicked, this, [this] { cmdAdd_Click(); });
-    connect(lstVisible, &QListWidget::itemDoubleClicked, this, [this] { cmdRemove_Click(); });
-    connect(lstVisible, &QListWidget::currentRowChanged, this, [this] { EnableButtons(); });
+    connectTrapped(cmdCancel, &QPushButton::clicked, &QWidget::hide);
+    connectTrapped(lstAvail, &QListWidget::itemDoubleClicked, [this] { cmdAdd_Click(); });
+    connectTrapped(lstVisible, &QListWidget::itemDoubleClicked, [this] { cmdRemove_Click(); });
+    connectTrapped(lstVisible, &QListWidget::currentRowChanged, [this] { EnableButtons(); });
 }
 
 bool frmShowfields::ShowFields(kq::platform::GridEX &gr)

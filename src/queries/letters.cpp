@@ -42,11 +42,8 @@ QString date(const QVariant &v)
 void SubstituiCampo(const QString &campo, const QString &valor,
                     kq::platform::LetterDocument &word)
 {
-    try {
-        word.replaceNext(campo, valor);
-    } catch (...) {
-        // A placeholder that cannot be filled is left as it is.
-    }
+    // A placeholder that is not there is left as it is.
+    word.replaceNext(campo, valor);
 }
 
 bool fillLetter(const QString &templatePath, const LetterEntries &entries,

@@ -119,19 +119,19 @@ QueryScreen::QueryScreen(const QString &name, const QString &filterScreen, QWidg
     GridEX3->setObjectName(QStringLiteral("GridEX3"));
     GridEX3->hide();
 
-    connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
-    connect(cmdPrintPreview, &QPushButton::clicked, this, [this] { cmdPrintPreview_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this,
-            [this] { kq::shell::trap(m_name, [&] { GridEX1->group(); }); });
-    connect(Command4, &QPushButton::clicked, this,
-            [this] { kq::shell::trap(m_name, [&] { GridEX1->ungroup(); }); });
-    connect(Command5, &QPushButton::clicked, this, [this] { SalvaLayout(); });
-    connect(Command6, &QPushButton::clicked, this, [this] { LeLayout(); });
-    connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
-    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
-    connect(GridEX1, &kq::platform::GridEX::pagePrinting, this, [this](int page, int count) {
+    connectTrapped(cmdPrint, &QPushButton::clicked, [this] { cmdPrint_Click(); });
+    connectTrapped(cmdPrintPreview, &QPushButton::clicked, [this] { cmdPrintPreview_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    connectTrapped(Command3, &QPushButton::clicked,
+                   [this] { kq::shell::trap(m_name, [&] { GridEX1->group(); }); });
+    connectTrapped(Command4, &QPushButton::clicked,
+                   [this] { kq::shell::trap(m_name, [&] { GridEX1->ungroup(); }); });
+    connectTrapped(Command5, &QPushButton::clicked, [this] { SalvaLayout(); });
+    connectTrapped(Command6, &QPushButton::clicked, [this] { LeLayout(); });
+    connectTrapped(Command7, &QPushButton::clicked, [this] { Command7_Click(); });
+    connectTrapped(Command8, &QPushButton::clicked, [this] { Command8_Click(); });
+    connectTrapped(Command1, &QPushButton::clicked, &QWidget::close);
+    connectTrapped(GridEX1, &kq::platform::GridEX::pagePrinting, [this](int page, int count) {
         GridEX1->printerSettings().setFooter(3, pageFooterText(page, count));
     });
 }

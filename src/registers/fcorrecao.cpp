@@ -43,7 +43,7 @@ void fcorrecao::buildControls()
     agrupar->setObjectName(QStringLiteral("agrupar"));
     fieldsLayout()->addWidget(agrupar, 1, 2);
     fieldsLayout()->setColumnStretch(3, 1);
-    connect(agrupar, &QCheckBox::clicked, this, &fcorrecao::agrupar_Click);
+    connectTrapped(agrupar, &QCheckBox::clicked, &fcorrecao::agrupar_Click);
 
     GridEX1->addColumn(QStringLiteral("ano"), QStringLiteral("Ano"), 80);
     GridEX1->addColumn(QStringLiteral("fator"), QStringLiteral("Fator Correção"), 160);

@@ -61,7 +61,7 @@ void flojas::buildControls()
     Command3->setAutoDefault(false);
     Command3->setMaximumWidth(32);
     fieldsLayout()->addWidget(Command3, 8, 2, Qt::AlignLeft);
-    connect(Command3, &QPushButton::clicked, this, &flojas::Command3_Click);
+    connectTrapped(Command3, &QPushButton::clicked, &flojas::Command3_Click);
     fieldsLayout()->setColumnStretch(1, 1);
     fieldsLayout()->setColumnStretch(3, 1);
 

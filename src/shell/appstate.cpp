@@ -3,10 +3,8 @@
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/screenregistry.h"
-#include "platform/statusbar.h"
 #include "shell/fprincipal.h"
-
-#include <QLabel>
+#include "shell/session.h"
 
 namespace kq::shell {
 
@@ -25,8 +23,7 @@ fprincipal *mainWindow()
 
 QString dataFolder()
 {
-    fprincipal *w = mainWindow();
-    return w ? w->StatusBar1->panelText(1) : QString();
+    return session().dataFolder;
 }
 
 QString dataPath(const QString &fileName)
@@ -36,25 +33,20 @@ QString dataPath(const QString &fileName)
 
 QString usuarioLogado()
 {
-    fprincipal *w = loadedMainWindow();
-    return w ? w->usuario->text() : QString();
+    return session().usuario;
 }
 
 QString codigoUser()
 {
-    fprincipal *w = loadedMainWindow();
-    return w ? w->codigouser->text() : QString();
+    return session().codigoUsuario;
 }
 
 void setUsuarioLogado(const QString &nome, const QString &codigo)
 {
-    fprincipal *w = mainWindow();
-    if (!w)
-        return;
-    w->usuario->setText(nome);
-    w->codigouser->setText(codigo);
-    w->usuario->adjustSize();
-    w->codigouser->adjustSize();
+    session().usuario = nome;
+    session().codigoUsuario = codigo;
+    if (fprincipal *w = loadedMainWindow())
+        w->showSession();
 }
 
 void showUsuarioLogado(kq::platform::DBCombo *users)

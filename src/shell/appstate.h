@@ -13,12 +13,12 @@ class fprincipal;
 // The main window's shared instance (loaded, hidden, on first use).
 fprincipal *mainWindow();
 
-// Text of the main window's first status-bar panel: the data folder.
+// The session's data folder, and the files in it.
 QString dataFolder();
 // dataFolder() + "/" + fileName ("devolvidos.mdb", "MENU.mdb", ...).
 QString dataPath(const QString &fileName);
 
-// The logged-in user, held by the main window's labels.
+// The session's logged-in user; setting it also shows it on the main window.
 QString usuarioLogado();
 QString codigoUser();
 void setUsuarioLogado(const QString &nome, const QString &codigo);

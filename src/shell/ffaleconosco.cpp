@@ -51,7 +51,7 @@ ffaleconosco::ffaleconosco(QWidget *parent)
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
 
-    connect(Command1, &QPushButton::clicked, this, &ffaleconosco::Command1_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &ffaleconosco::Command1_Click);
 }
 
 void ffaleconosco::Command1_Click()

@@ -67,10 +67,10 @@ void fhelp::buildControls()
     layout->addWidget(ButtonBar1);
     layout->addLayout(right, 1);
 
-    connect(ButtonBar1, &kq::platform::ButtonBar::itemClick, this,
-            &fhelp::ButtonBar1_ItemClick);
-    connect(Command2, &QPushButton::clicked, this, &fhelp::Command2_Click);
-    connect(Command1, &QPushButton::clicked, this, &fhelp::Command1_Click);
+    connectTrapped(ButtonBar1, &kq::platform::ButtonBar::itemClick,
+                   &fhelp::ButtonBar1_ItemClick);
+    connectTrapped(Command2, &QPushButton::clicked, &fhelp::Command2_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &fhelp::Command1_Click);
 }
 
 void fhelp::Form_Load()

@@ -314,17 +314,17 @@ void finstalacao::buildControls()
     layout->addLayout(buttons);
 
     // The folders load in the background: show the chosen one once its way is there.
-    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, [this] {
+    connectTrapped(m_dirModel, &QFileSystemModel::directoryLoaded, [this] {
         const QModelIndex current = Dir->currentIndex();
         if (current.isValid())
             Dir->scrollTo(current, QAbstractItemView::PositionAtCenter);
     });
-    connect(Drive, &QComboBox::activated, this, [this] { Drive_Change(); });
-    connect(Dir->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { Dir_Change(); });
-    connect(Command4, &QPushButton::clicked, this, &finstalacao::Command4_Click);
-    connect(Command1, &QPushButton::clicked, this, &finstalacao::Command1_Click);
-    connect(Command6, &QPushButton::clicked, this, &finstalacao::Command6_Click);
+    connectTrapped(Drive, &QComboBox::activated, [this] { Drive_Change(); });
+    connectTrapped(Dir->selectionModel(), &QItemSelectionModel::currentChanged,
+                   [this] { Dir_Change(); });
+    connectTrapped(Command4, &QPushButton::clicked, &finstalacao::Command4_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &finstalacao::Command1_Click);
+    connectTrapped(Command6, &QPushButton::clicked, &finstalacao::Command6_Click);
 }
 
 void finstalacao::Form_Load()

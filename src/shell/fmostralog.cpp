@@ -112,9 +112,9 @@ void fmostralog::buildControls()
     layout->addLayout(top, 1);
     layout->addWidget(opcoes);
 
-    connect(Command1, &QPushButton::clicked, this, &fmostralog::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &fmostralog::Command2_Click);
-    connect(SAIR, &QPushButton::clicked, this, &fmostralog::SAIR_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &fmostralog::Command1_Click);
+    connectTrapped(Command2, &QPushButton::clicked, &fmostralog::Command2_Click);
+    connectTrapped(SAIR, &QPushButton::clicked, &fmostralog::SAIR_Click);
 }
 
 void fmostralog::Form_Load()

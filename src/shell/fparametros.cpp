@@ -125,8 +125,8 @@ void fparametros::buildControls()
     layout->addWidget(SSTab1, 1);
     layout->addLayout(buttons);
 
-    connect(alterar, &QPushButton::clicked, this, &fparametros::alterar_Click);
-    connect(Command1, &QPushButton::clicked, this, &fparametros::Command1_Click);
+    connectTrapped(alterar, &QPushButton::clicked, &fparametros::alterar_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &fparametros::Command1_Click);
 }
 
 QList<QPair<QString, QLineEdit *>> fparametros::textFields() const

@@ -13,6 +13,7 @@
 #include "shell/appstate.h"
 #include "shell/monetaryupdate.h"
 #include "shell/procedures.h"
+#include "shell/session.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -133,8 +134,8 @@ void fprincipal::buildControls()
     ButtonBar1->setObjectName(QStringLiteral("ButtonBar1"));
     for (const char *g : kGroups)
         ButtonBar1->addGroup(QString::fromUtf8(g));
-    connect(ButtonBar1, &kq::platform::ButtonBar::itemClick, this,
-            [this](int g, int i) { ButtonBar1_ItemClick(g, i); });
+    connectTrapped(ButtonBar1, &kq::platform::ButtonBar::itemClick,
+                   [this](int g, int i) { ButtonBar1_ItemClick(g, i); });
 
     StatusBar1 = new kq::platform::StatusBar(6, this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -168,10 +169,10 @@ void fprincipal::buildControls()
     Command1 = new QPushButton(QStringLiteral("&SAIR"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->resize(twipsToPixels(1000), twipsToPixels(500));
-    connect(Command1, &QPushButton::clicked, this, &fprincipal::Command1_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &fprincipal::Command1_Click);
     Command2 = new QPushButton(QStringLiteral("Atualizar Valores"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    connect(Command2, &QPushButton::clicked, this, &fprincipal::Command2_Click);
+    connectTrapped(Command2, &QPushButton::clicked, &fprincipal::Command2_Click);
     for (QLabel *l : {sistema, Label1, Label2, usuario, codigouser})
         l->adjustSize();
 }
@@ -190,7 +191,8 @@ void fprincipal::formLoad()
     StatusBar1->setPanelStyle(4, Style::Insert);
 
     const QString folder = readDataFolder(kq::platform::programFile(QStringLiteral("sys.ini")));
-    StatusBar1->setPanelText(1, folder);
+    session().dataFolder = folder;
+    showSession();
     setWindowTitle(QStringLiteral("SISTEMA DE VANTESCA - ") + kq::platform::versionText());
     m_helpFile = kq::data::dataFile(folder, QStringLiteral("kq-720.hlp"));
 
@@ -208,6 +210,15 @@ void fprincipal::formLoad()
     PreencheMenu(kq::data::dataFile(folder, kq::data::kMenu));
     // The window opens ready for the keyboard on the open group's first item.
     ButtonBar1->focusCurrentGroup();
+}
+
+void fprincipal::showSession()
+{
+    StatusBar1->setPanelText(1, session().dataFolder);
+    usuario->setText(session().usuario);
+    codigouser->setText(session().codigoUsuario);
+    usuario->adjustSize();
+    codigouser->adjustSize();
 }
 
 void fprincipal::PreencheMenu(const QString &menuDatabase)

@@ -48,7 +48,7 @@ QStringList missingTables(const QString &databasePath, const QString &fileName);
 // protected against writing).
 bool dataFolderIsReadOnly(const QString &folder);
 
-// The home screen and holder of the shared state.
+// The home screen; it shows the session (data folder and user).
 class fprincipal : public kq::platform::Screen
 {
     Q_OBJECT
@@ -75,6 +75,8 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Image2_Click();
+    // Shows the session's data folder and user.
+    void showSession();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -81,15 +81,15 @@ void frmLogin::buildControls()
     DBList1->setAccessibleName(QStringLiteral("DBList1"));
     DBList1->setToolTip(QStringLiteral("Escolha o usuário do sistema"));
     DBList1->setMinimumWidth(140);
-    connect(DBList1, &QListWidget::itemClicked, this, [this] { DBList1_Click(); });
+    connectTrapped(DBList1, &QListWidget::itemClicked, [this] { DBList1_Click(); });
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+    connectTrapped(cmdOK, &QPushButton::clicked, &frmLogin::cmdOK_Click);
+    connectTrapped(cmdCancel, &QPushButton::clicked, &frmLogin::cmdCancel_Click);
 
     grid->addWidget(Image1, 0, 0, 2, 1, Qt::AlignTop);
     grid->addWidget(lblLabels0, 0, 1);

@@ -79,8 +79,8 @@ fsair::fsair(QWidget *parent)
     layout->addStretch();
     layout->addLayout(buttons);
 
-    connect(cmdOK, &QPushButton::clicked, this, &fsair::cmdOK_Click);
-    connect(Command1, &QPushButton::clicked, this, &fsair::Command1_Click);
+    connectTrapped(cmdOK, &QPushButton::clicked, &fsair::cmdOK_Click);
+    connectTrapped(Command1, &QPushButton::clicked, &fsair::Command1_Click);
     Command1->setFocus();
 }
 

@@ -118,16 +118,16 @@ void ftutorial::buildControls()
     layout->addLayout(middle, 1);
     layout->addLayout(bottom);
 
-    connect(GridEX1, &kq::platform::GridEX::rowChanged, this, &ftutorial::GridEX1_RowChange);
-    connect(Command1, &QPushButton::clicked, this, &ftutorial::Command1_Click);
-    connect(cmdPausar, &QPushButton::clicked, this, [this] {
+    connectTrapped(GridEX1, &kq::platform::GridEX::rowChanged, &ftutorial::GridEX1_RowChange);
+    connectTrapped(Command1, &QPushButton::clicked, &ftutorial::Command1_Click);
+    connectTrapped(cmdPausar, &QPushButton::clicked, [this] {
         if (player->playbackState() == QMediaPlayer::PlayingState)
             player->pause();
         else if (!player->source().isEmpty())
             player->play();
     });
     connect(cmdParar, &QPushButton::clicked, player, &QMediaPlayer::stop);
-    connect(player, &QMediaPlayer::errorOccurred, this, [this] { playerError(); });
+    connectTrapped(player, &QMediaPlayer::errorOccurred, [this] { playerError(); });
 }
 
 void ftutorial::Form_Load()

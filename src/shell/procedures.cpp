@@ -17,6 +17,12 @@ QString ProcedimentoAtual;
 QString ComplementoProcedimento;
 
 namespace {
+// The screens' trapped handlers report their failures as every procedure does.
+[[maybe_unused]] const bool g_trapsReport = [] {
+    kq::platform::setTrapReporter([](const QString &nome) { MostrarErro(nome); });
+    return true;
+}();
+
 const QString kCrLf = QStringLiteral("\r\n");
 
 QString stamp(const QDateTime &when)

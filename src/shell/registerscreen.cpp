@@ -210,7 +210,7 @@ RegisterScreen::RegisterScreen(const QString &name, const QString &keyField, int
     GridEX1->setGroupByBoxVisible(false);
     GridEX1->setMultiSelect(false);
     m_main->addWidget(GridEX1, 1);
-    connect(GridEX1, &kq::platform::GridEX::rowChanged, this, &RegisterScreen::GridEX1_RowChange);
+    connectTrapped(GridEX1, &kq::platform::GridEX::rowChanged, &RegisterScreen::GridEX1_RowChange);
 }
 
 void RegisterScreen::buildFrame()
@@ -242,11 +242,11 @@ void RegisterScreen::buildFrame()
     placeButtons();
     m_main->addWidget(Frame1);
 
-    connect(Command2, &QPushButton::clicked, this, &RegisterScreen::Command2_Click);
-    connect(CONFIRMA, &QPushButton::clicked, this, &RegisterScreen::CONFIRMA_Click);
-    connect(alterar, &QPushButton::clicked, this, &RegisterScreen::alterar_Click);
-    connect(EXCLUIR, &QPushButton::clicked, this, &RegisterScreen::EXCLUIR_Click);
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connectTrapped(Command2, &QPushButton::clicked, &RegisterScreen::Command2_Click);
+    connectTrapped(CONFIRMA, &QPushButton::clicked, &RegisterScreen::CONFIRMA_Click);
+    connectTrapped(alterar, &QPushButton::clicked, &RegisterScreen::alterar_Click);
+    connectTrapped(EXCLUIR, &QPushButton::clicked, &RegisterScreen::EXCLUIR_Click);
+    connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
 
 void RegisterScreen::placeButtons()

@@ -25,10 +25,14 @@ KqApplication::KqApplication(int &argc, char **argv)
         try {
             GravarErro(note);
         } catch (...) {
+            // A note the error log cannot take is let go.
         }
     });
 }
 
+// The last resort: the screens trap their handlers' failures themselves
+// (Screen::connectTrapped); one that still reaches the event loop is reported
+// here and the program goes on.
 bool KqApplication::notify(QObject *receiver, QEvent *event)
 {
     try {

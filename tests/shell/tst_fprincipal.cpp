@@ -6,6 +6,7 @@
 #include "platform/statusbar.h"
 #include "shell/appstate.h"
 #include "shell/fprincipal.h"
+#include "shell/session.h"
 #include "support/shell_fixture.h"
 
 #include <QAbstractButton>
@@ -40,7 +41,11 @@ struct Folder
         kq::data::prepareDataFolder(folders.dataFolder());
         folders.writeSysIni();
     }
-    ~Folder() { ScreenRegistry::instance().unloadAll(); }
+    ~Folder()
+    {
+        ScreenRegistry::instance().unloadAll();
+        session() = {};
+    }
     QString menu() const { return folders.dataFile(kq::data::kMenu); }
     kq::test::TempFolders folders;
     kq::test::ScriptedDialogs dialogs;
@@ -95,6 +100,19 @@ private slots:
         const int expected[] = {8, 5, 3, 4, 2, 1};
         for (int g = 1; g <= 6; ++g)
             QCOMPARE(w->ButtonBar1->itemCount(g), expected[g - 1]);
+    }
+
+    void showsTheSession()
+    {
+        Folder f;
+        setUsuarioLogado("ANA", "002");
+        fprincipal *w = mainWindow();
+        QCOMPARE(w->StatusBar1->panelText(1), f.folders.dataFolder());
+        QCOMPARE(w->usuario->text(), QString("ANA"));
+        QCOMPARE(w->codigouser->text(), QString("002"));
+        setUsuarioLogado("BETO", "003");
+        QCOMPARE(w->usuario->text(), QString("BETO"));
+        QCOMPARE(w->codigouser->text(), QString("003"));
     }
 
     void itemIndexIsRankNotOpcao()

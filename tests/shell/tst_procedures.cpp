@@ -1,11 +1,15 @@
 #include "data/dataerror.h"
 #include "platform/paths.h"
+#include "platform/screen.h"
+#include "platform/screenregistry.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
+#include "shell/session.h"
 #include "support/shell_fixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 #include <stdexcept>
 
@@ -64,6 +68,19 @@ private slots:
         QVERIFY(fx.folders.readProgramFile(activityLogFileName("003", today)).contains("-BETO-X-Y"));
     }
 
+    void sessionNeedsNoMainWindow()
+    {
+        kq::test::TempFolders folders;
+        session() = {folders.dataFolder(), "CAIO", "004"};
+        GravarLog("A", "B");
+        QCOMPARE(dataPath("MENU.mdb"), folders.dataFolder() + "/MENU.mdb");
+        QCOMPARE(kq::platform::ScreenRegistry::instance().find("fprincipal"), nullptr);
+        const QString log =
+            folders.readProgramFile(activityLogFileName("004", QDate::currentDate()));
+        QVERIFY(log.contains("-CAIO-A-B"));
+        session() = {};
+    }
+
     void unwritableLogRaisesError()
     {
         kq::test::ShellFixture fx;
@@ -96,6 +113,22 @@ private slots:
         after = true;
         QVERIFY(after);
         QVERIFY(fx.dialogs.lastText().contains("Procedure: Cadastro de Destinos\r\n"));
+    }
+
+    void screenHandlerFailureGetsTheErrorReport()
+    {
+        kq::test::ShellFixture fx;
+        ProcedimentoAtual.clear();
+        kq::platform::Screen screen("fdestinos");
+        auto *button = new QPushButton(&screen);
+        screen.connectTrapped(button, &QPushButton::clicked, [] {
+            throw kq::platform::RuntimeError(3021, "Sem registro corrente", "Data1");
+        });
+        button->click();
+        const QString report =
+            errorReportText("fdestinos", {3021, "Sem registro corrente", "Data1"}, QString());
+        QCOMPARE(fx.dialogs.texts(), QStringList{report});
+        QVERIFY(fx.folders.readProgramFile(errorLogFileName()).contains(report));
     }
 
     void mostrarErroKeepsTheTechnicalTextInTheLog()

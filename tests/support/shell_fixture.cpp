@@ -7,6 +7,7 @@
 #include "shell/appstate.h"
 #include "shell/fprincipal.h"
 #include "shell/screens.h"
+#include "shell/session.h"
 
 #include <QCoreApplication>
 
@@ -35,6 +36,7 @@ ShellFixture::ShellFixture(const QString &usuario, const QString &codigo)
 ShellFixture::~ShellFixture()
 {
     kq::platform::ScreenRegistry::instance().unloadAll();
+    kq::shell::session() = {};
 }
 
 QString ShellFixture::devolvidos() const
