@@ -15,6 +15,7 @@
 #include "platform/screenregistry.h"
 #include "registers/screens.h"
 #include "shell/fprincipal.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -31,21 +32,8 @@ using kq::platform::formatDate;
 
 namespace {
 
-template<class T>
-T *ctl(QWidget *screen, const char *name)
-{
-    T *w = screen->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::ctl;
+using kq::test::shot;
 
 } // namespace
 

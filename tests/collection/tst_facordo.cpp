@@ -10,6 +10,7 @@
 #include "platform/maskedbox.h"
 #include "platform/screen.h"
 #include "platform/screenregistry.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 #include "shell/appstate.h"
@@ -93,7 +94,6 @@ private slots:
 private:
     facordo *open(const QString &debtor = QStringLiteral("00001"));
     void chooseStore(facordo *f, const QString &code);
-    void shot(QWidget *w, const QString &name);
 
     ShellFixture *m_fx = nullptr;
     FollowUp *m_followUp = nullptr;
@@ -146,13 +146,6 @@ void TestFacordo::chooseStore(facordo *f, const QString &code)
     f->ds_loja->setBoundText(code);
 }
 
-void TestFacordo::shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
-
 void TestFacordo::opening()
 {
     facordo *f = open();
@@ -202,7 +195,7 @@ void TestFacordo::calculation()
     // The other debtor's cheque at the same store is neither listed nor corrected.
     QVERIFY(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                          "'0000000003'").isNull());
-    shot(f, "facordo");
+    kq::test::shot(f, "facordo");
 
     // A higher reference factor corrects the cheques; interest follows.
     exec(m_db, "UPDATE correcao SET fator = 1.5 WHERE cd_ref = ?", {ymd(m_today)});

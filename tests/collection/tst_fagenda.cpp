@@ -8,6 +8,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -153,8 +154,7 @@ void TestFagenda::saving()
     QCOMPARE(scalar(m_db, "SELECT ds_historico FROM agenda WHERE cd_agenda = '0000000004'")
                  .toString(),
              QString(199, 'a'));
-    if (!qEnvironmentVariableIsEmpty("KQ_SCREENSHOT_DIR"))
-        f->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fagenda.png");
+    kq::test::shot(f, "fagenda");
 }
 
 void TestFagenda::listOrder()

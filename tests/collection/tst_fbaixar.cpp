@@ -8,6 +8,7 @@
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -145,10 +146,8 @@ void TestFbaixar::writeOffFromTheList()
     QCOMPARE(d->vl_titulo->text(), QString("50,5"));
     QCOMPARE(d->dt_vencimento->value(), QDate(2025, 4, 10));
     QCOMPARE(d->dt_baixa->value(), QDate::currentDate());
-    if (!qEnvironmentVariableIsEmpty("KQ_SCREENSHOT_DIR")) {
-        s->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fbaixar.png");
-        d->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fbaixa.png");
-    }
+    kq::test::shot(s, "fbaixar");
+    kq::test::shot(d, "fbaixa");
 
     // "Baixar" again brings up the same dialog, still on its instalment.
     selectInstalment(s, "00012", "01");

@@ -7,6 +7,7 @@
 #include "platform/chart/mschart.h"
 #include "cubescreen_test.h"
 #include "platform/statusbar.h"
+#include "support/base_screens.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -299,9 +300,7 @@ void TestFcubovendas::screenshot()
     QVERIFY(cube->rebuild());
     f->resize(1000, 620);
     QCoreApplication::processEvents();
-    const QString out = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!out.isEmpty())
-        QVERIFY(f->grab().save(out + QStringLiteral("/fcubovendas.png")));
+    QVERIFY(kq::test::shot(f, QStringLiteral("fcubovendas")));
     QVERIFY(!f->grab().isNull());
 }
 

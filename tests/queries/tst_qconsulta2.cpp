@@ -9,6 +9,7 @@
 #include "queries/ffiltros2.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
 
@@ -23,12 +24,7 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 QStringList instalments(GridEX *g)
 {

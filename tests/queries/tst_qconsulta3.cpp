@@ -11,6 +11,7 @@
 #include "queries/ffiltros3.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
@@ -30,12 +31,7 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 // Fills a one-line template instead of starting a word processor.
 class FakeProcessor : public kq::platform::WordProcessor

@@ -14,6 +14,7 @@
 #include "queries/screens.h"
 #include "shell/fprincipal.h"
 #include "support/base_data.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
 
@@ -33,12 +34,7 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 // Column values of the records shown, in display order.
 QStringList column(GridEX *g, int col)

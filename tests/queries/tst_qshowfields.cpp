@@ -2,6 +2,7 @@
 // enabled state, and what "OK", "Cancela" and closing do to the grid.
 #include "platform/grid/gridex.h"
 #include "queries/frmshowfields.h"
+#include "support/base_screens.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -28,12 +29,7 @@ Buttons buttons(frmShowfields *f)
             f->cmdDown->isEnabled()};
 }
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 QStringList texts(QListWidget *list)
 {

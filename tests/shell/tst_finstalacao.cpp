@@ -7,6 +7,7 @@
 #include "shell/fsair.h"
 #include "support/base_dialogs.h"
 #include "support/base_folders.h"
+#include "support/base_screens.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -27,14 +28,6 @@ QStringList listed(QListWidget *list)
         names << list->item(i)->text();
     names.sort(Qt::CaseInsensitive);
     return names;
-}
-
-
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -74,7 +67,7 @@ private slots:
         QVERIFY(screen.Drive->count() >= 2);
         QVERIFY(dialogs.messages.isEmpty());
         screen.resize(760, 560);
-        saveShot(&screen, QStringLiteral("finstalacao"));
+        kq::test::shot(&screen, QStringLiteral("finstalacao"));
     }
 
     void createsTheDataFolderAndSysIni()
