@@ -63,7 +63,7 @@ private:
     void computePlan(PlanForm form);
     QString planInputs() const;
     void countLeft();
-    void Command2_Click();
+    void Command2_Click(); // "Fazer Acordo"
     void saveAgreement();
 
     QString m_db;

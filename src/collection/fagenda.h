@@ -40,8 +40,8 @@ public:
 
 private:
     void buildGrid();
-    void Command3_Click();
-    void Command2_Click();
+    void Command3_Click(); // "Agendar Novo Contato"
+    void Command2_Click(); // "Excluir"
     void locate();
 
     QString m_db;

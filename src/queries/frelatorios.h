@@ -23,8 +23,8 @@ class frelatorios : public kq::platform::Screen
 public:
     explicit frelatorios(QWidget *parent = nullptr);
 
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Executar"
+    void Command1_Click(); // "Sair"
     // The formula of the choices shown.
     QString formula() const;
     kq::platform::ReportEngine *engine() const { return CrystalReport1; }

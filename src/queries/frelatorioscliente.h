@@ -22,8 +22,8 @@ class frelatorioscliente : public kq::platform::Screen
 public:
     explicit frelatorioscliente(QWidget *parent = nullptr);
 
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Executar"
+    void Command1_Click(); // "Sair"
     QString formula() const;
     kq::platform::ReportEngine *engine() const { return CrystalReport1; }
 

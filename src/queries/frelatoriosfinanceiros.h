@@ -23,11 +23,11 @@ class frelatoriosfinanceiros : public kq::platform::Screen
 public:
     explicit frelatoriosfinanceiros(QWidget *parent = nullptr);
 
-    void Command2_Click(); // Acordos, por cliente
-    void Command3_Click(); // Acordos, geral
-    void Command4_Click(); // Parcelamento, por cliente
-    void Command5_Click(); // Parcelamento, geral
-    void Command1_Click();
+    void Command2_Click(); // "Executar Por Cliente" (Acordos, por cliente)
+    void Command3_Click(); // "Executar Geral" (Acordos, geral)
+    void Command4_Click(); // "Executar Por Cliente" (Parcelamento, por cliente)
+    void Command5_Click(); // "Executar Geral" (Parcelamento, geral)
+    void Command1_Click(); // "Sair"
     kq::platform::ReportEngine *engine() const { return CrystalReport1; }
 
 private:

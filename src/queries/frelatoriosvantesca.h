@@ -21,8 +21,8 @@ class frelatoriosvantesca : public kq::platform::Screen
 public:
     explicit frelatoriosvantesca(QWidget *parent = nullptr);
 
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Executar"
+    void Command1_Click(); // "Sair"
     QString formula() const;
     kq::platform::ReportEngine *engine() const { return CrystalReport1; }
 

@@ -69,9 +69,9 @@ public:
 
     void Drive_Change();
     void Dir_Change();
-    void Command4_Click();
-    void Command1_Click();
-    void Command6_Click();
+    void Command4_Click(); // "I - Criar Arquivo de Configuração"
+    void Command1_Click(); // "II - Criar Atalhos"
+    void Command6_Click(); // "Sair  III"
 
 private:
     void buildControls();
