@@ -39,6 +39,7 @@ public:
     kq::platform::GridEX *GridEX1 = nullptr;
 
 private:
+    void buildControls();
     void buildGrid();
     void Command3_Click(); // "Agendar Novo Contato"
     void Command2_Click(); // "Excluir"
