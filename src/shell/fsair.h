@@ -27,9 +27,6 @@ public:
 
     void cmdOK_Click();
     void Command1_Click(); // "Retornar"
-
-    // "Retornar" is the default and the cancel button: Enter and Esc choose it.
-    bool previewKey(QKeyEvent *event) override;
 };
 
 } // namespace kq::shell
