@@ -37,7 +37,7 @@ using kq::test::shot;
 
 } // namespace
 
-class TestAgreementRoad : public QObject
+class tst_agreement_road : public QObject
 {
     Q_OBJECT
 
@@ -50,7 +50,7 @@ private slots:
     void collectorsRoad();
 };
 
-void TestAgreementRoad::collectorsRoad()
+void tst_agreement_road::collectorsRoad()
 {
     kq::test::ShellFixture fx;
     const QString db = fx.devolvidos();
@@ -150,5 +150,5 @@ void TestAgreementRoad::collectorsRoad()
     QCOMPARE(fx.dialogs.texts().filter("Erro"), QStringList());
 }
 
-QTEST_MAIN(TestAgreementRoad)
+QTEST_MAIN(tst_agreement_road)
 #include "tst_agreement_road.moc"

@@ -66,7 +66,7 @@ void leave(QWidget *box)
 
 } // namespace
 
-class TestFacordo : public QObject
+class tst_facordo : public QObject
 {
     Q_OBJECT
 
@@ -101,14 +101,14 @@ private:
     QDate m_today;
 };
 
-void TestFacordo::initTestCase()
+void tst_facordo::initTestCase()
 {
     kq::collection::registerAgreementScreens();
     ScreenRegistry::instance().registerScreen(QStringLiteral("fvantesca"),
                                               [] { return new FollowUp; });
 }
 
-void TestFacordo::init()
+void tst_facordo::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
@@ -126,13 +126,13 @@ void TestFacordo::init()
     m_followUp = static_cast<FollowUp *>(ScreenRegistry::instance().load("fvantesca"));
 }
 
-void TestFacordo::cleanup()
+void tst_facordo::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-facordo *TestFacordo::open(const QString &debtor)
+facordo *tst_facordo::open(const QString &debtor)
 {
     m_followUp->select(debtor);
     auto *f = qobject_cast<facordo *>(ScreenRegistry::instance().show("facordo"));
@@ -140,13 +140,13 @@ facordo *TestFacordo::open(const QString &debtor)
     return f;
 }
 
-void TestFacordo::chooseStore(facordo *f, const QString &code)
+void tst_facordo::chooseStore(facordo *f, const QString &code)
 {
     m_fx->dialogs.clear();
     f->ds_loja->setBoundText(code);
 }
 
-void TestFacordo::opening()
+void tst_facordo::opening()
 {
     facordo *f = open();
     QVERIFY(QTest::qWaitForWindowActive(f));
@@ -172,7 +172,7 @@ void TestFacordo::opening()
     QCOMPARE(f->fator->text(), QString("9,75"));
 }
 
-void TestFacordo::calculation()
+void tst_facordo::calculation()
 {
     facordo *f = open();
     chooseStore(f, "001");
@@ -213,7 +213,7 @@ void TestFacordo::calculation()
                           "'0000000001'").toDouble(), 125.0);
 }
 
-void TestFacordo::noDebtAtStore()
+void tst_facordo::noDebtAtStore()
 {
     facordo *f = open();
     chooseStore(f, "001");
@@ -233,7 +233,7 @@ void TestFacordo::noDebtAtStore()
     QCOMPARE(f->vl_parcela->text(), QString("118,76"));
 }
 
-void TestFacordo::planFields()
+void tst_facordo::planFields()
 {
     facordo *f = open();
     chooseStore(f, "001");
@@ -255,7 +255,7 @@ void TestFacordo::planFields()
     QVERIFY(f->vl_financiado->text().isEmpty());
 }
 
-void TestFacordo::saveThreeInstalments()
+void tst_facordo::saveThreeInstalments()
 {
     facordo *f = open();
     chooseStore(f, "001");
@@ -299,7 +299,7 @@ void TestFacordo::saveThreeInstalments()
     QVERIFY(!f->Command2->isEnabled());
 }
 
-void TestFacordo::secondClickMakesNoSecondAgreement()
+void tst_facordo::secondClickMakesNoSecondAgreement()
 {
     facordo *f = open();
     chooseStore(f, "001");
@@ -320,7 +320,7 @@ void TestFacordo::secondClickMakesNoSecondAgreement()
                  .toString(), QString("2025-03-31"));
 }
 
-void TestFacordo::saveRecomputesChangedCount()
+void tst_facordo::saveRecomputesChangedCount()
 {
     facordo *f = open();
     chooseStore(f, "001");
@@ -338,7 +338,7 @@ void TestFacordo::saveRecomputesChangedCount()
              kq::platform::roundHalfAway(4 * expected, 2));
 }
 
-void TestFacordo::refusals_data()
+void tst_facordo::refusals_data()
 {
     QTest::addColumn<QString>("store");
     QTest::addColumn<QString>("count");
@@ -362,7 +362,7 @@ void TestFacordo::refusals_data()
                                 << "Empresa não cadastrada!!!";
 }
 
-void TestFacordo::refusals()
+void tst_facordo::refusals()
 {
     QFETCH(QString, store);
     QFETCH(QString, count);
@@ -387,7 +387,7 @@ void TestFacordo::refusals()
              0);
 }
 
-void TestFacordo::followUpMoves()
+void tst_facordo::followUpMoves()
 {
     facordo *f = open("00001");
     m_followUp->select("00002");
@@ -411,7 +411,7 @@ void TestFacordo::followUpMoves()
     QCOMPARE(f->cd_cliente->text(), QString("00002"));
 }
 
-void TestFacordo::missingFactor()
+void tst_facordo::missingFactor()
 {
     addCheque(m_db, "0000000009", "00001", "001", QDate(1990, 5, 3), 40);
     facordo *f = open();
@@ -438,7 +438,7 @@ void TestFacordo::missingFactor()
 
 // Correction rows that are not a whole month are never the reference: the
 // newest real month stands in for a month missing from the table.
-void TestFacordo::invalidMonthsLeftOut()
+void tst_facordo::invalidMonthsLeftOut()
 {
     exec(m_db, "DELETE FROM correcao WHERE cd_ref = ?", {ymd(m_today)});
     addFactor(m_db, "____/__", 5);
@@ -456,7 +456,7 @@ void TestFacordo::invalidMonthsLeftOut()
                           "'0000000001'").toDouble(), 100.0);
 }
 
-void TestFacordo::keys()
+void tst_facordo::keys()
 {
     facordo *f = open();
     chooseStore(f, "001");
@@ -474,7 +474,7 @@ void TestFacordo::keys()
 // Enter or Space on the highlighted store runs the calculation: the only
 // store (the focus alone highlights it without choosing it), or the store
 // already chosen, whose cheques changed meanwhile.
-void TestFacordo::storeChosenByKey_data()
+void tst_facordo::storeChosenByKey_data()
 {
     QTest::addColumn<bool>("onlyStore");
     QTest::addColumn<int>("key");
@@ -484,7 +484,7 @@ void TestFacordo::storeChosenByKey_data()
     QTest::newRow("the store already chosen, space") << false << int(Qt::Key_Space);
 }
 
-void TestFacordo::storeChosenByKey()
+void tst_facordo::storeChosenByKey()
 {
     QFETCH(bool, onlyStore);
     QFETCH(int, key);
@@ -509,5 +509,5 @@ void TestFacordo::storeChosenByKey()
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-QTEST_MAIN(TestFacordo)
+QTEST_MAIN(tst_facordo)
 #include "tst_facordo.moc"

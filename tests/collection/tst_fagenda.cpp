@@ -29,7 +29,7 @@ using kq::data::scalar;
 using kq::platform::Answer;
 using kq::platform::ScreenRegistry;
 
-class TestFagenda : public QObject
+class tst_fagenda : public QObject
 {
     Q_OBJECT
 
@@ -54,7 +54,7 @@ private:
     QString m_db;
 };
 
-void TestFagenda::init()
+void tst_fagenda::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
@@ -64,7 +64,7 @@ void TestFagenda::init()
                "('002', 'ANA')");
 }
 
-void TestFagenda::cleanup()
+void tst_fagenda::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
@@ -72,7 +72,7 @@ void TestFagenda::cleanup()
 
 // Collectors whose names differ in case only: the logged-in one is shown and
 // saved; a typed name that fits both asks for a choice.
-void TestFagenda::collectorBoundByKey()
+void tst_fagenda::collectorBoundByKey()
 {
     exec(m_db, "INSERT INTO usuarios (CD_usuario, usuario) VALUES ('003', 'ana')");
     kq::shell::setUsuarioLogado("ana", "003");
@@ -87,12 +87,12 @@ void TestFagenda::collectorBoundByKey()
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM agenda").toInt(), 1);
 }
 
-fagenda *TestFagenda::open()
+fagenda *tst_fagenda::open()
 {
     return qobject_cast<fagenda *>(ScreenRegistry::instance().show("fagenda"));
 }
 
-fagenda *TestFagenda::save(fagenda *f, const QString &debtor, const QDate &day,
+fagenda *tst_fagenda::save(fagenda *f, const QString &debtor, const QDate &day,
                            const QString &text)
 {
     f->nm_cliente->setText(debtor);
@@ -102,7 +102,7 @@ fagenda *TestFagenda::save(fagenda *f, const QString &debtor, const QDate &day,
     return f;
 }
 
-void TestFagenda::opening()
+void tst_fagenda::opening()
 {
     fagenda *f = open();
     QCOMPARE(f->windowTitle(), QString("Agenda"));
@@ -118,7 +118,7 @@ void TestFagenda::opening()
     QVERIFY(!f->GridEX1->column(6).isVisible());
 }
 
-void TestFagenda::saving()
+void tst_fagenda::saving()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "Ligar para confirmar o acordo");
@@ -157,7 +157,7 @@ void TestFagenda::saving()
     kq::test::shot(f, "fagenda");
 }
 
-void TestFagenda::listOrder()
+void tst_fagenda::listOrder()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "terceiro");
@@ -171,7 +171,7 @@ void TestFagenda::listOrder()
     QCOMPARE(f->GridEX1->textAt(0, 7), QString("01/2026"));
 }
 
-void TestFagenda::executedTick()
+void tst_fagenda::executedTick()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "ligar");
@@ -181,7 +181,7 @@ void TestFagenda::executedTick()
     QCOMPARE(scalar(m_db, "SELECT status FROM agenda WHERE cd_agenda = '0000000001'").toInt(), 1);
 }
 
-void TestFagenda::deleting()
+void tst_fagenda::deleting()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "primeiro");
@@ -216,7 +216,7 @@ void TestFagenda::deleting()
     QCOMPARE(rowCount(m_db, "agenda"), 1);
 }
 
-void TestFagenda::filtersDoNothing()
+void tst_fagenda::filtersDoNothing()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "ligar");
@@ -226,5 +226,5 @@ void TestFagenda::filtersDoNothing()
     QCOMPARE(f->GridEX1->recordCount(), 1);
 }
 
-QTEST_MAIN(TestFagenda)
+QTEST_MAIN(tst_fagenda)
 #include "tst_fagenda.moc"

@@ -67,7 +67,7 @@ QString lines(const QStringList &list)
 
 } // namespace
 
-class TestDynamiCubeExports : public QObject
+class tst_dynamicubeexports : public QObject
 {
     Q_OBJECT
 
@@ -85,7 +85,7 @@ private slots:
     void initAgainBindsTheNewCube();
 };
 
-void TestDynamiCubeExports::clipboardText_data()
+void tst_dynamicubeexports::clipboardText_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("locale");
@@ -123,7 +123,7 @@ void TestDynamiCubeExports::clipboardText_data()
                   "Total48524"});
 }
 
-void TestDynamiCubeExports::clipboardText()
+void tst_dynamicubeexports::clipboardText()
 {
     QFETCH(QString, layout);
     QFETCH(QString, locale);
@@ -142,7 +142,7 @@ void TestDynamiCubeExports::clipboardText()
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
-void TestDynamiCubeExports::clipboardWritesNoThousandsSeparator()
+void tst_dynamicubeexports::clipboardWritesNoThousandsSeparator()
 {
     QLocale::setDefault(QLocale(QStringLiteral("pt_BR")));
     kq::test::NwindFolders nwind;
@@ -159,7 +159,7 @@ void TestDynamiCubeExports::clipboardWritesNoThousandsSeparator()
              lines({";", "Cheeses;747,5;", "Crackers;623;", "Teas;390;", "Total;1760,5;"}));
 }
 
-void TestDynamiCubeExports::clipboardBeforeInitRaises()
+void tst_dynamicubeexports::clipboardBeforeInitRaises()
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
     DynamiCubeExports exports;
@@ -168,7 +168,7 @@ void TestDynamiCubeExports::clipboardBeforeInitRaises()
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
-void TestDynamiCubeExports::chartArray_data()
+void tst_dynamicubeexports::chartArray_data()
 {
     // Block of layout D from (row, column) to the opposite corner.
     QTest::addColumn<int>("row");
@@ -183,7 +183,7 @@ void TestDynamiCubeExports::chartArray_data()
     QTest::newRow("one cell") << 2 << 5 << 2 << 5 << false;
 }
 
-void TestDynamiCubeExports::chartArray()
+void tst_dynamicubeexports::chartArray()
 {
     QFETCH(int, row);
     QFETCH(int, column);
@@ -235,7 +235,7 @@ void TestDynamiCubeExports::chartArray()
     }
 }
 
-void TestDynamiCubeExports::chartFailureIsReported()
+void tst_dynamicubeexports::chartFailureIsReported()
 {
     kq::test::ScriptedDialogs dialogs;
     DynamiCubeExports unbound;
@@ -255,7 +255,7 @@ void TestDynamiCubeExports::chartFailureIsReported()
     QCOMPARE(dialogs.messages.size(), 2);
 }
 
-void TestDynamiCubeExports::initAgainBindsTheNewCube()
+void tst_dynamicubeexports::initAgainBindsTheNewCube()
 {
     kq::test::NwindFolders nwind;
     DCube first;
@@ -271,5 +271,5 @@ void TestDynamiCubeExports::initAgainBindsTheNewCube()
     QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral(";2024;\r\n")));
 }
 
-QTEST_MAIN(TestDynamiCubeExports)
+QTEST_MAIN(tst_dynamicubeexports)
 #include "tst_dynamicubeexports.moc"

@@ -22,7 +22,7 @@ using kq::cube::fcubovendas;
 using kq::platform::DCube;
 using kq::platform::ScreenRegistry;
 
-class TestFcubovendas : public QObject
+class tst_fcubovendas : public QObject
 {
     Q_OBJECT
 
@@ -51,7 +51,7 @@ private:
     CubeFixture *m_fx = nullptr;
 };
 
-void TestFcubovendas::opening()
+void tst_fcubovendas::opening()
 {
     fcubovendas *f = m_fx->open();
     QVERIFY(f);
@@ -75,7 +75,7 @@ void TestFcubovendas::opening()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestFcubovendas::lastLineOfSettings()
+void tst_fcubovendas::lastLineOfSettings()
 {
     // The cube screen reads the settings itself and keeps their last line.
     const QString other = m_fx->shell.folders.programFile(QStringLiteral("outros"));
@@ -93,7 +93,7 @@ void TestFcubovendas::lastLineOfSettings()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestFcubovendas::definition()
+void tst_fcubovendas::definition()
 {
     fcubovendas *f = m_fx->open();
     DCube *cube = f->DCube1;
@@ -122,7 +122,7 @@ void TestFcubovendas::definition()
     QCOMPARE(cube->cellValue(0, 1).toDouble(), 1100.0);
 }
 
-void TestFcubovendas::pivotAndTotals()
+void tst_fcubovendas::pivotAndTotals()
 {
     fcubovendas *f = m_fx->open();
     DCube *cube = f->DCube1;
@@ -151,7 +151,7 @@ void TestFcubovendas::pivotAndTotals()
     QCOMPARE(cube->columnCount(), 6);
 }
 
-void TestFcubovendas::dataFieldList()
+void tst_fcubovendas::dataFieldList()
 {
     fcubovendas *f = m_fx->open();
     QListWidget *list = f->lstVisDataField;
@@ -174,7 +174,7 @@ void TestFcubovendas::dataFieldList()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestFcubovendas::layoutTooSmall()
+void tst_fcubovendas::layoutTooSmall()
 {
     fcubovendas *f = m_fx->open();
     const QRect cube = f->DCube1->geometry();
@@ -199,7 +199,7 @@ void TestFcubovendas::layoutTooSmall()
     QCOMPARE(f->DCube1->height(), (8000 - (f->DCube1->y() * 15 + 360)) / 15);
 }
 
-void TestFcubovendas::rankFormReused()
+void tst_fcubovendas::rankFormReused()
 {
     fcubovendas *f = m_fx->open();
     f->Classificar->trigger();
@@ -215,7 +215,7 @@ void TestFcubovendas::rankFormReused()
     QCOMPARE(f->findChildren<kq::cube::RankForm *>().size(), 1);
 }
 
-void TestFcubovendas::markersColourCells()
+void tst_fcubovendas::markersColourCells()
 {
     fcubovendas *f = m_fx->open();
     f->dataMarkers().Add(255, 65535, 900, 1000, QStringLiteral("sumVL_CHEQUE"));
@@ -226,7 +226,7 @@ void TestFcubovendas::markersColourCells()
     QVERIFY(f->DCube1->model()->formatCell(0, 1).backColor != 65535);
 }
 
-void TestFcubovendas::chartAndMarkerEditor()
+void tst_fcubovendas::chartAndMarkerEditor()
 {
     fcubovendas *f = m_fx->open();
     // Every "Graficos" makes a new chart window of the cube's current block.
@@ -257,7 +257,7 @@ void TestFcubovendas::chartAndMarkerEditor()
     QCOMPARE(fieldShown, QStringLiteral("Valor"));
 }
 
-void TestFcubovendas::printPreview()
+void tst_fcubovendas::printPreview()
 {
     fcubovendas *f = m_fx->open();
     f->cmdPreview->click();
@@ -268,7 +268,7 @@ void TestFcubovendas::printPreview()
     preview->close();
 }
 
-void TestFcubovendas::closingDropsToolsAndMarkers()
+void tst_fcubovendas::closingDropsToolsAndMarkers()
 {
     fcubovendas *f = m_fx->open();
     f->dataMarkers().Add(255, 16777215, 0, 500, QStringLiteral("sumVL_CHEQUE"));
@@ -288,7 +288,7 @@ void TestFcubovendas::closingDropsToolsAndMarkers()
     QCOMPARE(again->dataMarkers().Count(), 0);
 }
 
-void TestFcubovendas::screenshot()
+void tst_fcubovendas::screenshot()
 {
     fcubovendas *f = m_fx->open();
     DCube *cube = f->DCube1;
@@ -304,5 +304,5 @@ void TestFcubovendas::screenshot()
     QVERIFY(!f->grab().isNull());
 }
 
-QTEST_MAIN(TestFcubovendas)
+QTEST_MAIN(tst_fcubovendas)
 #include "tst_fcubovendas.moc"
