@@ -1,6 +1,7 @@
 #include "gridreader.h"
 
 #include "gridtypes.h"
+#include "platform/sqlitehandle.h"
 
 #include "data/database.h"
 
@@ -98,8 +99,9 @@ public:
             m_stmt = nullptr;
             return false;
         }
+        const int *columns = m_columns.constData();
         for (size_t s = 0; s < data.size(); ++s) {
-            const int c = m_columns[int(s)];
+            const int c = columns[s];
             FieldData &f = data[s];
             switch (sqlite3_column_type(m_stmt, c)) {
             case SQLITE_INTEGER:
@@ -177,16 +179,6 @@ private:
     QSqlQuery m_query;
     QString m_error;
 };
-
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
-{
-    if (!db.isValid() || !db.driver() || db.driverName() != QLatin1String("QSQLITE"))
-        return nullptr;
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(v.constData());
-}
 
 } // namespace
 
