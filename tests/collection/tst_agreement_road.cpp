@@ -138,12 +138,12 @@ void tst_agreement_road::collectorsRoad()
     ctl<QPushButton>(followUp, "Command3")->click();
     auto *agenda = qobject_cast<fagenda *>(ScreenRegistry::instance().find("fagenda"));
     QVERIFY(agenda && agenda->isVisible());
-    agenda->nm_cliente->setText("JOSE DA SILVA");
-    agenda->dt_marcada->setValue(today.addDays(7));
-    agenda->DS_hISTORICO->setPlainText("Ligar para lembrar da 2ª parcela");
-    agenda->Command3->click();
-    QCOMPARE(agenda->cd_agenda->text(), QString("0000000001"));
-    QCOMPARE(agenda->GridEX1->recordCount(), 1);
+    ctl<kq::platform::DBCombo>(agenda, "nm_cliente")->setText("JOSE DA SILVA");
+    ctl<kq::platform::DTPicker>(agenda, "dt_marcada")->setValue(today.addDays(7));
+    ctl<QPlainTextEdit>(agenda, "DS_hISTORICO")->setPlainText("Ligar para lembrar da 2ª parcela");
+    ctl<QPushButton>(agenda, "Command3")->click();
+    QCOMPARE(ctl<QLabel>(agenda, "cd_agenda")->text(), QString("0000000001"));
+    QCOMPARE(ctl<kq::platform::GridEX>(agenda, "GridEX1")->recordCount(), 1);
     QCOMPARE(scalar(db, "SELECT nm_envolvido || '|' || nm_responsavel FROM agenda").toString(),
              QString("JOSE DA SILVA|SUPERVISOR"));
     shot(agenda, "road-fagenda");

@@ -77,10 +77,10 @@ void tst_fagenda::collectorBoundByKey()
     exec(m_db, "INSERT INTO usuarios (CD_usuario, usuario) VALUES ('003', 'ana')");
     kq::shell::setUsuarioLogado("ana", "003");
     fagenda *f = open();
-    QCOMPARE(f->cobrador->boundText(), QString("003"));
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "cobrador")->boundText(), QString("003"));
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "Ligar");
     QCOMPARE(scalar(m_db, "SELECT nm_responsavel FROM agenda").toString(), QString("ana"));
-    f->cobrador->setText("Ana");
+    ctl<kq::platform::DBCombo>(f, "cobrador")->setText("Ana");
     save(f, "JOSE DA SILVA", QDate(2027, 3, 6), "Ligar de novo");
     QCOMPARE(m_fx->dialogs.lastText(),
              QString("Há mais de um cadastro com o nome \"Ana\". Escolha na lista o desejado."));
@@ -95,10 +95,10 @@ fagenda *tst_fagenda::open()
 fagenda *tst_fagenda::save(fagenda *f, const QString &debtor, const QDate &day,
                            const QString &text)
 {
-    f->nm_cliente->setText(debtor);
-    f->dt_marcada->setValue(day);
-    f->DS_hISTORICO->setPlainText(text);
-    f->Command3->click();
+    ctl<kq::platform::DBCombo>(f, "nm_cliente")->setText(debtor);
+    ctl<kq::platform::DTPicker>(f, "dt_marcada")->setValue(day);
+    ctl<QPlainTextEdit>(f, "DS_hISTORICO")->setPlainText(text);
+    ctl<QPushButton>(f, "Command3")->click();
     return f;
 }
 
@@ -106,23 +106,23 @@ void tst_fagenda::opening()
 {
     fagenda *f = open();
     QCOMPARE(f->windowTitle(), QString("Agenda"));
-    QCOMPARE(f->cobrador->text(), QString("SUPERVISOR"));
-    QCOMPARE(f->cobrador->count(), 2);
-    QCOMPARE(f->nm_cliente->count(), 2);
-    QCOMPARE(f->nm_cliente->text(), QString());
-    QCOMPARE(f->dt_marcada->value(), QDate::currentDate());
-    QCOMPARE(f->cd_agenda->text(), QString());
-    QCOMPARE(f->GridEX1->recordCount(), 0);
-    QCOMPARE(f->GridEX1->groupByBoxCaption(),
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "cobrador")->text(), QString("SUPERVISOR"));
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "cobrador")->count(), 2);
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "nm_cliente")->count(), 2);
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "nm_cliente")->text(), QString());
+    QCOMPARE(ctl<kq::platform::DTPicker>(f, "dt_marcada")->value(), QDate::currentDate());
+    QCOMPARE(ctl<QLabel>(f, "cd_agenda")->text(), QString());
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 0);
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->groupByBoxCaption(),
              QString("Traga a Coluna a ser agrupada para essa área"));
-    QVERIFY(!f->GridEX1->column(6).isVisible());
+    QVERIFY(!ctl<kq::platform::GridEX>(f, "GridEX1")->column(6).isVisible());
 }
 
 void tst_fagenda::saving()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "Ligar para confirmar o acordo");
-    QCOMPARE(f->cd_agenda->text(), QString("0000000001"));
+    QCOMPARE(ctl<QLabel>(f, "cd_agenda")->text(), QString("0000000001"));
     QVERIFY(m_fx->dialogs.messages.isEmpty());
     QSqlQuery q = exec(m_db, "SELECT dt_lancamento, dt_marcada, nm_envolvido, nm_responsavel, "
                              "ds_historico, cd_ref, status FROM agenda");
@@ -134,17 +134,17 @@ void tst_fagenda::saving()
     QCOMPARE(q.value(4).toString(), QString("Ligar para confirmar o acordo"));
     QCOMPARE(q.value(5).toString(), QString("03/2027"));
     QCOMPARE(q.value(6).toInt(), 0);
-    QCOMPARE(f->GridEX1->recordCount(), 1);
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 1);
 
     // The fields stay filled: a second click adds the same entry again.
-    f->Command3->click();
-    QCOMPARE(f->cd_agenda->text(), QString("0000000002"));
+    ctl<QPushButton>(f, "Command3")->click();
+    QCOMPARE(ctl<QLabel>(f, "cd_agenda")->text(), QString("0000000002"));
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM agenda WHERE ds_historico = "
                           "'Ligar para confirmar o acordo'").toInt(), 2);
 
     // No debtor, an empty history and a history past 200 characters.
-    f->DS_hISTORICO->setPlainText(QString(230, 'a'));
-    QCOMPARE(f->DS_hISTORICO->toPlainText().size(), 200);
+    ctl<QPlainTextEdit>(f, "DS_hISTORICO")->setPlainText(QString(230, 'a'));
+    QCOMPARE(ctl<QPlainTextEdit>(f, "DS_hISTORICO")->toPlainText().size(), 200);
     save(f, QString(), QDate(2027, 3, 6), QString());
     QCOMPARE(scalar(m_db, "SELECT nm_envolvido || '|' || ds_historico FROM agenda "
                           "WHERE cd_agenda = '0000000003'").toString(), QString("|"));
@@ -164,19 +164,19 @@ void tst_fagenda::listOrder()
     save(f, "MARIA SOUZA", QDate(2026, 1, 2), "primeiro");
     save(f, "MARIA SOUZA", QDate(2026, 7, 1), "segundo");
     QStringList order;
-    for (int row = 0; row < f->GridEX1->rowCount(); ++row)
-        order << f->GridEX1->valueAt(row, 2).toString();
+    for (int row = 0; row < ctl<kq::platform::GridEX>(f, "GridEX1")->rowCount(); ++row)
+        order << ctl<kq::platform::GridEX>(f, "GridEX1")->valueAt(row, 2).toString();
     QCOMPARE(order, (QStringList{"primeiro", "segundo", "terceiro"}));
-    QCOMPARE(f->GridEX1->textAt(0, 1), QString("02/01/2026"));
-    QCOMPARE(f->GridEX1->textAt(0, 7), QString("01/2026"));
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->textAt(0, 1), QString("02/01/2026"));
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->textAt(0, 7), QString("01/2026"));
 }
 
 void tst_fagenda::executedTick()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "ligar");
-    QAbstractItemModel *model = f->GridEX1->view()->model();
-    const int viewColumn = f->GridEX1->column(4).position() - 1;
+    QAbstractItemModel *model = ctl<kq::platform::GridEX>(f, "GridEX1")->view()->model();
+    const int viewColumn = ctl<kq::platform::GridEX>(f, "GridEX1")->column(4).position() - 1;
     QVERIFY(model->setData(model->index(0, viewColumn), Qt::Checked, Qt::CheckStateRole));
     QCOMPARE(scalar(m_db, "SELECT status FROM agenda WHERE cd_agenda = '0000000001'").toInt(), 1);
 }
@@ -192,9 +192,9 @@ void tst_fagenda::deleting()
     // Before any row change "Excluir" acts on the first entry in code order.
     QCOMPARE(f->locatedEntry(), QString("0000000001"));
 
-    f->GridEX1->setCurrentRow(f->GridEX1->findRow(6, "0000000002"));
+    ctl<kq::platform::GridEX>(f, "GridEX1")->setCurrentRow(ctl<kq::platform::GridEX>(f, "GridEX1")->findRow(6, "0000000002"));
     m_fx->dialogs.answers.enqueue(Answer::No);
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.messages.size(), 1);
     const auto &question = m_fx->dialogs.messages.first();
     QCOMPARE(question.text, QString("Deseja Realmente excluir esse registro? :segundo"));
@@ -204,14 +204,14 @@ void tst_fagenda::deleting()
     QCOMPARE(rowCount(m_db, "agenda"), 2);
 
     m_fx->dialogs.answers.enqueue(Answer::Yes);
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(rowCount(m_db, "agenda"), 1);
-    QCOMPARE(f->GridEX1->recordCount(), 1);
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 1);
     QVERIFY(!scalar(m_db, "SELECT 1 FROM agenda WHERE cd_agenda = '0000000002'").isValid());
 
     // A second "Excluir" before another row is chosen deletes nothing.
     m_fx->dialogs.clear();
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.texts(), QStringList{"Escolha na lista o contato a excluir!!"});
     QCOMPARE(rowCount(m_db, "agenda"), 1);
 }
@@ -221,9 +221,9 @@ void tst_fagenda::filtersDoNothing()
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "ligar");
     exec(m_db, "UPDATE agenda SET status = 1");
-    f->Option2->click();
-    f->Option3->click();
-    QCOMPARE(f->GridEX1->recordCount(), 1);
+    ctl<QRadioButton>(f, "Option2")->click();
+    ctl<QRadioButton>(f, "Option3")->click();
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 1);
 }
 
 QTEST_MAIN(tst_fagenda)
