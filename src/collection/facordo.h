@@ -29,27 +29,6 @@ public:
     // and kept while the screen is open.
     QString debtor() const { return m_debtor; }
 
-    QLabel *cd_cliente = nullptr;
-    QLabel *cd_acordo = nullptr;
-    kq::platform::DBList *ds_loja = nullptr;
-    kq::platform::MaskEdBox *cd_ref = nullptr;
-    QLabel *fator = nullptr;
-    kq::platform::GridEX *GridEX1 = nullptr;
-    QLabel *valoraberto = nullptr;
-    QLabel *vl_juros = nullptr;
-    QLabel *vl_multa = nullptr;
-    QLabel *vl_honorarios = nullptr;
-    QLabel *correcao = nullptr;
-    QLabel *vl_total = nullptr;
-    QLineEdit *nr_parcelas = nullptr;
-    QLineEdit *vl_jurosparcelamento = nullptr;
-    QLineEdit *vl_parcela = nullptr;
-    QLineEdit *vl_financiado = nullptr;
-    QLabel *vl_honorariosparcela = nullptr;
-    kq::platform::MaskEdBox *dt_primeira = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command1 = nullptr;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool previewKey(QKeyEvent *event) override;
@@ -81,6 +60,27 @@ private:
     } m_state;
     // The inputs of the plan shown (total, fees, count, rate).
     QString m_planInputs;
+
+    QLabel *cd_cliente = nullptr;
+    QLabel *cd_acordo = nullptr;
+    kq::platform::DBList *ds_loja = nullptr;
+    kq::platform::MaskEdBox *cd_ref = nullptr;
+    QLabel *fator = nullptr;
+    kq::platform::GridEX *GridEX1 = nullptr;
+    QLabel *valoraberto = nullptr;
+    QLabel *vl_juros = nullptr;
+    QLabel *vl_multa = nullptr;
+    QLabel *vl_honorarios = nullptr;
+    QLabel *correcao = nullptr;
+    QLabel *vl_total = nullptr;
+    QLineEdit *nr_parcelas = nullptr;
+    QLineEdit *vl_jurosparcelamento = nullptr;
+    QLineEdit *vl_parcela = nullptr;
+    QLineEdit *vl_financiado = nullptr;
+    QLabel *vl_honorariosparcela = nullptr;
+    kq::platform::MaskEdBox *dt_primeira = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command1 = nullptr;
 };
 
 } // namespace kq::collection

@@ -96,18 +96,18 @@ void tst_agreement_road::collectorsRoad()
     ctl<QPushButton>(followUp, "Command4")->click();
     auto *agreement = qobject_cast<facordo *>(ScreenRegistry::instance().find("facordo"));
     QVERIFY(agreement && agreement->isVisible());
-    QCOMPARE(agreement->cd_cliente->text(), QString("00001"));
+    QCOMPARE(ctl<QLabel>(agreement, "cd_cliente")->text(), QString("00001"));
 
     fx.dialogs.clear();
-    agreement->ds_loja->setBoundText("001");
-    QCOMPARE(agreement->vl_total->text(), QString("342,5"));
-    QCOMPARE(agreement->nr_parcelas->text(), QString("3"));
-    QCOMPARE(agreement->vl_parcela->text(), QString("118,76"));
-    agreement->dt_primeira->setText(formatDate(today));
+    ctl<kq::platform::DBList>(agreement, "ds_loja")->setBoundText("001");
+    QCOMPARE(ctl<QLabel>(agreement, "vl_total")->text(), QString("342,5"));
+    QCOMPARE(ctl<QLineEdit>(agreement, "nr_parcelas")->text(), QString("3"));
+    QCOMPARE(ctl<QLineEdit>(agreement, "vl_parcela")->text(), QString("118,76"));
+    ctl<kq::platform::MaskEdBox>(agreement, "dt_primeira")->setText(formatDate(today));
     shot(agreement, "road-facordo");
-    agreement->Command2->click();
+    ctl<QPushButton>(agreement, "Command2")->click();
     QCOMPARE(fx.dialogs.texts(), QStringList{"Acordo realizado com sucesso!!!!"});
-    QCOMPARE(agreement->cd_acordo->text(), QString("00001"));
+    QCOMPARE(ctl<QLabel>(agreement, "cd_acordo")->text(), QString("00001"));
     QCOMPARE(scalar(db, "SELECT count(*) FROM DEVOLVIDOS WHERE cd_situacao = '002' "
                         "AND cd_acordo = '00001'").toInt(), 2);
     QCOMPARE(scalar(db, "SELECT count(*) FROM parcelas WHERE cd_acordo = '00001' "
