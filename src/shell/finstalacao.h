@@ -53,15 +53,6 @@ class finstalacao : public kq::platform::Screen
 public:
     explicit finstalacao(QWidget *parent = nullptr);
 
-    QComboBox *Drive = nullptr;
-    QTreeView *Dir = nullptr;
-    QListWidget *File = nullptr;
-    QLabel *DS_DIRETORIO = nullptr;
-    QLabel *ds_banco = nullptr;
-    QPushButton *Command4 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command6 = nullptr;
-
     // The folder list's current folder; setting it opens that folder as a
     // click of the user would.
     QString directory() const;
@@ -74,6 +65,15 @@ public:
     void Command6_Click(); // "Sair  III"
 
 private:
+    QComboBox *Drive = nullptr;
+    QTreeView *Dir = nullptr;
+    QListWidget *File = nullptr;
+    QLabel *DS_DIRETORIO = nullptr;
+    QLabel *ds_banco = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command6 = nullptr;
+
     void buildControls();
     void Form_Load();
     void refreshFiles();
