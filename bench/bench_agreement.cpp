@@ -224,18 +224,25 @@ void runSize(int cheques, int rounds)
     auto *debtors = followUp->findChild<kq::platform::GridEX *>("GridEX2");
     debtors->setCurrentRow(debtors->findRow(2, "00001"));
     auto *f = qobject_cast<facordo *>(registry.show("facordo"));
-    f->cd_ref->setText(kq::shell::CorrectionTable::load(db).newestMonth());
+    auto *cd_ref = f->findChild<kq::platform::MaskEdBox *>("cd_ref");
+    auto *ds_loja = f->findChild<kq::platform::DBList *>("ds_loja");
+    auto *GridEX1 = f->findChild<kq::platform::GridEX *>("GridEX1");
+    auto *vl_total = f->findChild<QLabel *>("vl_total");
+    auto *Command2 = f->findChild<QPushButton *>("Command2");
+    auto *nr_parcelas = f->findChild<QLineEdit *>("nr_parcelas");
+    auto *dt_primeira = f->findChild<kq::platform::MaskEdBox *>("dt_primeira");
+    cd_ref->setText(kq::shell::CorrectionTable::load(db).newestMonth());
     const kq::data::RecordSource gridSource = chequeGridSource("00001", "001");
     const kq::bench::Pair screen = kq::bench::interleaved(
-        rounds, [&] { f->ds_loja->setBoundText("001"); },
+        rounds, [&] { ds_loja->setBoundText("001"); },
         [&] {
             plainCalculation(h);
             kq::bench::plainRead(db, gridSource);
         },
-        [&] { f->ds_loja->setCurrentRow(-1); });
+        [&] { ds_loja->setCurrentRow(-1); });
     kq::bench::printRow(cheques, "calculation on the screen, values stored", screen);
     std::printf("%9d  %d cheques listed, total %s, messages %d\n", cheques,
-                f->GridEX1->recordCount(), qPrintable(f->vl_total->text()), dialogs.messages);
+                GridEX1->recordCount(), qPrintable(vl_total->text()), dialogs.messages);
 
     auto reopen = [&] {
         exec(db, "DELETE FROM parcelas WHERE cd_acordo IN (SELECT cd_acordo FROM acordos "
@@ -263,13 +270,13 @@ void runSize(int cheques, int rounds)
                         cheques <= 10000 ? "<= 200 ms" : "",
                         cheques > 10000 || save.program <= 0.2);
     const kq::bench::Pair saveScreen = kq::bench::interleaved(
-        rounds, [&] { f->Command2->click(); }, [&] { plainSave(h); },
+        rounds, [&] { Command2->click(); }, [&] { plainSave(h); },
         [&] {
             reopen();
-            f->ds_loja->setCurrentRow(-1);
-            f->ds_loja->setBoundText("001");
-            f->nr_parcelas->setText("32");
-            f->dt_primeira->setText(kq::platform::formatDate(today));
+            ds_loja->setCurrentRow(-1);
+            ds_loja->setBoundText("001");
+            nr_parcelas->setText("32");
+            dt_primeira->setText(kq::platform::formatDate(today));
             dialogs.messages = 0;
         });
     kq::bench::printRow(cheques, "save on the screen (\"Fazer Acordo\")", saveScreen);

@@ -4,6 +4,7 @@
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
+#include "platform/form.h"
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
@@ -52,12 +53,18 @@ QString followUpDebtor()
     return grid->value(2).toString();
 }
 
-QLabel *valueLabel(QWidget *parent, const QString &name)
+// A label the screen fills in, in the automatic fields' colour.
+QLabel *automaticLabel(QWidget *parent, const QString &name)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
+    auto *label = kq::platform::form::named<QLabel>(name, parent);
     label->setAccessibleName(name);
     label->setStyleSheet(QString::fromLatin1(kAutomatic));
+    return label;
+}
+
+QLabel *valueLabel(QWidget *parent, const QString &name)
+{
+    auto *label = automaticLabel(parent, name);
     label->setMinimumWidth(90);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
@@ -65,22 +72,11 @@ QLabel *valueLabel(QWidget *parent, const QString &name)
 
 QLineEdit *textBox(QWidget *parent, const QString &name, const char *style)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
+    auto *box = kq::platform::form::named<QLineEdit>(name, parent);
     box->setMaximumWidth(160);
     box->setStyleSheet(QString::fromLatin1(style));
     box->setAlignment(Qt::AlignRight);
     return box;
-}
-
-QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    if (buddy) {
-        label->setBuddy(buddy);
-        buddy->setAccessibleName(text);
-    }
-    return label;
 }
 
 } // namespace
@@ -133,30 +129,19 @@ facordo::facordo(QWidget *parent)
 
 void facordo::buildControls()
 {
-    cd_cliente = new QLabel(this);
-    cd_cliente->setObjectName(QStringLiteral("cd_cliente"));
-    cd_cliente->setAccessibleName(QStringLiteral("cd_cliente"));
-    cd_cliente->setStyleSheet(QString::fromLatin1(kAutomatic));
-    cd_acordo = new QLabel(this);
-    cd_acordo->setObjectName(QStringLiteral("cd_acordo"));
-    cd_acordo->setAccessibleName(QStringLiteral("cd_acordo"));
-    cd_acordo->setStyleSheet(QString::fromLatin1(kAutomatic));
+    using namespace kq::platform::form;
+    cd_cliente = automaticLabel(this, QStringLiteral("cd_cliente"));
+    cd_acordo = automaticLabel(this, QStringLiteral("cd_acordo"));
     cd_acordo->setMinimumWidth(60);
-
-    ds_loja = new kq::platform::DBList(this);
-    ds_loja->setObjectName(QStringLiteral("ds_loja"));
+    ds_loja = named<kq::platform::DBList>(QStringLiteral("ds_loja"), this);
     ds_loja->setMaximumHeight(90);
-    auto *storeCaption = caption(QStringLiteral("Escolha  o cliente para gerar o acordo"),
-                                 ds_loja, this);
-
-    cd_ref = new kq::platform::MaskEdBox(this);
-    cd_ref->setObjectName(QStringLiteral("cd_ref"));
+    const QString storeText = QStringLiteral("Escolha  o cliente para gerar o acordo");
+    auto *storeCaption = caption(storeText, ds_loja, this);
+    ds_loja->setAccessibleName(storeText);
+    cd_ref = named<kq::platform::MaskEdBox>(QStringLiteral("cd_ref"), this);
     cd_ref->setAccessibleName(QStringLiteral("cd_ref"));
     cd_ref->setMaximumWidth(80);
-    fator = new QLabel(this);
-    fator->setObjectName(QStringLiteral("fator"));
-    fator->setAccessibleName(QStringLiteral("fator"));
-    fator->setStyleSheet(QString::fromLatin1(kAutomatic));
+    fator = automaticLabel(this, QStringLiteral("fator"));
     fator->setMinimumWidth(80);
 
     auto *top = new QGridLayout;
@@ -169,10 +154,8 @@ void facordo::buildControls()
     top->setColumnStretch(0, 1);
 
     auto *documents = new QGroupBox(QStringLiteral("Documentos"), this);
-    GridEX1 = new kq::platform::GridEX(documents);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
-    auto *documentsLayout = new QVBoxLayout(documents);
-    documentsLayout->addWidget(GridEX1);
+    GridEX1 = named<kq::platform::GridEX>(QStringLiteral("GridEX1"), documents);
+    (new QVBoxLayout(documents))->addWidget(GridEX1);
 
     auto *calculations = new QGroupBox(QStringLiteral("Cálculos"), this);
     valoraberto = valueLabel(calculations, QStringLiteral("valoraberto"));
@@ -191,30 +174,25 @@ void facordo::buildControls()
     vl_financiado = textBox(calculations, QStringLiteral("vl_financiado"), kAutomatic);
     vl_financiado->setReadOnly(true);
     vl_honorariosparcela = valueLabel(calculations, QStringLiteral("vl_honorariosparcela"));
-    dt_primeira = new kq::platform::MaskEdBox(calculations);
-    dt_primeira->setObjectName(QStringLiteral("dt_primeira"));
+    dt_primeira = named<kq::platform::MaskEdBox>(QStringLiteral("dt_primeira"), calculations);
     dt_primeira->setStyleSheet(QString::fromLatin1(kRequired));
 
+    // The debt on the left, the instalment plan on the right.
     auto *grid = new QGridLayout(calculations);
-    const struct
-    {
-        const char *text;
-        QWidget *field;
-        int row;
-        int column;
-    } fields[] = {
-        {"Total em Aberto", valoraberto, 0, 0},  {"Juros", vl_juros, 1, 0},
-        {"Multa", vl_multa, 2, 0},                {"Honorários", vl_honorarios, 3, 0},
-        {"Correção M.", correcao, 4, 0},          {"Total", vl_total, 5, 0},
-        {"Número Parcelas", nr_parcelas, 0, 2},   {"Juros", vl_jurosparcelamento, 1, 2},
-        {"Valor Parcela", vl_parcela, 2, 2},      {"Total Financiado", vl_financiado, 3, 2},
-        {"Honorários", vl_honorariosparcela, 4, 2}, {"1º Vencimento", dt_primeira, 5, 2},
-    };
-    for (const auto &f : fields) {
-        grid->addWidget(caption(QString::fromUtf8(f.text), f.field, calculations), f.row,
-                        f.column);
-        grid->addWidget(f.field, f.row, f.column + 1);
-    }
+    addRows(grid,
+            {{QStringLiteral("Total em Aberto"), valoraberto},
+             {QStringLiteral("Número Parcelas"), nr_parcelas},
+             {QStringLiteral("Juros"), vl_juros},
+             {QStringLiteral("Juros"), vl_jurosparcelamento},
+             {QStringLiteral("Multa"), vl_multa},
+             {QStringLiteral("Valor Parcela"), vl_parcela},
+             {QStringLiteral("Honorários"), vl_honorarios},
+             {QStringLiteral("Total Financiado"), vl_financiado},
+             {QStringLiteral("Correção M."), correcao},
+             {QStringLiteral("Honorários"), vl_honorariosparcela},
+             {QStringLiteral("Total"), vl_total},
+             {QStringLiteral("1º Vencimento"), dt_primeira}},
+            {.perRow = 2, .nameBoxes = true});
     grid->setColumnMinimumWidth(2, 40);
     grid->setColumnStretch(4, 1);
     grid->setHorizontalSpacing(12);
@@ -234,11 +212,8 @@ void facordo::buildControls()
         legend->addWidget(label);
     }
     legend->addStretch();
-
-    Command2 = new QPushButton(QStringLiteral("Fazer Acordo"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command1 = new QPushButton(QStringLiteral("&Sair"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("Fazer Acordo"), this);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), this);
     legend->addWidget(Command2);
     legend->addWidget(Command1);
 

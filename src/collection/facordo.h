@@ -29,6 +29,38 @@ public:
     // and kept while the screen is open.
     QString debtor() const { return m_debtor; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool previewKey(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+    void buildGrid();
+    void lookUpFactor();
+    void CalculaAcordo();
+    void calculateFor(const QString &storeCode);
+    void computePlan(PlanForm form);
+    QString planInputs() const;
+    void countLeft();
+    void Command2_Click(); // "Fazer Acordo"
+    void saveAgreement();
+
+    QString m_db;
+    QString m_debtor;
+    kq::shell::CorrectionTable m_table;
+    int m_rowAtPress = -1;
+
+    // The calculation on screen, which a save turns into an agreement.
+    struct State
+    {
+        bool valid = false;
+        QString store;
+        QVector<Cheque> cheques;
+        QString savedCode; // set once this calculation is saved
+    } m_state;
+    // The inputs of the plan shown (total, fees, count, rate).
+    QString m_planInputs;
+
     QLabel *cd_cliente = nullptr;
     QLabel *cd_acordo = nullptr;
     kq::platform::DBList *ds_loja = nullptr;
@@ -49,38 +81,6 @@ public:
     kq::platform::MaskEdBox *dt_primeira = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    bool previewKey(QKeyEvent *event) override;
-
-private:
-    void buildControls();
-    void buildGrid();
-    void lookUpFactor();
-    void CalculaAcordo();
-    void calculateFor(const QString &storeCode);
-    void computePlan(PlanForm form);
-    QString planInputs() const;
-    void countLeft();
-    void Command2_Click();
-    void saveAgreement();
-
-    QString m_db;
-    QString m_debtor;
-    kq::shell::CorrectionTable m_table;
-    int m_rowAtPress = -1;
-
-    // The calculation on screen, which a save turns into an agreement.
-    struct State
-    {
-        bool valid = false;
-        QString store;
-        QVector<Cheque> cheques;
-        QString savedCode; // set once this calculation is saved
-    } m_state;
-    // The inputs of the plan shown (total, fees, count, rate).
-    QString m_planInputs;
 };
 
 } // namespace kq::collection

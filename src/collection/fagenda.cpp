@@ -5,6 +5,7 @@
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
+#include "platform/form.h"
 #include "platform/grid/gridex.h"
 #include "platform/textlimit.h"
 #include "shell/appstate.h"
@@ -29,79 +30,7 @@ fagenda::fagenda(QWidget *parent)
     : Screen(kName, parent)
 {
     setWindowTitle(QStringLiteral("Agenda"));
-    resize(900, 600);
-
-    auto *frame = new QGroupBox(QStringLiteral("Agenda Contatos"), this);
-    nm_cliente = new kq::platform::DBCombo(frame);
-    nm_cliente->setObjectName(QStringLiteral("nm_cliente"));
-    dt_marcada = new kq::platform::DTPicker(frame);
-    dt_marcada->setObjectName(QStringLiteral("dt_marcada"));
-    DS_hISTORICO = new QPlainTextEdit(frame);
-    DS_hISTORICO->setObjectName(QStringLiteral("DS_hISTORICO"));
-    DS_hISTORICO->setMaximumHeight(70);
-    DS_hISTORICO->setTabChangesFocus(true);
-    cobrador = new kq::platform::DBCombo(frame);
-    cobrador->setObjectName(QStringLiteral("cobrador"));
-    cd_agenda = new QLabel(frame);
-    cd_agenda->setObjectName(QStringLiteral("cd_agenda"));
-    cd_agenda->setAccessibleName(QStringLiteral("cd_agenda"));
-
-    auto *fields = new QGridLayout(frame);
-    const struct
-    {
-        const char *text;
-        QWidget *field;
-    } rows[] = {{"Cliente.:", nm_cliente},
-                {"Data..:", dt_marcada},
-                {"Histórico:", DS_hISTORICO},
-                {"Responsável :", cobrador}};
-    int row = 0;
-    for (const auto &r : rows) {
-        auto *label = new QLabel(QString::fromUtf8(r.text), frame);
-        label->setBuddy(r.field);
-        r.field->setAccessibleName(label->text());
-        fields->addWidget(label, row, 0, Qt::AlignTop);
-        fields->addWidget(r.field, row, 1);
-        ++row;
-    }
-    fields->addWidget(cd_agenda, row, 1);
-    fields->setColumnStretch(1, 1);
-
-    auto *filters = new QGroupBox(QStringLiteral("Filtros"), this);
-    Option1 = new QRadioButton(QStringLiteral("Todos"), filters);
-    Option1->setObjectName(QStringLiteral("Option1"));
-    Option2 = new QRadioButton(QStringLiteral("Executados"), filters);
-    Option2->setObjectName(QStringLiteral("Option2"));
-    Option3 = new QRadioButton(QStringLiteral("Aberto"), filters);
-    Option3->setObjectName(QStringLiteral("Option3"));
-    auto *filterLayout = new QVBoxLayout(filters);
-    filterLayout->addWidget(Option1);
-    filterLayout->addWidget(Option2);
-    filterLayout->addWidget(Option3);
-
-    Command3 = new QPushButton(QStringLiteral("&Agendar Novo Contato"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Command2 = new QPushButton(QStringLiteral("Excluir"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command1 = new QPushButton(QStringLiteral("&Sair"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(filters);
-    buttons->addStretch();
-    buttons->addWidget(Command3);
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command1);
-
-    GridEX1 = new kq::platform::GridEX(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
-    buildGrid();
-
-    auto *top = new QHBoxLayout;
-    top->addWidget(frame, 1);
-    top->addLayout(buttons);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(GridEX1, 1);
+    buildControls();
 
     // Loading: the list, the debtors, the collectors, today and the user.
     m_db = kq::shell::dataPath(kq::data::kDevolvidos);
@@ -135,6 +64,61 @@ fagenda::fagenda(QWidget *parent)
     connectTrapped(Command1, &QPushButton::clicked, &QWidget::close);
     connectTrapped(GridEX1, &kq::platform::GridEX::rowChanged, [this] { locate(); });
     kq::platform::setTextLimit(DS_hISTORICO, kAgendaHistoryLength);
+}
+
+void fagenda::buildControls()
+{
+    using namespace kq::platform::form;
+    resize(900, 600);
+
+    auto *frame = new QGroupBox(QStringLiteral("Agenda Contatos"), this);
+    nm_cliente = named<kq::platform::DBCombo>(QStringLiteral("nm_cliente"), frame);
+    dt_marcada = named<kq::platform::DTPicker>(QStringLiteral("dt_marcada"), frame);
+    DS_hISTORICO = named<QPlainTextEdit>(QStringLiteral("DS_hISTORICO"), frame);
+    DS_hISTORICO->setMaximumHeight(70);
+    DS_hISTORICO->setTabChangesFocus(true);
+    cobrador = named<kq::platform::DBCombo>(QStringLiteral("cobrador"), frame);
+    cd_agenda = named<QLabel>(QStringLiteral("cd_agenda"), frame);
+    cd_agenda->setAccessibleName(QStringLiteral("cd_agenda"));
+    auto *fields = new QGridLayout(frame);
+    const int row = addRows(fields,
+                            {{QStringLiteral("Cliente.:"), nm_cliente},
+                             {QStringLiteral("Data..:"), dt_marcada},
+                             {QStringLiteral("Histórico:"), DS_hISTORICO},
+                             {QStringLiteral("Responsável :"), cobrador}},
+                            {.captionAlignment = Qt::AlignTop, .nameBoxes = true});
+    fields->addWidget(cd_agenda, row, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto *filters = new QGroupBox(QStringLiteral("Filtros"), this);
+    Option1 = named<QRadioButton>(QStringLiteral("Option1"), filters, QStringLiteral("Todos"));
+    Option2 = named<QRadioButton>(QStringLiteral("Option2"), filters,
+                                  QStringLiteral("Executados"));
+    Option3 = named<QRadioButton>(QStringLiteral("Option3"), filters, QStringLiteral("Aberto"));
+    auto *filterLayout = new QVBoxLayout(filters);
+    filterLayout->addWidget(Option1);
+    filterLayout->addWidget(Option2);
+    filterLayout->addWidget(Option3);
+
+    Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Agendar Novo Contato"), this);
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("Excluir"), this);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), this);
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(filters);
+    buttons->addStretch();
+    buttons->addWidget(Command3);
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command1);
+
+    GridEX1 = named<kq::platform::GridEX>(QStringLiteral("GridEX1"), this);
+    buildGrid();
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(frame, 1);
+    top->addLayout(buttons);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(GridEX1, 1);
 }
 
 void fagenda::buildGrid()

@@ -25,6 +25,17 @@ public:
     // The entry "Excluir" acts on ("" when none).
     QString locatedEntry() const { return m_located; }
 
+private:
+    void buildControls();
+    void buildGrid();
+    void Command3_Click(); // "Agendar Novo Contato"
+    void Command2_Click(); // "Excluir"
+    void locate();
+
+    QString m_db;
+    QString m_located;
+    bool m_ignoreRowChange = false;
+
     kq::platform::DBCombo *nm_cliente = nullptr;
     kq::platform::DTPicker *dt_marcada = nullptr;
     QPlainTextEdit *DS_hISTORICO = nullptr;
@@ -37,16 +48,6 @@ public:
     QRadioButton *Option2 = nullptr;
     QRadioButton *Option3 = nullptr;
     kq::platform::GridEX *GridEX1 = nullptr;
-
-private:
-    void buildGrid();
-    void Command3_Click();
-    void Command2_Click();
-    void locate();
-
-    QString m_db;
-    QString m_located;
-    bool m_ignoreRowChange = false;
 };
 
 } // namespace kq::collection

@@ -32,7 +32,7 @@ public:
 
 private:
     void locate();
-    void Command1_Click();
+    void Command1_Click(); // "Baixar e Sair"
 
     QString m_db;
     QString m_acordo;

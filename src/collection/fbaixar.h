@@ -32,7 +32,7 @@ public:
     QLabel *navigator = nullptr;
 
 private:
-    void Command1_Click();
+    void Command1_Click(); // "Filtrar"
     void updateNavigator();
 };
 

@@ -6,11 +6,11 @@
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
+#include "platform/form.h"
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
-#include "platform/textlimit.h"
 #include "registers/storecolors.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
@@ -51,30 +51,65 @@ const QString kListSource = QStringLiteral(
     "DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN "
     "documentos ON DEVOLVIDOS.cd_documento = documentos.CD_documento");
 
-QLineEdit *textBox(const QString &name, int maxLength, QWidget *parent)
+// A box with its register button close beside it.
+QHBoxLayout *withButton(QWidget *box, QPushButton *button)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    kq::platform::setTextLimit(box, maxLength);
-    return box;
+    auto *h = new QHBoxLayout;
+    h->setSpacing(2);
+    h->addWidget(box, 1);
+    h->addWidget(button);
+    return h;
 }
 
-DBCombo *lookup(const QString &name, const QString &source, const QString &listField,
-                const QString &boundColumn, QWidget *parent)
+// The list grid's designed columns.
+void defineListColumns(GridEX *grid)
 {
-    auto *combo = new DBCombo(parent);
-    combo->setObjectName(name);
-    combo->setRowSource(source);
-    combo->setListField(listField);
-    combo->setBoundColumn(boundColumn);
-    return combo;
+    struct Col
+    {
+        const char *field;
+        const char *caption;
+        int width;
+    };
+    const Col cols[] = {{"NM_CLIENTE", "Inadimplente", 160}, {"DS_LOJA", "Empresa", 120},
+                        {"CD_DEVOLVIDO", "Chave", 80},       {"DT_VANTESCA", "Cadastro", 80},
+                        {"DT_DEPOSITO", "Depósito", 80},     {"VL_CHEQUE", "Valor", 90},
+                        {"CD_BANCO", "BNC", 40},             {"ds_documento", "Documento", 80},
+                        {"CD_AGENCIA", "AG", 50},            {"CD_CONTA", "Conta", 80},
+                        {"NR_CHEQUE", "Cheque", 70},         {"NM_EMITENTE", "Emitente", 150},
+                        {"NR_DOCUMENTO", "Documento", 110},  {"DS_DESTINO", "Destino", 90},
+                        {"DS_SITUACAO", "Situação", 100},    {"CD_LOJA", "CD_LOJA", 40}};
+    for (const Col &c : cols)
+        grid->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
+    grid->column(3).setVisible(false);
+    grid->column(16).setVisible(false);
+    grid->column(4).setFormat(QStringLiteral("dd/mm/yyyy"));
+    grid->column(5).setFormat(QStringLiteral("dd/mm/yyyy"));
+    grid->column(6).setFormat(QStringLiteral("Currency"));
+    grid->column(6).setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->column(8).setPosition(7); // the document type shows before the bank
+    grid->setKeyColumn(3);
+    grid->setGroupByBoxVisible(true);
+    grid->setGroupByBoxCaption(QStringLiteral("Traga a Coluna a ser agrupada para essa área"));
+    // "Agrupar" groups by store; the list starts flat.
+    grid->setDesignGroups({2});
+    grid->ungroup();
+    grid->setTotalRowVisible(false);
 }
 
-QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
+// The debtor's cheques, grouped by situation.
+void defineChequeColumns(GridEX *grid)
 {
-    auto *label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
+    grid->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 110)
+        .setFormat(QStringLiteral("dd/mm/yyyy"));
+    auto &valor = grid->addColumn(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), 90);
+    valor.setFormat(QStringLiteral("Currency"));
+    valor.setAggregate(kq::platform::Aggregate::Sum);
+    grid->addColumn(QStringLiteral("cd_cliente"), QStringLiteral("cd_cliente"), 50)
+        .setVisible(false);
+    grid->addColumn(QStringLiteral("cd_alinea"), QStringLiteral("Alinea"), 50);
+    grid->addColumn(QStringLiteral("ds_situacao"), QStringLiteral("Situação"), 110);
+    grid->setGroupByBoxVisible(false);
+    grid->setDesignGroups({4});
 }
 
 QString fieldText(const QSqlQuery &q, const char *name)
@@ -102,33 +137,25 @@ QString flancheques::dbPath() const
 
 void flancheques::buildControls()
 {
+    using namespace kq::platform::form;
     resize(1100, 720);
-    auto *root = new QVBoxLayout(this);
-
-    auto *top = new QHBoxLayout;
-    root->addLayout(top);
-
-    auto *entry = new QGridLayout;
-    top->addLayout(entry, 3);
 
     nm_cliente = lookup(QStringLiteral("nm_cliente"),
                         QStringLiteral("select * from  clientes order by nm_cliente"),
                         QStringLiteral("nm_cliente"), QStringLiteral("cd_cliente"), this);
     nm_cliente->setToolTip(
         QStringLiteral("Escolha o cliente aqui ou click ao lao para cadstra-lo"));
-    Command4 = new QPushButton(QStringLiteral(">>"), this);
-    Command4->setObjectName(QStringLiteral("Command4"));
+    Command4 = button(QStringLiteral("Command4"), QStringLiteral(">>"), this,
+                      QStringLiteral("Cadastrar novo inadimplente (F2)"));
     ds_loja = lookup(QStringLiteral("ds_loja"),
                      QStringLiteral("select * from  lojas order by ds_loja"),
                      QStringLiteral("ds_loja"), QStringLiteral("cd_loja"), this);
     ds_loja->setToolTip(QStringLiteral("Escolha a Loja aqui ou click ao lado para cadastra-la"));
-    Command3 = new QPushButton(QStringLiteral(">>"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3 = button(QStringLiteral("Command3"), QStringLiteral(">>"), this,
+                      QStringLiteral("Cadastrar nova loja (F3)"));
     // Out of the tab order of the fields; a function key presses each.
     Command4->setShortcut(QKeySequence(Qt::Key_F2));
-    Command4->setToolTip(QStringLiteral("Cadastrar novo inadimplente (F2)"));
     Command3->setShortcut(QKeySequence(Qt::Key_F3));
-    Command3->setToolTip(QStringLiteral("Cadastrar nova loja (F3)"));
     for (QPushButton *b : {Command3, Command4}) {
         b->setFocusPolicy(Qt::ClickFocus);
         b->setFixedWidth(32);
@@ -141,8 +168,7 @@ void flancheques::buildControls()
     CD_AGENCIA = textBox(QStringLiteral("CD_AGENCIA"), 5, this);
     CD_CONTA = textBox(QStringLiteral("CD_CONTA"), 12, this);
     NR_CHEQUE = textBox(QStringLiteral("NR_CHEQUE"), 15, this);
-    dt_deposito = new kq::platform::MaskEdBox(this);
-    dt_deposito->setObjectName(QStringLiteral("dt_deposito"));
+    dt_deposito = named<kq::platform::MaskEdBox>(QStringLiteral("dt_deposito"), this);
     VL_CHEQUE = textBox(QStringLiteral("VL_CHEQUE"), 30, this);
     CD_ALINEA = textBox(QStringLiteral("CD_ALINEA"), 3, this);
     nr_documento = textBox(QStringLiteral("nr_documento"), 22, this);
@@ -156,150 +182,76 @@ void flancheques::buildControls()
     ds_documento = lookup(QStringLiteral("ds_documento"),
                           QStringLiteral("select * from  documentos order by ds_documento"),
                           QStringLiteral("ds_documento"), QStringLiteral("cd_documento"), this);
-    CD_DEVOLVIDO = new QLabel(this);
-    CD_DEVOLVIDO->setObjectName(QStringLiteral("CD_DEVOLVIDO"));
+    CD_DEVOLVIDO = named<QLabel>(QStringLiteral("CD_DEVOLVIDO"), this);
     CD_DEVOLVIDO->setMinimumWidth(90);
     CD_DEVOLVIDO->setFrameShape(QFrame::StyledPanel);
 
-    int row = 0;
-    auto withButton = [this](QWidget *box, QPushButton *button) {
-        auto *h = new QHBoxLayout;
-        h->setSpacing(2);
-        h->addWidget(box, 1);
-        h->addWidget(button);
-        return h;
-    };
-    entry->addWidget(caption(QStringLiteral("Inadimplente.:"), nm_cliente, this), row, 0);
-    entry->addLayout(withButton(nm_cliente, Command4), row, 1, 1, 3);
-    entry->addWidget(CD_DEVOLVIDO, row, 4);
-    ++row;
-    entry->addWidget(caption(QStringLiteral("Cliente.:"), ds_loja, this), row, 0);
-    entry->addLayout(withButton(ds_loja, Command3), row, 1, 1, 3);
-    ++row;
-    entry->addWidget(caption(QStringLiteral("Leitora"), ds_leitora, this), row, 0);
-    entry->addWidget(ds_leitora, row, 1, 1, 4);
-    ++row;
-    const QList<QPair<QString, QWidget *>> pairs{
-        {QStringLiteral("BANCO"), CD_BANCO},       {QStringLiteral("AGENCIA"), CD_AGENCIA},
-        {QStringLiteral("CONTA"), CD_CONTA},       {QStringLiteral("CHEQUE"), NR_CHEQUE},
-        {QStringLiteral("DEPÓSITO"), dt_deposito}, {QStringLiteral("VALOR"), VL_CHEQUE},
-        {QStringLiteral("ALINEA"), CD_ALINEA},     {QStringLiteral("CPF/GCG"), nr_documento},
-        {QStringLiteral("EMITENTE"), NM_EMITENTE}, {QStringLiteral("DESTINO"), ds_destino},
-        {QStringLiteral("SITUAÇÃO"), ds_situacao}, {QStringLiteral("Tipo Documento.:"),
-                                                    ds_documento}};
-    for (int i = 0; i < pairs.size(); ++i) {
-        const int r = row + i / 2;
-        const int c = (i % 2) * 2;
-        entry->addWidget(caption(pairs[i].first, pairs[i].second, this), r, c + (c ? 1 : 0));
-        entry->addWidget(pairs[i].second, r, c + 1 + (c ? 1 : 0), 1, c ? 1 : 1);
-    }
+    // Debtor and store with their register buttons, the reader's line, then
+    // the cheque's fields two to a row.
+    auto *entry = new QGridLayout;
+    entry->addWidget(caption(QStringLiteral("Inadimplente.:"), nm_cliente, this), 0, 0);
+    entry->addLayout(withButton(nm_cliente, Command4), 0, 1, 1, 3);
+    entry->addWidget(CD_DEVOLVIDO, 0, 4);
+    entry->addWidget(caption(QStringLiteral("Cliente.:"), ds_loja, this), 1, 0);
+    entry->addLayout(withButton(ds_loja, Command3), 1, 1, 1, 3);
+    entry->addWidget(caption(QStringLiteral("Leitora"), ds_leitora, this), 2, 0);
+    entry->addWidget(ds_leitora, 2, 1, 1, 4);
+    addRows(entry,
+            {{QStringLiteral("BANCO"), CD_BANCO},
+             {QStringLiteral("AGENCIA"), CD_AGENCIA},
+             {QStringLiteral("CONTA"), CD_CONTA},
+             {QStringLiteral("CHEQUE"), NR_CHEQUE},
+             {QStringLiteral("DEPÓSITO"), dt_deposito},
+             {QStringLiteral("VALOR"), VL_CHEQUE},
+             {QStringLiteral("ALINEA"), CD_ALINEA},
+             {QStringLiteral("CPF/GCG"), nr_documento},
+             {QStringLiteral("EMITENTE"), NM_EMITENTE},
+             {QStringLiteral("DESTINO"), ds_destino},
+             {QStringLiteral("SITUAÇÃO"), ds_situacao},
+             {QStringLiteral("Tipo Documento.:"), ds_documento}},
+            {.row = 3, .perRow = 2, .stride = 3});
     entry->setColumnStretch(1, 1);
     entry->setColumnStretch(4, 1);
 
     auto *opcoes = new QGroupBox(QStringLiteral("Opções"), this);
-    auto *opLayout = new QVBoxLayout(opcoes);
-    auto button = [this, opLayout, opcoes](const QString &name, const QString &text,
-                                            const QString &tip) {
-        auto *b = new QPushButton(text, opcoes);
-        b->setObjectName(name);
-        if (!tip.isEmpty())
-            b->setToolTip(tip);
-        opLayout->addWidget(b);
-        return b;
-    };
-    CONFIRMA = button(QStringLiteral("CONFIRMA"), QStringLiteral("&Incluir"),
+    CONFIRMA = button(QStringLiteral("CONFIRMA"), QStringLiteral("&Incluir"), opcoes,
                       QStringLiteral("CLICAR AQUI APOS DIGITAR TODOS OS DADOS  "));
-    alterar = button(QStringLiteral("alterar"), QStringLiteral("&Alterar"),
+    alterar = button(QStringLiteral("alterar"), QStringLiteral("&Alterar"), opcoes,
                      QStringLiteral("APÓS ESCOLHER O REGISTRO A SER ALTERADO E FAZER AS "
                                     "MODIFICAÇÕES NECESÁRIAS  CLICK AQUI"));
-    EXCLUIR = button(QStringLiteral("EXCLUIR"), QStringLiteral("&Excluir"),
+    EXCLUIR = button(QStringLiteral("EXCLUIR"), QStringLiteral("&Excluir"), opcoes,
                      QStringLiteral("APÓS ESCOLHER O REGISTRO A SER EXCLUIDO CLICK AQUI"));
-    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Limpa Campos"), QString());
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Localizar"), QString());
-    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), QString());
-    agrupar = new QCheckBox(QStringLiteral("Agrupar"), opcoes);
-    agrupar->setObjectName(QStringLiteral("agrupar"));
-    opLayout->addWidget(agrupar);
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Limpa Campos"), opcoes);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Localizar"), opcoes);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), opcoes);
+    agrupar = named<QCheckBox>(QStringLiteral("agrupar"), opcoes, QStringLiteral("Agrupar"));
+    auto *opLayout = new QVBoxLayout(opcoes);
+    for (QWidget *w : std::initializer_list<QWidget *>{CONFIRMA, alterar, EXCLUIR, Command2,
+                                                       Command5, Command1, agrupar})
+        opLayout->addWidget(w);
     opLayout->addStretch();
-    top->addWidget(opcoes);
 
     auto *cheques = new QGroupBox(QStringLiteral("Cheques"), this);
-    auto *chLayout = new QVBoxLayout(cheques);
-    GridEX3 = new GridEX(cheques);
-    GridEX3->setObjectName(QStringLiteral("GridEX3"));
-    chLayout->addWidget(GridEX3);
-    top->addWidget(cheques, 2);
+    GridEX3 = named<GridEX>(QStringLiteral("GridEX3"), cheques);
+    (new QVBoxLayout(cheques))->addWidget(GridEX3);
+    GridEX1 = named<GridEX>(QStringLiteral("GridEX1"), this);
 
-    GridEX1 = new GridEX(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+    auto *top = new QHBoxLayout;
+    top->addLayout(entry, 3);
+    top->addWidget(opcoes);
+    top->addWidget(cheques, 2);
+    auto *root = new QVBoxLayout(this);
+    root->addLayout(top);
     root->addWidget(GridEX1, 1);
 
-    // The list grid's designed columns.
-    struct Col
-    {
-        const char *field;
-        const char *caption;
-        int width;
-    };
-    const Col cols[] = {{"NM_CLIENTE", "Inadimplente", 160}, {"DS_LOJA", "Empresa", 120},
-                        {"CD_DEVOLVIDO", "Chave", 80},       {"DT_VANTESCA", "Cadastro", 80},
-                        {"DT_DEPOSITO", "Depósito", 80},     {"VL_CHEQUE", "Valor", 90},
-                        {"CD_BANCO", "BNC", 40},             {"ds_documento", "Documento", 80},
-                        {"CD_AGENCIA", "AG", 50},            {"CD_CONTA", "Conta", 80},
-                        {"NR_CHEQUE", "Cheque", 70},         {"NM_EMITENTE", "Emitente", 150},
-                        {"NR_DOCUMENTO", "Documento", 110},  {"DS_DESTINO", "Destino", 90},
-                        {"DS_SITUACAO", "Situação", 100},    {"CD_LOJA", "CD_LOJA", 40}};
-    for (const Col &c : cols)
-        GridEX1->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
-    GridEX1->column(3).setVisible(false);
-    GridEX1->column(16).setVisible(false);
-    GridEX1->column(4).setFormat(QStringLiteral("dd/mm/yyyy"));
-    GridEX1->column(5).setFormat(QStringLiteral("dd/mm/yyyy"));
-    GridEX1->column(6).setFormat(QStringLiteral("Currency"));
-    GridEX1->column(6).setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    GridEX1->column(8).setPosition(7); // the document type shows before the bank
-    GridEX1->setKeyColumn(3);
-    GridEX1->setGroupByBoxVisible(true);
-    GridEX1->setGroupByBoxCaption(QStringLiteral("Traga a Coluna a ser agrupada para essa área"));
-    // "Agrupar" groups by store; the list starts flat.
-    GridEX1->setDesignGroups({2});
-    GridEX1->ungroup();
-    GridEX1->setTotalRowVisible(false);
+    defineListColumns(GridEX1);
     GridEX1->setRowFormatter([this](GridRow &r) { formatRow(r); });
+    defineChequeColumns(GridEX3);
 
-    GridEX3->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 110)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    auto &valor = GridEX3->addColumn(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), 90);
-    valor.setFormat(QStringLiteral("Currency"));
-    valor.setAggregate(kq::platform::Aggregate::Sum);
-    GridEX3->addColumn(QStringLiteral("cd_cliente"), QStringLiteral("cd_cliente"), 50)
-        .setVisible(false);
-    GridEX3->addColumn(QStringLiteral("cd_alinea"), QStringLiteral("Alinea"), 50);
-    GridEX3->addColumn(QStringLiteral("ds_situacao"), QStringLiteral("Situação"), 110);
-    GridEX3->setGroupByBoxVisible(false);
-    GridEX3->setDesignGroups({4});
-
-    setTabOrder(nm_cliente, ds_loja);
-    setTabOrder(ds_loja, ds_leitora);
-    setTabOrder(ds_leitora, CD_BANCO);
-    setTabOrder(CD_BANCO, CD_AGENCIA);
-    setTabOrder(CD_AGENCIA, CD_CONTA);
-    setTabOrder(CD_CONTA, NR_CHEQUE);
-    setTabOrder(NR_CHEQUE, dt_deposito);
-    setTabOrder(dt_deposito, VL_CHEQUE);
-    setTabOrder(VL_CHEQUE, CD_ALINEA);
-    setTabOrder(CD_ALINEA, nr_documento);
-    setTabOrder(nr_documento, NM_EMITENTE);
-    setTabOrder(NM_EMITENTE, ds_destino);
-    setTabOrder(ds_destino, ds_situacao);
-    setTabOrder(ds_situacao, ds_documento);
-    setTabOrder(ds_documento, CONFIRMA);
-    setTabOrder(CONFIRMA, alterar);
-    setTabOrder(alterar, EXCLUIR);
-    setTabOrder(EXCLUIR, Command2);
-    setTabOrder(Command2, Command5);
-    setTabOrder(Command5, Command1);
-    setTabOrder(Command1, agrupar);
+    tabOrder({nm_cliente, ds_loja, ds_leitora, CD_BANCO, CD_AGENCIA, CD_CONTA, NR_CHEQUE,
+              dt_deposito, VL_CHEQUE, CD_ALINEA, nr_documento, NM_EMITENTE, ds_destino,
+              ds_situacao, ds_documento, CONFIRMA, alterar, EXCLUIR, Command2, Command5,
+              Command1, agrupar});
 
     connectTrapped(CONFIRMA, &QPushButton::clicked, &flancheques::CONFIRMA_Click);
     connectTrapped(alterar, &QPushButton::clicked, &flancheques::alterar_Click);

@@ -32,11 +32,11 @@ public:
     void CONFIRMA_Click();
     void alterar_Click();
     void EXCLUIR_Click();
-    void Command2_Click();
-    void Command1_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
+    void Command2_Click(); // "Limpa Campos"
+    void Command1_Click(); // "Sair"
+    void Command3_Click(); // ">>" (nova loja (F3))
+    void Command4_Click(); // ">>" (novo inadimplente (F2))
+    void Command5_Click(); // "Localizar"
     void agrupar_Click();
     void ds_leitora_LostFocus();
     void nm_cliente_Change();

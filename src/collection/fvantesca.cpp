@@ -7,6 +7,7 @@
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
+#include "platform/form.h"
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
@@ -38,13 +39,6 @@ const QString kDebtors = QStringLiteral(
 
 constexpr int kHistoryLimit = 200;
 
-QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
-
 QLabel *valueLabel(const QString &name, QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -55,11 +49,55 @@ QLabel *valueLabel(const QString &name, QWidget *parent)
     return label;
 }
 
-QPushButton *button(const QString &name, const QString &text, QWidget *parent)
+// The debtors with their contact count.
+void defineDebtorColumns(GridEX *grid)
 {
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    return b;
+    grid->addColumn(QStringLiteral("NM_CLIENTE"), QStringLiteral("Nome"), 200);
+    grid->addColumn(QStringLiteral("cd_cliente"), QStringLiteral("cd_cliente"), 50)
+        .setVisible(false);
+    grid->addColumn(QStringLiteral("DS_CIDADE"), QStringLiteral("Cidade"), 110);
+    grid->addColumn(QStringLiteral("NR_TELEFONES"), QStringLiteral("Telefone"), 100);
+    grid->addColumn(QStringLiteral("nr_contatos"), QStringLiteral("Contatos"), 60);
+    grid->addColumn(QStringLiteral("dt_ultimocontato"), QStringLiteral("Ult.Contato"), 80)
+        .setFormat(QStringLiteral("dd/mm/yyyy"));
+    grid->setKeyColumn(2);
+    grid->setGroupByBoxVisible(true);
+    grid->setGroupByBoxCaption(QStringLiteral("Traga a Coluna a ser agrupada aqui"));
+}
+
+// The chosen debtor's cheques, grouped by situation and store.
+void defineChequeColumns(GridEX *grid)
+{
+    // Wide enough for the group captions beside the group sums.
+    grid->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 190)
+        .setFormat(QStringLiteral("dd/mm/yyyy"));
+    auto &valor = grid->addColumn(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), 100);
+    valor.setFormat(QStringLiteral("Currency"));
+    valor.setAggregate(kq::platform::Aggregate::Sum);
+    grid->addColumn(QStringLiteral("CD_CLIENTE"), QStringLiteral("cd_cliente"), 50)
+        .setVisible(false);
+    grid->addColumn(QStringLiteral("DS_SITUACAO"), QStringLiteral("Situação"), 80)
+        .setVisible(false);
+    grid->addColumn(QStringLiteral("cd_alinea"), QStringLiteral("Alinea"), 50);
+    grid->addColumn(QStringLiteral("ds_loja"), QStringLiteral("Loja"), 130);
+    grid->setGroupByBoxVisible(false);
+    grid->setDesignGroups({4, 6});
+}
+
+// The chosen debtor's contacts, each history shown below its row.
+void defineContactColumns(GridEX *grid)
+{
+    grid->addColumn(QStringLiteral("DT_VANTESCA"), QStringLiteral("Data"), 80)
+        .setFormat(QStringLiteral("dd/mm/yyyy"));
+    grid->addColumn(QStringLiteral("DS_HISTORICO"), QStringLiteral("Historico"), 100)
+        .setVisible(false);
+    grid->addColumn(QStringLiteral("CD_VANTESCA"), QStringLiteral("CD_VANTESCA"), 40)
+        .setVisible(false);
+    grid->addColumn(QStringLiteral("ds_cobrador"), QStringLiteral("Cobrador"), 110);
+    grid->addColumn(QStringLiteral("ds_envolvido"), QStringLiteral("Contato"), 130);
+    grid->setKeyColumn(3);
+    grid->setPreviewColumn(2, 5);
+    grid->setGroupByBoxVisible(false);
 }
 
 void bind(GridEX *grid, const QString &db, const kq::data::RecordSource &source)
@@ -89,170 +127,117 @@ QString fvantesca::dbPath() const
 
 void fvantesca::buildControls()
 {
+    using namespace kq::platform::form;
     resize(1150, 760);
-    auto *root = new QGridLayout(this);
 
     // Debtors.
     auto *devedor = new QGroupBox(QStringLiteral("Devedor/Inadimplente"), this);
-    auto *devLayout = new QVBoxLayout(devedor);
-    GridEX2 = new GridEX(devedor);
-    GridEX2->setObjectName(QStringLiteral("GridEX2"));
+    GridEX2 = named<GridEX>(QStringLiteral("GridEX2"), devedor);
     GridEX2->setToolTip(QStringLiteral("Aqui aparecerão todos os  clientes cadastrados no "
                                        "sistema de vantesca e o numero de contatos efetudas com "
                                        "cara um"));
-    GridEX2->addColumn(QStringLiteral("NM_CLIENTE"), QStringLiteral("Nome"), 200);
-    GridEX2->addColumn(QStringLiteral("cd_cliente"), QStringLiteral("cd_cliente"), 50)
-        .setVisible(false);
-    GridEX2->addColumn(QStringLiteral("DS_CIDADE"), QStringLiteral("Cidade"), 110);
-    GridEX2->addColumn(QStringLiteral("NR_TELEFONES"), QStringLiteral("Telefone"), 100);
-    GridEX2->addColumn(QStringLiteral("nr_contatos"), QStringLiteral("Contatos"), 60);
-    GridEX2->addColumn(QStringLiteral("dt_ultimocontato"), QStringLiteral("Ult.Contato"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    GridEX2->setKeyColumn(2);
-    GridEX2->setGroupByBoxVisible(true);
-    GridEX2->setGroupByBoxCaption(QStringLiteral("Traga a Coluna a ser agrupada aqui"));
-    devLayout->addWidget(GridEX2);
+    defineDebtorColumns(GridEX2);
+    Text3 = named<QLineEdit>(QStringLiteral("Text3"), devedor);
     auto *chave = new QHBoxLayout;
-    Text3 = new QLineEdit(devedor);
-    Text3->setObjectName(QStringLiteral("Text3"));
     chave->addWidget(caption(QStringLiteral("Chave..:"), Text3, devedor));
     chave->addWidget(Text3, 1);
+    auto *devLayout = new QVBoxLayout(devedor);
+    devLayout->addWidget(GridEX2);
     devLayout->addLayout(chave);
-    root->addWidget(devedor, 0, 0, 2, 1);
 
     // The debtor's cheques.
     auto *documentos = new QGroupBox(QStringLiteral("Documentos"), this);
-    auto *docLayout = new QVBoxLayout(documentos);
-    GridEX3 = new GridEX(documentos);
-    GridEX3->setObjectName(QStringLiteral("GridEX3"));
+    GridEX3 = named<GridEX>(QStringLiteral("GridEX3"), documentos);
     GridEX3->setToolTip(
         QStringLiteral("Essa grade mostra todos as pendencias financeiras desse cliente"));
-    // Wide enough for the group captions beside the group sums.
-    GridEX3->addColumn(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Depósito"), 190)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    auto &valor = GridEX3->addColumn(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), 100);
-    valor.setFormat(QStringLiteral("Currency"));
-    valor.setAggregate(kq::platform::Aggregate::Sum);
-    GridEX3->addColumn(QStringLiteral("CD_CLIENTE"), QStringLiteral("cd_cliente"), 50)
-        .setVisible(false);
-    GridEX3->addColumn(QStringLiteral("DS_SITUACAO"), QStringLiteral("Situação"), 80)
-        .setVisible(false);
-    GridEX3->addColumn(QStringLiteral("cd_alinea"), QStringLiteral("Alinea"), 50);
-    GridEX3->addColumn(QStringLiteral("ds_loja"), QStringLiteral("Loja"), 130);
-    GridEX3->setGroupByBoxVisible(false);
-    GridEX3->setDesignGroups({4, 6});
-    docLayout->addWidget(GridEX3);
-    root->addWidget(documentos, 0, 1);
+    defineChequeColumns(GridEX3);
+    (new QVBoxLayout(documentos))->addWidget(GridEX3);
 
     // Contacts.
     auto *historico = new QGroupBox(QStringLiteral("Histórico"), this);
-    auto *histLayout = new QVBoxLayout(historico);
-    GridEX1 = new GridEX(historico);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+    GridEX1 = named<GridEX>(QStringLiteral("GridEX1"), historico);
     GridEX1->setToolTip(
         QStringLiteral("Essa grade mostra todo o histórico de vantesca desse cliente"));
-    GridEX1->addColumn(QStringLiteral("DT_VANTESCA"), QStringLiteral("Data"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    GridEX1->addColumn(QStringLiteral("DS_HISTORICO"), QStringLiteral("Historico"), 100)
-        .setVisible(false);
-    GridEX1->addColumn(QStringLiteral("CD_VANTESCA"), QStringLiteral("CD_VANTESCA"), 40)
-        .setVisible(false);
-    GridEX1->addColumn(QStringLiteral("ds_cobrador"), QStringLiteral("Cobrador"), 110);
-    GridEX1->addColumn(QStringLiteral("ds_envolvido"), QStringLiteral("Contato"), 130);
-    GridEX1->setKeyColumn(3);
-    GridEX1->setPreviewColumn(2, 5);
-    GridEX1->setGroupByBoxVisible(false);
-    histLayout->addWidget(GridEX1);
+    defineContactColumns(GridEX1);
     Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Excluir Histórico"),
                       historico);
+    auto *histLayout = new QVBoxLayout(historico);
+    histLayout->addWidget(GridEX1);
     histLayout->addWidget(Command5, 0, Qt::AlignRight);
-    root->addWidget(historico, 1, 1);
 
     // The new contact.
-    auto *contato = new QGridLayout;
-    dt_contato = new kq::platform::DTPicker(this);
-    dt_contato->setObjectName(QStringLiteral("dt_contato"));
-    DS_hISTORICO = new QPlainTextEdit(this);
-    DS_hISTORICO->setObjectName(QStringLiteral("DS_hISTORICO"));
+    dt_contato = named<kq::platform::DTPicker>(QStringLiteral("dt_contato"), this);
+    DS_hISTORICO = named<QPlainTextEdit>(QStringLiteral("DS_hISTORICO"), this);
     DS_hISTORICO->setToolTip(QStringLiteral("Digite o teor da negociação"));
     DS_hISTORICO->setMaximumHeight(70);
-    ENVOLVIDO = new QLineEdit(this);
-    ENVOLVIDO->setObjectName(QStringLiteral("ENVOLVIDO"));
+    ENVOLVIDO = named<QLineEdit>(QStringLiteral("ENVOLVIDO"), this);
     ENVOLVIDO->setToolTip(QStringLiteral("Digite o nome da pessoa que atendeu a ligação ou esta "
                                          "representando"));
-    cobrador = new kq::platform::DBCombo(this);
-    cobrador->setObjectName(QStringLiteral("cobrador"));
+    cobrador = lookup(QStringLiteral("cobrador"),
+                      QStringLiteral("select * from  usuarios order by usuario"),
+                      QStringLiteral("usuario"), QStringLiteral("cd_usuario"), this);
     cobrador->setToolTip(QStringLiteral("Escolha o usuário do sistema que fez a vantesca"));
-    cobrador->setRowSource(QStringLiteral("select * from  usuarios order by usuario"));
-    cobrador->setListField(QStringLiteral("usuario"));
-    cobrador->setBoundColumn(QStringLiteral("cd_usuario"));
     CONFIRMA = button(QStringLiteral("CONFIRMA"), QStringLiteral("Finalizar e Gravar "), this);
-    contato->addWidget(caption(QStringLiteral("Data:"), dt_contato, this), 0, 0);
-    contato->addWidget(dt_contato, 0, 1);
-    contato->addWidget(caption(QStringLiteral("Quem Atendeu:"), ENVOLVIDO, this), 0, 2);
-    contato->addWidget(ENVOLVIDO, 0, 3);
-    contato->addWidget(caption(QStringLiteral("Quem Cobrou:"), cobrador, this), 0, 4);
-    contato->addWidget(cobrador, 0, 5);
+    auto *contato = new QGridLayout;
+    addRows(contato,
+            {{QStringLiteral("Data:"), dt_contato},
+             {QStringLiteral("Quem Atendeu:"), ENVOLVIDO},
+             {QStringLiteral("Quem Cobrou:"), cobrador}},
+            {.perRow = 3});
     contato->addWidget(caption(QStringLiteral("Histórico:"), DS_hISTORICO, this), 1, 0,
                        Qt::AlignTop);
     contato->addWidget(DS_hISTORICO, 1, 1, 1, 5);
     contato->addWidget(CONFIRMA, 2, 5);
     contato->setColumnStretch(3, 1);
     contato->setColumnStretch(5, 1);
-    root->addLayout(contato, 2, 0);
 
     // Totals and the simulation.
     auto *valores = new QGroupBox(QStringLiteral("Valores"), this);
-    auto *valLayout = new QGridLayout(valores);
     totaldivida = valueLabel(QStringLiteral("totaldivida"), valores);
     mediaatraso = valueLabel(QStringLiteral("mediaatraso"), valores);
-    juros = new QLineEdit(valores);
-    juros->setObjectName(QStringLiteral("juros"));
-    parcelas = new QLineEdit(valores);
-    parcelas->setObjectName(QStringLiteral("parcelas"));
+    juros = named<QLineEdit>(QStringLiteral("juros"), valores);
+    parcelas = named<QLineEdit>(QStringLiteral("parcelas"), valores);
     parcela = valueLabel(QStringLiteral("parcela"), valores);
-    valLayout->addWidget(new QLabel(QStringLiteral("Total"), valores), 0, 0);
-    valLayout->addWidget(totaldivida, 0, 1);
-    valLayout->addWidget(new QLabel(QStringLiteral("Média Atraso"), valores), 0, 2);
-    valLayout->addWidget(mediaatraso, 0, 3);
-    valLayout->addWidget(caption(QStringLiteral("Juros"), juros, valores), 1, 0);
-    valLayout->addWidget(juros, 1, 1);
-    valLayout->addWidget(caption(QStringLiteral("Parcelas"), parcelas, valores), 1, 2);
-    valLayout->addWidget(parcelas, 1, 3);
-    valLayout->addWidget(new QLabel(QStringLiteral("Valor Parcela"), valores), 2, 0);
-    valLayout->addWidget(parcela, 2, 1);
+    auto *valLayout = new QGridLayout(valores);
+    addRows(valLayout,
+            {{QStringLiteral("Total"), totaldivida},
+             {QStringLiteral("Média Atraso"), mediaatraso},
+             {QStringLiteral("Juros"), juros},
+             {QStringLiteral("Parcelas"), parcelas},
+             {QStringLiteral("Valor Parcela"), parcela}},
+            {.perRow = 2});
     auto *financiado = new QGroupBox(QStringLiteral("Total Financiado"), valores);
-    auto *finLayout = new QVBoxLayout(financiado);
     totalfinanciado = valueLabel(QStringLiteral("totalfinanciado"), financiado);
-    finLayout->addWidget(totalfinanciado);
+    (new QVBoxLayout(financiado))->addWidget(totalfinanciado);
     valLayout->addWidget(financiado, 2, 2, 1, 2);
 
-    auto *side = new QVBoxLayout;
-    side->addWidget(valores);
     // Two rows of two, so the screen still fits a 1024-pixel-wide screen.
-    auto *buttons = new QGridLayout;
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Imprimir carta Vantesca"),
                       this);
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Agendar Novo Contato"), this);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("&Fazer Acordo"), this);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Sair"), this);
+    auto *buttons = new QGridLayout;
     buttons->addWidget(Command1, 0, 0);
     buttons->addWidget(Command3, 0, 1);
     buttons->addWidget(Command4, 1, 0);
     buttons->addWidget(Command2, 1, 1);
+    auto *side = new QVBoxLayout;
+    side->addWidget(valores);
     side->addLayout(buttons);
+
+    auto *root = new QGridLayout(this);
+    root->addWidget(devedor, 0, 0, 2, 1);
+    root->addWidget(documentos, 0, 1);
+    root->addWidget(historico, 1, 1);
+    root->addLayout(contato, 2, 0);
     root->addLayout(side, 2, 1);
     root->setColumnStretch(0, 1);
     root->setColumnStretch(1, 1);
     root->setRowStretch(0, 1);
     root->setRowStretch(1, 1);
 
-    setTabOrder(dt_contato, ENVOLVIDO);
-    setTabOrder(ENVOLVIDO, cobrador);
-    setTabOrder(cobrador, DS_hISTORICO);
-    setTabOrder(DS_hISTORICO, CONFIRMA);
-    setTabOrder(CONFIRMA, juros);
-    setTabOrder(juros, parcelas);
+    tabOrder({dt_contato, ENVOLVIDO, cobrador, DS_hISTORICO, CONFIRMA, juros, parcelas});
 
     connectTrapped(CONFIRMA, &QPushButton::clicked, &fvantesca::CONFIRMA_Click);
     connectTrapped(Command1, &QPushButton::clicked, &fvantesca::Command1_Click);

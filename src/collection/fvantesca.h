@@ -32,11 +32,11 @@ public:
 
     // Handlers, as the buttons and boxes call them.
     void CONFIRMA_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
+    void Command1_Click(); // "Imprimir carta Vantesca"
+    void Command2_Click(); // "Sair"
+    void Command3_Click(); // "Agendar Novo Contato"
+    void Command4_Click(); // "Fazer Acordo"
+    void Command5_Click(); // "Excluir Histórico"
     void juros_LostFocus();
     void parcelas_LostFocus();
 

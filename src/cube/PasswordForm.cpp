@@ -30,6 +30,7 @@ PasswordForm::PasswordForm(QWidget *parent)
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    setDialogKeys(OKButton, CancelButton);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -81,19 +82,11 @@ void PasswordForm::CancelButton_Click()
 // OK is the default button and Cancel the cancel button.
 bool PasswordForm::previewKey(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (event->modifiers() & ~Qt::KeypadModifier)
-            return false;
-        OKButton->click();
-        return true;
-    case Qt::Key_Escape:
-        CancelButton->click();
-        return true;
-    default:
+    // Enter with Ctrl, Alt or Shift is left to the focused box.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier))
         return false;
-    }
+    return Screen::previewKey(event);
 }
 
 } // namespace kq::cube

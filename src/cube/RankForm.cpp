@@ -59,6 +59,7 @@ RankForm::RankForm(QWidget *parent)
     CloseButton = new QPushButton(QStringLiteral("Sair"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     CloseButton->setDefault(true);
+    setDialogKeys(CloseButton, CloseButton);
 
     auto *sort = new QVBoxLayout;
     sort->addWidget(SortOrderLabel);
@@ -274,17 +275,11 @@ void RankForm::cboDataFields_Click(int index)
 
 bool RankForm::previewKey(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (cboDataFields->hasFocus() && event->key() != Qt::Key_Escape)
-            return false;
-        CloseButton->click();
-        return true;
-    default:
+    // Enter in the data-field list is the list's own.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && cboDataFields->hasFocus())
         return false;
-    }
+    return Screen::previewKey(event);
 }
 
 } // namespace kq::cube

@@ -12,7 +12,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -106,6 +105,8 @@ SaveForm::SaveForm(QWidget *parent)
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Cancela"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    // Enter presses the button that has the focus, or else "OK".
+    setDialogKeys(OKButton, CancelButton, true);
 
     auto *path = new QHBoxLayout;
     path->addWidget(FileNameLabel);
@@ -192,22 +193,4 @@ void SaveForm::OKButton_Click()
 }
 
 // OK is the default button and Cancela the cancel button.
-bool SaveForm::previewKey(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
-            button->click();
-        else
-            OKButton->click();
-        return true;
-    case Qt::Key_Escape:
-        CancelButton->click();
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace kq::cube

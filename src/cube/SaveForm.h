@@ -40,9 +40,6 @@ public:
     void BrowseSavePath();
     void OKButton_Click();
 
-protected:
-    bool previewKey(QKeyEvent *event) override;
-
 private:
     void optPassword_Click(int index);
 };

@@ -9,6 +9,7 @@
 #include "platform/cube/dcube.h"
 #include "platform/dialogs.h"
 #include "platform/errorinfo.h"
+#include "platform/form.h"
 #include "platform/gradient.h"
 #include "platform/paths.h"
 #include "platform/screenregistry.h"
@@ -29,6 +30,8 @@
 #include <QResizeEvent>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace kq::cube {
 
@@ -61,6 +64,21 @@ int twipsLeft(const QWidget *w) { return pixelsToTwips(w->x()); }
 int twipsTop(const QWidget *w) { return pixelsToTwips(w->y()); }
 int twipsWidth(const QWidget *w) { return pixelsToTwips(w->width()); }
 int twipsHeight(const QWidget *w) { return pixelsToTwips(w->height()); }
+
+// A caption on the title band, in light text (the top of the band is dark),
+// at (left, top) in twips.
+QLabel *bandCaption(const QString &name, const QString &text, QWidget *band, int left, int top,
+                    const std::function<void(QFont &)> &style)
+{
+    auto *label = kq::platform::form::named<QLabel>(name, band, text);
+    QFont font = label->font();
+    style(font);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral("color: white;"));
+    label->move(twipsToPixels(left), twipsToPixels(top));
+    label->adjustSize();
+    return label;
+}
 
 void paintDefault(QWidget *w)
 {
@@ -166,14 +184,14 @@ fcubovendas::~fcubovendas()
 
 void fcubovendas::buildControls()
 {
+    using namespace kq::platform::form;
     setWindowTitle(QStringLiteral("Bi - Business Inteligence"));
     setTwipsSize(13500, 8700);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("menuBar"));
+    menuBar = named<QMenuBar>(QStringLiteral("menuBar"), this);
     layout->setMenuBar(menuBar);
     MenuOpcoes = menuBar->addMenu(QStringLiteral("Menu Opções"));
     MenuOpcoes->setObjectName(QStringLiteral("MenuOpcoes"));
@@ -191,60 +209,41 @@ void fcubovendas::buildControls()
     Marcadores = addItem("Marcadores", QStringLiteral("Marcadores"));
     Exportar = addItem("Exportar", QStringLiteral("Exportar"));
 
-    m_client = new QWidget(this);
-    m_client->setObjectName(QStringLiteral("client"));
+    m_client = named<QWidget>(QStringLiteral("client"), this);
     layout->addWidget(m_client, 1);
 
-    TopPicture = new GradientPicture(m_client);
-    TopPicture->setObjectName(QStringLiteral("TopPicture"));
+    TopPicture = named<GradientPicture>(QStringLiteral("TopPicture"), m_client);
     TopPicture->resize(twipsToPixels(13320), twipsToPixels(1050));
-    Image1 = new QLabel(TopPicture);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = named<QLabel>(QStringLiteral("Image1"), TopPicture);
     Image1->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
     Image1->setGeometry(twipsToPixels(150), twipsToPixels(120), 52, 52);
-    TitleCaption = new QLabel(QStringLiteral("Gerador de Relatórios Multi - Dimensional"),
-                              TopPicture);
-    TitleCaption->setObjectName(QStringLiteral("TitleCaption"));
-    QFont title = TitleCaption->font();
-    title.setPointSize(14);
-    title.setBold(true);
-    TitleCaption->setFont(title);
-    // Light text: the top of the band is dark.
-    TitleCaption->setStyleSheet(QStringLiteral("color: white;"));
-    TitleCaption->move(twipsToPixels(1200), twipsToPixels(120));
-    TitleCaption->adjustSize();
-    SubTitleCaption = new QLabel(QStringLiteral("Olap Server"), TopPicture);
-    SubTitleCaption->setObjectName(QStringLiteral("SubTitleCaption"));
-    QFont sub = SubTitleCaption->font();
-    sub.setItalic(true);
-    SubTitleCaption->setFont(sub);
-    SubTitleCaption->setStyleSheet(QStringLiteral("color: white;"));
-    SubTitleCaption->move(twipsToPixels(1230), twipsToPixels(600));
-    SubTitleCaption->adjustSize();
+    TitleCaption = bandCaption(QStringLiteral("TitleCaption"),
+                               QStringLiteral("Gerador de Relatórios Multi - Dimensional"),
+                               TopPicture, 1200, 120, [](QFont &f) {
+                                   f.setPointSize(14);
+                                   f.setBold(true);
+                               });
+    SubTitleCaption = bandCaption(QStringLiteral("SubTitleCaption"),
+                                  QStringLiteral("Olap Server"), TopPicture, 1230, 600,
+                                  [](QFont &f) { f.setItalic(true); });
 
-    LeftPicture = new GradientPicture(m_client);
-    LeftPicture->setObjectName(QStringLiteral("LeftPicture"));
+    LeftPicture = named<GradientPicture>(QStringLiteral("LeftPicture"), m_client);
     LeftPicture->resize(twipsToPixels(2400), twipsToPixels(6000));
     auto *left = new QVBoxLayout(LeftPicture);
     left->setContentsMargins(6, 6, 6, 6);
-    lstVisDataField = new QListWidget(LeftPicture);
-    lstVisDataField->setObjectName(QStringLiteral("lstVisDataField"));
+    lstVisDataField = named<QListWidget>(QStringLiteral("lstVisDataField"), LeftPicture);
     lstVisDataField->setAccessibleName(QStringLiteral("lstVisDataField"));
     lstVisDataField->setMaximumHeight(twipsToPixels(1500));
-    cmdPreview = new QPushButton(QStringLiteral("Print Preview"), LeftPicture);
-    cmdPreview->setObjectName(QStringLiteral("cmdPreview"));
-    Command1 = new QPushButton(QStringLiteral("Sair"), LeftPicture);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    cmdPreview = button(QStringLiteral("cmdPreview"), QStringLiteral("Print Preview"),
+                        LeftPicture);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("Sair"), LeftPicture);
     left->addWidget(lstVisDataField);
     left->addWidget(cmdPreview);
     left->addStretch(1);
     left->addWidget(Command1);
 
-    DCube1 = new DCube(m_client);
-    DCube1->setObjectName(QStringLiteral("DCube1"));
-
-    StatusBar1 = new kq::platform::StatusBar(4, m_client);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    DCube1 = named<DCube>(QStringLiteral("DCube1"), m_client);
+    StatusBar1 = named<kq::platform::StatusBar>(QStringLiteral("StatusBar1"), m_client, 4);
 
     // The layout never asks for a negative size of a control.
     setMinimumSize(twipsToPixels(2400 + 90 * 3 + 600), twipsToPixels(1050 + 90 * 2 + 360 + 600)

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
@@ -103,15 +104,32 @@ void Screen::setModalResult(int result)
     setProperty("modalResult", result);
 }
 
+void Screen::setDialogKeys(QAbstractButton *enter, QAbstractButton *escape, bool focusedFirst)
+{
+    m_enterButton = enter;
+    m_escapeButton = escape;
+    m_focusedFirst = focusedFirst;
+}
+
 bool Screen::previewKey(QKeyEvent *event)
 {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (m_escapeButton && event->key() == Qt::Key_Escape) {
+        m_escapeButton->click();
+        return true;
+    }
+    if (m_enterButton && enter) {
+        auto *focused = m_focusedFirst ? qobject_cast<QPushButton *>(focusWidget()) : nullptr;
+        (focused ? focused : m_enterButton)->click();
+        return true;
+    }
     if (m_escCloses && event->key() == Qt::Key_Escape) {
         close();
         return true;
     }
     // Whatever has the focus, a button or a several-line box included: a
     // button is pressed with Space or its mnemonic.
-    if (m_enterAsTab && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (m_enterAsTab && enter) {
         focusNextChild();
         return true;
     }

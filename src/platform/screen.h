@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class QAbstractButton;
 class QKeyEvent;
 
 namespace kq::platform {
@@ -21,6 +22,12 @@ public:
     bool escCloses() const { return m_escCloses; }
     void setEnterAsTab(bool on) { m_enterAsTab = on; }
     bool enterAsTab() const { return m_enterAsTab; }
+
+    // The keys of a small dialog, before the two options above: Enter
+    // presses `enter` (or, with focusedFirst, the push button that has the
+    // focus), Esc presses `escape`. A null button leaves its key alone.
+    void setDialogKeys(QAbstractButton *enter, QAbstractButton *escape,
+                       bool focusedFirst = false);
 
     // Paint the 63-band background on every paint (red 0, green 255, blue 255,
     // bottom-up, step 5 unless set otherwise).
@@ -67,6 +74,9 @@ protected:
 private:
     Placement m_placement = Placement::MainWindow;
     bool m_placed = false;
+    QAbstractButton *m_enterButton = nullptr;
+    QAbstractButton *m_escapeButton = nullptr;
+    bool m_focusedFirst = false;
     bool m_escCloses = false;
     bool m_enterAsTab = false;
     bool m_gradient = false;

@@ -30,9 +30,9 @@ protected:
 
 private:
     void GridEX1_RowChange();
-    void Command10_Click();
+    void Command10_Click(); // "Cancelar  Acordo"
     void EXCLUIR_Click();
-    void Command9_Click();
+    void Command9_Click(); // "Confissão de Dívida"
     void locate(const QString &cdAcordo);
     // The code of the current row when its agreement is the located one.
     QString actionCode();

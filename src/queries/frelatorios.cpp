@@ -16,7 +16,7 @@
 
 namespace kq::queries {
 
-frelatorios::frelatorios(QWidget *parent) : Screen(QStringLiteral("frelatorios"), parent)
+frelatorios::frelatorios(QWidget *parent) : ReportLauncher(QStringLiteral("frelatorios"), parent)
 {
     setWindowTitle(QStringLiteral("Relatórios do Sistema"));
     resize(560, 380);
@@ -40,7 +40,6 @@ frelatorios::frelatorios(QWidget *parent) : Screen(QStringLiteral("frelatorios")
     el->addWidget(cd_loja, 1, 0, 1, 2);
     root->addWidget(escolha, 1, 1);
     root->addLayout(runButtons(this, &Command2, &Command1), 2, 1, Qt::AlignBottom);
-    CrystalReport1 = reportEngine(this);
     connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
     connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
@@ -57,11 +56,6 @@ QString frelatorios::formula() const
 void frelatorios::Command2_Click()
 {
     runChosenReport(*CrystalReport1, diretorio, formula());
-}
-
-void frelatorios::Command1_Click()
-{
-    close();
 }
 
 } // namespace kq::queries

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/screen.h"
+#include "queries/reportlauncher.h"
 
 class QPushButton;
 class QRadioButton;
@@ -8,26 +8,21 @@ class QRadioButton;
 namespace kq::platform {
 class DBCombo;
 class DTPicker;
-class ReportEngine;
 } // namespace kq::platform
 
 namespace kq::queries {
 
-class FileListBox;
-
 // "Relatórios do Sistema": the returned-cheque reports "1_*.rpt", by
 // deposit date, for one store ("Empresa") or all ("Todos").
-class frelatorios : public kq::platform::Screen
+class frelatorios : public ReportLauncher
 {
     Q_OBJECT
 public:
     explicit frelatorios(QWidget *parent = nullptr);
 
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Executar"
     // The formula of the choices shown.
     QString formula() const;
-    kq::platform::ReportEngine *engine() const { return CrystalReport1; }
 
 private:
     FileListBox *diretorio = nullptr;
@@ -38,7 +33,6 @@ private:
     QRadioButton *todos = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
-    kq::platform::ReportEngine *CrystalReport1 = nullptr;
 };
 
 } // namespace kq::queries

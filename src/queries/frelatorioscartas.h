@@ -24,8 +24,8 @@ public:
 
     // Handlers, as the controls call them.
     void ds_loja_Click();
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Executar"
+    void Command1_Click(); // "Sair"
 
     // The debtor of the cheques listed and of the last letter ("" before a
     // store is chosen).

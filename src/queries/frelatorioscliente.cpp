@@ -16,7 +16,7 @@
 namespace kq::queries {
 
 frelatorioscliente::frelatorioscliente(QWidget *parent)
-    : Screen(QStringLiteral("frelatorioscliente"), parent)
+    : ReportLauncher(QStringLiteral("frelatorioscliente"), parent)
 {
     setWindowTitle(QStringLiteral("Relatórios de Clientes"));
     resize(560, 340);
@@ -36,7 +36,6 @@ frelatorioscliente::frelatorioscliente(QWidget *parent)
     cliente->addWidget(cd_cliente, 1);
     root->addLayout(cliente, 1, 1);
     root->addLayout(runButtons(this, &Command2, &Command1), 2, 1, Qt::AlignBottom);
-    CrystalReport1 = reportEngine(this);
     connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
     connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
@@ -49,11 +48,6 @@ QString frelatorioscliente::formula() const
 void frelatorioscliente::Command2_Click()
 {
     runChosenReport(*CrystalReport1, diretorio, formula());
-}
-
-void frelatorioscliente::Command1_Click()
-{
-    close();
 }
 
 } // namespace kq::queries

@@ -1,31 +1,26 @@
 #pragma once
 
-#include "platform/screen.h"
+#include "queries/reportlauncher.h"
 
 class QPushButton;
 
 namespace kq::platform {
 class DBCombo;
 class DTPicker;
-class ReportEngine;
 } // namespace kq::platform
 
 namespace kq::queries {
 
-class FileListBox;
-
 // "Relatórios de Clientes": one debtor's contact reports "3_*.rpt" by
 // contact date.
-class frelatorioscliente : public kq::platform::Screen
+class frelatorioscliente : public ReportLauncher
 {
     Q_OBJECT
 public:
     explicit frelatorioscliente(QWidget *parent = nullptr);
 
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Executar"
     QString formula() const;
-    kq::platform::ReportEngine *engine() const { return CrystalReport1; }
 
 private:
     FileListBox *diretorio = nullptr;
@@ -34,7 +29,6 @@ private:
     kq::platform::DBCombo *cd_cliente = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
-    kq::platform::ReportEngine *CrystalReport1 = nullptr;
 };
 
 } // namespace kq::queries

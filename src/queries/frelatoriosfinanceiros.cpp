@@ -2,6 +2,7 @@
 
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
+#include "platform/form.h"
 #include "platform/report/reportengine.h"
 #include "queries/filelistbox.h"
 #include "queries/reportformulas.h"
@@ -15,19 +16,10 @@
 
 namespace kq::queries {
 
-namespace {
-
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-} // namespace
+using kq::platform::form::button;
 
 frelatoriosfinanceiros::frelatoriosfinanceiros(QWidget *parent)
-    : Screen(QStringLiteral("frelatoriosfinanceiros"), parent)
+    : ReportLauncher(QStringLiteral("frelatoriosfinanceiros"), parent)
 {
     setWindowTitle(QStringLiteral("Relatórios Financeiros"));
     resize(820, 420);
@@ -62,8 +54,6 @@ frelatoriosfinanceiros::frelatoriosfinanceiros(QWidget *parent)
     sair->addWidget(Command1);
     root->addLayout(sair);
 
-    CrystalReport1 = new kq::platform::ReportEngine(this);
-    CrystalReport1->setObjectName(QStringLiteral("CrystalReport1"));
     connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
     connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
     connectTrapped(Command3, &QPushButton::clicked, [this] { Command3_Click(); });
@@ -120,11 +110,6 @@ void frelatoriosfinanceiros::Command5_Click()
 {
     runChosenReport(*CrystalReport1, diretorio1,
                     formulaParcelasGeral(dt_inicio1->value(), dt_fim1->value()));
-}
-
-void frelatoriosfinanceiros::Command1_Click()
-{
-    close();
 }
 
 } // namespace kq::queries

@@ -1,34 +1,29 @@
 #pragma once
 
-#include "platform/screen.h"
+#include "queries/reportlauncher.h"
 
 class QPushButton;
 
 namespace kq::platform {
 class DBCombo;
 class DTPicker;
-class ReportEngine;
 } // namespace kq::platform
 
 namespace kq::queries {
 
-class FileListBox;
-
 // "Relatórios Financeiros": panel "Acordos" (agreement reports "4_*.rpt" by
 // agreement date) and panel "Parcelamento" (instalment reports "5_*.rpt" by
 // due date), each for one store or all.
-class frelatoriosfinanceiros : public kq::platform::Screen
+class frelatoriosfinanceiros : public ReportLauncher
 {
     Q_OBJECT
 public:
     explicit frelatoriosfinanceiros(QWidget *parent = nullptr);
 
-    void Command2_Click(); // Acordos, por cliente
-    void Command3_Click(); // Acordos, geral
-    void Command4_Click(); // Parcelamento, por cliente
-    void Command5_Click(); // Parcelamento, geral
-    void Command1_Click();
-    kq::platform::ReportEngine *engine() const { return CrystalReport1; }
+    void Command2_Click(); // "Executar Por Cliente" (Acordos, por cliente)
+    void Command3_Click(); // "Executar Geral" (Acordos, geral)
+    void Command4_Click(); // "Executar Por Cliente" (Parcelamento, por cliente)
+    void Command5_Click(); // "Executar Geral" (Parcelamento, geral)
 
 private:
     QWidget *panel(const QString &title, FileListBox *list, kq::platform::DBCombo *loja,
@@ -47,7 +42,6 @@ private:
     QPushButton *Command3 = nullptr;
     QPushButton *Command4 = nullptr;
     QPushButton *Command5 = nullptr;
-    kq::platform::ReportEngine *CrystalReport1 = nullptr;
 };
 
 } // namespace kq::queries

@@ -14,7 +14,7 @@
 namespace kq::queries {
 
 frelatoriosvantesca::frelatoriosvantesca(QWidget *parent)
-    : Screen(QStringLiteral("frelatoriosvantesca"), parent)
+    : ReportLauncher(QStringLiteral("frelatoriosvantesca"), parent)
 {
     setWindowTitle(QStringLiteral("Relatórios do Sistema"));
     resize(560, 320);
@@ -25,7 +25,6 @@ frelatoriosvantesca::frelatoriosvantesca(QWidget *parent)
                                 QStringLiteral("dt_fim"), &dt_inicio, &dt_fim, this),
                     0, 1, Qt::AlignTop);
     root->addLayout(runButtons(this, &Command2, &Command1), 1, 1, Qt::AlignBottom);
-    CrystalReport1 = reportEngine(this);
     connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
     connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
@@ -38,11 +37,6 @@ QString frelatoriosvantesca::formula() const
 void frelatoriosvantesca::Command2_Click()
 {
     runChosenReport(*CrystalReport1, diretorio, formula());
-}
-
-void frelatoriosvantesca::Command1_Click()
-{
-    close();
 }
 
 } // namespace kq::queries

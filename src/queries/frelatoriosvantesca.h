@@ -1,30 +1,25 @@
 #pragma once
 
-#include "platform/screen.h"
+#include "queries/reportlauncher.h"
 
 class QPushButton;
 
 namespace kq::platform {
 class DTPicker;
-class ReportEngine;
 } // namespace kq::platform
 
 namespace kq::queries {
 
-class FileListBox;
-
 // "Relatórios do Sistema": the follow-up contact reports "2_*.rpt" by
 // contact date.
-class frelatoriosvantesca : public kq::platform::Screen
+class frelatoriosvantesca : public ReportLauncher
 {
     Q_OBJECT
 public:
     explicit frelatoriosvantesca(QWidget *parent = nullptr);
 
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Executar"
     QString formula() const;
-    kq::platform::ReportEngine *engine() const { return CrystalReport1; }
 
 private:
     FileListBox *diretorio = nullptr;
@@ -32,7 +27,6 @@ private:
     kq::platform::DTPicker *dt_fim = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
-    kq::platform::ReportEngine *CrystalReport1 = nullptr;
 };
 
 } // namespace kq::queries

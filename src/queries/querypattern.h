@@ -85,9 +85,9 @@ protected:
 private:
     void cmdPrint_Click();
     void cmdPrintPreview_Click();
-    void Command2_Click();
-    void Command7_Click();
-    void Command8_Click();
+    void Command2_Click(); // "Escolher Campos"
+    void Command7_Click(); // "Todos"
+    void Command8_Click(); // "Filtros"
     void SalvaLayout();
     void LeLayout();
     QPushButton *makeButton(const QString &name, const QString &caption, int row, int column);

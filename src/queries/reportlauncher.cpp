@@ -97,4 +97,14 @@ kq::platform::ReportEngine *reportEngine(QWidget *parent)
     return engine;
 }
 
+ReportLauncher::ReportLauncher(const QString &name, QWidget *parent)
+    : Screen(name, parent)
+    , CrystalReport1(reportEngine(this))
+{}
+
+void ReportLauncher::Command1_Click()
+{
+    close();
+}
+
 } // namespace kq::queries

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/screen.h"
+
 #include <QString>
 
 class QGroupBox;
@@ -36,5 +38,20 @@ kq::platform::ReportEngine *reportEngine(QWidget *parent);
 // formula, run. A missing choice or a report that fails is told to the user.
 bool runChosenReport(kq::platform::ReportEngine &engine, const FileListBox *list,
                      const QString &formula);
+
+// Base of the four report launchers: their report engine CrystalReport1 and
+// "Sair" (Command1), which closes the screen.
+class ReportLauncher : public kq::platform::Screen
+{
+    Q_OBJECT
+public:
+    void Command1_Click(); // "Sair"
+    kq::platform::ReportEngine *engine() const { return CrystalReport1; }
+
+protected:
+    ReportLauncher(const QString &name, QWidget *parent);
+
+    kq::platform::ReportEngine *CrystalReport1 = nullptr;
+};
 
 } // namespace kq::queries

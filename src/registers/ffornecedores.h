@@ -29,7 +29,7 @@ public:
     kq::platform::GridEX *GridEX2 = nullptr;
 
     void LimpaCampos() override;
-    void Command1_Click() override;
+    void Command1_Click() override; // "Sair"
     void nr_documento_LostFocus();
 
 protected:

@@ -38,7 +38,7 @@ public:
 
     void LimpaCampos() override;
     void MostraRegistro() override;
-    void Command3_Click();
+    void Command3_Click(); // ".."
 
     static QString colorMissingMessage();
 

@@ -15,7 +15,7 @@ public:
 
     QPushButton *Command1 = nullptr;
 
-    void Command1_Click();
+    void Command1_Click(); // "Sair"
 };
 
 } // namespace kq::shell

@@ -32,8 +32,8 @@ public:
     kq::data::Recordset Data1;
 
     void ButtonBar1_ItemClick(int grupo, int item);
-    void Command2_Click();
-    void Command1_Click();
+    void Command2_Click(); // "Command2" (saves the text)
+    void Command1_Click(); // "Sair"
 
 private:
     void buildControls();

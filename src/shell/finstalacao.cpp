@@ -3,6 +3,7 @@
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
 #include "platform/errorinfo.h"
+#include "platform/form.h"
 #include "platform/paths.h"
 #include "shell/accessimport.h"
 #include "shell/fsair.h"
@@ -213,16 +214,17 @@ finstalacao::finstalacao(QWidget *parent)
 
 void finstalacao::buildControls()
 {
+    using namespace kq::platform::form;
     setWindowTitle(QStringLiteral("Instalador de Sistemas"));
     setGradient(true);
     setTwipsSize(10500, 7800);
 
-    auto *title = new QLabel(QStringLiteral("Instalador de Sistemas"), this);
-    title->setObjectName(QStringLiteral("Label1"));
+    auto *title = named<QLabel>(QStringLiteral("Label1"), this,
+                                QStringLiteral("Instalador de Sistemas"));
     title->setStyleSheet(QStringLiteral("color: white; font-size: 16pt; font-weight: bold;"));
 
-    auto *instrucoes = new QGroupBox(QStringLiteral("Instruções"), this);
-    instrucoes->setObjectName(QStringLiteral("Frame1"));
+    auto *instrucoes = named<QGroupBox>(QStringLiteral("Frame1"), this,
+                                        QStringLiteral("Instruções"));
     instrucoes->setAutoFillBackground(true);
     auto *passos = new QVBoxLayout(instrucoes);
     for (const char *text :
@@ -235,12 +237,10 @@ void finstalacao::buildControls()
         passos->addWidget(l);
     }
 
-    auto *escolha = new QGroupBox(this);
-    escolha->setObjectName(QStringLiteral("Frame2"));
+    auto *escolha = named<QGroupBox>(QStringLiteral("Frame2"), this);
     escolha->setAutoFillBackground(true);
 
-    Drive = new QComboBox(escolha);
-    Drive->setObjectName(QStringLiteral("Drive"));
+    Drive = named<QComboBox>(QStringLiteral("Drive"), escolha);
     Drive->setAccessibleName(QStringLiteral("Drive"));
     for (const QString &place : installPlaces())
         Drive->addItem(place == QDir::homePath()
@@ -251,26 +251,20 @@ void finstalacao::buildControls()
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_dirModel->setRootPath(QStringLiteral("/"));
-    Dir = new QTreeView(escolha);
-    Dir->setObjectName(QStringLiteral("Dir"));
+    Dir = named<QTreeView>(QStringLiteral("Dir"), escolha);
     Dir->setAccessibleName(QStringLiteral("Dir"));
     Dir->setModel(m_dirModel);
     for (int c = 1; c < m_dirModel->columnCount(); ++c)
         Dir->hideColumn(c);
     Dir->header()->hide();
 
-    File = new QListWidget(escolha);
-    File->setObjectName(QStringLiteral("File"));
+    File = named<QListWidget>(QStringLiteral("File"), escolha);
     File->setAccessibleName(QStringLiteral("File"));
 
-    auto *lblDiretorio = new QLabel(QStringLiteral("Diretório:"), escolha);
-    DS_DIRETORIO = new QLabel(escolha);
-    DS_DIRETORIO->setObjectName(QStringLiteral("DS_DIRETORIO"));
+    DS_DIRETORIO = named<QLabel>(QStringLiteral("DS_DIRETORIO"), escolha);
     DS_DIRETORIO->setTextInteractionFlags(Qt::TextSelectableByMouse);
     DS_DIRETORIO->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    auto *lblBanco = new QLabel(QStringLiteral("Banco de dados:"), escolha);
-    ds_banco = new QLabel(escolha);
-    ds_banco->setObjectName(QStringLiteral("ds_banco"));
+    ds_banco = named<QLabel>(QStringLiteral("ds_banco"), escolha);
     ds_banco->setStyleSheet(QStringLiteral("font-weight: bold;"));
 
     auto *grid = new QGridLayout(escolha);
@@ -281,25 +275,20 @@ void finstalacao::buildControls()
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     auto *info = new QGridLayout;
-    info->addWidget(lblDiretorio, 0, 0);
-    info->addWidget(DS_DIRETORIO, 0, 1);
-    info->addWidget(lblBanco, 1, 0);
-    info->addWidget(ds_banco, 1, 1);
+    addRows(info, {{QStringLiteral("Diretório:"), DS_DIRETORIO},
+                   {QStringLiteral("Banco de dados:"), ds_banco}});
     info->setColumnStretch(1, 1);
     grid->addLayout(info, 2, 0, 1, 2);
 
-    auto *padrao = new QLabel(QStringLiteral("Diretório padrão de instalação: %1")
-                                  .arg(kq::platform::programFolder()),
-                              this);
-    padrao->setObjectName(QStringLiteral("Label2"));
+    auto *padrao = named<QLabel>(QStringLiteral("Label2"), this,
+                                 QStringLiteral("Diretório padrão de instalação: %1")
+                                     .arg(kq::platform::programFolder()));
     padrao->setStyleSheet(QStringLiteral("color: white;"));
 
-    Command4 = new QPushButton(QStringLiteral(" I - Criar Arquivo de Configuração"), this);
-    Command4->setObjectName(QStringLiteral("Command4"));
-    Command1 = new QPushButton(QStringLiteral(" II - Criar Atalhos"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command6 = new QPushButton(QStringLiteral("&Sair  III"), this);
-    Command6->setObjectName(QStringLiteral("Command6"));
+    Command4 = button(QStringLiteral("Command4"),
+                      QStringLiteral(" I - Criar Arquivo de Configuração"), this);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral(" II - Criar Atalhos"), this);
+    Command6 = button(QStringLiteral("Command6"), QStringLiteral("&Sair  III"), this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Command4);

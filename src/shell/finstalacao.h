@@ -53,6 +53,18 @@ class finstalacao : public kq::platform::Screen
 public:
     explicit finstalacao(QWidget *parent = nullptr);
 
+    // The folder list's current folder; setting it opens that folder as a
+    // click of the user would.
+    QString directory() const;
+    void setDirectory(const QString &path);
+
+    void Drive_Change();
+    void Dir_Change();
+    void Command4_Click(); // "I - Criar Arquivo de Configuração"
+    void Command1_Click(); // "II - Criar Atalhos"
+    void Command6_Click(); // "Sair  III"
+
+private:
     QComboBox *Drive = nullptr;
     QTreeView *Dir = nullptr;
     QListWidget *File = nullptr;
@@ -62,18 +74,6 @@ public:
     QPushButton *Command1 = nullptr;
     QPushButton *Command6 = nullptr;
 
-    // The folder list's current folder; setting it opens that folder as a
-    // click of the user would.
-    QString directory() const;
-    void setDirectory(const QString &path);
-
-    void Drive_Change();
-    void Dir_Change();
-    void Command4_Click();
-    void Command1_Click();
-    void Command6_Click();
-
-private:
     void buildControls();
     void Form_Load();
     void refreshFiles();

@@ -36,8 +36,8 @@ public:
     // Appends the items of a text file to historico.
     void LerArquivo(const QString &arquivo);
 
-    void Command1_Click();
-    void Command2_Click();
+    void Command1_Click(); // "Ler Arquivo Usuário"
+    void Command2_Click(); // "Zerar Arquivo Log"
     void SAIR_Click();
 
 private:

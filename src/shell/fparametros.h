@@ -39,7 +39,7 @@ public:
     kq::data::Recordset Data1;
 
     void alterar_Click();
-    void Command1_Click();
+    void Command1_Click(); // "Sair e Salvar"
 
 private:
     void buildControls();

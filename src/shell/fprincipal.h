@@ -32,6 +32,7 @@ struct MenuTarget
     int group;
     int item;
     const char *screen;
+    const char *role; // what the screen is for, for the reader
 };
 // Screen opened by (group, item), or an empty text.
 QString menuTarget(int group, int item);
@@ -72,9 +73,9 @@ public:
     QString helpFile() const { return m_helpFile; }
     // Opens the screen bound to (group, item); returns its name or "".
     QString ButtonBar1_ItemClick(int group, int item);
-    void Command1_Click();
-    void Command2_Click();
-    void Image2_Click();
+    void Command1_Click(); // "SAIR"
+    void Command2_Click(); // "Atualizar Valores"
+    void Image2_Click(); // "Fale Conosco"
     // Shows the session's data folder and user.
     void showSession();
 

@@ -88,6 +88,7 @@ void frmLogin::buildControls()
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    setDialogKeys(cmdOK, cmdCancel, true);
     connectTrapped(cmdOK, &QPushButton::clicked, &frmLogin::cmdOK_Click);
     connectTrapped(cmdCancel, &QPushButton::clicked, &frmLogin::cmdCancel_Click);
 
@@ -201,24 +202,13 @@ void frmLogin::cmdCancel_Click()
 
 bool frmLogin::previewKey(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        cmdCancel->click();
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        QWidget *focus = QApplication::focusWidget();
-        if (focus == cmdCancel)
-            cmdCancel->click();
-        else if (focus == DBList1)
-            DBList1_Click();
-        else
-            cmdOK->click();
+    // Enter on the user list chooses the user.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && QApplication::focusWidget() == DBList1) {
+        DBList1_Click();
         return true;
     }
-    default:
-        return Screen::previewKey(event);
-    }
+    return Screen::previewKey(event);
 }
 
 void frmLogin::resizeEvent(QResizeEvent *event)

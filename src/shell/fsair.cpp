@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -59,6 +58,8 @@ fsair::fsair(QWidget *parent)
     Command1 = new QPushButton(QStringLiteral("Retornar"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
+    // "Retornar" is the default and the cancel button: Enter and Esc choose it.
+    setDialogKeys(Command1, Command1);
 
     auto *line1 = new QFrame(this);
     line1->setFrameShape(QFrame::HLine);
@@ -100,19 +101,6 @@ void fsair::cmdOK_Click()
 void fsair::Command1_Click()
 {
     close();
-}
-
-bool fsair::previewKey(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        Command1->click();
-        return true;
-    default:
-        return false;
-    }
 }
 
 } // namespace kq::shell

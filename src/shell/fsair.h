@@ -26,10 +26,7 @@ public:
     QPushButton *Command1 = nullptr;
 
     void cmdOK_Click();
-    void Command1_Click();
-
-    // "Retornar" is the default and the cancel button: Enter and Esc choose it.
-    bool previewKey(QKeyEvent *event) override;
+    void Command1_Click(); // "Retornar"
 };
 
 } // namespace kq::shell

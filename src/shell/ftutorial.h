@@ -39,7 +39,7 @@ public:
     QString arquivoAtual() const { return m_current; }
 
     void GridEX1_RowChange();
-    void Command1_Click();
+    void Command1_Click(); // "Sair"
 
 private:
     void buildControls();

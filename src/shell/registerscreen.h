@@ -110,8 +110,8 @@ public:
     void CONFIRMA_Click();
     void alterar_Click();
     void EXCLUIR_Click();
-    void Command2_Click();
-    virtual void Command1_Click();
+    void Command2_Click(); // "Limpa Campos"
+    virtual void Command1_Click(); // "Sair"
     // The grid's current row changed: show the record it names.
     void GridEX1_RowChange();
 

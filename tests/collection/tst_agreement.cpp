@@ -15,7 +15,7 @@ using kq::shell::CorrectionTable;
 
 Q_DECLARE_METATYPE(QVector<Cheque>)
 
-class TestAgreement : public QObject
+class tst_agreement : public QObject
 {
     Q_OBJECT
 
@@ -64,7 +64,7 @@ Cheque cheque(const QString &key, const QDate &deposit, double value)
 
 } // namespace
 
-void TestAgreement::calculation_data()
+void tst_agreement::calculation_data()
 {
     QTest::addColumn<QVector<Cheque>>("cheques");
     QTest::addColumn<double>("janFactor"); // factor of January 2025
@@ -94,7 +94,7 @@ void TestAgreement::calculation_data()
                                << QStringList{"0,00", "0,00", "0,00", "0,00", "0", "0"};
 }
 
-void TestAgreement::calculation()
+void tst_agreement::calculation()
 {
     QFETCH(QVector<Cheque>, cheques);
     QFETCH(double, janFactor);
@@ -119,7 +119,7 @@ void TestAgreement::calculation()
     QCOMPARE(kq::platform::formatFixed2(corrected), cheques.isEmpty() ? "0,00" : expected[4]);
 }
 
-void TestAgreement::missingFactors()
+void tst_agreement::missingFactors()
 {
     CorrectionTable table;
     table.insert("2024/11", 0.0); // a zero factor counts as missing
@@ -144,7 +144,7 @@ void TestAgreement::missingFactors()
     QCOMPARE(c.vlTotal, QString("260"));
 }
 
-void TestAgreement::plan_data()
+void tst_agreement::plan_data()
 {
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("honorarios");
@@ -171,7 +171,7 @@ void TestAgreement::plan_data()
     QTest::newRow("no total yet") << "" << "" << "3" << "2" << rate << QStringList{};
 }
 
-void TestAgreement::plan()
+void tst_agreement::plan()
 {
     QFETCH(QString, total);
     QFETCH(QString, honorarios);
@@ -189,7 +189,7 @@ void TestAgreement::plan()
     QCOMPARE(p->vlHonorariosParcela, expected[2]);
 }
 
-void TestAgreement::count_data()
+void tst_agreement::count_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected"); // 0: refused
@@ -204,14 +204,14 @@ void TestAgreement::count_data()
     QTest::newRow("empty") << "" << 0;
 }
 
-void TestAgreement::count()
+void tst_agreement::count()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);
     QCOMPARE(instalmentCount(text).value_or(0), expected);
 }
 
-void TestAgreement::dueDates_data()
+void tst_agreement::dueDates_data()
 {
     QTest::addColumn<QDate>("first");
     QTest::addColumn<QList<QDate>>("expected");
@@ -223,7 +223,7 @@ void TestAgreement::dueDates_data()
                                    << QList<QDate>{{2024, 12, 30}, {2025, 1, 30}, {2025, 2, 28}};
 }
 
-void TestAgreement::dueDates()
+void tst_agreement::dueDates()
 {
     QFETCH(QDate, first);
     QFETCH(QList<QDate>, expected);
@@ -250,7 +250,7 @@ AgreementTexts goodTexts()
 }
 } // namespace
 
-void TestAgreement::readBack()
+void tst_agreement::readBack()
 {
     Agreement a;
     QVERIFY(!readAgreementTexts(goodTexts(), a));
@@ -262,7 +262,7 @@ void TestAgreement::readBack()
     QCOMPARE(a.dt1Vencimento, QDate(2025, 1, 10));
 }
 
-void TestAgreement::readBackRefusals_data()
+void tst_agreement::readBackRefusals_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
@@ -280,7 +280,7 @@ void TestAgreement::readBackRefusals_data()
     QTest::newRow("31/02") << "date" << "31/02/2025" << "Data do 1º vencimento inválida!!";
 }
 
-void TestAgreement::readBackRefusals()
+void tst_agreement::readBackRefusals()
 {
     QFETCH(QString, field);
     QFETCH(QString, text);
@@ -300,7 +300,7 @@ void TestAgreement::readBackRefusals()
     QCOMPARE(a.nrParcelas, 7);
 }
 
-void TestAgreement::gridSourceQuotes()
+void tst_agreement::gridSourceQuotes()
 {
     // Codes are looked for as they are: a quote, a control character or a NUL
     // in a code neither breaks the source nor finds another store's cheques.
@@ -321,5 +321,5 @@ void TestAgreement::gridSourceQuotes()
     QCOMPARE(kq::data::Recordset(db, chequeGridSource("00001", "0'")).recordCount(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestAgreement)
+QTEST_GUILESS_MAIN(tst_agreement)
 #include "tst_agreement.moc"

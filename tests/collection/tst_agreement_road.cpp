@@ -15,6 +15,7 @@
 #include "platform/screenregistry.h"
 #include "registers/screens.h"
 #include "shell/fprincipal.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -31,25 +32,12 @@ using kq::platform::formatDate;
 
 namespace {
 
-template<class T>
-T *ctl(QWidget *screen, const char *name)
-{
-    T *w = screen->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::ctl;
+using kq::test::shot;
 
 } // namespace
 
-class TestAgreementRoad : public QObject
+class tst_agreement_road : public QObject
 {
     Q_OBJECT
 
@@ -62,7 +50,7 @@ private slots:
     void collectorsRoad();
 };
 
-void TestAgreementRoad::collectorsRoad()
+void tst_agreement_road::collectorsRoad()
 {
     kq::test::ShellFixture fx;
     const QString db = fx.devolvidos();
@@ -108,18 +96,18 @@ void TestAgreementRoad::collectorsRoad()
     ctl<QPushButton>(followUp, "Command4")->click();
     auto *agreement = qobject_cast<facordo *>(ScreenRegistry::instance().find("facordo"));
     QVERIFY(agreement && agreement->isVisible());
-    QCOMPARE(agreement->cd_cliente->text(), QString("00001"));
+    QCOMPARE(ctl<QLabel>(agreement, "cd_cliente")->text(), QString("00001"));
 
     fx.dialogs.clear();
-    agreement->ds_loja->setBoundText("001");
-    QCOMPARE(agreement->vl_total->text(), QString("342,5"));
-    QCOMPARE(agreement->nr_parcelas->text(), QString("3"));
-    QCOMPARE(agreement->vl_parcela->text(), QString("118,76"));
-    agreement->dt_primeira->setText(formatDate(today));
+    ctl<kq::platform::DBList>(agreement, "ds_loja")->setBoundText("001");
+    QCOMPARE(ctl<QLabel>(agreement, "vl_total")->text(), QString("342,5"));
+    QCOMPARE(ctl<QLineEdit>(agreement, "nr_parcelas")->text(), QString("3"));
+    QCOMPARE(ctl<QLineEdit>(agreement, "vl_parcela")->text(), QString("118,76"));
+    ctl<kq::platform::MaskEdBox>(agreement, "dt_primeira")->setText(formatDate(today));
     shot(agreement, "road-facordo");
-    agreement->Command2->click();
+    ctl<QPushButton>(agreement, "Command2")->click();
     QCOMPARE(fx.dialogs.texts(), QStringList{"Acordo realizado com sucesso!!!!"});
-    QCOMPARE(agreement->cd_acordo->text(), QString("00001"));
+    QCOMPARE(ctl<QLabel>(agreement, "cd_acordo")->text(), QString("00001"));
     QCOMPARE(scalar(db, "SELECT count(*) FROM DEVOLVIDOS WHERE cd_situacao = '002' "
                         "AND cd_acordo = '00001'").toInt(), 2);
     QCOMPARE(scalar(db, "SELECT count(*) FROM parcelas WHERE cd_acordo = '00001' "
@@ -150,17 +138,17 @@ void TestAgreementRoad::collectorsRoad()
     ctl<QPushButton>(followUp, "Command3")->click();
     auto *agenda = qobject_cast<fagenda *>(ScreenRegistry::instance().find("fagenda"));
     QVERIFY(agenda && agenda->isVisible());
-    agenda->nm_cliente->setText("JOSE DA SILVA");
-    agenda->dt_marcada->setValue(today.addDays(7));
-    agenda->DS_hISTORICO->setPlainText("Ligar para lembrar da 2ª parcela");
-    agenda->Command3->click();
-    QCOMPARE(agenda->cd_agenda->text(), QString("0000000001"));
-    QCOMPARE(agenda->GridEX1->recordCount(), 1);
+    ctl<kq::platform::DBCombo>(agenda, "nm_cliente")->setText("JOSE DA SILVA");
+    ctl<kq::platform::DTPicker>(agenda, "dt_marcada")->setValue(today.addDays(7));
+    ctl<QPlainTextEdit>(agenda, "DS_hISTORICO")->setPlainText("Ligar para lembrar da 2ª parcela");
+    ctl<QPushButton>(agenda, "Command3")->click();
+    QCOMPARE(ctl<QLabel>(agenda, "cd_agenda")->text(), QString("0000000001"));
+    QCOMPARE(ctl<kq::platform::GridEX>(agenda, "GridEX1")->recordCount(), 1);
     QCOMPARE(scalar(db, "SELECT nm_envolvido || '|' || nm_responsavel FROM agenda").toString(),
              QString("JOSE DA SILVA|SUPERVISOR"));
     shot(agenda, "road-fagenda");
     QCOMPARE(fx.dialogs.texts().filter("Erro"), QStringList());
 }
 
-QTEST_MAIN(TestAgreementRoad)
+QTEST_MAIN(tst_agreement_road)
 #include "tst_agreement_road.moc"

@@ -20,7 +20,7 @@ using namespace kq::test;
 using kq::data::exec;
 using kq::data::scalar;
 
-class TestAgreementStore : public QObject
+class tst_agreementstore : public QObject
 {
     Q_OBJECT
 
@@ -50,12 +50,12 @@ private:
     QString m_db;
 };
 
-void TestAgreementStore::initTestCase()
+void tst_agreementstore::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
 }
 
-void TestAgreementStore::init()
+void tst_agreementstore::init()
 {
     m_folders = new TempFolders;
     kq::data::prepareDataFolder(m_folders->dataFolder());
@@ -70,14 +70,14 @@ void TestAgreementStore::init()
     addCheque(m_db, "0000000004", "00002", "001", QDate(2025, 1, 3), 70);
 }
 
-void TestAgreementStore::cleanup()
+void tst_agreementstore::cleanup()
 {
     kq::data::closeAllDatabases();
     delete m_folders;
     m_folders = nullptr;
 }
 
-Agreement TestAgreementStore::agreement(int count) const
+Agreement tst_agreementstore::agreement(int count) const
 {
     Agreement a;
     a.cdCliente = "00001";
@@ -99,7 +99,7 @@ Agreement TestAgreementStore::agreement(int count) const
     return a;
 }
 
-void TestAgreementStore::eligibleCheques()
+void tst_agreementstore::eligibleCheques()
 {
     // A situation closed to agreements, and a cheque whose destination has
     // no row, take no part.
@@ -122,7 +122,7 @@ void TestAgreementStore::eligibleCheques()
     QVERIFY(loadEligibleCheques(m_db, "00001' OR '1'='1", "001").isEmpty());
 }
 
-void TestAgreementStore::storeTerms()
+void tst_agreementstore::storeTerms()
 {
     auto t = loadStoreTerms(m_db, "001");
     QVERIFY(t);
@@ -140,7 +140,7 @@ void TestAgreementStore::storeTerms()
     QVERIFY(!loadStoreTerms(m_db, "999"));
 }
 
-void TestAgreementStore::correctedValues()
+void tst_agreementstore::correctedValues()
 {
     ChequeCalc a;
     a.cdDevolvido = "0000000001";
@@ -167,7 +167,7 @@ void TestAgreementStore::correctedValues()
                           "'0000000002'").toDouble(), 200.51);
 }
 
-void TestAgreementStore::codes_data()
+void tst_agreementstore::codes_data()
 {
     QTest::addColumn<QString>("last");       // last agreement code, "" for none
     QTest::addColumn<QString>("chequeCode"); // a code left on a cheque
@@ -178,7 +178,7 @@ void TestAgreementStore::codes_data()
     QTest::newRow("code held by a cheque") << "00041" << "00042" << "00043";
 }
 
-void TestAgreementStore::codes()
+void tst_agreementstore::codes()
 {
     QFETCH(QString, last);
     QFETCH(QString, chequeCode);
@@ -191,7 +191,7 @@ void TestAgreementStore::codes()
     QCOMPARE(nextAgreementCode(m_db), expected);
 }
 
-void TestAgreementStore::saveThreeInstalments()
+void tst_agreementstore::saveThreeInstalments()
 {
     const SaveOutcome out = saveAgreement(m_db, agreement(3));
     QCOMPARE(out.status, SaveOutcome::Saved);
@@ -244,7 +244,7 @@ void TestAgreementStore::saveThreeInstalments()
     QCOMPARE(rows, expected);
 }
 
-void TestAgreementStore::saveTwiceRefused()
+void tst_agreementstore::saveTwiceRefused()
 {
     const Agreement a = agreement(3);
     QCOMPARE(saveAgreement(m_db, a).status, SaveOutcome::Saved);
@@ -260,7 +260,7 @@ void TestAgreementStore::saveTwiceRefused()
     QCOMPARE(saveAgreement(m_db, agreement(1)).cdAcordo, QString("00002"));
 }
 
-void TestAgreementStore::saveRefusesChangedCheques_data()
+void tst_agreementstore::saveRefusesChangedCheques_data()
 {
     QTest::addColumn<QString>("change");
     QTest::newRow("other debtor") << "UPDATE DEVOLVIDOS SET CD_CLIENTE = '00002' "
@@ -272,7 +272,7 @@ void TestAgreementStore::saveRefusesChangedCheques_data()
                                      "WHERE CD_DEVOLVIDO = '0000000001'";
 }
 
-void TestAgreementStore::saveRefusesChangedCheques()
+void tst_agreementstore::saveRefusesChangedCheques()
 {
     QFETCH(QString, change);
     const Agreement a = agreement(3);
@@ -284,7 +284,7 @@ void TestAgreementStore::saveRefusesChangedCheques()
              0);
 }
 
-void TestAgreementStore::saveRolledBackOnFailure()
+void tst_agreementstore::saveRolledBackOnFailure()
 {
     // The third instalment cannot be written: nothing of the save stays.
     exec(m_db, "CREATE TRIGGER fail_third BEFORE INSERT ON parcelas "
@@ -305,7 +305,7 @@ void TestAgreementStore::saveRolledBackOnFailure()
              0);
 }
 
-void TestAgreementStore::periodQuery()
+void tst_agreementstore::periodQuery()
 {
     addAgreement(m_db, "00001", "00001", "001", 3, 50, QDate(2025, 1, 10)); // 10/02..10/04
     addAgreement(m_db, "00002", "00002", "002", 2, 70, QDate(2025, 2, 28)); // 28/03, 28/04
@@ -330,7 +330,7 @@ void TestAgreementStore::periodQuery()
     QCOMPARE(rows, (QStringList{"00001/01 LOJA CENTRO", "00002/02 LOJA NORTE"}));
 }
 
-void TestAgreementStore::writeOff()
+void tst_agreementstore::writeOff()
 {
     addAgreement(m_db, "00012", "00001", "001", 3, 50.5, QDate(2025, 1, 10));
     const auto found = findInstalment(m_db, "00012", "03");
@@ -361,7 +361,7 @@ void TestAgreementStore::writeOff()
     QVERIFY(scalar(m_db, "SELECT cd_status FROM acordos WHERE cd_acordo = '00012'").isNull());
 }
 
-void TestAgreementStore::agendaCodes()
+void tst_agreementstore::agendaCodes()
 {
     QCOMPARE(firstAgendaCode(m_db), QString());
     AgendaEntry e;
@@ -391,5 +391,5 @@ void TestAgreementStore::agendaCodes()
     QCOMPARE(firstAgendaCode(m_db), QString("0000000001"));
 }
 
-QTEST_GUILESS_MAIN(TestAgreementStore)
+QTEST_GUILESS_MAIN(tst_agreementstore)
 #include "tst_agreementstore.moc"

@@ -9,6 +9,7 @@
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
 #include "registers/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QApplication>
@@ -27,14 +28,9 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-template<class T>
-T *ctl(QWidget *screen, const char *name)
-{
-    T *w = screen ? screen->findChild<T *>(QString::fromLatin1(name)) : nullptr;
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
+using kq::test::ctl;
+using kq::test::shot;
+
 QLineEdit *box(QWidget *s, const char *name) { return ctl<QLineEdit>(s, name); }
 void click(QWidget *s, const char *name) { ctl<QAbstractButton>(s, name)->click(); }
 
@@ -58,13 +54,6 @@ void leave(QWidget *from, QWidget *to)
     to->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     QApplication::processEvents();
-}
-
-void shot(QWidget *w, const QString &file)
-{
-    const QByteArray dir = qgetenv("KQ_SHOT_DIR");
-    if (!dir.isEmpty())
-        QVERIFY(w->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(file)));
 }
 
 } // namespace
@@ -188,7 +177,7 @@ private slots:
                                       .arg(kq::platform::formatCurrency(1700))));
         ctl<DBCombo>(entry, "nm_cliente")->setCurrentIndex(
             ctl<DBCombo>(entry, "nm_cliente")->findText(QStringLiteral("CARLOS ALBERTO")));
-        shot(entry, QStringLiteral("flancheques-grouped.png"));
+        QVERIFY(shot(entry, QStringLiteral("flancheques-grouped")));
 
         // The follow-up: two contacts and a plan for the debt.
         QWidget *follow = ScreenRegistry::instance().show(QStringLiteral("fvantesca"));
@@ -219,7 +208,7 @@ private slots:
                  kq::platform::formatCurrency(1820.94));
         // The agreement screen reads the debtor from the grid's column 2.
         QCOMPARE(debtors->value(2).toString(), debtorCode);
-        shot(follow, QStringLiteral("fvantesca.png"));
+        QVERIFY(shot(follow, QStringLiteral("fvantesca")));
     }
 };
 

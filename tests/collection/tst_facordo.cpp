@@ -10,6 +10,7 @@
 #include "platform/maskedbox.h"
 #include "platform/screen.h"
 #include "platform/screenregistry.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 #include "shell/appstate.h"
@@ -65,7 +66,7 @@ void leave(QWidget *box)
 
 } // namespace
 
-class TestFacordo : public QObject
+class tst_facordo : public QObject
 {
     Q_OBJECT
 
@@ -93,7 +94,6 @@ private slots:
 private:
     facordo *open(const QString &debtor = QStringLiteral("00001"));
     void chooseStore(facordo *f, const QString &code);
-    void shot(QWidget *w, const QString &name);
 
     ShellFixture *m_fx = nullptr;
     FollowUp *m_followUp = nullptr;
@@ -101,14 +101,14 @@ private:
     QDate m_today;
 };
 
-void TestFacordo::initTestCase()
+void tst_facordo::initTestCase()
 {
     kq::collection::registerAgreementScreens();
     ScreenRegistry::instance().registerScreen(QStringLiteral("fvantesca"),
                                               [] { return new FollowUp; });
 }
 
-void TestFacordo::init()
+void tst_facordo::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
@@ -126,13 +126,13 @@ void TestFacordo::init()
     m_followUp = static_cast<FollowUp *>(ScreenRegistry::instance().load("fvantesca"));
 }
 
-void TestFacordo::cleanup()
+void tst_facordo::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-facordo *TestFacordo::open(const QString &debtor)
+facordo *tst_facordo::open(const QString &debtor)
 {
     m_followUp->select(debtor);
     auto *f = qobject_cast<facordo *>(ScreenRegistry::instance().show("facordo"));
@@ -140,140 +140,136 @@ facordo *TestFacordo::open(const QString &debtor)
     return f;
 }
 
-void TestFacordo::chooseStore(facordo *f, const QString &code)
+void tst_facordo::chooseStore(facordo *f, const QString &code)
 {
     m_fx->dialogs.clear();
-    f->ds_loja->setBoundText(code);
+    ctl<kq::platform::DBList>(f, "ds_loja")->setBoundText(code);
 }
 
-void TestFacordo::shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
-
-void TestFacordo::opening()
+void tst_facordo::opening()
 {
     facordo *f = open();
     QVERIFY(QTest::qWaitForWindowActive(f));
     QApplication::processEvents();
     // The store list may get the focus; that alone chooses no store.
     QVERIFY(m_fx->dialogs.messages.isEmpty());
-    QCOMPARE(f->GridEX1->recordCount(), 0);
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 0);
     QCOMPARE(f->windowTitle(), QString("Cálculo de Acordos"));
-    QCOMPARE(f->cd_cliente->text(), QString("00001"));
-    QCOMPARE(f->cd_ref->text(), ymd(m_today));
-    QCOMPARE(f->fator->text(), QString("1,2"));
-    QCOMPARE(f->ds_loja->count(), 2);
-    QVERIFY(f->Command2->isEnabled());
+    QCOMPARE(ctl<QLabel>(f, "cd_cliente")->text(), QString("00001"));
+    QCOMPARE(ctl<kq::platform::MaskEdBox>(f, "cd_ref")->text(), ymd(m_today));
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString("1,2"));
+    QCOMPARE(ctl<kq::platform::DBList>(f, "ds_loja")->count(), 2);
+    QVERIFY(ctl<QPushButton>(f, "Command2")->isEnabled());
 
     addFactor(m_db, "1999/01", 0.5);
     addFactor(m_db, "2999/12", 9.75);
-    f->cd_ref->setText("1999/01");
-    QCOMPARE(f->fator->text(), QString("0,5"));
+    ctl<kq::platform::MaskEdBox>(f, "cd_ref")->setText("1999/01");
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString("0,5"));
     // A month not in the table, or still being typed, shows the newest one.
-    f->cd_ref->setText("1999/02");
-    QCOMPARE(f->fator->text(), QString("9,75"));
-    f->cd_ref->setText("19");
-    QCOMPARE(f->fator->text(), QString("9,75"));
+    ctl<kq::platform::MaskEdBox>(f, "cd_ref")->setText("1999/02");
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString("9,75"));
+    ctl<kq::platform::MaskEdBox>(f, "cd_ref")->setText("19");
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString("9,75"));
 }
 
-void TestFacordo::calculation()
+void tst_facordo::calculation()
 {
     facordo *f = open();
     chooseStore(f, "001");
     QCOMPARE(m_fx->dialogs.messages.size(), 0);
-    QCOMPARE(f->GridEX1->recordCount(), 2);
-    QCOMPARE(f->valoraberto->text(), QString("300,00"));
-    QCOMPARE(f->vl_juros->text(), QString("6,50"));
-    QCOMPARE(f->vl_multa->text(), QString("6,00"));
-    QCOMPARE(f->vl_honorarios->text(), QString("30,00"));
-    QCOMPARE(f->correcao->text(), QString("0,00"));
-    QCOMPARE(f->vl_total->text(), QString("342,5"));
-    QCOMPARE(f->nr_parcelas->text(), QString("3"));
-    QCOMPARE(f->vl_jurosparcelamento->text(), QString("2"));
-    QCOMPARE(f->vl_parcela->text(), QString("118,76"));
-    QCOMPARE(f->vl_financiado->text(), QString("356,28"));
-    QCOMPARE(f->vl_honorariosparcela->text(), QString("10,40"));
-    QVERIFY(f->Command2->isEnabled());
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 2);
+    QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString("300,00"));
+    QCOMPARE(ctl<QLabel>(f, "vl_juros")->text(), QString("6,50"));
+    QCOMPARE(ctl<QLabel>(f, "vl_multa")->text(), QString("6,00"));
+    QCOMPARE(ctl<QLabel>(f, "vl_honorarios")->text(), QString("30,00"));
+    QCOMPARE(ctl<QLabel>(f, "correcao")->text(), QString("0,00"));
+    QCOMPARE(ctl<QLabel>(f, "vl_total")->text(), QString("342,5"));
+    QCOMPARE(ctl<QLineEdit>(f, "nr_parcelas")->text(), QString("3"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_jurosparcelamento")->text(), QString("2"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_parcela")->text(), QString("118,76"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_financiado")->text(), QString("356,28"));
+    QCOMPARE(ctl<QLabel>(f, "vl_honorariosparcela")->text(), QString("10,40"));
+    QVERIFY(ctl<QPushButton>(f, "Command2")->isEnabled());
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                           "'0000000002'").toDouble(), 200.0);
     // The other debtor's cheque at the same store is neither listed nor corrected.
     QVERIFY(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                          "'0000000003'").isNull());
-    shot(f, "facordo");
+    kq::test::shot(f, "facordo");
 
     // A higher reference factor corrects the cheques; interest follows.
     exec(m_db, "UPDATE correcao SET fator = 1.5 WHERE cd_ref = ?", {ymd(m_today)});
-    f->cd_ref->setText(ymd(m_today.addMonths(-1))); // re-read the table ...
-    f->cd_ref->setText(ymd(m_today));               // ... and come back to this month
-    QCOMPARE(f->fator->text(), QString("1,5"));
+    auto *cdRef = ctl<kq::platform::MaskEdBox>(f, "cd_ref");
+    cdRef->setText(ymd(m_today.addMonths(-1))); // re-read the table ...
+    cdRef->setText(ymd(m_today));               // ... and come back to this month
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString("1,5"));
     exec(m_db, "UPDATE correcao SET fator = 1.5 WHERE cd_ref = ?", {ymd(m_today.addDays(-10))});
     chooseStore(f, "002");
     chooseStore(f, "001");
     // 100 x 1,5 / 1,2 = 125,00; its interest 125 x 0,03 / 30 x 45 = 5,625.
-    QCOMPARE(f->correcao->text(), QString("25,00"));
-    QCOMPARE(f->vl_juros->text(), QString("7,63"));
-    QCOMPARE(f->vl_total->text(), QString("368,63"));
+    QCOMPARE(ctl<QLabel>(f, "correcao")->text(), QString("25,00"));
+    QCOMPARE(ctl<QLabel>(f, "vl_juros")->text(), QString("7,63"));
+    QCOMPARE(ctl<QLabel>(f, "vl_total")->text(), QString("368,63"));
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                           "'0000000001'").toDouble(), 125.0);
 }
 
-void TestFacordo::noDebtAtStore()
+void tst_facordo::noDebtAtStore()
 {
     facordo *f = open();
     chooseStore(f, "001");
     chooseStore(f, "002");
     QCOMPARE(m_fx->dialogs.texts(), QStringList{"Pessoa sem débito nessa empresa"});
-    QVERIFY(!f->Command2->isEnabled());
-    QCOMPARE(f->GridEX1->recordCount(), 0);
-    QCOMPARE(f->valoraberto->text(), QString("0,00"));
-    QCOMPARE(f->vl_juros->text(), QString("0,00"));
-    QCOMPARE(f->vl_multa->text(), QString("0,00"));
-    QCOMPARE(f->vl_honorarios->text(), QString("0,00"));
-    QCOMPARE(f->correcao->text(), QString("0"));
-    QCOMPARE(f->vl_total->text(), QString("0"));
+    QVERIFY(!ctl<QPushButton>(f, "Command2")->isEnabled());
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 0);
+    QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString("0,00"));
+    QCOMPARE(ctl<QLabel>(f, "vl_juros")->text(), QString("0,00"));
+    QCOMPARE(ctl<QLabel>(f, "vl_multa")->text(), QString("0,00"));
+    QCOMPARE(ctl<QLabel>(f, "vl_honorarios")->text(), QString("0,00"));
+    QCOMPARE(ctl<QLabel>(f, "correcao")->text(), QString("0"));
+    QCOMPARE(ctl<QLabel>(f, "vl_total")->text(), QString("0"));
     // Count and rate come from the store; the plan stays as it was.
-    QCOMPARE(f->nr_parcelas->text(), QString("6"));
-    QCOMPARE(f->vl_jurosparcelamento->text(), QString("0"));
-    QCOMPARE(f->vl_parcela->text(), QString("118,76"));
+    QCOMPARE(ctl<QLineEdit>(f, "nr_parcelas")->text(), QString("6"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_jurosparcelamento")->text(), QString("0"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_parcela")->text(), QString("118,76"));
 }
 
-void TestFacordo::planFields()
+void tst_facordo::planFields()
 {
     facordo *f = open();
     chooseStore(f, "001");
     // Leaving the rate field: the plan in currency form.
-    f->vl_jurosparcelamento->setText("0");
-    leave(f->vl_jurosparcelamento);
-    QCOMPARE(f->vl_parcela->text().replace(QChar(0xa0), ' '), QString("R$ 114,17"));
-    QCOMPARE(f->vl_financiado->text(), QString("342,51"));
-    QCOMPARE(f->vl_honorariosparcela->text(), QString("10,00"));
+    ctl<QLineEdit>(f, "vl_jurosparcelamento")->setText("0");
+    leave(ctl<QLineEdit>(f, "vl_jurosparcelamento"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_parcela")->text().replace(QChar(0xa0), ' '),
+             QString("R$ 114,17"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_financiado")->text(), QString("342,51"));
+    QCOMPARE(ctl<QLabel>(f, "vl_honorariosparcela")->text(), QString("10,00"));
     // Leaving the count field recomputes the plan for the new count.
-    f->nr_parcelas->setText("5");
-    leave(f->nr_parcelas);
-    QCOMPARE(f->vl_parcela->text().replace(QChar(0xa0), ' '), QString("R$ 68,50"));
-    QCOMPARE(f->vl_financiado->text(), QString("342,5"));
+    ctl<QLineEdit>(f, "nr_parcelas")->setText("5");
+    leave(ctl<QLineEdit>(f, "nr_parcelas"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_parcela")->text().replace(QChar(0xa0), ' '),
+             QString("R$ 68,50"));
+    QCOMPARE(ctl<QLineEdit>(f, "vl_financiado")->text(), QString("342,5"));
     // A count that is not a number shows no plan rather than a stale one.
-    f->nr_parcelas->setText("x");
-    leave(f->nr_parcelas);
-    QVERIFY(f->vl_parcela->text().isEmpty());
-    QVERIFY(f->vl_financiado->text().isEmpty());
+    ctl<QLineEdit>(f, "nr_parcelas")->setText("x");
+    leave(ctl<QLineEdit>(f, "nr_parcelas"));
+    QVERIFY(ctl<QLineEdit>(f, "vl_parcela")->text().isEmpty());
+    QVERIFY(ctl<QLineEdit>(f, "vl_financiado")->text().isEmpty());
 }
 
-void TestFacordo::saveThreeInstalments()
+void tst_facordo::saveThreeInstalments()
 {
     facordo *f = open();
     chooseStore(f, "001");
-    f->dt_primeira->setText("10/01/2025");
-    f->vl_jurosparcelamento->setText("2");
-    leave(f->vl_jurosparcelamento); // currency form, stored as its number
+    ctl<kq::platform::MaskEdBox>(f, "dt_primeira")->setText("10/01/2025");
+    ctl<QLineEdit>(f, "vl_jurosparcelamento")->setText("2");
+    leave(ctl<QLineEdit>(f, "vl_jurosparcelamento")); // currency form, stored as its number
     m_fx->dialogs.clear();
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.texts(), QStringList{"Acordo realizado com sucesso!!!!"});
-    QCOMPARE(f->cd_acordo->text(), QString("00001"));
-    QVERIFY(!f->Command2->isEnabled());
+    QCOMPARE(ctl<QLabel>(f, "cd_acordo")->text(), QString("00001"));
+    QVERIFY(!ctl<QPushButton>(f, "Command2")->isEnabled());
 
     QSqlQuery a = exec(m_db, "SELECT CD_CLIENTE, cd_loja, vl_aberto, tx_juros, vl_parcela, "
                              "vl_financiado, nr_parcelas, dt_1vencimento, dt_acordo, vl_correcao "
@@ -300,22 +296,23 @@ void TestFacordo::saveThreeInstalments()
 
     // Clicking the store again: the cheques in "002" are no longer listed.
     m_fx->dialogs.clear();
-    const QRect item = f->ds_loja->visualItemRect(f->ds_loja->currentItem());
-    QTest::mouseClick(f->ds_loja->viewport(), Qt::LeftButton, {}, item.center());
+    auto *stores = ctl<kq::platform::DBList>(f, "ds_loja");
+    const QRect item = stores->visualItemRect(stores->currentItem());
+    QTest::mouseClick(stores->viewport(), Qt::LeftButton, {}, item.center());
     QCOMPARE(m_fx->dialogs.texts(), QStringList{"Pessoa sem débito nessa empresa"});
-    QVERIFY(!f->Command2->isEnabled());
+    QVERIFY(!ctl<QPushButton>(f, "Command2")->isEnabled());
 }
 
-void TestFacordo::secondClickMakesNoSecondAgreement()
+void tst_facordo::secondClickMakesNoSecondAgreement()
 {
     facordo *f = open();
     chooseStore(f, "001");
-    f->dt_primeira->setText("31/01/2025");
-    f->Command2->click();
-    f->Command2->click(); // disabled: nothing happens
-    f->Command2->setEnabled(true);
+    ctl<kq::platform::MaskEdBox>(f, "dt_primeira")->setText("31/01/2025");
+    ctl<QPushButton>(f, "Command2")->click();
+    ctl<QPushButton>(f, "Command2")->click(); // disabled: nothing happens
+    ctl<QPushButton>(f, "Command2")->setEnabled(true);
     m_fx->dialogs.clear();
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.texts(),
              QStringList{"Esse cálculo já gerou o acordo 00001. Para um novo acordo, "
                          "escolha a empresa novamente!!"});
@@ -327,17 +324,17 @@ void TestFacordo::secondClickMakesNoSecondAgreement()
                  .toString(), QString("2025-03-31"));
 }
 
-void TestFacordo::saveRecomputesChangedCount()
+void tst_facordo::saveRecomputesChangedCount()
 {
     facordo *f = open();
     chooseStore(f, "001");
-    f->dt_primeira->setText("10/01/2025");
+    ctl<kq::platform::MaskEdBox>(f, "dt_primeira")->setText("10/01/2025");
     // The count changed but never left: the save still uses the plan of 4.
-    f->nr_parcelas->setText("4");
-    f->Command2->click();
+    ctl<QLineEdit>(f, "nr_parcelas")->setText("4");
+    ctl<QPushButton>(f, "Command2")->click();
     const double expected = kq::platform::roundHalfAway(
         kq::collection::priceInstalment(342.5, 2, 4), 2);
-    QCOMPARE(f->vl_parcela->text().replace(QChar(0xa0), ' '),
+    QCOMPARE(ctl<QLineEdit>(f, "vl_parcela")->text().replace(QChar(0xa0), ' '),
              kq::platform::formatCurrency(expected).replace(QChar(0xa0), ' '));
     QCOMPARE(rowCount(m_db, "parcelas"), 4);
     QCOMPARE(scalar(m_db, "SELECT vl_parcela FROM acordos").toDouble(), expected);
@@ -345,7 +342,7 @@ void TestFacordo::saveRecomputesChangedCount()
              kq::platform::roundHalfAway(4 * expected, 2));
 }
 
-void TestFacordo::refusals_data()
+void tst_facordo::refusals_data()
 {
     QTest::addColumn<QString>("store");
     QTest::addColumn<QString>("count");
@@ -369,7 +366,7 @@ void TestFacordo::refusals_data()
                                 << "Empresa não cadastrada!!!";
 }
 
-void TestFacordo::refusals()
+void tst_facordo::refusals()
 {
     QFETCH(QString, store);
     QFETCH(QString, count);
@@ -381,20 +378,20 @@ void TestFacordo::refusals()
         chooseStore(f, "001");
     if (store == "deleted")
         exec(m_db, "DELETE FROM lojas WHERE CD_loja = '001'");
-    f->nr_parcelas->setText(count);
-    f->vl_jurosparcelamento->setText(rate);
-    f->dt_primeira->setText(date);
+    ctl<QLineEdit>(f, "nr_parcelas")->setText(count);
+    ctl<QLineEdit>(f, "vl_jurosparcelamento")->setText(rate);
+    ctl<kq::platform::MaskEdBox>(f, "dt_primeira")->setText(date);
     m_fx->dialogs.clear();
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.texts(), QStringList{message});
-    QCOMPARE(f->cd_acordo->text(), QString());
+    QCOMPARE(ctl<QLabel>(f, "cd_acordo")->text(), QString());
     QCOMPARE(rowCount(m_db, "acordos"), 0);
     QCOMPARE(rowCount(m_db, "parcelas"), 0);
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM DEVOLVIDOS WHERE cd_situacao = '002'").toInt(),
              0);
 }
 
-void TestFacordo::followUpMoves()
+void tst_facordo::followUpMoves()
 {
     facordo *f = open("00001");
     m_followUp->select("00002");
@@ -403,10 +400,10 @@ void TestFacordo::followUpMoves()
              QStringList{"O acompanhamento está em outro inadimplente. Este cálculo continua "
                          "com o inadimplente 00001; para outro, feche esta tela e abra-a de "
                          "novo."});
-    QCOMPARE(f->cd_cliente->text(), QString("00001"));
-    QCOMPARE(f->valoraberto->text(), QString("300,00"));
-    f->dt_primeira->setText("10/01/2025");
-    f->Command2->click();
+    QCOMPARE(ctl<QLabel>(f, "cd_cliente")->text(), QString("00001"));
+    QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString("300,00"));
+    ctl<kq::platform::MaskEdBox>(f, "dt_primeira")->setText("10/01/2025");
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(scalar(m_db, "SELECT CD_CLIENTE FROM acordos").toString(), QString("00001"));
     QCOMPARE(scalar(m_db, "SELECT cd_situacao FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                           "'0000000003'").toString(), QString("001"));
@@ -415,10 +412,10 @@ void TestFacordo::followUpMoves()
     f->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     f = open("00002");
-    QCOMPARE(f->cd_cliente->text(), QString("00002"));
+    QCOMPARE(ctl<QLabel>(f, "cd_cliente")->text(), QString("00002"));
 }
 
-void TestFacordo::missingFactor()
+void tst_facordo::missingFactor()
 {
     addCheque(m_db, "0000000009", "00001", "001", QDate(1990, 5, 3), 40);
     facordo *f = open();
@@ -428,50 +425,50 @@ void TestFacordo::missingFactor()
                          "Os cheques desses meses ficaram pelo valor de face!!"});
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                           "'0000000009'").toDouble(), 40.0);
-    QCOMPARE(f->valoraberto->text(), QString("340,00"));
+    QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString("340,00"));
 
     // No factor at all: every cheque at its face value, and the screen says so.
     exec(m_db, "DELETE FROM correcao");
     f->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     f = open();
-    QCOMPARE(f->fator->text(), QString());
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString());
     chooseStore(f, "001");
     QCOMPARE(m_fx->dialogs.texts(),
              QStringList{"Não há fator de correção para o mês de referência. "
                          "Os cheques ficaram pelo valor de face!!"});
-    QCOMPARE(f->correcao->text(), QString("0,00"));
+    QCOMPARE(ctl<QLabel>(f, "correcao")->text(), QString("0,00"));
 }
 
 // Correction rows that are not a whole month are never the reference: the
 // newest real month stands in for a month missing from the table.
-void TestFacordo::invalidMonthsLeftOut()
+void tst_facordo::invalidMonthsLeftOut()
 {
     exec(m_db, "DELETE FROM correcao WHERE cd_ref = ?", {ymd(m_today)});
     addFactor(m_db, "____/__", 5);
     addFactor(m_db, "2026/1_", 5);
     facordo *f = open();
-    QCOMPARE(f->cd_ref->text(), ymd(m_today));
-    QCOMPARE(f->fator->text(), QString("1,2"));
-    f->cd_ref->setText("2026/1_");
-    QCOMPARE(f->fator->text(), QString("1,2"));
-    f->cd_ref->setText(ymd(m_today));
+    QCOMPARE(ctl<kq::platform::MaskEdBox>(f, "cd_ref")->text(), ymd(m_today));
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString("1,2"));
+    ctl<kq::platform::MaskEdBox>(f, "cd_ref")->setText("2026/1_");
+    QCOMPARE(ctl<QLabel>(f, "fator")->text(), QString("1,2"));
+    ctl<kq::platform::MaskEdBox>(f, "cd_ref")->setText(ymd(m_today));
     chooseStore(f, "001");
-    QCOMPARE(f->correcao->text(), QString("0,00"));
-    QCOMPARE(f->valoraberto->text(), QString("300,00"));
+    QCOMPARE(ctl<QLabel>(f, "correcao")->text(), QString("0,00"));
+    QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString("300,00"));
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                           "'0000000001'").toDouble(), 100.0);
 }
 
-void TestFacordo::keys()
+void tst_facordo::keys()
 {
     facordo *f = open();
     chooseStore(f, "001");
     f->activateWindow();
-    f->nr_parcelas->setFocus();
-    QVERIFY(QTest::qWaitFor([&] { return f->nr_parcelas->hasFocus(); }));
-    QTest::keyClick(f->nr_parcelas, Qt::Key_Return);
-    QVERIFY(!f->nr_parcelas->hasFocus()); // Enter moved on to the next field
+    ctl<QLineEdit>(f, "nr_parcelas")->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return ctl<QLineEdit>(f, "nr_parcelas")->hasFocus(); }));
+    QTest::keyClick(ctl<QLineEdit>(f, "nr_parcelas"), Qt::Key_Return);
+    QVERIFY(!ctl<QLineEdit>(f, "nr_parcelas")->hasFocus()); // Enter moved on to the next field
     QPointer<facordo> guard(f);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(QTest::qWaitFor([&] { return guard.isNull(); }));
@@ -481,7 +478,7 @@ void TestFacordo::keys()
 // Enter or Space on the highlighted store runs the calculation: the only
 // store (the focus alone highlights it without choosing it), or the store
 // already chosen, whose cheques changed meanwhile.
-void TestFacordo::storeChosenByKey_data()
+void tst_facordo::storeChosenByKey_data()
 {
     QTest::addColumn<bool>("onlyStore");
     QTest::addColumn<int>("key");
@@ -491,7 +488,7 @@ void TestFacordo::storeChosenByKey_data()
     QTest::newRow("the store already chosen, space") << false << int(Qt::Key_Space);
 }
 
-void TestFacordo::storeChosenByKey()
+void tst_facordo::storeChosenByKey()
 {
     QFETCH(bool, onlyStore);
     QFETCH(int, key);
@@ -500,21 +497,22 @@ void TestFacordo::storeChosenByKey()
     facordo *f = open();
     if (!onlyStore) {
         chooseStore(f, "001");
-        QCOMPARE(f->valoraberto->text(), kq::platform::formatFixed2(300));
+        QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), kq::platform::formatFixed2(300));
         exec(m_db, "UPDATE DEVOLVIDOS SET VL_CHEQUE = 150 WHERE CD_DEVOLVIDO = '0000000001'");
     }
     f->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f));
-    f->ds_loja->setFocus(Qt::TabFocusReason);
-    QVERIFY(QTest::qWaitFor([&] { return f->ds_loja->hasFocus(); }));
-    QCOMPARE(f->ds_loja->boundText(), QString("001"));
-    QTest::keyClick(f->ds_loja, Qt::Key(key));
-    QCOMPARE(f->valoraberto->text(), kq::platform::formatFixed2(onlyStore ? 300 : 350));
-    QCOMPARE(f->GridEX1->recordCount(), 2);
-    QVERIFY(f->ds_loja->currentItem()->isSelected());
-    QCOMPARE(QApplication::focusWidget(), f->nr_parcelas);
+    ctl<kq::platform::DBList>(f, "ds_loja")->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([&] { return ctl<kq::platform::DBList>(f, "ds_loja")->hasFocus(); }));
+    QCOMPARE(ctl<kq::platform::DBList>(f, "ds_loja")->boundText(), QString("001"));
+    QTest::keyClick(ctl<kq::platform::DBList>(f, "ds_loja"), Qt::Key(key));
+    QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(),
+             kq::platform::formatFixed2(onlyStore ? 300 : 350));
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 2);
+    QVERIFY(ctl<kq::platform::DBList>(f, "ds_loja")->currentItem()->isSelected());
+    QCOMPARE(QApplication::focusWidget(), ctl<QLineEdit>(f, "nr_parcelas"));
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-QTEST_MAIN(TestFacordo)
+QTEST_MAIN(tst_facordo)
 #include "tst_facordo.moc"

@@ -8,6 +8,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -28,7 +29,7 @@ using kq::data::scalar;
 using kq::platform::Answer;
 using kq::platform::ScreenRegistry;
 
-class TestFagenda : public QObject
+class tst_fagenda : public QObject
 {
     Q_OBJECT
 
@@ -53,7 +54,7 @@ private:
     QString m_db;
 };
 
-void TestFagenda::init()
+void tst_fagenda::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
@@ -63,7 +64,7 @@ void TestFagenda::init()
                "('002', 'ANA')");
 }
 
-void TestFagenda::cleanup()
+void tst_fagenda::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
@@ -71,57 +72,57 @@ void TestFagenda::cleanup()
 
 // Collectors whose names differ in case only: the logged-in one is shown and
 // saved; a typed name that fits both asks for a choice.
-void TestFagenda::collectorBoundByKey()
+void tst_fagenda::collectorBoundByKey()
 {
     exec(m_db, "INSERT INTO usuarios (CD_usuario, usuario) VALUES ('003', 'ana')");
     kq::shell::setUsuarioLogado("ana", "003");
     fagenda *f = open();
-    QCOMPARE(f->cobrador->boundText(), QString("003"));
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "cobrador")->boundText(), QString("003"));
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "Ligar");
     QCOMPARE(scalar(m_db, "SELECT nm_responsavel FROM agenda").toString(), QString("ana"));
-    f->cobrador->setText("Ana");
+    ctl<kq::platform::DBCombo>(f, "cobrador")->setText("Ana");
     save(f, "JOSE DA SILVA", QDate(2027, 3, 6), "Ligar de novo");
     QCOMPARE(m_fx->dialogs.lastText(),
              QString("Há mais de um cadastro com o nome \"Ana\". Escolha na lista o desejado."));
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM agenda").toInt(), 1);
 }
 
-fagenda *TestFagenda::open()
+fagenda *tst_fagenda::open()
 {
     return qobject_cast<fagenda *>(ScreenRegistry::instance().show("fagenda"));
 }
 
-fagenda *TestFagenda::save(fagenda *f, const QString &debtor, const QDate &day,
+fagenda *tst_fagenda::save(fagenda *f, const QString &debtor, const QDate &day,
                            const QString &text)
 {
-    f->nm_cliente->setText(debtor);
-    f->dt_marcada->setValue(day);
-    f->DS_hISTORICO->setPlainText(text);
-    f->Command3->click();
+    ctl<kq::platform::DBCombo>(f, "nm_cliente")->setText(debtor);
+    ctl<kq::platform::DTPicker>(f, "dt_marcada")->setValue(day);
+    ctl<QPlainTextEdit>(f, "DS_hISTORICO")->setPlainText(text);
+    ctl<QPushButton>(f, "Command3")->click();
     return f;
 }
 
-void TestFagenda::opening()
+void tst_fagenda::opening()
 {
     fagenda *f = open();
     QCOMPARE(f->windowTitle(), QString("Agenda"));
-    QCOMPARE(f->cobrador->text(), QString("SUPERVISOR"));
-    QCOMPARE(f->cobrador->count(), 2);
-    QCOMPARE(f->nm_cliente->count(), 2);
-    QCOMPARE(f->nm_cliente->text(), QString());
-    QCOMPARE(f->dt_marcada->value(), QDate::currentDate());
-    QCOMPARE(f->cd_agenda->text(), QString());
-    QCOMPARE(f->GridEX1->recordCount(), 0);
-    QCOMPARE(f->GridEX1->groupByBoxCaption(),
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "cobrador")->text(), QString("SUPERVISOR"));
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "cobrador")->count(), 2);
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "nm_cliente")->count(), 2);
+    QCOMPARE(ctl<kq::platform::DBCombo>(f, "nm_cliente")->text(), QString());
+    QCOMPARE(ctl<kq::platform::DTPicker>(f, "dt_marcada")->value(), QDate::currentDate());
+    QCOMPARE(ctl<QLabel>(f, "cd_agenda")->text(), QString());
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 0);
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->groupByBoxCaption(),
              QString("Traga a Coluna a ser agrupada para essa área"));
-    QVERIFY(!f->GridEX1->column(6).isVisible());
+    QVERIFY(!ctl<kq::platform::GridEX>(f, "GridEX1")->column(6).isVisible());
 }
 
-void TestFagenda::saving()
+void tst_fagenda::saving()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "Ligar para confirmar o acordo");
-    QCOMPARE(f->cd_agenda->text(), QString("0000000001"));
+    QCOMPARE(ctl<QLabel>(f, "cd_agenda")->text(), QString("0000000001"));
     QVERIFY(m_fx->dialogs.messages.isEmpty());
     QSqlQuery q = exec(m_db, "SELECT dt_lancamento, dt_marcada, nm_envolvido, nm_responsavel, "
                              "ds_historico, cd_ref, status FROM agenda");
@@ -133,17 +134,17 @@ void TestFagenda::saving()
     QCOMPARE(q.value(4).toString(), QString("Ligar para confirmar o acordo"));
     QCOMPARE(q.value(5).toString(), QString("03/2027"));
     QCOMPARE(q.value(6).toInt(), 0);
-    QCOMPARE(f->GridEX1->recordCount(), 1);
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 1);
 
     // The fields stay filled: a second click adds the same entry again.
-    f->Command3->click();
-    QCOMPARE(f->cd_agenda->text(), QString("0000000002"));
+    ctl<QPushButton>(f, "Command3")->click();
+    QCOMPARE(ctl<QLabel>(f, "cd_agenda")->text(), QString("0000000002"));
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM agenda WHERE ds_historico = "
                           "'Ligar para confirmar o acordo'").toInt(), 2);
 
     // No debtor, an empty history and a history past 200 characters.
-    f->DS_hISTORICO->setPlainText(QString(230, 'a'));
-    QCOMPARE(f->DS_hISTORICO->toPlainText().size(), 200);
+    ctl<QPlainTextEdit>(f, "DS_hISTORICO")->setPlainText(QString(230, 'a'));
+    QCOMPARE(ctl<QPlainTextEdit>(f, "DS_hISTORICO")->toPlainText().size(), 200);
     save(f, QString(), QDate(2027, 3, 6), QString());
     QCOMPARE(scalar(m_db, "SELECT nm_envolvido || '|' || ds_historico FROM agenda "
                           "WHERE cd_agenda = '0000000003'").toString(), QString("|"));
@@ -153,35 +154,34 @@ void TestFagenda::saving()
     QCOMPARE(scalar(m_db, "SELECT ds_historico FROM agenda WHERE cd_agenda = '0000000004'")
                  .toString(),
              QString(199, 'a'));
-    if (!qEnvironmentVariableIsEmpty("KQ_SCREENSHOT_DIR"))
-        f->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fagenda.png");
+    kq::test::shot(f, "fagenda");
 }
 
-void TestFagenda::listOrder()
+void tst_fagenda::listOrder()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "terceiro");
     save(f, "MARIA SOUZA", QDate(2026, 1, 2), "primeiro");
     save(f, "MARIA SOUZA", QDate(2026, 7, 1), "segundo");
     QStringList order;
-    for (int row = 0; row < f->GridEX1->rowCount(); ++row)
-        order << f->GridEX1->valueAt(row, 2).toString();
+    for (int row = 0; row < ctl<kq::platform::GridEX>(f, "GridEX1")->rowCount(); ++row)
+        order << ctl<kq::platform::GridEX>(f, "GridEX1")->valueAt(row, 2).toString();
     QCOMPARE(order, (QStringList{"primeiro", "segundo", "terceiro"}));
-    QCOMPARE(f->GridEX1->textAt(0, 1), QString("02/01/2026"));
-    QCOMPARE(f->GridEX1->textAt(0, 7), QString("01/2026"));
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->textAt(0, 1), QString("02/01/2026"));
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->textAt(0, 7), QString("01/2026"));
 }
 
-void TestFagenda::executedTick()
+void tst_fagenda::executedTick()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "ligar");
-    QAbstractItemModel *model = f->GridEX1->view()->model();
-    const int viewColumn = f->GridEX1->column(4).position() - 1;
+    QAbstractItemModel *model = ctl<kq::platform::GridEX>(f, "GridEX1")->view()->model();
+    const int viewColumn = ctl<kq::platform::GridEX>(f, "GridEX1")->column(4).position() - 1;
     QVERIFY(model->setData(model->index(0, viewColumn), Qt::Checked, Qt::CheckStateRole));
     QCOMPARE(scalar(m_db, "SELECT status FROM agenda WHERE cd_agenda = '0000000001'").toInt(), 1);
 }
 
-void TestFagenda::deleting()
+void tst_fagenda::deleting()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "primeiro");
@@ -192,9 +192,9 @@ void TestFagenda::deleting()
     // Before any row change "Excluir" acts on the first entry in code order.
     QCOMPARE(f->locatedEntry(), QString("0000000001"));
 
-    f->GridEX1->setCurrentRow(f->GridEX1->findRow(6, "0000000002"));
+    ctl<kq::platform::GridEX>(f, "GridEX1")->setCurrentRow(ctl<kq::platform::GridEX>(f, "GridEX1")->findRow(6, "0000000002"));
     m_fx->dialogs.answers.enqueue(Answer::No);
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.messages.size(), 1);
     const auto &question = m_fx->dialogs.messages.first();
     QCOMPARE(question.text, QString("Deseja Realmente excluir esse registro? :segundo"));
@@ -204,27 +204,27 @@ void TestFagenda::deleting()
     QCOMPARE(rowCount(m_db, "agenda"), 2);
 
     m_fx->dialogs.answers.enqueue(Answer::Yes);
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(rowCount(m_db, "agenda"), 1);
-    QCOMPARE(f->GridEX1->recordCount(), 1);
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 1);
     QVERIFY(!scalar(m_db, "SELECT 1 FROM agenda WHERE cd_agenda = '0000000002'").isValid());
 
     // A second "Excluir" before another row is chosen deletes nothing.
     m_fx->dialogs.clear();
-    f->Command2->click();
+    ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.texts(), QStringList{"Escolha na lista o contato a excluir!!"});
     QCOMPARE(rowCount(m_db, "agenda"), 1);
 }
 
-void TestFagenda::filtersDoNothing()
+void tst_fagenda::filtersDoNothing()
 {
     fagenda *f = open();
     save(f, "JOSE DA SILVA", QDate(2027, 3, 5), "ligar");
     exec(m_db, "UPDATE agenda SET status = 1");
-    f->Option2->click();
-    f->Option3->click();
-    QCOMPARE(f->GridEX1->recordCount(), 1);
+    ctl<QRadioButton>(f, "Option2")->click();
+    ctl<QRadioButton>(f, "Option3")->click();
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), 1);
 }
 
-QTEST_MAIN(TestFagenda)
+QTEST_MAIN(tst_fagenda)
 #include "tst_fagenda.moc"

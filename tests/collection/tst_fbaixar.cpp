@@ -8,6 +8,7 @@
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -24,7 +25,7 @@ using kq::data::exec;
 using kq::data::scalar;
 using kq::platform::ScreenRegistry;
 
-class TestFbaixar : public QObject
+class tst_fbaixar : public QObject
 {
     Q_OBJECT
 
@@ -50,7 +51,7 @@ private:
     QString m_db;
 };
 
-void TestFbaixar::init()
+void tst_fbaixar::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
@@ -64,13 +65,13 @@ void TestFbaixar::init()
                "AND cd_parcela = '02'");
 }
 
-void TestFbaixar::cleanup()
+void tst_fbaixar::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-fbaixar *TestFbaixar::filtered(const QDate &from, const QDate &to)
+fbaixar *tst_fbaixar::filtered(const QDate &from, const QDate &to)
 {
     auto *s = qobject_cast<fbaixar *>(ScreenRegistry::instance().show("fbaixar"));
     s->dt_inicio->setValue(from);
@@ -79,7 +80,7 @@ fbaixar *TestFbaixar::filtered(const QDate &from, const QDate &to)
     return s;
 }
 
-void TestFbaixar::selectInstalment(fbaixar *s, const QString &acordo, const QString &parcela)
+void tst_fbaixar::selectInstalment(fbaixar *s, const QString &acordo, const QString &parcela)
 {
     for (int row = 0; row < s->GridEX1->rowCount(); ++row) {
         if (s->GridEX1->valueAt(row, 2).toString() == acordo
@@ -91,7 +92,7 @@ void TestFbaixar::selectInstalment(fbaixar *s, const QString &acordo, const QStr
     QFAIL("instalment not listed");
 }
 
-QStringList TestFbaixar::listed(fbaixar *s) const
+QStringList tst_fbaixar::listed(fbaixar *s) const
 {
     QStringList rows;
     for (int row = 0; row < s->GridEX1->rowCount(); ++row)
@@ -102,7 +103,7 @@ QStringList TestFbaixar::listed(fbaixar *s) const
     return rows;
 }
 
-void TestFbaixar::opening()
+void tst_fbaixar::opening()
 {
     auto *s = qobject_cast<fbaixar *>(ScreenRegistry::instance().show("fbaixar"));
     QCOMPARE(s->windowTitle(), QString("Seleção de Baixa"));
@@ -117,7 +118,7 @@ void TestFbaixar::opening()
                                     "Parcelas", "Cliente"}));
 }
 
-void TestFbaixar::periodList()
+void tst_fbaixar::periodList()
 {
     // Both ends included; the cancelled instalment never shows.
     fbaixar *s = filtered(QDate(2025, 3, 10), QDate(2025, 4, 28));
@@ -133,7 +134,7 @@ void TestFbaixar::periodList()
     QCOMPARE(s->GridEX1->recordCount(), 0);
 }
 
-void TestFbaixar::writeOffFromTheList()
+void tst_fbaixar::writeOffFromTheList()
 {
     fbaixar *s = filtered(QDate(2025, 2, 1), QDate(2025, 4, 30));
     selectInstalment(s, "00012", "03");
@@ -145,10 +146,8 @@ void TestFbaixar::writeOffFromTheList()
     QCOMPARE(d->vl_titulo->text(), QString("50,5"));
     QCOMPARE(d->dt_vencimento->value(), QDate(2025, 4, 10));
     QCOMPARE(d->dt_baixa->value(), QDate::currentDate());
-    if (!qEnvironmentVariableIsEmpty("KQ_SCREENSHOT_DIR")) {
-        s->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fbaixar.png");
-        d->grab().save(qEnvironmentVariable("KQ_SCREENSHOT_DIR") + "/fbaixa.png");
-    }
+    kq::test::shot(s, "fbaixar");
+    kq::test::shot(d, "fbaixa");
 
     // "Baixar" again brings up the same dialog, still on its instalment.
     selectInstalment(s, "00012", "01");
@@ -174,7 +173,7 @@ void TestFbaixar::writeOffFromTheList()
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-void TestFbaixar::rereadUsesLastQuery()
+void tst_fbaixar::rereadUsesLastQuery()
 {
     fbaixar *s = filtered(QDate(2025, 2, 10), QDate(2025, 2, 10));
     QCOMPARE(listed(s), QStringList{"00012/01"});
@@ -185,7 +184,7 @@ void TestFbaixar::rereadUsesLastQuery()
     QCOMPARE(listed(s), (QStringList{"00012/01", "00012/02"}));
 }
 
-void TestFbaixar::nothingToWriteOff()
+void tst_fbaixar::nothingToWriteOff()
 {
     auto *s = qobject_cast<fbaixar *>(ScreenRegistry::instance().show("fbaixar"));
     s->Command3->click(); // an empty list: no current row
@@ -198,7 +197,7 @@ void TestFbaixar::nothingToWriteOff()
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM parcelas WHERE cd_status = 'B'").toInt(), 0);
 }
 
-void TestFbaixar::alreadyWrittenOff()
+void tst_fbaixar::alreadyWrittenOff()
 {
     fbaixar *s = filtered(QDate(2025, 2, 1), QDate(2025, 2, 28));
     selectInstalment(s, "00012", "01");
@@ -214,7 +213,7 @@ void TestFbaixar::alreadyWrittenOff()
     QCOMPARE(s->GridEX1->recordCount(), 0);
 }
 
-void TestFbaixar::dialogKeys()
+void tst_fbaixar::dialogKeys()
 {
     fbaixar *s = filtered(QDate(2025, 2, 1), QDate(2025, 2, 28));
     selectInstalment(s, "00012", "01");
@@ -232,5 +231,5 @@ void TestFbaixar::dialogKeys()
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM parcelas WHERE cd_status = 'B'").toInt(), 0);
 }
 
-QTEST_MAIN(TestFbaixar)
+QTEST_MAIN(tst_fbaixar)
 #include "tst_fbaixar.moc"

@@ -8,6 +8,7 @@
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
 #include "registers/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QApplication>
@@ -37,10 +38,7 @@ private:
     template<class T>
     T *ctl(const char *name) const
     {
-        T *w = m_screen->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        return kq::test::ctl<T>(m_screen, name);
     }
     QLineEdit *box(const char *name) const { return ctl<QLineEdit>(name); }
     DBCombo *combo(const char *name) const { return ctl<DBCombo>(name); }
@@ -552,9 +550,7 @@ private slots:
         click("EXCLUIR");
         QCOMPARE(chequeCount(), 3);
 
-        if (const QByteArray dir = qgetenv("KQ_SHOT_DIR"); !dir.isEmpty())
-            QVERIFY(m_screen->grab().save(QDir(QString::fromLocal8Bit(dir))
-                                              .filePath(QStringLiteral("flancheques.png"))));
+        QVERIFY(kq::test::shot(m_screen, QStringLiteral("flancheques")));
         ctl<QCheckBox>("agrupar")->click();
         QVERIFY(!g->isGrouped());
     }

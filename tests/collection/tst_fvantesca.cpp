@@ -9,6 +9,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QApplication>
@@ -37,10 +38,7 @@ private:
     template<class T>
     T *ctl(const char *name) const
     {
-        T *w = m_screen->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        return kq::test::ctl<T>(m_screen, name);
     }
     GridEX *grid(const char *name) const { return ctl<GridEX>(name); }
     QString label(const char *name) const { return ctl<QLabel>(name)->text(); }

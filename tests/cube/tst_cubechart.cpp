@@ -4,6 +4,7 @@
 #include "platform/chart/mschart.h"
 #include "platform/cube/dcube.h"
 #include "platform/errorinfo.h"
+#include "support/base_screens.h"
 
 #include <QGroupBox>
 #include <QRadioButton>
@@ -269,11 +270,8 @@ private slots:
         const ChartData d = form->MSChart->chartData();
         QCOMPARE(d.rowUpperBound() * d.columnUpperBound(), 0);
         QCOMPARE(d.rowUpperBound() + d.columnUpperBound(), 1);
-        const QString out = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-        if (!out.isEmpty()) {
-            const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
-            QVERIFY(form->grab().save(out + QStringLiteral("/chart-%1.png").arg(tag)));
-        }
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+        QVERIFY(kq::test::shot(form.get(), QStringLiteral("chart-%1").arg(tag)));
     }
 
     void chartWindow()

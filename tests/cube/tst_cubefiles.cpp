@@ -28,7 +28,7 @@ int fileFlags(const QString &path)
 }
 } // namespace
 
-class TestCubeFiles : public QObject
+class tst_cubefiles : public QObject
 {
     Q_OBJECT
 
@@ -59,27 +59,27 @@ private:
     fcubovendas *m_cube = nullptr;
 };
 
-void TestCubeFiles::init()
+void tst_cubefiles::init()
 {
     m_fx = new CubeFixture;
     m_cube = m_fx->open();
     SaveForm::setFileName(QString());
 }
 
-void TestCubeFiles::cleanup()
+void tst_cubefiles::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-SaveForm *TestCubeFiles::openSave()
+SaveForm *tst_cubefiles::openSave()
 {
     m_cube->Salvar->trigger();
     return qobject_cast<SaveForm *>(ScreenRegistry::instance().find(QStringLiteral("SaveForm")));
 }
 
 // A file saved with layout and data under the password (none when empty).
-QString TestCubeFiles::savedFile(const QString &password)
+QString tst_cubefiles::savedFile(const QString &password)
 {
     const QString path = m_fx->shell.folders.programFile(QStringLiteral("cubo.cub"));
     SaveForm *s = openSave();
@@ -98,7 +98,7 @@ QString TestCubeFiles::savedFile(const QString &password)
     return path;
 }
 
-void TestCubeFiles::saveOptions_data()
+void tst_cubefiles::saveOptions_data()
 {
     QTest::addColumn<bool>("withData");
     QTest::addColumn<bool>("compress");
@@ -113,7 +113,7 @@ void TestCubeFiles::saveOptions_data()
     QTest::newRow("password trimmed") << true << false << true << "  segredo  " << 5 << "segredo";
 }
 
-void TestCubeFiles::saveOptions()
+void tst_cubefiles::saveOptions()
 {
     QFETCH(bool, withData);
     QFETCH(bool, compress);
@@ -159,7 +159,7 @@ void TestCubeFiles::saveOptions()
     }
 }
 
-void TestCubeFiles::saveNeedsAPath()
+void tst_cubefiles::saveNeedsAPath()
 {
     SaveForm *s = openSave();
     s->OKButton->click();
@@ -172,7 +172,7 @@ void TestCubeFiles::saveNeedsAPath()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestCubeFiles::requiredPasswordMustBeTyped()
+void tst_cubefiles::requiredPasswordMustBeTyped()
 {
     const QString path = m_fx->shell.folders.programFile(QStringLiteral("cubo.cub"));
     SaveForm *s = openSave();
@@ -186,7 +186,7 @@ void TestCubeFiles::requiredPasswordMustBeTyped()
     QVERIFY(!QFile::exists(path));
 }
 
-void TestCubeFiles::reopenedFormSavesAgain()
+void tst_cubefiles::reopenedFormSavesAgain()
 {
     const QString path = savedFile(QString());
     QVERIFY(QFile::remove(path));
@@ -198,7 +198,7 @@ void TestCubeFiles::reopenedFormSavesAgain()
     QCOMPARE(fileFlags(path), 2); // the options shown: layout only, compressed
 }
 
-void TestCubeFiles::saveFailure()
+void tst_cubefiles::saveFailure()
 {
     SaveForm *s = openSave();
     SaveForm::setFileName(m_fx->shell.folders.programFile(QStringLiteral("nao/existe/c.cub")));
@@ -212,7 +212,7 @@ void TestCubeFiles::saveFailure()
 }
 
 // Cancel in the progress of saving: no file, no message, the form stays open.
-void TestCubeFiles::saveCancelled()
+void tst_cubefiles::saveCancelled()
 {
     SaveForm *s = openSave();
     const QString path = m_fx->shell.folders.programFile(QStringLiteral("cancelado.cub"));
@@ -228,7 +228,7 @@ void TestCubeFiles::saveCancelled()
     QVERIFY(QFile::exists(path));
 }
 
-void TestCubeFiles::openWithPassword()
+void tst_cubefiles::openWithPassword()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
     m_cube->DCube1->fields()->item(QStringLiteral("ds_loja"))
@@ -251,7 +251,7 @@ void TestCubeFiles::openWithPassword()
     QCOMPARE(m_cube->DCube1->rowCount(), 1);
 }
 
-void TestCubeFiles::threeWrongPasswords()
+void tst_cubefiles::threeWrongPasswords()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
     m_fx->shell.dialogs.files.enqueue(path);
@@ -269,7 +269,7 @@ void TestCubeFiles::threeWrongPasswords()
     QCOMPARE(m_cube->cubeFilePath(), QString());
 }
 
-void TestCubeFiles::cancelAtSecondPrompt()
+void tst_cubefiles::cancelAtSecondPrompt()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
     m_fx->shell.dialogs.files.enqueue(path);
@@ -282,7 +282,7 @@ void TestCubeFiles::cancelAtSecondPrompt()
     QVERIFY(!ScreenRegistry::instance().find(QStringLiteral("PasswordForm")));
 }
 
-void TestCubeFiles::missingFile()
+void tst_cubefiles::missingFile()
 {
     m_fx->shell.dialogs.files.enqueue(m_fx->shell.folders.programFile(QStringLiteral("x.cub")));
     m_cube->Abrir->trigger();
@@ -300,7 +300,7 @@ void TestCubeFiles::missingFile()
 
 // Cancel in the progress of opening: no message, the cube stays shown as it
 // was and the file is not taken as the screen's.
-void TestCubeFiles::openingCancelledChangesNothing()
+void tst_cubefiles::openingCancelledChangesNothing()
 {
     const QString path = savedFile(QString());
     m_cube->DCube1->fields()->item(QStringLiteral("ds_loja"))
@@ -318,7 +318,7 @@ void TestCubeFiles::openingCancelledChangesNothing()
     QCOMPARE(m_cube->cubeFilePath(), before);
 }
 
-void TestCubeFiles::notACubeFile()
+void tst_cubefiles::notACubeFile()
 {
     const QString path = m_fx->shell.folders.programFile(QStringLiteral("texto.cub"));
     QFile f(path);
@@ -335,7 +335,7 @@ void TestCubeFiles::notACubeFile()
     QCOMPARE(m_cube->DCube1->cellValue(0, 0).toDouble(), 1000.0);
 }
 
-void TestCubeFiles::webAddressIsRefused()
+void tst_cubefiles::webAddressIsRefused()
 {
     // Nothing is fetched from the web: the load reports its failure.
     QVERIFY(!m_cube->LoadCubeFile(QStringLiteral("HTTP://example.org/cubo.cub"), 3));
@@ -345,7 +345,7 @@ void TestCubeFiles::webAddressIsRefused()
     QCOMPARE(m_fx->shell.dialogs.messages.size(), 1);
 }
 
-void TestCubeFiles::noPromptWithoutAttempts()
+void tst_cubefiles::noPromptWithoutAttempts()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
     PasswordAnswerer answerer({QStringLiteral("segredo")});
@@ -354,5 +354,5 @@ void TestCubeFiles::noPromptWithoutAttempts()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-QTEST_MAIN(TestCubeFiles)
+QTEST_MAIN(tst_cubefiles)
 #include "tst_cubefiles.moc"

@@ -9,7 +9,7 @@ using namespace kq::cube;
 
 Q_DECLARE_METATYPE(kq::cube::SortSettings)
 
-class TestCubeScreenRules : public QObject
+class tst_cubescreenrules : public QObject
 {
     Q_OBJECT
 
@@ -28,7 +28,7 @@ private slots:
     void chooseEntry();
 };
 
-void TestCubeScreenRules::flags_data()
+void tst_cubescreenrules::flags_data()
 {
     QTest::addColumn<bool>("withData");
     QTest::addColumn<bool>("compress");
@@ -39,7 +39,7 @@ void TestCubeScreenRules::flags_data()
     QTest::newRow("layout and data compressed") << true << true << 3;
 }
 
-void TestCubeScreenRules::flags()
+void tst_cubescreenrules::flags()
 {
     QFETCH(bool, withData);
     QFETCH(bool, compress);
@@ -47,7 +47,7 @@ void TestCubeScreenRules::flags()
     QCOMPARE(saveFlags(withData, compress), flags);
 }
 
-void TestCubeScreenRules::password_data()
+void tst_cubescreenrules::password_data()
 {
     QTest::addColumn<bool>("require");
     QTest::addColumn<QString>("typed");
@@ -59,7 +59,7 @@ void TestCubeScreenRules::password_data()
     QTest::newRow("only blanks") << true << "   " << "";
 }
 
-void TestCubeScreenRules::password()
+void tst_cubescreenrules::password()
 {
     QFETCH(bool, require);
     QFETCH(QString, typed);
@@ -67,7 +67,7 @@ void TestCubeScreenRules::password()
     QCOMPARE(savePassword(require, typed), expected);
 }
 
-void TestCubeScreenRules::prompt()
+void tst_cubescreenrules::prompt()
 {
     QCOMPARE(passwordPrompt(2, 3),
              QStringLiteral("Por favor digite a senha correta para abrir esse arquivo.\r\n"
@@ -76,7 +76,7 @@ void TestCubeScreenRules::prompt()
              QStringLiteral("Erro inesperado \r\n1030\r\nNot a cube file"));
 }
 
-void TestCubeScreenRules::webAddress()
+void tst_cubescreenrules::webAddress()
 {
     QVERIFY(isWebAddress(QStringLiteral("HTTP://example.org/a.cub")));
     QVERIFY(isWebAddress(QStringLiteral("see http://x")));
@@ -84,7 +84,7 @@ void TestCubeScreenRules::webAddress()
     QVERIFY(!isWebAddress(QStringLiteral("https://example.org/a.cub")));
 }
 
-void TestCubeScreenRules::optionForSettings_data()
+void tst_cubescreenrules::optionForSettings_data()
 {
     QTest::addColumn<SortSettings>("settings");
     QTest::addColumn<int>("option");
@@ -94,14 +94,14 @@ void TestCubeScreenRules::optionForSettings_data()
     QTest::newRow("ranked descending") << SortSettings{2, 1, 1} << 2;
 }
 
-void TestCubeScreenRules::optionForSettings()
+void tst_cubescreenrules::optionForSettings()
 {
     QFETCH(SortSettings, settings);
     QFETCH(int, option);
     QCOMPARE(sortOptionFor(settings), option);
 }
 
-void TestCubeScreenRules::chooseOption_data()
+void tst_cubescreenrules::chooseOption_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<SortSettings>("before");
@@ -131,7 +131,7 @@ void TestCubeScreenRules::chooseOption_data()
         << 2 << SortSettings{2, 2, 0} << true << SortSettings{2, 2, 0} << false << false << true;
 }
 
-void TestCubeScreenRules::chooseOption()
+void tst_cubescreenrules::chooseOption()
 {
     QFETCH(int, index);
     QFETCH(SortSettings, before);
@@ -151,7 +151,7 @@ void TestCubeScreenRules::chooseOption()
     QCOMPARE(out.listEnabled, enabled);
 }
 
-void TestCubeScreenRules::chooseEntry_data()
+void tst_cubescreenrules::chooseEntry_data()
 {
     QTest::addColumn<bool>("labelsEntry");
     QTest::addColumn<int>("dataIndex");
@@ -163,7 +163,7 @@ void TestCubeScreenRules::chooseEntry_data()
     QTest::newRow("data field descending") << false << 1 << 2 << SortSettings{2, 1, 0};
 }
 
-void TestCubeScreenRules::chooseEntry()
+void tst_cubescreenrules::chooseEntry()
 {
     QFETCH(bool, labelsEntry);
     QFETCH(int, dataIndex);
@@ -176,5 +176,5 @@ void TestCubeScreenRules::chooseEntry()
     QCOMPARE(s.labelDescending, after.labelDescending);
 }
 
-QTEST_GUILESS_MAIN(TestCubeScreenRules)
+QTEST_GUILESS_MAIN(tst_cubescreenrules)
 #include "tst_cubescreenrules.moc"

@@ -67,7 +67,7 @@ QString lines(const QStringList &list)
 
 } // namespace
 
-class TestDynamiCubeExports : public QObject
+class tst_dynamicubeexports : public QObject
 {
     Q_OBJECT
 
@@ -87,7 +87,7 @@ private slots:
     void initAgainBindsTheNewCube();
 };
 
-void TestDynamiCubeExports::clipboardText_data()
+void tst_dynamicubeexports::clipboardText_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("locale");
@@ -125,7 +125,7 @@ void TestDynamiCubeExports::clipboardText_data()
                   "Total48524"});
 }
 
-void TestDynamiCubeExports::clipboardText()
+void tst_dynamicubeexports::clipboardText()
 {
     QFETCH(QString, layout);
     QFETCH(QString, locale);
@@ -144,7 +144,7 @@ void TestDynamiCubeExports::clipboardText()
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
-void TestDynamiCubeExports::clipboardWritesNoThousandsSeparator()
+void tst_dynamicubeexports::clipboardWritesNoThousandsSeparator()
 {
     QLocale::setDefault(QLocale(QStringLiteral("pt_BR")));
     kq::test::NwindFolders nwind;
@@ -161,7 +161,7 @@ void TestDynamiCubeExports::clipboardWritesNoThousandsSeparator()
              lines({";", "Cheeses;747,5;", "Crackers;623;", "Teas;390;", "Total;1760,5;"}));
 }
 
-void TestDynamiCubeExports::clipboardBeforeInitRaises()
+void tst_dynamicubeexports::clipboardBeforeInitRaises()
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
     DynamiCubeExports exports;
@@ -170,7 +170,7 @@ void TestDynamiCubeExports::clipboardBeforeInitRaises()
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
-void TestDynamiCubeExports::chartArray_data()
+void tst_dynamicubeexports::chartArray_data()
 {
     // Block of layout D from (row, column) to the opposite corner.
     QTest::addColumn<int>("row");
@@ -185,7 +185,7 @@ void TestDynamiCubeExports::chartArray_data()
     QTest::newRow("one cell") << 2 << 5 << 2 << 5 << false;
 }
 
-void TestDynamiCubeExports::chartArray()
+void tst_dynamicubeexports::chartArray()
 {
     QFETCH(int, row);
     QFETCH(int, column);
@@ -237,7 +237,7 @@ void TestDynamiCubeExports::chartArray()
     }
 }
 
-void TestDynamiCubeExports::chartFailureIsReported()
+void tst_dynamicubeexports::chartFailureIsReported()
 {
     kq::test::ScriptedDialogs dialogs;
     DynamiCubeExports unbound;
@@ -257,7 +257,7 @@ void TestDynamiCubeExports::chartFailureIsReported()
     QCOMPARE(dialogs.messages.size(), 2);
 }
 
-void TestDynamiCubeExports::emptyAxis_data()
+void tst_dynamicubeexports::emptyAxis_data()
 {
     QTest::addColumn<QString>("emptied");  // the axis field whose members are all filtered out
     QTest::addColumn<int>("rows");
@@ -271,7 +271,7 @@ void TestDynamiCubeExports::emptyAxis_data()
 
 // A filter that empties an axis: both exports end, the chart gets no member
 // on that axis and no error is shown.
-void TestDynamiCubeExports::emptyAxis()
+void tst_dynamicubeexports::emptyAxis()
 {
     QFETCH(QString, emptied);
     QFETCH(int, rows);
@@ -303,7 +303,7 @@ void TestDynamiCubeExports::emptyAxis()
     QCOMPARE(QGuiApplication::clipboard()->text(), text);
 }
 
-void TestDynamiCubeExports::initAgainBindsTheNewCube()
+void tst_dynamicubeexports::initAgainBindsTheNewCube()
 {
     kq::test::NwindFolders nwind;
     DCube first;
@@ -319,5 +319,5 @@ void TestDynamiCubeExports::initAgainBindsTheNewCube()
     QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral(";2024;\r\n")));
 }
 
-QTEST_MAIN(TestDynamiCubeExports)
+QTEST_MAIN(tst_dynamicubeexports)
 #include "tst_dynamicubeexports.moc"

@@ -47,7 +47,7 @@ struct OrdersFixture
 
 } // namespace
 
-class TestDynamiCubeHelperMethods : public QObject
+class tst_dynamicubehelpermethods : public QObject
 {
     Q_OBJECT
 
@@ -78,7 +78,7 @@ private slots:
     void fillRefusesOtherControls();
 };
 
-void TestDynamiCubeHelperMethods::delimiters_data()
+void tst_dynamicubehelpermethods::delimiters_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("delimiter");
@@ -89,7 +89,7 @@ void TestDynamiCubeHelperMethods::delimiters_data()
     QTest::newRow("below zero") << -2 << ";" << "";
 }
 
-void TestDynamiCubeHelperMethods::delimiters()
+void tst_dynamicubehelpermethods::delimiters()
 {
     QFETCH(int, count);
     QFETCH(QString, delimiter);
@@ -97,7 +97,7 @@ void TestDynamiCubeHelperMethods::delimiters()
     QCOMPARE(DynamiCubeHelperMethods::GetDelimiters(count, delimiter), text);
 }
 
-void TestDynamiCubeHelperMethods::headingInformation_data()
+void tst_dynamicubehelpermethods::headingInformation_data()
 {
     // layout: "rows2" puts Year on the rows below Country; "single" hides
     // the order count; "nocolumns" moves both column fields to the page.
@@ -136,7 +136,7 @@ void TestDynamiCubeHelperMethods::headingInformation_data()
         << "single+nocolumns" << 2 << QStringList{"Total"} << QStringList{} << 1 << "Freight";
 }
 
-void TestDynamiCubeHelperMethods::headingInformation()
+void tst_dynamicubehelpermethods::headingInformation()
 {
     QFETCH(QString, layout);
     QFETCH(int, axis);
@@ -162,7 +162,7 @@ void TestDynamiCubeHelperMethods::headingInformation()
              text);
 }
 
-void TestDynamiCubeHelperMethods::headingInformationRefusesAnotherAxis()
+void tst_dynamicubehelpermethods::headingInformationRefusesAnotherAxis()
 {
     OrdersFixture f;
     auto &dialogs = f.dialogs;
@@ -176,7 +176,7 @@ void TestDynamiCubeHelperMethods::headingInformationRefusesAnotherAxis()
     QCOMPARE(dialogs.messages.first().title, dialogs.messages.last().title);
 }
 
-void TestDynamiCubeHelperMethods::headingFromPoint()
+void tst_dynamicubehelpermethods::headingFromPoint()
 {
     OrdersFixture f;
     const int r = findRow(f.cube, {"Portugal"});
@@ -188,7 +188,7 @@ void TestDynamiCubeHelperMethods::headingFromPoint()
     QCOMPARE(f.helper.GetHeadingFromPoint(QStringLiteral("NoSuchField"), r, c), QString());
 }
 
-void TestDynamiCubeHelperMethods::dataItemDisplayedAtCurrentCell()
+void tst_dynamicubehelpermethods::dataItemDisplayedAtCurrentCell()
 {
     OrdersFixture f;
     f.cube.setCurrentCell(findRow(f.cube, {"Chile"}),
@@ -211,7 +211,7 @@ void TestDynamiCubeHelperMethods::dataItemDisplayedAtCurrentCell()
     QVERIFY(!f.helper.IsDataItemDisplayed(f.field("Country")));
 }
 
-void TestDynamiCubeHelperMethods::fieldFromHitRecord_data()
+void tst_dynamicubehelpermethods::fieldFromHitRecord_data()
 {
     QTest::addColumn<int>("area");
     QTest::addColumn<QStringList>("columnPath");
@@ -234,7 +234,7 @@ void TestDynamiCubeHelperMethods::fieldFromHitRecord_data()
     QTest::newRow("outside") << 0 << QStringList{"2023", "1"} << "Year" << -1 << "";
 }
 
-void TestDynamiCubeHelperMethods::fieldFromHitRecord()
+void tst_dynamicubehelpermethods::fieldFromHitRecord()
 {
     QFETCH(int, area);
     QFETCH(QStringList, columnPath);
@@ -255,7 +255,7 @@ void TestDynamiCubeHelperMethods::fieldFromHitRecord()
     QCOMPARE(result ? result->name() : QString(), expected);
 }
 
-void TestDynamiCubeHelperMethods::dataItemFromWidgetHit()
+void tst_dynamicubehelpermethods::dataItemFromWidgetHit()
 {
     OrdersFixture f;
     f.cube.resize(1200, 500);
@@ -285,7 +285,7 @@ void TestDynamiCubeHelperMethods::dataItemFromWidgetHit()
         hitAt(f.cube.view()->columnHeadingRect(column, 3))));
 }
 
-void TestDynamiCubeHelperMethods::lookUps()
+void tst_dynamicubehelpermethods::lookUps()
 {
     OrdersFixture f;
     QVERIFY(f.helper.ContainsField(QStringLiteral("Quarter")));
@@ -308,7 +308,7 @@ void TestDynamiCubeHelperMethods::lookUps()
     QCOMPARE(unbound.GetHeadingFromPoint(QStringLiteral("Country"), 0, 0), QString());
 }
 
-void TestDynamiCubeHelperMethods::changeDataItemCaptionRenamesEveryMatch()
+void tst_dynamicubehelpermethods::changeDataItemCaptionRenamesEveryMatch()
 {
     OrdersFixture f;
     auto *quarter = f.field("Quarter");
@@ -330,7 +330,7 @@ void TestDynamiCubeHelperMethods::changeDataItemCaptionRenamesEveryMatch()
              91);
 }
 
-void TestDynamiCubeHelperMethods::filtersClearAndToggle()
+void tst_dynamicubehelpermethods::filtersClearAndToggle()
 {
     OrdersFixture f;
     f.field("Country")->dataItems()->item(QStringLiteral("Brasil"))->setIncluded(false);
@@ -346,7 +346,7 @@ void TestDynamiCubeHelperMethods::filtersClearAndToggle()
     QCOMPARE(cellAt(f.cube, {"Total"}, {"Total"}, QStringLiteral("Freight")), 485.0);
 }
 
-void TestDynamiCubeHelperMethods::findWithoutMatchChangesNothing()
+void tst_dynamicubehelpermethods::findWithoutMatchChangesNothing()
 {
     OrdersFixture f;
     f.field("Country")->dataItems()->item(QStringLiteral("Chile"))->setIncluded(false);
@@ -356,7 +356,7 @@ void TestDynamiCubeHelperMethods::findWithoutMatchChangesNothing()
     QCOMPARE(f.field("Country")->orientation(), int(kq::platform::OrientRow));
 }
 
-void TestDynamiCubeHelperMethods::findClearsThenKeepsMatches()
+void tst_dynamicubehelpermethods::findClearsThenKeepsMatches()
 {
     OrdersFixture f;
     f.field("Country")->dataItems()->item(QStringLiteral("Brasil"))->setIncluded(false);
@@ -371,7 +371,7 @@ void TestDynamiCubeHelperMethods::findClearsThenKeepsMatches()
     QCOMPARE(f.included("Quarter"), QStringList({"4"}));
 }
 
-void TestDynamiCubeHelperMethods::findShowsResultsOnRows()
+void tst_dynamicubehelpermethods::findShowsResultsOnRows()
 {
     OrdersFixture f;
     auto *extra = f.cube.addField(QStringLiteral("OrderDate"), QStringLiteral("Date"),
@@ -387,7 +387,7 @@ void TestDynamiCubeHelperMethods::findShowsResultsOnRows()
     QCOMPARE(cellAt(f.cube, {"2024"}, {}, QStringLiteral("Freight")), 250.75);
 }
 
-void TestDynamiCubeHelperMethods::rowAreaWidthRoundsHalfToEven()
+void tst_dynamicubehelpermethods::rowAreaWidthRoundsHalfToEven()
 {
     OrdersFixture f;
     f.field("Year")->setOrientation(kq::platform::OrientRow);
@@ -402,7 +402,7 @@ void TestDynamiCubeHelperMethods::rowAreaWidthRoundsHalfToEven()
     QCOMPARE(f.helper.GetRowAreaWidth(), 0);
 }
 
-void TestDynamiCubeHelperMethods::drill_data()
+void tst_dynamicubehelpermethods::drill_data()
 {
     // setup: "rows2" Year below Country on the rows, Quarter to the page;
     // "collapsed" the outer field of the drilled axis collapsed; "single"
@@ -432,7 +432,7 @@ void TestDynamiCubeHelperMethods::drill_data()
                                                      << "Year-";
 }
 
-void TestDynamiCubeHelperMethods::drill()
+void tst_dynamicubehelpermethods::drill()
 {
     QFETCH(QString, setup);
     QFETCH(bool, ahead);
@@ -470,7 +470,7 @@ void TestDynamiCubeHelperMethods::drill()
              1 + inner + extra);
 }
 
-void TestDynamiCubeHelperMethods::expandAndCollapse()
+void tst_dynamicubehelpermethods::expandAndCollapse()
 {
     OrdersFixture f;
     f.helper.CollapseCube();
@@ -489,7 +489,7 @@ void TestDynamiCubeHelperMethods::expandAndCollapse()
     QVERIFY(f.field("Country")->expanded());
 }
 
-void TestDynamiCubeHelperMethods::fillListAndComboWithFields()
+void tst_dynamicubehelpermethods::fillListAndComboWithFields()
 {
     OrdersFixture f;
     auto &dialogs = f.dialogs;
@@ -522,7 +522,7 @@ void TestDynamiCubeHelperMethods::fillListAndComboWithFields()
     QVERIFY(dialogs.messages.isEmpty());
 }
 
-void TestDynamiCubeHelperMethods::fillRefusesOtherControls()
+void tst_dynamicubehelpermethods::fillRefusesOtherControls()
 {
     OrdersFixture f;
     auto &dialogs = f.dialogs;
@@ -540,5 +540,5 @@ void TestDynamiCubeHelperMethods::fillRefusesOtherControls()
     QCOMPARE(dialogs.messages.size(), 2);
 }
 
-QTEST_MAIN(TestDynamiCubeHelperMethods)
+QTEST_MAIN(tst_dynamicubehelpermethods)
 #include "tst_dynamicubehelpermethods.moc"

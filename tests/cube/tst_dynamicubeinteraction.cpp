@@ -74,7 +74,7 @@ struct InteractionFixture
 
 } // namespace
 
-class TestDynamiCubeInteraction : public QObject
+class tst_dynamicubeinteraction : public QObject
 {
     Q_OBJECT
 
@@ -94,7 +94,7 @@ private slots:
     void cubeErrorsAreAnswered();
 };
 
-void TestDynamiCubeInteraction::initResetsTheActionAndBindsTheHelper()
+void tst_dynamicubeinteraction::initResetsTheActionAndBindsTheHelper()
 {
     InteractionFixture f;
     f.interaction.setDoubleClickAction(2);
@@ -106,7 +106,7 @@ void TestDynamiCubeInteraction::initResetsTheActionAndBindsTheHelper()
     QVERIFY(f.interaction.BaseClass()->ContainsField(QStringLiteral("Year")));
 }
 
-void TestDynamiCubeInteraction::doubleClickWithoutActionDoesNothing()
+void tst_dynamicubeinteraction::doubleClickWithoutActionDoesNothing()
 {
     kq::test::ScriptedDialogs dialogs;
     InteractionFixture f;
@@ -120,7 +120,7 @@ void TestDynamiCubeInteraction::doubleClickWithoutActionDoesNothing()
     QVERIFY(dialogs.messages.isEmpty());
 }
 
-void TestDynamiCubeInteraction::doubleClickTogglesTheHeading()
+void tst_dynamicubeinteraction::doubleClickTogglesTheHeading()
 {
     InteractionFixture f;
     f.field("Country")->setOrientation(kq::platform::OrientColumn);
@@ -146,7 +146,7 @@ void TestDynamiCubeInteraction::doubleClickTogglesTheHeading()
     QVERIFY(findRow(f.cube, {"2023", "1"}) >= 0);
 }
 
-void TestDynamiCubeInteraction::doubleClickRenamesTheDataItem_data()
+void tst_dynamicubeinteraction::doubleClickRenamesTheDataItem_data()
 {
     QTest::addColumn<std::optional<QString>>("answer");
     QTest::addColumn<QString>("caption");
@@ -156,7 +156,7 @@ void TestDynamiCubeInteraction::doubleClickRenamesTheDataItem_data()
     QTest::newRow("cancelled") << std::optional<QString>() << "Chile";
 }
 
-void TestDynamiCubeInteraction::doubleClickRenamesTheDataItem()
+void tst_dynamicubeinteraction::doubleClickRenamesTheDataItem()
 {
     QFETCH(std::optional<QString>, answer);
     QFETCH(QString, caption);
@@ -171,7 +171,7 @@ void TestDynamiCubeInteraction::doubleClickRenamesTheDataItem()
     QCOMPARE(f.cube.rowHeading(r, 1).text, caption);
 }
 
-void TestDynamiCubeInteraction::doubleClickWithoutFieldReportsTheError()
+void tst_dynamicubeinteraction::doubleClickWithoutFieldReportsTheError()
 {
     kq::test::ScriptedDialogs dialogs;
     InteractionFixture f;
@@ -190,7 +190,7 @@ void TestDynamiCubeInteraction::doubleClickWithoutFieldReportsTheError()
     QCOMPARE(f.formatted, 0);
 }
 
-void TestDynamiCubeInteraction::dragSwapsTwoDataFields()
+void tst_dynamicubeinteraction::dragSwapsTwoDataFields()
 {
     kq::test::ScriptedDialogs dialogs;
     InteractionFixture f;
@@ -228,7 +228,7 @@ void TestDynamiCubeInteraction::dragSwapsTwoDataFields()
     QVERIFY(dialogs.messages.isEmpty());
 }
 
-void TestDynamiCubeInteraction::dropOnItsOwnColumnSwapsNothing()
+void tst_dynamicubeinteraction::dropOnItsOwnColumnSwapsNothing()
 {
     InteractionFixture f;
     QSignalSpy done(&f.interaction, &DynamiCubeInteraction::DataFieldDragComplete);
@@ -242,7 +242,7 @@ void TestDynamiCubeInteraction::dropOnItsOwnColumnSwapsNothing()
     QCOMPARE(f.field("sumFreight")->position(), 0);
 }
 
-void TestDynamiCubeInteraction::pressesThatStartNoDrag()
+void tst_dynamicubeinteraction::pressesThatStartNoDrag()
 {
     InteractionFixture f;
     QSignalSpy done(&f.interaction, &DynamiCubeInteraction::DataFieldDragComplete);
@@ -264,7 +264,7 @@ void TestDynamiCubeInteraction::pressesThatStartNoDrag()
     QCOMPARE(f.field("sumFreight")->position(), 0);
 }
 
-void TestDynamiCubeInteraction::movingWithinOneColumnRefreshesOnce()
+void tst_dynamicubeinteraction::movingWithinOneColumnRefreshesOnce()
 {
     InteractionFixture f;
     const int freight = f.column({"2023"}, "Freight");
@@ -281,7 +281,7 @@ void TestDynamiCubeInteraction::movingWithinOneColumnRefreshesOnce()
     QCOMPARE(f.field("cntOrders")->position(), 0);
 }
 
-void TestDynamiCubeInteraction::cubeErrorsAreAnswered()
+void tst_dynamicubeinteraction::cubeErrorsAreAnswered()
 {
     InteractionFixture f;
     bool handled = false;
@@ -289,5 +289,5 @@ void TestDynamiCubeInteraction::cubeErrorsAreAnswered()
     QVERIFY(handled);
 }
 
-QTEST_MAIN(TestDynamiCubeInteraction)
+QTEST_MAIN(tst_dynamicubeinteraction)
 #include "tst_dynamicubeinteraction.moc"

@@ -12,7 +12,7 @@ using kq::cube::DynamiCubeNorthwind;
 using kq::platform::DCube;
 using namespace kq::test::cubegrid;
 
-class TestDynamiCubeNorthwind : public QObject
+class tst_dynamicubenorthwind : public QObject
 {
     Q_OBJECT
 
@@ -36,7 +36,7 @@ private slots:
     void buildingAgainReplacesEveryField();
 };
 
-void TestDynamiCubeNorthwind::ordinal_data()
+void tst_dynamicubenorthwind::ordinal_data()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("text");
@@ -53,20 +53,20 @@ void TestDynamiCubeNorthwind::ordinal_data()
     QTest::newRow("111") << 111 << "111st";
 }
 
-void TestDynamiCubeNorthwind::ordinal()
+void tst_dynamicubenorthwind::ordinal()
 {
     QFETCH(int, number);
     QFETCH(QString, text);
     QCOMPARE(DynamiCubeNorthwind::GetOrdinal(number), text);
 }
 
-void TestDynamiCubeNorthwind::pathLooksBesideProgramFolderFirst()
+void tst_dynamicubenorthwind::pathLooksBesideProgramFolderFirst()
 {
     kq::test::NwindFolders nwind;
     QCOMPARE(DynamiCubeNorthwind().GetNorthwindPath(), nwind.databasePath());
 }
 
-void TestDynamiCubeNorthwind::pathFallsBackWhenNoFileExists()
+void tst_dynamicubenorthwind::pathFallsBackWhenNoFileExists()
 {
     if (QFile::exists(QStringLiteral("/nwind.mdb")))
         QSKIP("a nwind.mdb lies in the root folder of this machine");
@@ -78,7 +78,7 @@ void TestDynamiCubeNorthwind::pathFallsBackWhenNoFileExists()
     kq::platform::setProgramFolder(previous);
 }
 
-void TestDynamiCubeNorthwind::formatCubeAppliesTheFixedLook()
+void tst_dynamicubenorthwind::formatCubeAppliesTheFixedLook()
 {
     DCube cube;
     DynamiCubeNorthwind().FormatCube(&cube);
@@ -106,7 +106,7 @@ void TestDynamiCubeNorthwind::formatCubeAppliesTheFixedLook()
     QCOMPARE(style.totalsFont.pointSize(), 8);
 }
 
-void TestDynamiCubeNorthwind::productSalesDefinition()
+void tst_dynamicubenorthwind::productSalesDefinition()
 {
     kq::test::NwindFolders nwind;
     DCube cube;
@@ -146,7 +146,7 @@ void TestDynamiCubeNorthwind::productSalesDefinition()
     QCOMPARE(cube.displayedRowLevels(), 2);
 }
 
-void TestDynamiCubeNorthwind::productSalesPerCategoryAndYear()
+void tst_dynamicubenorthwind::productSalesPerCategoryAndYear()
 {
     kq::test::NwindFolders nwind;
     DCube cube;
@@ -178,7 +178,7 @@ void TestDynamiCubeNorthwind::productSalesPerCategoryAndYear()
     QCOMPARE(rows, QStringList({"Cheeses", "Crackers", "Teas", "Total"}));
 }
 
-void TestDynamiCubeNorthwind::productCountCountsOrderLines()
+void tst_dynamicubenorthwind::productCountCountsOrderLines()
 {
     kq::test::NwindFolders nwind;
     DCube cube;
@@ -192,7 +192,7 @@ void TestDynamiCubeNorthwind::productCountCountsOrderLines()
     QCOMPARE(cellAt(cube, {"Total"}, {"Total"}, count), 32.0);
 }
 
-void TestDynamiCubeNorthwind::itemPriceAtTotalsIsRatioOfSums()
+void tst_dynamicubenorthwind::itemPriceAtTotalsIsRatioOfSums()
 {
     kq::test::NwindFolders nwind;
     DCube cube;
@@ -211,7 +211,7 @@ void TestDynamiCubeNorthwind::itemPriceAtTotalsIsRatioOfSums()
              QStringLiteral("$55.02"));
 }
 
-void TestDynamiCubeNorthwind::quarterAndMonthCaptions_data()
+void tst_dynamicubenorthwind::quarterAndMonthCaptions_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("months");
@@ -224,7 +224,7 @@ void TestDynamiCubeNorthwind::quarterAndMonthCaptions_data()
                                            "dezembro"});
 }
 
-void TestDynamiCubeNorthwind::quarterAndMonthCaptions()
+void tst_dynamicubenorthwind::quarterAndMonthCaptions()
 {
     QFETCH(QString, locale);
     QFETCH(QStringList, months);
@@ -247,7 +247,7 @@ void TestDynamiCubeNorthwind::quarterAndMonthCaptions()
     QCOMPARE(rows, months + QStringList{"Total"});
 }
 
-void TestDynamiCubeNorthwind::collapsedByDefaultShowsOneLevel()
+void tst_dynamicubenorthwind::collapsedByDefaultShowsOneLevel()
 {
     kq::test::NwindFolders nwind;
     DCube cube;
@@ -261,7 +261,7 @@ void TestDynamiCubeNorthwind::collapsedByDefaultShowsOneLevel()
     QCOMPARE(cube.columnCount(), 9); // (2023, 2024, Total) x three data fields
 }
 
-void TestDynamiCubeNorthwind::freightWithPageFilterOnShipCountry()
+void tst_dynamicubenorthwind::freightWithPageFilterOnShipCountry()
 {
     kq::test::NwindFolders nwind;
     DCube cube;
@@ -281,7 +281,7 @@ void TestDynamiCubeNorthwind::freightWithPageFilterOnShipCountry()
     QCOMPARE(cellAt(cube, {"January"}, {}, QStringLiteral("Freight")), 75.0);
 }
 
-void TestDynamiCubeNorthwind::buildingAgainReplacesEveryField()
+void tst_dynamicubenorthwind::buildingAgainReplacesEveryField()
 {
     kq::test::NwindFolders nwind;
     DCube cube;
@@ -297,5 +297,5 @@ void TestDynamiCubeNorthwind::buildingAgainReplacesEveryField()
     QCOMPARE(cellAt(cube, {"Total"}, {}, QStringLiteral("Freight")), 485.0);
 }
 
-QTEST_MAIN(TestDynamiCubeNorthwind)
+QTEST_MAIN(tst_dynamicubenorthwind)
 #include "tst_dynamicubenorthwind.moc"

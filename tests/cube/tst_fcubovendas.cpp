@@ -8,6 +8,7 @@
 #include "cubescreen_test.h"
 #include "data/database.h"
 #include "platform/statusbar.h"
+#include "support/base_screens.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -22,7 +23,7 @@ using kq::cube::fcubovendas;
 using kq::platform::DCube;
 using kq::platform::ScreenRegistry;
 
-class TestFcubovendas : public QObject
+class tst_fcubovendas : public QObject
 {
     Q_OBJECT
 
@@ -52,7 +53,7 @@ private:
     CubeFixture *m_fx = nullptr;
 };
 
-void TestFcubovendas::opening()
+void tst_fcubovendas::opening()
 {
     fcubovendas *f = m_fx->open();
     QVERIFY(f);
@@ -78,7 +79,7 @@ void TestFcubovendas::opening()
 
 // A big portfolio takes a while to read: cancelled, the screen opens with an
 // empty cube and no error report; the menu's rebuilds read it later.
-void TestFcubovendas::openingCancelled()
+void tst_fcubovendas::openingCancelled()
 {
     const QString db = m_fx->shell.devolvidos();
     {
@@ -103,7 +104,7 @@ void TestFcubovendas::openingCancelled()
     QCOMPARE(f->DCube1->model()->sourceRowCount(), 9005);
 }
 
-void TestFcubovendas::lastLineOfSettings()
+void tst_fcubovendas::lastLineOfSettings()
 {
     // The cube screen reads the settings itself and keeps their last line.
     const QString other = m_fx->shell.folders.programFile(QStringLiteral("outros"));
@@ -121,7 +122,7 @@ void TestFcubovendas::lastLineOfSettings()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestFcubovendas::definition()
+void tst_fcubovendas::definition()
 {
     fcubovendas *f = m_fx->open();
     DCube *cube = f->DCube1;
@@ -150,7 +151,7 @@ void TestFcubovendas::definition()
     QCOMPARE(cube->cellValue(0, 1).toDouble(), 1100.0);
 }
 
-void TestFcubovendas::pivotAndTotals()
+void tst_fcubovendas::pivotAndTotals()
 {
     fcubovendas *f = m_fx->open();
     DCube *cube = f->DCube1;
@@ -179,7 +180,7 @@ void TestFcubovendas::pivotAndTotals()
     QCOMPARE(cube->columnCount(), 6);
 }
 
-void TestFcubovendas::dataFieldList()
+void tst_fcubovendas::dataFieldList()
 {
     fcubovendas *f = m_fx->open();
     QListWidget *list = f->lstVisDataField;
@@ -202,7 +203,7 @@ void TestFcubovendas::dataFieldList()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestFcubovendas::layoutTooSmall()
+void tst_fcubovendas::layoutTooSmall()
 {
     fcubovendas *f = m_fx->open();
     const QRect cube = f->DCube1->geometry();
@@ -227,7 +228,7 @@ void TestFcubovendas::layoutTooSmall()
     QCOMPARE(f->DCube1->height(), (8000 - (f->DCube1->y() * 15 + 360)) / 15);
 }
 
-void TestFcubovendas::rankFormReused()
+void tst_fcubovendas::rankFormReused()
 {
     fcubovendas *f = m_fx->open();
     f->Classificar->trigger();
@@ -243,7 +244,7 @@ void TestFcubovendas::rankFormReused()
     QCOMPARE(f->findChildren<kq::cube::RankForm *>().size(), 1);
 }
 
-void TestFcubovendas::markersColourCells()
+void tst_fcubovendas::markersColourCells()
 {
     fcubovendas *f = m_fx->open();
     f->dataMarkers().Add(255, 65535, 900, 1000, QStringLiteral("sumVL_CHEQUE"));
@@ -254,7 +255,7 @@ void TestFcubovendas::markersColourCells()
     QVERIFY(f->DCube1->model()->formatCell(0, 1).backColor != 65535);
 }
 
-void TestFcubovendas::chartAndMarkerEditor()
+void tst_fcubovendas::chartAndMarkerEditor()
 {
     fcubovendas *f = m_fx->open();
     // Every "Graficos" makes a new chart window of the cube's current block.
@@ -285,7 +286,7 @@ void TestFcubovendas::chartAndMarkerEditor()
     QCOMPARE(fieldShown, QStringLiteral("Valor"));
 }
 
-void TestFcubovendas::printPreview()
+void tst_fcubovendas::printPreview()
 {
     fcubovendas *f = m_fx->open();
     f->cmdPreview->click();
@@ -296,7 +297,7 @@ void TestFcubovendas::printPreview()
     preview->close();
 }
 
-void TestFcubovendas::closingDropsToolsAndMarkers()
+void tst_fcubovendas::closingDropsToolsAndMarkers()
 {
     fcubovendas *f = m_fx->open();
     f->dataMarkers().Add(255, 16777215, 0, 500, QStringLiteral("sumVL_CHEQUE"));
@@ -316,7 +317,7 @@ void TestFcubovendas::closingDropsToolsAndMarkers()
     QCOMPARE(again->dataMarkers().Count(), 0);
 }
 
-void TestFcubovendas::screenshot()
+void tst_fcubovendas::screenshot()
 {
     fcubovendas *f = m_fx->open();
     DCube *cube = f->DCube1;
@@ -328,11 +329,9 @@ void TestFcubovendas::screenshot()
     QVERIFY(cube->rebuild());
     f->resize(1000, 620);
     QCoreApplication::processEvents();
-    const QString out = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!out.isEmpty())
-        QVERIFY(f->grab().save(out + QStringLiteral("/fcubovendas.png")));
+    QVERIFY(kq::test::shot(f, QStringLiteral("fcubovendas")));
     QVERIFY(!f->grab().isNull());
 }
 
-QTEST_MAIN(TestFcubovendas)
+QTEST_MAIN(tst_fcubovendas)
 #include "tst_fcubovendas.moc"

@@ -17,7 +17,7 @@ using kq::cube::fcubovendas;
 using kq::cube::fexport;
 using kq::platform::ScreenRegistry;
 
-class TestFexport : public QObject
+class tst_fexport : public QObject
 {
     Q_OBJECT
 
@@ -44,7 +44,7 @@ private:
     bool m_openResult = true;
 };
 
-void TestFexport::init()
+void tst_fexport::init()
 {
     m_fx = new CubeFixture;
     m_cube = m_fx->open();
@@ -56,32 +56,32 @@ void TestFexport::init()
     });
 }
 
-void TestFexport::cleanup()
+void tst_fexport::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-fexport *TestFexport::openExport()
+fexport *tst_fexport::openExport()
 {
     m_cube->Exportar->trigger();
     return qobject_cast<fexport *>(ScreenRegistry::instance().find(QStringLiteral("fexport")));
 }
 
-void TestFexport::exportAndWait(fexport *e)
+void tst_fexport::exportAndWait(fexport *e)
 {
     QPointer<fexport> guard(e);
     e->cmdExport->click();
     QTRY_VERIFY(guard.isNull());
 }
 
-QString TestFexport::read(const QString &name) const
+QString tst_fexport::read(const QString &name) const
 {
     QFile f(m_fx->shell.folders.programFile(name));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-void TestFexport::opening()
+void tst_fexport::opening()
 {
     fexport *e = openExport();
     QVERIFY(e);
@@ -95,7 +95,7 @@ void TestFexport::opening()
     QCOMPARE(e->lstVisDataField->item(1)->text(), QStringLiteral("Atualizado"));
 }
 
-void TestFexport::htmlReplacedEachTime()
+void tst_fexport::htmlReplacedEachTime()
 {
     exportAndWait(openExport());
     const QString file = m_fx->shell.folders.programFile(QStringLiteral("HtmlExport.htm"));
@@ -118,7 +118,7 @@ void TestFexport::htmlReplacedEachTime()
     QCOMPARE(m_opened.size(), 2);
 }
 
-void TestFexport::excelWithoutShowing()
+void tst_fexport::excelWithoutShowing()
 {
     fexport *e = openExport();
     e->robExcel->setChecked(true);
@@ -130,7 +130,7 @@ void TestFexport::excelWithoutShowing()
     QVERIFY(!QFile::exists(m_fx->shell.folders.programFile(QStringLiteral("HtmlExport.htm"))));
 }
 
-void TestFexport::dataFieldList()
+void tst_fexport::dataFieldList()
 {
     // A data field hidden on the cube screen is listed checked here, and
     // stays hidden until its item is toggled.
@@ -148,7 +148,7 @@ void TestFexport::dataFieldList()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestFexport::fileCannotBeWritten()
+void tst_fexport::fileCannotBeWritten()
 {
     // A folder in the file's place: the export fails, is reported, and the
     // screen stays open with nothing opened.
@@ -164,7 +164,7 @@ void TestFexport::fileCannotBeWritten()
 
 // Cancel in the export's progress: no file, no message, nothing opened, the
 // screen stays open; the last export's file stays as it was.
-void TestFexport::cancelledExport()
+void tst_fexport::cancelledExport()
 {
     exportAndWait(openExport());
     const QString before = read(QStringLiteral("HtmlExport.htm"));
@@ -186,7 +186,7 @@ void TestFexport::cancelledExport()
     QVERIFY(!QFile::exists(m_fx->shell.folders.programFile(QStringLiteral("ExcelExport.xls"))));
 }
 
-void TestFexport::openerFails()
+void tst_fexport::openerFails()
 {
     m_openResult = false;
     exportAndWait(openExport());
@@ -195,5 +195,5 @@ void TestFexport::openerFails()
         QStringLiteral("Não foi possível abrir o arquivo ")));
 }
 
-QTEST_MAIN(TestFexport)
+QTEST_MAIN(tst_fexport)
 #include "tst_fexport.moc"

@@ -17,7 +17,7 @@ using kq::cube::fcubovendas;
 using kq::platform::CubeField;
 using kq::platform::ScreenRegistry;
 
-class TestRankForm : public QObject
+class tst_rankform : public QObject
 {
     Q_OBJECT
 
@@ -42,7 +42,7 @@ private:
     fcubovendas *m_cube = nullptr;
 };
 
-void TestRankForm::init()
+void tst_rankform::init()
 {
     m_fx = new CubeFixture;
     m_cube = m_fx->open();
@@ -50,19 +50,19 @@ void TestRankForm::init()
     QVERIFY(m_cube->DCube1->rebuild());
 }
 
-void TestRankForm::cleanup()
+void tst_rankform::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-RankForm *TestRankForm::openRank()
+RankForm *tst_rankform::openRank()
 {
     m_cube->Classificar->trigger();
     return qobject_cast<RankForm *>(ScreenRegistry::instance().find(QStringLiteral("RankForm")));
 }
 
-int TestRankForm::rowOf(const QString &caption) const
+int tst_rankform::rowOf(const QString &caption) const
 {
     for (int r = 0; r < m_cube->DCube1->rowCount(); ++r) {
         if (m_cube->DCube1->rowHeading(r, 1).text == caption)
@@ -71,7 +71,7 @@ int TestRankForm::rowOf(const QString &caption) const
     return -1;
 }
 
-void TestRankForm::axisFields()
+void tst_rankform::axisFields()
 {
     RankForm *f = openRank();
     QVERIFY(f);
@@ -91,7 +91,7 @@ void TestRankForm::axisFields()
     QVERIFY(!f->MeasureComboLabel->isEnabled());
 }
 
-void TestRankForm::hiddenDataFieldLeftOut()
+void tst_rankform::hiddenDataFieldLeftOut()
 {
     m_cube->lstVisDataField->item(1)->setCheckState(Qt::Unchecked);
     RankForm *f = openRank();
@@ -105,7 +105,7 @@ void TestRankForm::hiddenDataFieldLeftOut()
     QVERIFY(!f->cboDataFields->isEnabled());
 }
 
-void TestRankForm::descendingLabelsResortOnce()
+void tst_rankform::descendingLabelsResortOnce()
 {
     RankForm *f = openRank();
     f->lstAxisFields->setCurrentRow(8);
@@ -128,7 +128,7 @@ void TestRankForm::descendingLabelsResortOnce()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
-void TestRankForm::rankedFieldShown()
+void tst_rankform::rankedFieldShown()
 {
     CubeField *valor = m_cube->DCube1->dataFields()->item(0);
     store()->setSortType(2);
@@ -143,7 +143,7 @@ void TestRankForm::rankedFieldShown()
     QCOMPARE(store()->labelDescending(), 0);
 }
 
-void TestRankForm::rankByValue()
+void tst_rankform::rankByValue()
 {
     // LOJA NORTE sums 650, LOJA SUL 350.
     RankForm *f = openRank();
@@ -164,7 +164,7 @@ void TestRankForm::rankByValue()
     QCOMPARE(store()->labelDescending(), 1);
 }
 
-void TestRankForm::selectedFieldByCaption()
+void tst_rankform::selectedFieldByCaption()
 {
     RankForm *f = openRank();
     kq::platform::DCube other;
@@ -186,7 +186,7 @@ void TestRankForm::selectedFieldByCaption()
     QCOMPARE(f->cboDataFields->currentIndex(), -1);
 }
 
-void TestRankForm::selectedFieldNeedsCube()
+void tst_rankform::selectedFieldNeedsCube()
 {
     RankForm f;
     f.setSelectedField(store());
@@ -199,5 +199,5 @@ void TestRankForm::selectedFieldNeedsCube()
     QVERIFY(!f.selectedField());
 }
 
-QTEST_MAIN(TestRankForm)
+QTEST_MAIN(tst_rankform)
 #include "tst_rankform.moc"

@@ -3,6 +3,7 @@
 
 #include "platform/progress.h"
 #include "support/base_dialogs.h"
+#include "support/base_screens.h"
 
 #include <QApplication>
 #include <QProgressDialog>
@@ -64,8 +65,7 @@ private slots:
                 QVERIFY(cancel);
                 QCOMPARE(cancel->text(), QStringLiteral("Cancelar"));
                 QCOMPARE(seen->labelText(), QStringLiteral("Gravando..."));
-                if (qEnvironmentVariableIsSet("KQ_SHOT_DIR"))
-                    seen->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/progresso.png");
+                kq::test::shot(seen, "progresso");
                 cancel->click();
             }
         });

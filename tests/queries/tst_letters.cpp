@@ -13,6 +13,7 @@
 #include "queries/letters.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 #include "support/shell_letters_fixture.h"
@@ -272,8 +273,8 @@ void tst_letters::shippedFiles()
         for (const auto &[campo, valor] : entries)
             QVERIFY2(doc.replaceNext(campo, valor), qPrintable(name + ": " + campo));
         QVERIFY2(!doc.plainText().contains('@'), qPrintable(name + "\n" + doc.plainText()));
-        if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
-            QFile out(qEnvironmentVariable("KQ_SHOT_DIR") + "/" + QString(name).replace(' ', '_')
+        if (const QString dir = kq::test::shotDir(); !dir.isEmpty()) {
+            QFile out(dir + "/" + QString(name).replace(' ', '_')
                       + ".fodt");
             if (out.open(QIODevice::WriteOnly))
                 out.write(doc.xml().toUtf8());
@@ -375,9 +376,9 @@ void tst_letters::collectionLetterScreen()
     QCOMPARE(fx.dialogs.lastText(), QString("Escolha o devedor no acompanhamento de vantesca."));
     QCOMPARE(word.shown.size(), 3);
 
-    if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
-        screen->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/frelatorioscartas.png");
-        QFile out(qEnvironmentVariable("KQ_SHOT_DIR") + "/carta.fodt");
+    if (const QString dir = kq::test::shotDir(); !dir.isEmpty()) {
+        kq::test::shot(screen, "frelatorioscartas");
+        QFile out(dir + "/carta.fodt");
         if (out.open(QIODevice::WriteOnly))
             out.write(word.shown.last().toUtf8());
     }

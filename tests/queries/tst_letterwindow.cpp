@@ -11,6 +11,7 @@
 #include "queries/filelistbox.h"
 #include "queries/frelatorioscartas.h"
 #include "queries/screens.h"
+#include "support/base_screens.h"
 #include "support/base_timing.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
@@ -243,10 +244,10 @@ void tst_letterwindow::letterOpensWriterWindow()
     const QString second = waitForWindow("^Carta Branda - LibreOffice Writer$", {first});
     QVERIFY2(!second.isEmpty(), "the second letter opened no window");
 
-    if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
+    if (const QString dir = kq::test::shotDir(); !dir.isEmpty()) {
         QTest::qWait(3000); // spelling marks and the page drawn
         runTool("import", {"-display", qEnvironmentVariable("DISPLAY"), "-window", "root",
-                           qEnvironmentVariable("KQ_SHOT_DIR") + "/carta-writer.png"});
+                           dir + "/carta-writer.png"});
     }
 
     // Closed as a user would, from the keyboard: every letter goes.

@@ -13,7 +13,7 @@ using namespace kq::queries;
 using kq::data::exec;
 using kq::data::scalar;
 
-class TestAgreementCancel : public QObject
+class tst_qagreementcancel : public QObject
 {
     Q_OBJECT
 
@@ -39,20 +39,20 @@ private:
     QString m_db;
 };
 
-void TestAgreementCancel::init()
+void tst_qagreementcancel::init()
 {
     m_folder = new kq::test::TempDataFolder;
     m_db = m_folder->devolvidos();
     kq::test::queries::addPortfolio(m_db);
 }
 
-void TestAgreementCancel::cleanup()
+void tst_qagreementcancel::cleanup()
 {
     delete m_folder;
     m_folder = nullptr;
 }
 
-QString TestAgreementCancel::statuses(const QString &acordo) const
+QString tst_qagreementcancel::statuses(const QString &acordo) const
 {
     return scalar(m_db, "SELECT group_concat(cd_status, '') FROM (SELECT cd_status FROM "
                         "parcelas WHERE cd_acordo = ? ORDER BY cd_parcela)",
@@ -60,7 +60,7 @@ QString TestAgreementCancel::statuses(const QString &acordo) const
         .toString();
 }
 
-QString TestAgreementCancel::situations(const QString &acordo) const
+QString tst_qagreementcancel::situations(const QString &acordo) const
 {
     return scalar(m_db, "SELECT group_concat(CD_SITUACAO, ',') FROM (SELECT CD_SITUACAO FROM "
                         "DEVOLVIDOS WHERE cd_acordo = ? ORDER BY CD_DEVOLVIDO)",
@@ -68,7 +68,7 @@ QString TestAgreementCancel::situations(const QString &acordo) const
         .toString();
 }
 
-QString TestAgreementCancel::snapshot() const
+QString tst_qagreementcancel::snapshot() const
 {
     return scalar(m_db, "SELECT (SELECT group_concat(cd_acordo || coalesce(cd_status, '-'), ',')"
                         " FROM acordos) || '|' || (SELECT group_concat(cd_acordo || cd_parcela"
@@ -78,7 +78,7 @@ QString TestAgreementCancel::snapshot() const
         .toString();
 }
 
-void TestAgreementCancel::cancel()
+void tst_qagreementcancel::cancel()
 {
     QCOMPARE(statuses("00001"), QString("ABA"));
     const AgreementChange change = cancelAgreement(m_db, "00001");
@@ -96,7 +96,7 @@ void TestAgreementCancel::cancel()
     QCOMPARE(statuses("00002"), QString("AA"));
 }
 
-void TestAgreementCancel::cancelTwice()
+void tst_qagreementcancel::cancelTwice()
 {
     cancelAgreement(m_db, "00001");
     const QString after = snapshot();
@@ -106,7 +106,7 @@ void TestAgreementCancel::cancelTwice()
     QCOMPARE(snapshot(), after);
 }
 
-void TestAgreementCancel::remove()
+void tst_qagreementcancel::remove()
 {
     const AgreementChange change = deleteAgreement(m_db, "00001");
     QCOMPARE(change.agreements, 1);
@@ -121,14 +121,14 @@ void TestAgreementCancel::remove()
     QCOMPARE(statuses("00002"), QString("AA"));
 }
 
-void TestAgreementCancel::withoutInstalmentsOrCheques_data()
+void tst_qagreementcancel::withoutInstalmentsOrCheques_data()
 {
     QTest::addColumn<bool>("deleting");
     QTest::newRow("cancel") << false;
     QTest::newRow("delete") << true;
 }
 
-void TestAgreementCancel::withoutInstalmentsOrCheques()
+void tst_qagreementcancel::withoutInstalmentsOrCheques()
 {
     QFETCH(bool, deleting);
     exec(m_db, "INSERT INTO acordos (cd_acordo, CD_CLIENTE, cd_loja) "
@@ -140,7 +140,7 @@ void TestAgreementCancel::withoutInstalmentsOrCheques()
     QCOMPARE(change.cheques, 0);
 }
 
-void TestAgreementCancel::emptyCodeChangesNothing()
+void tst_qagreementcancel::emptyCodeChangesNothing()
 {
     const QString before = snapshot();
     QVERIFY_THROWS_EXCEPTION(kq::data::DataError, cancelAgreement(m_db, ""));
@@ -148,14 +148,14 @@ void TestAgreementCancel::emptyCodeChangesNothing()
     QCOMPARE(snapshot(), before);
 }
 
-void TestAgreementCancel::failureRollsBack_data()
+void tst_qagreementcancel::failureRollsBack_data()
 {
     QTest::addColumn<bool>("deleting");
     QTest::newRow("cancel") << false;
     QTest::newRow("delete") << true;
 }
 
-void TestAgreementCancel::failureRollsBack()
+void tst_qagreementcancel::failureRollsBack()
 {
     QFETCH(bool, deleting);
     // The cheques are written last; make that write fail.
@@ -167,5 +167,5 @@ void TestAgreementCancel::failureRollsBack()
     QCOMPARE(snapshot(), before);
 }
 
-QTEST_GUILESS_MAIN(TestAgreementCancel)
+QTEST_GUILESS_MAIN(tst_qagreementcancel)
 #include "tst_qagreementcancel.moc"

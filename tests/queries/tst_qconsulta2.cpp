@@ -9,6 +9,7 @@
 #include "queries/ffiltros2.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
 
@@ -23,12 +24,7 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 QStringList instalments(GridEX *g)
 {
@@ -42,7 +38,7 @@ QStringList instalments(GridEX *g)
 
 } // namespace
 
-class TestFconsulta2 : public QObject
+class tst_qconsulta2 : public QObject
 {
     Q_OBJECT
 
@@ -64,7 +60,7 @@ private:
     QString m_db;
 };
 
-void TestFconsulta2::init()
+void tst_qconsulta2::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
@@ -75,20 +71,20 @@ void TestFconsulta2::init()
                          "AND cd_parcela = '02'");
 }
 
-void TestFconsulta2::cleanup()
+void tst_qconsulta2::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-fconsulta2 *TestFconsulta2::open()
+fconsulta2 *tst_qconsulta2::open()
 {
     auto *s = qobject_cast<fconsulta2 *>(ScreenRegistry::instance().show("fconsulta2"));
     s->GridEX1->recordCount();
     return s;
 }
 
-void TestFconsulta2::statusLooks_data()
+void tst_qconsulta2::statusLooks_data()
 {
     QTest::addColumn<QString>("acordo");
     QTest::addColumn<QString>("parcela");
@@ -100,7 +96,7 @@ void TestFconsulta2::statusLooks_data()
     QTest::newRow("unknown status keeps its row") << "00002" << "02" << "" << QColor();
 }
 
-void TestFconsulta2::statusLooks()
+void tst_qconsulta2::statusLooks()
 {
     QFETCH(QString, acordo);
     QFETCH(QString, parcela);
@@ -124,7 +120,7 @@ void TestFconsulta2::statusLooks()
     QCOMPARE(g->valueAt(row, 4).toString().isEmpty(), false);
 }
 
-void TestFconsulta2::groupCaptions()
+void tst_qconsulta2::groupCaptions()
 {
     fconsulta2 *s = open();
     s->GridEX1->groupBy(3); // "Empresa"
@@ -141,7 +137,7 @@ void TestFconsulta2::groupCaptions()
     shot(s, "fconsulta2_grouped");
 }
 
-void TestFconsulta2::filters_data()
+void tst_qconsulta2::filters_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("choice");
@@ -159,7 +155,7 @@ void TestFconsulta2::filters_data()
                                 << QStringList{"00001/02", "00002/01"};
 }
 
-void TestFconsulta2::filters()
+void tst_qconsulta2::filters()
 {
     QFETCH(QString, button);
     QFETCH(QString, choice);
@@ -194,5 +190,5 @@ void TestFconsulta2::filters()
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-QTEST_MAIN(TestFconsulta2)
+QTEST_MAIN(tst_qconsulta2)
 #include "tst_qconsulta2.moc"

@@ -11,6 +11,7 @@
 #include "queries/ffiltros3.h"
 #include "queries/queryfilters.h"
 #include "queries/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
@@ -30,12 +31,7 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 // Fills a one-line template instead of starting a word processor.
 class FakeProcessor : public kq::platform::WordProcessor
@@ -73,7 +69,7 @@ QStringList agreements(GridEX *g)
 
 } // namespace
 
-class TestFconsulta3 : public QObject
+class tst_qconsulta3 : public QObject
 {
     Q_OBJECT
 
@@ -104,27 +100,27 @@ private:
     QString m_db;
 };
 
-void TestFconsulta3::init()
+void tst_qconsulta3::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
     kq::test::queries::addPortfolio(m_db);
 }
 
-void TestFconsulta3::cleanup()
+void tst_qconsulta3::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-fconsulta3 *TestFconsulta3::open()
+fconsulta3 *tst_qconsulta3::open()
 {
     auto *s = qobject_cast<fconsulta3 *>(ScreenRegistry::instance().show("fconsulta3"));
     s->GridEX1->recordCount();
     return s;
 }
 
-void TestFconsulta3::select(fconsulta3 *s, const QString &acordo)
+void tst_qconsulta3::select(fconsulta3 *s, const QString &acordo)
 {
     // Through another row first, so that the row really changes.
     const int row = s->GridEX1->findRow(1, acordo);
@@ -134,7 +130,7 @@ void TestFconsulta3::select(fconsulta3 *s, const QString &acordo)
     QCOMPARE(s->locatedAgreement(), acordo);
 }
 
-QString TestFconsulta3::snapshot() const
+QString tst_qconsulta3::snapshot() const
 {
     return scalar(m_db, "SELECT (SELECT group_concat(cd_acordo || coalesce(cd_status, '-'), ',')"
                         " FROM acordos) || '|' || (SELECT group_concat(cd_parcela || cd_status,"
@@ -143,7 +139,7 @@ QString TestFconsulta3::snapshot() const
         .toString();
 }
 
-void TestFconsulta3::load()
+void tst_qconsulta3::load()
 {
     fconsulta3 *s = open();
     QCOMPARE(s->windowTitle(), QString("CONSULTAS DE ACORDOS"));
@@ -161,7 +157,7 @@ void TestFconsulta3::load()
     shot(s, "fconsulta3");
 }
 
-void TestFconsulta3::rowChangeLocates()
+void tst_qconsulta3::rowChangeLocates()
 {
     fconsulta3 *s = open();
     select(s, "00002");
@@ -171,7 +167,7 @@ void TestFconsulta3::rowChangeLocates()
     QCOMPARE(s->Data1.text("nm_cliente"), QString("ANA LIMA"));
 }
 
-void TestFconsulta3::cancel()
+void tst_qconsulta3::cancel()
 {
     fconsulta3 *s = open();
     select(s, "00001");
@@ -199,7 +195,7 @@ void TestFconsulta3::cancel()
     QCOMPARE(agreements(s->GridEX1), (QStringList{"00001", "00002"}));
 }
 
-void TestFconsulta3::remove()
+void tst_qconsulta3::remove()
 {
     fconsulta3 *s = open();
     s->applyRecordSource(agreementsByDebtor("00001"));
@@ -225,14 +221,14 @@ void TestFconsulta3::remove()
     QCOMPARE(m_fx->dialogs.messages[0].buttons, Buttons::Ok);
 }
 
-void TestFconsulta3::answerNo_data()
+void tst_qconsulta3::answerNo_data()
 {
     QTest::addColumn<bool>("deleting");
     QTest::newRow("cancel") << false;
     QTest::newRow("delete") << true;
 }
 
-void TestFconsulta3::answerNo()
+void tst_qconsulta3::answerNo()
 {
     QFETCH(bool, deleting);
     fconsulta3 *s = open();
@@ -244,7 +240,7 @@ void TestFconsulta3::answerNo()
     QCOMPARE(m_fx->dialogs.messages.size(), 1);
 }
 
-void TestFconsulta3::nothingLocated()
+void tst_qconsulta3::nothingLocated()
 {
     // Before any row change there is no agreement record: nothing is asked
     // or written.
@@ -258,7 +254,7 @@ void TestFconsulta3::nothingLocated()
         QCOMPARE(m.buttons, Buttons::Ok);
 }
 
-void TestFconsulta3::filters_data()
+void tst_qconsulta3::filters_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("choice");
@@ -278,7 +274,7 @@ void TestFconsulta3::filters_data()
                                      << QDate(2026, 4, 1) << QStringList{};
 }
 
-void TestFconsulta3::filters()
+void tst_qconsulta3::filters()
 {
     QFETCH(QString, button);
     QFETCH(QString, choice);
@@ -307,7 +303,7 @@ void TestFconsulta3::filters()
 
 // Two debtors of one name: the one picked is the one filtered; a typed name
 // that fits both asks for a choice and keeps the list.
-void TestFconsulta3::namesakeDebtor()
+void tst_qconsulta3::namesakeDebtor()
 {
     addDebtor(m_db, "00004", "BRUNO COSTA");
     addAgreement(m_db, "00003", "00004", "001", 1, 50, QDate(2026, 6, 1));
@@ -335,7 +331,7 @@ void TestFconsulta3::namesakeDebtor()
 
 // The summed columns show their cells as stored and their group and total
 // figures in currency.
-void TestFconsulta3::totalsInCurrency()
+void tst_qconsulta3::totalsInCurrency()
 {
     kq::data::exec(m_db, "UPDATE acordos SET vl_aberto = 837.5, vl_parcela = 418.75 "
                          "WHERE cd_acordo = '00001'");
@@ -357,7 +353,7 @@ void TestFconsulta3::totalsInCurrency()
                                   kq::platform::formatCurrency(160)}));
 }
 
-void TestFconsulta3::confession()
+void tst_qconsulta3::confession()
 {
     FakeProcessor processor;
     kq::platform::setWordProcessor(&processor);
@@ -375,5 +371,5 @@ void TestFconsulta3::confession()
     QCOMPARE(m_fx->dialogs.messages.size(), 1);
 }
 
-QTEST_MAIN(TestFconsulta3)
+QTEST_MAIN(tst_qconsulta3)
 #include "tst_qconsulta3.moc"

@@ -14,6 +14,7 @@
 #include "queries/screens.h"
 #include "shell/fprincipal.h"
 #include "support/base_data.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 #include "support/shell_queries_fixture.h"
 
@@ -33,12 +34,7 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 // Column values of the records shown, in display order.
 QStringList column(GridEX *g, int col)
@@ -70,7 +66,7 @@ QStringList captionsOf(GridEX *g)
 
 } // namespace
 
-class TestFconsultas1 : public QObject
+class tst_qconsultas1 : public QObject
 {
     Q_OBJECT
 
@@ -102,27 +98,27 @@ private:
     QString m_db;
 };
 
-void TestFconsultas1::init()
+void tst_qconsultas1::init()
 {
     m_fx = new ShellFixture;
     m_db = m_fx->devolvidos();
     kq::test::queries::addPortfolio(m_db);
 }
 
-void TestFconsultas1::cleanup()
+void tst_qconsultas1::cleanup()
 {
     delete m_fx;
     m_fx = nullptr;
 }
 
-fconsultas1 *TestFconsultas1::open()
+fconsultas1 *tst_qconsultas1::open()
 {
     auto *s = qobject_cast<fconsultas1 *>(ScreenRegistry::instance().show("fconsultas1"));
     s->GridEX1->recordCount(); // every row read
     return s;
 }
 
-void TestFconsultas1::menuOpensTheScreens()
+void tst_qconsultas1::menuOpensTheScreens()
 {
     const char *const names[] = {"fconsultas1", "fconsulta2", "fconsulta3"};
     for (int item = 1; item <= 3; ++item) {
@@ -138,7 +134,7 @@ void TestFconsultas1::menuOpensTheScreens()
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-void TestFconsultas1::load()
+void tst_qconsultas1::load()
 {
     fconsultas1 *s = open();
     QCOMPARE(s->windowTitle(), QString("CONSULTA DE DOCUMENTOS"));
@@ -167,7 +163,7 @@ void TestFconsultas1::load()
     shot(s, "fconsultas1");
 }
 
-void TestFconsultas1::groupCaptions_data()
+void tst_qconsultas1::groupCaptions_data()
 {
     QTest::addColumn<QList<int>>("groups");
     QTest::addColumn<QStringList>("expected");
@@ -181,7 +177,7 @@ void TestFconsultas1::groupCaptions_data()
                        "EM COBRANÇA  (Total= R$ 1.400,00)"};
 }
 
-void TestFconsultas1::groupCaptions()
+void tst_qconsultas1::groupCaptions()
 {
     QFETCH(QList<int>, groups);
     QFETCH(QStringList, expected);
@@ -196,7 +192,7 @@ void TestFconsultas1::groupCaptions()
         shot(s, "fconsultas1_grouped");
 }
 
-void TestFconsultas1::filters_data()
+void tst_qconsultas1::filters_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("store");
@@ -218,7 +214,7 @@ void TestFconsultas1::filters_data()
         << "Command5" << "" << none << none << "123'" << QStringList{"0000000002"};
 }
 
-void TestFconsultas1::filters()
+void tst_qconsultas1::filters()
 {
     QFETCH(QString, button);
     QFETCH(QString, store);
@@ -253,7 +249,7 @@ void TestFconsultas1::filters()
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-void TestFconsultas1::filterLoadsTheScreenHidden()
+void tst_qconsultas1::filterLoadsTheScreenHidden()
 {
     auto *f = qobject_cast<ffiltros1 *>(ScreenRegistry::instance().show("ffiltros1"));
     f->ds_loja->setText("LOJA CENTRO");
@@ -264,7 +260,7 @@ void TestFconsultas1::filterLoadsTheScreenHidden()
     QCOMPARE(s->GridEX1->recordSource(), chequesByStore("001"));
 }
 
-void TestFconsultas1::documentWithANulIsRefused()
+void tst_qconsultas1::documentWithANulIsRefused()
 {
     fconsultas1 *s = open();
     s->Command8->click();
@@ -279,7 +275,7 @@ void TestFconsultas1::documentWithANulIsRefused()
     QVERIFY(f->isVisible());
 }
 
-void TestFconsultas1::allAfterAFilter()
+void tst_qconsultas1::allAfterAFilter()
 {
     fconsultas1 *s = open();
     s->applyRecordSource(chequesByStore("002"));
@@ -297,7 +293,7 @@ void TestFconsultas1::allAfterAFilter()
     QVERIFY(!s->GridEX1->isGrouped());
 }
 
-void TestFconsultas1::layouts()
+void tst_qconsultas1::layouts()
 {
     fconsultas1 *s = open();
     QTemporaryDir dir;
@@ -317,7 +313,7 @@ void TestFconsultas1::layouts()
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-void TestFconsultas1::layoutErrors()
+void tst_qconsultas1::layoutErrors()
 {
     fconsultas1 *s = open();
     QTemporaryDir dir;
@@ -338,7 +334,7 @@ void TestFconsultas1::layoutErrors()
     QVERIFY(s->isVisible());
 }
 
-void TestFconsultas1::previewHidesTheScreen()
+void tst_qconsultas1::previewHidesTheScreen()
 {
     fconsultas1 *s = open();
     s->applyRecordSource(chequesByStore("001"));
@@ -359,7 +355,7 @@ void TestFconsultas1::previewHidesTheScreen()
     QCOMPARE(s->GridEX1->recordSource(), chequesByStore("001"));
 }
 
-void TestFconsultas1::printFooters()
+void tst_qconsultas1::printFooters()
 {
     kq::test::addCheques(m_db, 140);
     fconsultas1 *s = open();
@@ -390,7 +386,7 @@ void TestFconsultas1::printFooters()
         QCOMPARE(footers[n - 1], QString("Page %1\r\n of %2").arg(n).arg(pages));
 }
 
-void TestFconsultas1::printCancelled()
+void tst_qconsultas1::printCancelled()
 {
     fconsultas1 *s = open();
     m_fx->dialogs.printAccepted = false;
@@ -399,7 +395,7 @@ void TestFconsultas1::printCancelled()
     QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
-void TestFconsultas1::resize()
+void tst_qconsultas1::resize()
 {
     fconsultas1 *s = open();
     s->resize(900, 600);
@@ -411,5 +407,5 @@ void TestFconsultas1::resize()
     QCOMPARE(s->GridEX1->geometry(), before);
 }
 
-QTEST_MAIN(TestFconsultas1)
+QTEST_MAIN(tst_qconsultas1)
 #include "tst_qconsultas1.moc"

@@ -13,7 +13,7 @@ using kq::data::RecordSource;
 
 Q_DECLARE_METATYPE(RecordSource)
 
-class TestQueryFilters : public QObject
+class tst_qfilters : public QObject
 {
     Q_OBJECT
 
@@ -40,20 +40,20 @@ private:
     QString m_db;
 };
 
-void TestQueryFilters::initTestCase()
+void tst_qfilters::initTestCase()
 {
     m_folder = new kq::test::TempDataFolder;
     m_db = m_folder->devolvidos();
     kq::test::queries::addPortfolio(m_db);
 }
 
-void TestQueryFilters::cleanupTestCase()
+void tst_qfilters::cleanupTestCase()
 {
     delete m_folder;
     m_folder = nullptr;
 }
 
-QStringList TestQueryFilters::keys(const RecordSource &source, const QString &field) const
+QStringList tst_qfilters::keys(const RecordSource &source, const QString &field) const
 {
     kq::data::Recordset rs(m_db, source);
     rs.refresh();
@@ -63,7 +63,7 @@ QStringList TestQueryFilters::keys(const RecordSource &source, const QString &fi
     return out;
 }
 
-void TestQueryFilters::literals_data()
+void tst_qfilters::literals_data()
 {
     QTest::addColumn<QString>("got");
     QTest::addColumn<QString>("expected");
@@ -75,14 +75,14 @@ void TestQueryFilters::literals_data()
     QTest::newRow("quote in prefix") << kq::data::likePrefix("12'3") << "12'3%";
 }
 
-void TestQueryFilters::literals()
+void tst_qfilters::literals()
 {
     QFETCH(QString, got);
     QFETCH(QString, expected);
     QCOMPARE(got, expected);
 }
 
-void TestQueryFilters::cheques_data()
+void tst_qfilters::cheques_data()
 {
     QTest::addColumn<RecordSource>("source");
     QTest::addColumn<QStringList>("expected"); // CD_DEVOLVIDO in the order given
@@ -110,7 +110,7 @@ void TestQueryFilters::cheques_data()
         << RecordSource(chequesByPeriod(feb15, jan1)) << QStringList{} << true;
 }
 
-void TestQueryFilters::cheques()
+void tst_qfilters::cheques()
 {
     QFETCH(RecordSource, source);
     QFETCH(QStringList, expected);
@@ -123,7 +123,7 @@ void TestQueryFilters::cheques()
     QCOMPARE(got, expected);
 }
 
-void TestQueryFilters::documentPrefix_data()
+void tst_qfilters::documentPrefix_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("expected"); // by issuer name
@@ -141,14 +141,14 @@ void TestQueryFilters::documentPrefix_data()
     QTest::newRow("control character is looked for") << "123\t" << QStringList{};
 }
 
-void TestQueryFilters::documentPrefix()
+void tst_qfilters::documentPrefix()
 {
     QFETCH(QString, typed);
     QFETCH(QStringList, expected);
     QCOMPARE(keys(chequesByDocument(typed), "CD_DEVOLVIDO"), expected);
 }
 
-void TestQueryFilters::instalments_data()
+void tst_qfilters::instalments_data()
 {
     QTest::addColumn<RecordSource>("source");
     QTest::addColumn<QStringList>("expected"); // cd_acordo/cd_parcela
@@ -168,7 +168,7 @@ void TestQueryFilters::instalments_data()
         << QStringList{"00001/02", "00002/01", "00002/02"} << false;
 }
 
-void TestQueryFilters::instalments()
+void tst_qfilters::instalments()
 {
     QFETCH(RecordSource, source);
     QFETCH(QStringList, expected);
@@ -197,7 +197,7 @@ void TestQueryFilters::instalments()
     }
 }
 
-void TestQueryFilters::agreements_data()
+void tst_qfilters::agreements_data()
 {
     QTest::addColumn<RecordSource>("source");
     QTest::addColumn<QStringList>("expected");
@@ -216,14 +216,14 @@ void TestQueryFilters::agreements_data()
                           << QStringList{"00001", "00002"};
 }
 
-void TestQueryFilters::agreements()
+void tst_qfilters::agreements()
 {
     QFETCH(RecordSource, source);
     QFETCH(QStringList, expected);
     QCOMPARE(keys(source, "cd_acordo"), expected);
 }
 
-void TestQueryFilters::agreementRecord()
+void tst_qfilters::agreementRecord()
 {
     kq::data::Recordset rs(m_db, agreementRecordQuery("00001"));
     rs.refresh();
@@ -235,5 +235,5 @@ void TestQueryFilters::agreementRecord()
     QCOMPARE(keys(agreementInstalmentsQuery("00002"), "cd_parcela"), (QStringList{"01", "02"}));
 }
 
-QTEST_GUILESS_MAIN(TestQueryFilters)
+QTEST_GUILESS_MAIN(tst_qfilters)
 #include "tst_qfilters.moc"

@@ -2,6 +2,7 @@
 // enabled state, and what "OK", "Cancela" and closing do to the grid.
 #include "platform/grid/gridex.h"
 #include "queries/frmshowfields.h"
+#include "support/base_screens.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -28,12 +29,7 @@ Buttons buttons(frmShowfields *f)
             f->cmdDown->isEnabled()};
 }
 
-void shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(dir + '/' + name + ".png");
-}
+using kq::test::shot;
 
 QStringList texts(QListWidget *list)
 {
@@ -56,7 +52,7 @@ QStringList shown(GridEX &grid)
 
 } // namespace
 
-class TestShowFields : public QObject
+class tst_qshowfields : public QObject
 {
     Q_OBJECT
 
@@ -79,19 +75,19 @@ private:
     GridEX *m_grid = nullptr;
 };
 
-void TestShowFields::init()
+void tst_qshowfields::init()
 {
     m_grid = new GridEX;
     for (const char *c : {"A", "B", "C", "D"})
         m_grid->addColumn(QString("f") + c, c);
 }
 
-void TestShowFields::cleanup()
+void tst_qshowfields::cleanup()
 {
     delete m_grid;
 }
 
-bool TestShowFields::run(const std::function<void(frmShowfields *)> &actions)
+bool tst_qshowfields::run(const std::function<void(frmShowfields *)> &actions)
 {
     auto *f = new frmShowfields;
     QPointer<frmShowfields> guard(f);
@@ -107,7 +103,7 @@ bool TestShowFields::run(const std::function<void(frmShowfields *)> &actions)
     return ok;
 }
 
-void TestShowFields::allVisible()
+void tst_qshowfields::allVisible()
 {
     Buttons state{};
     QStringList avail, visible;
@@ -125,7 +121,7 @@ void TestShowFields::allVisible()
     QCOMPARE(state, (Buttons{false, true, false, true}));
 }
 
-void TestShowFields::allHidden()
+void tst_qshowfields::allHidden()
 {
     for (int i = 1; i <= 4; ++i)
         m_grid->column(i).setVisible(false);
@@ -146,7 +142,7 @@ void TestShowFields::allHidden()
     QCOMPARE(after, before);
 }
 
-void TestShowFields::everyColumnHidden()
+void tst_qshowfields::everyColumnHidden()
 {
     QVERIFY(run([&](frmShowfields *f) {
         for (int i = 0; i < 4; ++i)
@@ -157,7 +153,7 @@ void TestShowFields::everyColumnHidden()
     QVERIFY(shown(*m_grid).isEmpty());
 }
 
-void TestShowFields::orderOnOk()
+void tst_qshowfields::orderOnOk()
 {
     m_grid->column(2).setVisible(false); // B hidden at position 2
     QStringList visible;
@@ -180,14 +176,14 @@ void TestShowFields::orderOnOk()
     QVERIFY(!m_grid->column(2).isVisible());
 }
 
-void TestShowFields::cancelLeavesGrid_data()
+void tst_qshowfields::cancelLeavesGrid_data()
 {
     QTest::addColumn<bool>("closeWindow");
     QTest::newRow("Cancela") << false;
     QTest::newRow("window closed") << true;
 }
 
-void TestShowFields::cancelLeavesGrid()
+void tst_qshowfields::cancelLeavesGrid()
 {
     QFETCH(bool, closeWindow);
     m_grid->column(3).setVisible(false);
@@ -205,7 +201,7 @@ void TestShowFields::cancelLeavesGrid()
     QCOMPARE(m_grid->column(3).position(), 3);
 }
 
-void TestShowFields::doubleClickMoves()
+void tst_qshowfields::doubleClickMoves()
 {
     QStringList avail, visible;
     QVERIFY(run([&](frmShowfields *f) {
@@ -222,7 +218,7 @@ void TestShowFields::doubleClickMoves()
     QCOMPARE(visible, (QStringList{"A", "C", "D", "B"}));
 }
 
-void TestShowFields::addingTheLastItemSelectsTheOneAbove()
+void tst_qshowfields::addingTheLastItemSelectsTheOneAbove()
 {
     m_grid->column(1).setVisible(false);
     m_grid->column(2).setVisible(false);
@@ -240,5 +236,5 @@ void TestShowFields::addingTheLastItemSelectsTheOneAbove()
     QCOMPARE(visibleCurrent, QString("B"));
 }
 
-QTEST_MAIN(TestShowFields)
+QTEST_MAIN(tst_qshowfields)
 #include "tst_qshowfields.moc"

@@ -14,6 +14,7 @@
 #include "queries/frelatoriosvantesca.h"
 #include "queries/reportformulas.h"
 #include "queries/screens.h"
+#include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
 
@@ -255,7 +256,7 @@ void tst_reports::runWithoutReportFile()
 
 void tst_reports::shotScreens()
 {
-    const QString dir = qEnvironmentVariable("KQ_SHOT_DIR");
+    const QString dir = kq::test::shotDir();
     if (dir.isEmpty())
         QSKIP("KQ_SHOT_DIR not set");
     kq::test::ShellFixture fx;
@@ -264,7 +265,7 @@ void tst_reports::shotScreens()
     for (const char *name : {"frelatorios", "frelatoriosvantesca", "frelatorioscliente",
                              "frelatoriosfinanceiros"}) {
         reg.show(name);
-        reg.find(name)->grab().save(dir + "/" + name + ".png");
+        kq::test::shot(reg.find(name), name);
     }
     auto *f = reg.get<frelatoriosfinanceiros>("frelatoriosfinanceiros");
     chooseFirstReport(f, "diretorio1");
@@ -275,7 +276,7 @@ void tst_reports::shotScreens()
     QVERIFY(p);
     p->showNormal();
     p->resize(1000, 720);
-    p->grab().save(dir + "/parcelas_preview.png");
+    kq::test::shot(p, "parcelas_preview");
     QVERIFY(p->savePdf(dir + "/parcelas.pdf"));
 }
 

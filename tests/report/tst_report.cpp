@@ -8,6 +8,7 @@
 #include "support/base_data.h"
 #include "support/base_dialogs.h"
 #include "support/base_recordingprinter.h"
+#include "support/base_screens.h"
 
 #include <QDir>
 #include <QFile>
@@ -308,10 +309,10 @@ void tst_report::engineShowsPreviewAndSavesPdf()
     dialogs.files << pdf;
     QVERIFY(preview->savePdf());
     QVERIFY(QFileInfo(pdf).size() > 1000);
-    if (qEnvironmentVariableIsSet("KQ_SHOT_DIR")) {
-        QFile::copy(pdf, qEnvironmentVariable("KQ_SHOT_DIR") + "/relatorio.pdf");
+    if (const QString dir = kq::test::shotDir(); !dir.isEmpty()) {
+        QFile::copy(pdf, dir + "/relatorio.pdf");
         preview->resize(900, 700);
-        preview->grab().save(qEnvironmentVariable("KQ_SHOT_DIR") + "/relatorio_preview.png");
+        kq::test::shot(preview, "relatorio_preview");
     }
     preview->close();
     QTRY_VERIFY(!engine.preview());

@@ -18,6 +18,7 @@
 #include "shell/startup.h"
 #include "support/base_dialogs.h"
 #include "support/base_folders.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QLineEdit>
@@ -92,9 +93,9 @@ private slots:
             if (!s)
                 return false;
             s->setDirectory(folders.dataFolder());
-            s->Command4->click();
-            s->Command1->click();
-            s->Command6->click();
+            kq::test::ctl<QPushButton>(s, "Command4")->click();
+            kq::test::ctl<QPushButton>(s, "Command1")->click();
+            kq::test::ctl<QPushButton>(s, "Command6")->click();
             return true;
         };
         setup.start();

@@ -3,6 +3,7 @@
 #include "platform/buttonbar.h"
 #include "platform/screenregistry.h"
 #include "shell/fhelp.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QLabel>
@@ -29,14 +30,6 @@ QStringList rows(const kq::test::ShellFixture &f)
     while (q.next())
         out << q.value(0).toString() + "=" + q.value(1).toString();
     return out;
-}
-
-
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -80,7 +73,7 @@ private slots:
         h->ButtonBar1->clickItem(1, 1);
         QCOMPARE(h->ajuda->toPlainText(), QStringLiteral("Cadastro de parceiros"));
         h->resize(600, 400);
-        saveShot(h, QStringLiteral("fhelp"));
+        kq::test::shot(h, QStringLiteral("fhelp"));
         QCOMPARE(rows(f), (QStringList{"1-1=Cadastro de parceiros", "1-2=Usuários do sistema"}));
         QVERIFY(f.dialogs.messages.isEmpty());
     }

@@ -7,6 +7,7 @@
 #include "shell/fsair.h"
 #include "support/base_dialogs.h"
 #include "support/base_folders.h"
+#include "support/base_screens.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 using kq::shell::finstalacao;
+using kq::test::ctl;
 
 namespace {
 
@@ -27,14 +29,6 @@ QStringList listed(QListWidget *list)
         names << list->item(i)->text();
     names.sort(Qt::CaseInsensitive);
     return names;
-}
-
-
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -67,14 +61,14 @@ private slots:
         kq::test::ScriptedDialogs dialogs;
         finstalacao screen;
         QCOMPARE(screen.windowTitle(), QStringLiteral("Instalador de Sistemas"));
-        QCOMPARE(screen.DS_DIRETORIO->text(), folders.programFolder());
+        QCOMPARE(ctl<QLabel>(&screen, "DS_DIRETORIO")->text(), folders.programFolder());
         QCOMPARE(screen.directory(), folders.programFolder());
-        QCOMPARE(screen.ds_banco->text(), QStringLiteral("devolvidos.mdb"));
-        QVERIFY(screen.File->count() == 0);
-        QVERIFY(screen.Drive->count() >= 2);
+        QCOMPARE(ctl<QLabel>(&screen, "ds_banco")->text(), QStringLiteral("devolvidos.mdb"));
+        QVERIFY(ctl<QListWidget>(&screen, "File")->count() == 0);
+        QVERIFY(ctl<QComboBox>(&screen, "Drive")->count() >= 2);
         QVERIFY(dialogs.messages.isEmpty());
         screen.resize(760, 560);
-        saveShot(&screen, QStringLiteral("finstalacao"));
+        kq::test::shot(&screen, QStringLiteral("finstalacao"));
     }
 
     void createsTheDataFolderAndSysIni()
@@ -86,18 +80,18 @@ private slots:
         QDir().mkpath(other);
 
         screen.setDirectory(folders.dataFolder());
-        QCOMPARE(screen.DS_DIRETORIO->text(), folders.dataFolder());
-        screen.Command4->click();
+        QCOMPARE(ctl<QLabel>(&screen, "DS_DIRETORIO")->text(), folders.dataFolder());
+        ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(dialogs.texts(), QStringList{kConfigOk});
         QCOMPARE(folders.readProgramFile("sys.ini"), folders.dataFolder() + "\r\n");
-        QCOMPARE(listed(screen.File), (QStringList{"devolvidos.mdb", "help.mdb", "MENU.mdb",
-                                                   "tutorial.mdb"}));
+        QCOMPARE(listed(ctl<QListWidget>(&screen, "File")),
+                 (QStringList{"devolvidos.mdb", "help.mdb", "MENU.mdb", "tutorial.mdb"}));
         QVERIFY(kq::data::isSqliteFile(folders.dataFile(kq::data::kDevolvidos)));
 
         // A second write replaces the file with the folder of that write.
         screen.setDirectory(other);
-        QVERIFY(screen.File->count() == 0);
-        screen.Command4->click();
+        QVERIFY(ctl<QListWidget>(&screen, "File")->count() == 0);
+        ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(folders.readProgramFile("sys.ini"), other + "\r\n");
         QCOMPARE(dialogs.texts(), (QStringList{kConfigOk, kConfigOk}));
 
@@ -105,7 +99,7 @@ private slots:
         kq::data::exec(folders.dataFile(kq::data::kDevolvidos),
                        "UPDATE parametros SET ds_empresa = 'Escritório'");
         screen.setDirectory(folders.dataFolder());
-        screen.Command4->click();
+        ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(kq::data::scalar(folders.dataFile(kq::data::kDevolvidos),
                                   "SELECT ds_empresa FROM parametros").toString(),
                  QStringLiteral("Escritório"));
@@ -117,7 +111,7 @@ private slots:
         kq::test::ScriptedDialogs dialogs;
         finstalacao screen;
         screen.setDirectory(QStringLiteral("/"));
-        QCOMPARE(screen.DS_DIRETORIO->text(), QStringLiteral("/"));
+        QCOMPARE(ctl<QLabel>(&screen, "DS_DIRETORIO")->text(), QStringLiteral("/"));
     }
 
     void emptyFolderIsRefused()
@@ -125,8 +119,8 @@ private slots:
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
         finstalacao screen;
-        screen.DS_DIRETORIO->clear();
-        screen.Command4->click();
+        ctl<QLabel>(&screen, "DS_DIRETORIO")->clear();
+        ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral(
                                       "Não posso criar arquivo de configuração com diretório "
                                       "vazio!!")});
@@ -155,7 +149,7 @@ private slots:
         }
         finstalacao screen;
         screen.setDirectory(folders.dataFolder());
-        screen.Command4->click();
+        ctl<QPushButton>(&screen, "Command4")->click();
         QVERIFY(!dialogs.messages.isEmpty());
         QVERIFY2(dialogs.messages.first().text.startsWith(QStringLiteral("Erro No.")),
                  qPrintable(dialogs.messages.first().text));
@@ -180,9 +174,9 @@ private slots:
         const auto before = kq::test::folderSnapshot(folders.dataFolder());
         finstalacao screen;
         screen.setDirectory(folders.dataFolder());
-        QCOMPARE(listed(screen.File), QStringList{"devolvidos.mdb"});
+        QCOMPARE(listed(ctl<QListWidget>(&screen, "File")), QStringList{"devolvidos.mdb"});
         dialogs.answers << kq::platform::Answer::No;
-        screen.Command4->click();
+        ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(dialogs.messages.size(), 1);
         const kq::platform::MessageRecord &asked = dialogs.messages.first();
         QCOMPARE(asked.text, kq::shell::accessImportQuestion(folders.dataFolder(),
@@ -204,7 +198,7 @@ private slots:
         finstalacao screen;
         screen.setDirectory(folders.dataFolder());
         dialogs.answers << kq::platform::Answer::Yes;
-        screen.Command4->click();
+        ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(dialogs.messages.size(), 3);
         const QString summary = dialogs.messages[1].text;
         QVERIFY2(summary.startsWith(QStringLiteral("Importação concluída.")), qPrintable(summary));
@@ -214,8 +208,8 @@ private slots:
                  kq::test::fileBytes(kq::test::jetFixture()));
         QVERIFY(kq::data::isSqliteFile(folders.dataFile("devolvidos.mdb")));
         QCOMPARE(folders.readProgramFile("sys.ini"), folders.dataFolder() + "\r\n");
-        QCOMPARE(listed(screen.File), (QStringList{"devolvidos.mdb", "help.mdb", "MENU.mdb",
-                                                   "tutorial.mdb"}));
+        QCOMPARE(listed(ctl<QListWidget>(&screen, "File")),
+                 (QStringList{"devolvidos.mdb", "help.mdb", "MENU.mdb", "tutorial.mdb"}));
         const QStringList logs = QDir(folders.programFolder()).entryList({"VAN*.log"});
         QCOMPARE(logs.size(), 1);
         const QString log = folders.readProgramFile(logs.first());
@@ -231,7 +225,7 @@ private slots:
         const auto before = kq::test::folderSnapshot(folders.dataFolder());
         finstalacao screen;
         screen.setDirectory(folders.dataFolder());
-        screen.Command4->click();
+        ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.lastText().contains(QStringLiteral("versão mais nova do Access")));
         QVERIFY(dialogs.lastText().endsWith(QStringLiteral("Nada foi alterado na pasta.")));
@@ -244,7 +238,7 @@ private slots:
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
         finstalacao screen;
-        screen.Command1->click();
+        ctl<QPushButton>(&screen, "Command1")->click();
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
         QFile link(m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop"));
         QVERIFY(link.open(QIODevice::ReadOnly));
@@ -262,7 +256,7 @@ private slots:
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
         finstalacao screen;
-        screen.Command1->click();
+        ctl<QPushButton>(&screen, "Command1")->click();
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
         const QString icon = m_home.path() + QStringLiteral("/data/icons/hicolor/256x256/apps/kq-730.png");
         QImage image(icon);
@@ -304,7 +298,7 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", bin.path().toUtf8());
         finstalacao screen;
-        screen.Command1->click();
+        ctl<QPushButton>(&screen, "Command1")->click();
         qputenv("PATH", path);
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
         const QString desk = m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop");
@@ -343,14 +337,15 @@ private slots:
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
         finstalacao screen;
-        const int before = screen.Drive->currentIndex();
-        screen.Drive->addItem(QStringLiteral("/media/ausente"),
+        const int before = ctl<QComboBox>(&screen, "Drive")->currentIndex();
+        ctl<QComboBox>(&screen, "Drive")->addItem(QStringLiteral("/media/ausente"),
                               folders.programFolder() + QStringLiteral("/ausente"));
-        screen.Drive->setCurrentIndex(screen.Drive->count() - 1);
+        auto *drive = ctl<QComboBox>(&screen, "Drive");
+        drive->setCurrentIndex(drive->count() - 1);
         screen.Drive_Change();
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Drive não acessível")});
-        QCOMPARE(screen.Drive->currentIndex(), before);
-        QCOMPARE(screen.DS_DIRETORIO->text(), folders.programFolder());
+        QCOMPARE(ctl<QComboBox>(&screen, "Drive")->currentIndex(), before);
+        QCOMPARE(ctl<QLabel>(&screen, "DS_DIRETORIO")->text(), folders.programFolder());
     }
 
     void sairEndsTheProgram()
@@ -361,7 +356,7 @@ private slots:
         QPointer<finstalacao> guard(screen);
         screen->show();
         m_ended = 0;
-        screen->Command6->click();
+        ctl<QPushButton>(screen, "Command6")->click();
         QCOMPARE(m_ended, 1);
         QTRY_VERIFY(!guard);
         QVERIFY(!QFile::exists(folders.programFile("sys.ini")));

@@ -1,6 +1,7 @@
 #include "platform/screenregistry.h"
 #include "shell/fmostralog.h"
 #include "shell/procedures.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QListWidget>
@@ -46,13 +47,6 @@ void choose(fmostralog *s, const QString &name)
 QString today()
 {
     return kq::shell::activityLogFileName(QStringLiteral("001"), QDate::currentDate());
-}
-
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 const QByteArray kEntry = "Data: 01/02/2024 Hora: 09:15.00-SUPERVISOR-ENTROU NO MÓDULO DE "
@@ -118,7 +112,7 @@ private slots:
         QVERIFY(s->historico->toPlainText().endsWith(
             "-SUPERVISOR-EXCLUIU-SILVA\nJOSE\n"));
         s->resize(720, 460);
-        saveShot(s, QStringLiteral("fmostralog"));
+        kq::test::shot(s, QStringLiteral("fmostralog"));
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 

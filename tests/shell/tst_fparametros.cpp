@@ -3,6 +3,7 @@
 #include "platform/screenregistry.h"
 #include "shell/fparametros.h"
 #include "shell/procedures.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QLineEdit>
@@ -26,13 +27,6 @@ fparametros *open()
 QVariant stored(const kq::test::ShellFixture &f, const QString &field)
 {
     return kq::data::scalar(f.devolvidos(), "SELECT " + field + " FROM parametros");
-}
-
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -73,7 +67,7 @@ private slots:
         p->permiteacordo->setCursorPosition(0);
         QTest::keyClicks(p->permiteacordo, QStringLiteral("001002"));
         p->resize(640, 520);
-        saveShot(p, QStringLiteral("fparametros"));
+        kq::test::shot(p, QStringLiteral("fparametros"));
 
         p->alterar->click();
         p->alterar->click();

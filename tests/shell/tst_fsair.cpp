@@ -2,6 +2,7 @@
 #include "platform/screenregistry.h"
 #include "shell/fsair.h"
 #include "shell/procedures.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QPushButton>
@@ -17,14 +18,6 @@ QString todaysLog(const kq::test::ShellFixture &f)
 {
     return f.folders.readProgramFile(
         kq::shell::activityLogFileName(QStringLiteral("001"), QDate::currentDate()));
-}
-
-
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -50,7 +43,7 @@ private slots:
         auto *sair = qobject_cast<kq::shell::fsair *>(ScreenRegistry::instance().show("fsair"));
         QVERIFY(sair);
         QCOMPARE(sair->windowTitle(), QStringLiteral("Sair do Sistema"));
-        saveShot(sair, QStringLiteral("fsair"));
+        kq::test::shot(sair, QStringLiteral("fsair"));
         sair->cmdOK->click();
         QCOMPARE(m_ended, 1);
         const QStringList lines = todaysLog(f).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);

@@ -4,6 +4,7 @@
 #include "platform/screenregistry.h"
 #include "shell/ffaleconosco.h"
 #include "shell/ftutorial.h"
+#include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
 #include <QMediaPlayer>
@@ -23,13 +24,6 @@ void addVideo(const kq::test::ShellFixture &f, const QString &sistema, const QSt
                    "INSERT INTO filmes (CD_SISTEMA, DS_MODULO, DS_LINK, DS_SISTEMA, "
                    "cd_sequencial) VALUES (?, ?, ?, ?, ?)",
                    {sistema, modulo, link, sistema + " sistema", sequencial});
-}
-
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("KQ_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 ftutorial *open()
@@ -82,7 +76,7 @@ private slots:
         QCOMPARE(t->GridEX1->groupColumns(), QList<int>{1});
         QVERIFY(!t->GridEX1->column(5).isVisible());
         t->resize(900, 560);
-        saveShot(t, QStringLiteral("ftutorial"));
+        kq::test::shot(t, QStringLiteral("ftutorial"));
 
         // Order: by system, then by sequence within the system.
         QStringList order;
@@ -148,7 +142,7 @@ private slots:
         QVERIFY(box);
         QCOMPARE(box->windowTitle(), QStringLiteral("Fale Conosco"));
         box->resize(440, 280);
-        saveShot(box, QStringLiteral("ffaleconosco"));
+        kq::test::shot(box, QStringLiteral("ffaleconosco"));
         qobject_cast<kq::shell::ffaleconosco *>(box.data())->Command1->click();
         QTRY_VERIFY(!box);
     }
