@@ -4,6 +4,7 @@
 #include "data/datafolder.h"
 #include "data/recordset.h"
 #include "support/base_data.h"
+#include "support/base_server.h"
 
 #include <QTest>
 
@@ -35,6 +36,7 @@ class tst_recordset : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KQ_SKIP_WITHOUT_SERVER(); }
     void init();
     void cleanup();
     void navigation();

@@ -1,0 +1,113 @@
+#pragma once
+
+// Internal to kq_data: connections to the PostgreSQL server that holds a data
+// folder's business database (server.h), through Qt's QPSQL driver, and the
+// libpq calls made on the driver's own connection.
+
+#include "data/dataerror.h"
+#include "data/server.h"
+
+#include <QByteArrayView>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+struct pg_conn;
+struct pg_result;
+
+namespace kq::data::internal {
+
+// The prompt set by setPasswordPrompt.
+PasswordPrompt &passwordPrompt();
+
+// The server that holds the database of `path`: the business database
+// ("devolvidos.mdb", any case) of a folder that holds the settings file.
+// Empty for every other path. Throws DataError for a settings file that
+// names no server.
+std::optional<ServerSettings> serverOf(const QString &path);
+
+// The name of the connection a server's databases share.
+QString serverConnectionName(const ServerSettings &settings);
+
+// Opens the connection `name` to the server, or gives it back when it is
+// open and alive (a connection the server dropped is opened anew). The
+// password comes from ~/.pgpass or from the prompt, asked once and kept for
+// the session. Throws DataError ServerUnavailable naming the server.
+QSqlDatabase openServer(const ServerSettings &settings, const QString &name);
+// The settings of an open server connection (by its name).
+ServerSettings serverOfConnection(const QString &name);
+bool isServerConnection(const QString &name);
+void closeServer(const QString &name);
+
+pg_conn *pgHandle(const QSqlDatabase &db);
+// True while the connection is usable.
+bool pgAlive(const QSqlDatabase &db);
+// True inside a transaction (also one a failure has aborted).
+bool pgInTransaction(const QSqlDatabase &db);
+
+// A result of libpq, freed when it goes.
+class PgResult
+{
+public:
+    explicit PgResult(pg_result *result = nullptr)
+        : m_result(result)
+    {}
+    ~PgResult();
+    PgResult(PgResult &&other) noexcept
+        : m_result(other.m_result)
+    {
+        other.m_result = nullptr;
+    }
+    PgResult &operator=(PgResult &&other) noexcept;
+    PgResult(const PgResult &) = delete;
+    PgResult &operator=(const PgResult &) = delete;
+
+    pg_result *get() const { return m_result; }
+    bool ok() const;
+    int rows() const;
+    int columns() const;
+    bool isNull(int row, int column) const;
+    QByteArrayView bytes(int row, int column) const;
+    QString text(int row, int column) const;
+    // Rows changed by a write.
+    qint64 changes() const;
+    QString sqlstate() const;
+    QString message() const;
+
+private:
+    pg_result *m_result;
+};
+
+// Runs one statement written for PostgreSQL, with "?" where each value goes
+// (values as exec() converts them), on a server connection. Throws DataError
+// (serverError) on failure.
+PgResult pgExec(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                const QString &source, int otherNumber = ErrorNumber::SqlFailed);
+
+// The DataError of a failure on a server connection: a lost connection is
+// told as lost whatever the statement's own error says.
+DataError pgFailure(const QSqlDatabase &db, const QString &sqlstate, const QString &message,
+                    const QString &source, int otherNumber = ErrorNumber::SqlFailed);
+
+// exec() on a server connection: the statement (SQLite form, made PostgreSQL's
+// by the translation) through the driver. Throws DataError.
+QSqlQuery serverExec(const QSqlDatabase &db, const QString &sql, const QVariantList &values);
+
+// The SQL text of "?" markers outside quotes renumbered "$1", "$2"... (libpq's
+// form); *count gets their number.
+QString numberedParameters(const QString &sql, int *count = nullptr);
+
+// A value as libpq takes it: text, or Null (the optional is empty).
+std::optional<QByteArray> pgParameter(const QVariant &value);
+
+// The open server connection of `path`; an invalid QSqlDatabase for an
+// SQLite file. Throws DataError when the server cannot be reached.
+QSqlDatabase serverDatabase(const QString &path);
+
+// The key of the lock that serialises the new keys of one table on a server.
+qint64 keyLockOf(const QString &table);
+
+} // namespace kq::data::internal
