@@ -7,6 +7,7 @@
 #include "data/integrity_p.h"
 #include "data/journal_p.h"
 #include "data/jetsql.h"
+#include "data/pgschema_p.h"
 #include "data/pgserver_p.h"
 
 #include <QDate>
@@ -516,6 +517,42 @@ bool databaseExists(const QString &path)
     return isServerName(connectionName(path)) || QFileInfo(path).isFile();
 }
 
+QStringList tableNames(const QString &path)
+{
+    const bool server = isServerName(connectionName(path));
+    QSqlQuery q = exec(path, server ? QStringLiteral("SELECT table_name FROM "
+                                                     "information_schema.tables WHERE "
+                                                     "table_schema = current_schema()")
+                                    : QStringLiteral("SELECT name FROM sqlite_master "
+                                                     "WHERE type = 'table'"));
+    QStringList names;
+    while (q.next())
+        names << (server ? internal::spelledTable(q.value(0).toString())
+                         : q.value(0).toString());
+    return names;
+}
+
+QStringList columnNames(const QString &path, const QString &table)
+{
+    const bool server = isServerName(connectionName(path));
+    QSqlQuery q = exec(path,
+                       server ? QStringLiteral("SELECT column_name FROM "
+                                               "information_schema.columns WHERE table_schema "
+                                               "= current_schema() AND table_name = lower(?) "
+                                               "ORDER BY ordinal_position")
+                              : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
+                       {table});
+    QStringList names;
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        if (!server)
+            names << name;
+        else if (name != QLatin1String("rowid"))
+            names << internal::spelledColumn(internal::spelledTable(table), name);
+    }
+    return names;
+}
+
 void lockRows(const QString &path, const QString &table, const QString &keyColumn,
               const QStringList &keys)
 {
@@ -545,6 +582,7 @@ void closeAllDatabases()
         if (name.startsWith(kPrefix) || isServerName(name))
             closeConnection(name);
     }
+    internal::closeServerReaders();
     // Settings files are read again at the next use.
     knownNames().clear();
     serverNames().clear();

@@ -41,6 +41,12 @@ Dialect dialectOf(const QString &path);
 // on a server) its settings file; nothing is opened.
 bool databaseExists(const QString &path);
 
+// The tables of the database of `path`, and the columns of one of them (in
+// table order; a server's "rowid" left out, as SQLite's own is); names as the
+// schema writes them.
+QStringList tableNames(const QString &path);
+QStringList columnNames(const QString &path, const QString &table);
+
 // Inside a Transaction: the rows of `table` whose `keyColumn` holds one of
 // `keys` are held until it ends, so another desk's write (or lock) of them
 // waits for it, and what this transaction reads of them stays true until it

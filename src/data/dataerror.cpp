@@ -133,6 +133,23 @@ DataError databaseError(int code, const QString &engineText, const QString &path
 
 namespace kq::data {
 
+bool isStorageFailure(int errorNumber)
+{
+    switch (errorNumber) {
+    case ErrorNumber::DiskFull:
+    case ErrorNumber::ReadOnly:
+    case ErrorNumber::Locked:
+    case ErrorNumber::Damaged:
+    case ErrorNumber::NotADatabase:
+    case ErrorNumber::DiskError:
+    case ErrorNumber::DatabaseOpen:
+    case ErrorNumber::ServerUnavailable:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool isConnectionFailure(const QString &sqlstate)
 {
     return sqlstate.startsWith(QLatin1String("08")) || sqlstate == QLatin1String("57P01")

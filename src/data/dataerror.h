@@ -73,6 +73,12 @@ DataError serverError(const QString &sqlstate, const QString &engineText,
                       const QString &serverName, const QString &source,
                       int otherNumber = ErrorNumber::SqlFailed);
 
+// True for the numbers of the failures of the storage itself (a full disk,
+// a read-only or damaged file, a file in use, a file that is no database or
+// cannot be opened, a server that cannot be reached), as opposed to a fault
+// of the statement.
+bool isStorageFailure(int errorNumber);
+
 // True for the SQLSTATEs of a connection that was lost or cannot be made
 // (class 08, an administrator's or a crash shutdown, a server starting up).
 bool isConnectionFailure(const QString &sqlstate);

@@ -397,12 +397,11 @@ DataError pgFailure(const QSqlDatabase &db, const QString &sqlstate, const QStri
     return serverError(state, message, s.name(), source, otherNumber);
 }
 
-PgResult pgExec(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                const QString &source, int otherNumber)
+PgResult pgTry(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
 {
     pg_conn *h = pgHandle(db);
     if (!h || PQstatus(h) != CONNECTION_OK)
-        throw pgFailure(db, QString(), QStringLiteral("sem conexão"), source, otherNumber);
+        return PgResult();
     int count = 0;
     const QByteArray text = numberedParameters(sql, &count).toUtf8();
     std::vector<std::optional<QByteArray>> params;
@@ -412,13 +411,36 @@ PgResult pgExec(const QSqlDatabase &db, const QString &sql, const QVariantList &
     std::vector<const char *> pointers;
     for (const auto &p : params)
         pointers.push_back(p ? p->constData() : nullptr);
-    PgResult r(values.isEmpty() && count == 0
-                   ? PQexec(h, text.constData())
-                   : PQexecParams(h, text.constData(), int(pointers.size()), nullptr,
-                                  pointers.data(), nullptr, nullptr, 0));
+    return PgResult(values.isEmpty() && count == 0
+                        ? PQexec(h, text.constData())
+                        : PQexecParams(h, text.constData(), int(pointers.size()), nullptr,
+                                       pointers.data(), nullptr, nullptr, 0));
+}
+
+DataError pgResultFailure(const QSqlDatabase &db, const PgResult &r, const QString &source,
+                          int otherNumber)
+{
+    pg_conn *h = pgHandle(db);
+    const QString message = r.get() ? r.message()
+                                     : (h ? QString::fromUtf8(PQerrorMessage(h)).trimmed()
+                                          : QStringLiteral("sem conexão"));
+    return pgFailure(db, r.sqlstate(), message, source, otherNumber);
+}
+
+DataError statementFailure(const QSqlDatabase &db, const PgResult &r, const QString &source)
+{
+    const DataError e = pgResultFailure(db, r, source, ErrorNumber::SqlFailed);
+    if (isStorageFailure(e.number()) || !r.get())
+        return e;
+    return DataError(ErrorNumber::SqlFailed, r.message(), source, e.detail());
+}
+
+PgResult pgExec(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                const QString &source, int otherNumber)
+{
+    PgResult r = pgTry(db, sql, values);
     if (!r.ok())
-        throw pgFailure(db, r.sqlstate(), r.get() ? r.message() : QString::fromUtf8(PQerrorMessage(h)),
-                        source, otherNumber);
+        throw pgResultFailure(db, r, source, otherNumber);
     return r;
 }
 

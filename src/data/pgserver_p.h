@@ -13,10 +13,15 @@
 #include <QString>
 #include <QVariantList>
 
+#include <memory>
 #include <optional>
 
 struct pg_conn;
 struct pg_result;
+
+namespace kq::data {
+class RowStream;
+}
 
 namespace kq::data::internal {
 
@@ -82,6 +87,18 @@ private:
 };
 
 // Runs one statement written for PostgreSQL, with "?" where each value goes
+// (values as exec() converts them), on a server connection; the result may
+// be a failure (an empty one when there is no connection).
+PgResult pgTry(const QSqlDatabase &db, const QString &sql, const QVariantList &values);
+// The DataError of a failed result (pgFailure).
+DataError pgResultFailure(const QSqlDatabase &db, const PgResult &result, const QString &source,
+                          int otherNumber = ErrorNumber::SqlFailed);
+// As pgResultFailure, but a fault of the statement (not of the server or the
+// connection) is SqlFailed with the server's own text.
+DataError statementFailure(const QSqlDatabase &db, const PgResult &result,
+                           const QString &source);
+
+// Runs one statement written for PostgreSQL, with "?" where each value goes
 // (values as exec() converts them), on a server connection. Throws DataError
 // (serverError) on failure.
 PgResult pgExec(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
@@ -106,6 +123,32 @@ std::optional<QByteArray> pgParameter(const QVariant &value);
 // The open server connection of `path`; an invalid QSqlDatabase for an
 // SQLite file. Throws DataError when the server cannot be reached.
 QSqlDatabase serverDatabase(const QString &path);
+
+// What the server's catalogue says of a column of a table of the current
+// schema.
+struct ServerColumn
+{
+    QString table;          // spelled as the schema writes it (pgschema_p.h)
+    QString name;
+    unsigned type = 0;      // the type's oid
+    bool portuguese = false; // under the server's Portuguese collation
+    int keyPosition = -1;   // its place in the table's primary key; -1 none
+};
+// The column `column` (its number) of the table of oid `table` on the server
+// of that connection; null when it is no column of a table. The catalogue is
+// read once per server (again when a table is new to it).
+const ServerColumn *serverColumn(const QSqlDatabase &db, unsigned table, int column);
+// The primary key's columns of a table, in key order.
+QStringList serverPrimaryKey(const QSqlDatabase &db, const QString &table);
+// Forgets what was read of the server's catalogue (its tables changed).
+void forgetCatalog(const QSqlDatabase &db);
+
+// RowStream::open on a server: a connection of its own (kept for the next
+// reading when this one ends), a cursor read in batches.
+std::unique_ptr<RowStream> openServerRows(const QString &path, const QString &sql,
+                                          const QVariantList &values);
+// Closes the reading connections of every server (closeAllDatabases).
+void closeServerReaders();
 
 // The key of the lock that serialises the new keys of one table on a server.
 qint64 keyLockOf(const QString &table);
