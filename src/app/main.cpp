@@ -7,6 +7,7 @@
 #include "queries/screens.h"
 #include "registers/screens.h"
 #include "platform/regional.h"
+#include "shell/accessimport.h"
 #include "shell/commandline.h"
 #include "shell/screens.h"
 #include "shell/startup.h"
@@ -20,6 +21,14 @@ int initData(const QString &dir)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // A folder of the old program is imported, never made over.
+    const int imported = kq::shell::offerAccessImportCommand(dir, out, err);
+    if (imported > 0)
+        return imported;
+    if (imported == 0) {
+        out << "pasta de dados pronta: " << dir << '\n';
+        return 0;
+    }
     try {
         const QStringList created = kq::data::prepareDataFolder(dir);
         for (const QString &f : created)
@@ -71,11 +80,19 @@ int main(int argc, char **argv)
         return kq::shell::kUsageError;
     case Action::InitData: {
         QCoreApplication app(argc, argv);
+        kq::platform::useBrazilianSettings(app);
         return initData(line.folder);
     }
     case Action::CheckData: {
         QCoreApplication app(argc, argv);
         return checkData(line.folder);
+    }
+    case Action::ImportAccess: {
+        QCoreApplication app(argc, argv);
+        kq::platform::useBrazilianSettings(app);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return kq::shell::importAccessCommand(line.folder, out, err);
     }
     case Action::Run:
         break;

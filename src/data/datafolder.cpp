@@ -18,6 +18,39 @@ namespace {
 
 const QString kSource = QStringLiteral("kq_data");
 
+// Creates `file` with the statements of `script` in one transaction and
+// returns it open, for one thread; on failure the file is removed. Messages
+// name `shown`.
+sqlite3 *createWithScript(const QString &file, const QString &shown, const QString &fileName,
+                          const QString &script)
+{
+    sqlite3 *db = nullptr;
+    const QByteArray native = QFile::encodeName(file);
+    if (sqlite3_open_v2(native.constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK) {
+        const QString why = db ? internal::lastError(db) : QString();
+        sqlite3_close(db);
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
+                            .arg(shown, why),
+                        kSource);
+    }
+    try {
+        internal::registerExtensions(db);
+        internal::execScript(db,
+                             QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;") + script
+                                 + QStringLiteral("COMMIT;"),
+                             fileName);
+    } catch (...) {
+        sqlite3_close(db);
+        if (file != QLatin1String(":memory:"))
+            QFile::remove(file);
+        throw;
+    }
+    return db;
+}
+
 // Builds the database in a file beside the target and renames it at the
 // end, so a failure never leaves a half-made database under the real name.
 void createDatabase(const QString &path, const QString &fileName)
@@ -25,31 +58,7 @@ void createDatabase(const QString &path, const QString &fileName)
     const QString temp = path + QStringLiteral(".novo");
     QFile::remove(temp);
     QFile::remove(temp + QStringLiteral("-journal"));
-    sqlite3 *db = nullptr;
-    const QByteArray native = QFile::encodeName(temp);
-    if (sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr)
-        != SQLITE_OK) {
-        const QString why = db ? internal::lastError(db) : QString();
-        sqlite3_close(db);
-        throw DataError(ErrorNumber::DatabaseOpen,
-                        QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
-                            .arg(path, why),
-                        kSource);
-    }
-    try {
-        internal::registerExtensions(db);
-        internal::execScript(db,
-                             QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;")
-                                 + schemaSql(fileName) + seedSql(fileName)
-                                 + QStringLiteral("COMMIT;"),
-                             fileName);
-    } catch (...) {
-        sqlite3_close(db);
-        QFile::remove(temp);
-        throw;
-    }
-    sqlite3_close(db);
+    sqlite3_close(createWithScript(temp, path, fileName, schemaSql(fileName) + seedSql(fileName)));
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
         throw DataError(ErrorNumber::DatabaseOpen,
@@ -59,6 +68,14 @@ void createDatabase(const QString &path, const QString &fileName)
 }
 
 } // namespace
+
+sqlite3 *createEmptyDatabase(const QString &path, const QString &fileName)
+{
+    if (path != QLatin1String(":memory:") && QFileInfo::exists(path))
+        throw DataError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("O arquivo \"%1\" já existe.").arg(path), kSource);
+    return createWithScript(path, path, fileName, schemaSql(fileName));
+}
 
 QString dataFile(const QString &dataFolder, const QString &fileName)
 {

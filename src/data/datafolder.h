@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+struct sqlite3;
+
 namespace kq::data {
 
 // The four databases of a data folder, by their file names.
@@ -28,6 +30,12 @@ QString dataFile(const QString &dataFolder, const QString &fileName);
 // then among the names returned when they were created now), and no file of
 // that name is made.
 QStringList prepareDataFolder(const QString &dir);
+
+// Creates a database that must not exist yet with the schema of `fileName`
+// and no seed rows, and returns it open (with the collation and functions of
+// every connection) for an import to fill from one thread; the caller closes
+// it with sqlite3_close. ":memory:" makes it in memory. Throws DataError.
+sqlite3 *createEmptyDatabase(const QString &path, const QString &fileName);
 
 // True when the file starts with the SQLite 3 header.
 bool isSqliteFile(const QString &path);

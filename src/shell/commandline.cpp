@@ -1,5 +1,7 @@
 #include "shell/commandline.h"
 
+#include <optional>
+
 namespace kq::shell {
 
 namespace {
@@ -27,6 +29,18 @@ bool isOneOf(const QString &name, const auto &list)
     return false;
 }
 
+// The options that take a data folder.
+std::optional<CommandLine::Action> folderOption(const QString &arg)
+{
+    if (arg == QLatin1String("--init-data"))
+        return CommandLine::Action::InitData;
+    if (arg == QLatin1String("--check-data"))
+        return CommandLine::Action::CheckData;
+    if (arg == QLatin1String("--import-access"))
+        return CommandLine::Action::ImportAccess;
+    return std::nullopt;
+}
+
 CommandLine failure(const QString &error)
 {
     CommandLine c;
@@ -50,11 +64,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             c.action = CommandLine::Action::Version;
             return c;
         }
-        if (arg == QLatin1String("--init-data") || arg == QLatin1String("--check-data")) {
+        if (const auto folderAction = folderOption(arg)) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
                 return failure(QStringLiteral("A opção %1 precisa de uma pasta.").arg(arg));
-            c.action = arg == QLatin1String("--init-data") ? CommandLine::Action::InitData
-                                                           : CommandLine::Action::CheckData;
+            c.action = *folderAction;
             c.folder = arguments.at(++i);
             continue;
         }
@@ -94,6 +107,8 @@ QString commandLineHelp(const QString &program)
                "  --check-data PASTA     verifica os bancos de dados da pasta, como o\n"
                "                         programa faz antes de gravar, diz o que achou e\n"
                "                         termina (status 1 se algum falta ou está danificado)\n"
+               "  --import-access PASTA  importa os bancos do Access do programa antigo\n"
+               "                         da pasta (guardando os originais) e termina\n"
                "\n"
                "Também valem as opções do Qt, como -platform NOME e -style NOME.\n"
                "Status de saída: 0 sem erro, 1 falha, 2 linha de comando inválida.\n")

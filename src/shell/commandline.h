@@ -8,9 +8,9 @@ namespace kq::shell {
 // What the command line asks of the program.
 struct CommandLine
 {
-    enum class Action { Run, Help, Version, InitData, CheckData, Error };
+    enum class Action { Run, Help, Version, InitData, CheckData, ImportAccess, Error };
     Action action = Action::Run;
-    QString folder;  // the folder of --init-data or --check-data
+    QString folder;  // the folder of --init-data, --check-data or --import-access
     QString error;   // what was wrong, for Action::Error
     QStringList qtArguments; // Qt's own options (-platform, -style...) kept for Qt
 };

@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/errorinfo.h"
 #include "platform/paths.h"
+#include "shell/accessimport.h"
 #include "shell/fsair.h"
 #include "shell/procedures.h"
 
@@ -414,6 +415,11 @@ void finstalacao::Command4_Click()
     if (folder.isEmpty()) {
         Dialogs::message(
             QStringLiteral("Não posso criar arquivo de configuração com diretório vazio!!"));
+        return;
+    }
+    // The databases of the old program are imported first, when the office wants.
+    if (!offerAccessImport(folder, this)) {
+        refreshFiles();
         return;
     }
     const bool ok = trap(kNome, [&] {

@@ -1,5 +1,7 @@
+#include "import/fixturefiles.h"
 #include "shell/commandline.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -57,6 +59,12 @@ private slots:
                                     << int(Action::CheckData) << "/tmp/d" << QStringList{};
         QTest::newRow("check data without folder") << QStringList{"--check-data"}
                                                    << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("import access") << QStringList{"--import-access", "/tmp/velho"}
+                                       << int(Action::ImportAccess) << "/tmp/velho"
+                                       << QStringList{};
+        QTest::newRow("import access without folder") << QStringList{"--import-access"}
+                                                      << int(Action::Error) << ""
+                                                      << QStringList{};
         QTest::newRow("unknown option") << QStringList{"--whatever"} << int(Action::Error)
                                         << "" << QStringList{};
         QTest::newRow("stray word") << QStringList{"abc"} << int(Action::Error) << ""
@@ -89,7 +97,7 @@ private slots:
         const Run r = run({"--help"});
         QCOMPARE(r.status, 0);
         for (const char *o : {"--help", "--version", "--init-data PASTA", "--check-data PASTA",
-                              "Uso: kq-730", "Opções:"})
+                              "--import-access PASTA", "Uso: kq-730", "Opções:"})
             QVERIFY2(r.out.contains(QString::fromUtf8(o)), qPrintable(r.out));
         QVERIFY(r.err.isEmpty());
     }
@@ -124,6 +132,66 @@ private slots:
         QVERIFY2(r.err.contains(said), qPrintable(r.err));
         QVERIFY(r.err.contains("--help"));
         QVERIFY(r.out.isEmpty());
+    }
+
+    // --init-data on a folder of the old program says so, tells how to
+    // import it and changes nothing.
+    void initDataOffersTheImport()
+    {
+        QTemporaryDir dir;
+        const QString old = dir.filePath("devolvidos.mdb");
+        QVERIFY(QFile::copy(kq::test::jetFixture(), old));
+        const Run r = run({"--init-data", dir.path()});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("programa antigo (Access): devolvidos.mdb"), qPrintable(r.err));
+        QVERIFY2(r.err.contains("kq-730 --import-access " + dir.path()), qPrintable(r.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"devolvidos.mdb"});
+        QCOMPARE(kq::test::fileBytes(old), kq::test::fileBytes(kq::test::jetFixture()));
+    }
+
+    void importAccessReadiesTheFolder()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(kq::test::jetFixture(), dir.filePath("MENU.mdb")));
+        const Run r = run({"--import-access", dir.path()});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("Importação concluída."), qPrintable(r.out + r.err));
+        QVERIFY(r.out.contains("MENU.mdb:\n"));
+        QVERIFY(r.out.contains("  Tabelas deixadas de fora: DateTest\n"));
+        QVERIFY(QFile::exists(dir.filePath("originais-access/MENU.mdb")));
+        for (const char *name : {"devolvidos.mdb", "MENU.mdb", "help.mdb", "tutorial.mdb"}) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(f.read(16).startsWith("SQLite format 3"));
+        }
+    }
+
+    void importAccessRefusesWhatItCannotRead_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("newer Access") << kq::test::newerAccessBytes()
+                                      << "versão mais nova do Access";
+        QTest::newRow("cut file") << kq::test::fileBytes(kq::test::jetFixture()).left(5000)
+                                  << "incompleto ou danificado";
+        QTest::newRow("no Access file") << QByteArray() << "não tem bancos do Access";
+    }
+    void importAccessRefusesWhatItCannotRead()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        if (!bytes.isEmpty())
+            QVERIFY(kq::test::writeAll(dir.filePath("devolvidos.mdb"), bytes));
+        const Run r = run({"--import-access", dir.path()});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
+        QVERIFY(r.err.contains("Nada foi alterado na pasta."));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                 bytes.isEmpty() ? 0 : 1);
+        if (!bytes.isEmpty())
+            QCOMPARE(kq::test::fileBytes(dir.filePath("devolvidos.mdb")), bytes);
     }
 
     // --check-data says what it found in each database and ends with status 0

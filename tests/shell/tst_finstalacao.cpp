@@ -1,6 +1,8 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "platform/paths.h"
+#include "import/fixturefiles.h"
+#include "shell/accessimport.h"
 #include "shell/finstalacao.h"
 #include "shell/fsair.h"
 #include "support/base_dialogs.h"
@@ -26,6 +28,7 @@ QStringList listed(QListWidget *list)
     names.sort(Qt::CaseInsensitive);
     return names;
 }
+
 
 void saveShot(QWidget *w, const QString &name)
 {
@@ -165,6 +168,75 @@ private slots:
             QVERIFY(old.open(QIODevice::ReadOnly));
             QCOMPARE(old.readAll(), QByteArray("Standard Jet DB"));
         }
+    }
+
+    // A folder of the old program: the setup says so and offers the import;
+    // refusing it changes nothing and writes no sys.ini.
+    void oldFolderIsOfferedTheImport()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        QVERIFY(QFile::copy(kq::test::jetFixture(), folders.dataFile("devolvidos.mdb")));
+        const auto before = kq::test::folderSnapshot(folders.dataFolder());
+        finstalacao screen;
+        screen.setDirectory(folders.dataFolder());
+        QCOMPARE(listed(screen.File), QStringList{"devolvidos.mdb"});
+        dialogs.answers << kq::platform::Answer::No;
+        screen.Command4->click();
+        QCOMPARE(dialogs.messages.size(), 1);
+        const kq::platform::MessageRecord &asked = dialogs.messages.first();
+        QCOMPARE(asked.text, kq::shell::accessImportQuestion(folders.dataFolder(),
+                                                             {"devolvidos.mdb"}));
+        QVERIFY(asked.text.contains(QStringLiteral("programa antigo (Access): devolvidos.mdb")));
+        QCOMPARE(int(asked.buttons), int(kq::platform::Buttons::YesNo));
+        QCOMPARE(int(asked.icon), int(kq::platform::Icon::Question));
+        QCOMPARE(kq::test::folderSnapshot(folders.dataFolder()), before);
+        QVERIFY(!QFile::exists(folders.programFile("sys.ini")));
+    }
+
+    // Accepting imports the folder, keeps the old file, tells and logs what
+    // came, then writes sys.ini as for any folder.
+    void acceptedImportReadiesTheFolder()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        QVERIFY(QFile::copy(kq::test::jetFixture(), folders.dataFile("devolvidos.mdb")));
+        finstalacao screen;
+        screen.setDirectory(folders.dataFolder());
+        dialogs.answers << kq::platform::Answer::Yes;
+        screen.Command4->click();
+        QCOMPARE(dialogs.messages.size(), 3);
+        const QString summary = dialogs.messages[1].text;
+        QVERIFY2(summary.startsWith(QStringLiteral("Importação concluída.")), qPrintable(summary));
+        QVERIFY(summary.contains(QStringLiteral("Tabelas deixadas de fora: DateTest")));
+        QCOMPARE(dialogs.messages[2].text, kConfigOk);
+        QCOMPARE(kq::test::fileBytes(folders.dataFile("originais-access/devolvidos.mdb")),
+                 kq::test::fileBytes(kq::test::jetFixture()));
+        QVERIFY(kq::data::isSqliteFile(folders.dataFile("devolvidos.mdb")));
+        QCOMPARE(folders.readProgramFile("sys.ini"), folders.dataFolder() + "\r\n");
+        QCOMPARE(listed(screen.File), (QStringList{"devolvidos.mdb", "help.mdb", "MENU.mdb",
+                                                   "tutorial.mdb"}));
+        const QStringList logs = QDir(folders.programFolder()).entryList({"VAN*.log"});
+        QCOMPARE(logs.size(), 1);
+        const QString log = folders.readProgramFile(logs.first());
+        QVERIFY(log.contains(QStringLiteral("IMPORTAÇÃO DO ACCESS-Tabelas deixadas de fora: DateTest")));
+    }
+
+    // A file the import cannot take is said at once; nothing is asked or changed.
+    void newerAccessIsRefusedAtOnce()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        QVERIFY(kq::test::writeAll(folders.dataFile("MENU.mdb"), kq::test::newerAccessBytes()));
+        const auto before = kq::test::folderSnapshot(folders.dataFolder());
+        finstalacao screen;
+        screen.setDirectory(folders.dataFolder());
+        screen.Command4->click();
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.lastText().contains(QStringLiteral("versão mais nova do Access")));
+        QVERIFY(dialogs.lastText().endsWith(QStringLiteral("Nada foi alterado na pasta.")));
+        QCOMPARE(kq::test::folderSnapshot(folders.dataFolder()), before);
+        QVERIFY(!QFile::exists(folders.programFile("sys.ini")));
     }
 
     void shortcutRunsTheRealExecutable()
