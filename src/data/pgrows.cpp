@@ -156,55 +156,13 @@ enum : unsigned {
     OidNumeric = 1700,
 };
 
-class ServerRows : public RowStream
+enum : unsigned { OidDate = 1082 };
+
+// Rows of a result of the server, one batch at a time.
+class PgRows : public RowStream
 {
 public:
-    ServerRows(const ServerSettings &settings, const QString &sql, const QVariantList &values)
-        : m_settings(settings)
-        , m_db(acquireReader(settings))
-    {
-        try {
-            pgExec(m_db, QStringLiteral("BEGIN READ ONLY"), {}, kSource);
-            run(QStringLiteral("DECLARE kq_rows NO SCROLL CURSOR FOR ")
-                    + toDialect(sql, Dialect::Postgres),
-                values);
-            fetch();
-        } catch (...) {
-            release();
-            throw;
-        }
-        nameFields();
-    }
-    ~ServerRows() override { release(); }
-
     QStringList fieldNames() const override { return m_names; }
-
-    bool next() override
-    {
-        if (!m_batch.get())
-            return false;
-        if (++m_row < m_batch.rows())
-            return true;
-        if (m_lastBatch) {
-            m_batch = PgResult();
-            release();
-            return false;
-        }
-        try {
-            fetch();
-        } catch (const DataError &e) {
-            m_error = e.description();
-            m_batch = PgResult();
-            release();
-            return false;
-        }
-        m_row = 0;
-        if (m_batch.rows() > 0)
-            return true;
-        m_batch = PgResult();
-        release();
-        return false;
-    }
 
     Type type(int column) const override
     {
@@ -238,6 +196,118 @@ public:
         return m_batch.bytes(m_row, column);
     }
     QString error() const override { return m_error; }
+    Origin origin(int column) const override { return m_origins.value(column); }
+
+protected:
+    // Types, names and origins of the fields, from the first batch.
+    void nameFields(const QSqlDatabase &db)
+    {
+        const int n = m_batch.columns();
+        for (int i = 0; i < n; ++i) {
+            const unsigned oid = PQftype(m_batch.get(), i);
+            m_oids.push_back(oid);
+            Origin o;
+            switch (oid) {
+            case OidBool:
+            case OidInt2:
+            case OidInt4:
+            case OidInt8:
+            case OidOid:
+                m_types.push_back(Type::Integer);
+                o.declaredType = oid == OidInt2 ? QStringLiteral("BOOLEAN")
+                                                : QStringLiteral("INTEGER");
+                break;
+            case OidFloat4:
+            case OidFloat8:
+            case OidNumeric:
+                m_types.push_back(Type::Real);
+                o.declaredType = QStringLiteral("REAL");
+                break;
+            case OidBytea:
+                m_types.push_back(Type::Blob);
+                break;
+            default:
+                m_types.push_back(Type::Text);
+                o.declaredType = oid == OidDate ? QStringLiteral("DATE") : QStringLiteral("TEXT");
+            }
+            QString name = QString::fromUtf8(PQfname(m_batch.get(), i));
+            const unsigned table = PQftable(m_batch.get(), i);
+            if (table != InvalidOid) {
+                if (const ServerColumn *c
+                    = serverColumn(db, table, PQftablecol(m_batch.get(), i))) {
+                    o.table = c->table;
+                    o.column = c->name;
+                    o.portuguese = c->portuguese;
+                    // A column of the schema read under its own name: spelled as written.
+                    if (c->name.compare(name, Qt::CaseInsensitive) == 0)
+                        name = c->name;
+                }
+            }
+            m_names << name;
+            m_origins << o;
+        }
+    }
+
+    PgResult m_batch;
+    int m_row = -1;
+    QString m_error;
+
+private:
+    QStringList m_names;
+    std::vector<Type> m_types;
+    std::vector<unsigned> m_oids;
+    QVector<Origin> m_origins;
+    mutable QByteArray m_blob;
+};
+
+// A cursor on a reading connection of its own.
+class ServerRows : public PgRows
+{
+public:
+    ServerRows(const ServerSettings &settings, const QString &sql, const QVariantList &values)
+        : m_settings(settings)
+        , m_db(acquireReader(settings))
+    {
+        try {
+            pgExec(m_db, QStringLiteral("BEGIN READ ONLY"), {}, kSource);
+            run(QStringLiteral("DECLARE kq_rows NO SCROLL CURSOR FOR ")
+                    + toDialect(sql, Dialect::Postgres),
+                values);
+            fetch();
+            nameFields(m_db);
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
+    ~ServerRows() override { release(); }
+
+    bool next() override
+    {
+        if (!m_batch.get())
+            return false;
+        if (++m_row < m_batch.rows())
+            return true;
+        if (m_lastBatch) {
+            m_batch = PgResult();
+            release();
+            return false;
+        }
+        try {
+            fetch();
+        } catch (const DataError &e) {
+            m_error = e.description();
+            m_batch = PgResult();
+            release();
+            return false;
+        }
+        m_row = 0;
+        if (m_batch.rows() > 0)
+            return true;
+        m_batch = PgResult();
+        release();
+        return false;
+    }
 
 private:
     void run(const QString &sql, const QVariantList &values)
@@ -257,44 +327,6 @@ private:
         m_size = qMin(m_size * 4, kLargestBatch);
     }
 
-    void nameFields()
-    {
-        const int n = m_batch.columns();
-        const QSqlDatabase &db = m_db;
-        for (int i = 0; i < n; ++i) {
-            const unsigned oid = PQftype(m_batch.get(), i);
-            m_oids.push_back(oid);
-            switch (oid) {
-            case OidBool:
-            case OidInt2:
-            case OidInt4:
-            case OidInt8:
-            case OidOid:
-                m_types.push_back(Type::Integer);
-                break;
-            case OidFloat4:
-            case OidFloat8:
-            case OidNumeric:
-                m_types.push_back(Type::Real);
-                break;
-            case OidBytea:
-                m_types.push_back(Type::Blob);
-                break;
-            default:
-                m_types.push_back(Type::Text);
-            }
-            QString name = QString::fromUtf8(PQfname(m_batch.get(), i));
-            const unsigned table = PQftable(m_batch.get(), i);
-            if (table != InvalidOid) {
-                const ServerColumn *c = serverColumn(db, table, PQftablecol(m_batch.get(), i));
-                // A column of the schema read under its own name: spelled as written.
-                if (c && c->name.compare(name, Qt::CaseInsensitive) == 0)
-                    name = c->name;
-            }
-            m_names << name;
-        }
-    }
-
     void release()
     {
         if (!m_db.isValid())
@@ -307,15 +339,24 @@ private:
 
     ServerSettings m_settings;
     QSqlDatabase m_db;
-    PgResult m_batch;
-    int m_row = -1;
     int m_size = kFirstBatch;
     bool m_lastBatch = false;
-    QStringList m_names;
-    std::vector<Type> m_types;
-    std::vector<unsigned> m_oids;
-    mutable QByteArray m_blob;
-    QString m_error;
+};
+
+// The whole result of one statement on the database's own connection.
+class ResultRows : public PgRows
+{
+public:
+    ResultRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+               int errorNumber)
+    {
+        m_batch = pgTry(db, toDialect(sql, Dialect::Postgres), values);
+        if (!m_batch.ok())
+            throw pgResultFailure(db, m_batch, kSource, errorNumber);
+        nameFields(db);
+    }
+
+    bool next() override { return m_batch.get() && ++m_row < m_batch.rows(); }
 };
 
 } // namespace
@@ -353,6 +394,12 @@ std::unique_ptr<RowStream> openServerRows(const QString &path, const QString &sq
 {
     const QSqlDatabase shared = serverDatabase(path);
     return std::make_unique<ServerRows>(serverOfConnection(shared.connectionName()), sql, values);
+}
+
+std::unique_ptr<RowStream> serverResult(const QString &path, const QString &sql,
+                                        const QVariantList &values, int errorNumber)
+{
+    return std::make_unique<ResultRows>(serverDatabase(path), sql, values, errorNumber);
 }
 
 void closeServerReaders()

@@ -147,6 +147,13 @@ void forgetCatalog(const QSqlDatabase &db);
 // reading when this one ends), a cursor read in batches.
 std::unique_ptr<RowStream> openServerRows(const QString &path, const QString &sql,
                                           const QVariantList &values);
+// The whole result of a statement (SQLite's form, made the server's by
+// toDialect) on the database's own connection, so inside its transaction;
+// with the origin of its columns. Throws DataError (a fault of the statement
+// with `errorNumber`).
+std::unique_ptr<RowStream> serverResult(const QString &path, const QString &sql,
+                                        const QVariantList &values,
+                                        int errorNumber = ErrorNumber::SqlFailed);
 // Closes the reading connections of every server (closeAllDatabases).
 void closeServerReaders();
 

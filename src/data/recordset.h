@@ -132,6 +132,10 @@ private:
 
     void ensureLoaded() const;
     void load();
+    void loadFromServer(const QString &sql, const QString &withKeys, QVector<TableKey> keys);
+    void adopt(QVector<Column> columns, QVector<TableKey> keys, int hiddenCount, QByteArray data,
+               QVector<qsizetype> rowStart);
+    static void setType(Column &col, const QByteArray &decl);
     void requireCurrent() const;
     int requireField(const QString &name) const;
     int tableKey(const QString &table) const;

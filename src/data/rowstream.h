@@ -49,6 +49,23 @@ public:
 
     // The failure that ended the reading (empty at a normal end).
     virtual QString error() const = 0;
+
+    // Where a column comes from: the table and the column as the schema
+    // writes them (empty for an expression), the type the schema declares
+    // ("INTEGER", "REAL", "TEXT", "DATE", "BOOLEAN"; empty when unknown)
+    // and whether it sorts in Portuguese. Known of a server's rows only.
+    struct Origin
+    {
+        QString table;
+        QString column;
+        QString declaredType;
+        bool portuguese = false;
+    };
+    virtual Origin origin(int column) const
+    {
+        Q_UNUSED(column);
+        return {};
+    }
 };
 
 } // namespace kq::data
