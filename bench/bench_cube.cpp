@@ -1,19 +1,46 @@
-// Cube benchmark: the cheque cube over a generated portfolio (200,000
-// cheques by default; pass another count as the first argument).
-// Run with QT_QPA_PLATFORM=offscreen.
+// Cube benchmark: the cheque cube of the sales-cube screen over generated
+// portfolios of 10,000, 100,000 and 1,000,000 cheques. Each figure is printed
+// beside its baseline, measured in the same run and interleaved with it:
+//   - build: SQLite's GROUP BY of the same figures on the same connection;
+//   - pivot changes: SQLite's GROUP BY of the new pivot;
+//   - scroll and repaint: the same cells painted from a plain array;
+//   - memory: the process's peak resident size beside the size of the
+//     database file the cube reads.
+// Then the HTML and Excel exports of the 200,000-cheque pivot with the
+// debtors on the rows (≈123,000 rows × 62 columns).
+//
+//   QT_QPA_PLATFORM=offscreen bench_cube [--no-1m] [--sizes N,N,..] [--rounds R]
+//                                        [--keep DIR] [--no-export]
+//
+// Every size runs in a child process of its own, so that its memory figures
+// start clean; --keep keeps the generated portfolios in DIR for the next run.
 
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "data/jetsql.h"
 #include "platform/cube/cubeview.h"
 #include "platform/cube/dcube.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollBar>
-#include <QSqlQuery>
+#include <QSqlDriver>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <functional>
+#include <sqlite3.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace kq::platform;
 
@@ -29,50 +56,100 @@ const char *kSource =
     "SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON "
     "DEVOLVIDOS.cd_documento = documentos.CD_documento\r\n";
 
-void generate(const QString &db, int cheques)
+// Old export path (the whole grid built in memory, then the whole text),
+// measured once on this machine at 200,000 cheques before the exports streamed.
+const double kOldHtmlSeconds = 34.6;
+const double kOldHtmlMb = 2890;
+const double kOldExcelSeconds = 44.7;
+const double kOldExcelMb = 1350;
+
+sqlite3 *handleOf(const QString &db)
 {
-    auto *rng = QRandomGenerator::global();
-    kq::data::Transaction t(db);
-    QSqlQuery q(kq::data::database(db));
-    q.exec(QStringLiteral("INSERT INTO destinos VALUES ('002','JURÍDICO'),('003','LOJA')"));
-    q.exec(QStringLiteral("INSERT INTO documentos VALUES ('02','DUPLICATA'),('03','NOTA')"));
-    q.prepare(QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES (?, ?)"));
+    const QVariant v = kq::data::database(db).driver()->handle();
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+void execOrDie(sqlite3 *h, const char *sql)
+{
+    char *err = nullptr;
+    if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, err);
+        std::exit(2);
+    }
+}
+
+// A portfolio: 40 stores, one debtor for ten cheques in ten states and 300
+// cities, deposits over six years, three situations, destinations and
+// document types, 30 banks.
+void generate(const QString &folder, int cheques)
+{
+    kq::data::prepareDataFolder(folder);
+    const QString db = kq::data::dataFile(folder, kq::data::kDevolvidos);
+    sqlite3 *h = handleOf(db);
+    QRandomGenerator rng(730);
+    execOrDie(h, "BEGIN");
+    execOrDie(h, "INSERT INTO destinos VALUES ('002','JURÍDICO'),('003','LOJA')");
+    execOrDie(h, "INSERT INTO documentos VALUES ('02','DUPLICATA'),('03','NOTA')");
+    auto prepare = [&](const char *sql) {
+        sqlite3_stmt *s = nullptr;
+        if (sqlite3_prepare_v2(h, sql, -1, &s, nullptr) != SQLITE_OK) {
+            std::fprintf(stderr, "%s: %s\n", sql, sqlite3_errmsg(h));
+            std::exit(2);
+        }
+        return s;
+    };
+    auto text = [](sqlite3_stmt *s, int i, const QByteArray &t) {
+        sqlite3_bind_text(s, i, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+    };
+    auto run = [&](sqlite3_stmt *s) {
+        if (sqlite3_step(s) != SQLITE_DONE) {
+            std::fprintf(stderr, "insert: %s\n", sqlite3_errmsg(h));
+            std::exit(2);
+        }
+        sqlite3_reset(s);
+    };
+    sqlite3_stmt *loja = prepare("INSERT INTO lojas (CD_loja, DS_loja) VALUES (?, ?)");
     for (int i = 1; i <= 40; ++i) {
-        q.addBindValue(QStringLiteral("%1").arg(i, 3, 10, QChar(u'0')));
-        q.addBindValue(QStringLiteral("LOJA %1").arg(i));
-        q.exec();
+        text(loja, 1, QByteArray::number(i).rightJustified(3, '0'));
+        text(loja, 2, "LOJA " + QByteArray::number(i));
+        run(loja);
     }
-    const QStringList states = {"SP", "RJ", "MG", "PR", "SC", "RS", "BA", "GO", "PE", "CE"};
+    sqlite3_finalize(loja);
+    const char *states[] = {"SP", "RJ", "MG", "PR", "SC", "RS", "BA", "GO", "PE", "CE"};
     const int debtors = qMax(1, cheques / 10);
-    q.prepare(QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, DS_cidade, ds_estado)"
-                             " VALUES (?, ?, ?, ?)"));
+    sqlite3_stmt *cli = prepare("INSERT INTO CLIENTES (CD_cliente, nm_cliente, DS_cidade, "
+                                "ds_estado) VALUES (?, ?, ?, ?)");
     for (int i = 1; i <= debtors; ++i) {
-        q.addBindValue(QStringLiteral("%1").arg(i, 5, 10, QChar(u'0')));
-        q.addBindValue(QStringLiteral("DEVEDOR %1").arg(i));
-        q.addBindValue(QStringLiteral("CIDADE %1").arg(i % 300));
-        q.addBindValue(states.at(i % states.size()));
-        q.exec();
+        text(cli, 1, QByteArray::number(i).rightJustified(6, '0'));
+        text(cli, 2, "DEVEDOR " + QByteArray::number(i));
+        text(cli, 3, "CIDADE " + QByteArray::number(i % 300));
+        text(cli, 4, states[i % 10]);
+        run(cli);
     }
-    const QStringList situations = {"001", "002", "007"};
-    q.prepare(QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA,"
-                             " DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO,"
-                             " CD_documento, vl_atualizado) VALUES (?,?,?,?,?,?,?,?,?,?)"));
+    sqlite3_finalize(cli);
+    const char *situations[] = {"001", "002", "007"};
+    sqlite3_stmt *chq = prepare(
+        "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, VL_CHEQUE, "
+        "CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_documento, vl_atualizado) "
+        "VALUES (?,?,?,?,?,?,?,?,?,?)");
     const QDate start(2019, 1, 1);
     for (int i = 1; i <= cheques; ++i) {
-        const double value = 10 + rng->bounded(500000) / 100.0;
-        q.addBindValue(QStringLiteral("%1").arg(i, 10, 10, QChar(u'0')));
-        q.addBindValue(QStringLiteral("%1").arg(1 + rng->bounded(debtors), 5, 10, QChar(u'0')));
-        q.addBindValue(QStringLiteral("%1").arg(1 + rng->bounded(40), 3, 10, QChar(u'0')));
-        q.addBindValue(start.addDays(rng->bounded(6 * 365)).toString(Qt::ISODate));
-        q.addBindValue(value);
-        q.addBindValue(situations.at(rng->bounded(3)));
-        q.addBindValue(QStringLiteral("00%1").arg(1 + rng->bounded(3)));
-        q.addBindValue(QStringLiteral("%1").arg(1 + rng->bounded(30), 3, 10, QChar(u'0')));
-        q.addBindValue(QStringLiteral("0%1").arg(1 + rng->bounded(3)));
-        q.addBindValue(value * 1.1);
-        q.exec();
+        const double value = 10 + rng.bounded(500000) / 100.0;
+        text(chq, 1, QByteArray::number(i).rightJustified(10, '0'));
+        text(chq, 2, QByteArray::number(1 + rng.bounded(debtors)).rightJustified(6, '0'));
+        text(chq, 3, QByteArray::number(1 + rng.bounded(40)).rightJustified(3, '0'));
+        text(chq, 4, start.addDays(rng.bounded(6 * 365)).toString(Qt::ISODate).toLatin1());
+        sqlite3_bind_double(chq, 5, value);
+        text(chq, 6, situations[rng.bounded(3)]);
+        text(chq, 7, "00" + QByteArray::number(1 + rng.bounded(3)));
+        text(chq, 8, QByteArray::number(1 + rng.bounded(30)).rightJustified(3, '0'));
+        text(chq, 9, "0" + QByteArray::number(1 + rng.bounded(3)));
+        sqlite3_bind_double(chq, 10, value * 1.1);
+        run(chq);
     }
-    t.commit();
+    sqlite3_finalize(chq);
+    execOrDie(h, "COMMIT");
+    kq::data::closeAllDatabases();
 }
 
 void defineCube(DCube &cube, const QString &db)
@@ -107,12 +184,298 @@ CubeField *byCaption(DCube &cube, const char *caption)
         if (f->caption() == QString::fromUtf8(caption))
             return f;
     }
-    return nullptr;
+    std::fprintf(stderr, "no field %s\n", caption);
+    std::exit(2);
 }
 
-double ms(QElapsedTimer &t)
+double msSince(const QElapsedTimer &t)
 {
-    return t.nsecsElapsed() / 1e6;
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double rssMb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Highest resident size while it lives (sampled every 5 ms).
+class PeakRss
+{
+public:
+    PeakRss() : m_peak(rssMb())
+    {
+        m_thread = std::thread([this] {
+            while (!m_stop.load()) {
+                const double r = rssMb();
+                if (r > m_peak.load())
+                    m_peak.store(r);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+    }
+    ~PeakRss() { stop(); }
+    // Highest resident size of the process, MB.
+    double peak()
+    {
+        stop();
+        return std::max(m_peak.load(), rssMb());
+    }
+
+private:
+    void stop()
+    {
+        m_stop.store(true);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    std::atomic<double> m_peak;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+void row(int size, const char *what, double program, double baseline, const char *unit,
+         const char *target)
+{
+    std::printf("%9d  %-42s %10.2f %-2s %10.2f %-2s %7.2f  %s\n", size, what, program, unit,
+                baseline, unit, baseline > 0 ? program / baseline : 0.0, target);
+    std::fflush(stdout);
+}
+
+// SQLite's GROUP BY of the record source by some dimensions, summing both
+// values; every result value is read. Milliseconds.
+double groupBy(const QString &db, const QString &dims, const QString &where = QString())
+{
+    const QString sql = QStringLiteral("SELECT %1, SUM(VL_CHEQUE), SUM(vl_atualizado) FROM (%2) "
+                                       "%3 GROUP BY %1")
+                            .arg(dims, kq::data::translateJet(QString::fromUtf8(kSource)),
+                                 where);
+    sqlite3 *h = handleOf(db);
+    QElapsedTimer t;
+    t.start();
+    sqlite3_stmt *s = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(h, text.constData(), int(text.size()), &s, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n%s\n", text.constData(), sqlite3_errmsg(h));
+        std::exit(2);
+    }
+    const int n = sqlite3_column_count(s);
+    double sink = 0;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        for (int i = 0; i < n; ++i) {
+            if (sqlite3_column_type(s, i) == SQLITE_TEXT)
+                sink += sqlite3_column_bytes(s, i);
+            else
+                sink += sqlite3_column_double(s, i);
+        }
+    }
+    sqlite3_finalize(s);
+    const double ms = msSince(t);
+    return sink == -1 ? 0 : ms;
+}
+
+const QString kBuildDims =
+    QStringLiteral("DS_ESTADO, ds_loja, datepart('yyyy', DT_DEPOSITO)");
+const QString kDebtorDims =
+    QStringLiteral("DS_ESTADO, ds_loja, NM_CLIENTE, datepart('yyyy', DT_DEPOSITO)");
+const QString kMonthDims = QStringLiteral(
+    "DS_ESTADO, ds_loja, datepart('yyyy', DT_DEPOSITO), datepart('q', DT_DEPOSITO), "
+    "datepart('m', DT_DEPOSITO)");
+const QString kNotFirstSituation = QStringLiteral(
+    "WHERE DS_SITUACAO <> (SELECT MIN(DS_SITUACAO) FROM SITUACOES)");
+
+DCube *newCube(const QString &db)
+{
+    auto *cube = new DCube;
+    cube->resize(1280, 800);
+    defineCube(*cube, db);
+    byCaption(*cube, "Estado")->setOrientation(OrientRow);
+    byCaption(*cube, "Cliente")->setOrientation(OrientRow);
+    byCaption(*cube, "Ano Vencimento")->setOrientation(OrientColumn);
+    return cube;
+}
+
+// Paints n cells as the view does, from a plain array of texts: the floor of
+// a frame of that many cells.
+double plainFrame(QSize size, int cells, int frames)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QStringList texts;
+    for (int i = 0; i < 997; ++i)
+        texts << QString::number(1234.5 + i * 7.25, 'f', 2).replace(u'.', u',');
+    QElapsedTimer t;
+    t.start();
+    for (int f = 0; f < frames; ++f) {
+        QPainter p(&image);
+        p.fillRect(image.rect(), Qt::lightGray);
+        const int perRow = 14;
+        for (int i = 0; i < cells; ++i) {
+            const QRect r(200 + (i % perRow) * 75, 80 + (i / perRow) * 20, 75, 20);
+            p.fillRect(r, Qt::white);
+            p.setPen(Qt::gray);
+            p.drawLine(r.topRight(), r.bottomRight());
+            p.drawLine(r.bottomLeft(), r.bottomRight());
+            p.setPen(Qt::black);
+            p.drawText(r.adjusted(3, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight,
+                       texts.at((i + f) % texts.size()));
+        }
+    }
+    return msSince(t) / frames;
+}
+
+int measure(int size, const QString &db, int rounds)
+{
+    const double fileMb = double(QFileInfo(db).size()) / (1024.0 * 1024.0);
+    groupBy(db, kBuildDims); // warm the file into the system's cache
+    double base = 1e300, prog = 1e300, memory = 0;
+    DCube *cube = nullptr;
+    for (int r = 0; r < rounds; ++r) {
+        base = std::min(base, groupBy(db, kBuildDims));
+        delete cube;
+        PeakRss peak;
+        QElapsedTimer t;
+        t.start();
+        cube = newCube(db);
+        if (!cube->rebuild()) {
+            std::fprintf(stderr, "rebuild failed: %s\n", qPrintable(cube->model()->lastError()));
+            return 1;
+        }
+        prog = std::min(prog, msSince(t));
+        memory = std::max(memory, peak.peak());
+    }
+    row(size, "build (source, 14 fields, layout)", prog, base, "ms", "ratio <= 1.2");
+
+    auto step = [&](const char *what, const QString &dims, const QString &where,
+                    const std::function<void()> &change) {
+        const double b = groupBy(db, dims, where);
+        QElapsedTimer s;
+        s.start();
+        change();
+        cube->model()->ensureLayout();
+        const double p = msSince(s);
+        char label[96];
+        std::snprintf(label, sizeof label, "%s (%dx%d)", what, cube->rowCount(),
+                      cube->columnCount());
+        row(size, label, p, b, "ms", "<= 500 ms");
+    };
+    step("pivot: debtors to the rows", kDebtorDims, QString(), [&] {
+        byCaption(*cube, "Inadimplemte")->setOrientation(OrientRow);
+    });
+    step("pivot: rank debtors by value", kDebtorDims, QString(), [&] {
+        CubeField *f = byCaption(*cube, "Inadimplemte");
+        f->setSortType(SortRankDescending);
+        f->setRankDataField(1);
+    });
+    step("pivot: filter out a situation", kDebtorDims, kNotFirstSituation, [&] {
+        byCaption(*cube, "Situação")->dataItems()->item(0)->setIncluded(false);
+    });
+    step("pivot: collapse the stores", kBuildDims, kNotFirstSituation, [&] {
+        byCaption(*cube, "Cliente")->setExpanded(false);
+    });
+    step("pivot: quarter and month to the columns", kMonthDims, kNotFirstSituation, [&] {
+        byCaption(*cube, "Trimestre Vencimento")->setOrientation(OrientColumn);
+        byCaption(*cube, "Mês Vencimento")->setOrientation(OrientColumn);
+    });
+    step("pivot: stores expanded, month to the page", kDebtorDims, kNotFirstSituation, [&] {
+        byCaption(*cube, "Cliente")->setExpanded(true);
+        byCaption(*cube, "Mês Vencimento")->setOrientation(OrientPage);
+    });
+
+    cube->show();
+    QCoreApplication::processEvents();
+    CubeView *view = cube->view();
+    QScrollBar *vbar = view->verticalScrollBar();
+    const int frames = 200;
+    vbar->setValue(vbar->maximum() / 2);
+    view->viewport()->repaint();
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < frames; ++i) {
+        vbar->setValue(vbar->value() + vbar->pageStep() / 3 + 1);
+        view->viewport()->repaint();
+    }
+    const double vFrame = msSince(t) / frames;
+    const int cells = view->lastPaintedCells();
+    row(size, "scroll down + repaint, per frame", vFrame,
+        plainFrame(view->viewport()->size(), cells, frames), "ms", "<= 5 ms");
+    QScrollBar *hbar = view->horizontalScrollBar();
+    t.restart();
+    for (int i = 0; i < frames; ++i) {
+        hbar->setValue(i * 37 % qMax(1, hbar->maximum() + 1));
+        view->viewport()->repaint();
+    }
+    const double hFrame = msSince(t) / frames;
+    row(size, "scroll across + repaint, per frame", hFrame,
+        plainFrame(view->viewport()->size(), view->lastPaintedCells(), frames), "ms",
+        "<= 5 ms");
+    row(size, "peak memory of the build (vs. database file)", memory, fileMb, "MB", "<= 400 MB");
+    delete cube;
+    kq::data::closeAllDatabases();
+    return 0;
+}
+
+// One export of the debtor pivot (the state the pivot steps end in), in a
+// process of its own: "html", "excel", or "small" (HTML of a small pivot).
+int exports(int size, const QString &db, const QString &outDir, const QString &which)
+{
+    DCube *cube = newCube(db);
+    if (!cube->rebuild())
+        return 1;
+    if (which == u"small") {
+        cube->model()->ensureLayout();
+        const QString html = outDir + QStringLiteral("/HtmlExportSmall.htm");
+        QElapsedTimer t;
+        t.start();
+        cube->exportHtml(html, true, true, true, true);
+        const double small = msSince(t);
+        char label[96];
+        std::snprintf(label, sizeof label, "HTML export, small pivot %dx%d", cube->rowCount(),
+                      cube->columnCount());
+        row(size, label, small, 0, "ms", "instant");
+        return 0;
+    }
+    byCaption(*cube, "Inadimplemte")->setOrientation(OrientRow);
+    CubeField *f = byCaption(*cube, "Inadimplemte");
+    f->setSortType(SortRankDescending);
+    f->setRankDataField(1);
+    byCaption(*cube, "Situação")->dataItems()->item(0)->setIncluded(false);
+    byCaption(*cube, "Trimestre Vencimento")->setOrientation(OrientColumn);
+    cube->model()->ensureLayout();
+    const bool html = which == u"html";
+    const QString file = outDir + (html ? QStringLiteral("/HtmlExport.htm")
+                                        : QStringLiteral("/ExcelExport.xls"));
+    PeakRss peak;
+    QElapsedTimer t;
+    t.start();
+    const bool ok = html ? cube->exportHtml(file, true, true, true, true)
+                         : cube->exportExcel(file, true, true, true, true);
+    const double seconds = msSince(t) / 1000;
+    const double mb = peak.peak();
+    const char *what = html ? "HTML export" : "Excel export";
+    char label[96];
+    std::snprintf(label, sizeof label, "%s %dx%d%s", what, cube->rowCount(),
+                  cube->columnCount(), ok ? "" : " FAILED");
+    row(size, label, seconds, html ? kOldHtmlSeconds : kOldExcelSeconds, "s", "<= 8 s");
+    std::snprintf(label, sizeof label, "%s, peak memory (%lld MB file)", what,
+                  QFileInfo(file).size() / (1024 * 1024));
+    row(size, label, mb, html ? kOldHtmlMb : kOldExcelMb, "MB", "<= 400 MB");
+    QFile::remove(file);
+    delete cube;
+    kq::data::closeAllDatabases();
+    return 0;
+}
+
+int runChild(const QString &self, const QStringList &args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(self, args);
+    if (!p.waitForStarted() || !p.waitForFinished(-1))
+        return 1;
+    return p.exitCode();
 }
 
 } // namespace
@@ -120,92 +483,75 @@ double ms(QElapsedTimer &t)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const int cheques = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 200000;
-    QTemporaryDir dir;
-    kq::data::prepareDataFolder(dir.path());
-    const QString db = kq::data::dataFile(dir.path(), kq::data::kDevolvidos);
-    QElapsedTimer t;
-    t.start();
-    generate(db, cheques);
-    std::printf("generate %d cheques: %.0f ms\n", cheques, ms(t));
-
-    DCube cube;
-    cube.resize(1280, 800);
-    defineCube(cube, db);
-    byCaption(cube, "Estado")->setOrientation(OrientRow);
-    byCaption(cube, "Cliente")->setOrientation(OrientRow);
-    byCaption(cube, "Ano Vencimento")->setOrientation(OrientColumn);
-    t.restart();
-    if (!cube.rebuild()) {
-        std::printf("rebuild failed: %s\n", qPrintable(cube.model()->lastError()));
-        return 1;
+    QStringList args = app.arguments();
+    const QString self = args.takeFirst();
+    if (args.size() == 3 && args.at(0) == u"--generate") {
+        generate(args.at(2), args.at(1).toInt());
+        return 0;
     }
-    std::printf("build (source + 14 fields + layout): %.0f ms, %d source rows, grid %d x %d\n",
-                ms(t), cube.model()->sourceRowCount(), cube.rowCount(), cube.columnCount());
+    if (args.size() == 4 && args.at(0) == u"--measure")
+        return measure(args.at(1).toInt(), args.at(2), args.at(3).toInt());
+    if (args.size() == 5 && args.at(0) == u"--export")
+        return exports(args.at(1).toInt(), args.at(2), args.at(3), args.at(4));
 
-    auto step = [&](const char *what, const std::function<void()> &change) {
-        QElapsedTimer s;
-        s.start();
-        change();
-        cube.model()->ensureLayout();
-        std::printf("%-44s %7.0f ms, grid %d x %d\n", what, ms(s), cube.rowCount(),
-                    cube.columnCount());
+    QList<int> sizes = {10000, 100000, 1000000};
+    int rounds = 3;
+    QString keep;
+    bool exportsToo = true;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == u"--no-1m")
+            sizes.removeAll(1000000);
+        else if (args.at(i) == u"--sizes" && i + 1 < args.size()) {
+            sizes.clear();
+            for (const QString &s : args.at(++i).split(u',', Qt::SkipEmptyParts))
+                if (s.toInt() > 0)
+                    sizes << s.toInt();
+        } else if (args.at(i) == u"--rounds" && i + 1 < args.size())
+            rounds = qMax(1, args.at(++i).toInt());
+        else if (args.at(i) == u"--keep" && i + 1 < args.size())
+            keep = args.at(++i);
+        else if (args.at(i) == u"--no-export")
+            exportsToo = false;
+        else {
+            std::fprintf(stderr, "usage: bench_cube [--no-1m] [--sizes N,N] [--rounds R] "
+                                 "[--keep DIR] [--no-export]\n");
+            return 2;
+        }
+    }
+    QTemporaryDir temp;
+    const QString root = keep.isEmpty() ? temp.path() : keep;
+    QDir().mkpath(root);
+    auto portfolio = [&](int size) {
+        const QString folder = root + QStringLiteral("/p%1").arg(size);
+        const QString db = kq::data::dataFile(folder, kq::data::kDevolvidos);
+        if (!QFileInfo::exists(db)) {
+            QElapsedTimer t;
+            t.start();
+            if (runChild(self, {QStringLiteral("--generate"), QString::number(size), folder}))
+                return QString();
+            std::printf("(generated %d cheques in %.1f s)\n", size, msSince(t) / 1000);
+            std::fflush(stdout);
+        }
+        return db;
     };
-    step("debtor field to the rows (20k members)", [&] {
-        byCaption(cube, "Inadimplemte")->setOrientation(OrientRow);
-    });
-    step("rank debtors by Valor, descending", [&] {
-        CubeField *f = byCaption(cube, "Inadimplemte");
-        f->setSortType(SortRankDescending);
-        f->setRankDataField(1);
-    });
-    step("filter out one situation (page field)", [&] {
-        byCaption(cube, "Situação")->dataItems()->item(0)->setIncluded(false);
-    });
-    step("collapse the store field", [&] { byCaption(cube, "Cliente")->setExpanded(false); });
-    step("month and quarter to the columns", [&] {
-        byCaption(cube, "Trimestre Vencimento")->setOrientation(OrientColumn);
-        byCaption(cube, "Mês Vencimento")->setOrientation(OrientColumn);
-    });
-    byCaption(cube, "Cliente")->setExpanded(true);
-    byCaption(cube, "Mês Vencimento")->setOrientation(OrientPage);
-    cube.model()->ensureLayout();
-
-    cube.show();
-    QCoreApplication::processEvents();
-    CubeView *view = cube.view();
-    QScrollBar *vbar = view->verticalScrollBar();
-    const int frames = 200;
-    t.restart();
-    for (int i = 0; i < frames; ++i) {
-        vbar->setValue(vbar->value() + vbar->pageStep() / 3 + 1);
-        view->viewport()->repaint();
+    std::printf("%9s  %-42s %13s %13s %7s  %s\n", "cheques", "Cube", "program", "baseline",
+                "ratio", "target");
+    std::fflush(stdout);
+    for (int size : std::as_const(sizes)) {
+        const QString db = portfolio(size);
+        if (db.isEmpty()
+            || runChild(self, {QStringLiteral("--measure"), QString::number(size), db,
+                               QString::number(rounds)}))
+            return 1;
     }
-    std::printf("scroll + repaint: %.2f ms per frame (%d rows, %d cells painted per frame)\n",
-                ms(t) / frames, cube.rowCount(), view->lastPaintedCells());
-    t.restart();
-    for (int i = 0; i < frames; ++i) {
-        QScrollBar *hbar = view->horizontalScrollBar();
-        hbar->setValue(i * 7 % qMax(1, hbar->maximum()));
-        view->viewport()->repaint();
+    if (exportsToo) {
+        const QString db = portfolio(200000);
+        for (const char *which : {"small", "html", "excel"}) {
+            if (db.isEmpty()
+                || runChild(self, {QStringLiteral("--export"), QString::number(200000), db,
+                                   root, QString::fromLatin1(which)}))
+                return 1;
+        }
     }
-    std::printf("horizontal scroll + repaint: %.2f ms per frame\n", ms(t) / frames);
-    t.restart();
-    cube.refresh();
-    std::printf("refresh (formats of the visible cells): %.2f ms\n", ms(t));
-
-    const QString file = dir.filePath(QStringLiteral("cubo.cub"));
-    t.restart();
-    cube.setPassword(QStringLiteral("segredo"));
-    const bool saved = cube.save(file, SaveWithData | SaveCompressed);
-    std::printf("save with data, compressed, encrypted: %.0f ms (%s, %lld KB)\n", ms(t),
-                saved ? "ok" : "failed", QFileInfo(file).size() / 1024);
-    t.restart();
-    const CubeLoadResult r = cube.load(file);
-    std::printf("load it back: %.0f ms (%s)\n", ms(t), r.ok ? "ok" : qPrintable(r.description));
-    t.restart();
-    cube.exportHtml(dir.filePath(QStringLiteral("HtmlExport.htm")), true, true, true, true);
-    std::printf("HTML export of %d x %d: %.0f ms\n", cube.rowCount(), cube.columnCount(), ms(t));
-    kq::data::closeAllDatabases();
     return 0;
 }

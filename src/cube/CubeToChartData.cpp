@@ -6,6 +6,7 @@
 #include "platform/errorinfo.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 
 namespace kq::cube {
@@ -77,15 +78,6 @@ std::pair<int, int> ordered(std::pair<int, int> corners)
     return opposite >= current ? std::pair{current, opposite} : std::pair{opposite, current};
 }
 
-template<typename Next>
-int countSteps(int first, int last, Next next)
-{
-    int steps = 0;
-    for (int i = first; i < last; i = next(i))
-        ++steps;
-    return steps;
-}
-
 QString joinLevels(int from, int to, const std::function<QString(int)> &text)
 {
     QStringList parts;
@@ -111,23 +103,41 @@ double toNumber(const QVariant &v)
     bool ok = false;
     const double d = v.toDouble(&ok);
     if (!ok)
-        throw kq::platform::RuntimeError(13, QStringLiteral("Type mismatch"),
+        throw kq::platform::RuntimeError(13, QStringLiteral("Tipos incompatíveis"),
                                          QStringLiteral("CubeToChartData"));
     return d;
 }
 
 } // namespace
 
+QList<int> blockIndices(int first, int last, const std::function<int(int)> &next)
+{
+    QList<int> out;
+    for (int i = first; i <= last;) {
+        const int following = next(i);
+        if (following <= i)
+            break;
+        out.append(i);
+        i = following;
+    }
+    return out;
+}
+
 ChartData chartArray(const ChartSource &cube)
 {
     const auto [firstColumn, lastColumn] = ordered(cube.columnCorners());
     const auto [firstRow, lastRow] = ordered(cube.rowCorners());
-    const int rowSteps = countSteps(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
-    const int columnSteps =
-        countSteps(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
+    const QList<int> rows =
+        blockIndices(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
+    const QList<int> columns =
+        blockIndices(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
+    // Steps along an axis are one fewer than its members; the bound of an
+    // axis is its member count (an empty axis has none).
+    const qsizetype rowSteps = std::max<qsizetype>(0, rows.size() - 1);
+    const qsizetype columnSteps = std::max<qsizetype>(0, columns.size() - 1);
     const bool rowsLead = rowSteps < columnSteps;
-    const int rowBound = rowSteps >= 1 ? rowSteps + 1 : 1;
-    const int columnBound = columnSteps >= 1 ? columnSteps + 1 : 1;
+    const int rowBound = int(rows.size());
+    const int columnBound = int(columns.size());
     ChartData data =
         rowsLead ? ChartData(rowBound, columnBound) : ChartData(columnBound, rowBound);
 
@@ -139,19 +149,16 @@ ChartData chartArray(const ChartSource &cube)
         else
             data.setValue(q, p, v);
     };
-    int q = 1;
-    for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q)
-        put(0, q, columnText(cube, c));
-    int p = 1;
-    for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p) {
+    for (int q = 1; q <= columns.size(); ++q)
+        put(0, q, columnText(cube, columns.at(q - 1)));
+    for (int p = 1; p <= rows.size(); ++p) {
+        const int r = rows.at(p - 1);
         const int depth = cube.rowHeadingDepth(r);
         put(p, 0, joinLevels(1, depth, [&](int level) { return cube.rowHeadingText(r, level); }));
     }
-    q = 1;
-    for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q) {
-        p = 1;
-        for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p)
-            put(p, q, toNumber(cube.cellValue(r, c)));
+    for (int q = 1; q <= columns.size(); ++q) {
+        for (int p = 1; p <= rows.size(); ++p)
+            put(p, q, toNumber(cube.cellValue(rows.at(p - 1), columns.at(q - 1))));
     }
     return data;
 }

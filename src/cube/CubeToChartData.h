@@ -2,8 +2,10 @@
 
 #include "platform/chart/chartdata.h"
 
+#include <QList>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <utility>
 
 namespace kq::platform {
@@ -58,6 +60,12 @@ public:
 private:
     const kq::platform::CubeModel &m_cube;
 };
+
+// The indices of a block of cube rows or columns from first to last (both
+// included) in the order next() walks them. The walk ends where next() does
+// not move past an index (the cube answers so after its last row or column),
+// so an empty axis gives no index.
+QList<int> blockIndices(int first, int last, const std::function<int(int)> &next);
 
 // True when at least two data fields are shown.
 bool HasMultipleDataFields(const ChartSource &cube);

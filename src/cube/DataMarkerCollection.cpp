@@ -34,7 +34,7 @@ dataMarker *DataMarkerCollection::Add(qint32 ForeColor, qint32 BackColor, double
 dataMarker *DataMarkerCollection::Item(int position) const
 {
     if (position < 1 || position > Count())
-        throw RuntimeError(9, QStringLiteral("Subscript out of range"), kSource);
+        throw RuntimeError(9, QStringLiteral("Subscrito fora do intervalo"), kSource);
     return m_items[size_t(position - 1)].second.get();
 }
 
@@ -42,14 +42,14 @@ dataMarker *DataMarkerCollection::Item(const QString &key) const
 {
     const int i = indexOfKey(key);
     if (i < 0)
-        throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"), kSource);
+        throw RuntimeError(5, QStringLiteral("Chamada de procedimento ou argumento inválido"), kSource);
     return m_items[size_t(i)].second.get();
 }
 
 void DataMarkerCollection::Remove(int position)
 {
     if (position < 1 || position > Count())
-        throw RuntimeError(9, QStringLiteral("Subscript out of range"), kSource);
+        throw RuntimeError(9, QStringLiteral("Subscrito fora do intervalo"), kSource);
     m_items.erase(m_items.begin() + (position - 1));
 }
 
@@ -57,7 +57,7 @@ void DataMarkerCollection::Remove(const QString &key)
 {
     const int i = indexOfKey(key);
     if (i < 0)
-        throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"), kSource);
+        throw RuntimeError(5, QStringLiteral("Chamada de procedimento ou argumento inválido"), kSource);
     m_items.erase(m_items.begin() + i);
 }
 

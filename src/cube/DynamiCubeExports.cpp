@@ -1,5 +1,6 @@
 #include "cube/DynamiCubeExports.h"
 
+#include "cube/CubeToChartData.h"
 #include "platform/chart/mschart.h"
 #include "platform/cube/dcube.h"
 #include "platform/dialogs.h"
@@ -33,7 +34,7 @@ double toDouble(const QVariant &value)
     bool ok = false;
     const double d = value.toDouble(&ok);
     if (!ok)
-        throw kq::platform::RuntimeError(13, QStringLiteral("Type mismatch"),
+        throw kq::platform::RuntimeError(13, QStringLiteral("Tipos incompatíveis"),
                                          QStringLiteral("DynamiCubeExports"));
     return d;
 }
@@ -72,17 +73,16 @@ void DynamiCubeExports::ExportToMSChart(kq::platform::MSChart *chartTarget)
     try {
         DCube &cube = dc();
         if (!chartTarget)
-            throw kq::platform::RuntimeError(91, QStringLiteral("No chart"));
+            throw kq::platform::RuntimeError(91, QStringLiteral("Não há gráfico"));
         const auto [firstColumn, lastColumn] = ordered(cube.columnCorners());
         const auto [firstRow, lastRow] = ordered(cube.rowCorners());
         const bool rowsLead = (lastRow - firstRow) < (lastColumn - firstColumn);
-        int rows = 0;
-        for (int r = firstRow; r <= lastRow; r = cube.nextRow(r))
-            ++rows;
-        int columns = 0;
-        for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c))
-            ++columns;
-        ChartData data = rowsLead ? ChartData(rows, columns) : ChartData(columns, rows);
+        const QList<int> rows =
+            blockIndices(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
+        const QList<int> columns =
+            blockIndices(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
+        ChartData data = rowsLead ? ChartData(int(rows.size()), int(columns.size()))
+                                  : ChartData(int(columns.size()), int(rows.size()));
         // p counts along the rows, q along the columns, whichever leads.
         auto put = [&](int p, int q, const QVariant &v) {
             if (rowsLead)
@@ -90,25 +90,23 @@ void DynamiCubeExports::ExportToMSChart(kq::platform::MSChart *chartTarget)
             else
                 data.setValue(q, p, v);
         };
-        int q = 1;
-        for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q) {
+        for (int q = 1; q <= columns.size(); ++q) {
+            const int c = columns.at(q - 1);
             QString text;
             for (int level = 1; level <= cube.columnHeadingDepth(c); ++level)
                 text += QStringLiteral(" - ") + cube.columnHeading(c, level).text;
             put(0, q, text);
         }
-        int p = 1;
-        for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p) {
+        for (int p = 1; p <= rows.size(); ++p) {
+            const int r = rows.at(p - 1);
             QString text;
             for (int level = 1; level <= cube.rowHeadingDepth(r); ++level)
                 text += QStringLiteral(" - ") + cube.rowHeading(r, level).text;
             put(p, 0, text);
         }
-        q = 1;
-        for (int c = firstColumn; c <= lastColumn; c = cube.nextColumn(c), ++q) {
-            p = 1;
-            for (int r = firstRow; r <= lastRow; r = cube.nextRow(r), ++p)
-                put(p, q, toDouble(cube.cellValue(r, c)));
+        for (int q = 1; q <= columns.size(); ++q) {
+            for (int p = 1; p <= rows.size(); ++p)
+                put(p, q, toDouble(cube.cellValue(rows.at(p - 1), columns.at(q - 1))));
         }
         chartTarget->setShowLegend(true);
         chartTarget->setChartData(data);

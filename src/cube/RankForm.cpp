@@ -220,7 +220,7 @@ void RankForm::lstAxisFields_Click(int row)
         m_selected = lstAxisFields->item(row)->data(Qt::UserRole).toInt();
         CubeField *field = selectedField();
         if (!field)
-            throw kq::platform::RuntimeError(91, QStringLiteral("Object variable not set"),
+            throw kq::platform::RuntimeError(91, QStringLiteral("Variável de objeto não definida"),
                                              kForm);
         clearOptions();
         BeginUpdate();

@@ -163,7 +163,7 @@ void SaveForm::OKButton_Click()
     try {
         kq::platform::DCube *cube = screenCube();
         if (!cube)
-            throw kq::platform::RuntimeError(91, QStringLiteral("Object variable not set"),
+            throw kq::platform::RuntimeError(91, QStringLiteral("Variável de objeto não definida"),
                                              QStringLiteral("SaveForm"));
         const int flags = saveFlags(!SaveOption[0]->isChecked(), CompressionCheck->isChecked());
         const bool protect = !optPassword[0]->isChecked();
@@ -180,6 +180,9 @@ void SaveForm::OKButton_Click()
             close();
             return;
         }
+        // Cancelled while writing: nothing written, the form stays open.
+        if (cube->model()->lastErrorCode() == kq::platform::CubeErrCancelled)
+            return;
         Dialogs::message(QStringLiteral("There was a problem saving your cube file."),
                          QStringLiteral("Save Failed"), Buttons::Ok, Icon::Information);
     } catch (...) {

@@ -52,7 +52,7 @@ FileOpener &openerSlot()
 void moveTwips(QWidget *w, int left, int top, int width, int height)
 {
     if (width < 0 || height < 0)
-        throw kq::platform::RuntimeError(380, QStringLiteral("Invalid property value"), kForm);
+        throw kq::platform::RuntimeError(380, QStringLiteral("Valor de propriedade inválido"), kForm);
     w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                    twipsToPixels(height));
 }
@@ -135,14 +135,15 @@ void setDataFieldShownFromItem(DCube *cube, QListWidgetItem *item)
 {
     kq::platform::CubeField *field = cube->dataFields()->item(item->data(Qt::UserRole).toInt());
     if (!field)
-        throw kq::platform::RuntimeError(9, QStringLiteral("Subscript out of range"), kForm);
+        throw kq::platform::RuntimeError(9, QStringLiteral("Subscrito fora do intervalo"), kForm);
     field->setShown(item->checkState() == Qt::Checked);
     rebuildOrThrow(cube);
 }
 
 void rebuildOrThrow(DCube *cube)
 {
-    if (!cube->rebuild())
+    // A build the user cancelled is no failure: the cube keeps what it held.
+    if (!cube->rebuild() && cube->model()->lastErrorCode() != kq::platform::CubeErrCancelled)
         throw kq::platform::RuntimeError(cube->model()->lastErrorCode(),
                                          cube->model()->lastError(), QStringLiteral("DCube"));
 }
@@ -454,6 +455,9 @@ bool fcubovendas::LoadCubeFile(const QString &microCubeFilePathOrUrl, int passwo
                              Buttons::Ok, Icon::Information);
             return false;
         }
+        if (code == kq::platform::CubeErrCancelled)
+            return false; // the user stopped the reading: nothing to say
+
         if (code != kCubePasswordRefused) {
             Dialogs::message(unexpectedLoadErrorText(code, description),
                              QStringLiteral("EXITING PROGRAM!"), Buttons::Ok, Icon::Critical);
@@ -491,6 +495,8 @@ void fcubovendas::OpenCubeFile()
             ShowCube();
             Dialogs::message(QStringLiteral("Arquivo carregado com sucesso!"),
                              QStringLiteral("Congratulaçõe"), Buttons::Ok, Icon::Information);
+        } else if (DCube1->model()->lastErrorCode() == kq::platform::CubeErrCancelled) {
+            // Cancelled while the file was read: the cube stays as it was.
         } else {
             HideCube();
             Dialogs::message(QStringLiteral("houve algum problema ao carregar arquivo do cubo."),

@@ -124,6 +124,9 @@ void fexport::cmdExport_Click()
         written = cube->exportExcel(file, IncludeTotals, ExportFormattedNumbers,
                                     IncludeAttribColors, MergeRowsAndColumns);
     }
+    // A cancelled export leaves no file and keeps the screen open, silently.
+    if (!written && cube->model()->lastErrorCode() == kq::platform::CubeErrCancelled)
+        return;
     // A failed export keeps the screen open and opens nothing.
     if (!written) {
         Dialogs::message(QStringLiteral("Não foi possível gravar o arquivo ") + file

@@ -9,6 +9,7 @@
 #include <QLegend>
 #include <QLineSeries>
 #include <QPieSeries>
+#include <QPointer>
 #include <QtTest>
 
 using kq::platform::ChartData;
@@ -168,6 +169,29 @@ private slots:
                     found = image.pixel(x, y) == want;
             QVERIFY2(found, qPrintable(QStringLiteral("series %1 not drawn").arg(j)));
         }
+    }
+
+    // The line series under each area goes with it when the chart is drawn
+    // again or closed.
+    void areaSeriesLeaveNothingBehind()
+    {
+        QList<QPointer<QLineSeries>> uppers;
+        {
+            MSChart chart;
+            chart.setChartData(sample());
+            chart.setChartType(5);
+            for (QAbstractSeries *s : chart.chart()->series())
+                uppers << qobject_cast<QAreaSeries *>(s)->upperSeries();
+            QCOMPARE(uppers.size(), 3);
+            chart.setChartType(4);  // a rebuild
+            for (const auto &u : std::as_const(uppers))
+                QVERIFY(u.isNull());
+            uppers.clear();
+            for (QAbstractSeries *s : chart.chart()->series())
+                uppers << qobject_cast<QAreaSeries *>(s)->upperSeries();
+        }
+        for (const auto &u : std::as_const(uppers))
+            QVERIFY(u.isNull());
     }
 
     void legendAndEmptyData()

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QtTest>
+#include <stdexcept>
 
 using kq::cube::ChartSource;
 using kq::platform::ChartData;
@@ -29,10 +30,20 @@ public:
     QList<bool> shown{true};
     QHash<QPair<int, int>, QVariant> overrides;
 
+    // Walks beyond this many steps mean a loop that never ends.
+    mutable int walked = 0;
+
     std::pair<int, int> columnCorners() const override { return columnCorner; }
     std::pair<int, int> rowCorners() const override { return rowCorner; }
-    int nextColumn(int c) const override { return c + 1; }
-    int nextRow(int r) const override { return r + 1; }
+    // As the cube answers: after the last index, the count.
+    int nextColumn(int c) const override { return step(std::min(c + 1, columns)); }
+    int nextRow(int r) const override { return step(std::min(r + 1, rows)); }
+    int step(int next) const
+    {
+        if (++walked > 10000)
+            throw std::runtime_error("the walk over the cube never ends");
+        return next;
+    }
     int columnFieldCount() const override { return twoLevels ? 2 : 1; }
     int dataFieldCount() const override { return int(shown.size()); }
     bool dataFieldShown(int p) const override { return shown.value(p); }
@@ -181,6 +192,88 @@ private slots:
         QCOMPARE(d.number(1, 1), 0.0);
         cube.overrides[{0, 1}] = QStringLiteral("abc");
         QVERIFY_THROWS_EXCEPTION(kq::platform::RuntimeError, kq::cube::chartArray(cube));
+    }
+
+    // An axis with no members (a cube with no cheques, or a filter that
+    // empties an axis): the corners still read 0, the walk ends at once and
+    // the array has no member on that axis.
+    void emptyAxis_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("no rows") << 0 << 3;
+        QTest::newRow("no columns") << 2 << 0;
+        QTest::newRow("neither") << 0 << 0;
+    }
+
+    void emptyAxis()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, columns);
+        FakeCube cube;
+        cube.rows = rows;
+        cube.columns = columns;
+        cube.rowCorner = {0, std::max(0, rows - 1)};
+        cube.columnCorner = {0, std::max(0, columns - 1)};
+        const ChartData d = kq::cube::chartArray(cube);
+        const bool rowsLead = d.rowUpperBound() == rows && d.columnUpperBound() == columns;
+        const bool columnsLead = d.rowUpperBound() == columns && d.columnUpperBound() == rows;
+        QVERIFY(rowsLead || columnsLead);
+        const int nonEmpty = std::max(rows, columns);
+        for (int k = 1; k <= nonEmpty; ++k) {
+            const QString label = rowsLead == (rows > 0) ? d.rowLabel(k) : d.columnLabel(k);
+            QCOMPARE(label, (rows > 0 ? QStringLiteral("R%1") : QStringLiteral("C%1")).arg(k - 1));
+        }
+        // The chart draws an empty array in every type.
+        kq::platform::MSChart chart;
+        chart.resize(400, 300);
+        chart.setChartData(d);
+        for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 14}) {
+            chart.setChartType(type);
+            QVERIFY(!chart.grab().isNull());
+        }
+    }
+
+    // "Graficos" on the cube itself when a filter empties one axis.
+    void emptyAxisOfTheCube_data()
+    {
+        QTest::addColumn<QString>("kept");   // the axis field that stays
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("no rows") << "Cliente" << 0 << 2;
+        QTest::newRow("no columns") << "Ano" << 1 << 0;
+    }
+
+    void emptyAxisOfTheCube()
+    {
+        QFETCH(QString, kept);
+        QFETCH(int, rows);
+        QFETCH(int, columns);
+        kq::test::cubetools::ChequeCube fixture;
+        QVERIFY(fixture.ok);
+        auto &cube = fixture.cube;
+        for (auto *f : {cube.fields()->item(QStringLiteral("ds_loja")),
+                        cube.fields()->item(QStringLiteral("ano"))}) {
+            if (f->caption() != kept)
+                f->setOrientation(kq::platform::OrientPage);
+        }
+        for (auto *item : cube.rowFields()->count() ? cube.rowFields()->item(0)->dataItems()->all()
+                                                    : cube.columnFields()->item(0)->dataItems()->all())
+            item->setIncluded(false);
+        cube.rebuild();
+        QCOMPARE(cube.rowCount(), rows);
+        QCOMPARE(cube.columnCount(), columns);
+        std::unique_ptr<kq::cube::frmMSChart> form(kq::cube::showCubeChart(&cube));
+        QVERIFY(form);
+        // The block is the current cell alone: one member on the other axis.
+        const ChartData d = form->MSChart->chartData();
+        QCOMPARE(d.rowUpperBound() * d.columnUpperBound(), 0);
+        QCOMPARE(d.rowUpperBound() + d.columnUpperBound(), 1);
+        const QString out = qEnvironmentVariable("KQ_SCREENSHOT_DIR");
+        if (!out.isEmpty()) {
+            const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+            QVERIFY(form->grab().save(out + QStringLiteral("/chart-%1.png").arg(tag)));
+        }
     }
 
     void chartWindow()

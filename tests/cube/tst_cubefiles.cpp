@@ -42,10 +42,12 @@ private slots:
     void requiredPasswordMustBeTyped();
     void reopenedFormSavesAgain();
     void saveFailure();
+    void saveCancelled();
     void openWithPassword();
     void threeWrongPasswords();
     void cancelAtSecondPrompt();
     void missingFile();
+    void openingCancelledChangesNothing();
     void notACubeFile();
     void webAddressIsRefused();
     void noPromptWithoutAttempts();
@@ -209,6 +211,23 @@ void TestCubeFiles::saveFailure()
     QVERIFY(s->isVisible());
 }
 
+// Cancel in the progress of saving: no file, no message, the form stays open.
+void TestCubeFiles::saveCancelled()
+{
+    SaveForm *s = openSave();
+    const QString path = m_fx->shell.folders.programFile(QStringLiteral("cancelado.cub"));
+    SaveForm::setFileName(path);
+    m_fx->shell.dialogs.cancelProgressAt = 2; // once the cube is packed
+    s->OKButton->click();
+    QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Gravando o arquivo do cubo..."});
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+    QVERIFY(s->isVisible());
+    QVERIFY(!QFile::exists(path));
+    m_fx->shell.dialogs.cancelProgressAt = -1;
+    s->OKButton->click();
+    QVERIFY(QFile::exists(path));
+}
+
 void TestCubeFiles::openWithPassword()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
@@ -277,6 +296,26 @@ void TestCubeFiles::missingFile()
     m_fx->shell.dialogs.files.enqueue(QString());
     m_cube->Abrir->trigger();
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+}
+
+// Cancel in the progress of opening: no message, the cube stays shown as it
+// was and the file is not taken as the screen's.
+void TestCubeFiles::openingCancelledChangesNothing()
+{
+    const QString path = savedFile(QString());
+    m_cube->DCube1->fields()->item(QStringLiteral("ds_loja"))
+        ->setOrientation(kq::platform::OrientRow);
+    QVERIFY(m_cube->DCube1->rebuild());
+    const QString before = m_cube->cubeFilePath();
+    m_fx->shell.dialogs.files.enqueue(path);
+    m_fx->shell.dialogs.progressLabels.clear();
+    m_fx->shell.dialogs.cancelProgressAt = 2; // once the file is opened
+    m_cube->Abrir->trigger();
+    QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Abrindo o arquivo do cubo..."});
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+    QVERIFY(m_cube->DCube1->isVisible());
+    QCOMPARE(m_cube->DCube1->rowCount(), 3);
+    QCOMPARE(m_cube->cubeFilePath(), before);
 }
 
 void TestCubeFiles::notACubeFile()

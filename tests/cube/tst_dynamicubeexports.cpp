@@ -82,6 +82,8 @@ private slots:
     void chartArray_data();
     void chartArray();
     void chartFailureIsReported();
+    void emptyAxis_data();
+    void emptyAxis();
     void initAgainBindsTheNewCube();
 };
 
@@ -253,6 +255,52 @@ void TestDynamiCubeExports::chartFailureIsReported()
     exports.Init(&cube);
     exports.ExportToMSChart(nullptr);
     QCOMPARE(dialogs.messages.size(), 2);
+}
+
+void TestDynamiCubeExports::emptyAxis_data()
+{
+    QTest::addColumn<QString>("emptied");  // the axis field whose members are all filtered out
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QString>("text");
+    // No row heading level: no corner cells; the data-field line, then no row.
+    QTest::newRow("no rows") << "Country" << 0 << 2 << lines({"", "Freight\tOrders\t"});
+    // The data-field line and the one line of the grand total, both empty.
+    QTest::newRow("no columns") << "Year" << 1 << 0 << lines({"", "", ""});
+}
+
+// A filter that empties an axis: both exports end, the chart gets no member
+// on that axis and no error is shown.
+void TestDynamiCubeExports::emptyAxis()
+{
+    QFETCH(QString, emptied);
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QFETCH(QString, text);
+    kq::test::ScriptedDialogs dialogs;
+    kq::test::NwindFolders nwind;
+    DCube cube;
+    buildOrdersCube(cube, nwind);
+    arrange(cube, QStringLiteral("E"));
+    CubeField *field = cube.fields()->item(emptied);
+    if (field->orientation() == kq::platform::OrientPage) {
+        field->setOrientation(kq::platform::OrientColumn);
+        cube.fields()->item(QStringLiteral("Country"))->setOrientation(kq::platform::OrientPage);
+    }
+    keepOnly(field, {});
+    QCOMPARE(cube.rowCount(), rows);
+    QCOMPARE(cube.columnCount(), columns);
+    DynamiCubeExports exports;
+    exports.Init(&cube);
+    MSChart chart;
+    exports.ExportToMSChart(&chart);
+    QVERIFY(dialogs.messages.isEmpty());
+    QVERIFY(chart.showLegend());
+    const auto &data = chart.chartData();
+    QCOMPARE(data.rowUpperBound() * data.columnUpperBound(), 0);
+    QCOMPARE(data.rowUpperBound() + data.columnUpperBound(), 1); // the current cell's line
+    exports.ExportToClipboard(QStringLiteral("\t"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
 }
 
 void TestDynamiCubeExports::initAgainBindsTheNewCube()

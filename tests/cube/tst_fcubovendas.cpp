@@ -6,6 +6,7 @@
 #include "cube/frmMSChart.h"
 #include "platform/chart/mschart.h"
 #include "cubescreen_test.h"
+#include "data/database.h"
 #include "platform/statusbar.h"
 
 #include <QComboBox>
@@ -34,6 +35,7 @@ private slots:
     }
 
     void opening();
+    void openingCancelled();
     void lastLineOfSettings();
     void definition();
     void pivotAndTotals();
@@ -72,6 +74,33 @@ void TestFcubovendas::opening()
     // The same instance comes up again.
     QCOMPARE(m_fx->open(), f);
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+}
+
+// A big portfolio takes a while to read: cancelled, the screen opens with an
+// empty cube and no error report; the menu's rebuilds read it later.
+void TestFcubovendas::openingCancelled()
+{
+    const QString db = m_fx->shell.devolvidos();
+    {
+        kq::data::Transaction t(db);
+        for (int i = 0; i < 9000; ++i)
+            kq::data::exec(db, QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, "
+                                              "CD_LOJA, DT_DEPOSITO, VL_CHEQUE, vl_atualizado, "
+                                              "CD_SITUACAO, CD_documento, CD_DESTINO, CD_BANCO) "
+                                              "VALUES (?, '00001', '001', '2025-03-01', 1, 1, "
+                                              "'001', '01', '001', '237')"),
+                           {QStringLiteral("1%1").arg(i, 9, 10, QLatin1Char('0'))});
+        t.commit();
+    }
+    m_fx->shell.dialogs.cancelProgressAt = 0; // at the first step
+    fcubovendas *f = m_fx->open();
+    QVERIFY(f);
+    QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Montando o cubo..."});
+    QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+    QVERIFY(!f->DCube1->model()->hasData());
+    m_fx->shell.dialogs.cancelProgressAt = -1;
+    QVERIFY(f->DCube1->rebuild());
+    QCOMPARE(f->DCube1->model()->sourceRowCount(), 9005);
 }
 
 void TestFcubovendas::lastLineOfSettings()
@@ -184,7 +213,7 @@ void TestFcubovendas::layoutTooSmall()
     const QStringList texts = m_fx->shell.dialogs.texts();
     QCOMPARE(texts.size(), 3);
     for (const QString &t : texts) {
-        QVERIFY2(t.startsWith("Erro No.380 - Invalid property value"), qPrintable(t));
+        QVERIFY2(t.startsWith("Erro No.380 - Valor de propriedade inválido"), qPrintable(t));
         QVERIFY(t.contains("Formulário: fcubovendas"));
     }
     QCOMPARE(f->DCube1->geometry(), cube);

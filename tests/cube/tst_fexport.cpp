@@ -30,6 +30,7 @@ private slots:
     void excelWithoutShowing();
     void dataFieldList();
     void fileCannotBeWritten();
+    void cancelledExport();
     void openerFails();
 
 private:
@@ -159,6 +160,30 @@ void TestFexport::fileCannotBeWritten()
         QStringLiteral("Não foi possível gravar o arquivo ")));
     QVERIFY(e->isVisible());
     QVERIFY(m_opened.isEmpty());
+}
+
+// Cancel in the export's progress: no file, no message, nothing opened, the
+// screen stays open; the last export's file stays as it was.
+void TestFexport::cancelledExport()
+{
+    exportAndWait(openExport());
+    const QString before = read(QStringLiteral("HtmlExport.htm"));
+    QVERIFY(!before.isEmpty());
+    m_opened.clear();
+    m_fx->shell.dialogs.cancelProgressAt = 0; // at the first line
+    for (bool excel : {false, true}) {
+        m_fx->shell.dialogs.progressLabels.clear();
+        fexport *e = openExport();
+        e->robExcel->setChecked(excel);
+        e->cmdExport->click();
+        QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Exportando o cubo..."});
+        QVERIFY(e->isVisible());
+        QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
+        QVERIFY(m_opened.isEmpty());
+        e->close();
+    }
+    QCOMPARE(read(QStringLiteral("HtmlExport.htm")), before);
+    QVERIFY(!QFile::exists(m_fx->shell.folders.programFile(QStringLiteral("ExcelExport.xls"))));
 }
 
 void TestFexport::openerFails()

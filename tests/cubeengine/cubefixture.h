@@ -55,6 +55,29 @@ inline QString makeFixture(const QString &dir)
     return path;
 }
 
+// Creates a table on an open connection ("name TYPE" columns) and fills it
+// with rows of values by column name (a missing or invalid value is Null).
+inline void makeTable(QSqlDatabase &db, const QString &name, const QStringList &columns,
+                      const QList<QHash<QString, QVariant>> &rows)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(name, columns.join(u','))))
+        qFatal("fixture: table %s", qPrintable(name));
+    QStringList names;
+    for (const QString &c : columns)
+        names << c.section(u' ', 0, 0);
+    db.transaction();
+    q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                  .arg(name, QStringList(names.size(), QStringLiteral("?")).join(u',')));
+    for (const auto &r : rows) {
+        for (const QString &n : std::as_const(names))
+            q.addBindValue(r.value(n));
+        if (!q.exec())
+            qFatal("fixture: row of %s", qPrintable(name));
+    }
+    db.commit();
+}
+
 inline const char *fixtureSource()
 {
     return "SELECT cheques.vl_cheque, cheques.vl_atualizado, lojas.ds_loja, cheques.ds_estado,"

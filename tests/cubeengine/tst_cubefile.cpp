@@ -3,8 +3,10 @@
 #include "data/database.h"
 #include "platform/cube/cubemodel.h"
 
+#include <QElapsedTimer>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <sodium.h>
 
 using namespace kq::platform;
 
@@ -22,6 +24,11 @@ private slots:
     void badFiles();
     void failedLoadKeepsCube();
     void encryptedFileHidesEverything();
+    void damagedOrWrongPassword_data();
+    void damagedOrWrongPassword();
+    void onlyOurKeyCost_data();
+    void onlyOurKeyCost();
+    void readsFirstVersionFiles();
     void saveFailureReported();
     void urls();
     void htmlExport_data();
@@ -225,8 +232,187 @@ void tst_cubefile::encryptedFileHidesEverything()
     g.close();
     CubeModel back;
     back.setPassword(QStringLiteral("segredo"));
-    QCOMPARE(back.load(badFile).code, int(CubeErrPassword));
+    QCOMPARE(back.load(badFile).code, int(CubeErrCorrupt));
     QVERIFY(back.load(file).ok);
+}
+
+// Offsets in a protected file: magic and version (9 bytes), flags, salt,
+// opslimit, memlimit, nonce, key check, header checksum, sealed payload.
+namespace header {
+const int salt = 10, ops = 26, mem = 34, nonce = 42, check = 66, sum = 82, payload = 98;
+const int plainSum = 10, plainPayload = 42; // a file without password
+}
+
+static QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+static QString writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+// The header checksum made right again after a change of the header.
+static void resum(QByteArray &bytes, int sumAt)
+{
+    crypto_generichash(reinterpret_cast<unsigned char *>(bytes.data()) + sumAt, 16,
+                       reinterpret_cast<const unsigned char *>(bytes.constData()),
+                       quint64(sumAt), nullptr, 0);
+}
+
+void tst_cubefile::damagedOrWrongPassword_data()
+{
+    QTest::addColumn<bool>("protectedFile");
+    QTest::addColumn<int>("flipAt"); // -1 none, -2 cut the file short
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<int>("code");
+    QTest::newRow("right password") << true << -1 << "segredo" << 0;
+    QTest::newRow("wrong password") << true << -1 << "outra" << int(CubeErrPassword);
+    QTest::newRow("no password") << true << -1 << "" << int(CubeErrPassword);
+    QTest::newRow("salt") << true << header::salt + 3 << "segredo" << int(CubeErrCorrupt);
+    QTest::newRow("nonce") << true << header::nonce << "segredo" << int(CubeErrCorrupt);
+    QTest::newRow("key check") << true << header::check + 15 << "segredo" << int(CubeErrCorrupt);
+    QTest::newRow("header checksum") << true << header::sum << "segredo" << int(CubeErrCorrupt);
+    QTest::newRow("sealed payload") << true << header::payload + 40 << "segredo"
+                                    << int(CubeErrCorrupt);
+    QTest::newRow("sealed payload, wrong password")
+        << true << header::payload + 40 << "outra" << int(CubeErrPassword);
+    QTest::newRow("cut short") << true << -2 << "segredo" << int(CubeErrCorrupt);
+    QTest::newRow("plain payload") << false << header::plainPayload + 40 << "" << int(CubeErrCorrupt);
+    QTest::newRow("plain checksum") << false << header::plainSum << "" << int(CubeErrCorrupt);
+    QTest::newRow("plain, cut short") << false << -2 << "" << int(CubeErrCorrupt);
+}
+
+// "Senha incorreta." only for a wrong password; any changed byte is a damaged
+// file, told before anything is decrypted.
+void tst_cubefile::damagedOrWrongPassword()
+{
+    QFETCH(bool, protectedFile);
+    QFETCH(int, flipAt);
+    QFETCH(QString, given);
+    QFETCH(int, code);
+    CubeModel m;
+    arrange(m);
+    m.setPassword(protectedFile ? QStringLiteral("segredo") : QString());
+    const QString file = m_dir.filePath(QStringLiteral("check.cub"));
+    QVERIFY(m.save(file, SaveWithData | SaveCompressed));
+    QByteArray bytes = fileBytes(file);
+    if (flipAt >= 0)
+        bytes[flipAt] = char(bytes.at(flipAt) ^ 0x20);
+    else if (flipAt == -2)
+        bytes.chop(bytes.size() / 3);
+    writeBytes(file, bytes);
+    CubeModel back;
+    back.setPassword(given);
+    const CubeLoadResult r = back.load(file);
+    QCOMPARE(r.code, code);
+    if (code == CubeErrPassword)
+        QCOMPARE(r.description, given.isEmpty() ? QStringLiteral("O arquivo do cubo pede senha.")
+                                                : QStringLiteral("Senha incorreta."));
+    if (code == CubeErrCorrupt)
+        QCOMPARE(r.description, QStringLiteral("O arquivo do cubo está danificado."));
+    if (code == 0)
+        QCOMPARE(cubetest::dump(back), cubetest::dump(m));
+}
+
+void tst_cubefile::onlyOurKeyCost_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<quint64>("ops");
+    QTest::addColumn<quint64>("mem");
+    const quint64 ours = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+    QTest::newRow("one more round") << 2 << quint64(3) << ours;
+    QTest::newRow("less memory") << 2 << quint64(2) << quint64(8192);
+    QTest::newRow("the largest") << 2 << quint64(64) << (quint64(1) << 30);
+    QTest::newRow("first version, one more round") << 1 << quint64(3) << ours;
+    QTest::newRow("first version, more memory") << 1 << quint64(2) << ours * 2;
+}
+
+// A protected file naming a key-derivation cost this program never writes is
+// damaged: refused at once, before a key is derived.
+void tst_cubefile::onlyOurKeyCost()
+{
+    QFETCH(int, version);
+    QFETCH(quint64, ops);
+    QFETCH(quint64, mem);
+    CubeModel m;
+    arrange(m);
+    m.setPassword(QStringLiteral("segredo"));
+    const QString file = m_dir.filePath(QStringLiteral("cost.cub"));
+    QVERIFY(m.save(file, SaveWithData));
+    QByteArray bytes = fileBytes(file);
+    if (version == 1) {
+        // The first version: no key check and no header checksum.
+        bytes[8] = 1;
+        bytes.remove(header::check, header::payload - header::check);
+    }
+    for (int i = 0; i < 8; ++i) {
+        bytes[header::ops + i] = char(ops >> (8 * (7 - i)));
+        bytes[header::mem + i] = char(mem >> (8 * (7 - i)));
+    }
+    if (version == 2)
+        resum(bytes, header::sum);
+    writeBytes(file, bytes);
+    CubeModel back;
+    back.setPassword(QStringLiteral("segredo"));
+    QElapsedTimer t;
+    t.start();
+    const CubeLoadResult r = back.load(file);
+    QCOMPARE(r.code, int(CubeErrCorrupt));
+    QVERIFY2(t.elapsed() < 5000, "a key was derived");
+}
+
+// Files of the first version (no checks) are still read.
+void tst_cubefile::readsFirstVersionFiles()
+{
+    CubeModel m;
+    arrange(m);
+    const QString plain = m_dir.filePath(QStringLiteral("v2plain.cub"));
+    QVERIFY(m.save(plain, SaveWithData));
+    const QByteArray payload = fileBytes(plain).mid(header::plainPayload);
+    const QByteArray start = QByteArray("KQCUBE\0\0\x01", 9);
+    const QString first = writeBytes(m_dir.filePath(QStringLiteral("v1plain.cub")),
+                                     start + char(SaveWithData) + payload);
+    // Protected, as the first version sealed it.
+    unsigned char salt[crypto_pwhash_SALTBYTES];
+    unsigned char nonce[crypto_secretbox_NONCEBYTES];
+    unsigned char key[crypto_secretbox_KEYBYTES];
+    randombytes_buf(salt, sizeof salt);
+    randombytes_buf(nonce, sizeof nonce);
+    const QByteArray pw("segredo");
+    QVERIFY(crypto_pwhash(key, sizeof key, pw.constData(), quint64(pw.size()), salt,
+                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE, crypto_pwhash_ALG_ARGON2ID13)
+            == 0);
+    QByteArray sealed(payload.size() + crypto_secretbox_MACBYTES, Qt::Uninitialized);
+    crypto_secretbox_easy(reinterpret_cast<unsigned char *>(sealed.data()),
+                          reinterpret_cast<const unsigned char *>(payload.constData()),
+                          quint64(payload.size()), nonce, key);
+    QByteArray bytes = start + char(SaveWithData | 4);
+    bytes.append(reinterpret_cast<const char *>(salt), sizeof salt);
+    for (quint64 v : {quint64(crypto_pwhash_OPSLIMIT_INTERACTIVE),
+                      quint64(crypto_pwhash_MEMLIMIT_INTERACTIVE)}) {
+        for (int i = 7; i >= 0; --i)
+            bytes.append(char(v >> (8 * i)));
+    }
+    bytes.append(reinterpret_cast<const char *>(nonce), sizeof nonce);
+    const QString sealedFile =
+        writeBytes(m_dir.filePath(QStringLiteral("v1sealed.cub")), bytes + sealed);
+
+    CubeModel back;
+    QVERIFY(back.load(first).ok);
+    QCOMPARE(cubetest::dump(back), cubetest::dump(m));
+    CubeModel locked;
+    locked.setPassword(QStringLiteral("outra"));
+    QCOMPARE(locked.load(sealedFile).code, int(CubeErrPassword));
+    locked.setPassword(QStringLiteral("segredo"));
+    QVERIFY(locked.load(sealedFile).ok);
+    QCOMPARE(cubetest::dump(locked), cubetest::dump(m));
 }
 
 void tst_cubefile::saveFailureReported()

@@ -230,6 +230,7 @@ void MSChart::buildAreas()
         for (int i = 1; i <= m_data.rowUpperBound(); ++i)
             upper->append(i - 1, m_data.number(i, j));
         auto *series = new QAreaSeries(upper);
+        upper->setParent(series); // the area does not own its line
         series->setName(m_data.columnLabel(j));
         chart()->addSeries(series);
         // Overlaid areas: each one lets the others show through.

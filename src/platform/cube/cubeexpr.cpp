@@ -20,7 +20,7 @@ bool CubeExpr::parse(const QString &text, QString *error)
     skipBlanks();
     if (m_failed || m_root < 0 || m_pos != m_text.size()) {
         if (error)
-            *error = QStringLiteral("Invalid expression: %1").arg(text);
+            *error = QStringLiteral("Expressão inválida: %1").arg(text);
         m_nodes.clear();
         m_root = -1;
         return false;

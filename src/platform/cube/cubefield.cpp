@@ -22,6 +22,8 @@ void CubeDataItem::setIncluded(bool included)
         return;
     m_included = included;
     if (m_field)
+        m_field->m_excluded += included ? -1 : 1;
+    if (m_field)
         m_field->changed(true);
 }
 
@@ -268,11 +270,7 @@ QString CubeField::totalExpression(const QString &calcName) const
 
 bool CubeField::filtered() const
 {
-    for (const CubeDataItem *i : m_items.m_items) {
-        if (!i->included())
-            return true;
-    }
-    return false;
+    return m_excluded > 0;
 }
 
 // --- CubeFields ----------------------------------------------------------

@@ -180,6 +180,7 @@ private:
     int m_labelDescending = 0;
     QHash<QString, QPair<int, QString>> m_totalExpr; // by calculated field name (lower case)
     CubeDataItems m_items;
+    int m_excluded = 0; // members filtered out
     QHash<QString, bool> m_memberExpanded; // per-heading overrides, by member path
     QHash<QString, QPair<QString, bool>> m_savedItems; // from a file: value -> caption, included
 };

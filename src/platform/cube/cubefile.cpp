@@ -1,13 +1,23 @@
-// Cube files: our own versioned format.
+// Cube files: our own versioned format. Numbers are big-endian.
 //
 //   "KQCUBE" 0x00 | version (uint16) | flags (uint8: 1 data, 2 compressed,
-//   4 encrypted) | when encrypted: salt, opslimit (uint64), memlimit (uint64),
-//   nonce | payload
+//   4 encrypted)
+//   version 2, encrypted: salt | opslimit (uint64) | memlimit (uint64) |
+//                         nonce | key check (16 bytes)
+//   version 2, plain:     payload checksum (16 bytes)
+//   version 2:            header checksum (16 bytes, over all of the above)
+//   version 1, encrypted: salt | opslimit | memlimit | nonce
+//   then the payload.
 //
 // The payload is a CBOR map (layout, and the source rows when saved with
 // data), compressed with qCompress when asked, then sealed with libsodium's
 // secretbox under a key derived from the password with crypto_pwhash
-// (Argon2id). A wrong or missing password fails the authentication: 1021.
+// (Argon2id) at the one cost this program writes; a file naming another cost
+// is refused as damaged before any key is derived. The key check (a keyed
+// BLAKE2b of the key) tells a wrong password (1021) from a damaged file
+// (1032): the header checksum is checked first, then the key check, then the
+// sealed payload. Version 1 files have no checks: there a payload that fails
+// to open reads as a wrong password.
 
 #include "platform/cube/cubemodel.h"
 
@@ -21,6 +31,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
+#include <QtEndian>
+#include <limits>
 #include <sodium.h>
 
 namespace kq::platform {
@@ -28,8 +40,34 @@ namespace kq::platform {
 namespace {
 
 const QByteArray kMagic("KQCUBE\0", 7);
-const quint16 kVersion = 1;
+const quint16 kVersion = 2;
 enum : quint8 { FileData = 1, FileCompressed = 2, FileEncrypted = 4 };
+// The key-derivation cost of every protected file this program writes.
+const quint64 kOpsLimit = crypto_pwhash_OPSLIMIT_INTERACTIVE;
+const quint64 kMemLimit = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+const int kCheckBytes = 16;
+const char kKeyCheckLabel[] = "kq-730 cube key check";
+
+QString damaged()
+{
+    return QStringLiteral("O arquivo do cubo está danificado.");
+}
+
+// BLAKE2b of the bytes, 16 bytes long; keyed when a key is given.
+QByteArray checksum(QByteArrayView bytes, const unsigned char *key = nullptr,
+                    size_t keyLength = 0)
+{
+    QByteArray out(kCheckBytes, Qt::Uninitialized);
+    crypto_generichash(reinterpret_cast<unsigned char *>(out.data()), size_t(out.size()),
+                       reinterpret_cast<const unsigned char *>(bytes.data()),
+                       quint64(bytes.size()), key, keyLength);
+    return out;
+}
+
+QByteArray keyCheck(const unsigned char *key)
+{
+    return checksum(QByteArrayView(kKeyCheckLabel), key, crypto_secretbox_KEYBYTES);
+}
 
 bool sodiumReady()
 {
@@ -232,10 +270,9 @@ QCborMap CubeModel::Data::encode(bool withData)
             for (const QVariant &v : c.dict)
                 dict.append(encodeValue(v));
             cm[QStringLiteral("dict")] = dict;
-            QByteArray codes;
-            QDataStream ds(&codes, QIODevice::WriteOnly);
-            for (int code : c.codes)
-                ds << qint32(code);
+            // Big-endian 32-bit codes.
+            QByteArray codes(c.codes.size() * 4, Qt::Uninitialized);
+            qToBigEndian<qint32>(c.codes.constData(), c.codes.size(), codes.data());
             cm[QStringLiteral("codes")] = codes;
             cols.append(cm);
         }
@@ -245,48 +282,57 @@ QCborMap CubeModel::Data::encode(bool withData)
     return m;
 }
 
-bool CubeModel::save(const QString &path, int flags)
+bool CubeModel::save(const QString &path, int flags, const CubeProgress &progress)
 {
     d->lastCode = 0;
     d->lastError.clear();
+    // Steps: the cube, packed, sealed, written.
+    auto step = [&](int done) {
+        if (!progress || progress(done, 4))
+            return true;
+        d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."), QStringLiteral("DCube.Save"));
+        return false;
+    };
     if (path.isEmpty()) {
-        d->fail(CubeErrWrite, QStringLiteral("No file name"), QStringLiteral("DCube.Save"));
+        d->fail(CubeErrWrite, QStringLiteral("Falta o nome do arquivo."), QStringLiteral("DCube.Save"));
         return false;
     }
     const bool withData = (flags & SaveWithData) != 0;
     if (withData && !d->haveData)
         ensureLayout();
+    if (!step(0))
+        return false;
     QByteArray payload = d->encode(withData).toCborValue().toCbor();
     quint8 fileFlags = withData && d->haveData ? FileData : 0;
+    if (!step(1))
+        return false;
     if (flags & SaveCompressed) {
-        payload = qCompress(payload, 6);
+        payload = qCompress(payload, 1); // a large cube took seconds at the usual level 6
         fileFlags |= FileCompressed;
     }
-    QByteArray header = kMagic;
-    {
-        QDataStream ds(&header, QIODevice::Append);
-        ds.setByteOrder(QDataStream::BigEndian);
-        ds << kVersion;
-        if (!d->password.isEmpty())
-            fileFlags |= FileEncrypted;
-        ds << fileFlags;
+    if (!sodiumReady()) {
+        d->fail(CubeErrWrite, QStringLiteral("A criptografia não está disponível."),
+                QStringLiteral("DCube.Save"));
+        return false;
     }
+    const bool encrypt = !d->password.isEmpty();
+    if (encrypt)
+        fileFlags |= FileEncrypted;
+    if (!step(2))
+        return false;
+    QByteArray header = kMagic;
+    QDataStream ds(&header, QIODevice::Append);
+    ds.setByteOrder(QDataStream::BigEndian);
+    ds << kVersion << fileFlags;
     QByteArray body = payload;
-    if (!d->password.isEmpty()) {
-        if (!sodiumReady()) {
-            d->fail(CubeErrWrite, QStringLiteral("Encryption unavailable"),
-                    QStringLiteral("DCube.Save"));
-            return false;
-        }
+    if (encrypt) {
         unsigned char salt[crypto_pwhash_SALTBYTES];
         unsigned char nonce[crypto_secretbox_NONCEBYTES];
         unsigned char key[crypto_secretbox_KEYBYTES];
         randombytes_buf(salt, sizeof salt);
         randombytes_buf(nonce, sizeof nonce);
-        const quint64 ops = crypto_pwhash_OPSLIMIT_INTERACTIVE;
-        const quint64 mem = crypto_pwhash_MEMLIMIT_INTERACTIVE;
-        if (!deriveKey(d->password, salt, ops, mem, key)) {
-            d->fail(CubeErrWrite, QStringLiteral("Out of memory deriving the key"),
+        if (!deriveKey(d->password, salt, kOpsLimit, kMemLimit, key)) {
+            d->fail(CubeErrWrite, QStringLiteral("Memória insuficiente para preparar a chave da senha."),
                     QStringLiteral("DCube.Save"));
             return false;
         }
@@ -294,17 +340,24 @@ bool CubeModel::save(const QString &path, int flags)
         crypto_secretbox_easy(reinterpret_cast<unsigned char *>(body.data()),
                               reinterpret_cast<const unsigned char *>(payload.constData()),
                               quint64(payload.size()), nonce, key);
+        const QByteArray check = keyCheck(key);
         sodium_memzero(key, sizeof key);
-        QDataStream ds(&header, QIODevice::Append);
-        ds.setByteOrder(QDataStream::BigEndian);
         ds.writeRawData(reinterpret_cast<const char *>(salt), sizeof salt);
-        ds << ops << mem;
+        ds << kOpsLimit << kMemLimit;
         ds.writeRawData(reinterpret_cast<const char *>(nonce), sizeof nonce);
+        ds.writeRawData(check.constData(), int(check.size()));
+    } else {
+        const QByteArray sum = checksum(payload);
+        ds.writeRawData(sum.constData(), int(sum.size()));
     }
+    const QByteArray headerSum = checksum(header);
+    ds.writeRawData(headerSum.constData(), int(headerSum.size()));
+    if (!step(3))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
         || file.write(body) != body.size() || !file.commit()) {
-        d->fail(CubeErrWrite, QStringLiteral("Could not write %1").arg(path),
+        d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
                 QStringLiteral("DCube.Save"));
         return false;
     }
@@ -379,56 +432,75 @@ void CubeModel::Data::apply(CubeModel &target, const QCborMap &m)
         d->nextDataIndex = qMax(d->nextDataIndex, f->m_dataIndex + 1);
 }
 
-bool CubeModel::Data::applyData(const QCborMap &data)
+bool CubeModel::Data::applyData(const QCborMap &data, const CubeProgress &progress,
+                                bool *cancelled)
 {
     Data *d = this;
-    const int rows = int(data.value(QStringLiteral("rows")).toInteger(-1));
-    if (rows < 0)
+    const qint64 rows = data.value(QStringLiteral("rows")).toInteger(-1);
+    if (rows < 0 || rows > std::numeric_limits<int>::max())
         return false;
     QVector<CubeColumn> cols;
-    for (const QCborValue &cv : data.value(QStringLiteral("columns")).toArray()) {
+    const QCborArray columns = data.value(QStringLiteral("columns")).toArray();
+    for (const QCborValue &cv : columns) {
+        if (progress && !progress(cols.size(), columns.size())) {
+            *cancelled = true;
+            return false;
+        }
         const QCborMap cm = cv.toMap();
         CubeColumn c;
         c.name = cm.value(QStringLiteral("name")).toString();
         for (const QCborValue &v : cm.value(QStringLiteral("dict")).toArray())
             c.dict.append(decodeValue(v));
         const QByteArray codes = cm.value(QStringLiteral("codes")).toByteArray();
-        if (codes.size() != qsizetype(rows) * 4)
+        if (codes.size() != rows * 4)
             return false;
-        QDataStream ds(codes);
         c.codes.resize(rows);
-        for (int r = 0; r < rows; ++r) {
-            qint32 code;
-            ds >> code;
-            if (code < -1 || code >= c.dict.size())
+        qFromBigEndian<qint32>(codes.constData(), rows, c.codes.data());
+        const qsizetype dictSize = c.dict.size();
+        for (const int code : std::as_const(c.codes)) {
+            if (code < -1 || code >= dictSize)
                 return false;
-            c.codes[r] = code;
         }
         cols.append(c);
     }
     d->columns = cols;
-    d->rowCount = rows;
+    d->rowCount = int(rows);
     d->haveData = true;
     d->sourceDirty = false;
     return true;
 }
 
-CubeLoadResult CubeModel::load(const QString &path)
+CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress)
 {
+    // While the file is read, painting shows the cube as it is.
+    struct Busy
+    {
+        Data *d;
+        bool was;
+        ~Busy() { d->busy = was; }
+    } busy{d.get(), d->busy};
     auto failed = [&](int code, const QString &text) {
+        d->busy = busy.was;
         d->fail(code, text, QStringLiteral("DCube.Load"));
         return CubeLoadResult{false, code, text};
     };
+    // Steps: read, open, unpack, parse, then the columns or the source rows.
+    const int kSteps = 4;
+    auto step = [&](int done) { return !progress || progress(done, kSteps); };
+    auto cancelled = [&] { return failed(CubeErrCancelled, QStringLiteral("Operação cancelada.")); };
     d->lastCode = 0;
     d->lastError.clear();
     QFile file(path);
     if (path.isEmpty() || !QFileInfo(path).isFile())
-        return failed(CubeErrFileMissing, QStringLiteral("File not found"));
+        return failed(CubeErrFileMissing, QStringLiteral("Arquivo não encontrado."));
     if (!file.open(QIODevice::ReadOnly))
-        return failed(CubeErrFileMissing, QStringLiteral("File not found"));
+        return failed(CubeErrFileMissing, QStringLiteral("Arquivo não encontrado."));
+    d->busy = true;
     const QByteArray all = file.readAll();
     if (!all.startsWith(kMagic) || all.size() < kMagic.size() + 3)
-        return failed(CubeErrNotCubeFile, QStringLiteral("Not a cube file"));
+        return failed(CubeErrNotCubeFile, QStringLiteral("O arquivo não é um arquivo de cubo."));
+    if (!step(1))
+        return cancelled();
     QDataStream ds(all);
     ds.setByteOrder(QDataStream::BigEndian);
     ds.skipRawData(int(kMagic.size()));
@@ -436,58 +508,88 @@ CubeLoadResult CubeModel::load(const QString &path)
     quint8 flags = 0;
     ds >> version >> flags;
     if (version > kVersion)
-        return failed(CubeErrVersion, QStringLiteral("Cube file of a newer version"));
-    qsizetype offset = kMagic.size() + 3;
-    QByteArray payload;
-    if (flags & FileEncrypted) {
-        if (d->password.isEmpty())
-            return failed(CubeErrPassword, QStringLiteral("Password required"));
-        unsigned char salt[crypto_pwhash_SALTBYTES];
-        unsigned char nonce[crypto_secretbox_NONCEBYTES];
-        quint64 ops = 0, mem = 0;
-        if (ds.readRawData(reinterpret_cast<char *>(salt), sizeof salt) != int(sizeof salt))
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        return failed(CubeErrVersion, QStringLiteral("O arquivo do cubo é de uma versão mais nova do programa."));
+    if (version < 1 || (flags & ~(FileData | FileCompressed | FileEncrypted)) != 0)
+        return failed(CubeErrCorrupt, damaged());
+    const bool encrypted = (flags & FileEncrypted) != 0;
+    unsigned char salt[crypto_pwhash_SALTBYTES];
+    unsigned char nonce[crypto_secretbox_NONCEBYTES];
+    quint64 ops = 0, mem = 0;
+    QByteArray check(kCheckBytes, Qt::Uninitialized);
+    QByteArray headerSum(kCheckBytes, Qt::Uninitialized);
+    if (encrypted) {
+        ds.readRawData(reinterpret_cast<char *>(salt), sizeof salt);
         ds >> ops >> mem;
-        if (ds.readRawData(reinterpret_cast<char *>(nonce), sizeof nonce) != int(sizeof nonce)
-            || ds.status() != QDataStream::Ok)
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
-        offset += sizeof salt + 16 + sizeof nonce;
-        const QByteArray sealed = all.mid(offset);
-        if (ops < crypto_pwhash_OPSLIMIT_MIN || ops > 64 || mem < crypto_pwhash_MEMLIMIT_MIN
-            || mem > (quint64(1) << 30) || sealed.size() < crypto_secretbox_MACBYTES)
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        ds.readRawData(reinterpret_cast<char *>(nonce), sizeof nonce);
+    }
+    if (version >= 2) {
+        ds.readRawData(check.data(), kCheckBytes);
+        const qsizetype summed = ds.device()->pos();
+        ds.readRawData(headerSum.data(), kCheckBytes);
+        if (ds.status() != QDataStream::Ok || !sodiumReady()
+            || checksum(QByteArrayView(all).first(summed)) != headerSum)
+            return failed(CubeErrCorrupt, damaged());
+    }
+    if (ds.status() != QDataStream::Ok)
+        return failed(CubeErrCorrupt, damaged());
+    const QByteArray rest = all.mid(ds.device()->pos());
+    QByteArray payload;
+    if (encrypted) {
+        // Only the cost this program writes: any other is a damaged header,
+        // refused before a key is derived.
+        if (ops != kOpsLimit || mem != kMemLimit || rest.size() < crypto_secretbox_MACBYTES)
+            return failed(CubeErrCorrupt, damaged());
+        if (d->password.isEmpty())
+            return failed(CubeErrPassword, QStringLiteral("O arquivo do cubo pede senha."));
         unsigned char key[crypto_secretbox_KEYBYTES];
         if (!sodiumReady() || !deriveKey(d->password, salt, ops, mem, key))
-            return failed(CubeErrCorrupt, QStringLiteral("Could not derive the key"));
-        payload.resize(sealed.size() - crypto_secretbox_MACBYTES);
+            return failed(CubeErrCorrupt, QStringLiteral("Não foi possível preparar a chave da senha."));
+        if (version >= 2 && keyCheck(key) != check) {
+            sodium_memzero(key, sizeof key);
+            return failed(CubeErrPassword, QStringLiteral("Senha incorreta."));
+        }
+        payload.resize(rest.size() - crypto_secretbox_MACBYTES);
         const int rc = crypto_secretbox_open_easy(
             reinterpret_cast<unsigned char *>(payload.data()),
-            reinterpret_cast<const unsigned char *>(sealed.constData()),
-            quint64(sealed.size()), nonce, key);
+            reinterpret_cast<const unsigned char *>(rest.constData()), quint64(rest.size()),
+            nonce, key);
         sodium_memzero(key, sizeof key);
-        if (rc != 0)
-            return failed(CubeErrPassword, QStringLiteral("Wrong password"));
+        if (rc != 0) {
+            if (version >= 2)
+                return failed(CubeErrCorrupt, damaged());
+            return failed(CubeErrPassword, QStringLiteral("Senha incorreta."));
+        }
     } else {
-        payload = all.mid(offset);
+        if (version >= 2 && checksum(rest) != check)
+            return failed(CubeErrCorrupt, damaged());
+        payload = rest;
     }
+    if (!step(2))
+        return cancelled();
     if (flags & FileCompressed) {
         payload = qUncompress(payload);
         if (payload.isEmpty())
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+            return failed(CubeErrCorrupt, damaged());
     }
+    if (!step(3))
+        return cancelled();
     QCborParserError perr;
     const QCborValue root = QCborValue::fromCbor(payload, &perr);
+    payload.clear();
     if (perr.error != QCborError::NoError || !root.isMap())
-        return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        return failed(CubeErrCorrupt, damaged());
     const QCborMap map = root.toMap();
+    if (!step(4))
+        return cancelled();
 
     // Build the new cube aside; the current one stays as it is on failure.
     CubeModel fresh;
     Data::apply(fresh, map);
     fresh.d->password = d->password;
     if (flags & FileData) {
-        if (!fresh.d->applyData(map.value(QStringLiteral("data")).toMap()))
-            return failed(CubeErrCorrupt, QStringLiteral("Damaged cube file"));
+        bool stopped = false;
+        if (!fresh.d->applyData(map.value(QStringLiteral("data")).toMap(), progress, &stopped))
+            return stopped ? cancelled() : failed(CubeErrCorrupt, damaged());
     } else {
         // Layout only: the stored database, else the current connection.
         if (!QFileInfo::exists(fresh.databasePath())) {
@@ -495,8 +597,10 @@ CubeLoadResult CubeModel::load(const QString &path)
             fresh.d->connect = d->connect;
             fresh.d->databaseName = d->databaseName;
         }
-        if (!fresh.d->loadSource())
-            return failed(CubeErrDataSource, fresh.d->lastError);
+        if (!fresh.d->loadSource(progress))
+            return fresh.d->lastCode == CubeErrCancelled ? cancelled()
+                                                         : failed(CubeErrDataSource,
+                                                                  fresh.d->lastError);
     }
     fresh.d->aggDirty = true;
     fresh.d->displayDirty = true;
@@ -513,6 +617,9 @@ CubeLoadResult CubeModel::load(const QString &path)
     fresh.d->collections[0].reset(new CubeFields(&fresh, -1));
     for (int o = 0; o < 5; ++o)
         fresh.d->collections[o + 1].reset(new CubeFields(&fresh, o));
+    busy.d = d.get();
+    busy.was = false;
+    d->busy = false;
     d->layout();
     return CubeLoadResult{true, 0, QString()};
 }
@@ -523,7 +630,7 @@ bool CubeModel::openUrl(const QString &url)
     if (u.isLocalFile())
         return load(u.toLocalFile()).ok;
     if (!u.scheme().isEmpty() && u.scheme().size() > 1) {
-        d->fail(CubeErrUnsupported, QStringLiteral("Web addresses are not supported"),
+        d->fail(CubeErrUnsupported, QStringLiteral("Endereços da web não são aceitos."),
                 QStringLiteral("DCube.URL"));
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <charconv>
 #include <cmath>
 
 namespace kq::platform {
@@ -35,6 +36,30 @@ QPalette::ColorRole systemRole(int index, QPalette::ColorGroup *group)
     }
 }
 
+// roundHalfAway (platform/format.h) with the power of ten given: the same
+// decimal text of the value, read back exactly, so the same result, at a
+// fraction of the cost for the many cells of a grid.
+double roundHalfAwayBy(double value, double power)
+{
+    const QByteArray exact = QByteArray::number(value, 'f', 12);
+    double read = 0;
+    std::from_chars(exact.constData(), exact.constData() + exact.size(), read);
+    const double scaled = read * power;
+    const double nudged = scaled + (scaled >= 0 ? 1e-9 : -1e-9);
+    return std::round(nudged) / power;
+}
+
+// Whether a text goes into XML as it is.
+bool plainInXml(const QString &text)
+{
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u == u'<' || u == u'>' || u == u'&' || u == u'"' || u < 0x20 || u >= 0xfffe)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QColor cubeColor(int winRgb)
@@ -52,66 +77,100 @@ int cubeWinRgb(const QColor &c)
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
-QString cubeFormatNumber(double value, const QString &format, const QLocale &locale)
+CubeNumberFormat::CubeNumberFormat(const QString &format, const QLocale &locale)
+    : m_locale(locale)
 {
-    if (std::isnan(value))
-        return QString();
     const QString f = format.trimmed();
-    if (f.compare(QStringLiteral("Currency"), Qt::CaseInsensitive) == 0)
-        return locale.toCurrencyString(roundHalfAway(value, 2), locale.currencySymbol(), 2);
+    if (f.compare(QStringLiteral("Currency"), Qt::CaseInsensitive) == 0) {
+        m_kind = Currency;
+        m_symbol = locale.currencySymbol();
+        return;
+    }
     if (f.compare(QStringLiteral("Percent"), Qt::CaseInsensitive) == 0) {
-        QLocale l = locale;
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        return l.toString(roundHalfAway(value * 100, 2), 'f', 2) + u'%';
+        m_kind = Percent;
+        m_locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return;
     }
     int start = -1;
     for (int i = 0; i < f.size() && start < 0; ++i) {
         if (f.at(i) == u'#' || f.at(i) == u'0')
             start = i;
     }
+    m_decimalPoint = locale.decimalPoint();
     if (f.isEmpty() || start < 0) {
-        QString s = QString::number(value, 'g', 15);
-        if (s.contains(u'e'))
-            s = QString::number(value, 'f', 6);
-        s.replace(u'.', locale.decimalPoint());
-        return s;
+        m_kind = Plain;
+        return;
     }
+    m_kind = Pattern;
     int end = start;
     while (end < f.size() && QStringLiteral("#0,.").contains(f.at(end)))
         ++end;
     const QString number = f.mid(start, end - start);
-    QString prefix = f.left(start);
-    QString suffix = f.mid(end);
+    m_prefix = f.left(start);
+    m_suffix = f.mid(end);
     const QString symbol = locale.currencySymbol().isEmpty() ? QStringLiteral("$")
                                                              : locale.currencySymbol();
-    prefix.replace(u'$', symbol);
-    suffix.replace(u'$', symbol);
+    m_prefix.replace(u'$', symbol);
+    m_suffix.replace(u'$', symbol);
     const int dot = number.indexOf(u'.');
     const QString intPart = dot < 0 ? number : number.left(dot);
-    const QString fracPart = dot < 0 ? QString() : number.mid(dot + 1);
-    const int decimals = int(fracPart.size());
-    const int minInt = int(intPart.count(u'0'));
-    const bool group = intPart.contains(u',');
+    m_decimals = dot < 0 ? 0 : int(number.size()) - dot - 1;
+    m_power = std::pow(10.0, m_decimals);
+    m_minInt = int(intPart.count(u'0'));
+    m_group = intPart.contains(u',');
+    m_groupSeparator = locale.groupSeparator();
+    m_xmlPlain = plainInXml(m_prefix) && plainInXml(m_suffix) && plainInXml(m_decimalPoint)
+                 && plainInXml(m_groupSeparator);
+}
 
-    const double rounded = roundHalfAway(std::fabs(value), decimals);
-    QString digits = QString::number(rounded, 'f', decimals);
-    QString whole = dot < 0 && decimals == 0 ? digits : digits.section(u'.', 0, 0);
-    QString frac = decimals > 0 ? digits.section(u'.', 1, 1) : QString();
-    if (whole == QStringLiteral("0") && minInt == 0)
-        whole.clear();
-    while (whole.size() < minInt)
-        whole.prepend(u'0');
-    if (group && whole.size() > 3) {
-        const QString sep = locale.groupSeparator();
-        for (int i = int(whole.size()) - 3; i > 0; i -= 3)
-            whole.insert(i, sep);
+QString CubeNumberFormat::format(double value) const
+{
+    if (std::isnan(value))
+        return QString();
+    switch (m_kind) {
+    case Currency:
+        return m_locale.toCurrencyString(roundHalfAway(value, 2), m_symbol, 2);
+    case Percent:
+        return m_locale.toString(roundHalfAway(value * 100, 2), 'f', 2) + u'%';
+    case Plain: {
+        QString s = QString::number(value, 'g', 15);
+        if (s.contains(u'e'))
+            s = QString::number(value, 'f', 6);
+        s.replace(u'.', m_decimalPoint);
+        return s;
     }
-    QString out = prefix + whole;
-    if (decimals > 0)
-        out += locale.decimalPoint() + frac;
-    out += suffix;
-    const bool negative = value < 0 && rounded != 0;
-    return negative ? u'-' + out : out;
+    default:
+        break;
+    }
+    const double rounded = roundHalfAwayBy(std::fabs(value), m_power);
+    const QString digits = QString::number(rounded, 'f', m_decimals);
+    const qsizetype dot = m_decimals > 0 ? digits.indexOf(u'.') : digits.size();
+    QString whole = digits.left(dot);
+    if (m_minInt == 0 && whole.size() == 1 && whole.at(0) == u'0')
+        whole.clear();
+    while (whole.size() < m_minInt)
+        whole.prepend(u'0');
+    if (m_group && whole.size() > 3) {
+        for (int i = int(whole.size()) - 3; i > 0; i -= 3)
+            whole.insert(i, m_groupSeparator);
+    }
+    QString out;
+    out.reserve(m_prefix.size() + whole.size() + m_decimals + m_suffix.size() + 4);
+    if (value < 0 && rounded != 0)
+        out += u'-';
+    out += m_prefix;
+    out += whole;
+    if (m_decimals > 0) {
+        out += m_decimalPoint;
+        out += QStringView(digits).mid(dot + 1);
+    }
+    out += m_suffix;
+    return out;
+}
+
+QString cubeFormatNumber(double value, const QString &format, const QLocale &locale)
+{
+    return CubeNumberFormat(format, locale).format(value);
 }
 
 } // namespace kq::platform

@@ -108,37 +108,73 @@ bool isDateValue(const QVariant &v)
     return v.metaType().id() == QMetaType::QDate || v.metaType().id() == QMetaType::QDateTime;
 }
 
-// Typed order of members: Null first, then numbers, dates, texts.
-int rankOf(const QVariant &v)
+// How a member value sorts and tells itself apart: its kind (Null first,
+// then numbers, dates, texts) and its number, moment or text.
+struct MemberKey
 {
+    int rank = 0;
+    double number = 0;
+    qint64 moment = 0; // dates: ms from the start of the Julian day count
+    QString text;
+    // A text in plain ASCII: lower case and as it is, for a quick compare.
+    bool ascii = false;
+    QByteArray lower, latin;
+};
+
+MemberKey memberKey(const QVariant &v)
+{
+    MemberKey k;
     if (!v.isValid() || v.isNull())
-        return 0;
-    if (isNumber(v))
-        return 1;
-    if (isDateValue(v))
-        return 2;
-    return 3;
+        return k;
+    if (isNumber(v)) {
+        k.rank = 1;
+        k.number = v.toDouble();
+        if (k.number == 0)
+            k.number = 0; // -0 is 0
+    } else if (isDateValue(v)) {
+        k.rank = 2;
+        const bool whole = v.metaType().id() == QMetaType::QDate;
+        const QDate date = whole ? v.toDate() : v.toDateTime().date();
+        const QTime time = whole ? QTime(0, 0) : v.toDateTime().time();
+        k.moment = date.toJulianDay() * 86400000 + time.msecsSinceStartOfDay();
+    } else {
+        k.rank = 3;
+        k.text = v.toString();
+        k.ascii = true;
+        for (const QChar ch : std::as_const(k.text)) {
+            if (ch.unicode() >= 0x80) {
+                k.ascii = false;
+                break;
+            }
+        }
+        if (k.ascii) {
+            k.latin = k.text.toLatin1();
+            k.lower = k.latin.toLower();
+        }
+    }
+    return k;
 }
 
-int compareTyped(const QVariant &a, const QVariant &b)
+int compareKeys(const MemberKey &a, const MemberKey &b)
 {
-    const int ra = rankOf(a), rb = rankOf(b);
-    if (ra != rb)
-        return ra < rb ? -1 : 1;
-    switch (ra) {
+    if (a.rank != b.rank)
+        return a.rank < b.rank ? -1 : 1;
+    switch (a.rank) {
     case 0:
         return 0;
-    case 1: {
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case 2: {
-        const QDateTime x = a.toDateTime(), y = b.toDateTime();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
+    case 1:
+        return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    case 2:
+        return a.moment < b.moment ? -1 : (a.moment > b.moment ? 1 : 0);
     default: {
-        const int c = kq::data::compareText(a.toString(), b.toString());
-        return c != 0 ? c : QString::compare(a.toString(), b.toString());
+        // In plain ASCII the text order is that of the lower-case letters,
+        // then of the letters as they are.
+        if (a.ascii && b.ascii) {
+            const int c = a.lower.compare(b.lower);
+            return c != 0 ? c : a.latin.compare(b.latin);
+        }
+        const int c = kq::data::compareText(a.text, b.text);
+        return c != 0 ? c : QString::compare(a.text, b.text);
     }
     }
 }
@@ -169,29 +205,18 @@ QString memberName(const QVariant &v)
     return v.toString();
 }
 
-// A dictionary key telling apart values of different kinds.
-QString dictKey(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return QStringLiteral("N");
-    if (isNumber(v))
-        return u'n' + QString::number(v.toDouble(), 'g', 17);
-    if (isDateValue(v))
-        return u'd' + keyText(v);
-    return u's' + v.toString();
-}
-
 } // namespace
 
 // --- source --------------------------------------------------------------
 
-bool CubeModel::Data::loadSource()
+bool CubeModel::Data::loadSource(const CubeProgress &progress)
 {
     sourceDirty = false;
+    readCancelled = false;
     const QString path = q->databasePath();
     const QString source = recordSource.trimmed();
     if (path.isEmpty() || source.isEmpty())
-        return fail(CubeErrDataSource, QStringLiteral("No database or record source"),
+        return fail(CubeErrDataSource, QStringLiteral("Falta o banco de dados ou a origem dos registros."),
                     QStringLiteral("DCube"));
     QString sql;
     static const QRegularExpression bare(QStringLiteral("^(\\[[^\\]]+\\]|\\w+)$"));
@@ -200,66 +225,17 @@ bool CubeModel::Data::loadSource()
     else
         sql = kq::data::translateJet(source);
 
-    QVector<CubeColumn> cols;
-    int count = 0;
-    try {
-        QSqlQuery query(kq::data::database(path));
-        query.setForwardOnly(true);
-        if (!query.exec(sql)) {
-            // A failure of the file itself is told as the data layer tells it.
-            const QSqlError err = query.lastError();
-            const int code = err.nativeErrorCode().toInt();
-            return fail(CubeErrDataSource,
-                        kq::data::isFileFailure(code)
-                            ? kq::data::databaseError(code, err.databaseText(), path, {})
-                                  .description()
-                            : err.text(),
-                        QStringLiteral("DCube"));
-        }
-        const QSqlRecord rec = query.record();
-        const int n = rec.count();
-        cols.resize(n);
-        QVector<QHash<QString, int>> strHash(n);
-        QVector<QHash<double, int>> numHash(n);
-        for (int i = 0; i < n; ++i)
-            cols[i].name = rec.fieldName(i);
-        while (query.next()) {
-            for (int i = 0; i < n; ++i) {
-                const QVariant v = query.value(i);
-                CubeColumn &c = cols[i];
-                int code = -1;
-                if (!v.isNull()) {
-                    if (v.metaType().id() == QMetaType::QString) {
-                        const QString s = v.toString();
-                        auto it = strHash[i].constFind(s);
-                        if (it == strHash[i].constEnd()) {
-                            code = int(c.dict.size());
-                            c.dict.append(v);
-                            strHash[i].insert(s, code);
-                        } else {
-                            code = it.value();
-                        }
-                    } else {
-                        const double x = v.toDouble();
-                        auto it = numHash[i].constFind(x);
-                        if (it == numHash[i].constEnd()) {
-                            code = int(c.dict.size());
-                            c.dict.append(v);
-                            numHash[i].insert(x, code);
-                        } else {
-                            code = it.value();
-                        }
-                    }
-                }
-                c.codes.append(code);
-            }
-            ++count;
-        }
-    } catch (const kq::data::DataError &e) {
-        return fail(CubeErrDataSource, e.description(), QStringLiteral("DCube"));
+    CubeSourceRead read = readCubeSource(path, sql, progress);
+    if (read.cancelled) {
+        // What the cube held stays; the source is read again when asked.
+        sourceDirty = true;
+        readCancelled = true;
+        return fail(CubeErrCancelled, QStringLiteral("Operação cancelada."), QStringLiteral("DCube"));
     }
+    if (!read.ok)
+        return fail(CubeErrDataSource, read.error, QStringLiteral("DCube"));
     // Text columns holding ISO dates only become date columns.
-    for (CubeColumn &c : cols) {
+    for (CubeColumn &c : read.columns) {
         bool dates = !c.dict.isEmpty();
         QVector<QVariant> converted;
         converted.reserve(c.dict.size());
@@ -275,8 +251,8 @@ bool CubeModel::Data::loadSource()
         if (dates)
             c.dict = converted;
     }
-    columns = cols;
-    rowCount = count;
+    columns = std::move(read.columns);
+    rowCount = read.rows;
     haveData = true;
     evals.clear();
     aggDirty = true;
@@ -318,6 +294,7 @@ void CubeModel::Data::buildItems(CubeField *f, const QVector<QVariant> &values,
     f->m_savedItems.clear();
     qDeleteAll(f->m_items.m_items);
     f->m_items.m_items.clear();
+    f->m_excluded = 0;
     for (int k = 0; k < values.size(); ++k) {
         auto *item = new CubeDataItem;
         item->m_field = f;
@@ -330,6 +307,7 @@ void CubeModel::Data::buildItems(CubeField *f, const QVector<QVariant> &values,
         if (it != old.constEnd()) {
             item->m_caption = it->first;
             item->m_included = it->second;
+            f->m_excluded += item->m_included ? 0 : 1;
         }
         f->m_items.m_items.append(item);
     }
@@ -359,7 +337,7 @@ bool CubeModel::Data::evaluate(CubeField *f)
         if (f->m_orientation != OrientData)
             buildItems(f, {}, {});
         return fail(CubeErrDataSource,
-                    QStringLiteral("Field '%1' is not in the record source").arg(f->m_source),
+                    QStringLiteral("O campo '%1' não está na origem dos registros.").arg(f->m_source),
                     QStringLiteral("DCube"));
     }
     const CubeColumn &c = columns.at(col);
@@ -381,33 +359,42 @@ bool CubeModel::Data::evaluate(CubeField *f)
     QVector<QVariant> results(c.dict.size() + 1); // last = Null
     for (int k = 0; k < c.dict.size(); ++k)
         results[k] = part.isEmpty() ? c.dict.at(k) : datePart(part, c.dict.at(k));
-    QHash<QString, int> distinct;
     QVector<QVariant> values;
+    QVector<MemberKey> keys;
     QVector<int> codeToValue(results.size());
-    QVector<bool> used(results.size(), false);
-    for (int r = 0; r < rowCount; ++r) {
-        const int code = c.codes.at(r);
-        used[code < 0 ? int(results.size()) - 1 : code] = true;
-    }
+    QVector<char> used(results.size(), 0);
+    const int nullCode = int(results.size()) - 1;
+    for (const int code : c.codes)
+        used[code < 0 ? nullCode : code] = 1;
+    // Distinct values by kind and value (the value's index + 1, 0 = new).
+    QHash<double, int> numbers;
+    QHash<qint64, int> moments;
+    QHash<QString, int> texts;
+    int nullValue = 0;
     for (int k = 0; k < results.size(); ++k) {
         if (!used.at(k)) {
             codeToValue[k] = -1;
             continue;
         }
-        const QString key = dictKey(results.at(k));
-        auto it = distinct.constFind(key);
-        if (it == distinct.constEnd()) {
-            codeToValue[k] = int(values.size());
-            distinct.insert(key, int(values.size()));
-            values.append(results.at(k));
-        } else {
-            codeToValue[k] = it.value();
+        MemberKey key = memberKey(results.at(k));
+        int *seen = nullptr;
+        switch (key.rank) {
+        case 0: seen = &nullValue; break;
+        case 1: seen = &numbers[key.number]; break;
+        case 2: seen = &moments[key.moment]; break;
+        default: seen = &texts[key.text]; break;
         }
+        if (*seen == 0) {
+            values.append(results.at(k));
+            keys.append(std::move(key));
+            *seen = int(values.size());
+        }
+        codeToValue[k] = *seen - 1;
     }
     QVector<int> order(values.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return compareTyped(values.at(a), values.at(b)) < 0;
+        return compareKeys(keys.at(a), keys.at(b)) < 0;
     });
     QVector<int> rankOfValue(values.size());
     QVector<QVariant> sorted(values.size());
@@ -416,13 +403,15 @@ bool CubeModel::Data::evaluate(CubeField *f)
         sorted[i] = values.at(order.at(i));
     }
     buildItems(f, sorted, {});
-    ev.member.resize(rowCount);
-    const int nullCode = int(results.size()) - 1;
-    for (int r = 0; r < rowCount; ++r) {
-        const int code = c.codes.at(r);
-        const int v = codeToValue.at(code < 0 ? nullCode : code);
-        ev.member[r] = v < 0 ? -1 : rankOfValue.at(v);
-    }
+    ev.column = col;
+    ev.memberOfCode.resize(results.size());
+    auto memberOf = [&](int k) {
+        const int v = codeToValue.at(k);
+        return v < 0 ? -1 : rankOfValue.at(v);
+    };
+    ev.memberOfCode[0] = memberOf(int(results.size()) - 1);
+    for (int k = 0; k + 1 < results.size(); ++k)
+        ev.memberOfCode[k + 1] = memberOf(k);
     evals.insert(f, ev);
     return true;
 }
@@ -431,7 +420,7 @@ bool CubeModel::Data::evaluate(CubeField *f)
 
 void CubeModel::Data::layout()
 {
-    if (sourceDirty && !haveData)
+    if (sourceDirty && !haveData && !readCancelled)
         loadSource();
     for (CubeField *f : std::as_const(fields)) {
         if (haveData && !evals.contains(f)) {
@@ -444,154 +433,6 @@ void CubeModel::Data::layout()
     display();
     ++layouts;
     emit q->layoutChanged();
-}
-
-void CubeModel::Data::aggregate()
-{
-    aggDirty = false;
-    displayDirty = true;
-    rows = CubeAxis();
-    cols = CubeAxis();
-    rows.fields = order[OrientRow];
-    cols.fields = order[OrientColumn];
-    rows.nodes.append(CubeNode());
-    cols.nodes.append(CubeNode());
-    cellSlot.clear();
-    acc.clear();
-    dataOrder = order[OrientData];
-    aggFields.clear();
-    QVector<const double *> values;
-    for (CubeField *f : std::as_const(dataOrder)) {
-        if (!f->m_calculated) {
-            aggFields.append(f);
-            const auto it = evals.constFind(f);
-            values.append(it != evals.constEnd() && it->value.size() == rowCount
-                              ? it->value.constData() : nullptr);
-        }
-    }
-    if (!haveData)
-        return;
-
-    auto members = [&](CubeField *f) -> const int * {
-        const auto it = evals.constFind(f);
-        return it != evals.constEnd() && it->member.size() == rowCount ? it->member.constData()
-                                                                        : nullptr;
-    };
-    // Filters of every dimension on an axis or in the page area.
-    QVector<QPair<const int *, QVector<char>>> filters;
-    for (CubeField *f : std::as_const(fields)) {
-        if (f->m_orientation == OrientData || f->m_orientation == OrientHidden || !f->filtered())
-            continue;
-        QVector<char> inc(f->m_items.count());
-        for (int k = 0; k < inc.size(); ++k)
-            inc[k] = f->m_items.m_items.at(k)->m_included;
-        if (const int *m = members(f))
-            filters.append({m, inc});
-    }
-    QVector<const int *> rowMembers, colMembers;
-    for (CubeField *f : std::as_const(rows.fields))
-        rowMembers.append(members(f));
-    for (CubeField *f : std::as_const(cols.fields))
-        colMembers.append(members(f));
-
-    const int nr = int(rowMembers.size()), nc = int(colMembers.size());
-    const int nf = int(aggFields.size());
-    QVector<int> rchain(nr + 1), cchain(nc + 1);
-    auto child = [](CubeAxis &axis, int parent, int member) {
-        const qint64 key = (qint64(parent) << 32) | quint32(member);
-        auto it = axis.childIndex.constFind(key);
-        if (it != axis.childIndex.constEnd())
-            return it.value();
-        CubeNode n;
-        n.parent = parent;
-        n.depth = axis.nodes.at(parent).depth + 1;
-        n.member = member;
-        const int id = int(axis.nodes.size());
-        axis.nodes.append(n);
-        axis.nodes[parent].children.append(id);
-        axis.childIndex.insert(key, id);
-        return id;
-    };
-    for (int r = 0; r < rowCount; ++r) {
-        bool keep = true;
-        for (const auto &flt : std::as_const(filters)) {
-            const int m = flt.first[r];
-            if (m < 0 || !flt.second.at(m)) {
-                keep = false;
-                break;
-            }
-        }
-        if (!keep)
-            continue;
-        rchain[0] = 0;
-        for (int k = 0; k < nr; ++k)
-            rchain[k + 1] = child(rows, rchain[k], rowMembers[k] ? rowMembers[k][r] : -1);
-        cchain[0] = 0;
-        for (int k = 0; k < nc; ++k)
-            cchain[k + 1] = child(cols, cchain[k], colMembers[k] ? colMembers[k][r] : -1);
-        for (int a = 0; a <= nr; ++a) {
-            for (int b = 0; b <= nc; ++b) {
-                const qint64 key = (qint64(rchain[a]) << 32) | quint32(cchain[b]);
-                auto it = cellSlot.find(key);
-                if (it == cellSlot.end()) {
-                    it = cellSlot.insert(key, int(acc.size() / qMax(1, nf * 4)));
-                    for (int k = 0; k < nf; ++k) {
-                        acc.append(0);
-                        acc.append(0);
-                        acc.append(std::numeric_limits<double>::infinity());
-                        acc.append(-std::numeric_limits<double>::infinity());
-                    }
-                    if (nf == 0)
-                        acc.append(0); // keeps slot numbers apart
-                }
-                if (nf == 0)
-                    continue;
-                double *cell = acc.data() + qsizetype(it.value()) * nf * 4;
-                for (int k = 0; k < nf; ++k, cell += 4) {
-                    const double v = values[k] ? values[k][r] : kNaN;
-                    if (std::isnan(v))
-                        continue;
-                    cell[0] += v;
-                    cell[1] += 1;
-                    if (v < cell[2])
-                        cell[2] = v;
-                    if (v > cell[3])
-                        cell[3] = v;
-                }
-            }
-        }
-    }
-}
-
-int CubeModel::Data::slotOf(int rowNode, int colNode) const
-{
-    return cellSlot.value((qint64(rowNode) << 32) | quint32(colNode), -1);
-}
-
-double CubeModel::Data::aggValue(int slot, CubeField *f, bool *empty) const
-{
-    const int k = int(aggFields.indexOf(f));
-    *empty = true;
-    if (slot < 0 || k < 0)
-        return kNaN;
-    const double *cell = acc.constData() + qsizetype(slot) * aggFields.size() * 4 + k * 4;
-    if (f->m_aggregate == AggCount) {
-        *empty = false;
-        return cell[1];
-    }
-    if (cell[1] == 0)
-        return kNaN;
-    *empty = false;
-    switch (f->m_aggregate) {
-    case AggAvg:
-        return cell[0] / cell[1];
-    case AggMin:
-        return cell[2];
-    case AggMax:
-        return cell[3];
-    default:
-        return cell[0];
-    }
 }
 
 double CubeModel::Data::fieldValue(int slot, CubeField *f, bool *empty, int depth) const
@@ -627,9 +468,9 @@ double CubeModel::Data::fieldValue(int slot, CubeField *f, bool *empty, int dept
 QString CubeModel::Data::nodePath(const CubeAxis &axis, int node) const
 {
     QStringList parts;
-    for (int n = node; n > 0; n = axis.nodes.at(n).parent) {
-        const CubeNode &nd = axis.nodes.at(n);
-        CubeDataItem *item = axis.fields.at(nd.depth - 1)->m_items.item(nd.member);
+    for (int n = node; n > 0; n = axis.parent.at(n)) {
+        CubeDataItem *item =
+            axis.fields.at(axis.depth.at(n) - 1)->m_items.item(axis.member.at(n));
         parts.prepend(item ? item->m_value : QString());
     }
     return parts.join(QChar(0x1f));
@@ -637,10 +478,10 @@ QString CubeModel::Data::nodePath(const CubeAxis &axis, int node) const
 
 bool CubeModel::Data::nodeExpanded(const CubeAxis &axis, int node) const
 {
-    const CubeNode &nd = axis.nodes.at(node);
-    if (nd.depth < 1 || nd.depth > axis.fields.size())
+    const int depth = axis.depth.at(node);
+    if (depth < 1 || depth > axis.fields.size())
         return false;
-    const CubeField *f = axis.fields.at(nd.depth - 1);
+    const CubeField *f = axis.fields.at(depth - 1);
     if (f->m_memberExpanded.isEmpty())
         return f->m_expanded;
     return f->m_memberExpanded.value(nodePath(axis, node), f->m_expanded);
@@ -649,17 +490,19 @@ bool CubeModel::Data::nodeExpanded(const CubeAxis &axis, int node) const
 int CubeModel::Data::ancestorAt(const CubeAxis &axis, int node, int depth) const
 {
     int n = node;
-    while (n > 0 && axis.nodes.at(n).depth > depth)
-        n = axis.nodes.at(n).parent;
-    return axis.nodes.at(n).depth == depth ? n : -1;
+    while (n > 0 && axis.depth.at(n) > depth)
+        n = axis.parent.at(n);
+    return axis.depth.at(n) == depth ? n : -1;
 }
 
 void CubeModel::Data::sortChildren(CubeAxis &axis, int node, bool columns)
 {
-    QVector<int> &kids = axis.nodes[node].children;
-    if (kids.isEmpty())
+    const int first = axis.childBegin.at(node), last = axis.childBegin.at(node + 1);
+    if (first == last)
         return;
-    const int depth = axis.nodes.at(node).depth; // children stand at depth + 1
+    const auto kids = axis.children.begin() + first;
+    const auto kidsEnd = axis.children.begin() + last;
+    const int depth = axis.depth.at(node); // children stand at depth + 1
     CubeField *f = axis.fields.at(depth);
     CubeField *rank = nullptr;
     if (f->m_sortType != SortLabel && f->m_rankDataField > 0) {
@@ -670,22 +513,23 @@ void CubeModel::Data::sortChildren(CubeAxis &axis, int node, bool columns)
     }
     const bool desc = f->m_labelDescending != 0;
     auto labelLess = [&](int a, int b) {
-        const int ma = axis.nodes.at(a).member, mb = axis.nodes.at(b).member;
+        const int ma = axis.member.at(a), mb = axis.member.at(b);
         return desc ? ma > mb : ma < mb;
     };
     if (!rank) {
-        std::sort(kids.begin(), kids.end(), labelLess);
+        std::sort(kids, kidsEnd, labelLess);
     } else {
-        QHash<int, double> total;
-        for (int k : std::as_const(kids)) {
+        QVector<double> &total = rankTotals;
+        total.resize(axis.nodeCount());
+        for (auto it = kids; it != kidsEnd; ++it) {
             bool empty = true;
-            const int slot = columns ? slotOf(0, k) : slotOf(k, 0);
+            const int slot = columns ? slotOf(0, *it) : slotOf(*it, 0);
             const double v = fieldValue(slot, rank, &empty);
-            total.insert(k, empty ? kNaN : v);
+            total[*it] = empty ? kNaN : v;
         }
         const bool up = f->m_sortType == SortRankAscending;
-        std::sort(kids.begin(), kids.end(), [&](int a, int b) {
-            const double x = total.value(a), y = total.value(b);
+        std::sort(kids, kidsEnd, [&](int a, int b) {
+            const double x = total.at(a), y = total.at(b);
             const bool ex = std::isnan(x), ey = std::isnan(y);
             if (ex != ey)
                 return ey; // empty totals last
@@ -694,21 +538,24 @@ void CubeModel::Data::sortChildren(CubeAxis &axis, int node, bool columns)
             return labelLess(a, b);
         });
     }
-    for (int k : std::as_const(kids))
-        sortChildren(axis, k, columns);
+    if (depth + 1 < axis.fields.size()) {
+        for (int j = first; j < last; ++j)
+            sortChildren(axis, axis.children.at(j), columns);
+    }
 }
 
 void CubeModel::Data::emitChildren(CubeAxis &axis, int node, QVector<CubeLine> &out)
 {
     const int n = int(axis.fields.size());
-    for (int k : std::as_const(axis.nodes.at(node).children)) {
-        const CubeNode &c = axis.nodes.at(k);
-        if (c.depth < n && !c.children.isEmpty() && nodeExpanded(axis, k)) {
+    for (int j = axis.childBegin.at(node); j < axis.childBegin.at(node + 1); ++j) {
+        const int k = axis.children.at(j);
+        const int depth = axis.depth.at(k);
+        if (depth < n && axis.hasChildren(k) && nodeExpanded(axis, k)) {
             emitChildren(axis, k, out);
-            if (axis.fields.at(c.depth)->m_groupFooter)
-                out.append({k, c.depth + 1, true, -1});
+            if (axis.fields.at(depth)->m_groupFooter)
+                out.append({k, depth + 1, true, -1});
         } else {
-            out.append({k, c.depth, false, -1});
+            out.append({k, depth, false, -1});
         }
     }
 }
@@ -716,11 +563,11 @@ void CubeModel::Data::emitChildren(CubeAxis &axis, int node, QVector<CubeLine> &
 void CubeModel::Data::buildLines(CubeAxis &axis, bool columns)
 {
     axis.lines.clear();
-    if (!haveData)
+    if (!haveData || axis.nodeCount() == 0)
         return;
     if (axis.fields.isEmpty()) {
         axis.lines.append({0, 0, false, -1});
-    } else if (!axis.nodes.at(0).children.isEmpty()) {
+    } else if (axis.hasChildren(0)) {
         sortChildren(axis, 0, columns);
         emitChildren(axis, 0, axis.lines);
         if (axis.fields.at(0)->m_groupFooter)
@@ -779,39 +626,93 @@ CubeHeading CubeModel::Data::heading(const CubeAxis &axis, const CubeLine &line,
     const int node = ancestorAt(axis, line.node, level);
     if (node < 0)
         return h;
-    h.item = h.field->m_items.item(axis.nodes.at(node).member);
+    h.item = h.field->m_items.item(axis.member.at(node));
     h.text = h.item ? h.item->m_caption : QString();
     return h;
 }
 
+// Two lines share a heading node at a level when both reach the same node
+// there, both as a member or both as its total. Sharing one means reading the
+// same at every level down to that one.
+bool CubeModel::Data::sameNodeAt(const CubeAxis &axis, const CubeLine &a, const CubeLine &b,
+                                 int level) const
+{
+    if (level > a.depth || level > b.depth)
+        return false;
+    const bool ta = a.total && level == a.depth, tb = b.total && level == b.depth;
+    if (ta != tb)
+        return false;
+    if (ta)
+        return a.node == b.node;
+    return ancestorAt(axis, a.node, level) == ancestorAt(axis, b.node, level);
+}
+
+bool CubeModel::Data::sameHeading(const CubeAxis &axis, int a, int b, int level,
+                                  bool columns) const
+{
+    if (a < 0 || b < 0 || a >= axis.lines.size() || b >= axis.lines.size() || level < 1)
+        return false;
+    const CubeLine &la = axis.lines.at(a), &lb = axis.lines.at(b);
+    const int n = int(axis.fields.size());
+    const bool captionLevel = columns && shownData.size() >= 2 && level == n + 1;
+    const int memberLevel = captionLevel ? n : level;
+    const CubeHeading ha = heading(axis, la, level, columns);
+    if (ha.text.isEmpty())
+        return false;
+    if ((memberLevel == 0 || sameNodeAt(axis, la, lb, memberLevel))
+        && (!captionLevel || la.data == lb.data))
+        return true;
+    // Different places may still read the same (equal captions): the level
+    // itself first, where they mostly differ.
+    const CubeHeading hb = heading(axis, lb, level, columns);
+    if (ha.text != hb.text || ha.total != hb.total)
+        return false;
+    for (int l = 1; l < level; ++l) {
+        const CubeHeading x = heading(axis, la, l, columns);
+        const CubeHeading y = heading(axis, lb, l, columns);
+        if (x.text != y.text || x.total != y.total)
+            return false;
+    }
+    return true;
+}
+
 // --- CubeModel: building and queries ------------------------------------------
 
-bool CubeModel::rebuild()
+bool CubeModel::rebuild(const CubeProgress &progress)
 {
+    if (d->busy)
+        return false;
     d->lastCode = 0;
     d->lastError.clear();
-    if (d->sourceDirty && !d->loadSource())
-        return false;
+    if (d->sourceDirty) {
+        // Painting while the rows come in shows the cube as it was.
+        d->busy = true;
+        const bool read = d->loadSource(progress);
+        d->busy = false;
+        if (!read)
+            return false;
+    }
     // Aggregates are kept when no field, filter or axis changed since.
     d->layout();
     return d->lastCode == 0;
 }
 
-bool CubeModel::reloadData()
+bool CubeModel::reloadData(const CubeProgress &progress)
 {
     d->sourceDirty = true;
-    d->haveData = false;
-    return rebuild();
+    return rebuild(progress);
 }
+
+bool CubeModel::isBusy() const { return d->busy; }
 
 bool CubeModel::hasData() const { return d->haveData; }
 int CubeModel::sourceRowCount() const { return d->rowCount; }
 
 void CubeModel::ensureLayout() const
 {
-    if (!d->autoRefresh && d->layouts > 0)
+    if (d->busy || (!d->autoRefresh && d->layouts > 0))
         return;
-    const bool needSource = d->sourceDirty && !d->haveData;
+    const bool needSource = d->sourceDirty && !d->haveData && !d->readCancelled;
     if (d->aggDirty || d->displayDirty || needSource)
         d->layout();
 }
@@ -901,6 +802,18 @@ CubeHeading CubeModel::columnHeading(int column, int level) const
     return d->heading(d->cols, d->cols.lines.at(column), level, true);
 }
 
+bool CubeModel::sameRowHeading(int a, int b, int level) const
+{
+    ensureLayout();
+    return d->sameHeading(d->rows, a, b, level, false);
+}
+
+bool CubeModel::sameColumnHeading(int a, int b, int level) const
+{
+    ensureLayout();
+    return d->sameHeading(d->cols, a, b, level, true);
+}
+
 bool CubeModel::isTotalRow(int row) const
 {
     ensureLayout();
@@ -918,28 +831,31 @@ QVariant CubeModel::cellValue(int row, int column) const
     ensureLayout();
     if (row < 0 || row >= d->rows.lines.size() || column < 0 || column >= d->cols.lines.size())
         return {};
-    const CubeLine &rl = d->rows.lines.at(row);
-    const CubeLine &cl = d->cols.lines.at(column);
+    return d->lineValue(d->rows.lines.at(row), d->cols.lines.at(column));
+}
+
+QVariant CubeModel::Data::lineValue(const CubeLine &rl, const CubeLine &cl) const
+{
     if (cl.data < 0)
         return {};
-    CubeField *f = d->shownData.at(cl.data);
-    const int slot = d->slotOf(rl.node, cl.node);
+    CubeField *f = shownData.at(cl.data);
+    const int slot = slotOf(rl.node, cl.node);
     bool empty = true;
     double v = kNaN;
     if (f->m_calculated && (rl.total || cl.total)) {
         // A total's own expression for this calculated field, when one is set.
-        CubeField *dim = rl.total ? d->rows.fields.value(rl.depth - 1)
-                                  : d->cols.fields.value(cl.depth - 1);
+        CubeField *dim = rl.total ? rows.fields.value(rl.depth - 1)
+                                  : cols.fields.value(cl.depth - 1);
         if (dim && dim->totalKind(f->m_name) == TotalExpression
             && !dim->totalExpression(f->m_name).isEmpty()) {
             const QString saved = f->m_expression;
             f->m_expression = dim->totalExpression(f->m_name);
-            v = d->fieldValue(slot, f, &empty);
+            v = fieldValue(slot, f, &empty);
             f->m_expression = saved;
             return empty ? QVariant() : QVariant(v);
         }
     }
-    v = d->fieldValue(slot, f, &empty);
+    v = fieldValue(slot, f, &empty);
     return empty ? QVariant() : QVariant(v);
 }
 
@@ -1054,15 +970,21 @@ bool CubeModel::columnHeadingExpandable(int column, int level0) const
 
 CubeCell CubeModel::formatCell(int row, int column)
 {
+    ensureLayout();
     CubeCell c;
     c.row = row;
     c.column = column;
-    const QVariant v = cellValue(row, column);
+    const bool inGrid = row >= 0 && row < d->rows.lines.size() && column >= 0
+                        && column < d->cols.lines.size();
+    const QVariant v = inGrid ? d->lineValue(d->rows.lines.at(row), d->cols.lines.at(column))
+                              : QVariant();
     c.empty = !v.isValid();
     c.value = c.empty ? 0.0 : v.toDouble();
-    c.total = isTotalRow(row) || isTotalColumn(column);
-    if (CubeField *f = dataFieldOfColumn(column))
+    c.total = inGrid && (d->rows.lines.at(row).total || d->cols.lines.at(column).total);
+    if (inGrid && d->cols.lines.at(column).data >= 0) {
+        const CubeField *f = d->shownData.at(d->cols.lines.at(column).data);
         c.dataFieldNumber = (f->position() + 1) * (c.total ? -1 : 1);
+    }
     c.backColor = c.total ? d->style.totalsBackColor : d->style.cellBackColor;
     c.foreColor = c.total ? d->style.totalsForeColor : d->style.cellForeColor;
     emit formatCellRequested(&c);

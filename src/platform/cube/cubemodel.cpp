@@ -173,8 +173,9 @@ void CubeModel::removeAllFields()
     d->nextDataIndex = 1;
     d->rows = CubeAxis();
     d->cols = CubeAxis();
-    d->cellSlot.clear();
-    d->acc.clear();
+    d->rows.reset();
+    d->cols.reset();
+    d->clearCells();
     qDeleteAll(old);
     invalidate();
 }

@@ -81,10 +81,12 @@ public:
 
     // Runs the record source when the connection or source changed (or never
     // ran), then applies fields, filters and sort settings. False on failure
-    // (lastError()); errorOccurred is raised first.
-    bool rebuild();
+    // (lastError()); errorOccurred is raised first. progress hears of the
+    // source rows read and may cancel (1036): the cube keeps what it held,
+    // and reads the source again only when asked to.
+    bool rebuild(const CubeProgress &progress = {});
     // Runs the record source again even when nothing changed.
-    bool reloadData();
+    bool reloadData(const CubeProgress &progress = {});
     // True once source rows are present (from the database or a data file).
     bool hasData() const;
     int sourceRowCount() const;
@@ -149,6 +151,11 @@ public:
     int columnHeadingDepth(int column) const;
     CubeHeading rowHeading(int row, int level) const;
     CubeHeading columnHeading(int column, int level) const;
+    // Whether two rows (columns) read the same at every heading level from 1
+    // to level, texts and totals, and not empty at level: the headings that
+    // the widget and the exports draw as one.
+    bool sameRowHeading(int a, int b, int level) const;
+    bool sameColumnHeading(int a, int b, int level) const;
     bool isTotalRow(int row) const;
     bool isTotalColumn(int column) const;
 
@@ -186,12 +193,13 @@ public:
     QString password() const;
     void setPassword(const QString &password);
     // Writes the cube (flags: SaveWithData, SaveCompressed) atomically;
-    // encrypted when the password is set. False on failure (lastError()).
-    bool save(const QString &path, int flags);
+    // encrypted when the password is set. False on failure (lastError());
+    // progress hears of its steps and may cancel (1036): no file is written.
+    bool save(const QString &path, int flags, const CubeProgress &progress = {});
     // Reads a cube file: 1014 file missing, 1021 password missing or wrong,
-    // 1030/1031/1032 not ours / newer version / damaged, 1033 source failed.
-    // A failed load leaves the cube as it was.
-    CubeLoadResult load(const QString &path);
+    // 1030/1031/1032 not ours / newer version / damaged, 1033 source failed,
+    // 1036 cancelled through progress. A failed load leaves the cube as it was.
+    CubeLoadResult load(const QString &path, const CubeProgress &progress = {});
     // A local file (path or file:// address) is loaded; any other address is
     // refused (1035).
     bool openUrl(const QString &url);
@@ -199,17 +207,22 @@ public:
     // The grid as it is laid out (totals only when includeTotals), numbers
     // formatted or raw, cell colours (format handlers included), repeated
     // headings merged. HTML: one UTF-8 table. Excel: Excel 2003 XML
-    // (SpreadsheetML). False when the file cannot be written.
+    // (SpreadsheetML). Written row by row; progress hears of the lines
+    // written and may cancel (1036), which leaves no file. False when the
+    // file cannot be written (1034).
     bool exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
-                    bool colors, bool mergeHeadings);
+                    bool colors, bool mergeHeadings, const CubeProgress &progress = {});
     bool exportExcel(const QString &path, bool includeTotals, bool formattedNumbers,
-                     bool colors, bool mergeHeadings);
+                     bool colors, bool mergeHeadings, const CubeProgress &progress = {});
 
     int lastErrorCode() const;
     QString lastError() const;
 
-    // Brings the layout up to date now (queries do it themselves).
+    // Brings the layout up to date now (queries do it themselves). Does
+    // nothing while a long piece of work runs (isBusy): queries then answer
+    // from the layout as it was.
     void ensureLayout() const;
+    bool isBusy() const;
     // Marks the layout out of date (fields call it).
     void invalidate(bool structural = true);
     // Number of layouts made (tests: a re-sort runs once per request).

@@ -19,14 +19,22 @@ struct CubeColumn
     QVector<int> codes;
 };
 
-// A node of an axis trie: one member path.
-struct CubeNode
+// What reading the record source gave.
+struct CubeSourceRead
 {
-    int parent = -1;
-    int depth = 0;     // 0 = root (the whole axis)
-    int member = -1;   // member index in the field at position depth - 1
-    QVector<int> children;
+    bool ok = false;
+    bool cancelled = false;
+    QString error;
+    int code = 0; // the engine's code of the failure
+    QVector<CubeColumn> columns;
+    int rows = 0;
 };
+
+// Runs the statement on the database file and encodes its rows; progress
+// hears of the rows read every few thousand rows, and false from it stops
+// the reading (cancelled).
+CubeSourceRead readCubeSource(const QString &path, const QString &sql,
+                              const CubeProgress &progress);
 
 // One row or column of the laid-out grid.
 struct CubeLine
@@ -37,12 +45,26 @@ struct CubeLine
     int data = -1;     // columns: index into the shown data fields (-1 none)
 };
 
+// The member trie of an axis: one node per member path, numbered in the
+// depth-first order of the paths (0 = the root, the whole axis; a parent
+// comes before its children). Node n stands at depth[n] (0 = root) for
+// member[n] of the field at position depth[n] - 1 (-1 for the root, or for a
+// field not in the source); its children are children[childBegin[n] ..
+// childBegin[n + 1]), in member order until the layout sorts them.
 struct CubeAxis
 {
     QVector<CubeField *> fields; // by position
-    QVector<CubeNode> nodes;     // 0 = root
+    QVector<int> parent;
+    QVector<int> depth;
+    QVector<int> member;
+    QVector<int> childBegin;
+    QVector<int> children;
     QVector<CubeLine> lines;
-    QHash<qint64, int> childIndex; // (parent << 32 | member) -> node
+
+    int nodeCount() const { return int(parent.size()); }
+    bool hasChildren(int n) const { return childBegin.at(n + 1) > childBegin.at(n); }
+    // The root alone.
+    void reset();
 };
 
 struct CubeModel::Data
@@ -73,12 +95,14 @@ struct CubeModel::Data
     int rowCount = 0;
     QVector<CubeColumn> columns;
 
-    // Per field evaluation (member per row or value per row).
+    // Per field evaluation: the member of every dictionary code of its source
+    // column (dimensions), or the value of every source row (data fields).
     struct FieldEval
     {
         bool valid = false;
-        QVector<int> member;   // dimensions: member index per source row (-1 none)
-        QVector<double> value; // data fields: value per source row (NaN = Null)
+        int column = -1;            // dimensions: the source column, -1 none
+        QVector<int> memberOfCode;  // [0] Null, [code + 1] that code; -1 none
+        QVector<double> value;      // data fields: per source row (NaN = Null)
     };
     QHash<CubeField *, FieldEval> evals;
 
@@ -90,13 +114,27 @@ struct CubeModel::Data
     QVector<CubeField *> aggFields;   // data fields with accumulators (not calculated)
     QVector<CubeField *> dataOrder;   // every data field, index = slot in cells
     QVector<CubeField *> shownData;   // shown data fields by position
-    QHash<qint64, int> cellSlot;      // (rowNode * colNodeCount + colNode) -> slot
-    QVector<double> acc;              // slot * aggFields * 4 (sum, count, min, max)
+    // Cells: those of row node n are cellColumn[cellBegin[n] .. cellEnd[n]),
+    // ascending by column node; a cell's index is its slot. Every cell holds
+    // accWidth values: per aggregated field, at accOffset, sum and count, then
+    // min and max when accMinMax.
+    QVector<int> cellBegin, cellEnd;
+    QVector<int> cellColumn;
+    QVector<double> acc;
+    QVector<double> rankTotals; // per axis node, while sorting by rank
+    int accWidth = 0;
+    QVector<int> accOffset;
+    QVector<char> accMinMax;
     int curRow = 0, curCol = 0, cornerRow = 0, cornerCol = 0;
+    // A long piece of work runs (the grid is not to be laid out meanwhile).
+    bool busy = false;
+    // The last reading of the source was cancelled: no reading again until
+    // asked for.
+    bool readCancelled = false;
 
     void fieldSourceChanged(CubeField *f);
     void moveToArea(CubeField *f, int orientation);
-    bool loadSource();
+    bool loadSource(const CubeProgress &progress = {});
     bool evaluate(CubeField *f);
     void buildItems(CubeField *f, const QVector<QVariant> &values, const QVector<int> &map);
     void layout();
@@ -104,18 +142,24 @@ struct CubeModel::Data
     void display();
     void buildLines(CubeAxis &axis, bool columns);
     void emitChildren(CubeAxis &axis, int node, QVector<CubeLine> &out);
+    void clearCells();
     bool nodeExpanded(const CubeAxis &axis, int node) const;
     QString nodePath(const CubeAxis &axis, int node) const;
     void sortChildren(CubeAxis &axis, int node, bool columns);
     int slotOf(int rowNode, int colNode) const;
     double aggValue(int slot, CubeField *f, bool *empty) const;
+    // The value where a row line and a column line meet (invalid: empty).
+    QVariant lineValue(const CubeLine &row, const CubeLine &column) const;
     double fieldValue(int slot, CubeField *f, bool *empty, int depth = 0) const;
     int headingNode(const CubeAxis &axis, const CubeLine &line, int level0) const;
     int ancestorAt(const CubeAxis &axis, int node, int depth) const;
     CubeHeading heading(const CubeAxis &axis, const CubeLine &line, int level, bool columns) const;
+    bool sameHeading(const CubeAxis &axis, int a, int b, int level, bool columns) const;
+    bool sameNodeAt(const CubeAxis &axis, const CubeLine &a, const CubeLine &b, int level) const;
     QCborMap encode(bool withData);
     static void apply(CubeModel &target, const QCborMap &m);
-    bool applyData(const QCborMap &data);
+    // The source rows of a file; false when damaged or cancelled (*cancelled).
+    bool applyData(const QCborMap &data, const CubeProgress &progress, bool *cancelled);
     bool fail(int code, const QString &description, const QString &source);
 };
 

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 namespace kq::platform {
 
@@ -63,6 +64,10 @@ enum CubeSaveFlag : int {
     SaveCompressed = 2,
 };
 
+// Progress of a long piece of work (building, files, exports): done of total
+// steps (total 0 when unknown). Returning false cancels the work.
+using CubeProgress = std::function<bool(qint64 done, qint64 total)>;
+
 // Error numbers of load, save and export. 1014 and 1021 are the control's;
 // the others are ours.
 enum CubeError : int {
@@ -75,6 +80,7 @@ enum CubeError : int {
     CubeErrDataSource = 1033,    // the record source could not be read
     CubeErrWrite = 1034,         // the file could not be written
     CubeErrUnsupported = 1035,   // e.g. a web address
+    CubeErrCancelled = 1036,     // the user cancelled the work
 };
 
 // One heading cell of a row or column at a level (level 1 = outermost).
@@ -144,5 +150,28 @@ int cubeWinRgb(const QColor &color);
 // the decimal and "," the group separator of the locale; "$" its currency
 // symbol). Rounds half away from zero.
 QString cubeFormatNumber(double value, const QString &format, const QLocale &locale);
+
+// One of those formats read once, for many values.
+class CubeNumberFormat
+{
+public:
+    CubeNumberFormat(const QString &format, const QLocale &locale);
+    QString format(double value) const;
+    // A pattern whose texts never need escaping in XML.
+    bool xmlPlain() const { return m_kind == Pattern && m_xmlPlain; }
+
+private:
+    enum Kind { Plain, Pattern, Currency, Percent };
+    Kind m_kind = Plain;
+    QLocale m_locale;
+    QString m_symbol;
+    QString m_prefix, m_suffix;
+    QString m_decimalPoint, m_groupSeparator;
+    int m_decimals = 0;
+    double m_power = 1;
+    int m_minInt = 0;
+    bool m_group = false;
+    bool m_xmlPlain = false;
+};
 
 } // namespace kq::platform

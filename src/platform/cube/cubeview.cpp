@@ -45,6 +45,8 @@ CubeView::CubeView(DCube *cube)
 {
     setObjectName(QStringLiteral("cubeView"));
     setFocusPolicy(Qt::StrongFocus);
+    // Every paint covers the whole viewport itself.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setMouseTracking(true);
     connect(m_model, &CubeModel::layoutChanged, this, [this] {
         m_formats.clear();
@@ -312,10 +314,16 @@ void CubeView::clearFormats()
 
 const CubeCell &CubeView::cachedFormat(int row, int column)
 {
+    // Kept for the cells seen lately; scrolling through a big cube starts
+    // the cache anew now and then.
+    const qsizetype kMaxCached = 65536;
     const qint64 key = (qint64(row) << 32) | quint32(column);
     auto it = m_formats.find(key);
-    if (it == m_formats.end())
+    if (it == m_formats.end()) {
+        if (m_formats.size() >= kMaxCached)
+            m_formats.clear();
         it = m_formats.insert(key, m_model->formatCell(row, column));
+    }
     return it.value();
 }
 
@@ -403,23 +411,11 @@ void CubeView::paintColumnHeadings(QPainter &p, const Geometry &g, int c0, int c
                         g.colLevels * g.rowH));
     for (int level = 1; level <= g.colLevels; ++level) {
         const int y = g.headTop + (level - 1) * g.rowH;
-        auto same = [&](int a, int b) {
-            for (int l = 1; l <= level; ++l) {
-                const CubeHeading x = m_model->columnHeading(a, l);
-                const CubeHeading z = m_model->columnHeading(b, l);
-                if (x.text != z.text || x.total != z.total || x.item != z.item)
-                    return false;
-            }
-            return true;
-        };
-        int c = c0;
-        // A run that begins left of the view still shows its caption.
-        for (int guard = 0; c > 0 && guard < 2000 && same(c - 1, c); ++guard)
-            --c;
-        while (c <= c1) {
+        // Runs of equal headings, looked for among the columns in view only:
+        // a run that goes on beyond the view shows in its visible part.
+        for (int c = c0; c <= c1;) {
             int e = c;
-            while (e + 1 < g.nCols && same(e + 1, c) && !m_model->columnHeading(c, level).text
-                                                             .isEmpty())
+            while (e < c1 && m_model->sameColumnHeading(c, e + 1, level))
                 ++e;
             const QRect r(g.rowAreaW + m_colX[c] - g.hOff, y, m_colX[e + 1] - m_colX[c], g.rowH);
             const CubeHeading h = m_model->columnHeading(c, level);
@@ -440,28 +436,15 @@ void CubeView::paintRowHeadings(QPainter &p, const Geometry &g, int r0, int r1)
     for (int level = 1; level <= levels; ++level) {
         const int x = g.rowLevelX[level - 1];
         const int w = g.rowLevelX[level] - x;
-        auto same = [&](int a, int b) {
-            for (int l = 1; l <= level; ++l) {
-                const CubeHeading u = m_model->rowHeading(a, l);
-                const CubeHeading v = m_model->rowHeading(b, l);
-                if (u.text != v.text || u.total != v.total || u.item != v.item)
-                    return false;
-            }
-            return true;
-        };
-        int r = r0;
-        for (int guard = 0; r > 0 && guard < 2000 && same(r - 1, r); ++guard)
-            --r;
-        while (r <= r1) {
+        for (int r = r0; r <= r1;) {
             int e = r;
-            while (e + 1 < g.nRows && same(e + 1, r) && !m_model->rowHeading(r, level).text
-                                                            .isEmpty())
+            while (e < r1 && m_model->sameRowHeading(r, e + 1, level))
                 ++e;
             const QRect rect(x, g.cellsTop + (r - g.firstRow) * g.rowH, w, (e - r + 1) * g.rowH);
             const CubeHeading h = m_model->rowHeading(r, level);
             const bool expandable = m_model->rowHeadingExpandable(r, level - 1);
-            paintHeading(p, rect.intersected(QRect(x, g.cellsTop - g.rowH, w, 1 << 24)), h,
-                         expandable, expandable && m_model->rowHeadingExpanded(r, level - 1));
+            paintHeading(p, rect, h, expandable,
+                         expandable && m_model->rowHeadingExpanded(r, level - 1));
             r = e + 1;
         }
     }
@@ -477,7 +460,26 @@ void CubeView::paintEvent(QPaintEvent *)
     const Geometry g = geometry();
     const CubeStyle &st = m_model->style();
     QPainter p(viewport());
-    p.fillRect(viewport()->rect(), cubeColor(st.cubeBackColor));
+    // The cells in view, if any.
+    const bool anyCells = g.nRows > 0 && g.nCols > 0;
+    const int c0 = anyCells ? qMax(0, columnAt(g.rowAreaW, g)) : 0;
+    int c1 = c0;
+    while (anyCells && c1 + 1 < g.nCols
+           && m_colX[c1 + 1] - g.hOff < viewport()->width() - g.rowAreaW)
+        ++c1;
+    const int r0 = g.firstRow;
+    const int r1 = anyCells ? qMin(g.nRows - 1, r0 + (viewport()->height() - g.cellsTop) / g.rowH)
+                            : r0 - 1;
+    const QRect used = anyCells ? QRect(g.rowAreaW + m_colX[c0] - g.hOff, g.cellsTop,
+                                        m_colX[c1 + 1] - m_colX[c0], (r1 - r0 + 1) * g.rowH)
+                                      .intersected(QRect(g.rowAreaW, g.cellsTop,
+                                                         viewport()->width() - g.rowAreaW,
+                                                         viewport()->height() - g.cellsTop))
+                                : QRect();
+    // The background around them (the cells fill their own place).
+    const QColor back = cubeColor(st.cubeBackColor);
+    for (const QRect &r : QRegion(viewport()->rect()).subtracted(used))
+        p.fillRect(r, back);
     p.setFont(st.font);
 
     // Field areas.
@@ -502,13 +504,7 @@ void CubeView::paintEvent(QPaintEvent *)
                    tr("Campos de linha"));
 
     m_lastPainted = 0;
-    if (g.nRows > 0 && g.nCols > 0) {
-        const int c0 = qMax(0, columnAt(g.rowAreaW, g));
-        int c1 = c0;
-        while (c1 + 1 < g.nCols && m_colX[c1 + 1] - g.hOff < viewport()->width() - g.rowAreaW)
-            ++c1;
-        const int r0 = g.firstRow;
-        const int r1 = qMin(g.nRows - 1, r0 + (viewport()->height() - g.cellsTop) / g.rowH);
+    if (anyCells) {
         paintColumnHeadings(p, g, c0, c1);
         paintRowHeadings(p, g, r0, r1);
 
@@ -517,35 +513,94 @@ void CubeView::paintEvent(QPaintEvent *)
         const int selR0 = qMin(cur, cornerR), selR1 = qMax(cur, cornerR);
         const int selC0 = qMin(curC, cornerC), selC1 = qMax(curC, cornerC);
         p.save();
-        p.setClipRect(QRect(g.rowAreaW, g.cellsTop, viewport()->width() - g.rowAreaW,
-                            viewport()->height() - g.cellsTop));
+        const QRect cellsArea(g.rowAreaW, g.cellsTop, viewport()->width() - g.rowAreaW,
+                              viewport()->height() - g.cellsTop);
+        p.setClipRect(cellsArea);
         const QColor grid = cubeColor(st.gridColor);
-        const QColor highlight = palette().color(QPalette::Highlight);
-        QFont totalsFont = st.totalsFont;
+        QColor highlight = palette().color(QPalette::Highlight);
+        highlight.setAlpha(70);
+        // The number format of each column's data field, read once a paint.
+        QHash<const CubeField *, CubeNumberFormat> formats;
+        auto columnFormat = [&](int c) -> const CubeNumberFormat & {
+            const CubeField *f = m_model->dataFieldOfColumn(c);
+            auto it = formats.find(f);
+            if (it == formats.end())
+                it = formats.insert(f, CubeNumberFormat(f ? f->numberFormat() : QString(),
+                                                        QLocale()));
+            return it.value();
+        };
+        // Numbers are drawn at a point, right-aligned by the width of their
+        // characters: laying out a text in a rectangle costs several times
+        // as much, and a frame draws hundreds of them.
+        struct Face
+        {
+            QFont font;
+            QFontMetrics metrics;
+            QHash<char16_t, int> advances;
+            int width(const QString &text)
+            {
+                int w = 0;
+                for (const QChar ch : text) {
+                    auto it = advances.constFind(ch.unicode());
+                    if (it == advances.constEnd())
+                        it = advances.insert(ch.unicode(), metrics.horizontalAdvance(ch));
+                    w += *it;
+                }
+                return w;
+            }
+        };
+        Face plain{st.font, QFontMetrics(st.font), {}};
+        Face bold{st.totalsFont, QFontMetrics(st.totalsFont), {}};
+        // The cells in view: one fill in the usual colour, then the cells of
+        // other colours, the grid as whole lines, the numbers.
+        const QColor usual = cubeColor(st.cellBackColor);
+        p.fillRect(used, usual);
+        auto cellRectAt = [&](int r, int c) {
+            return QRect(g.rowAreaW + m_colX[c] - g.hOff, g.cellsTop + (r - r0) * g.rowH,
+                         m_colX[c + 1] - m_colX[c], g.rowH);
+        };
         for (int r = r0; r <= r1; ++r) {
-            const int y = g.cellsTop + (r - r0) * g.rowH;
             for (int c = c0; c <= c1; ++c) {
-                const QRect rect(g.rowAreaW + m_colX[c] - g.hOff, y, m_colX[c + 1] - m_colX[c],
-                                 g.rowH);
                 const CubeCell &cell = cachedFormat(r, c);
-                p.fillRect(rect, cubeColor(cell.backColor));
-                if (r >= selR0 && r <= selR1 && c >= selC0 && c <= selC1) {
-                    QColor h = highlight;
-                    h.setAlpha(70);
-                    p.fillRect(rect, h);
-                }
-                if (st.gridStyle != 0) {
-                    p.setPen(grid);
-                    p.drawLine(rect.topRight(), rect.bottomRight());
-                    p.drawLine(rect.bottomLeft(), rect.bottomRight());
-                }
-                if (!cell.empty) {
-                    p.setFont(cell.total ? totalsFont : st.font);
-                    p.setPen(cubeColor(cell.foreColor));
-                    p.drawText(rect.adjusted(3, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight,
-                               m_model->cellText(r, c));
-                }
+                if (cell.backColor != st.cellBackColor)
+                    p.fillRect(cellRectAt(r, c), cubeColor(cell.backColor));
+            }
+        }
+        if (selR1 >= r0 && selR0 <= r1 && selC1 >= c0 && selC0 <= c1) {
+            const int a = qMax(selR0, r0), b = qMin(selR1, r1);
+            const int x = qMax(selC0, c0), z = qMin(selC1, c1);
+            p.fillRect(cellRectAt(a, x).united(cellRectAt(b, z)), highlight);
+        }
+        if (st.gridStyle != 0) {
+            p.setPen(grid);
+            for (int c = c0; c <= c1; ++c) {
+                const int x = cellRectAt(r0, c).right();
+                p.drawLine(x, used.top(), x, used.bottom());
+            }
+            for (int r = r0; r <= r1; ++r) {
+                const int y = cellRectAt(r, c0).bottom();
+                p.drawLine(used.left(), y, used.right(), y);
+            }
+        }
+        for (int r = r0; r <= r1; ++r) {
+            for (int c = c0; c <= c1; ++c) {
+                const CubeCell &cell = cachedFormat(r, c);
                 ++m_lastPainted;
+                if (cell.empty)
+                    continue;
+                Face &face = cell.total ? bold : plain;
+                p.setFont(face.font);
+                p.setPen(cubeColor(cell.foreColor));
+                const QString text = columnFormat(c).format(cell.value);
+                const QRect box = cellRectAt(r, c).adjusted(3, 0, -4, 0);
+                const int w = face.width(text);
+                if (w <= box.width()) {
+                    const int base = box.top() + (box.height() - face.metrics.height()) / 2
+                                     + face.metrics.ascent();
+                    p.drawText(QPoint(box.right() + 1 - w, base), text);
+                } else {
+                    p.drawText(box, Qt::AlignVCenter | Qt::AlignRight, text);
+                }
             }
         }
         // The current cell.

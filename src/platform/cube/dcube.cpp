@@ -1,13 +1,50 @@
 #include "platform/cube/dcube.h"
 
 #include "platform/cube/cubeview.h"
+#include "platform/progress.h"
 
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QVBoxLayout>
+#include <limits>
+#include <optional>
 
 namespace kq::platform {
+
+namespace {
+
+// The cube's progress (done of total; total 0 when not known) on a progress
+// window, made at the first step: work that never reports makes none.
+class WindowProgress
+{
+public:
+    WindowProgress(const QString &label, QWidget *parent) : m_label(label), m_parent(parent) {}
+
+    CubeProgress callback()
+    {
+        return [this](qint64 done, qint64 total) { return step(done, total); };
+    }
+
+private:
+    bool step(qint64 done, qint64 total)
+    {
+        const int most = std::numeric_limits<int>::max();
+        if (!m_progress)
+            m_progress.emplace(m_label, int(qMin<qint64>(total, most)), m_parent);
+        else if (total != m_total)
+            m_progress->setMaximum(int(qMin<qint64>(total, most)));
+        m_total = total;
+        return m_progress->setValue(int(qMin<qint64>(done, most)));
+    }
+
+    QString m_label;
+    QWidget *m_parent;
+    qint64 m_total = 0;
+    std::optional<Progress> m_progress;
+};
+
+} // namespace
 
 DCube::DCube(QWidget *parent) : QWidget(parent), m_model(new CubeModel(this))
 {
@@ -36,7 +73,8 @@ DCube::~DCube() = default;
 
 bool DCube::rebuild()
 {
-    const bool ok = m_model->rebuild();
+    WindowProgress progress(QStringLiteral("Montando o cubo..."), this);
+    const bool ok = m_model->rebuild(progress.callback());
     m_view->clearFormats();
     m_view->viewport()->update();
     return ok;
@@ -111,10 +149,31 @@ CubeHitRecord DCube::hitTest(const QPoint &pos) const
 
 CubeLoadResult DCube::load(const QString &path)
 {
-    const CubeLoadResult r = m_model->load(path);
+    WindowProgress progress(QStringLiteral("Abrindo o arquivo do cubo..."), this);
+    const CubeLoadResult r = m_model->load(path, progress.callback());
     m_view->clearFormats();
     m_view->viewport()->update();
     return r;
+}
+
+bool DCube::save(const QString &path, int flags)
+{
+    WindowProgress progress(QStringLiteral("Gravando o arquivo do cubo..."), this);
+    return m_model->save(path, flags, progress.callback());
+}
+
+bool DCube::exportHtml(const QString &path, bool totals, bool formatted, bool colors,
+                       bool merge)
+{
+    WindowProgress progress(QStringLiteral("Exportando o cubo..."), this);
+    return m_model->exportHtml(path, totals, formatted, colors, merge, progress.callback());
+}
+
+bool DCube::exportExcel(const QString &path, bool totals, bool formatted, bool colors,
+                        bool merge)
+{
+    WindowProgress progress(QStringLiteral("Exportando o cubo..."), this);
+    return m_model->exportExcel(path, totals, formatted, colors, merge, progress.callback());
 }
 
 bool DCube::openUrl(const QString &url)

@@ -51,6 +51,7 @@ public:
     void setFooterCaption(const QString &c) { m_model->setFooterCaption(c); }
 
     // Re-runs the source when needed and lays the cube out; then repaints.
+    // A long reading shows progress and may be cancelled (1036).
     bool rebuild();
     // Runs the format handlers for the visible cells again (synchronously)
     // and repaints.
@@ -139,17 +140,13 @@ public:
     // --- files, exports, printing -------------------------------------------
     QString password() const { return m_model->password(); }
     void setPassword(const QString &p) { m_model->setPassword(p); }
-    bool save(const QString &path, int flags) { return m_model->save(path, flags); }
+    bool save(const QString &path, int flags);
+    // Loads and exports show progress when long; cancelled: 1036, nothing
+    // changed and no file left.
     CubeLoadResult load(const QString &path);
     bool openUrl(const QString &url);
-    bool exportHtml(const QString &path, bool totals, bool formatted, bool colors, bool merge)
-    {
-        return m_model->exportHtml(path, totals, formatted, colors, merge);
-    }
-    bool exportExcel(const QString &path, bool totals, bool formatted, bool colors, bool merge)
-    {
-        return m_model->exportExcel(path, totals, formatted, colors, merge);
-    }
+    bool exportHtml(const QString &path, bool totals, bool formatted, bool colors, bool merge);
+    bool exportExcel(const QString &path, bool totals, bool formatted, bool colors, bool merge);
     // Prints the whole grid, pages over both axes with the headings repeated,
     // header and footer captions on each page. False when nothing printed.
     bool print(QPrinter *printer);
