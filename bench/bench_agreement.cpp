@@ -1,46 +1,42 @@
-// Times the agreement calculation of a debtor with many cheques at one store,
-// the save of a 32-instalment agreement over them, and the write-off list of
-// one month's open instalments among many.
-//   bench_agreement [cheques] [instalments]     (defaults 500 and 1000000)
+// The agreement of a debtor with 10k, 100k and 1M cheques at one store (among
+// 20,000 cheques of other debtors): the calculation (rules alone, and as the
+// screen runs it when the store is chosen) and the save of a 32-instalment
+// agreement (rules alone, and "Fazer Acordo"); then the write-off list of one
+// month among as many instalments. Each beside SQLite doing the same reads
+// and writes with statements prepared once, on the same connection.
+//   bench_agreement [--sizes 10000,100000,1000000] [--rounds 5]
 
+#include "benchcompare.h"
 #include "benchsupport.h"
 #include "collection/agreementstore.h"
 #include "collection/facordo.h"
 #include "collection/fbaixar.h"
 #include "collection/screens.h"
+#include "collection/writeoff.h"
 #include "data/database.h"
-#include "data/datafolder.h"
 #include "platform/dbcombo.h"
-#include "platform/dialogs.h"
 #include "platform/dtpicker.h"
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
-#include "platform/paths.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
 #include "shell/correction.h"
-#include "shell/screens.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSqlDriver>
 
-#include <algorithm>
-#include <cstdio>
-#include <functional>
-#include <vector>
+#include <sqlite3.h>
 
 using kq::data::exec;
 using namespace kq::collection;
 
 namespace {
 
-void generate(const QString &db, int cheques, int instalments)
+void generate(const QString &db, int cheques)
 {
     kq::data::Transaction t(db);
     exec(db, "WITH RECURSIVE m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i < 239) "
@@ -54,7 +50,7 @@ void generate(const QString &db, int cheques, int instalments)
     exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 5000) "
              "INSERT INTO CLIENTES (CD_cliente, nm_cliente) "
              "SELECT printf('%05d', n), 'DEVEDOR ' || n FROM c");
-    // The debtor 00001 at store 001, plus other debtors' cheques around them.
+    // The debtor 00001 at store 001, then other debtors' cheques.
     exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
              "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
              "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_documento, NR_CHEQUE) "
@@ -66,13 +62,12 @@ void generate(const QString &db, int cheques, int instalments)
     exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
              "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, VL_CHEQUE, "
              "CD_SITUACAO, CD_DESTINO, CD_documento) "
-             "SELECT printf('%010d', 1000000 + n), printf('%05d', n % 4999 + 2), "
+             "SELECT printf('%010d', 9000000 + n), printf('%05d', n % 4999 + 2), "
              "printf('%03d', n % 20 + 1), "
              "date('2015-01-01', '+' || ((n * 13) % 3600) || ' days'), "
              "50, '001', '001', '01' FROM c");
-    // Agreements of 32 instalments, first due dates over ten years; about
-    // 60 % of the instalments open, 35 % written off, 5 % cancelled.
-    const int agreements = instalments / 32;
+    // Agreements of 32 instalments (as many instalments as the debtor's
+    // cheques), first due dates over ten years.
     exec(db, "WITH RECURSIVE a(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM a WHERE n < ?) "
              "INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, CD_CLIENTE, nr_parcelas, "
              "vl_parcela, dt_1vencimento) "
@@ -80,80 +75,149 @@ void generate(const QString &db, int cheques, int instalments)
              "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days'), "
              "printf('%03d', n % 20 + 1), printf('%05d', n % 4999 + 2), 32, 100, "
              "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days') FROM a",
-         {agreements});
-    exec(db, "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 32) "
-             "INSERT INTO parcelas (cd_acordo, cd_parcela, cd_loja, vl_parcela, dt_vencimento, "
-             "vl_honorarios, CD_CLIENTE, cd_status) "
-             "SELECT a.cd_acordo, printf('%02d', k.i), a.cd_loja, 100, "
-             "date(a.dt_1vencimento, '+' || k.i || ' months'), 5, a.CD_CLIENTE, "
-             "CASE WHEN (a.rowid * 31 + k.i) % 20 = 0 THEN 'C' "
-             "     WHEN (a.rowid * 31 + k.i) % 20 < 8 THEN 'B' ELSE 'A' END "
-             "FROM acordos a, k");
+         {std::max(1, cheques / 32)});
+    kq::bench::addInstalments(db);
     t.commit();
+    kq::data::analyzeDatabase(db);
 }
 
-struct Figure
+sqlite3 *handleOf(const QString &db)
 {
-    double best = 1e9;
-    double median = 0;
+    const QVariant v = kq::data::database(db).driver()->handle();
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+// One statement of plain SQLite, prepared once.
+struct Plain
+{
+    sqlite3_stmt *st = nullptr;
+    Plain(sqlite3 *h, const char *sql) { sqlite3_prepare_v2(h, sql, -1, &st, nullptr); }
+    ~Plain() { sqlite3_finalize(st); }
+    void text(int i, const QByteArray &v)
+    {
+        sqlite3_bind_text(st, i, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    }
+    int run()
+    {
+        const int rc = sqlite3_step(st);
+        return rc;
+    }
+    void reset() { sqlite3_reset(st); }
 };
 
-Figure timeIt(int runs, const std::function<void()> &prepare, const std::function<void()> &step)
+const char *const kEligible
+    = "SELECT d.CD_DEVOLVIDO, d.DT_DEPOSITO, d.VL_CHEQUE, d.cd_acordo, "
+      "COALESCE(d.vl_atualizado, d.VL_CHEQUE) FROM DEVOLVIDOS d "
+      "JOIN situacoes s ON s.CD_SITUACAO = d.CD_SITUACAO "
+      "JOIN destinos t ON t.CD_DESTINO = d.CD_DESTINO "
+      "JOIN documentos o ON o.CD_documento = d.cd_documento "
+      "JOIN CLIENTES c ON c.CD_CLIENTE = d.CD_CLIENTE JOIN lojas l ON l.cd_loja = d.CD_LOJA "
+      "WHERE d.CD_CLIENTE = '00001' AND d.CD_LOJA = '001' AND s.CD_ACORDO = '0' "
+      "ORDER BY d.DT_DEPOSITO";
+
+// The debtor's eligible cheques as SQLite alone reads them, with a value for
+// each: the one stored, or the face value where none is.
+QList<QPair<QByteArray, double>> plainCheques(sqlite3 *h)
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        times.push_back(timer.nsecsElapsed() / 1e9);
+    QList<QPair<QByteArray, double>> cheques;
+    Plain q(h, kEligible);
+    while (q.run() == SQLITE_ROW) {
+        sqlite3_column_text(q.st, 1);
+        sqlite3_column_text(q.st, 3);
+        cheques.append({QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(q.st, 0))),
+                        sqlite3_column_double(q.st, 4)});
     }
-    std::sort(times.begin(), times.end());
-    return {times.front(), times[times.size() / 2]};
+    return cheques;
 }
 
-void report(const char *what, const Figure &f, const char *limit)
+// The calculation's reads and writes: the cheques, then each one's value
+// where it is not stored already (as the program writes them).
+void plainCalculation(sqlite3 *h)
 {
-    std::printf("%-58s best %7.3f s  median %7.3f s  (limit %s)\n", what, f.best, f.median, limit);
+    const auto cheques = plainCheques(h);
+    sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    {
+        Plain u(h, "UPDATE DEVOLVIDOS SET vl_atualizado = ? WHERE CD_DEVOLVIDO = ? "
+                   "AND vl_atualizado IS NOT ?");
+        for (const auto &c : cheques) {
+            sqlite3_bind_double(u.st, 1, c.second);
+            u.text(2, c.first);
+            sqlite3_bind_double(u.st, 3, c.second);
+            u.run();
+            u.reset();
+        }
+    }
+    sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The save's reads and writes: each cheque checked, the agreement and its
+// instalments, each cheque's code and situation.
+void plainSave(sqlite3 *h)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    const int cheques = argc > 1 ? QString(argv[1]).toInt() : 500;
-    const int instalments = argc > 2 ? QString(argv[2]).toInt() : 1000000;
+    const auto cheques = plainCheques(h);
+    sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    {
+        Plain check(h, "SELECT d.CD_CLIENTE, d.CD_LOJA, s.CD_ACORDO, COALESCE(d.cd_acordo, '') "
+                       "FROM DEVOLVIDOS d INNER JOIN situacoes s ON s.CD_SITUACAO = "
+                       "d.CD_SITUACAO WHERE d.CD_DEVOLVIDO = ?");
+        for (const auto &c : cheques) {
+            check.text(1, c.first);
+            check.run();
+            check.reset();
+        }
+        sqlite3_exec(h, "INSERT INTO acordos (cd_acordo, CD_CLIENTE, cd_loja) "
+                        "VALUES ('99999', '00001', '001')",
+                     nullptr, nullptr, nullptr);
+        Plain p(h, "INSERT INTO parcelas (cd_acordo, cd_parcela, cd_loja, cd_status) "
+                   "VALUES ('99999', ?, '001', 'A')");
+        for (int i = 1; i <= 32; ++i) {
+            p.text(1, QByteArray::number(i).rightJustified(2, '0'));
+            p.run();
+            p.reset();
+        }
+        Plain u(h, "UPDATE DEVOLVIDOS SET cd_acordo = '99999', cd_situacao = '002' "
+                   "WHERE CD_DEVOLVIDO = ?");
+        for (const auto &c : cheques) {
+            u.text(1, c.first);
+            u.run();
+            u.reset();
+        }
+    }
+    sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+}
 
+void runSize(int cheques, int rounds)
+{
     kq::bench::BenchOffice office;
     const QString db = office.devolvidos;
     auto &dialogs = office.dialogs;
     kq::collection::registerScreens();
     office.logIn();
-
-    QElapsedTimer gen;
-    gen.start();
-    generate(db, cheques, instalments);
-    std::printf("portfolio: %d cheques of one debtor at one store, %d instalments (%.1f s to "
-                "generate)\n",
-                cheques, instalments, gen.nsecsElapsed() / 1e9);
-
-    // 1. The calculation, rules only and as the screen runs it (grid included).
+    const double gen = kq::bench::secondsOf([&] { generate(db, cheques); });
+    std::printf("\n%d cheques of one debtor at one store, %d instalments (%.1f s to generate)\n",
+                cheques, kq::data::scalar(db, "SELECT count(*) FROM parcelas").toInt(), gen);
+    sqlite3 *h = handleOf(db);
     const QDate today = QDate::currentDate();
-    report("calculation (terms, factors, cheques, arithmetic, writes)",
-           timeIt(7, nullptr, [&] {
-               const auto terms = loadStoreTerms(db, "001");
-               const auto table = kq::shell::CorrectionTable::load(db);
-               const auto list = loadEligibleCheques(db, "00001", "001");
-               const Calculation calc = calculate(list, *terms, table, table.newestFactor(),
-                                                  today);
-               writeCorrectedValues(db, calc.cheques);
-           }),
-           "0.2 s");
+    // Every cheque written anew by each calculation.
+    auto forget = [&] { exec(db, "UPDATE DEVOLVIDOS SET vl_atualizado = NULL"); };
+
+    auto calculation = [&] {
+        const auto terms = loadStoreTerms(db, "001");
+        const auto table = kq::shell::CorrectionTable::load(db);
+        const auto list = loadEligibleCheques(db, "00001", "001");
+        const Calculation calc = calculate(list, *terms, table, table.newestFactor(), today);
+        writeCorrectedValues(db, calc.cheques);
+    };
+    // As an office runs it: the values the monthly update stored are those
+    // the calculation finds (the warm-up stores them).
+    const kq::bench::Pair rules = kq::bench::interleaved(rounds, calculation,
+                                                         [&] { plainCalculation(h); });
+    kq::bench::printRow(cheques, "calculation (rules), values stored", rules,
+                        cheques <= 10000 ? "<= 50 ms" : "",
+                        cheques > 10000 || rules.program <= 0.05);
+    const kq::bench::Pair written = kq::bench::interleaved(
+        rounds, calculation, [&] { plainCalculation(h); }, forget);
+    kq::bench::printRow(cheques, "calculation (rules), every value written", written);
 
     auto &registry = kq::platform::ScreenRegistry::instance();
     QWidget *followUp = registry.show("fvantesca");
@@ -161,14 +225,18 @@ int main(int argc, char **argv)
     debtors->setCurrentRow(debtors->findRow(2, "00001"));
     auto *f = qobject_cast<facordo *>(registry.show("facordo"));
     f->cd_ref->setText(kq::shell::CorrectionTable::load(db).newestMonth());
-    report("calculation on the screen (store chosen, grid refreshed)",
-           timeIt(7, [&] { f->ds_loja->setCurrentRow(-1); },
-                  [&] { f->ds_loja->setBoundText("001"); }),
-           "0.2 s");
-    std::printf("  %d cheques listed, total %s, messages %d\n", f->GridEX1->recordCount(),
-                qPrintable(f->vl_total->text()), dialogs.messages);
+    const kq::data::RecordSource gridSource = chequeGridSource("00001", "001");
+    const kq::bench::Pair screen = kq::bench::interleaved(
+        rounds, [&] { f->ds_loja->setBoundText("001"); },
+        [&] {
+            plainCalculation(h);
+            kq::bench::plainRead(db, gridSource);
+        },
+        [&] { f->ds_loja->setCurrentRow(-1); });
+    kq::bench::printRow(cheques, "calculation on the screen, values stored", screen);
+    std::printf("%9d  %d cheques listed, total %s, messages %d\n", cheques,
+                f->GridEX1->recordCount(), qPrintable(f->vl_total->text()), dialogs.messages);
 
-    // 2. The save of a 32-instalment agreement over those cheques.
     auto reopen = [&] {
         exec(db, "DELETE FROM parcelas WHERE cd_acordo IN (SELECT cd_acordo FROM acordos "
                  "WHERE CD_CLIENTE = '00001')");
@@ -176,52 +244,57 @@ int main(int argc, char **argv)
         exec(db, "UPDATE DEVOLVIDOS SET cd_situacao = '001', cd_acordo = NULL "
                  "WHERE CD_CLIENTE = '00001'");
     };
-    report("save of a 32-instalment agreement (rules)",
-           timeIt(7, reopen, [&] {
-               Agreement a;
-               a.cdCliente = "00001";
-               a.cdLoja = "001";
-               a.dtAcordo = today;
-               a.nrParcelas = 32;
-               a.vlParcela = 100;
-               a.dt1Vencimento = today;
-               a.cheques = loadEligibleCheques(db, "00001", "001");
-               saveAgreement(db, a);
-           }),
-           "0.2 s");
-    report("save on the screen (\"Fazer Acordo\", 32 instalments)",
-           timeIt(7,
-                  [&] {
-                      reopen();
-                      f->ds_loja->setCurrentRow(-1);
-                      f->ds_loja->setBoundText("001");
-                      f->nr_parcelas->setText("32");
-                      f->dt_primeira->setText(kq::platform::formatDate(today));
-                      dialogs.messages = 0;
-                  },
-                  [&] { f->Command2->click(); }),
-           "0.2 s");
-    std::printf("  last message: %s\n", qPrintable(dialogs.last));
+    const kq::bench::Pair save = kq::bench::interleaved(
+        rounds,
+        [&] {
+            Agreement a;
+            a.cdCliente = "00001";
+            a.cdLoja = "001";
+            a.dtAcordo = today;
+            a.nrParcelas = 32;
+            a.vlParcela = 100;
+            a.dt1Vencimento = today;
+            a.cheques = loadEligibleCheques(db, "00001", "001");
+            if (saveAgreement(db, a).status != SaveOutcome::Saved)
+                std::printf("  not saved!\n");
+        },
+        [&] { plainSave(h); }, reopen);
+    kq::bench::printRow(cheques, "save of a 32-instalment agreement (rules)", save,
+                        cheques <= 10000 ? "<= 200 ms" : "",
+                        cheques > 10000 || save.program <= 0.2);
+    const kq::bench::Pair saveScreen = kq::bench::interleaved(
+        rounds, [&] { f->Command2->click(); }, [&] { plainSave(h); },
+        [&] {
+            reopen();
+            f->ds_loja->setCurrentRow(-1);
+            f->ds_loja->setBoundText("001");
+            f->nr_parcelas->setText("32");
+            f->dt_primeira->setText(kq::platform::formatDate(today));
+            dialogs.messages = 0;
+        });
+    kq::bench::printRow(cheques, "save on the screen (\"Fazer Acordo\")", saveScreen);
+    std::printf("%9d  last message: %s\n", cheques, qPrintable(dialogs.last));
 
-    // 3. The write-off list of one month's open instalments.
     auto *s = qobject_cast<fbaixar *>(registry.show("fbaixar"));
     s->dt_inicio->setValue(QDate(2021, 6, 1));
     s->dt_fim->setValue(QDate(2021, 6, 30));
-    std::printf("  open in June 2021: %d; parcelas %d; sample %s\n",
-                kq::data::scalar(db, "SELECT count(*) FROM parcelas WHERE dt_vencimento "
-                                     "BETWEEN '2021-06-01' AND '2021-06-30' AND cd_status = 'A'")
-                    .toInt(),
-                kq::data::scalar(db, "SELECT count(*) FROM parcelas").toInt(),
-                qPrintable(kq::data::scalar(db, "SELECT dt_vencimento FROM parcelas LIMIT 1")
-                               .toString()));
-    dialogs.messages = 0;
-    dialogs.last.clear();
-    report("write-off list of one month (\"Filtrar\")",
-           timeIt(5, nullptr, [&] { s->Command1->click(); }), "0.5 s");
-    std::printf("  %d open instalments listed out of %d (messages: %d %s)\n",
-                s->GridEX1->recordCount(), instalments, dialogs.messages,
-                qPrintable(dialogs.last.left(200)));
-
+    const kq::bench::Pair writeOff = kq::bench::interleaved(
+        rounds, [&] { s->Command1->click(); },
+        [&] {
+            kq::bench::plainRead(db, openInstalmentsSource(QDate(2021, 6, 1),
+                                                           QDate(2021, 6, 30)));
+        });
+    kq::bench::printRow(cheques, "write-off list of one month (\"Filtrar\")", writeOff);
+    std::printf("%9d  %d open instalments listed\n", cheques, s->GridEX1->recordCount());
     registry.unloadAll();
-    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return kq::bench::runSizes(argc, argv, "Agreements: a debtor's cheques at one store",
+                               "SQLite alone, statements prepared once: the same reads and "
+                               "writes in one transaction",
+                               runSize);
 }

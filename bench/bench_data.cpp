@@ -1,115 +1,149 @@
-// Record access over a large portfolio: refresh, find, edit loop and addNew
-// of a recordset over DEVOLVIDOS. Usage: bench_data [rows] (default 200000).
+// Record access over portfolios of 10k, 100k and 1M cheques: a recordset over
+// DEVOLVIDOS read, a find by key and by issuer, a new record, and edits, each
+// beside SQLite doing the same on the same connection.
+//   bench_data [--sizes 10000,100000,1000000] [--rounds 5]
 
+#include "benchcompare.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/recordset.h"
 
-#include <QCoreApplication>
-#include <QDate>
-#include <QElapsedTimer>
-#include <QSqlQuery>
+#include <QSqlDriver>
 #include <QTemporaryDir>
 
-#include <cstdio>
-#include <functional>
+#include <sqlite3.h>
 
 using namespace kq::data;
 
 namespace {
 
-void fill(const QString &db, int count)
+sqlite3 *handleOf(const QString &db)
 {
-    Transaction tx(db);
-    exec(db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) "
-                            "VALUES ('00001', 'Ávila')"));
-    exec(db, QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'Loja')"));
-    QSqlQuery q(database(db));
-    q.prepare(QStringLiteral(
-        "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, DT_DEPOSITO, "
-        "VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, CD_CONTA, NR_CHEQUE, "
-        "NM_EMITENTE, NR_DOCUMENTO, cd_ref, CD_ALINEA, CD_documento, CD_chave) "
-        "VALUES (?,'00001','001',?,?,?,'001','001','237','01234',?,?,?,?,?,'11','01',?)"));
-    const char *const names[] = {"Ávila", "Beto", "Élio", "Zeca", "Çarla", "ana"};
-    for (int i = 1; i <= count; ++i) {
-        const QString day = QDate(2015, 1, 1).addDays(i % 3650).toString(Qt::ISODate);
-        q.addBindValue(QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0')));
-        q.addBindValue(day);
-        q.addBindValue(day);
-        q.addBindValue(100.0 + (i % 1000) / 4.0);
-        q.addBindValue(QStringLiteral("%1").arg(i % 99991, 12, 10, QLatin1Char('0')));
-        q.addBindValue(QString::number(i));
-        q.addBindValue(QString::fromUtf8(names[i % 6]) + QStringLiteral(" da Silva ")
-                       + QString::number(i % 5000));
-        q.addBindValue(QStringLiteral("%1").arg(i % 7919, 11, 10, QLatin1Char('0')));
-        q.addBindValue(day.mid(5, 2) + QLatin1Char('/') + day.left(4));
-        q.addBindValue(QStringLiteral("23701234%1").arg(i % 99991));
-        q.exec();
-    }
-    tx.commit();
+    const QVariant v = database(db).driver()->handle();
+    return *static_cast<sqlite3 *const *>(v.constData());
 }
 
-double seconds(const std::function<void()> &f)
+// One statement of plain SQLite, prepared once, run with one text.
+struct Plain
 {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e9;
+    sqlite3_stmt *st = nullptr;
+    Plain(sqlite3 *h, const char *sql) { sqlite3_prepare_v2(h, sql, -1, &st, nullptr); }
+    ~Plain() { sqlite3_finalize(st); }
+    int run(const QByteArray &text)
+    {
+        sqlite3_reset(st);
+        sqlite3_bind_text(st, 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        int rows = 0;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            ++rows;
+        return rows;
+    }
+};
+
+void runSize(int size, int rounds)
+{
+    QTemporaryDir dir;
+    prepareDataFolder(dir.path());
+    const QString db = dataFile(dir.path(), kDevolvidos);
+    const double gen = kq::bench::secondsOf([&] { kq::bench::makePortfolio(db, size); });
+    std::printf("\n%d cheques (%.1f s to generate)\n", size, gen);
+    sqlite3 *h = handleOf(db);
+
+    const QString source = QStringLiteral("select * from  DEVOLVIDOS order by CD_DEVOLVIDO");
+    Recordset rs(db, source);
+    const kq::bench::Pair read = kq::bench::interleaved(
+        std::min(rounds, 3), [&] { rs.refresh(); }, [&] { kq::bench::plainRead(db, source); });
+    kq::bench::printRow(size, "refresh, every row read", read);
+
+    const QString lastKey = QStringLiteral("%1").arg(size, 10, 10, QLatin1Char('0'));
+    Plain byKey(h, "SELECT rowid FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = ?");
+    const kq::bench::Pair key = kq::bench::interleaved(
+        rounds,
+        [&] {
+            rs.moveFirst();
+            if (!rs.findFirst(QStringLiteral("CD_DEVOLVIDO"), lastKey))
+                std::printf("  last key not found!\n");
+        },
+        [&] { byKey.run(lastKey.toUtf8()); });
+    kq::bench::printRow(size, "findFirst, last key", key, "<= 10 ms", key.program <= 0.01);
+
+    // A column without an index: the first find keeps an index of the rows.
+    Plain byName(h, "SELECT rowid FROM DEVOLVIDOS WHERE NM_EMITENTE = ?");
+    kq::bench::Pair firstName;
+    firstName.program = kq::bench::secondsOf(
+        [&] { rs.findFirst(QStringLiteral("NM_EMITENTE"), QStringLiteral("ninguém")); });
+    firstName.baseline = kq::bench::secondsOf([&] { byName.run("ninguém"); });
+    kq::bench::printRow(size, "findFirst, issuer, no match: first find", firstName);
+    const kq::bench::Pair name = kq::bench::interleaved(
+        rounds, [&] { rs.findFirst(QStringLiteral("NM_EMITENTE"), QStringLiteral("ninguém")); },
+        [&] { byName.run("ninguém"); });
+    kq::bench::printRow(size, "findFirst, issuer, no match: later finds", name, "<= 10 ms",
+                        name.program <= 0.01);
+
+    int added = 0;
+    Plain insert(h, "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO) VALUES (?)");
+    const kq::bench::Pair addNew = kq::bench::interleaved(
+        rounds,
+        [&] {
+            rs.addNew();
+            rs.setField(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("N%1").arg(++added));
+            rs.update();
+        },
+        [&] { insert.run(QStringLiteral("P%1").arg(++added).toUtf8()); });
+    kq::bench::printRow(size, "addNew + update", addNew, "<= 10 ms", addNew.program <= 0.01);
+    std::printf("%9d  new record at %d of %d: %s\n", size, rs.position(), rs.recordCount(),
+                qPrintable(rs.text(QStringLiteral("CD_DEVOLVIDO"))));
+    // The same inside a transaction that is not kept: the work without the
+    // disk's sync of a commit.
+    const kq::bench::Pair addNewUnsynced = kq::bench::interleaved(
+        rounds,
+        [&] {
+            Transaction tx(db);
+            rs.addNew();
+            rs.setField(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("N%1").arg(++added));
+            rs.update();
+        },
+        [&] {
+            Transaction tx(db);
+            insert.run(QStringLiteral("P%1").arg(++added).toUtf8());
+        });
+    kq::bench::printRow(size, "addNew + update, no commit (no disk sync)", addNewUnsynced,
+                        "<= 10 ms", addNewUnsynced.program <= 0.01);
+
+    // A screen's batch of edits: 10,000 records, one transaction.
+    const int edits = std::min(size, 10000);
+    Plain update(h, "UPDATE DEVOLVIDOS SET vl_atualizado = VL_CHEQUE * 1.25, "
+                    "ref_atualizacao = '2026/03' WHERE CD_DEVOLVIDO = ?");
+    const kq::bench::Pair edit = kq::bench::interleaved(
+        std::min(rounds, 3),
+        [&] {
+            Transaction tx(db);
+            rs.moveFirst();
+            for (int i = 0; i < edits; ++i, rs.moveNext()) {
+                rs.edit();
+                rs.setField(QStringLiteral("vl_atualizado"),
+                            rs.field(QStringLiteral("VL_CHEQUE")).toDouble() * 1.25);
+                rs.setField(QStringLiteral("ref_atualizacao"), QStringLiteral("2026/03"));
+                rs.update();
+            }
+            tx.commit();
+        },
+        [&] {
+            Transaction tx(db);
+            for (int i = 1; i <= edits; ++i)
+                update.run(QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0')).toUtf8());
+            tx.commit();
+        });
+    kq::bench::printRow(size, "edit + update of 10,000 records", edit);
+    closeAllDatabases();
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 200000;
-    QTemporaryDir dir;
-    prepareDataFolder(dir.path());
-    const QString db = dataFile(dir.path(), kDevolvidos);
-    std::printf("fill %d cheques: %.2f s\n", rows, seconds([&] { fill(db, rows); }));
-
-    Recordset byDate(db, QStringLiteral("SELECT * from devolvidos order by dt_deposito"));
-    std::printf("refresh, order by dt_deposito: %.3f s (%d rows)\n",
-                seconds([&] { byDate.refresh(); }), byDate.recordCount());
-    Recordset byName(db, QStringLiteral("select * from DEVOLVIDOS order by NM_EMITENTE"));
-    std::printf("refresh, order by NM_EMITENTE (PTBR, no index): %.3f s\n",
-                seconds([&] { byName.refresh(); }));
-    Recordset byKey(db, QStringLiteral("select * from  DEVOLVIDOS order by CD_DEVOLVIDO"));
-    std::printf("refresh, order by key: %.3f s\n", seconds([&] { byKey.refresh(); }));
-    const QString lastKey = QStringLiteral("%1").arg(rows, 10, 10, QLatin1Char('0'));
-    std::printf("findFirst last key: %.4f s\n",
-                seconds([&] { byKey.findFirst(QStringLiteral("CD_DEVOLVIDO"), lastKey); }));
-    std::printf("findFirst name (PTBR), no match: %.4f s\n", seconds([&] {
-                    byKey.findFirst(QStringLiteral("NM_EMITENTE"), QStringLiteral("nobody"));
-                }));
-    std::printf("addNew + update (source runs again): %.3f s\n", seconds([&] {
-                    byKey.addNew();
-                    byKey.setField(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("9999999999"));
-                    byKey.update();
-                }));
-    Recordset cube(db, QStringLiteral(
-        "SELECT DEVOLVIDOS.vl_atualizado, CLIENTES.NM_CLIENTE, DEVOLVIDOS.DT_DEPOSITO, "
-        "DEVOLVIDOS.VL_CHEQUE, lojas.ds_loja, DESTINOS.DS_DESTINO, SITUACOES.DS_SITUACAO, "
-        "documentos.DS_documento FROM (SITUACOES INNER JOIN ((DESTINOS INNER JOIN (CLIENTES "
-        "INNER JOIN DEVOLVIDOS ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
-        "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) INNER JOIN lojas ON DEVOLVIDOS.CD_LOJA = "
-        "lojas.cd_loja) ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN "
-        "documentos ON DEVOLVIDOS.cd_documento = documentos.CD_documento"));
-    std::printf("refresh, five-table join: %.3f s (%d rows)\n", seconds([&] { cube.refresh(); }),
-                cube.recordCount());
-    std::printf("edit + update of every row, one transaction: %.2f s\n", seconds([&] {
-                    Transaction tx(db);
-                    for (byDate.moveFirst(); !byDate.eof(); byDate.moveNext()) {
-                        byDate.edit();
-                        byDate.setField(QStringLiteral("vl_atualizado"),
-                                        byDate.field(QStringLiteral("VL_CHEQUE")).toDouble()
-                                            * 1.25);
-                        byDate.setField(QStringLiteral("ref_atualizacao"),
-                                        QStringLiteral("2026/03"));
-                        byDate.update();
-                    }
-                    tx.commit();
-                }));
-    closeAllDatabases();
-    return 0;
+    return kq::bench::runSizes(argc, argv, "Recordset over DEVOLVIDOS (order by key)",
+                               "SQLite alone on the same connection: the same statement read, "
+                               "a look-up by the column, an INSERT, an UPDATE per record",
+                               runSize);
 }

@@ -74,23 +74,32 @@ bool codeTaken(const QString &dbPath, const QString &code)
     return kq::data::scalar(dbPath, sql, {code, code, code}).toInt() != 0;
 }
 
-// True when the cheque is still the one the calculation read: the debtor's,
-// at the store, open to agreement and with the code it carried.
-bool chequeStillOpen(const QString &dbPath, const Agreement &agreement, const Cheque &cheque)
+// Tells whether each cheque is still the one the calculation read: the
+// debtor's, at the store, open to agreement and with the code it carried.
+// One statement, prepared once for every cheque.
+class ChequeCheck
 {
-    QSqlQuery q = kq::data::exec(
-        dbPath,
-        QStringLiteral("SELECT d.CD_CLIENTE, d.CD_LOJA, s.CD_ACORDO, COALESCE(d.cd_acordo, '') "
-                       "FROM DEVOLVIDOS d INNER JOIN situacoes s "
-                       "ON s.CD_SITUACAO = d.CD_SITUACAO WHERE d.CD_DEVOLVIDO = ?"),
-        {cheque.cdDevolvido});
-    if (!q.next())
-        return false;
-    return q.value(0).toString() == agreement.cdCliente
-           && q.value(1).toString() == agreement.cdLoja
-           && q.value(2).toString() == QLatin1String("0")
-           && q.value(3).toString() == cheque.cdAcordo;
-}
+public:
+    explicit ChequeCheck(const QString &dbPath)
+        : m_query(dbPath,
+                  QStringLiteral("SELECT d.CD_CLIENTE, d.CD_LOJA, s.CD_ACORDO, "
+                                 "COALESCE(d.cd_acordo, '') FROM DEVOLVIDOS d INNER JOIN "
+                                 "situacoes s ON s.CD_SITUACAO = d.CD_SITUACAO "
+                                 "WHERE d.CD_DEVOLVIDO = ?"))
+    {}
+    bool stillOpen(const Agreement &agreement, const Cheque &cheque)
+    {
+        if (!m_query.run({cheque.cdDevolvido}))
+            return false;
+        return m_query.value(0).toString() == agreement.cdCliente
+               && m_query.value(1).toString() == agreement.cdLoja
+               && m_query.value(2).toString() == QLatin1String("0")
+               && m_query.value(3).toString() == cheque.cdAcordo;
+    }
+
+private:
+    kq::data::Statement m_query;
+};
 
 } // namespace
 
@@ -152,12 +161,12 @@ void writeCorrectedValues(const QString &dbPath, const QVector<ChequeCalc> &cheq
     if (cheques.isEmpty())
         return;
     kq::data::Transaction t(dbPath);
-    for (const ChequeCalc &c : cheques) {
-        kq::data::exec(dbPath,
-                       QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado = ? "
-                                      "WHERE CD_DEVOLVIDO = ?"),
-                       {c.vlAtualizado, c.cdDevolvido});
-    }
+    // A value already stored is not written again.
+    kq::data::Statement update(dbPath, QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado = ? "
+                                                      "WHERE CD_DEVOLVIDO = ? "
+                                                      "AND vl_atualizado IS NOT ?"));
+    for (const ChequeCalc &c : cheques)
+        update.run({c.vlAtualizado, c.cdDevolvido, c.vlAtualizado});
     t.commit();
 }
 
@@ -179,8 +188,9 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
     }
     kq::data::Transaction t(dbPath);
 
+    ChequeCheck check(dbPath);
     for (const Cheque &c : a.cheques) {
-        if (!chequeStillOpen(dbPath, a, c)) {
+        if (!check.stillOpen(a, c)) {
             out.status = SaveOutcome::ChequesChanged;
             return out; // nothing written; the transaction rolls back
         }
@@ -198,21 +208,21 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
                     a.vlJurosAcordo, a.nrParcelas, a.vlParcela, a.vlCorrecao, a.cdCliente,
                     a.vlFinanciado, a.dt1Vencimento, a.vlJuros});
 
+    kq::data::Statement instalment(dbPath,
+                                   QStringLiteral("INSERT INTO parcelas (cd_acordo, cd_parcela, "
+                                                  "cd_loja, vl_parcela, dt_vencimento, "
+                                                  "vl_honorarios, CD_CLIENTE, cd_status) "
+                                                  "VALUES (?, ?, ?, ?, ?, ?, ?, 'A')"));
     for (int k = 1; k <= a.nrParcelas; ++k) {
-        kq::data::exec(dbPath,
-                       QStringLiteral("INSERT INTO parcelas (cd_acordo, cd_parcela, cd_loja, "
-                                      "vl_parcela, dt_vencimento, vl_honorarios, CD_CLIENTE, "
-                                      "cd_status) VALUES (?, ?, ?, ?, ?, ?, ?, 'A')"),
-                       {code, kq::platform::formatPadded(k, 2), a.cdLoja, a.vlParcela,
+        instalment.run({code, kq::platform::formatPadded(k, 2), a.cdLoja, a.vlParcela,
                         dueDate(a.dt1Vencimento, k), a.vlHonorariosParcela, a.cdCliente});
     }
 
-    for (const Cheque &c : a.cheques) {
-        kq::data::exec(dbPath,
-                       QStringLiteral("UPDATE DEVOLVIDOS SET cd_acordo = ?, cd_situacao = '002' "
-                                      "WHERE CD_DEVOLVIDO = ?"),
-                       {code, c.cdDevolvido});
-    }
+    kq::data::Statement cheque(dbPath,
+                               QStringLiteral("UPDATE DEVOLVIDOS SET cd_acordo = ?, "
+                                              "cd_situacao = '002' WHERE CD_DEVOLVIDO = ?"));
+    for (const Cheque &c : a.cheques)
+        cheque.run({code, c.cdDevolvido});
     t.commit();
     out.cdAcordo = code;
     return out;

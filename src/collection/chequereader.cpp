@@ -5,10 +5,26 @@
 namespace kq::collection {
 
 namespace {
-// Mid(line, start, count) with positions from 1, kept to the box's limit.
+// Index just after the character that starts at i (a surrogate pair is one).
+qsizetype nextChar(const QString &line, qsizetype i)
+{
+    return i + (line.at(i).isHighSurrogate() && i + 1 < line.size()
+                        && line.at(i + 1).isLowSurrogate()
+                    ? 2
+                    : 1);
+}
+
+// Mid(line, start, count) with positions from 1 that count characters (a
+// pair of surrogates is one, never cut in two), kept to the box's limit.
 QString part(const QString &line, int start, int count, int limit)
 {
-    return kq::platform::cutText(line.mid(start - 1, count), limit);
+    qsizetype from = 0;
+    for (int pos = 1; pos < start && from < line.size(); ++pos)
+        from = nextChar(line, from);
+    qsizetype to = from;
+    for (int n = 0; n < count && to < line.size(); ++n)
+        to = nextChar(line, to);
+    return kq::platform::cutText(line.mid(from, to - from), limit);
 }
 } // namespace
 

@@ -7,7 +7,8 @@ namespace kq::collection {
 // The parts of a cheque's CMC-7 line that cheque entry fills. Positions are
 // those of the Brazilian line: bank, agency, cheque number and the last seven
 // digits of the account. A short line gives short or empty parts; nothing
-// of the line is checked.
+// of the line is checked. Positions count characters: one outside the BMP
+// counts once and is never cut in two.
 struct ReaderLine
 {
     QString banco;   // positions 2 to 4

@@ -180,6 +180,19 @@ int compareTextUtf8(QByteArrayView a, QByteArrayView b)
     return compareWith(Utf8Reader(a), Utf8Reader(b));
 }
 
+quint32 hashTextUtf8(QByteArrayView text)
+{
+    // Equal texts have equal letters with their accents, case aside: the
+    // secondary weights.
+    quint32 h = 2166136261u;
+    Utf8Reader r(text);
+    while (!r.atEnd()) {
+        h ^= quint32(weight(r.next()).secondary);
+        h *= 16777619u;
+    }
+    return h;
+}
+
 int compareNoCaseUtf8(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = qMin(a.size(), b.size());

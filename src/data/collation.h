@@ -14,6 +14,10 @@ namespace kq::data {
 int compareText(QStringView a, QStringView b);
 int compareTextUtf8(QByteArrayView a, QByteArrayView b);
 
+// A hash under which texts equal in the PTBR order (those that differ at most
+// in case) are equal.
+quint32 hashTextUtf8(QByteArrayView text);
+
 // SQLite's NOCASE (ASCII letters only) and BINARY orders, for comparing in
 // memory as a column would.
 int compareNoCaseUtf8(QByteArrayView a, QByteArrayView b);

@@ -5,8 +5,11 @@
 
 #include "data/dataerror.h"
 
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+
+class QSqlDriver;
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -39,8 +42,28 @@ DataError failure(sqlite3 *db, const QString &source, int otherNumber = ErrorNum
 // Runs statements without results (schema, pragmas); throws DataError.
 void execScript(sqlite3 *db, const QString &sql, const QString &fileName);
 
-// A statement kept prepared on its connection for the next use of the same
-// text (writes of a recordset, one record at a time). Reset when it goes.
+// Statements stay prepared on their connection between uses: a statement
+// of that text that nothing runs, or a new one (null and the message when
+// the text does not prepare, holds more than one statement or none).
+// Released statements are reset and their values cleared.
+sqlite3_stmt *acquireStatement(sqlite3 *db, const QString &sql, QString *error);
+void releaseStatement(sqlite3 *db, const QString &sql, sqlite3_stmt *st);
+// Before the connection closes: every statement of it is finalized, those of
+// queries still open included (their rows end).
+void dropStatements(sqlite3 *db);
+
+// Column i of the statement's row as Qt's SQLite driver gives it (Null as a
+// null QString).
+QVariant columnValue(sqlite3_stmt *st, int i);
+
+// exec() on an SQLite connection: a statement from the pool, bound and run to
+// its first row; the query reads the columns asked for as Qt's SQLite driver
+// gives them. Throws DataError.
+QSqlQuery runStatement(const QSqlDriver *driver, sqlite3 *db, const QString &sql,
+                       const QVariantList &values);
+
+// A statement from the pool for one use (writes of a recordset, one record at
+// a time); back to the pool when it goes.
 class CachedStatement
 {
 public:
@@ -55,10 +78,17 @@ public:
     CachedStatement &operator=(const CachedStatement &) = delete;
 
 private:
+    sqlite3 *m_db;
+    QString m_sql;
     sqlite3_stmt *m_stmt = nullptr;
     QString m_error;
     int m_errorCode = 0;
 };
+
+// Creates the indexes of indexStatements() that an older file lacks (then
+// gathers statistics); failures leave the file as it was. Errors are ignored:
+// the indexes only speed reading up.
+void addMissingIndexes(sqlite3 *db, const QString &path);
 
 // A table or column name as an SQL identifier between double quotes.
 QString quoteName(const QString &name);

@@ -17,6 +17,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 
 #include <sqlite3.h>
 
@@ -89,22 +90,6 @@ bool isServerName(const QString &name)
     return serverNames().contains(name);
 }
 
-QHash<sqlite3 *, QHash<QString, sqlite3_stmt *>> &statementCaches()
-{
-    static QHash<sqlite3 *, QHash<QString, sqlite3_stmt *>> caches;
-    return caches;
-}
-
-void dropStatements(sqlite3 *db)
-{
-    auto it = statementCaches().find(db);
-    if (it == statementCaches().end())
-        return;
-    for (sqlite3_stmt *st : std::as_const(*it))
-        sqlite3_finalize(st);
-    statementCaches().erase(it);
-}
-
 void closeConnection(const QString &name)
 {
     transactionDepths().remove(name);
@@ -116,7 +101,7 @@ void closeConnection(const QString &name)
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (sqlite3 *h = db.isValid() ? handleOf(db) : nullptr) {
             internal::stopCheck(h);
-            dropStatements(h);
+            internal::dropStatements(h);
         }
         db.close();
     }
@@ -242,6 +227,31 @@ void configure(sqlite3 *h, const QString &path)
                          path);
 }
 
+// Not on a network share or a user-space file system, where a mapped file
+// can fail under the reader.
+bool onLocalDisk(const QString &path)
+{
+    const QByteArray type = QStorageInfo(QFileInfo(path).absolutePath()).fileSystemType();
+    return !type.isEmpty() && !internal::isNetworkFileSystem(type)
+           && (!type.startsWith("fuse") || type == "fuseblk");
+}
+
+// A big office's portfolio: a page cache that holds the data (pages are taken
+// as they are read, so a small file costs no more), temporary tables and sorts
+// in memory, and reads through a mapping of the file when it is on a local
+// disk. A pragma the library refuses leaves the default. The indexes the
+// screens read by are added to an older file.
+void tuneConnection(sqlite3 *h, const QString &path)
+{
+    constexpr qint64 kCacheKb = 256 * 1024;
+    QByteArray pragmas = "PRAGMA cache_size=-" + QByteArray::number(kCacheKb)
+                         + ";PRAGMA temp_store=MEMORY;";
+    if (onLocalDisk(path))
+        pragmas += "PRAGMA mmap_size=" + QByteArray::number(kCacheKb * 1024) + ";";
+    sqlite3_exec(h, pragmas.constData(), nullptr, nullptr, nullptr);
+    internal::addMissingIndexes(h, path);
+}
+
 QSqlDatabase openConnection(const QString &path)
 {
     const QString name = connectionName(path);
@@ -319,6 +329,7 @@ QSqlDatabase openConnection(const QString &path)
         damagedFiles().insert(file, signatureOf(QFileInfo(file)));
         throw damaged(path, findings);
     }
+    tuneConnection(h, path);
     return db;
 }
 
@@ -452,38 +463,6 @@ void execScript(sqlite3 *db, const QString &sql, const QString &fileName)
     }
 }
 
-CachedStatement::CachedStatement(sqlite3 *db, const QString &sql)
-{
-    QHash<QString, sqlite3_stmt *> &cache = statementCaches()[db];
-    m_stmt = cache.value(sql);
-    if (m_stmt)
-        return;
-    const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                           &m_stmt, nullptr)
-        != SQLITE_OK) {
-        m_error = lastError(db);
-        m_errorCode = sqlite3_extended_errcode(db);
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        return;
-    }
-    if (cache.size() >= 64) {
-        for (sqlite3_stmt *st : std::as_const(cache))
-            sqlite3_finalize(st);
-        cache.clear();
-    }
-    cache.insert(sql, m_stmt);
-}
-
-CachedStatement::~CachedStatement()
-{
-    if (m_stmt) {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
-}
-
 QString quoteName(const QString &name)
 {
     QString n = name;
@@ -592,7 +571,10 @@ QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &valu
 {
     if (isServerName(connectionName(path)))
         return internal::serverExec(database(path), sql, values);
-    QSqlQuery q(database(path));
+    const QSqlDatabase db = database(path);
+    if (sqlite3 *h = handleOf(db))
+        return internal::runStatement(db.driver(), h, sql, values);
+    QSqlQuery q(db);
     if (!q.prepare(sql))
         throw sqlError(path, q.lastError());
     for (const QVariant &v : values)

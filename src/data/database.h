@@ -11,6 +11,7 @@
 
 #include <functional>
 
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace kq::data {
@@ -29,7 +30,10 @@ namespace kq::data {
 // note), so a session that only reads leaves the file byte for byte.
 // Synchronous FULL, foreign keys off; a file another program is writing is
 // waited for (longer than the program's longest write) before Locked. For the
-// GUI thread only.
+// GUI thread only. Reads are tuned for a large portfolio: page cache of up to
+// 256 MB, temporary store in memory, the file mapped when it is on a local
+// disk; the indexes the screens read by are added to an older file (its first
+// write).
 QSqlDatabase database(const QString &path);
 
 // The engine of the database of `path`: Postgres for the business database
@@ -78,6 +82,36 @@ bool bindValues(sqlite3_stmt *stmt, const QVariantList &values);
 
 // First column of the first row, or an invalid QVariant when there is none.
 QVariant scalar(const QString &path, const QString &sql, const QVariantList &values = {});
+
+// One statement run many times with other values (a write or a check per row
+// of a list): prepared once on the connection of the file, bound anew on each
+// run. Values are written as exec() writes them. Throws DataError.
+class Statement
+{
+public:
+    Statement(const QString &path, const QString &sql);
+    ~Statement();
+
+    // Binds the values and runs the statement to its first row (a write runs
+    // whole); true when there is a row. Ends the previous run.
+    bool run(const QVariantList &values);
+    // The next row of the run; false at the end.
+    bool next();
+    // Column i of the current row (as exec() gives it).
+    QVariant value(int i) const;
+    // Rows the last write changed.
+    int changes() const { return m_changes; }
+
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+private:
+    ::sqlite3 *m_db = nullptr;
+    ::sqlite3_stmt *m_stmt = nullptr;
+    QString m_sql;
+    bool m_row = false;
+    int m_changes = 0;
+};
 
 // All or nothing: begin on construction, commit() to keep, roll back otherwise.
 // A Transaction opened while another one on the same file is open is a

@@ -31,6 +31,11 @@ QString dataFile(const QString &dataFolder, const QString &fileName);
 // that name is made.
 QStringList prepareDataFolder(const QString &dir);
 
+// Gathers the statistics the query planner chooses its indexes by (ANALYZE
+// of the tables of analyzedTables(), from a sample of each index): after
+// writes that change much of the data. Throws DataError.
+void analyzeDatabase(const QString &path);
+
 // Creates a database that must not exist yet with the schema of `fileName`
 // and no seed rows, and returns it open (with the collation and functions of
 // every connection) for an import to fill from one thread; the caller closes

@@ -238,6 +238,11 @@ protected:
                     o.table = c->table;
                     o.column = c->name;
                     o.portuguese = c->portuguese;
+                    for (const SchemaColumn &sc : businessColumns()) {
+                        if (sc.noCase && sc.table.compare(c->table, Qt::CaseInsensitive) == 0
+                            && sc.name.compare(c->name, Qt::CaseInsensitive) == 0)
+                            o.noCase = true;
+                    }
                     // A column of the schema read under its own name: spelled as written.
                     if (c->name.compare(name, Qt::CaseInsensitive) == 0)
                         name = c->name;
@@ -351,6 +356,8 @@ public:
                int errorNumber)
     {
         m_batch = pgTry(db, toDialect(sql, Dialect::Postgres), values);
+        if (m_batch.get() && PQresultStatus(m_batch.get()) == PGRES_EMPTY_QUERY)
+            throw DataError(ErrorNumber::SqlFailed, QStringLiteral("comando vazio"), kSource);
         if (!m_batch.ok())
             throw pgResultFailure(db, m_batch, kSource, errorNumber);
         nameFields(db);

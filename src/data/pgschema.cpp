@@ -189,6 +189,8 @@ QString createTable(Schema &schema, const QString &table, const QString &body)
         c.portuguese = coll.hasMatch()
                        && coll.captured(1).compare(QLatin1String("PTBR"), Qt::CaseInsensitive)
                               == 0;
+        c.noCase = coll.hasMatch()
+                   && coll.captured(1).compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0;
         rest.remove(collate);
         QString checks;
         for (QRegularExpressionMatch k = check.match(rest); k.hasMatch(); k = check.match(rest)) {

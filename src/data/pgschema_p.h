@@ -21,6 +21,7 @@ struct SchemaColumn
     QString name;
     Kind kind = Kind::Text;
     bool portuguese = false; // collation PTBR
+    bool noCase = false;     // collation NOCASE
 };
 
 // Every column of the business tables, in table and column order. Tables

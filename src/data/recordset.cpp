@@ -11,6 +11,7 @@
 
 #include <QDate>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -170,6 +171,9 @@ Stmt prepare(sqlite3 *db, const QString &sql, QString *error)
         sqlite3_finalize(s);
         return Stmt();
     }
+    // Blanks or comments only: SQLite gives no statement and no error.
+    if (!s)
+        *error = QStringLiteral("A fonte de registros não tem nenhum comando SQL.");
     return Stmt(s);
 }
 
@@ -177,6 +181,21 @@ DataError writeError(const QString &text)
 {
     return DataError(ErrorNumber::WriteFailed, text, kSource);
 }
+
+// A write or read-back statement: kept prepared between records.
+class Prepared : public internal::CachedStatement
+{
+public:
+    Prepared(sqlite3 *db, const QString &sql, const QVariantList &values)
+        : CachedStatement(db, sql)
+    {
+        if (!get())
+            throw internal::failure(db, errorCode(), error(), kSource, ErrorNumber::WriteFailed);
+        int i = 1;
+        for (const QVariant &v : values)
+            internal::bindValue(get(), i++, v);
+    }
+};
 
 bool looksNumeric(const QString &text, double *value)
 {
@@ -260,7 +279,7 @@ void Recordset::load()
         QString withKeys;
         if (shape.selectEnd >= 0 && !keys.isEmpty())
             withKeys = QString(sql).insert(shape.selectEnd, columns);
-        loadFromServer(sql, withKeys, keys);
+        loadFromServer(sql, withKeys, keys, shape);
         return;
     }
     sqlite3 *db = internal::handle(m_databaseName);
@@ -340,6 +359,9 @@ void Recordset::load()
         throw internal::failure(db, kSource);
     if (!bindValues(stmt.get(), m_recordSource.values))
         throw internal::failure(db, kSource);
+    QString loadedSql = QString::fromUtf8(sqlite3_sql(stmt.get())).trimmed();
+    while (loadedSql.endsWith(QLatin1Char(';')))
+        loadedSql.chop(1);
     int hiddenCount = 0;
     for (TableKey &k : keys) {
         k.firstCell = hiddenCount;
@@ -384,16 +406,22 @@ void Recordset::load()
     QByteArray data;
     QVector<qsizetype> rowStart;
     int rc;
+    // The rowid of the first table of each row, apart: a find through the
+    // table's index looks its rows up there.
+    const bool rowids = !keys.isEmpty() && keys[0].cellCount == 1 && keys[0].keyColumns.isEmpty();
+    std::vector<qint64> firstRowids;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         rowStart.push_back(data.size());
         for (int i = 0; i < total; ++i)
             appendCell(data, stmt.get(), i);
+        if (rowids)
+            firstRowids.push_back(sqlite3_column_int64(stmt.get(), 0));
     }
     if (rc != SQLITE_DONE)
         throw internal::failure(db, kSource);
 
     adopt(std::move(columns), std::move(keys), hiddenCount, std::move(data),
-          std::move(rowStart));
+          std::move(rowStart), std::move(firstRowids), rowids, loadedSql, shape);
 }
 
 void Recordset::setType(Column &col, const QByteArray &decl)
@@ -416,7 +444,7 @@ void Recordset::setType(Column &col, const QByteArray &decl)
 // The server's rows: every table of the source told apart by its primary
 // key, or by the "rowid" the server schema gives a table without one.
 void Recordset::loadFromServer(const QString &sql, const QString &withKeys,
-                               QVector<TableKey> keys)
+                               QVector<TableKey> keys, const internal::SourceShape &shape)
 {
     const QSqlDatabase db = internal::serverDatabase(m_databaseName);
     std::unique_ptr<RowStream> rows;
@@ -459,7 +487,9 @@ void Recordset::loadFromServer(const QString &sql, const QString &withKeys,
         col.name = rows->fieldNames().at(i);
         col.table = o.table;
         col.origin = o.column;
-        col.collation = o.portuguese ? Collation::PtBr : Collation::Binary;
+        col.collation = o.portuguese ? Collation::PtBr
+                        : o.noCase   ? Collation::NoCase
+                                     : Collation::Binary;
         setType(col, o.declaredType.toLatin1());
         columns.push_back(col);
     }
@@ -471,11 +501,13 @@ void Recordset::loadFromServer(const QString &sql, const QString &withKeys,
             appendCell(data, *rows, i);
     }
     adopt(std::move(columns), std::move(keys), hiddenCount, std::move(data),
-          std::move(rowStart));
+          std::move(rowStart), {}, false, QString(), shape);
 }
 
 void Recordset::adopt(QVector<Column> columns, QVector<TableKey> keys, int hiddenCount,
-                      QByteArray data, QVector<qsizetype> rowStart)
+                      QByteArray data, QVector<qsizetype> rowStart,
+                      std::vector<qint64> firstRowids, bool rowids, const QString &loadedSql,
+                      const internal::SourceShape &shape)
 {
     for (Column &c : columns)
         c.quoted = internal::quoteName(c.origin);
@@ -502,9 +534,56 @@ void Recordset::adopt(QVector<Column> columns, QVector<TableKey> keys, int hidde
     m_hiddenCells = hiddenCount;
     m_data = std::move(data);
     m_rowStart = std::move(rowStart);
+    m_rowids = std::move(firstRowids);
+    m_hasRowids = rowids;
+    m_textIndexes.clear();
+    m_indexedLookup.clear();
     m_garbage = 0;
     m_pos = 0;
     m_loaded = true;
+    m_sourceSql = loadedSql;
+    readOrder(shape);
+}
+
+void Recordset::readOrder(const internal::SourceShape &shape)
+{
+    // The order the source puts its rows in, as cells of a row, so that a
+    // new record goes where the source would put it.
+    m_order.clear();
+    m_orderKnown = shape.orderKnown && m_hiddenCells > 0;
+    const int total = m_hiddenCells + int(m_columns.size());
+    for (const internal::OrderTerm &t : shape.order) {
+        OrderKey key;
+        key.descending = t.descending;
+        int column = -1;
+        if (t.position > 0) {
+            key.cell = t.position - 1; // the statement's own columns, hidden ones first
+            column = key.cell - m_hiddenCells;
+        } else {
+            column = fieldIndex(t.table.isEmpty() ? t.column
+                                                  : t.table + QLatin1Char('.') + t.column);
+            key.cell = column < 0 ? -1 : m_hiddenCells + column;
+        }
+        if (key.cell < 0 || key.cell >= total) {
+            m_orderKnown = false;
+            return;
+        }
+        key.collation = column >= 0 ? int(m_columns[column].collation) : int(Collation::Binary);
+        if (!t.collation.isEmpty()) {
+            const QString c = t.collation.toUpper();
+            if (c == QLatin1String("PTBR"))
+                key.collation = int(Collation::PtBr);
+            else if (c == QLatin1String("NOCASE"))
+                key.collation = int(Collation::NoCase);
+            else if (c == QLatin1String("RTRIM"))
+                key.collation = int(Collation::RTrim);
+            else if (c == QLatin1String("BINARY"))
+                key.collation = int(Collation::Binary);
+            else
+                m_orderKnown = false;
+        }
+        m_order.push_back(key);
+    }
 }
 
 bool Recordset::eof() const
@@ -717,6 +796,307 @@ bool Recordset::isNull(const QString &name) const
     return !v.isValid() || v.isNull();
 }
 
+namespace {
+
+// The value a find looks for, as the column's affinity makes it.
+struct Wanted
+{
+    bool number = false;
+    bool integral = false;
+    qint64 integer = 0;
+    double value = 0;
+    QByteArray text;
+};
+
+QByteArrayView rtrimmed(QByteArrayView v)
+{
+    while (v.endsWith(' '))
+        v.chop(1);
+    return v;
+}
+
+} // namespace
+
+bool Recordset::cellMatches(const char *p, int collation, const void *wantedValue)
+{
+    const Wanted &w = *static_cast<const Wanted *>(wantedValue);
+    switch (*p) {
+    case TagInt:
+        return w.number && (w.integral ? cellInt(p) == w.integer : double(cellInt(p)) == w.value);
+    case TagReal:
+        return w.number && cellReal(p) == w.value;
+    case TagText: {
+        if (w.number)
+            return false;
+        const QByteArrayView b = cellBytes(p);
+        switch (Collation(collation)) {
+        case Collation::PtBr:
+            return compareTextUtf8(b, w.text) == 0;
+        case Collation::NoCase:
+            return compareNoCaseUtf8(b, w.text) == 0;
+        case Collation::RTrim:
+            return compareBinaryUtf8(rtrimmed(b), rtrimmed(w.text)) == 0;
+        case Collation::Binary:
+            return compareBinaryUtf8(b, w.text) == 0;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+quint32 Recordset::textHash(QByteArrayView text, int collation)
+{
+    switch (Collation(collation)) {
+    case Collation::PtBr:
+        return hashTextUtf8(text);
+    case Collation::NoCase: {
+        quint32 h = 2166136261u;
+        for (const char c : text) {
+            h ^= quint32(uchar(c >= 'A' && c <= 'Z' ? c + 32 : c));
+            h *= 16777619u;
+        }
+        return h;
+    }
+    case Collation::RTrim:
+        return quint32(qHash(rtrimmed(text)));
+    case Collation::Binary:
+        break;
+    }
+    return quint32(qHash(text));
+}
+
+namespace {
+
+const char *cellOfRow(const char *row, int index)
+{
+    for (int i = 0; i < index; ++i)
+        row += cellSize(row);
+    return row;
+}
+
+int storageClass(const char *c)
+{
+    switch (*c) {
+    case TagInt:
+    case TagReal:
+        return 1;
+    case TagText:
+        return 2;
+    case TagBlob:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int Recordset::compareCells(const char *a, const char *b, int collation)
+{
+    // SQLite's order: Null, numbers, texts by the collation, blobs.
+    const int ca = storageClass(a);
+    const int cb = storageClass(b);
+    if (ca != cb)
+        return ca < cb ? -1 : 1;
+    switch (ca) {
+    case 1: {
+        if (*a == TagInt && *b == TagInt)
+            return cellInt(a) < cellInt(b) ? -1 : (cellInt(a) > cellInt(b) ? 1 : 0);
+        const double x = *a == TagInt ? double(cellInt(a)) : cellReal(a);
+        const double y = *b == TagInt ? double(cellInt(b)) : cellReal(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case 2:
+        switch (Collation(collation)) {
+        case Collation::PtBr:
+            return compareTextUtf8(cellBytes(a), cellBytes(b));
+        case Collation::NoCase:
+            return compareNoCaseUtf8(cellBytes(a), cellBytes(b));
+        case Collation::RTrim:
+            return compareBinaryUtf8(rtrimmed(cellBytes(a)), rtrimmed(cellBytes(b)));
+        case Collation::Binary:
+            return compareBinaryUtf8(cellBytes(a), cellBytes(b));
+        }
+        return 0;
+    case 3:
+        return compareBinaryUtf8(cellBytes(a), cellBytes(b));
+    default:
+        return 0;
+    }
+}
+
+int Recordset::orderedPosition(const QByteArray &row) const
+{
+    // After the rows it ties with, as a new row read last would be.
+    auto before = [&](int r) {
+        const char *other = m_data.constData() + m_rowStart[r];
+        for (const OrderKey &k : m_order) {
+            int c = compareCells(cellOfRow(row.constData(), k.cell), cellOfRow(other, k.cell),
+                                 k.collation);
+            if (k.descending)
+                c = -c;
+            if (c != 0)
+                return c < 0;
+        }
+        return false;
+    };
+    int lo = 0;
+    int hi = int(m_rowStart.size());
+    if (m_order.isEmpty())
+        return hi;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (before(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+bool Recordset::placeInserted(int k, qint64 rowid)
+{
+    if (!m_orderKnown || m_sourceSql.isEmpty())
+        return false;
+    const TableKey &key = m_keys[k];
+    sqlite3 *db = internal::handle(m_databaseName);
+    QStringList keyCols;
+    QStringList where;
+    for (int j = 0; j < key.cellCount; ++j) {
+        keyCols << (key.keyColumns.isEmpty() ? QStringLiteral("rowid")
+                                             : internal::quoteName(key.keyColumns[j]));
+        where << hiddenName(k * 100 + (key.keyColumns.isEmpty() ? 0 : j + 1))
+                     + QStringLiteral("=?");
+    }
+    Prepared keyOf(db,
+                   QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
+                       .arg(keyCols.join(QLatin1Char(',')), key.quoted),
+                   {rowid});
+    if (sqlite3_step(keyOf.get()) != SQLITE_ROW)
+        return false;
+    // The new record as the source shows it (or not), by its key.
+    QString error;
+    Stmt rows = prepare(db,
+                        QStringLiteral("SELECT * FROM (") + m_sourceSql
+                            + QStringLiteral(") WHERE ") + where.join(QStringLiteral(" AND ")),
+                        &error);
+    const int total = m_hiddenCells + int(m_columns.size());
+    if (!rows || sqlite3_column_count(rows.get()) != total)
+        return false;
+    // The source's own values come first in the statement, then the key's.
+    if (!bindValues(rows.get(), m_recordSource.values))
+        return false;
+    const int firstKey = int(m_recordSource.values.size()) + 1;
+    for (int j = 0; j < key.cellCount; ++j)
+        sqlite3_bind_value(rows.get(), firstKey + j, sqlite3_column_value(keyOf.get(), j));
+    QVector<QByteArray> added;
+    int rc;
+    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
+        QByteArray bytes;
+        for (int i = 0; i < total; ++i)
+            appendCell(bytes, rows.get(), i);
+        added << bytes;
+    }
+    if (rc != SQLITE_DONE)
+        return false;
+    int first = -1;
+    for (const QByteArray &bytes : std::as_const(added)) {
+        const int pos = orderedPosition(bytes);
+        m_rowStart.insert(pos, m_data.size());
+        if (m_hasRowids)
+            m_rowids.insert(m_rowids.begin() + pos, cellInt(bytes.constData()));
+        m_data += bytes;
+        if (pos <= m_pos)
+            ++m_pos; // the record that was current stays current if none is shown
+        if (first < 0 || pos <= first)
+            first = pos;
+    }
+    if (first >= 0)
+        m_pos = first;
+    m_textIndexes.clear();
+    return true;
+}
+
+const std::vector<std::pair<quint32, int>> &Recordset::textIndex(int col) const
+{
+    auto it = m_textIndexes.find(col);
+    if (it != m_textIndexes.end())
+        return *it;
+    const int collation = int(m_columns[col].collation);
+    std::vector<std::pair<quint32, int>> entries;
+    entries.reserve(size_t(m_rowStart.size()));
+    for (int row = 0; row < m_rowStart.size(); ++row) {
+        const char *p = cell(row, col);
+        if (*p == TagText)
+            entries.emplace_back(textHash(cellBytes(p), collation), row);
+    }
+    std::sort(entries.begin(), entries.end());
+    return *m_textIndexes.insert(col, std::move(entries));
+}
+
+int Recordset::findThroughTable(int col, const QByteArray &text) const
+{
+    // Only a column its table finds by an index, and rows that can be told
+    // apart by one key cell (the rowid, or a one-column key).
+    const Column &c = m_columns[col];
+    const int k = c.table.isEmpty() ? -1 : tableKey(c.table);
+    if (k < 0 || m_keys[k].cellCount != 1 || dialectOf(m_databaseName) == Dialect::Postgres)
+        return -2;
+    const TableKey &key = m_keys[k];
+    const QString keyColumn = key.keyColumns.isEmpty() ? QStringLiteral("rowid")
+                                                       : internal::quoteName(key.keyColumns[0]);
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 33")
+                            .arg(keyColumn, key.quoted, c.quoted);
+    sqlite3 *db = internal::handle(m_databaseName);
+    auto known = m_indexedLookup.find(col);
+    if (known == m_indexedLookup.end()) {
+        bool indexed = false;
+        internal::CachedStatement plan(db, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+        while (plan && sqlite3_step(plan.get()) == SQLITE_ROW) {
+            const QByteArray detail(reinterpret_cast<const char *>(
+                sqlite3_column_text(plan.get(), 3)));
+            indexed = detail.startsWith("SEARCH");
+        }
+        known = m_indexedLookup.insert(col, indexed);
+    }
+    if (!*known)
+        return -2;
+
+    internal::CachedStatement st(db, sql);
+    if (!st)
+        return -2;
+    sqlite3_bind_text(st.get(), 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    QList<QByteArray> candidates;
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        QByteArray k;
+        appendCell(k, st.get(), 0);
+        candidates << k;
+    }
+    if (candidates.isEmpty() || candidates.size() > 32)
+        return -2; // not there (the rows read may be older) or too many: the rows decide
+    if (k == 0 && m_hasRowids) {
+        std::vector<qint64> wanted;
+        for (const QByteArray &c : std::as_const(candidates))
+            wanted.push_back(cellInt(c.constData()));
+        for (size_t row = 0; row < m_rowids.size(); ++row) {
+            if (std::find(wanted.begin(), wanted.end(), m_rowids[row]) != wanted.end())
+                return int(row);
+        }
+        return -2;
+    }
+    for (int row = 0; row < m_rowStart.size(); ++row) {
+        const char *p = rawCell(row, key.firstCell);
+        const QByteArrayView cellView(p, cellSize(p));
+        for (const QByteArray &k : std::as_const(candidates)) {
+            if (cellView == QByteArrayView(k))
+                return row;
+        }
+    }
+    return -2;
+}
+
 bool Recordset::findFirst(const QString &fieldName, const QVariant &value)
 {
     const int col = requireField(fieldName);
@@ -728,76 +1108,53 @@ bool Recordset::findFirst(const QString &fieldName, const QVariant &value)
         return false;
 
     // The value as the column's affinity makes it before comparing.
-    bool wantNumber = false;
-    double number = 0;
-    qint64 integer = 0;
-    bool integral = false;
-    QByteArray text;
+    Wanted w;
     if (isNumberType(v) && c.affinity != Affinity::Text) {
-        wantNumber = true;
-        integral = v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
-        integer = v.toLongLong();
-        number = v.toDouble();
+        w.number = true;
+        w.integral = v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
+        w.integer = v.toLongLong();
+        w.value = v.toDouble();
     } else if (!isNumberType(v)
                && (c.affinity == Affinity::Integer || c.affinity == Affinity::Real
                    || c.affinity == Affinity::Numeric)
-               && looksNumeric(v.toString(), &number)) {
-        wantNumber = true;
+               && looksNumeric(v.toString(), &w.value)) {
+        w.number = true;
         bool ok = false;
-        integer = v.toString().trimmed().toLongLong(&ok);
-        integral = ok;
+        w.integer = v.toString().trimmed().toLongLong(&ok);
+        w.integral = ok;
     } else {
-        text = (v.typeId() == QMetaType::Double) ? QByteArray::number(v.toDouble(), 'g', 15)
-                                                 : v.toString().toUtf8();
+        w.text = (v.typeId() == QMetaType::Double) ? QByteArray::number(v.toDouble(), 'g', 15)
+                                                   : v.toString().toUtf8();
     }
 
+    auto found = [&](int row) {
+        m_pos = row;
+        m_noMatch = false;
+        return true;
+    };
+    const int collation = int(c.collation);
+    if (!w.number) {
+        // A text: first through the table's own index (the row read for the
+        // record it finds must still hold the value), then through an index
+        // of the rows kept until they change.
+        if (!m_textIndexes.contains(col)) {
+            const int row = findThroughTable(col, w.text);
+            if (row >= 0 && cellMatches(cell(row, col), collation, &w))
+                return found(row);
+        }
+        const auto &entries = textIndex(col);
+        const quint32 h = textHash(w.text, collation);
+        auto it = std::lower_bound(entries.begin(), entries.end(), std::make_pair(h, -1));
+        for (; it != entries.end() && it->first == h; ++it) {
+            if (cellMatches(cell(it->second, col), collation, &w))
+                return found(it->second);
+        }
+        return false;
+    }
     const int n = int(m_rowStart.size());
     for (int row = 0; row < n; ++row) {
-        const char *p = cell(row, col);
-        bool equal = false;
-        switch (*p) {
-        case TagInt:
-            if (wantNumber)
-                equal = integral ? cellInt(p) == integer : double(cellInt(p)) == number;
-            break;
-        case TagReal:
-            if (wantNumber)
-                equal = cellReal(p) == number;
-            break;
-        case TagText:
-            if (!wantNumber) {
-                const QByteArrayView b = cellBytes(p);
-                switch (c.collation) {
-                case Collation::PtBr:
-                    equal = compareTextUtf8(b, text) == 0;
-                    break;
-                case Collation::NoCase:
-                    equal = compareNoCaseUtf8(b, text) == 0;
-                    break;
-                case Collation::RTrim: {
-                    QByteArrayView x = b;
-                    QByteArrayView y = text;
-                    while (x.endsWith(' '))
-                        x.chop(1);
-                    while (y.endsWith(' '))
-                        y.chop(1);
-                    equal = compareBinaryUtf8(x, y) == 0;
-                    break;
-                }
-                case Collation::Binary:
-                    equal = compareBinaryUtf8(b, text) == 0;
-                    break;
-                }
-            }
-            break;
-        default:
-            break;
-        }
-        if (equal) {
-            m_pos = row;
-            m_noMatch = false;
-            return true;
-        }
+        if (cellMatches(cell(row, col), collation, &w))
+            return found(row);
     }
     return false;
 }
@@ -871,21 +1228,6 @@ int Recordset::tableKey(const QString &table) const
 }
 
 namespace {
-
-// A write or read-back statement: kept prepared between records.
-class Prepared : public internal::CachedStatement
-{
-public:
-    Prepared(sqlite3 *db, const QString &sql, const QVariantList &values)
-        : CachedStatement(db, sql)
-    {
-        if (!get())
-            throw internal::failure(db, errorCode(), error(), kSource, ErrorNumber::WriteFailed);
-        int i = 1;
-        for (const QVariant &v : values)
-            internal::bindValue(get(), i++, v);
-    }
-};
 
 bool onServer(const QString &path)
 {
@@ -1036,6 +1378,7 @@ void Recordset::patchRow(int row, const QVector<QPair<int, QByteArray>> &cells)
     m_garbage += c - start;
     m_rowStart[row] = m_data.size();
     m_data += rebuilt;
+    m_textIndexes.clear();
 
     // Edits append; once most of the buffer is old copies, pack it.
     if (m_garbage > (1 << 20) && m_garbage > m_data.size() / 2) {
@@ -1106,12 +1449,17 @@ void Recordset::insertNew()
         newRowid = sqlite3_last_insert_rowid(db);
     }
 
+    discardEdit();
+    // Placed among the rows read where the source's order puts it, without
+    // reading the source again (when its order is plain columns).
+    if (const int kk = tableKey(table); !serverKey && kk >= 0 && placeInserted(kk, newRowid))
+        return;
+
     // The record that was current, to come back to if the new one is not shown.
     const int k0 = m_keys.isEmpty() || m_keys[0].cellCount == 0 ? -1 : 0;
     const bool hadCurrent = k0 >= 0 && m_pos >= 0 && m_pos < m_rowStart.size();
     const QByteArray previous = hadCurrent ? keyCells(m_pos, m_keys[k0]) : QByteArray();
 
-    discardEdit();
     load();
     const int k = tableKey(table);
     const int n = int(m_rowStart.size());
@@ -1162,6 +1510,7 @@ void Recordset::remove()
     const QByteArray gone = keyCells(m_pos, key);
     QVector<qsizetype> starts;
     starts.reserve(m_rowStart.size());
+    std::vector<qint64> rowids;
     int before = 0;
     for (int r = 0; r < m_rowStart.size(); ++r) {
         if (keyCells(r, key) == gone) {
@@ -1170,8 +1519,12 @@ void Recordset::remove()
             continue;
         }
         starts.push_back(m_rowStart[r]);
+        if (m_hasRowids)
+            rowids.push_back(m_rowids[size_t(r)]);
     }
     m_rowStart = std::move(starts);
+    m_rowids = std::move(rowids);
+    m_textIndexes.clear();
     m_pos -= before;
 }
 

@@ -5,9 +5,17 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QHash>
 #include <QVector>
 
+#include <utility>
+#include <vector>
+
 namespace kq::data {
+
+namespace internal {
+struct SourceShape;
+}
 
 // A data control's recordset: a database path and a record source (Jet SQL,
 // translated), a current record, and record-by-record writes on the base
@@ -54,7 +62,10 @@ public:
     // the column's collation does: PTBR and NOCASE ignore case, trailing
     // blanks count; a number is compared with a number column as a number;
     // Null matches nothing). On no match the current record is left where it
-    // was and noMatch() is true. The value is never put into SQL text.
+    // was and noMatch() is true. The value is never put into SQL text. A text
+    // is looked up through the table's index when it has one, otherwise
+    // through an index of the rows read, made at the first find of that field
+    // and kept until the rows change.
     bool findFirst(const QString &field, const QVariant &value);
     bool noMatch() const { return m_noMatch; }
 
@@ -66,9 +77,11 @@ public:
     // transaction). addNew() inserts into the table of the fields set
     // (baseTable() when none is set).
     // After an edit the record stays current with the values as stored;
-    // after an addNew the record source runs again and the new record is
-    // current (when the source shows it; otherwise the record that was
-    // current). Values are converted as exec() converts them (database.h).
+    // after an addNew the new record is read through the record source by its
+    // key, put among the rows read where the source's ORDER BY places it and
+    // made current (when the source shows it; otherwise the record that was
+    // current stays). The source runs again only when its order is not plain
+    // columns (an expression, a LIMIT). Values are converted as exec() converts them (database.h).
     // setField()/update() without addNew()/edit() throw NoEditMode; a field
     // that is not a column of a table (an expression) throws WriteFailed.
     void addNew();
@@ -132,9 +145,11 @@ private:
 
     void ensureLoaded() const;
     void load();
-    void loadFromServer(const QString &sql, const QString &withKeys, QVector<TableKey> keys);
+    void loadFromServer(const QString &sql, const QString &withKeys, QVector<TableKey> keys,
+                        const internal::SourceShape &shape);
     void adopt(QVector<Column> columns, QVector<TableKey> keys, int hiddenCount, QByteArray data,
-               QVector<qsizetype> rowStart);
+               QVector<qsizetype> rowStart, std::vector<qint64> firstRowids, bool rowids,
+               const QString &loadedSql, const internal::SourceShape &shape);
     static void setType(Column &col, const QByteArray &decl);
     void requireCurrent() const;
     int requireField(const QString &name) const;
@@ -148,6 +163,14 @@ private:
     void updateCurrent();
     void insertNew();
     void discardEdit();
+    static bool cellMatches(const char *cell, int collation, const void *wanted);
+    static quint32 textHash(QByteArrayView text, int collation);
+    const std::vector<std::pair<quint32, int>> &textIndex(int col) const;
+    int findThroughTable(int col, const QByteArray &text) const;
+    void readOrder(const internal::SourceShape &shape);
+    static int compareCells(const char *a, const char *b, int collation);
+    int orderedPosition(const QByteArray &row) const;
+    bool placeInserted(int tableIndex, qint64 rowid);
 
     QString m_databaseName;
     RecordSource m_recordSource;
@@ -162,6 +185,25 @@ private:
     bool m_noMatch = false;
     Mode m_mode = Mode::None;
     QVector<QPair<int, QVariant>> m_pending;
+    // Finds of a text: the rows of a column by the hash of their value, in
+    // row order within a hash; kept until the rows change.
+    mutable QHash<int, std::vector<std::pair<quint32, int>>> m_textIndexes;
+    // The statement the rows were read by (hidden key columns included), and
+    // its order as cells of a row; orderKnown false: a new record needs the
+    // source run again to find its place.
+    struct OrderKey
+    {
+        int cell = 0;
+        int collation = 0;
+        bool descending = false;
+    };
+    QString m_sourceSql;
+    std::vector<qint64> m_rowids; // the first table's rowid of each row...
+    bool m_hasRowids = false;     // ... when the first table is told apart by rowid
+    QVector<OrderKey> m_order;
+    bool m_orderKnown = false;
+    // Whether the column's table finds a value through an index.
+    mutable QHash<int, bool> m_indexedLookup;
 };
 
 } // namespace kq::data

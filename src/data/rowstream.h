@@ -60,6 +60,7 @@ public:
         QString column;
         QString declaredType;
         bool portuguese = false;
+        bool noCase = false; // compared without case (the schema's NOCASE)
     };
     virtual Origin origin(int column) const
     {

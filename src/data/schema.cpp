@@ -12,6 +12,7 @@ CREATE TABLE usuarios (
   usuario      VARCHAR(20)  COLLATE PTBR,
   senha        TEXT         COLLATE BINARY
 );
+-- Users listed by name: "select * from  usuarios order by usuario".
 CREATE INDEX ix_usuarios_usuario ON usuarios(usuario);
 
 CREATE TABLE parametros (
@@ -60,7 +61,9 @@ CREATE TABLE CLIENTES (
                                       OR date(dt_ultimocontato) = dt_ultimocontato),
   cd_tipo          TEXT        COLLATE NOCASE
 );
+-- Debtors listed by name: "select * from  clientes order by nm_cliente".
 CREATE INDEX ix_clientes_nome ON CLIENTES(nm_cliente);
+-- A debtor found by document in the debtors register.
 CREATE INDEX ix_clientes_doc  ON CLIENTES(nr_documento);
 
 CREATE TABLE lojas (
@@ -84,6 +87,7 @@ CREATE TABLE lojas (
   nr_parcelasacordo INTEGER     DEFAULT 0,
   vl_jurosacordo    REAL        DEFAULT 0
 );
+-- Stores listed by name: "select * from  lojas order by ds_loja".
 CREATE INDEX ix_lojas_nome ON lojas(DS_loja);
 
 CREATE TABLE situacoes (
@@ -122,10 +126,17 @@ CREATE TABLE DEVOLVIDOS (
   cd_acordo       VARCHAR(5)  COLLATE NOCASE,
   dt_pagamento    DATE        CHECK (dt_pagamento IS NULL OR date(dt_pagamento) = dt_pagamento)
 );
+-- A debtor's cheques ("where cd_cliente=... order by dt_deposito"), at a
+-- store for the agreement ("devolvidos.cd_cliente=... and devolvidos.cd_loja=...").
 CREATE INDEX ix_devolvidos_cliente  ON DEVOLVIDOS(CD_CLIENTE, CD_LOJA);
+-- Cheque query by deposit period: "where dt_deposito between ... and ...".
 CREATE INDEX ix_devolvidos_deposito ON DEVOLVIDOS(DT_DEPOSITO);
+-- A cheque found by its bank key at entry: "WHERE CD_CHAVE = ?".
 CREATE INDEX ix_devolvidos_chave    ON DEVOLVIDOS(CD_chave);
+-- Cheque query by document ("nr_documento like '...*'", NOCASE like LIKE)
+-- and the document history at entry ("where nr_documento=...").
 CREATE INDEX ix_devolvidos_doc      ON DEVOLVIDOS(NR_DOCUMENTO);
+-- An agreement's cheques: "where cd_ACORDO=...", cancel and delete.
 CREATE INDEX ix_devolvidos_acordo   ON DEVOLVIDOS(cd_acordo);
 
 CREATE TABLE VANTESCA (
@@ -136,7 +147,10 @@ CREATE TABLE VANTESCA (
   DS_ENVOLVIDO TEXT         COLLATE PTBR,
   DS_COBRADOR  TEXT         COLLATE PTBR
 );
+-- A debtor's contacts: "where cd_cliente=... order by dt_vantesca" (and one
+-- contact by its number).
 CREATE INDEX ix_vantesca_cliente ON VANTESCA(CD_CLIENTE, CD_VANTESCA);
+-- Contacts by date (reports).
 CREATE INDEX ix_vantesca_data    ON VANTESCA(DT_VANTESCA);
 
 CREATE TABLE agenda (
@@ -149,6 +163,7 @@ CREATE TABLE agenda (
   cd_ref         VARCHAR(7)   COLLATE NOCASE,
   status         BOOLEAN      NOT NULL DEFAULT 0 CHECK (status IN (0,1))
 );
+-- The diary in date order: "SELECT * From agenda order by dt_marcada".
 CREATE INDEX ix_agenda_marcada ON agenda(dt_marcada);
 
 CREATE TABLE acordos (
@@ -171,7 +186,9 @@ CREATE TABLE acordos (
   cd_status      VARCHAR(1)   COLLATE NOCASE,
   vl_desconto    REAL         DEFAULT 0
 );
+-- Agreement query by debtor: "where acordos.cd_cliente=...".
 CREATE INDEX ix_acordos_cliente ON acordos(CD_CLIENTE);
+-- ... by store and period: "acordos.cd_loja=... and dt_acordo between ...".
 CREATE INDEX ix_acordos_loja    ON acordos(cd_loja, dt_acordo);
 
 CREATE TABLE parcelas (
@@ -187,7 +204,10 @@ CREATE TABLE parcelas (
   cd_refbaixa   VARCHAR(7)    COLLATE NOCASE,
   PRIMARY KEY (cd_acordo, cd_parcela)
 );
+-- Instalment query by due period, and the open ones of a month to write
+-- off: "dt_vencimento between ... and ..." ("... AND parcelas.CD_STATUS='A'").
 CREATE INDEX ix_parcelas_venc    ON parcelas(dt_vencimento, cd_status);
+-- Instalment query by debtor: "where parcelas.cd_cliente=...".
 CREATE INDEX ix_parcelas_cliente ON parcelas(CD_CLIENTE);
 
 CREATE TABLE status (
@@ -195,6 +215,28 @@ CREATE TABLE status (
   ds_status    TEXT         COLLATE PTBR
 );
 )SQL";
+
+// Indexes for the record sources and filters of the screens, each after the
+// query it serves. They are made with the database and added to an older
+// one when it is opened (IF NOT EXISTS costs nothing when they are there).
+// Code tables of a few dozen rows (situations, destinations...) need none,
+// nor the rows of one debtor, found by ix_devolvidos_cliente and few enough
+// to be sorted as they are read.
+const char *const kDevolvidosIndexes[] = {
+    // Cheque query filtered by store: "where devolvidos.cd_loja=... order by
+    // nm_emitente" reads the store's cheques already in issuer order.
+    "CREATE INDEX IF NOT EXISTS ix_devolvidos_loja_emitente"
+    " ON DEVOLVIDOS(CD_LOJA, NM_EMITENTE)",
+    // ... by store and deposit period: "devolvidos.cd_loja=... and
+    // dt_deposito between ... and ...".
+    "CREATE INDEX IF NOT EXISTS ix_devolvidos_loja_deposito"
+    " ON DEVOLVIDOS(CD_LOJA, DT_DEPOSITO)",
+    // Instalment query by store and due period: "parcelas.cd_loja=... and
+    // dt_vencimento between ... and ...".
+    "CREATE INDEX IF NOT EXISTS ix_parcelas_loja_venc ON parcelas(cd_loja, dt_vencimento)",
+    // Agreement query by period: "where dt_acordo between ... and ...".
+    "CREATE INDEX IF NOT EXISTS ix_acordos_data ON acordos(dt_acordo)",
+};
 
 const char *const kDevolvidosSeed = R"SQL(
 INSERT INTO parametros DEFAULT VALUES;
@@ -289,6 +331,24 @@ QString schemaSql(const QString &fileName)
     if (is(fileName, kTutorial))
         return QString::fromUtf8(kTutorialSchema);
     return QString();
+}
+
+QStringList analyzedTables(const QString &fileName)
+{
+    if (is(fileName, kDevolvidos))
+        return {QStringLiteral("DEVOLVIDOS"), QStringLiteral("parcelas"),
+                QStringLiteral("acordos"), QStringLiteral("VANTESCA"), QStringLiteral("agenda")};
+    return {};
+}
+
+QStringList indexStatements(const QString &fileName)
+{
+    QStringList out;
+    if (is(fileName, kDevolvidos)) {
+        for (const char *sql : kDevolvidosIndexes)
+            out << QString::fromLatin1(sql);
+    }
+    return out;
 }
 
 QString seedSql(const QString &fileName)

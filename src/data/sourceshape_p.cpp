@@ -104,6 +104,56 @@ bool isJoinWord(const Token &t)
     return false;
 }
 
+// The terms of the statement's own ORDER BY (top level) as plain columns.
+void readOrder(const QVector<Token> &t, SourceShape &shape)
+{
+    qsizetype i = -1;
+    for (qsizetype k = 0; k + 1 < t.size(); ++k) {
+        if (t[k].depth == 0 && isWord(t[k], "ORDER") && isWord(t[k + 1], "BY"))
+            i = k + 2;
+        if (t[k].depth == 0 && (isWord(t[k], "LIMIT") || isWord(t[k], "OFFSET")))
+            shape.orderKnown = false;
+    }
+    if (i < 0)
+        return;
+    auto name = [&](qsizetype k) {
+        return k < t.size() && (t[k].type == Token::Word || t[k].type == Token::Name);
+    };
+    while (i < t.size() && !isPunct(t[i], ';')) {
+        OrderTerm term;
+        bool ok = false;
+        if (t[i].type == Token::Word && t[i].text.at(0).isDigit()) {
+            term.position = t[i].text.toInt(&ok);
+            ++i;
+        } else if (name(i)) {
+            term.column = unquoteName(t[i].text);
+            ok = true;
+            ++i;
+            if (i + 1 < t.size() && isPunct(t[i], '.') && name(i + 1)) {
+                term.table = term.column;
+                term.column = unquoteName(t[i + 1].text);
+                i += 2;
+            }
+        }
+        if (ok && i + 1 < t.size() && isWord(t[i], "COLLATE") && name(i + 1)) {
+            term.collation = unquoteName(t[i + 1].text);
+            i += 2;
+        }
+        if (ok && i < t.size() && (isWord(t[i], "ASC") || isWord(t[i], "DESC"))) {
+            term.descending = isWord(t[i], "DESC");
+            ++i;
+        }
+        if (!ok || (i < t.size() && !isPunct(t[i], ',') && !isPunct(t[i], ';'))) {
+            shape.orderKnown = false; // an expression, NULLS FIRST, ...
+            shape.order.clear();
+            return;
+        }
+        shape.order.push_back(term);
+        if (i < t.size() && isPunct(t[i], ','))
+            ++i;
+    }
+}
+
 } // namespace
 
 QString unquoteName(const QString &raw)
@@ -205,6 +255,7 @@ SourceShape shapeOf(const QString &sql)
     }
     if (plain)
         shape.selectEnd = selectEnd;
+    readOrder(t, shape);
     return shape;
 }
 

@@ -14,10 +14,26 @@ struct SourceTable
     QString ref;  // how the statement refers to it (alias or name as written)
 };
 
+// One term of the ORDER BY: a column, by name or by its place in the select
+// list.
+struct OrderTerm
+{
+    QString table;     // as written before the dot, empty when none
+    QString column;    // unquoted
+    int position = 0;  // "ORDER BY 2": 2; 0 when named
+    QString collation; // COLLATE given in the term, empty when none
+    bool descending = false;
+};
+
 struct SourceShape
 {
     qsizetype selectEnd = -1; // where hidden columns may be inserted; -1: none
     QVector<SourceTable> tables;
+    // The ORDER BY of the statement as plain columns; orderKnown is false
+    // when a term is an expression (or NULLS FIRST/LAST) or the statement
+    // has a LIMIT.
+    QVector<OrderTerm> order;
+    bool orderKnown = true;
 };
 
 // The shape of an SQLite SELECT. selectEnd is -1 when hidden key columns

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTime>
+#include <charconv>
 #include <cmath>
 
 namespace kq::platform {
@@ -10,9 +11,16 @@ namespace kq::platform {
 double roundHalfAway(double value, int decimals)
 {
     // Round the decimal text the value prints as, so 2.675 (stored as
-    // 2.67499999...) still rounds up as the old runtime showed it.
-    const QString exact = QString::number(value, 'f', 12);
-    const double scaled = exact.toDouble() * std::pow(10.0, decimals);
+    // 2.67499999...) still rounds up as the old runtime showed it. The text
+    // is made without an allocation: this runs for every value shown.
+    double printed = 0;
+    char text[400];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, value,
+                                         std::chars_format::fixed, 12);
+    if (!std::isfinite(value) || ec != std::errc()
+        || std::from_chars(text, end, printed).ec != std::errc())
+        printed = QString::number(value, 'f', 12).toDouble();
+    const double scaled = printed * std::pow(10.0, decimals);
     const double nudged = scaled + (scaled >= 0 ? 1e-9 : -1e-9);
     return std::round(nudged) / std::pow(10.0, decimals);
 }

@@ -68,8 +68,16 @@ QString monthKey(const QDate &date)
 {
     if (!date.isValid())
         return QString();
-    return QStringLiteral("%1/%2").arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(date.month(), 2, 10, QLatin1Char('0'));
+    const int y = date.year();
+    const int m = date.month();
+    if (y < 0 || y > 9999)
+        return QStringLiteral("%1/%2").arg(y, 4, 10, QLatin1Char('0'))
+            .arg(m, 2, 10, QLatin1Char('0'));
+    // Once per cheque of a calculation: built without formatting.
+    const char16_t key[] = {char16_t(u'0' + y / 1000), char16_t(u'0' + y / 100 % 10),
+                            char16_t(u'0' + y / 10 % 10), char16_t(u'0' + y % 10), u'/',
+                            char16_t(u'0' + m / 10), char16_t(u'0' + m % 10)};
+    return QString(reinterpret_cast<const QChar *>(key), 7);
 }
 
 double correctedByFactors(double value, double depositFactor, double referenceFactor)

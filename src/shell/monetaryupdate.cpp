@@ -247,6 +247,12 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const Monetary
         }
         transaction.commit();
     }
+    // Every cheque was rewritten: the planner's statistics are taken again.
+    // The values are saved whatever happens here.
+    try {
+        kq::data::analyzeDatabase(dbPath);
+    } catch (const kq::data::DataError &) {
+    }
     result.uncorrected = run.uncorrected;
     result.withoutDate = run.withoutDate;
     QList<int> missing(run.missing.cbegin(), run.missing.cend());

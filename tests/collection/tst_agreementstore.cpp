@@ -153,6 +153,18 @@ void TestAgreementStore::correctedValues()
                           "'0000000001'").toDouble(), 125.0);
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
                           "'0000000002'").toDouble(), 200.5);
+
+    // The same values again write nothing; a changed one is written.
+    exec(m_db, "CREATE TABLE escritas (n INTEGER)");
+    exec(m_db, "CREATE TRIGGER conta AFTER UPDATE ON DEVOLVIDOS "
+               "BEGIN INSERT INTO escritas VALUES (1); END");
+    writeCorrectedValues(m_db, {a, b});
+    QCOMPARE(scalar(m_db, "SELECT count(*) FROM escritas").toInt(), 0);
+    b.vlAtualizado = 200.51;
+    writeCorrectedValues(m_db, {a, b});
+    QCOMPARE(scalar(m_db, "SELECT count(*) FROM escritas").toInt(), 1);
+    QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
+                          "'0000000002'").toDouble(), 200.51);
 }
 
 void TestAgreementStore::codes_data()

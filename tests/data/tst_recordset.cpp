@@ -14,6 +14,14 @@ using namespace kq::data;
 
 namespace {
 
+QStringList column(Recordset &rs, const QString &field)
+{
+    QStringList out;
+    for (int r = 0; r < rs.recordCount(); ++r)
+        out << rs.valueAt(r, rs.fieldIndex(field)).toString();
+    return out;
+}
+
 int errorNumber(const std::function<void()> &f)
 {
     try {
@@ -63,11 +71,17 @@ private slots:
     void removeDuplicateRows();
     void joinWrites();
     void writeErrors();
+    void sourceWithoutStatement_data();
+    void sourceWithoutStatement();
     void ptbrOrder();
     void ptbrCompare_data();
     void ptbrCompare();
     void manyEdits();
     void transactions();
+    void addNewTakesItsPlace_data();
+    void addNewTakesItsPlace();
+    void addNewThroughAJoin();
+    void findsFollowTheRowsRead();
 
 private:
     kq::test::TempDataFolder *m_folder = nullptr;
@@ -454,6 +468,29 @@ void tst_recordset::writeErrors()
     QCOMPARE(errorNumber([&] { par.update(); }), ErrorNumber::WriteFailed);
 }
 
+void tst_recordset::sourceWithoutStatement_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("blanks") << QStringLiteral(" \r\n\t");
+    QTest::newRow("comment") << QStringLiteral("-- nada");
+    QTest::newRow("block comment") << QStringLiteral("/* nada */");
+}
+
+// Refused with a reason the error report can show.
+void tst_recordset::sourceWithoutStatement()
+{
+    QFETCH(QString, source);
+    Recordset rs(m_db, source);
+    try {
+        rs.refresh();
+        QFAIL("a source without a statement ran");
+    } catch (const DataError &e) {
+        QCOMPARE(e.number(), ErrorNumber::SqlFailed);
+        QVERIFY(!e.description().isEmpty());
+    }
+}
+
 void tst_recordset::ptbrOrder()
 {
     const QStringList names = {"Zeca", "Élio", "beto", "Ávila", "avila", "Çarla", "Cabral",
@@ -593,6 +630,119 @@ void tst_recordset::transactions()
         rs.remove();
     }
     QCOMPARE(keys(), QStringLiteral("001,002,004"));
+}
+
+void tst_recordset::addNewTakesItsPlace_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("by key") << "select * from  destinos order by cd_destino";
+    QTest::newRow("descending, PTBR") << "SELECT * FROM destinos ORDER BY DS_destino DESC";
+    QTest::newRow("two terms, by place") << "select * from destinos order by 3, 2 desc";
+    QTest::newRow("named with its table")
+        << "select destinos.* from destinos order by destinos.DS_destino COLLATE NOCASE, "
+           "CD_destino";
+    QTest::newRow("no order") << "select * from destinos";
+    QTest::newRow("filtered") << "select * from destinos where CD_destino >= '003' "
+                                 "order by DS_destino";
+}
+
+void tst_recordset::addNewTakesItsPlace()
+{
+    QFETCH(QString, source);
+    exec(m_db, QStringLiteral("INSERT INTO destinos VALUES ('004', 'Belém'), ('006', 'BELEM'), "
+                              "('008', 'árvore')"));
+    Recordset rs(m_db, source);
+    const struct
+    {
+        const char *key;
+        const char *name;
+    } added[] = {{"005", "Zé"}, {"000", "Ágata"}, {"003", "belo"}, {"009", "ÁRVORES"}};
+    for (const auto &a : added) {
+        rs.addNew();
+        rs.setField(QStringLiteral("CD_destino"), QString::fromLatin1(a.key));
+        rs.setField(QStringLiteral("DS_destino"), QString::fromUtf8(a.name));
+        rs.update();
+        // The new record is current when the source shows it.
+        Recordset fresh(m_db, source);
+        if (fresh.findFirst(QStringLiteral("CD_destino"), QString::fromLatin1(a.key)))
+            QCOMPARE(rs.text(QStringLiteral("CD_destino")), QString::fromLatin1(a.key));
+    }
+    // Where the source run again puts every record.
+    Recordset fresh(m_db, source);
+    QCOMPARE(column(rs, QStringLiteral("CD_destino")), column(fresh, QStringLiteral("CD_destino")));
+}
+
+void tst_recordset::addNewThroughAJoin()
+{
+    exec(m_db, QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'Centro')"));
+    kq::test::addCheques(m_db, 5);
+    Recordset rs(m_db, QStringLiteral("SELECT DEVOLVIDOS.*, lojas.DS_loja FROM DEVOLVIDOS "
+                                      "INNER JOIN lojas ON lojas.CD_loja = DEVOLVIDOS.CD_LOJA "
+                                      "ORDER BY DEVOLVIDOS.CD_DEVOLVIDO DESC"));
+    QCOMPARE(rs.recordCount(), 5);
+    // A record added elsewhere meanwhile shows only when the source runs again.
+    exec(m_db, QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_LOJA) "
+                              "VALUES ('0000000900', '001')"));
+    rs.addNew();
+    rs.setField(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000003x"));
+    rs.setField(QStringLiteral("CD_LOJA"), QStringLiteral("001"));
+    rs.update();
+    if (kq::test::serverRun())
+        QEXPECT_FAIL("", "on a server a new record reads the source again", Abort);
+    QCOMPARE(rs.recordCount(), 6);
+    QCOMPARE(rs.position(), 2); // after 0000000004, before 0000000003
+    QCOMPARE(rs.text(QStringLiteral("DS_loja")), QStringLiteral("Centro"));
+    // One the join does not show: the current record stays.
+    rs.addNew();
+    rs.setField(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000950"));
+    rs.setField(QStringLiteral("CD_LOJA"), QStringLiteral("999"));
+    rs.update();
+    QCOMPARE(rs.recordCount(), 6);
+    QCOMPARE(rs.text(QStringLiteral("CD_DEVOLVIDO")), QStringLiteral("0000000003x"));
+    rs.refresh();
+    QCOMPARE(rs.recordCount(), 7);
+}
+
+void tst_recordset::findsFollowTheRowsRead()
+{
+    kq::test::addCheques(m_db, 300);
+    Recordset rs(m_db, QStringLiteral("select * from  DEVOLVIDOS order by CD_DEVOLVIDO"));
+    const QString emitente = rs.valueAt(150, rs.fieldIndex(QStringLiteral("NM_EMITENTE")))
+                                 .toString();
+    // The first of the records with that issuer (a column without an index).
+    QVERIFY(rs.findFirst(QStringLiteral("NM_EMITENTE"), emitente.toUpper()));
+    const int first = rs.position();
+    QVERIFY(first <= 150);
+    for (int r = 0; r < first; ++r)
+        QVERIFY(rs.valueAt(r, rs.fieldIndex(QStringLiteral("NM_EMITENTE"))).toString()
+                    .compare(emitente, Qt::CaseInsensitive)
+                != 0);
+
+    // An edit, a removal and a new record are found as they are now.
+    rs.edit();
+    rs.setField(QStringLiteral("NM_EMITENTE"), QStringLiteral("Outro Nome"));
+    rs.update();
+    QVERIFY(rs.findFirst(QStringLiteral("NM_EMITENTE"), QStringLiteral("outro nome")));
+    QCOMPARE(rs.position(), first);
+    QVERIFY(rs.findFirst(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000200")));
+    rs.remove();
+    QVERIFY(!rs.findFirst(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000200")));
+    rs.addNew();
+    rs.setField(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000200"));
+    rs.setField(QStringLiteral("NM_EMITENTE"), QStringLiteral("Novo"));
+    rs.update();
+    rs.moveFirst();
+    QVERIFY(rs.findFirst(QStringLiteral("NM_EMITENTE"), QStringLiteral("NOVO")));
+    QCOMPARE(rs.text(QStringLiteral("CD_DEVOLVIDO")), QStringLiteral("0000000200"));
+
+    // The rows read decide, not the table: a key changed elsewhere is still
+    // found where it was read, and its new value only after a refresh.
+    exec(m_db, QStringLiteral("UPDATE DEVOLVIDOS SET CD_DEVOLVIDO = '0000000100x' "
+                              "WHERE CD_DEVOLVIDO = '0000000100'"));
+    QVERIFY(rs.findFirst(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000100")));
+    QVERIFY(!rs.findFirst(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000100x")));
+    rs.refresh();
+    QVERIFY(rs.findFirst(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000100X")));
 }
 
 QTEST_GUILESS_MAIN(tst_recordset)

@@ -10,16 +10,31 @@
 #include "platform/grid/gridview.h"
 #include "support/base_dialogs.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QSqlDriver>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
+#include <sqlite3.h>
+
 using namespace kq::platform;
 
 namespace {
+
+// slow(x): x, after 50 microseconds (a source that takes its time).
+void slowFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.nsecsElapsed() < 50000) {
+    }
+    sqlite3_result_value(ctx, argv[0]);
+}
 
 const QString kAll = QStringLiteral("SELECT * FROM cheques ORDER BY nm_emitente");
 
@@ -81,6 +96,7 @@ private slots:
     void fieldChangedAfterBind();
     void editableCheckColumnWrites();
     void largeSourceReadsInTheBackground();
+    void backgroundRowsShownInGrowingSteps();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -704,6 +720,44 @@ void tst_gridex::largeSourceReadsInTheBackground()
     g.refresh();
     g.groupBy(7);
     QCOMPARE(g.totalSum(4), 805.74 + 6000 * 1.5);
+}
+
+void tst_gridex::backgroundRowsShownInGrowingSteps()
+{
+    kq::data::exec(m_db, QStringLiteral(
+                             "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                             "WHERE n < 10000) INSERT INTO cheques (cd_devolvido, nm_emitente, "
+                             "vl_cheque) SELECT printf('X%06d', n), 'N' || n, 1 FROM c"));
+    const QVariant h = kq::data::database(m_db).driver()->handle();
+    sqlite3_create_function(*static_cast<sqlite3 *const *>(h.constData()), "slow", 1,
+                            SQLITE_UTF8, nullptr, slowFunction, nullptr, nullptr);
+    GridEX g;
+    design(g);
+    g.resize(600, 300);
+    g.show();
+    QSignalSpy inserted(g.view()->model(), &QAbstractItemModel::rowsInserted);
+    g.setDatabaseName(m_db);
+    g.setRecordSource(QStringLiteral("SELECT cd_devolvido, cd_loja, ds_loja, slow(nm_emitente) "
+                                     "AS nm_emitente, vl_cheque, dt_deposito, cd_situacao, "
+                                     "ds_historico FROM cheques ORDER BY cd_devolvido"));
+    g.refresh();
+    const int first = g.view()->model()->rowCount();
+    QVERIFY(first < 10008);
+
+    // A chunk read in the background waits until the rows read make a step
+    // worth a new layout of the view...
+    QCoreApplication::processEvents();
+    QCOMPARE(g.view()->model()->rowCount(), first);
+    // ... unless the user reaches the last row shown.
+    QScrollBar *bar = g.view()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    QVERIFY(g.view()->model()->rowCount() > first);
+
+    // Every row arrives, in a few steps rather than one per chunk (a reading
+    // of half a second makes some fifteen chunks).
+    QTRY_COMPARE_WITH_TIMEOUT(g.view()->model()->rowCount(), 10009, 20000);
+    QVERIFY2(inserted.size() <= 6, qPrintable(QString::number(inserted.size())));
+    QCOMPARE(g.recordCount(), 10008);
 }
 
 QTEST_MAIN(tst_gridex)

@@ -131,6 +131,7 @@ private slots:
     void firstPageBeforeTheLastRecord();
     void cancelledReadingClosesTheReport();
     void cancelledPdfLeavesNoFile();
+    void hugeWidthsShareThePage();
 };
 
 void tst_report::formulas_data()
@@ -410,6 +411,31 @@ void tst_report::cancelledPdfLeavesNoFile()
     QVERIFY(back.read(5) == "%PDF-");
     QVERIFY(dialogs.messages.isEmpty());
     preview->close();
+}
+
+// Widths are relative: the largest a file can hold still share the page.
+void tst_report::hugeWidthsShareThePage()
+{
+    kq::test::TempDataFolder folder;
+    fill(folder.devolvidos());
+    ReportDefinition def = chequeReport();
+    for (ReportColumn &c : def.columns)
+        c.width = std::numeric_limits<int>::max();
+    QString error;
+    auto doc = ReportDocument::open(def, folder.devolvidos(), "", &error);
+    QVERIFY2(doc, qPrintable(error));
+    doc->readAll();
+    QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
+                   QPageLayout::Millimeter);
+    ReportPageLayout layout(doc->definition(), a4);
+    layout.paginate(*doc);
+    kq::test::RecordingPrinter printer;
+    QPainter p(&printer);
+    p.scale(printer.resolution() / ReportPageLayout::kUnitsPerInch,
+            printer.resolution() / ReportPageLayout::kUnitsPerInch);
+    layout.drawPage(p, *doc, 0);
+    p.end();
+    QCOMPARE(printer.faults(), QStringList());
 }
 
 QTEST_MAIN(tst_report)

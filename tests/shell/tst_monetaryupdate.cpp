@@ -282,6 +282,20 @@ private slots:
         for (int i = 1; i <= 5; ++i)
             p.expectUntouched(QStringLiteral("000000000%1").arg(i));
     }
+
+    void statisticsTakenAfterTheUpdate()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        for (int i = 1; i <= 5; ++i)
+            p.cheque(QStringLiteral("000000000%1").arg(i), QDate(2005, 1, i), 100.0 * i);
+        p.run();
+        QCOMPARE(p.dialogs.texts(), QStringList{kOk});
+        QVERIFY(kq::data::scalar(p.db, QStringLiteral("SELECT count(*) FROM sqlite_stat1 "
+                                                      "WHERE tbl = 'DEVOLVIDOS'"))
+                    .toInt()
+                > 0);
+    }
 };
 
 QTEST_MAIN(tst_monetaryupdate)

@@ -227,6 +227,10 @@ GridEX::GridEX(QWidget *parent) : QWidget(parent)
                     m_columns[logical]->m_width = size;
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { applyColumnsToView(); });
+    connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value == m_view->verticalScrollBar()->maximum())
+            m_model->showReadRows();
+    });
 }
 
 GridEX::~GridEX()

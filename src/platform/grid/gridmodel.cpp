@@ -2,9 +2,11 @@
 
 #include "gridex.h"
 #include "gridrow.h"
+#include "gridview.h"
 #include "platform/format.h"
 
 #include <QElapsedTimer>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 #include <numeric>
@@ -57,6 +59,7 @@ void GridModel::load(std::unique_ptr<RowReader> reader, const QStringList &field
         ++n;
     }
     store.rows = n;
+    store.read = n;
     if (done && !reader->error().isEmpty()) {
         throw GridError(GridErrorNumber::RecordSource,
                         QStringLiteral("A origem dos registros da grade falhou: %1")
@@ -93,32 +96,54 @@ void GridModel::scheduleFetch() const
 
 void GridModel::fetchChunk(int maxMs) const
 {
-    if (!m_reader)
-        return;
-    auto *self = const_cast<GridModel *>(this);
-    QElapsedTimer timer;
-    timer.start();
-    const int first = m_store.rows;
-    int n = 0;
-    while (true) {
-        if (!m_reader->next(m_store.data)) {
-            if (!m_reader->error().isEmpty())
-                qWarning("GridEX: reading stopped: %s", qPrintable(m_reader->error()));
-            m_reader.reset();
-            break;
+    if (m_reader) {
+        QElapsedTimer timer;
+        timer.start();
+        int n = 0;
+        while (true) {
+            if (!m_reader->next(m_store.data)) {
+                if (!m_reader->error().isEmpty())
+                    qWarning("GridEX: reading stopped: %s", qPrintable(m_reader->error()));
+                m_reader.reset();
+                break;
+            }
+            ++n;
+            if ((n & 1023) == 0 && maxMs >= 0 && timer.elapsed() >= maxMs)
+                break;
         }
-        ++n;
-        if ((n & 1023) == 0 && maxMs >= 0 && timer.elapsed() >= maxMs)
-            break;
+        m_store.read += n;
     }
-    if (n > 0) {
-        self->beginInsertRows(QModelIndex(), first, first + n - 1);
-        m_store.rows = first + n;
-        m_recStyle.resize(m_store.rows, -2);
-        m_totalSumsRows = -1;
-        self->endInsertRows();
-        emit self->fetchedMore();
-    }
+    // Every announcement makes the view lay all its rows out again, so rows
+    // are announced in steps that grow with the rows shown (as many again):
+    // a few layouts in all instead of one per chunk. The last rows,
+    // a read of everything, and rows the user has scrolled down to are
+    // announced at once.
+    const int pending = m_store.read - m_store.rows;
+    if (pending > 0
+        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, m_store.rows)
+            || lastRowInView()))
+        showReadRows();
+}
+
+bool GridModel::lastRowInView() const
+{
+    const QScrollBar *bar = m_grid->m_view ? m_grid->m_view->verticalScrollBar() : nullptr;
+    return bar && m_grid->isVisible() && bar->maximum() > 0 && bar->value() == bar->maximum();
+}
+
+void GridModel::showReadRows() const
+{
+    auto *self = const_cast<GridModel *>(this);
+    const int first = m_store.rows;
+    const int last = m_store.read - 1;
+    if (last < first)
+        return;
+    self->beginInsertRows(QModelIndex(), first, last);
+    m_store.rows = last + 1;
+    m_recStyle.resize(m_store.rows, -2);
+    m_totalSumsRows = -1;
+    self->endInsertRows();
+    emit self->fetchedMore();
 }
 
 void GridModel::fetchAll() const

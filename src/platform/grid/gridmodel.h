@@ -65,6 +65,9 @@ public:
               const QVector<int> &queryColumns);
     // Reads every pending row now.
     void fetchAll() const;
+    // Shows the rows read in the background that wait for the next step
+    // (the user reached the last row shown).
+    void showReadRows() const;
     bool isFetching() const { return m_reader != nullptr; }
     // Column slots changed (a column's field): the store has no slot for it.
     void setColumnSlots();
@@ -142,6 +145,7 @@ signals:
 
 private:
     void fetchChunk(int maxMs) const;
+    bool lastRowInView() const;
     void scheduleFetch() const;
     void buildStructure();
     void computeSums();

@@ -47,8 +47,9 @@ bool RowReader::next(std::vector<FieldData> &data)
     if (!m_rows->next())
         return false;
     using Type = kq::data::RowStream::Type;
+    const int *columns = m_columns.constData();
     for (size_t s = 0; s < data.size(); ++s) {
-        const int c = m_columns[int(s)];
+        const int c = columns[s];
         FieldData &f = data[s];
         switch (m_rows->type(c)) {
         case Type::Integer:

@@ -149,7 +149,7 @@ void FieldData::appendText(const char *utf8, int bytes)
         start(Text);
     m_ranksValid = false;
     if (m_kind == Text) {
-        m_bytes.append(utf8, bytes);
+        m_bytes.insert(m_bytes.end(), utf8, utf8 + bytes);
         m_offsets.push_back(quint32(m_bytes.size()));
         m_nulls.push_back(false);
     } else {
@@ -204,7 +204,7 @@ void FieldData::toVariant()
     m_ints = {};
     m_reals = {};
     m_nulls = {};
-    m_bytes.clear();
+    m_bytes = {};
     m_offsets = {};
     m_vars = std::move(vars);
     m_kind = Variant;
@@ -213,7 +213,7 @@ void FieldData::toVariant()
 
 QByteArrayView FieldData::textAt(int row) const
 {
-    return QByteArrayView(m_bytes.constData() + m_offsets[row],
+    return QByteArrayView(m_bytes.data() + m_offsets[row],
                           qsizetype(m_offsets[row + 1] - m_offsets[row]));
 }
 

@@ -46,8 +46,8 @@ private:
     int m_size = 0;
     std::vector<qint64> m_ints;
     std::vector<double> m_reals;
-    std::vector<bool> m_nulls;       // Int, Real and Text
-    QByteArray m_bytes;              // Text: every value, one after another
+    std::vector<quint8> m_nulls;     // Int, Real and Text
+    std::vector<char> m_bytes;       // Text: every value, one after another
     std::vector<quint32> m_offsets;  // Text: start of each row, and the end
     std::vector<QVariant> m_vars;
     mutable std::vector<double> m_ranks; // per row, Text and Variant
@@ -60,6 +60,7 @@ struct GridStore
     QStringList fields; // lower-case field names, one per slot
     std::vector<FieldData> data;
     int rows = 0; // rows shown; data may hold more, still to be announced
+    int read = 0; // rows in data
 
     int slotOf(const QString &field) const { return fields.indexOf(field.toLower()); }
 };

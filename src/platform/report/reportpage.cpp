@@ -46,12 +46,13 @@ ReportPageLayout::ReportPageLayout(const ReportDefinition &def, const QPageLayou
     const double footH = m_lineH * 1.6;
     m_perPage = std::max(1, int((m_area.height() - m_bodyTop - footH) / m_lineH));
 
-    int weight = 0;
+    // Widths are relative and may each be as large as an int.
+    double weight = 0;
     for (const ReportColumn &c : def.columns)
         weight += c.width;
     m_xs << 0;
     for (const ReportColumn &c : def.columns)
-        m_xs << m_xs.last() + m_area.width() * c.width / std::max(1, weight);
+        m_xs << m_xs.last() + m_area.width() * c.width / std::max(1.0, weight);
 }
 
 Qt::Alignment ReportPageLayout::alignOf(int column) const

@@ -1,0 +1,1 @@
+SELECT datepart("yyyy",DEVOLVIDOS.DT_DEPOSITO) AS ano, datepart('q',DEVOLVIDOS.DT_DEPOSITO) AS tri, datepart("m",DT_DEPOSITO) AS mes, datepart("ww",DT_DEPOSITO) AS sem, Sum(VL_CHEQUE) AS total FROM DEVOLVIDOS WHERE DT_DEPOSITO >= #2020/01/01 08:30:00# GROUP BY 1, 2, 3, 4

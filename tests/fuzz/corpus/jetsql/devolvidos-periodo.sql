@@ -1,0 +1,1 @@
+SELECT DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.NM_EMITENTE, DEVOLVIDOS.VL_CHEQUE, lojas.ds_loja FROM DEVOLVIDOS INNER JOIN lojas ON DEVOLVIDOS.cd_loja = lojas.cd_loja where  devolvidos.cd_loja='001' and dt_deposito between #2020/01/01# AND #3/31/2026#order by nm_emitente
