@@ -10,6 +10,7 @@ PKGS=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-dejavu-core xvfb xauth imagemagick xdotool locales poppler-utils
   libreoffice-writer libreoffice-l10n-pt-br hunspell-pt-br fonts-liberation2
+  libqt6sql6-psql libpq-dev postgresql
 )
 # Machine locales the tests run the program under (its formats must not follow them).
 LOCALES=(en_US.UTF-8 pt_BR.UTF-8)

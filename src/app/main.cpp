@@ -10,6 +10,7 @@
 #include "shell/accessimport.h"
 #include "shell/commandline.h"
 #include "shell/screens.h"
+#include "shell/servercommands.h"
 #include "shell/startup.h"
 
 #include <QTextStream>
@@ -81,7 +82,19 @@ int main(int argc, char **argv)
     case Action::InitData: {
         QCoreApplication app(argc, argv);
         kq::platform::useBrazilianSettings(app);
+        if (!line.server.isEmpty()) {
+            QTextStream out(stdout);
+            QTextStream err(stderr);
+            return kq::shell::initServerDataCommand(line.folder, line.server, out, err);
+        }
         return initData(line.folder);
+    }
+    case Action::CopyToServer: {
+        QCoreApplication app(argc, argv);
+        kq::platform::useBrazilianSettings(app);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return kq::shell::copyToServerCommand(line.folder, out, err);
     }
     case Action::CheckData: {
         QCoreApplication app(argc, argv);

@@ -6,6 +6,9 @@
 #include "data/datafolder.h"
 #include "data/integrity_p.h"
 #include "data/journal_p.h"
+#include "data/jetsql.h"
+#include "data/pgschema_p.h"
+#include "data/pgserver_p.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -47,13 +50,33 @@ sqlite3 *handleOf(const QSqlDatabase &db)
 }
 
 // Resolving a path costs system calls; records are written one by one, so the
-// name of an existing file's connection is remembered.
-QString connectionName(const QString &path)
+// name of an existing file's connection is remembered. A data folder's
+// business database on a server is resolved once too (the settings file is
+// read when the path is first used, and again after its connections close).
+QHash<QString, QString> &knownNames()
 {
     static QHash<QString, QString> known;
+    return known;
+}
+
+// The servers of the connection names that resolve to one.
+QHash<QString, ServerSettings> &serverNames()
+{
+    static QHash<QString, ServerSettings> names;
+    return names;
+}
+
+QString connectionName(const QString &path)
+{
+    QHash<QString, QString> &known = knownNames();
     const auto it = known.constFind(path);
     if (it != known.constEnd())
         return *it;
+    if (const std::optional<ServerSettings> server = internal::serverOf(path)) {
+        const QString name = internal::serverConnectionName(*server);
+        serverNames().insert(name, *server);
+        return *known.insert(path, name);
+    }
     const QString canonical = QFileInfo(path).canonicalFilePath();
     if (canonical.isEmpty())
         return kPrefix + QFileInfo(path).absoluteFilePath();
@@ -62,9 +85,18 @@ QString connectionName(const QString &path)
     return *known.insert(path, kPrefix + canonical);
 }
 
+bool isServerName(const QString &name)
+{
+    return serverNames().contains(name);
+}
+
 void closeConnection(const QString &name)
 {
     transactionDepths().remove(name);
+    if (isServerName(name)) {
+        internal::closeServer(name);
+        return;
+    }
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (sqlite3 *h = db.isValid() ? handleOf(db) : nullptr) {
@@ -223,6 +255,8 @@ void tuneConnection(sqlite3 *h, const QString &path)
 QSqlDatabase openConnection(const QString &path)
 {
     const QString name = connectionName(path);
+    if (isServerName(name))
+        return internal::openServer(serverNames().value(name), name);
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen())
@@ -310,6 +344,10 @@ DataError sqlError(const QString &path, const QSqlError &err)
 
 void runControl(const QString &path, const QString &sql)
 {
+    if (isServerName(connectionName(path))) {
+        internal::pgExec(openConnection(path), sql, {}, kSource);
+        return;
+    }
     sqlite3 *h = internal::handle(path);
     if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         throw internal::failure(h, kSource);
@@ -318,6 +356,11 @@ void runControl(const QString &path, const QString &sql)
 } // namespace
 
 namespace internal {
+
+QSqlDatabase serverDatabase(const QString &path)
+{
+    return isServerName(connectionName(path)) ? openConnection(path) : QSqlDatabase();
+}
 
 sqlite3 *handle(const QString &path)
 {
@@ -437,22 +480,97 @@ QSqlDatabase database(const QString &path)
 void closeDatabase(const QString &path)
 {
     const QString name = connectionName(path);
-    if (QSqlDatabase::contains(name))
+    if (QSqlDatabase::contains(name) || isServerName(name))
         closeConnection(name);
     transactionDepths().remove(name);
+    knownNames().remove(path);
+}
+
+Dialect dialectOf(const QString &path)
+{
+    return isServerName(connectionName(path)) ? Dialect::Postgres : Dialect::Sqlite;
+}
+
+bool databaseExists(const QString &path)
+{
+    return isServerName(connectionName(path)) || QFileInfo(path).isFile();
+}
+
+QStringList tableNames(const QString &path)
+{
+    const bool server = isServerName(connectionName(path));
+    QSqlQuery q = exec(path, server ? QStringLiteral("SELECT table_name FROM "
+                                                     "information_schema.tables WHERE "
+                                                     "table_schema = current_schema()")
+                                    : QStringLiteral("SELECT name FROM sqlite_master "
+                                                     "WHERE type = 'table'"));
+    QStringList names;
+    while (q.next())
+        names << (server ? internal::spelledTable(q.value(0).toString())
+                         : q.value(0).toString());
+    return names;
+}
+
+QStringList columnNames(const QString &path, const QString &table)
+{
+    const bool server = isServerName(connectionName(path));
+    QSqlQuery q = exec(path,
+                       server ? QStringLiteral("SELECT column_name FROM "
+                                               "information_schema.columns WHERE table_schema "
+                                               "= current_schema() AND table_name = lower(?) "
+                                               "ORDER BY ordinal_position")
+                              : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
+                       {table});
+    QStringList names;
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        if (!server)
+            names << name;
+        else if (name != QLatin1String("rowid"))
+            names << internal::spelledColumn(internal::spelledTable(table), name);
+    }
+    return names;
+}
+
+void lockRows(const QString &path, const QString &table, const QString &keyColumn,
+              const QStringList &keys)
+{
+    if (keys.isEmpty() || !isServerName(connectionName(path)))
+        return;
+    QStringList sorted = keys;
+    sorted.sort();
+    QStringList marks;
+    QVariantList values;
+    for (const QString &k : std::as_const(sorted)) {
+        marks << QStringLiteral("?");
+        values << k;
+    }
+    // In key order, so that two desks locking the same rows never wait on
+    // each other in a circle.
+    exec(path,
+         QStringLiteral("SELECT 1 FROM %1 WHERE %2 IN (%3) ORDER BY %2 FOR UPDATE")
+             .arg(internal::quoteName(table), internal::quoteName(keyColumn),
+                  marks.join(QLatin1Char(','))),
+         values);
 }
 
 void closeAllDatabases()
 {
     const QStringList names = QSqlDatabase::connectionNames();
     for (const QString &name : names) {
-        if (name.startsWith(kPrefix))
+        if (name.startsWith(kPrefix) || isServerName(name))
             closeConnection(name);
     }
+    internal::closeServerReaders();
+    // Settings files are read again at the next use.
+    knownNames().clear();
+    serverNames().clear();
 }
 
 QSqlQuery exec(const QString &path, const QString &sql, const QVariantList &values)
 {
+    if (isServerName(connectionName(path)))
+        return internal::serverExec(database(path), sql, values);
     const QSqlDatabase db = database(path);
     if (sqlite3 *h = handleOf(db))
         return internal::runStatement(db.driver(), h, sql, values);
@@ -489,14 +607,18 @@ Transaction::Transaction(const QString &path)
     : m_path(path)
 {
     const QString name = connectionName(path);
-    sqlite3 *h = internal::handle(path);
+    const bool server = isServerName(name);
+    sqlite3 *h = server ? nullptr : internal::handle(path);
+    const QSqlDatabase serverDb = server ? openConnection(path) : QSqlDatabase();
     int &depth = transactionDepths()[name];
     // SQLite ends a transaction by itself on some failures (disk full, I/O
-    // error): with none active the next one begins anew, under the write lock.
-    if (depth > 0 && sqlite3_get_autocommit(h))
+    // error), and a server's ends with a lost connection: with none active
+    // the next one begins anew (SQLite's under the write lock; the server
+    // locks rows as they are written, and keys per table: keys.h).
+    if (depth > 0 && (server ? !internal::pgInTransaction(serverDb) : sqlite3_get_autocommit(h)))
         depth = 0;
     if (depth == 0)
-        runControl(path, QStringLiteral("BEGIN IMMEDIATE"));
+        runControl(path, server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     else
         runControl(path, QStringLiteral("SAVEPOINT kq_%1").arg(depth));
     ++depth;

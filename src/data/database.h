@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/dialect.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
@@ -34,6 +36,28 @@ namespace kq::data {
 // write).
 QSqlDatabase database(const QString &path);
 
+// The engine of the database of `path`: Postgres for the business database
+// ("devolvidos.mdb") of a data folder that holds the server settings file
+// (server.h), Sqlite for every other file.
+Dialect dialectOf(const QString &path);
+
+// True when the database of `path` is there: the file, or (for a database
+// on a server) its settings file; nothing is opened.
+bool databaseExists(const QString &path);
+
+// The tables of the database of `path`, and the columns of one of them (in
+// table order; a server's "rowid" left out, as SQLite's own is); names as the
+// schema writes them.
+QStringList tableNames(const QString &path);
+QStringList columnNames(const QString &path, const QString &table);
+
+// Inside a Transaction: the rows of `table` whose `keyColumn` holds one of
+// `keys` are held until it ends, so another desk's write (or lock) of them
+// waits for it, and what this transaction reads of them stays true until it
+// ends. On SQLite the transaction already holds the whole file: nothing to do.
+void lockRows(const QString &path, const QString &table, const QString &keyColumn,
+              const QStringList &keys);
+
 // Receives the notes of the data layer for the error log (a journal mode
 // that could not be used), on the thread of the application object. Without
 // a receiver they go to qWarning.
@@ -44,7 +68,9 @@ void closeDatabase(const QString &path);
 void closeAllDatabases();
 
 // Runs a statement with bound values (positional "?"), throws DataError on
-// failure. The text is used as is: callers write SQLite, not Jet. Values are
+// failure. Callers write SQLite, not Jet: on a server the text goes through
+// toDialect() (jetsql.h) and the values as the server's driver binds them
+// (a yes/no as 1 or 0; dates come back as QDate). Values are
 // written as the recordset writes them: QDate and QDateTime as ISO date text
 // "YYYY-MM-DD" (the time is dropped), a null QString as empty text, an
 // invalid QVariant as Null.
@@ -90,7 +116,9 @@ private:
 // All or nothing: begin on construction, commit() to keep, roll back otherwise.
 // A Transaction opened while another one on the same file is open is a
 // savepoint inside it: its commit keeps its work only if the outer one
-// commits too; its rollback undoes only its own work.
+// commits too; its rollback undoes only its own work. On SQLite it holds the
+// file's write lock from its start; on a server other desks go on writing
+// other rows (see lockRows and nextKey), and a lost connection undoes it.
 class Transaction
 {
 public:

@@ -130,3 +130,90 @@ DataError databaseError(int code, const QString &engineText, const QString &path
 }
 
 } // namespace kq::data
+
+namespace kq::data {
+
+bool isStorageFailure(int errorNumber)
+{
+    switch (errorNumber) {
+    case ErrorNumber::DiskFull:
+    case ErrorNumber::ReadOnly:
+    case ErrorNumber::Locked:
+    case ErrorNumber::Damaged:
+    case ErrorNumber::NotADatabase:
+    case ErrorNumber::DiskError:
+    case ErrorNumber::DatabaseOpen:
+    case ErrorNumber::ServerUnavailable:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isConnectionFailure(const QString &sqlstate)
+{
+    return sqlstate.startsWith(QLatin1String("08")) || sqlstate == QLatin1String("57P01")
+           || sqlstate == QLatin1String("57P02") || sqlstate == QLatin1String("57P03");
+}
+
+DataError serverError(const QString &sqlstate, const QString &engineText,
+                      const QString &serverName, const QString &source, int otherNumber)
+{
+    const QString detail = QStringLiteral("PostgreSQL %1: %2 (%3)")
+                               .arg(sqlstate.isEmpty() ? QStringLiteral("-") : sqlstate,
+                                    engineText, serverName);
+    auto error = [&](int number, const QString &text) {
+        return DataError(number, text.arg(serverName), source, detail);
+    };
+    // The first name the server's message quotes (in any of its languages).
+    static const QRegularExpression quoted(QStringLiteral("\"([^\"]+)\""));
+    const QString name = quoted.match(engineText).captured(1);
+    const QString cls = sqlstate.left(2);
+    if (isConnectionFailure(sqlstate))
+        return error(ErrorNumber::ServerUnavailable,
+                     QStringLiteral("A conexão com o servidor de banco de dados \"%1\" foi "
+                                    "perdida e a operação foi desfeita. Verifique se o "
+                                    "servidor está ligado e a rede funcionando, e tente de "
+                                    "novo."));
+    if (sqlstate == QLatin1String("23505"))
+        return error(ErrorNumber::WriteFailed,
+                     QStringLiteral("Já existe um registro com essa chave no banco de dados do "
+                                    "servidor \"%1\"."));
+    if (cls == QLatin1String("23"))
+        return DataError(ErrorNumber::WriteFailed, engineText, source, detail);
+    if (sqlstate == QLatin1String("40001") || sqlstate == QLatin1String("40P01")
+        || sqlstate == QLatin1String("55P03"))
+        return error(ErrorNumber::Locked,
+                     QStringLiteral("O banco de dados do servidor \"%1\" estava ocupado com a "
+                                    "gravação de outra estação e nada foi gravado. Tente de "
+                                    "novo."));
+    if (sqlstate == QLatin1String("53100"))
+        return error(ErrorNumber::DiskFull,
+                     QStringLiteral("O servidor de banco de dados \"%1\" não tem espaço livre "
+                                    "em disco. Nada foi gravado: avise o responsável pelo "
+                                    "servidor."));
+    if (sqlstate == QLatin1String("42501") || sqlstate == QLatin1String("25006"))
+        return error(ErrorNumber::ReadOnly,
+                     QStringLiteral("O usuário não tem permissão de gravar no banco de dados do "
+                                    "servidor \"%1\". Peça a permissão ao responsável pelo "
+                                    "servidor."));
+    if (sqlstate == QLatin1String("42P01") && !name.isEmpty())
+        return DataError(ErrorNumber::NoSuchTable,
+                         QStringLiteral("A tabela \"%1\" não existe no banco de dados do "
+                                        "servidor \"%2\".")
+                             .arg(name, serverName),
+                         source, detail);
+    if (sqlstate == QLatin1String("42703") && !name.isEmpty())
+        return DataError(ErrorNumber::UnknownField,
+                         QStringLiteral("O campo \"%1\" não existe no banco de dados do "
+                                        "servidor \"%2\".")
+                             .arg(name, serverName),
+                         source, detail);
+    if (cls == QLatin1String("22"))
+        return DataError(ErrorNumber::TypeMismatch,
+                         QStringLiteral("Tipos incompatíveis: %1").arg(engineText), source,
+                         detail);
+    return DataError(otherNumber, engineText, source, detail);
+}
+
+} // namespace kq::data

@@ -44,6 +44,7 @@ constexpr int DiskError = 3043;
 constexpr int Damaged = 3049;
 constexpr int NoSuchTable = 3078;
 constexpr int Locked = 3260;
+constexpr int ServerUnavailable = 3151;
 } // namespace ErrorNumber
 
 // A failure of SQLite (its result code, extended or not, and its message) on
@@ -61,6 +62,26 @@ DataError databaseError(int code, const QString &engineText, const QString &path
 // disk, no permission, a read-only disk, a missing file or folder, a disk
 // error, a file in use. Other numbers give `otherText` (the library's own).
 QString fileErrorReason(int errnum, const QString &otherText);
+
+// A failure of the PostgreSQL server `serverName` ("host:port/database"):
+// its SQLSTATE and primary message. A server that cannot be reached or that
+// dropped the connection, a repeated key, a missing table or field, a value
+// of the wrong type, a full disk, a lock held by another desk and a refused
+// permission are told in Portuguese naming the server; other failures keep
+// the server's text. `otherNumber` as for databaseError.
+DataError serverError(const QString &sqlstate, const QString &engineText,
+                      const QString &serverName, const QString &source,
+                      int otherNumber = ErrorNumber::SqlFailed);
+
+// True for the numbers of the failures of the storage itself (a full disk,
+// a read-only or damaged file, a file in use, a file that is no database or
+// cannot be opened, a server that cannot be reached), as opposed to a fault
+// of the statement.
+bool isStorageFailure(int errorNumber);
+
+// True for the SQLSTATEs of a connection that was lost or cannot be made
+// (class 08, an administrator's or a crash shutdown, a server starting up).
+bool isConnectionFailure(const QString &sqlstate);
 
 // True for the failures of the file itself (disk full, read-only, in use,
 // damaged, not a database, disk error, cannot open), as opposed to a fault of

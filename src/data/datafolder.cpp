@@ -3,6 +3,7 @@
 #include "data/connection_p.h"
 #include "data/dataerror.h"
 #include "data/schema.h"
+#include "data/server.h"
 #include "data/shippedfiles.h"
 
 #include <QDir>
@@ -178,7 +179,12 @@ QStringList prepareDataFolder(const QString &dir)
         throw DataError(ErrorNumber::DatabaseOpen,
                         QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(dir),
                         kSource);
-    const QStringList names = databaseFileNames();
+    // A folder whose business database is on a server: the server's tables
+    // are made first (all or nothing), the other databases stay files.
+    const std::optional<ServerSettings> server = readServerSettings(dir);
+    QStringList names = databaseFileNames();
+    if (server)
+        names.removeAll(kDevolvidos);
     QStringList missing;
     for (const QString &name : names) {
         const QString path = dataFile(dir, name);
@@ -194,8 +200,12 @@ QStringList prepareDataFolder(const QString &dir)
                                 .arg(path),
                             kSource);
     }
-    for (const QString &name : missing)
-        createDatabase(dataFile(dir, name), name);
+    if (server && prepareServerDatabase(*server))
+        missing.prepend(kDevolvidos);
+    for (const QString &name : missing) {
+        if (!server || name != kDevolvidos)
+            createDatabase(dataFile(dir, name), name);
+    }
     // A new data folder also gets the default reports and letter templates.
     if (missing.contains(kDevolvidos))
         writeShippedFiles(dir);

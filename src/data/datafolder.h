@@ -24,7 +24,11 @@ QString dataFile(const QString &dataFolder, const QString &fileName);
 // templates (shippedfiles.h). Throws DataError when a file of
 // one of those names exists but is not an SQLite database (never overwritten);
 // all four are checked before anything is created. A new database is built
-// under a temporary name and renamed when complete.
+// under a temporary name and renamed when complete. A folder that holds the
+// server settings file (server.h) keeps its business database on the server:
+// its tables are prepared there (prepareServerDatabase; "devolvidos.mdb" is
+// then among the names returned when they were created now), and no file of
+// that name is made.
 QStringList prepareDataFolder(const QString &dir);
 
 // Gathers the statistics the query planner chooses its indexes by (ANALYZE

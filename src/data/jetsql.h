@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/dialect.h"
+
 #include <QString>
 
 namespace kq::data {
@@ -12,5 +14,22 @@ namespace kq::data {
 // are named as written (SQLite would name a repeated one "CD_LOJA:1"). Text
 // outside those forms is left exactly as written.
 QString translateJet(const QString &jetSql);
+
+// A statement written for SQLite (the program's own statements, and record
+// sources once translateJet has made them SQLite's) in the dialect of the
+// engine; SQLite's text is returned as it is. For PostgreSQL: LIKE compares
+// without regard to case, as SQLite's does (ILIKE; a date or number column
+// is compared as its text); datepart() becomes the server's EXTRACT with the
+// old intervals ("ww" and "w" count from Sunday); a "name" between double
+// quotes is a table or column of the schema, an alias of the statement, or
+// else a text (as SQLite takes it); [name] and `name` are names; the
+// collations PTBR and NOCASE become the server's Portuguese ICU collation,
+// BINARY and RTRIM its "C"; ifnull() and instr() become coalesce() and
+// strpos(); "==" becomes "="; CAST(x AS REAL) becomes double precision. The
+// rest is left as written.
+QString toDialect(const QString &sqliteSql, Dialect dialect);
+
+// translateJet() and then toDialect().
+QString translateJet(const QString &jetSql, Dialect dialect);
 
 } // namespace kq::data

@@ -3,6 +3,7 @@
 #include "data/connection_p.h"
 #include "data/database.h"
 #include "data/dataerror.h"
+#include "data/pgserver_p.h"
 
 #include <limits>
 
@@ -34,6 +35,12 @@ QString nextKeyAfter(const QString &lastKey, int width)
 
 QString nextKey(const QString &dbPath, const QString &table, const QString &keyField, int width)
 {
+    // On a server the desks take their keys one after another: the lock is
+    // held until the transaction that writes the key ends.
+    const QSqlDatabase server = internal::serverDatabase(dbPath);
+    if (server.isValid() && internal::pgInTransaction(server))
+        internal::pgExec(server, QStringLiteral("SELECT pg_advisory_xact_lock(?)"),
+                         {internal::keyLockOf(table)}, QStringLiteral("kq_data"));
     const QString field = internal::quoteName(keyField);
     const QVariant last = scalar(dbPath,
                                  QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL "

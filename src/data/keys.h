@@ -10,6 +10,10 @@ namespace kq::data {
 // A last key that is not a number (blanks around it are allowed) throws
 // DataError TypeMismatch; one past the 64-bit range throws Overflow.
 QString nextKeyAfter(const QString &lastKey, int width);
+// On a server, called inside a Transaction, the key is taken under a lock
+// of the table's keys held until that transaction ends: two desks adding to
+// one table get consecutive keys, one after the other. Outside a transaction
+// nothing holds the key for the write that follows.
 QString nextKey(const QString &dbPath, const QString &table, const QString &keyField, int width);
 
 } // namespace kq::data

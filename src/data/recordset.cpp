@@ -5,6 +5,8 @@
 #include "data/database.h"
 #include "data/dataerror.h"
 #include "data/jetsql.h"
+#include "data/pgserver_p.h"
+#include "data/rowstream.h"
 #include "data/sourceshape_p.h"
 
 #include <QDate>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <sqlite3.h>
 
@@ -78,6 +81,39 @@ void appendCell(QByteArray &out, sqlite3_stmt *stmt, int i)
         break;
     }
     default:
+        *grow(out, 1) = char(TagNull);
+    }
+}
+
+void appendCell(QByteArray &out, const RowStream &rows, int i)
+{
+    switch (rows.type(i)) {
+    case RowStream::Type::Integer: {
+        const qint64 v = rows.integer(i);
+        char *p = grow(out, 9);
+        *p = char(TagInt);
+        std::memcpy(p + 1, &v, sizeof v);
+        break;
+    }
+    case RowStream::Type::Real: {
+        const double v = rows.real(i);
+        char *p = grow(out, 9);
+        *p = char(TagReal);
+        std::memcpy(p + 1, &v, sizeof v);
+        break;
+    }
+    case RowStream::Type::Text:
+    case RowStream::Type::Blob: {
+        const QByteArrayView b = rows.bytes(i);
+        const quint32 n = quint32(b.size());
+        char *p = grow(out, 5 + qsizetype(n));
+        *p = char(rows.type(i) == RowStream::Type::Text ? TagText : TagBlob);
+        std::memcpy(p + 1, &n, sizeof n);
+        if (n)
+            std::memcpy(p + 5, b.data(), n);
+        break;
+    }
+    case RowStream::Type::Null:
         *grow(out, 1) = char(TagNull);
     }
 }
@@ -222,9 +258,31 @@ void Recordset::load()
 {
     discardEdit();
     m_noMatch = false;
-    sqlite3 *db = internal::handle(m_databaseName);
     const QString sql = translateJet(m_recordSource.sql);
     const SourceShape shape = shapeOf(sql);
+    if (dialectOf(m_databaseName) == Dialect::Postgres) {
+        const QSqlDatabase server = internal::serverDatabase(m_databaseName);
+        QVector<TableKey> keys;
+        QString columns;
+        for (int i = 0; i < shape.tables.size(); ++i) {
+            const SourceTable &t = shape.tables[i];
+            TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0};
+            const QStringList cols = k.keyColumns.isEmpty() ? QStringList{QStringLiteral("rowid")}
+                                                            : k.keyColumns;
+            k.cellCount = int(cols.size());
+            for (int j = 0; j < cols.size(); ++j)
+                columns += QLatin1Char(' ') + t.ref + QLatin1Char('.')
+                           + internal::quoteName(cols[j]) + QStringLiteral(" AS ")
+                           + hiddenName(i * 100 + j + 1) + QLatin1Char(',');
+            keys.push_back(k);
+        }
+        QString withKeys;
+        if (shape.selectEnd >= 0 && !keys.isEmpty())
+            withKeys = QString(sql).insert(shape.selectEnd, columns);
+        loadFromServer(sql, withKeys, keys, shape);
+        return;
+    }
+    sqlite3 *db = internal::handle(m_databaseName);
 
     // Hidden key cells in front of the select list, one set per table.
     QVector<TableKey> keys;
@@ -341,19 +399,7 @@ void Recordset::load()
                                                 : Collation::Binary;
             }
         }
-        if (decl.isEmpty())
-            col.affinity = Affinity::None;
-        else if (decl.contains("INT"))
-            col.affinity = Affinity::Integer;
-        else if (decl.contains("CHAR") || decl.contains("CLOB") || decl.contains("TEXT"))
-            col.affinity = Affinity::Text;
-        else if (decl.contains("BLOB"))
-            col.affinity = Affinity::None;
-        else if (decl.contains("REAL") || decl.contains("FLOA") || decl.contains("DOUB"))
-            col.affinity = Affinity::Real;
-        else
-            col.affinity = Affinity::Numeric;
-        col.isDate = decl == "DATE";
+        setType(col, decl);
         columns.push_back(col);
     }
 
@@ -374,6 +420,95 @@ void Recordset::load()
     if (rc != SQLITE_DONE)
         throw internal::failure(db, kSource);
 
+    adopt(std::move(columns), std::move(keys), hiddenCount, std::move(data),
+          std::move(rowStart), std::move(firstRowids), rowids, loadedSql, shape);
+}
+
+void Recordset::setType(Column &col, const QByteArray &decl)
+{
+    if (decl.isEmpty())
+        col.affinity = Affinity::None;
+    else if (decl.contains("INT"))
+        col.affinity = Affinity::Integer;
+    else if (decl.contains("CHAR") || decl.contains("CLOB") || decl.contains("TEXT"))
+        col.affinity = Affinity::Text;
+    else if (decl.contains("BLOB"))
+        col.affinity = Affinity::None;
+    else if (decl.contains("REAL") || decl.contains("FLOA") || decl.contains("DOUB"))
+        col.affinity = Affinity::Real;
+    else
+        col.affinity = Affinity::Numeric;
+    col.isDate = decl == "DATE";
+}
+
+// The server's rows: every table of the source told apart by its primary
+// key, or by the "rowid" the server schema gives a table without one.
+void Recordset::loadFromServer(const QString &sql, const QString &withKeys,
+                               QVector<TableKey> keys, const internal::SourceShape &shape)
+{
+    const QSqlDatabase db = internal::serverDatabase(m_databaseName);
+    std::unique_ptr<RowStream> rows;
+    if (!withKeys.isEmpty()) {
+        // A source the key columns do not fit (grouped, distinct) is read
+        // without them; inside a transaction its failure must not end it.
+        const bool inner = internal::pgInTransaction(db);
+        if (inner)
+            internal::pgExec(db, QStringLiteral("SAVEPOINT kq_load"), {}, kSource);
+        try {
+            rows = internal::serverResult(m_databaseName, withKeys, m_recordSource.values);
+        } catch (const DataError &e) {
+            if (isStorageFailure(e.number()))
+                throw;
+            if (inner)
+                internal::pgExec(db, QStringLiteral("ROLLBACK TO SAVEPOINT kq_load"), {},
+                                 kSource);
+        }
+        if (inner)
+            internal::pgExec(db, QStringLiteral("RELEASE SAVEPOINT kq_load"), {}, kSource);
+    }
+    if (!rows) {
+        for (TableKey &k : keys) {
+            k.keyColumns.clear();
+            k.cellCount = 0; // read-only rows
+        }
+        rows = internal::serverResult(m_databaseName, sql, m_recordSource.values);
+    }
+    int hiddenCount = 0;
+    for (TableKey &k : keys) {
+        k.firstCell = hiddenCount;
+        hiddenCount += k.cellCount;
+    }
+    const int total = int(rows->fieldNames().size());
+    QVector<Column> columns;
+    columns.reserve(total - hiddenCount);
+    for (int i = hiddenCount; i < total; ++i) {
+        const RowStream::Origin o = rows->origin(i);
+        Column col;
+        col.name = rows->fieldNames().at(i);
+        col.table = o.table;
+        col.origin = o.column;
+        col.collation = o.portuguese ? Collation::PtBr
+                        : o.noCase   ? Collation::NoCase
+                                     : Collation::Binary;
+        setType(col, o.declaredType.toLatin1());
+        columns.push_back(col);
+    }
+    QByteArray data;
+    QVector<qsizetype> rowStart;
+    while (rows->next()) {
+        rowStart.push_back(data.size());
+        for (int i = 0; i < total; ++i)
+            appendCell(data, *rows, i);
+    }
+    adopt(std::move(columns), std::move(keys), hiddenCount, std::move(data),
+          std::move(rowStart), {}, false, QString(), shape);
+}
+
+void Recordset::adopt(QVector<Column> columns, QVector<TableKey> keys, int hiddenCount,
+                      QByteArray data, QVector<qsizetype> rowStart,
+                      std::vector<qint64> firstRowids, bool rowids, const QString &loadedSql,
+                      const internal::SourceShape &shape)
+{
     for (Column &c : columns)
         c.quoted = internal::quoteName(c.origin);
     for (TableKey &k : keys) {
@@ -907,7 +1042,7 @@ int Recordset::findThroughTable(int col, const QByteArray &text) const
     // apart by one key cell (the rowid, or a one-column key).
     const Column &c = m_columns[col];
     const int k = c.table.isEmpty() ? -1 : tableKey(c.table);
-    if (k < 0 || m_keys[k].cellCount != 1)
+    if (k < 0 || m_keys[k].cellCount != 1 || dialectOf(m_databaseName) == Dialect::Postgres)
         return -2;
     const TableKey &key = m_keys[k];
     const QString keyColumn = key.keyColumns.isEmpty() ? QStringLiteral("rowid")
@@ -1092,6 +1227,67 @@ int Recordset::tableKey(const QString &table) const
     return found >= 0 && m_keys[found].cellCount > 0 ? found : -1;
 }
 
+namespace {
+
+bool onServer(const QString &path)
+{
+    return dialectOf(path) == Dialect::Postgres;
+}
+
+// Runs a write of the recordset; the rows it changed.
+qint64 write(const QString &path, const QString &sql, const QVariantList &values)
+{
+    if (onServer(path)) {
+        const QSqlDatabase db = internal::serverDatabase(path);
+        const internal::PgResult r
+            = internal::pgTry(db, toDialect(sql, Dialect::Postgres), values);
+        if (!r.ok())
+            throw internal::pgResultFailure(db, r, kSource, ErrorNumber::WriteFailed);
+        return r.changes();
+    }
+    sqlite3 *db = internal::handle(path);
+    Prepared st(db, sql, values);
+    if (sqlite3_step(st.get()) != SQLITE_DONE)
+        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
+    return sqlite3_changes(db);
+}
+
+// The cells of the first row a statement gives; empty when it gives none.
+std::optional<QByteArray> firstRow(const QString &path, const QString &sql,
+                                   const QVariantList &values, int count,
+                                   QVector<QByteArray> *each = nullptr)
+{
+    QByteArray cells;
+    if (onServer(path)) {
+        const std::unique_ptr<RowStream> rows
+            = internal::serverResult(path, sql, values, ErrorNumber::WriteFailed);
+        if (!rows->next())
+            return std::nullopt;
+        for (int j = 0; j < count; ++j) {
+            QByteArray one;
+            appendCell(one, *rows, j);
+            if (each)
+                *each << one;
+            cells += one;
+        }
+        return cells;
+    }
+    sqlite3 *db = internal::handle(path);
+    Prepared back(db, sql, values);
+    if (sqlite3_step(back.get()) != SQLITE_ROW)
+        return std::nullopt;
+    for (int j = 0; j < count; ++j) {
+        QByteArray one;
+        appendCell(one, back.get(), j);
+        if (each)
+            *each << one;
+        cells += one;
+    }
+    return cells;
+}
+
+} // namespace
+
 void Recordset::updateCurrent()
 {
     requireCurrent();
@@ -1110,7 +1306,6 @@ void Recordset::updateCurrent()
             tables << k;
     }
 
-    sqlite3 *db = internal::handle(m_databaseName);
     std::unique_ptr<Transaction> tx;
     if (tables.size() > 1)
         tx = std::make_unique<Transaction>(m_databaseName);
@@ -1128,13 +1323,11 @@ void Recordset::updateCurrent()
             sets += m_columns[p.first].quoted + QStringLiteral("=?");
             values << p.second;
         }
-        Prepared st(db,
-                    QStringLiteral("UPDATE ") + key.quoted + QStringLiteral(" SET ") + sets
-                        + QStringLiteral(" WHERE ") + key.condition,
-                    values + where);
-        if (sqlite3_step(st.get()) != SQLITE_DONE)
-            throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
-        if (sqlite3_changes(db) == 0)
+        if (write(m_databaseName,
+                  QStringLiteral("UPDATE ") + key.quoted + QStringLiteral(" SET ") + sets
+                      + QStringLiteral(" WHERE ") + key.condition,
+                  values + where)
+            == 0)
             throw writeError(QStringLiteral("O registro não existe mais na tabela %1.")
                                  .arg(key.name));
 
@@ -1149,13 +1342,10 @@ void Recordset::updateCurrent()
                     newWhere[j] = p.second;
             }
         }
-        Prepared back(db, key.readBack, newWhere);
-        if (sqlite3_step(back.get()) == SQLITE_ROW) {
-            for (int j = 0; j < key.columns.size(); ++j) {
-                QByteArray enc;
-                appendCell(enc, back.get(), j);
-                patched.push_back({m_hiddenCells + key.columns[j], enc});
-            }
+        QVector<QByteArray> cells;
+        if (firstRow(m_databaseName, key.readBack, newWhere, int(key.columns.size()), &cells)) {
+            for (int j = 0; j < key.columns.size(); ++j)
+                patched.push_back({m_hiddenCells + key.columns[j], cells[j]});
         }
     }
     if (tx)
@@ -1238,16 +1428,31 @@ void Recordset::insertNew()
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(quoted, cols.join(QLatin1Char(',')),
                                        marks.join(QLatin1Char(',')));
-    sqlite3 *db = internal::handle(m_databaseName);
-    Prepared st(db, sql, values);
-    if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
-    const qint64 newRowid = sqlite3_last_insert_rowid(db);
+    // The new row's key cells: its rowid on SQLite (its key read after the
+    // load); on a server the key the insert returns.
+    std::optional<QByteArray> serverKey;
+    qint64 newRowid = 0;
+    if (onServer(m_databaseName)) {
+        const QStringList pk
+            = internal::serverPrimaryKey(internal::serverDatabase(m_databaseName), table);
+        QStringList returned;
+        for (const QString &c : pk.isEmpty() ? QStringList{QStringLiteral("rowid")} : pk)
+            returned << internal::quoteName(c);
+        serverKey = firstRow(m_databaseName,
+                             sql + QStringLiteral(" RETURNING ") + returned.join(QLatin1Char(',')),
+                             values, int(returned.size()));
+    } else {
+        sqlite3 *db = internal::handle(m_databaseName);
+        Prepared st(db, sql, values);
+        if (sqlite3_step(st.get()) != SQLITE_DONE)
+            throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
+        newRowid = sqlite3_last_insert_rowid(db);
+    }
 
     discardEdit();
     // Placed among the rows read where the source's order puts it, without
     // reading the source again (when its order is plain columns).
-    if (const int kk = tableKey(table); kk >= 0 && placeInserted(kk, newRowid))
+    if (const int kk = tableKey(table); !serverKey && kk >= 0 && placeInserted(kk, newRowid))
         return;
 
     // The record that was current, to come back to if the new one is not shown.
@@ -1263,18 +1468,17 @@ void Recordset::insertNew()
         QStringList keyCols;
         for (const QString &c : key.keyColumns)
             keyCols << internal::quoteName(c);
-        Prepared back(db,
-                             QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
-                                 .arg(keyCols.isEmpty() ? QStringLiteral("rowid")
-                                                        : keyCols.join(QLatin1Char(',')),
-                                      quoted),
-                             {newRowid});
-        if (sqlite3_step(back.get()) == SQLITE_ROW) {
-            QByteArray wanted;
-            for (int j = 0; j < key.cellCount; ++j)
-                appendCell(wanted, back.get(), j);
+        const std::optional<QByteArray> wanted
+            = serverKey ? serverKey
+                        : firstRow(m_databaseName,
+                                   QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
+                                       .arg(keyCols.isEmpty() ? QStringLiteral("rowid")
+                                                              : keyCols.join(QLatin1Char(',')),
+                                            quoted),
+                                   {newRowid}, key.cellCount);
+        if (wanted) {
             for (int r = 0; r < n; ++r) {
-                if (keyCells(r, key) == wanted) {
+                if (keyCells(r, key) == *wanted) {
                     m_pos = r;
                     return;
                 }
@@ -1299,13 +1503,8 @@ void Recordset::remove()
     if (k < 0)
         throw writeError(QStringLiteral("A consulta não permite excluir registros."));
     const TableKey &key = m_keys[k];
-    sqlite3 *db = internal::handle(m_databaseName);
-    Prepared st(db,
-                       QStringLiteral("DELETE FROM %1 WHERE %2")
-                           .arg(key.quoted, key.condition),
-                       keyValues(m_pos, key));
-    if (sqlite3_step(st.get()) != SQLITE_DONE)
-        throw internal::failure(db, kSource, ErrorNumber::WriteFailed);
+    write(m_databaseName, QStringLiteral("DELETE FROM %1 WHERE %2").arg(key.quoted, key.condition),
+          keyValues(m_pos, key));
 
     // Every row of that record goes (a join may show it more than once).
     const QByteArray gone = keyCells(m_pos, key);

@@ -145,6 +145,12 @@ private:
 
     void ensureLoaded() const;
     void load();
+    void loadFromServer(const QString &sql, const QString &withKeys, QVector<TableKey> keys,
+                        const internal::SourceShape &shape);
+    void adopt(QVector<Column> columns, QVector<TableKey> keys, int hiddenCount, QByteArray data,
+               QVector<qsizetype> rowStart, std::vector<qint64> firstRowids, bool rowids,
+               const QString &loadedSql, const internal::SourceShape &shape);
+    static void setType(Column &col, const QByteArray &decl);
     void requireCurrent() const;
     int requireField(const QString &name) const;
     int tableKey(const QString &table) const;

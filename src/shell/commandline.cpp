@@ -38,6 +38,8 @@ std::optional<CommandLine::Action> folderOption(const QString &arg)
         return CommandLine::Action::CheckData;
     if (arg == QLatin1String("--import-access"))
         return CommandLine::Action::ImportAccess;
+    if (arg == QLatin1String("--copy-to-server"))
+        return CommandLine::Action::CopyToServer;
     return std::nullopt;
 }
 
@@ -71,6 +73,12 @@ CommandLine parseCommandLine(const QStringList &arguments)
             c.folder = arguments.at(++i);
             continue;
         }
+        if (arg == QLatin1String("--server")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return failure(QStringLiteral("A opção --server precisa de uma conexão."));
+            c.server = arguments.at(++i);
+            continue;
+        }
         if (!arg.startsWith(QLatin1Char('-')) || arg.size() < 2)
             return failure(QStringLiteral("Argumento desconhecido: %1").arg(arg));
         const QString name = optionName(arg);
@@ -89,6 +97,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
         return failure(QStringLiteral("Opção desconhecida: %1").arg(arg));
     }
+    if (!c.server.isEmpty() && c.action != CommandLine::Action::InitData)
+        return failure(QStringLiteral("A opção --server só vale com --init-data."));
     return c;
 }
 
@@ -109,6 +119,12 @@ QString commandLineHelp(const QString &program)
                "                         termina (status 1 se algum falta ou está danificado)\n"
                "  --import-access PASTA  importa os bancos do Access do programa antigo\n"
                "                         da pasta (guardando os originais) e termina\n"
+               "  --init-data PASTA --server CONEXÃO\n"
+               "                         prepara a pasta com o banco devolvidos.mdb num\n"
+               "                         servidor PostgreSQL (\"host=... port=... dbname=...\n"
+               "                         user=...\"; a senha vem do ~/.pgpass) e termina\n"
+               "  --copy-to-server PASTA copia o devolvidos.mdb da pasta para o servidor\n"
+               "                         do seu servidor.ini, numa só transação, e termina\n"
                "\n"
                "Também valem as opções do Qt, como -platform NOME e -style NOME.\n"
                "Status de saída: 0 sem erro, 1 falha, 2 linha de comando inválida.\n")

@@ -65,6 +65,25 @@ private slots:
         QTest::newRow("import access without folder") << QStringList{"--import-access"}
                                                       << int(Action::Error) << ""
                                                       << QStringList{};
+        QTest::newRow("init data on a server")
+            << QStringList{"--init-data", "/tmp/d", "--server", "host=h dbname=b"}
+            << int(Action::InitData) << "/tmp/d" << QStringList{};
+        QTest::newRow("server before the folder")
+            << QStringList{"--server", "host=h dbname=b", "--init-data", "/tmp/d"}
+            << int(Action::InitData) << "/tmp/d" << QStringList{};
+        QTest::newRow("server without connection") << QStringList{"--init-data", "/tmp/d",
+                                                                  "--server"}
+                                                   << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("server alone") << QStringList{"--server", "host=h dbname=b"}
+                                      << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("server with check data")
+            << QStringList{"--check-data", "/tmp/d", "--server", "host=h dbname=b"}
+            << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("copy to server") << QStringList{"--copy-to-server", "/tmp/d"}
+                                        << int(Action::CopyToServer) << "/tmp/d" << QStringList{};
+        QTest::newRow("copy to server without folder") << QStringList{"--copy-to-server"}
+                                                       << int(Action::Error) << ""
+                                                       << QStringList{};
         QTest::newRow("unknown option") << QStringList{"--whatever"} << int(Action::Error)
                                         << "" << QStringList{};
         QTest::newRow("stray word") << QStringList{"abc"} << int(Action::Error) << ""
@@ -90,6 +109,9 @@ private slots:
             QVERIFY(!c.error.isEmpty());
         else
             QCOMPARE(c.qtArguments, qt);
+        const qsizetype server = args.indexOf(QStringLiteral("--server"));
+        if (c.action != Action::Error)
+            QCOMPARE(c.server, server < 0 ? QString() : args.at(server + 1));
     }
 
     void helpNamesEveryOption()
@@ -97,7 +119,8 @@ private slots:
         const Run r = run({"--help"});
         QCOMPARE(r.status, 0);
         for (const char *o : {"--help", "--version", "--init-data PASTA", "--check-data PASTA",
-                              "--import-access PASTA", "Uso: kq-730", "Opções:"})
+                              "--import-access PASTA", "--server CONEXÃO", "--copy-to-server PASTA",
+                              "Uso: kq-730", "Opções:"})
             QVERIFY2(r.out.contains(QString::fromUtf8(o)), qPrintable(r.out));
         QVERIFY(r.err.isEmpty());
     }

@@ -3,6 +3,7 @@
 #include "data/keys.h"
 #include "data/recordset.h"
 #include "support/base_data.h"
+#include "support/base_server.h"
 
 #include <QTest>
 
@@ -13,6 +14,7 @@ class tst_keys : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KQ_SKIP_WITHOUT_SERVER(); }
     void nextKeyAfter_data();
     void nextKeyAfter();
     void notANumber_data();

@@ -4,6 +4,7 @@
 #include "data/datafolder.h"
 #include "data/recordset.h"
 #include "support/base_data.h"
+#include "support/base_server.h"
 
 #include <QTest>
 
@@ -31,6 +32,15 @@ int errorNumber(const std::function<void()> &f)
     return 0;
 }
 
+// The first column of every row of a query, joined by `separator`.
+QString firstColumn(const QString &db, const QString &sql, QChar separator)
+{
+    QStringList values;
+    for (QSqlQuery q = exec(db, sql); q.next();)
+        values << q.value(0).toString();
+    return values.join(separator);
+}
+
 int count(const QString &db, const QString &table)
 {
     return scalar(db, QStringLiteral("SELECT count(*) FROM ") + table).toInt();
@@ -43,6 +53,7 @@ class tst_recordset : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KQ_SKIP_WITHOUT_SERVER(); }
     void init();
     void cleanup();
     void navigation();
@@ -263,6 +274,15 @@ void tst_recordset::addNewValues()
     QVERIFY(!rs.field(QStringLiteral("CD_BANCO")).isValid());
     QCOMPARE(rs.text(QStringLiteral("CD_BANCO")), QString(""));
     QVERIFY(rs.isNull(QStringLiteral("vl_atualizado")));
+    if (kq::test::serverRun()) {
+        // The server's columns are typed: a date, a number, an empty text.
+        QCOMPARE(scalar(m_db, QStringLiteral("SELECT CAST(DT_VANTESCA AS TEXT) || '|' || "
+                                             "CAST(VL_CHEQUE AS TEXT) || '|' || "
+                                             "CAST(NM_EMITENTE = '' AS TEXT) FROM DEVOLVIDOS"))
+                     .toString(),
+                 QStringLiteral("2026-03-06|125.5|true"));
+        return;
+    }
     QCOMPARE(scalar(m_db, QStringLiteral("SELECT DT_VANTESCA || '|' || typeof(VL_CHEQUE) || '|' "
                                          "|| quote(NM_EMITENTE) FROM DEVOLVIDOS"))
                  .toString(),
@@ -324,9 +344,8 @@ void tst_recordset::removeOnlyCurrent()
     rs.remove();
     QCOMPARE(rs.recordCount(), 2);
     QCOMPARE(rs.text(QStringLiteral("cd_destino")), QStringLiteral("003"));
-    QCOMPARE(scalar(m_db, QStringLiteral("SELECT group_concat(CD_destino) FROM "
-                                         "(SELECT CD_destino FROM destinos ORDER BY 1)"))
-                 .toString(),
+    QCOMPARE(firstColumn(m_db, QStringLiteral("SELECT CD_destino FROM destinos ORDER BY 1"),
+                         QLatin1Char(',')),
              QStringLiteral("001,003"));
     rs.remove();
     QVERIFY(rs.eof());
@@ -385,14 +404,14 @@ void tst_recordset::joinWrites()
                                          "CD_SITUACAO FROM DEVOLVIDOS WHERE "
                                          "CD_DEVOLVIDO='0000000002'"))
                  .toString(),
-             QStringLiteral("55.0|00001|002"));
+             kq::test::serverRun() ? QStringLiteral("55|00001|002")
+                                   : QStringLiteral("55.0|00001|002"));
     QCOMPARE(scalar(m_db, QStringLiteral("SELECT count(*) FROM DEVOLVIDOS WHERE "
                                          "CD_SITUACAO='002'"))
                  .toInt(),
              1);
-    QCOMPARE(scalar(m_db, QStringLiteral("SELECT group_concat(DS_situacao, '|') FROM "
-                                         "(SELECT DS_situacao FROM situacoes ORDER BY 1)"))
-                 .toString(),
+    QCOMPARE(firstColumn(m_db, QStringLiteral("SELECT DS_situacao FROM situacoes ORDER BY 1"),
+                         QLatin1Char('|')),
              QString::fromUtf8("EM ACORDO|EM COBRANÇA|SEM CARTA"));
 
     // Fields of two tables in one update; a delete goes to the first table.
@@ -412,8 +431,7 @@ void tst_recordset::joinWrites()
              QStringLiteral("C"));
     acordo.remove();
     QVERIFY(acordo.eof());
-    QCOMPARE(scalar(m_db, QStringLiteral("SELECT group_concat(cd_acordo) FROM acordos"))
-                 .toString(),
+    QCOMPARE(firstColumn(m_db, QStringLiteral("SELECT cd_acordo FROM acordos"), QLatin1Char(',')),
              QStringLiteral("00002"));
     QCOMPARE(count(m_db, QStringLiteral("CLIENTES")), 2);
 }
@@ -487,14 +505,20 @@ void tst_recordset::ptbrOrder()
         order << rs.text(QStringLiteral("nm_cliente"));
     QCOMPARE(order, QStringList({"avila", "Ávila", "ÁVILA", "beto", "Cabral", "Çarla", "Dario",
                                  "Élio", "Zeca"}));
+    if (kq::test::serverRun())
+        QEXPECT_FAIL("", "the server's collation tells case apart in an equality", Continue);
     QCOMPARE(scalar(m_db, QStringLiteral("SELECT count(*) FROM CLIENTES WHERE nm_cliente = ?"),
                     {QString::fromUtf8("ávila")})
                  .toInt(),
              2);
+    if (kq::test::serverRun())
+        QEXPECT_FAIL("", "the server's collation tells case apart in an equality", Continue);
     QCOMPARE(scalar(m_db, QStringLiteral("SELECT count(*) FROM CLIENTES WHERE nm_cliente = ?"),
                     {QStringLiteral("BETO")})
                  .toInt(),
              1);
+    if (kq::test::serverRun())
+        return;
     // The name index agrees with the order.
     QCOMPARE(scalar(m_db, QStringLiteral("PRAGMA integrity_check")).toString(),
              QStringLiteral("ok"));
@@ -569,9 +593,8 @@ void tst_recordset::manyEdits()
 void tst_recordset::transactions()
 {
     auto keys = [&] {
-        return scalar(m_db, QStringLiteral("SELECT group_concat(CD_destino) FROM "
-                                           "(SELECT CD_destino FROM destinos ORDER BY 1)"))
-            .toString();
+        return firstColumn(m_db, QStringLiteral("SELECT CD_destino FROM destinos ORDER BY 1"),
+                           QLatin1Char(','));
     };
     const QString add = QStringLiteral("INSERT INTO destinos VALUES (?, 'X')");
     {
@@ -664,6 +687,8 @@ void tst_recordset::addNewThroughAJoin()
     rs.setField(QStringLiteral("CD_DEVOLVIDO"), QStringLiteral("0000000003x"));
     rs.setField(QStringLiteral("CD_LOJA"), QStringLiteral("001"));
     rs.update();
+    if (kq::test::serverRun())
+        QEXPECT_FAIL("", "on a server a new record reads the source again", Abort);
     QCOMPARE(rs.recordCount(), 6);
     QCOMPARE(rs.position(), 2); // after 0000000004, before 0000000003
     QCOMPARE(rs.text(QStringLiteral("DS_loja")), QStringLiteral("Centro"));

@@ -2,6 +2,9 @@
 
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "support/base_server.h"
+
+#include <QDir>
 
 #include <QDate>
 #include <QFile>
@@ -13,6 +16,11 @@ namespace kq::test {
 
 TempDataFolder::TempDataFolder()
 {
+    if (serverRun() && testServer()) {
+        m_server = std::make_unique<ServerDatabase>();
+        QDir().mkpath(path());
+        kq::data::writeServerSettings(path(), m_server->settings());
+    }
     kq::data::prepareDataFolder(path());
 }
 

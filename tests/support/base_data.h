@@ -3,14 +3,22 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace kq::test {
 
+class ServerDatabase;
+
 // A temporary data folder made ready with its four databases (schema and
-// seed rows); every connection is closed when it goes.
+// seed rows); every connection is closed when it goes. In a server run
+// (base_server.h) its business database is a new database of the test
+// server, dropped at the end.
 class TempDataFolder
 {
 public:
     TempDataFolder();
+    // Whether the business database is on the test server.
+    bool onServer() const { return m_server != nullptr; }
     ~TempDataFolder();
 
     QString path() const { return m_dir.path() + QStringLiteral("/dados"); }
@@ -19,6 +27,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<ServerDatabase> m_server; // in a server run (base_server.h)
 };
 
 // Rows of a table.

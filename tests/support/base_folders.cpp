@@ -1,6 +1,7 @@
 #include "support/base_folders.h"
 
 #include "data/database.h"
+#include "support/base_server.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -12,6 +13,10 @@ TempFolders::TempFolders()
 {
     QDir().mkpath(dataFolder());
     kq::platform::setProgramFolder(m_dir.path());
+    if (serverRun() && testServer()) {
+        m_server = std::make_unique<ServerDatabase>();
+        kq::data::writeServerSettings(dataFolder(), m_server->settings());
+    }
 }
 
 TempFolders::~TempFolders()

@@ -3,10 +3,16 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace kq::test {
 
+class ServerDatabase;
+
 // A temporary program folder (set as the program's folder) with a data
-// folder "dados" inside it.
+// folder "dados" inside it. In a server run (base_server.h) the data folder
+// names a new database of the test server in its settings file, so the
+// business database of the folder is on the server once it is prepared.
 class TempFolders
 {
 public:
@@ -27,6 +33,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<ServerDatabase> m_server; // in a server run (base_server.h)
 };
 
 } // namespace kq::test

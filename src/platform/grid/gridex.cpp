@@ -271,14 +271,8 @@ void GridEX::refresh()
         throw GridError(GridErrorNumber::RecordSource,
                         QStringLiteral("A grade não tem origem de registros definida."),
                         kSource);
-    QSqlDatabase db;
-    try {
-        db = kq::data::database(m_databaseName);
-    } catch (const kq::data::DataError &e) {
-        throw GridError(e.number(), e.description(), kSource);
-    }
     std::unique_ptr<RowReader> reader
-        = RowReader::open(db, kq::data::translateJet(m_recordSource.sql),
+        = RowReader::open(m_databaseName, kq::data::translateJet(m_recordSource.sql),
                           m_recordSource.values);
     const QStringList names = reader->fieldNames();
     auto fieldIndex = [&names](const QString &field) {

@@ -1,6 +1,7 @@
 #include "platform/report/reportdocument.h"
 
 #include "data/database.h"
+#include "data/rowstream.h"
 #include "data/dataerror.h"
 #include "platform/format.h"
 #include "platform/report/selectionformula.h"
@@ -59,11 +60,9 @@ FieldResolver resolverFor(const ReportDefinition &def, const QString &dbPath)
             QRegularExpression::CaseInsensitiveOption);
         if (!def.from.contains(named))
             return QString();
-        QSqlQuery q = kq::data::exec(
-            dbPath, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
-        while (q.next())
-            if (q.value(0).toString().compare(field, Qt::CaseInsensitive) == 0)
-                return table + QLatin1Char('.') + q.value(0).toString();
+        for (const QString &column : kq::data::columnNames(dbPath, table))
+            if (column.compare(field, Qt::CaseInsensitive) == 0)
+                return table + QLatin1Char('.') + column;
         return QString();
     };
 }
@@ -108,23 +107,13 @@ std::unique_ptr<ReportDocument> ReportDocument::open(const ReportDefinition &def
         if (!order.isEmpty())
             sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
 
-        std::unique_ptr<ReportDocument> doc(new ReportDocument);
-        doc->m_query = QSqlQuery(kq::data::database(dbPath));
-        // Forward only: the rows are never held by the query.
-        doc->m_query.setForwardOnly(true);
-        if (!doc->m_query.prepare(sql)) {
-            if (error)
-                *error = doc->m_query.lastError().text();
-            return nullptr;
-        }
+        QVariantList values;
         for (const QVariant &v : cond->values)
-            doc->m_query.addBindValue(bound(v));
-        if (!doc->m_query.exec()) {
-            if (error)
-                *error = doc->m_query.lastError().text();
-            return nullptr;
-        }
-        const QSqlRecord rec = doc->m_query.record();
+            values << bound(v);
+        std::unique_ptr<ReportDocument> doc(new ReportDocument);
+        // Read forward: the rows are never held by the query.
+        doc->m_rows = kq::data::RowStream::open(dbPath, sql, values);
+        const QStringList names = doc->m_rows->fieldNames();
         QStringList fields;
         for (const ReportColumn &c : def.columns)
             fields << c.field;
@@ -133,8 +122,8 @@ std::unique_ptr<ReportDocument> ReportDocument::open(const ReportDefinition &def
         for (const QString &f : fields) {
             const QString name = f.section(u'.', -1);
             int i = -1;
-            for (int k = 0; k < rec.count(); ++k)
-                if (rec.fieldName(k).compare(name, Qt::CaseInsensitive) == 0)
+            for (int k = 0; k < names.size(); ++k)
+                if (names[k].compare(name, Qt::CaseInsensitive) == 0)
                     i = k;
             if (i < 0) {
                 if (error)
@@ -169,18 +158,16 @@ bool ReportDocument::readMore(int rows)
         return false;
     QVariantList row;
     for (int n = 0; n < rows; ++n) {
-        if (!m_query.next()) {
-            if (m_query.lastError().isValid())
-                m_readError = m_query.lastError().text();
-            m_query.finish();
+        if (!m_rows->next()) {
+            m_readError = m_rows->error();
+            m_rows.reset();
             finish();
             m_complete = true;
             return false;
         }
         row.clear();
         for (int i : std::as_const(m_fields)) {
-            const QVariant v = m_query.value(i);
-            row << (v.isNull() ? QVariant() : v);
+            row << m_rows->value(i);
         }
         addRow(row);
     }

@@ -3,12 +3,15 @@
 #include "platform/report/reportdefinition.h"
 
 #include <QDateTime>
-#include <QSqlQuery>
 #include <QStringList>
 #include <QVariantList>
 #include <memory>
 #include <optional>
 #include <vector>
+
+namespace kq::data {
+class RowStream;
+}
 
 namespace kq::platform {
 
@@ -72,7 +75,7 @@ private:
     ReportDefinition m_def;
     QString m_formula;
     QDateTime m_made;
-    QSqlQuery m_query;
+    std::unique_ptr<kq::data::RowStream> m_rows;
     QVector<int> m_fields; // query column of each column, then of each group
     QVector<int> m_formats; // how each column's cells are written (CellFormat)
     QVector<int> m_totalled; // columns that carry a total

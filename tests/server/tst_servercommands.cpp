@@ -1,0 +1,159 @@
+#include "data/database.h"
+#include "data/datafolder.h"
+#include "data/server.h"
+#include "shell/servercommands.h"
+#include "support/base_server.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <libpq-fe.h>
+
+using namespace kq::data;
+
+namespace {
+
+struct Said
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Said initOnServer(const QString &dir, const ServerSettings &s)
+{
+    Said r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    const QString connection = QStringLiteral("host='%1' port=%2 dbname=%3 user=%4")
+                                   .arg(s.host)
+                                   .arg(s.port)
+                                   .arg(s.database, s.user);
+    r.status = kq::shell::initServerDataCommand(dir, connection, out, err);
+    return r;
+}
+
+Said copyCommand(const QString &dir)
+{
+    Said r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.status = kq::shell::copyToServerCommand(dir, out, err);
+    return r;
+}
+
+// Runs a statement on one database of the test server, beside the program.
+QString onDatabase(const ServerSettings &s, const QString &sql)
+{
+    const QByteArray info = QStringLiteral("host='%1' port=%2 dbname='%3' user='%4'")
+                                .arg(s.host)
+                                .arg(s.port)
+                                .arg(s.database, s.user)
+                                .toUtf8();
+    PGconn *c = PQconnectdb(info.constData());
+    PGresult *r = PQexec(c, sql.toUtf8().constData());
+    QString value;
+    if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0)
+        value = QString::fromUtf8(PQgetvalue(r, 0, 0));
+    else if (PQresultStatus(r) != PGRES_COMMAND_OK)
+        value = QStringLiteral("erro: ") + QString::fromUtf8(PQresultErrorMessage(r));
+    PQclear(r);
+    PQfinish(c);
+    return value;
+}
+
+QString tablesOn(const ServerSettings &s)
+{
+    return onDatabase(s, QStringLiteral("SELECT string_agg(lower(table_name), ',' ORDER BY 1) "
+                                        "FROM information_schema.tables WHERE table_schema = "
+                                        "current_schema()"));
+}
+
+} // namespace
+
+// The command line's work on a server: preparing a data folder on it, and
+// copying a folder's file to it.
+class tst_servercommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { KQ_SKIP_WITHOUT_SERVER(); }
+    void cleanup() { closeAllDatabases(); }
+
+    void initPreparesServerAndFolder()
+    {
+        kq::test::ServerDatabase server;
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("dados"));
+        Said r = initOnServer(folder, server.settings());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(readServerSettings(folder), std::optional(server.settings()));
+        QVERIFY(!QFile::exists(dataFile(folder, kDevolvidos)));
+        QVERIFY(QFile::exists(dataFile(folder, QStringLiteral("MENU.mdb"))));
+        const QString db = dataFile(folder, kDevolvidos);
+        QCOMPARE(dialectOf(db), Dialect::Postgres);
+        QVERIFY(tableNames(db).contains(QStringLiteral("DEVOLVIDOS")));
+        closeAllDatabases();
+        // Again on the same folder: nothing to do, no failure.
+        r = initOnServer(folder, server.settings());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+    }
+
+    // A database that holds other tables, or a folder that holds its own
+    // file, is refused with nothing written anywhere.
+    void initRefuses()
+    {
+        kq::test::ServerDatabase server;
+        QCOMPARE(onDatabase(server.settings(), QStringLiteral("CREATE TABLE outra (x int)")),
+                 QString());
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("dados"));
+        Said r = initOnServer(folder, server.settings());
+        QCOMPARE(r.status, 1);
+        QVERIFY(!r.err.isEmpty());
+        QVERIFY(!QFile::exists(dataFile(folder, kServerSettings)));
+        QCOMPARE(tablesOn(server.settings()), QStringLiteral("outra"));
+
+        kq::test::ServerDatabase empty;
+        prepareDataFolder(folder); // the file "devolvidos.mdb" is there
+        r = initOnServer(folder, empty.settings());
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("--copy-to-server")), qPrintable(r.err));
+        QCOMPARE(tablesOn(empty.settings()), QString());
+    }
+
+    void copyCountsEveryTable()
+    {
+        kq::test::ServerDatabase server;
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("dados"));
+        prepareDataFolder(folder);
+        const QString file = dataFile(folder, kDevolvidos);
+        exec(file, QStringLiteral("INSERT INTO destinos VALUES ('002','B'), ('003','C')"));
+        const int destinos = scalar(file, QStringLiteral("SELECT count(*) FROM destinos")).toInt();
+        closeAllDatabases();
+        writeServerSettings(folder, server.settings());
+
+        Said r = copyCommand(folder);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("destinos: %1\n").arg(destinos),
+                                Qt::CaseInsensitive),
+                 qPrintable(r.out));
+        QVERIFY(r.out.contains(QStringLiteral("cópia concluída")));
+        QCOMPARE(onDatabase(server.settings(), QStringLiteral("SELECT count(*) FROM destinos")),
+                 QString::number(destinos));
+        QVERIFY(QFile::exists(file)); // the file stays as it was
+
+        // A second copy finds the rows there and writes nothing.
+        r = copyCommand(folder);
+        QCOMPARE(r.status, 1);
+        QVERIFY(!r.err.isEmpty());
+        QCOMPARE(onDatabase(server.settings(), QStringLiteral("SELECT count(*) FROM destinos")),
+                 QString::number(destinos));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_servercommands)
+#include "tst_servercommands.moc"
