@@ -256,7 +256,7 @@ void tst_letterwindow::letterOpensWriterWindow()
         for (int attempt = 0; attempt < 3 && windows("^Carta ").contains(w); ++attempt) {
             runTool(m_xdotool, {"windowfocus", "--sync", w});
             runTool(m_xdotool, {"key", "--clearmodifiers", "ctrl+w"});
-            QTest::qWaitFor([&] { return !windows("^Carta ").contains(w); }, 10000);
+            (void)QTest::qWaitFor([&] { return !windows("^Carta ").contains(w); }, 10000);
         }
         QVERIFY2(!windows("^Carta ").contains(w), qPrintable(w));
     }
