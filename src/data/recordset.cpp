@@ -266,7 +266,7 @@ void Recordset::load()
         QString columns;
         for (int i = 0; i < shape.tables.size(); ++i) {
             const SourceTable &t = shape.tables[i];
-            TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0};
+            TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0, {}, {}, {}, {}};
             const QStringList cols = k.keyColumns.isEmpty() ? QStringList{QStringLiteral("rowid")}
                                                             : k.keyColumns;
             k.cellCount = int(cols.size());
@@ -287,7 +287,7 @@ void Recordset::load()
     // Hidden key cells in front of the select list, one set per table.
     QVector<TableKey> keys;
     for (const SourceTable &t : shape.tables)
-        keys.push_back({t.name, {}, 0, 0});
+        keys.push_back({t.name, {}, 0, 0, {}, {}, {}, {}});
     auto keyColumns = [&](int i, const QStringList &cols) {
         QString text;
         if (cols.isEmpty()) {

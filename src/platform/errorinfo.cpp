@@ -7,7 +7,7 @@
 namespace kq::platform {
 
 RuntimeError::RuntimeError(int number, const QString &description, const QString &source)
-    : m_info{number, description, source}
+    : m_info{number, description, source, QString()}
     , m_what(description.toUtf8())
 {
 }
@@ -19,8 +19,8 @@ ErrorInfo errorInfo(const std::exception &e)
     if (auto *d = dynamic_cast<const kq::data::DataError *>(&e))
         return {d->number(), d->description(), d->source(), d->detail()};
     if (dynamic_cast<const std::overflow_error *>(&e))
-        return {6, QStringLiteral("Overflow"), QString()};
-    return {5, QString::fromUtf8(e.what()), QString()};
+        return {6, QStringLiteral("Overflow"), QString(), QString()};
+    return {5, QString::fromUtf8(e.what()), QString(), QString()};
 }
 
 ErrorInfo currentErrorInfo()
@@ -30,7 +30,7 @@ ErrorInfo currentErrorInfo()
     } catch (const std::exception &e) {
         return errorInfo(e);
     } catch (...) {
-        return {5, QStringLiteral("Erro desconhecido"), QString()};
+        return {5, QStringLiteral("Erro desconhecido"), QString(), QString()};
     }
 }
 
