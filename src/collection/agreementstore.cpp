@@ -187,6 +187,12 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
         return out;
     }
     kq::data::Transaction t(dbPath);
+    // Another desk saving an agreement over these cheques waits here for this
+    // one and then finds them taken.
+    QStringList keys;
+    for (const Cheque &c : a.cheques)
+        keys << c.cdDevolvido;
+    kq::data::lockRows(dbPath, QStringLiteral("DEVOLVIDOS"), QStringLiteral("CD_DEVOLVIDO"), keys);
 
     ChequeCheck check(dbPath);
     for (const Cheque &c : a.cheques) {

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -111,6 +112,9 @@ private:
     QString m_sql;
     bool m_row = false;
     int m_changes = 0;
+    // On a server: the database and the query of the last run (run through exec()).
+    QString m_serverPath;
+    std::unique_ptr<QSqlQuery> m_query;
 };
 
 // All or nothing: begin on construction, commit() to keep, roll back otherwise.

@@ -209,6 +209,16 @@ DataError serverError(const QString &sqlstate, const QString &engineText,
                                         "servidor \"%2\".")
                              .arg(name, serverName),
                          source, detail);
+    // A value the column's type does not take, as the screens refuse it.
+    if (sqlstate == QLatin1String("22P02") && !name.isEmpty())
+        return DataError(ErrorNumber::TypeMismatch,
+                         QStringLiteral("Tipos incompatíveis: \"%1\" não é um número.").arg(name),
+                         source, detail);
+    if ((sqlstate == QLatin1String("22007") || sqlstate == QLatin1String("22008"))
+        && !name.isEmpty())
+        return DataError(ErrorNumber::TypeMismatch,
+                         QStringLiteral("Tipos incompatíveis: \"%1\" não é uma data.").arg(name),
+                         source, detail);
     if (cls == QLatin1String("22"))
         return DataError(ErrorNumber::TypeMismatch,
                          QStringLiteral("Tipos incompatíveis: %1").arg(engineText), source,

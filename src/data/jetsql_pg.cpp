@@ -302,6 +302,24 @@ QString toPostgres(const QString &sql)
             continue;
         const qsizetype next = nextSignificant(t, i + 1);
         const bool call = next >= 0 && isPunct(t[next], "(");
+        if (isWord(tok, "IS") && next >= 0) {
+            // SQLite's IS and IS NOT compare any two values, Nulls included.
+            const bool negated = isWord(t[next], "NOT");
+            const qsizetype operand = negated ? nextSignificant(t, next + 1) : next;
+            const bool plain = operand >= 0
+                               && !(isWord(t[operand], "NULL") || isWord(t[operand], "TRUE")
+                                    || isWord(t[operand], "FALSE")
+                                    || isWord(t[operand], "DISTINCT")
+                                    || isWord(t[operand], "UNKNOWN") || isWord(t[operand], "NOT"));
+            if (plain) {
+                out[i] = negated ? QStringLiteral("IS DISTINCT FROM ")
+                                 : QStringLiteral("IS NOT DISTINCT FROM ");
+                for (qsizetype j = i + 1; j < operand; ++j)
+                    out[j].clear();
+                i = operand - 1;
+            }
+            continue;
+        }
         if (isWord(tok, "LIKE")) {
             out[i] = QStringLiteral("ILIKE");
             // A date or number column is compared as its text.

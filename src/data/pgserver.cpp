@@ -397,8 +397,31 @@ DataError pgFailure(const QSqlDatabase &db, const QString &sqlstate, const QStri
     return serverError(state, message, s.name(), source, otherNumber);
 }
 
-PgResult pgTry(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+// The server keeps no NUL character in a text (SQLite does), and its driver
+// would cut the text there. A write of such a text is refused; a read looks
+// for it with a character no stored text holds (U+FFFF), so it finds nothing
+// rather than what the text before the NUL would find.
+QVariantList withoutNul(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
 {
+    QVariantList out = values;
+    const bool read = sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+    for (QVariant &v : out) {
+        if (v.typeId() != QMetaType::QString || !v.toString().contains(QChar(0)))
+            continue;
+        if (!read)
+            throw DataError(ErrorNumber::TypeMismatch,
+                            QStringLiteral("Tipos incompatíveis: um texto com o caractere nulo "
+                                           "não pode ser gravado no servidor \"%1\".")
+                                .arg(serverOfConnection(db.connectionName()).name()),
+                            kSource);
+        v = v.toString().replace(QChar(0), QChar(0xFFFF));
+    }
+    return out;
+}
+
+PgResult pgTry(const QSqlDatabase &db, const QString &sql, const QVariantList &given)
+{
+    const QVariantList values = withoutNul(db, sql, given);
     pg_conn *h = pgHandle(db);
     if (!h || PQstatus(h) != CONNECTION_OK)
         return PgResult();
@@ -444,8 +467,9 @@ PgResult pgExec(const QSqlDatabase &db, const QString &sql, const QVariantList &
     return r;
 }
 
-QSqlQuery serverExec(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+QSqlQuery serverExec(const QSqlDatabase &db, const QString &sql, const QVariantList &given)
 {
+    const QVariantList values = withoutNul(db, sql, given);
     QSqlQuery q(db);
     const QString text = toDialect(sql, Dialect::Postgres);
     auto fail = [&] {
@@ -458,6 +482,13 @@ QSqlQuery serverExec(const QSqlDatabase &db, const QString &sql, const QVariantL
         return pgFailure(db, err.nativeErrorCode(), message.isEmpty() ? err.text() : message,
                          kSource);
     };
+    // A statement without values runs as it is (the server prepares no
+    // statement that defines a table or a function).
+    if (values.isEmpty()) {
+        if (!q.exec(text))
+            throw fail();
+        return q;
+    }
     if (!q.prepare(text))
         throw fail();
     for (const QVariant &v : values) {

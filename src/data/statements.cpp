@@ -358,8 +358,13 @@ namespace {
 } // namespace
 
 Statement::Statement(const QString &path, const QString &sql)
-    : m_db(internal::handle(path)), m_sql(sql)
+    : m_sql(sql)
 {
+    if (dialectOf(path) == Dialect::Postgres) {
+        m_serverPath = path;
+        return;
+    }
+    m_db = internal::handle(path);
     QString error;
     m_stmt = internal::acquireStatement(m_db, sql, &error);
     if (!m_stmt)
@@ -369,11 +374,19 @@ Statement::Statement(const QString &path, const QString &sql)
 
 Statement::~Statement()
 {
+    if (!m_stmt)
+        return;
     internal::releaseStatement(m_db, m_sql, m_stmt);
 }
 
 bool Statement::run(const QVariantList &values)
 {
+    if (!m_serverPath.isEmpty()) {
+        m_query.reset();
+        m_query = std::make_unique<QSqlQuery>(exec(m_serverPath, m_sql, values));
+        m_changes = m_query->isSelect() ? 0 : m_query->numRowsAffected();
+        return next();
+    }
     sqlite3_reset(m_stmt);
     m_row = false;
     if (sqlite3_bind_parameter_count(m_stmt) != values.size())
@@ -389,6 +402,10 @@ bool Statement::run(const QVariantList &values)
 
 bool Statement::next()
 {
+    if (m_query) {
+        m_row = m_query->isSelect() && m_query->next();
+        return m_row;
+    }
     const int rc = sqlite3_step(m_stmt);
     m_row = rc == SQLITE_ROW;
     if (m_row)
@@ -406,6 +423,8 @@ bool Statement::next()
 
 QVariant Statement::value(int i) const
 {
+    if (m_query)
+        return m_row ? m_query->value(i) : QVariant();
     return m_row ? internal::columnValue(m_stmt, i) : QVariant();
 }
 

@@ -99,15 +99,11 @@ QStringList missingTables(const QString &databasePath, const QString &fileName)
     static const QRegularExpression create(QStringLiteral("CREATE TABLE\\s+(\\w+)"),
                                            QRegularExpression::CaseInsensitiveOption);
     QStringList missing;
+    const QStringList present = kq::data::tableNames(databasePath);
     auto it = create.globalMatch(kq::data::schemaSql(fileName));
     while (it.hasNext()) {
         const QString table = it.next().captured(1);
-        const QVariant found = kq::data::scalar(
-            databasePath,
-            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
-                           "AND name = ? COLLATE NOCASE"),
-            {table});
-        if (!found.isValid())
+        if (!present.contains(table, Qt::CaseInsensitive))
             missing << table;
     }
     return missing;
@@ -218,7 +214,7 @@ void fprincipal::formLoad()
 
     for (const QString &db : {kq::data::kDevolvidos, kq::data::kMenu}) {
         const QString path = kq::data::dataFile(folder, db);
-        if (!QFileInfo::exists(path))
+        if (!kq::data::databaseExists(path))
             throw StartupError(QStringLiteral("Banco de dados não encontrado: ") + path);
         kq::data::database(path); // refuses a file that is not a database
         const QStringList missing = missingTables(path, db);

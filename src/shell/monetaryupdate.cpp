@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -185,11 +187,62 @@ QString joinMonths(const QStringList &months)
            + QStringLiteral(" e mais %1").arg(months.size() - shown);
 }
 
+// yyyymm of the deposit date, on the server.
+const QString kServerMonth = QStringLiteral(
+    "CAST(EXTRACT(YEAR FROM DT_DEPOSITO) * 100 + EXTRACT(MONTH FROM DT_DEPOSITO) AS integer)");
+
+// On a server the update is one statement: the factors go with it as a JSON
+// object (yyyymm -> factor), a cheque whose month is not in it keeps its face
+// value. The cheques left uncorrected are counted by month first, in the
+// same transaction.
+void updateOnServer(const QString &dbPath, const MonetaryUpdateStep &step, UpdateRun *run,
+                    MonetaryUpdateResult *result)
+{
+    QJsonObject object;
+    for (auto it = run->factors.cbegin(); it != run->factors.cend(); ++it)
+        object.insert(QString::number(it.key()), it.value());
+    const QString factors = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    const QString factorOf = QStringLiteral("CAST(CAST(? AS jsonb) ->> CAST(%1 AS text) AS double "
+                                            "precision)")
+                                 .arg(kServerMonth);
+
+    kq::data::Transaction transaction(dbPath);
+    QSqlQuery months = kq::data::exec(
+        dbPath,
+        QStringLiteral("SELECT %1, count(*) FROM DEVOLVIDOS WHERE VL_CHEQUE IS NOT NULL "
+                       "GROUP BY 1")
+            .arg(kServerMonth));
+    while (months.next()) {
+        const qint64 count = months.value(1).toLongLong();
+        if (months.value(0).isNull()) {
+            run->uncorrected += count;
+            run->withoutDate += count;
+        } else if (const int month = months.value(0).toInt(); !run->factors.contains(month)) {
+            run->uncorrected += count;
+            run->missing.insert(month);
+        }
+    }
+    months.finish();
+    QSqlQuery update = kq::data::exec(
+        dbPath,
+        QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado = CASE WHEN %1 IS NULL THEN VL_CHEQUE "
+                       "ELSE CAST(round(CAST(VL_CHEQUE + VL_CHEQUE * (CAST(? AS double precision) "
+                       "/ %1 - 1.0) AS numeric), 2) AS double precision) END, "
+                       "ref_atualizacao = CASE WHEN %1 IS NULL THEN NULL ELSE CAST(? AS text) END")
+            .arg(factorOf),
+        {factors, run->newestFactor, factors, factors, QString::fromUtf8(run->newestMonth)});
+    result->cheques = update.numRowsAffected();
+    update.finish();
+    if (step && !step(result->cheques, result->cheques))
+        throw MonetaryUpdateCancelled();
+    transaction.commit();
+}
+
 } // namespace
 
 MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const MonetaryUpdateStep &step)
 {
-    if (!QFileInfo(dbPath).isFile())
+    if (!kq::data::databaseExists(dbPath))
         throw MonetaryUpdateRefused(
             QStringLiteral("Banco de dados não encontrado: %1\nNenhum valor foi atualizado.")
                 .arg(dbPath));
@@ -220,7 +273,9 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const Monetary
     MonetaryUpdateResult result;
     result.newestMonth = newest;
     result.invalidMonths = table.invalidMonths();
-    {
+    if (kq::data::dialectOf(dbPath) == kq::data::Dialect::Postgres) {
+        updateOnServer(dbPath, step, &run, &result);
+    } else {
         RunFunctions functions(dbPath, &run);
         kq::data::Transaction transaction(dbPath);
         // In parts by row number, so that the caller can show progress and stop.
@@ -246,12 +301,13 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const Monetary
                 throw MonetaryUpdateCancelled();
         }
         transaction.commit();
-    }
-    // Every cheque was rewritten: the planner's statistics are taken again.
-    // The values are saved whatever happens here.
-    try {
-        kq::data::analyzeDatabase(dbPath);
-    } catch (const kq::data::DataError &) {
+        // Every cheque was rewritten: the planner's statistics are taken
+        // again (a server does it by itself). The values are saved whatever
+        // happens here.
+        try {
+            kq::data::analyzeDatabase(dbPath);
+        } catch (const kq::data::DataError &) {
+        }
     }
     result.uncorrected = run.uncorrected;
     result.withoutDate = run.withoutDate;

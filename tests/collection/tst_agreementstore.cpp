@@ -8,7 +8,9 @@
 #include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "data/jetsql.h"
+#include "support/base_data.h"
 #include "support/base_folders.h"
+#include "support/base_server.h"
 #include "support/shell_agreement_fixture.h"
 
 #include <QLocale>
@@ -52,6 +54,7 @@ private:
 
 void tst_agreementstore::initTestCase()
 {
+    KQ_SKIP_WITHOUT_SERVER();
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
 }
 
@@ -131,8 +134,22 @@ void tst_agreementstore::storeTerms()
     QCOMPARE(t->nrParcelasAcordo, QString("3"));
     QVERIFY(t->valid());
 
-    exec(m_db, "UPDATE lojas SET nr_parcelasacordo = NULL, vl_jurosacordo = NULL, "
-               "vl_multa = 'dois' WHERE CD_loja = '002'");
+    const QString notANumber = "UPDATE lojas SET nr_parcelasacordo = NULL, "
+                               "vl_jurosacordo = NULL, vl_multa = 'dois' WHERE CD_loja = '002'";
+    if (kq::data::dialectOf(m_db) == kq::data::Dialect::Postgres) {
+        // The server's number column takes no text: refused as a screen refuses it.
+        try {
+            exec(m_db, notANumber);
+            QFAIL("the server took a text as a number");
+        } catch (const kq::data::DataError &e) {
+            QCOMPARE(e.number(), kq::data::ErrorNumber::TypeMismatch);
+            QCOMPARE(e.description(), QString("Tipos incompatíveis: \"dois\" não é um número."));
+        }
+        QVERIFY(loadStoreTerms(m_db, "002")->valid());
+        QVERIFY(!loadStoreTerms(m_db, "999"));
+        return;
+    }
+    exec(m_db, notANumber);
     t = loadStoreTerms(m_db, "002");
     QCOMPARE(t->nrParcelasAcordo, QString("0"));
     QCOMPARE(t->jurosAcordo, QString("0"));
@@ -156,8 +173,15 @@ void tst_agreementstore::correctedValues()
 
     // The same values again write nothing; a changed one is written.
     exec(m_db, "CREATE TABLE escritas (n INTEGER)");
-    exec(m_db, "CREATE TRIGGER conta AFTER UPDATE ON DEVOLVIDOS "
-               "BEGIN INSERT INTO escritas VALUES (1); END");
+    if (kq::data::dialectOf(m_db) == kq::data::Dialect::Postgres) {
+        exec(m_db, "CREATE FUNCTION conta() RETURNS trigger LANGUAGE plpgsql AS "
+                   "'BEGIN INSERT INTO escritas VALUES (1); RETURN NEW; END'");
+        exec(m_db, "CREATE TRIGGER conta AFTER UPDATE ON DEVOLVIDOS FOR EACH ROW "
+                   "EXECUTE FUNCTION conta()");
+    } else {
+        exec(m_db, "CREATE TRIGGER conta AFTER UPDATE ON DEVOLVIDOS "
+                   "BEGIN INSERT INTO escritas VALUES (1); END");
+    }
     writeCorrectedValues(m_db, {a, b});
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM escritas").toInt(), 0);
     b.vlAtualizado = 200.51;
@@ -287,17 +311,17 @@ void tst_agreementstore::saveRefusesChangedCheques()
 void tst_agreementstore::saveRolledBackOnFailure()
 {
     // The third instalment cannot be written: nothing of the save stays.
-    exec(m_db, "CREATE TRIGGER fail_third BEFORE INSERT ON parcelas "
-               "WHEN NEW.cd_parcela = '03' BEGIN SELECT RAISE(ABORT, 'disco cheio'); END");
+    kq::test::addFailingTrigger(m_db, "fail_third", "BEFORE INSERT ON parcelas",
+                                "NEW.cd_parcela = '03'", "disco cheio");
     QVERIFY_THROWS_EXCEPTION(kq::data::DataError, saveAgreement(m_db, agreement(3)));
     QCOMPARE(rowCount(m_db, "acordos"), 0);
     QCOMPARE(rowCount(m_db, "parcelas"), 0);
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM DEVOLVIDOS WHERE CD_SITUACAO = '002'").toInt(), 0);
 
     // A failure on the last step, the cheques' update, also undoes the rows before.
-    exec(m_db, "DROP TRIGGER fail_third");
-    exec(m_db, "CREATE TRIGGER fail_cheque BEFORE UPDATE OF cd_acordo ON DEVOLVIDOS "
-               "WHEN NEW.CD_DEVOLVIDO = '0000000001' BEGIN SELECT RAISE(ABORT, 'x'); END");
+    kq::test::dropTrigger(m_db, "fail_third", "parcelas");
+    kq::test::addFailingTrigger(m_db, "fail_cheque", "BEFORE UPDATE OF cd_acordo ON DEVOLVIDOS",
+                                "NEW.CD_DEVOLVIDO = '0000000001'", "x");
     QVERIFY_THROWS_EXCEPTION(kq::data::DataError, saveAgreement(m_db, agreement(3)));
     QCOMPARE(rowCount(m_db, "acordos"), 0);
     QCOMPARE(rowCount(m_db, "parcelas"), 0);

@@ -3,9 +3,11 @@
 #include "collection/chequereader.h"
 #include "collection/chequerules.h"
 #include "data/database.h"
+#include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "data/recordset.h"
 #include "support/base_folders.h"
+#include "support/base_server.h"
 
 #include <QLocale>
 #include <QSqlQuery>
@@ -63,6 +65,7 @@ private:
 private slots:
     void initTestCase()
     {
+        KQ_SKIP_WITHOUT_SERVER();
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     }
     void init()
@@ -312,8 +315,25 @@ private slots:
     {
         QFETCH(QString, value);
         using kq::data::exec;
-        exec(m_db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES (?, 'X')"),
-             {value});
+        const QString addDebtor
+            = QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES (?, 'X')");
+        if (value.contains(QChar(0)) && kq::data::dialectOf(m_db) == kq::data::Dialect::Postgres) {
+            // A server keeps no NUL in a text: refused, nothing written.
+            try {
+                exec(m_db, addDebtor, {value});
+                QFAIL("the server took a NUL");
+            } catch (const kq::data::DataError &e) {
+                QCOMPARE(e.number(), kq::data::ErrorNumber::TypeMismatch);
+                QVERIFY2(e.description().contains(QStringLiteral("caractere nulo")),
+                         qPrintable(e.description()));
+            }
+            QCOMPARE(kq::data::scalar(m_db, QStringLiteral("SELECT count(*) FROM CLIENTES WHERE "
+                                                           "CD_cliente LIKE '12%'"))
+                         .toInt(),
+                     0);
+            return;
+        }
+        exec(m_db, addDebtor, {value});
         const QString insert = QStringLiteral(
             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, CD_SITUACAO, "
             "NR_DOCUMENTO, DT_DEPOSITO) VALUES (?, ?, '001', '001', ?, '2024-01-01')");

@@ -3,7 +3,9 @@
 #include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "data/journal_p.h"
+#include "data/server.h"
 #include "support/base_data.h"
+#include "support/base_server.h"
 
 #include <QDir>
 
@@ -36,6 +38,7 @@ class tst_database : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KQ_SKIP_WITHOUT_SERVER(); }
     void cleanup() { closeAllDatabases(); }
     void transactionAfterDiskFull_data();
     void transactionAfterDiskFull();
@@ -47,6 +50,8 @@ private slots:
     void fileErrorsInPortuguese();
     void networkFolders_data();
     void networkFolders();
+    void serverFailuresInPortuguese_data();
+    void serverFailuresInPortuguese();
     void walRefusedIsNoted();
 };
 
@@ -62,20 +67,45 @@ void tst_database::transactionAfterDiskFull()
     QFETCH(int, depth);
     kq::test::TempDataFolder folder;
     const QString db = folder.devolvidos();
+    const bool server = folder.onServer();
+    const int seeded = kq::test::rowCount(db, QStringLiteral("destinos"));
     const QString add = QStringLiteral("INSERT INTO destinos VALUES (?, ?)");
-    // The file may not grow: a new row that needs a page fails as on a full disk.
-    const int pages = scalar(db, QStringLiteral("PRAGMA page_count")).toInt();
-    exec(db, QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
+    // The file may not grow: a new row that needs a page fails as on a full
+    // disk. A server's failure is a key already taken.
+    if (!server) {
+        const int pages = scalar(db, QStringLiteral("PRAGMA page_count")).toInt();
+        exec(db, QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
+    }
     try {
         Transaction outer(db);
         std::unique_ptr<Transaction> inner;
         if (depth > 1)
             inner = std::make_unique<Transaction>(db);
         exec(db, add, {QStringLiteral("002"), QString(3 * 4096, QLatin1Char('x'))});
+        if (server)
+            exec(db, add, {QStringLiteral("002"), QStringLiteral("DE NOVO")});
         QFAIL("the insert did not fail");
     } catch (const DataError &) {
     }
-    exec(db, QStringLiteral("PRAGMA max_page_count = 1000000"));
+    if (!server)
+        exec(db, QStringLiteral("PRAGMA max_page_count = 1000000"));
+    QCOMPARE(kq::test::rowCount(db, QStringLiteral("destinos")), seeded);
+    if (server) {
+        // The next transactions are real ones again: a rollback undoes, a
+        // commit keeps.
+        {
+            Transaction tx(db);
+            exec(db, add, {QStringLiteral("003"), QStringLiteral("NOVO")});
+        }
+        QCOMPARE(kq::test::rowCount(db, QStringLiteral("destinos")), seeded);
+        {
+            Transaction tx(db);
+            exec(db, add, {QStringLiteral("004"), QStringLiteral("NOVO")});
+            tx.commit();
+        }
+        QCOMPARE(kq::test::rowCount(db, QStringLiteral("destinos")), seeded + 1);
+        return;
+    }
 
     // The next transaction is a real one again: it holds the write lock and
     // its rollback undoes its work.
@@ -167,6 +197,8 @@ void tst_database::failuresOfStatements()
     QFETCH(int, number);
     kq::test::TempDataFolder folder;
     const QString db = folder.devolvidos();
+    if (setting.startsWith(QLatin1String("PRAGMA")))
+        KQ_SQLITE_ONLY();
     if (!setting.isEmpty())
         exec(db, setting);
     try {
@@ -174,8 +206,10 @@ void tst_database::failuresOfStatements()
         QFAIL("no failure");
     } catch (const DataError &e) {
         QCOMPARE(e.number(), number);
-        QVERIFY2(e.description().contains(db), qPrintable(e.description()));
-        QVERIFY(e.detail().startsWith(QStringLiteral("SQLite ")));
+        const QString where = folder.onServer() ? readServerSettings(folder.path())->name() : db;
+        QVERIFY2(e.description().contains(where), qPrintable(e.description()));
+        QVERIFY(e.detail().startsWith(folder.onServer() ? QStringLiteral("PostgreSQL ")
+                                                        : QStringLiteral("SQLite ")));
     }
 }
 
@@ -253,8 +287,42 @@ struct NoSharedMemory
 
 } // namespace
 
+void tst_database::serverFailuresInPortuguese_data()
+{
+    QTest::addColumn<QString>("sqlstate");
+    QTest::addColumn<QString>("engineText");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("text in a number") << "22P02"
+                                      << "invalid input syntax for type double precision: \"dois\""
+                                      << ErrorNumber::TypeMismatch
+                                      << "Tipos incompatíveis: \"dois\" não é um número.";
+    QTest::newRow("text in a date") << "22007" << "invalid input syntax for type date: \"ontem\""
+                                    << ErrorNumber::TypeMismatch
+                                    << "Tipos incompatíveis: \"ontem\" não é uma data.";
+    QTest::newRow("day out of range") << "22008" << "date/time field value out of range: \"2024-02-30\""
+                                      << ErrorNumber::TypeMismatch
+                                      << "Tipos incompatíveis: \"2024-02-30\" não é uma data.";
+    QTest::newRow("lost") << "57P01" << "terminating connection" << ErrorNumber::ServerUnavailable
+                          << "servidor de banco de dados \"srv:5432/kq\" foi perdida";
+}
+
+void tst_database::serverFailuresInPortuguese()
+{
+    QFETCH(QString, sqlstate);
+    QFETCH(QString, engineText);
+    QFETCH(int, number);
+    QFETCH(QString, says);
+    const DataError e = serverError(sqlstate, engineText, QStringLiteral("srv:5432/kq"),
+                                    QStringLiteral("kq_data"), ErrorNumber::SqlFailed);
+    QCOMPARE(e.number(), number);
+    QVERIFY2(e.description().contains(says), qPrintable(e.description()));
+    QVERIFY(e.detail().contains(engineText));
+}
+
 void tst_database::walRefusedIsNoted()
 {
+    KQ_SQLITE_ONLY();
     kq::test::TempDataFolder folder;
     const QString db = folder.devolvidos();
     QStringList notes;

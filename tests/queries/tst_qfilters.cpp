@@ -4,6 +4,7 @@
 #include "data/recordset.h"
 #include "queries/queryfilters.h"
 #include "support/base_data.h"
+#include "support/base_server.h"
 #include "support/shell_queries_fixture.h"
 
 #include <QtTest>
@@ -42,6 +43,7 @@ private:
 
 void tst_qfilters::initTestCase()
 {
+    KQ_SKIP_WITHOUT_SERVER();
     m_folder = new kq::test::TempDataFolder;
     m_db = m_folder->devolvidos();
     kq::test::queries::addPortfolio(m_db);

@@ -88,4 +88,31 @@ void addCheques(const QString &dbPath, int count)
     tx.commit();
 }
 
+void addFailingTrigger(const QString &db, const QString &name, const QString &event,
+                       const QString &when, const QString &message)
+{
+    using kq::data::exec;
+    QString quoted = message;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    if (kq::data::dialectOf(db) == kq::data::Dialect::Postgres) {
+        QString body = QStringLiteral("BEGIN RAISE EXCEPTION '%1'; END").arg(quoted);
+        body.replace(QLatin1Char('\''), QLatin1String("''"));
+        exec(db, QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS '%2'")
+                     .arg(name, body));
+        exec(db, QStringLiteral("CREATE TRIGGER %1 %2 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION %1()")
+                     .arg(name, event, when));
+        return;
+    }
+    exec(db, QStringLiteral("CREATE TRIGGER %1 %2 WHEN %3 BEGIN SELECT RAISE(ABORT, '%4'); END")
+                 .arg(name, event, when, quoted));
+}
+
+void dropTrigger(const QString &db, const QString &name, const QString &table)
+{
+    if (kq::data::dialectOf(db) == kq::data::Dialect::Postgres)
+        kq::data::exec(db, QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table));
+    else
+        kq::data::exec(db, QStringLiteral("DROP TRIGGER %1").arg(name));
+}
+
 } // namespace kq::test

@@ -40,4 +40,10 @@ QByteArray fileBytes(const QString &path);
 // 50 cheques, in one transaction (tests and benchmarks of large tables).
 void addCheques(const QString &dbPath, int count);
 
+// A trigger that makes a write fail with `message`, on either engine:
+// `event` as "BEFORE INSERT ON parcelas", `when` a condition on NEW or OLD.
+void addFailingTrigger(const QString &db, const QString &name, const QString &event,
+                       const QString &when, const QString &message);
+void dropTrigger(const QString &db, const QString &name, const QString &table);
+
 } // namespace kq::test
