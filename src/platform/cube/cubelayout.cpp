@@ -678,26 +678,25 @@ bool CubeModel::Data::sameHeading(const CubeAxis &axis, int a, int b, int level,
 
 // --- CubeModel: building and queries ------------------------------------------
 
-bool CubeModel::rebuild(const CubeProgress &progress)
+CubeResult CubeModel::rebuild(const CubeProgress &progress)
 {
     if (d->busy)
-        return false;
-    d->lastCode = 0;
-    d->lastError.clear();
+        return CubeResult{}; // not now: the cube is busy
+    d->clearError();
     if (d->sourceDirty) {
         // Painting while the rows come in shows the cube as it was.
         d->busy = true;
         const bool read = d->loadSource(progress);
         d->busy = false;
         if (!read)
-            return false;
+            return d->result();
     }
     // Aggregates are kept when no field, filter or axis changed since.
     d->layout();
-    return d->lastCode == 0;
+    return d->result();
 }
 
-bool CubeModel::reloadData(const CubeProgress &progress)
+CubeResult CubeModel::reloadData(const CubeProgress &progress)
 {
     d->sourceDirty = true;
     return rebuild(progress);

@@ -160,7 +160,14 @@ struct CubeModel::Data
     static void apply(CubeModel &target, const QCborMap &m);
     // The source rows of a file; false when damaged or cancelled (*cancelled).
     bool applyData(const QCborMap &data, const CubeProgress &progress, bool *cancelled);
+    // Records a failure and raises errorOccurred; false.
     bool fail(int code, const QString &description, const QString &source);
+    // The same, as an operation's result.
+    CubeResult failed(int code, const QString &description, const QString &source);
+    // An operation starts with no failure recorded.
+    void clearError();
+    // The operation's result from the failure recorded, if any.
+    CubeResult result() const;
 };
 
 } // namespace kq::platform
