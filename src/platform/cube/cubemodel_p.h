@@ -7,9 +7,13 @@
 #include <QCborMap>
 #include <QHash>
 #include <QVector>
+#include <limits>
 #include <memory>
 
 namespace kq::platform {
+
+// An empty cell or aggregate.
+inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // One column of the source rows, dictionary-encoded: codes index dict (-1 Null).
 struct CubeColumn
