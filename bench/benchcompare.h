@@ -159,7 +159,7 @@ inline int plainRead(const QString &db, const kq::data::RecordSource &source, in
         ++rows;
     }
     sqlite3_finalize(st);
-    static volatile qint64 kept;
+    [[maybe_unused]] static volatile qint64 kept;
     kept = sink;
     return rows;
 }

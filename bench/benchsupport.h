@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
+#include "shell/fprincipal.h"
 #include "shell/screens.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "data/database.h"
 #include "data/keys.h"
 #include "platform/format.h"
-#include "platform/textlimit.h"
+#include "platform/textcut.h"
 
 #include <QSqlQuery>
 

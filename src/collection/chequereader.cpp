@@ -1,6 +1,6 @@
 #include "collection/chequereader.h"
 
-#include "platform/textlimit.h"
+#include "platform/textcut.h"
 
 namespace kq::collection {
 

@@ -398,7 +398,7 @@ void Recordset::loadServerSource(const QString &sql, const SourceShape &shape)
     QString columns;
     for (int i = 0; i < shape.tables.size(); ++i) {
         const SourceTable &t = shape.tables[i];
-        TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0};
+        TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0, {}, {}, {}, {}};
         const QStringList cols = k.keyColumns.isEmpty() ? QStringList{QStringLiteral("rowid")}
                                                         : k.keyColumns;
         k.cellCount = int(cols.size());
@@ -425,7 +425,7 @@ void Recordset::loadSqliteSource(const QString &sql, const SourceShape &shape)
     int hiddenCount = 0;
     for (int i = 0; i < shape.tables.size(); ++i) {
         TableKey k{shape.tables[i].name, keyed.keyColumns.value(i), hiddenCount,
-                   keyed.cellCounts.value(i)};
+                   keyed.cellCounts.value(i), {}, {}, {}, {}};
         hiddenCount += k.cellCount;
         keys.push_back(k);
     }

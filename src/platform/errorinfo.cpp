@@ -9,8 +9,8 @@ ErrorInfo errorInfo(const std::exception &e)
     if (auto *n = dynamic_cast<const kq::data::NumberedError *>(&e))
         return n->info();
     if (dynamic_cast<const std::overflow_error *>(&e))
-        return {6, QStringLiteral("Overflow"), QString()};
-    return {5, QString::fromUtf8(e.what()), QString()};
+        return {6, QStringLiteral("Overflow"), QString(), QString()};
+    return {5, QString::fromUtf8(e.what()), QString(), QString()};
 }
 
 ErrorInfo currentErrorInfo()
@@ -20,7 +20,7 @@ ErrorInfo currentErrorInfo()
     } catch (const std::exception &e) {
         return errorInfo(e);
     } catch (...) {
-        return {5, QStringLiteral("Erro desconhecido"), QString()};
+        return {5, QStringLiteral("Erro desconhecido"), QString(), QString()};
     }
 }
 

@@ -3,23 +3,11 @@
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/screenregistry.h"
-#include "shell/fprincipal.h"
 #include "shell/session.h"
 
+#include <QWidget>
+
 namespace kq::shell {
-
-namespace {
-fprincipal *loadedMainWindow()
-{
-    return qobject_cast<fprincipal *>(
-        kq::platform::ScreenRegistry::instance().find(QStringLiteral("fprincipal")));
-}
-} // namespace
-
-fprincipal *mainWindow()
-{
-    return kq::platform::ScreenRegistry::instance().get<fprincipal>(QStringLiteral("fprincipal"));
-}
 
 QString dataFolder()
 {
@@ -45,8 +33,8 @@ void setUsuarioLogado(const QString &nome, const QString &codigo)
 {
     session().usuario = nome;
     session().codigoUsuario = codigo;
-    if (fprincipal *w = loadedMainWindow())
-        w->showSession();
+    if (QWidget *w = kq::platform::ScreenRegistry::instance().find(QStringLiteral("fprincipal")))
+        QMetaObject::invokeMethod(w, "showSession");
 }
 
 void showUsuarioLogado(kq::platform::DBCombo *users)

@@ -8,17 +8,13 @@ class DBCombo;
 
 namespace kq::shell {
 
-class fprincipal;
-
-// The main window's shared instance (loaded, hidden, on first use).
-fprincipal *mainWindow();
-
 // The session's data folder, and the files in it.
 QString dataFolder();
 // dataFolder() + "/" + fileName ("devolvidos.mdb", "MENU.mdb", ...).
 QString dataPath(const QString &fileName);
 
-// The session's logged-in user; setting it also shows it on the main window.
+// The session's logged-in user; setting it also shows it on the main window
+// when that is loaded.
 QString usuarioLogado();
 QString codigoUser();
 void setUsuarioLogado(const QString &nome, const QString &codigo);

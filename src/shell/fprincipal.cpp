@@ -132,6 +132,11 @@ bool dataFolderIsReadOnly(const QString &folder)
     return db.exists() && !db.open(QIODevice::ReadWrite);
 }
 
+fprincipal *mainWindow()
+{
+    return kq::platform::ScreenRegistry::instance().get<fprincipal>(QStringLiteral("fprincipal"));
+}
+
 fprincipal::fprincipal(QWidget *parent)
     : Screen(QStringLiteral("fprincipal"), parent)
 {

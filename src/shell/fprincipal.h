@@ -77,7 +77,7 @@ public:
     void Command2_Click(); // "Atualizar Valores"
     void Image2_Click(); // "Fale Conosco"
     // Shows the session's data folder and user.
-    void showSession();
+    Q_INVOKABLE void showSession();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -90,5 +90,8 @@ private:
     void PreencheMenu(const QString &menuDatabase);
     QString m_helpFile;
 };
+
+// The main window's shared instance (loaded, hidden, on first use).
+fprincipal *mainWindow();
 
 } // namespace kq::shell

@@ -330,5 +330,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_chequerules)
+QTEST_GUILESS_MAIN(tst_chequerules)
 #include "tst_chequerules.moc"

@@ -211,5 +211,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_followup)
+QTEST_GUILESS_MAIN(tst_followup)
 #include "tst_followup.moc"

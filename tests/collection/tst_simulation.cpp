@@ -76,5 +76,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_simulation)
+QTEST_GUILESS_MAIN(tst_simulation)
 #include "tst_simulation.moc"

@@ -121,7 +121,7 @@ private slots:
         QTest::addColumn<double>("low");
         QTest::addColumn<double>("high");
         QTest::addColumn<QString>("bad");
-        for (const QString loc : {QStringLiteral("C"), QStringLiteral("pt_BR")}) {
+        for (const QString &loc : {QStringLiteral("C"), QStringLiteral("pt_BR")}) {
             auto row = [&](const char *name) -> QTestData & {
                 return QTest::newRow(qPrintable(loc + QLatin1String(": ") + QLatin1String(name)))
                        << loc;

@@ -48,7 +48,7 @@ struct Menu
     }
     QString nameOf(QWidget *w) const
     {
-        for (const QString &n : {"H1", "H2", "H3", "I1.1", "I1.2", "I3.1", "after"})
+        for (const QString n : {"H1", "H2", "H3", "I1.1", "I1.2", "I3.1", "after"})
             if (stop(n) == w)
                 return n;
         return w ? QStringLiteral("unnamed ") + QString::fromLatin1(w->metaObject()->className())

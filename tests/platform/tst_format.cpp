@@ -159,5 +159,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_format)
+QTEST_GUILESS_MAIN(tst_format)
 #include "tst_format.moc"

@@ -45,7 +45,7 @@ public:
     }
     QString focusName() const
     {
-        for (const QString &n : {"nome", "incluir", "historico", "lista", "sair"})
+        for (const QString n : {"nome", "incluir", "historico", "lista", "sair"})
             if (byName(n) == QApplication::focusWidget())
                 return n;
         return QStringLiteral("other");

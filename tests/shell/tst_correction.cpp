@@ -165,5 +165,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_correction)
+QTEST_GUILESS_MAIN(tst_correction)
 #include "tst_correction.moc"

@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(activityLogEntry(when, "", "A", "B"),
                  QString("Data: 05/03/2026 Hora: 09:07.03--A-B\r\n") + QString(113, '-')
                      + "\r\n");
-        const QString report = errorReportText("flojas", {3021, "Sem registro corrente", "Data1"},
+        const QString report = errorReportText("flojas", {3021, "Sem registro corrente", "Data1", {}},
                                                "Tabela de Empresas");
         QCOMPARE(report, QString("Erro No.3021 - Sem registro corrente\r\nFormulário: flojas\r\n"
                                  "Objeto: Data1\r\nProcedure: Tabela de Empresas\r\n"
@@ -126,7 +126,7 @@ private slots:
         });
         button->click();
         const QString report =
-            errorReportText("fdestinos", {3021, "Sem registro corrente", "Data1"}, QString());
+            errorReportText("fdestinos", {3021, "Sem registro corrente", "Data1", {}}, QString());
         QCOMPARE(fx.dialogs.texts(), QStringList{report});
         QVERIFY(fx.folders.readProgramFile(errorLogFileName()).contains(report));
     }

@@ -55,11 +55,6 @@ QStringList textsOf(const QVector<QPair<double, QString>> &widest)
         out << w.second;
     return out;
 }
-
-QPageLayout::Orientation other(QPageLayout::Orientation o)
-{
-    return o == QPageLayout::Portrait ? QPageLayout::Landscape : QPageLayout::Portrait;
-}
 } // namespace
 
 GridPrinter::GridPrinter(GridEX *grid, bool onlySelected)
