@@ -12,22 +12,6 @@ namespace kq::collection {
 
 namespace {
 
-// A stored number: Null is 0; a number stored as text is read in the
-// regional form. Empty when the value is not a number.
-std::optional<double> storedNumber(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return 0.0;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (ok && v.metaType().id() != QMetaType::QString)
-        return d;
-    const QString text = v.toString().trimmed();
-    if (text.isEmpty())
-        return 0.0;
-    return kq::platform::parseNumber(text);
-}
-
 // The text a box shows for a stored term: "0" for Null.
 QString termText(const QVariant &v)
 {
@@ -124,7 +108,7 @@ std::optional<StoreTerms> loadStoreTerms(const QString &dbPath, const QString &c
                    {3, "vl_multa", &t.multa},
                    {4, "vl_honorarios", &t.honorarios}};
     for (const auto &n : numbers) {
-        const auto v = storedNumber(q.value(n.column));
+        const auto v = kq::platform::storedNumber(q.value(n.column), kq::platform::NullNumber::Zero);
         if (v)
             *n.target = *v;
         else
@@ -149,7 +133,8 @@ QVector<Cheque> loadEligibleCheques(const QString &dbPath, const QString &cdClie
         Cheque c;
         c.cdDevolvido = q.value(key).toString();
         c.dtDeposito = storedDate(q.value(deposit));
-        c.vlCheque = storedNumber(q.value(value)).value_or(0.0);
+        c.vlCheque = kq::platform::storedNumber(q.value(value), kq::platform::NullNumber::Zero)
+                         .value_or(0.0);
         c.cdAcordo = q.value(agreement).toString();
         cheques << c;
     }

@@ -25,17 +25,6 @@ QDate toDate(const QVariant &v)
     return d;
 }
 
-std::optional<double> toNumber(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return std::nullopt;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (ok && std::isfinite(d))
-        return d;
-    return kq::platform::parseNumber(v.toString());
-}
-
 } // namespace
 
 std::optional<qint64> DebtTotals::mediaAtraso() const
@@ -58,7 +47,7 @@ DebtTotals computeDebtTotals(const QVector<DebtCheque> &cheques, const QDate &to
             ++t.datados;
             t.somaDias += d.daysTo(today);
         }
-        if (const auto v = toNumber(c.valor))
+        if (const auto v = kq::platform::storedNumber(c.valor, kq::platform::NullNumber::Missing))
             t.total += *v;
     }
     return t;
@@ -81,7 +70,8 @@ QVector<DebtCheque> readDebtCheques(const QString &dbPath, const QString &client
 QString nextContactNumber(const QVariant &contatosMostrados)
 {
     qint64 count = 0;
-    if (const auto n = toNumber(contatosMostrados))
+    if (const auto n = kq::platform::storedNumber(contatosMostrados,
+                                                  kq::platform::NullNumber::Missing))
         count = qint64(std::floor(*n));
     if (count < 0)
         count = 0;

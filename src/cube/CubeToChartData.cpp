@@ -4,6 +4,7 @@
 #include "platform/cube/cubemodel.h"
 #include "platform/cube/dcube.h"
 #include "platform/errorinfo.h"
+#include "platform/format.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -96,19 +97,15 @@ QString columnText(const ChartSource &cube, int column)
            + cube.columnHeadingText(column, cube.columnFieldCount() + 1);
 }
 
-double toNumber(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return 0.0; // an empty cell reads as 0
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok)
-        throw kq::platform::RuntimeError(13, QStringLiteral("Tipos incompatíveis"),
-                                         QStringLiteral("CubeToChartData"));
-    return d;
-}
-
 } // namespace
+
+double cellNumber(const QVariant &value, const QString &source)
+{
+    const auto n = kq::platform::storedNumber(value, kq::platform::NullNumber::Zero);
+    if (!n)
+        throw kq::platform::RuntimeError(13, QStringLiteral("Tipos incompatíveis"), source);
+    return *n;
+}
 
 QList<int> blockIndices(int first, int last, const std::function<int(int)> &next)
 {
@@ -158,7 +155,8 @@ ChartData chartArray(const ChartSource &cube)
     }
     for (int q = 1; q <= columns.size(); ++q) {
         for (int p = 1; p <= rows.size(); ++p)
-            put(p, q, toNumber(cube.cellValue(rows.at(p - 1), columns.at(q - 1))));
+            put(p, q, cellNumber(cube.cellValue(rows.at(p - 1), columns.at(q - 1)),
+                                 QStringLiteral("CubeToChartData")));
     }
     return data;
 }

@@ -67,6 +67,10 @@ private:
 // so an empty axis gives no index.
 QList<int> blockIndices(int first, int last, const std::function<int(int)> &next);
 
+// A cube cell as a number: an empty cell is 0; a value that is no number
+// raises kq::platform::RuntimeError 13 from `source`.
+double cellNumber(const QVariant &value, const QString &source);
+
 // True when at least two data fields are shown.
 bool HasMultipleDataFields(const ChartSource &cube);
 

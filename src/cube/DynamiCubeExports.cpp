@@ -20,23 +20,12 @@ using kq::platform::DCube;
 namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
+const QString kSource = QStringLiteral("DynamiCubeExports");
 
 std::pair<int, int> ordered(std::pair<int, int> corners)
 {
     const auto [current, opposite] = corners;
     return opposite >= current ? std::pair{current, opposite} : std::pair{opposite, current};
-}
-
-double toDouble(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return 0.0; // an empty cell reads as 0
-    bool ok = false;
-    const double d = value.toDouble(&ok);
-    if (!ok)
-        throw kq::platform::RuntimeError(13, QStringLiteral("Tipos incompatíveis"),
-                                         QStringLiteral("DynamiCubeExports"));
-    return d;
 }
 
 // Hourglass while the export runs, the default pointer again however it ends.
@@ -106,7 +95,7 @@ void DynamiCubeExports::ExportToMSChart(kq::platform::MSChart *chartTarget)
         }
         for (int q = 1; q <= columns.size(); ++q) {
             for (int p = 1; p <= rows.size(); ++p)
-                put(p, q, toDouble(cube.cellValue(rows.at(p - 1), columns.at(q - 1))));
+                put(p, q, cellNumber(cube.cellValue(rows.at(p - 1), columns.at(q - 1)), kSource));
         }
         chartTarget->setShowLegend(true);
         chartTarget->setChartData(data);
@@ -165,7 +154,7 @@ QString DynamiCubeExports::clipboardText(const QString &delimiter) const
                 text += d;
         }
         for (int c = 0; c < columnCount; c = cube.nextColumn(c))
-            text += kq::platform::formatPlain(toDouble(cube.cellValue(r, c))) + d;
+            text += kq::platform::formatPlain(cellNumber(cube.cellValue(r, c), kSource)) + d;
         text += kLineEnd;
     }
     return text;

@@ -36,7 +36,7 @@ kq::platform::DCube *screenCube()
 {
     auto *screen = qobject_cast<fcubovendas *>(
         kq::platform::ScreenRegistry::instance().find(QStringLiteral("fcubovendas")));
-    return screen ? screen->DCube1 : nullptr;
+    return screen ? screen->cube() : nullptr;
 }
 } // namespace
 

@@ -444,7 +444,7 @@ bool fcubovendas::LoadCubeFile(const QString &microCubeFilePathOrUrl, int passwo
             code = DCube1->model()->lastErrorCode();
             description = DCube1->model()->lastError();
         } else {
-            const kq::platform::CubeLoadResult result = DCube1->load(path);
+            const kq::platform::CubeResult result = DCube1->load(path);
             if (result.ok)
                 return true;
             code = result.code;

@@ -47,27 +47,8 @@ public:
     explicit fcubovendas(QWidget *parent = nullptr);
     ~fcubovendas() override;
 
-    QMenuBar *menuBar = nullptr;
-    QMenu *MenuOpcoes = nullptr;
-    QAction *Abrir = nullptr;
-    QAction *Salvar = nullptr;
-    QAction *Classificar = nullptr;
-    QAction *graficos = nullptr;
-    QAction *retirar = nullptr;
-    QAction *Inserir = nullptr;
-    QAction *Marcadores = nullptr;
-    QAction *Exportar = nullptr;
-
-    GradientPicture *TopPicture = nullptr;
-    QLabel *Image1 = nullptr;
-    QLabel *TitleCaption = nullptr;
-    QLabel *SubTitleCaption = nullptr;
-    GradientPicture *LeftPicture = nullptr;
-    QListWidget *lstVisDataField = nullptr;
-    QPushButton *cmdPreview = nullptr;
-    QPushButton *Command1 = nullptr;
-    kq::platform::StatusBar *StatusBar1 = nullptr;
-    kq::platform::DCube *DCube1 = nullptr;
+    // The screen's cube.
+    kq::platform::DCube *cube() const { return DCube1; }
 
     // Total rows and columns of every field on or off.
     void SetAllGroupFooterTypes(bool showTotal);
@@ -101,6 +82,28 @@ private:
     void ShowCube();
     void cubeError(int code, const QString &description, const QString &source, bool *handled);
 
+
+    QMenuBar *menuBar = nullptr;
+    QMenu *MenuOpcoes = nullptr;
+    QAction *Abrir = nullptr;
+    QAction *Salvar = nullptr;
+    QAction *Classificar = nullptr;
+    QAction *graficos = nullptr;
+    QAction *retirar = nullptr;
+    QAction *Inserir = nullptr;
+    QAction *Marcadores = nullptr;
+    QAction *Exportar = nullptr;
+
+    GradientPicture *TopPicture = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *TitleCaption = nullptr;
+    QLabel *SubTitleCaption = nullptr;
+    GradientPicture *LeftPicture = nullptr;
+    QListWidget *lstVisDataField = nullptr;
+    QPushButton *cmdPreview = nullptr;
+    QPushButton *Command1 = nullptr;
+    kq::platform::StatusBar *StatusBar1 = nullptr;
+    kq::platform::DCube *DCube1 = nullptr;
     QWidget *m_client = nullptr;
     std::unique_ptr<DataMarkerCollection> m_DataMarkers;
     QString m_CubeFilePath;

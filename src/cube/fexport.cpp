@@ -30,7 +30,7 @@ kq::platform::DCube *screenCube()
 {
     auto *screen = qobject_cast<fcubovendas *>(
         kq::platform::ScreenRegistry::instance().find(QStringLiteral("fcubovendas")));
-    return screen ? screen->DCube1 : nullptr;
+    return screen ? screen->cube() : nullptr;
 }
 } // namespace
 
@@ -114,7 +114,7 @@ void fexport::cmdExport_Click()
     const bool ShowFile = ShowFileCheck->isChecked();
 
     QString file;
-    bool written = false;
+    kq::platform::CubeResult written;
     if (robHTML->isChecked()) {
         file = htmlExportFile();
         written = cube->exportHtml(file, IncludeTotals, ExportFormattedNumbers,
@@ -125,7 +125,7 @@ void fexport::cmdExport_Click()
                                     IncludeAttribColors, MergeRowsAndColumns);
     }
     // A cancelled export leaves no file and keeps the screen open, silently.
-    if (!written && cube->model()->lastErrorCode() == kq::platform::CubeErrCancelled)
+    if (!written && written.code == kq::platform::CubeErrCancelled)
         return;
     // A failed export keeps the screen open and opens nothing.
     if (!written) {

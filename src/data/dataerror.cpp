@@ -8,13 +8,10 @@
 
 namespace kq::data {
 
-DataError::DataError(int number, const QString &description, const QString &source,
-                     const QString &detail)
+NumberedError::NumberedError(int number, const QString &description, const QString &source,
+                             const QString &detail)
     : std::runtime_error(description.toStdString())
-    , m_number(number)
-    , m_description(description)
-    , m_source(source)
-    , m_detail(detail)
+    , m_info{number, description, source, detail}
 {}
 
 QString fileErrorReason(int errnum, const QString &otherText)

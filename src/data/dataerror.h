@@ -5,26 +5,43 @@
 
 namespace kq::data {
 
+// Number, description and source of a failure, as the error report prints
+// them, and the technical text behind the description (a database engine's
+// own message), for the error log only.
+struct ErrorInfo
+{
+    int number = 0;
+    QString description;
+    QString source;
+    QString detail;
+};
+
+// A failure numbered as the old runtime numbered its errors; what() is the
+// description.
+class NumberedError : public std::runtime_error
+{
+public:
+    NumberedError(int number, const QString &description, const QString &source = QString(),
+                  const QString &detail = QString());
+
+    const ErrorInfo &info() const { return m_info; }
+    int number() const { return m_info.number; }
+    QString description() const { return m_info.description; }
+    QString source() const { return m_info.source; }
+    QString detail() const { return m_info.detail; }
+
+private:
+    ErrorInfo m_info;
+};
+
 // A failure of the record-access layer. The number and source are printed by
 // the error report as they are. A failure of the database engine carries its
 // own text in detail(), for the error log; the description says it in
 // Portuguese when it is a failure of the file (see databaseError).
-class DataError : public std::runtime_error
+class DataError : public NumberedError
 {
 public:
-    DataError(int number, const QString &description, const QString &source = QString(),
-              const QString &detail = QString());
-
-    int number() const { return m_number; }
-    QString description() const { return m_description; }
-    QString source() const { return m_source; }
-    QString detail() const { return m_detail; }
-
-private:
-    int m_number;
-    QString m_description;
-    QString m_source;
-    QString m_detail;
+    using NumberedError::NumberedError;
 };
 
 // Error numbers used by this layer (the old runtime's numbers where one fits).

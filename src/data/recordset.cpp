@@ -224,6 +224,129 @@ bool isNumberType(const QVariant &v)
     }
 }
 
+
+// The hidden key cells of table i of the source for a select list: its
+// rowid (no columns named; `rowid` true) or the named key columns.
+QString keyColumnsText(const SourceShape &shape, int i, const QStringList &cols, bool rowid)
+{
+    const QString &ref = shape.tables[i].ref;
+    QString text;
+    if (rowid)
+        text = QLatin1Char(' ') + ref + QStringLiteral(".rowid AS ") + hiddenName(i * 100)
+               + QLatin1Char(',');
+    for (int j = 0; j < cols.size(); ++j)
+        text += QLatin1Char(' ') + ref + QLatin1Char('.') + internal::quoteName(cols[j])
+                + QStringLiteral(" AS ") + hiddenName(i * 100 + j + 1) + QLatin1Char(',');
+    return text;
+}
+
+QStringList sqlitePrimaryKey(sqlite3 *db, const QString &table, QString *error)
+{
+    QStringList pk;
+    Stmt info = prepare(db,
+                        QStringLiteral("SELECT name FROM pragma_table_info(?) "
+                                       "WHERE pk > 0 ORDER BY pk"),
+                        error);
+    if (!info)
+        return pk;
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(info.get(), 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(info.get()) == SQLITE_ROW)
+        pk << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.get(), 0)));
+    return pk;
+}
+
+// The source's statement with the hidden key cells of each table in front of
+// its select list: the table's rowid, else its primary key (keyColumns).
+// A table told apart by neither has no cells; when no such statement
+// prepares, the source as it is, with no cells at all (read-only rows).
+struct KeyedStatement
+{
+    Stmt stmt;
+    QVector<QStringList> keyColumns;
+    QVector<int> cellCounts;
+};
+
+KeyedStatement prepareKeyed(sqlite3 *db, const QString &sql, const SourceShape &shape)
+{
+    const int tables = int(shape.tables.size());
+    KeyedStatement k{Stmt(), QVector<QStringList>(tables), QVector<int>(tables, 0)};
+    auto withColumns = [&](const QString &columns) {
+        return QString(sql).insert(shape.selectEnd, columns);
+    };
+    QString error;
+    if (shape.selectEnd >= 0 && tables > 0) {
+        QString all;
+        for (int i = 0; i < tables; ++i)
+            all += keyColumnsText(shape, i, {}, true);
+        k.stmt = prepare(db, withColumns(all), &error);
+        if (k.stmt) {
+            k.cellCounts.fill(1);
+        } else {
+            // Some table has no rowid here: try each one, then its primary key.
+            all.clear();
+            for (int i = 0; i < tables; ++i) {
+                QString one = keyColumnsText(shape, i, {}, true);
+                if (prepare(db, withColumns(one), &error)) {
+                    k.cellCounts[i] = 1;
+                    all += one;
+                    continue;
+                }
+                const QStringList pk = sqlitePrimaryKey(db, shape.tables[i].name, &error);
+                if (pk.isEmpty())
+                    continue;
+                one = keyColumnsText(shape, i, pk, false);
+                if (prepare(db, withColumns(one), &error)) {
+                    k.keyColumns[i] = pk;
+                    k.cellCounts[i] = int(pk.size());
+                    all += one;
+                }
+            }
+            k.stmt = prepare(db, withColumns(all), &error);
+        }
+    }
+    if (!k.stmt) {
+        k.cellCounts.fill(0);
+        k.stmt = prepare(db, sql, &error);
+    }
+    return k;
+}
+
+// The statement's text, without its closing semicolons.
+QString statementText(sqlite3_stmt *stmt)
+{
+    QString text = QString::fromUtf8(sqlite3_sql(stmt)).trimmed();
+    while (text.endsWith(QLatin1Char(';')))
+        text.chop(1);
+    return text;
+}
+
+// Every row of the statement, cell after cell; with `rowids`, the first
+// cell of each row apart as well. complete false: the step failed.
+struct SqliteRows
+{
+    QByteArray data;
+    QVector<qsizetype> rowStart;
+    std::vector<qint64> firstRowids;
+    bool complete = false;
+};
+
+SqliteRows readSqliteRows(sqlite3_stmt *stmt, bool rowids)
+{
+    SqliteRows rows;
+    const int total = sqlite3_column_count(stmt);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        rows.rowStart.push_back(rows.data.size());
+        for (int i = 0; i < total; ++i)
+            appendCell(rows.data, stmt, i);
+        if (rowids)
+            rows.firstRowids.push_back(sqlite3_column_int64(stmt, 0));
+    }
+    rows.complete = rc == SQLITE_DONE;
+    return rows;
+}
+
 } // namespace
 
 Recordset::Recordset(const QString &databaseName, const RecordSource &recordSource)
@@ -260,124 +383,80 @@ void Recordset::load()
     m_noMatch = false;
     const QString sql = translateJet(m_recordSource.sql);
     const SourceShape shape = shapeOf(sql);
-    if (dialectOf(m_databaseName) == Dialect::Postgres) {
-        const QSqlDatabase server = internal::serverDatabase(m_databaseName);
-        QVector<TableKey> keys;
-        QString columns;
-        for (int i = 0; i < shape.tables.size(); ++i) {
-            const SourceTable &t = shape.tables[i];
-            TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0, {}, {}, {}, {}};
-            const QStringList cols = k.keyColumns.isEmpty() ? QStringList{QStringLiteral("rowid")}
-                                                            : k.keyColumns;
-            k.cellCount = int(cols.size());
-            for (int j = 0; j < cols.size(); ++j)
-                columns += QLatin1Char(' ') + t.ref + QLatin1Char('.')
-                           + internal::quoteName(cols[j]) + QStringLiteral(" AS ")
-                           + hiddenName(i * 100 + j + 1) + QLatin1Char(',');
-            keys.push_back(k);
-        }
-        QString withKeys;
-        if (shape.selectEnd >= 0 && !keys.isEmpty())
-            withKeys = QString(sql).insert(shape.selectEnd, columns);
-        loadFromServer(sql, withKeys, keys, shape);
-        return;
-    }
-    sqlite3 *db = internal::handle(m_databaseName);
+    if (dialectOf(m_databaseName) == Dialect::Postgres)
+        loadServerSource(sql, shape);
+    else
+        loadSqliteSource(sql, shape);
+}
 
-    // Hidden key cells in front of the select list, one set per table.
+// The server's key of each table of the source, and the source with the
+// hidden key cells in front of its select list.
+void Recordset::loadServerSource(const QString &sql, const SourceShape &shape)
+{
+    const QSqlDatabase server = internal::serverDatabase(m_databaseName);
     QVector<TableKey> keys;
-    for (const SourceTable &t : shape.tables)
-        keys.push_back({t.name, {}, 0, 0, {}, {}, {}, {}});
-    auto keyColumns = [&](int i, const QStringList &cols) {
-        QString text;
-        if (cols.isEmpty()) {
-            text = QLatin1Char(' ') + shape.tables[i].ref + QStringLiteral(".rowid AS ")
-                   + hiddenName(i * 100) + QLatin1Char(',');
-        }
-        for (int j = 0; j < cols.size(); ++j)
-            text += QLatin1Char(' ') + shape.tables[i].ref + QLatin1Char('.')
-                    + internal::quoteName(cols[j]) + QStringLiteral(" AS ")
-                    + hiddenName(i * 100 + j + 1) + QLatin1Char(',');
-        return text;
-    };
-    auto withColumns = [&](const QString &columns) {
-        QString text = sql;
-        text.insert(shape.selectEnd, columns);
-        return text;
-    };
-    Stmt stmt;
-    QString error;
-    if (shape.selectEnd >= 0 && !keys.isEmpty()) {
-        QString all;
-        for (int i = 0; i < keys.size(); ++i)
-            all += keyColumns(i, {});
-        stmt = prepare(db, withColumns(all), &error);
-        if (stmt) {
-            for (TableKey &k : keys)
-                k.cellCount = 1;
-        } else {
-            // Some table has no rowid here: try each one, then its primary key.
-            all.clear();
-            for (int i = 0; i < keys.size(); ++i) {
-                QString one = keyColumns(i, {});
-                if (prepare(db, withColumns(one), &error)) {
-                    keys[i].cellCount = 1;
-                    all += one;
-                    continue;
-                }
-                QStringList pk;
-                Stmt info = prepare(db,
-                                    QStringLiteral("SELECT name FROM pragma_table_info(?) "
-                                                   "WHERE pk > 0 ORDER BY pk"),
-                                    &error);
-                if (info) {
-                    const QByteArray name = keys[i].name.toUtf8();
-                    sqlite3_bind_text(info.get(), 1, name.constData(), int(name.size()),
-                                      SQLITE_TRANSIENT);
-                    while (sqlite3_step(info.get()) == SQLITE_ROW)
-                        pk << QString::fromUtf8(reinterpret_cast<const char *>(
-                            sqlite3_column_text(info.get(), 0)));
-                }
-                if (pk.isEmpty())
-                    continue;
-                one = keyColumns(i, pk);
-                if (prepare(db, withColumns(one), &error)) {
-                    keys[i].keyColumns = pk;
-                    keys[i].cellCount = int(pk.size());
-                    all += one;
-                }
-            }
-            stmt = prepare(db, withColumns(all), &error);
-        }
+    QString columns;
+    for (int i = 0; i < shape.tables.size(); ++i) {
+        const SourceTable &t = shape.tables[i];
+        TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0, {}, {}, {}, {}};
+        const QStringList cols = k.keyColumns.isEmpty() ? QStringList{QStringLiteral("rowid")}
+                                                        : k.keyColumns;
+        k.cellCount = int(cols.size());
+        columns += keyColumnsText(shape, i, cols, false);
+        keys.push_back(k);
     }
-    if (!stmt) {
-        for (TableKey &k : keys)
-            k.cellCount = 0; // read-only rows
-        stmt = prepare(db, sql, &error);
-    }
+    QString withKeys;
+    if (shape.selectEnd >= 0 && !keys.isEmpty())
+        withKeys = QString(sql).insert(shape.selectEnd, columns);
+    loadFromServer(sql, withKeys, keys, shape);
+}
+
+void Recordset::loadSqliteSource(const QString &sql, const SourceShape &shape)
+{
+    sqlite3 *db = internal::handle(m_databaseName);
+    KeyedStatement keyed = prepareKeyed(db, sql, shape);
+    Stmt &stmt = keyed.stmt;
     if (!stmt)
         throw internal::failure(db, kSource);
     if (!bindValues(stmt.get(), m_recordSource.values))
         throw internal::failure(db, kSource);
-    QString loadedSql = QString::fromUtf8(sqlite3_sql(stmt.get())).trimmed();
-    while (loadedSql.endsWith(QLatin1Char(';')))
-        loadedSql.chop(1);
-    int hiddenCount = 0;
-    for (TableKey &k : keys) {
-        k.firstCell = hiddenCount;
-        hiddenCount += k.cellCount;
-    }
 
-    const int total = sqlite3_column_count(stmt.get());
+    QVector<TableKey> keys;
+    int hiddenCount = 0;
+    for (int i = 0; i < shape.tables.size(); ++i) {
+        TableKey k{shape.tables[i].name, keyed.keyColumns.value(i), hiddenCount,
+                   keyed.cellCounts.value(i), {}, {}, {}, {}};
+        hiddenCount += k.cellCount;
+        keys.push_back(k);
+    }
+    QVector<Column> columns = sqliteColumns(db, stmt.get(), hiddenCount);
+
+    // The rowid of the first table of each row, apart: a find through the
+    // table's index looks its rows up there.
+    const bool rowids = !keys.isEmpty() && keys[0].cellCount == 1 && keys[0].keyColumns.isEmpty();
+    SqliteRows rows = readSqliteRows(stmt.get(), rowids);
+    if (!rows.complete)
+        throw internal::failure(db, kSource);
+
+    adopt(std::move(columns), std::move(keys), hiddenCount, std::move(rows.data),
+          std::move(rows.rowStart), std::move(rows.firstRowids), rowids, statementText(stmt.get()),
+          shape);
+}
+
+// The columns of the statement from `first` on (the hidden key cells come
+// before it): names, origins, collations and types.
+QVector<Recordset::Column> Recordset::sqliteColumns(sqlite3 *db, sqlite3_stmt *stmt, int first)
+{
+    const int total = sqlite3_column_count(stmt);
     QVector<Column> columns;
-    columns.reserve(total - hiddenCount);
-    for (int i = hiddenCount; i < total; ++i) {
+    columns.reserve(total - first);
+    for (int i = first; i < total; ++i) {
         Column col;
-        col.name = QString::fromUtf8(sqlite3_column_name(stmt.get(), i));
-        const char *table = sqlite3_column_table_name(stmt.get(), i);
-        const char *origin = sqlite3_column_origin_name(stmt.get(), i);
-        const char *dbName = sqlite3_column_database_name(stmt.get(), i);
-        const QByteArray decl = QByteArray(sqlite3_column_decltype(stmt.get(), i)).toUpper();
+        col.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        const char *table = sqlite3_column_table_name(stmt, i);
+        const char *origin = sqlite3_column_origin_name(stmt, i);
+        const char *dbName = sqlite3_column_database_name(stmt, i);
+        const QByteArray decl = QByteArray(sqlite3_column_decltype(stmt, i)).toUpper();
         if (table && origin) {
             col.table = QString::fromUtf8(table);
             col.origin = QString::fromUtf8(origin);
@@ -402,26 +481,7 @@ void Recordset::load()
         setType(col, decl);
         columns.push_back(col);
     }
-
-    QByteArray data;
-    QVector<qsizetype> rowStart;
-    int rc;
-    // The rowid of the first table of each row, apart: a find through the
-    // table's index looks its rows up there.
-    const bool rowids = !keys.isEmpty() && keys[0].cellCount == 1 && keys[0].keyColumns.isEmpty();
-    std::vector<qint64> firstRowids;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        rowStart.push_back(data.size());
-        for (int i = 0; i < total; ++i)
-            appendCell(data, stmt.get(), i);
-        if (rowids)
-            firstRowids.push_back(sqlite3_column_int64(stmt.get(), 0));
-    }
-    if (rc != SQLITE_DONE)
-        throw internal::failure(db, kSource);
-
-    adopt(std::move(columns), std::move(keys), hiddenCount, std::move(data),
-          std::move(rowStart), std::move(firstRowids), rowids, loadedSql, shape);
+    return columns;
 }
 
 void Recordset::setType(Column &col, const QByteArray &decl)

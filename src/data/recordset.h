@@ -11,6 +11,9 @@
 #include <utility>
 #include <vector>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
 namespace kq::data {
 
 namespace internal {
@@ -145,6 +148,9 @@ private:
 
     void ensureLoaded() const;
     void load();
+    void loadServerSource(const QString &sql, const internal::SourceShape &shape);
+    void loadSqliteSource(const QString &sql, const internal::SourceShape &shape);
+    static QVector<Column> sqliteColumns(sqlite3 *db, sqlite3_stmt *stmt, int first);
     void loadFromServer(const QString &sql, const QString &withKeys, QVector<TableKey> keys,
                         const internal::SourceShape &shape);
     void adopt(QVector<Column> columns, QVector<TableKey> keys, int hiddenCount, QByteArray data,

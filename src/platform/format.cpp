@@ -190,6 +190,23 @@ std::optional<double> parseNumber(const QString &text)
     return std::nullopt;
 }
 
+std::optional<double> storedNumber(const QVariant &value, NullNumber null)
+{
+    const std::optional<double> empty =
+        null == NullNumber::Zero ? std::optional<double>(0.0) : std::nullopt;
+    if (!value.isValid() || value.isNull())
+        return empty;
+    if (value.metaType().id() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        return text.isEmpty() ? empty : parseNumber(text);
+    }
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    if (ok && std::isfinite(d))
+        return d;
+    return std::nullopt;
+}
+
 std::optional<QDate> parseYearMonth(const QString &text)
 {
     if (text.size() != 7 || text.at(4) != QLatin1Char('/'))

@@ -27,6 +27,12 @@ QString formatValue(const QVariant &value, const QString &format);
 // Reads a number typed in the regional form ("1.234,50", "1234,5", "R$ 10,00",
 // also "1234.50"); empty optional when it is not a number.
 std::optional<double> parseNumber(const QString &text);
+// What a stored Null (or a blank text) reads as.
+enum class NullNumber { Zero, Missing };
+// Reads a stored value as a number: a numeric value as it is, a text in the
+// regional form (parseNumber); Null and blank text follow `null`. Empty
+// optional when the value is not a finite number.
+std::optional<double> storedNumber(const QVariant &value, NullNumber null);
 // Reads "dd/mm/yyyy" (also "d/m/yyyy"); empty optional when not a valid date.
 std::optional<QDate> parseDate(const QString &text);
 // Reads a reference month "YYYY/MM" written whole: four-digit year, "/",

@@ -8,6 +8,7 @@
 #include "platform/cube/dcube.h"
 #include "platform/screenregistry.h"
 #include "shell/fprincipal.h"
+#include "support/base_screens.h"
 #include "support/shell_cubescreen_fixture.h"
 #include "support/shell_fixture.h"
 

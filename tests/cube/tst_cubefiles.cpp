@@ -13,6 +13,7 @@ using namespace kq::test;
 using namespace kq::test::cubescreen;
 using kq::cube::SaveForm;
 using kq::cube::fcubovendas;
+using kq::platform::DCube;
 using kq::platform::Icon;
 using kq::platform::ScreenRegistry;
 
@@ -74,7 +75,7 @@ void tst_cubefiles::cleanup()
 
 SaveForm *tst_cubefiles::openSave()
 {
-    m_cube->Salvar->trigger();
+    ctl<QAction>(m_cube, "Salvar")->trigger();
     return qobject_cast<SaveForm *>(ScreenRegistry::instance().find(QStringLiteral("SaveForm")));
 }
 
@@ -94,7 +95,7 @@ QString tst_cubefiles::savedFile(const QString &password)
     s->OKButton->click();
     if (!QTest::qWaitFor([&] { return guard.isNull(); }))
         qWarning("the save screen stayed open");
-    m_cube->DCube1->setPassword(QString());
+    ctl<DCube>(m_cube, "DCube1")->setPassword(QString());
     return path;
 }
 
@@ -149,9 +150,9 @@ void tst_cubefiles::saveOptions()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
     QCOMPARE(::fileFlags(path), fileFlags);
     // The password stays set on the cube after the save.
-    QCOMPARE(m_cube->DCube1->password(), cubePassword);
+    QCOMPARE(ctl<DCube>(m_cube, "DCube1")->password(), cubePassword);
     if (!cubePassword.isEmpty()) {
-        m_cube->DCube1->setPassword(QString());
+        ctl<DCube>(m_cube, "DCube1")->setPassword(QString());
         PasswordAnswerer answerer({cubePassword});
         QVERIFY(m_cube->LoadCubeFile(path, 3));
         QCOMPARE(answerer.prompts.size(), 1);
@@ -231,13 +232,13 @@ void tst_cubefiles::saveCancelled()
 void tst_cubefiles::openWithPassword()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
-    m_cube->DCube1->fields()->item(QStringLiteral("ds_loja"))
+    ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja"))
         ->setOrientation(kq::platform::OrientRow);
-    QVERIFY(m_cube->DCube1->rebuild());
-    QCOMPARE(m_cube->DCube1->rowCount(), 3);
+    QVERIFY(ctl<DCube>(m_cube, "DCube1")->rebuild());
+    QCOMPARE(ctl<DCube>(m_cube, "DCube1")->rowCount(), 3);
     m_fx->shell.dialogs.files.enqueue(path);
     PasswordAnswerer answerer({QStringLiteral("segredo")});
-    m_cube->Abrir->trigger();
+    ctl<QAction>(m_cube, "Abrir")->trigger();
     QCOMPARE(answerer.prompts,
              QStringList({"Por favor digite a senha correta para abrir esse arquivo.\r\n"
                           "1 of 3 chance(s)..."}));
@@ -246,9 +247,9 @@ void tst_cubefiles::openWithPassword()
     QCOMPARE(m_fx->shell.dialogs.lastText(), QStringLiteral("Arquivo carregado com sucesso!"));
     QCOMPARE(m_fx->shell.dialogs.messages.first().title, QStringLiteral("Congratulaçõe"));
     QCOMPARE(m_cube->cubeFilePath(), path);
-    QVERIFY(m_cube->DCube1->isVisible());
+    QVERIFY(ctl<DCube>(m_cube, "DCube1")->isVisible());
     // The file's layout is back: no row field.
-    QCOMPARE(m_cube->DCube1->rowCount(), 1);
+    QCOMPARE(ctl<DCube>(m_cube, "DCube1")->rowCount(), 1);
 }
 
 void tst_cubefiles::threeWrongPasswords()
@@ -257,7 +258,7 @@ void tst_cubefiles::threeWrongPasswords()
     m_fx->shell.dialogs.files.enqueue(path);
     PasswordAnswerer answerer({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
                                QStringLiteral("segredo")});
-    m_cube->Abrir->trigger();
+    ctl<QAction>(m_cube, "Abrir")->trigger();
     QCOMPARE(answerer.prompts.size(), 3);
     for (int i = 0; i < 3; ++i)
         QVERIFY(answerer.prompts.at(i).endsWith(
@@ -265,7 +266,7 @@ void tst_cubefiles::threeWrongPasswords()
     QCOMPARE(m_fx->shell.dialogs.texts(),
              QStringList({"houve algum problema ao carregar arquivo do cubo."}));
     QCOMPARE(m_fx->shell.dialogs.messages.first().title, QStringLiteral("E R R O"));
-    QVERIFY(!m_cube->DCube1->isVisible());
+    QVERIFY(!ctl<DCube>(m_cube, "DCube1")->isVisible());
     QCOMPARE(m_cube->cubeFilePath(), QString());
 }
 
@@ -274,7 +275,7 @@ void tst_cubefiles::cancelAtSecondPrompt()
     const QString path = savedFile(QStringLiteral("segredo"));
     m_fx->shell.dialogs.files.enqueue(path);
     PasswordAnswerer answerer({QStringLiteral("errada"), std::nullopt});
-    m_cube->Abrir->trigger();
+    ctl<QAction>(m_cube, "Abrir")->trigger();
     QCOMPARE(answerer.prompts.size(), 2);
     QCOMPARE(m_fx->shell.dialogs.texts(),
              QStringList({"houve algum problema ao carregar arquivo do cubo."}));
@@ -285,16 +286,16 @@ void tst_cubefiles::cancelAtSecondPrompt()
 void tst_cubefiles::missingFile()
 {
     m_fx->shell.dialogs.files.enqueue(m_fx->shell.folders.programFile(QStringLiteral("x.cub")));
-    m_cube->Abrir->trigger();
+    ctl<QAction>(m_cube, "Abrir")->trigger();
     QCOMPARE(m_fx->shell.dialogs.texts(),
              QStringList({"Arquivo nao existe",
                           "houve algum problema ao carregar arquivo do cubo."}));
     QCOMPARE(m_fx->shell.dialogs.messages.first().title, QStringLiteral("Try Again"));
-    QVERIFY(!m_cube->DCube1->isVisible());
+    QVERIFY(!ctl<DCube>(m_cube, "DCube1")->isVisible());
     // A cancelled open dialog does nothing.
     m_fx->shell.dialogs.clear();
     m_fx->shell.dialogs.files.enqueue(QString());
-    m_cube->Abrir->trigger();
+    ctl<QAction>(m_cube, "Abrir")->trigger();
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
@@ -303,18 +304,18 @@ void tst_cubefiles::missingFile()
 void tst_cubefiles::openingCancelledChangesNothing()
 {
     const QString path = savedFile(QString());
-    m_cube->DCube1->fields()->item(QStringLiteral("ds_loja"))
+    ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja"))
         ->setOrientation(kq::platform::OrientRow);
-    QVERIFY(m_cube->DCube1->rebuild());
+    QVERIFY(ctl<DCube>(m_cube, "DCube1")->rebuild());
     const QString before = m_cube->cubeFilePath();
     m_fx->shell.dialogs.files.enqueue(path);
     m_fx->shell.dialogs.progressLabels.clear();
     m_fx->shell.dialogs.cancelProgressAt = 2; // once the file is opened
-    m_cube->Abrir->trigger();
+    ctl<QAction>(m_cube, "Abrir")->trigger();
     QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Abrindo o arquivo do cubo..."});
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
-    QVERIFY(m_cube->DCube1->isVisible());
-    QCOMPARE(m_cube->DCube1->rowCount(), 3);
+    QVERIFY(ctl<DCube>(m_cube, "DCube1")->isVisible());
+    QCOMPARE(ctl<DCube>(m_cube, "DCube1")->rowCount(), 3);
     QCOMPARE(m_cube->cubeFilePath(), before);
 }
 
@@ -332,7 +333,7 @@ void tst_cubefiles::notACubeFile()
     QCOMPARE(m.title, QStringLiteral("EXITING PROGRAM!"));
     QCOMPARE(m.icon, Icon::Critical);
     // The cube is left as it was.
-    QCOMPARE(m_cube->DCube1->cellValue(0, 0).toDouble(), 1000.0);
+    QCOMPARE(ctl<DCube>(m_cube, "DCube1")->cellValue(0, 0).toDouble(), 1000.0);
 }
 
 void tst_cubefiles::webAddressIsRefused()

@@ -59,19 +59,19 @@ void tst_fcubovendas::opening()
     QVERIFY(f);
     QCOMPARE(f->windowTitle(), QStringLiteral("Bi - Business Inteligence"));
     QVERIFY(f->isVisible());
-    QCOMPARE(f->StatusBar1->panelCount(), 6);
-    QCOMPARE(f->StatusBar1->panelText(1), m_fx->shell.folders.dataFolder());
-    QCOMPARE(f->StatusBar1->panelText(2), QStringLiteral("USUARIO"));
-    QCOMPARE(f->StatusBar1->panelText(6), QString());
-    QCOMPARE(f->DCube1->connectType(), 1);
-    QCOMPARE(f->DCube1->connect(), QStringLiteral("Access"));
-    QCOMPARE(f->DCube1->databaseName(), m_fx->shell.devolvidos());
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelCount(), 6);
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1), m_fx->shell.folders.dataFolder());
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(2), QStringLiteral("USUARIO"));
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(6), QString());
+    QCOMPARE(ctl<DCube>(f, "DCube1")->connectType(), 1);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->connect(), QStringLiteral("Access"));
+    QCOMPARE(ctl<DCube>(f, "DCube1")->databaseName(), m_fx->shell.devolvidos());
     QStringList items;
-    for (QAction *a : f->MenuOpcoes->actions())
+    for (QAction *a : ctl<QMenu>(f, "MenuOpcoes")->actions())
         items << a->text();
     QCOMPARE(items, QStringList({"Abrir", "Salvar", "Classificar", "Graficos", "Retirar Totais",
                                  "Inserir Totais", "Marcadores", "Exportar"}));
-    QCOMPARE(f->MenuOpcoes->title(), QStringLiteral("Menu Opções"));
+    QCOMPARE(ctl<QMenu>(f, "MenuOpcoes")->title(), QStringLiteral("Menu Opções"));
     // The same instance comes up again.
     QCOMPARE(m_fx->open(), f);
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
@@ -98,10 +98,10 @@ void tst_fcubovendas::openingCancelled()
     QVERIFY(f);
     QCOMPARE(m_fx->shell.dialogs.progressLabels, QStringList{"Montando o cubo..."});
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
-    QVERIFY(!f->DCube1->model()->hasData());
+    QVERIFY(!ctl<DCube>(f, "DCube1")->model()->hasData());
     m_fx->shell.dialogs.cancelProgressAt = -1;
-    QVERIFY(f->DCube1->rebuild());
-    QCOMPARE(f->DCube1->model()->sourceRowCount(), 9005);
+    QVERIFY(ctl<DCube>(f, "DCube1")->rebuild());
+    QCOMPARE(ctl<DCube>(f, "DCube1")->model()->sourceRowCount(), 9005);
 }
 
 void tst_fcubovendas::lastLineOfSettings()
@@ -110,22 +110,22 @@ void tst_fcubovendas::lastLineOfSettings()
     const QString other = m_fx->shell.folders.programFile(QStringLiteral("outros"));
     m_fx->shell.folders.writeSysIni({other, m_fx->shell.folders.dataFolder()});
     fcubovendas *f = m_fx->open();
-    QCOMPARE(f->StatusBar1->panelText(1), m_fx->shell.folders.dataFolder());
-    QCOMPARE(f->DCube1->model()->sourceRowCount(), 5);
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1), m_fx->shell.folders.dataFolder());
+    QCOMPARE(ctl<DCube>(f, "DCube1")->model()->sourceRowCount(), 5);
     f->close();
     QTRY_VERIFY(!ScreenRegistry::instance().find(QStringLiteral("fcubovendas")));
     // "SYS.INI" and "sys.ini" are the same file.
     const QString lower = m_fx->shell.folders.programFile(QStringLiteral("sys.ini"));
     QVERIFY(QFile::rename(lower, m_fx->shell.folders.programFile(QStringLiteral("SYS.INI"))));
     f = m_fx->open();
-    QCOMPARE(f->StatusBar1->panelText(1), m_fx->shell.folders.dataFolder());
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1), m_fx->shell.folders.dataFolder());
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
 void tst_fcubovendas::definition()
 {
     fcubovendas *f = m_fx->open();
-    DCube *cube = f->DCube1;
+    DCube *cube = ctl<DCube>(f, "DCube1");
     QStringList captions;
     int pages = 0;
     for (kq::platform::CubeField *field : cube->fields()->all()) {
@@ -154,7 +154,7 @@ void tst_fcubovendas::definition()
 void tst_fcubovendas::pivotAndTotals()
 {
     fcubovendas *f = m_fx->open();
-    DCube *cube = f->DCube1;
+    DCube *cube = ctl<DCube>(f, "DCube1");
     cube->fields()->item(QStringLiteral("ds_loja"))->setOrientation(kq::platform::OrientRow);
     cube->fields()
         ->item(QStringLiteral("datepart(\"yyyy\",DEVOLVIDOS.DT_DEPOSITO)"))
@@ -167,13 +167,13 @@ void tst_fcubovendas::pivotAndTotals()
     QCOMPARE(cube->cellValue(0, 2).toDouble(), 550.0); // LOJA NORTE 2026 Valor
     QCOMPARE(cube->cellValue(2, 4).toDouble(), 1000.0);
 
-    f->retirar->trigger();
+    ctl<QAction>(f, "retirar")->trigger();
     for (kq::platform::CubeField *field : cube->fields()->all())
         QVERIFY2(!field->groupFooter(), qPrintable(field->caption()));
     QCOMPARE(cube->rowCount(), 2);
     QCOMPARE(cube->columnCount(), 4);
 
-    f->Inserir->trigger();
+    ctl<QAction>(f, "Inserir")->trigger();
     for (kq::platform::CubeField *field : cube->fields()->all())
         QVERIFY(field->groupFooter());
     QCOMPARE(cube->rowCount(), 3);
@@ -183,7 +183,7 @@ void tst_fcubovendas::pivotAndTotals()
 void tst_fcubovendas::dataFieldList()
 {
     fcubovendas *f = m_fx->open();
-    QListWidget *list = f->lstVisDataField;
+    QListWidget *list = ctl<QListWidget>(f, "lstVisDataField");
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(0)->text(), QStringLiteral("Valor"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("Atualizado"));
@@ -192,21 +192,21 @@ void tst_fcubovendas::dataFieldList()
         QCOMPARE(list->item(i)->checkState(), Qt::Checked);
     }
     list->item(0)->setCheckState(Qt::Unchecked);
-    QVERIFY(!f->DCube1->dataFields()->item(0)->shown());
-    QVERIFY(f->DCube1->dataFields()->item(1)->shown());
-    QCOMPARE(f->DCube1->columnCount(), 1);
-    QCOMPARE(f->DCube1->cellValue(0, 0).toDouble(), 1100.0);
+    QVERIFY(!ctl<DCube>(f, "DCube1")->dataFields()->item(0)->shown());
+    QVERIFY(ctl<DCube>(f, "DCube1")->dataFields()->item(1)->shown());
+    QCOMPARE(ctl<DCube>(f, "DCube1")->columnCount(), 1);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->cellValue(0, 0).toDouble(), 1100.0);
     list->item(0)->setCheckState(Qt::Checked);
-    QVERIFY(f->DCube1->dataFields()->item(0)->shown());
+    QVERIFY(ctl<DCube>(f, "DCube1")->dataFields()->item(0)->shown());
     QCOMPARE(list->item(0)->text(), QStringLiteral("Valor"));
-    QCOMPARE(f->DCube1->columnCount(), 2);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->columnCount(), 2);
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
 void tst_fcubovendas::layoutTooSmall()
 {
     fcubovendas *f = m_fx->open();
-    const QRect cube = f->DCube1->geometry();
+    const QRect cube = ctl<DCube>(f, "DCube1")->geometry();
     m_fx->shell.dialogs.clear();
     // A zero inner size: each move that would get a negative size is
     // reported and the others still run.
@@ -217,29 +217,29 @@ void tst_fcubovendas::layoutTooSmall()
         QVERIFY2(t.startsWith("Erro No.380 - Valor de propriedade inválido"), qPrintable(t));
         QVERIFY(t.contains("Formulário: fcubovendas"));
     }
-    QCOMPARE(f->DCube1->geometry(), cube);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->geometry(), cube);
     // A normal size reports nothing.
     m_fx->shell.dialogs.clear();
     f->Form_Resize(12000, 8000);
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
-    QCOMPARE(f->TopPicture->geometry().topLeft(), QPoint(6, 6));
-    QCOMPARE(f->TopPicture->width(), (12000 - 180) / 15);
-    QCOMPARE(f->DCube1->x(), f->LeftPicture->geometry().right() + 1 + 6);
-    QCOMPARE(f->DCube1->height(), (8000 - (f->DCube1->y() * 15 + 360)) / 15);
+    QCOMPARE(ctl<kq::cube::GradientPicture>(f, "TopPicture")->geometry().topLeft(), QPoint(6, 6));
+    QCOMPARE(ctl<kq::cube::GradientPicture>(f, "TopPicture")->width(), (12000 - 180) / 15);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->x(), ctl<kq::cube::GradientPicture>(f, "LeftPicture")->geometry().right() + 1 + 6);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->height(), (8000 - (ctl<DCube>(f, "DCube1")->y() * 15 + 360)) / 15);
 }
 
 void tst_fcubovendas::rankFormReused()
 {
     fcubovendas *f = m_fx->open();
-    f->Classificar->trigger();
+    ctl<QAction>(f, "Classificar")->trigger();
     auto *rank = qobject_cast<kq::cube::RankForm *>(
         ScreenRegistry::instance().find(QStringLiteral("RankForm")));
     QVERIFY(rank);
     QVERIFY(rank->isVisible());
-    QCOMPARE(rank->dynamiCube(), f->DCube1);
+    QCOMPARE(rank->dynamiCube(), ctl<DCube>(f, "DCube1"));
     QCOMPARE(rank->parentWidget(), f);
     QVERIFY(!rank->selectedField());
-    f->Classificar->trigger();
+    ctl<QAction>(f, "Classificar")->trigger();
     QCOMPARE(ScreenRegistry::instance().find(QStringLiteral("RankForm")), rank);
     QCOMPARE(f->findChildren<kq::cube::RankForm *>().size(), 1);
 }
@@ -248,19 +248,19 @@ void tst_fcubovendas::markersColourCells()
 {
     fcubovendas *f = m_fx->open();
     f->dataMarkers().Add(255, 65535, 900, 1000, QStringLiteral("sumVL_CHEQUE"));
-    const kq::platform::CubeCell valor = f->DCube1->model()->formatCell(0, 0);
+    const kq::platform::CubeCell valor = ctl<DCube>(f, "DCube1")->model()->formatCell(0, 0);
     QCOMPARE(valor.backColor, 65535);
     QCOMPARE(valor.foreColor, 255);
     // "Atualizado" (1100) has no marker.
-    QVERIFY(f->DCube1->model()->formatCell(0, 1).backColor != 65535);
+    QVERIFY(ctl<DCube>(f, "DCube1")->model()->formatCell(0, 1).backColor != 65535);
 }
 
 void tst_fcubovendas::chartAndMarkerEditor()
 {
     fcubovendas *f = m_fx->open();
     // Every "Graficos" makes a new chart window of the cube's current block.
-    f->graficos->trigger();
-    f->graficos->trigger();
+    ctl<QAction>(f, "graficos")->trigger();
+    ctl<QAction>(f, "graficos")->trigger();
     QList<kq::cube::frmMSChart *> charts;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (auto *c = qobject_cast<kq::cube::frmMSChart *>(w); c && c->isVisible())
@@ -282,14 +282,14 @@ void tst_fcubovendas::chartAndMarkerEditor()
             }
         }
     });
-    f->Marcadores->trigger();
+    ctl<QAction>(f, "Marcadores")->trigger();
     QCOMPARE(fieldShown, QStringLiteral("Valor"));
 }
 
 void tst_fcubovendas::printPreview()
 {
     fcubovendas *f = m_fx->open();
-    f->cmdPreview->click();
+    ctl<QPushButton>(f, "cmdPreview")->click();
     auto *preview = f->findChild<QPrintPreviewDialog *>(QStringLiteral("cubePrintPreview"));
     QVERIFY(preview);
     QVERIFY(preview->isVisible());
@@ -302,13 +302,13 @@ void tst_fcubovendas::closingDropsToolsAndMarkers()
     fcubovendas *f = m_fx->open();
     f->dataMarkers().Add(255, 16777215, 0, 500, QStringLiteral("sumVL_CHEQUE"));
     QCOMPARE(f->dataMarkers().Count(), 1);
-    f->Salvar->trigger();
-    f->Exportar->trigger();
-    f->Classificar->trigger();
+    ctl<QAction>(f, "Salvar")->trigger();
+    ctl<QAction>(f, "Exportar")->trigger();
+    ctl<QAction>(f, "Classificar")->trigger();
     auto &registry = ScreenRegistry::instance();
     QVERIFY(registry.find(QStringLiteral("SaveForm")));
     QVERIFY(registry.find(QStringLiteral("fexport")));
-    f->Command1->click();
+    ctl<QPushButton>(f, "Command1")->click();
     QTRY_VERIFY(!registry.find(QStringLiteral("fcubovendas")));
     QVERIFY(!registry.find(QStringLiteral("SaveForm")));
     QVERIFY(!registry.find(QStringLiteral("fexport")));
@@ -320,7 +320,7 @@ void tst_fcubovendas::closingDropsToolsAndMarkers()
 void tst_fcubovendas::screenshot()
 {
     fcubovendas *f = m_fx->open();
-    DCube *cube = f->DCube1;
+    DCube *cube = ctl<DCube>(f, "DCube1");
     cube->fields()->item(QStringLiteral("ds_loja"))->setOrientation(kq::platform::OrientRow);
     cube->fields()->item(QStringLiteral("DS_SITUACAO"))->setOrientation(kq::platform::OrientRow);
     cube->fields()

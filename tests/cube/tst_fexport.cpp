@@ -14,6 +14,7 @@
 using namespace kq::test;
 using namespace kq::test::cubescreen;
 using kq::cube::fcubovendas;
+using kq::platform::DCube;
 using kq::cube::fexport;
 using kq::platform::ScreenRegistry;
 
@@ -64,7 +65,7 @@ void tst_fexport::cleanup()
 
 fexport *tst_fexport::openExport()
 {
-    m_cube->Exportar->trigger();
+    ctl<QAction>(m_cube, "Exportar")->trigger();
     return qobject_cast<fexport *>(ScreenRegistry::instance().find(QStringLiteral("fexport")));
 }
 
@@ -105,9 +106,9 @@ void tst_fexport::htmlReplacedEachTime()
     QVERIFY(first.contains(QStringLiteral("Atualizado")));
 
     // The second export replaces the first file.
-    m_cube->DCube1->fields()->item(QStringLiteral("ds_loja"))
+    ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja"))
         ->setOrientation(kq::platform::OrientRow);
-    QVERIFY(m_cube->DCube1->rebuild());
+    QVERIFY(ctl<DCube>(m_cube, "DCube1")->rebuild());
     fexport *e = openExport();
     e->ckbExportFormattedNumbers->setChecked(false);
     exportAndWait(e);
@@ -134,17 +135,17 @@ void tst_fexport::dataFieldList()
 {
     // A data field hidden on the cube screen is listed checked here, and
     // stays hidden until its item is toggled.
-    m_cube->lstVisDataField->item(0)->setCheckState(Qt::Unchecked);
+    ctl<QListWidget>(m_cube, "lstVisDataField")->item(0)->setCheckState(Qt::Unchecked);
     fexport *e = openExport();
     QCOMPARE(e->lstVisDataField->item(0)->checkState(), Qt::Checked);
-    QVERIFY(!m_cube->DCube1->dataFields()->item(0)->shown());
+    QVERIFY(!ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)->shown());
     e->lstVisDataField->item(1)->setCheckState(Qt::Unchecked);
-    QVERIFY(!m_cube->DCube1->dataFields()->item(1)->shown());
+    QVERIFY(!ctl<DCube>(m_cube, "DCube1")->dataFields()->item(1)->shown());
     // The cube screen's own list is not updated.
-    QCOMPARE(m_cube->lstVisDataField->item(1)->checkState(), Qt::Checked);
+    QCOMPARE(ctl<QListWidget>(m_cube, "lstVisDataField")->item(1)->checkState(), Qt::Checked);
     e->lstVisDataField->item(0)->setCheckState(Qt::Unchecked);
     e->lstVisDataField->item(0)->setCheckState(Qt::Checked);
-    QVERIFY(m_cube->DCube1->dataFields()->item(0)->shown());
+    QVERIFY(ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)->shown());
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 

@@ -14,6 +14,7 @@ using namespace kq::test;
 using namespace kq::test::cubescreen;
 using kq::cube::RankForm;
 using kq::cube::fcubovendas;
+using kq::platform::DCube;
 using kq::platform::CubeField;
 using kq::platform::ScreenRegistry;
 
@@ -36,7 +37,7 @@ private slots:
 private:
     RankForm *openRank();
     int rowOf(const QString &caption) const;
-    CubeField *store() const { return m_cube->DCube1->fields()->item(QStringLiteral("ds_loja")); }
+    CubeField *store() const { return ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja")); }
 
     CubeFixture *m_fx = nullptr;
     fcubovendas *m_cube = nullptr;
@@ -47,7 +48,7 @@ void tst_rankform::init()
     m_fx = new CubeFixture;
     m_cube = m_fx->open();
     store()->setOrientation(kq::platform::OrientRow);
-    QVERIFY(m_cube->DCube1->rebuild());
+    QVERIFY(ctl<DCube>(m_cube, "DCube1")->rebuild());
 }
 
 void tst_rankform::cleanup()
@@ -58,14 +59,14 @@ void tst_rankform::cleanup()
 
 RankForm *tst_rankform::openRank()
 {
-    m_cube->Classificar->trigger();
+    ctl<QAction>(m_cube, "Classificar")->trigger();
     return qobject_cast<RankForm *>(ScreenRegistry::instance().find(QStringLiteral("RankForm")));
 }
 
 int tst_rankform::rowOf(const QString &caption) const
 {
-    for (int r = 0; r < m_cube->DCube1->rowCount(); ++r) {
-        if (m_cube->DCube1->rowHeading(r, 1).text == caption)
+    for (int r = 0; r < ctl<DCube>(m_cube, "DCube1")->rowCount(); ++r) {
+        if (ctl<DCube>(m_cube, "DCube1")->rowHeading(r, 1).text == caption)
             return r;
     }
     return -1;
@@ -93,13 +94,13 @@ void tst_rankform::axisFields()
 
 void tst_rankform::hiddenDataFieldLeftOut()
 {
-    m_cube->lstVisDataField->item(1)->setCheckState(Qt::Unchecked);
+    ctl<QListWidget>(m_cube, "lstVisDataField")->item(1)->setCheckState(Qt::Unchecked);
     RankForm *f = openRank();
     f->lstAxisFields->setCurrentRow(8); // "Cliente"
     QCOMPARE(f->cboDataFields->count(), 2);
     QCOMPARE(f->cboDataFields->itemText(0), QStringLiteral("Cliente"));
     QCOMPARE(f->cboDataFields->itemText(1), QStringLiteral("Valor"));
-    QCOMPARE(f->cboDataFields->itemData(1).toInt(), m_cube->DCube1->dataFields()->item(0)
+    QCOMPARE(f->cboDataFields->itemData(1).toInt(), ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)
                                                        ->dataIndex());
     QVERIFY(f->SortOption[0]->isChecked());
     QVERIFY(!f->cboDataFields->isEnabled());
@@ -110,16 +111,16 @@ void tst_rankform::descendingLabelsResortOnce()
     RankForm *f = openRank();
     f->lstAxisFields->setCurrentRow(8);
     QCOMPARE(rowOf(QStringLiteral("LOJA NORTE")), 0);
-    const int layouts = m_cube->DCube1->model()->layoutCount();
+    const int layouts = ctl<DCube>(m_cube, "DCube1")->model()->layoutCount();
     f->SortOption[2]->click();
     QCOMPARE(store()->labelDescending(), 1);
     QCOMPARE(store()->sortType(), 0);
-    QCOMPARE(m_cube->DCube1->model()->layoutCount(), layouts + 1);
+    QCOMPARE(ctl<DCube>(m_cube, "DCube1")->model()->layoutCount(), layouts + 1);
     QCOMPARE(rowOf(QStringLiteral("LOJA SUL")), 0);
     QCOMPARE(f->cboDataFields->currentIndex(), 0);
     QVERIFY(f->cboDataFields->isEnabled());
     f->SortOption[2]->click();
-    QCOMPARE(m_cube->DCube1->model()->layoutCount(), layouts + 1);
+    QCOMPARE(ctl<DCube>(m_cube, "DCube1")->model()->layoutCount(), layouts + 1);
     // Back to the default order.
     f->SortOption[0]->click();
     QCOMPARE(store()->labelDescending(), 0);
@@ -130,7 +131,7 @@ void tst_rankform::descendingLabelsResortOnce()
 
 void tst_rankform::rankedFieldShown()
 {
-    CubeField *valor = m_cube->DCube1->dataFields()->item(0);
+    CubeField *valor = ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0);
     store()->setSortType(2);
     store()->setRankDataField(valor->dataIndex());
     RankForm *f = openRank();
@@ -151,7 +152,7 @@ void tst_rankform::rankByValue()
     f->SortOption[1]->click();
     f->cboDataFields->setCurrentIndex(1); // "Valor"
     QCOMPARE(store()->sortType(), 1);
-    QCOMPARE(store()->rankDataField(), m_cube->DCube1->dataFields()->item(0)->dataIndex());
+    QCOMPARE(store()->rankDataField(), ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)->dataIndex());
     QCOMPARE(rowOf(QStringLiteral("LOJA SUL")), 0);
     f->SortOption[2]->click();
     QCOMPARE(store()->sortType(), 2);

@@ -101,7 +101,7 @@ void tst_cubefile::roundTrip()
     back.setDatabaseName(m_db);
     if (flags & SaveWithData)
         QFile::rename(m_db, m_db + QStringLiteral(".off"));
-    const CubeLoadResult r = back.load(file);
+    const CubeResult r = back.load(file);
     if (flags & SaveWithData) {
         kq::data::closeAllDatabases();
         QFile::rename(m_db + QStringLiteral(".off"), m_db);
@@ -143,7 +143,7 @@ void tst_cubefile::passwords()
     QVERIFY(m.save(file, SaveWithData | SaveCompressed));
     CubeModel back;
     back.setPassword(given);
-    const CubeLoadResult r = back.load(file);
+    const CubeResult r = back.load(file);
     QCOMPARE(r.code, code);
     QCOMPARE(r.ok, code == 0);
     QCOMPARE(back.lastErrorCode(), code);
@@ -183,7 +183,7 @@ void tst_cubefile::badFiles()
     int raised = 0;
     connect(&m, &CubeModel::errorOccurred, this,
             [&](int c, const QString &, const QString &, bool *) { raised = c; });
-    const CubeLoadResult r = m.load(file);
+    const CubeResult r = m.load(file);
     QVERIFY(!r);
     QCOMPARE(r.code, code);
     QCOMPARE(raised, code);
@@ -309,7 +309,7 @@ void tst_cubefile::damagedOrWrongPassword()
     writeBytes(file, bytes);
     CubeModel back;
     back.setPassword(given);
-    const CubeLoadResult r = back.load(file);
+    const CubeResult r = back.load(file);
     QCOMPARE(r.code, code);
     if (code == CubeErrPassword)
         QCOMPARE(r.description, given.isEmpty() ? QStringLiteral("O arquivo do cubo pede senha.")
@@ -362,7 +362,7 @@ void tst_cubefile::onlyOurKeyCost()
     back.setPassword(QStringLiteral("segredo"));
     QElapsedTimer t;
     t.start();
-    const CubeLoadResult r = back.load(file);
+    const CubeResult r = back.load(file);
     QCOMPARE(r.code, int(CubeErrCorrupt));
     QVERIFY2(t.elapsed() < 5000, "a key was derived");
 }

@@ -212,7 +212,7 @@ void tst_cubeprogress::cancelledLoadKeepsTheCube()
     const QString before = cubetest::dump(m);
     Canceller c;
     c.cancelAt = cancelAt;
-    const CubeLoadResult r = m.load(file, c.callback());
+    const CubeResult r = m.load(file, c.callback());
     QCOMPARE(r.code, int(CubeErrCancelled));
     QCOMPARE(cubetest::dump(m), before);
     QCOMPARE(m.fields()->count(), 2);

@@ -80,7 +80,7 @@ QString tst_fuzzcubefile::check(CubeModel &m, const QByteArray &input, const QSt
     if (!kq::fuzz::writeFile(file, input))
         return QStringLiteral("could not write the input");
     const QString before = cubetest::dump(m);
-    const CubeLoadResult r = m.load(file);
+    const CubeResult r = m.load(file);
     if (!r.ok) {
         if (r.code == CubeErrNone || r.description.isEmpty())
             return QStringLiteral("refused without an error number or text");
@@ -101,11 +101,11 @@ QString tst_fuzzcubefile::check(CubeModel &m, const QByteArray &input, const QSt
     QString fault;
     if (!m.save(copy, SaveWithData | SaveCompressed)) {
         fault = QStringLiteral("a cube read could not be saved: ") + m.lastError();
-    } else if (const CubeLoadResult again = m.load(copy); !again.ok) {
+    } else if (const CubeResult again = m.load(copy); !again.ok) {
         fault = QStringLiteral("its own file is refused: ") + again.description;
     } else if (cubetest::dump(m) != taken) {
         fault = QStringLiteral("its own file reads back different");
-    } else if (const CubeLoadResult reset = m.load(reference); !reset.ok) {
+    } else if (const CubeResult reset = m.load(reference); !reset.ok) {
         fault = QStringLiteral("the reference file is refused: ") + reset.description;
     }
     m.setPassword(password);

@@ -75,6 +75,43 @@ private slots:
             QCOMPARE(*n, value);
     }
 
+    void storedNumber_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("nullIsZero");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("number");
+        QTest::newRow("null as zero") << QVariant() << true << true << 0.0;
+        QTest::newRow("null missing") << QVariant() << false << false << 0.0;
+        QTest::newRow("typed null") << QVariant(QMetaType::fromType<double>()) << true << true
+                                    << 0.0;
+        QTest::newRow("blank text as zero") << QVariant(QStringLiteral("  ")) << true << true
+                                            << 0.0;
+        QTest::newRow("blank text missing") << QVariant(QStringLiteral("")) << false << false
+                                            << 0.0;
+        QTest::newRow("double") << QVariant(12.5) << false << true << 12.5;
+        QTest::newRow("integer") << QVariant(qint64(7)) << false << true << 7.0;
+        QTest::newRow("regional text") << QVariant(QStringLiteral("1.234,50")) << false << true
+                                       << 1234.5;
+        QTest::newRow("c form text") << QVariant(QStringLiteral("12.75")) << false << true
+                                     << 12.75;
+        QTest::newRow("letters") << QVariant(QStringLiteral("abc")) << true << false << 0.0;
+        QTest::newRow("not finite") << QVariant(qInf()) << true << false << 0.0;
+    }
+    void storedNumber()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(bool, nullIsZero);
+        QFETCH(bool, ok);
+        QFETCH(double, number);
+        using kq::platform::NullNumber;
+        const auto n = kq::platform::storedNumber(value, nullIsZero ? NullNumber::Zero
+                                                                    : NullNumber::Missing);
+        QCOMPARE(n.has_value(), ok);
+        if (ok)
+            QCOMPARE(*n, number);
+    }
+
     void parseDate_data()
     {
         QTest::addColumn<QString>("text");

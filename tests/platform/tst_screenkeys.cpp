@@ -137,6 +137,54 @@ private slots:
         delete f;
     }
 
+    // A small dialog's keys: Enter presses the default button, Esc the
+    // cancel button, ahead of Enter-as-Tab.
+    void dialogKeys_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("focusedFirst");
+        QTest::addColumn<QString>("pressed");
+
+        const int enter = Qt::Key_Return;
+        const int none = Qt::NoModifier;
+        QTest::newRow("enter in a box") << "nome" << enter << none << false << "incluir";
+        QTest::newRow("keypad enter in a box")
+            << "nome" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << "incluir";
+        QTest::newRow("enter in a several-line box")
+            << "historico" << enter << none << false << "incluir";
+        QTest::newRow("enter on the other button") << "sair" << enter << none << false
+                                                   << "incluir";
+        QTest::newRow("esc in a box") << "nome" << int(Qt::Key_Escape) << none << false
+                                      << "sair";
+        QTest::newRow("esc on the default button")
+            << "incluir" << int(Qt::Key_Escape) << none << false << "sair";
+        QTest::newRow("focused button first") << "sair" << enter << none << true << "sair";
+        QTest::newRow("focused first, from a box") << "nome" << enter << none << true
+                                                   << "incluir";
+    }
+    void dialogKeys()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, focusedFirst);
+        QFETCH(QString, pressed);
+        QPointer<Form> f = shown(true);
+        QVERIFY(f);
+        f->setDialogKeys(f->incluir, f->sair, focusedFirst);
+        QStringList clicks;
+        QObject::connect(f->incluir, &QPushButton::clicked, f, [&] { clicks << "incluir"; });
+        QObject::connect(f->sair, &QPushButton::clicked, f, [&] { clicks << "sair"; });
+        f->byName(start)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f->byName(start), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(clicks, QStringList{pressed});
+        if (f)
+            QCOMPARE(f->historico->toPlainText(), QString());
+        delete f;
+    }
+
     // A typist who keeps pressing Enter goes round the screen and never
     // presses a button.
     void enterRoundTheScreen()

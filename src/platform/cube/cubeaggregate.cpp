@@ -7,6 +7,7 @@
 // from its source rows into every column node above the row's column leaf;
 // those of any other row node from its children's cells.
 
+#include "platform/cube/cubeexpr.h"
 #include "platform/cube/cubemodel_p.h"
 
 #include <algorithm>
@@ -17,8 +18,6 @@
 namespace kq::platform {
 
 namespace {
-
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Where the member of a source row on one axis level comes from.
 struct MemberSource
@@ -550,6 +549,38 @@ double CubeModel::Data::aggValue(int slot, CubeField *f, bool *empty) const
     default:
         return cell[0];
     }
+}
+
+// --- reading the aggregates ------------------------------------------------
+
+double CubeModel::Data::fieldValue(int slot, CubeField *f, bool *empty, int depth) const
+{
+    *empty = true;
+    if (slot < 0 || !f)
+        return kNaN;
+    if (!f->m_calculated)
+        return aggValue(slot, f, empty);
+    if (depth > 8)
+        return kNaN;
+    CubeExpr expr;
+    if (!expr.parse(f->m_expression.isEmpty() ? f->m_source : f->m_expression))
+        return kNaN;
+    const double v = expr.evaluate([&](const QString &name) {
+        CubeField *other = nullptr;
+        for (CubeField *g : dataOrder) {
+            if (g->m_name.compare(name, Qt::CaseInsensitive) == 0) {
+                other = g;
+                break;
+            }
+        }
+        if (!other || other == f)
+            return kNaN;
+        bool e = true;
+        const double x = fieldValue(slot, other, &e, depth + 1);
+        return e ? kNaN : x;
+    });
+    *empty = std::isnan(v);
+    return v;
 }
 
 } // namespace kq::platform

@@ -426,16 +426,15 @@ Written writeLines(ExportGrid &g, QStringView tag, QIODevice *out, const CubePro
 
 } // namespace
 
-bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
-                           bool colors, bool mergeHeadings, const CubeProgress &progress)
+CubeResult CubeModel::exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
+                                 bool colors, bool mergeHeadings, const CubeProgress &progress)
 {
-    d->lastCode = 0;
-    d->lastError.clear();
+    d->clearError();
     ExportGrid g(*this, includeTotals, formattedNumbers, colors, mergeHeadings, true);
     ExportFile file(path);
     if (!file.open())
-        return d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
-                       QStringLiteral("DCube.ExportHTML"));
+        return d->failed(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
+                         QStringLiteral("DCube.ExportHTML"));
     XmlText out(file.device());
     QXmlStreamWriter w(out.text());
     w.setAutoFormatting(true);
@@ -460,8 +459,8 @@ bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formatt
                    [&](LineText &t, int, const ExCell &c) { htmlCell(t, c, styles); });
     if (written == Written::Cancelled) {
         file.cancel();
-        return d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."),
-                       QStringLiteral("DCube.ExportHTML"));
+        return d->failed(CubeErrCancelled, QStringLiteral("Operação cancelada."),
+                         QStringLiteral("DCube.ExportHTML"));
     }
     if (written == Written::Failed)
         file.fail();
@@ -469,19 +468,18 @@ bool CubeModel::exportHtml(const QString &path, bool includeTotals, bool formatt
     if (file.device()->write(end) != end.size())
         file.fail();
     if (!file.commit())
-        return d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
-                       QStringLiteral("DCube.ExportHTML"));
-    return true;
+        return d->failed(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
+                         QStringLiteral("DCube.ExportHTML"));
+    return d->result();
 }
 
-bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool formattedNumbers,
-                            bool colors, bool mergeHeadings, const CubeProgress &progress)
+CubeResult CubeModel::exportExcel(const QString &path, bool includeTotals, bool formattedNumbers,
+                                  bool colors, bool mergeHeadings, const CubeProgress &progress)
 {
-    d->lastCode = 0;
-    d->lastError.clear();
+    d->clearError();
     auto failed = [&] {
-        return d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
-                       QStringLiteral("DCube.ExportExcel"));
+        return d->failed(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
+                         QStringLiteral("DCube.ExportExcel"));
     };
     ExportGrid g(*this, includeTotals, formattedNumbers, colors, mergeHeadings, false);
     const QString ss = QStringLiteral("urn:schemas-microsoft-com:office:spreadsheet");
@@ -571,8 +569,8 @@ bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool format
                 t.text += QStringView(u"</ss:Cell>");
             });
         if (written == Written::Cancelled)
-            return d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."),
-                           QStringLiteral("DCube.ExportExcel"));
+            return d->failed(CubeErrCancelled, QStringLiteral("Operação cancelada."),
+                             QStringLiteral("DCube.ExportExcel"));
         if (written == Written::Failed)
             return failed();
         const QByteArray end(
@@ -626,7 +624,7 @@ bool CubeModel::exportExcel(const QString &path, bool includeTotals, bool format
     }
     if (!file.commit())
         return failed();
-    return true;
+    return d->result();
 }
 
 } // namespace kq::platform

@@ -282,10 +282,9 @@ QCborMap CubeModel::Data::encode(bool withData)
     return m;
 }
 
-bool CubeModel::save(const QString &path, int flags, const CubeProgress &progress)
+CubeResult CubeModel::save(const QString &path, int flags, const CubeProgress &progress)
 {
-    d->lastCode = 0;
-    d->lastError.clear();
+    d->clearError();
     // Steps: the cube, packed, sealed, written.
     auto step = [&](int done) {
         if (!progress || progress(done, 4))
@@ -295,17 +294,17 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
     };
     if (path.isEmpty()) {
         d->fail(CubeErrWrite, QStringLiteral("Falta o nome do arquivo."), QStringLiteral("DCube.Save"));
-        return false;
+        return d->result();
     }
     const bool withData = (flags & SaveWithData) != 0;
     if (withData && !d->haveData)
         ensureLayout();
     if (!step(0))
-        return false;
+        return d->result();
     QByteArray payload = d->encode(withData).toCborValue().toCbor();
     quint8 fileFlags = withData && d->haveData ? FileData : 0;
     if (!step(1))
-        return false;
+        return d->result();
     if (flags & SaveCompressed) {
         payload = qCompress(payload, 1); // a large cube took seconds at the usual level 6
         fileFlags |= FileCompressed;
@@ -313,13 +312,13 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
     if (!sodiumReady()) {
         d->fail(CubeErrWrite, QStringLiteral("A criptografia não está disponível."),
                 QStringLiteral("DCube.Save"));
-        return false;
+        return d->result();
     }
     const bool encrypt = !d->password.isEmpty();
     if (encrypt)
         fileFlags |= FileEncrypted;
     if (!step(2))
-        return false;
+        return d->result();
     QByteArray header = kMagic;
     QDataStream ds(&header, QIODevice::Append);
     ds.setByteOrder(QDataStream::BigEndian);
@@ -334,7 +333,7 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
         if (!deriveKey(d->password, salt, kOpsLimit, kMemLimit, key)) {
             d->fail(CubeErrWrite, QStringLiteral("Memória insuficiente para preparar a chave da senha."),
                     QStringLiteral("DCube.Save"));
-            return false;
+            return d->result();
         }
         body.resize(payload.size() + crypto_secretbox_MACBYTES);
         crypto_secretbox_easy(reinterpret_cast<unsigned char *>(body.data()),
@@ -353,15 +352,15 @@ bool CubeModel::save(const QString &path, int flags, const CubeProgress &progres
     const QByteArray headerSum = checksum(header);
     ds.writeRawData(headerSum.constData(), int(headerSum.size()));
     if (!step(3))
-        return false;
+        return d->result();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
         || file.write(body) != body.size() || !file.commit()) {
         d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
                 QStringLiteral("DCube.Save"));
-        return false;
+        return d->result();
     }
-    return true;
+    return d->result();
 }
 
 // --- reading -----------------------------------------------------------------
@@ -470,7 +469,7 @@ bool CubeModel::Data::applyData(const QCborMap &data, const CubeProgress &progre
     return true;
 }
 
-CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress)
+CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
 {
     // While the file is read, painting shows the cube as it is.
     struct Busy
@@ -481,15 +480,13 @@ CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress
     } busy{d.get(), d->busy};
     auto failed = [&](int code, const QString &text) {
         d->busy = busy.was;
-        d->fail(code, text, QStringLiteral("DCube.Load"));
-        return CubeLoadResult{false, code, text};
+        return d->failed(code, text, QStringLiteral("DCube.Load"));
     };
     // Steps: read, open, unpack, parse, then the columns or the source rows.
     const int kSteps = 4;
     auto step = [&](int done) { return !progress || progress(done, kSteps); };
     auto cancelled = [&] { return failed(CubeErrCancelled, QStringLiteral("Operação cancelada.")); };
-    d->lastCode = 0;
-    d->lastError.clear();
+    d->clearError();
     QFile file(path);
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return failed(CubeErrFileMissing, QStringLiteral("Arquivo não encontrado."));
@@ -621,20 +618,19 @@ CubeLoadResult CubeModel::load(const QString &path, const CubeProgress &progress
     busy.was = false;
     d->busy = false;
     d->layout();
-    return CubeLoadResult{true, 0, QString()};
+    return d->result();
 }
 
-bool CubeModel::openUrl(const QString &url)
+CubeResult CubeModel::openUrl(const QString &url)
 {
     const QUrl u(url);
     if (u.isLocalFile())
-        return load(u.toLocalFile()).ok;
+        return load(u.toLocalFile());
     if (!u.scheme().isEmpty() && u.scheme().size() > 1) {
-        d->fail(CubeErrUnsupported, QStringLiteral("Endereços da web não são aceitos."),
-                QStringLiteral("DCube.URL"));
-        return false;
+        return d->failed(CubeErrUnsupported, QStringLiteral("Endereços da web não são aceitos."),
+                           QStringLiteral("DCube.URL"));
     }
-    return load(url).ok;
+    return load(url);
 }
 
 } // namespace kq::platform

@@ -39,6 +39,23 @@ bool CubeModel::Data::fail(int code, const QString &description, const QString &
     return false;
 }
 
+CubeResult CubeModel::Data::failed(int code, const QString &description, const QString &source)
+{
+    fail(code, description, source);
+    return result();
+}
+
+void CubeModel::Data::clearError()
+{
+    lastCode = 0;
+    lastError.clear();
+}
+
+CubeResult CubeModel::Data::result() const
+{
+    return CubeResult{lastCode == 0, lastCode, lastError};
+}
+
 CubeModel::CubeModel(QObject *parent) : QObject(parent), d(new Data(this)) {}
 
 CubeModel::~CubeModel()

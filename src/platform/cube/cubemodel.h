@@ -84,9 +84,9 @@ public:
     // (lastError()); errorOccurred is raised first. progress hears of the
     // source rows read and may cancel (1036): the cube keeps what it held,
     // and reads the source again only when asked to.
-    bool rebuild(const CubeProgress &progress = {});
+    CubeResult rebuild(const CubeProgress &progress = {});
     // Runs the record source again even when nothing changed.
-    bool reloadData(const CubeProgress &progress = {});
+    CubeResult reloadData(const CubeProgress &progress = {});
     // True once source rows are present (from the database or a data file).
     bool hasData() const;
     int sourceRowCount() const;
@@ -195,14 +195,14 @@ public:
     // Writes the cube (flags: SaveWithData, SaveCompressed) atomically;
     // encrypted when the password is set. False on failure (lastError());
     // progress hears of its steps and may cancel (1036): no file is written.
-    bool save(const QString &path, int flags, const CubeProgress &progress = {});
+    CubeResult save(const QString &path, int flags, const CubeProgress &progress = {});
     // Reads a cube file: 1014 file missing, 1021 password missing or wrong,
     // 1030/1031/1032 not ours / newer version / damaged, 1033 source failed,
     // 1036 cancelled through progress. A failed load leaves the cube as it was.
-    CubeLoadResult load(const QString &path, const CubeProgress &progress = {});
+    CubeResult load(const QString &path, const CubeProgress &progress = {});
     // A local file (path or file:// address) is loaded; any other address is
     // refused (1035).
-    bool openUrl(const QString &url);
+    CubeResult openUrl(const QString &url);
 
     // The grid as it is laid out (totals only when includeTotals), numbers
     // formatted or raw, cell colours (format handlers included), repeated
@@ -210,9 +210,9 @@ public:
     // (SpreadsheetML). Written row by row; progress hears of the lines
     // written and may cancel (1036), which leaves no file. False when the
     // file cannot be written (1034).
-    bool exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
+    CubeResult exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
                     bool colors, bool mergeHeadings, const CubeProgress &progress = {});
-    bool exportExcel(const QString &path, bool includeTotals, bool formattedNumbers,
+    CubeResult exportExcel(const QString &path, bool includeTotals, bool formattedNumbers,
                      bool colors, bool mergeHeadings, const CubeProgress &progress = {});
 
     int lastErrorCode() const;

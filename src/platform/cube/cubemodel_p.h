@@ -7,9 +7,13 @@
 #include <QCborMap>
 #include <QHash>
 #include <QVector>
+#include <limits>
 #include <memory>
 
 namespace kq::platform {
+
+// An empty cell or aggregate.
+inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // One column of the source rows, dictionary-encoded: codes index dict (-1 Null).
 struct CubeColumn
@@ -160,7 +164,14 @@ struct CubeModel::Data
     static void apply(CubeModel &target, const QCborMap &m);
     // The source rows of a file; false when damaged or cancelled (*cancelled).
     bool applyData(const QCborMap &data, const CubeProgress &progress, bool *cancelled);
+    // Records a failure and raises errorOccurred; false.
     bool fail(int code, const QString &description, const QString &source);
+    // The same, as an operation's result.
+    CubeResult failed(int code, const QString &description, const QString &source);
+    // An operation starts with no failure recorded.
+    void clearError();
+    // The operation's result from the failure recorded, if any.
+    CubeResult result() const;
 };
 
 } // namespace kq::platform

@@ -113,14 +113,16 @@ struct CubeHitRecord
     CubeField *headingField = nullptr;
 };
 
-// Result of a load: ok, or the error number and its description.
-struct CubeLoadResult
+// Result of a cube operation: ok, or the error number and its description
+// (the model also keeps them as its last error and raises errorOccurred).
+struct CubeResult
 {
     bool ok = false;
     int code = CubeErrNone;
     QString description;
 
-    explicit operator bool() const { return ok; }
+    // Reads as the old bool results did.
+    operator bool() const { return ok; }
 };
 
 // Argument of the per-cell format signal. Handlers may change backColor and

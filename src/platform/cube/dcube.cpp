@@ -71,10 +71,10 @@ DCube::DCube(QWidget *parent) : QWidget(parent), m_model(new CubeModel(this))
 
 DCube::~DCube() = default;
 
-bool DCube::rebuild()
+CubeResult DCube::rebuild()
 {
     WindowProgress progress(QStringLiteral("Montando o cubo..."), this);
-    const bool ok = m_model->rebuild(progress.callback());
+    const CubeResult ok = m_model->rebuild(progress.callback());
     m_view->clearFormats();
     m_view->viewport()->update();
     return ok;
@@ -147,38 +147,38 @@ CubeHitRecord DCube::hitTest(const QPoint &pos) const
     return m_view->hitTest(m_view->viewport()->mapFrom(this, pos));
 }
 
-CubeLoadResult DCube::load(const QString &path)
+CubeResult DCube::load(const QString &path)
 {
     WindowProgress progress(QStringLiteral("Abrindo o arquivo do cubo..."), this);
-    const CubeLoadResult r = m_model->load(path, progress.callback());
+    const CubeResult r = m_model->load(path, progress.callback());
     m_view->clearFormats();
     m_view->viewport()->update();
     return r;
 }
 
-bool DCube::save(const QString &path, int flags)
+CubeResult DCube::save(const QString &path, int flags)
 {
     WindowProgress progress(QStringLiteral("Gravando o arquivo do cubo..."), this);
     return m_model->save(path, flags, progress.callback());
 }
 
-bool DCube::exportHtml(const QString &path, bool totals, bool formatted, bool colors,
+CubeResult DCube::exportHtml(const QString &path, bool totals, bool formatted, bool colors,
                        bool merge)
 {
     WindowProgress progress(QStringLiteral("Exportando o cubo..."), this);
     return m_model->exportHtml(path, totals, formatted, colors, merge, progress.callback());
 }
 
-bool DCube::exportExcel(const QString &path, bool totals, bool formatted, bool colors,
+CubeResult DCube::exportExcel(const QString &path, bool totals, bool formatted, bool colors,
                         bool merge)
 {
     WindowProgress progress(QStringLiteral("Exportando o cubo..."), this);
     return m_model->exportExcel(path, totals, formatted, colors, merge, progress.callback());
 }
 
-bool DCube::openUrl(const QString &url)
+CubeResult DCube::openUrl(const QString &url)
 {
-    const bool ok = m_model->openUrl(url);
+    const CubeResult ok = m_model->openUrl(url);
     m_view->clearFormats();
     m_view->viewport()->update();
     return ok;

@@ -52,7 +52,7 @@ public:
 
     // Re-runs the source when needed and lays the cube out; then repaints.
     // A long reading shows progress and may be cancelled (1036).
-    bool rebuild();
+    CubeResult rebuild();
     // Runs the format handlers for the visible cells again (synchronously)
     // and repaints.
     void refresh();
@@ -140,13 +140,13 @@ public:
     // --- files, exports, printing -------------------------------------------
     QString password() const { return m_model->password(); }
     void setPassword(const QString &p) { m_model->setPassword(p); }
-    bool save(const QString &path, int flags);
+    CubeResult save(const QString &path, int flags);
     // Loads and exports show progress when long; cancelled: 1036, nothing
     // changed and no file left.
-    CubeLoadResult load(const QString &path);
-    bool openUrl(const QString &url);
-    bool exportHtml(const QString &path, bool totals, bool formatted, bool colors, bool merge);
-    bool exportExcel(const QString &path, bool totals, bool formatted, bool colors, bool merge);
+    CubeResult load(const QString &path);
+    CubeResult openUrl(const QString &url);
+    CubeResult exportHtml(const QString &path, bool totals, bool formatted, bool colors, bool merge);
+    CubeResult exportExcel(const QString &path, bool totals, bool formatted, bool colors, bool merge);
     // Prints the whole grid, pages over both axes with the headings repeated,
     // header and footer captions on each page. False when nothing printed.
     bool print(QPrinter *printer);
