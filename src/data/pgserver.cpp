@@ -16,6 +16,8 @@
 #include <cmath>
 #include <vector>
 
+#include <poll.h>
+
 namespace kq::data::internal {
 
 namespace {
@@ -108,6 +110,15 @@ Probe probe(const ServerSettings &s, const QString &password)
                     kSource, QStringLiteral("PostgreSQL: %1 (%2)").arg(why, s.name()));
 }
 
+[[noreturn]] void refused(const ServerSettings &s, const QString &why)
+{
+    throw DataError(ErrorNumber::ServerUnavailable,
+                    QStringLiteral("A senha do usuário \"%1\" não foi aceita pelo servidor de "
+                                   "banco de dados \"%2\".")
+                        .arg(s.user, s.name()),
+                    kSource, QStringLiteral("PostgreSQL: %1 (%2)").arg(why, s.name()));
+}
+
 // Asks the password; throws when the user gives up.
 QString askPassword(const ServerSettings &s, bool refused, const QString &why)
 {
@@ -135,6 +146,8 @@ void learnPassword(const ServerSettings &s, Session &session)
         const Probe p = probe(s, session.password);
         if (p.ok)
             break;
+        if (p.passwordRefused && attempt >= 3)
+            refused(s, p.message);
         if (!(p.needsPassword || p.passwordRefused) || attempt >= 3)
             unreachable(s, p.message);
         session.password = askPassword(s, p.passwordRefused, p.message);
@@ -182,12 +195,16 @@ ServerSettings serverOfConnection(const QString &name)
     return connections().value(name);
 }
 
-QSqlDatabase openServer(const ServerSettings &settings, const QString &name)
+QSqlDatabase openServer(const ServerSettings &settings, const QString &name, bool reopen)
 {
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen() && pgAlive(db))
             return db;
+        // The server undid the transaction: nothing more of it runs.
+        if (!reopen)
+            throw serverError(QStringLiteral("08006"), QStringLiteral("conexão perdida"),
+                              settings.name(), kSource);
         dropConnection(name); // the server dropped it: a new one
     }
     if (!QSqlDatabase::isDriverAvailable(kDriver))
@@ -247,7 +264,19 @@ pg_conn *pgHandle(const QSqlDatabase &db)
 bool pgAlive(const QSqlDatabase &db)
 {
     pg_conn *h = pgHandle(db);
-    return h && PQstatus(h) == CONNECTION_OK;
+    if (!h || PQstatus(h) != CONNECTION_OK)
+        return false;
+    if (PQtransactionStatus(h) == PQTRANS_ACTIVE)
+        return true; // a statement is running: its result tells
+    pollfd fd{PQsocket(h), POLLIN, 0};
+    if (poll(&fd, 1, 0) <= 0)
+        return true; // nothing came
+    // A closing server sends its message, then the end of the stream.
+    for (int i = 0; i < 4 && PQstatus(h) == CONNECTION_OK; ++i) {
+        if (!PQconsumeInput(h))
+            break;
+    }
+    return PQstatus(h) == CONNECTION_OK;
 }
 
 bool pgInTransaction(const QSqlDatabase &db)

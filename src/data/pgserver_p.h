@@ -38,17 +38,21 @@ std::optional<ServerSettings> serverOf(const QString &path);
 QString serverConnectionName(const ServerSettings &settings);
 
 // Opens the connection `name` to the server, or gives it back when it is
-// open and alive (a connection the server dropped is opened anew). The
-// password comes from ~/.pgpass or from the prompt, asked once and kept for
-// the session. Throws DataError ServerUnavailable naming the server.
-QSqlDatabase openServer(const ServerSettings &settings, const QString &name);
+// open and alive. A connection the server dropped is opened anew, unless
+// `reopen` is false (a transaction of the program was open on it: it is
+// lost, and that is said). The password comes from ~/.pgpass or from the
+// prompt, asked once and kept for the session.
+// Throws DataError ServerUnavailable naming the server.
+QSqlDatabase openServer(const ServerSettings &settings, const QString &name, bool reopen = true);
 // The settings of an open server connection (by its name).
 ServerSettings serverOfConnection(const QString &name);
 bool isServerConnection(const QString &name);
 void closeServer(const QString &name);
 
 pg_conn *pgHandle(const QSqlDatabase &db);
-// True while the connection is usable.
+// True while the connection is usable. What the server sent since the last
+// statement is read first, so a connection it closed meanwhile (a restart,
+// an administrator ending the session) is seen closed.
 bool pgAlive(const QSqlDatabase &db);
 // True inside a transaction (also one a failure has aborted).
 bool pgInTransaction(const QSqlDatabase &db);
