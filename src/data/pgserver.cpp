@@ -3,6 +3,8 @@
 #include "data/connection_p.h"
 #include "data/datafolder.h"
 #include "data/jetsql.h"
+#include "data/journal_p.h"
+#include "data/pgschema_p.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -33,6 +35,7 @@ struct Session
 {
     QString password;    // asked in this session; never written anywhere
     bool probed = false; // whether the first connection learnt the password need
+    bool upgradeFailed = false; // upgradeServerSchema could not be done (said once)
 };
 
 QHash<QString, Session> &sessions()
@@ -227,6 +230,8 @@ QSqlDatabase openServer(const ServerSettings &settings, const QString &name, boo
         if (db.open()) {
             PQclear(PQexec(pgHandle(db), kSession));
             connections().insert(name, settings);
+            if (!session.upgradeFailed)
+                session.upgradeFailed = !upgradeServerSchema(db);
             return db;
         }
         const QString why = db.lastError().text();
@@ -277,6 +282,57 @@ bool pgAlive(const QSqlDatabase &db)
             break;
     }
     return PQstatus(h) == CONNECTION_OK;
+}
+
+bool upgradeServerSchema(const QSqlDatabase &db)
+{
+    const PgResult old = pgTry(db,
+                               QStringLiteral("SELECT c.relname, a.attname FROM pg_attribute a "
+                                              "JOIN pg_class c ON c.oid = a.attrelid "
+                                              "JOIN pg_collation co ON co.oid = a.attcollation "
+                                              "WHERE c.relnamespace = "
+                                              "current_schema()::regnamespace AND c.relkind = "
+                                              "'r' AND a.attnum > 0 AND NOT a.attisdropped AND "
+                                              "co.collname = ? ORDER BY c.relname, a.attnum"),
+                               {kIcuCollation});
+    if (!old.ok() || old.rows() == 0)
+        return true;
+    // One ALTER per table: its indexes are built once.
+    QStringList statements{QStringLiteral("BEGIN"),
+                           QStringLiteral("SET LOCAL lock_timeout = '5s'"),
+                           serverCollationStatement()};
+    QString table;
+    QStringList columns;
+    auto alter = [&] {
+        if (!columns.isEmpty())
+            statements << QStringLiteral("ALTER TABLE %1 %2")
+                              .arg(quoteName(table), columns.join(QStringLiteral(", ")));
+        columns.clear();
+    };
+    for (int i = 0; i < old.rows(); ++i) {
+        if (old.text(i, 0) != table) {
+            alter();
+            table = old.text(i, 0);
+        }
+        columns << QStringLiteral("ALTER COLUMN %1 TYPE text COLLATE %2")
+                       .arg(quoteName(old.text(i, 1)), kServerCollation);
+    }
+    alter();
+    statements << QStringLiteral("COMMIT");
+    for (const QString &st : std::as_const(statements)) {
+        const PgResult r = pgTry(db, st, {});
+        if (!r.ok()) {
+            if (pgAlive(db))
+                PQclear(PQexec(pgHandle(db), "ROLLBACK"));
+            postNote(QStringLiteral("As colunas de texto do banco de dados do servidor \"%1\" "
+                                    "continuam com a ordem antiga (maiúsculas e minúsculas "
+                                    "diferentes numa comparação): %2")
+                         .arg(serverOfConnection(db.connectionName()).name(), r.message()));
+            return false;
+        }
+    }
+    forgetCatalog(db);
+    return true;
 }
 
 bool pgInTransaction(const QSqlDatabase &db)
