@@ -4,12 +4,17 @@
 #include "data/rowstream.h"
 #include "data/server.h"
 #include "platform/screenregistry.h"
+#include "registers/screens.h"
+#include "shell/fprincipal.h"
+#include "shell/registerscreen.h"
 #include "shell/startup.h"
 #include "support/base_server.h"
 #include "support/shell_fixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -180,10 +185,11 @@ private slots:
         QVERIFY(dialogs.passwordPrompts.isEmpty());
     }
 
-    // The server drops the connection in the middle of a transaction and is
-    // then down for a while: the write is refused, nothing of it is kept,
-    // the next try says the server is down, and once it is back the same
-    // write goes through without restarting anything.
+    // The server drops the connection in the middle of a transaction: the
+    // rest of the write is refused (not run on a new connection without the
+    // first half), nothing of it is kept; with the server down the next try
+    // says so, and once it is back the same write goes through without
+    // restarting anything.
     void droppedConnectionUndoesTheWrite()
     {
         kq::test::ServerDatabase server;
@@ -198,7 +204,6 @@ private slots:
             Transaction t(path);
             insertClient(path, QStringLiteral("00002"));
             endSessions(server.settings());
-            power.off();
             insertClient(path, QStringLiteral("00003"));
             t.commit();
         });
@@ -210,6 +215,7 @@ private slots:
                  qPrintable(lost.description()));
         QCOMPARE(keysOn(server.settings()), QStringLiteral("00001"));
 
+        power.off();
         const DataError down = failureOf([&] { scalar(path, QStringLiteral("SELECT 1")); });
         QCOMPARE(down.number(), ErrorNumber::ServerUnavailable);
         QVERIFY2(down.description().contains(power.settings().name()),
@@ -233,6 +239,46 @@ private slots:
              rs->next();)
             ++rows;
         QCOMPARE(rows, 3);
+    }
+
+    // On a screen: a write with the server down is said through the dialog
+    // layer and leaves the boxes as typed; the same click once the server is
+    // back writes the record, with no restart.
+    void screenTriesAgain()
+    {
+        kq::test::ShellFixture shell;
+        const ServerSettings real = *readServerSettings(shell.folders.dataFolder());
+        Switch power(real);
+        writeServerSettings(shell.folders.dataFolder(), power.settings());
+        closeAllDatabases();
+        kq::registers::registerScreens();
+        QCOMPARE(shell.main->ButtonBar1_ItemClick(1, 4), QStringLiteral("fdestinos"));
+        auto *screen = qobject_cast<kq::shell::RegisterScreen *>(
+            kq::platform::ScreenRegistry::instance().find(QStringLiteral("fdestinos")));
+        QVERIFY(screen);
+        auto *desc = screen->findChild<QLineEdit *>(QStringLiteral("ds_destino"));
+        QVERIFY(desc);
+        const QString count = QStringLiteral("SELECT count(*) FROM destinos WHERE ds_destino = "
+                                             "'Cartório'");
+        desc->setText(QStringLiteral("Cartório"));
+
+        endSessions(real);
+        power.off();
+        shell.dialogs.clear();
+        screen->CONFIRMA->click();
+        QCOMPARE(shell.dialogs.messages.size(), 1);
+        QVERIFY2(shell.dialogs.lastText().contains(
+                     QStringLiteral("servidor de banco de dados \"%1\"")
+                         .arg(power.settings().name())),
+                 qPrintable(shell.dialogs.lastText()));
+        QCOMPARE(kq::test::serverValue(real, count), QStringLiteral("0"));
+        QCOMPARE(desc->text(), QStringLiteral("Cartório"));
+
+        power.on();
+        shell.dialogs.clear();
+        screen->CONFIRMA->click();
+        QVERIFY2(shell.dialogs.messages.isEmpty(), qPrintable(shell.dialogs.lastText()));
+        QCOMPARE(kq::test::serverValue(real, count), QStringLiteral("1"));
     }
 
     // The password is asked when the server wants one, again when refused,
