@@ -256,7 +256,8 @@ QSqlDatabase openConnection(const QString &path)
 {
     const QString name = connectionName(path);
     if (isServerName(name))
-        return internal::openServer(serverNames().value(name), name);
+        return internal::openServer(serverNames().value(name), name,
+                                    transactionDepths().value(name) == 0);
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen())

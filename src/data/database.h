@@ -122,7 +122,9 @@ private:
 // savepoint inside it: its commit keeps its work only if the outer one
 // commits too; its rollback undoes only its own work. On SQLite it holds the
 // file's write lock from its start; on a server other desks go on writing
-// other rows (see lockRows and nextKey), and a lost connection undoes it.
+// other rows (see lockRows and nextKey), and a lost connection undoes it:
+// every statement of it after that is refused (ServerUnavailable) until it
+// ends; the next one opens a new connection.
 class Transaction
 {
 public:

@@ -256,6 +256,33 @@ QString collationFor(const QString &name)
     return name;
 }
 
+// The last token of the operand that begins at `k`: a value, a name (with
+// its table), a call or a parenthesis; -1 for anything else.
+qsizetype operandEnd(const QVector<Token> &t, qsizetype k)
+{
+    if (k < 0)
+        return -1;
+    if (t[k].type == Token::String || t[k].type == Token::Param || t[k].type == Token::Number)
+        return k;
+    if (isPunct(t[k], "("))
+        return closing(t, k, nullptr);
+    if (!isName(t[k]))
+        return -1;
+    const qsizetype next = nextSignificant(t, k + 1);
+    if (next >= 0 && isPunct(t[next], "("))
+        return closing(t, next, nullptr);
+    if (next >= 0 && isPunct(t[next], ".")) {
+        const qsizetype column = nextSignificant(t, next + 1);
+        return column >= 0 && isName(t[column]) ? column : -1;
+    }
+    return k;
+}
+
+// The server's Portuguese collation takes no pattern nor substring search;
+// SQLite's LIKE and instr() ignore the column's collation anyway (LIKE
+// folds only ASCII letters, as ILIKE under "C" does; instr() is binary).
+const QString kPatternCollation = QStringLiteral(" COLLATE \"C\"");
+
 QString toPostgres(const QString &sql)
 {
     const QVector<Token> t = tokenize(sql);
@@ -263,6 +290,8 @@ QString toPostgres(const QString &sql)
     out.reserve(t.size());
     for (const Token &tok : t)
         out << tok.text;
+    // Text written after a token (kept when a later rule rewrites the token).
+    QVector<QString> after(t.size());
 
     // Aliases given with AS, as the server will know them.
     QHash<QString, QString> aliases;
@@ -322,6 +351,10 @@ QString toPostgres(const QString &sql)
         }
         if (isWord(tok, "LIKE")) {
             out[i] = QStringLiteral("ILIKE");
+            // An explicit collation on the pattern is the comparison's.
+            const qsizetype pattern = operandEnd(t, next);
+            if (pattern >= 0)
+                after[pattern] += kPatternCollation;
             // A date or number column is compared as its text.
             qsizetype col = prev;
             if (col >= 0 && isWord(t[col], "NOT"))
@@ -346,6 +379,10 @@ QString toPostgres(const QString &sql)
             out[i] = QStringLiteral("coalesce");
         } else if (call && isWord(tok, "instr")) {
             out[i] = QStringLiteral("strpos");
+            QVector<QPair<qsizetype, qsizetype>> args;
+            if (closing(t, next, &args) >= 0 && args.size() == 2
+                && args[0].second > args[0].first)
+                after[args[0].second - 1] += kPatternCollation;
         } else if (isWord(tok, "REAL") && prev >= 0 && isWord(t[prev], "AS")) {
             out[i] = QStringLiteral("double precision");
         } else if (call && isWord(tok, "datepart")) {
@@ -371,7 +408,10 @@ QString toPostgres(const QString &sql)
             i = close;
         }
     }
-    return out.join(QString());
+    QString text;
+    for (qsizetype i = 0; i < t.size(); ++i)
+        text += out[i] + after[i];
+    return text;
 }
 
 } // namespace

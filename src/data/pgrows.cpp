@@ -61,7 +61,7 @@ Catalog readCatalog(const QSqlDatabase &db)
         c.table = spelledTable(r.text(i, 1));
         c.name = spelledColumn(c.table, r.text(i, 3));
         c.type = r.text(i, 4).toUInt();
-        c.portuguese = r.text(i, 5) == kServerCollation;
+        c.portuguese = r.text(i, 5) == kServerCollation || r.text(i, 5) == kIcuCollation;
         c.keyPosition = r.text(i, 6).toInt();
         if (c.keyPosition >= 0)
             keys[c.table.toLower()].push_back({c.keyPosition, c.name});

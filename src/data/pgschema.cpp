@@ -249,6 +249,7 @@ const Schema &schema()
 {
     static const Schema s = [] {
         Schema out;
+        out.statements << serverCollationStatement();
         static const QRegularExpression table(
             QStringLiteral("^CREATE\\s+TABLE\\s+(\\w+)\\s*\\((.*)\\)$"),
             QRegularExpression::CaseInsensitiveOption
@@ -308,6 +309,15 @@ bool isSchemaName(const QString &name)
     const Schema &s = schema();
     const QString key = name.toLower();
     return s.tableSpelling.contains(key) || s.columnSpelling.contains(key);
+}
+
+QString serverCollationStatement()
+{
+    // Level 2: letters and accents count, case does not ("Ávila" = "ÁVILA",
+    // "Avila" <> "Ávila"), as PTBR.
+    return QStringLiteral("CREATE COLLATION IF NOT EXISTS %1 (provider = icu, locale = "
+                          "'pt-BR-u-ks-level2', deterministic = false)")
+        .arg(kServerCollation);
 }
 
 QStringList serverSchemaStatements()

@@ -10,9 +10,15 @@
 
 namespace kq::data::internal {
 
-// The server's Portuguese collation: case-insensitive first, accented
-// letters beside their base letter.
-inline const QString kServerCollation = QStringLiteral("pt-BR-x-icu");
+// The server's Portuguese collation, made in the database before its tables
+// (serverSchemaStatements): the order of PTBR (accented letters beside their
+// base letter) and its equality, which ignores case but not accents. Being
+// nondeterministic, it takes no LIKE nor substring search: the translation
+// gives those a collation of their own (jetsql.h).
+inline const QString kServerCollation = QStringLiteral("kq_ptbr");
+// The ICU collation the server must have, and the one of databases made
+// before kq_ptbr (its equality tells case apart; upgradeServerSchema).
+inline const QString kIcuCollation = QStringLiteral("pt-BR-x-icu");
 
 struct SchemaColumn
 {
@@ -41,9 +47,11 @@ SchemaColumn::Kind columnKind(const QString &name);
 // True when a table or a column of the schema has that name (any case).
 bool isSchemaName(const QString &name);
 
-// The statements that create the business tables, their indexes and rules
-// on PostgreSQL, in order; then those of the seed rows.
+// The statements that create the Portuguese collation, the business tables,
+// their indexes and rules on PostgreSQL, in order; then those of the seed
+// rows.
 QStringList serverSchemaStatements();
+QString serverCollationStatement();
 QStringList serverSeedStatements();
 
 } // namespace kq::data::internal

@@ -3,6 +3,8 @@
 #include "data/connection_p.h"
 #include "data/datafolder.h"
 #include "data/jetsql.h"
+#include "data/journal_p.h"
+#include "data/pgschema_p.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -15,6 +17,8 @@
 
 #include <cmath>
 #include <vector>
+
+#include <poll.h>
 
 namespace kq::data::internal {
 
@@ -31,6 +35,7 @@ struct Session
 {
     QString password;    // asked in this session; never written anywhere
     bool probed = false; // whether the first connection learnt the password need
+    bool upgradeFailed = false; // upgradeServerSchema could not be done (said once)
 };
 
 QHash<QString, Session> &sessions()
@@ -108,6 +113,15 @@ Probe probe(const ServerSettings &s, const QString &password)
                     kSource, QStringLiteral("PostgreSQL: %1 (%2)").arg(why, s.name()));
 }
 
+[[noreturn]] void refused(const ServerSettings &s, const QString &why)
+{
+    throw DataError(ErrorNumber::ServerUnavailable,
+                    QStringLiteral("A senha do usuário \"%1\" não foi aceita pelo servidor de "
+                                   "banco de dados \"%2\".")
+                        .arg(s.user, s.name()),
+                    kSource, QStringLiteral("PostgreSQL: %1 (%2)").arg(why, s.name()));
+}
+
 // Asks the password; throws when the user gives up.
 QString askPassword(const ServerSettings &s, bool refused, const QString &why)
 {
@@ -135,6 +149,8 @@ void learnPassword(const ServerSettings &s, Session &session)
         const Probe p = probe(s, session.password);
         if (p.ok)
             break;
+        if (p.passwordRefused && attempt >= 3)
+            refused(s, p.message);
         if (!(p.needsPassword || p.passwordRefused) || attempt >= 3)
             unreachable(s, p.message);
         session.password = askPassword(s, p.passwordRefused, p.message);
@@ -182,12 +198,16 @@ ServerSettings serverOfConnection(const QString &name)
     return connections().value(name);
 }
 
-QSqlDatabase openServer(const ServerSettings &settings, const QString &name)
+QSqlDatabase openServer(const ServerSettings &settings, const QString &name, bool reopen)
 {
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen() && pgAlive(db))
             return db;
+        // The server undid the transaction: nothing more of it runs.
+        if (!reopen)
+            throw serverError(QStringLiteral("08006"), QStringLiteral("conexão perdida"),
+                              settings.name(), kSource);
         dropConnection(name); // the server dropped it: a new one
     }
     if (!QSqlDatabase::isDriverAvailable(kDriver))
@@ -210,6 +230,8 @@ QSqlDatabase openServer(const ServerSettings &settings, const QString &name)
         if (db.open()) {
             PQclear(PQexec(pgHandle(db), kSession));
             connections().insert(name, settings);
+            if (!session.upgradeFailed)
+                session.upgradeFailed = !upgradeServerSchema(db);
             return db;
         }
         const QString why = db.lastError().text();
@@ -247,7 +269,70 @@ pg_conn *pgHandle(const QSqlDatabase &db)
 bool pgAlive(const QSqlDatabase &db)
 {
     pg_conn *h = pgHandle(db);
-    return h && PQstatus(h) == CONNECTION_OK;
+    if (!h || PQstatus(h) != CONNECTION_OK)
+        return false;
+    if (PQtransactionStatus(h) == PQTRANS_ACTIVE)
+        return true; // a statement is running: its result tells
+    pollfd fd{PQsocket(h), POLLIN, 0};
+    if (poll(&fd, 1, 0) <= 0)
+        return true; // nothing came
+    // A closing server sends its message, then the end of the stream.
+    for (int i = 0; i < 4 && PQstatus(h) == CONNECTION_OK; ++i) {
+        if (!PQconsumeInput(h))
+            break;
+    }
+    return PQstatus(h) == CONNECTION_OK;
+}
+
+bool upgradeServerSchema(const QSqlDatabase &db)
+{
+    const PgResult old = pgTry(db,
+                               QStringLiteral("SELECT c.relname, a.attname FROM pg_attribute a "
+                                              "JOIN pg_class c ON c.oid = a.attrelid "
+                                              "JOIN pg_collation co ON co.oid = a.attcollation "
+                                              "WHERE c.relnamespace = "
+                                              "current_schema()::regnamespace AND c.relkind = "
+                                              "'r' AND a.attnum > 0 AND NOT a.attisdropped AND "
+                                              "co.collname = ? ORDER BY c.relname, a.attnum"),
+                               {kIcuCollation});
+    if (!old.ok() || old.rows() == 0)
+        return true;
+    // One ALTER per table: its indexes are built once.
+    QStringList statements{QStringLiteral("BEGIN"),
+                           QStringLiteral("SET LOCAL lock_timeout = '5s'"),
+                           serverCollationStatement()};
+    QString table;
+    QStringList columns;
+    auto alter = [&] {
+        if (!columns.isEmpty())
+            statements << QStringLiteral("ALTER TABLE %1 %2")
+                              .arg(quoteName(table), columns.join(QStringLiteral(", ")));
+        columns.clear();
+    };
+    for (int i = 0; i < old.rows(); ++i) {
+        if (old.text(i, 0) != table) {
+            alter();
+            table = old.text(i, 0);
+        }
+        columns << QStringLiteral("ALTER COLUMN %1 TYPE text COLLATE %2")
+                       .arg(quoteName(old.text(i, 1)), kServerCollation);
+    }
+    alter();
+    statements << QStringLiteral("COMMIT");
+    for (const QString &st : std::as_const(statements)) {
+        const PgResult r = pgTry(db, st, {});
+        if (!r.ok()) {
+            if (pgAlive(db))
+                PQclear(PQexec(pgHandle(db), "ROLLBACK"));
+            postNote(QStringLiteral("As colunas de texto do banco de dados do servidor \"%1\" "
+                                    "continuam com a ordem antiga (maiúsculas e minúsculas "
+                                    "diferentes numa comparação): %2")
+                         .arg(serverOfConnection(db.connectionName()).name(), r.message()));
+            return false;
+        }
+    }
+    forgetCatalog(db);
+    return true;
 }
 
 bool pgInTransaction(const QSqlDatabase &db)

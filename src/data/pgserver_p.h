@@ -38,17 +38,22 @@ std::optional<ServerSettings> serverOf(const QString &path);
 QString serverConnectionName(const ServerSettings &settings);
 
 // Opens the connection `name` to the server, or gives it back when it is
-// open and alive (a connection the server dropped is opened anew). The
-// password comes from ~/.pgpass or from the prompt, asked once and kept for
-// the session. Throws DataError ServerUnavailable naming the server.
-QSqlDatabase openServer(const ServerSettings &settings, const QString &name);
+// open and alive. A connection the server dropped is opened anew, unless
+// `reopen` is false (a transaction of the program was open on it: it is
+// lost, and that is said). The password comes from ~/.pgpass or from the
+// prompt, asked once and kept for the session. A new connection upgrades an
+// older database first (upgradeServerSchema).
+// Throws DataError ServerUnavailable naming the server.
+QSqlDatabase openServer(const ServerSettings &settings, const QString &name, bool reopen = true);
 // The settings of an open server connection (by its name).
 ServerSettings serverOfConnection(const QString &name);
 bool isServerConnection(const QString &name);
 void closeServer(const QString &name);
 
 pg_conn *pgHandle(const QSqlDatabase &db);
-// True while the connection is usable.
+// True while the connection is usable. What the server sent since the last
+// statement is read first, so a connection it closed meanwhile (a restart,
+// an administrator ending the session) is seen closed.
 bool pgAlive(const QSqlDatabase &db);
 // True inside a transaction (also one a failure has aborted).
 bool pgInTransaction(const QSqlDatabase &db);
@@ -156,6 +161,13 @@ std::unique_ptr<RowStream> serverResult(const QString &path, const QString &sql,
                                         int errorNumber = ErrorNumber::SqlFailed);
 // Closes the reading connections of every server (closeAllDatabases).
 void closeServerReaders();
+
+// Gives the Portuguese text columns of a database made before kq_ptbr that
+// collation (pgschema_p.h), in one transaction. Failures (a user who does not
+// own the tables, a table another desk is using) leave the database as it was,
+// with a note for the error log (false; not tried again in the session): the
+// columns then keep the order and tell case apart in an equality.
+bool upgradeServerSchema(const QSqlDatabase &db);
 
 // The key of the lock that serialises the new keys of one table on a server.
 qint64 keyLockOf(const QString &table);

@@ -95,12 +95,12 @@ void requireCollation(const QSqlDatabase &db, const ServerSettings &s)
     const PgResult r = internal::pgExec(db,
                                         QStringLiteral("SELECT 1 FROM pg_collation "
                                                        "WHERE collname = ?"),
-                                        {internal::kServerCollation}, kSource);
+                                        {internal::kIcuCollation}, kSource);
     if (r.rows() == 0)
         throw DataError(ErrorNumber::DatabaseOpen,
                         QStringLiteral("O servidor \"%1\" não tem a ordem alfabética portuguesa "
                                        "(\"%2\"): ele precisa de um PostgreSQL com ICU.")
-                            .arg(s.name(), internal::kServerCollation),
+                            .arg(s.name(), internal::kIcuCollation),
                         kSource);
 }
 

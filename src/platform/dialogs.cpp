@@ -85,6 +85,16 @@ public:
         return text;
     }
 
+    std::optional<QString> passwordBox(const QString &prompt, const QString &title) override
+    {
+        bool ok = false;
+        QString text = QInputDialog::getText(activeParent(), title, prompt, QLineEdit::Password,
+                                             QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
+    }
+
     QString openFile(const QString &caption, const QString &dir, const QString &filter) override
     {
         return QFileDialog::getOpenFileName(activeParent(), caption, dir, filter);
@@ -174,6 +184,11 @@ std::optional<QString> Dialogs::inputBox(const QString &prompt, const QString &t
 {
     return backend()->inputBox(prompt, title.isEmpty() ? executableBaseName() : title,
                                defaultText);
+}
+
+std::optional<QString> Dialogs::passwordBox(const QString &prompt, const QString &title)
+{
+    return backend()->passwordBox(prompt, title.isEmpty() ? executableBaseName() : title);
 }
 
 QString Dialogs::openFile(const QString &caption, const QString &dir, const QString &filter)

@@ -33,6 +33,11 @@ public:
     virtual Answer message(const MessageRecord &request, Answer defaultAnswer) = 0;
     virtual std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                             const QString &defaultText) = 0;
+    // A text typed without being shown (a password); by default an input box.
+    virtual std::optional<QString> passwordBox(const QString &prompt, const QString &title)
+    {
+        return inputBox(prompt, title, QString());
+    }
     virtual QString openFile(const QString &caption, const QString &dir,
                              const QString &filter) = 0;
     virtual QString saveFile(const QString &caption, const QString &dir,
@@ -61,6 +66,9 @@ public:
     // Empty optional when the user cancels.
     static std::optional<QString> inputBox(const QString &prompt, const QString &title = QString(),
                                            const QString &defaultText = QString());
+    // A password: what is typed is not shown; empty optional when cancelled.
+    static std::optional<QString> passwordBox(const QString &prompt,
+                                              const QString &title = QString());
     // Filters in Qt form ("Lay Out (*.lyt)"); empty text when cancelled.
     static QString openFile(const QString &caption, const QString &dir, const QString &filter);
     static QString saveFile(const QString &caption, const QString &dir, const QString &filter);

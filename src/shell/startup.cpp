@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "data/database.h"
+#include "data/server.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/screenregistry.h"
@@ -106,6 +107,7 @@ void warnIfReadOnly()
 
 bool startUp()
 {
+    installServerPasswordPrompt();
     if (!instanceLock().tryAcquire()) {
         Dialogs::message(QStringLiteral("Programa Já Encontra-se Ativo..."));
         return false;
@@ -129,6 +131,19 @@ bool startUp()
 }
 
 } // namespace
+
+void installServerPasswordPrompt()
+{
+    kq::data::setPasswordPrompt([](const kq::data::ServerSettings &s, bool refused) {
+        const QString text
+            = refused ? QStringLiteral("A senha não foi aceita pelo servidor de banco de dados "
+                                       "\"%1\". Digite de novo a senha do usuário \"%2\":")
+                      : QStringLiteral("Digite a senha do usuário \"%2\" no servidor de banco "
+                                       "de dados \"%1\":");
+        return Dialogs::passwordBox(text.arg(s.name(), s.user),
+                                    QStringLiteral("Senha do servidor"));
+    });
+}
 
 bool Main()
 {

@@ -13,6 +13,11 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 };
 
+// When the server that holds the business database asks for a password that
+// ~/.pgpass does not give, it is asked through the dialog layer (once per
+// session; kept in memory only). Main() installs it.
+void installServerPasswordPrompt();
+
 // The start-up sequence. Returns true when the main window was shown and the
 // event loop should run; false when the program ends here.
 bool Main();

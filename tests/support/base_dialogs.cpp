@@ -48,6 +48,12 @@ std::optional<QString> ScriptedDialogs::inputBox(const QString &prompt, const QS
     return inputs.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::passwordBox(const QString &prompt, const QString &)
+{
+    passwordPrompts << prompt;
+    return passwords.isEmpty() ? std::nullopt : passwords.dequeue();
+}
+
 QString ScriptedDialogs::openFile(const QString &, const QString &, const QString &)
 {
     return files.isEmpty() ? QString() : files.dequeue();

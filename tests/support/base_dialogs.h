@@ -20,6 +20,9 @@ public:
     QList<kq::platform::MessageRecord> messages;
     QQueue<kq::platform::Answer> answers;
     QQueue<std::optional<QString>> inputs;     // inputBox answers (nullopt = cancel)
+    // passwordBox answers (nullopt or none left = cancel), and the prompts shown.
+    QQueue<std::optional<QString>> passwords;
+    QStringList passwordPrompts;
     QQueue<QString> files;                     // open/save answers ("" = cancel)
     QQueue<QString> folders;
     QQueue<std::optional<QColor>> colors;
@@ -39,6 +42,7 @@ public:
                                  kq::platform::Answer defaultAnswer) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                     const QString &defaultText) override;
+    std::optional<QString> passwordBox(const QString &prompt, const QString &title) override;
     QString openFile(const QString &, const QString &, const QString &) override;
     QString saveFile(const QString &, const QString &, const QString &) override;
     QString chooseFolder(const QString &, const QString &) override;

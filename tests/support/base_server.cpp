@@ -77,6 +77,30 @@ bool serverAdmin(const QString &sql, QString *error)
     return ok;
 }
 
+QString serverValue(const kq::data::ServerSettings &s, const QString &sql)
+{
+    const QByteArray info = QStringLiteral("host='%1' port=%2 dbname='%3' user='%4' "
+                                           "connect_timeout=60")
+                                .arg(s.host)
+                                .arg(s.port)
+                                .arg(s.database, s.user)
+                                .toUtf8();
+    PGconn *c = PQconnectdb(info.constData());
+    PGresult *r = PQexec(c, sql.toUtf8().constData());
+    QStringList rows;
+    if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+        for (int i = 0; i < PQntuples(r); ++i)
+            rows << QString::fromUtf8(PQgetvalue(r, i, 0));
+    } else if (PQresultStatus(r) != PGRES_COMMAND_OK) {
+        rows << QStringLiteral("erro: ") + QString::fromUtf8(PQstatus(c) == CONNECTION_OK
+                                                                 ? PQresultErrorMessage(r)
+                                                                 : PQerrorMessage(c));
+    }
+    PQclear(r);
+    PQfinish(c);
+    return rows.join(QLatin1Char('\n'));
+}
+
 ServerDatabase::ServerDatabase()
 {
     const auto server = testServer();

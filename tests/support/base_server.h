@@ -39,6 +39,11 @@ private:
 // database (a database made or dropped); false on failure.
 bool serverAdmin(const QString &sql, QString *error = nullptr);
 
+// Runs statements on a database of the test server beside the program: the
+// first column of the last one's rows, one per line ("erro: ..." when it
+// fails).
+QString serverValue(const kq::data::ServerSettings &settings, const QString &sql);
+
 } // namespace kq::test
 
 // In a server run without a server: every case of the test is skipped, saying
