@@ -10,14 +10,21 @@
 // debtors on the rows (≈123,000 rows × 62 columns).
 //
 //   QT_QPA_PLATFORM=offscreen bench_cube [--no-1m] [--sizes N,N,..] [--rounds R]
-//                                        [--keep DIR] [--no-export]
+//                                        [--keep DIR] [--no-export] [--server STATE]
 //
 // Every size runs in a child process of its own, so that its memory figures
 // start clean; --keep keeps the generated portfolios in DIR for the next run.
+// --server STATE (a server started by scripts/pg-cluster.sh start STATE
+// --durable): instead, each portfolio (200,000 cheques unless --sizes says)
+// is copied to a database of its own on that server, and the build there is
+// timed beside the build on SQLite and beside the server's own GROUP BY.
 
 #include "data/database.h"
+#include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "data/jetsql.h"
+#include "data/rowstream.h"
+#include "data/server.h"
 #include "platform/cube/cubeview.h"
 #include "platform/cube/dcube.h"
 
@@ -32,12 +39,16 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
@@ -468,6 +479,171 @@ int exports(int size, const QString &db, const QString &outDir, const QString &w
     return 0;
 }
 
+// The server's GROUP BY of the same figures, every value read through the
+// data layer's forward reader. Milliseconds.
+double serverGroupBy(const QString &db, const QString &dims)
+{
+    const QString sql = QStringLiteral("SELECT %1, SUM(VL_CHEQUE), SUM(vl_atualizado) FROM (%2) "
+                                       "AS s GROUP BY %1")
+                            .arg(dims, kq::data::translateJet(QString::fromUtf8(kSource)));
+    QElapsedTimer t;
+    t.start();
+    const auto rows = kq::data::RowStream::open(db, sql);
+    const int n = int(rows->fieldNames().size());
+    double sink = 0;
+    while (rows->next()) {
+        for (int i = 0; i < n; ++i) {
+            if (rows->type(i) == kq::data::RowStream::Type::Text)
+                sink += double(rows->bytes(i).size());
+            else
+                sink += rows->real(i);
+        }
+    }
+    const double ms = msSince(t);
+    return sink == -1 ? 0 : ms;
+}
+
+// A cube of the build's layout over db, built; its time in *ms.
+DCube *timedBuild(const QString &db, double *ms)
+{
+    QElapsedTimer t;
+    t.start();
+    DCube *cube = newCube(db);
+    if (!cube->rebuild()) {
+        std::fprintf(stderr, "rebuild failed: %s\n", qPrintable(cube->model()->lastError()));
+        std::exit(1);
+    }
+    *ms = msSince(t);
+    return cube;
+}
+
+// Cells of two cubes of one layout whose values differ beyond the rounding
+// of a sum taken in another row order (-1 when the grids differ in size); in
+// *texts, the cells shown differently (a sum that falls on a half cent may
+// round either way).
+int differingCells(const DCube &a, const DCube &b, int *texts)
+{
+    *texts = 0;
+    if (a.rowCount() != b.rowCount() || a.columnCount() != b.columnCount())
+        return -1;
+    int differ = 0;
+    for (int r = 0; r < a.rowCount(); ++r) {
+        for (int c = 0; c < a.columnCount(); ++c) {
+            const double x = a.cellValue(r, c).toDouble();
+            const double y = b.cellValue(r, c).toDouble();
+            differ += std::abs(x - y) > 1e-9 * std::max(std::abs(x), 1.0);
+            *texts += a.cellText(r, c) != b.cellText(r, c);
+        }
+    }
+    return differ;
+}
+
+// The build on the server beside the build on SQLite over the same portfolio,
+// interleaved, best of the rounds; then their cells compared.
+int measureServer(int size, const QString &sqliteDb, const QString &serverDb, int rounds)
+{
+    double ms = 0;
+    double memory = 0;
+    {
+        // First, while the process holds nothing else: its memory.
+        PeakRss peak;
+        delete timedBuild(serverDb, &ms);
+        memory = peak.peak();
+    }
+    groupBy(sqliteDb, kBuildDims); // warm SQLite's file into the system's cache
+    double local = 1e300, server = 1e300, localBase = 1e300, base = 1e300;
+    for (int r = 0; r < rounds; ++r) {
+        localBase = std::min(localBase, groupBy(sqliteDb, kBuildDims));
+        base = std::min(base, serverGroupBy(serverDb, kBuildDims));
+        delete timedBuild(sqliteDb, &ms);
+        local = std::min(local, ms);
+        delete timedBuild(serverDb, &ms);
+        server = std::min(server, ms);
+    }
+    row(size, "build on SQLite (vs. its GROUP BY)", local, localBase, "ms", "ratio <= 1.2");
+    row(size, "build on the server (vs. on SQLite)", server, local, "ms", "reasonable");
+    row(size, "build on the server (vs. its GROUP BY)", server, base, "ms", "");
+    row(size, "peak memory of the server build (vs. file)", memory,
+        double(QFileInfo(sqliteDb).size()) / (1024.0 * 1024.0), "MB", "<= 400 MB");
+    DCube *a = timedBuild(sqliteDb, &ms);
+    DCube *b = timedBuild(serverDb, &ms);
+    int texts = 0;
+    const int differ = differingCells(*a, *b, &texts);
+    std::printf("%9d  cells compared with SQLite's: %d x %d, %d values differ, %d texts differ "
+                "(sums on a half cent)\n",
+                size, a->rowCount(), a->columnCount(), differ, texts);
+    delete a;
+    delete b;
+    kq::data::closeAllDatabases();
+    return differ == 0 ? 0 : 1;
+}
+
+// Runs an administrative statement on the server's maintenance database.
+bool serverAdmin(const kq::data::ServerSettings &server, const QString &sql)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"),
+                                                    QStringLiteral("bench-admin"));
+        db.setHostName(server.host);
+        db.setPort(server.port);
+        db.setDatabaseName(server.database);
+        db.setUserName(server.user);
+        ok = db.open();
+        if (ok) {
+            QSqlQuery q(db);
+            ok = q.exec(sql);
+            if (!ok)
+                std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
+    return ok;
+}
+
+std::optional<kq::data::ServerSettings> serverOfState(const QString &stateFile)
+{
+    QFile state(stateFile);
+    QString error = QStringLiteral("no file %1").arg(stateFile);
+    std::optional<kq::data::ServerSettings> server;
+    if (state.open(QIODevice::ReadOnly))
+        server = kq::data::parseServerConnection(QString::fromUtf8(state.readAll()).trimmed(),
+                                                 &error);
+    if (!server)
+        std::fprintf(stderr, "no server: %s\n", qPrintable(error));
+    return server;
+}
+
+// A data folder whose business database, on a new database of the server
+// named after the size, holds the rows of the SQLite portfolio.
+QString copiedToServer(const kq::data::ServerSettings &server, const QString &sqliteDb,
+                       const QString &folder, int size)
+{
+    kq::data::ServerSettings own = server;
+    own.database = QStringLiteral("kq_bench_cube_%1").arg(size);
+    serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(own.database));
+    if (!serverAdmin(server, QStringLiteral("CREATE DATABASE %1").arg(own.database)))
+        return QString();
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QString db = kq::data::dataFile(folder, kq::data::kDevolvidos);
+    QFile::copy(sqliteDb, db);
+    kq::data::writeServerSettings(folder, own);
+    QElapsedTimer t;
+    t.start();
+    try {
+        kq::data::copyToServer(folder);
+    } catch (const kq::data::DataError &e) {
+        std::fprintf(stderr, "copy to the server: %s\n", qPrintable(e.description()));
+        return QString();
+    }
+    kq::data::closeAllDatabases();
+    std::printf("(copied %d cheques to the server in %.1f s)\n", size, msSince(t) / 1000);
+    std::fflush(stdout);
+    return db;
+}
+
 int runChild(const QString &self, const QStringList &args)
 {
     QProcess p;
@@ -493,16 +669,21 @@ int main(int argc, char **argv)
         return measure(args.at(1).toInt(), args.at(2), args.at(3).toInt());
     if (args.size() == 5 && args.at(0) == u"--export")
         return exports(args.at(1).toInt(), args.at(2), args.at(3), args.at(4));
+    if (args.size() == 5 && args.at(0) == u"--measure-server")
+        return measureServer(args.at(1).toInt(), args.at(2), args.at(3), args.at(4).toInt());
 
     QList<int> sizes = {10000, 100000, 1000000};
     int rounds = 3;
     QString keep;
+    QString serverState;
+    bool sizesGiven = false;
     bool exportsToo = true;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == u"--no-1m")
             sizes.removeAll(1000000);
         else if (args.at(i) == u"--sizes" && i + 1 < args.size()) {
             sizes.clear();
+            sizesGiven = true;
             for (const QString &s : args.at(++i).split(u',', Qt::SkipEmptyParts))
                 if (s.toInt() > 0)
                     sizes << s.toInt();
@@ -512,11 +693,22 @@ int main(int argc, char **argv)
             keep = args.at(++i);
         else if (args.at(i) == u"--no-export")
             exportsToo = false;
+        else if (args.at(i) == u"--server" && i + 1 < args.size())
+            serverState = args.at(++i);
         else {
             std::fprintf(stderr, "usage: bench_cube [--no-1m] [--sizes N,N] [--rounds R] "
-                                 "[--keep DIR] [--no-export]\n");
+                                 "[--keep DIR] [--no-export] [--server STATE]\n");
             return 2;
         }
+    }
+    std::optional<kq::data::ServerSettings> server;
+    if (!serverState.isEmpty()) {
+        server = serverOfState(serverState);
+        if (!server)
+            return 1;
+        if (!sizesGiven)
+            sizes = {200000};
+        exportsToo = false;
     }
     QTemporaryDir temp;
     const QString root = keep.isEmpty() ? temp.path() : keep;
@@ -539,9 +731,25 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     for (int size : std::as_const(sizes)) {
         const QString db = portfolio(size);
-        if (db.isEmpty()
-            || runChild(self, {QStringLiteral("--measure"), QString::number(size), db,
-                               QString::number(rounds)}))
+        if (db.isEmpty())
+            return 1;
+        if (server) {
+            const QString serverDb = copiedToServer(*server, db,
+                                                    root + QStringLiteral("/s%1").arg(size), size);
+            const int rc = serverDb.isEmpty()
+                               ? 1
+                               : runChild(self, {QStringLiteral("--measure-server"),
+                                                 QString::number(size), db, serverDb,
+                                                 QString::number(rounds)});
+            serverAdmin(*server, QStringLiteral("DROP DATABASE IF EXISTS kq_bench_cube_%1 "
+                                                "WITH (FORCE)")
+                                     .arg(size));
+            if (rc)
+                return 1;
+            continue;
+        }
+        if (runChild(self, {QStringLiteral("--measure"), QString::number(size), db,
+                            QString::number(rounds)}))
             return 1;
     }
     if (exportsToo) {

@@ -34,9 +34,10 @@ struct CubeSourceRead
     int rows = 0;
 };
 
-// Runs the statement on the database file and encodes its rows; progress
-// hears of the rows read every few thousand rows, and false from it stops
-// the reading (cancelled).
+// Runs the statement (SQLite's form) on the database of path, a file or the
+// server that holds a data folder's business database (read forward, a batch
+// at a time), and encodes its rows; progress hears of the rows read every few
+// thousand rows, and false from it stops the reading (cancelled).
 CubeSourceRead readCubeSource(const QString &path, const QString &sql,
                               const CubeProgress &progress);
 

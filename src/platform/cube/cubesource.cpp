@@ -4,11 +4,9 @@
 
 #include "data/database.h"
 #include "data/dataerror.h"
+#include "data/rowstream.h"
 #include "platform/sqlitehandle.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -271,36 +269,39 @@ CubeSourceRead readSqlite(sqlite3 *db, const QString &sql, const CubeProgress &p
     return reading.finish();
 }
 
-// Any other driver: through QSqlQuery.
-CubeSourceRead readQuery(const QSqlDatabase &db, const QString &sql, const CubeProgress &progress)
+// A server's rows, through the data layer's forward reader (a cursor that
+// brings them in batches).
+CubeSourceRead readRows(kq::data::RowStream &rows, const CubeProgress &progress)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        return Reading({}).failed(query.lastError().text(),
-                                  query.lastError().nativeErrorCode().toInt());
-    QStringList names;
-    const QSqlRecord rec = query.record();
-    for (int i = 0; i < rec.count(); ++i)
-        names << rec.fieldName(i);
-    Reading reading(names);
-    while (query.next()) {
-        for (int i = 0; i < reading.columnCount(); ++i) {
-            const QVariant v = query.value(i);
-            const int type = v.metaType().id();
-            if (v.isNull()) {
+    using Type = kq::data::RowStream::Type;
+    Reading reading(rows.fieldNames());
+    const int n = reading.columnCount();
+    while (rows.next()) {
+        for (int i = 0; i < n; ++i) {
+            switch (rows.type(i)) {
+            case Type::Null:
                 reading.null(i);
-            } else if (type == QMetaType::QString) {
-                const QByteArray t = v.toString().toUtf8();
-                reading.text(i, t.constData(), int(t.size()));
-            } else {
-                const bool whole = type == QMetaType::LongLong || type == QMetaType::Int;
-                reading.number(i, v.toDouble(), whole, v.toLongLong());
+                break;
+            case Type::Integer: {
+                const qint64 x = rows.integer(i);
+                reading.number(i, double(x), true, x);
+                break;
+            }
+            case Type::Real:
+                reading.number(i, rows.real(i), false, 0);
+                break;
+            default: {
+                const QByteArrayView b = rows.bytes(i);
+                reading.text(i, b.isNull() ? "" : b.data(), int(b.size()));
+                break;
+            }
             }
         }
         if (!reading.rowDone(progress))
             return reading.stopped();
     }
+    if (!rows.error().isEmpty())
+        return reading.failed(rows.error(), 0);
     return reading.finish();
 }
 
@@ -310,9 +311,10 @@ CubeSourceRead readCubeSource(const QString &path, const QString &sql,
                               const CubeProgress &progress)
 {
     try {
-        const QSqlDatabase db = kq::data::database(path);
-        sqlite3 *h = sqliteHandle(db);
-        CubeSourceRead read = h ? readSqlite(h, sql, progress) : readQuery(db, sql, progress);
+        if (kq::data::dialectOf(path) == kq::data::Dialect::Postgres)
+            return readRows(*kq::data::RowStream::open(path, sql), progress);
+        sqlite3 *h = sqliteHandle(kq::data::database(path));
+        CubeSourceRead read = readSqlite(h, sql, progress);
         // A failure of the file itself is told as the data layer tells it.
         if (!read.ok && !read.cancelled && kq::data::isFileFailure(read.code))
             read.error = kq::data::databaseError(read.code, read.error, path, {}).description();
