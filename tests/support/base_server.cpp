@@ -38,7 +38,7 @@ std::optional<kq::data::ServerSettings> testServer(QString *why)
     if (!f.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("o servidor de teste não foi iniciado (%1)").arg(stateFile()));
     const QString text = QString::fromUtf8(f.readAll()).trimmed();
-    if (text.startsWith(QLatin1String("indisponível")))
+    if (text.startsWith(QStringLiteral("indisponível")))
         return fail(text.section(QLatin1Char(':'), 1).trimmed());
     QString error;
     const auto settings = kq::data::parseServerConnection(text, &error);
