@@ -10,8 +10,6 @@
 
 #include <QFileInfo>
 #include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -187,53 +185,101 @@ QString joinMonths(const QStringList &months)
            + QStringLiteral(" e mais %1").arg(months.size() - shown);
 }
 
-// yyyymm of the deposit date, on the server.
-const QString kServerMonth = QStringLiteral(
-    "CAST(EXTRACT(YEAR FROM DT_DEPOSITO) * 100 + EXTRACT(MONTH FROM DT_DEPOSITO) AS integer)");
+// A month's first day, "YYYY-MM-01".
+QString firstDay(int yyyymm)
+{
+    return QStringLiteral("%1-%2-01").arg(yyyymm / 100, 4, 10, QLatin1Char('0'))
+        .arg(yyyymm % 100, 2, 10, QLatin1Char('0'));
+}
 
-// On a server the update is one statement: the factors go with it as a JSON
-// object (yyyymm -> factor), a cheque whose month is not in it keeps its face
-// value. The cheques left uncorrected are counted by month first, in the
-// same transaction.
+// The corrected value of a cheque on the server, bit for bit as
+// roundedValue(correctedByFactors()) makes it: the ratio (newest factor /
+// deposit factor - 1) comes computed by the client; the value is printed to
+// 12 decimals, scaled, nudged and rounded half away from zero as
+// kq::platform::roundHalfAway does. A double goes through its shortest exact
+// text (extra_float_digits > 0), never through the 15 digits of a plain cast.
+const QString kServerCorrected = QStringLiteral(
+    "CAST(round(CAST(CAST(CAST(round(CAST(CAST(d.VL_CHEQUE + d.VL_CHEQUE * f.razao AS text) "
+    "AS numeric), 12) AS double precision) * 100 + CASE WHEN d.VL_CHEQUE + d.VL_CHEQUE * "
+    "f.razao < 0 THEN CAST('-1e-9' AS double precision) ELSE CAST('1e-9' AS double precision) "
+    "END AS text) AS numeric)) AS double precision) / 100");
+
+// On a server the update is set-based: the ratio of every day of a month with
+// a usable factor goes to a temporary table, joined once with the cheques on
+// their deposit date (no date arithmetic per cheque); only the cheques whose
+// value or month change are written. DEVOLVIDOS leaves room on its pages
+// (see the server schema), so a cheque's new version stays on its page and
+// no index is written. One scan first counts the cheques by what they get.
 void updateOnServer(const QString &dbPath, const MonetaryUpdateStep &step, UpdateRun *run,
                     MonetaryUpdateResult *result)
 {
-    QJsonObject object;
-    for (auto it = run->factors.cbegin(); it != run->factors.cend(); ++it)
-        object.insert(QString::number(it.key()), it.value());
-    const QString factors = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    const QString factorOf = QStringLiteral("CAST(CAST(? AS jsonb) ->> CAST(%1 AS text) AS double "
-                                            "precision)")
-                                 .arg(kServerMonth);
+    QStringList days;
+    QStringList ratios;
+    for (auto it = run->factors.cbegin(); it != run->factors.cend(); ++it) {
+        days << firstDay(it.key());
+        ratios << QString::number(run->newestFactor / it.value() - 1.0, 'g', 17);
+    }
+    const QString newestMonth = QString::fromUtf8(run->newestMonth);
 
     kq::data::Transaction transaction(dbPath);
-    QSqlQuery months = kq::data::exec(
+    kq::data::exec(dbPath, QStringLiteral("SET LOCAL extra_float_digits = 1"));
+    kq::data::exec(dbPath, QStringLiteral("CREATE TEMPORARY TABLE kq_razoes (dia date PRIMARY "
+                                          "KEY, razao double precision) ON COMMIT DROP"));
+    // Two arrays (date[] and double precision[], named _date and _float8:
+    // brackets read as a Jet name).
+    kq::data::exec(dbPath,
+                   QStringLiteral("INSERT INTO kq_razoes (dia, razao) "
+                                  "SELECT CAST(g AS date), m.razao "
+                                  "FROM unnest(CAST(? AS _date), CAST(? AS _float8)) "
+                                  "AS m(dia, razao), generate_series(m.dia, m.dia + INTERVAL "
+                                  "'1 month' - INTERVAL '1 day', INTERVAL '1 day') AS g"),
+                   {QLatin1Char('{') + days.join(QLatin1Char(',')) + QLatin1Char('}'),
+                    QLatin1Char('{') + ratios.join(QLatin1Char(',')) + QLatin1Char('}')});
+    kq::data::exec(dbPath, QStringLiteral("ANALYZE kq_razoes"));
+
+    // Per group: no factor?, the deposit month of those (Null: no date or a
+    // factor), the cheques, those with a value.
+    QSqlQuery groups = kq::data::exec(
         dbPath,
-        QStringLiteral("SELECT %1, count(*) FROM DEVOLVIDOS WHERE VL_CHEQUE IS NOT NULL "
-                       "GROUP BY 1")
-            .arg(kServerMonth));
-    while (months.next()) {
-        const qint64 count = months.value(1).toLongLong();
-        if (months.value(0).isNull()) {
-            run->uncorrected += count;
-            run->withoutDate += count;
-        } else if (const int month = months.value(0).toInt(); !run->factors.contains(month)) {
-            run->uncorrected += count;
-            run->missing.insert(month);
-        }
+        QStringLiteral("SELECT f.dia IS NULL, CASE WHEN f.dia IS NULL THEN CAST(EXTRACT(YEAR FROM "
+                       "d.DT_DEPOSITO) * 100 + EXTRACT(MONTH FROM d.DT_DEPOSITO) AS integer) END, "
+                       "count(*), count(d.VL_CHEQUE) "
+                       "FROM DEVOLVIDOS d LEFT JOIN kq_razoes f ON f.dia = d.DT_DEPOSITO "
+                       "GROUP BY 1, 2"));
+    qint64 total = 0;
+    bool withoutFactor = false;
+    while (groups.next()) {
+        total += groups.value(2).toLongLong();
+        if (!groups.value(0).toBool())
+            continue;
+        withoutFactor = true;
+        const qint64 valued = groups.value(3).toLongLong();
+        if (valued == 0)
+            continue;
+        run->uncorrected += valued;
+        if (groups.value(1).isNull())
+            run->withoutDate += valued;
+        else
+            run->missing.insert(groups.value(1).toInt());
     }
-    months.finish();
-    QSqlQuery update = kq::data::exec(
-        dbPath,
-        QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado = CASE WHEN %1 IS NULL THEN VL_CHEQUE "
-                       "ELSE CAST(round(CAST(VL_CHEQUE + VL_CHEQUE * (CAST(? AS double precision) "
-                       "/ %1 - 1.0) AS numeric), 2) AS double precision) END, "
-                       "ref_atualizacao = CASE WHEN %1 IS NULL THEN NULL ELSE CAST(? AS text) END")
-            .arg(factorOf),
-        {factors, run->newestFactor, factors, factors, QString::fromUtf8(run->newestMonth)});
-    result->cheques = update.numRowsAffected();
-    update.finish();
-    if (step && !step(result->cheques, result->cheques))
+    groups.finish();
+
+    kq::data::exec(dbPath,
+                   QStringLiteral("UPDATE DEVOLVIDOS AS d SET vl_atualizado = %1, "
+                                  "ref_atualizacao = ? FROM kq_razoes f "
+                                  "WHERE f.dia = d.DT_DEPOSITO AND (d.vl_atualizado IS "
+                                  "DISTINCT FROM %1 OR d.ref_atualizacao IS DISTINCT FROM ?)")
+                       .arg(kServerCorrected),
+                   {newestMonth, newestMonth});
+    if (withoutFactor)
+        kq::data::exec(dbPath,
+                       QStringLiteral("UPDATE DEVOLVIDOS AS d SET vl_atualizado = d.VL_CHEQUE, "
+                                      "ref_atualizacao = NULL WHERE NOT EXISTS (SELECT 1 FROM "
+                                      "kq_razoes f WHERE f.dia = d.DT_DEPOSITO) AND "
+                                      "(d.vl_atualizado IS DISTINCT FROM d.VL_CHEQUE OR "
+                                      "d.ref_atualizacao IS NOT NULL)"));
+    result->cheques = total;
+    if (step && !step(total, total))
         throw MonetaryUpdateCancelled();
     transaction.commit();
 }
