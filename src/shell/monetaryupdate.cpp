@@ -192,37 +192,61 @@ QString firstDay(int yyyymm)
         .arg(yyyymm % 100, 2, 10, QLatin1Char('0'));
 }
 
-// The corrected value of a cheque on the server, bit for bit as
+// The corrected value of a cheque on the server, as
 // roundedValue(correctedByFactors()) makes it: the ratio (newest factor /
-// deposit factor - 1) comes computed by the client; the value is printed to
-// 12 decimals, scaled, nudged and rounded half away from zero as
-// kq::platform::roundHalfAway does. A double goes through its shortest exact
-// text (extra_float_digits > 0), never through the 15 digits of a plain cast.
+// deposit factor - 1) comes computed by the client, the value is scaled,
+// nudged and rounded as kq::platform::roundHalfAway does, in doubles as
+// there. (roundHalfAway first prints the value to 12 decimals: that moves it
+// by less than 5e-13, which changes the cents only for a value within 1e-11
+// of the nudged half cent.)
 const QString kServerCorrected = QStringLiteral(
-    "CAST(round(CAST(CAST(CAST(round(CAST(CAST(d.VL_CHEQUE + d.VL_CHEQUE * f.razao AS text) "
-    "AS numeric), 12) AS double precision) * 100 + CASE WHEN d.VL_CHEQUE + d.VL_CHEQUE * "
+    "round((d.VL_CHEQUE + d.VL_CHEQUE * f.razao) * 100 + CASE WHEN d.VL_CHEQUE + d.VL_CHEQUE * "
     "f.razao < 0 THEN CAST('-1e-9' AS double precision) ELSE CAST('1e-9' AS double precision) "
-    "END AS text) AS numeric)) AS double precision) / 100");
+    "END) / 100");
 
 // On a server the update is set-based: the ratio of every day of a month with
 // a usable factor goes to a temporary table, joined once with the cheques on
 // their deposit date (no date arithmetic per cheque); only the cheques whose
 // value or month change are written. DEVOLVIDOS leaves room on its pages
 // (see the server schema), so a cheque's new version stays on its page and
-// no index is written. One scan first counts the cheques by what they get.
+// no index is written. The cheques are first counted by deposit day.
 void updateOnServer(const QString &dbPath, const MonetaryUpdateStep &step, UpdateRun *run,
                     MonetaryUpdateResult *result)
 {
-    QStringList days;
+    QStringList firstDays;
     QStringList ratios;
     for (auto it = run->factors.cbegin(); it != run->factors.cend(); ++it) {
-        days << firstDay(it.key());
+        firstDays << firstDay(it.key());
         ratios << QString::number(run->newestFactor / it.value() - 1.0, 'g', 17);
     }
     const QString newestMonth = QString::fromUtf8(run->newestMonth);
 
     kq::data::Transaction transaction(dbPath);
-    kq::data::exec(dbPath, QStringLiteral("SET LOCAL extra_float_digits = 1"));
+    // The cheques by deposit day (Null: no date), to count those left at their
+    // face value: a plain scan the server may share among workers.
+    QSqlQuery days = kq::data::exec(
+        dbPath, QStringLiteral("SELECT DT_DEPOSITO, count(*), count(VL_CHEQUE) FROM DEVOLVIDOS "
+                               "GROUP BY 1"));
+    qint64 total = 0;
+    bool withoutFactor = false;
+    while (days.next()) {
+        total += days.value(1).toLongLong();
+        const QDate day = days.value(0).toDate();
+        const int month = day.isValid() ? day.year() * 100 + day.month() : -1;
+        if (month >= 0 && run->factors.contains(month))
+            continue;
+        withoutFactor = true;
+        const qint64 valued = days.value(2).toLongLong();
+        if (valued == 0)
+            continue;
+        run->uncorrected += valued;
+        if (month >= 0)
+            run->missing.insert(month);
+        else
+            run->withoutDate += valued;
+    }
+    days.finish();
+
     kq::data::exec(dbPath, QStringLiteral("CREATE TEMPORARY TABLE kq_razoes (dia date PRIMARY "
                                           "KEY, razao double precision) ON COMMIT DROP"));
     // Two arrays (date[] and double precision[], named _date and _float8:
@@ -233,36 +257,9 @@ void updateOnServer(const QString &dbPath, const MonetaryUpdateStep &step, Updat
                                   "FROM unnest(CAST(? AS _date), CAST(? AS _float8)) "
                                   "AS m(dia, razao), generate_series(m.dia, m.dia + INTERVAL "
                                   "'1 month' - INTERVAL '1 day', INTERVAL '1 day') AS g"),
-                   {QLatin1Char('{') + days.join(QLatin1Char(',')) + QLatin1Char('}'),
+                   {QLatin1Char('{') + firstDays.join(QLatin1Char(',')) + QLatin1Char('}'),
                     QLatin1Char('{') + ratios.join(QLatin1Char(',')) + QLatin1Char('}')});
     kq::data::exec(dbPath, QStringLiteral("ANALYZE kq_razoes"));
-
-    // Per group: no factor?, the deposit month of those (Null: no date or a
-    // factor), the cheques, those with a value.
-    QSqlQuery groups = kq::data::exec(
-        dbPath,
-        QStringLiteral("SELECT f.dia IS NULL, CASE WHEN f.dia IS NULL THEN CAST(EXTRACT(YEAR FROM "
-                       "d.DT_DEPOSITO) * 100 + EXTRACT(MONTH FROM d.DT_DEPOSITO) AS integer) END, "
-                       "count(*), count(d.VL_CHEQUE) "
-                       "FROM DEVOLVIDOS d LEFT JOIN kq_razoes f ON f.dia = d.DT_DEPOSITO "
-                       "GROUP BY 1, 2"));
-    qint64 total = 0;
-    bool withoutFactor = false;
-    while (groups.next()) {
-        total += groups.value(2).toLongLong();
-        if (!groups.value(0).toBool())
-            continue;
-        withoutFactor = true;
-        const qint64 valued = groups.value(3).toLongLong();
-        if (valued == 0)
-            continue;
-        run->uncorrected += valued;
-        if (groups.value(1).isNull())
-            run->withoutDate += valued;
-        else
-            run->missing.insert(groups.value(1).toInt());
-    }
-    groups.finish();
 
     kq::data::exec(dbPath,
                    QStringLiteral("UPDATE DEVOLVIDOS AS d SET vl_atualizado = %1, "
