@@ -194,11 +194,11 @@ QString firstDay(int yyyymm)
 
 // The corrected value of a cheque on the server, as
 // roundedValue(correctedByFactors()) makes it: the ratio (newest factor /
-// deposit factor - 1) comes computed by the client, the value is scaled,
-// nudged and rounded as kq::platform::roundHalfAway does, in doubles as
-// there. (roundHalfAway first prints the value to 12 decimals: that moves it
-// by less than 5e-13, which changes the cents only for a value within 1e-11
-// of the nudged half cent.)
+// deposit factor - 1) comes computed by the client, the value is scaled and
+// nudged as kq::platform::roundHalfAway does, in doubles as there (a nudged
+// value is no half, so the server's round() agrees). roundHalfAway first
+// prints the value to 12 decimals: that moves it by less than 5e-13, which
+// changes the cents only for a value within 1e-11 of the nudged half cent.
 const QString kServerCorrected = QStringLiteral(
     "round((d.VL_CHEQUE + d.VL_CHEQUE * f.razao) * 100 + CASE WHEN d.VL_CHEQUE + d.VL_CHEQUE * "
     "f.razao < 0 THEN CAST('-1e-9' AS double precision) ELSE CAST('1e-9' AS double precision) "
