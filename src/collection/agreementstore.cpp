@@ -93,15 +93,21 @@ ChequeKeys chequeKeys(const QString &dbPath, const QVector<Cheque> &cheques)
 
 // True when every cheque is still the one the calculation read: the
 // debtor's, at the store, open to agreement and with the code it carried.
+// On a server the cheques are locked as they are read, in key order (two
+// desks never wait on each other in a circle): another desk saving an
+// agreement over them waits here for this one and then finds them taken.
+// On SQLite the transaction holds the whole file.
 bool chequesStillOpen(const QString &dbPath, const Agreement &agreement, const ChequeKeys &keys)
 {
+    const bool server = kq::data::dialectOf(dbPath) == kq::data::Dialect::Postgres;
     QSqlQuery q = kq::data::exec(
         dbPath,
         QStringLiteral("SELECT d.CD_DEVOLVIDO, d.CD_CLIENTE, d.CD_LOJA, s.CD_ACORDO, "
                        "COALESCE(d.cd_acordo, '') FROM DEVOLVIDOS d INNER JOIN "
                        "situacoes s ON s.CD_SITUACAO = d.CD_SITUACAO "
-                       "WHERE d.CD_DEVOLVIDO %1")
-            .arg(keys.in),
+                       "WHERE d.CD_DEVOLVIDO %1%2")
+            .arg(keys.in, server ? QStringLiteral(" ORDER BY d.CD_DEVOLVIDO FOR UPDATE OF d")
+                                 : QString()),
         {keys.keys});
     // The key as the column compares it (NOCASE on SQLite) -> the code it carries.
     QHash<QString, QString> open;
@@ -206,13 +212,6 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
         return out;
     }
     kq::data::Transaction t(dbPath);
-    // Another desk saving an agreement over these cheques waits here for this
-    // one and then finds them taken.
-    QStringList keys;
-    for (const Cheque &c : a.cheques)
-        keys << c.cdDevolvido;
-    kq::data::lockRows(dbPath, QStringLiteral("DEVOLVIDOS"), QStringLiteral("CD_DEVOLVIDO"), keys);
-
     const ChequeKeys cheques = chequeKeys(dbPath, a.cheques);
     if (!chequesStillOpen(dbPath, a, cheques)) {
         out.status = SaveOutcome::ChequesChanged;
