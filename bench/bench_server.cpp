@@ -66,7 +66,8 @@ bool admin(const kq::data::ServerSettings &server, const QString &sql)
 {
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"),
+                                                    QStringLiteral("admin"));
         db.setHostName(server.host);
         db.setPort(server.port);
         db.setDatabaseName(server.database);
