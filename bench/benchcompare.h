@@ -6,6 +6,7 @@
 // portfolio of any size written by SQL.
 
 #include "data/database.h"
+#include "data/datafolder.h"
 #include "data/jetsql.h"
 #include "data/recordsource.h"
 
@@ -220,6 +221,56 @@ inline void makePortfolio(const QString &db, int cheques)
          {agreements, agreements, debtors, agreements});
     addInstalments(db);
     t.commit();
+}
+
+// One debtor ("00001") with `cheques` cheques at one store ("001") among
+// 20,000 cheques of other debtors at 20 stores, factors for twenty years from
+// 2010, and one agreement of 32 instalments of other debtors for every 32
+// of the debtor's cheques.
+inline void makeDebtorPortfolio(const QString &db, int cheques)
+{
+    using kq::data::exec;
+    kq::data::Transaction t(db);
+    exec(db, "WITH RECURSIVE m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i < 239) "
+             "INSERT INTO correcao (cd_ref, fator, ano) "
+             "SELECT printf('%04d/%02d', 2010 + i / 12, i % 12 + 1), round(power(1.004, i), 6), "
+             "printf('%04d', 2010 + i / 12) FROM m");
+    exec(db, "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 20) "
+             "INSERT INTO lojas (CD_loja, DS_loja, cd_cor, vl_jurospraticado, vl_multa, "
+             "vl_honorarios, nr_parcelasacordo, vl_jurosacordo) "
+             "SELECT printf('%03d', n), 'LOJA ' || n, '255', 3, 2, 10, 32, 1.5 FROM s");
+    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 5000) "
+             "INSERT INTO CLIENTES (CD_cliente, nm_cliente) "
+             "SELECT printf('%05d', n), 'DEVEDOR ' || n FROM c");
+    // The debtor 00001 at store 001, then other debtors' cheques.
+    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
+             "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_documento, NR_CHEQUE) "
+             "SELECT printf('%010d', n), '00001', '001', "
+             "date('2015-01-01', '+' || ((n * 7) % 3600) || ' days'), "
+             "date('2015-01-01', '+' || ((n * 7) % 3600) || ' days'), "
+             "10 + (n * 7919) % 90000 / 100.0, '001', '001', '01', n FROM c",
+         {cheques});
+    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
+             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, VL_CHEQUE, "
+             "CD_SITUACAO, CD_DESTINO, CD_documento) "
+             "SELECT printf('%010d', 9000000 + n), printf('%05d', n % 4999 + 2), "
+             "printf('%03d', n % 20 + 1), "
+             "date('2015-01-01', '+' || ((n * 13) % 3600) || ' days'), "
+             "50, '001', '001', '01' FROM c");
+    // Agreements of 32 instalments (as many instalments as the debtor's
+    // cheques), first due dates over ten years.
+    exec(db, "WITH RECURSIVE a(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM a WHERE n < ?) "
+             "INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, CD_CLIENTE, nr_parcelas, "
+             "vl_parcela, dt_1vencimento) "
+             "SELECT printf('%05d', n), "
+             "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days'), "
+             "printf('%03d', n % 20 + 1), printf('%05d', n % 4999 + 2), 32, 100, "
+             "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days') FROM a",
+         {std::max(1, cheques / 32)});
+    addInstalments(db);
+    t.commit();
+    kq::data::analyzeDatabase(db);
 }
 
 // main() of a benchmark: offscreen platform (unless another is set),

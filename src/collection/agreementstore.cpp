@@ -5,6 +5,9 @@
 #include "data/keys.h"
 #include "platform/format.h"
 
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -58,32 +61,69 @@ bool codeTaken(const QString &dbPath, const QString &code)
     return kq::data::scalar(dbPath, sql, {code, code, code}).toInt() != 0;
 }
 
-// Tells whether each cheque is still the one the calculation read: the
-// debtor's, at the store, open to agreement and with the code it carried.
-// One statement, prepared once for every cheque.
-class ChequeCheck
+// The agreement's cheques as one value of a statement: "key IN" them, a JSON
+// array on SQLite, an array on a server (one statement, not one a cheque:
+// on a server each is a trip to it).
+struct ChequeKeys
 {
-public:
-    explicit ChequeCheck(const QString &dbPath)
-        : m_query(dbPath,
-                  QStringLiteral("SELECT d.CD_CLIENTE, d.CD_LOJA, s.CD_ACORDO, "
-                                 "COALESCE(d.cd_acordo, '') FROM DEVOLVIDOS d INNER JOIN "
-                                 "situacoes s ON s.CD_SITUACAO = d.CD_SITUACAO "
-                                 "WHERE d.CD_DEVOLVIDO = ?"))
-    {}
-    bool stillOpen(const Agreement &agreement, const Cheque &cheque)
-    {
-        if (!m_query.run({cheque.cdDevolvido}))
-            return false;
-        return m_query.value(0).toString() == agreement.cdCliente
-               && m_query.value(1).toString() == agreement.cdLoja
-               && m_query.value(2).toString() == QLatin1String("0")
-               && m_query.value(3).toString() == cheque.cdAcordo;
-    }
-
-private:
-    kq::data::Statement m_query;
+    QString in;   // follows the key column
+    QVariant keys;
 };
+
+ChequeKeys chequeKeys(const QString &dbPath, const QVector<Cheque> &cheques)
+{
+    if (kq::data::dialectOf(dbPath) == kq::data::Dialect::Postgres) {
+        QStringList quoted;
+        for (const Cheque &c : cheques) {
+            QString k = c.cdDevolvido;
+            k.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+            k.replace(QLatin1Char('"'), QLatin1String("\\\""));
+            quoted << QLatin1Char('"') + k + QLatin1Char('"');
+        }
+        // _text is text[]: brackets read as a Jet name.
+        return {QStringLiteral("= ANY(CAST(? AS _text))"),
+                QLatin1Char('{') + quoted.join(QLatin1Char(',')) + QLatin1Char('}')};
+    }
+    QJsonArray keys;
+    for (const Cheque &c : cheques)
+        keys.append(c.cdDevolvido);
+    return {QStringLiteral("IN (SELECT value FROM json_each(?))"),
+            QString::fromUtf8(QJsonDocument(keys).toJson(QJsonDocument::Compact))};
+}
+
+// True when every cheque is still the one the calculation read: the
+// debtor's, at the store, open to agreement and with the code it carried.
+// On a server the cheques are locked as they are read, in key order (two
+// desks never wait on each other in a circle): another desk saving an
+// agreement over them waits here for this one and then finds them taken.
+// On SQLite the transaction holds the whole file.
+bool chequesStillOpen(const QString &dbPath, const Agreement &agreement, const ChequeKeys &keys)
+{
+    const bool server = kq::data::dialectOf(dbPath) == kq::data::Dialect::Postgres;
+    QSqlQuery q = kq::data::exec(
+        dbPath,
+        QStringLiteral("SELECT d.CD_DEVOLVIDO, d.CD_CLIENTE, d.CD_LOJA, s.CD_ACORDO, "
+                       "COALESCE(d.cd_acordo, '') FROM DEVOLVIDOS d INNER JOIN "
+                       "situacoes s ON s.CD_SITUACAO = d.CD_SITUACAO "
+                       "WHERE d.CD_DEVOLVIDO %1%2")
+            .arg(keys.in, server ? QStringLiteral(" ORDER BY d.CD_DEVOLVIDO FOR UPDATE OF d")
+                                 : QString()),
+        {keys.keys});
+    // The key as the column compares it (NOCASE on SQLite) -> the code it carries.
+    QHash<QString, QString> open;
+    while (q.next()) {
+        if (q.value(1).toString() == agreement.cdCliente
+            && q.value(2).toString() == agreement.cdLoja
+            && q.value(3).toString() == QLatin1String("0"))
+            open.insert(q.value(0).toString().toCaseFolded(), q.value(4).toString());
+    }
+    for (const Cheque &c : agreement.cheques) {
+        const auto it = open.constFind(c.cdDevolvido.toCaseFolded());
+        if (it == open.constEnd() || *it != c.cdAcordo)
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -172,19 +212,10 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
         return out;
     }
     kq::data::Transaction t(dbPath);
-    // Another desk saving an agreement over these cheques waits here for this
-    // one and then finds them taken.
-    QStringList keys;
-    for (const Cheque &c : a.cheques)
-        keys << c.cdDevolvido;
-    kq::data::lockRows(dbPath, QStringLiteral("DEVOLVIDOS"), QStringLiteral("CD_DEVOLVIDO"), keys);
-
-    ChequeCheck check(dbPath);
-    for (const Cheque &c : a.cheques) {
-        if (!check.stillOpen(a, c)) {
-            out.status = SaveOutcome::ChequesChanged;
-            return out; // nothing written; the transaction rolls back
-        }
+    const ChequeKeys cheques = chequeKeys(dbPath, a.cheques);
+    if (!chequesStillOpen(dbPath, a, cheques)) {
+        out.status = SaveOutcome::ChequesChanged;
+        return out; // nothing written; the transaction rolls back
     }
 
     const QString code = nextAgreementCode(dbPath);
@@ -209,11 +240,11 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
                         dueDate(a.dt1Vencimento, k), a.vlHonorariosParcela, a.cdCliente});
     }
 
-    kq::data::Statement cheque(dbPath,
-                               QStringLiteral("UPDATE DEVOLVIDOS SET cd_acordo = ?, "
-                                              "cd_situacao = '002' WHERE CD_DEVOLVIDO = ?"));
-    for (const Cheque &c : a.cheques)
-        cheque.run({code, c.cdDevolvido});
+    kq::data::exec(dbPath,
+                   QStringLiteral("UPDATE DEVOLVIDOS SET cd_acordo = ?, cd_situacao = '002' "
+                                  "WHERE CD_DEVOLVIDO %1")
+                       .arg(cheques.in),
+                   {code, cheques.keys});
     t.commit();
     out.cdAcordo = code;
     return out;

@@ -219,7 +219,14 @@ QString createTable(Schema &schema, const QString &table, const QString &body)
         c.kind = SchemaColumn::Kind::Integer;
         addColumn(c);
     }
-    return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(table, defs.join(QStringLiteral(",\n  ")));
+    QString create = QStringLiteral("CREATE TABLE %1 (\n  %2\n)")
+                         .arg(table, defs.join(QStringLiteral(",\n  ")));
+    // The monetary update writes every cheque anew: with half of each page
+    // free the new version stays on its page and no index is written (a HOT
+    // update): several times faster than on full pages.
+    if (table.compare(QLatin1String("DEVOLVIDOS"), Qt::CaseInsensitive) == 0)
+        create += QStringLiteral(" WITH (fillfactor = 50)");
+    return create;
 }
 
 // "CREATE TRIGGER t BEFORE INSERT ON x WHEN (cond) BEGIN SELECT RAISE(ABORT,

@@ -10,8 +10,6 @@
 
 #include <QFileInfo>
 #include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -187,53 +185,98 @@ QString joinMonths(const QStringList &months)
            + QStringLiteral(" e mais %1").arg(months.size() - shown);
 }
 
-// yyyymm of the deposit date, on the server.
-const QString kServerMonth = QStringLiteral(
-    "CAST(EXTRACT(YEAR FROM DT_DEPOSITO) * 100 + EXTRACT(MONTH FROM DT_DEPOSITO) AS integer)");
+// A month's first day, "YYYY-MM-01".
+QString firstDay(int yyyymm)
+{
+    return QStringLiteral("%1-%2-01").arg(yyyymm / 100, 4, 10, QLatin1Char('0'))
+        .arg(yyyymm % 100, 2, 10, QLatin1Char('0'));
+}
 
-// On a server the update is one statement: the factors go with it as a JSON
-// object (yyyymm -> factor), a cheque whose month is not in it keeps its face
-// value. The cheques left uncorrected are counted by month first, in the
-// same transaction.
+// The corrected value of a cheque on the server, as
+// roundedValue(correctedByFactors()) makes it: the ratio (newest factor /
+// deposit factor - 1) comes computed by the client, the value is scaled and
+// nudged as kq::platform::roundHalfAway does, in doubles as there (a nudged
+// value is no half, so the server's round() agrees). roundHalfAway first
+// prints the value to 12 decimals: that moves it by less than 5e-13, which
+// changes the cents only for a value within 1e-11 of the nudged half cent.
+const QString kServerCorrected = QStringLiteral(
+    "round((d.VL_CHEQUE + d.VL_CHEQUE * f.razao) * 100 + CASE WHEN d.VL_CHEQUE + d.VL_CHEQUE * "
+    "f.razao < 0 THEN CAST('-1e-9' AS double precision) ELSE CAST('1e-9' AS double precision) "
+    "END) / 100");
+
+// On a server the update is set-based: the ratio of every day of a month with
+// a usable factor goes to a temporary table, joined once with the cheques on
+// their deposit date (no date arithmetic per cheque); only the cheques whose
+// value or month change are written. DEVOLVIDOS leaves room on its pages
+// (see the server schema), so a cheque's new version stays on its page and
+// no index is written. The cheques are first counted by deposit day.
 void updateOnServer(const QString &dbPath, const MonetaryUpdateStep &step, UpdateRun *run,
                     MonetaryUpdateResult *result)
 {
-    QJsonObject object;
-    for (auto it = run->factors.cbegin(); it != run->factors.cend(); ++it)
-        object.insert(QString::number(it.key()), it.value());
-    const QString factors = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    const QString factorOf = QStringLiteral("CAST(CAST(? AS jsonb) ->> CAST(%1 AS text) AS double "
-                                            "precision)")
-                                 .arg(kServerMonth);
+    QStringList firstDays;
+    QStringList ratios;
+    for (auto it = run->factors.cbegin(); it != run->factors.cend(); ++it) {
+        firstDays << firstDay(it.key());
+        ratios << QString::number(run->newestFactor / it.value() - 1.0, 'g', 17);
+    }
+    const QString newestMonth = QString::fromUtf8(run->newestMonth);
 
     kq::data::Transaction transaction(dbPath);
-    QSqlQuery months = kq::data::exec(
-        dbPath,
-        QStringLiteral("SELECT %1, count(*) FROM DEVOLVIDOS WHERE VL_CHEQUE IS NOT NULL "
-                       "GROUP BY 1")
-            .arg(kServerMonth));
-    while (months.next()) {
-        const qint64 count = months.value(1).toLongLong();
-        if (months.value(0).isNull()) {
-            run->uncorrected += count;
-            run->withoutDate += count;
-        } else if (const int month = months.value(0).toInt(); !run->factors.contains(month)) {
-            run->uncorrected += count;
+    // The cheques by deposit day (Null: no date), to count those left at their
+    // face value: a plain scan the server may share among workers.
+    QSqlQuery days = kq::data::exec(
+        dbPath, QStringLiteral("SELECT DT_DEPOSITO, count(*), count(VL_CHEQUE) FROM DEVOLVIDOS "
+                               "GROUP BY 1"));
+    qint64 total = 0;
+    bool withoutFactor = false;
+    while (days.next()) {
+        total += days.value(1).toLongLong();
+        const QDate day = days.value(0).toDate();
+        const int month = day.isValid() ? day.year() * 100 + day.month() : -1;
+        if (month >= 0 && run->factors.contains(month))
+            continue;
+        withoutFactor = true;
+        const qint64 valued = days.value(2).toLongLong();
+        if (valued == 0)
+            continue;
+        run->uncorrected += valued;
+        if (month >= 0)
             run->missing.insert(month);
-        }
+        else
+            run->withoutDate += valued;
     }
-    months.finish();
-    QSqlQuery update = kq::data::exec(
-        dbPath,
-        QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado = CASE WHEN %1 IS NULL THEN VL_CHEQUE "
-                       "ELSE CAST(round(CAST(VL_CHEQUE + VL_CHEQUE * (CAST(? AS double precision) "
-                       "/ %1 - 1.0) AS numeric), 2) AS double precision) END, "
-                       "ref_atualizacao = CASE WHEN %1 IS NULL THEN NULL ELSE CAST(? AS text) END")
-            .arg(factorOf),
-        {factors, run->newestFactor, factors, factors, QString::fromUtf8(run->newestMonth)});
-    result->cheques = update.numRowsAffected();
-    update.finish();
-    if (step && !step(result->cheques, result->cheques))
+    days.finish();
+
+    kq::data::exec(dbPath, QStringLiteral("CREATE TEMPORARY TABLE kq_razoes (dia date PRIMARY "
+                                          "KEY, razao double precision) ON COMMIT DROP"));
+    // Two arrays (date[] and double precision[], named _date and _float8:
+    // brackets read as a Jet name).
+    kq::data::exec(dbPath,
+                   QStringLiteral("INSERT INTO kq_razoes (dia, razao) "
+                                  "SELECT CAST(g AS date), m.razao "
+                                  "FROM unnest(CAST(? AS _date), CAST(? AS _float8)) "
+                                  "AS m(dia, razao), generate_series(m.dia, m.dia + INTERVAL "
+                                  "'1 month' - INTERVAL '1 day', INTERVAL '1 day') AS g"),
+                   {QLatin1Char('{') + firstDays.join(QLatin1Char(',')) + QLatin1Char('}'),
+                    QLatin1Char('{') + ratios.join(QLatin1Char(',')) + QLatin1Char('}')});
+    kq::data::exec(dbPath, QStringLiteral("ANALYZE kq_razoes"));
+
+    kq::data::exec(dbPath,
+                   QStringLiteral("UPDATE DEVOLVIDOS AS d SET vl_atualizado = %1, "
+                                  "ref_atualizacao = ? FROM kq_razoes f "
+                                  "WHERE f.dia = d.DT_DEPOSITO AND (d.vl_atualizado IS "
+                                  "DISTINCT FROM %1 OR d.ref_atualizacao IS DISTINCT FROM ?)")
+                       .arg(kServerCorrected),
+                   {newestMonth, newestMonth});
+    if (withoutFactor)
+        kq::data::exec(dbPath,
+                       QStringLiteral("UPDATE DEVOLVIDOS AS d SET vl_atualizado = d.VL_CHEQUE, "
+                                      "ref_atualizacao = NULL WHERE NOT EXISTS (SELECT 1 FROM "
+                                      "kq_razoes f WHERE f.dia = d.DT_DEPOSITO) AND "
+                                      "(d.vl_atualizado IS DISTINCT FROM d.VL_CHEQUE OR "
+                                      "d.ref_atualizacao IS NOT NULL)"));
+    result->cheques = total;
+    if (step && !step(total, total))
         throw MonetaryUpdateCancelled();
     transaction.commit();
 }

@@ -11,7 +11,8 @@ namespace kq::shell {
 struct MonetaryUpdateResult
 {
     QString newestMonth;        // the month every corrected cheque was brought to
-    qint64 cheques = 0;         // rows written
+    qint64 cheques = 0;         // cheques brought up to date (on a server only those
+                                // whose value or month changed are written)
     qint64 uncorrected = 0;     // cheques left at their face value
     qint64 withoutDate = 0;     // of those, cheques with no deposit date
     QStringList missingMonths;  // deposit months with no factor or a zero factor, sorted

@@ -1,5 +1,6 @@
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "shell/correction.h"
 #include "shell/monetaryupdate.h"
 #include "support/base_data.h"
 #include "support/base_dialogs.h"
@@ -111,6 +112,38 @@ private slots:
         QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
         QCOMPARE(p.updated(QStringLiteral("0000000003")).toDouble(), 115.38);
         QCOMPARE(p.dialogs.texts(), (QStringList{kOk, kOk}));
+    }
+
+    // Half cents and values a binary double holds just below them: the
+    // stored value is the rules' own, to the last bit, on either engine.
+    void valuesRoundAsTheRulesDo()
+    {
+        Portfolio p;
+        p.factor(QStringLiteral("2005/01"), 1.2);
+        p.factor(QStringLiteral("2005/02"), 1.5);
+        p.factor(QStringLiteral("2005/03"), 1.5);
+        const QList<double> values = {0.125, 2.675, 1.005, 1234.565, -2.675, 0.02, 0.1, 9999.995};
+        int n = 0;
+        for (const double v : values) {
+            for (const QDate deposit : {QDate(2005, 1, 10), QDate(2005, 3, 10)})
+                p.cheque(QStringLiteral("%1").arg(++n, 10, 10, QLatin1Char('0')), deposit, v);
+        }
+        p.run();
+        QCOMPARE(p.dialogs.texts(), QStringList{kOk});
+        n = 0;
+        for (const double v : values) {
+            for (const double factor : {1.2, 1.5}) {
+                const QString key = QStringLiteral("%1").arg(++n, 10, 10, QLatin1Char('0'));
+                const double expected
+                    = kq::shell::roundedValue(kq::shell::correctedByFactors(v, factor, 1.5));
+                QVERIFY2(p.updated(key).toDouble() == expected,
+                         qPrintable(QStringLiteral("%1 from %2: %3, expected %4")
+                                        .arg(v, 0, 'g', 17)
+                                        .arg(factor)
+                                        .arg(p.updated(key).toDouble(), 0, 'g', 17)
+                                        .arg(expected, 0, 'g', 17)));
+            }
+        }
     }
 
     void chequesWithoutAFactorKeepTheirFaceValue()
