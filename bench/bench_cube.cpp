@@ -19,6 +19,7 @@
 // is copied to a database of its own on that server, and the build there is
 // timed beside the build on SQLite and beside the server's own GROUP BY.
 
+#include "benchserver.h"
 #include "data/database.h"
 #include "data/dataerror.h"
 #include "data/datafolder.h"
@@ -578,43 +579,6 @@ int measureServer(int size, const QString &sqliteDb, const QString &serverDb, in
     return differ == 0 ? 0 : 1;
 }
 
-// Runs an administrative statement on the server's maintenance database.
-bool serverAdmin(const kq::data::ServerSettings &server, const QString &sql)
-{
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"),
-                                                    QStringLiteral("bench-admin"));
-        db.setHostName(server.host);
-        db.setPort(server.port);
-        db.setDatabaseName(server.database);
-        db.setUserName(server.user);
-        ok = db.open();
-        if (ok) {
-            QSqlQuery q(db);
-            ok = q.exec(sql);
-            if (!ok)
-                std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
-    return ok;
-}
-
-std::optional<kq::data::ServerSettings> serverOfState(const QString &stateFile)
-{
-    QFile state(stateFile);
-    QString error = QStringLiteral("no file %1").arg(stateFile);
-    std::optional<kq::data::ServerSettings> server;
-    if (state.open(QIODevice::ReadOnly))
-        server = kq::data::parseServerConnection(QString::fromUtf8(state.readAll()).trimmed(),
-                                                 &error);
-    if (!server)
-        std::fprintf(stderr, "no server: %s\n", qPrintable(error));
-    return server;
-}
-
 // A data folder whose business database, on a new database of the server
 // named after the size, holds the rows of the SQLite portfolio.
 QString copiedToServer(const kq::data::ServerSettings &server, const QString &sqliteDb,
@@ -622,8 +586,8 @@ QString copiedToServer(const kq::data::ServerSettings &server, const QString &sq
 {
     kq::data::ServerSettings own = server;
     own.database = QStringLiteral("kq_bench_cube_%1").arg(size);
-    serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(own.database));
-    if (!serverAdmin(server, QStringLiteral("CREATE DATABASE %1").arg(own.database)))
+    kq::bench::serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(own.database));
+    if (!kq::bench::serverAdmin(server, QStringLiteral("CREATE DATABASE %1").arg(own.database)))
         return QString();
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
@@ -703,7 +667,7 @@ int main(int argc, char **argv)
     }
     std::optional<kq::data::ServerSettings> server;
     if (!serverState.isEmpty()) {
-        server = serverOfState(serverState);
+        server = kq::bench::serverOfState(serverState);
         if (!server)
             return 1;
         if (!sizesGiven)

@@ -12,6 +12,7 @@
 // --durable; the benchmark makes databases of its own on it and drops them.
 
 #include "benchcompare.h"
+#include "benchserver.h"
 #include "benchsupport.h"
 #include "collection/agreementstore.h"
 #include "data/database.h"
@@ -62,29 +63,6 @@ Options options(int argc, char **argv)
     return o;
 }
 
-bool admin(const kq::data::ServerSettings &server, const QString &sql)
-{
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"),
-                                                    QStringLiteral("admin"));
-        db.setHostName(server.host);
-        db.setPort(server.port);
-        db.setDatabaseName(server.database);
-        db.setUserName(server.user);
-        ok = db.open();
-        if (ok) {
-            QSqlQuery q(db);
-            ok = q.exec(sql);
-            if (!ok)
-                std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("admin"));
-    return ok;
-}
-
 // The same business database in a SQLite data folder and in one on the
 // server (a database of its own, dropped at the end).
 class EnginePair
@@ -100,8 +78,8 @@ public:
         kq::data::prepareDataFolder(local);
         sqlite = kq::data::dataFile(local, kq::data::kDevolvidos);
         const double made = kq::bench::secondsOf([&] { generate(sqlite); });
-        admin(server, QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_server.database));
-        if (!admin(server, QStringLiteral("CREATE DATABASE %1").arg(m_server.database)))
+        kq::bench::serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_server.database));
+        if (!kq::bench::serverAdmin(server, QStringLiteral("CREATE DATABASE %1").arg(m_server.database)))
             std::exit(1);
         QDir().mkpath(folder);
         exec(sqlite, QStringLiteral("VACUUM INTO ?"),
@@ -119,7 +97,7 @@ public:
     void drop(const kq::data::ServerSettings &server)
     {
         kq::data::closeAllDatabases();
-        admin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)")
+        kq::bench::serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)")
                           .arg(m_server.database));
     }
 
@@ -342,16 +320,9 @@ int main(int argc, char **argv)
                      argv[0]);
         return 2;
     }
-    QFile state(QString::fromLocal8Bit(argv[1]));
-    QString error;
-    std::optional<kq::data::ServerSettings> server;
-    if (state.open(QIODevice::ReadOnly))
-        server = kq::data::parseServerConnection(QString::fromUtf8(state.readAll()).trimmed(),
-                                                 &error);
-    if (!server) {
-        std::fprintf(stderr, "sem servidor: %s\n", qPrintable(error));
+    const auto server = kq::bench::serverOfState(QString::fromLocal8Bit(argv[1]));
+    if (!server)
         return 1;
-    }
     const Options o = options(argc, argv);
     kq::bench::BenchOffice office;
     office.logIn();
