@@ -705,7 +705,7 @@ int main(int argc, char **argv)
                                : runChild(self, {QStringLiteral("--measure-server"),
                                                  QString::number(size), db, serverDb,
                                                  QString::number(rounds)});
-            serverAdmin(*server, QStringLiteral("DROP DATABASE IF EXISTS kq_bench_cube_%1 "
+            kq::bench::serverAdmin(*server, QStringLiteral("DROP DATABASE IF EXISTS kq_bench_cube_%1 "
                                                 "WITH (FORCE)")
                                      .arg(size));
             if (rc)
