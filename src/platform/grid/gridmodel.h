@@ -13,6 +13,7 @@
 namespace kq::platform {
 
 class GridEX;
+class GridEXPrivate;
 class GridRow;
 
 // The rows of a GridEX as a tree: group header rows (one or two levels) over
@@ -44,7 +45,7 @@ public:
         SortOrder order = SortOrder::Ascending;
     };
 
-    explicit GridModel(GridEX *grid);
+    explicit GridModel(GridEXPrivate *d);
     ~GridModel() override;
 
     // QAbstractItemModel
@@ -170,6 +171,7 @@ private:
     };
 
     GridEX *m_grid;
+    GridEXPrivate *m_d;
     mutable GridStore m_store;
     QVector<int> m_colSlot; // by column index - 1
     mutable std::unique_ptr<RowReader> m_reader;
