@@ -14,8 +14,8 @@
 #include "platform/paths.h"
 #include "platform/screenregistry.h"
 #include "platform/statusbar.h"
-#include "shell/fprincipal.h"
 #include "shell/procedures.h"
+#include "shell/sysini.h"
 
 #include <QAction>
 #include <QDesktopServices>

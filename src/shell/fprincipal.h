@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/screen.h"
+#include "shell/sysini.h"
 
 class QLabel;
 class QPushButton;
@@ -12,20 +13,6 @@ class StatusBar;
 
 namespace kq::shell {
 
-// The failure of the main window's load: the message names the file or row.
-class StartupError : public std::runtime_error
-{
-public:
-    explicit StartupError(const QString &message)
-        : std::runtime_error(message.toStdString())
-        , m_message(message)
-    {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
-};
-
 // One line of the menu's dispatch table.
 struct MenuTarget
 {
@@ -36,10 +23,6 @@ struct MenuTarget
 };
 // Screen opened by (group, item), or an empty text.
 QString menuTarget(int group, int item);
-
-// Reads the last line of a settings file; throws StartupError when it is
-// missing or unreadable, or when that line is empty or names no folder.
-QString readDataFolder(const QString &sysIniPath);
 
 // The tables a database of that name should hold (its schema) that the file
 // at databasePath lacks.
