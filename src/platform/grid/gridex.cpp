@@ -1,7 +1,6 @@
 #include "gridex.h"
 #include "gridex_p.h"
 
-#include "gexpreview.h"
 #include "gridmodel.h"
 #include "gridview.h"
 

@@ -3,7 +3,6 @@
 #include "gridex.h"
 #include "gridex_p.h"
 #include "gridmodel.h"
-#include "gridview.h"
 
 #include <cerrno>
 #include <QFile>

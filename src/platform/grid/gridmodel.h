@@ -14,7 +14,6 @@ namespace kq::platform {
 
 class GridEX;
 class GridEXPrivate;
-class GridRow;
 
 // The rows of a GridEX as a tree: group header rows (one or two levels) over
 // the records, and the grand total row last at the top level. Records are

@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 
 namespace kq::platform {
 

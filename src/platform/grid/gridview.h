@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHeaderView>
-#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QWidget>
