@@ -1,6 +1,5 @@
 #include "collection/fvantesca.h"
 
-#include "collection/chequerules.h"
 #include "collection/followup.h"
 #include "collection/simulation.h"
 #include "data/datafolder.h"
@@ -24,7 +23,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kq::collection {

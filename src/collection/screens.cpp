@@ -1,7 +1,5 @@
 #include "collection/screens.h"
 
-#include "platform/screenregistry.h"
-
 namespace kq::collection {
 
 void registerScreens()

@@ -15,7 +15,7 @@
 #include "platform/screenregistry.h"
 #include "platform/statusbar.h"
 #include "shell/procedures.h"
-#include "shell/settingsfile.h"
+#include "shell/sysini.h"
 
 #include <QAction>
 #include <QDesktopServices>

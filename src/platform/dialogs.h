@@ -3,11 +3,9 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 class QPrinter;
-class QWidget;
 
 namespace kq::platform {
 

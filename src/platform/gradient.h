@@ -4,7 +4,6 @@
 #include <QVector>
 
 class QPainter;
-class QWidget;
 
 namespace kq::platform {
 

@@ -1,7 +1,6 @@
 #include "platform/paths.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>

@@ -3,8 +3,6 @@
 #include "data/database.h"
 #include "data/dataerror.h"
 
-#include <QSqlQuery>
-
 namespace kq::queries {
 
 namespace {

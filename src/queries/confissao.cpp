@@ -9,7 +9,6 @@
 #include "shell/appstate.h"
 
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace kq::queries {
 

@@ -2,15 +2,12 @@
 
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
-#include "platform/report/reportengine.h"
 #include "queries/filelistbox.h"
 #include "queries/reportformulas.h"
 #include "queries/reportlauncher.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 

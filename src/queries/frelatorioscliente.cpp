@@ -2,7 +2,6 @@
 
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
-#include "platform/report/reportengine.h"
 #include "queries/filelistbox.h"
 #include "queries/reportformulas.h"
 #include "queries/reportlauncher.h"

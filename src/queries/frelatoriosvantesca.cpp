@@ -1,14 +1,12 @@
 #include "queries/frelatoriosvantesca.h"
 
 #include "platform/dtpicker.h"
-#include "platform/report/reportengine.h"
 #include "queries/filelistbox.h"
 #include "queries/reportformulas.h"
 #include "queries/reportlauncher.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace kq::queries {

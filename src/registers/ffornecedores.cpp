@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QTimer>

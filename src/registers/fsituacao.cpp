@@ -3,8 +3,6 @@
 #include "platform/errorinfo.h"
 
 #include <QComboBox>
-#include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 
 namespace kq::registers {

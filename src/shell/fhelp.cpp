@@ -4,7 +4,6 @@
 #include "platform/buttonbar.h"
 #include "platform/dialogs.h"
 #include "shell/appstate.h"
-#include "shell/procedures.h"
 
 #include <QDir>
 #include <QFileInfo>

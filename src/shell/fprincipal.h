@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/screen.h"
-#include "shell/settingsfile.h"
+#include "shell/sysini.h"
 
 class QLabel;
 class QPushButton;

@@ -2,7 +2,7 @@
 
 #include "shell/procedures.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>

@@ -2,7 +2,6 @@
 
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
-#include "platform/errorinfo.h"
 #include "platform/grid/gridex.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"

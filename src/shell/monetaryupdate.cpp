@@ -8,7 +8,6 @@
 #include "shell/correction.h"
 #include "shell/procedures.h"
 
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QSqlDriver>

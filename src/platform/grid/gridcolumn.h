@@ -10,6 +10,8 @@
 
 namespace kq::platform {
 
+class GridEXPrivate;
+
 // One designed column of a GridEX. Columns are numbered from 1 in designed
 // order, hidden columns included; the display position is separate. A column
 // is owned by its grid: get it with GridEX::column(index) and set it in place.
@@ -83,10 +85,10 @@ public:
 private:
     friend class GridEX;
     friend class GridModel;
-    GridColumn(GridEX *grid, int index) : m_grid(grid), m_index(index) {}
+    GridColumn(GridEXPrivate *d, int index) : m_d(d), m_index(index) {}
     void changed(bool structure = false);
 
-    GridEX *m_grid;
+    GridEXPrivate *m_d;
     int m_index;
     QString m_key;
     QString m_caption;

@@ -1,6 +1,6 @@
 #include "gridex.h"
+#include "gridex_p.h"
 
-#include "gexpreview.h"
 #include "gridmodel.h"
 #include "gridview.h"
 
@@ -9,7 +9,6 @@
 #include "platform/dialogs.h"
 
 #include <QHeaderView>
-#include <QMetaMethod>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -53,7 +52,7 @@ QString GridPrinterSettings::footer(int position) const
 
 void GridColumn::changed(bool structure)
 {
-    m_grid->columnChanged(this, structure);
+    m_d->columnChanged(this, structure);
 }
 
 void GridColumn::setKey(const QString &key)
@@ -85,12 +84,12 @@ void GridColumn::setVisible(bool visible)
 
 int GridColumn::position() const
 {
-    return int(m_grid->m_positions.indexOf(m_index)) + 1;
+    return int(m_d->positions.indexOf(m_index)) + 1;
 }
 
 void GridColumn::setPosition(int position)
 {
-    auto &order = m_grid->m_positions;
+    auto &order = m_d->positions;
     position = std::clamp(position, 1, int(order.size()));
     order.removeAll(m_index);
     order.insert(position - 1, m_index);
@@ -152,14 +151,14 @@ void GridColumn::setEditable(bool on)
 void GridColumn::setDropDown(GridEX *dropDownGrid)
 {
     if (m_dropDown)
-        QObject::disconnect(m_dropDown, &GridEX::refreshed, m_grid, nullptr);
+        QObject::disconnect(m_dropDown, &GridEX::refreshed, m_d->q, nullptr);
     m_dropDown = dropDownGrid;
     if (dropDownGrid) {
-        GridEX *grid = m_grid;
-        QObject::connect(dropDownGrid, &GridEX::refreshed, grid,
-                         [grid] {
-                             if (grid->m_view)
-                                 grid->m_view->viewport()->update();
+        GridEXPrivate *d = m_d;
+        QObject::connect(dropDownGrid, &GridEX::refreshed, d->q,
+                         [d] {
+                             if (d->view)
+                                 d->view->viewport()->update();
                          });
     }
     changed();
@@ -201,79 +200,90 @@ double GridRow::groupSum(int column) const
 
 // ---- the grid -------------------------------------------------------------
 
-GridEX::GridEX(QWidget *parent) : QWidget(parent)
+GridEX::GridEX(QWidget *parent) : QWidget(parent), d(std::make_unique<GridEXPrivate>(this))
 {
-    m_model = new GridModel(this);
-    m_view = new GridView(this);
-    m_view->setObjectName(QStringLiteral("gridView"));
-    m_groupBox = new GroupByBox(this);
-    m_view->setModel(m_model);
+    d->model = new GridModel(d.get());
+    d->view = new GridView(d.get());
+    d->view->setObjectName(QStringLiteral("gridView"));
+    d->groupBox = new GroupByBox(d.get());
+    d->view->setModel(d->model);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_groupBox);
-    layout->addWidget(m_view);
-    m_groupBox->hide();
-    setFocusProxy(m_view);
+    layout->addWidget(d->groupBox);
+    layout->addWidget(d->view);
+    d->groupBox->hide();
+    setFocusProxy(d->view);
 
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) { onCurrentChanged(current); });
-    connect(m_view->header(), &QHeaderView::sectionClicked, this,
-            [this](int logical) { onHeaderClicked(logical); });
-    connect(m_view->header(), &QHeaderView::sectionResized, this,
+    connect(d->view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { d->onCurrentChanged(current); });
+    connect(d->view->header(), &QHeaderView::sectionClicked, this,
+            [this](int logical) { d->onHeaderClicked(logical); });
+    connect(d->view->header(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) {
-                if (!m_restoring && logical >= 0 && logical < int(m_columns.size())
-                    && !m_view->header()->isSectionHidden(logical) && size > 0)
-                    m_columns[logical]->m_width = size;
+                if (!d->restoring && logical >= 0 && logical < int(d->columns.size())
+                    && !d->view->header()->isSectionHidden(logical) && size > 0)
+                    d->columns[logical]->m_width = size;
             });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { applyColumnsToView(); });
-    connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (value == m_view->verticalScrollBar()->maximum())
-            m_model->showReadRows();
+    connect(d->model, &QAbstractItemModel::modelReset, this,
+            [this] { d->applyColumnsToView(); });
+    connect(d->view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value == d->view->verticalScrollBar()->maximum())
+            d->model->showReadRows();
     });
 }
 
 GridEX::~GridEX()
 {
     // The view and the model read the columns: let them go first.
-    delete m_view;
-    m_view = nullptr;
-    delete m_groupBox;
-    m_groupBox = nullptr;
-    delete m_model;
-    m_model = nullptr;
+    delete d->view;
+    d->view = nullptr;
+    delete d->groupBox;
+    d->groupBox = nullptr;
+    delete d->model;
+    d->model = nullptr;
 }
 
 // ---- binding --------------------------------------------------------------
 
 void GridEX::setDatabaseName(const QString &path)
 {
-    m_databaseName = path;
+    d->databaseName = path;
+}
+
+QString GridEX::databaseName() const
+{
+    return d->databaseName;
 }
 
 void GridEX::setRecordSource(const kq::data::RecordSource &source)
 {
-    m_recordSource = source;
+    d->recordSource = source;
+}
+
+const kq::data::RecordSource &GridEX::recordSource() const
+{
+    return d->recordSource;
 }
 
 void GridEX::rebind()
 {
-    m_boundDatabase = m_databaseName;
-    m_boundSource = m_recordSource;
+    d->boundDatabase = d->databaseName;
+    d->boundSource = d->recordSource;
 }
 
 void GridEX::refresh()
 {
-    if (m_databaseName.trimmed().isEmpty())
+    if (d->databaseName.trimmed().isEmpty())
         throw GridError(kq::data::ErrorNumber::DatabaseOpen,
                         QStringLiteral("A grade não tem banco de dados definido."), kSource);
-    if (m_recordSource.isEmpty())
+    if (d->recordSource.isEmpty())
         throw GridError(GridErrorNumber::RecordSource,
                         QStringLiteral("A grade não tem origem de registros definida."),
                         kSource);
     std::unique_ptr<RowReader> reader
-        = RowReader::open(m_databaseName, kq::data::translateJet(m_recordSource.sql),
-                          m_recordSource.values);
+        = RowReader::open(d->databaseName, kq::data::translateJet(d->recordSource.sql),
+                          d->recordSource.values);
     const QStringList names = reader->fieldNames();
     auto fieldIndex = [&names](const QString &field) {
         for (int i = 0; i < names.size(); ++i) {
@@ -283,7 +293,7 @@ void GridEX::refresh()
         return -1;
     };
     // Check every bound column before anything changes.
-    for (const auto &col : m_columns) {
+    for (const auto &col : d->columns) {
         if (!col->field().isEmpty() && fieldIndex(col->field()) < 0) {
             throw GridError(GridErrorNumber::UnknownField,
                             QStringLiteral("A coluna %1 (\"%2\") da grade está ligada ao "
@@ -293,14 +303,14 @@ void GridEX::refresh()
                             kSource);
         }
     }
-    if (m_columns.empty()) {
+    if (d->columns.empty()) {
         // A grid without designed columns takes the query's fields.
         for (const QString &name : names)
             addColumn(name, name);
     }
     QStringList fields;
     QVector<int> queryColumns;
-    for (const auto &col : m_columns) {
+    for (const auto &col : d->columns) {
         if (col->field().isEmpty())
             continue;
         const QString lower = col->field().toLower();
@@ -309,49 +319,54 @@ void GridEX::refresh()
         fields.append(lower);
         queryColumns.append(fieldIndex(col->field()));
     }
-    restoreAfter([&] { m_model->load(std::move(reader), fields, queryColumns); }, true);
-    m_everBound = true;
-    m_ddValid = false;
+    d->restoreAfter([&] { d->model->load(std::move(reader), fields, queryColumns); }, true);
+    d->everBound = true;
+    d->ddValid = false;
     emit refreshed();
 }
 
 int GridEX::recordCount() const
 {
-    m_model->fetchAll();
-    return m_model->recordCount();
+    d->model->fetchAll();
+    return d->model->recordCount();
 }
 
 void GridEX::setKeyColumn(int column)
 {
-    m_keyColumn = column;
+    d->keyColumn = column;
 }
 
-int GridEX::keyColumnIndex() const
+int GridEX::keyColumn() const
 {
-    if (m_keyColumn >= 1 && m_keyColumn <= columnCount())
-        return m_keyColumn;
-    for (const auto &col : m_columns) {
+    return d->keyColumn;
+}
+
+int GridEXPrivate::keyColumnIndex() const
+{
+    if (keyColumn >= 1 && keyColumn <= q->columnCount())
+        return keyColumn;
+    for (const auto &col : columns) {
         if (!col->field().isEmpty())
             return col->index();
     }
     return 0;
 }
 
-int GridEX::findRecordByKey(const QVariant &key) const
+int GridEXPrivate::findRecordByKey(const QVariant &key) const
 {
     const int column = keyColumnIndex();
     if (!column || !key.isValid() || key.isNull())
         return -1;
     auto search = [&]() {
-        for (int r = 0; r < m_model->recordCount(); ++r) {
-            if (m_model->recordValue(r, column) == key)
+        for (int r = 0; r < model->recordCount(); ++r) {
+            if (model->recordValue(r, column) == key)
                 return r;
         }
         return -1;
     };
     int found = search();
-    if (found < 0 && m_model->isFetching()) {
-        m_model->fetchAll();
+    if (found < 0 && model->isFetching()) {
+        model->fetchAll();
         found = search();
     }
     return found;
@@ -359,29 +374,29 @@ int GridEX::findRecordByKey(const QVariant &key) const
 
 void GridEX::setUpdateTable(const QString &table, const QString &keyField)
 {
-    m_updateTable = table;
-    m_updateKey = keyField;
+    d->updateTable = table;
+    d->updateKey = keyField;
 }
 
-bool GridEX::writeCell(int record, int column, const QVariant &value)
+bool GridEXPrivate::writeCell(int record, int column, const QVariant &value)
 {
-    if (m_updateTable.isEmpty() || m_updateKey.isEmpty())
+    if (updateTable.isEmpty() || updateKey.isEmpty())
         return false;
-    GridColumn *keyCol = columnByKey(m_updateKey);
-    const QString field = this->column(column).field();
+    GridColumn *keyCol = q->columnByKey(updateKey);
+    const QString field = q->column(column).field();
     if (!keyCol || field.isEmpty())
         return false;
-    const QVariant key = m_model->recordValue(record, keyCol->index());
+    const QVariant key = model->recordValue(record, keyCol->index());
     try {
-        kq::data::exec(m_databaseName,
+        kq::data::exec(databaseName,
                        QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                           .arg(m_updateTable, field, m_updateKey),
+                           .arg(updateTable, field, updateKey),
                        {value, key});
     } catch (const kq::data::DataError &e) {
         Dialogs::message(e.description(), QString(), Buttons::Ok, Icon::Critical);
         return false;
     }
-    emit cellEdited(column);
+    emit q->cellEdited(column);
     return true;
 }
 
@@ -389,60 +404,60 @@ bool GridEX::writeCell(int record, int column, const QVariant &value)
 
 GridColumn &GridEX::addColumn(const QString &field, const QString &caption, int width)
 {
-    const int index = int(m_columns.size()) + 1;
-    std::unique_ptr<GridColumn> col(new GridColumn(this, index));
+    const int index = int(d->columns.size()) + 1;
+    std::unique_ptr<GridColumn> col(new GridColumn(d.get(), index));
     col->m_field = field;
     col->m_caption = caption.isNull() ? field : caption;
     col->m_width = width;
-    m_columns.push_back(std::move(col));
-    m_positions.append(index);
-    restoreAfter([this] { m_model->rebuild(); }, false);
-    return *m_columns.back();
+    d->columns.push_back(std::move(col));
+    d->positions.append(index);
+    d->restoreAfter([this] { d->model->rebuild(); }, false);
+    return *d->columns.back();
 }
 
 void GridEX::clearColumns()
 {
-    restoreAfter(
+    d->restoreAfter(
         [this] {
-            m_columns.clear();
-            m_positions.clear();
-            m_model->setGroups({});
-            m_model->setSort(0, SortOrder::Ascending);
+            d->columns.clear();
+            d->positions.clear();
+            d->model->setGroups({});
+            d->model->setSort(0, SortOrder::Ascending);
         },
         false);
 }
 
 int GridEX::columnCount() const
 {
-    return int(m_columns.size());
+    return int(d->columns.size());
 }
 
-GridColumn *GridEX::checkedColumn(int index) const
+GridColumn *GridEXPrivate::checkedColumn(int index) const
 {
-    if (index < 1 || index > int(m_columns.size())) {
+    if (index < 1 || index > int(columns.size())) {
         throw GridError(GridErrorNumber::BadIndex,
                         QStringLiteral("A grade não tem a coluna %1.").arg(index), kSource);
     }
-    return m_columns[index - 1].get();
+    return columns[index - 1].get();
 }
 
 GridColumn &GridEX::column(int index)
 {
-    return *checkedColumn(index);
+    return *d->checkedColumn(index);
 }
 
 const GridColumn &GridEX::column(int index) const
 {
-    return *checkedColumn(index);
+    return *d->checkedColumn(index);
 }
 
 GridColumn *GridEX::columnByKey(const QString &key)
 {
-    for (const auto &col : m_columns) {
+    for (const auto &col : d->columns) {
         if (col->key().compare(key, Qt::CaseInsensitive) == 0)
             return col.get();
     }
-    for (const auto &col : m_columns) {
+    for (const auto &col : d->columns) {
         if (col->field().compare(key, Qt::CaseInsensitive) == 0)
             return col.get();
     }
@@ -451,37 +466,37 @@ GridColumn *GridEX::columnByKey(const QString &key)
 
 GridColumn &GridEX::columnAtPosition(int position)
 {
-    if (position < 1 || position > m_positions.size()) {
+    if (position < 1 || position > d->positions.size()) {
         throw GridError(GridErrorNumber::BadIndex,
                         QStringLiteral("A grade não tem a posição %1.").arg(position), kSource);
     }
-    return column(m_positions[position - 1]);
+    return column(d->positions[position - 1]);
 }
 
-void GridEX::columnChanged(GridColumn *column, bool structure)
+void GridEXPrivate::columnChanged(GridColumn *column, bool structure)
 {
     if (structure) {
-        if (m_everBound && column && !column->field().isEmpty()
-            && !m_model->hasField(column->field())) {
+        if (everBound && column && !column->field().isEmpty()
+            && !model->hasField(column->field())) {
             // The rows hold no values for the new field yet: read them again.
             try {
-                refresh();
+                q->refresh();
                 return;
             } catch (const GridError &e) {
                 qWarning("GridEX: %s", qPrintable(e.description()));
             }
         }
-        restoreAfter([this] { m_model->rebuild(); }, false);
+        restoreAfter([this] { model->rebuild(); }, false);
         return;
     }
     applyColumnsToView();
-    emit m_model->headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
-    m_view->viewport()->update();
+    emit model->headerDataChanged(Qt::Horizontal, 0, std::max(0, q->columnCount() - 1));
+    view->viewport()->update();
 }
 
-int GridEX::firstVisibleLogical() const
+int GridEXPrivate::firstVisibleLogical() const
 {
-    const QHeaderView *h = m_view->header();
+    const QHeaderView *h = view->header();
     for (int v = 0; v < h->count(); ++v) {
         const int logical = h->logicalIndex(v);
         if (!h->isSectionHidden(logical))
@@ -490,56 +505,56 @@ int GridEX::firstVisibleLogical() const
     return -1;
 }
 
-void GridEX::applyColumnsToView()
+void GridEXPrivate::applyColumnsToView()
 {
-    QHeaderView *h = m_view->header();
-    if (h->count() != columnCount())
+    QHeaderView *h = view->header();
+    if (h->count() != q->columnCount())
         return;
-    const bool was = m_restoring;
-    m_restoring = true;
-    for (const auto &col : m_columns) {
+    const bool was = restoring;
+    restoring = true;
+    for (const auto &col : columns) {
         const int logical = col->index() - 1;
         h->setSectionHidden(logical, !col->isVisible());
         if (col->isVisible())
             h->resizeSection(logical, std::max(1, col->width()));
     }
-    for (int p = 0; p < m_positions.size(); ++p) {
-        const int logical = m_positions[p] - 1;
+    for (int p = 0; p < positions.size(); ++p) {
+        const int logical = positions[p] - 1;
         const int from = h->visualIndex(logical);
         if (from != p)
             h->moveSection(from, p);
     }
-    const int sortColumn = m_model->sortColumn();
+    const int sortColumn = model->sortColumn();
     h->setSortIndicatorShown(sortColumn > 0);
     if (sortColumn > 0)
-        h->setSortIndicator(sortColumn - 1, m_model->sortOrder() == SortOrder::Ascending
-                                                ? Qt::AscendingOrder
-                                                : Qt::DescendingOrder);
+        h->setSortIndicator(sortColumn - 1, model->sortOrder() == SortOrder::Ascending
+                                              ? Qt::AscendingOrder
+                                              : Qt::DescendingOrder);
     const int tree = firstVisibleLogical();
-    m_view->setTreePosition(tree < 0 ? 0 : tree);
-    m_view->setRootIsDecorated(m_model->isGrouped());
-    m_view->setUniformRowHeights(m_previewColumn <= 0);
-    if (m_model->isGrouped())
-        m_view->expandAll();
-    m_restoring = was;
+    view->setTreePosition(tree < 0 ? 0 : tree);
+    view->setRootIsDecorated(model->isGrouped());
+    view->setUniformRowHeights(previewColumn <= 0);
+    if (model->isGrouped())
+        view->expandAll();
+    restoring = was;
     updateGroupByBox();
 }
 
-void GridEX::moveColumnToVisual(int column, int visual)
+void GridEXPrivate::moveColumnToVisual(int column, int visual)
 {
-    if (column < 1 || column > columnCount())
+    if (column < 1 || column > q->columnCount())
         return;
-    this->column(column).setPosition(visual + 1);
+    q->column(column).setPosition(visual + 1);
 }
 
 // ---- current row ------------------------------------------------------------
 
-GridEX::RowIdent GridEX::identOf(const QModelIndex &index) const
+GridEXPrivate::RowIdent GridEXPrivate::identOf(const QModelIndex &index) const
 {
     RowIdent id;
     if (!index.isValid())
         return id;
-    const GridModel::Node node = m_model->nodeOf(index);
+    const GridModel::Node node = model->nodeOf(index);
     id.type = node.type;
     id.id = node.type == RowType::Record ? node.record
             : node.type == RowType::GroupHeader ? node.group
@@ -547,148 +562,148 @@ GridEX::RowIdent GridEX::identOf(const QModelIndex &index) const
     return id;
 }
 
-void GridEX::onCurrentChanged(const QModelIndex &current)
+void GridEXPrivate::onCurrentChanged(const QModelIndex &current)
 {
     const RowIdent id = identOf(current);
-    if (m_restoring) {
-        m_current = id;
+    if (restoring) {
+        currentIdent = id;
         return;
     }
-    if (id == m_current)
+    if (id == currentIdent)
         return;
-    m_current = id;
-    emit rowChanged();
+    currentIdent = id;
+    emit q->rowChanged();
 }
 
-void GridEX::restoreAfter(const std::function<void()> &change, bool byKey)
+void GridEXPrivate::restoreAfter(const std::function<void()> &change, bool byKey)
 {
-    const QModelIndex current = m_view->currentIndex();
-    const GridModel::Node before = m_model->nodeOf(current);
+    const QModelIndex current = view->currentIndex();
+    const GridModel::Node before = model->nodeOf(current);
     const bool hadRecord = current.isValid() && before.type == RowType::Record
                            && before.record >= 0;
     QVariant key;
     if (hadRecord && byKey && keyColumnIndex())
-        key = m_model->recordValue(before.record, keyColumnIndex());
-    const int hscroll = m_view->horizontalScrollBar()->value();
+        key = model->recordValue(before.record, keyColumnIndex());
+    const int hscroll = view->horizontalScrollBar()->value();
 
     change(); // may throw: nothing has changed then
 
-    m_restoring = true;
+    restoring = true;
     int record = -1;
     if (hadRecord)
         record = byKey ? findRecordByKey(key) : before.record;
     if (record >= 0) {
         const QModelIndex index
-            = m_model->indexOf(m_model->recordNode(record), std::max(0, firstVisibleLogical()));
+            = model->indexOf(model->recordNode(record), std::max(0, firstVisibleLogical()));
         if (index.isValid()) {
             for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
-                m_view->expand(p);
-            m_view->selectionModel()->setCurrentIndex(
+                view->expand(p);
+            view->selectionModel()->setCurrentIndex(
                 index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
     }
-    m_current = identOf(m_view->currentIndex());
-    m_view->horizontalScrollBar()->setValue(hscroll);
-    m_restoring = false;
+    currentIdent = identOf(view->currentIndex());
+    view->horizontalScrollBar()->setValue(hscroll);
+    restoring = false;
 }
 
 QVariant GridEX::value(int column) const
 {
-    const GridModel::Node node = m_model->nodeOf(m_view->currentIndex());
-    if (!m_view->currentIndex().isValid() || node.type != RowType::Record)
+    const GridModel::Node node = d->model->nodeOf(d->view->currentIndex());
+    if (!d->view->currentIndex().isValid() || node.type != RowType::Record)
         return {};
-    return m_model->recordValue(node.record, column);
+    return d->model->recordValue(node.record, column);
 }
 
 QString GridEX::text(int column) const
 {
-    const GridModel::Node node = m_model->nodeOf(m_view->currentIndex());
-    if (!m_view->currentIndex().isValid() || node.type != RowType::Record)
+    const GridModel::Node node = d->model->nodeOf(d->view->currentIndex());
+    if (!d->view->currentIndex().isValid() || node.type != RowType::Record)
         return {};
-    return m_model->recordText(node.record, column);
+    return d->model->recordText(node.record, column);
 }
 
 bool GridEX::hasCurrentRecord() const
 {
-    const QModelIndex current = m_view->currentIndex();
-    const GridModel::Node node = m_model->nodeOf(current);
+    const QModelIndex current = d->view->currentIndex();
+    const GridModel::Node node = d->model->nodeOf(current);
     return current.isValid() && node.type == RowType::Record && node.record >= 0;
 }
 
 bool GridEX::isGroupRow() const
 {
-    const QModelIndex current = m_view->currentIndex();
-    return current.isValid() && m_model->nodeOf(current).type != RowType::Record;
+    const QModelIndex current = d->view->currentIndex();
+    return current.isValid() && d->model->nodeOf(current).type != RowType::Record;
 }
 
 int GridEX::rowCount() const
 {
-    m_model->fetchAll();
-    return m_model->flatCount();
+    d->model->fetchAll();
+    return d->model->flatCount();
 }
 
 RowType GridEX::rowType(int row) const
 {
-    return m_model->nodeAtFlat(row).type;
+    return d->model->nodeAtFlat(row).type;
 }
 
 QVariant GridEX::valueAt(int row, int column) const
 {
-    const GridModel::Node node = m_model->nodeAtFlat(row);
+    const GridModel::Node node = d->model->nodeAtFlat(row);
     if (node.type == RowType::Record)
-        return m_model->recordValue(node.record, column);
+        return d->model->recordValue(node.record, column);
     if (node.type == RowType::GroupHeader)
-        return m_model->groupValue(node.group, column);
+        return d->model->groupValue(node.group, column);
     return {};
 }
 
 QString GridEX::textAt(int row, int column) const
 {
-    const GridModel::Node node = m_model->nodeAtFlat(row);
+    const GridModel::Node node = d->model->nodeAtFlat(row);
     if (node.type == RowType::Record)
-        return m_model->recordText(node.record, column);
+        return d->model->recordText(node.record, column);
     if (column < 1 || column > columnCount())
         return {};
     const int g = node.type == RowType::GroupHeader ? node.group : -1;
     if (this->column(column).aggregate() != Aggregate::None)
-        return m_model->sumText(g, column);
-    return node.type == RowType::GroupHeader ? m_model->displayText(column, valueAt(row, column))
+        return d->model->sumText(g, column);
+    return node.type == RowType::GroupHeader ? d->model->displayText(column, valueAt(row, column))
                                              : QString();
 }
 
 int GridEX::currentRow() const
 {
-    const QModelIndex current = m_view->currentIndex();
-    return current.isValid() ? m_model->flatOf(current) : -1;
+    const QModelIndex current = d->view->currentIndex();
+    return current.isValid() ? d->model->flatOf(current) : -1;
 }
 
 void GridEX::setCurrentRow(int row)
 {
-    if (row < 0 || row >= m_model->flatCount())
+    if (row < 0 || row >= d->model->flatCount())
         return;
     const QModelIndex index
-        = m_model->indexOf(m_model->nodeAtFlat(row), std::max(0, firstVisibleLogical()));
+        = d->model->indexOf(d->model->nodeAtFlat(row), std::max(0, d->firstVisibleLogical()));
     if (!index.isValid())
         return;
     for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
-        m_view->expand(p);
-    m_view->selectionModel()->setCurrentIndex(
+        d->view->expand(p);
+    d->view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_view->scrollTo(index);
+    d->view->scrollTo(index);
 }
 
 int GridEX::findRow(int column, const QVariant &value) const
 {
-    m_model->fetchAll();
+    d->model->fetchAll();
     const QString text = value.toString();
-    for (int r = 0; r < m_model->recordCount(); ++r) {
-        const QVariant v = m_model->recordValue(r, column);
+    for (int r = 0; r < d->model->recordCount(); ++r) {
+        const QVariant v = d->model->recordValue(r, column);
         const bool same = (v.metaType().id() == QMetaType::QString
                            || value.metaType().id() == QMetaType::QString)
                               ? v.toString().compare(text, Qt::CaseInsensitive) == 0
                               : v == value;
         if (same && !v.isNull())
-            return m_model->flatOf(m_model->recordNode(r));
+            return d->model->flatOf(d->model->recordNode(r));
     }
     return -1;
 }
@@ -698,17 +713,17 @@ void GridEX::selectRows(const QList<int> &rows)
     QItemSelection selection;
     QModelIndex first;
     for (int row : rows) {
-        const QModelIndex index = m_model->indexOf(m_model->nodeAtFlat(row), 0);
+        const QModelIndex index = d->model->indexOf(d->model->nodeAtFlat(row), 0);
         if (!index.isValid())
             continue;
         if (!first.isValid())
             first = index;
         selection.select(index, index.sibling(index.row(), columnCount() - 1));
     }
-    auto *sm = m_view->selectionModel();
-    const QModelIndex current = m_view->currentIndex();
+    auto *sm = d->view->selectionModel();
+    const QModelIndex current = d->view->currentIndex();
     if (first.isValid() && (!current.isValid() || !selection.contains(current)))
-        sm->setCurrentIndex(first.sibling(first.row(), std::max(0, firstVisibleLogical())),
+        sm->setCurrentIndex(first.sibling(first.row(), std::max(0, d->firstVisibleLogical())),
                             QItemSelectionModel::NoUpdate);
     sm->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
@@ -716,19 +731,19 @@ void GridEX::selectRows(const QList<int> &rows)
 QList<int> GridEX::selectedRows() const
 {
     QList<int> rows;
-    const auto indexes = m_view->selectionModel()->selectedRows(0);
+    const auto indexes = d->view->selectionModel()->selectedRows(0);
     for (const QModelIndex &index : indexes)
-        rows.append(m_model->flatOf(index));
+        rows.append(d->model->flatOf(index));
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
-QList<int> GridEX::selectedRecords() const
+QList<int> GridEXPrivate::selectedRecords() const
 {
     QList<int> records;
-    const auto indexes = m_view->selectionModel()->selectedRows(0);
+    const auto indexes = view->selectionModel()->selectedRows(0);
     for (const QModelIndex &index : indexes) {
-        const GridModel::Node node = m_model->nodeOf(index);
+        const GridModel::Node node = model->nodeOf(index);
         if (node.type == RowType::Record && node.record >= 0)
             records.append(node.record);
     }
@@ -739,15 +754,15 @@ QList<int> GridEX::selectedRecords() const
 
 void GridEX::setHeaderSort(bool on)
 {
-    m_headerSort = on;
+    d->headerSort = on;
 }
 
-void GridEX::onHeaderClicked(int logical)
+void GridEXPrivate::onHeaderClicked(int logical)
 {
-    if (!m_headerSort || logical < 0 || logical >= columnCount())
+    if (!headerSort || logical < 0 || logical >= q->columnCount())
         return;
     const int column = logical + 1;
-    const auto groups = m_model->groups();
+    const auto groups = model->groups();
     for (int i = 0; i < groups.size(); ++i) {
         if (groups[i].column == column) {
             QList<QPair<int, SortOrder>> keys;
@@ -762,132 +777,135 @@ void GridEX::onHeaderClicked(int logical)
         }
     }
     SortOrder order = SortOrder::Ascending;
-    if (m_model->sortColumn() == column && m_model->sortOrder() == SortOrder::Ascending)
+    if (model->sortColumn() == column && model->sortOrder() == SortOrder::Ascending)
         order = SortOrder::Descending;
-    sortBy(column, order);
+    q->sortBy(column, order);
 }
 
 void GridEX::sortBy(int column, SortOrder order)
 {
     if (column < 0 || column > columnCount())
         return;
-    restoreAfter([&] { m_model->setSort(column, order); }, false);
+    d->restoreAfter([&] { d->model->setSort(column, order); }, false);
 }
 
 void GridEX::setMultiSelect(bool on)
 {
-    m_multiSelect = on;
-    m_view->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
-                                : QAbstractItemView::SingleSelection);
+    d->multiSelect = on;
+    d->view->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
+                                 : QAbstractItemView::SingleSelection);
+}
+
+bool GridEX::multiSelect() const
+{
+    return d->multiSelect;
 }
 
 void GridEX::setAlternatingRowColors(const QColor &odd, const QColor &even)
 {
-    m_model->setAlternating(odd, even);
-    m_view->viewport()->update();
+    d->model->setAlternating(odd, even);
+    d->view->viewport()->update();
 }
 
 void GridEX::setHeaderHeight(int pixels)
 {
     if (pixels > 0)
-        m_view->header()->setFixedHeight(pixels);
+        d->view->header()->setFixedHeight(pixels);
     else
-        m_view->header()->setMinimumHeight(0);
+        d->view->header()->setMinimumHeight(0);
 }
 
 void GridEX::addFormatStyle(const QString &name, const QColor &foreColor,
                             const QColor &backColor, bool bold)
 {
-    m_model->setStyle(FormatStyle{name, foreColor, backColor, bold});
-    m_view->viewport()->update();
+    d->model->setStyle(FormatStyle{name, foreColor, backColor, bold});
+    d->view->viewport()->update();
 }
 
 void GridEX::removeFormatStyle(const QString &name)
 {
-    m_model->removeStyle(name);
-    m_view->viewport()->update();
+    d->model->removeStyle(name);
+    d->view->viewport()->update();
 }
 
 void GridEX::clearFormatStyles()
 {
-    m_model->clearStyles();
-    m_view->viewport()->update();
+    d->model->clearStyles();
+    d->view->viewport()->update();
 }
 
 bool GridEX::hasFormatStyle(const QString &name) const
 {
-    return m_model->style(name) != nullptr;
+    return d->model->style(name) != nullptr;
 }
 
 FormatStyle GridEX::formatStyle(const QString &name) const
 {
-    const FormatStyle *s = m_model->style(name);
+    const FormatStyle *s = d->model->style(name);
     return s ? *s : FormatStyle{};
 }
 
 void GridEX::setGroupRowStyle(const QColor &foreColor, const QColor &backColor)
 {
-    m_model->setGroupRowColors(foreColor, backColor);
-    m_view->viewport()->update();
+    d->model->setGroupRowColors(foreColor, backColor);
+    d->view->viewport()->update();
 }
 
 void GridEX::setRowFormatter(RowFormatter formatter)
 {
-    m_formatter = std::move(formatter);
+    d->formatter = std::move(formatter);
     invalidateRowFormats();
 }
 
-void GridEX::runFormatter(GridRow &row) const
+void GridEXPrivate::runFormatter(GridRow &row) const
 {
-    auto *self = const_cast<GridEX *>(this);
-    if (isSignalConnected(QMetaMethod::fromSignal(&GridEX::formatRow)))
-        emit self->formatRow(row);
-    if (m_formatter)
-        m_formatter(row);
+    emit q->formatRow(row);
+    if (formatter)
+        formatter(row);
 }
 
 QString GridEX::rowStyleName(int row) const
 {
-    const GridModel::Node node = m_model->nodeAtFlat(row);
+    const GridModel::Node node = d->model->nodeAtFlat(row);
     if (node.type == RowType::Record)
-        return m_model->recordStyleName(node.record);
+        return d->model->recordStyleName(node.record);
     if (node.type == RowType::GroupHeader)
-        return m_model->groupStyleName(node.group);
+        return d->model->groupStyleName(node.group);
     return {};
 }
 
 QString GridEX::groupCaption(int row) const
 {
-    const GridModel::Node node = m_model->nodeAtFlat(row);
-    return node.type == RowType::GroupHeader ? m_model->groupCaption(node.group) : QString();
+    const GridModel::Node node = d->model->nodeAtFlat(row);
+    return node.type == RowType::GroupHeader ? d->model->groupCaption(node.group) : QString();
 }
 
 void GridEX::invalidateRowFormats()
 {
-    m_model->invalidateFormats();
-    m_view->viewport()->update();
+    d->model->invalidateFormats();
+    d->view->viewport()->update();
 }
 
 // ---- grouping ---------------------------------------------------------------
 
-void GridEX::setGroupKeys(const QList<QPair<int, SortOrder>> &groups)
+void GridEXPrivate::setGroupKeys(const QList<QPair<int, SortOrder>> &groups)
 {
     QVector<GridModel::GroupKey> keys;
     for (const auto &g : groups) {
-        if (g.first < 1 || g.first > columnCount() || keys.size() >= 2)
+        if (g.first < 1 || g.first > q->columnCount() || keys.size() >= 2)
             continue;
         if (std::any_of(keys.begin(), keys.end(),
                         [&g](const GridModel::GroupKey &k) { return k.column == g.first; }))
             continue;
         keys.append({g.first, g.second});
     }
-    restoreAfter([&] { m_model->setGroups(keys); }, false);
+    restoreAfter([&] { model->setGroups(keys); }, false);
 }
 
 void GridEX::groupBy(int column, SortOrder order)
 {
     QList<QPair<int, SortOrder>> keys;
-    for (const auto &k : m_model->groups())
+    for (const auto &k : d->model->groups())
         keys.append({k.column, k.order});
     if (column < 1 || column > columnCount() || keys.size() >= 2)
         return;
@@ -896,31 +914,31 @@ void GridEX::groupBy(int column, SortOrder order)
             return;
     }
     keys.append({column, order});
-    setGroupKeys(keys);
+    d->setGroupKeys(keys);
 }
 
 void GridEX::setDesignGroups(const QList<int> &columns)
 {
-    m_designGroups = columns;
+    d->designGroups = columns;
     QList<QPair<int, SortOrder>> keys;
     for (int c : columns)
         keys.append({c, SortOrder::Ascending});
-    setGroupKeys(keys);
+    d->setGroupKeys(keys);
 }
 
 void GridEX::group()
 {
-    if (!isGrouped() && !m_designGroups.isEmpty()) {
-        setDesignGroups(m_designGroups);
+    if (!isGrouped() && !d->designGroups.isEmpty()) {
+        setDesignGroups(d->designGroups);
         return;
     }
     int column = 0;
-    const QModelIndex current = m_view->currentIndex();
-    if (current.isValid() && !m_view->header()->isSectionHidden(current.column())
-        && current.column() != firstVisibleLogical())
+    const QModelIndex current = d->view->currentIndex();
+    if (current.isValid() && !d->view->header()->isSectionHidden(current.column())
+        && current.column() != d->firstVisibleLogical())
         column = current.column() + 1;
     if (!column) {
-        const int logical = firstVisibleLogical();
+        const int logical = d->firstVisibleLogical();
         column = logical >= 0 ? logical + 1 : 0;
     }
     if (column)
@@ -929,76 +947,81 @@ void GridEX::group()
 
 void GridEX::ungroup()
 {
-    setGroupKeys({});
+    d->setGroupKeys({});
 }
 
 QList<int> GridEX::groupColumns() const
 {
     QList<int> columns;
-    for (const auto &k : m_model->groups())
+    for (const auto &k : d->model->groups())
         columns.append(k.column);
     return columns;
 }
 
 bool GridEX::isGrouped() const
 {
-    return m_model->isGrouped();
+    return d->model->isGrouped();
 }
 
 void GridEX::setGroupByBoxVisible(bool on)
 {
-    m_groupBox->setVisible(on);
-    m_groupBox->setProperty("wanted", on);
+    d->groupBox->setVisible(on);
+    d->groupBox->setProperty("wanted", on);
 }
 
 bool GridEX::groupByBoxVisible() const
 {
-    return m_groupBox->property("wanted").toBool();
+    return d->groupBox->property("wanted").toBool();
 }
 
 void GridEX::setGroupByBoxCaption(const QString &caption)
 {
-    m_groupBox->setCaption(caption);
+    d->groupBox->setCaption(caption);
 }
 
 QString GridEX::groupByBoxCaption() const
 {
-    return m_groupBox->caption();
+    return d->groupBox->caption();
 }
 
-void GridEX::updateGroupByBox()
+void GridEXPrivate::updateGroupByBox()
 {
-    m_groupBox->update();
+    groupBox->update();
 }
 
 void GridEX::setTotalRowVisible(bool on)
 {
-    m_totalRow = on;
-    restoreAfter([&] { m_model->setTotalRow(on); }, false);
+    d->totalRow = on;
+    d->restoreAfter([&] { d->model->setTotalRow(on); }, false);
+}
+
+bool GridEX::totalRowVisible() const
+{
+    return d->totalRow;
 }
 
 double GridEX::totalSum(int column) const
 {
-    m_model->fetchAll();
-    return m_model->groupSum(-1, column);
+    d->model->fetchAll();
+    return d->model->groupSum(-1, column);
 }
 
 // ---- preview row ------------------------------------------------------------
 
 void GridEX::setPreviewColumn(int column, int maxLines, const QColor &color)
 {
-    m_previewColumn = std::max(0, column); // may come before its column is added
-    m_previewLines = std::max(1, maxLines);
-    m_previewColor = color;
-    m_view->setUniformRowHeights(m_previewColumn <= 0);
-    m_view->reset();
-    applyColumnsToView();
+    d->previewColumn = std::max(0, column); // may come before its column is added
+    d->previewLines = std::max(1, maxLines);
+    d->previewColor = color;
+    d->view->setUniformRowHeights(d->previewColumn <= 0);
+    d->view->reset();
+    d->applyColumnsToView();
 }
 
 void GridEX::setPreviewField(const QString &field, int maxLines, const QColor &color)
 {
     GridColumn *col = nullptr;
-    for (const auto &c : m_columns) {
+    for (const auto &c : d->columns) {
         if (c->field().compare(field, Qt::CaseInsensitive) == 0) {
             col = c.get();
             break;
@@ -1007,42 +1030,72 @@ void GridEX::setPreviewField(const QString &field, int maxLines, const QColor &c
     setPreviewColumn(col ? col->index() : 0, maxLines, color);
 }
 
+int GridEX::previewColumn() const
+{
+    return d->previewColumn;
+}
+
 // ---- drop-down --------------------------------------------------------------
 
 void GridEX::setDropDownColumns(int valueColumn, int displayColumn)
 {
-    m_ddValueColumn = valueColumn;
-    m_ddDisplayColumn = displayColumn;
-    m_ddValid = false;
+    d->ddValueColumn = valueColumn;
+    d->ddDisplayColumn = displayColumn;
+    d->ddValid = false;
+}
+
+int GridEX::dropDownValueColumn() const
+{
+    return d->ddValueColumn;
+}
+
+int GridEX::dropDownDisplayColumn() const
+{
+    return d->ddDisplayColumn;
 }
 
 QString GridEX::dropDownText(const QVariant &code) const
 {
     if (!code.isValid() || code.isNull())
         return QString();
-    if (!m_ddValid) {
-        m_model->fetchAll();
-        m_ddCache.clear();
-        for (int r = 0; r < m_model->recordCount(); ++r) {
-            const QString key = m_model->recordValue(r, m_ddValueColumn).toString().toLower();
-            if (!m_ddCache.contains(key))
-                m_ddCache.insert(key, m_model->recordText(r, m_ddDisplayColumn));
+    if (!d->ddValid) {
+        d->model->fetchAll();
+        d->ddCache.clear();
+        for (int r = 0; r < d->model->recordCount(); ++r) {
+            const QString key = d->model->recordValue(r, d->ddValueColumn).toString().toLower();
+            if (!d->ddCache.contains(key))
+                d->ddCache.insert(key, d->model->recordText(r, d->ddDisplayColumn));
         }
-        m_ddValid = true;
+        d->ddValid = true;
     }
-    return m_ddCache.value(code.toString().toLower());
+    return d->ddCache.value(code.toString().toLower());
 }
 
 // ---- misc -------------------------------------------------------------------
 
 void GridEX::setCaption(const QString &caption)
 {
-    m_caption = caption;
+    d->caption = caption;
+}
+
+QString GridEX::caption() const
+{
+    return d->caption;
+}
+
+GridPrinterSettings &GridEX::printerSettings()
+{
+    return d->printer;
+}
+
+const GridPrinterSettings &GridEX::printerSettings() const
+{
+    return d->printer;
 }
 
 QTreeView *GridEX::view() const
 {
-    return m_view;
+    return d->view;
 }
 
 } // namespace kq::platform

@@ -6,16 +6,13 @@
 
 #include "data/recordsource.h"
 
-#include <QHash>
+#include <QColor>
 #include <QList>
-#include <QPair>
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class QPrinter;
 class QTreeView;
@@ -23,9 +20,7 @@ class QTreeView;
 namespace kq::platform {
 
 class GEXPreview;
-class GridModel;
-class GridView;
-class GroupByBox;
+class GridEXPrivate;
 
 // The list and query grid of every screen: bound to a database file and a
 // Jet record source through the data layer, with designed columns, named
@@ -50,11 +45,11 @@ public:
     // ---- Binding -------------------------------------------------------
     // Full path of the database file ("<data folder>/devolvidos.mdb").
     void setDatabaseName(const QString &path);
-    QString databaseName() const { return m_databaseName; }
+    QString databaseName() const;
     // Record source in Jet SQL, translated with kq::data::translateJet, with
     // the values bound to its "?" when it runs.
     void setRecordSource(const kq::data::RecordSource &source);
-    const kq::data::RecordSource &recordSource() const { return m_recordSource; }
+    const kq::data::RecordSource &recordSource() const;
     // Takes the database and record source set (no query is run yet).
     void rebind();
     // Runs the record source and shows its rows. The designed columns stay as
@@ -69,7 +64,7 @@ public:
     // The key column (from 1) used to keep the current record across a
     // refresh; 0 (default) uses the first column bound to a field.
     void setKeyColumn(int column);
-    int keyColumn() const { return m_keyColumn; }
+    int keyColumn() const;
 
     // In-place edits of editable columns are written to this table, the row
     // found by keyField = the row's key column value (bound parameters).
@@ -122,7 +117,7 @@ public:
     // Sorts the records by column n (from 1); within groups when grouped.
     void sortBy(int column, SortOrder order = SortOrder::Ascending);
     void setMultiSelect(bool on);
-    bool multiSelect() const { return m_multiSelect; }
+    bool multiSelect() const;
     // Background of odd rows (1st, 3rd, ...) and even rows. Invalid colours
     // turn the alternation off (default).
     void setAlternatingRowColors(const QColor &odd, const QColor &even = Qt::white);
@@ -173,7 +168,7 @@ public:
     QString groupByBoxCaption() const;
     // Grand total row at the end when some column has an aggregate.
     void setTotalRowVisible(bool on);
-    bool totalRowVisible() const { return m_totalRow; }
+    bool totalRowVisible() const;
     // Sum of column n over all records (nulls skipped).
     double totalSum(int column) const;
 
@@ -184,24 +179,24 @@ public:
     // The same by bound field name.
     void setPreviewField(const QString &field, int maxLines = 5,
                          const QColor &color = Qt::blue);
-    int previewColumn() const { return m_previewColumn; }
+    int previewColumn() const;
 
     // ---- Drop-down grids -----------------------------------------------
     // When this grid serves as a drop-down of another: its value column (the
     // code stored) and display column (the description shown), from 1.
     void setDropDownColumns(int valueColumn, int displayColumn);
-    int dropDownValueColumn() const { return m_ddValueColumn; }
-    int dropDownDisplayColumn() const { return m_ddDisplayColumn; }
+    int dropDownValueColumn() const;
+    int dropDownDisplayColumn() const;
     // Description of a code in this grid's records (the code itself when
     // missing).
     QString dropDownText(const QVariant &code) const;
 
     // ---- Printing ------------------------------------------------------
-    GridPrinterSettings &printerSettings() { return m_printer; }
-    const GridPrinterSettings &printerSettings() const { return m_printer; }
+    GridPrinterSettings &printerSettings();
+    const GridPrinterSettings &printerSettings() const;
     // The grid's caption printed as the report title (default empty).
     void setCaption(const QString &caption);
-    QString caption() const { return m_caption; }
+    QString caption() const;
     // Prints on the given printer (a PDF printer works offscreen); emits
     // pagePrinting before each page. Returns the number of pages.
     int printGrid(QPrinter *printer, bool onlySelected = false);
@@ -239,70 +234,7 @@ signals:
     void cellEdited(int column);
 
 private:
-    friend class GridColumn;
-    friend class GridModel;
-    friend class GridView;
-    friend class GroupByBox;
-    friend class GridPrinter;
-    friend class GridHeader;
-    friend class GridDelegate;
-    friend class GEXPreview;
-
-    struct RowIdent
-    {
-        RowType type = RowType::Record;
-        int id = -1; // store row of a record, group index of a group row
-        bool operator==(const RowIdent &o) const { return type == o.type && id == o.id; }
-    };
-
-    void columnChanged(GridColumn *column, bool structure);
-    void applyColumnsToView();
-    void updateGroupByBox();
-    void restoreAfter(const std::function<void()> &change, bool byKey);
-    RowIdent identOf(const QModelIndex &index) const;
-    void onCurrentChanged(const QModelIndex &current);
-    void onHeaderClicked(int logical);
-    void moveColumnToVisual(int column, int visual);
-    void setGroupKeys(const QList<QPair<int, SortOrder>> &groups);
-    int firstVisibleLogical() const;
-    int keyColumnIndex() const;
-    int findRecordByKey(const QVariant &key) const;
-    void runFormatter(GridRow &row) const;
-    bool writeCell(int record, int column, const QVariant &value);
-    QColor previewColor() const { return m_previewColor; }
-    int previewLines() const { return m_previewLines; }
-    QList<int> selectedRecords() const;
-    GridColumn *checkedColumn(int index) const;
-
-    QString m_databaseName;
-    kq::data::RecordSource m_recordSource;
-    QString m_boundDatabase;
-    kq::data::RecordSource m_boundSource;
-    std::vector<std::unique_ptr<GridColumn>> m_columns;
-    QVector<int> m_positions; // display position -> column index (from 1)
-    GridModel *m_model = nullptr;
-    GridView *m_view = nullptr;
-    GroupByBox *m_groupBox = nullptr;
-    GridPrinterSettings m_printer;
-    QString m_caption;
-    RowFormatter m_formatter;
-    QList<int> m_designGroups;
-    int m_keyColumn = 0;
-    int m_previewColumn = 0;
-    int m_ddValueColumn = 1;
-    int m_ddDisplayColumn = 2;
-    bool m_multiSelect = true;
-    bool m_totalRow = true;
-    bool m_everBound = false;
-    bool m_headerSort = true;
-    bool m_restoring = false;
-    RowIdent m_current;
-    int m_previewLines = 5;
-    QColor m_previewColor = Qt::blue;
-    QString m_updateTable;
-    QString m_updateKey;
-    mutable QHash<QString, QString> m_ddCache;
-    mutable bool m_ddValid = false;
+    std::unique_ptr<GridEXPrivate> d;
 };
 
 } // namespace kq::platform

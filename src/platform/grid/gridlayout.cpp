@@ -1,8 +1,8 @@
 // Layout files of the grid: our own JSON under the screens' "*.lyt" names.
 
 #include "gridex.h"
+#include "gridex_p.h"
 #include "gridmodel.h"
-#include "gridview.h"
 
 #include <cerrno>
 #include <QFile>
@@ -47,7 +47,7 @@ void GridEX::saveLayout(const QString &path) const
     root.insert(QStringLiteral("version"), kVersion);
     root.insert(QStringLiteral("grid"), objectName());
     QJsonArray columns;
-    for (const auto &col : m_columns) {
+    for (const auto &col : d->columns) {
         QJsonObject c;
         c.insert(QStringLiteral("index"), col->index());
         c.insert(QStringLiteral("key"), col->key());
@@ -59,17 +59,17 @@ void GridEX::saveLayout(const QString &path) const
     }
     root.insert(QStringLiteral("columns"), columns);
     QJsonArray groups;
-    for (const auto &g : m_model->groups()) {
+    for (const auto &g : d->model->groups()) {
         QJsonObject o;
         o.insert(QStringLiteral("key"), column(g.column).key());
         o.insert(QStringLiteral("order"), orderText(g.order));
         groups.append(o);
     }
     root.insert(QStringLiteral("groups"), groups);
-    if (m_model->sortColumn() > 0) {
+    if (d->model->sortColumn() > 0) {
         QJsonObject o;
-        o.insert(QStringLiteral("key"), column(m_model->sortColumn()).key());
-        o.insert(QStringLiteral("order"), orderText(m_model->sortOrder()));
+        o.insert(QStringLiteral("key"), column(d->model->sortColumn()).key());
+        o.insert(QStringLiteral("order"), orderText(d->model->sortOrder()));
         root.insert(QStringLiteral("sort"), o);
     }
     root.insert(QStringLiteral("groupByBox"), groupByBoxVisible());
@@ -137,7 +137,7 @@ void GridEX::loadLayout(const QString &path)
                          c.value(QStringLiteral("position")).toInt(),
                          c.value(QStringLiteral("width")).toInt()});
     }
-    if (settings.isEmpty() && !m_columns.empty())
+    if (settings.isEmpty() && !d->columns.empty())
         badFile(path, QStringLiteral("é de outra grade (nenhuma coluna corresponde)."));
     QList<QPair<int, SortOrder>> groups;
     for (const QJsonValue &v : root.value(QStringLiteral("groups")).toArray()) {
@@ -156,15 +156,15 @@ void GridEX::loadLayout(const QString &path)
     // Apply: columns named in the file take its positions, the others keep
     // their order around them.
     QHash<int, double> rank;
-    for (int p = 0; p < m_positions.size(); ++p)
-        rank.insert(m_positions[p], p + 1);
+    for (int p = 0; p < d->positions.size(); ++p)
+        rank.insert(d->positions[p], p + 1);
     for (const Setting &s : settings) {
         s.column->m_caption = s.caption;
         s.column->m_visible = s.visible;
         s.column->m_width = std::max(0, s.width);
         rank[s.column->index()] = s.position - 0.5;
     }
-    std::stable_sort(m_positions.begin(), m_positions.end(),
+    std::stable_sort(d->positions.begin(), d->positions.end(),
                      [&rank](int a, int b) { return rank.value(a) < rank.value(b); });
     if (root.contains(QStringLiteral("groupByBox")))
         setGroupByBoxVisible(root.value(QStringLiteral("groupByBox")).toBool());
@@ -173,13 +173,13 @@ void GridEX::loadLayout(const QString &path)
         if (keys.size() < 2)
             keys.append({g.first, g.second});
     }
-    restoreAfter(
+    d->restoreAfter(
         [&] {
-            m_model->setSort(sortColumn, sortOrder);
-            m_model->setGroups(keys);
+            d->model->setSort(sortColumn, sortOrder);
+            d->model->setGroups(keys);
         },
         false);
-    emit m_model->headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
+    emit d->model->headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
 }
 
 } // namespace kq::platform

@@ -1,6 +1,7 @@
 #include "gridmodel.h"
 
 #include "gridex.h"
+#include "gridex_p.h"
 #include "gridrow.h"
 #include "gridview.h"
 #include "platform/format.h"
@@ -31,8 +32,8 @@ bool isIsoDate(const QString &s)
 
 } // namespace
 
-GridModel::GridModel(GridEX *grid)
-    : QAbstractItemModel(grid), m_grid(grid), m_groupFore(Qt::black),
+GridModel::GridModel(GridEXPrivate *d)
+    : QAbstractItemModel(d->q), m_grid(d->q), m_d(d), m_groupFore(Qt::black),
       m_groupBack(QColor(224, 224, 224))
 {
 }
@@ -127,7 +128,7 @@ void GridModel::fetchChunk(int maxMs) const
 
 bool GridModel::lastRowInView() const
 {
-    const QScrollBar *bar = m_grid->m_view ? m_grid->m_view->verticalScrollBar() : nullptr;
+    const QScrollBar *bar = m_d->view ? m_d->view->verticalScrollBar() : nullptr;
     return bar && m_grid->isVisible() && bar->maximum() > 0 && bar->value() == bar->maximum();
 }
 
@@ -820,7 +821,7 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
     } else if (role != Qt::EditRole) {
         return false;
     }
-    if (!m_grid->writeCell(node.record, column, v))
+    if (!m_d->writeCell(node.record, column, v))
         return false;
     setRecordValue(node.record, column, v);
     const QModelIndex first = index.sibling(index.row(), 0);
@@ -878,7 +879,7 @@ void GridModel::formatRecord(int record) const
     row.m_model = this;
     row.m_type = RowType::Record;
     row.m_record = record;
-    m_grid->runFormatter(row);
+    m_d->runFormatter(row);
     m_recStyle[record] = styleIndexOf(row.styleName());
 }
 
@@ -897,7 +898,7 @@ void GridModel::formatGroup(int group) const
     row.m_recordCount = g.count;
     row.m_groupCaption = caption + QStringLiteral(": ")
                          + displayText(column, groupValue(group, column));
-    m_grid->runFormatter(row);
+    m_d->runFormatter(row);
     g.caption = row.groupCaption();
     g.style = styleIndexOf(row.styleName());
     g.formatted = true;

@@ -13,7 +13,7 @@
 namespace kq::platform {
 
 class GridEX;
-class GridRow;
+class GridEXPrivate;
 
 // The rows of a GridEX as a tree: group header rows (one or two levels) over
 // the records, and the grand total row last at the top level. Records are
@@ -44,7 +44,7 @@ public:
         SortOrder order = SortOrder::Ascending;
     };
 
-    explicit GridModel(GridEX *grid);
+    explicit GridModel(GridEXPrivate *d);
     ~GridModel() override;
 
     // QAbstractItemModel
@@ -170,6 +170,7 @@ private:
     };
 
     GridEX *m_grid;
+    GridEXPrivate *m_d;
     mutable GridStore m_store;
     QVector<int> m_colSlot; // by column index - 1
     mutable std::unique_ptr<RowReader> m_reader;

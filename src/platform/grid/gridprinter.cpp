@@ -2,6 +2,7 @@
 
 #include "gexpreview.h"
 #include "gridex.h"
+#include "gridex_p.h"
 #include "gridmodel.h"
 #include "platform/dialogs.h"
 
@@ -57,15 +58,15 @@ QStringList textsOf(const QVector<QPair<double, QString>> &widest)
 }
 } // namespace
 
-GridPrinter::GridPrinter(GridEX *grid, bool onlySelected)
-    : m_grid(grid), m_model(grid->m_model), m_onlySelected(onlySelected)
+GridPrinter::GridPrinter(GridEXPrivate *d, bool onlySelected)
+    : m_grid(d->q), m_d(d), m_model(d->model), m_onlySelected(onlySelected)
 {
     m_model->fetchAll();
     if (onlySelected) {
-        const QList<int> records = grid->selectedRecords();
+        const QList<int> records = d->selectedRecords();
         m_selected = QSet<int>(records.begin(), records.end());
     }
-    m_font = grid->font();
+    m_font = m_grid->font();
     m_font.setPointSizeF(m_baseSize);
     m_bold = m_font;
     m_bold.setBold(true);
@@ -116,7 +117,7 @@ void GridPrinter::measureTexts(QPaintDevice *device)
     const QFontMetricsF fm(m_font, device);
     const QFontMetricsF bold(m_bold, device);
     m_texts.clear();
-    for (int index : m_grid->m_positions) {
+    for (int index : m_d->positions) {
         const GridColumn &col = m_grid->column(index);
         if (!col.isVisible())
             continue;
@@ -422,7 +423,7 @@ void GridPrinter::measureLines(QPaintDevice *device)
             if (!text.trimmed().isEmpty()) {
                 const int lines = std::clamp<int>(
                     int(cellLines(text, m_font, device, m_pageWidth - m_indent * 2).size()), 1,
-                    m_grid->previewLines());
+                    m_d->previewLines);
                 line.height += lines * m_lineHeight + m_lineHeight * 0.2;
             }
         }
@@ -624,11 +625,11 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
     }
     if (line.height > rowHeight + 1) {
         p.setFont(m_font);
-        p.setPen(m_grid->previewColor());
+        p.setPen(m_d->previewColor);
         const double width = m_pageWidth - m_indent * 2;
         const QStringList lines = cellLines(m_model->previewText(line.record), m_font, m_device,
                                             width)
-                                      .mid(0, m_grid->previewLines());
+                                      .mid(0, m_d->previewLines);
         for (int k = 0; k < lines.size(); ++k)
             p.drawText(QRectF(m_indent, y + rowHeight + k * m_lineHeight, width, m_lineHeight),
                        Qt::AlignLeft | Qt::AlignVCenter, lines[k]);
@@ -641,15 +642,15 @@ int GridEX::printGrid(QPrinter *printer, bool onlySelected)
 {
     if (!printer)
         return 0;
-    GridPrinter gp(this, onlySelected);
+    GridPrinter gp(d.get(), onlySelected);
     return gp.print(printer);
 }
 
 bool GridEX::print(bool showDialog, bool onlySelected)
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(m_printer.landscape ? QPageLayout::Landscape
-                                                   : QPageLayout::Portrait);
+    printer.setPageOrientation(d->printer.landscape ? QPageLayout::Landscape
+                                                    : QPageLayout::Portrait);
     if (showDialog && !Dialogs::printDialog(&printer))
         return false;
     printGrid(&printer, onlySelected);
@@ -660,7 +661,7 @@ int GridEX::pageCount(QPrinter *printer, bool onlySelected)
 {
     if (!printer)
         return 0;
-    GridPrinter gp(this, onlySelected);
+    GridPrinter gp(d.get(), onlySelected);
     return gp.paginate(printer);
 }
 

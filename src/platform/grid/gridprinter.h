@@ -16,6 +16,7 @@ class QPrinter;
 namespace kq::platform {
 
 class GridEX;
+class GridEXPrivate;
 class GridModel;
 
 // Lays a grid's rows out on pages and draws them: page header and footer
@@ -30,7 +31,7 @@ class GridModel;
 class GridPrinter
 {
 public:
-    GridPrinter(GridEX *grid, bool onlySelected);
+    GridPrinter(GridEXPrivate *d, bool onlySelected);
 
     // Fits the columns (the printer may be turned to landscape) and returns
     // the pages on this printer.
@@ -91,6 +92,7 @@ private:
                             QPaintDevice *device) const;
 
     GridEX *m_grid;
+    GridEXPrivate *m_d;
     const GridModel *m_model;
     bool m_onlySelected;
     QSet<int> m_selected;

@@ -4,7 +4,6 @@
 
 #include <QColor>
 #include <QString>
-#include <QVariant>
 
 namespace kq::platform {
 

@@ -1,6 +1,7 @@
 #include "gridview.h"
 
 #include "gridex.h"
+#include "gridex_p.h"
 #include "gridmodel.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 
 namespace kq::platform {
 
@@ -46,7 +46,7 @@ int ColumnDrag::read(const GridEX *grid, const QMimeData *mime, bool *fromGroupB
 
 // ---- header --------------------------------------------------------------
 
-GridHeader::GridHeader(GridEX *grid) : QHeaderView(Qt::Horizontal, grid), m_grid(grid)
+GridHeader::GridHeader(GridEXPrivate *d) : QHeaderView(Qt::Horizontal, d->q), m_grid(d->q), m_d(d)
 {
     setSectionsClickable(true);
     setSectionsMovable(false);
@@ -125,40 +125,40 @@ void GridHeader::dropEvent(QDropEvent *e)
     e->acceptProposedAction();
     if (fromBox) {
         QList<QPair<int, SortOrder>> keys;
-        for (const auto &k : m_grid->m_model->groups()) {
+        for (const auto &k : m_d->model->groups()) {
             if (k.column != column)
                 keys.append({k.column, k.order});
         }
-        m_grid->setGroupKeys(keys);
+        m_d->setGroupKeys(keys);
         return;
     }
     int visual = visualIndexAt(e->position().toPoint().x());
     if (visual < 0)
         visual = count() - 1;
-    m_grid->moveColumnToVisual(column, visual);
+    m_d->moveColumnToVisual(column, visual);
 }
 
 // ---- delegate ------------------------------------------------------------
 
-GridDelegate::GridDelegate(GridEX *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+GridDelegate::GridDelegate(GridEXPrivate *d) : QStyledItemDelegate(d->q), m_d(d) {}
 
 void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                          const QModelIndex &index) const
 {
     QStyleOptionViewItem opt = option;
-    if (m_grid->previewColumn() > 0)
-        opt.rect.setHeight(std::min(opt.rect.height(), m_grid->m_view->lineHeight()));
+    if (m_d->previewColumn > 0)
+        opt.rect.setHeight(std::min(opt.rect.height(), m_d->view->lineHeight()));
     QStyledItemDelegate::paint(painter, opt, index);
 }
 
 QSize GridDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QSize s = QStyledItemDelegate::sizeHint(option, index);
-    const int line = m_grid->m_view->lineHeight();
+    const int line = m_d->view->lineHeight();
     s.setHeight(std::max(s.height(), line));
-    if (m_grid->previewColumn() > 0
+    if (m_d->previewColumn > 0
         && index.data(GridModel::RowTypeRole).toInt() == int(RowType::Record))
-        s.setHeight(line + m_grid->m_view->previewHeight(index));
+        s.setHeight(line + m_d->view->previewHeight(index));
     return s;
 }
 
@@ -166,17 +166,17 @@ bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
                                const QStyleOptionViewItem &option, const QModelIndex &index)
 {
     QStyleOptionViewItem opt = option;
-    if (m_grid->previewColumn() > 0)
-        opt.rect.setHeight(std::min(opt.rect.height(), m_grid->m_view->lineHeight()));
+    if (m_d->previewColumn > 0)
+        opt.rect.setHeight(std::min(opt.rect.height(), m_d->view->lineHeight()));
     return QStyledItemDelegate::editorEvent(event, model, opt, index);
 }
 
 // ---- view ----------------------------------------------------------------
 
-GridView::GridView(GridEX *grid) : QTreeView(grid), m_grid(grid)
+GridView::GridView(GridEXPrivate *d) : QTreeView(d->q), m_grid(d->q), m_d(d)
 {
-    setHeader(new GridHeader(grid));
-    setItemDelegate(new GridDelegate(grid));
+    setHeader(new GridHeader(d));
+    setItemDelegate(new GridDelegate(d));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -204,7 +204,7 @@ int GridView::previewHeightFor(const QString &text, int width) const
                                      Qt::TextWordWrap, text);
     const int spacing = fm.lineSpacing();
     int lines = (br.height() + spacing - 1) / spacing;
-    lines = std::clamp(lines, 1, std::max(1, m_grid->previewLines()));
+    lines = std::clamp(lines, 1, std::max(1, m_d->previewLines));
     return lines * spacing + 4;
 }
 
@@ -220,7 +220,7 @@ int GridView::contentLeft(const QModelIndex &index) const
     int depth = 0;
     for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
         ++depth;
-    const int logical = m_grid->firstVisibleLogical();
+    const int logical = m_d->firstVisibleLogical();
     const int x = logical >= 0 ? header()->sectionViewportPosition(logical) : 0;
     return x + (rootIsDecorated() ? (depth + 1) * indentation() : 0);
 }
@@ -236,7 +236,7 @@ void GridView::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
     // The row's colour runs under the indentation and past the last column.
     const QModelIndex first = index.sibling(index.row(), 0);
     const bool selected = selectionModel() && selectionModel()->isSelected(first);
-    const QColor back = m_grid->m_model->rowBackground(first);
+    const QColor back = m_d->model->rowBackground(first);
     const QRect full(0, option.rect.top(), viewport()->width(), option.rect.height());
     if (selected)
         painter->fillRect(full, palette().color(hasFocus() ? QPalette::Active : QPalette::Inactive,
@@ -258,14 +258,14 @@ void GridView::drawPreview(QPainter *painter, const QStyleOptionViewItem &option
     const bool selected = selectionModel() && selectionModel()->isSelected(first);
     const QRect band(0, option.rect.top() + line, viewport()->width(),
                      option.rect.height() - line);
-    const GridModel *m = m_grid->m_model;
+    const GridModel *m = m_d->model;
     QColor back = m->rowBackground(first);
     if (!back.isValid())
         back = palette().color(QPalette::Base);
     painter->save();
     painter->fillRect(band, selected ? palette().color(QPalette::Highlight) : back);
     painter->setPen(selected ? palette().color(QPalette::HighlightedText)
-                             : m_grid->previewColor());
+                             : m_d->previewColor);
     const int left = contentLeft(index) + 16;
     const QRect textRect(left, band.top() + 1, band.right() - left - 4, band.height() - 2);
     painter->setClipRect(textRect);
@@ -277,7 +277,7 @@ void GridView::drawPreview(QPainter *painter, const QStyleOptionViewItem &option
 void GridView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &option,
                             const QModelIndex &index) const
 {
-    const GridModel *m = m_grid->m_model;
+    const GridModel *m = m_d->model;
     const QModelIndex first = index.sibling(index.row(), 0);
     const GridModel::Node node = m->nodeOf(first);
     const QRect r(0, option.rect.top(), viewport()->width(), option.rect.height());
@@ -293,7 +293,7 @@ void GridView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &optio
     painter->setPen(fore);
 
     const int level = node.type == RowType::GroupHeader ? m->groupLevel(node.group) : 1;
-    const int logical = m_grid->firstVisibleLogical();
+    const int logical = m_d->firstVisibleLogical();
     const int start = logical >= 0 ? header()->sectionViewportPosition(logical) : 0;
     const int x = start + (level - 1) * indentation();
     int captionLeft = x + 4;
@@ -353,7 +353,7 @@ void GridView::resizeEvent(QResizeEvent *e)
 
 // ---- group-by box -------------------------------------------------------
 
-GroupByBox::GroupByBox(GridEX *grid) : QWidget(grid), m_grid(grid)
+GroupByBox::GroupByBox(GridEXPrivate *d) : QWidget(d->q), m_grid(d->q), m_d(d)
 {
     setAcceptDrops(true);
     setObjectName(QStringLiteral("groupByBox"));
@@ -377,7 +377,7 @@ QList<QRect> GroupByBox::chipRects() const
     QList<QRect> rects;
     const QFontMetrics fm(font());
     int x = 6;
-    const auto groups = m_grid->m_model->groups();
+    const auto groups = m_d->model->groups();
     for (int i = 0; i < groups.size(); ++i) {
         const int c = groups[i].column;
         const QString text = m_grid->column(c).caption();
@@ -403,7 +403,7 @@ void GroupByBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Mid));
-    const auto groups = m_grid->m_model->groups();
+    const auto groups = m_d->model->groups();
     if (groups.isEmpty()) {
         p.setPen(palette().color(QPalette::Light));
         p.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignLeft | Qt::AlignVCenter, m_caption);
@@ -447,7 +447,7 @@ void GroupByBox::mouseMoveEvent(QMouseEvent *e)
         || (e->position().toPoint() - m_pressPos).manhattanLength()
                < QApplication::startDragDistance())
         return;
-    const auto groups = m_grid->m_model->groups();
+    const auto groups = m_d->model->groups();
     if (m_pressChip >= groups.size())
         return;
     const int column = groups[m_pressChip].column;
@@ -459,11 +459,11 @@ void GroupByBox::mouseMoveEvent(QMouseEvent *e)
     if (result == Qt::IgnoreAction) {
         // Dropped outside the grid: the level goes.
         QList<QPair<int, SortOrder>> keys;
-        for (const auto &k : m_grid->m_model->groups()) {
+        for (const auto &k : m_d->model->groups()) {
             if (k.column != column)
                 keys.append({k.column, k.order});
         }
-        m_grid->setGroupKeys(keys);
+        m_d->setGroupKeys(keys);
     }
 }
 
@@ -474,7 +474,7 @@ void GroupByBox::mouseReleaseEvent(QMouseEvent *e)
         return;
     }
     QList<QPair<int, SortOrder>> keys;
-    const auto groups = m_grid->m_model->groups();
+    const auto groups = m_d->model->groups();
     for (int i = 0; i < groups.size(); ++i) {
         SortOrder o = groups[i].order;
         if (i == m_pressChip)
@@ -482,7 +482,7 @@ void GroupByBox::mouseReleaseEvent(QMouseEvent *e)
         keys.append({groups[i].column, o});
     }
     m_pressChip = -1;
-    m_grid->setGroupKeys(keys);
+    m_d->setGroupKeys(keys);
 }
 
 void GroupByBox::mouseDoubleClickEvent(QMouseEvent *e)
@@ -491,14 +491,14 @@ void GroupByBox::mouseDoubleClickEvent(QMouseEvent *e)
     if (chip < 0)
         return;
     QList<QPair<int, SortOrder>> keys;
-    const auto groups = m_grid->m_model->groups();
+    const auto groups = m_d->model->groups();
     for (int i = 0; i < groups.size(); ++i) {
         if (i != chip)
             keys.append({groups[i].column, groups[i].order});
     }
     m_pressChip = -1;
     m_dragged = true;
-    m_grid->setGroupKeys(keys);
+    m_d->setGroupKeys(keys);
 }
 
 void GroupByBox::dragEnterEvent(QDragEnterEvent *e)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHeaderView>
-#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QWidget>
@@ -9,7 +8,7 @@
 namespace kq::platform {
 
 class GridEX;
-class GridModel;
+class GridEXPrivate;
 
 // Drag data of a column header or a group chip: "<grid id>:<column>:<from>".
 struct ColumnDrag
@@ -26,7 +25,7 @@ class GridHeader : public QHeaderView
 {
     Q_OBJECT
 public:
-    explicit GridHeader(GridEX *grid);
+    explicit GridHeader(GridEXPrivate *d);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
@@ -37,6 +36,7 @@ protected:
 
 private:
     GridEX *m_grid;
+    GridEXPrivate *m_d;
     int m_pressSection = -1;
     QPoint m_pressPos;
 };
@@ -47,7 +47,7 @@ class GridDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    explicit GridDelegate(GridEX *grid);
+    explicit GridDelegate(GridEXPrivate *d);
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
@@ -55,14 +55,14 @@ public:
                      const QStyleOptionViewItem &option, const QModelIndex &index) override;
 
 private:
-    GridEX *m_grid;
+    GridEXPrivate *m_d;
 };
 
 class GridView : public QTreeView
 {
     Q_OBJECT
 public:
-    explicit GridView(GridEX *grid);
+    explicit GridView(GridEXPrivate *d);
 
     int lineHeight() const;
     int previewHeight(const QModelIndex &index) const;
@@ -82,6 +82,7 @@ private:
     int contentLeft(const QModelIndex &index) const;
 
     GridEX *m_grid;
+    GridEXPrivate *m_d;
 };
 
 // The area above the grid that shows the grouping: its caption when the grid
@@ -91,7 +92,7 @@ class GroupByBox : public QWidget
 {
     Q_OBJECT
 public:
-    explicit GroupByBox(GridEX *grid);
+    explicit GroupByBox(GridEXPrivate *d);
 
     QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
@@ -113,6 +114,7 @@ private:
     int chipAt(const QPoint &pos) const;
 
     GridEX *m_grid;
+    GridEXPrivate *m_d;
     QString m_caption;
     int m_pressChip = -1;
     QPoint m_pressPos;

@@ -3,7 +3,6 @@
 #include "platform/letters/privatefolders.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>

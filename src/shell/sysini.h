@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QString>
+// The settings file beside the program ("sys.ini"): its last line names the
+// data folder.
 
+#include <QString>
 #include <stdexcept>
 
 namespace kq::shell {

@@ -1,4 +1,4 @@
-#include "shell/settingsfile.h"
+#include "shell/sysini.h"
 
 #include <QFile>
 #include <QFileInfo>
