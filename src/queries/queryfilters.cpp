@@ -36,9 +36,9 @@ const char *const kAgreementFrom
       "INNER JOIN lojas ON acordos.cd_loja = lojas.cd_loja";
 
 // Up to this many rows of a period are read through the period's dates and
-// sorted by name (a sort of about 40 ms on a quiet machine); a period of more
-// is walked in name order, whose first screen does not wait for the period's
-// last row.
+// sorted by name (a month of a million cheques, 17,000 of them, in about
+// 30 ms); a period of more is walked in name order, whose first screen does
+// not wait for the period's last row.
 constexpr int kSortedAtMost = 20000;
 
 // True when `column` of `table` falls within the period in more rows than
