@@ -231,9 +231,19 @@ const char *const kDevolvidosIndexes[] = {
     // dt_deposito between ... and ...".
     "CREATE INDEX IF NOT EXISTS ix_devolvidos_loja_deposito"
     " ON DEVOLVIDOS(CD_LOJA, DT_DEPOSITO)",
+    // ... by a deposit period of many cheques: "where +dt_deposito between
+    // ... order by nm_emitente, dt_deposito" walks the issuers in order, the
+    // dates read from the index.
+    "CREATE INDEX IF NOT EXISTS ix_devolvidos_emitente_deposito"
+    " ON DEVOLVIDOS(NM_EMITENTE, DT_DEPOSITO)",
     // Instalment query by store and due period: "parcelas.cd_loja=... and
     // dt_vencimento between ... and ...".
     "CREATE INDEX IF NOT EXISTS ix_parcelas_loja_venc ON parcelas(cd_loja, dt_vencimento)",
+    // ... by a due period of many instalments, the debtors walked in name
+    // order: "CLIENTES CROSS JOIN parcelas ... where parcelas.CD_CLIENTE =
+    // CLIENTES.CD_CLIENTE and dt_vencimento between ... and ...".
+    "CREATE INDEX IF NOT EXISTS ix_parcelas_cliente_venc ON parcelas(CD_CLIENTE, dt_vencimento)"
+    " WHERE dt_vencimento IS NOT NULL",
     // Agreement query by period: "where dt_acordo between ... and ...".
     "CREATE INDEX IF NOT EXISTS ix_acordos_data ON acordos(dt_acordo)",
 };

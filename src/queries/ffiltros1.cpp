@@ -51,8 +51,9 @@ ffiltros1::ffiltros1(QWidget *parent)
         runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
                   {loja1});
     });
-    connectTrapped(Command4, &QPushButton::clicked,
-                   [this] { runFilter(chequesByPeriod(inicio1->value(), fim1->value())); });
+    connectTrapped(Command4, &QPushButton::clicked, [this] {
+        runFilter(chequesByPeriod(databasePath(), inicio1->value(), fim1->value()));
+    });
     connectTrapped(Command5, &QPushButton::clicked, [this] {
         const QString typed = nr_documento->text();
         if (kq::data::hasNul(typed)) {

@@ -40,8 +40,9 @@ ffiltros2::ffiltros2(QWidget *parent)
         runFilter(instalmentsByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
                   {loja1});
     });
-    connectTrapped(Command4, &QPushButton::clicked,
-                   [this] { runFilter(instalmentsByPeriod(inicio1->value(), fim1->value())); });
+    connectTrapped(Command4, &QPushButton::clicked, [this] {
+        runFilter(instalmentsByPeriod(databasePath(), inicio1->value(), fim1->value()));
+    });
 }
 
 } // namespace kq::queries

@@ -47,6 +47,11 @@ void FilterDialog::runFilter(const kq::data::RecordSource &source,
         close();
 }
 
+QString FilterDialog::databasePath() const
+{
+    return kq::shell::dataPath(kq::data::kDevolvidos);
+}
+
 QBoxLayout *FilterDialog::addBlock()
 {
     auto *frame = new QFrame(this);
@@ -74,7 +79,7 @@ kq::platform::DBCombo *FilterDialog::addCombo(QBoxLayout *block, const QString &
     auto *combo = new kq::platform::DBCombo(block->parentWidget());
     combo->setObjectName(name);
     combo->setMinimumWidth(240);
-    combo->setDatabaseName(kq::shell::dataPath(kq::data::kDevolvidos));
+    combo->setDatabaseName(databasePath());
     combo->setRowSource(rowSource);
     combo->setListField(listField);
     combo->setBoundColumn(boundColumn);

@@ -29,6 +29,8 @@ public:
                    const QList<kq::platform::DBCombo *> &lists = {});
 
 protected:
+    // The data folder's "devolvidos.mdb", which the filters read.
+    QString databasePath() const;
     // A new block (a framed row) of the dialog.
     QBoxLayout *addBlock();
     // A look-up list of the data folder's database, empty until chosen.

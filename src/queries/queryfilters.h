@@ -20,6 +20,15 @@ QString chequeLoadQuery();
 RecordSource chequesByStore(const QString &loja);
 RecordSource chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
 QString chequesByPeriod(const QDate &from, const QDate &to);
+// The same cheques in the same order (an issuer's by deposit date, then as
+// entered, as the sort above leaves them), read walking the issuers in order
+// through ix_devolvidos_emitente_deposito: the first rows come at once,
+// however many the period holds, but the walk passes every cheque's entry.
+// SQLite only.
+QString chequesByPeriodInIssuerOrder(const QDate &from, const QDate &to);
+// The deposit-period filter as the screen runs it on `db`: the walk when the
+// period holds many cheques, else the sort of the period's cheques.
+QString chequesByPeriod(const QString &db, const QDate &from, const QDate &to);
 RecordSource chequesByDocument(const QString &typed);
 
 // ---- Instalments (fconsulta2 / ffiltros2) ------------------------------
@@ -27,6 +36,13 @@ QString instalmentLoadQuery();
 RecordSource instalmentsByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
 RecordSource instalmentsByDebtor(const QString &cliente);
 QString instalmentsByPeriod(const QDate &from, const QDate &to);
+// The same instalments in the same order, read walking the debtors in name
+// order (ix_clientes_nome), each one's instalments of the period through
+// ix_parcelas_cliente_venc; only debtors of one name are sorted. SQLite only.
+QString instalmentsByPeriodInDebtorOrder(const QDate &from, const QDate &to);
+// The due-period filter as the screen runs it on `db`, chosen as for the
+// cheques.
+QString instalmentsByPeriod(const QString &db, const QDate &from, const QDate &to);
 
 // ---- Agreements (fconsulta3 / ffiltros3) -------------------------------
 // The list when the screen loads (two blanks after SELECT) and after "Todos".

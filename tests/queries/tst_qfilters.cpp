@@ -110,6 +110,10 @@ void tst_qfilters::cheques_data()
         << QStringList{"0000000002", "0000000003", "0000000004"} << true;
     QTest::newRow("start after end")
         << RecordSource(chequesByPeriod(feb15, jan1)) << QStringList{} << true;
+    // As the screen runs it (a period of few cheques, on either engine).
+    QTest::newRow("period, on the database")
+        << RecordSource(chequesByPeriod(m_db, jan31, feb15))
+        << QStringList{"0000000002", "0000000003", "0000000004"} << true;
 }
 
 void tst_qfilters::cheques()
@@ -167,6 +171,9 @@ void tst_qfilters::instalments_data()
         << QStringList{"00001/01", "00001/02"} << false;
     QTest::newRow("due period, by debtor")
         << RecordSource(instalmentsByPeriod(QDate(2026, 6, 5), QDate(2026, 7, 5)))
+        << QStringList{"00001/02", "00002/01", "00002/02"} << false;
+    QTest::newRow("due period, on the database")
+        << RecordSource(instalmentsByPeriod(m_db, QDate(2026, 6, 5), QDate(2026, 7, 5)))
         << QStringList{"00001/02", "00002/01", "00002/02"} << false;
 }
 

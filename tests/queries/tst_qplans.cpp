@@ -1,7 +1,8 @@
 // How SQLite reads the record sources of the three query screens over a
 // portfolio: each filter through its index, a whole listing in one pass over
 // its table (never driven from a small look-up table), with and without the
-// statistics the monetary update gathers.
+// statistics the monetary update gathers; a period of many rows walked in
+// name order, with the rows and order of the sorted period.
 
 #include "data/database.h"
 #include "data/datafolder.h"
@@ -10,6 +11,7 @@
 #include "support/base_data.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 using namespace kq::queries;
@@ -45,6 +47,55 @@ void makePortfolio(const QString &db)
     t.commit();
 }
 
+// Issuers and debtors equal in the PTBR order (case) or only by their accents,
+// on few days, entered in an order of their own (keys scrambled): ties of
+// every kind for the name orders. Some rows fall outside the joins (no debtor,
+// no store) or have no date.
+void makeTies(const QString &db)
+{
+    using kq::data::exec;
+    kq::data::Transaction t(db);
+    exec(db, "INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'LOJA 1'), ('002', 'LOJA 2')");
+    exec(db, "INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES ('00001', 'JOSÉ'), "
+             "('00002', 'josé'), ('00003', 'Jose'), ('00004', NULL), ('00005', 'ANA'), "
+             "('00006', 'JOSÉ')");
+    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 400) "
+             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, VL_CHEQUE, "
+             "CD_SITUACAO, CD_DESTINO, NM_EMITENTE) "
+             "SELECT printf('%010d', n * 37 % 401), printf('%05d', n % 7 + 1), "
+             "printf('%03d', n % 5 % 3), CASE WHEN n % 23 = 0 THEN NULL "
+             "ELSE date('2021-03-01', '+' || (n * 13 % 5) || ' days') END, n, "
+             "CASE n % 2 WHEN 0 THEN '001' ELSE '002' END, '001', "
+             "CASE n % 9 WHEN 0 THEN 'ávila' WHEN 1 THEN 'ÁVILA' WHEN 2 THEN 'Avila' "
+             "WHEN 3 THEN 'AVILA' WHEN 4 THEN NULL WHEN 5 THEN 'Zé' WHEN 6 THEN 'ze' "
+             "WHEN 7 THEN 'ZÉ' ELSE 'Ávila ' END FROM c ORDER BY n * 7919 % 401");
+    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 400) "
+             "INSERT INTO parcelas (cd_acordo, cd_parcela, cd_loja, dt_vencimento, CD_CLIENTE, "
+             "cd_status, vl_parcela) "
+             "SELECT printf('%05d', n / 40), printf('%02d', n % 40), printf('%03d', n % 5 % 3), "
+             "CASE WHEN n % 29 = 0 THEN NULL "
+             "ELSE date('2021-03-01', '+' || (n * 11 % 4) || ' days') END, "
+             "printf('%05d', n % 7 + 1), CASE n % 5 WHEN 0 THEN 'A' WHEN 1 THEN 'a' "
+             "WHEN 2 THEN 'B' WHEN 3 THEN NULL ELSE 'A' END, n "
+             "FROM c ORDER BY n * 7919 % 401");
+    t.commit();
+}
+
+// Every row of a record source, its values joined, in the order read.
+QStringList rowsOf(const QString &db, const QString &jetSql)
+{
+    QStringList rows;
+    QSqlQuery q = kq::data::exec(db, kq::data::translateJet(jetSql));
+    const int columns = q.record().count();
+    while (q.next()) {
+        QStringList values;
+        for (int c = 0; c < columns; ++c)
+            values << (q.isNull(c) ? QStringLiteral("<null>") : q.value(c).toString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
 // The plan's lines, one per table read ("SEARCH DEVOLVIDOS USING INDEX ...").
 QStringList planOf(const QString &db, const kq::data::RecordSource &source)
 {
@@ -68,6 +119,10 @@ private slots:
     void cleanupTestCase();
     void filtersReadThroughTheirIndex_data();
     void filtersReadThroughTheirIndex();
+    void longPeriodsWalkTheNames_data();
+    void longPeriodsWalkTheNames();
+    void walksKeepTheSortedRows();
+    void walkOnlyForManyRows();
 
 private:
     kq::test::TempDataFolder *m_folder = nullptr;
@@ -168,6 +223,111 @@ void tst_qplans::filtersReadThroughTheirIndex()
     }
     if (inOrder)
         QVERIFY2(!shown.contains(QLatin1String("TEMP B-TREE")), qPrintable(shown));
+}
+
+void tst_qplans::longPeriodsWalkTheNames_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("walked");  // the first line: the names in order
+    QTest::addColumn<QString>("searched"); // the period's rows of each name
+    QTest::addColumn<QString>("sorted");   // the one sort allowed, if any
+
+    const QDate from(2021, 1, 1);
+    const QDate to(2021, 12, 31);
+    for (const bool statistics : {false, true}) {
+        const char *tag = statistics ? ", statistics" : "";
+        QTest::addRow("cheques%s", tag)
+            << chequesByPeriodInIssuerOrder(from, to)
+            << "SCAN DEVOLVIDOS USING INDEX ix_devolvidos_emitente_deposito" << QString()
+            << QString();
+        // Only the instalments of debtors of one name are sorted.
+        QTest::addRow("instalments%s", tag)
+            << instalmentsByPeriodInDebtorOrder(from, to)
+            << "SCAN CLIENTES USING INDEX ix_clientes_nome"
+            << "SEARCH parcelas USING INDEX ix_parcelas_cliente_venc (CD_CLIENTE=? AND "
+               "dt_vencimento>? AND dt_vencimento<?)"
+            << "USE TEMP B-TREE FOR RIGHT PART OF ORDER BY";
+    }
+}
+
+void tst_qplans::longPeriodsWalkTheNames()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, walked);
+    QFETCH(QString, searched);
+    QFETCH(QString, sorted);
+    if (QByteArray(QTest::currentDataTag()).endsWith("statistics"))
+        kq::data::analyzeDatabase(m_db);
+    else
+        kq::data::exec(m_db, QStringLiteral("DROP TABLE IF EXISTS sqlite_stat1"));
+    kq::data::closeAllDatabases();
+
+    const QStringList plan = planOf(m_db, sql);
+    const QString shown = plan.join(QLatin1Char('\n'));
+    QVERIFY2(plan.first() == walked, qPrintable(shown));
+    if (!searched.isEmpty())
+        QVERIFY2(plan.contains(searched), qPrintable(shown));
+    for (const QString &line : plan.mid(1)) {
+        QVERIFY2(line.startsWith(QLatin1String("SEARCH")) || line == sorted
+                     || line.startsWith(QLatin1String("BLOOM FILTER")),
+                 qPrintable(shown));
+    }
+}
+
+void tst_qplans::walksKeepTheSortedRows()
+{
+    kq::test::TempDataFolder folder;
+    const QString db = folder.devolvidos();
+    makeTies(db);
+    const struct
+    {
+        QDate from;
+        QDate to;
+    } periods[] = {
+        {QDate(2021, 3, 1), QDate(2021, 3, 5)},
+        {QDate(2021, 3, 2), QDate(2021, 3, 3)},
+        {QDate(2021, 3, 3), QDate(2021, 3, 3)},
+        {QDate(2021, 4, 1), QDate(2021, 3, 1)}, // start after end
+    };
+    for (const auto &p : periods) {
+        const QStringList cheques = rowsOf(db, chequesByPeriod(p.from, p.to));
+        QCOMPARE(rowsOf(db, chequesByPeriodInIssuerOrder(p.from, p.to)), cheques);
+        const QStringList instalments = rowsOf(db, instalmentsByPeriod(p.from, p.to));
+        QCOMPARE(rowsOf(db, instalmentsByPeriodInDebtorOrder(p.from, p.to)), instalments);
+        if (p.from == QDate(2021, 3, 1)) {
+            // The whole fixture: rows through every join, and ties among them.
+            QVERIFY(cheques.size() > 150);
+            QVERIFY(instalments.size() > 150);
+        }
+    }
+}
+
+void tst_qplans::walkOnlyForManyRows()
+{
+    kq::test::TempDataFolder folder;
+    const QString db = folder.devolvidos();
+    {
+        // 20,000 cheques and instalments on one day, one more on the next.
+        using kq::data::exec;
+        kq::data::Transaction t(db);
+        exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE "
+                 "n < 20001) INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, DT_DEPOSITO) "
+                 "SELECT printf('%010d', n), CASE WHEN n <= 20000 THEN '2021-03-01' "
+                 "ELSE '2021-03-02' END FROM c");
+        exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE "
+                 "n < 20001) INSERT INTO parcelas (cd_acordo, cd_parcela, dt_vencimento) "
+                 "SELECT printf('%05d', n / 100), printf('%02d', n % 100), "
+                 "CASE WHEN n <= 20000 THEN '2021-03-01' ELSE '2021-03-02' END FROM c");
+        t.commit();
+    }
+    const QDate day1(2021, 3, 1);
+    const QDate day2(2021, 3, 2);
+    QCOMPARE(chequesByPeriod(db, day1, day1), chequesByPeriod(day1, day1));
+    QCOMPARE(chequesByPeriod(db, day2, day2), chequesByPeriod(day2, day2));
+    QCOMPARE(chequesByPeriod(db, day1, day2), chequesByPeriodInIssuerOrder(day1, day2));
+    QCOMPARE(instalmentsByPeriod(db, day1, day1), instalmentsByPeriod(day1, day1));
+    QCOMPARE(instalmentsByPeriod(db, day1, day2), instalmentsByPeriodInDebtorOrder(day1, day2));
+    QCOMPARE(chequesByPeriod(db, day2, day1), chequesByPeriod(day2, day1));
 }
 
 QTEST_GUILESS_MAIN(tst_qplans)
