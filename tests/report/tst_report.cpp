@@ -121,7 +121,7 @@ QStringList footersOf(const ReportPageLayout &layout, const ReportDocument &doc,
 // without a name), one with no cheque; debtors that tie ("ANA", "ana") or
 // have no name; cheques of no store, of a store or debtor that does not
 // exist, without a date, and many of one store, day and debtor.
-void fillTies(const QString &db)
+void fillTies(const QString &db, int cheques)
 {
     using kq::data::exec;
     exec(db, "INSERT INTO lojas (CD_loja, DS_loja, nm_fantasia) VALUES ('001', 'Loja A', 'X'), "
@@ -129,14 +129,22 @@ void fillTies(const QString &db)
              "('005', NULL, 'X'), ('006', 'LOJA Z', 'Y'), ('007', 'Centro', NULL)");
     exec(db, "INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES ('00001', 'ANA'), "
              "('00002', 'BIA'), ('00003', NULL), ('00004', 'ana')");
-    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 12000) "
-             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, VL_CHEQUE, "
-             "CD_SITUACAO, NR_CHEQUE) "
-             "SELECT printf('%010d', n), CASE n % 5 WHEN 4 THEN '99999' "
-             "ELSE printf('%05d', n % 5 + 1) END, CASE n % 9 WHEN 7 THEN NULL WHEN 8 THEN '999' "
-             "WHEN 5 THEN '007' ELSE printf('%03d', n % 9 + 1) END, CASE n % 61 WHEN 60 THEN NULL "
-             "ELSE date('2026-03-01', '+' || (n % 61) || ' days') END, n, "
-             "CASE n % 3 WHEN 0 THEN '002' ELSE '001' END, n FROM c");
+    kq::data::Transaction t(db);
+    kq::data::Statement insert(db, "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
+                                   "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, NR_CHEQUE) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?)");
+    for (int n = 1; n <= cheques; ++n) {
+        const QString store = n % 9 == 7   ? QString()
+                              : n % 9 == 8 ? QString("999")
+                              : n % 9 == 5 ? QString("007")
+                                           : QString::asprintf("%03d", n % 9 + 1);
+        insert.run({QString::asprintf("%010d", n),
+                    n % 5 == 4 ? QString("99999") : QString::asprintf("%05d", n % 5 + 1),
+                    store.isNull() ? QVariant() : QVariant(store),
+                    n % 61 == 60 ? QVariant() : QVariant(QDate(2026, 3, 1).addDays(n % 61)), n,
+                    n % 3 ? "001" : "002", QString::number(n)});
+    }
+    t.commit();
 }
 
 // The rows of a stream, each value with its type, so that Null, 0 and '' differ.
@@ -558,10 +566,15 @@ void tst_report::groupByGroupGivesTheSortedRows()
     QFETCH(QVector<int>, key);
     kq::test::TempDataFolder folder;
     const QString db = folder.devolvidos();
-    fillTies(db);
+    const bool statistics = QByteArray(QTest::currentDataTag()).endsWith("statistics");
+    if (folder.onServer() && statistics)
+        QSKIP("the statistics are SQLite's");
+    // More cheques than the groups read one by one on SQLite; a server sorts.
+    fillTies(db, folder.onServer() ? 600 : 6000);
+    byGroup = byGroup && !folder.onServer();
     kq::data::exec(db, "INSERT INTO situacoes (CD_situacao, DS_situacao) VALUES "
                        "('003', 'EM COBRANÇA')");
-    if (QByteArray(QTest::currentDataTag()).endsWith("statistics")) {
+    if (statistics) {
         // The cheques' statistics as the monetary update leaves them on a
         // portfolio of a million cheques at 12 stores.
         kq::data::analyzeDatabase(db);
@@ -593,7 +606,7 @@ void tst_report::groupByGroupGivesTheSortedRows()
     QCOMPARE(query.readingFor(db) == ReportQuery::Reading::ByGroup, byGroup);
 
     const auto sorted = rowsOf(*query.open(db, ReportQuery::Reading::Sorted));
-    QVERIFY(sorted.size() > 100);
+    QVERIFY(sorted.size() > 50);
     const QString differs = sameOrder(sorted, rowsOf(*query.open(db)), key);
     QVERIFY2(differs.isEmpty(), qPrintable(differs));
     // Read group by group even where the database would not choose it.

@@ -278,7 +278,8 @@ std::unique_ptr<RowStream> ReportQuery::open(const QString &dbPath, Reading read
 {
     QString table;
     QString column;
-    if (reading == Reading::Sorted || !findGroupColumn(dbPath, &table, &column))
+    if (reading == Reading::Sorted || kq::data::dialectOf(dbPath) != kq::data::Dialect::Sqlite
+        || !findGroupColumn(dbPath, &table, &column))
         return RowStream::open(dbPath, sql(), m_values);
     const QString value = table + u'.' + column;
     const QString groups = QStringLiteral("SELECT %1, group_concat(%2.rowid), count(*) FROM %2 "

@@ -37,7 +37,8 @@ public:
     // (and always on a server).
     Reading readingFor(const QString &dbPath) const;
 
-    // The rows, read forward. Throws DataError when the statement does not run.
+    // The rows, read forward (ByGroup only where the group can be read so;
+    // Sorted on a server). Throws DataError when the statement does not run.
     std::unique_ptr<kq::data::RowStream> open(const QString &dbPath) const;
     std::unique_ptr<kq::data::RowStream> open(const QString &dbPath, Reading reading) const;
 
