@@ -35,17 +35,16 @@ QStringList wordsOf(const QString &text)
 void keepWidest(QVector<QPair<double, QString>> &widest, double width, const QString &text,
                 int keep = 3)
 {
+    auto least = std::min_element(widest.begin(), widest.end());
+    if (widest.size() >= keep && least->first >= width)
+        return;
     for (const auto &w : widest)
         if (w.second == text)
             return;
-    if (widest.size() < keep) {
+    if (widest.size() < keep)
         widest.append({width, text});
-    } else {
-        auto least = std::min_element(widest.begin(), widest.end());
-        if (least->first >= width)
-            return;
+    else
         *least = {width, text};
-    }
 }
 
 QStringList textsOf(const QVector<QPair<double, QString>> &widest)
@@ -67,6 +66,8 @@ GridPrinter::GridPrinter(GridEX *grid, bool onlySelected)
     }
     m_font = grid->font();
     m_font.setPointSizeF(m_baseSize);
+    // Without kerning a text is as wide as its letters (TextWidths).
+    m_font.setKerning(false);
     m_bold = m_font;
     m_bold.setBold(true);
     collectLines();
@@ -111,10 +112,60 @@ int GridPrinter::textLines(const QString &text) const
     return int(joinedLines(text).count(QLatin1Char('\n'))) + 1;
 }
 
+namespace {
+
+// Widths of texts in one font, fast: the font prints without kerning, so a
+// text of simple letters is as wide as its letters' advances together (each
+// letter measured once); any other text is measured whole.
+class TextWidths
+{
+public:
+    TextWidths(const QFont &font, QPaintDevice *device) : m_fm(font, device) {}
+
+    double operator()(QStringView text)
+    {
+        double width = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= kSimple)
+                return m_fm.horizontalAdvance(text.toString());
+            double &a = m_advance[u];
+            if (a < 0)
+                a = m_fm.horizontalAdvance(c);
+            width += a;
+        }
+        return width;
+    }
+
+private:
+    // Latin letters with their accents, before the combining marks.
+    static constexpr char16_t kSimple = 0x0300;
+    QFontMetricsF m_fm;
+    std::vector<double> m_advance = std::vector<double>(kSimple, -1.0);
+};
+
+// Calls take(word) for each word of a text (split at blanks).
+template<typename Take>
+void forEachWord(const QString &text, Take take)
+{
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool blank = i == text.size() || text[i].isSpace();
+        if (!blank && start < 0)
+            start = i;
+        else if (blank && start >= 0) {
+            take(QStringView(text).mid(start, i - start));
+            start = -1;
+        }
+    }
+}
+
+} // namespace
+
 void GridPrinter::measureTexts(QPaintDevice *device)
 {
-    const QFontMetricsF fm(m_font, device);
-    const QFontMetricsF bold(m_bold, device);
+    TextWidths width(m_font, device);
+    TextWidths boldWidth(m_bold, device);
     m_texts.clear();
     for (int index : m_grid->m_positions) {
         const GridColumn &col = m_grid->column(index);
@@ -123,28 +174,27 @@ void GridPrinter::measureTexts(QPaintDevice *device)
         ColumnTexts t;
         t.column = index;
         t.checkBox = col.isCheckBox();
-        QHash<QString, double> seen;
         QVector<QPair<double, QString>> widest;
         QVector<QPair<double, QString>> words;
         bool blanks = false;
         auto take = [&](const QString &text) {
-            if (text.isEmpty() || seen.contains(text))
+            if (text.isEmpty())
                 return;
-            const double w = fm.horizontalAdvance(text);
-            seen.insert(text, w);
+            const double w = width(text);
             t.widest = std::max(t.widest, w);
             keepWidest(widest, w, text);
-            if (!text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('\n'))) {
+            if (!text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('\n'))
+                && !text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r'))) {
                 t.longestWord = std::max(t.longestWord, w);
                 keepWidest(words, w, text);
                 return;
             }
             blanks = true;
-            for (const QString &word : wordsOf(text)) {
-                const double ww = fm.horizontalAdvance(word);
+            forEachWord(text, [&](QStringView word) {
+                const double ww = width(word);
                 t.longestWord = std::max(t.longestWord, ww);
-                keepWidest(words, ww, word);
-            }
+                keepWidest(words, ww, word.toString());
+            });
         };
         QVector<QPair<double, QString>> sums;
         for (const Line &line : std::as_const(m_lines)) {
@@ -154,7 +204,7 @@ void GridPrinter::measureTexts(QPaintDevice *device)
             } else if (col.aggregate() != Aggregate::None) {
                 const QString text = m_model->sumText(
                     line.type == RowType::GroupHeader ? line.group : -1, index);
-                const double w = bold.horizontalAdvance(text);
+                const double w = boldWidth(text);
                 t.widestSum = std::max(t.widestSum, w);
                 keepWidest(sums, w, text);
             }
@@ -168,7 +218,7 @@ void GridPrinter::measureTexts(QPaintDevice *device)
             words = widest;
         }
         for (const QString &word : wordsOf(col.caption()))
-            t.longestWord = std::max(t.longestWord, bold.horizontalAdvance(word));
+            t.longestWord = std::max(t.longestWord, boldWidth(word));
         t.widestTexts = textsOf(widest);
         t.longestWords = textsOf(words);
         m_texts.append(t);
