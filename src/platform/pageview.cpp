@@ -41,12 +41,10 @@ int PageView::pages() const
 
 double PageView::zoom() const
 {
-    // Whole dots per inch on screen, so that the fonts keep their sizes.
     double z = (viewport()->width() - 2 * kGap) / m_paper.width();
     if (m_wholePage)
         z = std::min(z, (viewport()->height() - 2 * kGap) / m_paper.height());
-    const double dpi = std::max(4.0, std::floor(z * m_resolution));
-    return dpi / m_resolution;
+    return std::max(0.002, z);
 }
 
 double PageView::pageStep() const
@@ -105,11 +103,11 @@ void PageView::paintEvent(QPaintEvent *)
     for (int page = first; page <= last; ++page) {
         const QPoint corner((viewport()->width() - paper.width()) / 2,
                             int(kGap + page * step - top));
-        // Drawn on an image of the printer's resolution scaled down, so that
-        // texts in points take on screen the room they take on paper.
+        // Drawn on an image that takes the printer's resolution, scaled
+        // down, so that texts in points take the room they take on paper.
         QImage image(paper, QImage::Format_RGB32);
         image.fill(Qt::white);
-        const int dotsPerMeter = int(std::lround(z * m_resolution / 0.0254));
+        const int dotsPerMeter = int(std::lround(m_resolution / 0.0254));
         image.setDotsPerMeterX(dotsPerMeter);
         image.setDotsPerMeterY(dotsPerMeter);
         {
