@@ -52,12 +52,22 @@ double PageView::pageStep() const
     return std::ceil(m_paper.height() * zoom()) + kGap;
 }
 
-void PageView::pagesChanged()
+void PageView::updateRange()
 {
     const double total = kGap + pages() * pageStep();
     QScrollBar *bar = verticalScrollBar();
     bar->setPageStep(viewport()->height());
     bar->setRange(0, std::max(0, int(std::min(total - viewport()->height(), 2e9))));
+}
+
+int PageView::lastPageInSight() const
+{
+    return int((verticalScrollBar()->value() + viewport()->height()) / pageStep());
+}
+
+void PageView::pagesChanged()
+{
+    updateRange();
     viewport()->update();
 }
 
@@ -84,7 +94,7 @@ void PageView::resizeEvent(QResizeEvent *event)
     const double step = pageStep();
     QAbstractScrollArea::resizeEvent(event);
     const double page = step > 0 ? verticalScrollBar()->value() / step : 0;
-    pagesChanged();
+    updateRange();
     verticalScrollBar()->setValue(int(page * pageStep()));
 }
 

@@ -26,7 +26,7 @@ public:
     // How many pages there are now, and how one is drawn.
     void setPages(std::function<int()> count, std::function<void(QPainter &, int)> draw);
 
-    // More pages, or another paper.
+    // More pages, or another paper: the pages in sight drawn again.
     void pagesChanged();
     // Scrolls to a page (from 0).
     void showPage(int page);
@@ -37,6 +37,10 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // The scroll range for the pages there are now.
+    void updateRange();
+    // The last page (from 0) in sight.
+    int lastPageInSight() const;
 
 private:
     double zoom() const;
