@@ -3,7 +3,7 @@
 // screen, every page laid out, the PDF of every page; with the memory held.
 // The baseline, in the same run, is the preview as it was: every page drawn
 // up front into Qt's print preview.
-//   bench_gridpreview [cheques] [--baseline-size N | --no-baseline]
+//   bench_gridpreview [cheques] [--baseline-size N | --no-baseline] [--shot FILE.png]
 //   (default 1000000 cheques; the baseline at 100000, it takes minutes at 1M)
 
 #include "benchcompare.h"
@@ -117,7 +117,7 @@ struct ChequeGrid
     }
 };
 
-void streamed(int cheques)
+void streamed(int cheques, const QString &shot)
 {
     ChequeGrid g(cheques);
     std::printf("%d cheques (%.1f s to generate, %.1f s to read into the grid)\n", cheques,
@@ -145,6 +145,8 @@ void streamed(int cheques)
     const long previewMb = anonMb() - before;
     const long previewPeak = peakMb();
 
+    if (!shot.isEmpty())
+        window.grab().save(shot);
     QElapsedTimer clock;
     clock.start();
     preview->showPage(preview->pageCount() - 1);
@@ -206,19 +208,22 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     int cheques = 1000000;
     int baseline = 100000;
+    QString shot;
     for (int i = 1; i < argc; ++i) {
         const QByteArray a(argv[i]);
-        if (a == "--no-baseline")
+        if (a == "--shot" && i + 1 < argc)
+            shot = QString::fromLocal8Bit(argv[++i]);
+        else if (a == "--no-baseline")
             baseline = 0;
         else if (a == "--baseline-size" && i + 1 < argc)
             baseline = QString(argv[++i]).toInt();
         else
             cheques = a.toInt();
     }
-    streamed(cheques);
+    streamed(cheques, shot);
     if (baseline > 0) {
         if (baseline != cheques)
-            streamed(baseline);
+            streamed(baseline, QString());
         upFront(baseline);
     }
     return 0;

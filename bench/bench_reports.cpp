@@ -6,7 +6,7 @@
 // (how the report read before it went group by group), and the same report
 // drawn whole up front into Qt's print preview, the way the preview worked
 // before it streamed.
-//   bench_reports [cheques] [--no-baseline]     (default 1000000)
+//   bench_reports [cheques] [--no-baseline] [--shot FILE.png]   (default 1000000)
 
 #include "benchsupport.h"
 #include "data/database.h"
@@ -150,9 +150,12 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     int cheques = 1000000;
     bool baseline = true;
+    QString shot; // the window at its first page, to look at
     for (int i = 1; i < argc; ++i) {
         if (QByteArray(argv[i]) == "--no-baseline") {
             baseline = false;
+        } else if (QByteArray(argv[i]) == "--shot" && i + 1 < argc) {
+            shot = QString::fromLocal8Bit(argv[++i]);
         } else if (QByteArray(argv[i]) == "--generate" && i + 2 < argc) {
             // The child that makes the portfolio.
             const QString db = QString::fromLocal8Bit(argv[i + 1]);
@@ -222,6 +225,8 @@ int main(int argc, char **argv)
     const int pages = preview->pageCount();
     const long readPeak = peakMb();
 
+    if (!shot.isEmpty())
+        preview->grab().save(shot);
     // Scrolling to the last page draws that page only.
     clock.restart();
     preview->pageView()->showPage(pages - 1);

@@ -65,10 +65,12 @@ int PageView::lastPageInSight() const
     return int((verticalScrollBar()->value() + viewport()->height()) / pageStep());
 }
 
-void PageView::pagesChanged()
+void PageView::pagesChanged(bool redrawAll)
 {
     updateRange();
-    viewport()->update();
+    if (redrawAll || lastPageInSight() >= m_shownPages - 1)
+        viewport()->update();
+    m_shownPages = pages();
 }
 
 void PageView::showPage(int page)

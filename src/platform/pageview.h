@@ -26,8 +26,10 @@ public:
     // How many pages there are now, and how one is drawn.
     void setPages(std::function<int()> count, std::function<void(QPainter &, int)> draw);
 
-    // More pages, or another paper: the pages in sight drawn again.
-    void pagesChanged();
+    // More pages, or another paper: the pages in sight drawn again if they
+    // grew, or all of them when `redrawAll` (the print-out is complete, so a
+    // page shows its total).
+    void pagesChanged(bool redrawAll = true);
     // Scrolls to a page (from 0).
     void showPage(int page);
     // A whole page in sight; fitToWidth() goes back to pages as wide as the view.
@@ -37,12 +39,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+
+private:
     // The scroll range for the pages there are now.
     void updateRange();
     // The last page (from 0) in sight.
     int lastPageInSight() const;
-
-private:
     double zoom() const;
     double pageStep() const;
     int pages() const;
@@ -50,6 +52,7 @@ private:
     QSizeF m_paper{1, 1};
     QPointF m_corner;
     int m_resolution = 72;
+    int m_shownPages = 0;
     bool m_wholePage = false;
     std::function<int()> m_count;
     std::function<void(QPainter &, int)> m_draw;

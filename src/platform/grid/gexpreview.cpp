@@ -146,7 +146,7 @@ void GEXPreview::layOutMore()
     clock.start();
     while (m_layout->layoutMore(500) && clock.elapsed() < 50) {
     }
-    m_preview->pagesChanged();
+    m_preview->pagesChanged(m_layout->isComplete());
     if (m_layout->isComplete())
         m_more.stop();
     else if (!m_more.isActive())

@@ -24,7 +24,7 @@ constexpr int kRowsPerStep = 2000;
 
 ReportPageView::ReportPageView(const ReportDocument *doc, ReportPageLayout *layout,
                                QWidget *parent)
-    : PageView(parent), m_doc(doc), m_layout(layout)
+    : PageView(parent), m_doc(doc)
 {
     setPaper(layout->paperSize(), layout->paintOffset(),
              int(ReportPageLayout::kUnitsPerInch));
@@ -35,11 +35,7 @@ ReportPageView::ReportPageView(const ReportDocument *doc, ReportPageLayout *layo
 
 void ReportPageView::pagesChanged()
 {
-    const int pages = m_layout->pageCount();
-    updateRange();
-    if (m_doc->isComplete() || lastPageInSight() >= m_shownPages - 1)
-        viewport()->update();
-    m_shownPages = pages;
+    PageView::pagesChanged(m_doc->isComplete());
 }
 
 ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *parent)

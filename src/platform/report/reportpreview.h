@@ -27,8 +27,6 @@ public:
 
 private:
     const ReportDocument *m_doc;
-    ReportPageLayout *m_layout;
-    int m_shownPages = 0;
 };
 
 // The report window: the pages, with "&Imprimir...", "Salvar &PDF..." and
