@@ -117,7 +117,9 @@ void PageView::paintEvent(QPaintEvent *)
                             int(kGap + page * step - top));
         // Drawn on an image that takes the printer's resolution, scaled
         // down, so that texts in points take the room they take on paper.
-        QImage image(paper, QImage::Format_RGB32);
+        const qreal ratio = devicePixelRatioF();
+        QImage image(paper * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::white);
         const int dotsPerMeter = int(std::lround(m_resolution / 0.0254));
         image.setDotsPerMeterX(dotsPerMeter);

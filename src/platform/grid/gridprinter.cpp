@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 #include <QTextLayout>
 #include <QPainter>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 namespace kq::platform {
