@@ -118,6 +118,7 @@ private slots:
     void printedTextsFitTheirCells_data();
     void printedTextsFitTheirCells();
     void previewTurnsToLandscapeAndBack();
+    void previewOfALargeGridLaysOutAPartAtATime();
 
 private:
     void bind(GridEX &g);
@@ -578,6 +579,43 @@ void tst_gridprint::previewTurnsToLandscapeAndBack()
         g.column(c).setVisible(false);
     g.printPreview(preview);
     QCOMPARE(preview->printer()->pageLayout().orientation(), QPageLayout::Portrait);
+}
+
+void tst_gridprint::previewOfALargeGridLaysOutAPartAtATime()
+{
+    // 100,000 cheques more: their pages are placed while the event loop runs,
+    // the first one shown before; only the pages in sight are drawn.
+    kq::data::exec(m_db, QStringLiteral(
+                             "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                             "WHERE n < 100000) INSERT INTO cheques (cd_devolvido, cd_loja, "
+                             "ds_loja, nm_emitente, vl_cheque, cd_situacao) SELECT "
+                             "printf('Z%09d', n), '001', 'Loja Centro', 'Emitente ' || n, n, "
+                             "'001' FROM c"));
+    GridEX g;
+    bind(g);
+    QCOMPARE(g.recordCount(), 100158);
+    QWidget window;
+    window.resize(640, 480);
+    auto *preview = new GEXPreview(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy drawn(&g, &GridEX::pagePrinting);
+    g.printPreview(preview);
+    QVERIFY(!preview->isComplete());
+    QVERIFY(preview->pageCount() >= 1);
+    QVERIFY(drawn.count() >= 1);
+    QCOMPARE(drawn.first().at(0).toInt(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->isComplete(), 120000);
+    QVERIFY(drawn.count() < 10);
+    // The same pages as the print-out's.
+    const int pages = preview->pageCount();
+    QPrinter printer(QPrinter::HighResolution);
+    QCOMPARE(g.pageCount(&printer), pages);
+    QVERIFY(pages > 1000);
+    // A page far down is drawn when it comes in sight, with the page count.
+    preview->showPage(pages - 1);
+    QCOMPARE(drawn.last().at(0).toInt(), pages);
+    QCOMPARE(drawn.last().at(1).toInt(), pages);
 }
 
 QTEST_MAIN(tst_gridprint)

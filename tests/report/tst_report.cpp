@@ -1,9 +1,13 @@
+#include "data/collation.h"
 #include "data/database.h"
+#include "data/datafolder.h"
+#include "data/rowstream.h"
 #include "platform/report/reportdefinition.h"
 #include "platform/report/reportdocument.h"
 #include "platform/report/reportengine.h"
 #include "platform/report/reportpage.h"
 #include "platform/report/reportpreview.h"
+#include "platform/report/reportquery.h"
 #include "platform/report/selectionformula.h"
 #include "support/base_data.h"
 #include "support/base_dialogs.h"
@@ -112,6 +116,86 @@ QStringList footersOf(const ReportPageLayout &layout, const ReportDocument &doc,
     return out;
 }
 
+
+// Stores whose names tie in the database's order ("Loja A" and "LOJA A", two
+// without a name), one with no cheque; debtors that tie ("ANA", "ana") or
+// have no name; cheques of no store, of a store or debtor that does not
+// exist, without a date, and many of one store, day and debtor.
+void fillTies(const QString &db, int cheques)
+{
+    using kq::data::exec;
+    exec(db, "INSERT INTO lojas (CD_loja, DS_loja, nm_fantasia) VALUES ('001', 'Loja A', 'X'), "
+             "('002', 'LOJA A', 'Y'), ('003', 'Lója B', 'X'), ('004', NULL, 'Y'), "
+             "('005', NULL, 'X'), ('006', 'LOJA Z', 'Y'), ('007', 'Centro', NULL)");
+    exec(db, "INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES ('00001', 'ANA'), "
+             "('00002', 'BIA'), ('00003', NULL), ('00004', 'ana')");
+    kq::data::Transaction t(db);
+    kq::data::Statement insert(db, "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
+                                   "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, NR_CHEQUE) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?)");
+    for (int n = 1; n <= cheques; ++n) {
+        const QString store = n % 9 == 7   ? QString()
+                              : n % 9 == 8 ? QString("999")
+                              : n % 9 == 5 ? QString("007")
+                                           : QString::asprintf("%03d", n % 9 + 1);
+        insert.run({QString::asprintf("%010d", n),
+                    n % 5 == 4 ? QString("99999") : QString::asprintf("%05d", n % 5 + 1),
+                    store.isNull() ? QVariant() : QVariant(store),
+                    n % 61 == 60 ? QVariant() : QVariant(QDate(2026, 3, 1).addDays(n % 61)), n,
+                    n % 3 ? "001" : "002", QString::number(n)});
+    }
+    t.commit();
+}
+
+// The rows of a stream, each value with its type, so that Null, 0 and '' differ.
+QVector<QStringList> rowsOf(kq::data::RowStream &rows)
+{
+    QVector<QStringList> out;
+    const int n = int(rows.fieldNames().size());
+    while (rows.next()) {
+        QStringList row;
+        for (int i = 0; i < n; ++i) {
+            const QVariant v = rows.value(i);
+            row << (v.isValid() ? QString::number(v.typeId()) + ':' + v.toString() : "Null");
+        }
+        out << row;
+    }
+    return out;
+}
+
+// Equal in the database's order: Null with Null, texts in the PTBR order.
+bool sameKey(const QStringList &a, const QStringList &b, const QVector<int> &key)
+{
+    for (int i : key)
+        if ((a[i] == "Null") != (b[i] == "Null")
+            || kq::data::compareText(a[i], b[i]) != 0)
+            return false;
+    return true;
+}
+
+// got holds the rows of sorted in its order; rows whose sort keys tie (the
+// columns `key`) may come in any order among themselves.
+QString sameOrder(const QVector<QStringList> &sorted, QVector<QStringList> got,
+                  const QVector<int> &key)
+{
+    if (got.size() != sorted.size())
+        return QString("%1 rows, sorted %2").arg(got.size()).arg(sorted.size());
+    for (int i = 0; i < sorted.size();) {
+        int end = i + 1;
+        while (end < sorted.size() && sameKey(sorted[i], sorted[end], key))
+            ++end;
+        QVector<QStringList> want = sorted.mid(i, end - i);
+        QVector<QStringList> run = got.mid(i, end - i);
+        std::sort(want.begin(), want.end());
+        std::sort(run.begin(), run.end());
+        if (run != want)
+            return QString("rows %1 to %2 differ: %3").arg(i).arg(end - 1).arg(
+                got[i].join(' '));
+        i = end;
+    }
+    return QString();
+}
+
 } // namespace
 
 class tst_report : public QObject
@@ -133,6 +217,8 @@ private slots:
     void cancelledReadingClosesTheReport();
     void cancelledPdfLeavesNoFile();
     void hugeWidthsShareThePage();
+    void groupByGroupGivesTheSortedRows_data();
+    void groupByGroupGivesTheSortedRows();
 };
 
 void tst_report::formulas_data()
@@ -437,6 +523,105 @@ void tst_report::hugeWidthsShareThePage()
     layout.drawPage(p, *doc, 0);
     p.end();
     QCOMPARE(printer.faults(), QStringList());
+}
+
+void tst_report::groupByGroupGivesTheSortedRows_data()
+{
+    QTest::addColumn<QString>("group");     // table.column of the first group
+    QTest::addColumn<QString>("condition"); // the selection's, with its values
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<bool>("byGroup");      // read group by group
+    QTest::addColumn<QVector<int>>("key");  // the columns the rows are sorted by
+
+    const QVector<int> byStore{0, 1, 2};
+    for (const bool statistics : {false, true}) {
+        const char *s = statistics ? ", statistics" : "";
+        QTest::addRow("stores%s", s) << "LOJAS.DS_LOJA" << "" << QVariantList() << true
+                                     << byStore;
+        QTest::addRow("stores, store and period%s", s)
+            << "LOJAS.DS_LOJA" << "DEVOLVIDOS.DT_DEPOSITO >= ? AND DEVOLVIDOS.CD_LOJA <> ?"
+            << QVariantList{"2026-03-20", "003"} << true << byStore;
+        QTest::addRow("debtors%s", s) << "CLIENTES.NM_CLIENTE" << "" << QVariantList() << true
+                                      << byStore;
+        QTest::addRow("stores' other name, no index%s", s)
+            << "LOJAS.nm_fantasia" << "" << QVariantList() << true << byStore;
+        // The situations are on the open side of a LEFT JOIN; the cheques
+        // are too many groups: the database sorts.
+        QTest::addRow("situations%s", s) << "SITUACOES.DS_SITUACAO" << "" << QVariantList()
+                                         << false << byStore;
+        QTest::addRow("cheques' own field%s", s) << "DEVOLVIDOS.NR_CHEQUE" << "" << QVariantList()
+                                                 << false << byStore;
+    }
+}
+
+// The all-cheques report ("1_Cheques por Data de Deposito.rpt": stores, day,
+// debtor) and its variants give the rows of the one sorted statement in its
+// order, read group by group where the database would sort every row.
+void tst_report::groupByGroupGivesTheSortedRows()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, condition);
+    QFETCH(QVariantList, values);
+    QFETCH(bool, byGroup);
+    QFETCH(QVector<int>, key);
+    kq::test::TempDataFolder folder;
+    const QString db = folder.devolvidos();
+    const bool statistics = QByteArray(QTest::currentDataTag()).endsWith("statistics");
+    if (folder.onServer() && statistics)
+        QSKIP("the statistics are SQLite's");
+    // More cheques than the groups read one by one on SQLite; a server sorts.
+    fillTies(db, folder.onServer() ? 600 : 6000);
+    byGroup = byGroup && !folder.onServer();
+    kq::data::exec(db, "INSERT INTO situacoes (CD_situacao, DS_situacao) VALUES "
+                       "('003', 'EM COBRANÇA')");
+    if (statistics) {
+        // The cheques' statistics as the monetary update leaves them on a
+        // portfolio of a million cheques at 12 stores.
+        kq::data::analyzeDatabase(db);
+        kq::data::exec(db, "DELETE FROM sqlite_stat1 WHERE tbl = 'DEVOLVIDOS'");
+        const QStringList stats = {
+            "ix_devolvidos_loja_deposito|1000000 83334 556",
+            "ix_devolvidos_loja_emitente|1000000 83334 11", "ix_devolvidos_acordo|1000000 1000000",
+            "ix_devolvidos_doc|1000000 1", "ix_devolvidos_chave|1000000 1000000",
+            "ix_devolvidos_deposito|1000000 556", "ix_devolvidos_cliente|1000000 50 17",
+            "sqlite_autoindex_DEVOLVIDOS_1|1000000 1"};
+        for (const QString &stat : stats)
+            kq::data::exec(db, "INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES ('DEVOLVIDOS', ?, ?)",
+                           {stat.section('|', 0, 0), stat.section('|', 1)});
+        kq::data::closeAllDatabases(); // statistics are read when the file is opened
+    }
+    QString error;
+    auto def = ReportDefinition::load(folder.file("1_Cheques por Data de Deposito.rpt"), &error);
+    QVERIFY2(def, qPrintable(error));
+    // The group first, in the stores' place; sorted then by day and the third field.
+    QStringList fields = def->select.split(", ");
+    const qsizetype at = fields.indexOf(group);
+    fields[0] = group;
+    if (at > 0)
+        fields[at] = "LOJAS.DS_LOJA";
+    def->select = fields.join(", ");
+    def->groups[0].field = group.section('.', 1);
+    def->orderBy = "DEVOLVIDOS.DT_DEPOSITO, " + fields[2];
+    const ReportQuery query(*def, condition, values);
+    QCOMPARE(query.readingFor(db) == ReportQuery::Reading::ByGroup, byGroup);
+
+    const auto sorted = rowsOf(*query.open(db, ReportQuery::Reading::Sorted));
+    QVERIFY(sorted.size() > 50);
+    const QString differs = sameOrder(sorted, rowsOf(*query.open(db)), key);
+    QVERIFY2(differs.isEmpty(), qPrintable(differs));
+    // Read group by group even where the database would not choose it.
+    if (!byGroup) {
+        const QString forced = sameOrder(
+            sorted, rowsOf(*query.open(db, ReportQuery::Reading::ByGroup)), key);
+        QVERIFY2(forced.isEmpty(), qPrintable(forced));
+    }
+
+    // The report's lines, totals and record count are those of the rows.
+    auto doc = ReportDocument::open(*def, db, QString(), &error);
+    QVERIFY2(doc, qPrintable(error));
+    doc->readAll();
+    if (condition.isEmpty())
+        QCOMPARE(doc->recordCount(), qint64(sorted.size()));
 }
 
 QTEST_MAIN(tst_report)

@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTextLayout>
 #include <QPainter>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 namespace kq::platform {
@@ -36,17 +35,16 @@ QStringList wordsOf(const QString &text)
 void keepWidest(QVector<QPair<double, QString>> &widest, double width, const QString &text,
                 int keep = 3)
 {
+    auto least = std::min_element(widest.begin(), widest.end());
+    if (widest.size() >= keep && least->first >= width)
+        return;
     for (const auto &w : widest)
         if (w.second == text)
             return;
-    if (widest.size() < keep) {
+    if (widest.size() < keep)
         widest.append({width, text});
-    } else {
-        auto least = std::min_element(widest.begin(), widest.end());
-        if (least->first >= width)
-            return;
+    else
         *least = {width, text};
-    }
 }
 
 QStringList textsOf(const QVector<QPair<double, QString>> &widest)
@@ -68,6 +66,8 @@ GridPrinter::GridPrinter(GridEXPrivate *d, bool onlySelected)
     }
     m_font = m_grid->font();
     m_font.setPointSizeF(m_baseSize);
+    // Without kerning a text is as wide as its letters (TextWidths).
+    m_font.setKerning(false);
     m_bold = m_font;
     m_bold.setBold(true);
     collectLines();
@@ -112,10 +112,60 @@ int GridPrinter::textLines(const QString &text) const
     return int(joinedLines(text).count(QLatin1Char('\n'))) + 1;
 }
 
+namespace {
+
+// Widths of texts in one font, fast: the font prints without kerning, so a
+// text of simple letters is as wide as its letters' advances together (each
+// letter measured once); any other text is measured whole.
+class TextWidths
+{
+public:
+    TextWidths(const QFont &font, QPaintDevice *device) : m_fm(font, device) {}
+
+    double operator()(QStringView text)
+    {
+        double width = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= kSimple)
+                return m_fm.horizontalAdvance(text.toString());
+            double &a = m_advance[u];
+            if (a < 0)
+                a = m_fm.horizontalAdvance(c);
+            width += a;
+        }
+        return width;
+    }
+
+private:
+    // Latin letters with their accents, before the combining marks.
+    static constexpr char16_t kSimple = 0x0300;
+    QFontMetricsF m_fm;
+    std::vector<double> m_advance = std::vector<double>(kSimple, -1.0);
+};
+
+// Calls take(word) for each word of a text (split at blanks).
+template<typename Take>
+void forEachWord(const QString &text, Take take)
+{
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool blank = i == text.size() || text[i].isSpace();
+        if (!blank && start < 0)
+            start = i;
+        else if (blank && start >= 0) {
+            take(QStringView(text).mid(start, i - start));
+            start = -1;
+        }
+    }
+}
+
+} // namespace
+
 void GridPrinter::measureTexts(QPaintDevice *device)
 {
-    const QFontMetricsF fm(m_font, device);
-    const QFontMetricsF bold(m_bold, device);
+    TextWidths width(m_font, device);
+    TextWidths boldWidth(m_bold, device);
     m_texts.clear();
     for (int index : m_d->positions) {
         const GridColumn &col = m_grid->column(index);
@@ -124,28 +174,27 @@ void GridPrinter::measureTexts(QPaintDevice *device)
         ColumnTexts t;
         t.column = index;
         t.checkBox = col.isCheckBox();
-        QHash<QString, double> seen;
         QVector<QPair<double, QString>> widest;
         QVector<QPair<double, QString>> words;
         bool blanks = false;
         auto take = [&](const QString &text) {
-            if (text.isEmpty() || seen.contains(text))
+            if (text.isEmpty())
                 return;
-            const double w = fm.horizontalAdvance(text);
-            seen.insert(text, w);
+            const double w = width(text);
             t.widest = std::max(t.widest, w);
             keepWidest(widest, w, text);
-            if (!text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('\n'))) {
+            if (!text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('\n'))
+                && !text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r'))) {
                 t.longestWord = std::max(t.longestWord, w);
                 keepWidest(words, w, text);
                 return;
             }
             blanks = true;
-            for (const QString &word : wordsOf(text)) {
-                const double ww = fm.horizontalAdvance(word);
+            forEachWord(text, [&](QStringView word) {
+                const double ww = width(word);
                 t.longestWord = std::max(t.longestWord, ww);
-                keepWidest(words, ww, word);
-            }
+                keepWidest(words, ww, word.toString());
+            });
         };
         QVector<QPair<double, QString>> sums;
         for (const Line &line : std::as_const(m_lines)) {
@@ -155,7 +204,7 @@ void GridPrinter::measureTexts(QPaintDevice *device)
             } else if (col.aggregate() != Aggregate::None) {
                 const QString text = m_model->sumText(
                     line.type == RowType::GroupHeader ? line.group : -1, index);
-                const double w = bold.horizontalAdvance(text);
+                const double w = boldWidth(text);
                 t.widestSum = std::max(t.widestSum, w);
                 keepWidest(sums, w, text);
             }
@@ -169,7 +218,7 @@ void GridPrinter::measureTexts(QPaintDevice *device)
             words = widest;
         }
         for (const QString &word : wordsOf(col.caption()))
-            t.longestWord = std::max(t.longestWord, bold.horizontalAdvance(word));
+            t.longestWord = std::max(t.longestWord, boldWidth(word));
         t.widestTexts = textsOf(widest);
         t.longestWords = textsOf(words);
         m_texts.append(t);
@@ -364,7 +413,7 @@ bool GridPrinter::sumsOverlapCaption(const QString &lastCaptionLine, double left
     return false;
 }
 
-void GridPrinter::measureLines(QPaintDevice *device)
+void GridPrinter::measureBands(QPaintDevice *device)
 {
     const GridPrinterSettings &s = m_grid->printerSettings();
     int headerLines = 0;
@@ -386,86 +435,123 @@ void GridPrinter::measureLines(QPaintDevice *device)
                                       .size()));
     m_columnHeader = headerCaptionLines * m_lineHeight + m_lineHeight * 0.5;
 
-    const int previewColumn = m_grid->previewColumn();
-    const QFontMetricsF fm(m_font, device);
-    QVector<QPair<int, double>> wrapping; // column, text width available
+    m_wrapping.clear();
     for (const QVector<ColumnBox> &band : m_bands)
         for (const ColumnBox &b : band)
             for (const ColumnTexts &t : std::as_const(m_texts))
                 if (t.column == b.column && t.wraps)
-                    wrapping.append({b.column, b.width - 2 * m_pad});
-    for (Line &line : m_lines) {
-        if (line.type != RowType::Record) {
-            double left = 0;
-            const QStringList lines = captionLines(line, &left);
-            const int group = line.type == RowType::GroupHeader ? line.group : -1;
-            line.sumsBelow = sumsOverlapCaption(lines.value(lines.size() - 1), left, group,
-                                                device);
-            line.height = (std::max<int>(1, int(lines.size())) + (line.sumsBelow ? 1 : 0))
-                              * m_lineHeight
-                          + m_lineHeight * 0.5;
-            line.cells = line.height;
+                    m_wrapping.append({b.column, b.width - 2 * m_pad});
+}
+
+void GridPrinter::measureLine(Line &line)
+{
+    QPaintDevice *device = m_device;
+    if (line.type != RowType::Record) {
+        double left = 0;
+        const QStringList lines = captionLines(line, &left);
+        const int group = line.type == RowType::GroupHeader ? line.group : -1;
+        line.sumsBelow = sumsOverlapCaption(lines.value(lines.size() - 1), left, group, device);
+        line.height = (std::max<int>(1, int(lines.size())) + (line.sumsBelow ? 1 : 0))
+                          * m_lineHeight
+                      + m_lineHeight * 0.5;
+        line.cells = line.height;
+        return;
+    }
+    const QFontMetricsF fm(m_font, device);
+    int cellLineCount = 1;
+    for (const auto &[column, width] : std::as_const(m_wrapping)) {
+        const QString text = m_model->recordText(line.record, column);
+        if (text.isEmpty()
+            || (fm.horizontalAdvance(text) <= width && !text.contains(QLatin1Char('\n'))))
             continue;
-        }
-        int cellLineCount = 1;
-        for (const auto &[column, width] : std::as_const(wrapping)) {
-            const QString text = m_model->recordText(line.record, column);
-            if (text.isEmpty() || (fm.horizontalAdvance(text) <= width
-                                   && !text.contains(QLatin1Char('\n'))))
-                continue;
-            cellLineCount = std::max<int>(cellLineCount,
-                                          int(cellLines(text, m_font, device, width).size()));
-        }
-        line.cells = cellLineCount * m_lineHeight + m_lineHeight * 0.3;
-        line.height = line.cells;
-        if (previewColumn > 0) {
-            const QString text = m_model->previewText(line.record);
-            if (!text.trimmed().isEmpty()) {
-                const int lines = std::clamp<int>(
-                    int(cellLines(text, m_font, device, m_pageWidth - m_indent * 2).size()), 1,
-                    m_d->previewLines);
-                line.height += lines * m_lineHeight + m_lineHeight * 0.2;
-            }
+        cellLineCount = std::max<int>(cellLineCount,
+                                      int(cellLines(text, m_font, device, width).size()));
+    }
+    line.cells = cellLineCount * m_lineHeight + m_lineHeight * 0.3;
+    line.height = line.cells;
+    if (m_grid->previewColumn() > 0) {
+        const QString text = m_model->previewText(line.record);
+        if (!text.trimmed().isEmpty()) {
+            const int lines = std::clamp<int>(
+                int(cellLines(text, m_font, device, m_pageWidth - m_indent * 2).size()), 1,
+                m_d->previewLines);
+            line.height += lines * m_lineHeight + m_lineHeight * 0.2;
         }
     }
 }
 
-int GridPrinter::paginate(QPrinter *printer)
+void GridPrinter::begin(QPrinter *printer)
 {
     chooseLayout(printer);
     const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
     m_pageWidth = page.width();
     m_pageHeight = page.height();
-    measureLines(printer);
-
-    const GridPrinterSettings &s = m_grid->printerSettings();
+    measureBands(printer);
     m_pages.clear();
+    m_measured = 0;
+    m_next = 0;
+    m_pageStart = -1;
+    m_complete = false;
+}
+
+bool GridPrinter::layoutMore(int lines)
+{
+    if (m_complete)
+        return false;
+    const GridPrinterSettings &s = m_grid->printerSettings();
     const int n = int(m_lines.size());
-    int i = 0;
-    while (true) {
-        const int page = int(m_pages.size());
-        double y = m_headerBand + (page == 0 ? m_titleBand : 0)
-                   + (page == 0 || s.repeatHeaders ? m_columnHeader : 0);
-        const double bottom = m_pageHeight - m_footerBand;
-        const int start = i;
-        while (i < n) {
-            const Line &line = m_lines[i];
-            if (i > start && s.groupPages && line.topGroup)
-                break;
-            double need = line.height;
-            // A group header stays with the row after it.
-            if (line.type == RowType::GroupHeader && i + 1 < n)
-                need += m_lines[i + 1].height;
-            if (i > start && y + need > bottom)
-                break;
-            y += line.height;
-            ++i;
+    const int upTo = int(std::min<qint64>(n, qint64(m_measured) + std::max(1, lines)));
+    for (; m_measured < upTo; ++m_measured)
+        measureLine(m_lines[m_measured]);
+    const double bottom = m_pageHeight - m_footerBand;
+    // A line is placed once the line after it is measured: a group header
+    // stays with the row after it.
+    while (m_next < n && (m_next + 1 < m_measured || m_measured == n)) {
+        if (m_pageStart < 0) {
+            const bool first = m_pages.isEmpty();
+            m_pageStart = m_next;
+            m_y = m_headerBand + (first ? m_titleBand : 0)
+                  + (first || s.repeatHeaders ? m_columnHeader : 0);
         }
-        m_pages.append({start, i});
-        if (i >= n)
-            break;
+        const Line &line = m_lines[m_next];
+        double need = line.height;
+        if (line.type == RowType::GroupHeader && m_next + 1 < n)
+            need += m_lines[m_next + 1].height;
+        if (m_next > m_pageStart
+            && ((s.groupPages && line.topGroup) || m_y + need > bottom)) {
+            m_pages.append({m_pageStart, m_next});
+            m_pageStart = -1;
+            continue;
+        }
+        m_y += line.height;
+        ++m_next;
     }
+    if (m_next < n)
+        return true;
+    if (m_pageStart >= 0 || m_pages.isEmpty())
+        m_pages.append({std::max(0, m_pageStart), n});
+    m_pageStart = -1;
+    m_complete = true;
+    return false;
+}
+
+int GridPrinter::pageCount() const
+{
     return int(m_pages.size() * std::max<qsizetype>(1, m_bands.size()));
+}
+
+void GridPrinter::drawPage(QPainter &p, int page)
+{
+    if (page >= 0 && page < pageCount())
+        drawPage(p, page, pageCount());
+}
+
+int GridPrinter::paginate(QPrinter *printer)
+{
+    begin(printer);
+    while (layoutMore(std::numeric_limits<int>::max())) {
+    }
+    return pageCount();
 }
 
 int GridPrinter::print(QPrinter *printer)

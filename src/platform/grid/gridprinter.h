@@ -40,6 +40,18 @@ public:
     // Returns the page count.
     int print(QPrinter *printer);
 
+    // The same a part at a time, for a preview: begin() fits the columns
+    // (every row's texts measured once), then each layoutMore() places up to
+    // `lines` more lines on pages; false once every line is placed.
+    void begin(QPrinter *printer);
+    bool layoutMore(int lines);
+    bool isComplete() const { return m_complete; }
+    // The pages laid out so far (all of them once complete).
+    int pageCount() const;
+    // Draws a page laid out, on the printer's pixels from the printable
+    // area's corner; emits the grid's pagePrinting with the pages known.
+    void drawPage(QPainter &p, int page);
+
 private:
     struct Line
     {
@@ -77,7 +89,8 @@ private:
     QVector<ColumnNeed> needs(QPaintDevice *device, double pointSize) const;
     void chooseLayout(QPrinter *printer);
     void setFontSize(double pointSize, QPaintDevice *device);
-    void measureLines(QPaintDevice *device);
+    void measureBands(QPaintDevice *device);
+    void measureLine(Line &line);
     void drawPage(QPainter &p, int page, int pageCount);
     void drawColumnHeaders(QPainter &p, double y);
     void drawLine(QPainter &p, const Line &line, double y);
@@ -98,6 +111,12 @@ private:
     QSet<int> m_selected;
     QVector<Line> m_lines;
     QVector<QPair<int, int>> m_pages; // first line, end line (one band)
+    QVector<QPair<int, double>> m_wrapping; // wrapping column, text width
+    int m_measured = 0; // lines measured
+    int m_next = 0;     // next line to place
+    int m_pageStart = -1; // first line of the page being filled (-1: none)
+    double m_y = 0;       // height used on it
+    bool m_complete = false;
     QVector<ColumnTexts> m_texts;     // visible columns in display order
     QVector<QVector<ColumnBox>> m_bands;
     const QVector<ColumnBox> *m_boxes = nullptr; // the band being drawn

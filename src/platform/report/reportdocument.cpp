@@ -4,6 +4,7 @@
 #include "data/rowstream.h"
 #include "data/dataerror.h"
 #include "platform/format.h"
+#include "platform/report/reportquery.h"
 #include "platform/report/selectionformula.h"
 
 #include <QDate>
@@ -91,28 +92,12 @@ std::unique_ptr<ReportDocument> ReportDocument::open(const ReportDefinition &def
                 *error = why;
             return nullptr;
         }
-        QStringList where;
-        if (!def.filter.isEmpty())
-            where << QLatin1Char('(') + def.filter + QLatin1Char(')');
-        if (!cond->where.isEmpty())
-            where << QLatin1Char('(') + cond->where + QLatin1Char(')');
-        QStringList order;
-        for (const ReportGroup &g : def.groups)
-            order << g.field;
-        if (!def.orderBy.isEmpty())
-            order << def.orderBy;
-        QString sql = QStringLiteral("SELECT ") + def.select + QStringLiteral(" FROM ") + def.from;
-        if (!where.isEmpty())
-            sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-        if (!order.isEmpty())
-            sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
-
         QVariantList values;
         for (const QVariant &v : cond->values)
             values << bound(v);
         std::unique_ptr<ReportDocument> doc(new ReportDocument);
         // Read forward: the rows are never held by the query.
-        doc->m_rows = kq::data::RowStream::open(dbPath, sql, values);
+        doc->m_rows = ReportQuery(def, cond->where, values).open(dbPath);
         const QStringList names = doc->m_rows->fieldNames();
         QStringList fields;
         for (const ReportColumn &c : def.columns)

@@ -35,8 +35,8 @@ class ReportDocument
 public:
     ~ReportDocument();
 
-    // Runs the query (the database sorts the rows before the first one
-    // comes). nullptr and *error on failure.
+    // Runs the query (ReportQuery: read group by group where the database
+    // would sort every row before the first). nullptr and *error on failure.
     static std::unique_ptr<ReportDocument> open(const ReportDefinition &def,
                                                 const QString &dbPath, const QString &formula,
                                                 QString *error);

@@ -19,86 +19,23 @@
 namespace kq::platform {
 
 namespace {
-constexpr double kGap = 12; // pixels around the pages
 constexpr int kRowsPerStep = 2000;
 } // namespace
 
 ReportPageView::ReportPageView(const ReportDocument *doc, ReportPageLayout *layout,
                                QWidget *parent)
-    : QAbstractScrollArea(parent), m_doc(doc), m_layout(layout)
+    : PageView(parent), m_doc(doc)
 {
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-    verticalScrollBar()->setSingleStep(40);
+    setPaper(layout->paperSize(), layout->paintOffset(),
+             int(ReportPageLayout::kUnitsPerInch));
+    setPages([layout] { return layout->pageCount(); },
+             [doc, layout](QPainter &p, int page) { layout->drawPage(p, *doc, page); });
     pagesChanged();
-}
-
-double ReportPageView::zoom() const
-{
-    const double width = m_layout->paperSize().width();
-    return std::max(0.02, (viewport()->width() - 2 * kGap) / std::max(1.0, width));
-}
-
-double ReportPageView::pageStep() const
-{
-    return m_layout->paperSize().height() * zoom() + kGap;
 }
 
 void ReportPageView::pagesChanged()
 {
-    const int pages = m_layout->pageCount();
-    const double total = kGap + pages * pageStep();
-    QScrollBar *bar = verticalScrollBar();
-    bar->setPageStep(viewport()->height());
-    bar->setRange(0, std::max(0, int(std::min(total - viewport()->height(), 2e9))));
-    // Only the pages in sight are drawn again: those that grew, or every one
-    // once the totals are known.
-    const int lastInSight = int((bar->value() + viewport()->height()) / pageStep());
-    if (m_doc->isComplete() || lastInSight >= m_shownPages - 1)
-        viewport()->update();
-    m_shownPages = pages;
-}
-
-void ReportPageView::showPage(int page)
-{
-    verticalScrollBar()->setValue(int(page * pageStep()));
-}
-
-void ReportPageView::resizeEvent(QResizeEvent *event)
-{
-    // Keeps the same page in sight when the width (and so the zoom) changes.
-    const double step = pageStep();
-    QAbstractScrollArea::resizeEvent(event);
-    const double page = step > 0 ? verticalScrollBar()->value() / step : 0;
-    pagesChanged();
-    verticalScrollBar()->setValue(int(page * pageStep()));
-}
-
-void ReportPageView::paintEvent(QPaintEvent *)
-{
-    QPainter p(viewport());
-    p.fillRect(viewport()->rect(), QColor(128, 128, 128));
-    const double z = zoom();
-    const QSizeF paper = m_layout->paperSize() * z;
-    const double step = pageStep();
-    const double top = verticalScrollBar()->value();
-    const int pages = m_layout->pageCount();
-    const int first = std::max(0, int((top - kGap) / step));
-    const int last = std::min(pages - 1, int((top + viewport()->height()) / step));
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    for (int page = first; page <= last; ++page) {
-        const QPointF corner((viewport()->width() - paper.width()) / 2,
-                             kGap + page * step - top);
-        p.fillRect(QRectF(corner + QPointF(3, 3), paper), QColor(90, 90, 90));
-        p.fillRect(QRectF(corner, paper), Qt::white);
-        p.save();
-        p.translate(corner);
-        p.scale(z, z);
-        p.translate(m_layout->paintOffset());
-        m_layout->drawPage(p, *m_doc, page);
-        p.restore();
-    }
+    PageView::pagesChanged(m_doc->isComplete());
 }
 
 ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *parent)

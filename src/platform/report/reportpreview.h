@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/pageview.h"
 #include "platform/report/reportpage.h"
 
-#include <QAbstractScrollArea>
 #include <QWidget>
 #include <memory>
 
@@ -15,28 +15,18 @@ class ReportDocument;
 
 // The pages of a report one under the other, as wide as the window; only
 // the pages in sight are drawn, so a report of any length scrolls at once.
-class ReportPageView : public QAbstractScrollArea
+class ReportPageView : public PageView
 {
     Q_OBJECT
 public:
     ReportPageView(const ReportDocument *doc, ReportPageLayout *layout, QWidget *parent = nullptr);
 
-    // The document read more lines, or the paper changed.
+    // The document read more lines: only the pages in sight that grew are
+    // drawn again, or every one once the totals are known.
     void pagesChanged();
-    // Scrolls to a page (from 0).
-    void showPage(int page);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    double zoom() const;
-    double pageStep() const;
-
     const ReportDocument *m_doc;
-    ReportPageLayout *m_layout;
-    int m_shownPages = 0;
 };
 
 // The report window: the pages, with "&Imprimir...", "Salvar &PDF..." and
