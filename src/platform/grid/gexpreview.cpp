@@ -116,7 +116,7 @@ void GEXPreview::updatePreview()
     m_layout.reset();
     if (m_grid) {
         m_printer->setPageOrientation(m_orientation);
-        m_layout = std::make_unique<GridPrinter>(m_grid, m_onlySelected);
+        m_layout = m_grid->printLayout(m_onlySelected);
         m_layout->begin(m_printer); // may turn the page
         const QPageLayout page = m_printer->pageLayout();
         const int dpi = m_printer->resolution();

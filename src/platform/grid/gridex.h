@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <memory>
 
 class QPrinter;
 class QTreeView;
@@ -21,6 +22,7 @@ namespace kq::platform {
 
 class GEXPreview;
 class GridEXPrivate;
+class GridPrinter;
 
 // The list and query grid of every screen: bound to a database file and a
 // Jet record source through the data layer, with designed columns, named
@@ -207,6 +209,8 @@ public:
     int pageCount(QPrinter *printer, bool onlySelected = false);
     // Renders the preview into a preview control.
     void printPreview(GEXPreview *preview, bool onlySelected = false);
+    // The print-out laid out a part at a time, as the preview draws it.
+    std::unique_ptr<GridPrinter> printLayout(bool onlySelected = false);
 
     // ---- Layout --------------------------------------------------------
     // Saves columns (caption, shown flag, position, width), grouping, sort

@@ -751,6 +751,11 @@ int GridEX::pageCount(QPrinter *printer, bool onlySelected)
     return gp.paginate(printer);
 }
 
+std::unique_ptr<GridPrinter> GridEX::printLayout(bool onlySelected)
+{
+    return std::make_unique<GridPrinter>(d.get(), onlySelected);
+}
+
 void GridEX::printPreview(GEXPreview *preview, bool onlySelected)
 {
     if (!preview)
