@@ -6,30 +6,19 @@
 //   QT_QPA_PLATFORM=offscreen bench_grid [--sizes 10000,100000,1000000] [--rounds 5]
 
 #include "benchcompare.h"
+#include "benchmemory.h"
 #include "benchsupport.h"
 #include "data/database.h"
 #include "platform/grid/gridex.h"
 #include "queries/queryfilters.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTreeView>
 
+using kq::bench::rssMb;
 using namespace kq::platform;
 
 namespace {
-
-long rssMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
-    }
-    return 0;
-}
 
 void designColumns(GridEX &g)
 {

@@ -7,6 +7,7 @@
 //   (default 1000000 cheques; the baseline at 100000, it takes minutes at 1M)
 
 #include "benchcompare.h"
+#include "benchmemory.h"
 #include "benchsupport.h"
 #include "data/database.h"
 #include "platform/grid/gexpreview.h"
@@ -22,28 +23,10 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using namespace kq::bench;
 using namespace kq::platform;
 
 namespace {
-
-long procKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-long anonMb() { return procKb("RssAnon:") / 1024; }
-long peakMb() { return procKb("VmHWM:") / 1024; }
-void resetPeak()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
 
 // The columns of the cheque query screen (fconsultas1).
 void designColumns(GridEX &g)

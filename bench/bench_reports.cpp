@@ -8,6 +8,7 @@
 // before it streamed.
 //   bench_reports [cheques] [--no-baseline] [--shot FILE.png]   (default 1000000)
 
+#include "benchmemory.h"
 #include "benchsupport.h"
 #include "data/database.h"
 #include "data/datafolder.h"
@@ -32,32 +33,9 @@
 #include <cstdio>
 
 using kq::data::exec;
+using namespace kq::bench;
 
 namespace {
-
-long procKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-long rssMb() { return procKb("VmRSS:") / 1024; }
-long peakMb() { return procKb("VmHWM:") / 1024; }
-// The process's own memory, apart from the pages of mapped files (the
-// database file SQLite reads through its mapping) that count in the RSS.
-long anonMb() { return procKb("RssAnon:") / 1024; }
-long fileMb() { return procKb("RssFile:") / 1024; }
-// Starts a new peak from the memory held now.
-void resetPeak()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
 
 // 12 stores, 20,000 debtors, the cheques spread over five years.
 void generate(const QString &db, int cheques)
