@@ -214,7 +214,8 @@ double msSince(const QElapsedTimer &t)
 class PeakRss
 {
 public:
-    PeakRss() : m_anon(kq::bench::anonMb()), m_file(kq::bench::fileMb())
+    PeakRss()
+        : m_before(kq::bench::anonMb()), m_anon(m_before), m_file(kq::bench::fileMb())
     {
         kq::bench::resetPeak();
         m_thread = std::thread([this] {
@@ -228,13 +229,14 @@ public:
     struct Figures
     {
         double total = 0, own = 0, file = 0; // MB
+        double ownBefore = 0; // the program's own when the watch began
     };
     Figures peak()
     {
         stop();
         sample();
         return {double(std::max(kq::bench::peakMb(), kq::bench::rssMb())), double(m_anon.load()),
-                double(m_file.load())};
+                double(m_file.load()), double(m_before)};
     }
 
 private:
@@ -249,6 +251,7 @@ private:
         if (m_thread.joinable())
             m_thread.join();
     }
+    const long m_before;
     std::atomic<long> m_anon;
     std::atomic<long> m_file;
     std::atomic<bool> m_stop{false};
@@ -257,7 +260,8 @@ private:
 
 PeakRss::Figures most(const PeakRss::Figures &a, const PeakRss::Figures &b)
 {
-    return {std::max(a.total, b.total), std::max(a.own, b.own), std::max(a.file, b.file)};
+    return {std::max(a.total, b.total), std::max(a.own, b.own), std::max(a.file, b.file),
+            std::max(a.ownBefore, b.ownBefore)};
 }
 
 void row(int size, const char *what, double program, double baseline, const char *unit,
@@ -268,17 +272,18 @@ void row(int size, const char *what, double program, double baseline, const char
     std::fflush(stdout);
 }
 
-// The peak memory of a build beside the size of the database file: the
-// resident size, the most of it that was the program's own, and the most that
-// was pages of the file read through SQLite's mapping (the system's cache,
-// shared and clean).
+// The peak memory of a build: the resident size beside the size of the
+// database file, the most of it that was the program's own beside what it
+// held before the build, and the most that was pages of mapped files (the
+// database file read through SQLite's mapping: the system's cache, shared and
+// clean; and the libraries) beside the file.
 void memoryRows(int size, const char *what, const PeakRss::Figures &m, double fileMb)
 {
     char label[96];
     std::snprintf(label, sizeof label, "peak memory of the %s (vs. file)", what);
     row(size, label, m.total, fileMb, "MB", "file pages apart");
-    row(size, "  of it the program's own (most)", m.own, fileMb, "MB", "<= 400 MB");
-    row(size, "  of it mapped file pages (most)", m.file, fileMb, "MB", "");
+    row(size, "  of it the program's own (vs. before)", m.own, m.ownBefore, "MB", "<= 400 MB");
+    row(size, "  of it mapped file pages (vs. file)", m.file, fileMb, "MB", "");
 }
 
 // SQLite's GROUP BY of the record source by some dimensions, summing both
