@@ -125,7 +125,7 @@ void ftutorial::buildControls()
         else if (!player->source().isEmpty())
             player->play();
     });
-    connect(cmdParar, &QPushButton::clicked, player, &QMediaPlayer::stop);
+    connectTrapped(cmdParar, &QPushButton::clicked, [this] { player->stop(); });
     connectTrapped(player, &QMediaPlayer::errorOccurred, [this] { playerError(); });
 }
 
