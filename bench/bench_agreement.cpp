@@ -120,8 +120,9 @@ void plainSave(sqlite3 *h)
             check.run();
             check.reset();
         }
-        sqlite3_exec(h, "INSERT INTO acordos (cd_acordo, CD_CLIENTE, cd_loja) "
-                        "VALUES ('99999', '00001', '001')",
+        sqlite3_exec(h,
+                     "INSERT INTO acordos (cd_acordo, CD_CLIENTE, cd_loja) "
+                     "VALUES ('99999', '00001', '001')",
                      nullptr, nullptr, nullptr);
         Plain p(h, "INSERT INTO parcelas (cd_acordo, cd_parcela, cd_loja, cd_status) "
                    "VALUES ('99999', ?, '001', 'A')");
@@ -154,7 +155,9 @@ void runSize(int cheques, int rounds)
     sqlite3 *h = handleOf(db);
     const QDate today = QDate::currentDate();
     // Every cheque written anew by each calculation.
-    auto forget = [&] { exec(db, "UPDATE DEVOLVIDOS SET vl_atualizado = NULL"); };
+    auto forget = [&] {
+        exec(db, "UPDATE DEVOLVIDOS SET vl_atualizado = NULL");
+    };
 
     auto calculation = [&] {
         const auto terms = loadStoreTerms(db, "001");
@@ -165,8 +168,8 @@ void runSize(int cheques, int rounds)
     };
     // As an office runs it: the values the monthly update stored are those
     // the calculation finds (the warm-up stores them).
-    const kq::bench::Pair rules = kq::bench::interleaved(rounds, calculation,
-                                                         [&] { plainCalculation(h); });
+    const kq::bench::Pair rules
+        = kq::bench::interleaved(rounds, calculation, [&] { plainCalculation(h); });
     kq::bench::printRow(cheques, "calculation (rules), values stored", rules,
                         cheques <= 10000 ? "<= 50 ms" : "",
                         cheques > 10000 || rules.program <= 0.05);
@@ -196,8 +199,8 @@ void runSize(int cheques, int rounds)
         },
         [&] { ds_loja->setCurrentRow(-1); });
     kq::bench::printRow(cheques, "calculation on the screen, values stored", screen);
-    std::printf("%9d  %d cheques listed, total %s, messages %d\n", cheques,
-                GridEX1->recordCount(), qPrintable(vl_total->text()), dialogs.messages);
+    std::printf("%9d  %d cheques listed, total %s, messages %d\n", cheques, GridEX1->recordCount(),
+                qPrintable(vl_total->text()), dialogs.messages);
 
     auto reopen = [&] {
         exec(db, "DELETE FROM parcelas WHERE cd_acordo IN (SELECT cd_acordo FROM acordos "
@@ -243,8 +246,7 @@ void runSize(int cheques, int rounds)
     const kq::bench::Pair writeOff = kq::bench::interleaved(
         rounds, [&] { s->Command1->click(); },
         [&] {
-            kq::bench::plainRead(db, openInstalmentsSource(QDate(2021, 6, 1),
-                                                           QDate(2021, 6, 30)));
+            kq::bench::plainRead(db, openInstalmentsSource(QDate(2021, 6, 1), QDate(2021, 6, 30)));
         });
     kq::bench::printRow(cheques, "write-off list of one month (\"Filtrar\")", writeOff);
     std::printf("%9d  %d open instalments listed\n", cheques, s->GridEX1->recordCount());

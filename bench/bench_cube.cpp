@@ -60,15 +60,15 @@ using namespace kq::platform;
 
 namespace {
 
-const char *kSource =
-    "SELECT DEVOLVIDOS.vl_atualizado, CLIENTES.NM_CLIENTE, CLIENTES.DS_ESTADO, "
-    "CLIENTES.DS_CIDADE, DEVOLVIDOS.DT_DEPOSITO, DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, "
-    "lojas.ds_loja, DESTINOS.DS_DESTINO, SITUACOES.DS_SITUACAO, documentos.DS_documento\r\n"
-    "FROM (SITUACOES INNER JOIN ((DESTINOS INNER JOIN (CLIENTES INNER JOIN DEVOLVIDOS ON "
-    "CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON DESTINOS.CD_DESTINO = "
-    "DEVOLVIDOS.CD_DESTINO) INNER JOIN lojas ON DEVOLVIDOS.CD_LOJA = lojas.cd_loja) ON "
-    "SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON "
-    "DEVOLVIDOS.cd_documento = documentos.CD_documento\r\n";
+const char *kSource
+    = "SELECT DEVOLVIDOS.vl_atualizado, CLIENTES.NM_CLIENTE, CLIENTES.DS_ESTADO, "
+      "CLIENTES.DS_CIDADE, DEVOLVIDOS.DT_DEPOSITO, DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, "
+      "lojas.ds_loja, DESTINOS.DS_DESTINO, SITUACOES.DS_SITUACAO, documentos.DS_documento\r\n"
+      "FROM (SITUACOES INNER JOIN ((DESTINOS INNER JOIN (CLIENTES INNER JOIN DEVOLVIDOS ON "
+      "CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON DESTINOS.CD_DESTINO = "
+      "DEVOLVIDOS.CD_DESTINO) INNER JOIN lojas ON DEVOLVIDOS.CD_LOJA = lojas.cd_loja) ON "
+      "SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON "
+      "DEVOLVIDOS.cd_documento = documentos.CD_documento\r\n";
 
 // Old export path (the whole grid built in memory, then the whole text),
 // measured once on this machine at 200,000 cheques before the exports streamed.
@@ -172,21 +172,24 @@ void defineCube(DCube &cube, const QString &db)
     cube.setConnect(QStringLiteral("Access"));
     cube.setDatabaseName(db);
     cube.setRecordSource(QString::fromUtf8(kSource));
-    const char *dims[][2] = {
-        {"NM_CLIENTE", "Inadimplemte"}, {"DS_ESTADO", "Estado"}, {"DS_CIDADE", "Cidade"},
-        {"DT_DEPOSITO", "Vencimento"},
-        {"datepart(\"m\",DEVOLVIDOS.DT_DEPOSITO)", "Mês Vencimento"},
-        {"datepart(\"yyyy\",DEVOLVIDOS.DT_DEPOSITO)", "Ano Vencimento"},
-        {"datepart(\"q\",DEVOLVIDOS.DT_DEPOSITO)", "Trimestre Vencimento"},
-        {"CD_BANCO", "Banco"}, {"ds_loja", "Cliente"}, {"DS_SITUACAO", "Situação"},
-        {"DS_DESTINO", "Destino"}};
+    const char *dims[][2] = {{"NM_CLIENTE", "Inadimplemte"},
+                             {"DS_ESTADO", "Estado"},
+                             {"DS_CIDADE", "Cidade"},
+                             {"DT_DEPOSITO", "Vencimento"},
+                             {"datepart(\"m\",DEVOLVIDOS.DT_DEPOSITO)", "Mês Vencimento"},
+                             {"datepart(\"yyyy\",DEVOLVIDOS.DT_DEPOSITO)", "Ano Vencimento"},
+                             {"datepart(\"q\",DEVOLVIDOS.DT_DEPOSITO)", "Trimestre Vencimento"},
+                             {"CD_BANCO", "Banco"},
+                             {"ds_loja", "Cliente"},
+                             {"DS_SITUACAO", "Situação"},
+                             {"DS_DESTINO", "Destino"}};
     for (const auto &d : dims)
         cube.addField(QString::fromUtf8(d[0]), QString::fromUtf8(d[1]), OrientPage);
     CubeField *v = cube.addField(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), OrientData);
     v->setName(QStringLiteral("sumVL_CHEQUE"));
     v->setNumberFormat(QStringLiteral("0.00"));
-    CubeField *a = cube.addField(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"),
-                                 OrientData);
+    CubeField *a
+        = cube.addField(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"), OrientData);
     a->setName(QStringLiteral("Atualizado"));
     a->setNumberFormat(QStringLiteral("0.00"));
     cube.addField(QStringLiteral("DS_documento"), QStringLiteral("Tipo Documento"), OrientPage);
@@ -215,7 +218,9 @@ class PeakRss
 {
 public:
     PeakRss()
-        : m_before(kq::bench::anonMb()), m_anon(m_before), m_file(kq::bench::fileMb())
+        : m_before(kq::bench::anonMb())
+        , m_anon(m_before)
+        , m_file(kq::bench::fileMb())
     {
         kq::bench::resetPeak();
         m_thread = std::thread([this] {
@@ -229,7 +234,7 @@ public:
     struct Figures
     {
         double total = 0, own = 0, file = 0; // MB
-        double ownBefore = 0; // the program's own when the watch began
+        double ownBefore = 0;                // the program's own when the watch began
     };
     Figures peak()
     {
@@ -292,8 +297,7 @@ double groupBy(const QString &db, const QString &dims, const QString &where = QS
 {
     const QString sql = QStringLiteral("SELECT %1, SUM(VL_CHEQUE), SUM(vl_atualizado) FROM (%2) "
                                        "%3 GROUP BY %1")
-                            .arg(dims, kq::data::translateJet(QString::fromUtf8(kSource)),
-                                 where);
+                            .arg(dims, kq::data::translateJet(QString::fromUtf8(kSource)), where);
     sqlite3 *h = handleOf(db);
     QElapsedTimer t;
     t.start();
@@ -318,15 +322,14 @@ double groupBy(const QString &db, const QString &dims, const QString &where = QS
     return sink == -1 ? 0 : ms;
 }
 
-const QString kBuildDims =
-    QStringLiteral("DS_ESTADO, ds_loja, datepart('yyyy', DT_DEPOSITO)");
-const QString kDebtorDims =
-    QStringLiteral("DS_ESTADO, ds_loja, NM_CLIENTE, datepart('yyyy', DT_DEPOSITO)");
+const QString kBuildDims = QStringLiteral("DS_ESTADO, ds_loja, datepart('yyyy', DT_DEPOSITO)");
+const QString kDebtorDims
+    = QStringLiteral("DS_ESTADO, ds_loja, NM_CLIENTE, datepart('yyyy', DT_DEPOSITO)");
 const QString kMonthDims = QStringLiteral(
     "DS_ESTADO, ds_loja, datepart('yyyy', DT_DEPOSITO), datepart('q', DT_DEPOSITO), "
     "datepart('m', DT_DEPOSITO)");
-const QString kNotFirstSituation = QStringLiteral(
-    "WHERE DS_SITUACAO <> (SELECT MIN(DS_SITUACAO) FROM SITUACOES)");
+const QString kNotFirstSituation
+    = QStringLiteral("WHERE DS_SITUACAO <> (SELECT MIN(DS_SITUACAO) FROM SITUACOES)");
 
 DCube *newCube(const QString &db)
 {
@@ -403,20 +406,17 @@ int measure(int size, const QString &db, int rounds)
                       cube->columnCount());
         row(size, label, p, b, "ms", "<= 500 ms");
     };
-    step("pivot: debtors to the rows", kDebtorDims, QString(), [&] {
-        byCaption(*cube, "Inadimplemte")->setOrientation(OrientRow);
-    });
+    step("pivot: debtors to the rows", kDebtorDims, QString(),
+         [&] { byCaption(*cube, "Inadimplemte")->setOrientation(OrientRow); });
     step("pivot: rank debtors by value", kDebtorDims, QString(), [&] {
         CubeField *f = byCaption(*cube, "Inadimplemte");
         f->setSortType(SortRankDescending);
         f->setRankDataField(1);
     });
-    step("pivot: filter out a situation", kDebtorDims, kNotFirstSituation, [&] {
-        byCaption(*cube, "Situação")->dataItems()->item(0)->setIncluded(false);
-    });
-    step("pivot: collapse the stores", kBuildDims, kNotFirstSituation, [&] {
-        byCaption(*cube, "Cliente")->setExpanded(false);
-    });
+    step("pivot: filter out a situation", kDebtorDims, kNotFirstSituation,
+         [&] { byCaption(*cube, "Situação")->dataItems()->item(0)->setIncluded(false); });
+    step("pivot: collapse the stores", kBuildDims, kNotFirstSituation,
+         [&] { byCaption(*cube, "Cliente")->setExpanded(false); });
     step("pivot: quarter and month to the columns", kMonthDims, kNotFirstSituation, [&] {
         byCaption(*cube, "Trimestre Vencimento")->setOrientation(OrientColumn);
         byCaption(*cube, "Mês Vencimento")->setOrientation(OrientColumn);
@@ -451,8 +451,7 @@ int measure(int size, const QString &db, int rounds)
     }
     const double hFrame = msSince(t) / frames;
     row(size, "scroll across + repaint, per frame", hFrame,
-        plainFrame(view->viewport()->size(), view->lastPaintedCells(), frames), "ms",
-        "<= 5 ms");
+        plainFrame(view->viewport()->size(), view->lastPaintedCells(), frames), "ms", "<= 5 ms");
     memoryRows(size, "build", memory, fileMb);
     delete cube;
     kq::data::closeAllDatabases();
@@ -487,8 +486,8 @@ int exports(int size, const QString &db, const QString &outDir, const QString &w
     byCaption(*cube, "Trimestre Vencimento")->setOrientation(OrientColumn);
     cube->model()->ensureLayout();
     const bool html = which == u"html";
-    const QString file = outDir + (html ? QStringLiteral("/HtmlExport.htm")
-                                        : QStringLiteral("/ExcelExport.xls"));
+    const QString file
+        = outDir + (html ? QStringLiteral("/HtmlExport.htm") : QStringLiteral("/ExcelExport.xls"));
     PeakRss peak;
     QElapsedTimer t;
     t.start();
@@ -498,8 +497,8 @@ int exports(int size, const QString &db, const QString &outDir, const QString &w
     const double mb = peak.peak().total;
     const char *what = html ? "HTML export" : "Excel export";
     char label[96];
-    std::snprintf(label, sizeof label, "%s %dx%d%s", what, cube->rowCount(),
-                  cube->columnCount(), ok ? "" : " FAILED");
+    std::snprintf(label, sizeof label, "%s %dx%d%s", what, cube->rowCount(), cube->columnCount(),
+                  ok ? "" : " FAILED");
     row(size, label, seconds, html ? kOldHtmlSeconds : kOldExcelSeconds, "s", "<= 8 s");
     std::snprintf(label, sizeof label, "%s, peak memory (%lld MB file)", what,
                   QFileInfo(file).size() / (1024 * 1024));
@@ -616,7 +615,8 @@ QString copiedToServer(const kq::data::ServerSettings &server, const QString &sq
 {
     kq::data::ServerSettings own = server;
     own.database = QStringLiteral("kq_bench_cube_%1").arg(size);
-    kq::bench::serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(own.database));
+    kq::bench::serverAdmin(
+        server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(own.database));
     if (!kq::bench::serverAdmin(server, QStringLiteral("CREATE DATABASE %1").arg(own.database)))
         return QString();
     QDir(folder).removeRecursively();
@@ -720,24 +720,25 @@ int main(int argc, char **argv)
         }
         return db;
     };
-    std::printf("%9s  %-42s %13s %13s %7s  %s\n", "cheques", "Cube", "program", "baseline",
-                "ratio", "target");
+    std::printf("%9s  %-42s %13s %13s %7s  %s\n", "cheques", "Cube", "program", "baseline", "ratio",
+                "target");
     std::fflush(stdout);
     for (int size : std::as_const(sizes)) {
         const QString db = portfolio(size);
         if (db.isEmpty())
             return 1;
         if (server) {
-            const QString serverDb = copiedToServer(*server, db,
-                                                    root + QStringLiteral("/s%1").arg(size), size);
-            const int rc = serverDb.isEmpty()
-                               ? 1
-                               : runChild(self, {QStringLiteral("--measure-server"),
-                                                 QString::number(size), db, serverDb,
-                                                 QString::number(rounds)});
-            kq::bench::serverAdmin(*server, QStringLiteral("DROP DATABASE IF EXISTS kq_bench_cube_%1 "
-                                                "WITH (FORCE)")
-                                     .arg(size));
+            const QString serverDb
+                = copiedToServer(*server, db, root + QStringLiteral("/s%1").arg(size), size);
+            const int rc
+                = serverDb.isEmpty()
+                      ? 1
+                      : runChild(self, {QStringLiteral("--measure-server"), QString::number(size),
+                                        db, serverDb, QString::number(rounds)});
+            kq::bench::serverAdmin(*server,
+                                   QStringLiteral("DROP DATABASE IF EXISTS kq_bench_cube_%1 "
+                                                  "WITH (FORCE)")
+                                       .arg(size));
             if (rc)
                 return 1;
             continue;
@@ -750,8 +751,8 @@ int main(int argc, char **argv)
         const QString db = portfolio(200000);
         for (const char *which : {"small", "html", "excel"}) {
             if (db.isEmpty()
-                || runChild(self, {QStringLiteral("--export"), QString::number(200000), db,
-                                   root, QString::fromLatin1(which)}))
+                || runChild(self, {QStringLiteral("--export"), QString::number(200000), db, root,
+                                   QString::fromLatin1(which)}))
                 return 1;
         }
     }

@@ -116,9 +116,8 @@ void runSize(int size, int rounds)
             grid.sortBy(0);
         },
         [&] {
-            kq::bench::plainRead(db, QStringLiteral("SELECT * FROM (%1) ORDER BY VL_CHEQUE DESC")
-                                         .arg(inner),
-                                 2000);
+            kq::bench::plainRead(
+                db, QStringLiteral("SELECT * FROM (%1) ORDER BY VL_CHEQUE DESC").arg(inner), 2000);
         });
     kq::bench::printRow(size, "sort by value (SQLite: first 2000 sorted)", sort);
 }

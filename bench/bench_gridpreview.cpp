@@ -72,8 +72,14 @@ void row(const char *what, const QString &value)
     std::printf("%-52s %18s\n", what, qPrintable(value));
 }
 
-QString secs(double s) { return QString::asprintf("%.2f s", s); }
-QString mb(long m) { return QString::asprintf("%ld MB", m); }
+QString secs(double s)
+{
+    return QString::asprintf("%.2f s", s);
+}
+QString mb(long m)
+{
+    return QString::asprintf("%ld MB", m);
+}
 
 // A grid over every cheque, every row read.
 struct ChequeGrid
@@ -85,8 +91,8 @@ struct ChequeGrid
 
     explicit ChequeGrid(int cheques)
     {
-        generated = kq::bench::secondsOf(
-            [&] { kq::bench::makePortfolio(office.devolvidos, cheques); });
+        generated
+            = kq::bench::secondsOf([&] { kq::bench::makePortfolio(office.devolvidos, cheques); });
         grid.setObjectName(QStringLiteral("GridEX1"));
         designColumns(grid);
         grid.setCaption(QStringLiteral("CONSULTA DE DOCUMENTOS"));

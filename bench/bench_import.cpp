@@ -23,9 +23,9 @@ using kq::import::SourceValue;
 namespace {
 
 const QStringList kColumns{
-    "CD_DEVOLVIDO", "CD_CLIENTE", "CD_LOJA", "DT_VANTESCA", "DT_DEPOSITO", "VL_CHEQUE",
-    "CD_SITUACAO", "CD_DESTINO", "CD_BANCO", "CD_AGENCIA", "CD_CONTA", "NR_CHEQUE",
-    "NM_EMITENTE", "NR_DOCUMENTO", "cd_ref", "CD_ALINEA", "CD_documento", "CD_chave",
+    "CD_DEVOLVIDO",  "CD_CLIENTE",      "CD_LOJA",   "DT_VANTESCA", "DT_DEPOSITO",  "VL_CHEQUE",
+    "CD_SITUACAO",   "CD_DESTINO",      "CD_BANCO",  "CD_AGENCIA",  "CD_CONTA",     "NR_CHEQUE",
+    "NM_EMITENTE",   "NR_DOCUMENTO",    "cd_ref",    "CD_ALINEA",   "CD_documento", "CD_chave",
     "vl_atualizado", "ref_atualizacao", "cd_acordo", "dt_pagamento"};
 
 // Jet's day count of 01/01/1995.
@@ -73,7 +73,9 @@ struct Texts
 SourceRow cheque(int n)
 {
     static const Texts t;
-    const auto text = [](const QString &s) { return SourceValue::string(s); };
+    const auto text = [](const QString &s) {
+        return SourceValue::string(s);
+    };
     const int deposit = kFirstDay + (n * 7919) % 10000;
     return SourceRow{
         text(QString::number(n).rightJustified(10, QLatin1Char('0'))),
@@ -106,8 +108,7 @@ class GeneratedCheques : public kq::import::SourceTable
 public:
     explicit GeneratedCheques(int count)
         : m_count(count)
-    {
-    }
+    {}
     QString name() const override { return QStringLiteral("DEVOLVIDOS"); }
     QStringList columns() const override { return kColumns; }
     qint64 rowCount() const override { return m_count; }
@@ -129,8 +130,7 @@ class GeneratedDatabase : public kq::import::SourceDatabase
 public:
     explicit GeneratedDatabase(int count)
         : m_count(count)
-    {
-    }
+    {}
     QString fileName() const override { return QStringLiteral("DEVOLVIDOS.MDB"); }
     QStringList tableNames() const override { return {QStringLiteral("DEVOLVIDOS")}; }
     std::unique_ptr<kq::import::SourceTable> table(const QString &) override
@@ -151,22 +151,28 @@ double plainInsert(const QString &path, int count)
     timer.start();
     sqlite3 *db = kq::data::createEmptyDatabase(path, kq::data::kDevolvidos);
     // The indexes are made once the rows are in, as the import makes them.
-    sqlite3_exec(db, "PRAGMA synchronous=NORMAL; PRAGMA journal_mode=MEMORY; "
-                     "PRAGMA cache_size=-65536; BEGIN;",
+    sqlite3_exec(db,
+                 "PRAGMA synchronous=NORMAL; PRAGMA journal_mode=MEMORY; "
+                 "PRAGMA cache_size=-65536; BEGIN;",
                  nullptr, nullptr, nullptr);
     QStringList indexes;
     {
         sqlite3_stmt *list = nullptr;
-        sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type = 'index' "
-                               "AND sql IS NOT NULL", -1, &list, nullptr);
+        sqlite3_prepare_v2(db,
+                           "SELECT name, sql FROM sqlite_master WHERE type = 'index' "
+                           "AND sql IS NOT NULL",
+                           -1, &list, nullptr);
         QStringList names;
         while (sqlite3_step(list) == SQLITE_ROW) {
-            names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(list, 0)));
-            indexes << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(list, 1)));
+            names << QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(list, 0)));
+            indexes << QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(list, 1)));
         }
         sqlite3_finalize(list);
         for (const QString &name : names)
-            sqlite3_exec(db, ("DROP INDEX " + name).toUtf8().constData(), nullptr, nullptr, nullptr);
+            sqlite3_exec(db, ("DROP INDEX " + name).toUtf8().constData(), nullptr, nullptr,
+                         nullptr);
     }
     QString sql = QStringLiteral("INSERT INTO DEVOLVIDOS (%1) VALUES (%2)")
                       .arg(kColumns.join(','), QStringList(kColumns.size(), "?").join(','));
@@ -216,8 +222,8 @@ double mappedImport(const QString &path, int count, double *cpu)
     kq::import::ImportProgress progress;
     progress.start(QString(), count);
     kq::import::ImportOptions options;
-    const auto report =
-        kq::import::importDatabase(source, kq::data::kDevolvidos, path, options, progress);
+    const auto report
+        = kq::import::importDatabase(source, kq::data::kDevolvidos, path, options, progress);
     const double seconds = timer.nsecsElapsed() / 1e9;
     *cpu = double(std::clock() - started) / CLOCKS_PER_SEC;
     if (report.tables.size() != 1 || report.tables[0].rows != count)
@@ -256,9 +262,10 @@ int main(int argc, char **argv)
                 cheques, mapped, cpu);
 
     const qint64 rows = kq::data::scalar(imported, "SELECT count(*) FROM DEVOLVIDOS").toLongLong();
-    const qint64 paid =
-        kq::data::scalar(imported, "SELECT count(*) FROM DEVOLVIDOS WHERE dt_pagamento IS NOT NULL")
-            .toLongLong();
+    const qint64 paid
+        = kq::data::scalar(imported,
+                           "SELECT count(*) FROM DEVOLVIDOS WHERE dt_pagamento IS NOT NULL")
+              .toLongLong();
     const QString first = kq::data::scalar(imported, "SELECT CD_DEVOLVIDO || ' ' || DT_DEPOSITO "
                                                      "|| ' ' || VL_CHEQUE FROM DEVOLVIDOS "
                                                      "ORDER BY CD_DEVOLVIDO LIMIT 1")
@@ -268,7 +275,7 @@ int main(int argc, char **argv)
     std::printf("import %.2f s beside plain insert %.2f s (ratio %.2f); limit 15 s\n", mapped,
                 plain, mapped / plain);
     const bool ok = rows == cheques && mapped <= 15.0;
-    std::printf("%s\n", ok ? "OK: every row imported within 15 s"
-                           : "FAILED: rows missing or over 15 s");
+    std::printf("%s\n",
+                ok ? "OK: every row imported within 15 s" : "FAILED: rows missing or over 15 s");
     return ok ? 0 : 1;
 }

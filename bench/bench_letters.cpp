@@ -39,8 +39,8 @@ QString convert(const QString &input, const QString &outdir, const QString &filt
         {"-env:UserInstallation=" + QUrl::fromLocalFile(profile).toString(), "--headless",
          "--norestore", "--convert-to", filter, "--outdir", outdir, input},
         "Convertendo...", LibreOfficeProcessor::kConvertTimeout);
-    const QString out = outdir + "/" + QFileInfo(input).completeBaseName() + "."
-                        + filter.section(':', 0, 0);
+    const QString out
+        = outdir + "/" + QFileInfo(input).completeBaseName() + "." + filter.section(':', 0, 0);
     return run == OfficeRun::Finished && QFile::exists(out) ? out : QString();
 }
 
@@ -99,12 +99,13 @@ int main(int argc, char **argv)
     kq::data::exec(db, "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES ('001', 'LOJA A', "
                        "'255')");
     for (int i = 1; i <= 12; ++i)
-        kq::data::exec(db, "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
-                           "DT_VANTESCA, DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, "
-                           "cd_documento) VALUES (?, '00001', '001', '2026-01-05', ?, ?, '001', "
-                           "'001', '01')",
-                       {QString::asprintf("%010d", i), QString::asprintf("2026-%02d-05", i),
-                        100.0 * i});
+        kq::data::exec(
+            db,
+            "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
+            "DT_VANTESCA, DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, "
+            "cd_documento) VALUES (?, '00001', '001', '2026-01-05', ?, ?, '001', "
+            "'001', '01')",
+            {QString::asprintf("%010d", i), QString::asprintf("2026-%02d-05", i), 100.0 * i});
     kq::data::exec(db, "UPDATE parametros SET ds_empresa = 'ESCRITÓRIO', ds_cidade = 'Bauru', "
                        "nr_telefone = '3333-0000', ds_prazo = '5 dias', "
                        "ds_endereco = 'Rua A, 1'");
@@ -114,9 +115,8 @@ int main(int argc, char **argv)
     QTemporaryDir work;
     for (const QString name : {"Carta Branda.doc", "Carta Intermediaria.doc"}) {
         QFile::copy(data + "/" + name, work.filePath("modelo.fodt"));
-        const QString doc =
-            convert(work.filePath("modelo.fodt"), work.path(), "doc:MS Word 97",
-                    work.filePath("perfil"));
+        const QString doc = convert(work.filePath("modelo.fodt"), work.path(), "doc:MS Word 97",
+                                    work.filePath("perfil"));
         QFile::remove(work.filePath("modelo.fodt"));
         QFile::remove(data + "/" + name);
         if (doc.isEmpty() || !QFile::rename(doc, data + "/" + name)) {
@@ -157,8 +157,7 @@ int main(int argc, char **argv)
     kq::platform::setWordProcessor(&now);
     std::printf("now: one profile of the program's own, each template converted once\n");
     line("first letter of a new account (profile made)", letter("Carta Branda.doc"), "");
-    line("second letter from the same template", letter("Carta Branda.doc"),
-         "   (target <= 1 s)");
+    line("second letter from the same template", letter("Carta Branda.doc"), "   (target <= 1 s)");
     line("first letter from another template", letter("Carta Intermediaria.doc"), "");
     line("second letter from that template", letter("Carta Intermediaria.doc"),
          "   (target <= 1 s)");

@@ -37,9 +37,10 @@ struct ScreenFilters
 std::vector<ScreenFilters> screens(const QString &db)
 {
     // A document as a collector types it: its first six digits.
-    const QString document = kq::data::scalar(db, QStringLiteral("SELECT substr(NR_DOCUMENTO, 1, 6) "
-                                                                 "FROM DEVOLVIDOS WHERE rowid = 42"))
-                                 .toString();
+    const QString document
+        = kq::data::scalar(db, QStringLiteral("SELECT substr(NR_DOCUMENTO, 1, 6) "
+                                              "FROM DEVOLVIDOS WHERE rowid = 42"))
+              .toString();
     const QDate from(2021, 1, 1);
     const QDate to(2021, 12, 31);
     return {
@@ -71,10 +72,8 @@ void runSize(int size, int rounds)
     const double gen = kq::bench::secondsOf([&] { kq::bench::makePortfolio(db, size); });
     // As after the monthly update of values, which gathers the statistics.
     kq::data::analyzeDatabase(db);
-    std::printf("\n%d cheques, %d debtors, %d instalments (%.1f s to generate)\n", size,
-                size / 50,
-                kq::data::scalar(db, QStringLiteral("SELECT count(*) FROM parcelas")).toInt(),
-                gen);
+    std::printf("\n%d cheques, %d debtors, %d instalments (%.1f s to generate)\n", size, size / 50,
+                kq::data::scalar(db, QStringLiteral("SELECT count(*) FROM parcelas")).toInt(), gen);
 
     auto &registry = kq::platform::ScreenRegistry::instance();
     for (const ScreenFilters &s : screens(db)) {
@@ -99,9 +98,8 @@ void runSize(int size, int rounds)
                     rows = grid->recordCount();
                 },
                 [&] { kq::bench::plainRead(db, f.source); });
-            kq::bench::printRow(size, qPrintable(QStringLiteral("  every row read (%1 rows)")
-                                                     .arg(rows)),
-                                all);
+            kq::bench::printRow(
+                size, qPrintable(QStringLiteral("  every row read (%1 rows)").arg(rows)), all);
         }
         registry.unloadAll();
     }

@@ -47,16 +47,17 @@ void generate(const QString &db, int cheques)
     exec(db, "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 20000) "
              "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_contatos) "
              "SELECT printf('%05d', i), 'DEVEDOR ' || i, 0 FROM s");
-    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
-             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
-             "  DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, CD_CONTA, "
-             "  NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, vl_atualizado) "
-             "SELECT printf('%010d', n), printf('%05d', (n - 1) % 20000 + 1), "
-             "  printf('%03d', n % 12 + 1), date('2020-01-01', '+' || (n % 1800) || ' days'), "
-             "  date('2020-01-01', '+' || (n % 1800) || ' days'), 100.0 + n % 1000, "
-             "  CASE WHEN n % 10 THEN '001' ELSE '002' END, '001', '237', '0123', n % 99991, n, "
-             "  'EMITENTE ' || (n % 7919), printf('%011d', (n * 7919) % 100000000), "
-             "  110.0 + n % 1000 FROM c",
+    exec(db,
+         "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+         "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
+         "  DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, CD_CONTA, "
+         "  NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, vl_atualizado) "
+         "SELECT printf('%010d', n), printf('%05d', (n - 1) % 20000 + 1), "
+         "  printf('%03d', n % 12 + 1), date('2020-01-01', '+' || (n % 1800) || ' days'), "
+         "  date('2020-01-01', '+' || (n % 1800) || ' days'), 100.0 + n % 1000, "
+         "  CASE WHEN n % 10 THEN '001' ELSE '002' END, '001', '237', '0123', n % 99991, n, "
+         "  'EMITENTE ' || (n % 7919), printf('%011d', (n * 7919) % 100000000), "
+         "  110.0 + n % 1000 FROM c",
          {cheques});
     tx.commit();
 }
@@ -66,7 +67,7 @@ void generate(const QString &db, int cheques)
 class PdfWatch : public kq::bench::QuietDialogs
 {
 public:
-    long firstMb = 0;   // after the first tenth of the pages
+    long firstMb = 0; // after the first tenth of the pages
     long lastMb = 0;
     int pages = 0;
     long readAnonMb = 0; // the most anonymous memory seen while reading
@@ -153,8 +154,9 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     kq::data::closeAllDatabases();
-    const int made = QProcess::execute(QCoreApplication::applicationFilePath(),
-                                       {QStringLiteral("--generate"), db, QString::number(cheques)});
+    const int made
+        = QProcess::execute(QCoreApplication::applicationFilePath(),
+                            {QStringLiteral("--generate"), db, QString::number(cheques)});
     if (made != 0) {
         std::printf("the portfolio was not made (%d)\n", made);
         return 1;
@@ -162,8 +164,8 @@ int main(int argc, char **argv)
     std::printf("portfolio: %d cheques, 12 stores, 20000 debtors (%.1f s to generate, in a "
                 "process of its own; file %lld MB)\n\n",
                 cheques, clock.nsecsElapsed() / 1e9, QFileInfo(db).size() / (1024 * 1024));
-    const QString rpt = kq::data::dataFile(QFileInfo(db).absolutePath(),
-                                           "1_Cheques por Data de Deposito.rpt");
+    const QString rpt
+        = kq::data::dataFile(QFileInfo(db).absolutePath(), "1_Cheques por Data de Deposito.rpt");
 
     // The database's own part: the sorted query up to its first row.
     QString error;
@@ -253,9 +255,8 @@ int main(int argc, char **argv)
     row(qPrintable(QString("PDF of all %1 pages").arg(dialogs.pages)),
         written ? secs(pdfSeconds) : QStringLiteral("failed"), "");
     row("  PDF size", mb(long(pdfSize / (1024 * 1024))), "");
-    row("  memory at 10% of the pages / at the end", mb(dialogs.firstMb) + " / "
-                                                         + mb(dialogs.lastMb),
-        "flat");
+    row("  memory at 10% of the pages / at the end",
+        mb(dialogs.firstMb) + " / " + mb(dialogs.lastMb), "flat");
     row("  peak RSS while writing", mb(pdfPeak), "");
 
     if (baseline) {
@@ -267,8 +268,7 @@ int main(int argc, char **argv)
         doc->readAll();
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(def->landscape ? QPageLayout::Landscape
-                                                  : QPageLayout::Portrait);
+        printer.setPageOrientation(def->landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
         printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
         QPrintPreviewWidget whole(&printer);
         QObject::connect(&whole, &QPrintPreviewWidget::paintRequested, &whole,
@@ -282,8 +282,8 @@ int main(int argc, char **argv)
                     "2.6 GB at 1,000,000 cheques)\n");
     }
     kq::platform::Dialogs::setBackend(&office.dialogs);
-    const bool ok = paint.seconds >= 0 && paint.seconds <= 1.0 && dialogs.readAnonMb <= 400
-                    && written;
+    const bool ok
+        = paint.seconds >= 0 && paint.seconds <= 1.0 && dialogs.readAnonMb <= 400 && written;
     std::printf("\n%s\n", ok ? "OK: first page within 1 s, memory within 400 MB, PDF written"
                              : "OVER TARGET: see the figures above");
     return 0;

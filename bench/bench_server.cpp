@@ -78,8 +78,10 @@ public:
         kq::data::prepareDataFolder(local);
         sqlite = kq::data::dataFile(local, kq::data::kDevolvidos);
         const double made = kq::bench::secondsOf([&] { generate(sqlite); });
-        kq::bench::serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_server.database));
-        if (!kq::bench::serverAdmin(server, QStringLiteral("CREATE DATABASE %1").arg(m_server.database)))
+        kq::bench::serverAdmin(server,
+                               QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_server.database));
+        if (!kq::bench::serverAdmin(server,
+                                    QStringLiteral("CREATE DATABASE %1").arg(m_server.database)))
             std::exit(1);
         QDir().mkpath(folder);
         exec(sqlite, QStringLiteral("VACUUM INTO ?"),
@@ -97,8 +99,9 @@ public:
     void drop(const kq::data::ServerSettings &server)
     {
         kq::data::closeAllDatabases();
-        kq::bench::serverAdmin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)")
-                          .arg(m_server.database));
+        kq::bench::serverAdmin(
+            server,
+            QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_server.database));
     }
 
     QString sqlite; // devolvidos.mdb of each
@@ -123,18 +126,20 @@ void printLine(int size, const char *step, const kq::bench::Pair &p, double limi
 void monetaryPortfolio(const QString &db, int cheques, int months)
 {
     kq::data::Transaction t(db);
-    exec(db, "WITH RECURSIVE m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i + 1 < ?) "
-             "INSERT INTO correcao (cd_ref, fator, ano) "
-             "SELECT printf('%04d/%02d', 1990 + i / 12, i % 12 + 1), round(power(1.005, i), 6), "
-             "printf('%04d', 1990 + i / 12) FROM m",
+    exec(db,
+         "WITH RECURSIVE m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i + 1 < ?) "
+         "INSERT INTO correcao (cd_ref, fator, ano) "
+         "SELECT printf('%04d/%02d', 1990 + i / 12, i % 12 + 1), round(power(1.005, i), 6), "
+         "printf('%04d', 1990 + i / 12) FROM m",
          {months});
-    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
-             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, "
-             "  VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_documento, NM_EMITENTE, NR_DOCUMENTO) "
-             "SELECT printf('%010d', n), printf('%05d', n % 5000 + 1), printf('%03d', n % 40 + 1), "
-             "date('1990-01-01', '+' || ((n * 7919) % (? * 30)) || ' days'), "
-             "10 + ((n * 104729) % 500000) / 100.0, '001', '001', '01', 'Emitente ' || n % 7919, "
-             "printf('%011d', (n * 7919 * 1009) % 100000000000) FROM c",
+    exec(db,
+         "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+         "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, "
+         "  VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_documento, NM_EMITENTE, NR_DOCUMENTO) "
+         "SELECT printf('%010d', n), printf('%05d', n % 5000 + 1), printf('%03d', n % 40 + 1), "
+         "date('1990-01-01', '+' || ((n * 7919) % (? * 30)) || ' days'), "
+         "10 + ((n * 104729) % 500000) / 100.0, '001', '001', '01', 'Emitente ' || n % 7919, "
+         "printf('%011d', (n * 7919 * 1009) % 100000000000) FROM c",
          {cheques, months});
     t.commit();
 }
@@ -142,11 +147,12 @@ void monetaryPortfolio(const QString &db, int cheques, int months)
 // The next month's factor on both engines: every corrected value changes.
 void addMonth(const EnginePair &pair)
 {
-    const QString newest = kq::data::scalar(pair.sqlite, "SELECT max(cd_ref) FROM correcao")
-                               .toString();
+    const QString newest
+        = kq::data::scalar(pair.sqlite, "SELECT max(cd_ref) FROM correcao").toString();
     const QDate next = QDate::fromString(newest + QStringLiteral("/01"), "yyyy/MM/dd").addMonths(1);
-    const double factor = kq::data::scalar(pair.sqlite, "SELECT fator FROM correcao WHERE "
-                                                        "cd_ref = ?",
+    const double factor = kq::data::scalar(pair.sqlite,
+                                           "SELECT fator FROM correcao WHERE "
+                                           "cd_ref = ?",
                                            {newest})
                               .toDouble()
                           * 1.005;
@@ -191,23 +197,23 @@ void monetary(const kq::data::ServerSettings &server, int cheques, int rounds)
     EnginePair pair(server, QStringLiteral("monetary"),
                     [&](const QString &db) { monetaryPortfolio(db, cheques, 400); });
     auto update = [](const QString &db) {
-        return [db] { kq::shell::atualizarValoresBanco(db); };
+        return [db] {
+            kq::shell::atualizarValoresBanco(db);
+        };
     };
     const kq::bench::Pair month = kq::bench::interleaved(
-        std::max(2, rounds / 2), update(pair.remote), update(pair.sqlite),
-        [&] { addMonth(pair); });
+        std::max(2, rounds / 2), update(pair.remote), update(pair.sqlite), [&] { addMonth(pair); });
     // interleaved() adds a month before each step: both engines end on the
     // same month only after a last run of the one behind.
-    const QString newest = kq::data::scalar(pair.sqlite, "SELECT max(cd_ref) FROM correcao")
-                               .toString();
+    const QString newest
+        = kq::data::scalar(pair.sqlite, "SELECT max(cd_ref) FROM correcao").toString();
     for (const QString &db : {pair.sqlite, pair.remote})
         if (kq::data::scalar(db, "SELECT max(ref_atualizacao) FROM DEVOLVIDOS").toString()
             != newest)
             kq::shell::atualizarValoresBanco(db);
-    printLine(cheques, "monetary update, a new month's factor", month, 2 * month.baseline,
-              "<= 2x");
-    const kq::bench::Pair stored = kq::bench::interleaved(1, update(pair.remote),
-                                                          update(pair.sqlite));
+    printLine(cheques, "monetary update, a new month's factor", month, 2 * month.baseline, "<= 2x");
+    const kq::bench::Pair stored
+        = kq::bench::interleaved(1, update(pair.remote), update(pair.sqlite));
     printLine(cheques, "monetary update, values already stored", stored, 0, "");
     const qint64 differ = differences(pair);
     std::printf("%9d  values compared with SQLite's: %lld differ\n", cheques, differ);
@@ -257,10 +263,9 @@ void grid(const kq::data::ServerSettings &server, int cheques, int rounds)
     {
         kq::platform::GridEX onServer;
         kq::platform::GridEX onSqlite;
-        const kq::bench::Pair first = kq::bench::interleaved(
-            rounds, screen(onServer, pair.remote), screen(onSqlite, pair.sqlite));
-        printLine(cheques, "grid bound to the cheque query, first screen", first, 0.3,
-                  "<= 300 ms");
+        const kq::bench::Pair first = kq::bench::interleaved(rounds, screen(onServer, pair.remote),
+                                                             screen(onSqlite, pair.sqlite));
+        printLine(cheques, "grid bound to the cheque query, first screen", first, 0.3, "<= 300 ms");
         std::printf("%9d  rows in the grid at the first screen: server %d, SQLite %d\n", cheques,
                     onServer.view()->model()->rowCount(), onSqlite.view()->model()->rowCount());
     }
@@ -284,8 +289,7 @@ void agreement(const kq::data::ServerSettings &server, int cheques, int rounds)
             a.vlParcela = 100;
             a.dt1Vencimento = today;
             a.cheques = kq::collection::loadEligibleCheques(db, "00001", "001");
-            if (kq::collection::saveAgreement(db, a).status
-                != kq::collection::SaveOutcome::Saved)
+            if (kq::collection::saveAgreement(db, a).status != kq::collection::SaveOutcome::Saved)
                 std::printf("  not saved!\n");
         };
     };
@@ -300,8 +304,8 @@ void agreement(const kq::data::ServerSettings &server, int cheques, int rounds)
             t.commit();
         }
     };
-    const kq::bench::Pair saved = kq::bench::interleaved(rounds, save(pair.remote),
-                                                         save(pair.sqlite), reopen);
+    const kq::bench::Pair saved
+        = kq::bench::interleaved(rounds, save(pair.remote), save(pair.sqlite), reopen);
     printLine(cheques, "save of a 32-instalment agreement", saved, 0.3, "<= 300 ms");
     pair.drop(server);
 }
@@ -315,8 +319,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     if (argc < 2) {
-        std::fprintf(stderr, "uso: %s ESTADO [--monetary N] [--grid N] [--agreement N] "
-                             "[--rounds R]\n",
+        std::fprintf(stderr,
+                     "uso: %s ESTADO [--monetary N] [--grid N] [--agreement N] "
+                     "[--rounds R]\n",
                      argv[0]);
         return 2;
     }

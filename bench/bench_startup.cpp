@@ -38,19 +38,20 @@ void generate(const QString &db, int cheques)
                  "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_documento) "
                  "SELECT printf('%05d', n), 'Cliente Ávila ' || n, printf('%011d', n * 7) "
                  "FROM c"));
-    exec(db, QStringLiteral(
-                 "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
-                 "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
-                 "  DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, "
-                 "  CD_CONTA, NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, cd_ref, CD_ALINEA, "
-                 "  CD_documento, CD_chave) "
-                 "SELECT printf('%010d', n), printf('%05d', n % 5000 + 1), "
-                 "  printf('%03d', n % 40 + 1), date('2015-01-01', '+' || (n % 3650) || ' days'), "
-                 "  date('2015-01-01', '+' || (n % 3650) || ' days'), "
-                 "  10 + ((n * 104729) % 500000) / 100.0, '001', '001', '237', '01234', "
-                 "  printf('%012d', n % 99991), n, 'Émilio da Silva ' || (n % 5000), "
-                 "  printf('%011d', n % 7919), '01/2015', '11', '01', '23701234' || (n % 99991) "
-                 "FROM c"),
+    exec(db,
+         QStringLiteral(
+             "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
+             "  DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, "
+             "  CD_CONTA, NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, cd_ref, CD_ALINEA, "
+             "  CD_documento, CD_chave) "
+             "SELECT printf('%010d', n), printf('%05d', n % 5000 + 1), "
+             "  printf('%03d', n % 40 + 1), date('2015-01-01', '+' || (n % 3650) || ' days'), "
+             "  date('2015-01-01', '+' || (n % 3650) || ' days'), "
+             "  10 + ((n * 104729) % 500000) / 100.0, '001', '001', '237', '01234', "
+             "  printf('%012d', n % 99991), n, 'Émilio da Silva ' || (n % 5000), "
+             "  printf('%011d', n % 7919), '01/2015', '11', '01', '23701234' || (n % 99991) "
+             "FROM c"),
          {cheques});
     t.commit();
 }

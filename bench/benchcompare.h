@@ -106,8 +106,8 @@ inline Pair interleaved(int rounds, const std::function<void()> &program,
 inline void printHeader(const char *title, const char *baseline)
 {
     std::printf("\n%s\nbaseline: %s\n", title, baseline);
-    std::printf("%9s  %-44s %10s %10s %7s  %s\n", "size", "step", "program", "baseline",
-                "ratio", "target");
+    std::printf("%9s  %-44s %10s %10s %7s  %s\n", "size", "step", "program", "baseline", "ratio",
+                "target");
     std::fflush(stdout);
 }
 
@@ -195,29 +195,32 @@ inline void makePortfolio(const QString &db, int cheques)
              "INSERT INTO lojas (CD_loja, DS_loja, cd_cor, vl_jurospraticado, vl_multa, "
              "vl_honorarios, nr_parcelasacordo, vl_jurosacordo) "
              "SELECT printf('%03d', n), 'LOJA ' || n, n * 40, 3, 2, 10, 12, 1.5 FROM s");
-    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
-             "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_contatos, nr_telefones) "
-             "SELECT printf('%05d', n), 'DEVEDOR ' || n, 0, '(11) 5555-' || (n % 10000) FROM c",
+    exec(db,
+         "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+         "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_contatos, nr_telefones) "
+         "SELECT printf('%05d', n), 'DEVEDOR ' || n, 0, '(11) 5555-' || (n % 10000) FROM c",
          {debtors});
-    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
-             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
-             "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, CD_CONTA, "
-             "NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, cd_documento, vl_atualizado) "
-             "SELECT printf('%010d', n), printf('%05d', (n * 7919) % ? + 1), "
-             "printf('%03d', n % 12 + 1), "
-             "date('2020-01-01', '+' || ((n - 1) * 1800 / ? + n % 20) || ' days'), "
-             "date('2020-01-01', '+' || ((n - 1) * 1800 / ?) || ' days'), 100.0 + n % 1000, "
-             "CASE WHEN n % 10 THEN '001' ELSE '002' END, '001', '237', '0123', n % 99991, n, "
-             "CASE n % 6 WHEN 0 THEN 'Ávila' WHEN 1 THEN 'Beto' WHEN 2 THEN 'Élio' "
-             "WHEN 3 THEN 'Zeca' WHEN 4 THEN 'Çarla' ELSE 'ana' END || ' ' || (n * 31 % 7919), "
-             "printf('%011d', (n * 7919 * 1009) % 100000000000), '01', 110.0 + n % 1000 FROM c",
+    exec(db,
+         "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+         "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
+         "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_BANCO, CD_AGENCIA, CD_CONTA, "
+         "NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, cd_documento, vl_atualizado) "
+         "SELECT printf('%010d', n), printf('%05d', (n * 7919) % ? + 1), "
+         "printf('%03d', n % 12 + 1), "
+         "date('2020-01-01', '+' || ((n - 1) * 1800 / ? + n % 20) || ' days'), "
+         "date('2020-01-01', '+' || ((n - 1) * 1800 / ?) || ' days'), 100.0 + n % 1000, "
+         "CASE WHEN n % 10 THEN '001' ELSE '002' END, '001', '237', '0123', n % 99991, n, "
+         "CASE n % 6 WHEN 0 THEN 'Ávila' WHEN 1 THEN 'Beto' WHEN 2 THEN 'Élio' "
+         "WHEN 3 THEN 'Zeca' WHEN 4 THEN 'Çarla' ELSE 'ana' END || ' ' || (n * 31 % 7919), "
+         "printf('%011d', (n * 7919 * 1009) % 100000000000), '01', 110.0 + n % 1000 FROM c",
          {cheques, debtors, cheques, cheques});
-    exec(db, "WITH RECURSIVE a(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM a WHERE n < ?) "
-             "INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, CD_CLIENTE, nr_parcelas, "
-             "vl_parcela, vl_aberto, vl_financiado, dt_1vencimento, cd_status) "
-             "SELECT printf('%05d', n), date('2020-01-01', '+' || ((n - 1) * 1800 / ?) || ' days'), "
-             "printf('%03d', n % 12 + 1), printf('%05d', (n * 7919) % ? + 1), 32, 100, 3000, 3200, "
-             "date('2020-01-01', '+' || ((n - 1) * 1800 / ? + 30) || ' days'), 'A' FROM a",
+    exec(db,
+         "WITH RECURSIVE a(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM a WHERE n < ?) "
+         "INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, CD_CLIENTE, nr_parcelas, "
+         "vl_parcela, vl_aberto, vl_financiado, dt_1vencimento, cd_status) "
+         "SELECT printf('%05d', n), date('2020-01-01', '+' || ((n - 1) * 1800 / ?) || ' days'), "
+         "printf('%03d', n % 12 + 1), printf('%05d', (n * 7919) % ? + 1), 32, 100, 3000, 3200, "
+         "date('2020-01-01', '+' || ((n - 1) * 1800 / ? + 30) || ' days'), 'A' FROM a",
          {agreements, agreements, debtors, agreements});
     addInstalments(db);
     t.commit();
@@ -243,13 +246,14 @@ inline void makeDebtorPortfolio(const QString &db, int cheques)
              "INSERT INTO CLIENTES (CD_cliente, nm_cliente) "
              "SELECT printf('%05d', n), 'DEVEDOR ' || n FROM c");
     // The debtor 00001 at store 001, then other debtors' cheques.
-    exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
-             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
-             "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_documento, NR_CHEQUE) "
-             "SELECT printf('%010d', n), '00001', '001', "
-             "date('2015-01-01', '+' || ((n * 7) % 3600) || ' days'), "
-             "date('2015-01-01', '+' || ((n * 7) % 3600) || ' days'), "
-             "10 + (n * 7919) % 90000 / 100.0, '001', '001', '01', n FROM c",
+    exec(db,
+         "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+         "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "
+         "DT_DEPOSITO, VL_CHEQUE, CD_SITUACAO, CD_DESTINO, CD_documento, NR_CHEQUE) "
+         "SELECT printf('%010d', n), '00001', '001', "
+         "date('2015-01-01', '+' || ((n * 7) % 3600) || ' days'), "
+         "date('2015-01-01', '+' || ((n * 7) % 3600) || ' days'), "
+         "10 + (n * 7919) % 90000 / 100.0, '001', '001', '01', n FROM c",
          {cheques});
     exec(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
              "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, VL_CHEQUE, "
@@ -260,13 +264,14 @@ inline void makeDebtorPortfolio(const QString &db, int cheques)
              "50, '001', '001', '01' FROM c");
     // Agreements of 32 instalments (as many instalments as the debtor's
     // cheques), first due dates over ten years.
-    exec(db, "WITH RECURSIVE a(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM a WHERE n < ?) "
-             "INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, CD_CLIENTE, nr_parcelas, "
-             "vl_parcela, dt_1vencimento) "
-             "SELECT printf('%05d', n), "
-             "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days'), "
-             "printf('%03d', n % 20 + 1), printf('%05d', n % 4999 + 2), 32, 100, "
-             "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days') FROM a",
+    exec(db,
+         "WITH RECURSIVE a(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM a WHERE n < ?) "
+         "INSERT INTO acordos (cd_acordo, dt_acordo, cd_loja, CD_CLIENTE, nr_parcelas, "
+         "vl_parcela, dt_1vencimento) "
+         "SELECT printf('%05d', n), "
+         "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days'), "
+         "printf('%03d', n % 20 + 1), printf('%05d', n % 4999 + 2), 32, 100, "
+         "date('2016-01-01', '+' || ((n * 37) % 3650) || ' days') FROM a",
          {std::max(1, cheques / 32)});
     addInstalments(db);
     t.commit();

@@ -23,13 +23,25 @@ inline long procKb(const char *field)
 }
 
 // Resident size, MB.
-inline long rssMb() { return procKb("VmRSS:") / 1024; }
+inline long rssMb()
+{
+    return procKb("VmRSS:") / 1024;
+}
 // Highest resident size since the start or the last resetPeak(), MB.
-inline long peakMb() { return procKb("VmHWM:") / 1024; }
+inline long peakMb()
+{
+    return procKb("VmHWM:") / 1024;
+}
 // The program's own memory (anonymous pages), MB.
-inline long anonMb() { return procKb("RssAnon:") / 1024; }
+inline long anonMb()
+{
+    return procKb("RssAnon:") / 1024;
+}
 // Pages of mapped files, MB.
-inline long fileMb() { return procKb("RssFile:") / 1024; }
+inline long fileMb()
+{
+    return procKb("RssFile:") / 1024;
+}
 
 // Starts a new peak (peakMb) from the memory held now.
 inline void resetPeak()

@@ -23,8 +23,8 @@ inline std::optional<kq::data::ServerSettings> serverOfState(const QString &stat
     QString error = QStringLiteral("sem o arquivo %1").arg(stateFile);
     std::optional<kq::data::ServerSettings> server;
     if (state.open(QIODevice::ReadOnly))
-        server = kq::data::parseServerConnection(QString::fromUtf8(state.readAll()).trimmed(),
-                                                 &error);
+        server
+            = kq::data::parseServerConnection(QString::fromUtf8(state.readAll()).trimmed(), &error);
     if (!server)
         std::fprintf(stderr, "sem servidor: %s\n", qPrintable(error));
     return server;

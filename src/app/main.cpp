@@ -71,8 +71,7 @@ int main(int argc, char **argv)
         QTextStream(stdout) << kq::shell::commandLineHelp(program);
         return 0;
     case Action::Version:
-        QTextStream(stdout) << kq::shell::versionLine(program, QStringLiteral(KQ_VERSION))
-                            << '\n';
+        QTextStream(stdout) << kq::shell::versionLine(program, QStringLiteral(KQ_VERSION)) << '\n';
         return 0;
     case Action::Error:
         QTextStream(stderr) << program << ": " << line.error << '\n'

@@ -12,8 +12,8 @@ namespace kq::collection {
 QString addAgendaEntry(const QString &dbPath, const AgendaEntry &entry, const QDate &today)
 {
     kq::data::Transaction t(dbPath);
-    const QString code = kq::data::nextKey(dbPath, QStringLiteral("agenda"),
-                                           QStringLiteral("cd_agenda"), 10);
+    const QString code
+        = kq::data::nextKey(dbPath, QStringLiteral("agenda"), QStringLiteral("cd_agenda"), 10);
     kq::data::exec(dbPath,
                    QStringLiteral("INSERT INTO agenda (cd_agenda, dt_lancamento, dt_marcada, "
                                   "nm_envolvido, nm_responsavel, ds_historico, cd_ref) "

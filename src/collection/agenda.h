@@ -10,8 +10,8 @@ namespace kq::collection {
 struct AgendaEntry
 {
     QDate dtMarcada;
-    QString nmEnvolvido;    // the debtor's name as shown
-    QString nmResponsavel;  // the collector's name as shown
+    QString nmEnvolvido;   // the debtor's name as shown
+    QString nmResponsavel; // the collector's name as shown
     QString dsHistorico;
 };
 

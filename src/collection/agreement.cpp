@@ -45,8 +45,8 @@ Calculation calculate(const QVector<Cheque> &cheques, const StoreTerms &terms,
         c.vlCheque = cheque.vlCheque;
         open += cheque.vlCheque;
 
-        const kq::shell::Correction corr =
-            kq::shell::correctValueByFactor(table, cheque.vlCheque, cheque.dtDeposito, reference);
+        const kq::shell::Correction corr
+            = kq::shell::correctValueByFactor(table, cheque.vlCheque, cheque.dtDeposito, reference);
         if (corr.status == kq::shell::Correction::NoReferenceFactor)
             calc.noReferenceFactor = true;
         c.missingMonth = corr.missingMonth;
@@ -96,8 +96,8 @@ std::optional<Plan> computePlan(const QString &total, const QString &honorarios,
     Plan plan;
     plan.parcela = priceInstalment(*t, *p, *n);
     plan.honorariosParcela = priceInstalment(*h, *p, *n);
-    plan.vlParcela = form == PlanForm::Store ? formatFixed2(plan.parcela)
-                                             : formatCurrency(plan.parcela);
+    plan.vlParcela
+        = form == PlanForm::Store ? formatFixed2(plan.parcela) : formatCurrency(plan.parcela);
     plan.vlFinanciado = formatPlain(*n * readBack(plan.vlParcela));
     plan.vlHonorariosParcela = formatFixed2(plan.honorariosParcela);
     return plan;
@@ -125,9 +125,9 @@ std::optional<QString> readAgreementTexts(const AgreementTexts &texts, Agreement
     if (!rate)
         return QStringLiteral("Os juros do parcelamento devem ser um número!!");
 
-    const QString amounts[] = {texts.valoraberto, texts.vlJuros, texts.vlMulta,
-                               texts.vlHonorarios, texts.correcao, texts.vlParcela,
-                               texts.vlFinanciado, texts.vlHonorariosParcela};
+    const QString amounts[]
+        = {texts.valoraberto, texts.vlJuros,   texts.vlMulta,      texts.vlHonorarios,
+           texts.correcao,    texts.vlParcela, texts.vlFinanciado, texts.vlHonorariosParcela};
     double values[8];
     for (int i = 0; i < 8; ++i) {
         const auto v = parseNumber(amounts[i]);
@@ -159,23 +159,23 @@ kq::data::RecordSource chequeGridSource(const QString &cdCliente, const QString 
     // DEVOLVIDOS.CD_LOJA and DEVOLVIDOS.NR_DOCUMENTO are named by alias: in a
     // parenthesised join SQLite renames a column whose name an earlier table
     // of the join also has ("CD_LOJA:1").
-    return {QStringLiteral(
-               "SELECT devolvidos.vl_atualizado,SITUACOES.CD_ACORDO,"
-               "DEVOLVIDOS.CD_LOJA AS CD_LOJA, "
-               "devolvidos.cd_situacao,CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
-               "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
-               "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
-               "DEVOLVIDOS.CD_CONTA, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, "
-               "DEVOLVIDOS.NR_DOCUMENTO AS NR_DOCUMENTO, DESTINOS.DS_DESTINO, "
-               "SITUACOES.DS_SITUACAO, documentos.DS_documento FROM (SITUACOES INNER JOIN "
-               "(DESTINOS INNER JOIN "
-               "(CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = "
-               "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
-               "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
-               "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
-               "documentos.CD_documento where devolvidos.cd_cliente=? and "
-               "devolvidos.cd_loja=? and SITUACOES.CD_ACORDO='0' order by dt_deposito"),
-            {cdCliente, cdLoja}};
+    return {
+        QStringLiteral("SELECT devolvidos.vl_atualizado,SITUACOES.CD_ACORDO,"
+                       "DEVOLVIDOS.CD_LOJA AS CD_LOJA, "
+                       "devolvidos.cd_situacao,CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
+                       "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
+                       "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
+                       "DEVOLVIDOS.CD_CONTA, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, "
+                       "DEVOLVIDOS.NR_DOCUMENTO AS NR_DOCUMENTO, DESTINOS.DS_DESTINO, "
+                       "SITUACOES.DS_SITUACAO, documentos.DS_documento FROM (SITUACOES INNER JOIN "
+                       "(DESTINOS INNER JOIN "
+                       "(CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = "
+                       "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
+                       "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
+                       "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
+                       "documentos.CD_documento where devolvidos.cd_cliente=? and "
+                       "devolvidos.cd_loja=? and SITUACOES.CD_ACORDO='0' order by dt_deposito"),
+        {cdCliente, cdLoja}};
 }
 
 } // namespace kq::collection

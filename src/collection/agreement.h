@@ -58,13 +58,13 @@ struct Calculation
     // No usable reference factor: every cheque kept its face value.
     bool noReferenceFactor = false;
 
-    QString valoraberto;   // "0.00"
-    QString vlJuros;       // "0.00"
-    QString vlMulta;       // "0.00"
-    QString vlHonorarios;  // "0.00"
-    QString correcao;      // "0.00" ("0" with no cheque)
-    QString vlTotal;       // plain number text
-    QString nrParcelas;    // the store's default count
+    QString valoraberto;         // "0.00"
+    QString vlJuros;             // "0.00"
+    QString vlMulta;             // "0.00"
+    QString vlHonorarios;        // "0.00"
+    QString correcao;            // "0.00" ("0" with no cheque)
+    QString vlTotal;             // plain number text
+    QString nrParcelas;          // the store's default count
     QString vlJurosParcelamento; // the store's default instalment rate
 };
 

@@ -54,10 +54,9 @@ const QString &chequeRecordSource()
 
 bool codeTaken(const QString &dbPath, const QString &code)
 {
-    const QString sql = QStringLiteral(
-        "SELECT EXISTS (SELECT 1 FROM acordos WHERE cd_acordo = ?)"
-        " OR EXISTS (SELECT 1 FROM parcelas WHERE cd_acordo = ?)"
-        " OR EXISTS (SELECT 1 FROM DEVOLVIDOS WHERE cd_acordo = ?)");
+    const QString sql = QStringLiteral("SELECT EXISTS (SELECT 1 FROM acordos WHERE cd_acordo = ?)"
+                                       " OR EXISTS (SELECT 1 FROM parcelas WHERE cd_acordo = ?)"
+                                       " OR EXISTS (SELECT 1 FROM DEVOLVIDOS WHERE cd_acordo = ?)");
     return kq::data::scalar(dbPath, sql, {code, code, code}).toInt() != 0;
 }
 
@@ -66,7 +65,7 @@ bool codeTaken(const QString &dbPath, const QString &code)
 // on a server each is a trip to it).
 struct ChequeKeys
 {
-    QString in;   // follows the key column
+    QString in; // follows the key column
     QVariant keys;
 };
 
@@ -106,8 +105,8 @@ bool chequesStillOpen(const QString &dbPath, const Agreement &agreement, const C
                        "COALESCE(d.cd_acordo, '') FROM DEVOLVIDOS d INNER JOIN "
                        "situacoes s ON s.CD_SITUACAO = d.CD_SITUACAO "
                        "WHERE d.CD_DEVOLVIDO %1%2")
-            .arg(keys.in, server ? QStringLiteral(" ORDER BY d.CD_DEVOLVIDO FOR UPDATE OF d")
-                                 : QString()),
+            .arg(keys.in,
+                 server ? QStringLiteral(" ORDER BY d.CD_DEVOLVIDO FOR UPDATE OF d") : QString()),
         {keys.keys});
     // The key as the column compares it (NOCASE on SQLite) -> the code it carries.
     QHash<QString, QString> open;
@@ -148,7 +147,8 @@ std::optional<StoreTerms> loadStoreTerms(const QString &dbPath, const QString &c
                    {3, "vl_multa", &t.multa},
                    {4, "vl_honorarios", &t.honorarios}};
     for (const auto &n : numbers) {
-        const auto v = kq::platform::storedNumber(q.value(n.column), kq::platform::NullNumber::Zero);
+        const auto v
+            = kq::platform::storedNumber(q.value(n.column), kq::platform::NullNumber::Zero);
         if (v)
             *n.target = *v;
         else
@@ -197,8 +197,8 @@ void writeCorrectedValues(const QString &dbPath, const QVector<ChequeCalc> &cheq
 
 QString nextAgreementCode(const QString &dbPath)
 {
-    QString code = kq::data::nextKey(dbPath, QStringLiteral("acordos"),
-                                     QStringLiteral("cd_acordo"), 5);
+    QString code
+        = kq::data::nextKey(dbPath, QStringLiteral("acordos"), QStringLiteral("cd_acordo"), 5);
     while (codeTaken(dbPath, code))
         code = kq::data::nextKeyAfter(code, 5);
     return code;

@@ -8,10 +8,10 @@ namespace {
 // Index just after the character that starts at i (a surrogate pair is one).
 qsizetype nextChar(const QString &line, qsizetype i)
 {
-    return i + (line.at(i).isHighSurrogate() && i + 1 < line.size()
-                        && line.at(i + 1).isLowSurrogate()
-                    ? 2
-                    : 1);
+    return i
+           + (line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate()
+                  ? 2
+                  : 1);
 }
 
 // Mid(line, start, count) with positions from 1 that count characters (a

@@ -11,25 +11,22 @@ namespace kq::collection {
 
 namespace {
 
-bool exists(const QString &dbPath, const QString &table, const QString &field,
-            const QString &value)
+bool exists(const QString &dbPath, const QString &table, const QString &field, const QString &value)
 {
     if (value.isEmpty())
         return false;
-    return kq::data::scalar(dbPath,
-                            QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1")
-                                .arg(table, field),
-                            {value})
+    return kq::data::scalar(
+               dbPath, QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1").arg(table, field),
+               {value})
         .isValid();
 }
 
 QVariantList fieldValues(const ChequeRecord &c, const QDate &today)
 {
     const ChequeForm &f = c.form;
-    return {f.cliente,  f.loja,      today,         c.deposito,  c.valor,
-            f.situacao, f.destino,   f.banco,       f.agencia,   f.conta,
-            f.cheque,   f.emitente,  f.nrDocumento, c.cdRef(),   f.alinea,
-            f.documento, c.chave()};
+    return {f.cliente,     f.loja,    today,     c.deposito,  c.valor,  f.situacao,
+            f.destino,     f.banco,   f.agencia, f.conta,     f.cheque, f.emitente,
+            f.nrDocumento, c.cdRef(), f.alinea,  f.documento, c.chave()};
 }
 
 const QString kFieldList = QStringLiteral(
@@ -136,9 +133,8 @@ bool deleteCheque(const QString &dbPath, const QString &key)
 {
     if (key.isEmpty())
         return false;
-    QSqlQuery q = kq::data::exec(dbPath,
-                                 QStringLiteral("DELETE FROM DEVOLVIDOS WHERE CD_devolvido = ?"),
-                                 {key});
+    QSqlQuery q = kq::data::exec(
+        dbPath, QStringLiteral("DELETE FROM DEVOLVIDOS WHERE CD_devolvido = ?"), {key});
     return q.numRowsAffected() > 0;
 }
 

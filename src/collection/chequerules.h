@@ -46,8 +46,8 @@ struct ChequeRecord
     QDate deposito;
     double valor = 0;
 
-    QString cdRef() const;  // the deposit month "mm/YYYY"
-    QString chave() const;  // bank & agency & account
+    QString cdRef() const; // the deposit month "mm/YYYY"
+    QString chave() const; // bank & agency & account
 };
 
 // Checks a cheque before it is written: the destination, the situation, the

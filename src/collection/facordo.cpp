@@ -163,8 +163,7 @@ void facordo::buildControls()
     correcao = valueLabel(calculations, QStringLiteral("correcao"));
     vl_total = valueLabel(calculations, QStringLiteral("vl_total"));
     nr_parcelas = textBox(calculations, QStringLiteral("nr_parcelas"), kOptional);
-    vl_jurosparcelamento = textBox(calculations, QStringLiteral("vl_jurosparcelamento"),
-                                   kOptional);
+    vl_jurosparcelamento = textBox(calculations, QStringLiteral("vl_jurosparcelamento"), kOptional);
     // Worked out from the count and the rate, so that the plan shown always
     // matches them.
     vl_parcela = textBox(calculations, QStringLiteral("vl_parcela"), kAutomatic);
@@ -233,14 +232,22 @@ void facordo::buildGrid()
         const char *field;
         int width;
     } columns[] = {
-        {"Cliente", "NM_CLIENTE", 160},     {"Loja", "DS_LOJA", 120},
-        {"Chave", "CD_DEVOLVIDO", 80},      {"Cadastro", "DT_VANTESCA", 80},
-        {"Depósito", "DT_DEPOSITO", 80},    {"Valor", "VL_CHEQUE", 90},
-        {"Bnc", "CD_BANCO", 40},            {"Documento", "ds_documento", 80},
-        {"Ag", "CD_AGENCIA", 50},           {"Conta", "CD_CONTA", 80},
-        {"Cheque", "NR_CHEQUE", 70},        {"Emitente", "NM_EMITENTE", 140},
-        {"Documento", "NR_DOCUMENTO", 110}, {"Destino", "DS_DESTINO", 100},
-        {"Situação", "DS_SITUACAO", 100},   {"CD_LOJA", "CD_LOJA", 50},
+        {"Cliente", "NM_CLIENTE", 160},
+        {"Loja", "DS_LOJA", 120},
+        {"Chave", "CD_DEVOLVIDO", 80},
+        {"Cadastro", "DT_VANTESCA", 80},
+        {"Depósito", "DT_DEPOSITO", 80},
+        {"Valor", "VL_CHEQUE", 90},
+        {"Bnc", "CD_BANCO", 40},
+        {"Documento", "ds_documento", 80},
+        {"Ag", "CD_AGENCIA", 50},
+        {"Conta", "CD_CONTA", 80},
+        {"Cheque", "NR_CHEQUE", 70},
+        {"Emitente", "NM_EMITENTE", 140},
+        {"Documento", "NR_DOCUMENTO", 110},
+        {"Destino", "DS_DESTINO", 100},
+        {"Situação", "DS_SITUACAO", 100},
+        {"CD_LOJA", "CD_LOJA", 50},
         {"Vl. Atualizado", "vl_atualizado", 90},
     };
     for (const auto &c : columns)
@@ -405,9 +412,9 @@ QString facordo::planInputs() const
 void facordo::computePlan(PlanForm form)
 {
     m_planInputs = planInputs();
-    const auto plan = kq::collection::computePlan(vl_total->text(), vl_honorarios->text(),
-                                                  nr_parcelas->text(),
-                                                  vl_jurosparcelamento->text(), form);
+    const auto plan
+        = kq::collection::computePlan(vl_total->text(), vl_honorarios->text(), nr_parcelas->text(),
+                                      vl_jurosparcelamento->text(), form);
     if (!plan) {
         // No plan for a count or rate that is not a number: nothing stale shown.
         if (!vl_total->text().isEmpty()) {

@@ -92,8 +92,7 @@ void fagenda::buildControls()
 
     auto *filters = new QGroupBox(QStringLiteral("Filtros"), this);
     Option1 = named<QRadioButton>(QStringLiteral("Option1"), filters, QStringLiteral("Todos"));
-    Option2 = named<QRadioButton>(QStringLiteral("Option2"), filters,
-                                  QStringLiteral("Executados"));
+    Option2 = named<QRadioButton>(QStringLiteral("Option2"), filters, QStringLiteral("Executados"));
     Option3 = named<QRadioButton>(QStringLiteral("Option3"), filters, QStringLiteral("Aberto"));
     auto *filterLayout = new QVBoxLayout(filters);
     filterLayout->addWidget(Option1);
@@ -128,9 +127,12 @@ void fagenda::buildGrid()
         const char *caption;
         const char *field;
         int width;
-    } columns[] = {{"Data", "DT_MARCADA", 85},        {"Histórico", "DS_HISTORICO", 300},
-                   {"Envolvido", "nm_envolvido", 180}, {"Executado", "status", 70},
-                   {"Responsável", "nm_responsavel", 120}, {"agenda", "cd_agenda", 90},
+    } columns[] = {{"Data", "DT_MARCADA", 85},
+                   {"Histórico", "DS_HISTORICO", 300},
+                   {"Envolvido", "nm_envolvido", 180},
+                   {"Executado", "status", 70},
+                   {"Responsável", "nm_responsavel", 120},
+                   {"agenda", "cd_agenda", 90},
                    {"Mês", "cd_ref", 70}};
     for (const auto &c : columns)
         GridEX1->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
@@ -164,8 +166,7 @@ void fagenda::Command3_Click()
 void fagenda::Command2_Click()
 {
     kq::shell::trap(kName, [&] {
-        const auto history = m_located.isEmpty() ? std::nullopt
-                                                 : agendaHistory(m_db, m_located);
+        const auto history = m_located.isEmpty() ? std::nullopt : agendaHistory(m_db, m_located);
         if (!history) {
             m_located.clear();
             kq::platform::Dialogs::message(

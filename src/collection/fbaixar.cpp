@@ -119,9 +119,8 @@ void fbaixar::updateNavigator()
             if (GridEX1->rowType(row) == kq::platform::RowType::Record)
                 ++position;
     }
-    navigator->setText(QStringLiteral("Registro: %1 de %2")
-                           .arg(position)
-                           .arg(GridEX1->recordCount()));
+    navigator->setText(
+        QStringLiteral("Registro: %1 de %2").arg(position).arg(GridEX1->recordCount()));
 }
 
 } // namespace kq::collection

@@ -69,14 +69,22 @@ void defineListColumns(GridEX *grid)
         const char *caption;
         int width;
     };
-    const Col cols[] = {{"NM_CLIENTE", "Inadimplente", 160}, {"DS_LOJA", "Empresa", 120},
-                        {"CD_DEVOLVIDO", "Chave", 80},       {"DT_VANTESCA", "Cadastro", 80},
-                        {"DT_DEPOSITO", "Depósito", 80},     {"VL_CHEQUE", "Valor", 90},
-                        {"CD_BANCO", "BNC", 40},             {"ds_documento", "Documento", 80},
-                        {"CD_AGENCIA", "AG", 50},            {"CD_CONTA", "Conta", 80},
-                        {"NR_CHEQUE", "Cheque", 70},         {"NM_EMITENTE", "Emitente", 150},
-                        {"NR_DOCUMENTO", "Documento", 110},  {"DS_DESTINO", "Destino", 90},
-                        {"DS_SITUACAO", "Situação", 100},    {"CD_LOJA", "CD_LOJA", 40}};
+    const Col cols[] = {{"NM_CLIENTE", "Inadimplente", 160},
+                        {"DS_LOJA", "Empresa", 120},
+                        {"CD_DEVOLVIDO", "Chave", 80},
+                        {"DT_VANTESCA", "Cadastro", 80},
+                        {"DT_DEPOSITO", "Depósito", 80},
+                        {"VL_CHEQUE", "Valor", 90},
+                        {"CD_BANCO", "BNC", 40},
+                        {"ds_documento", "Documento", 80},
+                        {"CD_AGENCIA", "AG", 50},
+                        {"CD_CONTA", "Conta", 80},
+                        {"NR_CHEQUE", "Cheque", 70},
+                        {"NM_EMITENTE", "Emitente", 150},
+                        {"NR_DOCUMENTO", "Documento", 110},
+                        {"DS_DESTINO", "Destino", 90},
+                        {"DS_SITUACAO", "Situação", 100},
+                        {"CD_LOJA", "CD_LOJA", 40}};
     for (const Col &c : cols)
         grid->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
     grid->column(3).setVisible(false);
@@ -146,9 +154,9 @@ void flancheques::buildControls()
         QStringLiteral("Escolha o cliente aqui ou click ao lao para cadstra-lo"));
     Command4 = button(QStringLiteral("Command4"), QStringLiteral(">>"), this,
                       QStringLiteral("Cadastrar novo inadimplente (F2)"));
-    ds_loja = lookup(QStringLiteral("ds_loja"),
-                     QStringLiteral("select * from  lojas order by ds_loja"),
-                     QStringLiteral("ds_loja"), QStringLiteral("cd_loja"), this);
+    ds_loja
+        = lookup(QStringLiteral("ds_loja"), QStringLiteral("select * from  lojas order by ds_loja"),
+                 QStringLiteral("ds_loja"), QStringLiteral("cd_loja"), this);
     ds_loja->setToolTip(QStringLiteral("Escolha a Loja aqui ou click ao lado para cadastra-la"));
     Command3 = button(QStringLiteral("Command3"), QStringLiteral(">>"), this,
                       QStringLiteral("Cadastrar nova loja (F3)"));
@@ -247,10 +255,10 @@ void flancheques::buildControls()
     GridEX1->setRowFormatter([this](GridRow &r) { formatRow(r); });
     defineChequeColumns(GridEX3);
 
-    tabOrder({nm_cliente, ds_loja, ds_leitora, CD_BANCO, CD_AGENCIA, CD_CONTA, NR_CHEQUE,
-              dt_deposito, VL_CHEQUE, CD_ALINEA, nr_documento, NM_EMITENTE, ds_destino,
-              ds_situacao, ds_documento, CONFIRMA, alterar, EXCLUIR, Command2, Command5,
-              Command1, agrupar});
+    tabOrder({nm_cliente, ds_loja,     ds_leitora,   CD_BANCO,  CD_AGENCIA,   CD_CONTA,
+              NR_CHEQUE,  dt_deposito, VL_CHEQUE,    CD_ALINEA, nr_documento, NM_EMITENTE,
+              ds_destino, ds_situacao, ds_documento, CONFIRMA,  alterar,      EXCLUIR,
+              Command2,   Command5,    Command1,     agrupar});
 
     connectTrapped(CONFIRMA, &QPushButton::clicked, &flancheques::CONFIRMA_Click);
     connectTrapped(alterar, &QPushButton::clicked, &flancheques::alterar_Click);
@@ -385,8 +393,8 @@ void flancheques::EXCLUIR_Click()
         if (kq::platform::Dialogs::confirmDelete(
                 QStringLiteral("Deseja Realmente excluir esse registro? :"))) {
             // Group rows have no key: nothing is deleted.
-            const QString key = GridEX1->hasCurrentRecord() ? GridEX1->value(3).toString()
-                                                            : QString();
+            const QString key
+                = GridEX1->hasCurrentRecord() ? GridEX1->value(3).toString() : QString();
             deleteCheque(dbPath(), key);
             refreshList();
         }
@@ -480,8 +488,7 @@ void flancheques::formatRow(GridRow &row)
     kq::registers::applyStoreStyle(row, 16);
     if (row.isGroupHeader()) {
         row.setGroupCaption(row.groupCaption() + QStringLiteral("  (Total= ")
-                            + kq::platform::formatCurrency(row.groupSum(6))
-                            + QStringLiteral(")"));
+                            + kq::platform::formatCurrency(row.groupSum(6)) + QStringLiteral(")"));
     }
 }
 
@@ -512,10 +519,10 @@ void flancheques::nm_cliente_Change()
 
 void flancheques::Command5_Click()
 {
-    const QString answer = kq::platform::Dialogs::inputBox(
-                               QStringLiteral("DIGITE O NÚMERO DO DOCUMENTO: "),
-                               QStringLiteral("LOCALIZAR DOCUMENTO.."))
-                               .value_or(QString());
+    const QString answer
+        = kq::platform::Dialogs::inputBox(QStringLiteral("DIGITE O NÚMERO DO DOCUMENTO: "),
+                                          QStringLiteral("LOCALIZAR DOCUMENTO.."))
+              .value_or(QString());
     std::optional<QString> key;
     kq::shell::trap(objectName(), [&] { key = firstChequeOfDocument(dbPath(), answer); });
     if (!key) {

@@ -70,8 +70,8 @@ QVector<DebtCheque> readDebtCheques(const QString &dbPath, const QString &client
 QString nextContactNumber(const QVariant &contatosMostrados)
 {
     qint64 count = 0;
-    if (const auto n = kq::platform::storedNumber(contatosMostrados,
-                                                  kq::platform::NullNumber::Missing))
+    if (const auto n
+        = kq::platform::storedNumber(contatosMostrados, kq::platform::NullNumber::Missing))
         count = qint64(std::floor(*n));
     if (count < 0)
         count = 0;

@@ -20,10 +20,10 @@ struct DebtCheque
 
 struct DebtTotals
 {
-    qint64 cheques = 0;      // every cheque read
-    qint64 datados = 0;      // cheques with a deposit date (the average's divisor)
-    qint64 somaDias = 0;     // days from deposit to today, over dated cheques
-    double total = 0;        // sum of the values (a Null value adds nothing)
+    qint64 cheques = 0;  // every cheque read
+    qint64 datados = 0;  // cheques with a deposit date (the average's divisor)
+    qint64 somaDias = 0; // days from deposit to today, over dated cheques
+    double total = 0;    // sum of the values (a Null value adds nothing)
 
     // Int(days / dated cheques): the greatest whole number not above the
     // average; nothing when no cheque has a date.
@@ -49,7 +49,7 @@ QString nextContactNumber(const QVariant &contatosMostrados);
 struct Contact
 {
     QString cliente;
-    QString numero;     // CD_VANTESCA
+    QString numero; // CD_VANTESCA
     QDate data;
     QString historico;
     QString envolvido;

@@ -157,8 +157,7 @@ void fvantesca::buildControls()
     GridEX1->setToolTip(
         QStringLiteral("Essa grade mostra todo o histórico de vantesca desse cliente"));
     defineContactColumns(GridEX1);
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Excluir Histórico"),
-                      historico);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Excluir Histórico"), historico);
     auto *histLayout = new QVBoxLayout(historico);
     histLayout->addWidget(GridEX1);
     histLayout->addWidget(Command5, 0, Qt::AlignRight);
@@ -210,8 +209,7 @@ void fvantesca::buildControls()
     valLayout->addWidget(financiado, 2, 2, 1, 2);
 
     // Two rows of two, so the screen still fits a 1024-pixel-wide screen.
-    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Imprimir carta Vantesca"),
-                      this);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Imprimir carta Vantesca"), this);
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Agendar Novo Contato"), this);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("&Fazer Acordo"), this);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Sair"), this);
@@ -288,8 +286,8 @@ void fvantesca::readCheques()
     const QString name = objectName();
     kq::shell::trap(name, [&] { bind(GridEX3, db, debtorChequesSource(m_debtor)); });
     kq::shell::trap(name, [&] {
-        const DebtTotals totals = computeDebtTotals(readDebtCheques(db, m_debtor),
-                                                    QDate::currentDate());
+        const DebtTotals totals
+            = computeDebtTotals(readDebtCheques(db, m_debtor), QDate::currentDate());
         totaldivida->setText(kq::platform::formatFixed2(totals.total));
         const auto media = totals.mediaAtraso();
         mediaatraso->setText(media ? QString::number(*media) : QString());
@@ -308,9 +306,8 @@ void fvantesca::changeEvent(QEvent *event)
 void fvantesca::bindContacts()
 {
     QScopedValueRollback<bool> quiet(m_quiet, true);
-    kq::shell::trap(objectName(), [this] {
-        bind(GridEX1, dbPath(), debtorContactsSource(m_debtor));
-    });
+    kq::shell::trap(objectName(),
+                    [this] { bind(GridEX1, dbPath(), debtorContactsSource(m_debtor)); });
 }
 
 void fvantesca::contactRowChanged()

@@ -78,9 +78,9 @@ private:
     QLabel *totalfinanciado = nullptr;
     QLineEdit *Text3 = nullptr;
 
-    QString m_debtor;         // debtor of the grids and totals shown
-    QString m_chosenContact;  // CD_VANTESCA the delete acts on
-    bool m_quiet = false;     // grid re-fetches of our own: no row-change work
+    QString m_debtor;        // debtor of the grids and totals shown
+    QString m_chosenContact; // CD_VANTESCA the delete acts on
+    bool m_quiet = false;    // grid re-fetches of our own: no row-change work
 };
 
 } // namespace kq::collection

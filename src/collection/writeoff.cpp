@@ -45,8 +45,8 @@ QString writeOffMonth(const QDate &dtBaixa)
     return kq::platform::formatMonthYear(dtBaixa);
 }
 
-bool writeOffInstalment(const QString &dbPath, const QString &cdAcordo,
-                        const QString &cdParcela, const QDate &dtBaixa)
+bool writeOffInstalment(const QString &dbPath, const QString &cdAcordo, const QString &cdParcela,
+                        const QDate &dtBaixa)
 {
     kq::data::Transaction t(dbPath);
     QSqlQuery q = kq::data::exec(dbPath,

@@ -30,7 +30,7 @@ QString writeOffMonth(const QDate &dtBaixa);
 // Writes one open instalment off in its own transaction: DT_BAIXA, the
 // write-off month and status "B". Returns false, writing nothing, when the
 // instalment is not there or no longer open.
-bool writeOffInstalment(const QString &dbPath, const QString &cdAcordo,
-                        const QString &cdParcela, const QDate &dtBaixa);
+bool writeOffInstalment(const QString &dbPath, const QString &cdAcordo, const QString &cdParcela,
+                        const QDate &dtBaixa);
 
 } // namespace kq::collection

@@ -48,8 +48,8 @@ CommonDialogHelper::PageSetupRunner &pageSetupRunner()
 // "desc|pattern|..." in the form the dialog layer takes.
 QString layerFilter(const QString &filter)
 {
-    QStringList parts = QString(filter).replace(QLatin1Char(':'), QLatin1Char('|'))
-                            .split(QLatin1Char('|'));
+    QStringList parts
+        = QString(filter).replace(QLatin1Char(':'), QLatin1Char('|')).split(QLatin1Char('|'));
     while (!parts.isEmpty() && parts.last().isEmpty())
         parts.removeLast();
     return parts.isEmpty() ? QString() : parts.join(QLatin1Char('|')) + QLatin1Char('|');
@@ -111,10 +111,9 @@ QString CommonDialogHelper::GetNullSeparatedItem(const QString &filter, int n)
 
 bool CommonDialogHelper::VBGetOpenFileName(QString &FileName, QString &FileTitle,
                                            bool FileMustExist, bool MultiSelect, bool &ReadOnly,
-                                           bool HideReadOnly, QString &Filter,
-                                           qint32 &FilterIndex, const QString &InitDir,
-                                           const QString &DlgTitle, const QString &DefaultExt,
-                                           qint32 Owner, qint32 &flags)
+                                           bool HideReadOnly, QString &Filter, qint32 &FilterIndex,
+                                           const QString &InitDir, const QString &DlgTitle,
+                                           const QString &DefaultExt, qint32 Owner, qint32 &flags)
 {
     Q_UNUSED(Owner);
     m_apiReturn = 0;
@@ -131,10 +130,8 @@ bool CommonDialogHelper::VBGetOpenFileName(QString &FileName, QString &FileTitle
     const QString nulFilter = nullSeparatedFilter(Filter);
     // The open dialog only offers files that exist, whatever the flag.
     const QString chosen = withDefaultExt(
-        Dialogs::openFile(DlgTitle, startPath(InitDir, FileName), layerFilter(Filter)),
-        DefaultExt);
-    if (!takeFileAnswer(chosen, nulFilter, f, -1, FileName, FileTitle, Filter, FilterIndex,
-                        flags))
+        Dialogs::openFile(DlgTitle, startPath(InitDir, FileName), layerFilter(Filter)), DefaultExt);
+    if (!takeFileAnswer(chosen, nulFilter, f, -1, FileName, FileTitle, Filter, FilterIndex, flags))
         return false;
     ReadOnly = (f & OFN_READONLY) != 0;
     return true;
@@ -155,14 +152,12 @@ bool CommonDialogHelper::VBGetSaveFileName(QString &FileName, QString &FileTitle
     const QString nulFilter = nullSeparatedFilter(Filter);
     // The save dialog always asks before a file is overwritten.
     const QString chosen = withDefaultExt(
-        Dialogs::saveFile(DlgTitle, startPath(InitDir, FileName), layerFilter(Filter)),
-        DefaultExt);
-    return takeFileAnswer(chosen, nulFilter, f, 0, FileName, FileTitle, Filter, FilterIndex,
-                          flags);
+        Dialogs::saveFile(DlgTitle, startPath(InitDir, FileName), layerFilter(Filter)), DefaultExt);
+    return takeFileAnswer(chosen, nulFilter, f, 0, FileName, FileTitle, Filter, FilterIndex, flags);
 }
 
-bool CommonDialogHelper::takeFileAnswer(const QString &chosen, const QString &nulFilter,
-                                        qint32 f, qint32 cancelledIndex, QString &FileName,
+bool CommonDialogHelper::takeFileAnswer(const QString &chosen, const QString &nulFilter, qint32 f,
+                                        qint32 cancelledIndex, QString &FileName,
                                         QString &FileTitle, QString &Filter, qint32 &FilterIndex,
                                         qint32 &flags)
 {
@@ -197,8 +192,8 @@ qint32 CommonDialogHelper::sysColor(int index)
     QPalette::ColorRole role = QPalette::Window;
     QPalette::ColorGroup group = QPalette::Active;
     switch (index) {
-    case 1: // desktop
-    case 2: // active caption
+    case 1:  // desktop
+    case 2:  // active caption
     case 13: // highlight
     case 26: // hot-track
     case 27: // gradient active caption
@@ -211,7 +206,7 @@ qint32 CommonDialogHelper::sysColor(int index)
     case 5: // window
         role = QPalette::Base;
         break;
-    case 6: // window frame
+    case 6:  // window frame
     case 10: // active border
     case 11: // inactive border
         role = QPalette::Shadow;
@@ -220,7 +215,7 @@ qint32 CommonDialogHelper::sysColor(int index)
     case 8: // window text
         role = QPalette::Text;
         break;
-    case 9: // caption text
+    case 9:  // caption text
     case 14: // highlight text
         role = QPalette::HighlightedText;
         break;
@@ -256,7 +251,7 @@ qint32 CommonDialogHelper::sysColor(int index)
     case 24: // tooltip background
         role = QPalette::ToolTipBase;
         break;
-    case 4: // menu
+    case 4:  // menu
     case 15: // button face
     default:
         role = index == 15 ? QPalette::Button : QPalette::Window;
@@ -318,8 +313,7 @@ bool CommonDialogHelper::VBChooseColor(qint32 &Color, bool AnyColor, bool FullOp
 }
 
 bool CommonDialogHelper::VBChooseFont(QFont &CurFont, qint32 &PrinterDC, qint32 Owner,
-                                      qint32 &Color, qint32 MinSize, qint32 MaxSize,
-                                      qint32 &flags)
+                                      qint32 &Color, qint32 MinSize, qint32 MaxSize, qint32 &flags)
 {
     Q_UNUSED(Owner);
     m_apiReturn = 0;
@@ -359,10 +353,9 @@ bool CommonDialogHelper::VBChooseFont(QFont &CurFont, qint32 &PrinterDC, qint32 
 
 bool CommonDialogHelper::VBPrintDlg(qint32 &hdc, qint32 &PrintRange, bool DisablePageNumbers,
                                     qint32 &FromPage, qint32 &ToPage, bool DisableSelection,
-                                    qint16 &Copies, bool ShowPrintToFile,
-                                    bool DisablePrintToFile, bool &PrintToFile, bool &Collate,
-                                    bool PreventWarning, qint32 Owner, QPrinter *Printer,
-                                    qint32 flags)
+                                    qint16 &Copies, bool ShowPrintToFile, bool DisablePrintToFile,
+                                    bool &PrintToFile, bool &Collate, bool PreventWarning,
+                                    qint32 Owner, QPrinter *Printer, qint32 flags)
 {
     Q_UNUSED(Owner);
     Q_UNUSED(flags);
@@ -419,9 +412,8 @@ qint32 CommonDialogHelper::fromDialogUnits(double dialogValue, qint32 Units)
     return qint32(std::nearbyint(units)); // the default rounding mode: half to even
 }
 
-bool CommonDialogHelper::VBPageSetupDlg(qint32 Owner, bool DisableMargins,
-                                        bool DisableOrientation, bool DisablePaper,
-                                        bool DisablePrinter, qint32 &LeftMargin,
+bool CommonDialogHelper::VBPageSetupDlg(qint32 Owner, bool DisableMargins, bool DisableOrientation,
+                                        bool DisablePaper, bool DisablePrinter, qint32 &LeftMargin,
                                         qint32 &MinLeftMargin, qint32 &RightMargin,
                                         qint32 &MinRightMargin, qint32 &TopMargin,
                                         qint32 &MinTopMargin, qint32 &BottomMargin,
@@ -441,7 +433,9 @@ bool CommonDialogHelper::VBPageSetupDlg(qint32 Owner, bool DisableMargins,
     // thousandths of an inch.
     const double perUnit = Units != 0 ? 100.0 : 1000.0;
     const QPageLayout::Unit unit = Units != 0 ? QPageLayout::Millimeter : QPageLayout::Inch;
-    auto inUnit = [&](qint32 v) { return toDialogUnits(v, Units) / perUnit; };
+    auto inUnit = [&](qint32 v) {
+        return toDialogUnits(v, Units) / perUnit;
+    };
 
     QPrinter *printer = Printer ? Printer : ownPrinter();
     QPageLayout layout = printer->pageLayout();
@@ -457,9 +451,12 @@ bool CommonDialogHelper::VBPageSetupDlg(qint32 Owner, bool DisableMargins,
     const QPageLayout result = printer->pageLayout();
     const QMarginsF m = result.margins(unit);
     const QMarginsF mins = result.minimumMargins();
-    auto back = [&](double v) { return fromDialogUnits(v * perUnit, Units); };
-    const double toUnit = result.units() == unit ? 1.0
-                          : unit == QPageLayout::Inch ? 1.0 / 25.4 : 25.4;
+    auto back = [&](double v) {
+        return fromDialogUnits(v * perUnit, Units);
+    };
+    const double toUnit = result.units() == unit      ? 1.0
+                          : unit == QPageLayout::Inch ? 1.0 / 25.4
+                                                      : 25.4;
     LeftMargin = back(m.left());
     TopMargin = back(m.top());
     RightMargin = back(m.right());

@@ -67,8 +67,8 @@ public:
     // ShowPrintToFile and PreventWarning switches have no effect.
     bool VBPrintDlg(qint32 &hdc, qint32 &PrintRange, bool DisablePageNumbers, qint32 &FromPage,
                     qint32 &ToPage, bool DisableSelection, qint16 &Copies, bool ShowPrintToFile,
-                    bool DisablePrintToFile, bool &PrintToFile, bool &Collate,
-                    bool PreventWarning, qint32 Owner, QPrinter *Printer, qint32 flags);
+                    bool DisablePrintToFile, bool &PrintToFile, bool &Collate, bool PreventWarning,
+                    qint32 Owner, QPrinter *Printer, qint32 flags);
 
     // Margins in whole inches (Units 0) or millimetres (other Units), given
     // and returned rounded half to even. PaperSize is the old paper number

@@ -15,17 +15,32 @@ namespace kq::cube {
 using kq::platform::ChartData;
 using kq::platform::CubeModel;
 
-std::pair<int, int> CubeChartSource::columnCorners() const { return m_cube.columnCorners(); }
-std::pair<int, int> CubeChartSource::rowCorners() const { return m_cube.rowCorners(); }
-int CubeChartSource::nextColumn(int column) const { return m_cube.nextColumn(column); }
-int CubeChartSource::nextRow(int row) const { return m_cube.nextRow(row); }
+std::pair<int, int> CubeChartSource::columnCorners() const
+{
+    return m_cube.columnCorners();
+}
+std::pair<int, int> CubeChartSource::rowCorners() const
+{
+    return m_cube.rowCorners();
+}
+int CubeChartSource::nextColumn(int column) const
+{
+    return m_cube.nextColumn(column);
+}
+int CubeChartSource::nextRow(int row) const
+{
+    return m_cube.nextRow(row);
+}
 
 int CubeChartSource::columnHeadingDepth(int column) const
 {
     return m_cube.columnHeadingDepth(column);
 }
 
-int CubeChartSource::rowHeadingDepth(int row) const { return m_cube.rowHeadingDepth(row); }
+int CubeChartSource::rowHeadingDepth(int row) const
+{
+    return m_cube.rowHeadingDepth(row);
+}
 
 QString CubeChartSource::columnHeadingText(int column, int level) const
 {
@@ -90,7 +105,9 @@ QString joinLevels(int from, int to, const std::function<QString(int)> &text)
 QString columnText(const ChartSource &cube, int column)
 {
     const int depth = cube.columnHeadingDepth(column);
-    auto text = [&](int level) { return cube.columnHeadingText(column, level); };
+    auto text = [&](int level) {
+        return cube.columnHeadingText(column, level);
+    };
     if (!HasMultipleDataFields(cube))
         return joinLevels(1, depth, text);
     return joinLevels(1, depth - 1, text) + QStringLiteral(" - ")
@@ -124,10 +141,9 @@ ChartData chartArray(const ChartSource &cube)
 {
     const auto [firstColumn, lastColumn] = ordered(cube.columnCorners());
     const auto [firstRow, lastRow] = ordered(cube.rowCorners());
-    const QList<int> rows =
-        blockIndices(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
-    const QList<int> columns =
-        blockIndices(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
+    const QList<int> rows = blockIndices(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
+    const QList<int> columns
+        = blockIndices(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
     // Steps along an axis are one fewer than its members; the bound of an
     // axis is its member count (an empty axis has none).
     const qsizetype rowSteps = std::max<qsizetype>(0, rows.size() - 1);
@@ -135,8 +151,7 @@ ChartData chartArray(const ChartSource &cube)
     const bool rowsLead = rowSteps < columnSteps;
     const int rowBound = int(rows.size());
     const int columnBound = int(columns.size());
-    ChartData data =
-        rowsLead ? ChartData(rowBound, columnBound) : ChartData(columnBound, rowBound);
+    ChartData data = rowsLead ? ChartData(rowBound, columnBound) : ChartData(columnBound, rowBound);
 
     // Stores element (p, q) of the cube's block: p along the rows, q along
     // the columns, whichever axis leads.
@@ -155,8 +170,9 @@ ChartData chartArray(const ChartSource &cube)
     }
     for (int q = 1; q <= columns.size(); ++q) {
         for (int p = 1; p <= rows.size(); ++p)
-            put(p, q, cellNumber(cube.cellValue(rows.at(p - 1), columns.at(q - 1)),
-                                 QStringLiteral("CubeToChartData")));
+            put(p, q,
+                cellNumber(cube.cellValue(rows.at(p - 1), columns.at(q - 1)),
+                           QStringLiteral("CubeToChartData")));
     }
     return data;
 }

@@ -43,7 +43,9 @@ public:
 class CubeChartSource : public ChartSource
 {
 public:
-    explicit CubeChartSource(const kq::platform::CubeModel &cube) : m_cube(cube) {}
+    explicit CubeChartSource(const kq::platform::CubeModel &cube)
+        : m_cube(cube)
+    {}
     std::pair<int, int> columnCorners() const override;
     std::pair<int, int> rowCorners() const override;
     int nextColumn(int column) const override;

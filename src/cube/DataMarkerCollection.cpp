@@ -18,8 +18,10 @@ dataMarker *DataMarkerCollection::Add(qint32 ForeColor, qint32 BackColor, double
                                       const QString &sKey)
 {
     if (!sKey.isEmpty() && indexOfKey(sKey) >= 0)
-        throw RuntimeError(457, QStringLiteral("This key is already associated with an element "
-                                               "of this collection"), kSource);
+        throw RuntimeError(457,
+                           QStringLiteral("This key is already associated with an element "
+                                          "of this collection"),
+                           kSource);
     auto marker = std::make_unique<dataMarker>();
     marker->ForeColor = ForeColor;
     marker->BackColor = BackColor;
@@ -42,7 +44,8 @@ dataMarker *DataMarkerCollection::Item(const QString &key) const
 {
     const int i = indexOfKey(key);
     if (i < 0)
-        throw RuntimeError(5, QStringLiteral("Chamada de procedimento ou argumento inválido"), kSource);
+        throw RuntimeError(5, QStringLiteral("Chamada de procedimento ou argumento inválido"),
+                           kSource);
     return m_items[size_t(i)].second.get();
 }
 
@@ -57,7 +60,8 @@ void DataMarkerCollection::Remove(const QString &key)
 {
     const int i = indexOfKey(key);
     if (i < 0)
-        throw RuntimeError(5, QStringLiteral("Chamada de procedimento ou argumento inválido"), kSource);
+        throw RuntimeError(5, QStringLiteral("Chamada de procedimento ou argumento inválido"),
+                           kSource);
     m_items.erase(m_items.begin() + i);
 }
 

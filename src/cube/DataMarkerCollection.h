@@ -35,7 +35,9 @@ public:
     {
     public:
         using Base = std::vector<std::pair<QString, std::unique_ptr<dataMarker>>>::const_iterator;
-        explicit const_iterator(Base it) : m_it(it) {}
+        explicit const_iterator(Base it)
+            : m_it(it)
+        {}
         dataMarker &operator*() const { return *m_it->second; }
         dataMarker *operator->() const { return m_it->second.get(); }
         const_iterator &operator++()

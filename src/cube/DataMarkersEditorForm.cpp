@@ -126,8 +126,7 @@ void DataMarkersEditorForm::ShowDataMarkers(kq::platform::DCube *cubeObject,
     registry.showModal(kName);
 }
 
-void DataMarkersEditorForm::fill(kq::platform::DCube *cubeObject,
-                                 DataMarkerCollection *dataMarkers)
+void DataMarkersEditorForm::fill(kq::platform::DCube *cubeObject, DataMarkerCollection *dataMarkers)
 {
     m_markers = dataMarkers;
     m_cube = cubeObject;
@@ -203,8 +202,8 @@ bool DataMarkersEditorForm::NewDataMarker(const QString &dataFieldName)
                      + QStringLiteral("para valores negatigos use parenteses.|||")
                      + QLatin1Char('"') + QStringLiteral("(2) - 4.9");
     prompt.replace(QLatin1Char('|'), QStringLiteral("\r\n"));
-    const std::optional<QString> answer =
-        Dialogs::inputBox(prompt, QStringLiteral("New Data Marker"), QString());
+    const std::optional<QString> answer
+        = Dialogs::inputBox(prompt, QStringLiteral("New Data Marker"), QString());
     if (!answer || answer->isEmpty())
         return false;
     const MarkerRange range = parseMarkerRange(*answer);
@@ -339,8 +338,8 @@ bool DataMarkersEditorForm::eventFilter(QObject *watched, QEvent *event)
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         // A message box or another window taking the focus is no leaving of
         // the box; neither is a validation already running.
-        if (m_validating || reason == Qt::ActiveWindowFocusReason
-            || reason == Qt::PopupFocusReason || !isVisible())
+        if (m_validating || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
+            || !isVisible())
             break;
         m_validating = true;
         const bool ok = UpdateLimit(index);

@@ -29,8 +29,7 @@ public:
 
     // Fills a new editor for that cube and collection and shows it modally;
     // returns when the user closes it.
-    static void ShowDataMarkers(kq::platform::DCube *cubeObject,
-                                DataMarkerCollection *dataMarkers);
+    static void ShowDataMarkers(kq::platform::DCube *cubeObject, DataMarkerCollection *dataMarkers);
     // The filling of ShowDataMarkers, without showing the window.
     void fill(kq::platform::DCube *cubeObject, DataMarkerCollection *dataMarkers);
 

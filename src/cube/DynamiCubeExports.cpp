@@ -66,10 +66,10 @@ void DynamiCubeExports::ExportToMSChart(kq::platform::MSChart *chartTarget)
         const auto [firstColumn, lastColumn] = ordered(cube.columnCorners());
         const auto [firstRow, lastRow] = ordered(cube.rowCorners());
         const bool rowsLead = (lastRow - firstRow) < (lastColumn - firstColumn);
-        const QList<int> rows =
-            blockIndices(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
-        const QList<int> columns =
-            blockIndices(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
+        const QList<int> rows
+            = blockIndices(firstRow, lastRow, [&](int i) { return cube.nextRow(i); });
+        const QList<int> columns
+            = blockIndices(firstColumn, lastColumn, [&](int i) { return cube.nextColumn(i); });
         ChartData data = rowsLead ? ChartData(int(rows.size()), int(columns.size()))
                                   : ChartData(int(columns.size()), int(rows.size()));
         // p counts along the rows, q along the columns, whichever leads.
@@ -101,8 +101,7 @@ void DynamiCubeExports::ExportToMSChart(kq::platform::MSChart *chartTarget)
         chartTarget->setChartData(data);
     } catch (const std::exception &) {
         kq::platform::Dialogs::message(QStringLiteral("Could not export chart !"), QString(),
-                                       kq::platform::Buttons::Ok,
-                                       kq::platform::Icon::Critical);
+                                       kq::platform::Buttons::Ok, kq::platform::Icon::Critical);
     }
 }
 

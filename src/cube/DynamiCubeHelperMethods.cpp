@@ -68,8 +68,7 @@ QString DynamiCubeHelperMethods::GetHeadingFromPoint(const QString &fieldName, i
     }
 }
 
-bool DynamiCubeHelperMethods::IsDataItemDisplayed(CubeField *cubeField,
-                                                  QString *dataItemName) const
+bool DynamiCubeHelperMethods::IsDataItemDisplayed(CubeField *cubeField, QString *dataItemName) const
 {
     required(cubeField);
     const int level = cubeField->position() + 1;
@@ -182,8 +181,8 @@ CubeField *DynamiCubeHelperMethods::GetFieldFromHitRecord(const CubeHitRecord &h
     case kq::platform::HitColumnHeadings: {
         if (!hitRec.headingField)
             return dc().dataFieldOfColumn(hitRec.column);
-        const int depth = dc().columnHeadingDepth(hitRec.column)
-                          - (GetVisibleDataFieldCount() > 1 ? 1 : 0);
+        const int depth
+            = dc().columnHeadingDepth(hitRec.column) - (GetVisibleDataFieldCount() > 1 ? 1 : 0);
         if (hitRec.headingField->position() + 1 < depth)
             return hitRec.headingField;
         return dc().columnFields()->itemByPosition(depth - 1);
@@ -473,8 +472,7 @@ CubeField *DynamiCubeHelperMethods::GetDataFieldFromListOrCombo(QObject *ctrl) c
     return index < 0 ? nullptr : dc().dataFields()->item(index);
 }
 
-CubeDataItem *DynamiCubeHelperMethods::GetDataItemFromHitRecord(
-    const CubeHitRecord &hitRec) const
+CubeDataItem *DynamiCubeHelperMethods::GetDataItemFromHitRecord(const CubeHitRecord &hitRec) const
 {
     if (hitRec.area != kq::platform::HitColumnHeadings
         && hitRec.area != kq::platform::HitRowHeadings)

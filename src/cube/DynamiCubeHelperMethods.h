@@ -42,8 +42,7 @@ public:
                               kq::platform::CubeField *fieldObject);
     QString GetHeadingInformation(int eArea, int rowColNumber, int desiredDepth,
                                   const QString &delimeter = QString()) const;
-    kq::platform::CubeField *GetFieldFromHitRecord(
-        const kq::platform::CubeHitRecord &hitRec) const;
+    kq::platform::CubeField *GetFieldFromHitRecord(const kq::platform::CubeHitRecord &hitRec) const;
     bool ContainsField(const QString &fieldName) const;
     void ClearFilters(const QString &fieldName = QString());
     void ToggleFilter(const QString &fieldName);

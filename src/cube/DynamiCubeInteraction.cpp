@@ -32,7 +32,9 @@ CubeField *required(CubeField *field)
 
 } // namespace
 
-DynamiCubeInteraction::DynamiCubeInteraction(QObject *parent) : QObject(parent) {}
+DynamiCubeInteraction::DynamiCubeInteraction(QObject *parent)
+    : QObject(parent)
+{}
 
 void DynamiCubeInteraction::Init(DCube *cube)
 {
@@ -115,8 +117,7 @@ void DynamiCubeInteraction::cubeMouseMove(int button, int, int, int)
         return;
     try {
         const CubeHitRecord hit = m_cube->lastHit();
-        if ((hit.area == kq::platform::HitDataCells
-             || hit.area == kq::platform::HitColumnHeadings)
+        if ((hit.area == kq::platform::HitDataCells || hit.area == kq::platform::HitColumnHeadings)
             && hit.column != m_lastDragColumn) {
             if (const CubeField *target = m_cube->dataFieldOfColumn(hit.column))
                 m_dragTargetField = target->name();
@@ -132,8 +133,8 @@ void DynamiCubeInteraction::cubeFormatCell(kq::platform::CubeCell *cell)
 {
     if (!m_dragging || !m_cube || !cell)
         return;
-    const CubeField *data =
-        m_cube->dataFields()->itemByPosition(std::abs(cell->dataFieldNumber) - 1);
+    const CubeField *data
+        = m_cube->dataFields()->itemByPosition(std::abs(cell->dataFieldNumber) - 1);
     if (data && data->name() == m_dragTargetField && data->name() != m_dragSourceField) {
         cell->backColor = kDragTargetBackColor;
         cell->foreColor = kDragTargetForeColor;

@@ -18,7 +18,7 @@ namespace {
 constexpr int kAggregateCount = 1;
 constexpr int kTotalExpression = 4;
 constexpr int kMonthSetting = 2;
-constexpr int kGrey = 0x808080;          // RGB(128, 128, 128)
+constexpr int kGrey = 0x808080; // RGB(128, 128, 128)
 constexpr int kWhite = 0xFFFFFF;
 constexpr int kButtonFace = int(0x8000000F);
 constexpr int kWindowText = int(0x80000008);
@@ -123,8 +123,8 @@ void DynamiCubeNorthwind::startCube(DCube *dc, const QString &recordSource)
 }
 
 CubeField *DynamiCubeNorthwind::addDataField(const QString &source, const QString &caption,
-                                             bool calculated, const QString &format,
-                                             int aggregate, const QString &name)
+                                             bool calculated, const QString &format, int aggregate,
+                                             const QString &name)
 {
     CubeField *field = m_cube->addField(source, caption, kq::platform::OrientData);
     if (calculated) {
@@ -148,21 +148,20 @@ void DynamiCubeNorthwind::finishCube()
 
 void DynamiCubeNorthwind::GetNorthwindProductSalesCube(DCube *dc, bool collapsedByDefault)
 {
-    startCube(dc,
-              QStringLiteral("SELECT Categories.CategoryName, Products.ProductID, "
-                             "Products.ProductName, [Order Details].[UnitPrice]*[Quantity]*"
-                             "(1-[Discount]) AS ProductSales, Orders.OrderDate ")
-                  + QStringLiteral("FROM (Categories INNER JOIN Products ON "
-                                   "Categories.CategoryID = Products.CategoryID) INNER JOIN "
-                                   "(Orders INNER JOIN [Order Details] ON ")
-                  + QStringLiteral("Orders.OrderID = [Order Details].OrderID) ON "
-                                   "Products.ProductID = [Order Details].ProductID"));
-    auto dimension = [&](const QString &source, const QString &caption, int orientation,
-                         const QString &name) {
-        CubeField *field = dc->addField(source, caption, orientation);
-        field->setName(name);
-        return field;
-    };
+    startCube(dc, QStringLiteral("SELECT Categories.CategoryName, Products.ProductID, "
+                                 "Products.ProductName, [Order Details].[UnitPrice]*[Quantity]*"
+                                 "(1-[Discount]) AS ProductSales, Orders.OrderDate ")
+                      + QStringLiteral("FROM (Categories INNER JOIN Products ON "
+                                       "Categories.CategoryID = Products.CategoryID) INNER JOIN "
+                                       "(Orders INNER JOIN [Order Details] ON ")
+                      + QStringLiteral("Orders.OrderID = [Order Details].OrderID) ON "
+                                       "Products.ProductID = [Order Details].ProductID"));
+    auto dimension
+        = [&](const QString &source, const QString &caption, int orientation, const QString &name) {
+              CubeField *field = dc->addField(source, caption, orientation);
+              field->setName(name);
+              return field;
+          };
     dimension(QStringLiteral("Categories.CategoryName"), QStringLiteral("Category"),
               kq::platform::OrientRow, QStringLiteral("CatName"));
     dimension(QStringLiteral("Products.ProductName"), QStringLiteral("Product"),
@@ -178,9 +177,9 @@ void DynamiCubeNorthwind::GetNorthwindProductSalesCube(DCube *dc, bool collapsed
                  kq::platform::AggSum, QStringLiteral("sumProductSales"));
     addDataField(QStringLiteral("Products.ProductID"), QStringLiteral("Product Count"), false,
                  kCount, kAggregateCount, QStringLiteral("cntProductID"));
-    CubeField *calc = addDataField(QStringLiteral("sumProductSales/cntProductID"),
-                                   QStringLiteral("$ Item"), true, kMoney,
-                                   kq::platform::AggSum, QStringLiteral("calcField"));
+    CubeField *calc
+        = addDataField(QStringLiteral("sumProductSales/cntProductID"), QStringLiteral("$ Item"),
+                       true, kMoney, kq::platform::AggSum, QStringLiteral("calcField"));
     SetCalcFieldTotals(calc, QStringLiteral("groupsum(sumProductSales)/groupsum(cntProductID)"));
     finishCube();
     if (collapsedByDefault) {
@@ -192,12 +191,12 @@ void DynamiCubeNorthwind::GetNorthwindProductSalesCube(DCube *dc, bool collapsed
 void DynamiCubeNorthwind::GetNorthwindFreightAnalysisCube(DCube *dc)
 {
     startCube(dc, QStringLiteral("orders"));
-    auto dimension = [&](const QString &source, const QString &caption, int orientation,
-                         const QString &name) {
-        CubeField *field = dc->addField(source, caption, orientation);
-        field->setName(name);
-        return field;
-    };
+    auto dimension
+        = [&](const QString &source, const QString &caption, int orientation, const QString &name) {
+              CubeField *field = dc->addField(source, caption, orientation);
+              field->setName(name);
+              return field;
+          };
     dimension(QStringLiteral("datepart('m',OrderDate)"), QStringLiteral("Order Month"),
               kq::platform::OrientRow, QStringLiteral("OrderMonth"))
         ->setOpaqueSetting(kMonthSetting);
@@ -211,9 +210,9 @@ void DynamiCubeNorthwind::GetNorthwindFreightAnalysisCube(DCube *dc)
                  kq::platform::AggSum, QStringLiteral("sumFreight"));
     addDataField(QStringLiteral("OrderID"), QStringLiteral("Orders"), false, kCount,
                  kAggregateCount, QStringLiteral("cntOrders"));
-    CubeField *calc = addDataField(QStringLiteral("sumFreight/cntOrders"),
-                                   QStringLiteral("Avg. Freight"), true, kMoney,
-                                   kq::platform::AggSum, QStringLiteral("calcField"));
+    CubeField *calc
+        = addDataField(QStringLiteral("sumFreight/cntOrders"), QStringLiteral("Avg. Freight"), true,
+                       kMoney, kq::platform::AggSum, QStringLiteral("calcField"));
     SetCalcFieldTotals(calc, QStringLiteral("groupsum(sumFreight)/groupsum(cntOrders)"));
     finishCube();
 }

@@ -76,10 +76,8 @@ RankForm::RankForm(QWidget *parent)
     grid->addLayout(sort, 1, 1);
     grid->setColumnStretch(0, 1);
 
-    connectTrapped(lstAxisFields, &QListWidget::currentRowChanged,
-                   &RankForm::lstAxisFields_Click);
-    connectTrapped(cboDataFields, &QComboBox::currentIndexChanged,
-                   &RankForm::cboDataFields_Click);
+    connectTrapped(lstAxisFields, &QListWidget::currentRowChanged, &RankForm::lstAxisFields_Click);
+    connectTrapped(cboDataFields, &QComboBox::currentIndexChanged, &RankForm::cboDataFields_Click);
     connectTrapped(CloseButton, &QPushButton::clicked, &QWidget::close);
 
     DisableSortControls();

@@ -37,8 +37,8 @@ bool isWebAddress(const QString &path)
 
 QString unexpectedLoadErrorText(int number, const QString &description)
 {
-    return QStringLiteral("Erro inesperado \r\n") + QString::number(number)
-           + QStringLiteral("\r\n") + description;
+    return QStringLiteral("Erro inesperado \r\n") + QString::number(number) + QStringLiteral("\r\n")
+           + description;
 }
 
 QString htmlExportFile()

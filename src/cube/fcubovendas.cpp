@@ -37,8 +37,8 @@ namespace kq::cube {
 
 using kq::platform::DCube;
 using kq::platform::Dialogs;
-using kq::platform::ScreenRegistry;
 using kq::platform::pixelsToTwips;
+using kq::platform::ScreenRegistry;
 using kq::platform::twipsToPixels;
 
 namespace {
@@ -47,7 +47,9 @@ const QString kForm = QStringLiteral("fcubovendas");
 
 FileOpener &openerSlot()
 {
-    static FileOpener opener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    static FileOpener opener = [](const QUrl &url) {
+        return QDesktopServices::openUrl(url);
+    };
     return opener;
 }
 
@@ -55,15 +57,28 @@ FileOpener &openerSlot()
 void moveTwips(QWidget *w, int left, int top, int width, int height)
 {
     if (width < 0 || height < 0)
-        throw kq::platform::RuntimeError(380, QStringLiteral("Valor de propriedade inválido"), kForm);
+        throw kq::platform::RuntimeError(380, QStringLiteral("Valor de propriedade inválido"),
+                                         kForm);
     w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                    twipsToPixels(height));
 }
 
-int twipsLeft(const QWidget *w) { return pixelsToTwips(w->x()); }
-int twipsTop(const QWidget *w) { return pixelsToTwips(w->y()); }
-int twipsWidth(const QWidget *w) { return pixelsToTwips(w->width()); }
-int twipsHeight(const QWidget *w) { return pixelsToTwips(w->height()); }
+int twipsLeft(const QWidget *w)
+{
+    return pixelsToTwips(w->x());
+}
+int twipsTop(const QWidget *w)
+{
+    return pixelsToTwips(w->y());
+}
+int twipsWidth(const QWidget *w)
+{
+    return pixelsToTwips(w->width());
+}
+int twipsHeight(const QWidget *w)
+{
+    return pixelsToTwips(w->height());
+}
 
 // A caption on the title band, in light text (the top of the band is dark),
 // at (left, top) in twips.
@@ -102,8 +117,7 @@ void setFileOpener(FileOpener opener)
 
 GradientPicture::GradientPicture(QWidget *parent)
     : QWidget(parent)
-{
-}
+{}
 
 void GradientPicture::paintEvent(QPaintEvent *)
 {
@@ -113,8 +127,8 @@ void GradientPicture::paintEvent(QPaintEvent *)
     int b = 255;
     QVector<kq::platform::Band> bands;
     try {
-        bands = kq::platform::gradientBands(pixelsToTwips(height()), pixelsToTwips(width()), r,
-                                            g, b, false, 5, &bands);
+        bands = kq::platform::gradientBands(pixelsToTwips(height()), pixelsToTwips(width()), r, g,
+                                            b, false, 5, &bands);
     } catch (...) {
         // Past the old 16-bit geometry: the bands computed so far.
     }
@@ -162,8 +176,8 @@ void rebuildOrThrow(DCube *cube)
 {
     // A build the user cancelled is no failure: the cube keeps what it held.
     if (!cube->rebuild() && cube->model()->lastErrorCode() != kq::platform::CubeErrCancelled)
-        throw kq::platform::RuntimeError(cube->model()->lastErrorCode(),
-                                         cube->model()->lastError(), QStringLiteral("DCube"));
+        throw kq::platform::RuntimeError(cube->model()->lastErrorCode(), cube->model()->lastError(),
+                                         QStringLiteral("DCube"));
 }
 
 fcubovendas::fcubovendas(QWidget *parent)
@@ -223,9 +237,8 @@ void fcubovendas::buildControls()
                                    f.setPointSize(14);
                                    f.setBold(true);
                                });
-    SubTitleCaption = bandCaption(QStringLiteral("SubTitleCaption"),
-                                  QStringLiteral("Olap Server"), TopPicture, 1230, 600,
-                                  [](QFont &f) { f.setItalic(true); });
+    SubTitleCaption = bandCaption(QStringLiteral("SubTitleCaption"), QStringLiteral("Olap Server"),
+                                  TopPicture, 1230, 600, [](QFont &f) { f.setItalic(true); });
 
     LeftPicture = named<GradientPicture>(QStringLiteral("LeftPicture"), m_client);
     LeftPicture->resize(twipsToPixels(2400), twipsToPixels(6000));
@@ -234,8 +247,7 @@ void fcubovendas::buildControls()
     lstVisDataField = named<QListWidget>(QStringLiteral("lstVisDataField"), LeftPicture);
     lstVisDataField->setAccessibleName(QStringLiteral("lstVisDataField"));
     lstVisDataField->setMaximumHeight(twipsToPixels(1500));
-    cmdPreview = button(QStringLiteral("cmdPreview"), QStringLiteral("Print Preview"),
-                        LeftPicture);
+    cmdPreview = button(QStringLiteral("cmdPreview"), QStringLiteral("Print Preview"), LeftPicture);
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("Sair"), LeftPicture);
     left->addWidget(lstVisDataField);
     left->addWidget(cmdPreview);
@@ -246,8 +258,8 @@ void fcubovendas::buildControls()
     StatusBar1 = named<kq::platform::StatusBar>(QStringLiteral("StatusBar1"), m_client, 4);
 
     // The layout never asks for a negative size of a control.
-    setMinimumSize(twipsToPixels(2400 + 90 * 3 + 600), twipsToPixels(1050 + 90 * 2 + 360 + 600)
-                                                             + menuBar->sizeHint().height());
+    setMinimumSize(twipsToPixels(2400 + 90 * 3 + 600),
+                   twipsToPixels(1050 + 90 * 2 + 360 + 600) + menuBar->sizeHint().height());
 
     connectTrapped(Abrir, &QAction::triggered, &fcubovendas::OpenCubeFile);
     connectTrapped(Salvar, &QAction::triggered,
@@ -337,8 +349,8 @@ void fcubovendas::Form_Load()
     using Style = StatusBar::PanelStyle;
     StatusBar1->addPanel();
     StatusBar1->addPanel();
-    const Style styles[] = {Style::Text, Style::Text,   Style::CapsLock,
-                            Style::Insert, Style::Text, Style::Text};
+    const Style styles[]
+        = {Style::Text, Style::Text, Style::CapsLock, Style::Insert, Style::Text, Style::Text};
     for (int i = 0; i < 6; ++i)
         StatusBar1->setPanelStyle(i + 1, styles[i]);
     QString folder;
@@ -399,13 +411,11 @@ void fcubovendas::resizeEvent(QResizeEvent *event)
 void fcubovendas::Form_Resize(int W, int H)
 {
     kq::shell::trap(kForm, [&] { paintDefault(this); });
-    kq::shell::trap(kForm, [&] {
-        moveTwips(TopPicture, 90, 90, W - 180, twipsHeight(TopPicture));
-    });
+    kq::shell::trap(kForm,
+                    [&] { moveTwips(TopPicture, 90, 90, W - 180, twipsHeight(TopPicture)); });
     const int y = twipsTop(TopPicture) + twipsHeight(TopPicture) + 90;
-    kq::shell::trap(kForm, [&] {
-        moveTwips(LeftPicture, 90, y, twipsWidth(LeftPicture), H - (y + 360));
-    });
+    kq::shell::trap(kForm,
+                    [&] { moveTwips(LeftPicture, 90, y, twipsWidth(LeftPicture), H - (y + 360)); });
     const int x = twipsLeft(LeftPicture) + twipsWidth(LeftPicture) + 90;
     kq::shell::trap(kForm, [&] { moveTwips(DCube1, x, y, W - (x + 90), H - (y + 360)); });
     kq::shell::trap(kForm, [&] { paintDefault(TopPicture); });
@@ -415,9 +425,9 @@ void fcubovendas::Form_Resize(int W, int H)
 bool fcubovendas::GetCubeFilePath(QString &thisFileName)
 {
     try {
-        const QString chosen = Dialogs::openFile(
-            QStringLiteral("Open a CUB file for viewing"), QString(),
-            QStringLiteral("DynamiCube CUB Files (*.CUB)|*.cub"));
+        const QString chosen
+            = Dialogs::openFile(QStringLiteral("Open a CUB file for viewing"), QString(),
+                                QStringLiteral("DynamiCube CUB Files (*.CUB)|*.cub"));
         if (chosen.isEmpty())
             return false;
         thisFileName = chosen;

@@ -82,7 +82,6 @@ private:
     void ShowCube();
     void cubeError(int code, const QString &description, const QString &source, bool *handled);
 
-
     QMenuBar *menuBar = nullptr;
     QMenu *MenuOpcoes = nullptr;
     QAction *Abrir = nullptr;

@@ -54,11 +54,10 @@ fexport::fexport(QWidget *parent)
     robExcel = new QRadioButton(QStringLiteral("Excel"), Frame1);
     robExcel->setObjectName(QStringLiteral("robExcel"));
     ckbIncludeTotals = check("ckbIncludeTotals", QStringLiteral("Incluir Totais"));
-    ckbExportFormattedNumbers =
-        check("ckbExportFormattedNumbers", QStringLiteral("Exportar Números com formato"));
+    ckbExportFormattedNumbers
+        = check("ckbExportFormattedNumbers", QStringLiteral("Exportar Números com formato"));
     ckbIncludeAttribColors = check("ckbIncludeAttribColors", QStringLiteral("Incluir Cores"));
-    ckbMergeRowsAndColumns =
-        check("ckbMergeRowsAndColumns", QStringLiteral("Merge Rows/Columns"));
+    ckbMergeRowsAndColumns = check("ckbMergeRowsAndColumns", QStringLiteral("Merge Rows/Columns"));
     ShowFileCheck = check("ShowFileCheck", QStringLiteral("Mostrar"));
     lblVisDataFields = new QLabel(QStringLiteral("Dados Visiveis"), Frame1);
     lblVisDataFields->setObjectName(QStringLiteral("lblVisDataFields"));
@@ -70,8 +69,8 @@ fexport::fexport(QWidget *parent)
 
     auto *left = new QVBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{
-             robHTML, robExcel, ckbIncludeTotals, ckbExportFormattedNumbers,
-             ckbIncludeAttribColors, ckbMergeRowsAndColumns, ShowFileCheck})
+             robHTML, robExcel, ckbIncludeTotals, ckbExportFormattedNumbers, ckbIncludeAttribColors,
+             ckbMergeRowsAndColumns, ShowFileCheck})
         left->addWidget(w);
     left->addStretch(1);
     auto *right = new QVBoxLayout;
@@ -85,8 +84,7 @@ fexport::fexport(QWidget *parent)
     layout->addWidget(Frame1);
 
     connectTrapped(cmdExport, &QPushButton::clicked, &fexport::cmdExport_Click);
-    connectTrapped(lstVisDataField, &QListWidget::itemChanged,
-                   &fexport::lstVisDataField_ItemCheck);
+    connectTrapped(lstVisDataField, &QListWidget::itemChanged, &fexport::lstVisDataField_ItemCheck);
 
     kq::shell::trap(kForm, [&] {
         if (kq::platform::DCube *cube = screenCube())
@@ -117,8 +115,8 @@ void fexport::cmdExport_Click()
     kq::platform::CubeResult written;
     if (robHTML->isChecked()) {
         file = htmlExportFile();
-        written = cube->exportHtml(file, IncludeTotals, ExportFormattedNumbers,
-                                   IncludeAttribColors, MergeRowsAndColumns);
+        written = cube->exportHtml(file, IncludeTotals, ExportFormattedNumbers, IncludeAttribColors,
+                                   MergeRowsAndColumns);
     } else {
         file = excelExportFile();
         written = cube->exportExcel(file, IncludeTotals, ExportFormattedNumbers,

@@ -44,10 +44,10 @@ frmMSChart::frmMSChart(QWidget *parent)
     };
     // The design's three columns of options, in its tab order.
     const Option options[] = {
-        {&opcao1, "opcao1", "Barra 3D", 0, 0}, {&opcao2, "opcao2", "Barra 2D", 1, 0},
-        {&opcao3, "opcao3", "Pie 2D", 0, 2},   {&linha3d, "linha3d", "Linhas 3D", 0, 1},
+        {&opcao1, "opcao1", "Barra 3D", 0, 0},    {&opcao2, "opcao2", "Barra 2D", 1, 0},
+        {&opcao3, "opcao3", "Pie 2D", 0, 2},      {&linha3d, "linha3d", "Linhas 3D", 0, 1},
         {&linha2d, "linha2d", "Linhas 2D", 1, 1}, {&area3d, "area3d", "Área 3D", 2, 0},
-        {&area2d, "area2d", "Área 2D", 3, 0},  {&step3d, "step3d", "Step 3D", 2, 1},
+        {&area2d, "area2d", "Área 2D", 3, 0},     {&step3d, "step3d", "Step 3D", 2, 1},
         {&step2d, "step2d", "Step 2D", 3, 1},
     };
     auto *grid = new QGridLayout(Frame1);
@@ -67,8 +67,7 @@ frmMSChart::frmMSChart(QWidget *parent)
     // The frame keeps its designed place and grows only when its texts need it.
     const QSize need = Frame1->sizeHint();
     const QRect designed = twips(0, 7080, 4815, 1455);
-    Frame1->setGeometry(designed.left(), designed.top(),
-                        std::max(designed.width(), need.width()),
+    Frame1->setGeometry(designed.left(), designed.top(), std::max(designed.width(), need.width()),
                         std::max(designed.height(), need.height()));
     if (Frame1->geometry().bottom() >= height())
         resize(width(), Frame1->geometry().bottom() + 4);
@@ -77,9 +76,9 @@ frmMSChart::frmMSChart(QWidget *parent)
 void frmMSChart::ApplyChartType()
 {
     const std::pair<QRadioButton *, int> types[] = {
-        {opcao1, kq::platform::VtChChartType3dBar},  {opcao2, kq::platform::VtChChartType2dBar},
-        {opcao3, kq::platform::VtChChartType2dPie},  {area3d, kq::platform::VtChChartType3dArea},
-        {area2d, kq::platform::VtChChartType2dArea}, {linha3d, kq::platform::VtChChartType3dLine},
+        {opcao1, kq::platform::VtChChartType3dBar},   {opcao2, kq::platform::VtChChartType2dBar},
+        {opcao3, kq::platform::VtChChartType2dPie},   {area3d, kq::platform::VtChChartType3dArea},
+        {area2d, kq::platform::VtChChartType2dArea},  {linha3d, kq::platform::VtChChartType3dLine},
         {linha2d, kq::platform::VtChChartType2dLine}, {step3d, kq::platform::VtChChartType3dStep},
         {step2d, kq::platform::VtChChartType2dStep},
     };

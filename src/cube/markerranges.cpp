@@ -35,7 +35,9 @@ double leadingNumber(const QString &text)
     }
     int i = 0;
     const int n = int(s.size());
-    auto digitAt = [&](int k) { return k < n && s.at(k).isDigit() && s.at(k).unicode() < 128; };
+    auto digitAt = [&](int k) {
+        return k < n && s.at(k).isDigit() && s.at(k).unicode() < 128;
+    };
     if (i < n && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
         ++i;
     const int mantissaStart = i;

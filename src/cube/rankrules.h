@@ -19,10 +19,10 @@ int sortOptionFor(const SortSettings &s);
 // What choosing an option asks of the screen besides the settings it wrote.
 struct OptionOutcome
 {
-    bool resort = false;         // the label order changed: rebuild the cube
-    bool selectLabels = false;   // select the field's own labels in the list
+    bool resort = false;          // the label order changed: rebuild the cube
+    bool selectLabels = false;    // select the field's own labels in the list
     bool selectRankField = false; // select the entry of the ranking data field
-    bool listEnabled = false;    // the data-field list is enabled
+    bool listEnabled = false;     // the data-field list is enabled
 };
 
 // Choosing option `index` on a field; `busy` (the screen is filling its own

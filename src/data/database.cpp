@@ -155,9 +155,8 @@ void datePartFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         sqlite3_result_null(ctx);
         return;
     }
-    const QByteArray interval = QByteArray(reinterpret_cast<const char *>(
-                                               sqlite3_value_text(argv[0])))
-                                    .toLower();
+    const QByteArray interval
+        = QByteArray(reinterpret_cast<const char *>(sqlite3_value_text(argv[0]))).toLower();
     const char *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
     const int n = sqlite3_value_bytes(argv[1]);
     QDate date;
@@ -244,8 +243,8 @@ bool onLocalDisk(const QString &path)
 void tuneConnection(sqlite3 *h, const QString &path)
 {
     constexpr qint64 kCacheKb = 256 * 1024;
-    QByteArray pragmas = "PRAGMA cache_size=-" + QByteArray::number(kCacheKb)
-                         + ";PRAGMA temp_store=MEMORY;";
+    QByteArray pragmas
+        = "PRAGMA cache_size=-" + QByteArray::number(kCacheKb) + ";PRAGMA temp_store=MEMORY;";
     if (onLocalDisk(path))
         pragmas += "PRAGMA mmap_size=" + QByteArray::number(kCacheKb * 1024) + ";";
     sqlite3_exec(h, pragmas.constData(), nullptr, nullptr, nullptr);
@@ -279,9 +278,9 @@ QSqlDatabase openConnection(const QString &path)
     if (known != damagedFiles().constEnd() && *known == signatureOf(QFileInfo(file)))
         throw damaged(path, QStringLiteral("quick_check"));
 
-    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
-                                                   : QSqlDatabase::addDatabase(
-                                                       QStringLiteral("QSQLITE"), name);
+    QSqlDatabase db = QSqlDatabase::contains(name)
+                          ? QSqlDatabase::database(name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(internal::busyTimeout()));
     auto drop = [&] {
@@ -507,8 +506,7 @@ QStringList tableNames(const QString &path)
                                                      "WHERE type = 'table'"));
     QStringList names;
     while (q.next())
-        names << (server ? internal::spelledTable(q.value(0).toString())
-                         : q.value(0).toString());
+        names << (server ? internal::spelledTable(q.value(0).toString()) : q.value(0).toString());
     return names;
 }
 
@@ -637,8 +635,7 @@ Transaction::~Transaction()
         if (m_level == 1)
             runControl(m_path, QStringLiteral("ROLLBACK"));
         else
-            runControl(m_path, QStringLiteral("ROLLBACK TO kq_%1; RELEASE kq_%1")
-                                   .arg(m_level - 1));
+            runControl(m_path, QStringLiteral("ROLLBACK TO kq_%1; RELEASE kq_%1").arg(m_level - 1));
     } catch (...) {
         // Nothing may escape a destructor. A rollback fails when SQLite has
         // already rolled back by itself; the depth is restored either way.

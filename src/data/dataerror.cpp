@@ -108,20 +108,19 @@ DataError databaseError(int code, const QString &engineText, const QString &path
     default:
         break;
     }
-    static const QRegularExpression missing(
-        QStringLiteral("^no such (table|column): (.+)$"));
+    static const QRegularExpression missing(QStringLiteral("^no such (table|column): (.+)$"));
     const QRegularExpressionMatch m = missing.match(engineText);
     if (m.hasMatch()) {
         const QString name = m.captured(2);
         if (m.captured(1) == QLatin1String("table"))
-            return DataError(ErrorNumber::NoSuchTable,
-                             QStringLiteral("A tabela \"%1\" não existe no arquivo \"%2\".")
-                                 .arg(name, path),
-                             source, detail);
-        return DataError(ErrorNumber::UnknownField,
-                         QStringLiteral("O campo \"%1\" não existe no arquivo \"%2\".")
-                             .arg(name, path),
-                         source, detail);
+            return DataError(
+                ErrorNumber::NoSuchTable,
+                QStringLiteral("A tabela \"%1\" não existe no arquivo \"%2\".").arg(name, path),
+                source, detail);
+        return DataError(
+            ErrorNumber::UnknownField,
+            QStringLiteral("O campo \"%1\" não existe no arquivo \"%2\".").arg(name, path), source,
+            detail);
     }
     return DataError(otherNumber, engineText, source, detail);
 }
@@ -153,12 +152,12 @@ bool isConnectionFailure(const QString &sqlstate)
            || sqlstate == QLatin1String("57P02") || sqlstate == QLatin1String("57P03");
 }
 
-DataError serverError(const QString &sqlstate, const QString &engineText,
-                      const QString &serverName, const QString &source, int otherNumber)
+DataError serverError(const QString &sqlstate, const QString &engineText, const QString &serverName,
+                      const QString &source, int otherNumber)
 {
-    const QString detail = QStringLiteral("PostgreSQL %1: %2 (%3)")
-                               .arg(sqlstate.isEmpty() ? QStringLiteral("-") : sqlstate,
-                                    engineText, serverName);
+    const QString detail
+        = QStringLiteral("PostgreSQL %1: %2 (%3)")
+              .arg(sqlstate.isEmpty() ? QStringLiteral("-") : sqlstate, engineText, serverName);
     auto error = [&](int number, const QString &text) {
         return DataError(number, text.arg(serverName), source, detail);
     };
@@ -218,8 +217,7 @@ DataError serverError(const QString &sqlstate, const QString &engineText,
                          source, detail);
     if (cls == QLatin1String("22"))
         return DataError(ErrorNumber::TypeMismatch,
-                         QStringLiteral("Tipos incompatíveis: %1").arg(engineText), source,
-                         detail);
+                         QStringLiteral("Tipos incompatíveis: %1").arg(engineText), source, detail);
     return DataError(otherNumber, engineText, source, detail);
 }
 

@@ -86,9 +86,8 @@ QString fileErrorReason(int errnum, const QString &otherText);
 // of the wrong type, a full disk, a lock held by another desk and a refused
 // permission are told in Portuguese naming the server; other failures keep
 // the server's text. `otherNumber` as for databaseError.
-DataError serverError(const QString &sqlstate, const QString &engineText,
-                      const QString &serverName, const QString &source,
-                      int otherNumber = ErrorNumber::SqlFailed);
+DataError serverError(const QString &sqlstate, const QString &engineText, const QString &serverName,
+                      const QString &source, int otherNumber = ErrorNumber::SqlFailed);
 
 // True for the numbers of the failures of the storage itself (a full disk,
 // a read-only or damaged file, a file in use, a file that is no database or

@@ -24,8 +24,8 @@ const QString kSource = QStringLiteral("kq_data");
 // half a second on a million cheques. False when one fails.
 bool analyze(sqlite3 *db, const QString &fileName)
 {
-    bool ok = sqlite3_exec(db, "PRAGMA analysis_limit=100000", nullptr, nullptr, nullptr)
-              == SQLITE_OK;
+    bool ok
+        = sqlite3_exec(db, "PRAGMA analysis_limit=100000", nullptr, nullptr, nullptr) == SQLITE_OK;
     for (const QString &table : analyzedTables(fileName)) {
         const QByteArray sql = "ANALYZE " + table.toUtf8();
         ok = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK && ok;
@@ -37,8 +37,7 @@ bool analyze(sqlite3 *db, const QString &fileName)
 QString indexScript(const QString &fileName)
 {
     const QStringList statements = indexStatements(fileName);
-    return statements.isEmpty() ? QString()
-                                : statements.join(QLatin1Char(';')) + QLatin1Char(';');
+    return statements.isEmpty() ? QString() : statements.join(QLatin1Char(';')) + QLatin1Char(';');
 }
 
 // The index an indexStatements() entry makes.
@@ -57,8 +56,7 @@ QStringList indexNames(sqlite3 *db)
                            nullptr)
         == SQLITE_OK) {
         while (sqlite3_step(st) == SQLITE_ROW)
-            names << QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     }
     sqlite3_finalize(st);
     return names;
@@ -77,10 +75,9 @@ sqlite3 *createWithScript(const QString &file, const QString &shown, const QStri
         != SQLITE_OK) {
         const QString why = db ? internal::lastError(db) : QString();
         sqlite3_close(db);
-        throw DataError(ErrorNumber::DatabaseOpen,
-                        QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
-                            .arg(shown, why),
-                        kSource);
+        throw DataError(
+            ErrorNumber::DatabaseOpen,
+            QStringLiteral("Não foi possível criar o arquivo \"%1\": %2").arg(shown, why), kSource);
     }
     try {
         internal::registerExtensions(db);
@@ -104,8 +101,8 @@ void createDatabase(const QString &path, const QString &fileName)
     const QString temp = path + QStringLiteral(".novo");
     QFile::remove(temp);
     QFile::remove(temp + QStringLiteral("-journal"));
-    sqlite3_close(createWithScript(temp, path, fileName, schemaSql(fileName) + seedSql(fileName)
-                                                            + indexScript(fileName)));
+    sqlite3_close(createWithScript(
+        temp, path, fileName, schemaSql(fileName) + seedSql(fileName) + indexScript(fileName)));
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
         throw DataError(ErrorNumber::DatabaseOpen,
@@ -132,8 +129,7 @@ void addMissingIndexes(sqlite3 *db, const QString &path)
     for (const QString &sql : statements) {
         if (present.contains(indexName(sql), Qt::CaseInsensitive))
             continue;
-        added = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr)
-                    == SQLITE_OK
+        added = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK
                 || added;
     }
     if (added)
@@ -177,8 +173,7 @@ QStringList prepareDataFolder(const QString &dir)
 {
     if (!QDir().mkpath(dir))
         throw DataError(ErrorNumber::DatabaseOpen,
-                        QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(dir),
-                        kSource);
+                        QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(dir), kSource);
     // A folder whose business database is on a server: the server's tables
     // are made first (all or nothing), the other databases stay files.
     const std::optional<ServerSettings> server = readServerSettings(dir);

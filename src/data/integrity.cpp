@@ -132,10 +132,10 @@ bool isWrite(int action, const char *a1, const char *a2, const char *dbName)
     case SQLITE_PRAGMA: {
         if (!a1 || !a2)
             return false;
-        static const char *const writing[] = {"journal_mode", "user_version", "application_id",
-                                              "schema_version", "incremental_vacuum",
-                                              "wal_checkpoint", "auto_vacuum", "page_size",
-                                              "optimize"};
+        static const char *const writing[]
+            = {"journal_mode",   "user_version",       "application_id",
+               "schema_version", "incremental_vacuum", "wal_checkpoint",
+               "auto_vacuum",    "page_size",          "optimize"};
         for (const char *p : writing) {
             if (sqlite3_stricmp(a1, p) == 0)
                 return true;
@@ -285,7 +285,9 @@ CheckState waitForCheck(sqlite3 *db, int milliseconds)
     if (!check)
         return CheckState::Sound;
     std::unique_lock lock(check->mutex);
-    auto ended = [&] { return check->state != CheckState::Pending; };
+    auto ended = [&] {
+        return check->state != CheckState::Pending;
+    };
     if (milliseconds < 0)
         check->ended.wait(lock, ended);
     else

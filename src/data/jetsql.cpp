@@ -33,9 +33,9 @@ qsizetype stringEnd(const QString &s, qsizetype from, QChar quote)
 
 QString unquote(const QString &literal, QChar quote)
 {
-    QString body = literal.mid(1, literal.size() >= 2 && literal.endsWith(quote)
-                                      ? literal.size() - 2
-                                      : literal.size() - 1);
+    QString body
+        = literal.mid(1, literal.size() >= 2 && literal.endsWith(quote) ? literal.size() - 2
+                                                                        : literal.size() - 1);
     body.replace(QString(2, quote), QString(quote));
     return body;
 }
@@ -89,8 +89,7 @@ QString likePattern(const QString &jet, bool mayEscape, bool *escaped)
                    && jet.at(j + 2) == QLatin1Char(']')) {
             literal(jet.at(j + 1));
             j += 2;
-        } else if (ch == QLatin1Char('%') || ch == QLatin1Char('_')
-                   || ch == QLatin1Char('\\')) {
+        } else if (ch == QLatin1Char('%') || ch == QLatin1Char('_') || ch == QLatin1Char('\\')) {
             literal(ch);
         } else {
             out += ch;
@@ -220,7 +219,7 @@ QString translateJet(const QString &jetSql)
             continue;
         lastWord.clear();
         datePart = (c == QLatin1Char('(') && datePart == DatePart::Name) ? DatePart::Interval
-                                                                          : DatePart::None;
+                                                                         : DatePart::None;
     }
     return internal::aliasJoinedColumns(out);
 }

@@ -75,8 +75,7 @@ QVector<Token> tokenize(const QString &s)
             while (j < n && isWordChar(s.at(j)))
                 ++j;
             push(Token::Word, j);
-        } else if (c.isDigit()
-                   || (c == QLatin1Char('.') && i + 1 < n && s.at(i + 1).isDigit())) {
+        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && s.at(i + 1).isDigit())) {
             qsizetype j = i;
             while (j < n && (s.at(j).isLetterOrNumber() || s.at(j) == QLatin1Char('.')))
                 ++j;
@@ -131,7 +130,8 @@ qsizetype previousSignificant(const QVector<Token> &t, qsizetype from)
 
 QString unquoted(const Token &t)
 {
-    if (t.type == Token::Quoted || (t.type == Token::Bracket && t.text.startsWith(QLatin1Char('`')))) {
+    if (t.type == Token::Quoted
+        || (t.type == Token::Bracket && t.text.startsWith(QLatin1Char('`')))) {
         const QChar q = t.text.at(0);
         QString body = t.text.mid(1, t.text.size() >= 2 ? t.text.size() - 2 : 0);
         body.replace(QString(2, q), QString(q));
@@ -173,7 +173,8 @@ QString literal(const QString &text)
 
 // Where the parenthesis opened at `open` closes, and the tokens of each of
 // its arguments (split at commas at its own depth).
-qsizetype closing(const QVector<Token> &t, qsizetype open, QVector<QPair<qsizetype, qsizetype>> *args)
+qsizetype closing(const QVector<Token> &t, qsizetype open,
+                  QVector<QPair<qsizetype, qsizetype>> *args)
 {
     int depth = 0;
     qsizetype start = open + 1;
@@ -241,8 +242,8 @@ QString datePartAnyInterval(const QString &interval, const QString &date)
     static const char *const all[] = {"yyyy", "q", "m", "y", "d", "w", "ww", "h", "n", "s"};
     QString s = QStringLiteral("CASE lower(%1)").arg(interval);
     for (const char *i : all)
-        s += QStringLiteral(" WHEN '%1' THEN %2").arg(QLatin1String(i),
-                                                      datePart(QLatin1String(i), date));
+        s += QStringLiteral(" WHEN '%1' THEN %2")
+                 .arg(QLatin1String(i), datePart(QLatin1String(i), date));
     return s + QStringLiteral(" END");
 }
 
@@ -337,8 +338,7 @@ QString toPostgres(const QString &sql)
             const qsizetype operand = negated ? nextSignificant(t, next + 1) : next;
             const bool plain = operand >= 0
                                && !(isWord(t[operand], "NULL") || isWord(t[operand], "TRUE")
-                                    || isWord(t[operand], "FALSE")
-                                    || isWord(t[operand], "DISTINCT")
+                                    || isWord(t[operand], "FALSE") || isWord(t[operand], "DISTINCT")
                                     || isWord(t[operand], "UNKNOWN") || isWord(t[operand], "NOT"));
             if (plain) {
                 out[i] = negated ? QStringLiteral("IS DISTINCT FROM ")
@@ -380,8 +380,7 @@ QString toPostgres(const QString &sql)
         } else if (call && isWord(tok, "instr")) {
             out[i] = QStringLiteral("strpos");
             QVector<QPair<qsizetype, qsizetype>> args;
-            if (closing(t, next, &args) >= 0 && args.size() == 2
-                && args[0].second > args[0].first)
+            if (closing(t, next, &args) >= 0 && args.size() == 2 && args[0].second > args[0].first)
                 after[args[0].second - 1] += kPatternCollation;
         } else if (isWord(tok, "REAL") && prev >= 0 && isWord(t[prev], "AS")) {
             out[i] = QStringLiteral("double precision");
@@ -392,10 +391,10 @@ QString toPostgres(const QString &sql)
                 continue;
             const QString date = toPostgres(joined(t, args[1].first, args[1].second)).trimmed();
             const qsizetype k = nextSignificant(t, args[0].first);
-            const bool literalInterval = k >= 0 && k < args[0].second
-                                         && (t[k].type == Token::String
-                                             || t[k].type == Token::Quoted)
-                                         && nextSignificant(t, k + 1) == args[0].second;
+            const bool literalInterval
+                = k >= 0 && k < args[0].second
+                  && (t[k].type == Token::String || t[k].type == Token::Quoted)
+                  && nextSignificant(t, k + 1) == args[0].second;
             QString expr;
             if (literalInterval)
                 expr = datePart(textOf(t[k]), date);

@@ -83,10 +83,9 @@ void setBusyTimeout(int milliseconds)
 
 bool isNetworkFileSystem(const QByteArray &type)
 {
-    static const char *const network[] = {"nfs",   "cifs",    "smb",    "9p",
-                                          "afs",   "ceph",    "gluster", "lustre",
-                                          "davfs", "ncpfs",   "coda",   "fuse.sshfs",
-                                          "fuse.rclone", "fuse.s3fs", "fuse.davfs"};
+    static const char *const network[] = {
+        "nfs",   "cifs",  "smb",  "9p",         "afs",         "ceph",      "gluster",   "lustre",
+        "davfs", "ncpfs", "coda", "fuse.sshfs", "fuse.rclone", "fuse.s3fs", "fuse.davfs"};
     const QByteArray t = type.toLower();
     for (const char *n : network) {
         if (t.startsWith(n))
@@ -102,8 +101,7 @@ bool setJournalMode(const QString &path)
     const bool network = isNetworkFileSystem(fsType);
 
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
-                        nullptr)
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
         != SQLITE_OK) {
         sqlite3_close(db);
         return true; // the write that follows tells why

@@ -26,8 +26,7 @@ QString nextKeyAfter(const QString &lastKey, int width)
         value = text.toLongLong(&ok);
         if (!ok || value == std::numeric_limits<qint64>::max())
             throw DataError(ErrorNumber::Overflow,
-                            QStringLiteral("Estouro: a chave \"%1\" é grande demais.")
-                                .arg(lastKey),
+                            QStringLiteral("Estouro: a chave \"%1\" é grande demais.").arg(lastKey),
                             QStringLiteral("kq_data"));
     }
     return QStringLiteral("%1").arg(value + 1, qMax(width, 0), 10, QLatin1Char('0'));
@@ -42,10 +41,9 @@ QString nextKey(const QString &dbPath, const QString &table, const QString &keyF
         internal::pgExec(server, QStringLiteral("SELECT pg_advisory_xact_lock(?)"),
                          {internal::keyLockOf(table)}, QStringLiteral("kq_data"));
     const QString field = internal::quoteName(keyField);
-    const QVariant last = scalar(dbPath,
-                                 QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL "
-                                                "ORDER BY %1 DESC LIMIT 1")
-                                     .arg(field, internal::quoteName(table)));
+    const QVariant last = scalar(dbPath, QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL "
+                                                        "ORDER BY %1 DESC LIMIT 1")
+                                             .arg(field, internal::quoteName(table)));
     return nextKeyAfter(last.isValid() ? last.toString() : QString(), width);
 }
 

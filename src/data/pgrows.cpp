@@ -214,8 +214,8 @@ protected:
             case OidInt8:
             case OidOid:
                 m_types.push_back(Type::Integer);
-                o.declaredType = oid == OidInt2 ? QStringLiteral("BOOLEAN")
-                                                : QStringLiteral("INTEGER");
+                o.declaredType
+                    = oid == OidInt2 ? QStringLiteral("BOOLEAN") : QStringLiteral("INTEGER");
                 break;
             case OidFloat4:
             case OidFloat8:

@@ -20,8 +20,7 @@ QString withoutComments(const QString &sql)
         const QChar c = sql.at(i);
         if (c == QLatin1Char('\'')) {
             inString = !inString;
-        } else if (!inString && c == QLatin1Char('-') && i + 1 < sql.size()
-                   && sql.at(i + 1) == c) {
+        } else if (!inString && c == QLatin1Char('-') && i + 1 < sql.size() && sql.at(i + 1) == c) {
             const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
             i = (end < 0 ? sql.size() : end) - 1;
             continue;
@@ -161,8 +160,7 @@ QString createTable(Schema &schema, const QString &table, const QString &body)
     schema.tableSpelling.insert(table.toLower(), table);
     auto addColumn = [&](const SchemaColumn &c) {
         schema.columns << c;
-        schema.columnSpelling.insert(table.toLower() + QLatin1Char('.') + c.name.toLower(),
-                                     c.name);
+        schema.columnSpelling.insert(table.toLower() + QLatin1Char('.') + c.name.toLower(), c.name);
         const QString key = c.name.toLower();
         if (!schema.columnSpelling.contains(key))
             schema.columnSpelling.insert(key, c.name);
@@ -187,8 +185,7 @@ QString createTable(Schema &schema, const QString &table, const QString &body)
         QString rest = m.captured(4);
         const QRegularExpressionMatch coll = collate.match(rest);
         c.portuguese = coll.hasMatch()
-                       && coll.captured(1).compare(QLatin1String("PTBR"), Qt::CaseInsensitive)
-                              == 0;
+                       && coll.captured(1).compare(QLatin1String("PTBR"), Qt::CaseInsensitive) == 0;
         c.noCase = coll.hasMatch()
                    && coll.captured(1).compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0;
         rest.remove(collate);
@@ -237,8 +234,7 @@ QStringList createTrigger(const QString &statement)
         QStringLiteral("^CREATE\\s+TRIGGER\\s+(\\w+)\\s+BEFORE\\s+INSERT\\s+ON\\s+(\\w+)\\s+"
                        "WHEN\\s+(.*)\\s+BEGIN\\s+SELECT\\s+RAISE\\s*\\(\\s*ABORT\\s*,\\s*"
                        "'((?:[^']|'')*)'\\s*\\)\\s*;\\s*END$"),
-        QRegularExpression::CaseInsensitiveOption
-            | QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = pattern.match(statement);
     if (!m.hasMatch())
         throw std::logic_error("schema: trigger not understood");

@@ -33,8 +33,8 @@ const char kSession[] = "SET lock_timeout = '60s'";
 // What a session knows of a server (by user and server).
 struct Session
 {
-    QString password;    // asked in this session; never written anywhere
-    bool probed = false; // whether the first connection learnt the password need
+    QString password;           // asked in this session; never written anywhere
+    bool probed = false;        // whether the first connection learnt the password need
     bool upgradeFailed = false; // upgradeServerSchema could not be done (said once)
 };
 
@@ -77,8 +77,7 @@ Probe probe(const ServerSettings &s, const QString &password)
     const QByteArray db = utf8(s.database);
     const QByteArray user = utf8(s.user);
     const QByteArray pw = utf8(password);
-    std::vector<const char *> keys{"host", "port", "dbname", "connect_timeout",
-                                   "application_name"};
+    std::vector<const char *> keys{"host", "port", "dbname", "connect_timeout", "application_name"};
     std::vector<const char *> values{host.constData(), port.constData(), db.constData(), "10",
                                      "kq-730"};
     if (!s.user.isEmpty()) {
@@ -298,8 +297,7 @@ bool upgradeServerSchema(const QSqlDatabase &db)
     if (!old.ok() || old.rows() == 0)
         return true;
     // One ALTER per table: its indexes are built once.
-    QStringList statements{QStringLiteral("BEGIN"),
-                           QStringLiteral("SET LOCAL lock_timeout = '5s'"),
+    QStringList statements{QStringLiteral("BEGIN"), QStringLiteral("SET LOCAL lock_timeout = '5s'"),
                            serverCollationStatement()};
     QString table;
     QStringList columns;
@@ -530,8 +528,8 @@ DataError pgResultFailure(const QSqlDatabase &db, const PgResult &r, const QStri
 {
     pg_conn *h = pgHandle(db);
     const QString message = r.get() ? r.message()
-                                     : (h ? QString::fromUtf8(PQerrorMessage(h)).trimmed()
-                                          : QStringLiteral("sem conexão"));
+                                    : (h ? QString::fromUtf8(PQerrorMessage(h)).trimmed()
+                                         : QStringLiteral("sem conexão"));
     return pgFailure(db, r.sqlstate(), message, source, otherNumber);
 }
 

@@ -100,8 +100,7 @@ DataError pgResultFailure(const QSqlDatabase &db, const PgResult &result, const 
                           int otherNumber = ErrorNumber::SqlFailed);
 // As pgResultFailure, but a fault of the statement (not of the server or the
 // connection) is SqlFailed with the server's own text.
-DataError statementFailure(const QSqlDatabase &db, const PgResult &result,
-                           const QString &source);
+DataError statementFailure(const QSqlDatabase &db, const PgResult &result, const QString &source);
 
 // Runs one statement written for PostgreSQL, with "?" where each value goes
 // (values as exec() converts them), on a server connection. Throws DataError
@@ -133,11 +132,11 @@ QSqlDatabase serverDatabase(const QString &path);
 // schema.
 struct ServerColumn
 {
-    QString table;          // spelled as the schema writes it (pgschema_p.h)
+    QString table; // spelled as the schema writes it (pgschema_p.h)
     QString name;
-    unsigned type = 0;      // the type's oid
+    unsigned type = 0;       // the type's oid
     bool portuguese = false; // under the server's Portuguese collation
-    int keyPosition = -1;   // its place in the table's primary key; -1 none
+    int keyPosition = -1;    // its place in the table's primary key; -1 none
 };
 // The column `column` (its number) of the table of oid `table` on the server
 // of that connection; null when it is no column of a table. The catalogue is

@@ -224,7 +224,6 @@ bool isNumberType(const QVariant &v)
     }
 }
 
-
 // The hidden key cells of table i of the source for a select list: its
 // rowid (no columns named; `rowid` true) or the named key columns.
 QString keyColumnsText(const SourceShape &shape, int i, const QStringList &cols, bool rowid)
@@ -399,8 +398,8 @@ void Recordset::loadServerSource(const QString &sql, const SourceShape &shape)
     for (int i = 0; i < shape.tables.size(); ++i) {
         const SourceTable &t = shape.tables[i];
         TableKey k{t.name, internal::serverPrimaryKey(server, t.name), 0, 0, {}, {}, {}, {}};
-        const QStringList cols = k.keyColumns.isEmpty() ? QStringList{QStringLiteral("rowid")}
-                                                        : k.keyColumns;
+        const QStringList cols
+            = k.keyColumns.isEmpty() ? QStringList{QStringLiteral("rowid")} : k.keyColumns;
         k.cellCount = int(cols.size());
         columns += keyColumnsText(shape, i, cols, false);
         keys.push_back(k);
@@ -424,8 +423,14 @@ void Recordset::loadSqliteSource(const QString &sql, const SourceShape &shape)
     QVector<TableKey> keys;
     int hiddenCount = 0;
     for (int i = 0; i < shape.tables.size(); ++i) {
-        TableKey k{shape.tables[i].name, keyed.keyColumns.value(i), hiddenCount,
-                   keyed.cellCounts.value(i), {}, {}, {}, {}};
+        TableKey k{shape.tables[i].name,
+                   keyed.keyColumns.value(i),
+                   hiddenCount,
+                   keyed.cellCounts.value(i),
+                   {},
+                   {},
+                   {},
+                   {}};
         hiddenCount += k.cellCount;
         keys.push_back(k);
     }
@@ -503,8 +508,8 @@ void Recordset::setType(Column &col, const QByteArray &decl)
 
 // The server's rows: every table of the source told apart by its primary
 // key, or by the "rowid" the server schema gives a table without one.
-void Recordset::loadFromServer(const QString &sql, const QString &withKeys,
-                               QVector<TableKey> keys, const internal::SourceShape &shape)
+void Recordset::loadFromServer(const QString &sql, const QString &withKeys, QVector<TableKey> keys,
+                               const internal::SourceShape &shape)
 {
     const QSqlDatabase db = internal::serverDatabase(m_databaseName);
     std::unique_ptr<RowStream> rows;
@@ -520,8 +525,7 @@ void Recordset::loadFromServer(const QString &sql, const QString &withKeys,
             if (isStorageFailure(e.number()))
                 throw;
             if (inner)
-                internal::pgExec(db, QStringLiteral("ROLLBACK TO SAVEPOINT kq_load"), {},
-                                 kSource);
+                internal::pgExec(db, QStringLiteral("ROLLBACK TO SAVEPOINT kq_load"), {}, kSource);
         }
         if (inner)
             internal::pgExec(db, QStringLiteral("RELEASE SAVEPOINT kq_load"), {}, kSource);
@@ -560,14 +564,13 @@ void Recordset::loadFromServer(const QString &sql, const QString &withKeys,
         for (int i = 0; i < total; ++i)
             appendCell(data, *rows, i);
     }
-    adopt(std::move(columns), std::move(keys), hiddenCount, std::move(data),
-          std::move(rowStart), {}, false, QString(), shape);
+    adopt(std::move(columns), std::move(keys), hiddenCount, std::move(data), std::move(rowStart),
+          {}, false, QString(), shape);
 }
 
 void Recordset::adopt(QVector<Column> columns, QVector<TableKey> keys, int hiddenCount,
-                      QByteArray data, QVector<qsizetype> rowStart,
-                      std::vector<qint64> firstRowids, bool rowids, const QString &loadedSql,
-                      const internal::SourceShape &shape)
+                      QByteArray data, QVector<qsizetype> rowStart, std::vector<qint64> firstRowids,
+                      bool rowids, const QString &loadedSql, const internal::SourceShape &shape)
 {
     for (Column &c : columns)
         c.quoted = internal::quoteName(c.origin);
@@ -576,8 +579,8 @@ void Recordset::adopt(QVector<Column> columns, QVector<TableKey> keys, int hidde
         QStringList parts;
         for (const QString &c : k.keyColumns)
             parts << internal::quoteName(c) + QStringLiteral("=?");
-        k.condition = parts.isEmpty() ? QStringLiteral("rowid=?")
-                                      : parts.join(QStringLiteral(" AND "));
+        k.condition
+            = parts.isEmpty() ? QStringLiteral("rowid=?") : parts.join(QStringLiteral(" AND "));
         QStringList cols;
         for (int c = 0; c < columns.size(); ++c) {
             if (columns[c].table.compare(k.name, Qt::CaseInsensitive) == 0) {
@@ -620,8 +623,8 @@ void Recordset::readOrder(const internal::SourceShape &shape)
             key.cell = t.position - 1; // the statement's own columns, hidden ones first
             column = key.cell - m_hiddenCells;
         } else {
-            column = fieldIndex(t.table.isEmpty() ? t.column
-                                                  : t.table + QLatin1Char('.') + t.column);
+            column
+                = fieldIndex(t.table.isEmpty() ? t.column : t.table + QLatin1Char('.') + t.column);
             key.cell = column < 0 ? -1 : m_hiddenCells + column;
         }
         if (key.cell < 0 || key.cell >= total) {
@@ -736,10 +739,9 @@ int Recordset::requireField(const QString &name) const
 {
     const int i = fieldIndex(name);
     if (i < 0)
-        throw DataError(ErrorNumber::UnknownField,
-                        QStringLiteral("Item não encontrado nesta coleção: campo \"%1\".")
-                            .arg(name),
-                        kSource);
+        throw DataError(
+            ErrorNumber::UnknownField,
+            QStringLiteral("Item não encontrado nesta coleção: campo \"%1\".").arg(name), kSource);
     return i;
 }
 
@@ -801,8 +803,7 @@ QVariant Recordset::decode(const char *c, const Column &col) const
     case TagText: {
         const QByteArrayView b = cellBytes(c);
         if (col.isDate && b.size() == 10) {
-            const QDate d = QDate::fromString(QString::fromLatin1(b.data(), b.size()),
-                                              Qt::ISODate);
+            const QDate d = QDate::fromString(QString::fromLatin1(b.data(), b.size()), Qt::ISODate);
             if (d.isValid())
                 return QVariant(d);
         }
@@ -1039,8 +1040,8 @@ bool Recordset::placeInserted(int k, qint64 rowid)
     // The new record as the source shows it (or not), by its key.
     QString error;
     Stmt rows = prepare(db,
-                        QStringLiteral("SELECT * FROM (") + m_sourceSql
-                            + QStringLiteral(") WHERE ") + where.join(QStringLiteral(" AND ")),
+                        QStringLiteral("SELECT * FROM (") + m_sourceSql + QStringLiteral(") WHERE ")
+                            + where.join(QStringLiteral(" AND ")),
                         &error);
     const int total = m_hiddenCells + int(m_columns.size());
     if (!rows || sqlite3_column_count(rows.get()) != total)
@@ -1115,8 +1116,8 @@ int Recordset::findThroughTable(int col, const QByteArray &text) const
         bool indexed = false;
         internal::CachedStatement plan(db, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
         while (plan && sqlite3_step(plan.get()) == SQLITE_ROW) {
-            const QByteArray detail(reinterpret_cast<const char *>(
-                sqlite3_column_text(plan.get(), 3)));
+            const QByteArray detail(
+                reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3)));
             indexed = detail.startsWith("SEARCH");
         }
         known = m_indexedLookup.insert(col, indexed);
@@ -1236,8 +1237,8 @@ void Recordset::edit()
 void Recordset::setField(const QString &fieldName, const QVariant &value)
 {
     if (m_mode == Mode::None)
-        throw DataError(ErrorNumber::NoEditMode,
-                        QStringLiteral("Atualização sem AddNew ou Edit."), kSource);
+        throw DataError(ErrorNumber::NoEditMode, QStringLiteral("Atualização sem AddNew ou Edit."),
+                        kSource);
     const int col = requireField(fieldName);
     const Column &c = m_columns[col];
     if (c.table.isEmpty())
@@ -1266,8 +1267,8 @@ void Recordset::discardEdit()
 void Recordset::update()
 {
     if (m_mode == Mode::None)
-        throw DataError(ErrorNumber::NoEditMode,
-                        QStringLiteral("Atualização sem AddNew ou Edit."), kSource);
+        throw DataError(ErrorNumber::NoEditMode, QStringLiteral("Atualização sem AddNew ou Edit."),
+                        kSource);
     if (m_mode == Mode::Editing)
         updateCurrent();
     else
@@ -1299,8 +1300,7 @@ qint64 write(const QString &path, const QString &sql, const QVariantList &values
 {
     if (onServer(path)) {
         const QSqlDatabase db = internal::serverDatabase(path);
-        const internal::PgResult r
-            = internal::pgTry(db, toDialect(sql, Dialect::Postgres), values);
+        const internal::PgResult r = internal::pgTry(db, toDialect(sql, Dialect::Postgres), values);
         if (!r.ok())
             throw internal::pgResultFailure(db, r, kSource, ErrorNumber::WriteFailed);
         return r.changes();
@@ -1388,8 +1388,8 @@ void Recordset::updateCurrent()
                       + QStringLiteral(" WHERE ") + key.condition,
                   values + where)
             == 0)
-            throw writeError(QStringLiteral("O registro não existe mais na tabela %1.")
-                                 .arg(key.name));
+            throw writeError(
+                QStringLiteral("O registro não existe mais na tabela %1.").arg(key.name));
 
         // Read back every column of this table in the row, as stored. A key
         // column written anew identifies the row from now on.
@@ -1483,11 +1483,10 @@ void Recordset::insertNew()
         values << p.second;
     }
     const QString quoted = internal::quoteName(table);
-    const QString sql = cols.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted)
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(quoted, cols.join(QLatin1Char(',')),
-                                       marks.join(QLatin1Char(',')));
+    const QString sql = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted)
+                                       : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                             .arg(quoted, cols.join(QLatin1Char(',')),
+                                                  marks.join(QLatin1Char(',')));
     // The new row's key cells: its rowid on SQLite (its key read after the
     // load); on a server the key the insert returns.
     std::optional<QByteArray> serverKey;

@@ -33,8 +33,7 @@ public:
         : m_db(db)
     {
         const QByteArray text = sql.toUtf8();
-        const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt,
-                                          nullptr);
+        const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt, nullptr);
         if (rc != SQLITE_OK || !m_stmt)
             fail(rc);
         const int n = sqlite3_column_count(m_stmt);

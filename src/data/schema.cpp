@@ -346,8 +346,8 @@ QString schemaSql(const QString &fileName)
 QStringList analyzedTables(const QString &fileName)
 {
     if (is(fileName, kDevolvidos))
-        return {QStringLiteral("DEVOLVIDOS"), QStringLiteral("parcelas"),
-                QStringLiteral("acordos"), QStringLiteral("VANTESCA"), QStringLiteral("agenda")};
+        return {QStringLiteral("DEVOLVIDOS"), QStringLiteral("parcelas"), QStringLiteral("acordos"),
+                QStringLiteral("VANTESCA"), QStringLiteral("agenda")};
     return {};
 }
 

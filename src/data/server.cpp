@@ -101,7 +101,8 @@ std::optional<ServerSettings> parseServerConnection(const QString &text, QString
     QString why;
     std::optional<ServerSettings> s;
     const QString t = text.trimmed();
-    if (t.startsWith(QLatin1String("postgresql://")) || t.startsWith(QLatin1String("postgres://"))) {
+    if (t.startsWith(QLatin1String("postgresql://"))
+        || t.startsWith(QLatin1String("postgres://"))) {
         s = fromUrl(t, &why);
     } else if (const auto words = keywords(t, &why)) {
         s = ServerSettings();
@@ -177,8 +178,10 @@ void writeServerSettings(const QString &dataFolder, const ServerSettings &settin
     // QSettings writes a value with blanks or a "/" between quotes.
     const auto value = [](const QString &v) {
         if (v.isEmpty() || v.contains(QRegularExpression(QStringLiteral("[\\s;,=\"\\\\/#]"))))
-            return QLatin1Char('"') + QString(v).replace(QLatin1Char('\\'), QLatin1String("\\\\"))
-                                          .replace(QLatin1Char('"'), QLatin1String("\\\""))
+            return QLatin1Char('"')
+                   + QString(v)
+                         .replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+                         .replace(QLatin1Char('"'), QLatin1String("\\\""))
                    + QLatin1Char('"');
         return v;
     };

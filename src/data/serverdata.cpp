@@ -43,11 +43,11 @@ QSqlDatabase connect(const ServerSettings &s)
 // The tables the server database holds now (lower case).
 QSet<QString> serverTables(const QSqlDatabase &db)
 {
-    const PgResult r = internal::pgExec(
-        db,
-        QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
-                       "WHERE table_schema = current_schema()"),
-        {}, kSource);
+    const PgResult r
+        = internal::pgExec(db,
+                           QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
+                                          "WHERE table_schema = current_schema()"),
+                           {}, kSource);
     QSet<QString> tables;
     for (int i = 0; i < r.rows(); ++i)
         tables.insert(r.text(i, 0));
@@ -118,9 +118,9 @@ void run(const QSqlDatabase &db, const char *sql)
 // The rows each seeded table starts with.
 QHash<QString, qint64> seedRows()
 {
-    static const QRegularExpression insert(
-        QStringLiteral("^INSERT\\s+INTO\\s+(\\w+)\\b(.*)$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression insert(QStringLiteral("^INSERT\\s+INTO\\s+(\\w+)\\b(.*)$"),
+                                           QRegularExpression::CaseInsensitiveOption
+                                               | QRegularExpression::DotMatchesEverythingOption);
     QHash<QString, qint64> rows;
     for (const QString &st : internal::serverSeedStatements()) {
         const QRegularExpressionMatch m = insert.match(st);
@@ -224,7 +224,8 @@ bool serverValue(sqlite3_stmt *st, int i, SchemaColumn::Kind kind, QByteArray &o
     case SchemaColumn::Kind::Date: {
         if (type != SQLITE_TEXT)
             return false;
-        const QDate d = QDate::fromString(QString::fromLatin1(text.first(qMin<qsizetype>(10, text.size()))), Qt::ISODate);
+        const QDate d = QDate::fromString(
+            QString::fromLatin1(text.first(qMin<qsizetype>(10, text.size()))), Qt::ISODate);
         if (!d.isValid())
             return false;
         out += d.toString(Qt::ISODate).toLatin1();
@@ -255,8 +256,7 @@ QString tableColumns(const QString &table)
 }
 
 // Copies one table; returns the rows read from the file.
-qint64 copyTable(sqlite3 *file, const QSqlDatabase &db, const QString &table,
-                 const QString &path)
+qint64 copyTable(sqlite3 *file, const QSqlDatabase &db, const QString &table, const QString &path)
 {
     QVector<SchemaColumn> columns;
     for (const SchemaColumn &c : internal::businessColumns()) {
@@ -290,8 +290,8 @@ qint64 copyTable(sqlite3 *file, const QSqlDatabase &db, const QString &table,
     QByteArray chunk;
     auto send = [&] {
         if (!chunk.isEmpty() && PQputCopyData(h, chunk.constData(), int(chunk.size())) != 1)
-            throw internal::pgFailure(db, QString(), QString::fromUtf8(PQerrorMessage(h)),
-                                      kSource, ErrorNumber::WriteFailed);
+            throw internal::pgFailure(db, QString(), QString::fromUtf8(PQerrorMessage(h)), kSource,
+                                      ErrorNumber::WriteFailed);
         chunk.clear();
     };
     int rc = SQLITE_ROW;
@@ -302,8 +302,8 @@ qint64 copyTable(sqlite3 *file, const QSqlDatabase &db, const QString &table,
             if (!serverValue(st, i, columns[i].kind, chunk)) {
                 PQputCopyEnd(h, "valor recusado");
                 PQclear(PQgetResult(h));
-                const QString value = QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(st, i)));
+                const QString value
+                    = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)));
                 throw failure(QStringLiteral("O registro %1 da tabela %2 tem no campo %3 o "
                                              "valor \"%4\", que o servidor não aceita nesse "
                                              "campo. Nada foi copiado: corrija o registro e "
@@ -423,12 +423,12 @@ ServerCopy copyToServer(const QString &dataFolder)
             // A prepared database: its seed rows give way; anything more is data.
             const QHash<QString, qint64> seeds = seedRows();
             for (const QString &table : internal::businessTables()) {
-                const qint64 n = internal::pgExec(db,
-                                                  QStringLiteral("SELECT count(*) FROM %1")
-                                                      .arg(table.toLower()),
-                                                  {}, kSource)
-                                     .text(0, 0)
-                                     .toLongLong();
+                const qint64 n
+                    = internal::pgExec(
+                          db, QStringLiteral("SELECT count(*) FROM %1").arg(table.toLower()), {},
+                          kSource)
+                          .text(0, 0)
+                          .toLongLong();
                 if (n > seeds.value(table.toLower()))
                     throw DataError(ErrorNumber::WriteFailed,
                                     QStringLiteral("O banco de dados \"%1\" do servidor já tem "
@@ -443,12 +443,12 @@ ServerCopy copyToServer(const QString &dataFolder)
         }
         for (const QString &table : internal::businessTables()) {
             const qint64 read = copyTable(file.db, db, table, path);
-            const qint64 stored = internal::pgExec(db,
-                                                   QStringLiteral("SELECT count(*) FROM %1")
-                                                       .arg(table.toLower()),
-                                                   {}, kSource)
-                                      .text(0, 0)
-                                      .toLongLong();
+            const qint64 stored
+                = internal::pgExec(db,
+                                   QStringLiteral("SELECT count(*) FROM %1").arg(table.toLower()),
+                                   {}, kSource)
+                      .text(0, 0)
+                      .toLongLong();
             if (stored != read)
                 throw failure(QStringLiteral("A tabela %1 tem %2 registros no arquivo e %3 no "
                                              "servidor depois da cópia. Nada foi copiado.")

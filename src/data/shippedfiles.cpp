@@ -38,10 +38,17 @@ QByteArray escaped(const QByteArray &text)
             continue;
         }
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -113,12 +120,9 @@ QByteArray flatOdt(const QVector<Para> &paragraphs)
 // placeholders open every collection letter.
 QVector<Para> letterHead(const char *title)
 {
-    return {{"Titulo", title},
-            {"P", "Ilmo(a). Sr(a). @NomeDev"},
-            {"P", "@Enderecodev"},
-            {"P", "@Bairrodev - @cidadedev"},
-            {"P", "CEP @cepdev"},
-            {"Direita", "@cidade, @dia de @mes de @ano."}};
+    return {{"Titulo", title},     {"P", "Ilmo(a). Sr(a). @NomeDev"},
+            {"P", "@Enderecodev"}, {"P", "@Bairrodev - @cidadedev"},
+            {"P", "CEP @cepdev"},  {"Direita", "@cidade, @dia de @mes de @ano."}};
 }
 
 const Para kListHead = {"Lista", "DOCUMENTO            | DEPÓSITO   | VALOR |DEVEDOR |CPF/CNPJ"};
@@ -242,8 +246,8 @@ QByteArray reportFile(const Report &r)
 {
     QJsonArray cols;
     for (const Col &c : r.columns) {
-        QJsonObject o{{"campo", c.field}, {"titulo", QString::fromUtf8(c.caption)},
-                      {"largura", c.width}};
+        QJsonObject o{
+            {"campo", c.field}, {"titulo", QString::fromUtf8(c.caption)}, {"largura", c.width}};
         if (*c.format)
             o["formato"] = c.format;
         if (*c.total)
@@ -278,7 +282,9 @@ QByteArray relCheques()
          "INNER JOIN LOJAS ON LOJAS.CD_LOJA = DEVOLVIDOS.CD_LOJA "
          "LEFT JOIN SITUACOES ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO",
          "DEVOLVIDOS.DT_DEPOSITO, CLIENTES.NM_CLIENTE",
-         "DS_LOJA", "Empresa", "",
+         "DS_LOJA",
+         "Empresa",
+         "",
          {{"DT_DEPOSITO", "Depósito", "dd/mm/yyyy", 10, ""},
           {"NM_CLIENTE", "Devedor", "", 28, "contagem"},
           {"CD_BANCO", "Bnc", "", 5, ""},
@@ -291,33 +297,35 @@ QByteArray relCheques()
 
 QByteArray relContatos()
 {
-    return reportFile(
-        {"Contatos de Vantesca por Data",
-         "VANTESCA.DT_VANTESCA, CLIENTES.NM_CLIENTE, VANTESCA.DS_ENVOLVIDO, "
-         "VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
-         "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
-         "CLIENTES.NM_CLIENTE",
-         "DT_VANTESCA", "Data", "dd/mm/yyyy",
-         {{"NM_CLIENTE", "Devedor", "", 24, "contagem"},
-          {"DS_ENVOLVIDO", "Envolvido", "", 14, ""},
-          {"DS_COBRADOR", "Cobrador", "", 12, ""},
-          {"DS_HISTORICO", "Histórico", "", 50, ""}}});
+    return reportFile({"Contatos de Vantesca por Data",
+                       "VANTESCA.DT_VANTESCA, CLIENTES.NM_CLIENTE, VANTESCA.DS_ENVOLVIDO, "
+                       "VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
+                       "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
+                       "CLIENTES.NM_CLIENTE",
+                       "DT_VANTESCA",
+                       "Data",
+                       "dd/mm/yyyy",
+                       {{"NM_CLIENTE", "Devedor", "", 24, "contagem"},
+                        {"DS_ENVOLVIDO", "Envolvido", "", 14, ""},
+                        {"DS_COBRADOR", "Cobrador", "", 12, ""},
+                        {"DS_HISTORICO", "Histórico", "", 50, ""}}});
 }
 
 QByteArray relContatosCliente()
 {
-    return reportFile(
-        {"Contatos de Vantesca do Cliente",
-         "CLIENTES.NM_CLIENTE, VANTESCA.CD_VANTESCA, VANTESCA.DT_VANTESCA, "
-         "VANTESCA.DS_ENVOLVIDO, VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
-         "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
-         "VANTESCA.DT_VANTESCA, VANTESCA.CD_VANTESCA",
-         "NM_CLIENTE", "Devedor", "",
-         {{"CD_VANTESCA", "Nº", "", 5, "contagem"},
-          {"DT_VANTESCA", "Data", "dd/mm/yyyy", 10, ""},
-          {"DS_ENVOLVIDO", "Envolvido", "", 14, ""},
-          {"DS_COBRADOR", "Cobrador", "", 12, ""},
-          {"DS_HISTORICO", "Histórico", "", 55, ""}}});
+    return reportFile({"Contatos de Vantesca do Cliente",
+                       "CLIENTES.NM_CLIENTE, VANTESCA.CD_VANTESCA, VANTESCA.DT_VANTESCA, "
+                       "VANTESCA.DS_ENVOLVIDO, VANTESCA.DS_COBRADOR, VANTESCA.DS_HISTORICO",
+                       "VANTESCA INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = VANTESCA.CD_CLIENTE",
+                       "VANTESCA.DT_VANTESCA, VANTESCA.CD_VANTESCA",
+                       "NM_CLIENTE",
+                       "Devedor",
+                       "",
+                       {{"CD_VANTESCA", "Nº", "", 5, "contagem"},
+                        {"DT_VANTESCA", "Data", "dd/mm/yyyy", 10, ""},
+                        {"DS_ENVOLVIDO", "Envolvido", "", 14, ""},
+                        {"DS_COBRADOR", "Cobrador", "", 12, ""},
+                        {"DS_HISTORICO", "Histórico", "", 55, ""}}});
 }
 
 QByteArray relAcordos()
@@ -330,7 +338,9 @@ QByteArray relAcordos()
          "acordos INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = acordos.CD_CLIENTE "
          "INNER JOIN lojas ON lojas.cd_loja = acordos.cd_loja",
          "acordos.dt_acordo, acordos.cd_acordo",
-         "ds_loja", "Empresa", "",
+         "ds_loja",
+         "Empresa",
+         "",
          {{"cd_acordo", "Acordo", "", 7, "contagem"},
           {"dt_acordo", "Data", "dd/mm/yyyy", 10, ""},
           {"NM_CLIENTE", "Devedor", "", 28, ""},
@@ -352,7 +362,9 @@ QByteArray relParcelas()
          "INNER JOIN lojas ON lojas.cd_loja = parcelas.cd_loja "
          "LEFT JOIN status ON status.cd_status = parcelas.cd_status",
          "parcelas.dt_vencimento, parcelas.cd_acordo, parcelas.cd_parcela",
-         "ds_loja", "Empresa", "",
+         "ds_loja",
+         "Empresa",
+         "",
          {{"dt_vencimento", "Vencimento", "dd/mm/yyyy", 10, ""},
           {"cd_acordo", "Acordo", "", 7, ""},
           {"cd_parcela", "Parcela", "", 6, "contagem"},

@@ -78,8 +78,8 @@ bool isPunct(const Token &t, char c)
 
 bool endsFromClause(const Token &t)
 {
-    static const char *const words[] = {"WHERE", "GROUP", "ORDER", "HAVING", "LIMIT",
-                                        "UNION", "EXCEPT", "INTERSECT", "WINDOW"};
+    static const char *const words[]
+        = {"WHERE", "GROUP", "ORDER", "HAVING", "LIMIT", "UNION", "EXCEPT", "INTERSECT", "WINDOW"};
     if (t.depth != 0)
         return false;
     if (isPunct(t, ';'))
@@ -93,10 +93,10 @@ bool endsFromClause(const Token &t)
 
 bool isJoinWord(const Token &t)
 {
-    static const char *const words[] = {"ON",    "USING", "INNER", "LEFT",    "RIGHT", "FULL",
-                                        "OUTER", "CROSS", "JOIN",  "NATURAL", "WHERE", "GROUP",
-                                        "ORDER", "HAVING", "LIMIT", "UNION",  "EXCEPT",
-                                        "INTERSECT", "WINDOW", "INDEXED", "NOT"};
+    static const char *const words[]
+        = {"ON",    "USING", "INNER",   "LEFT",      "RIGHT",  "FULL",    "OUTER",
+           "CROSS", "JOIN",  "NATURAL", "WHERE",     "GROUP",  "ORDER",   "HAVING",
+           "LIMIT", "UNION", "EXCEPT",  "INTERSECT", "WINDOW", "INDEXED", "NOT"};
     for (const char *w : words) {
         if (isWord(t, w))
             return true;
@@ -158,8 +158,9 @@ void readOrder(const QVector<Token> &t, SourceShape &shape)
 
 QString unquoteName(const QString &raw)
 {
-    if (raw.size() >= 2 && (raw.startsWith(QLatin1Char('"')) || raw.startsWith(QLatin1Char('['))
-                            || raw.startsWith(QLatin1Char('`'))))
+    if (raw.size() >= 2
+        && (raw.startsWith(QLatin1Char('"')) || raw.startsWith(QLatin1Char('['))
+            || raw.startsWith(QLatin1Char('`'))))
         return raw.mid(1, raw.size() - 2);
     return raw;
 }

@@ -84,9 +84,11 @@ QMetaType fieldType(sqlite3_stmt *st, int column)
 class StatementResult : public QSqlResult
 {
 public:
-    StatementResult(const QSqlDriver *driver, sqlite3 *db, const QString &sql,
-                    sqlite3_stmt *st)
-        : QSqlResult(driver), m_db(db), m_sql(sql), m_stmt(st)
+    StatementResult(const QSqlDriver *driver, sqlite3 *db, const QString &sql, sqlite3_stmt *st)
+        : QSqlResult(driver)
+        , m_db(db)
+        , m_sql(sql)
+        , m_stmt(st)
     {
         setQuery(sql);
         setForwardOnly(true);
@@ -234,8 +236,9 @@ QVariant columnValue(sqlite3_stmt *st, int i)
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(st, i));
     case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
-                                          sqlite3_column_bytes(st, i)));
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                              sqlite3_column_bytes(st, i)));
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)),
                                    sqlite3_column_bytes(st, i)));
@@ -255,8 +258,8 @@ sqlite3_stmt *acquireStatement(sqlite3 *db, const QString &sql, QString *error)
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt *st = nullptr;
     const char *tail = nullptr;
-    if (sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                           &st, &tail)
+    if (sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st,
+                           &tail)
         != SQLITE_OK) {
         *error = lastError(db);
         sqlite3_finalize(st);
@@ -331,7 +334,8 @@ QSqlQuery runStatement(const QSqlDriver *driver, sqlite3 *db, const QString &sql
 }
 
 CachedStatement::CachedStatement(sqlite3 *db, const QString &sql)
-    : m_db(db), m_sql(sql)
+    : m_db(db)
+    , m_sql(sql)
 {
     m_stmt = acquireStatement(db, sql, &m_error);
     if (!m_stmt)
@@ -411,8 +415,8 @@ bool Statement::next()
     if (m_row)
         return true;
     if (rc != SQLITE_DONE) {
-        const DataError error = internal::failure(m_db, rc, internal::lastError(m_db),
-                                                  QStringLiteral("kq_data"));
+        const DataError error
+            = internal::failure(m_db, rc, internal::lastError(m_db), QStringLiteral("kq_data"));
         sqlite3_reset(m_stmt);
         throw error;
     }

@@ -30,8 +30,8 @@ QByteArray checksum(const QString &path)
 
 QSet<QString> entries(const QString &dir)
 {
-    const QStringList names =
-        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList names = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                  | QDir::NoDotAndDotDot);
     return QSet<QString>(names.begin(), names.end());
 }
 
@@ -51,8 +51,7 @@ public:
     explicit Undo(const QString &dir)
         : m_dir(dir)
         , m_before(entries(dir))
-    {
-    }
+    {}
     ~Undo()
     {
         if (!m_kept)
@@ -98,18 +97,18 @@ void moveKeepingBytes(const QString &from, const QString &to, Undo &undo)
     const QByteArray before = checksum(from);
     if (!QFile::rename(from, to)) {
         if (!QFile::copy(from, to))
-            throw ImportError(QStringLiteral("O arquivo %1 não pôde ser guardado em %2.")
-                                  .arg(from, to));
+            throw ImportError(
+                QStringLiteral("O arquivo %1 não pôde ser guardado em %2.").arg(from, to));
         if (checksum(to) != before || !QFile::remove(from)) {
             QFile::remove(to);
-            throw ImportError(QStringLiteral("A cópia de %1 em %2 não confere com o original.")
-                                  .arg(from, to));
+            throw ImportError(
+                QStringLiteral("A cópia de %1 em %2 não confere com o original.").arg(from, to));
         }
     }
     undo.moved(from, to);
     if (checksum(to) != before)
-        throw ImportError(
-            QStringLiteral("O arquivo %1 guardado em %2 não confere com o original.").arg(from, to));
+        throw ImportError(QStringLiteral("O arquivo %1 guardado em %2 não confere com o original.")
+                              .arg(from, to));
 }
 
 // The databases that are neither of the program nor Access stop the import
@@ -190,7 +189,8 @@ FolderReport importFolder(const QString &dir, const SourceOpener &open,
     for (size_t i = 0; i < sources.size(); ++i) {
         const QString temp = freeName(dir, files[int(i)].name + QStringLiteral(".importando"));
         undo.created(temp);
-        report.databases.append(importDatabase(*sources[i], files[int(i)].name, temp, options, rows));
+        report.databases.append(
+            importDatabase(*sources[i], files[int(i)].name, temp, options, rows));
         built << temp;
     }
     sources.clear();

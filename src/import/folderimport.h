@@ -52,8 +52,7 @@ struct FolderReport
 // folder is left exactly as before and ImportError (or ImportCancelled) is
 // thrown.
 FolderReport importFolder(const QString &dir, const SourceOpener &open,
-                          const ImportOptions &options,
-                          kq::platform::Progress *progress = nullptr);
+                          const ImportOptions &options, kq::platform::Progress *progress = nullptr);
 
 // The closing message of an import, line by line (an empty line before each
 // database): rows per table, what the old files lacked and what was left out.

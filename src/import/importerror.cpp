@@ -5,7 +5,6 @@ namespace kq::import {
 ImportError::ImportError(const QString &message)
     : std::runtime_error(message.toStdString())
     , m_message(message)
-{
-}
+{}
 
 } // namespace kq::import

@@ -34,9 +34,12 @@ AccessFormat accessFormat(const QString &path)
     if (kind != QByteArray("Standard Jet DB\0", 16))
         return AccessFormat::NotAccess;
     switch (quint8(head.at(0x14))) {
-    case 0: return AccessFormat::Jet3;
-    case 1: return AccessFormat::Jet4;
-    default: return AccessFormat::Newer;
+    case 0:
+        return AccessFormat::Jet3;
+    case 1:
+        return AccessFormat::Jet4;
+    default:
+        return AccessFormat::Newer;
     }
 }
 

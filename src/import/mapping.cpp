@@ -60,10 +60,14 @@ struct SqlValue
     QString shown() const
     {
         switch (type) {
-        case Type::Null: return QStringLiteral("vazio");
-        case Type::Integer: return QString::number(integer);
-        case Type::Real: return kq::platform::formatPlain(real);
-        case Type::Text: return QString::fromUtf8(text);
+        case Type::Null:
+            return QStringLiteral("vazio");
+        case Type::Integer:
+            return QString::number(integer);
+        case Type::Real:
+            return kq::platform::formatPlain(real);
+        case Type::Text:
+            return QString::fromUtf8(text);
         }
         return QString();
     }
@@ -155,9 +159,14 @@ SqlValue columnValue(sqlite3_stmt *st, int i)
 {
     SqlValue v;
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: v.setInteger(sqlite3_column_int64(st, i)); break;
-    case SQLITE_FLOAT: v.setReal(sqlite3_column_double(st, i)); break;
-    case SQLITE_NULL: break;
+    case SQLITE_INTEGER:
+        v.setInteger(sqlite3_column_int64(st, i));
+        break;
+    case SQLITE_FLOAT:
+        v.setReal(sqlite3_column_double(st, i));
+        break;
+    case SQLITE_NULL:
+        break;
     default:
         v.type = SqlValue::Type::Text;
         v.text = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
@@ -214,11 +223,11 @@ double currencyValue(qint64 tenThousandths)
         return double(tenThousandths) / 10000.0;
     const qint64 whole = tenThousandths / 10000;
     const qint64 part = std::llabs(tenThousandths % 10000);
-    const QString text = QStringLiteral("%1%2.%3")
-                             .arg(tenThousandths < 0 && whole == 0 ? QStringLiteral("-")
-                                                                    : QString())
-                             .arg(whole)
-                             .arg(part, 4, 10, QLatin1Char('0'));
+    const QString text
+        = QStringLiteral("%1%2.%3")
+              .arg(tenThousandths < 0 && whole == 0 ? QStringLiteral("-") : QString())
+              .arg(whole)
+              .arg(part, 4, 10, QLatin1Char('0'));
     return text.toDouble();
 }
 
@@ -334,8 +343,8 @@ bool convert(const SourceValue &v, Kind kind, SqlValue &out, QString &why)
             why = QStringLiteral("um número não é uma data");
             return false;
         }
-        const bool exactInteger = v.type != T::Real
-                                  && (v.type != T::Currency || v.integer % 10000 == 0);
+        const bool exactInteger
+            = v.type != T::Real && (v.type != T::Currency || v.integer % 10000 == 0);
         const qint64 asInteger = v.type == T::Currency ? v.integer / 10000 : v.integer;
         const double asReal = v.type == T::Real       ? v.real
                               : v.type == T::Currency ? currencyValue(v.integer)
@@ -361,7 +370,7 @@ bool convert(const SourceValue &v, Kind kind, SqlValue &out, QString &why)
             return false;
         case Kind::Text:
             out.setText(exactInteger ? QString::number(asInteger)
-                                                : kq::platform::formatPlain(asReal));
+                                     : kq::platform::formatPlain(asReal));
             return true;
         case Kind::Date:
             break;
@@ -375,9 +384,15 @@ bool convert(const SourceValue &v, Kind kind, SqlValue &out, QString &why)
 void bind(sqlite3_stmt *st, int i, const SqlValue &v)
 {
     switch (v.type) {
-    case SqlValue::Type::Null: sqlite3_bind_null(st, i); break;
-    case SqlValue::Type::Integer: sqlite3_bind_int64(st, i, v.integer); break;
-    case SqlValue::Type::Real: sqlite3_bind_double(st, i, v.real); break;
+    case SqlValue::Type::Null:
+        sqlite3_bind_null(st, i);
+        break;
+    case SqlValue::Type::Integer:
+        sqlite3_bind_int64(st, i, v.integer);
+        break;
+    case SqlValue::Type::Real:
+        sqlite3_bind_double(st, i, v.real);
+        break;
     case SqlValue::Type::Text:
         sqlite3_bind_text(st, i, v.text.constData(), int(v.text.size()), SQLITE_STATIC);
         break;
@@ -524,9 +539,8 @@ private:
     std::exception_ptr m_failure;
 };
 
-qint64 copyTable(sqlite3 *db, const TargetTable &target, SourceTable &source,
-                 const Place &table, const ImportOptions &options, ImportProgress &progress,
-                 DatabaseReport &report)
+qint64 copyTable(sqlite3 *db, const TargetTable &target, SourceTable &source, const Place &table,
+                 const ImportOptions &options, ImportProgress &progress, DatabaseReport &report)
 {
     const QStringList sourceColumns = source.columns();
     QHash<QString, int> byName;
@@ -550,12 +564,12 @@ qint64 copyTable(sqlite3 *db, const TargetTable &target, SourceTable &source,
         if (!used[i])
             report.extraColumns << target.name + QLatin1Char('.') + sourceColumns[i];
 
-    const QString sql = plans.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(target.name))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(quoted(target.name), names.join(QLatin1Char(',')),
-                                       QStringList(plans.size(), QStringLiteral("?"))
-                                           .join(QLatin1Char(',')));
+    const QString sql
+        = plans.isEmpty()
+              ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(target.name))
+              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(quoted(target.name), names.join(QLatin1Char(',')),
+                         QStringList(plans.size(), QStringLiteral("?")).join(QLatin1Char(',')));
     Statement insert(db, sql);
     const int fields = int(plans.size());
     RowQueue queue;
@@ -612,9 +626,8 @@ qint64 copyTable(sqlite3 *db, const TargetTable &target, SourceTable &source,
     return written;
 }
 
-void fillDatabase(sqlite3 *db, SourceDatabase &source,
-                  const ImportOptions &options, ImportProgress &progress,
-                  DatabaseReport &report)
+void fillDatabase(sqlite3 *db, SourceDatabase &source, const ImportOptions &options,
+                  ImportProgress &progress, DatabaseReport &report)
 {
     exec(db, "PRAGMA synchronous=NORMAL; PRAGMA journal_mode=MEMORY; "
              "PRAGMA cache_size=-65536; PRAGMA temp_store=MEMORY; BEGIN;");
@@ -662,8 +675,7 @@ void fillDatabase(sqlite3 *db, SourceDatabase &source,
 
 ImportProgress::ImportProgress(kq::platform::Progress *progress)
     : m_progress(progress)
-{
-}
+{}
 
 void ImportProgress::start(const QString &label, qint64 totalRows)
 {
@@ -681,9 +693,8 @@ void ImportProgress::report()
         throw ImportCancelled();
 }
 
-DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName,
-                              const QString &path, const ImportOptions &options,
-                              ImportProgress &progress)
+DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName, const QString &path,
+                              const ImportOptions &options, ImportProgress &progress)
 {
     DatabaseReport report;
     report.fileName = fileName;
@@ -691,8 +702,8 @@ DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName,
     try {
         db = kq::data::createEmptyDatabase(path, fileName);
     } catch (const kq::data::DataError &e) {
-        throw ImportError(QStringLiteral("Não foi possível criar o banco novo: %1")
-                              .arg(e.description()));
+        throw ImportError(
+            QStringLiteral("Não foi possível criar o banco novo: %1").arg(e.description()));
     }
     try {
         fillDatabase(db, source, options, progress, report);

@@ -68,9 +68,8 @@ private:
 // from this thread. On any failure, or when the user cancels, the
 // file is removed and ImportError (naming the file, table, row and field) or
 // ImportCancelled is thrown.
-DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName,
-                              const QString &path, const ImportOptions &options,
-                              ImportProgress &progress);
+DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName, const QString &path,
+                              const ImportOptions &options, ImportProgress &progress);
 
 // The rows an import of `source` into `fileName` reads (for the progress).
 qint64 rowsToImport(SourceDatabase &source, const QString &fileName);

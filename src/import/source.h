@@ -24,7 +24,10 @@ struct SourceValue
     static SourceValue null() { return {}; }
     static SourceValue boolean(bool b) { return make(Type::Boolean, b ? 1 : 0); }
     static SourceValue integer64(qint64 i) { return make(Type::Integer, i); }
-    static SourceValue currency(qint64 tenThousandths) { return make(Type::Currency, tenThousandths); }
+    static SourceValue currency(qint64 tenThousandths)
+    {
+        return make(Type::Currency, tenThousandths);
+    }
     static SourceValue number(double d) { return make(Type::Real, 0, d); }
     static SourceValue dateTime(double days) { return make(Type::DateTime, 0, days); }
     static SourceValue string(const QString &s)

@@ -10,15 +10,14 @@ namespace kq::platform {
 
 namespace {
 
-const char *const kHeaderStyle =
-    "QToolButton { background: #d8e6f2; color: black; border: 1px solid #7f9db9;"
-    " font-weight: bold; text-align: left; padding: 3px 6px; }"
-    "QToolButton:checked { background: #a9c9e8; }"
-    "QToolButton:focus { border: 2px solid #1f4e79; background: #fff2b3; }";
+const char *const kHeaderStyle
+    = "QToolButton { background: #d8e6f2; color: black; border: 1px solid #7f9db9;"
+      " font-weight: bold; text-align: left; padding: 3px 6px; }"
+      "QToolButton:checked { background: #a9c9e8; }"
+      "QToolButton:focus { border: 2px solid #1f4e79; background: #fff2b3; }";
 
-const char *const kItemStyle =
-    "QToolButton:focus { border: 2px solid #1f4e79; border-radius: 3px;"
-    " background: #fff2b3; }";
+const char *const kItemStyle = "QToolButton:focus { border: 2px solid #1f4e79; border-radius: 3px;"
+                               " background: #fff2b3; }";
 
 bool isEnter(int key)
 {
@@ -65,9 +64,8 @@ int ButtonBar::addGroup(const QString &caption)
     m_layout->addWidget(g.area, 1);
     if (!m_groups.isEmpty()) {
         const Group &previous = m_groups.constLast();
-        QWidget::setTabOrder(previous.items.isEmpty() ? previous.header
-                                                      : previous.items.constLast(),
-                             g.header);
+        QWidget::setTabOrder(
+            previous.items.isEmpty() ? previous.header : previous.items.constLast(), g.header);
     }
     m_groups.append(g);
     const int group = int(m_groups.size());
@@ -114,9 +112,8 @@ QToolButton *ButtonBar::addItem(int group, const QString &key, const QString &ca
     QWidget::setTabOrder(g.items.isEmpty() ? g.header : g.items.constLast(), button);
     g.items.append(button);
     const int index = int(g.items.size());
-    connect(button, &QToolButton::clicked, this, [this, group, index] {
-        emit itemClick(group, index);
-    });
+    connect(button, &QToolButton::clicked, this,
+            [this, group, index] { emit itemClick(group, index); });
     return button;
 }
 

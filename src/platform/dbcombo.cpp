@@ -77,8 +77,7 @@ void DBCombo::refresh()
     const QString shown = currentText();
     const bool picked = currentRowShown();
     const QVariant key = picked ? itemData(currentIndex()) : QVariant();
-    const LookupRows rows = readLookupRows(m_databaseName, m_rowSource, m_listField,
-                                           m_boundColumn);
+    const LookupRows rows = readLookupRows(m_databaseName, m_rowSource, m_listField, m_boundColumn);
     blockSignals(true);
     clear();
     for (int i = 0; i < rows.texts.size(); ++i)
@@ -119,8 +118,7 @@ QString DBCombo::boundText() const
 
 bool DBCombo::isAmbiguous() const
 {
-    return !currentText().isEmpty() && !currentRowShown()
-           && rowsNamed(currentText()).size() > 1;
+    return !currentText().isEmpty() && !currentRowShown() && rowsNamed(currentText()).size() > 1;
 }
 
 void DBCombo::setBoundText(const QString &key)
@@ -167,14 +165,12 @@ bool choicesAreClear(const QList<DBCombo *> &combos)
 
 DBList::DBList(QWidget *parent)
     : QListWidget(parent)
-{
-}
+{}
 
 void DBList::refresh()
 {
     const QString key = boundText();
-    const LookupRows rows = readLookupRows(m_databaseName, m_rowSource, m_listField,
-                                           m_boundColumn);
+    const LookupRows rows = readLookupRows(m_databaseName, m_rowSource, m_listField, m_boundColumn);
     clear();
     for (int i = 0; i < rows.texts.size(); ++i) {
         auto *item = new QListWidgetItem(rows.texts.at(i), this);

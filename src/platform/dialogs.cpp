@@ -20,11 +20,16 @@ namespace {
 QMessageBox::Icon toQt(Icon icon)
 {
     switch (icon) {
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Warning: return QMessageBox::Warning;
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::None: break;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -32,10 +37,14 @@ QMessageBox::Icon toQt(Icon icon)
 QMessageBox::StandardButton toQt(Answer answer)
 {
     switch (answer) {
-    case Answer::Ok: return QMessageBox::Ok;
-    case Answer::Cancel: return QMessageBox::Cancel;
-    case Answer::Yes: return QMessageBox::Yes;
-    case Answer::No: return QMessageBox::No;
+    case Answer::Ok:
+        return QMessageBox::Ok;
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
@@ -43,10 +52,14 @@ QMessageBox::StandardButton toQt(Answer answer)
 QMessageBox::StandardButtons toQt(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::Ok: return QMessageBox::Ok;
-    case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::Ok:
+        return QMessageBox::Ok;
+    case Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -66,10 +79,14 @@ public:
                         activeParent());
         box.setDefaultButton(toQt(defaultAnswer));
         switch (box.exec()) {
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        case QMessageBox::Cancel: return Answer::Cancel;
-        default: break;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        default:
+            break;
         }
         return request.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
@@ -182,8 +199,7 @@ bool Dialogs::confirmDelete(const QString &text)
 std::optional<QString> Dialogs::inputBox(const QString &prompt, const QString &title,
                                          const QString &defaultText)
 {
-    return backend()->inputBox(prompt, title.isEmpty() ? executableBaseName() : title,
-                               defaultText);
+    return backend()->inputBox(prompt, title.isEmpty() ? executableBaseName() : title, defaultText);
 }
 
 std::optional<QString> Dialogs::passwordBox(const QString &prompt, const QString &title)
@@ -249,7 +265,8 @@ QString Dialogs::qtFilter(const QString &oldFilter)
         if (desc.isEmpty() && pattern.isEmpty())
             continue;
         if (!desc.contains(QLatin1Char('(')))
-            desc += QStringLiteral(" (%1)").arg(QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')));
+            desc += QStringLiteral(" (%1)").arg(
+                QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')));
         out << desc;
     }
     return out.join(QStringLiteral(";;"));

@@ -30,16 +30,15 @@ public:
     virtual ~DialogBackend() = default;
     virtual Answer message(const MessageRecord &request, Answer defaultAnswer) = 0;
     virtual std::optional<QString> inputBox(const QString &prompt, const QString &title,
-                                            const QString &defaultText) = 0;
+                                            const QString &defaultText)
+        = 0;
     // A text typed without being shown (a password); by default an input box.
     virtual std::optional<QString> passwordBox(const QString &prompt, const QString &title)
     {
         return inputBox(prompt, title, QString());
     }
-    virtual QString openFile(const QString &caption, const QString &dir,
-                             const QString &filter) = 0;
-    virtual QString saveFile(const QString &caption, const QString &dir,
-                             const QString &filter) = 0;
+    virtual QString openFile(const QString &caption, const QString &dir, const QString &filter) = 0;
+    virtual QString saveFile(const QString &caption, const QString &dir, const QString &filter) = 0;
     virtual QString chooseFolder(const QString &caption, const QString &dir) = 0;
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
     virtual std::optional<QFont> chooseFont(const QFont &initial) = 0;

@@ -15,8 +15,8 @@ double roundHalfAway(double value, int decimals)
     // is made without an allocation: this runs for every value shown.
     double printed = 0;
     char text[400];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, value,
-                                         std::chars_format::fixed, 12);
+    const auto [end, ec]
+        = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 12);
     if (!std::isfinite(value) || ec != std::errc()
         || std::from_chars(text, end, printed).ec != std::errc())
         printed = QString::number(value, 'f', 12).toDouble();
@@ -175,8 +175,8 @@ std::optional<double> parseNumber(const QString &text)
     const QString point = QRegularExpression::escape(locale.decimalPoint());
     // Regional form: groups of three digits at most once separated, then the
     // decimal part ("1.234,50", "1234,5", "-0,75").
-    const QRegularExpression regional(QStringLiteral("^[-+]?(\\d{1,3}(%1\\d{3})+|\\d+)(%2\\d*)?$")
-                                          .arg(group, point));
+    const QRegularExpression regional(
+        QStringLiteral("^[-+]?(\\d{1,3}(%1\\d{3})+|\\d+)(%2\\d*)?$").arg(group, point));
     if (regional.match(s).hasMatch()) {
         QString c = s;
         c.remove(locale.groupSeparator());
@@ -192,8 +192,8 @@ std::optional<double> parseNumber(const QString &text)
 
 std::optional<double> storedNumber(const QVariant &value, NullNumber null)
 {
-    const std::optional<double> empty =
-        null == NullNumber::Zero ? std::optional<double>(0.0) : std::nullopt;
+    const std::optional<double> empty
+        = null == NullNumber::Zero ? std::optional<double>(0.0) : std::nullopt;
     if (!value.isValid() || value.isNull())
         return empty;
     if (value.metaType().id() == QMetaType::QString) {

@@ -11,14 +11,14 @@ namespace kq::platform {
 // Rounding is half away from zero on the decimal value shown.
 double roundHalfAway(double value, int decimals);
 
-QString formatFixed2(double value);       // "0.00": 1234.5 -> "1234,50" in pt_BR
-QString formatCurrency(double value);     // "Currency": "R$ 1.234,50"
+QString formatFixed2(double value);            // "0.00": 1234.5 -> "1234,50" in pt_BR
+QString formatCurrency(double value);          // "Currency": "R$ 1.234,50"
 QString formatPadded(qint64 value, int width); // "000": 7 -> "007"
-QString formatPlain(double value);        // plain number text, 15 significant digits
-QString formatDate(const QDate &date);    // "dd/mm/yyyy"
-QString formatYearMonth(const QDate &date);   // "YYYY/MM"
-QString formatMonthYear(const QDate &date);   // "mm/YYYY"
-QString formatTime(const QTime &time);    // "hh:mm.ss"
+QString formatPlain(double value);             // plain number text, 15 significant digits
+QString formatDate(const QDate &date);         // "dd/mm/yyyy"
+QString formatYearMonth(const QDate &date);    // "YYYY/MM"
+QString formatMonthYear(const QDate &date);    // "mm/YYYY"
+QString formatTime(const QTime &time);         // "hh:mm.ss"
 
 // Applies a format name to a value: "0.00", "Currency", "000", "dd/mm/yyyy",
 // "YYYY/MM", "mm/YYYY"; an empty format gives the plain text. Null gives "".

@@ -27,8 +27,8 @@ int stepDown(int component, float passo)
 }
 } // namespace
 
-QVector<Band> gradientBands(int heightTwips, int widthTwips, int &R, int &G, int &B,
-                            bool invertido, float passo, QVector<Band> *done)
+QVector<Band> gradientBands(int heightTwips, int widthTwips, int &R, int &G, int &B, bool invertido,
+                            float passo, QVector<Band> *done)
 {
     QVector<Band> bands;
     bands.reserve(63);
@@ -50,7 +50,8 @@ QVector<Band> gradientBands(int heightTwips, int widthTwips, int &R, int &G, int
             R = stepDown(R, passo);
             G = stepDown(G, passo);
             B = stepDown(B, passo);
-            top = checked16(invertido ? static_cast<long long>(top) + bandHeight : static_cast<long long>(top) - bandHeight);
+            top = checked16(invertido ? static_cast<long long>(top) + bandHeight
+                                      : static_cast<long long>(top) - bandHeight);
         }
     } catch (...) {
         fail();

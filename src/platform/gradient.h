@@ -19,8 +19,8 @@ struct Band
 // the start colour and end as the colour after the last band. Throws
 // std::overflow_error when a position or size leaves the 16-bit range; the
 // bands computed before that are in `done`.
-QVector<Band> gradientBands(int heightTwips, int widthTwips, int &R, int &G, int &B,
-                            bool invertido, float passo, QVector<Band> *done = nullptr);
+QVector<Band> gradientBands(int heightTwips, int widthTwips, int &R, int &G, int &B, bool invertido,
+                            float passo, QVector<Band> *done = nullptr);
 
 void paintBands(QPainter &painter, const QVector<Band> &bands);
 
@@ -28,7 +28,13 @@ void paintBands(QPainter &painter, const QVector<Band> &bands);
 int roundHalfEven(double value);
 
 constexpr int kTwipsPerPixel = 15;
-inline int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
-inline int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int twipsToPixels(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
+inline int pixelsToTwips(int pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
 
 } // namespace kq::platform

@@ -6,8 +6,7 @@ namespace kq::platform {
 
 MaskEdBox::MaskEdBox(QWidget *parent)
     : QLineEdit(parent)
-{
-}
+{}
 
 void MaskEdBox::setMask(const QString &mask)
 {

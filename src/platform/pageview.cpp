@@ -10,7 +10,8 @@ namespace {
 constexpr double kGap = 12; // pixels around the pages
 } // namespace
 
-PageView::PageView(QWidget *parent) : QAbstractScrollArea(parent)
+PageView::PageView(QWidget *parent)
+    : QAbstractScrollArea(parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);

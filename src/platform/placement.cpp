@@ -23,8 +23,7 @@ QRect keptInside(const QRect &wanted, const QRect &available)
         return wanted;
     const QSize size = wanted.size().boundedTo(available.size());
     return QRect(QPoint(clampStart(wanted.x(), size.width(), available.x(), available.width()),
-                        clampStart(wanted.y(), size.height(), available.y(),
-                                   available.height())),
+                        clampStart(wanted.y(), size.height(), available.y(), available.height())),
                  size);
 }
 
@@ -91,7 +90,8 @@ class FirstShow : public QObject
 {
 public:
     FirstShow(QWidget *window, Placement placement)
-        : QObject(window), m_placement(placement)
+        : QObject(window)
+        , m_placement(placement)
     {
         window->installEventFilter(this);
     }

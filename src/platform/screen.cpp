@@ -147,8 +147,8 @@ void Screen::paintEvent(QPaintEvent *event)
     int b = m_b;
     QVector<Band> bands;
     try {
-        bands = gradientBands(pixelsToTwips(height()), pixelsToTwips(width()), r, g, b,
-                              m_invertido, m_passo, &bands);
+        bands = gradientBands(pixelsToTwips(height()), pixelsToTwips(width()), r, g, b, m_invertido,
+                              m_passo, &bands);
     } catch (...) {
         // Too large for the old 16-bit geometry: keep what was computed.
     }

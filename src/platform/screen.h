@@ -26,8 +26,7 @@ public:
     // The keys of a small dialog, before the two options above: Enter
     // presses `enter` (or, with focusedFirst, the push button that has the
     // focus), Esc presses `escape`. A null button leaves its key alone.
-    void setDialogKeys(QAbstractButton *enter, QAbstractButton *escape,
-                       bool focusedFirst = false);
+    void setDialogKeys(QAbstractButton *enter, QAbstractButton *escape, bool focusedFirst = false);
 
     // Paint the 63-band background on every paint (red 0, green 255, blue 255,
     // bottom-up, step 5 unless set otherwise).

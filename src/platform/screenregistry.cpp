@@ -94,7 +94,9 @@ namespace {
 class ModalWatcher : public QObject
 {
 public:
-    explicit ModalWatcher(QEventLoop *loop) : m_loop(loop) {}
+    explicit ModalWatcher(QEventLoop *loop)
+        : m_loop(loop)
+    {}
     QVariantMap properties;
 
     // Dynamic properties, and the declared ones the openers read.

@@ -36,7 +36,10 @@ public:
     void unloadAll();
 
     template<class T>
-    T *get(const QString &name) { return qobject_cast<T *>(load(name)); }
+    T *get(const QString &name)
+    {
+        return qobject_cast<T *>(load(name));
+    }
 
 private:
     QHash<QString, Factory> m_factories;

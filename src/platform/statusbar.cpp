@@ -49,11 +49,20 @@ void StatusBar::setPanelStyle(int panel, PanelStyle style)
     if (!l)
         return;
     switch (style) {
-    case PanelStyle::Text: break;
-    case PanelStyle::CapsLock: l->setText(QStringLiteral("CAPS")); break;
-    case PanelStyle::Insert: l->setText(QStringLiteral("INS")); break;
-    case PanelStyle::Date: l->setText(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))); break;
-    case PanelStyle::Time: l->setText(QTime::currentTime().toString(QStringLiteral("hh:mm"))); break;
+    case PanelStyle::Text:
+        break;
+    case PanelStyle::CapsLock:
+        l->setText(QStringLiteral("CAPS"));
+        break;
+    case PanelStyle::Insert:
+        l->setText(QStringLiteral("INS"));
+        break;
+    case PanelStyle::Date:
+        l->setText(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+        break;
+    case PanelStyle::Time:
+        l->setText(QTime::currentTime().toString(QStringLiteral("hh:mm")));
+        break;
     }
 }
 

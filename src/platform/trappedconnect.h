@@ -39,9 +39,11 @@ template<std::size_t N, class F, class Args>
 void invokeLeading(F &f, const Args &args)
 {
     if constexpr (takesLeading<F, Args>(std::make_index_sequence<N>{})) {
-        [&]<std::size_t... I>(std::index_sequence<I...>) {
+        [&]<std::size_t... I>(std::index_sequence<I...>)
+        {
             std::invoke(f, std::get<I>(args)...);
-        }(std::make_index_sequence<N>{});
+        }
+        (std::make_index_sequence<N>{});
     } else {
         static_assert(N > 0, "the handler cannot take the signal's arguments");
         if constexpr (N > 0)
@@ -55,8 +57,8 @@ auto boundHandler(Receiver *receiver, Handler handler)
 {
     if constexpr (std::is_member_function_pointer_v<Handler>) {
         auto *owner = static_cast<typename MemberOwner<Handler>::type *>(receiver);
-        return [owner, handler](auto &&...a)
-                   -> decltype(std::invoke(handler, owner, std::forward<decltype(a)>(a)...)) {
+        return [owner, handler](auto &&...a) -> decltype(std::invoke(
+                                                 handler, owner, std::forward<decltype(a)>(a)...)) {
             return std::invoke(handler, owner, std::forward<decltype(a)>(a)...);
         };
     } else {

@@ -52,11 +52,10 @@ AgreementChange deleteAgreement(const QString &databaseName, const QString &cdAc
     requireCode(cdAcordo);
     AgreementChange change;
     kq::data::Transaction tx(databaseName);
-    change.agreements = run(databaseName,
-                            QStringLiteral("DELETE FROM acordos WHERE cd_acordo = ?"), cdAcordo);
-    change.instalments = run(databaseName,
-                             QStringLiteral("DELETE FROM parcelas WHERE cd_acordo = ?"),
-                             cdAcordo);
+    change.agreements
+        = run(databaseName, QStringLiteral("DELETE FROM acordos WHERE cd_acordo = ?"), cdAcordo);
+    change.instalments
+        = run(databaseName, QStringLiteral("DELETE FROM parcelas WHERE cd_acordo = ?"), cdAcordo);
     change.cheques = chequesBackToCollection(databaseName, cdAcordo);
     tx.commit();
     return change;

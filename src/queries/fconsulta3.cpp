@@ -109,8 +109,7 @@ void fconsulta3::Command10_Click()
     if (code.isEmpty())
         return;
     if (kq::platform::Dialogs::message(QStringLiteral("Deseja Cancelar esse acordo ? :") + code,
-                                       QStringLiteral("CANCELAMENTO"),
-                                       kq::platform::Buttons::YesNo,
+                                       QStringLiteral("CANCELAMENTO"), kq::platform::Buttons::YesNo,
                                        kq::platform::Icon::Question)
         != kq::platform::Answer::Yes)
         return;
@@ -128,8 +127,7 @@ void fconsulta3::EXCLUIR_Click()
         return;
     if (kq::platform::Dialogs::message(
             QStringLiteral("Deseja Realmente excluir esse registro? :") + code,
-            QStringLiteral("EXCLUSÃO"), kq::platform::Buttons::YesNo,
-            kq::platform::Icon::Question)
+            QStringLiteral("EXCLUSÃO"), kq::platform::Buttons::YesNo, kq::platform::Icon::Question)
         != kq::platform::Answer::Yes)
         return;
     if (!kq::shell::trap(kName, [&] { deleteAgreement(databasePath(), code); }))

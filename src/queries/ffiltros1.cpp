@@ -44,9 +44,8 @@ ffiltros1::ffiltros1(QWidget *parent)
     addLabelled(block, QStringLiteral("Documento:"), nr_documento);
     Command5 = addButton(block, QStringLiteral("Command5"), QStringLiteral("Executar"));
 
-    connectTrapped(Command2, &QPushButton::clicked, [this] {
-        runFilter(chequesByStore(ds_loja->boundText()), {ds_loja});
-    });
+    connectTrapped(Command2, &QPushButton::clicked,
+                   [this] { runFilter(chequesByStore(ds_loja->boundText()), {ds_loja}); });
     connectTrapped(Command1, &QPushButton::clicked, [this] {
         runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
                   {loja1});

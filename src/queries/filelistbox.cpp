@@ -5,9 +5,9 @@
 namespace kq::queries {
 
 FileListBox::FileListBox(const QString &pattern, QWidget *parent)
-    : QListWidget(parent), m_pattern(pattern)
-{
-}
+    : QListWidget(parent)
+    , m_pattern(pattern)
+{}
 
 void FileListBox::setPath(const QString &folder)
 {

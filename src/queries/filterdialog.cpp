@@ -73,8 +73,7 @@ void FilterDialog::addLabelled(QBoxLayout *block, const QString &label, QWidget 
 
 kq::platform::DBCombo *FilterDialog::addCombo(QBoxLayout *block, const QString &label,
                                               const QString &name, const QString &rowSource,
-                                              const QString &listField,
-                                              const QString &boundColumn)
+                                              const QString &listField, const QString &boundColumn)
 {
     auto *combo = new kq::platform::DBCombo(block->parentWidget());
     combo->setObjectName(name);
@@ -99,8 +98,7 @@ kq::platform::DTPicker *FilterDialog::addDate(QBoxLayout *block, const QString &
     return date;
 }
 
-QPushButton *FilterDialog::addButton(QBoxLayout *block, const QString &name,
-                                     const QString &caption)
+QPushButton *FilterDialog::addButton(QBoxLayout *block, const QString &name, const QString &caption)
 {
     block->addStretch();
     auto *b = new QPushButton(caption, block->parentWidget());

@@ -38,8 +38,7 @@ protected:
                                     const QString &rowSource, const QString &listField,
                                     const QString &boundColumn);
     // A date field, today when the dialog loads.
-    kq::platform::DTPicker *addDate(QBoxLayout *block, const QString &label,
-                                    const QString &name);
+    kq::platform::DTPicker *addDate(QBoxLayout *block, const QString &label, const QString &name);
     QPushButton *addButton(QBoxLayout *block, const QString &name, const QString &caption);
     void addLabelled(QBoxLayout *block, const QString &label, QWidget *field);
 

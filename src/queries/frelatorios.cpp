@@ -13,7 +13,8 @@
 
 namespace kq::queries {
 
-frelatorios::frelatorios(QWidget *parent) : ReportLauncher(QStringLiteral("frelatorios"), parent)
+frelatorios::frelatorios(QWidget *parent)
+    : ReportLauncher(QStringLiteral("frelatorios"), parent)
 {
     setWindowTitle(QStringLiteral("Relatórios do Sistema"));
     resize(560, 380);

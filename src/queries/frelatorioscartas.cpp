@@ -41,8 +41,8 @@ void frelatorioscartas::buildControls()
     auto *root = new QGridLayout(this);
 
     auto *empresa = new QVBoxLayout;
-    auto *lojaLabel =
-        new QLabel(QStringLiteral("Escolha  a empresa para emitir carta de Vantesca"), this);
+    auto *lojaLabel
+        = new QLabel(QStringLiteral("Escolha  a empresa para emitir carta de Vantesca"), this);
     ds_loja = new kq::platform::DBList(this);
     ds_loja->setObjectName(QStringLiteral("ds_loja"));
     lojaLabel->setBuddy(ds_loja);
@@ -71,11 +71,11 @@ void frelatorioscartas::buildControls()
     GridEX1 = new GridEX(documentos);
     GridEX1->setObjectName(QStringLiteral("GridEX1"));
     const QList<QPair<const char *, const char *>> columns = {
-        {"NM_CLIENTE", "Cliente"},     {"DS_LOJA", "Loja"},         {"CD_DEVOLVIDO", "Chave"},
-        {"DT_VANTESCA", "Cadastro"},   {"DT_DEPOSITO", "Depósito"}, {"VL_CHEQUE", "Valor"},
+        {"NM_CLIENTE", "Cliente"},     {"DS_LOJA", "Loja"},           {"CD_DEVOLVIDO", "Chave"},
+        {"DT_VANTESCA", "Cadastro"},   {"DT_DEPOSITO", "Depósito"},   {"VL_CHEQUE", "Valor"},
         {"CD_BANCO", "Bnc"},           {"ds_documento", "Documento"}, {"CD_AGENCIA", "Ag"},
-        {"CD_CONTA", "Conta"},         {"NR_CHEQUE", "Cheque"},     {"NM_EMITENTE", "Emitente"},
-        {"NR_DOCUMENTO", "Documento"}, {"DS_DESTINO", "Destino"},   {"DS_SITUACAO", "Situação"},
+        {"CD_CONTA", "Conta"},         {"NR_CHEQUE", "Cheque"},       {"NM_EMITENTE", "Emitente"},
+        {"NR_DOCUMENTO", "Documento"}, {"DS_DESTINO", "Destino"},     {"DS_SITUACAO", "Situação"},
         {"CD_LOJA", "CD_LOJA"}};
     for (const auto &[field, caption] : columns)
         GridEX1->addColumn(QString::fromLatin1(field), QString::fromUtf8(caption), 90);
@@ -116,22 +116,21 @@ QString frelatorioscartas::followUpDebtor()
     return grid ? grid->value(2).toString() : QString();
 }
 
-kq::data::RecordSource frelatorioscartas::chequeQuery(const QString &cliente,
-                                                     const QString &loja)
+kq::data::RecordSource frelatorioscartas::chequeQuery(const QString &cliente, const QString &loja)
 {
     return {QStringLiteral(
-               "SELECT DEVOLVIDOS.CD_LOJA, CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
-               "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
-               "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
-               "DEVOLVIDOS.CD_CONTA, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, "
-               "DEVOLVIDOS.NR_DOCUMENTO, DESTINOS.DS_DESTINO, SITUACOES.DS_SITUACAO, "
-               "documentos.DS_documento FROM (SITUACOES INNER JOIN (DESTINOS INNER JOIN "
-               "(CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = "
-               "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
-               "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
-               "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
-               "documentos.CD_documento where devolvidos.cd_cliente=? and "
-               "devolvidos.cd_loja=? and devolvidos.cd_situacao<>'007' order by dt_deposito"),
+                "SELECT DEVOLVIDOS.CD_LOJA, CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
+                "DEVOLVIDOS.CD_DEVOLVIDO, DEVOLVIDOS.DT_VANTESCA, DEVOLVIDOS.DT_DEPOSITO, "
+                "DEVOLVIDOS.VL_CHEQUE, DEVOLVIDOS.CD_BANCO, DEVOLVIDOS.CD_AGENCIA, "
+                "DEVOLVIDOS.CD_CONTA, DEVOLVIDOS.NR_CHEQUE, DEVOLVIDOS.NM_EMITENTE, "
+                "DEVOLVIDOS.NR_DOCUMENTO, DESTINOS.DS_DESTINO, SITUACOES.DS_SITUACAO, "
+                "documentos.DS_documento FROM (SITUACOES INNER JOIN (DESTINOS INNER JOIN "
+                "(CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = "
+                "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
+                "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
+                "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
+                "documentos.CD_documento where devolvidos.cd_cliente=? and "
+                "devolvidos.cd_loja=? and devolvidos.cd_situacao<>'007' order by dt_deposito"),
             {cliente, loja}};
 }
 

@@ -29,12 +29,12 @@ frelatoriosfinanceiros::frelatoriosfinanceiros(QWidget *parent)
                           QStringLiteral("cd_loja"), this);
     cd_loja1 = lookupCombo(QStringLiteral("cd_loja1"), lojas, QStringLiteral("ds_loja"),
                            QStringLiteral("cd_loja"), this);
-    QWidget *periodo = periodFrame(QStringLiteral("Intervalo de Datas"),
-                                   QStringLiteral("dt_inicio"), QStringLiteral("dt_fim"),
-                                   &dt_inicio, &dt_fim, this);
-    QWidget *periodo1 = periodFrame(QStringLiteral("Intervalo de Datas"),
-                                    QStringLiteral("dt_inicio1"), QStringLiteral("dt_fim1"),
-                                    &dt_inicio1, &dt_fim1, this);
+    QWidget *periodo
+        = periodFrame(QStringLiteral("Intervalo de Datas"), QStringLiteral("dt_inicio"),
+                      QStringLiteral("dt_fim"), &dt_inicio, &dt_fim, this);
+    QWidget *periodo1
+        = periodFrame(QStringLiteral("Intervalo de Datas"), QStringLiteral("dt_inicio1"),
+                      QStringLiteral("dt_fim1"), &dt_inicio1, &dt_fim1, this);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Executar Por Cliente"), this);
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Executar Geral"), this);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("&Executar Por Cliente"), this);
@@ -43,10 +43,10 @@ frelatoriosfinanceiros::frelatoriosfinanceiros(QWidget *parent)
 
     auto *root = new QVBoxLayout(this);
     auto *panels = new QHBoxLayout;
-    panels->addWidget(panel(QStringLiteral("Acordos"), diretorio, cd_loja, periodo, Command2,
-                            Command3));
-    panels->addWidget(panel(QStringLiteral("Parcelamento"), diretorio1, cd_loja1, periodo1,
-                            Command4, Command5));
+    panels->addWidget(
+        panel(QStringLiteral("Acordos"), diretorio, cd_loja, periodo, Command2, Command3));
+    panels->addWidget(
+        panel(QStringLiteral("Parcelamento"), diretorio1, cd_loja1, periodo1, Command4, Command5));
     root->addLayout(panels, 1);
     auto *sair = new QHBoxLayout;
     sair->addStretch();
@@ -100,9 +100,9 @@ void frelatoriosfinanceiros::Command3_Click()
 
 void frelatoriosfinanceiros::Command4_Click()
 {
-    runChosenReport(*CrystalReport1, diretorio1,
-                    formulaParcelasLoja(dt_inicio1->value(), dt_fim1->value(),
-                                        cd_loja1->boundText()));
+    runChosenReport(
+        *CrystalReport1, diretorio1,
+        formulaParcelasLoja(dt_inicio1->value(), dt_fim1->value(), cd_loja1->boundText()));
 }
 
 void frelatoriosfinanceiros::Command5_Click()

@@ -39,8 +39,7 @@ QString date(const QVariant &v)
 
 } // namespace
 
-void SubstituiCampo(const QString &campo, const QString &valor,
-                    kq::platform::LetterDocument &word)
+void SubstituiCampo(const QString &campo, const QString &valor, kq::platform::LetterDocument &word)
 {
     // A placeholder that is not there is left as it is.
     word.replaceNext(campo, valor);
@@ -78,8 +77,7 @@ QVariant fieldOrNull(const kq::data::Recordset &rs, const char *field)
 Escritorio escritorio(const kq::data::Recordset &p)
 {
     return {fieldOrNull(p, "ds_empresa"), fieldOrNull(p, "ds_endereco"),
-            fieldOrNull(p, "ds_cidade"), fieldOrNull(p, "nr_telefone"),
-            fieldOrNull(p, "ds_prazo")};
+            fieldOrNull(p, "ds_cidade"), fieldOrNull(p, "nr_telefone"), fieldOrNull(p, "ds_prazo")};
 }
 
 QStringList emptyOfficeParameters(const QStringList &placeholders, const Escritorio &e)
@@ -91,8 +89,8 @@ QStringList emptyOfficeParameters(const QStringList &placeholders, const Escrito
         const char *caption;
         const QVariant &value;
     } parameters[] = {
-        {"@usuario", "Razão Social", e.empresa},   {"@EndComp2", "Endereço", e.endereco},
-        {"@cidade", "Cidade", e.cidade},           {"@fone", "Telefones", e.telefone},
+        {"@usuario", "Razão Social", e.empresa}, {"@EndComp2", "Endereço", e.endereco},
+        {"@cidade", "Cidade", e.cidade},         {"@fone", "Telefones", e.telefone},
         {"@ndias", "Prazo Contato", e.prazo},
     };
     QStringList empty;
@@ -115,8 +113,8 @@ bool confirmOfficeParameters(const LetterEntries &entries, const Escritorio &e)
     return Dialogs::message(QStringLiteral("Estes parâmetros do escritório estão em branco: %1."
                                            "\nDeseja emitir assim mesmo?")
                                 .arg(empty.join(QStringLiteral(", "))),
-                            QString(), kq::platform::Buttons::YesNo,
-                            kq::platform::Icon::Question, kq::platform::Answer::Yes)
+                            QString(), kq::platform::Buttons::YesNo, kq::platform::Icon::Question,
+                            kq::platform::Answer::Yes)
            == kq::platform::Answer::Yes;
 }
 
@@ -140,33 +138,32 @@ QString linhaDocumento(const QVariant &dsDocumento, const QVariant &dtDeposito,
                        const QVariant &nrDocumento)
 {
     // A description longer than 20 characters is kept whole.
-    const QString tipo = isNull(dsDocumento) ? QString(20, u' ')
-                                             : dsDocumento.toString().leftJustified(20, u' ');
+    const QString tipo
+        = isNull(dsDocumento) ? QString(20, u' ') : dsDocumento.toString().leftJustified(20, u' ');
     const QString deposito = isNull(dtDeposito) ? QString() : formatDate(dtDeposito.toDate());
     const QString valor = isNull(vlCheque) ? QString() : formatFixed2(vlCheque.toDouble());
     return tipo + QStringLiteral(" | ") + deposito + QStringLiteral(" | ") + valor
            + QStringLiteral(" |") + orDashes(nmCliente) + QStringLiteral(" |")
-           + (isNull(nrDocumento) ? QString() : nrDocumento.toString())
-           + QStringLiteral("\r\n");
+           + (isNull(nrDocumento) ? QString() : nrDocumento.toString()) + QStringLiteral("\r\n");
 }
 
 QStringList cartaPlaceholders(const QString &fileName)
 {
     const QStringList head = {"@NomeDev", "@Enderecodev", "@Bairrodev", "@cidadedev", "@cepdev",
-                              "@cidade", "@dia", "@mes", "@ano"};
+                              "@cidade",  "@dia",         "@mes",       "@ano"};
     if (fileName == QLatin1String("Carta Branda.doc"))
         return head + QStringList{"@NomeDev", "@CPF/CNPJDev", "@nomecliente", "@documentos",
-                                  "@ndias", "@fone", "@usuario"};
+                                  "@ndias",   "@fone",        "@usuario"};
     if (fileName == QLatin1String("Carta Incisiva.doc")
         || fileName == QLatin1String("Carta Notificacao.doc"))
-        return head + QStringList{"@NomeDev", "@CPF/CNPJDev", "@nomecliente", "@documentos",
-                                  "@usuario"};
+        return head
+               + QStringList{"@NomeDev", "@CPF/CNPJDev", "@nomecliente", "@documentos", "@usuario"};
     if (fileName == QLatin1String("Carta IncisivaTerm.doc"))
-        return head + QStringList{"@nomecliente", "@NomeDev", "@CPF/CNPJDev", "@documentos",
-                                  "@usuario"};
+        return head
+               + QStringList{"@nomecliente", "@NomeDev", "@CPF/CNPJDev", "@documentos", "@usuario"};
     if (fileName == QLatin1String("Carta Intermediaria.doc"))
         return head + QStringList{"@NomeDev", "@CPF/CNPJDev", "@nomecliente", "@documentos",
-                                  "@ndias", "@EndComp2", "@usuario"};
+                                  "@ndias",   "@EndComp2",    "@usuario"};
     return {};
 }
 
@@ -213,9 +210,8 @@ LetterEntries confissaoEntries(const ConfissaoDados &d)
     const QString endereco = orDashes(d.dsEndereco);
     const QString parcela = money(d.vlParcela);
     const QString vencimento = date(d.dt1Vencimento);
-    const QString parcelas = isNull(d.nrParcelas)
-                                 ? kNulo
-                                 : kq::platform::formatPlain(d.nrParcelas.toDouble());
+    const QString parcelas
+        = isNull(d.nrParcelas) ? kNulo : kq::platform::formatPlain(d.nrParcelas.toDouble());
     return {
         {"@CPF/CNPJDev", documento},
         {"@NomeDev", nome},

@@ -22,8 +22,7 @@ using LetterEntries = QVector<QPair<QString, QString>>;
 
 // Fills the next occurrence of `campo` with `valor`; a placeholder the
 // document lacks leaves it unchanged. Never fails towards the caller.
-void SubstituiCampo(const QString &campo, const QString &valor,
-                    kq::platform::LetterDocument &word);
+void SubstituiCampo(const QString &campo, const QString &valor, kq::platform::LetterDocument &word);
 
 // The field of the recordset's current row; Null (invalid) at its end.
 QVariant fieldOrNull(const kq::data::Recordset &rs, const char *field);

@@ -8,8 +8,8 @@ void addQueryColumns(kq::platform::GridEX *grid, const QueryColumn *columns, int
 {
     for (int i = 0; i < count; ++i) {
         const QueryColumn &c = columns[i];
-        kq::platform::GridColumn &col = grid->addColumn(
-            QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
+        kq::platform::GridColumn &col
+            = grid->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
         col.setFormat(QString::fromLatin1(c.format));
         if (c.sum)
             col.setAggregate(kq::platform::Aggregate::Sum);

@@ -11,7 +11,7 @@ struct QueryColumn
 {
     const char *caption; // UTF-8
     const char *field;
-    int position;        // display position from 1
+    int position; // display position from 1
     int width;
     const char *format = "";
     bool sum = false;

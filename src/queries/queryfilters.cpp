@@ -83,8 +83,7 @@ QString chequeLoadQuery()
 
 RecordSource chequesByStore(const QString &loja)
 {
-    return {chequeLoadQuery()
-                + QStringLiteral(" where devolvidos.cd_loja=? order by nm_emitente"),
+    return {chequeLoadQuery() + QStringLiteral(" where devolvidos.cd_loja=? order by nm_emitente"),
             {loja}};
 }
 
@@ -98,8 +97,8 @@ RecordSource chequesByStoreAndPeriod(const QString &loja, const QDate &from, con
 
 QString chequesByPeriod(const QDate &from, const QDate &to)
 {
-    return chequeLoadQuery() + QStringLiteral(" where  dt_deposito between ")
-           + between(from, to) + QStringLiteral("order by nm_emitente");
+    return chequeLoadQuery() + QStringLiteral(" where  dt_deposito between ") + between(from, to)
+           + QStringLiteral("order by nm_emitente");
 }
 
 QString chequesByPeriodInIssuerOrder(const QDate &from, const QDate &to)
@@ -107,8 +106,8 @@ QString chequesByPeriodInIssuerOrder(const QDate &from, const QDate &to)
     // "+" keeps the dates off ix_devolvidos_deposito: they are read from
     // ix_devolvidos_emitente_deposito as it is walked, which gives the order
     // whole (cheques of one issuer and day as the index holds them, as entered).
-    return chequeLoadQuery() + QStringLiteral(" where  +dt_deposito between ")
-           + between(from, to) + QStringLiteral(" order by nm_emitente, dt_deposito");
+    return chequeLoadQuery() + QStringLiteral(" where  +dt_deposito between ") + between(from, to)
+           + QStringLiteral(" order by nm_emitente, dt_deposito");
 }
 
 QString chequesByPeriod(const QString &db, const QDate &from, const QDate &to)
@@ -196,12 +195,12 @@ QString agreementAllQuery()
 RecordSource agreementRecordQuery(const QString &acordo)
 {
     return {QStringLiteral(
-               "SELECT acordos.cd_status, acordos.vl_desconto, acordos.vl_aberto,"
-               "CLIENTES.nr_documento, clientes.nm_cliente, acordos.dt_acordo, "
-               "acordos.vl_aberto, acordos.nr_parcelas, acordos.vl_financiado, "
-               "acordos.dt_1vencimento, acordos.vl_parcela, CLIENTES.DS_ENDERECO, "
-               "CLIENTES.DS_BAIRRO, CLIENTES.NR_TELEFONES FROM acordos INNER JOIN CLIENTES ON "
-               "acordos.cd_cliente = CLIENTES.CD_CLIENTE  Where cd_acordo = ?"),
+                "SELECT acordos.cd_status, acordos.vl_desconto, acordos.vl_aberto,"
+                "CLIENTES.nr_documento, clientes.nm_cliente, acordos.dt_acordo, "
+                "acordos.vl_aberto, acordos.nr_parcelas, acordos.vl_financiado, "
+                "acordos.dt_1vencimento, acordos.vl_parcela, CLIENTES.DS_ENDERECO, "
+                "CLIENTES.DS_BAIRRO, CLIENTES.NR_TELEFONES FROM acordos INNER JOIN CLIENTES ON "
+                "acordos.cd_cliente = CLIENTES.CD_CLIENTE  Where cd_acordo = ?"),
             {acordo}};
 }
 

@@ -71,8 +71,8 @@ QueryScreen::QueryScreen(const QString &name, const QString &filterScreen, QWidg
     cmdPrint = makeButton(QStringLiteral("cmdPrint"), QStringLiteral("IMPRIMIR"), 0, 0);
     cmdPrint->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
                                        style()->standardIcon(QStyle::SP_DialogSaveButton)));
-    cmdPrintPreview = makeButton(QStringLiteral("cmdPrintPreview"),
-                                 QStringLiteral("VISUALIZAR"), 0, 1);
+    cmdPrintPreview
+        = makeButton(QStringLiteral("cmdPrintPreview"), QStringLiteral("VISUALIZAR"), 0, 1);
     cmdPrintPreview->setIcon(
         QIcon::fromTheme(QStringLiteral("document-print-preview"),
                          style()->standardIcon(QStyle::SP_FileDialogContentsView)));
@@ -218,8 +218,8 @@ void QueryScreen::cmdPrint_Click()
 void QueryScreen::cmdPrintPreview_Click()
 {
     setPrintOptions(false);
-    auto *preview = kq::platform::ScreenRegistry::instance().get<frmPreview>(
-        QStringLiteral("frmPreview"));
+    auto *preview
+        = kq::platform::ScreenRegistry::instance().get<frmPreview>(QStringLiteral("frmPreview"));
     if (!preview)
         return;
     preview->setGeometry(geometry());

@@ -9,7 +9,7 @@
 // values. Both ends of a period count.
 namespace kq::queries {
 
-QString formulaDate(const QDate &date);   // "2026/03/01"
+QString formulaDate(const QDate &date); // "2026/03/01"
 
 // frelatorios: "Empresa" (one store) and "Todos".
 QString formulaChequesLoja(const QString &loja, const QDate &d1, const QDate &d2);

@@ -68,9 +68,8 @@ bool runChosenReport(kq::platform::ReportEngine &engine, const FileListBox *list
 {
     const QString folder = kq::shell::dataFolder();
     engine.setDataFiles(0, kq::data::dataFile(folder, kq::data::kDevolvidos));
-    engine.setReportFileName(list->fileName().isEmpty()
-                                 ? QString()
-                                 : kq::data::dataFile(folder, list->fileName()));
+    engine.setReportFileName(
+        list->fileName().isEmpty() ? QString() : kq::data::dataFile(folder, list->fileName()));
     engine.setWindowShowPrintSetupBtn(true);
     engine.setWindowState(2);
     engine.setSelectionFormula(formula);

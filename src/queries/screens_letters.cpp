@@ -15,8 +15,7 @@ void registerLetterScreens()
     auto &r = kq::platform::ScreenRegistry::instance();
     r.registerScreen(QStringLiteral("frelatorioscartas"), [] { return new frelatorioscartas; });
     r.registerScreen(QStringLiteral("frelatorios"), [] { return new frelatorios; });
-    r.registerScreen(QStringLiteral("frelatoriosvantesca"),
-                     [] { return new frelatoriosvantesca; });
+    r.registerScreen(QStringLiteral("frelatoriosvantesca"), [] { return new frelatoriosvantesca; });
     r.registerScreen(QStringLiteral("frelatorioscliente"), [] { return new frelatorioscliente; });
     r.registerScreen(QStringLiteral("frelatoriosfinanceiros"),
                      [] { return new frelatoriosfinanceiros; });

@@ -22,8 +22,8 @@ struct CodeTable
     QString questionField; // named after the deletion question
     QColor descColor;      // background of the description box
     QString hint = QStringLiteral("Não Usar preenchido automáticamente na inclusão");
-    kq::shell::RegisterScreen::ButtonOrder buttons =
-        kq::shell::RegisterScreen::ButtonOrder::ClearFirst;
+    kq::shell::RegisterScreen::ButtonOrder buttons
+        = kq::shell::RegisterScreen::ButtonOrder::ClearFirst;
 };
 
 // A register of a key and a description.

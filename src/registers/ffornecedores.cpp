@@ -32,29 +32,38 @@ void ffornecedores::buildControls()
     setButtonOrder(ButtonOrder::IncludeFirst);
 
     cd_cliente = addCodeBox(QStringLiteral("cd_cliente"),
-                            QStringLiteral("Não Usar preenchido automáticamente na inclusão"),
-                            0);
+                            QStringLiteral("Não Usar preenchido automáticamente na inclusão"), 0);
     nm_cliente = addTextBox(QStringLiteral("Nome :"), QStringLiteral("nm_cliente"), 50, 1, 0, 3);
-    ds_endereco = addTextBox(QStringLiteral("Endereço :"), QStringLiteral("ds_endereco"), 50, 2,
-                             0, 3);
+    ds_endereco
+        = addTextBox(QStringLiteral("Endereço :"), QStringLiteral("ds_endereco"), 50, 2, 0, 3);
     ds_bairro = addTextBox(QStringLiteral("Bairro :"), QStringLiteral("ds_bairro"), 50, 3, 0);
     ds_cidade = addTextBox(QStringLiteral("Cidade :"), QStringLiteral("ds_cidade"), 50, 3, 1);
     ds_estado = addComboBox(QStringLiteral("Estado :"), QStringLiteral("ds_estado"), true, 4, 0);
     nr_telefone = addTextBox(QStringLiteral("Telefone:"), QStringLiteral("nr_telefone"), 0, 4, 1);
     cd_cep = addTextBox(QStringLiteral("Cep:"), QStringLiteral("cd_cep"), 50, 5, 0);
-    nr_documento = addTextBox(QStringLiteral("CNPJ/CPF:"), QStringLiteral("nr_documento"), 50,
-                              5, 1);
+    nr_documento
+        = addTextBox(QStringLiteral("CNPJ/CPF:"), QStringLiteral("nr_documento"), 50, 5, 1);
     ds_obs = addTextBox(QStringLiteral("OBS:"), QStringLiteral("ds_obs"), 50, 6, 0, 3);
     fieldsLayout()->setColumnStretch(1, 1);
     fieldsLayout()->setColumnStretch(3, 1);
     nr_documento->installEventFilter(this);
 
-    struct Col { const char *field; const char *caption; int width; };
-    const Col cols[] = {{"CD_CLIENTE", "Código", 60},       {"NM_CLIENTE", "Nome", 220},
-                        {"DS_ENDERECO", "Endereço", 200},   {"DS_BAIRRO", "Bairro", 120},
-                        {"DS_CIDADE", "Cidade", 120},       {"DS_ESTADO", "Estado", 50},
-                        {"CD_CEP", "Cep", 80},              {"NR_TELEFONES", "Telefones", 120},
-                        {"nr_documento", "CPF/CNPJ", 120},  {"nr_contatos", "Contatos", 60},
+    struct Col
+    {
+        const char *field;
+        const char *caption;
+        int width;
+    };
+    const Col cols[] = {{"CD_CLIENTE", "Código", 60},
+                        {"NM_CLIENTE", "Nome", 220},
+                        {"DS_ENDERECO", "Endereço", 200},
+                        {"DS_BAIRRO", "Bairro", 120},
+                        {"DS_CIDADE", "Cidade", 120},
+                        {"DS_ESTADO", "Estado", 50},
+                        {"CD_CEP", "Cep", 80},
+                        {"NR_TELEFONES", "Telefones", 120},
+                        {"nr_documento", "CPF/CNPJ", 120},
+                        {"nr_contatos", "Contatos", 60},
                         {"cd_tipo", "Tipo", 50}};
     for (const Col &c : cols)
         GridEX1->addColumn(QString::fromLatin1(c.field), QString::fromUtf8(c.caption), c.width);
@@ -122,8 +131,8 @@ void ffornecedores::LimpaCampos()
     enterProcedure();
     // CEP and observation are kept for the next debtor.
     step([this] {
-        for (QLineEdit *box : {cd_cliente, ds_endereco, nm_cliente, ds_bairro, ds_cidade,
-                               nr_telefone})
+        for (QLineEdit *box :
+             {cd_cliente, ds_endereco, nm_cliente, ds_bairro, ds_cidade, nr_telefone})
             box->clear();
         ds_estado->setCurrentIndex(-1);
         ds_estado->setEditText(QString());

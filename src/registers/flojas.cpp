@@ -40,18 +40,16 @@ void flojas::buildControls()
     cd_loja = addCodeBox(QStringLiteral("cd_loja"),
                          QStringLiteral("Não Usar preenchido automáticamente na inclusão"), 0);
     ds_loja = addTextBox(QStringLiteral("Cliente:"), QStringLiteral("ds_loja"), 50, 1, 0, 3);
-    nm_fantasia = addTextBox(QStringLiteral("Fantasia:"), QStringLiteral("nm_fantasia"), 50, 2,
-                             0, 3);
-    ds_endereco = addTextBox(QStringLiteral("Endereço:"), QStringLiteral("ds_endereco"), 50, 3,
-                             0);
-    ds_complemento = addTextBox(QStringLiteral("Complemento:"), QStringLiteral("ds_complemento"),
-                                50, 3, 1);
+    nm_fantasia
+        = addTextBox(QStringLiteral("Fantasia:"), QStringLiteral("nm_fantasia"), 50, 2, 0, 3);
+    ds_endereco = addTextBox(QStringLiteral("Endereço:"), QStringLiteral("ds_endereco"), 50, 3, 0);
+    ds_complemento
+        = addTextBox(QStringLiteral("Complemento:"), QStringLiteral("ds_complemento"), 50, 3, 1);
     ds_cidade = addTextBox(QStringLiteral("Cidade:"), QStringLiteral("ds_cidade"), 50, 4, 0);
     ds_bairro = addTextBox(QStringLiteral("Bairro:"), QStringLiteral("ds_bairro"), 50, 4, 1);
     cd_uf = addComboBox(QStringLiteral("Estado:"), QStringLiteral("cd_uf"), true, 5, 0);
     nr_cep = addTextBox(QStringLiteral("Cep:"), QStringLiteral("nr_cep"), 9, 5, 1);
-    nr_telefone = addTextBox(QStringLiteral("Telefone:"), QStringLiteral("nr_telefone"), 50, 6,
-                             0);
+    nr_telefone = addTextBox(QStringLiteral("Telefone:"), QStringLiteral("nr_telefone"), 50, 6, 0);
     cd_cgc = addTextBox(QStringLiteral("Cgc\\CPF:"), QStringLiteral("cd_cgc"), 50, 6, 1);
     nr_inscricao = addTextBox(QStringLiteral("I.E.:"), QStringLiteral("nr_inscricao"), 50, 7, 0);
     ds_email = addTextBox(QStringLiteral("Email:"), QStringLiteral("ds_email"), 50, 7, 1);
@@ -113,8 +111,8 @@ void flojas::buildControls()
     setFocusBox(ds_loja);
     setQuestionField(QStringLiteral("ds_loja"));
     setPatternTabOrder({ds_loja, nm_fantasia, ds_endereco, ds_complemento, ds_cidade, ds_bairro,
-                        cd_uf, nr_cep, nr_telefone, cd_cgc, nr_inscricao, ds_email, cd_cor,
-                        cd_loja, vl_juros, vl_honorarios, vl_multa, nr_parcelas});
+                        cd_uf, nr_cep, nr_telefone, cd_cgc, nr_inscricao, ds_email, cd_cor, cd_loja,
+                        vl_juros, vl_honorarios, vl_multa, nr_parcelas});
 }
 
 void flojas::formLoad()
@@ -231,8 +229,8 @@ void flojas::Command3_Click()
 {
     const std::optional<QColor> shown = colorFromText(cd_cor->text());
     // Opened on the box's colour, so cancelling leaves the store's colour.
-    const std::optional<QColor> chosen =
-        kq::platform::Dialogs::chooseColor(shown ? *shown : QColor(Qt::white));
+    const std::optional<QColor> chosen
+        = kq::platform::Dialogs::chooseColor(shown ? *shown : QColor(Qt::white));
     if (!chosen)
         return;
     paintColorBox(*chosen);

@@ -16,8 +16,8 @@ std::optional<QColor> colorFromText(const QString &cdCor)
 
 QString colorText(const QColor &color)
 {
-    const qint64 value = qint64(color.red()) | (qint64(color.green()) << 8)
-                         | (qint64(color.blue()) << 16);
+    const qint64 value
+        = qint64(color.red()) | (qint64(color.green()) << 8) | (qint64(color.blue()) << 16);
     return QString::number(value);
 }
 
@@ -62,9 +62,8 @@ void applyStoreStyle(kq::platform::GridRow &row, int keyColumn)
 
 void useStoreStyles(kq::platform::GridEX *grid, int keyColumn)
 {
-    grid->setRowFormatter([keyColumn](kq::platform::GridRow &row) {
-        applyStoreStyle(row, keyColumn);
-    });
+    grid->setRowFormatter(
+        [keyColumn](kq::platform::GridRow &row) { applyStoreStyle(row, keyColumn); });
 }
 
 } // namespace kq::registers

@@ -85,8 +85,8 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
                          Icon::Warning);
         return false;
     }
-    if (Dialogs::message(accessImportQuestion(folder, fileNames(files)), kTitulo,
-                         Buttons::YesNo, Icon::Question, Answer::Yes)
+    if (Dialogs::message(accessImportQuestion(folder, fileNames(files)), kTitulo, Buttons::YesNo,
+                         Icon::Question, Answer::Yes)
         != Answer::Yes)
         return false;
     QStringList summary;
@@ -102,8 +102,7 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
                          Icon::Critical);
         return false;
     } catch (const std::exception &e) {
-        Dialogs::message(kq::platform::errorInfo(e).description + QLatin1Char('\n')
-                             + kNadaAlterado,
+        Dialogs::message(kq::platform::errorInfo(e).description + QLatin1Char('\n') + kNadaAlterado,
                          kTitulo, Buttons::Ok, Icon::Critical);
         return false;
     }

@@ -7,10 +7,21 @@ namespace kq::shell {
 namespace {
 
 // Options that Qt reads itself; the first group takes a value.
-const char *const kQtOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session",
-    "name", "title", "qmljsdebugger"};
+const char *const kQtOptionsWithValue[] = {"platform",
+                                           "platformpluginpath",
+                                           "platformtheme",
+                                           "plugin",
+                                           "qwindowgeometry",
+                                           "qwindowicon",
+                                           "qwindowtitle",
+                                           "display",
+                                           "geometry",
+                                           "style",
+                                           "stylesheet",
+                                           "session",
+                                           "name",
+                                           "title",
+                                           "qmljsdebugger"};
 const char *const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 // The option's name without its dashes and without "=value".

@@ -8,12 +8,21 @@ namespace kq::shell {
 // What the command line asks of the program.
 struct CommandLine
 {
-    enum class Action { Run, Help, Version, InitData, CheckData, ImportAccess, CopyToServer, Error };
+    enum class Action {
+        Run,
+        Help,
+        Version,
+        InitData,
+        CheckData,
+        ImportAccess,
+        CopyToServer,
+        Error
+    };
     Action action = Action::Run;
-    QString folder;  // the folder of --init-data, --check-data, --import-access or
-                     // --copy-to-server
-    QString server;  // --init-data's --server CONNECTION (empty: none)
-    QString error;   // what was wrong, for Action::Error
+    QString folder;          // the folder of --init-data, --check-data, --import-access or
+                             // --copy-to-server
+    QString server;          // --init-data's --server CONNECTION (empty: none)
+    QString error;           // what was wrong, for Action::Error
     QStringList qtArguments; // Qt's own options (-platform, -style...) kept for Qt
 };
 

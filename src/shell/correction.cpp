@@ -12,8 +12,7 @@ namespace kq::shell {
 CorrectionTable CorrectionTable::load(const QString &dbPath)
 {
     CorrectionTable table;
-    QSqlQuery q = kq::data::exec(dbPath,
-                                 QStringLiteral("SELECT cd_ref, fator FROM correcao"));
+    QSqlQuery q = kq::data::exec(dbPath, QStringLiteral("SELECT cd_ref, fator FROM correcao"));
     while (q.next()) {
         const QVariant month = q.value(0);
         if (month.isNull())
@@ -71,12 +70,17 @@ QString monthKey(const QDate &date)
     const int y = date.year();
     const int m = date.month();
     if (y < 0 || y > 9999)
-        return QStringLiteral("%1/%2").arg(y, 4, 10, QLatin1Char('0'))
+        return QStringLiteral("%1/%2")
+            .arg(y, 4, 10, QLatin1Char('0'))
             .arg(m, 2, 10, QLatin1Char('0'));
     // Once per cheque of a calculation: built without formatting.
-    const char16_t key[] = {char16_t(u'0' + y / 1000), char16_t(u'0' + y / 100 % 10),
-                            char16_t(u'0' + y / 10 % 10), char16_t(u'0' + y % 10), u'/',
-                            char16_t(u'0' + m / 10), char16_t(u'0' + m % 10)};
+    const char16_t key[] = {char16_t(u'0' + y / 1000),
+                            char16_t(u'0' + y / 100 % 10),
+                            char16_t(u'0' + y / 10 % 10),
+                            char16_t(u'0' + y % 10),
+                            u'/',
+                            char16_t(u'0' + m / 10),
+                            char16_t(u'0' + m % 10)};
     return QString(reinterpret_cast<const QChar *>(key), 7);
 }
 
@@ -110,8 +114,8 @@ Correction correctValueByFactor(const CorrectionTable &table, double value,
     return c;
 }
 
-Correction correctValue(const CorrectionTable &table, double value,
-                        const QDate &depositDate, const QString &referenceMonth)
+Correction correctValue(const CorrectionTable &table, double value, const QDate &depositDate,
+                        const QString &referenceMonth)
 {
     const auto referenceFactor = table.factor(referenceMonth);
     if (!referenceFactor || *referenceFactor == 0.0) {

@@ -52,10 +52,10 @@ QString monthKey(const QDate &date);
 struct Correction
 {
     enum Status {
-        Corrected,          // value brought from the deposit month to the reference
-        NoDepositDate,      // the cheque has no deposit date
-        NoDepositFactor,    // the deposit month has no row or a zero factor
-        NoReferenceFactor,  // the reference month has no row or a zero factor
+        Corrected,         // value brought from the deposit month to the reference
+        NoDepositDate,     // the cheque has no deposit date
+        NoDepositFactor,   // the deposit month has no row or a zero factor
+        NoReferenceFactor, // the reference month has no row or a zero factor
     };
 
     Status status = Corrected;
@@ -73,8 +73,8 @@ double correctedByFactors(double value, double depositFactor, double referenceFa
 
 // value + value * (reference factor / deposit-month factor - 1), unrounded.
 // Both screens store it rounded to two decimals: see roundedValue().
-Correction correctValue(const CorrectionTable &table, double value,
-                        const QDate &depositDate, const QString &referenceMonth);
+Correction correctValue(const CorrectionTable &table, double value, const QDate &depositDate,
+                        const QString &referenceMonth);
 
 // The same with the reference factor given as a number (the agreement screen
 // takes it from the factor it shows); a zero factor gives NoReferenceFactor

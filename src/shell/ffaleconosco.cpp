@@ -28,10 +28,10 @@ ffaleconosco::ffaleconosco(QWidget *parent)
     contato->setObjectName(QStringLiteral("Frame1"));
     contato->setAutoFillBackground(true);
     auto *cl = new QVBoxLayout(contato);
-    for (const char *text :
-         {"kq-730 Sistema de Vantesca", "Dúvidas sobre o sistema: fale com o responsável pelo "
-                                        "sistema no seu escritório.",
-          "Sugestões e problemas: registre-os com o suporte do kq-730."}) {
+    for (const char *text : {"kq-730 Sistema de Vantesca",
+                             "Dúvidas sobre o sistema: fale com o responsável pelo "
+                             "sistema no seu escritório.",
+                             "Sugestões e problemas: registre-os com o suporte do kq-730."}) {
         auto *l = new QLabel(QString::fromUtf8(text), contato);
         l->setWordWrap(true);
         cl->addWidget(l);

@@ -66,8 +66,7 @@ void fhelp::buildControls()
     layout->addWidget(ButtonBar1);
     layout->addLayout(right, 1);
 
-    connectTrapped(ButtonBar1, &kq::platform::ButtonBar::itemClick,
-                   &fhelp::ButtonBar1_ItemClick);
+    connectTrapped(ButtonBar1, &kq::platform::ButtonBar::itemClick, &fhelp::ButtonBar1_ItemClick);
     connectTrapped(Command2, &QPushButton::clicked, &fhelp::Command2_Click);
     connectTrapped(Command1, &QPushButton::clicked, &fhelp::Command1_Click);
 }
@@ -78,10 +77,10 @@ void fhelp::Form_Load()
     if (!QFileInfo(db).isFile()) {
         ButtonBar1->setEnabled(false);
         ajuda->setEnabled(false);
-        kq::platform::Dialogs::message(
-            QStringLiteral("Banco de dados de ajuda não encontrado: %1")
-                .arg(QDir::toNativeSeparators(db)),
-            QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
+        kq::platform::Dialogs::message(QStringLiteral("Banco de dados de ajuda não encontrado: %1")
+                                           .arg(QDir::toNativeSeparators(db)),
+                                       QString(), kq::platform::Buttons::Ok,
+                                       kq::platform::Icon::Warning);
         return;
     }
     Data1.setDatabaseName(db);

@@ -58,11 +58,10 @@ QString execValue(const QString &program)
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
-        || !file.commit())
-        throw RuntimeError(75, QStringLiteral("Erro de acesso ao arquivo %1: %2")
-                                   .arg(path, file.errorString()),
-                           kNome);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw RuntimeError(
+            75, QStringLiteral("Erro de acesso ao arquivo %1: %2").arg(path, file.errorString()),
+            kNome);
 }
 
 QString cleanFolder(const QString &path)
@@ -193,8 +192,7 @@ QStringList installPlaces()
 {
     QStringList places{QDir::homePath(), QStringLiteral("/")};
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady()
-            || !volume.device().startsWith("/dev/"))
+        if (!volume.isValid() || !volume.isReady() || !volume.device().startsWith("/dev/"))
             continue;
         const QString root = volume.rootPath();
         if (root.startsWith(QStringLiteral("/boot")) || root.startsWith(QStringLiteral("/snap")))
@@ -219,12 +217,12 @@ void finstalacao::buildControls()
     setGradient(true);
     setTwipsSize(10500, 7800);
 
-    auto *title = named<QLabel>(QStringLiteral("Label1"), this,
-                                QStringLiteral("Instalador de Sistemas"));
+    auto *title
+        = named<QLabel>(QStringLiteral("Label1"), this, QStringLiteral("Instalador de Sistemas"));
     title->setStyleSheet(QStringLiteral("color: white; font-size: 16pt; font-weight: bold;"));
 
-    auto *instrucoes = named<QGroupBox>(QStringLiteral("Frame1"), this,
-                                        QStringLiteral("Instruções"));
+    auto *instrucoes
+        = named<QGroupBox>(QStringLiteral("Frame1"), this, QStringLiteral("Instruções"));
     instrucoes->setAutoFillBackground(true);
     auto *passos = new QVBoxLayout(instrucoes);
     for (const char *text :
@@ -243,10 +241,8 @@ void finstalacao::buildControls()
     Drive = named<QComboBox>(QStringLiteral("Drive"), escolha);
     Drive->setAccessibleName(QStringLiteral("Drive"));
     for (const QString &place : installPlaces())
-        Drive->addItem(place == QDir::homePath()
-                           ? place + QStringLiteral("  (pasta pessoal)")
-                           : place,
-                       place);
+        Drive->addItem(
+            place == QDir::homePath() ? place + QStringLiteral("  (pasta pessoal)") : place, place);
 
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -280,9 +276,9 @@ void finstalacao::buildControls()
     info->setColumnStretch(1, 1);
     grid->addLayout(info, 2, 0, 1, 2);
 
-    auto *padrao = named<QLabel>(QStringLiteral("Label2"), this,
-                                 QStringLiteral("Diretório padrão de instalação: %1")
-                                     .arg(kq::platform::programFolder()));
+    auto *padrao = named<QLabel>(
+        QStringLiteral("Label2"), this,
+        QStringLiteral("Diretório padrão de instalação: %1").arg(kq::platform::programFolder()));
     padrao->setStyleSheet(QStringLiteral("color: white;"));
 
     Command4 = button(QStringLiteral("Command4"),
@@ -328,8 +324,7 @@ void finstalacao::Form_Load()
     int bestLength = -1;
     for (int i = 0; i < Drive->count(); ++i) {
         const QString place = Drive->itemData(i).toString();
-        const QString prefix = place.endsWith(QLatin1Char('/')) ? place
-                                                                 : place + QLatin1Char('/');
+        const QString prefix = place.endsWith(QLatin1Char('/')) ? place : place + QLatin1Char('/');
         if ((m_programFolder == place || m_programFolder.startsWith(prefix))
             && place.size() > bestLength) {
             best = i;
@@ -422,9 +417,8 @@ void finstalacao::Command4_Click()
 
 void finstalacao::Command1_Click()
 {
-    const bool ok = trap(kNome, [&] {
-        criarAtalho(desktopFolder(), QCoreApplication::applicationFilePath());
-    });
+    const bool ok = trap(
+        kNome, [&] { criarAtalho(desktopFolder(), QCoreApplication::applicationFilePath()); });
     if (ok)
         Dialogs::message(QStringLiteral("Atalho Criado com sucesso!!"));
 }

@@ -63,8 +63,8 @@ QStringList delimitedItems(const QString &text)
 
 bool isUserLogFile(const QString &fileName, const QString &codigoUsuario)
 {
-    const QRegularExpression pattern(QStringLiteral("^VAN%1[0-9]{6}\\.log$")
-                                         .arg(QRegularExpression::escape(codigoUsuario)));
+    const QRegularExpression pattern(
+        QStringLiteral("^VAN%1[0-9]{6}\\.log$").arg(QRegularExpression::escape(codigoUsuario)));
     return pattern.match(fileName).hasMatch();
 }
 
@@ -120,8 +120,7 @@ void fmostralog::buildControls()
 void fmostralog::Form_Load()
 {
     const QString codigo = codigoUser();
-    const QStringList all = QDir(kq::platform::programFolder())
-                                .entryList(QDir::Files, QDir::Name);
+    const QStringList all = QDir(kq::platform::programFolder()).entryList(QDir::Files, QDir::Name);
     for (const QString &name : all)
         if (isUserLogFile(name, codigo))
             diretorio->addItem(name);
@@ -142,9 +141,9 @@ void fmostralog::LerArquivo(const QString &arquivo)
 {
     QFile file(arquivo);
     if (!file.exists()) {
-        Dialogs::message(QStringLiteral("O arquivo %1 não existe mais.")
-                             .arg(QDir::toNativeSeparators(arquivo)),
-                         QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
+        Dialogs::message(
+            QStringLiteral("O arquivo %1 não existe mais.").arg(QDir::toNativeSeparators(arquivo)),
+            QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
         return;
     }
     if (!file.open(QIODevice::ReadOnly)) {

@@ -95,8 +95,7 @@ void fparametros::buildControls()
     row(fc, "Prazo Contato...:", ds_prazo);
     row(fc, "Forma Pagamento...:", ds_forma);
 
-    auto *codigos = new QGroupBox(QStringLiteral("Códigos de Situações passiveis de acordo"),
-                                  page);
+    auto *codigos = new QGroupBox(QStringLiteral("Códigos de Situações passiveis de acordo"), page);
     codigos->setObjectName(QStringLiteral("Frame3"));
     auto *fk = new QFormLayout(codigos);
     permiteacordo = new kq::platform::MaskEdBox(codigos);

@@ -32,33 +32,33 @@ using kq::platform::twipsToPixels;
 
 namespace {
 const MenuTarget kMenu[] = {
-    {1, 1, "ffornecedores",          "debtor register"},
-    {1, 2, "fusuarios",              "user register"},
-    {1, 3, "flojas",                 "store register"},
-    {1, 4, "fdestinos",              "destination register"},
-    {1, 5, "fsituacao",              "situation register"},
-    {1, 6, "fcontas",                "bank-domicile register"},
-    {1, 7, "fdocumentos",            "document-type register"},
-    {1, 8, "ftutorial",              "tutorial videos"},
-    {2, 1, "flancheques",            "returned-cheque entry"},
-    {2, 2, "fvantesca",              "debtor follow-up and simulation"},
-    {2, 3, "fagenda",                "scheduled contacts"},
-    {2, 4, "fbaixar",                "instalment write-off"},
-    {2, 5, "fcorrecao",              "monthly correction factors"},
-    {3, 1, "fconsultas1",            "cheque query"},
-    {3, 2, "fconsulta2",             "instalment query"},
-    {3, 3, "fconsulta3",             "agreement query"},
-    {4, 1, "frelatorios",            "returned-cheque reports"},
-    {4, 2, "frelatoriosvantesca",    "follow-up reports"},
-    {4, 3, "frelatorioscliente",     "one debtor's reports"},
+    {1, 1, "ffornecedores", "debtor register"},
+    {1, 2, "fusuarios", "user register"},
+    {1, 3, "flojas", "store register"},
+    {1, 4, "fdestinos", "destination register"},
+    {1, 5, "fsituacao", "situation register"},
+    {1, 6, "fcontas", "bank-domicile register"},
+    {1, 7, "fdocumentos", "document-type register"},
+    {1, 8, "ftutorial", "tutorial videos"},
+    {2, 1, "flancheques", "returned-cheque entry"},
+    {2, 2, "fvantesca", "debtor follow-up and simulation"},
+    {2, 3, "fagenda", "scheduled contacts"},
+    {2, 4, "fbaixar", "instalment write-off"},
+    {2, 5, "fcorrecao", "monthly correction factors"},
+    {3, 1, "fconsultas1", "cheque query"},
+    {3, 2, "fconsulta2", "instalment query"},
+    {3, 3, "fconsulta3", "agreement query"},
+    {4, 1, "frelatorios", "returned-cheque reports"},
+    {4, 2, "frelatoriosvantesca", "follow-up reports"},
+    {4, 3, "frelatorioscliente", "one debtor's reports"},
     {4, 4, "frelatoriosfinanceiros", "agreement and instalment reports"},
-    {5, 1, "fparametros",            "office data and letter texts"},
-    {5, 2, "fmostralog",             "the user's activity logs"},
-    {6, 1, "fcubovendas",            "sales cube"},
+    {5, 1, "fparametros", "office data and letter texts"},
+    {5, 2, "fmostralog", "the user's activity logs"},
+    {6, 1, "fcubovendas", "sales cube"},
 };
 
-const char *const kGroups[] = {"Cadastros", "Lançamentos", "Consultas",
-                               "Relatórios", "Parâmetros",  "B.I."};
+const char *const kGroups[]
+    = {"Cadastros", "Lançamentos", "Consultas", "Relatórios", "Parâmetros", "B.I."};
 } // namespace
 
 QString menuTarget(int group, int item)
@@ -88,8 +88,8 @@ bool dataFolderIsReadOnly(const QString &folder)
 {
     // The permission bits first: they hold even for an account (root) that
     // the system would let write anyway.
-    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup
-                          | QFileDevice::WriteOther;
+    const auto anyWrite
+        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     const QString devolvidos = kq::data::dataFile(folder, kq::data::kDevolvidos);
     for (const QString &path : {folder, devolvidos}) {
         const QFileInfo info(path);
@@ -236,9 +236,8 @@ void fprincipal::PreencheMenu(const QString &menuDatabase)
     }
     for (Data1.moveFirst(); !Data1.eof(); Data1.moveNext()) {
         const int grupo = Data1.field(QStringLiteral("GRUPO")).toInt();
-        const QString key = QStringLiteral("K%1%2")
-                                .arg(Data1.field(QStringLiteral("OPCAO")).toInt())
-                                .arg(grupo);
+        const QString key
+            = QStringLiteral("K%1%2").arg(Data1.field(QStringLiteral("OPCAO")).toInt()).arg(grupo);
         QToolButton *item = ButtonBar1->addItem(grupo, key, Data1.text(QStringLiteral("descricao")),
                                                 grupo, grupo);
         item->setToolTip(Data1.text(QStringLiteral("ds_tootip")));

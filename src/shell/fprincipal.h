@@ -58,7 +58,7 @@ public:
     QString ButtonBar1_ItemClick(int group, int item);
     void Command1_Click(); // "SAIR"
     void Command2_Click(); // "Atualizar Valores"
-    void Image2_Click(); // "Fale Conosco"
+    void Image2_Click();   // "Fale Conosco"
     // Shows the session's data folder and user.
     Q_INVOKABLE void showSession();
 

@@ -190,8 +190,8 @@ void frmLogin::cmdOK_Click()
     hide();
     setUsuarioLogado(Data1.text(QStringLiteral("usuario")),
                      Data1.text(QStringLiteral("CD_usuario")));
-    trap(objectName(), [] { GravarLog(QStringLiteral("**** EFETUOU LOGIN NO SISTEMA"),
-                                      QStringLiteral("**")); });
+    trap(objectName(),
+         [] { GravarLog(QStringLiteral("**** EFETUOU LOGIN NO SISTEMA"), QStringLiteral("**")); });
 }
 
 void frmLogin::cmdCancel_Click()

@@ -102,8 +102,7 @@ void correctedValueFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
         sqlite3_result_double(ctx, value);
         return;
     }
-    sqlite3_result_double(ctx,
-                          roundedValue(correctedByFactors(value, *factor, run->newestFactor)));
+    sqlite3_result_double(ctx, roundedValue(correctedByFactors(value, *factor, run->newestFactor)));
 }
 
 // kq_mes_corrigido(DT_DEPOSITO): the newest month, or Null for a cheque kept
@@ -140,8 +139,8 @@ public:
                                       QStringLiteral("Conexão sem acesso ao SQLite."),
                                       QStringLiteral("AtualizarValores"));
         const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-        if (sqlite3_create_function_v2(m_db, kValueFunction, 2, flags, run,
-                                       correctedValueFunction, nullptr, nullptr, nullptr)
+        if (sqlite3_create_function_v2(m_db, kValueFunction, 2, flags, run, correctedValueFunction,
+                                       nullptr, nullptr, nullptr)
                 != SQLITE_OK
             || sqlite3_create_function_v2(m_db, kMonthFunction, 1, flags, run,
                                           correctedMonthFunction, nullptr, nullptr, nullptr)
@@ -157,10 +156,10 @@ public:
 private:
     void remove()
     {
-        sqlite3_create_function_v2(m_db, kValueFunction, 2, SQLITE_UTF8, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr);
-        sqlite3_create_function_v2(m_db, kMonthFunction, 1, SQLITE_UTF8, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(m_db, kValueFunction, 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr);
+        sqlite3_create_function_v2(m_db, kMonthFunction, 1, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr);
     }
     sqlite3 *m_db;
 };
@@ -187,7 +186,8 @@ QString joinMonths(const QStringList &months)
 // A month's first day, "YYYY-MM-01".
 QString firstDay(int yyyymm)
 {
-    return QStringLiteral("%1-%2-01").arg(yyyymm / 100, 4, 10, QLatin1Char('0'))
+    return QStringLiteral("%1-%2-01")
+        .arg(yyyymm / 100, 4, 10, QLatin1Char('0'))
         .arg(yyyymm % 100, 2, 10, QLatin1Char('0'));
 }
 
@@ -298,10 +298,9 @@ MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath, const Monetary
     }
     const QString newest = table.newestMonth();
     if (!table.hasUsableFactor(newest))
-        throw MonetaryUpdateRefused(
-            QStringLiteral("O fator do mês mais recente (%1) é zero.\n"
-                           "Nenhum valor foi atualizado.")
-                .arg(newest));
+        throw MonetaryUpdateRefused(QStringLiteral("O fator do mês mais recente (%1) é zero.\n"
+                                                   "Nenhum valor foi atualizado.")
+                                        .arg(newest));
 
     UpdateRun run;
     run.newestFactor = table.newestFactor();
@@ -381,8 +380,7 @@ void AtualizarValores(const QString &dataFolder)
     const QString dbPath = kq::data::dataFile(dataFolder, kq::data::kDevolvidos);
     MonetaryUpdateResult result;
     try {
-        kq::platform::Progress progress(QStringLiteral("Atualizando os valores dos cheques..."),
-                                        0);
+        kq::platform::Progress progress(QStringLiteral("Atualizando os valores dos cheques..."), 0);
         result = atualizarValoresBanco(dbPath, [&progress](qint64 done, qint64 total) {
             progress.setMaximum(int(total));
             return progress.setValue(int(done));

@@ -10,13 +10,13 @@ namespace kq::shell {
 // What one run of the monetary update did.
 struct MonetaryUpdateResult
 {
-    QString newestMonth;        // the month every corrected cheque was brought to
-    qint64 cheques = 0;         // cheques brought up to date (on a server only those
-                                // whose value or month changed are written)
-    qint64 uncorrected = 0;     // cheques left at their face value
-    qint64 withoutDate = 0;     // of those, cheques with no deposit date
-    QStringList missingMonths;  // deposit months with no factor or a zero factor, sorted
-    QStringList invalidMonths;  // correction rows left out: not a whole "YYYY/MM"
+    QString newestMonth;       // the month every corrected cheque was brought to
+    qint64 cheques = 0;        // cheques brought up to date (on a server only those
+                               // whose value or month changed are written)
+    qint64 uncorrected = 0;    // cheques left at their face value
+    qint64 withoutDate = 0;    // of those, cheques with no deposit date
+    QStringList missingMonths; // deposit months with no factor or a zero factor, sorted
+    QStringList invalidMonths; // correction rows left out: not a whole "YYYY/MM"
 };
 
 // A run refused before anything was written; the text is for the user.
@@ -37,7 +37,9 @@ private:
 class MonetaryUpdateCancelled : public std::runtime_error
 {
 public:
-    MonetaryUpdateCancelled() : std::runtime_error("monetary update cancelled") {}
+    MonetaryUpdateCancelled()
+        : std::runtime_error("monetary update cancelled")
+    {}
 };
 
 // Told after each part of a run: cheques written so far and in all; false
@@ -54,7 +56,7 @@ using MonetaryUpdateStep = std::function<bool(qint64 done, qint64 total)>;
 // factor), kq::data::DataError (the write failed and was undone) or
 // MonetaryUpdateCancelled (step said stop; nothing was changed).
 MonetaryUpdateResult atualizarValoresBanco(const QString &dbPath,
-                                          const MonetaryUpdateStep &step = {});
+                                           const MonetaryUpdateStep &step = {});
 
 // The closing message of a run.
 QString monetaryUpdateMessage(const MonetaryUpdateResult &result);

@@ -32,8 +32,8 @@ QString activityLogFileName(const QString &codigoUsuario, const QDate &day)
 QString activityLogEntry(const QDateTime &when, const QString &usuario, const QString &texto1,
                          const QString &texto2)
 {
-    return stamp(when) + QLatin1Char('-') + usuario + QLatin1Char('-') + texto1
-           + QLatin1Char('-') + texto2 + kCrLf + QString(113, QLatin1Char('-')) + kCrLf;
+    return stamp(when) + QLatin1Char('-') + usuario + QLatin1Char('-') + texto1 + QLatin1Char('-')
+           + texto2 + kCrLf + QString(113, QLatin1Char('-')) + kCrLf;
 }
 
 QString errorReportText(const QString &nome, const ErrorInfo &error, const QString &procedimento)
@@ -73,8 +73,8 @@ void appendToFile(const QString &path, const QString &text)
 void GravarLog(const QString &texto1, const QString &texto2)
 {
     const QDateTime now = QDateTime::currentDateTime();
-    const QString path =
-        kq::platform::programFile(activityLogFileName(session().codigoUsuario, now.date()));
+    const QString path
+        = kq::platform::programFile(activityLogFileName(session().codigoUsuario, now.date()));
     appendToFile(path, activityLogEntry(now, session().usuario, texto1, texto2));
 }
 

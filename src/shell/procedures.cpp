@@ -18,7 +18,8 @@ namespace {
 
 void MostrarErro(const QString &nome, const ErrorInfo &error)
 {
-    const QString report = errorReportText(nome, error, ProcedimentoAtual + ComplementoProcedimento);
+    const QString report
+        = errorReportText(nome, error, ProcedimentoAtual + ComplementoProcedimento);
     ComplementoProcedimento.clear();
     kq::platform::Dialogs::message(report);
     try {

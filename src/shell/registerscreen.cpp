@@ -37,8 +37,7 @@ using kq::platform::RuntimeError;
 RegisterTable::RegisterTable(const QString &keyField, int keyWidth)
     : m_keyField(keyField)
     , m_keyWidth(keyWidth)
-{
-}
+{}
 
 void RegisterTable::open(const QString &databaseName, const QString &recordSource)
 {
@@ -143,8 +142,7 @@ QVariant numberField(const QString &text, const QString &boxName)
     const std::optional<double> v = kq::platform::parseNumber(text);
     if (!v)
         throw RuntimeError(kq::data::ErrorNumber::TypeMismatch,
-                           QStringLiteral("Tipos incompatíveis: \"%1\" não é um número.")
-                               .arg(text),
+                           QStringLiteral("Tipos incompatíveis: \"%1\" não é um número.").arg(text),
                            boxName);
     return *v;
 }
@@ -227,17 +225,16 @@ void RegisterScreen::buildFrame()
         return b;
     };
     const QString tipInclude = QStringLiteral("CLICAR AQUI APOS DIGITAR TODOS OS DADOS  ");
-    Command2 = button("Command2", QStringLiteral("&Limpa Campos"),
-                      QStyle::SP_DialogResetButton, tipInclude);
-    CONFIRMA = button("CONFIRMA", QStringLiteral("&Incluir"), QStyle::SP_DialogApplyButton,
+    Command2 = button("Command2", QStringLiteral("&Limpa Campos"), QStyle::SP_DialogResetButton,
                       tipInclude);
+    CONFIRMA
+        = button("CONFIRMA", QStringLiteral("&Incluir"), QStyle::SP_DialogApplyButton, tipInclude);
     alterar = button("alterar", QStringLiteral("&Alterar"), QStyle::SP_BrowserReload,
                      QStringLiteral("APÓS ESCOLHER O REGISTRO A SER ALTERADO E FAZER AS "
                                     "MODIFICAÇÕES NECESÁRIAS  CLICK AQUI"));
     EXCLUIR = button("EXCLUIR", QStringLiteral("&Excluir"), QStyle::SP_TrashIcon,
                      QStringLiteral("APÓS ESCOLHER O REGISTRO A SER EXCLUIDO CLICK AQUI"));
-    Command1 = button("Command1", QStringLiteral("&Sair"), QStyle::SP_DialogCloseButton,
-                      QString());
+    Command1 = button("Command1", QStringLiteral("&Sair"), QStyle::SP_DialogCloseButton, QString());
     new QHBoxLayout(Frame1);
     placeButtons();
     m_main->addWidget(Frame1);
@@ -254,11 +251,10 @@ void RegisterScreen::placeButtons()
     auto *row = static_cast<QHBoxLayout *>(Frame1->layout());
     for (QPushButton *b : {Command2, CONFIRMA, alterar, EXCLUIR, Command1})
         row->removeWidget(b);
-    const QList<QPushButton *> order = m_buttonOrder == ButtonOrder::ClearFirst
-                                           ? QList<QPushButton *>{Command2, CONFIRMA, alterar,
-                                                                  EXCLUIR, Command1}
-                                           : QList<QPushButton *>{CONFIRMA, alterar, EXCLUIR,
-                                                                  Command2, Command1};
+    const QList<QPushButton *> order
+        = m_buttonOrder == ButtonOrder::ClearFirst
+              ? QList<QPushButton *>{Command2, CONFIRMA, alterar, EXCLUIR, Command1}
+              : QList<QPushButton *>{CONFIRMA, alterar, EXCLUIR, Command2, Command1};
     for (QPushButton *b : order)
         row->addWidget(b);
     row->addStretch(1);

@@ -110,7 +110,7 @@ public:
     void CONFIRMA_Click();
     void alterar_Click();
     void EXCLUIR_Click();
-    void Command2_Click(); // "Limpa Campos"
+    void Command2_Click();         // "Limpa Campos"
     virtual void Command1_Click(); // "Sair"
     // The grid's current row changed: show the record it names.
     void GridEX1_RowChange();
@@ -133,10 +133,10 @@ protected:
     QLineEdit *addCodeBox(const QString &boxName, const QString &hint, int row);
     // A label and a text box at (row, column) of the form area; maxLength 0
     // means no limit. The label is the box's buddy.
-    QLineEdit *addTextBox(const QString &labelText, const QString &boxName, int maxLength,
-                          int row, int column = 0, int span = 1);
-    QComboBox *addComboBox(const QString &labelText, const QString &boxName, bool editable,
-                           int row, int column = 0);
+    QLineEdit *addTextBox(const QString &labelText, const QString &boxName, int maxLength, int row,
+                          int column = 0, int span = 1);
+    QComboBox *addComboBox(const QString &labelText, const QString &boxName, bool editable, int row,
+                           int column = 0);
     QLabel *addLabel(const QString &text, const QString &name, int row, int column);
     // A box made by the register that holds the key.
     void setCodeBox(QLineEdit *box) { m_codeBox = box; }

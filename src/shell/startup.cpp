@@ -84,8 +84,7 @@ bool runLogin()
 // Says why the start failed, notes it in the error log, and ends the start.
 bool startFailed(const QString &message)
 {
-    Dialogs::message(message, QString(), kq::platform::Buttons::Ok,
-                     kq::platform::Icon::Critical);
+    Dialogs::message(message, QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Critical);
     try {
         GravarErro(message);
     } catch (...) {

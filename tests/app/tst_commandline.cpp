@@ -45,35 +45,33 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QStringList>("qt");
         QTest::newRow("nothing") << QStringList{} << int(Action::Run) << "" << QStringList{};
-        QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << ""
-                              << QStringList{};
-        QTest::newRow("short help wins") << QStringList{"-h", "--bogus"} << int(Action::Help)
-                                         << "" << QStringList{};
+        QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << "" << QStringList{};
+        QTest::newRow("short help wins")
+            << QStringList{"-h", "--bogus"} << int(Action::Help) << "" << QStringList{};
         QTest::newRow("version") << QStringList{"--version"} << int(Action::Version) << ""
                                  << QStringList{};
-        QTest::newRow("init data") << QStringList{"--init-data", "/tmp/d"}
-                                   << int(Action::InitData) << "/tmp/d" << QStringList{};
-        QTest::newRow("init data without folder") << QStringList{"--init-data"}
-                                                  << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("init data") << QStringList{"--init-data", "/tmp/d"} << int(Action::InitData)
+                                   << "/tmp/d" << QStringList{};
+        QTest::newRow("init data without folder")
+            << QStringList{"--init-data"} << int(Action::Error) << "" << QStringList{};
         QTest::newRow("check data") << QStringList{"--check-data", "/tmp/d"}
                                     << int(Action::CheckData) << "/tmp/d" << QStringList{};
-        QTest::newRow("check data without folder") << QStringList{"--check-data"}
-                                                   << int(Action::Error) << "" << QStringList{};
-        QTest::newRow("import access") << QStringList{"--import-access", "/tmp/velho"}
-                                       << int(Action::ImportAccess) << "/tmp/velho"
-                                       << QStringList{};
-        QTest::newRow("import access without folder") << QStringList{"--import-access"}
-                                                      << int(Action::Error) << ""
-                                                      << QStringList{};
+        QTest::newRow("check data without folder")
+            << QStringList{"--check-data"} << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("import access")
+            << QStringList{"--import-access", "/tmp/velho"} << int(Action::ImportAccess)
+            << "/tmp/velho" << QStringList{};
+        QTest::newRow("import access without folder")
+            << QStringList{"--import-access"} << int(Action::Error) << "" << QStringList{};
         QTest::newRow("init data on a server")
             << QStringList{"--init-data", "/tmp/d", "--server", "host=h dbname=b"}
             << int(Action::InitData) << "/tmp/d" << QStringList{};
         QTest::newRow("server before the folder")
             << QStringList{"--server", "host=h dbname=b", "--init-data", "/tmp/d"}
             << int(Action::InitData) << "/tmp/d" << QStringList{};
-        QTest::newRow("server without connection") << QStringList{"--init-data", "/tmp/d",
-                                                                  "--server"}
-                                                   << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("server without connection")
+            << QStringList{"--init-data", "/tmp/d", "--server"} << int(Action::Error) << ""
+            << QStringList{};
         QTest::newRow("server alone") << QStringList{"--server", "host=h dbname=b"}
                                       << int(Action::Error) << "" << QStringList{};
         QTest::newRow("server with check data")
@@ -81,20 +79,19 @@ private slots:
             << int(Action::Error) << "" << QStringList{};
         QTest::newRow("copy to server") << QStringList{"--copy-to-server", "/tmp/d"}
                                         << int(Action::CopyToServer) << "/tmp/d" << QStringList{};
-        QTest::newRow("copy to server without folder") << QStringList{"--copy-to-server"}
-                                                       << int(Action::Error) << ""
-                                                       << QStringList{};
-        QTest::newRow("unknown option") << QStringList{"--whatever"} << int(Action::Error)
-                                        << "" << QStringList{};
-        QTest::newRow("stray word") << QStringList{"abc"} << int(Action::Error) << ""
-                                    << QStringList{};
+        QTest::newRow("copy to server without folder")
+            << QStringList{"--copy-to-server"} << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("unknown option")
+            << QStringList{"--whatever"} << int(Action::Error) << "" << QStringList{};
+        QTest::newRow("stray word")
+            << QStringList{"abc"} << int(Action::Error) << "" << QStringList{};
         QTest::newRow("qt platform") << QStringList{"-platform", "offscreen"} << int(Action::Run)
                                      << "" << QStringList{"-platform", "offscreen"};
-        QTest::newRow("qt style joined") << QStringList{"--style=Fusion", "-reverse"}
-                                         << int(Action::Run) << ""
-                                         << QStringList{"--style=Fusion", "-reverse"};
-        QTest::newRow("qt option without value") << QStringList{"-style"} << int(Action::Error)
-                                                 << "" << QStringList{};
+        QTest::newRow("qt style joined")
+            << QStringList{"--style=Fusion", "-reverse"} << int(Action::Run) << ""
+            << QStringList{"--style=Fusion", "-reverse"};
+        QTest::newRow("qt option without value")
+            << QStringList{"-style"} << int(Action::Error) << "" << QStringList{};
     }
     void parse()
     {
@@ -141,10 +138,8 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("option") << QStringList{"--whatever"} << "--whatever";
         QTest::newRow("word") << QStringList{"extra"} << "extra";
-        QTest::newRow("init data without folder") << QStringList{"--init-data"}
-                                                  << "--init-data";
-        QTest::newRow("check data without folder") << QStringList{"--check-data"}
-                                                   << "--check-data";
+        QTest::newRow("init data without folder") << QStringList{"--init-data"} << "--init-data";
+        QTest::newRow("check data without folder") << QStringList{"--check-data"} << "--check-data";
     }
     void unknownOptionEndsWithStatus2()
     {
@@ -194,8 +189,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("said");
-        QTest::newRow("newer Access") << kq::test::newerAccessBytes()
-                                      << "versão mais nova do Access";
+        QTest::newRow("newer Access")
+            << kq::test::newerAccessBytes() << "versão mais nova do Access";
         QTest::newRow("cut file") << kq::test::fileBytes(kq::test::jetFixture()).left(5000)
                                   << "incompleto ou danificado";
         QTest::newRow("no Access file") << QByteArray() << "não tem bancos do Access";

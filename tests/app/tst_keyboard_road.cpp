@@ -79,8 +79,8 @@ bool focusIs(const char *window, const char *control)
     return false;
 }
 
-#define QVERIFY_FOCUS(window, control)                                                          \
-    QVERIFY2(QTest::qWaitFor([] { return focusIs(window, control); }, 2000),                    \
+#define QVERIFY_FOCUS(window, control) \
+    QVERIFY2(QTest::qWaitFor([] { return focusIs(window, control); }, 2000), \
              "focus on " + focusName() + ", not " control)
 
 QString digits(const QDate &d)
@@ -115,10 +115,12 @@ private:
     QWidget *waitFor(const char *screen)
     {
         QWidget *w = nullptr;
-        const bool active = QTest::qWaitFor([&] {
-            w = ScreenRegistry::instance().find(QString::fromLatin1(screen));
-            return w && w->isActiveWindow();
-        }, 3000);
+        const bool active = QTest::qWaitFor(
+            [&] {
+                w = ScreenRegistry::instance().find(QString::fromLatin1(screen));
+                return w && w->isActiveWindow();
+            },
+            3000);
         return active ? w : nullptr;
     }
 
@@ -138,8 +140,9 @@ private slots:
         kq::data::prepareDataFolder(m_folders->dataFolder());
         m_folders->writeSysIni();
         m_db = m_folders->dataFile(kq::data::kDevolvidos);
-        kq::data::exec(m_db, QStringLiteral("INSERT INTO usuarios (CD_usuario, usuario, senha) "
-                                            "VALUES ('001', 'ANA', ?)"),
+        kq::data::exec(m_db,
+                       QStringLiteral("INSERT INTO usuarios (CD_usuario, usuario, senha) "
+                                      "VALUES ('001', 'ANA', ?)"),
                        {kq::shell::hashPassword(QStringLiteral("senha1"))});
         // The office's one store, and the correction factors of the months.
         kq::test::addStore(m_db, "001", "LOJA CENTRO", 3, 2, 10, 3, 2);
@@ -188,8 +191,9 @@ private slots:
         QWidget *debtors = waitFor("ffornecedores");
         QVERIFY(debtors);
         QVERIFY_FOCUS("ffornecedores", "nm_cliente");
-        const QStringList fields{"CARLOS ALBERTO", "RUA DAS FLORES 10", "CENTRO", "CAMPINAS",
-                                 "SP", "3232-1010", "13000-000", "222.333.444-55", "BOM PAGADOR"};
+        const QStringList fields{
+            "CARLOS ALBERTO", "RUA DAS FLORES 10", "CENTRO",         "CAMPINAS",   "SP",
+            "3232-1010",      "13000-000",         "222.333.444-55", "BOM PAGADOR"};
         for (const QString &f : fields) {
             type(f);
             press(Qt::Key_Return);
@@ -219,8 +223,8 @@ private slots:
         QCOMPARE(focused(), main->ButtonBar1->item(1, 1));
         press(Qt::Key_Backtab, Qt::ShiftModifier); // "Cadastros"
         QCOMPARE(focused(), main->ButtonBar1->header(1));
-        press(Qt::Key_End);                        // "B.I."
-        press(Qt::Key_Up, Qt::NoModifier, 4);      // "Lançamentos"
+        press(Qt::Key_End);                   // "B.I."
+        press(Qt::Key_Up, Qt::NoModifier, 4); // "Lançamentos"
         QCOMPARE(focused(), main->ButtonBar1->header(2));
         press(Qt::Key_Return);
         QCOMPARE(main->ButtonBar1->currentGroup(), 2);
@@ -229,11 +233,11 @@ private slots:
         QVERIFY(waitFor("flancheques"));
         QVERIFY_FOCUS("flancheques", "nm_cliente");
         type(QStringLiteral("CARLOS ALBERTO"));
-        press(Qt::Key_Return);                     // the store stays "LOJA CENTRO"
+        press(Qt::Key_Return); // the store stays "LOJA CENTRO"
         QVERIFY_FOCUS("flancheques", "ds_loja");
         press(Qt::Key_Return);
         QVERIFY_FOCUS("flancheques", "ds_leitora");
-        press(Qt::Key_Return);                     // no reader: on to the date
+        press(Qt::Key_Return); // no reader: on to the date
         QVERIFY_FOCUS("flancheques", "dt_deposito");
         press(Qt::Key_Backtab, Qt::ShiftModifier, 4); // back to the bank
         // The bank account is typed once: it stays for the debtor's next cheques.
@@ -275,19 +279,19 @@ private slots:
             press(Qt::Key_I, Qt::AltModifier);        // "&Incluir"
             QTRY_COMPARE(count("SELECT COUNT(*) FROM DEVOLVIDOS"), n);
             const QString key = kq::platform::formatPadded(n, 10);
-            QCOMPARE(scalar(m_db, "SELECT CD_CLIENTE || '|' || CD_LOJA || '|' || CD_BANCO || "
-                                  "'|' || CD_AGENCIA || '|' || CD_CONTA || '|' || NR_CHEQUE || "
-                                  "'|' || DT_DEPOSITO || '|' || CD_ALINEA || '|' || "
-                                  "NR_DOCUMENTO || '|' || NM_EMITENTE || '|' || CD_SITUACAO "
-                                  "FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = ?",
+            QCOMPARE(scalar(m_db,
+                            "SELECT CD_CLIENTE || '|' || CD_LOJA || '|' || CD_BANCO || "
+                            "'|' || CD_AGENCIA || '|' || CD_CONTA || '|' || NR_CHEQUE || "
+                            "'|' || DT_DEPOSITO || '|' || CD_ALINEA || '|' || "
+                            "NR_DOCUMENTO || '|' || NM_EMITENTE || '|' || CD_SITUACAO "
+                            "FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = ?",
                             {key})
                          .toString(),
                      QStringList({"00001", "001", "237", "1234", "55667", c.numero,
                                   m_today.addDays(-c.daysAgo).toString(Qt::ISODate), c.alinea,
                                   "222.333.444-55", "CARLOS A SOUZA", "001"})
                          .join(QLatin1Char('|')));
-            QCOMPARE(scalar(m_db, "SELECT VL_CHEQUE FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = ?",
-                            {key})
+            QCOMPARE(scalar(m_db, "SELECT VL_CHEQUE FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = ?", {key})
                          .toDouble(),
                      c.stored);
             QVERIFY_FOCUS("flancheques", "CD_BANCO");
@@ -314,7 +318,7 @@ private slots:
         type(QStringLiteral("Vai pagar em tres vezes"));
         press(Qt::Key_Return);
         QVERIFY_FOCUS("fvantesca", "CONFIRMA");
-        press(Qt::Key_Space);                      // "Finalizar e Gravar "
+        press(Qt::Key_Space); // "Finalizar e Gravar "
         QTRY_COMPARE(count("SELECT COUNT(*) FROM VANTESCA"), 1);
         QCOMPARE(text("SELECT CD_CLIENTE || '|' || CD_VANTESCA || '|' || DT_VANTESCA || '|' || "
                       "DS_HISTORICO || '|' || DS_ENVOLVIDO || '|' || DS_COBRADOR FROM VANTESCA"),
@@ -329,12 +333,12 @@ private slots:
         QCOMPARE(count("SELECT nr_contatos FROM CLIENTES"), 1);
 
         // --- The agreement over the only store, from today.
-        press(Qt::Key_F, Qt::AltModifier);         // "&Fazer Acordo"
+        press(Qt::Key_F, Qt::AltModifier); // "&Fazer Acordo"
         QVERIFY(waitFor("facordo"));
         QVERIFY_FOCUS("facordo", "ds_loja");
-        press(Qt::Key_Return);                     // choose the highlighted store
+        press(Qt::Key_Return); // choose the highlighted store
         QVERIFY_FOCUS("facordo", "nr_parcelas");
-        type(QStringLiteral("4"));                 // over the store's 3
+        type(QStringLiteral("4")); // over the store's 3
         press(Qt::Key_Return);
         QVERIFY_FOCUS("facordo", "vl_jurosparcelamento");
         type(QStringLiteral("0"));
@@ -345,15 +349,14 @@ private slots:
         press(Qt::Key_Return);
         QVERIFY_FOCUS("facordo", "Command2");
         QCOMPARE(count("SELECT COUNT(*) FROM acordos"), 0);
-        press(Qt::Key_Space);                      // "Fazer Acordo"
+        press(Qt::Key_Space); // "Fazer Acordo"
         QTRY_COMPARE(count("SELECT COUNT(*) FROM acordos"), 1);
         QCOMPARE(text("SELECT cd_cliente || '|' || cd_loja || '|' || CAST(nr_parcelas AS INTEGER) "
                       "FROM acordos"),
                  QStringLiteral("00001|001|4"));
         QCOMPARE(count("SELECT COUNT(*) FROM parcelas WHERE cd_status = 'A'"), 4);
         const QDate firstDue = m_today.addMonths(1);
-        QCOMPARE(text("SELECT MIN(dt_vencimento) FROM parcelas"),
-                 firstDue.toString(Qt::ISODate));
+        QCOMPARE(text("SELECT MIN(dt_vencimento) FROM parcelas"), firstDue.toString(Qt::ISODate));
         QCOMPARE(count("SELECT COUNT(*) FROM DEVOLVIDOS WHERE CD_SITUACAO = '002'"), 3);
         QCOMPARE(m_dialogs->lastText(), QStringLiteral("Acordo realizado com sucesso!!!!"));
 
@@ -364,7 +367,7 @@ private slots:
         press(Qt::Key_Return);
         QVERIFY(waitFor("fbaixar"));
         // Tab walks through the day, month and year of a date field.
-        QVERIFY_FOCUS("fbaixar", "dt_inicio");     // today
+        QVERIFY_FOCUS("fbaixar", "dt_inicio"); // today
         for (int i = 0; i < 3 && !focusIs("fbaixar", "dt_fim"); ++i)
             press(Qt::Key_Tab);
         QVERIFY_FOCUS("fbaixar", "dt_fim");
@@ -372,18 +375,18 @@ private slots:
         for (int i = 0; i < 3 && !focusIs("fbaixar", "Command1"); ++i)
             press(Qt::Key_Tab);
         QVERIFY_FOCUS("fbaixar", "Command1");
-        press(Qt::Key_Space);                      // "Filtrar"
+        press(Qt::Key_Space); // "Filtrar"
         press(Qt::Key_Tab);
         QVERIFY_FOCUS("fbaixar", "GridEX1");
         press(Qt::Key_Down);
         press(Qt::Key_Tab);
         QVERIFY_FOCUS("fbaixar", "Command3");
-        press(Qt::Key_Space);                      // "Baixar"
+        press(Qt::Key_Space); // "Baixar"
         QVERIFY(waitFor("fbaixa"));
         QVERIFY_FOCUS("fbaixa", "dt_baixa");
         press(Qt::Key_Return);
         QVERIFY_FOCUS("fbaixa", "Command1");
-        press(Qt::Key_Space);                      // "Baixar e Sair"
+        press(Qt::Key_Space); // "Baixar e Sair"
         QTRY_COMPARE(count("SELECT COUNT(*) FROM parcelas WHERE cd_status = 'B'"), 1);
         QCOMPARE(text("SELECT cd_parcela || '|' || DT_BAIXA || '|' || dt_vencimento FROM parcelas "
                       "WHERE cd_status = 'B'"),

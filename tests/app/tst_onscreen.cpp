@@ -89,8 +89,8 @@ private slots:
         if (spec.size() == 2) {
             const QList<QByteArray> size = spec.first().split('x');
             const double scale = spec.last().toDouble();
-            QCOMPARE(available().size(),
-                     QSize(qRound(size.first().toInt() / scale), qRound(size.last().toInt() / scale)));
+            QCOMPARE(available().size(), QSize(qRound(size.first().toInt() / scale),
+                                               qRound(size.last().toInt() / scale)));
         }
         checkPlaced(m_fx->main, nullptr);
     }
@@ -117,9 +117,12 @@ private slots:
     {
         QTest::addColumn<QString>("opener");
         QTest::addColumn<QString>("dialog");
-        QTest::newRow("exit") << "fprincipal" << "fsair";
-        QTest::newRow("write-off") << "fbaixar" << "fbaixa";
-        QTest::newRow("cube password") << "fcubovendas" << "PasswordForm";
+        QTest::newRow("exit") << "fprincipal"
+                              << "fsair";
+        QTest::newRow("write-off") << "fbaixar"
+                                   << "fbaixa";
+        QTest::newRow("cube password") << "fcubovendas"
+                                       << "PasswordForm";
     }
     void dialogs()
     {

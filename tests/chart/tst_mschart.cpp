@@ -43,11 +43,11 @@ private slots:
         QCOMPARE(d.rowUpperBound(), 1);
         QCOMPARE(d.columnUpperBound(), 4);
         QVERIFY(!d.value(0, 0).isValid());
-        d.setValue(2, 0, "out");   // ignored
-        d.setValue(-1, 0, "out");  // ignored
+        d.setValue(2, 0, "out");  // ignored
+        d.setValue(-1, 0, "out"); // ignored
         QVERIFY(!d.value(2, 0).isValid());
         d.setValue(1, 4, "x");
-        QCOMPARE(d.number(1, 4), 0.0);  // no number reads 0
+        QCOMPARE(d.number(1, 4), 0.0); // no number reads 0
         d.setValue(1, 4, 2.5);
         QCOMPARE(d.number(1, 4), 2.5);
         QVERIFY(ChartData().isEmpty());
@@ -85,9 +85,9 @@ private slots:
             QVERIFY(bars);
             QCOMPARE(bars->count(), 3);
             QCOMPARE(bars->barSets().at(1)->label(), QStringLiteral("Loja B"));
-            QCOMPARE(bars->barSets().at(1)->at(1), 50.0);  // (2024, Loja B)
-            auto *axis = qobject_cast<QBarCategoryAxis *>(chart.chart()->axes(Qt::Horizontal)
-                                                              .first());
+            QCOMPARE(bars->barSets().at(1)->at(1), 50.0); // (2024, Loja B)
+            auto *axis
+                = qobject_cast<QBarCategoryAxis *>(chart.chart()->axes(Qt::Horizontal).first());
             QCOMPARE(axis->categories(), QStringList({"2023", "2024"}));
             break;
         }
@@ -183,7 +183,7 @@ private slots:
             for (QAbstractSeries *s : chart.chart()->series())
                 uppers << qobject_cast<QAreaSeries *>(s)->upperSeries();
             QCOMPARE(uppers.size(), 3);
-            chart.setChartType(4);  // a rebuild
+            chart.setChartType(4); // a rebuild
             for (const auto &u : std::as_const(uppers))
                 QVERIFY(u.isNull());
             uppers.clear();
@@ -202,11 +202,11 @@ private slots:
         chart.setChartData(sample());
         QVERIFY(chart.showLegend());
         QVERIFY(chart.chart()->legend()->isVisible());
-        chart.setChartType(14);  // a rebuild keeps the legend
+        chart.setChartType(14); // a rebuild keeps the legend
         QVERIFY(chart.chart()->legend()->isVisible());
         chart.setShowLegend(false);
         QVERIFY(!chart.chart()->legend()->isVisible());
-        chart.setChartData(ChartData(1, 1));  // a 1 x 1 block with no values set
+        chart.setChartData(ChartData(1, 1)); // a 1 x 1 block with no values set
         QCOMPARE(chart.chart()->series().size(), 1);
     }
 };

@@ -78,24 +78,22 @@ void tst_agreement::calculation_data()
     QTest::addColumn<double>("juros");
     QTest::addColumn<QStringList>("expected"); // aberto, juros, multa, honor., correcao, total
 
-    const QVector<Cheque> two = {cheque("1", QDate(2025, 1, 15), 100),
-                                 cheque("2", QDate(2025, 2, 19), 200)};
+    const QVector<Cheque> two
+        = {cheque("1", QDate(2025, 1, 15), 100), cheque("2", QDate(2025, 2, 19), 200)};
     // 100 x 0.03 / 30 x 45 + 200 x 0.03 / 30 x 10 = 4.5 + 2.0
-    QTest::newRow("equal factors") << two << 1.2 << 1.2 << 3.0
-                                   << QStringList{"300,00", "6,50", "6,00", "30,00", "0,00",
-                                                  "342,5"};
+    QTest::newRow("equal factors")
+        << two << 1.2 << 1.2 << 3.0
+        << QStringList{"300,00", "6,50", "6,00", "30,00", "0,00", "342,5"};
     // The first cheque rises to 125,00: its interest is 125 x 0.001 x 45 = 5.625.
-    QTest::newRow("corrected 1.5/1.2") << two << 1.2 << 1.5 << 3.0
-                                       << QStringList{"300,00", "7,63", "6,00", "30,00",
-                                                      "25,00", "368,63"};
-    QTest::newRow("45 days at 3 %") << QVector<Cheque>{cheque("1", kToday.addDays(-45), 100)}
-                                    << 1.5 << 1.5 << 3.0
-                                    << QStringList{"100,00", "4,50", "2,00", "10,00", "0,00",
-                                                   "116,5"};
-    QTest::newRow("deposited today") << QVector<Cheque>{cheque("1", kToday, 250)} << 1.0 << 1.5
-                                     << 3.0
-                                     << QStringList{"250,00", "0,00", "5,00", "25,00", "0,00",
-                                                    "280"};
+    QTest::newRow("corrected 1.5/1.2")
+        << two << 1.2 << 1.5 << 3.0
+        << QStringList{"300,00", "7,63", "6,00", "30,00", "25,00", "368,63"};
+    QTest::newRow("45 days at 3 %")
+        << QVector<Cheque>{cheque("1", kToday.addDays(-45), 100)} << 1.5 << 1.5 << 3.0
+        << QStringList{"100,00", "4,50", "2,00", "10,00", "0,00", "116,5"};
+    QTest::newRow("deposited today")
+        << QVector<Cheque>{cheque("1", kToday, 250)} << 1.0 << 1.5 << 3.0
+        << QStringList{"250,00", "0,00", "5,00", "25,00", "0,00", "280"};
     QTest::newRow("no cheque") << QVector<Cheque>{} << 1.0 << 1.0 << 3.0
                                << QStringList{"0,00", "0,00", "0,00", "0,00", "0", "0"};
 }
@@ -113,8 +111,8 @@ void tst_agreement::calculation()
     table.insert("2025/02", reference);
     table.insert("2025/03", reference);
     const Calculation c = calculate(cheques, store(juros, 2, 10), table, reference, kToday);
-    const QStringList shown{c.valoraberto, c.vlJuros, c.vlMulta, c.vlHonorarios, c.correcao,
-                            c.vlTotal};
+    const QStringList shown{c.valoraberto,  c.vlJuros,  c.vlMulta,
+                            c.vlHonorarios, c.correcao, c.vlTotal};
     QCOMPARE(shown, expected);
     QCOMPARE(c.nrParcelas, QString("3"));
     QCOMPARE(c.vlJurosParcelamento, QString("2"));
@@ -130,10 +128,9 @@ void tst_agreement::missingFactors()
     CorrectionTable table;
     table.insert("2024/11", 0.0); // a zero factor counts as missing
     table.insert("2025/02", 2.0);
-    const QVector<Cheque> cheques = {cheque("1", QDate(2024, 10, 5), 100),
-                                     cheque("2", QDate(2024, 11, 5), 100),
-                                     cheque("3", QDate(2024, 10, 20), 50),
-                                     cheque("4", QDate(2025, 2, 1), 10)};
+    const QVector<Cheque> cheques
+        = {cheque("1", QDate(2024, 10, 5), 100), cheque("2", QDate(2024, 11, 5), 100),
+           cheque("3", QDate(2024, 10, 20), 50), cheque("4", QDate(2025, 2, 1), 10)};
     Calculation c = calculate(cheques, store(0, 0, 0), table, 3.0, kToday);
     QCOMPARE(c.missingMonths, (QStringList{"2024/10", "2024/11"}));
     QCOMPARE(c.cheques[0].vlAtualizado, 100.0);
@@ -161,20 +158,43 @@ void tst_agreement::plan_data()
 
     const int store = int(PlanForm::Store);
     const int rate = int(PlanForm::RateField);
-    QTest::newRow("price 1 %") << "1000" << "0,00" << "12" << "1" << store
-                               << QStringList{"88,85", "1066,2", "0,00"};
-    QTest::newRow("worked example") << "342,5" << "30,00" << "3" << "2" << store
-                                    << QStringList{"118,76", "356,28", "10,40"};
-    QTest::newRow("currency form") << "342,5" << "30,00" << "3" << "2" << rate
-                                   << QStringList{"R$ 118,76", "356,28", "10,40"};
-    QTest::newRow("rate 0") << "342,5" << "30,00" << "3" << "0" << store
-                            << QStringList{"114,17", "342,51", "10,00"};
-    QTest::newRow("currency thousands") << "12000" << "0" << "1" << "0" << rate
-                                        << QStringList{"R$ 12.000,00", "12000", "0,00"};
-    QTest::newRow("count 0") << "1000" << "0" << "0" << "1" << store << QStringList{};
-    QTest::newRow("count text") << "1000" << "0" << "abc" << "1" << store << QStringList{};
-    QTest::newRow("empty rate") << "1000" << "0" << "3" << "" << store << QStringList{};
-    QTest::newRow("no total yet") << "" << "" << "3" << "2" << rate << QStringList{};
+    QTest::newRow("price 1 %") << "1000"
+                               << "0,00"
+                               << "12"
+                               << "1" << store << QStringList{"88,85", "1066,2", "0,00"};
+    QTest::newRow("worked example") << "342,5"
+                                    << "30,00"
+                                    << "3"
+                                    << "2" << store << QStringList{"118,76", "356,28", "10,40"};
+    QTest::newRow("currency form") << "342,5"
+                                   << "30,00"
+                                   << "3"
+                                   << "2" << rate << QStringList{"R$ 118,76", "356,28", "10,40"};
+    QTest::newRow("rate 0") << "342,5"
+                            << "30,00"
+                            << "3"
+                            << "0" << store << QStringList{"114,17", "342,51", "10,00"};
+    QTest::newRow("currency thousands")
+        << "12000"
+        << "0"
+        << "1"
+        << "0" << rate << QStringList{"R$ 12.000,00", "12000", "0,00"};
+    QTest::newRow("count 0") << "1000"
+                             << "0"
+                             << "0"
+                             << "1" << store << QStringList{};
+    QTest::newRow("count text") << "1000"
+                                << "0"
+                                << "abc"
+                                << "1" << store << QStringList{};
+    QTest::newRow("empty rate") << "1000"
+                                << "0"
+                                << "3"
+                                << "" << store << QStringList{};
+    QTest::newRow("no total yet") << ""
+                                  << ""
+                                  << "3"
+                                  << "2" << rate << QStringList{};
 }
 
 void tst_agreement::plan()
@@ -225,8 +245,8 @@ void tst_agreement::dueDates_data()
                                 << QList<QDate>{{2025, 2, 10}, {2025, 3, 10}, {2025, 4, 10}};
     QTest::newRow("31/01/2025") << QDate(2025, 1, 31)
                                 << QList<QDate>{{2025, 2, 28}, {2025, 3, 31}, {2025, 4, 30}};
-    QTest::newRow("over the year") << QDate(2024, 11, 30)
-                                   << QList<QDate>{{2024, 12, 30}, {2025, 1, 30}, {2025, 2, 28}};
+    QTest::newRow("over the year")
+        << QDate(2024, 11, 30) << QList<QDate>{{2024, 12, 30}, {2025, 1, 30}, {2025, 2, 28}};
 }
 
 void tst_agreement::dueDates()
@@ -274,16 +294,27 @@ void tst_agreement::readBackRefusals_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
     const QString count = "O número de parcelas deve ser um número inteiro de 1 a 32!!";
-    QTest::newRow("count 0") << "count" << "0" << count;
-    QTest::newRow("count 33") << "count" << "33" << count;
-    QTest::newRow("count 2,5") << "count" << "2,5" << count;
-    QTest::newRow("count empty") << "count" << "" << count;
-    QTest::newRow("rate") << "rate" << "dois" << "Os juros do parcelamento devem ser um número!!";
-    QTest::newRow("instalment") << "parcela" << ""
+    QTest::newRow("count 0") << "count"
+                             << "0" << count;
+    QTest::newRow("count 33") << "count"
+                              << "33" << count;
+    QTest::newRow("count 2,5") << "count"
+                               << "2,5" << count;
+    QTest::newRow("count empty") << "count"
+                                 << "" << count;
+    QTest::newRow("rate") << "rate"
+                          << "dois"
+                          << "Os juros do parcelamento devem ser um número!!";
+    QTest::newRow("instalment") << "parcela"
+                                << ""
                                 << "Os valores do cálculo não são números. "
                                    "Escolha a empresa novamente!!";
-    QTest::newRow("empty date") << "date" << "__/__/____" << "Data do 1º vencimento inválida!!";
-    QTest::newRow("31/02") << "date" << "31/02/2025" << "Data do 1º vencimento inválida!!";
+    QTest::newRow("empty date") << "date"
+                                << "__/__/____"
+                                << "Data do 1º vencimento inválida!!";
+    QTest::newRow("31/02") << "date"
+                           << "31/02/2025"
+                           << "Data do 1º vencimento inválida!!";
 }
 
 void tst_agreement::readBackRefusals()
@@ -313,16 +344,16 @@ void tst_agreement::gridSourceQuotes()
     kq::test::TempDataFolder folder;
     const QString db = folder.devolvidos();
     // A server keeps no NUL in a text (refused on writing).
-    const QString nul = kq::data::dialectOf(db) == kq::data::Dialect::Postgres ? QString()
-                                                                              : QString(QChar(0));
+    const QString nul
+        = kq::data::dialectOf(db) == kq::data::Dialect::Postgres ? QString() : QString(QChar(0));
     const QString odd = QStringLiteral("0'") + nul + QStringLiteral("\t");
     kq::test::addDebtor(db, "00001", "ANA");
     kq::test::addStore(db, "001", "LOJA", 1, 0, 0, 1, 0);
     kq::test::addStore(db, odd, "LOJA ESTRANHA", 1, 0, 0, 1, 0);
     kq::test::addCheque(db, "0000000001", "00001", "001", QDate(2026, 1, 5), 10);
     kq::test::addCheque(db, "0000000002", "00001", odd, QDate(2026, 1, 6), 20);
-    for (const auto &[store, key] : {std::pair{QStringLiteral("001"), "0000000001"},
-                                     std::pair{odd, "0000000002"}}) {
+    for (const auto &[store, key] :
+         {std::pair{QStringLiteral("001"), "0000000001"}, std::pair{odd, "0000000002"}}) {
         kq::data::Recordset rs(db, chequeGridSource("00001", store));
         QCOMPARE(rs.recordCount(), 1);
         QCOMPARE(rs.text("CD_DEVOLVIDO"), QString::fromLatin1(key));

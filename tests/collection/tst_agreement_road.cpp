@@ -28,8 +28,8 @@
 
 using namespace kq::collection;
 using kq::data::scalar;
-using kq::platform::ScreenRegistry;
 using kq::platform::formatDate;
+using kq::platform::ScreenRegistry;
 
 namespace {
 
@@ -75,8 +75,8 @@ void tst_agreement_road::collectorsRoad()
         const char *number;
         QDate deposit;
         const char *value;
-    } cheques[] = {{"000101", today.addDays(-45), "100,00"}, {"000102", today.addDays(-10),
-                                                             "200,00"}};
+    } cheques[]
+        = {{"000101", today.addDays(-45), "100,00"}, {"000102", today.addDays(-10), "200,00"}};
     for (const auto &c : cheques) {
         ctl<QLineEdit>(entry, "CD_BANCO")->setText("237");
         ctl<QLineEdit>(entry, "CD_AGENCIA")->setText("1234");
@@ -88,10 +88,12 @@ void tst_agreement_road::collectorsRoad()
         ctl<QPushButton>(entry, "CONFIRMA")->click();
     }
     QCOMPARE(scalar(db, "SELECT count(*) FROM DEVOLVIDOS WHERE "
-                        "CD_CLIENTE = '00001' AND CD_SITUACAO = '001'").toInt(),
+                        "CD_CLIENTE = '00001' AND CD_SITUACAO = '001'")
+                 .toInt(),
              2);
     QCOMPARE(scalar(db, "SELECT sum(VL_CHEQUE) FROM DEVOLVIDOS WHERE "
-                        "CD_CLIENTE = '00001' AND CD_SITUACAO = '001'").toDouble(),
+                        "CD_CLIENTE = '00001' AND CD_SITUACAO = '001'")
+                 .toDouble(),
              300.0);
 
     // The follow-up screen on the debtor opens the agreement screen.
@@ -114,14 +116,18 @@ void tst_agreement_road::collectorsRoad()
     QCOMPARE(fx.dialogs.texts(), QStringList{"Acordo realizado com sucesso!!!!"});
     QCOMPARE(ctl<QLabel>(agreement, "cd_acordo")->text(), QString("00001"));
     QCOMPARE(scalar(db, "SELECT count(*) FROM DEVOLVIDOS WHERE cd_situacao = '002' "
-                        "AND cd_acordo = '00001'").toInt(), 2);
+                        "AND cd_acordo = '00001'")
+                 .toInt(),
+             2);
     QCOMPARE(scalar(db, "SELECT count(*) FROM parcelas WHERE cd_acordo = '00001' "
-                        "AND cd_status = 'A'").toInt(), 3);
+                        "AND cd_status = 'A'")
+                 .toInt(),
+             3);
 
     // The menu's write-off screen lists the first instalment and writes it off.
     QCOMPARE(kq::shell::menuTarget(2, 4), QString("fbaixar"));
-    auto *selection = qobject_cast<fbaixar *>(
-        ScreenRegistry::instance().show(kq::shell::menuTarget(2, 4)));
+    auto *selection
+        = qobject_cast<fbaixar *>(ScreenRegistry::instance().show(kq::shell::menuTarget(2, 4)));
     selection->dt_inicio->setValue(today);
     selection->dt_fim->setValue(today.addMonths(1));
     selection->Command1->click();
@@ -136,7 +142,8 @@ void tst_agreement_road::collectorsRoad()
     dialog->Command1->click();
     QCOMPARE(selection->GridEX1->recordCount(), 0);
     QCOMPARE(scalar(db, "SELECT cd_status || ' ' || cd_refbaixa FROM parcelas "
-                        "WHERE cd_acordo = '00001' AND cd_parcela = '01'").toString(),
+                        "WHERE cd_acordo = '00001' AND cd_parcela = '01'")
+                 .toString(),
              "B " + kq::platform::formatMonthYear(today));
 
     // A call scheduled from the follow-up screen.

@@ -167,9 +167,13 @@ void tst_agreementstore::correctedValues()
     b.vlAtualizado = 200.5;
     writeCorrectedValues(m_db, {a, b});
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000001'").toDouble(), 125.0);
+                          "'0000000001'")
+                 .toDouble(),
+             125.0);
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000002'").toDouble(), 200.5);
+                          "'0000000002'")
+                 .toDouble(),
+             200.5);
 
     // The same values again write nothing; a changed one is written.
     exec(m_db, "CREATE TABLE escritas (n INTEGER)");
@@ -188,7 +192,9 @@ void tst_agreementstore::correctedValues()
     writeCorrectedValues(m_db, {a, b});
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM escritas").toInt(), 1);
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000002'").toDouble(), 200.51);
+                          "'0000000002'")
+                 .toDouble(),
+             200.51);
 }
 
 void tst_agreementstore::codes_data()
@@ -196,10 +202,16 @@ void tst_agreementstore::codes_data()
     QTest::addColumn<QString>("last");       // last agreement code, "" for none
     QTest::addColumn<QString>("chequeCode"); // a code left on a cheque
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty") << "" << "" << "00001";
-    QTest::newRow("after 00041") << "00041" << "" << "00042";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "00001";
+    QTest::newRow("after 00041") << "00041"
+                                 << ""
+                                 << "00042";
     // The agreement 00042 was deleted, its cheques still carry the code.
-    QTest::newRow("code held by a cheque") << "00041" << "00042" << "00043";
+    QTest::newRow("code held by a cheque") << "00041"
+                                           << "00042"
+                                           << "00043";
 }
 
 void tst_agreementstore::codes()
@@ -260,8 +272,8 @@ void tst_agreementstore::saveThreeInstalments()
     // The two cheques of the calculation, and only they, went into it.
     QSqlQuery d = exec(m_db, "SELECT CD_DEVOLVIDO, cd_situacao, cd_acordo FROM DEVOLVIDOS "
                              "ORDER BY CD_DEVOLVIDO");
-    const QStringList expected{"0000000001 002 00001", "0000000002 002 00001",
-                               "0000000003 001 ", "0000000004 001 "};
+    const QStringList expected{"0000000001 002 00001", "0000000002 002 00001", "0000000003 001 ",
+                               "0000000004 001 "};
     QStringList rows;
     while (d.next())
         rows << d.value(0).toString() + ' ' + d.value(1).toString() + ' ' + d.value(2).toString();
@@ -375,7 +387,9 @@ void tst_agreementstore::writeOff()
     // Never twice, never a cancelled one, never one that is not there.
     QVERIFY(!writeOffInstalment(m_db, "00012", "03", QDate(2026, 4, 1)));
     QCOMPARE(scalar(m_db, "SELECT DT_BAIXA FROM parcelas WHERE cd_acordo = '00012' "
-                          "AND cd_parcela = '03'").toString(), QString("2026-03-07"));
+                          "AND cd_parcela = '03'")
+                 .toString(),
+             QString("2026-03-07"));
     exec(m_db, "UPDATE parcelas SET cd_status = 'C' WHERE cd_parcela = '02'");
     QVERIFY(!writeOffInstalment(m_db, "00012", "02", QDate(2026, 4, 1)));
     QVERIFY(!writeOffInstalment(m_db, "00099", "01", QDate(2026, 4, 1)));

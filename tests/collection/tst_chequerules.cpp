@@ -45,10 +45,9 @@ private:
     }
     QVariant field(const QString &key, const QString &name) const
     {
-        return kq::data::scalar(m_db,
-                                QStringLiteral("SELECT %1 FROM DEVOLVIDOS WHERE CD_DEVOLVIDO=?")
-                                    .arg(name),
-                                {key});
+        return kq::data::scalar(
+            m_db, QStringLiteral("SELECT %1 FROM DEVOLVIDOS WHERE CD_DEVOLVIDO=?").arg(name),
+            {key});
     }
     int chequeCount() const
     {
@@ -94,22 +93,47 @@ private slots:
         QTest::addColumn<QString>("cheque");
         QTest::addColumn<QString>("conta");
         const QString full = QStringLiteral("<23712345<0180001235>700012345678:");
-        QTest::newRow("full") << full << "237" << "1234" << "000123" << "1234567";
-        QTest::newRow("20 chars") << full.left(20) << "237" << "1234" << "000123" << "";
-        QTest::newRow("28 chars") << full.left(28) << "237" << "1234" << "000123" << "123";
-        QTest::newRow("13 chars") << full.left(13) << "237" << "1234" << "" << "";
-        QTest::newRow("one char") << "<" << "" << "" << "" << "";
-        QTest::newRow("empty") << "" << "" << "" << "" << "";
+        QTest::newRow("full") << full << "237"
+                              << "1234"
+                              << "000123"
+                              << "1234567";
+        QTest::newRow("20 chars") << full.left(20) << "237"
+                                  << "1234"
+                                  << "000123"
+                                  << "";
+        QTest::newRow("28 chars") << full.left(28) << "237"
+                                  << "1234"
+                                  << "000123"
+                                  << "123";
+        QTest::newRow("13 chars") << full.left(13) << "237"
+                                  << "1234"
+                                  << ""
+                                  << "";
+        QTest::newRow("one char") << "<"
+                                  << ""
+                                  << ""
+                                  << ""
+                                  << "";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << ""
+                               << ""
+                               << "";
         // A character outside the BMP (two UTF-16 units) counts once and is
         // never cut in two: half of one would be saved as another character.
         const QString wide = QString::fromUtf8("\xF0\x9F\x98\x80");
-        QTest::newRow("wide first") << wide + full.mid(1) << "237" << "1234" << "000123"
+        QTest::newRow("wide first") << wide + full.mid(1) << "237"
+                                    << "1234"
+                                    << "000123"
                                     << "1234567";
-        QTest::newRow("wide in the bank") << full.left(2) + wide + full.mid(3)
-                                          << QString(u'2' + wide) << "1234" << "000123"
-                                          << "1234567";
+        QTest::newRow("wide in the bank")
+            << full.left(2) + wide + full.mid(3) << QString(u'2' + wide) << "1234"
+            << "000123"
+            << "1234567";
         QTest::newRow("wide at the bank's limit") << full.left(3) + wide + full.mid(4) << "23"
-                                                  << "1234" << "000123" << "1234567";
+                                                  << "1234"
+                                                  << "000123"
+                                                  << "1234567";
     }
     void readerLine()
     {
@@ -133,21 +157,34 @@ private slots:
         QTest::addColumn<QString>("fieldName");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("no destination") << "destino" << "" << ChequeText::semDestino;
-        QTest::newRow("unknown destination") << "destino" << "999" << ChequeText::semDestino;
-        QTest::newRow("no situation") << "situacao" << "" << ChequeText::semSituacao;
-        QTest::newRow("empty value") << "valor" << "" << ChequeText::valorZerado;
-        QTest::newRow("zero") << "valor" << "0" << ChequeText::valorZerado;
-        QTest::newRow("zero cents") << "valor" << "0,00" << ChequeText::valorZerado;
-        QTest::newRow("negative") << "valor" << "-10,00" << ChequeText::valorZerado;
-        QTest::newRow("not a number") << "valor" << "12abc" << ChequeText::valorInvalido;
-        QTest::newRow("no debtor") << "cliente" << "" << ChequeText::semInadimplente;
-        QTest::newRow("unknown debtor") << "cliente" << "00077" << ChequeText::semInadimplente;
-        QTest::newRow("no store") << "loja" << "" << ChequeText::semLoja;
-        QTest::newRow("empty date") << "deposito" << "__/__/____" << ChequeText::dataInvalida;
-        QTest::newRow("impossible date") << "deposito" << "31/02/2024"
-                                         << ChequeText::dataInvalida;
-        QTest::newRow("half date") << "deposito" << "05/03/____" << ChequeText::dataInvalida;
+        QTest::newRow("no destination") << "destino"
+                                        << "" << ChequeText::semDestino;
+        QTest::newRow("unknown destination") << "destino"
+                                             << "999" << ChequeText::semDestino;
+        QTest::newRow("no situation") << "situacao"
+                                      << "" << ChequeText::semSituacao;
+        QTest::newRow("empty value") << "valor"
+                                     << "" << ChequeText::valorZerado;
+        QTest::newRow("zero") << "valor"
+                              << "0" << ChequeText::valorZerado;
+        QTest::newRow("zero cents") << "valor"
+                                    << "0,00" << ChequeText::valorZerado;
+        QTest::newRow("negative") << "valor"
+                                  << "-10,00" << ChequeText::valorZerado;
+        QTest::newRow("not a number") << "valor"
+                                      << "12abc" << ChequeText::valorInvalido;
+        QTest::newRow("no debtor") << "cliente"
+                                   << "" << ChequeText::semInadimplente;
+        QTest::newRow("unknown debtor") << "cliente"
+                                        << "00077" << ChequeText::semInadimplente;
+        QTest::newRow("no store") << "loja"
+                                  << "" << ChequeText::semLoja;
+        QTest::newRow("empty date") << "deposito"
+                                    << "__/__/____" << ChequeText::dataInvalida;
+        QTest::newRow("impossible date") << "deposito"
+                                         << "31/02/2024" << ChequeText::dataInvalida;
+        QTest::newRow("half date") << "deposito"
+                                   << "05/03/____" << ChequeText::dataInvalida;
     }
     void refusals()
     {
@@ -236,9 +273,10 @@ private slots:
     void alterRewritesButKeepsAgreementFields()
     {
         const QString key = include(goodForm());
-        kq::data::exec(m_db, QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado=160, "
-                                            "ref_atualizacao='2024/05', cd_acordo='00003', "
-                                            "DT_VANTESCA='2024-01-01' WHERE CD_DEVOLVIDO=?"),
+        kq::data::exec(m_db,
+                       QStringLiteral("UPDATE DEVOLVIDOS SET vl_atualizado=160, "
+                                      "ref_atualizacao='2024/05', cd_acordo='00003', "
+                                      "DT_VANTESCA='2024-01-01' WHERE CD_DEVOLVIDO=?"),
                        {key});
         ChequeForm f = goodForm();
         f.valor = QStringLiteral("99,90");
@@ -339,8 +377,7 @@ private slots:
             "NR_DOCUMENTO, DT_DEPOSITO) VALUES (?, ?, '001', '001', ?, '2024-01-01')");
         exec(m_db, insert, {QStringLiteral("0000000001"), value, value});
         // Near misses that a broken literal or a cut text would also find.
-        exec(m_db, insert,
-             {QStringLiteral("0000000002"), QStringLiteral("00001"), value.left(2)});
+        exec(m_db, insert, {QStringLiteral("0000000002"), QStringLiteral("00001"), value.left(2)});
         for (const kq::data::RecordSource &source :
              {debtorHistorySource(value), documentHistorySource(value)}) {
             kq::data::Recordset rs(m_db, source);

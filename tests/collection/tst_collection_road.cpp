@@ -31,8 +31,14 @@ namespace {
 using kq::test::ctl;
 using kq::test::shot;
 
-QLineEdit *box(QWidget *s, const char *name) { return ctl<QLineEdit>(s, name); }
-void click(QWidget *s, const char *name) { ctl<QAbstractButton>(s, name)->click(); }
+QLineEdit *box(QWidget *s, const char *name)
+{
+    return ctl<QLineEdit>(s, name);
+}
+void click(QWidget *s, const char *name)
+{
+    ctl<QAbstractButton>(s, name)->click();
+}
 
 // Runs `fill` on a modal register once it is up, then leaves it with "&Sair".
 void answerModal(const QString &name, std::function<void(QWidget *)> fill, bool *done)
@@ -79,24 +85,29 @@ private slots:
                                           "VALUES ('001', 'MAGAZINE CENTRAL', '16711680')"));
         kq::data::exec(db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) "
                                           "VALUES ('00001', 'ANTIGO DEVEDOR')"));
-        kq::data::exec(db, QStringLiteral(
-            "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, CD_SITUACAO, "
-            "CD_DESTINO, CD_documento, DT_VANTESCA, DT_DEPOSITO, VL_CHEQUE, NR_CHEQUE) VALUES "
-            "('0000000001', '00001', '001', '001', '001', '01', '2024-01-10', '2024-01-05', "
-            "75.5, '9001'), ('0000000002', '00001', '001', '001', '001', '01', '2024-01-10', "
-            "'2024-01-06', 24.5, '9002')"));
+        kq::data::exec(
+            db,
+            QStringLiteral(
+                "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, CD_SITUACAO, "
+                "CD_DESTINO, CD_documento, DT_VANTESCA, DT_DEPOSITO, VL_CHEQUE, NR_CHEQUE) VALUES "
+                "('0000000001', '00001', '001', '001', '001', '01', '2024-01-10', '2024-01-05', "
+                "75.5, '9001'), ('0000000002', '00001', '001', '001', '001', '01', '2024-01-10', "
+                "'2024-01-06', 24.5, '9002')"));
 
         QWidget *entry = ScreenRegistry::instance().show(QStringLiteral("flancheques"));
         QVERIFY(QTest::qWaitForWindowActive(entry));
 
         // A new debtor through the debtor register, opened modally.
         bool debtorDone = false;
-        answerModal(QStringLiteral("ffornecedores"), [](QWidget *w) {
-            box(w, "nm_cliente")->setText(QStringLiteral("CARLOS ALBERTO"));
-            box(w, "nr_documento")->setText(QStringLiteral("222.333.444-55"));
-            box(w, "ds_cidade")->setText(QStringLiteral("CAMPINAS"));
-            click(w, "CONFIRMA");
-        }, &debtorDone);
+        answerModal(
+            QStringLiteral("ffornecedores"),
+            [](QWidget *w) {
+                box(w, "nm_cliente")->setText(QStringLiteral("CARLOS ALBERTO"));
+                box(w, "nr_documento")->setText(QStringLiteral("222.333.444-55"));
+                box(w, "ds_cidade")->setText(QStringLiteral("CAMPINAS"));
+                click(w, "CONFIRMA");
+            },
+            &debtorDone);
         click(entry, "Command4");
         QVERIFY(debtorDone);
         QVERIFY(!ScreenRegistry::instance().find(QStringLiteral("ffornecedores")));
@@ -104,11 +115,14 @@ private slots:
         // A new store through the store register, with its colour.
         bool storeDone = false;
         fx.dialogs.colors.enqueue(QColor(0, 140, 0));
-        answerModal(QStringLiteral("flojas"), [](QWidget *w) {
-            box(w, "ds_loja")->setText(QStringLiteral("LOJA DO BAIRRO"));
-            click(w, "Command3");
-            click(w, "CONFIRMA");
-        }, &storeDone);
+        answerModal(
+            QStringLiteral("flojas"),
+            [](QWidget *w) {
+                box(w, "ds_loja")->setText(QStringLiteral("LOJA DO BAIRRO"));
+                click(w, "Command3");
+                click(w, "CONFIRMA");
+            },
+            &storeDone);
         click(entry, "Command3");
         QVERIFY(storeDone);
         entry->activateWindow();
@@ -149,8 +163,8 @@ private slots:
         click(entry, "CONFIRMA");
         QCOMPARE(fx.dialogs.texts().filter(QStringLiteral("Erro")), QStringList());
         QCOMPARE(kq::data::scalar(db, QStringLiteral("SELECT COUNT(*) || '|' || SUM(VL_CHEQUE) "
-                                                    "FROM DEVOLVIDOS WHERE CD_CLIENTE='00002' "
-                                                    "AND CD_LOJA='002'"))
+                                                     "FROM DEVOLVIDOS WHERE CD_CLIENTE='00002' "
+                                                     "AND CD_LOJA='002'"))
                      .toString(),
                  QStringLiteral("3|1700.0"));
 
@@ -175,8 +189,9 @@ private slots:
         QCOMPARE(captions.size(), 2);
         QVERIFY(captions.contains(QStringLiteral("Empresa: LOJA DO BAIRRO  (Total= %1)")
                                       .arg(kq::platform::formatCurrency(1700))));
-        ctl<DBCombo>(entry, "nm_cliente")->setCurrentIndex(
-            ctl<DBCombo>(entry, "nm_cliente")->findText(QStringLiteral("CARLOS ALBERTO")));
+        ctl<DBCombo>(entry, "nm_cliente")
+            ->setCurrentIndex(
+                ctl<DBCombo>(entry, "nm_cliente")->findText(QStringLiteral("CARLOS ALBERTO")));
         QVERIFY(shot(entry, QStringLiteral("flancheques-grouped")));
 
         // The follow-up: two contacts and a plan for the debt.
@@ -193,8 +208,9 @@ private slots:
         history->setPlainText(QStringLiteral("Retornou a ligação: aceita proposta em 6 vezes."));
         box(follow, "ENVOLVIDO")->setText(QStringLiteral("ESPOSA"));
         click(follow, "CONFIRMA");
-        QCOMPARE(kq::data::scalar(db, QStringLiteral("SELECT GROUP_CONCAT(CD_VANTESCA) FROM "
-                                                    "VANTESCA WHERE CD_CLIENTE=?"),
+        QCOMPARE(kq::data::scalar(db,
+                                  QStringLiteral("SELECT GROUP_CONCAT(CD_VANTESCA) FROM "
+                                                 "VANTESCA WHERE CD_CLIENTE=?"),
                                   {debtorCode})
                      .toString(),
                  QStringLiteral("001,002"));

@@ -21,7 +21,6 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-
 using namespace kq::test;
 using kq::collection::facordo;
 using kq::data::exec;
@@ -191,10 +190,13 @@ void tst_facordo::calculation()
     QCOMPARE(ctl<QLabel>(f, "vl_honorariosparcela")->text(), QString("10,40"));
     QVERIFY(ctl<QPushButton>(f, "Command2")->isEnabled());
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000002'").toDouble(), 200.0);
+                          "'0000000002'")
+                 .toDouble(),
+             200.0);
     // The other debtor's cheque at the same store is neither listed nor corrected.
     QVERIFY(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                         "'0000000003'").isNull());
+                         "'0000000003'")
+                .isNull());
     kq::test::shot(f, "facordo");
 
     // A higher reference factor corrects the cheques; interest follows.
@@ -211,7 +213,9 @@ void tst_facordo::calculation()
     QCOMPARE(ctl<QLabel>(f, "vl_juros")->text(), QString("7,63"));
     QCOMPARE(ctl<QLabel>(f, "vl_total")->text(), QString("368,63"));
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000001'").toDouble(), 125.0);
+                          "'0000000001'")
+                 .toDouble(),
+             125.0);
 }
 
 void tst_facordo::noDebtAtStore()
@@ -292,7 +296,9 @@ void tst_facordo::saveThreeInstalments()
         due << p.value(0).toString();
     QCOMPARE(due, (QStringList{"2025-02-10", "2025-03-10", "2025-04-10"}));
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM DEVOLVIDOS WHERE cd_situacao = '002' "
-                          "AND cd_acordo = '00001'").toInt(), 2);
+                          "AND cd_acordo = '00001'")
+                 .toInt(),
+             2);
 
     // Clicking the store again: the cheques in "002" are no longer listed.
     m_fx->dialogs.clear();
@@ -318,10 +324,10 @@ void tst_facordo::secondClickMakesNoSecondAgreement()
                          "escolha a empresa novamente!!"});
     QCOMPARE(rowCount(m_db, "acordos"), 1);
     QCOMPARE(rowCount(m_db, "parcelas"), 3);
-    QCOMPARE(scalar(m_db, "SELECT dt_vencimento FROM parcelas WHERE cd_parcela = '01'")
-                 .toString(), QString("2025-02-28"));
-    QCOMPARE(scalar(m_db, "SELECT dt_vencimento FROM parcelas WHERE cd_parcela = '02'")
-                 .toString(), QString("2025-03-31"));
+    QCOMPARE(scalar(m_db, "SELECT dt_vencimento FROM parcelas WHERE cd_parcela = '01'").toString(),
+             QString("2025-02-28"));
+    QCOMPARE(scalar(m_db, "SELECT dt_vencimento FROM parcelas WHERE cd_parcela = '02'").toString(),
+             QString("2025-03-31"));
 }
 
 void tst_facordo::saveRecomputesChangedCount()
@@ -332,8 +338,8 @@ void tst_facordo::saveRecomputesChangedCount()
     // The count changed but never left: the save still uses the plan of 4.
     ctl<QLineEdit>(f, "nr_parcelas")->setText("4");
     ctl<QPushButton>(f, "Command2")->click();
-    const double expected = kq::platform::roundHalfAway(
-        kq::collection::priceInstalment(342.5, 2, 4), 2);
+    const double expected
+        = kq::platform::roundHalfAway(kq::collection::priceInstalment(342.5, 2, 4), 2);
     QCOMPARE(ctl<QLineEdit>(f, "vl_parcela")->text().replace(QChar(0xa0), ' '),
              kq::platform::formatCurrency(expected).replace(QChar(0xa0), ' '));
     QCOMPARE(rowCount(m_db, "parcelas"), 4);
@@ -350,19 +356,43 @@ void tst_facordo::refusals_data()
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("message");
     const QString count = "O número de parcelas deve ser um número inteiro de 1 a 32!!";
-    QTest::newRow("no store") << "" << "3" << "2" << "10/01/2025"
+    QTest::newRow("no store") << ""
+                              << "3"
+                              << "2"
+                              << "10/01/2025"
                               << "Por favor antes de executar o acordo escolha a empresa "
                                  "desejada!!";
-    QTest::newRow("count 33") << "001" << "33" << "2" << "10/01/2025" << count;
-    QTest::newRow("count 0") << "001" << "0" << "2" << "10/01/2025" << count;
-    QTest::newRow("count 2,5") << "001" << "2,5" << "2" << "10/01/2025" << count;
-    QTest::newRow("rate") << "001" << "3" << "dois" << "10/01/2025"
+    QTest::newRow("count 33") << "001"
+                              << "33"
+                              << "2"
+                              << "10/01/2025" << count;
+    QTest::newRow("count 0") << "001"
+                             << "0"
+                             << "2"
+                             << "10/01/2025" << count;
+    QTest::newRow("count 2,5") << "001"
+                               << "2,5"
+                               << "2"
+                               << "10/01/2025" << count;
+    QTest::newRow("rate") << "001"
+                          << "3"
+                          << "dois"
+                          << "10/01/2025"
                           << "Os juros do parcelamento devem ser um número!!";
-    QTest::newRow("no date") << "001" << "3" << "2" << ""
+    QTest::newRow("no date") << "001"
+                             << "3"
+                             << "2"
+                             << ""
                              << "Data do 1º vencimento inválida!!";
-    QTest::newRow("bad date") << "001" << "3" << "2" << "30/02/2025"
+    QTest::newRow("bad date") << "001"
+                              << "3"
+                              << "2"
+                              << "30/02/2025"
                               << "Data do 1º vencimento inválida!!";
-    QTest::newRow("store gone") << "deleted" << "3" << "2" << "10/01/2025"
+    QTest::newRow("store gone") << "deleted"
+                                << "3"
+                                << "2"
+                                << "10/01/2025"
                                 << "Empresa não cadastrada!!!";
 }
 
@@ -387,8 +417,7 @@ void tst_facordo::refusals()
     QCOMPARE(ctl<QLabel>(f, "cd_acordo")->text(), QString());
     QCOMPARE(rowCount(m_db, "acordos"), 0);
     QCOMPARE(rowCount(m_db, "parcelas"), 0);
-    QCOMPARE(scalar(m_db, "SELECT count(*) FROM DEVOLVIDOS WHERE cd_situacao = '002'").toInt(),
-             0);
+    QCOMPARE(scalar(m_db, "SELECT count(*) FROM DEVOLVIDOS WHERE cd_situacao = '002'").toInt(), 0);
 }
 
 void tst_facordo::followUpMoves()
@@ -406,7 +435,9 @@ void tst_facordo::followUpMoves()
     ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(scalar(m_db, "SELECT CD_CLIENTE FROM acordos").toString(), QString("00001"));
     QCOMPARE(scalar(m_db, "SELECT cd_situacao FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000003'").toString(), QString("001"));
+                          "'0000000003'")
+                 .toString(),
+             QString("001"));
 
     // Opened afresh, the screen takes the follow-up's new debtor.
     f->close();
@@ -424,7 +455,9 @@ void tst_facordo::missingFactor()
              QStringList{"Fator de correção não cadastrado para: 1990/05. "
                          "Os cheques desses meses ficaram pelo valor de face!!"});
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000009'").toDouble(), 40.0);
+                          "'0000000009'")
+                 .toDouble(),
+             40.0);
     QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString("340,00"));
 
     // No factor at all: every cheque at its face value, and the screen says so.
@@ -457,7 +490,9 @@ void tst_facordo::invalidMonthsLeftOut()
     QCOMPARE(ctl<QLabel>(f, "correcao")->text(), QString("0,00"));
     QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString("300,00"));
     QCOMPARE(scalar(m_db, "SELECT vl_atualizado FROM DEVOLVIDOS WHERE CD_DEVOLVIDO = "
-                          "'0000000001'").toDouble(), 100.0);
+                          "'0000000001'")
+                 .toDouble(),
+             100.0);
 }
 
 void tst_facordo::keys()

@@ -21,7 +21,6 @@
 #include <QTreeView>
 #include <QtTest>
 
-
 using namespace kq::test;
 using kq::collection::fagenda;
 using kq::data::exec;
@@ -92,8 +91,7 @@ fagenda *tst_fagenda::open()
     return qobject_cast<fagenda *>(ScreenRegistry::instance().show("fagenda"));
 }
 
-fagenda *tst_fagenda::save(fagenda *f, const QString &debtor, const QDate &day,
-                           const QString &text)
+fagenda *tst_fagenda::save(fagenda *f, const QString &debtor, const QDate &day, const QString &text)
 {
     ctl<kq::platform::DBCombo>(f, "nm_cliente")->setText(debtor);
     ctl<kq::platform::DTPicker>(f, "dt_marcada")->setValue(day);
@@ -140,20 +138,24 @@ void tst_fagenda::saving()
     ctl<QPushButton>(f, "Command3")->click();
     QCOMPARE(ctl<QLabel>(f, "cd_agenda")->text(), QString("0000000002"));
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM agenda WHERE ds_historico = "
-                          "'Ligar para confirmar o acordo'").toInt(), 2);
+                          "'Ligar para confirmar o acordo'")
+                 .toInt(),
+             2);
 
     // No debtor, an empty history and a history past 200 characters.
     ctl<QPlainTextEdit>(f, "DS_hISTORICO")->setPlainText(QString(230, 'a'));
     QCOMPARE(ctl<QPlainTextEdit>(f, "DS_hISTORICO")->toPlainText().size(), 200);
     save(f, QString(), QDate(2027, 3, 6), QString());
     QCOMPARE(scalar(m_db, "SELECT nm_envolvido || '|' || ds_historico FROM agenda "
-                          "WHERE cd_agenda = '0000000003'").toString(), QString("|"));
+                          "WHERE cd_agenda = '0000000003'")
+                 .toString(),
+             QString("|"));
     // A character that does not fit whole in the 200 is left out whole.
     save(f, "MARIA SOUZA", QDate(2027, 3, 7),
          QString(199, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80"));
-    QCOMPARE(scalar(m_db, "SELECT ds_historico FROM agenda WHERE cd_agenda = '0000000004'")
-                 .toString(),
-             QString(199, 'a'));
+    QCOMPARE(
+        scalar(m_db, "SELECT ds_historico FROM agenda WHERE cd_agenda = '0000000004'").toString(),
+        QString(199, 'a'));
     kq::test::shot(f, "fagenda");
 }
 
@@ -192,7 +194,8 @@ void tst_fagenda::deleting()
     // Before any row change "Excluir" acts on the first entry in code order.
     QCOMPARE(f->locatedEntry(), QString("0000000001"));
 
-    ctl<kq::platform::GridEX>(f, "GridEX1")->setCurrentRow(ctl<kq::platform::GridEX>(f, "GridEX1")->findRow(6, "0000000002"));
+    ctl<kq::platform::GridEX>(f, "GridEX1")
+        ->setCurrentRow(ctl<kq::platform::GridEX>(f, "GridEX1")->findRow(6, "0000000002"));
     m_fx->dialogs.answers.enqueue(Answer::No);
     ctl<QPushButton>(f, "Command2")->click();
     QCOMPARE(m_fx->dialogs.messages.size(), 1);

@@ -17,7 +17,6 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-
 using namespace kq::test;
 using kq::collection::fbaixa;
 using kq::collection::fbaixar;
@@ -127,8 +126,7 @@ void tst_fbaixar::periodList()
     QCOMPARE(s->GridEX1->value(1).toString(), QString("MARIA SOUZA"));
     QCOMPARE(s->GridEX1->value(6).toInt(), 2);
     QCOMPARE(s->GridEX1->value(7).toString(), QString("LOJA NORTE"));
-    QCOMPARE(s->navigator->text(), QString("Registro: %1 de 3")
-                                       .arg(s->GridEX1->currentRow() + 1));
+    QCOMPARE(s->navigator->text(), QString("Registro: %1 de 3").arg(s->GridEX1->currentRow() + 1));
     // A start after the end lists nothing.
     s = filtered(QDate(2025, 4, 28), QDate(2025, 3, 10));
     QCOMPARE(s->GridEX1->recordCount(), 0);
@@ -209,7 +207,8 @@ void tst_fbaixar::alreadyWrittenOff()
     QCOMPARE(m_fx->dialogs.texts(),
              QStringList{"Essa parcela não está mais em aberto; nada foi baixado!!"});
     QVERIFY(scalar(m_db, "SELECT DT_BAIXA FROM parcelas WHERE cd_acordo = '00012' "
-                         "AND cd_parcela = '01'").isNull());
+                         "AND cd_parcela = '01'")
+                .isNull());
     QCOMPARE(s->GridEX1->recordCount(), 0);
 }
 

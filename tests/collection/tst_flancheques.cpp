@@ -47,10 +47,9 @@ private:
     QString db() const { return m_fx->devolvidos(); }
     QVariant devolvido(const QString &key, const QString &field) const
     {
-        return kq::data::scalar(db(),
-                                QStringLiteral("SELECT %1 FROM DEVOLVIDOS WHERE CD_DEVOLVIDO=?")
-                                    .arg(field),
-                                {key});
+        return kq::data::scalar(
+            db(), QStringLiteral("SELECT %1 FROM DEVOLVIDOS WHERE CD_DEVOLVIDO=?").arg(field),
+            {key});
     }
     int chequeCount() const
     {
@@ -118,11 +117,12 @@ private:
     // each with a document of his own and one cheque.
     void addNamesakes()
     {
-        kq::data::exec(db(), QStringLiteral(
-            "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_documento) VALUES "
-            "('00003', 'MARIA SILVA', 'DOC-3'), ('00004', 'MARIA SILVA', 'DOC-4'), "
-            "('00005', 'Carla Dias', 'DOC-5'), ('00006', 'CARLA DIAS', 'DOC-6'), "
-            "('00007', 'JOSÉ COSTA', 'DOC-7'), ('00008', 'JOSE COSTA', 'DOC-8')"));
+        kq::data::exec(
+            db(),
+            QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_documento) VALUES "
+                           "('00003', 'MARIA SILVA', 'DOC-3'), ('00004', 'MARIA SILVA', 'DOC-4'), "
+                           "('00005', 'Carla Dias', 'DOC-5'), ('00006', 'CARLA DIAS', 'DOC-6'), "
+                           "('00007', 'JOSÉ COSTA', 'DOC-7'), ('00008', 'JOSE COSTA', 'DOC-8')"));
         for (int i = 3; i <= 8; ++i)
             addCheque(QStringLiteral("00000000%1").arg(i * 10), QStringLiteral("0000%1").arg(i),
                       i * 10.0);
@@ -139,12 +139,14 @@ private slots:
     void init()
     {
         m_fx = new kq::test::ShellFixture;
-        kq::data::exec(db(), QStringLiteral(
-            "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_documento) VALUES "
-            "('00001', 'ANA PAULA', '111.111.111-11'), ('00002', 'BRUNO LIMA', NULL)"));
-        kq::data::exec(db(), QStringLiteral(
-            "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES "
-            "('001', 'LOJA AZUL', '16711680'), ('002', 'LOJA VERMELHA', '255')"));
+        kq::data::exec(
+            db(), QStringLiteral(
+                      "INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_documento) VALUES "
+                      "('00001', 'ANA PAULA', '111.111.111-11'), ('00002', 'BRUNO LIMA', NULL)"));
+        kq::data::exec(
+            db(),
+            QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES "
+                           "('001', 'LOJA AZUL', '16711680'), ('002', 'LOJA VERMELHA', '255')"));
         open();
     }
     void cleanup()
@@ -200,11 +202,9 @@ private slots:
         QCOMPARE(box("nr_documento")->text(), QStringLiteral("111.111.111-11"));
         QCOMPARE(combo("nm_cliente")->boundText(), QStringLiteral("00001"));
 
-        fillCheque(QStringLiteral("000102"), QStringLiteral("06/03/2024"),
-                   QStringLiteral("0,50"));
+        fillCheque(QStringLiteral("000102"), QStringLiteral("06/03/2024"), QStringLiteral("0,50"));
         click("CONFIRMA");
-        fillCheque(QStringLiteral("000103"), QStringLiteral("07/03/2024"),
-                   QStringLiteral("10"));
+        fillCheque(QStringLiteral("000103"), QStringLiteral("07/03/2024"), QStringLiteral("10"));
         click("CONFIRMA");
         QCOMPARE(ctl<QLabel>("CD_DEVOLVIDO")->text(), QStringLiteral("0000000003"));
         QCOMPARE(grid("GridEX1")->recordCount(), 3);
@@ -216,15 +216,25 @@ private slots:
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("valor");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no debtor") << "" << "05/03/2024" << "10,00"
+        QTest::newRow("no debtor") << ""
+                                   << "05/03/2024"
+                                   << "10,00"
                                    << "Não posso incluir sem inadimplente!!";
-        QTest::newRow("no date") << "ANA PAULA" << "" << "10,00"
+        QTest::newRow("no date") << "ANA PAULA"
+                                 << ""
+                                 << "10,00"
                                  << "Data de depósito inválida!!";
-        QTest::newRow("bad date") << "ANA PAULA" << "30/02/2024" << "10,00"
+        QTest::newRow("bad date") << "ANA PAULA"
+                                  << "30/02/2024"
+                                  << "10,00"
                                   << "Data de depósito inválida!!";
-        QTest::newRow("zero") << "ANA PAULA" << "05/03/2024" << "0"
+        QTest::newRow("zero") << "ANA PAULA"
+                              << "05/03/2024"
+                              << "0"
                               << "Valor não pode estar Zerado";
-        QTest::newRow("not a number") << "ANA PAULA" << "05/03/2024" << "dez"
+        QTest::newRow("not a number") << "ANA PAULA"
+                                      << "05/03/2024"
+                                      << "dez"
                                       << "Valor inválido!!";
     }
     void refusalWritesNothing()
@@ -260,12 +270,18 @@ private slots:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("otherCode");
-        QTest::newRow("same name, first") << "00003" << "00004";
-        QTest::newRow("same name, second") << "00004" << "00003";
-        QTest::newRow("case only, first") << "00005" << "00006";
-        QTest::newRow("case only, second") << "00006" << "00005";
-        QTest::newRow("accent only, accented") << "00007" << "00008";
-        QTest::newRow("accent only, plain") << "00008" << "00007";
+        QTest::newRow("same name, first") << "00003"
+                                          << "00004";
+        QTest::newRow("same name, second") << "00004"
+                                           << "00003";
+        QTest::newRow("case only, first") << "00005"
+                                          << "00006";
+        QTest::newRow("case only, second") << "00006"
+                                           << "00005";
+        QTest::newRow("accent only, accented") << "00007"
+                                               << "00008";
+        QTest::newRow("accent only, plain") << "00008"
+                                            << "00007";
     }
     void debtorBoundByKey()
     {
@@ -307,12 +323,18 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("code");
-        QTest::newRow("same name") << "MARIA SILVA" << "";
-        QTest::newRow("same name, other case") << "maria silva" << "";
-        QTest::newRow("case only") << "carla dias" << "";
-        QTest::newRow("accent only, plain") << "jose costa" << "00008";
-        QTest::newRow("accent only, accented") << "José Costa" << "00007";
-        QTest::newRow("one debtor") << "ana paula" << "00001";
+        QTest::newRow("same name") << "MARIA SILVA"
+                                   << "";
+        QTest::newRow("same name, other case") << "maria silva"
+                                               << "";
+        QTest::newRow("case only") << "carla dias"
+                                   << "";
+        QTest::newRow("accent only, plain") << "jose costa"
+                                            << "00008";
+        QTest::newRow("accent only, accented") << "José Costa"
+                                               << "00007";
+        QTest::newRow("one debtor") << "ana paula"
+                                    << "00001";
     }
     void typedDebtor()
     {
@@ -352,17 +374,25 @@ private slots:
         QTest::addColumn<QString>("twin");
         QTest::addColumn<QString>("insert");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("store") << "ds_loja" << "CD_LOJA" << "003"
+        QTest::newRow("store") << "ds_loja"
+                               << "CD_LOJA"
+                               << "003"
                                << "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES "
                                   "('003', 'loja azul', '0')"
                                << "Loja Azul";
-        QTest::newRow("destination") << "ds_destino" << "CD_DESTINO" << "002"
+        QTest::newRow("destination") << "ds_destino"
+                                     << "CD_DESTINO"
+                                     << "002"
                                      << "INSERT INTO destinos VALUES ('002', 'ESCRITÓRIO')"
                                      << "escritório";
-        QTest::newRow("situation") << "ds_situacao" << "CD_SITUACAO" << "008"
+        QTest::newRow("situation") << "ds_situacao"
+                                   << "CD_SITUACAO"
+                                   << "008"
                                    << "INSERT INTO situacoes VALUES ('008', 'EM COBRANÇA', '0')"
                                    << "em cobrança";
-        QTest::newRow("document type") << "ds_documento" << "CD_documento" << "02"
+        QTest::newRow("document type") << "ds_documento"
+                                       << "CD_documento"
+                                       << "02"
                                        << "INSERT INTO documentos VALUES ('02', 'Cheque')"
                                        << "CHEQUE";
     }
@@ -407,10 +437,8 @@ private slots:
                    QStringLiteral("10"));
         box("NM_EMITENTE")->setText(QString(29, QLatin1Char('E')) + smile);
         click("CONFIRMA");
-        QCOMPARE(devolvido("0000000001", "NM_EMITENTE").toString(),
-                 QString(29, QLatin1Char('E')));
-        QCOMPARE(devolvido("0000000001", "NR_CHEQUE").toString(),
-                 QStringLiteral("00010") + smile);
+        QCOMPARE(devolvido("0000000001", "NM_EMITENTE").toString(), QString(29, QLatin1Char('E')));
+        QCOMPARE(devolvido("0000000001", "NR_CHEQUE").toString(), QStringLiteral("00010") + smile);
     }
 
     // Choosing a row shows the cheque; alter rewrites it and clears the boxes.
@@ -422,8 +450,7 @@ private slots:
         box("NM_EMITENTE")->setText(QStringLiteral("EMITENTE UM"));
         click("CONFIRMA");
         chooseDebtor(QStringLiteral("BRUNO LIMA"));
-        fillCheque(QStringLiteral("000201"), QStringLiteral("01/02/2024"),
-                   QStringLiteral("50"));
+        fillCheque(QStringLiteral("000201"), QStringLiteral("01/02/2024"), QStringLiteral("50"));
         click("CONFIRMA");
         kq::data::exec(db(), QStringLiteral("UPDATE DEVOLVIDOS SET DT_VANTESCA='2020-01-01', "
                                             "cd_acordo='00001'"));
@@ -575,8 +602,7 @@ private slots:
         ctl<MaskEdBox>("dt_deposito")->setText(QStringLiteral("05/03/2024"));
         box("VL_CHEQUE")->setText(QStringLiteral("10"));
         click("CONFIRMA");
-        QCOMPARE(devolvido("0000000001", "CD_chave").toString(),
-                 QStringLiteral("23712341234567"));
+        QCOMPARE(devolvido("0000000001", "CD_chave").toString(), QStringLiteral("23712341234567"));
         // Second cheque of the same account, after another debtor was chosen.
         chooseDebtor(QStringLiteral("BRUNO LIMA"));
         QCOMPARE(box("nr_documento")->text(), QString());
@@ -678,9 +704,11 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("screen");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("debtor") << int(Qt::Key_F2) << "Command4" << "ffornecedores"
+        QTest::newRow("debtor") << int(Qt::Key_F2) << "Command4"
+                                << "ffornecedores"
                                 << "Cadastrar novo inadimplente (F2)";
-        QTest::newRow("store") << int(Qt::Key_F3) << "Command3" << "flojas"
+        QTest::newRow("store") << int(Qt::Key_F3) << "Command3"
+                               << "flojas"
                                << "Cadastrar nova loja (F3)";
     }
     void registersByFunctionKey()

@@ -31,9 +31,8 @@ private:
 
     QVariant debtor(const QString &field) const
     {
-        return kq::data::scalar(m_db,
-                                QStringLiteral("SELECT %1 FROM CLIENTES WHERE CD_cliente='00001'")
-                                    .arg(field));
+        return kq::data::scalar(
+            m_db, QStringLiteral("SELECT %1 FROM CLIENTES WHERE CD_cliente='00001'").arg(field));
     }
     int contacts(const QString &numero = QString()) const
     {
@@ -45,15 +44,16 @@ private:
     }
     Contact contact(const QString &numero, const QDate &date) const
     {
-        return {QStringLiteral("00001"), numero, date, QStringLiteral("Prometeu pagar"),
-                QStringLiteral("Maria"), QStringLiteral("SUPERVISOR")};
+        return {QStringLiteral("00001"),
+                numero,
+                date,
+                QStringLiteral("Prometeu pagar"),
+                QStringLiteral("Maria"),
+                QStringLiteral("SUPERVISOR")};
     }
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
     void init()
     {
         m_folders = new kq::test::TempFolders;
@@ -121,13 +121,14 @@ private slots:
 
     void readsOnlyChequesWithAKnownSituation()
     {
-        kq::data::exec(m_db, QStringLiteral(
-            "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_SITUACAO, DT_DEPOSITO, "
-            "VL_CHEQUE) VALUES ('0000000001','00001','001','2024-06-05',100), "
-            "('0000000002','00001','002','2024-06-01',50), "
-            "('0000000003','00001','999','2024-06-01',70), "
-            "('0000000004','00002','001','2024-06-01',30), "
-            "('0000000005','00001','001',NULL,NULL)"));
+        kq::data::exec(
+            m_db, QStringLiteral(
+                      "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_SITUACAO, DT_DEPOSITO, "
+                      "VL_CHEQUE) VALUES ('0000000001','00001','001','2024-06-05',100), "
+                      "('0000000002','00001','002','2024-06-01',50), "
+                      "('0000000003','00001','999','2024-06-01',70), "
+                      "('0000000004','00002','001','2024-06-01',30), "
+                      "('0000000005','00001','001',NULL,NULL)"));
         const DebtTotals t = computeDebtTotals(readDebtCheques(m_db, "00001"), m_today);
         QCOMPARE(t.cheques, qint64(3));
         QCOMPARE(t.total, 150.0);
@@ -178,7 +179,7 @@ private slots:
         QVERIFY(saveContact(m_db, contact("002", m_today), m_today));
         QCOMPARE(debtor("nr_contatos").toInt(), 2);
         QCOMPARE(kq::data::scalar(m_db, QStringLiteral("SELECT DT_VANTESCA FROM VANTESCA "
-                                                      "WHERE CD_VANTESCA='001'"))
+                                                       "WHERE CD_VANTESCA='001'"))
                      .toString(),
                  QStringLiteral("2024-06-05"));
     }
@@ -189,7 +190,7 @@ private slots:
         c.cliente = QStringLiteral("00042");
         QVERIFY(!saveContact(m_db, c, m_today));
         QCOMPARE(kq::data::scalar(m_db, QStringLiteral("SELECT COUNT(*) FROM VANTESCA "
-                                                      "WHERE CD_CLIENTE='00042'"))
+                                                       "WHERE CD_CLIENTE='00042'"))
                      .toInt(),
                  1);
     }

@@ -74,16 +74,13 @@ private:
     }
     QVariant debtorField(const QString &code, const QString &field) const
     {
-        return kq::data::scalar(db(),
-                                QStringLiteral("SELECT %1 FROM CLIENTES WHERE CD_cliente=?")
-                                    .arg(field),
-                                {code});
+        return kq::data::scalar(
+            db(), QStringLiteral("SELECT %1 FROM CLIENTES WHERE CD_cliente=?").arg(field), {code});
     }
     int contactCount(const QString &code) const
     {
-        return kq::data::scalar(db(),
-                                QStringLiteral("SELECT COUNT(*) FROM VANTESCA WHERE CD_CLIENTE=?"),
-                                {code})
+        return kq::data::scalar(
+                   db(), QStringLiteral("SELECT COUNT(*) FROM VANTESCA WHERE CD_CLIENTE=?"), {code})
             .toInt();
     }
     void leave(QWidget *from, QWidget *to)
@@ -98,20 +95,23 @@ private slots:
     void init()
     {
         m_fx = new kq::test::ShellFixture;
-        kq::data::exec(db(), QStringLiteral(
-            "INSERT INTO usuarios (CD_usuario, usuario) VALUES ('001', 'SUPERVISOR'), "
-            "('002', 'MARTA')"));
-        kq::data::exec(db(), QStringLiteral(
-            "INSERT INTO CLIENTES (CD_cliente, nm_cliente, DS_cidade, nr_telefones, "
-            "nr_contatos) VALUES ('00001', 'ANA PAULA', 'CAMPINAS', '3232-1010', 0), "
-            "('00002', 'BRUNO LIMA', 'SANTOS', NULL, 4), "
-            "('00003', 'CARLA SEM CHEQUES', 'CAMPINAS', NULL, 0)"));
-        kq::data::exec(db(), QStringLiteral(
-            "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES ('001', 'LOJA AZUL', "
-            "'16711680'), ('002', 'LOJA VERMELHA', '255')"));
+        kq::data::exec(
+            db(), QStringLiteral(
+                      "INSERT INTO usuarios (CD_usuario, usuario) VALUES ('001', 'SUPERVISOR'), "
+                      "('002', 'MARTA')"));
+        kq::data::exec(
+            db(), QStringLiteral(
+                      "INSERT INTO CLIENTES (CD_cliente, nm_cliente, DS_cidade, nr_telefones, "
+                      "nr_contatos) VALUES ('00001', 'ANA PAULA', 'CAMPINAS', '3232-1010', 0), "
+                      "('00002', 'BRUNO LIMA', 'SANTOS', NULL, 4), "
+                      "('00003', 'CARLA SEM CHEQUES', 'CAMPINAS', NULL, 0)"));
+        kq::data::exec(
+            db(), QStringLiteral(
+                      "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES ('001', 'LOJA AZUL', "
+                      "'16711680'), ('002', 'LOJA VERMELHA', '255')"));
         addCheque("0000000001", "00001", "001", "001", 10, 600.0);
         addCheque("0000000002", "00001", "002", "001", 11, 400.0);
-        addCheque("0000000003", "00001", "001", "002", 30, 0.0);  // in an agreement
+        addCheque("0000000003", "00001", "001", "002", 30, 0.0);   // in an agreement
         addCheque("0000000004", "00002", "001", "001", -5, 250.0); // deposited ahead
         addCheque("0000000005", "00001", "009", "001", 20, 0.0);   // store not registered
         open();
@@ -206,8 +206,8 @@ private slots:
         QCOMPARE(debtorField("00001", "nr_contatos").toInt(), 1);
         QCOMPARE(debtorField("00001", "dt_ultimocontato").toString(), iso(0));
         QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT CD_VANTESCA || '|' || "
-                                                      "DT_VANTESCA || '|' || DS_COBRADOR || "
-                                                      "'|' || DS_ENVOLVIDO FROM VANTESCA"))
+                                                       "DT_VANTESCA || '|' || DS_COBRADOR || "
+                                                       "'|' || DS_ENVOLVIDO FROM VANTESCA"))
                      .toString(),
                  QStringLiteral("001|%1|SUPERVISOR|A esposa").arg(iso(3)));
         // Cleared, except the date; the collector is not set back.
@@ -225,7 +225,7 @@ private slots:
         ctl<DBCombo>("cobrador")->setText(QStringLiteral("MARTA"));
         click("CONFIRMA");
         QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT DS_COBRADOR FROM VANTESCA "
-                                                      "WHERE CD_VANTESCA='002'"))
+                                                       "WHERE CD_VANTESCA='002'"))
                      .toString(),
                  QStringLiteral("MARTA"));
         QCOMPARE(debtorField("00001", "nr_contatos").toInt(), 2);
@@ -237,7 +237,7 @@ private slots:
         typeContact(QStringLiteral("Pediu prazo"));
         click("CONFIRMA");
         QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT CD_VANTESCA FROM VANTESCA "
-                                                      "WHERE CD_CLIENTE='00002'"))
+                                                       "WHERE CD_CLIENTE='00002'"))
                      .toString(),
                  QStringLiteral("005"));
     }
@@ -364,7 +364,7 @@ private slots:
         QCOMPARE(contactCount("00001"), 1);
         QCOMPARE(debtorField("00001", "nr_contatos").toInt(), 1);
         QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT DS_HISTORICO || '|' || "
-                                                      "DS_ENVOLVIDO FROM VANTESCA"))
+                                                       "DS_ENVOLVIDO FROM VANTESCA"))
                      .toString(),
                  QStringLiteral("Vai depositar|O tio"));
         QVERIFY(m_fx->dialogs.messages.isEmpty());
@@ -385,7 +385,8 @@ private slots:
         m_fx->dialogs.answers.enqueue(Answer::No);
         click("Command5");
         const auto &q = m_fx->dialogs.messages.last();
-        QCOMPARE(q.text, QStringLiteral("Deseja Realmente excluir esse registro? :Segundo contato"));
+        QCOMPARE(q.text,
+                 QStringLiteral("Deseja Realmente excluir esse registro? :Segundo contato"));
         QCOMPARE(q.title, QStringLiteral("EXCLUSÃO"));
         QCOMPARE(contactCount("00001"), 2);
         m_fx->dialogs.answers.enqueue(Answer::Yes);
@@ -412,7 +413,7 @@ private slots:
         typeContact(QStringLiteral("Terceiro"));
         click("CONFIRMA");
         QCOMPARE(kq::data::scalar(db(), QStringLiteral("SELECT CD_VANTESCA FROM VANTESCA "
-                                                      "WHERE CD_CLIENTE='00001'"))
+                                                       "WHERE CD_CLIENTE='00001'"))
                      .toString(),
                  QStringLiteral("003"));
     }
@@ -468,7 +469,7 @@ private slots:
         typeContact(QString(199, QLatin1Char('a')) + smile);
         click("CONFIRMA");
         const QString stored = kq::data::scalar(db(), QStringLiteral("SELECT DS_HISTORICO "
-                                                                    "FROM VANTESCA"))
+                                                                     "FROM VANTESCA"))
                                    .toString();
         QCOMPARE(stored, QString(199, QLatin1Char('a')));
     }
@@ -480,8 +481,8 @@ private slots:
         {
             const char *button;
             const char *screen;
-        } targets[] = {{"Command4", "facordo"}, {"Command3", "fagenda"},
-                       {"Command1", "frelatorioscartas"}};
+        } targets[]
+            = {{"Command4", "facordo"}, {"Command3", "fagenda"}, {"Command1", "frelatorioscartas"}};
         for (const auto &t : targets) {
             const QString name = QString::fromLatin1(t.screen);
             click(t.button);

@@ -12,10 +12,7 @@ class tst_simulation : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
 
     void plans_data()
     {
@@ -50,13 +47,27 @@ private slots:
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("taxa");
         QTest::addColumn<QString>("parcelas");
-        QTest::newRow("rate 0") << "1000,00" << "0" << "12";
-        QTest::newRow("count still 0") << "1000,00" << "1" << "0";
-        QTest::newRow("negative rate") << "1000,00" << "-1" << "12";
-        QTest::newRow("negative count") << "1000,00" << "1" << "-3";
-        QTest::newRow("empty rate") << "1000,00" << "" << "12";
-        QTest::newRow("text count") << "1000,00" << "1" << "doze";
-        QTest::newRow("no debtor yet") << "" << "1" << "12";
+        QTest::newRow("rate 0") << "1000,00"
+                                << "0"
+                                << "12";
+        QTest::newRow("count still 0") << "1000,00"
+                                       << "1"
+                                       << "0";
+        QTest::newRow("negative rate") << "1000,00"
+                                       << "-1"
+                                       << "12";
+        QTest::newRow("negative count") << "1000,00"
+                                        << "1"
+                                        << "-3";
+        QTest::newRow("empty rate") << "1000,00"
+                                    << ""
+                                    << "12";
+        QTest::newRow("text count") << "1000,00"
+                                    << "1"
+                                    << "doze";
+        QTest::newRow("no debtor yet") << ""
+                                       << "1"
+                                       << "12";
     }
     void guard()
     {

@@ -74,8 +74,8 @@ private:
             m_seen.append(form);
             prompts << form->PromptLabel->text();
             titles << form->windowTitle();
-            const std::optional<QString> answer =
-                m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
+            const std::optional<QString> answer
+                = m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
             if (answer) {
                 form->ValueTextbox->setText(*answer);
                 form->OKButton->click();

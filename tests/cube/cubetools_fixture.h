@@ -40,8 +40,8 @@ public:
         cube.setRecordSource(QStringLiteral("SELECT * FROM cheques"));
         cube.addField(QStringLiteral("ds_loja"), QStringLiteral("Cliente"), OrientRow);
         cube.addField(QStringLiteral("ano"), QStringLiteral("Ano"), OrientColumn);
-        auto *valor = cube.addField(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"),
-                                    OrientData);
+        auto *valor
+            = cube.addField(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), OrientData);
         valor->setName(QStringLiteral("sumVL_CHEQUE"));
         valor->setNumberFormat(QStringLiteral("0.00"));
         auto *atualizado = cube.addField(QStringLiteral("vl_atualizado"),

@@ -21,8 +21,8 @@ private slots:
         const QChar nul(0);
         QTest::newRow("layout") << "Lay Out (*.lyt)|*.lyt|" << 1
                                 << QString("Lay Out (*.lyt)") + nul + "*.lyt";
-        QTest::newRow("colon splits") << "Cubo: arquivo|*.cub" << 1
-                                      << QString("Cubo") + nul + " arquivo";
+        QTest::newRow("colon splits")
+            << "Cubo: arquivo|*.cub" << 1 << QString("Cubo") + nul + " arquivo";
         QTest::newRow("second pair") << "A|*.a|B|*.b|" << 2 << QString("B") + nul + "*.b";
         QTest::newRow("past the last") << "A|*.a|" << 2 << QString();
         QTest::newRow("empty") << "" << 1 << QString();
@@ -36,8 +36,7 @@ private slots:
         const QString nulFilter = CommonDialogHelper::nullSeparatedFilter(filter);
         QVERIFY(nulFilter.endsWith(QString(2, QChar(0))));
         QVERIFY(!nulFilter.contains(QLatin1Char('|')));
-        QCOMPARE(CommonDialogHelper::GetNullSeparatedItem(filter.isEmpty() ? QString()
-                                                                           : nulFilter,
+        QCOMPARE(CommonDialogHelper::GetNullSeparatedItem(filter.isEmpty() ? QString() : nulFilter,
                                                           index),
                  pair);
     }
@@ -54,8 +53,8 @@ private slots:
         bool readOnly = false;
 
         // Cancelled: outputs reset, -1 for the open dialog, 0 for the save one.
-        QVERIFY(!helper.VBGetOpenFileName(name, title, true, false, readOnly, true, filter,
-                                          index, QString(), QString(), QString(), -1, flags));
+        QVERIFY(!helper.VBGetOpenFileName(name, title, true, false, readOnly, true, filter, index,
+                                          QString(), QString(), QString(), -1, flags));
         QCOMPARE(helper.APIReturn(), 0);
         QVERIFY(name.isEmpty() && title.isEmpty() && filter.isEmpty());
         QCOMPARE(flags, 0);
@@ -76,14 +75,14 @@ private slots:
         QCOMPARE(helper.APIReturn(), 1);
         QCOMPARE(name, QStringLiteral("/tmp/cubos/vendas.cub"));
         QCOMPARE(title, QStringLiteral("vendas.cub"));
-        QCOMPARE(flags, 0x1000 | 0x4 | 0x8000);  // hook bit dropped
+        QCOMPARE(flags, 0x1000 | 0x4 | 0x8000); // hook bit dropped
         QCOMPARE(filter, QString("Cubos") + QChar(0) + "*.cub");
 
         dialogs.files.enqueue(QStringLiteral("/tmp/cubos/novo"));
         flags = 0;
         QVERIFY(helper.VBGetSaveFileName(name, title, true, filter, index, QString(), QString(),
                                          QStringLiteral("cub"), -1, flags));
-        QCOMPARE(name, QStringLiteral("/tmp/cubos/novo.cub"));  // the default extension
+        QCOMPARE(name, QStringLiteral("/tmp/cubos/novo.cub")); // the default extension
         QCOMPARE(flags, 0x2 | 0x4);
         QCOMPARE(helper.VBGetFileTitle(QStringLiteral("/a/b/c.txt")), QStringLiteral("c.txt"));
         QCOMPARE(helper.VBGetFileTitle(QString()), QString());
@@ -95,12 +94,12 @@ private slots:
         CommonDialogHelper helper;
         qint32 colour = 255;
         QVERIFY(!helper.VBChooseColor(colour, true, false, false, -1, 0));
-        QCOMPARE(colour, -1);  // a cancel
+        QCOMPARE(colour, -1); // a cancel
         QCOMPARE(helper.APIReturn(), 0);
         dialogs.colors.enqueue(QColor(0x12, 0x34, 0x56));
         colour = 0;
         QVERIFY(helper.VBChooseColor(colour));
-        QCOMPARE(colour, 0x563412);  // red in the low byte
+        QCOMPARE(colour, 0x563412); // red in the low byte
     }
 
     void customColours()
@@ -110,7 +109,7 @@ private slots:
         QCOMPARE(helper.CustomColor(15), CommonDialogHelper::sysColor(15));
         QCOMPARE(helper.CustomColor(16), -1);
         QCOMPARE(helper.CustomColor(-1), -1);
-        helper.setCustomColor(16, 123);  // ignored
+        helper.setCustomColor(16, 123); // ignored
         QCOMPARE(helper.CustomColor(16), -1);
         helper.setCustomColor(3, 0x0000FF);
         QCOMPARE(helper.CustomColor(3), 0x0000FF);
@@ -131,7 +130,7 @@ private slots:
 
     void font()
     {
-        kq::test::ScriptedDialogs dialogs;  // its font dialog is always cancelled
+        kq::test::ScriptedDialogs dialogs; // its font dialog is always cancelled
         CommonDialogHelper helper;
         QFont f(QStringLiteral("Sans"), 10);
         qint32 dc = -1;
@@ -182,17 +181,17 @@ private slots:
             return true;
         });
         QVERIFY(helper.VBPageSetupDlg(-1, false, false, false, false, left, minLeft, right,
-                                      minRight, top, minTop, bottom, minBottom, paper,
-                                      orientation, quality, 1, &printer, 0));
+                                      minRight, top, minTop, bottom, minBottom, paper, orientation,
+                                      quality, 1, &printer, 0));
         QCOMPARE(seen, QMarginsF(25, 15, 20, 10));
         QCOMPARE(left, 25);
-        QCOMPARE(paper, 9);  // A4
+        QCOMPARE(paper, 9); // A4
         QCOMPARE(orientation, 2);
         QVERIFY(quality > 0);
         CommonDialogHelper::setPageSetupRunner([](QPrinter *) { return false; });
         QVERIFY(!helper.VBPageSetupDlg(-1, false, false, false, false, left, minLeft, right,
-                                       minRight, top, minTop, bottom, minBottom, paper,
-                                       orientation, quality, 1, &printer, 0));
+                                       minRight, top, minTop, bottom, minBottom, paper, orientation,
+                                       quality, 1, &printer, 0));
         QCOMPARE(helper.APIReturn(), 0);
     }
 
@@ -204,8 +203,8 @@ private slots:
         qint32 hdc = -5, range = 1, from = 2, to = 4;
         qint16 copies = 0;
         bool toFile = false, collate = true;
-        QVERIFY(helper.VBPrintDlg(hdc, range, false, from, to, false, copies, false, false,
-                                  toFile, collate, false, -1, &printer, 0));
+        QVERIFY(helper.VBPrintDlg(hdc, range, false, from, to, false, copies, false, false, toFile,
+                                  collate, false, -1, &printer, 0));
         QCOMPARE(hdc, 0);
         QCOMPARE(range, 1);
         QCOMPARE(from, 2);
@@ -213,8 +212,8 @@ private slots:
         QVERIFY(copies >= 1);
         QVERIFY(collate);
         dialogs.printAccepted = false;
-        QVERIFY(!helper.VBPrintDlg(hdc, range, false, from, to, false, copies, false, false,
-                                   toFile, collate, false, -1, nullptr, 0));
+        QVERIFY(!helper.VBPrintDlg(hdc, range, false, from, to, false, copies, false, false, toFile,
+                                   collate, false, -1, nullptr, 0));
         QCOMPARE(helper.APIReturn(), 0);
     }
 };

@@ -134,7 +134,7 @@ private slots:
         const ChartData reversed = kq::cube::chartArray(block(4, 2, 6, 2));
         const ChartData forward = kq::cube::chartArray(block(2, 4, 2, 6));
         QVERIFY(reversed == forward);
-        QCOMPARE(forward.rowUpperBound(), 3);  // 3 rows lead against 5 columns
+        QCOMPARE(forward.rowUpperBound(), 3); // 3 rows lead against 5 columns
         QCOMPARE(forward.rowLabel(1), QStringLiteral("R2"));
         QCOMPARE(forward.columnLabel(5), QStringLiteral("C6"));
     }
@@ -145,14 +145,15 @@ private slots:
         QTest::addColumn<QList<bool>>("shown");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("year and month, one data field")
-            << true << QList<bool>{true} << "2024 - M0" << "2024 - M1";
-        QTest::newRow("both data fields shown")
-            << false << QList<bool>{true, true} << "C0 - Valor" << "C1 - Atualizado";
-        QTest::newRow("one of two data fields hidden")
-            << false << QList<bool>{true, false} << "C0" << "C1";
+        QTest::newRow("year and month, one data field") << true << QList<bool>{true} << "2024 - M0"
+                                                        << "2024 - M1";
+        QTest::newRow("both data fields shown") << false << QList<bool>{true, true} << "C0 - Valor"
+                                                << "C1 - Atualizado";
+        QTest::newRow("one of two data fields hidden") << false << QList<bool>{true, false} << "C0"
+                                                       << "C1";
         QTest::newRow("two levels and both data fields")
-            << true << QList<bool>{true, true} << "2024 - M0 - Valor" << "2024 - M1 - Atualizado";
+            << true << QList<bool>{true, true} << "2024 - M0 - Valor"
+            << "2024 - M1 - Atualizado";
     }
 
     void headingTexts()
@@ -161,7 +162,7 @@ private slots:
         QFETCH(QList<bool>, shown);
         QFETCH(QString, first);
         QFETCH(QString, second);
-        FakeCube cube = block(0, 4, 0, 1);  // 5 rows, 2 columns: columns lead
+        FakeCube cube = block(0, 4, 0, 1); // 5 rows, 2 columns: columns lead
         cube.twoLevels = twoLevels;
         cube.shown = shown;
         QCOMPARE(kq::cube::HasMultipleDataFields(cube), shown.count(true) >= 2);
@@ -187,7 +188,7 @@ private slots:
     void cellValues()
     {
         FakeCube cube = block(0, 0, 0, 1);
-        cube.overrides[{0, 0}] = QVariant();  // an empty cell
+        cube.overrides[{0, 0}] = QVariant(); // an empty cell
         const ChartData d = kq::cube::chartArray(cube);
         QCOMPARE(d.value(1, 1).typeId(), QMetaType::Double);
         QCOMPARE(d.number(1, 1), 0.0);
@@ -238,7 +239,7 @@ private slots:
     // "Graficos" on the cube itself when a filter empties one axis.
     void emptyAxisOfTheCube_data()
     {
-        QTest::addColumn<QString>("kept");   // the axis field that stays
+        QTest::addColumn<QString>("kept"); // the axis field that stays
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("columns");
         QTest::newRow("no rows") << "Cliente" << 0 << 2;
@@ -258,8 +259,9 @@ private slots:
             if (f->caption() != kept)
                 f->setOrientation(kq::platform::OrientPage);
         }
-        for (auto *item : cube.rowFields()->count() ? cube.rowFields()->item(0)->dataItems()->all()
-                                                    : cube.columnFields()->item(0)->dataItems()->all())
+        for (auto *item : cube.rowFields()->count()
+                              ? cube.rowFields()->item(0)->dataItems()->all()
+                              : cube.columnFields()->item(0)->dataItems()->all())
             item->setIncluded(false);
         cube.rebuild();
         QCOMPARE(cube.rowCount(), rows);
@@ -299,15 +301,24 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("type");
-        QTest::newRow("opcao1") << "opcao1" << "Barra 3D" << 0;
-        QTest::newRow("opcao2") << "opcao2" << "Barra 2D" << 1;
-        QTest::newRow("area3d") << "area3d" << "Área 3D" << 4;
-        QTest::newRow("area2d") << "area2d" << "Área 2D" << 5;
-        QTest::newRow("linha3d") << "linha3d" << "Linhas 3D" << 2;
-        QTest::newRow("linha2d") << "linha2d" << "Linhas 2D" << 3;
-        QTest::newRow("step3d") << "step3d" << "Step 3D" << 6;
-        QTest::newRow("step2d") << "step2d" << "Step 2D" << 7;
-        QTest::newRow("opcao3") << "opcao3" << "Pie 2D" << 14;
+        QTest::newRow("opcao1") << "opcao1"
+                                << "Barra 3D" << 0;
+        QTest::newRow("opcao2") << "opcao2"
+                                << "Barra 2D" << 1;
+        QTest::newRow("area3d") << "area3d"
+                                << "Área 3D" << 4;
+        QTest::newRow("area2d") << "area2d"
+                                << "Área 2D" << 5;
+        QTest::newRow("linha3d") << "linha3d"
+                                 << "Linhas 3D" << 2;
+        QTest::newRow("linha2d") << "linha2d"
+                                 << "Linhas 2D" << 3;
+        QTest::newRow("step3d") << "step3d"
+                                << "Step 3D" << 6;
+        QTest::newRow("step2d") << "step2d"
+                                << "Step 2D" << 7;
+        QTest::newRow("opcao3") << "opcao3"
+                                << "Pie 2D" << 14;
     }
 
     void chartTypes()
@@ -335,7 +346,7 @@ private slots:
         QCOMPARE(cube.rowCount(), 3);
         QCOMPARE(cube.columnCount(), 3);
         cube.setCurrentCell(1, 2);
-        cube.setSelectionCorner(0, 0);  // 2 rows against 3 columns: the rows lead
+        cube.setSelectionCorner(0, 0); // 2 rows against 3 columns: the rows lead
         std::unique_ptr<kq::cube::frmMSChart> first(kq::cube::showCubeChart(&cube));
         QVERIFY(first);
         QVERIFY(first->isVisible());
@@ -349,7 +360,7 @@ private slots:
         QCOMPARE(d.columnLabel(3), QStringLiteral("Total"));
         QCOMPARE(d.number(1, 1), 1500.0);
         QCOMPARE(d.number(1, 2), 4000.0);
-        QCOMPARE(d.number(2, 2), 0.0);  // an empty cell
+        QCOMPARE(d.number(2, 2), 0.0); // an empty cell
         QCOMPARE(d.number(2, 3), 2000.0);
 
         // Both data fields: the caption ends every column heading. A second
@@ -361,7 +372,7 @@ private slots:
         std::unique_ptr<kq::cube::frmMSChart> second(kq::cube::showCubeChart(&cube));
         QVERIFY(second);
         const ChartData e = second->MSChart->chartData();
-        QCOMPARE(e.rowLabel(1), QStringLiteral("A"));  // one row against two columns
+        QCOMPARE(e.rowLabel(1), QStringLiteral("A")); // one row against two columns
         QCOMPARE(e.columnLabel(1), QStringLiteral("2023 - Valor"));
         QCOMPARE(e.columnLabel(2), QStringLiteral("2023 - Atualizado"));
         QCOMPARE(e.number(1, 2), 1650.0);
@@ -379,8 +390,8 @@ private slots:
                 w = w->nextInFocusChain();
             order << w->objectName();
         }
-        QCOMPARE(order, QStringList({"opcao1", "opcao2", "opcao3", "linha3d", "linha2d",
-                                     "area3d", "area2d", "step3d", "step2d"}));
+        QCOMPARE(order, QStringList({"opcao1", "opcao2", "opcao3", "linha3d", "linha2d", "area3d",
+                                     "area2d", "step3d", "step2d"}));
     }
 };
 

@@ -11,8 +11,8 @@
 
 using namespace kq::test;
 using namespace kq::test::cubescreen;
-using kq::cube::SaveForm;
 using kq::cube::fcubovendas;
+using kq::cube::SaveForm;
 using kq::platform::DCube;
 using kq::platform::Icon;
 using kq::platform::ScreenRegistry;
@@ -232,7 +232,9 @@ void tst_cubefiles::saveCancelled()
 void tst_cubefiles::openWithPassword()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
-    ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja"))
+    ctl<DCube>(m_cube, "DCube1")
+        ->fields()
+        ->item(QStringLiteral("ds_loja"))
         ->setOrientation(kq::platform::OrientRow);
     QVERIFY(ctl<DCube>(m_cube, "DCube1")->rebuild());
     QCOMPARE(ctl<DCube>(m_cube, "DCube1")->rowCount(), 3);
@@ -256,13 +258,12 @@ void tst_cubefiles::threeWrongPasswords()
 {
     const QString path = savedFile(QStringLiteral("segredo"));
     m_fx->shell.dialogs.files.enqueue(path);
-    PasswordAnswerer answerer({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                               QStringLiteral("segredo")});
+    PasswordAnswerer answerer(
+        {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("segredo")});
     ctl<QAction>(m_cube, "Abrir")->trigger();
     QCOMPARE(answerer.prompts.size(), 3);
     for (int i = 0; i < 3; ++i)
-        QVERIFY(answerer.prompts.at(i).endsWith(
-            QStringLiteral("%1 of 3 chance(s)...").arg(i + 1)));
+        QVERIFY(answerer.prompts.at(i).endsWith(QStringLiteral("%1 of 3 chance(s)...").arg(i + 1)));
     QCOMPARE(m_fx->shell.dialogs.texts(),
              QStringList({"houve algum problema ao carregar arquivo do cubo."}));
     QCOMPARE(m_fx->shell.dialogs.messages.first().title, QStringLiteral("E R R O"));
@@ -287,9 +288,9 @@ void tst_cubefiles::missingFile()
 {
     m_fx->shell.dialogs.files.enqueue(m_fx->shell.folders.programFile(QStringLiteral("x.cub")));
     ctl<QAction>(m_cube, "Abrir")->trigger();
-    QCOMPARE(m_fx->shell.dialogs.texts(),
-             QStringList({"Arquivo nao existe",
-                          "houve algum problema ao carregar arquivo do cubo."}));
+    QCOMPARE(
+        m_fx->shell.dialogs.texts(),
+        QStringList({"Arquivo nao existe", "houve algum problema ao carregar arquivo do cubo."}));
     QCOMPARE(m_fx->shell.dialogs.messages.first().title, QStringLiteral("Try Again"));
     QVERIFY(!ctl<DCube>(m_cube, "DCube1")->isVisible());
     // A cancelled open dialog does nothing.
@@ -304,7 +305,9 @@ void tst_cubefiles::missingFile()
 void tst_cubefiles::openingCancelledChangesNothing()
 {
     const QString path = savedFile(QString());
-    ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja"))
+    ctl<DCube>(m_cube, "DCube1")
+        ->fields()
+        ->item(QStringLiteral("ds_loja"))
         ->setOrientation(kq::platform::OrientRow);
     QVERIFY(ctl<DCube>(m_cube, "DCube1")->rebuild());
     const QString before = m_cube->cubeFilePath();

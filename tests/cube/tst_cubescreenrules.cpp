@@ -52,11 +52,16 @@ void tst_cubescreenrules::password_data()
     QTest::addColumn<bool>("require");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("not required, text typed") << false << "segredo" << "";
-    QTest::newRow("blanks around") << true << "  segredo  " << "segredo";
-    QTest::newRow("inner blank kept") << true << " se gredo" << "se gredo";
-    QTest::newRow("tab is no blank") << true << "\tsegredo " << "\tsegredo";
-    QTest::newRow("only blanks") << true << "   " << "";
+    QTest::newRow("not required, text typed") << false << "segredo"
+                                              << "";
+    QTest::newRow("blanks around") << true << "  segredo  "
+                                   << "segredo";
+    QTest::newRow("inner blank kept") << true << " se gredo"
+                                      << "se gredo";
+    QTest::newRow("tab is no blank") << true << "\tsegredo "
+                                     << "\tsegredo";
+    QTest::newRow("only blanks") << true << "   "
+                                 << "";
 }
 
 void tst_cubescreenrules::password()
@@ -114,8 +119,7 @@ void tst_cubescreenrules::chooseOption_data()
     QTest::newRow("padrao from labels descending")
         << 0 << SortSettings{0, 0, 1} << false << SortSettings{0, 0, 0} << true << true << false;
     QTest::newRow("padrao from ranked")
-        << 0 << SortSettings{2, 1, 0} << false << SortSettings{0, 0, 0} << false << true
-        << false;
+        << 0 << SortSettings{2, 1, 0} << false << SortSettings{0, 0, 0} << false << true << false;
     QTest::newRow("padrao while busy")
         << 0 << SortSettings{0, 0, 1} << true << SortSettings{0, 0, 1} << false << true << false;
     QTest::newRow("descending on labels")
@@ -125,8 +129,7 @@ void tst_cubescreenrules::chooseOption_data()
     QTest::newRow("ascending on labels descending")
         << 1 << SortSettings{0, 0, 1} << false << SortSettings{0, 0, 0} << true << true << true;
     QTest::newRow("ascending on ranked")
-        << 1 << SortSettings{2, 1, 0} << false << SortSettings{1, 1, 0} << false << false
-        << true;
+        << 1 << SortSettings{2, 1, 0} << false << SortSettings{1, 1, 0} << false << false << true;
     QTest::newRow("descending on ranked while busy")
         << 2 << SortSettings{2, 2, 0} << true << SortSettings{2, 2, 0} << false << false << true;
 }

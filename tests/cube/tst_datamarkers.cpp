@@ -36,8 +36,8 @@ void addDataFields(DCube &cube)
                                 kq::platform::OrientData);
     valor->setName(QStringLiteral("sumVL_CHEQUE"));
     valor->setNumberFormat(QStringLiteral("0.00"));
-    auto *atualizado = cube.addField(QStringLiteral("vl_atualizado"),
-                                     QStringLiteral("Atualizado"), kq::platform::OrientData);
+    auto *atualizado = cube.addField(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"),
+                                     kq::platform::OrientData);
     atualizado->setName(QStringLiteral("Atualizado"));
     atualizado->setNumberFormat(QStringLiteral("0.00"));
 }
@@ -63,7 +63,7 @@ private slots:
     {
         DataMarkerCollection markers;
         auto *a = markers.Add(1, 2, 10, 20, QStringLiteral("f"));
-        QCOMPARE(a->LowValue, 10.0);  // LowValue comes before HighValue
+        QCOMPARE(a->LowValue, 10.0); // LowValue comes before HighValue
         QCOMPARE(a->HighValue, 20.0);
         QCOMPARE(a->ForeColor, 1);
         QCOMPARE(a->BackColor, 2);
@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(markers.Count(), 3);
         markers.Remove(2);
         QCOMPARE(markers.Count(), 2);
-        QCOMPARE(markers.Item(2)->LowValue, 50.0);  // the later one moved down
+        QCOMPARE(markers.Item(2)->LowValue, 50.0); // the later one moved down
         QVERIFY_THROWS_EXCEPTION(RuntimeError, markers.Item(3));
         QVERIFY_THROWS_EXCEPTION(RuntimeError, markers.Item(QStringLiteral("k")));
         QVERIFY_THROWS_EXCEPTION(RuntimeError, markers.Remove(0));
@@ -109,7 +109,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(double, value);
-        useLocale(QStringLiteral("pt_BR"));  // the reading ignores the locale
+        useLocale(QStringLiteral("pt_BR")); // the reading ignores the locale
         QCOMPARE(kq::cube::leadingNumber(text), value);
     }
 
@@ -143,16 +143,18 @@ private slots:
             row("empty") << "" << int(MarkerRange::Empty) << 0.0 << 0.0 << "";
         }
         // Decimals in the user's own form are ordered by the values kept.
-        QTest::newRow("pt_BR: decimals reversed") << "pt_BR" << "9,7 - 9,5"
-                                                  << int(MarkerRange::Ok) << 9.5 << 9.7 << "";
-        QTest::newRow("pt_BR: decimal in parentheses") << "pt_BR" << "(1,5) - 2"
-                                                       << int(MarkerRange::Ok) << -1.5 << 2.0
-                                                       << "";
-        QTest::newRow("pt_BR: period refused") << "pt_BR" << "(2) - 4.9"
-                                               << int(MarkerRange::InvalidNumber) << 0.0 << 0.0
-                                               << "4.9";
-        QTest::newRow("C: prompt example") << "C" << "(2) - 4.9" << int(MarkerRange::Ok) << -2.0
-                                           << 4.9 << "";
+        QTest::newRow("pt_BR: decimals reversed")
+            << "pt_BR"
+            << "9,7 - 9,5" << int(MarkerRange::Ok) << 9.5 << 9.7 << "";
+        QTest::newRow("pt_BR: decimal in parentheses")
+            << "pt_BR"
+            << "(1,5) - 2" << int(MarkerRange::Ok) << -1.5 << 2.0 << "";
+        QTest::newRow("pt_BR: period refused")
+            << "pt_BR"
+            << "(2) - 4.9" << int(MarkerRange::InvalidNumber) << 0.0 << 0.0 << "4.9";
+        QTest::newRow("C: prompt example")
+            << "C"
+            << "(2) - 4.9" << int(MarkerRange::Ok) << -2.0 << 4.9 << "";
     }
 
     void newMarkerAnswers()
@@ -208,7 +210,7 @@ private slots:
         DataMarkerCollection markers;
         markers.Add(255, 0xFFFFFF, 1000, 5000, QStringLiteral("sumVL_CHEQUE"));
         markers.Add(0xFF0000, 0x00FF00, 4000, 6000, QStringLiteral("sumVL_CHEQUE"));
-        markers.Add(1, 2, 0, 1e9, QStringLiteral("SUMVL_CHEQUE"));  // names are exact
+        markers.Add(1, 2, 0, 1e9, QStringLiteral("SUMVL_CHEQUE")); // names are exact
         auto colour = [&](int number, double value) {
             CubeCell cell;
             cell.dataFieldNumber = number;
@@ -219,12 +221,12 @@ private slots:
             return std::pair{cell.foreColor, cell.backColor};
         };
         QCOMPARE(colour(1, 1000), (std::pair{255, 0xFFFFFF}));      // both limits included
-        QCOMPARE(colour(1, 5000), (std::pair{0xFF0000, 0x00FF00}));  // the later one wins
-        QCOMPARE(colour(-1, 3000), (std::pair{255, 0xFFFFFF}));      // a total cell
+        QCOMPARE(colour(1, 5000), (std::pair{0xFF0000, 0x00FF00})); // the later one wins
+        QCOMPARE(colour(-1, 3000), (std::pair{255, 0xFFFFFF}));     // a total cell
         QCOMPARE(colour(1, 999.99), (std::pair{7, 0xC0C0C0}));
-        QCOMPARE(colour(2, 3000), (std::pair{7, 0xC0C0C0}));  // "Atualizado" has none
+        QCOMPARE(colour(2, 3000), (std::pair{7, 0xC0C0C0})); // "Atualizado" has none
         QCOMPARE(colour(0, 3000), (std::pair{7, 0xC0C0C0}));
-        QCOMPARE(colour(9, 3000), (std::pair{7, 0xC0C0C0}));  // no such data field
+        QCOMPARE(colour(9, 3000), (std::pair{7, 0xC0C0C0})); // no such data field
         markers.Remove(2);
         QCOMPARE(colour(1, 4500), (std::pair{255, 0xFFFFFF}));
     }
@@ -246,10 +248,10 @@ private slots:
         QCOMPARE(valor2023.foreColor, 255);
         const CubeCell atualizado2023 = cube.model()->formatCell(0, 1);
         QCOMPARE(atualizado2023.value, 1650.0);
-        QVERIFY(atualizado2023.foreColor != 255);  // a marker of "Valor" only
+        QVERIFY(atualizado2023.foreColor != 255); // a marker of "Valor" only
         markers.Add(0x00FF00, 0, 1500, 1500, QStringLiteral("sumVL_CHEQUE"));
         QCOMPARE(cube.model()->formatCell(0, 0).foreColor, 0x00FF00);
-        QCOMPARE(cube.model()->formatCell(0, 2).foreColor, 255);  // 4000: the first only
+        QCOMPARE(cube.model()->formatCell(0, 2).foreColor, 255); // 4000: the first only
     }
 
     void editorAddsAndLists_data()
@@ -258,8 +260,14 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("listed");
         QTest::addColumn<QString>("lowBox");
-        QTest::newRow("C") << "C" << "5000 - 1000" << "1000.00 - 5000.00" << "1000";
-        QTest::newRow("pt_BR") << "pt_BR" << "1000 - 5000,5" << "1000,00 - 5000,50" << "1000";
+        QTest::newRow("C") << "C"
+                           << "5000 - 1000"
+                           << "1000.00 - 5000.00"
+                           << "1000";
+        QTest::newRow("pt_BR") << "pt_BR"
+                               << "1000 - 5000,5"
+                               << "1000,00 - 5000,50"
+                               << "1000";
     }
 
     void editorAddsAndLists()
@@ -335,15 +343,14 @@ private slots:
         QTest::addColumn<double>("low");
         QTest::addColumn<double>("high");
         QTest::addColumn<QString>("listed");
-        QTest::newRow("C lower 9000") << "C" << 0 << "9000" << 5000.0 << 9000.0
-                                      << "5000.00 - 9000.00";
-        QTest::newRow("C upper 500") << "C" << 1 << "500" << 500.0 << 1000.0
-                                     << "500.00 - 1000.00";
+        QTest::newRow("C lower 9000")
+            << "C" << 0 << "9000" << 5000.0 << 9000.0 << "5000.00 - 9000.00";
+        QTest::newRow("C upper 500") << "C" << 1 << "500" << 500.0 << 1000.0 << "500.00 - 1000.00";
         // The regional decimal is kept whole, not cut at the comma.
-        QTest::newRow("pt_BR upper 1500,5") << "pt_BR" << 1 << "1500,5" << 1000.0 << 1500.5
-                                            << "1000,00 - 1500,50";
-        QTest::newRow("pt_BR lower 1.200") << "pt_BR" << 0 << "1.200" << 1200.0 << 5000.0
-                                           << "1200,00 - 5000,00";
+        QTest::newRow("pt_BR upper 1500,5")
+            << "pt_BR" << 1 << "1500,5" << 1000.0 << 1500.5 << "1000,00 - 1500,50";
+        QTest::newRow("pt_BR lower 1.200")
+            << "pt_BR" << 0 << "1.200" << 1200.0 << 5000.0 << "1200,00 - 5000,00";
     }
 
     void editorLimits()
@@ -367,7 +374,7 @@ private slots:
         QCOMPARE(markers.Item(1)->LowValue, low);
         QCOMPARE(markers.Item(1)->HighValue, high);
         QCOMPARE(rangeTexts(form.lstRanges), QStringList{listed});
-        QCOMPARE(form.txtLimit[index]->text(), typed);  // the boxes keep what was typed
+        QCOMPARE(form.txtLimit[index]->text(), typed); // the boxes keep what was typed
         QVERIFY(dialogs.messages.isEmpty());
     }
 
@@ -432,8 +439,8 @@ private slots:
             });
             kq::cube::DataMarkersEditorForm::ShowDataMarkers(&cube, &markers);
         }
-        QCOMPARE(fieldCounts, QList<int>({2, 2}));  // the lists start empty each time
-        QCOMPARE(rangeCounts, QList<int>({1, 1}));  // the markers stay with the screen
+        QCOMPARE(fieldCounts, QList<int>({2, 2})); // the lists start empty each time
+        QCOMPARE(rangeCounts, QList<int>({1, 1})); // the markers stay with the screen
         QVERIFY(!kq::platform::ScreenRegistry::instance().find(
             QStringLiteral("DataMarkersEditorForm")));
     }
@@ -460,7 +467,7 @@ private slots:
         // The colour dialog starts at the marker's colour; a cancel keeps it.
         dialogs.colors.enqueue(QColor(0, 0, 255));
         form.cmdDMBackColor->click();
-        QCOMPARE(markers.Item(1)->BackColor, 0xFF0000);  // blue, red in the low byte
+        QCOMPARE(markers.Item(1)->BackColor, 0xFF0000); // blue, red in the low byte
         QCOMPARE(form.cmdDMBackColor->property("BackColor").toInt(), 0xFF0000);
         dialogs.colors.enqueue(std::nullopt);
         form.cmdDMForeColor->click();

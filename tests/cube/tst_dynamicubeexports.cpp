@@ -95,34 +95,44 @@ void tst_dynamicubeexports::clipboardText_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("two column levels, one row level")
-        << "A" << "C" << ";"
+        << "A"
+        << "C"
+        << ";"
         << lines({";2023;2023;2023;Total;", ";1;2;Total;;", "Brasil;12.5;0;12.5;12.5;",
                   "Chile;75;9.5;84.5;84.5;", "Portugal;18.75;14;32.75;32.75;",
                   "Total;106.25;23.5;129.75;129.75;"});
     QTest::newRow("total row padded to two heading cells")
-        << "B" << "C" << ";"
+        << "B"
+        << "C"
+        << ";"
         << lines({";;", "Brasil;2023;42.5;", "Brasil;2024;52.25;", "Brasil;Total;94.75;",
                   "Portugal;2023;67.25;", "Portugal;2024;60.75;", "Portugal;Total;128;",
                   "Total;;222.75;"});
     // The last column is the deepest one: its heading line is kept.
     QTest::newRow("single column without totals")
-        << "C" << "C" << ";"
-        << lines({";2024;", "Brasil;52.25;", "Chile;137.75;", "Portugal;60.75;",
-                  "Total;250.75;"});
+        << "C"
+        << "C"
+        << ";"
+        << lines({";2024;", "Brasil;52.25;", "Chile;137.75;", "Portugal;60.75;", "Total;250.75;"});
     QTest::newRow("two data fields, pt_BR")
-        << "D" << "pt_BR" << ";"
+        << "D"
+        << "pt_BR"
+        << ";"
         << lines({";2023;2023;2024;2024;Total;Total;",
                   ";Freight;Orders;Freight;Orders;Freight;Orders;",
                   "Brasil;42,5;2;52,25;2;94,75;4;", "Chile;124,5;6;137,75;6;262,25;12;",
                   "Portugal;67,25;4;60,75;4;128;8;", "Total;234,25;12;250,75;12;485;24;"});
     QTest::newRow("two data fields, no column field")
-        << "E" << "C" << "\t"
+        << "E"
+        << "C"
+        << "\t"
         << lines({"\t", "\tFreight\tOrders\t", "Brasil\t94.75\t4\t", "Chile\t262.25\t12\t",
                   "Portugal\t128\t8\t", "Total\t485\t24\t"});
-    QTest::newRow("empty delimiter")
-        << "E" << "C" << ""
-        << lines({"", "FreightOrders", "Brasil94.754", "Chile262.2512", "Portugal1288",
-                  "Total48524"});
+    QTest::newRow("empty delimiter") << "E"
+                                     << "C"
+                                     << ""
+                                     << lines({"", "FreightOrders", "Brasil94.754", "Chile262.2512",
+                                               "Portugal1288", "Total48524"});
 }
 
 void tst_dynamicubeexports::clipboardText()
@@ -213,7 +223,9 @@ void tst_dynamicubeexports::chartArray()
     const int columns = lastColumn - firstColumn + 1;
     QCOMPARE(data.rowUpperBound(), rowsLead ? rows : columns);
     QCOMPARE(data.columnUpperBound(), rowsLead ? columns : rows);
-    auto at = [&](int p, int q) { return rowsLead ? data.value(p, q) : data.value(q, p); };
+    auto at = [&](int p, int q) {
+        return rowsLead ? data.value(p, q) : data.value(q, p);
+    };
     QVERIFY(!data.value(0, 0).isValid() || data.value(0, 0).toString().isEmpty());
     for (int p = 1; p <= rows; ++p) {
         const int r = firstRow + p - 1;
@@ -259,7 +271,7 @@ void tst_dynamicubeexports::chartFailureIsReported()
 
 void tst_dynamicubeexports::emptyAxis_data()
 {
-    QTest::addColumn<QString>("emptied");  // the axis field whose members are all filtered out
+    QTest::addColumn<QString>("emptied"); // the axis field whose members are all filtered out
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("columns");
     QTest::addColumn<QString>("text");

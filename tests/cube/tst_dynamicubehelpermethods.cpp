@@ -83,10 +83,14 @@ void tst_dynamicubehelpermethods::delimiters_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<QString>("text");
-    QTest::newRow("three") << 3 << ";" << ";;;";
-    QTest::newRow("one, longer") << 1 << "ab" << "ab";
-    QTest::newRow("zero") << 0 << ";" << "";
-    QTest::newRow("below zero") << -2 << ";" << "";
+    QTest::newRow("three") << 3 << ";"
+                           << ";;;";
+    QTest::newRow("one, longer") << 1 << "ab"
+                                 << "ab";
+    QTest::newRow("zero") << 0 << ";"
+                          << "";
+    QTest::newRow("below zero") << -2 << ";"
+                                << "";
 }
 
 void tst_dynamicubehelpermethods::delimiters()
@@ -108,30 +112,29 @@ void tst_dynamicubehelpermethods::headingInformation_data()
     QTest::addColumn<int>("depth");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("row, depth = row fields") << "rows2" << 3 << QStringList{"Chile", "2024"}
-                                             << QStringList{} << 2 << "Chile|2024";
-    QTest::newRow("row, depth below") << "rows2" << 3 << QStringList{"Chile", "2024"}
-                                      << QStringList{} << 1 << "Chile";
-    QTest::newRow("row, depth above") << "rows2" << 3 << QStringList{"Chile", "2024"}
-                                      << QStringList{} << 3 << "";
-    QTest::newRow("row, subtotal") << "rows2" << 3 << QStringList{"Chile", "Total"}
-                                   << QStringList{} << 2 << "Chile|Total";
-    QTest::newRow("row, grand total") << "rows2" << 3 << QStringList{"Total"}
-                                      << QStringList{} << 2 << "Total";
-    QTest::newRow("column, multi, within") << "" << 2 << QStringList{"Total"}
-                                           << QStringList{"2023", "1"} << 2 << "2023|1";
-    QTest::newRow("column, multi, first level") << "" << 2 << QStringList{"Total"}
-                                                << QStringList{"2023", "1"} << 1 << "2023";
-    QTest::newRow("column, multi, caption last") << "" << 2 << QStringList{"Total"}
-                                                 << QStringList{"2023", "1"} << 3
-                                                 << "2023|1|Freight";
-    QTest::newRow("column, multi, grand total") << "" << 2 << QStringList{"Total"}
-                                                << QStringList{"Total"} << 3 << "Total|Freight";
-    QTest::newRow("column, multi, subtotal") << "" << 2 << QStringList{"Total"}
-                                             << QStringList{"2024", "Total"} << 3
-                                             << "2024|Total|Freight";
-    QTest::newRow("column, single, deeper") << "single" << 2 << QStringList{"Total"}
-                                            << QStringList{"2023", "1"} << 3 << "2023|1|";
+    QTest::newRow("row, depth = row fields")
+        << "rows2" << 3 << QStringList{"Chile", "2024"} << QStringList{} << 2 << "Chile|2024";
+    QTest::newRow("row, depth below")
+        << "rows2" << 3 << QStringList{"Chile", "2024"} << QStringList{} << 1 << "Chile";
+    QTest::newRow("row, depth above")
+        << "rows2" << 3 << QStringList{"Chile", "2024"} << QStringList{} << 3 << "";
+    QTest::newRow("row, subtotal")
+        << "rows2" << 3 << QStringList{"Chile", "Total"} << QStringList{} << 2 << "Chile|Total";
+    QTest::newRow("row, grand total")
+        << "rows2" << 3 << QStringList{"Total"} << QStringList{} << 2 << "Total";
+    QTest::newRow("column, multi, within")
+        << "" << 2 << QStringList{"Total"} << QStringList{"2023", "1"} << 2 << "2023|1";
+    QTest::newRow("column, multi, first level")
+        << "" << 2 << QStringList{"Total"} << QStringList{"2023", "1"} << 1 << "2023";
+    QTest::newRow("column, multi, caption last")
+        << "" << 2 << QStringList{"Total"} << QStringList{"2023", "1"} << 3 << "2023|1|Freight";
+    QTest::newRow("column, multi, grand total")
+        << "" << 2 << QStringList{"Total"} << QStringList{"Total"} << 3 << "Total|Freight";
+    QTest::newRow("column, multi, subtotal")
+        << "" << 2 << QStringList{"Total"} << QStringList{"2024", "Total"} << 3
+        << "2024|Total|Freight";
+    QTest::newRow("column, single, deeper")
+        << "single" << 2 << QStringList{"Total"} << QStringList{"2023", "1"} << 3 << "2023|1|";
     QTest::newRow("column, single, caption of data field")
         << "single+nocolumns" << 2 << QStringList{"Total"} << QStringList{} << 1 << "Freight";
 }
@@ -221,13 +224,10 @@ void tst_dynamicubehelpermethods::fieldFromHitRecord_data()
     QTest::newRow("data cell") << 1 << QStringList{"2023", "1"} << "" << -1 << "sumFreight";
     QTest::newRow("data caption") << 2 << QStringList{"2023", "1"} << "" << -1 << "sumFreight";
     QTest::newRow("outer heading") << 2 << QStringList{"2023", "1"} << "Year" << -1 << "Year";
-    QTest::newRow("inner heading") << 2 << QStringList{"2023", "1"} << "Quarter" << -1
-                                   << "Quarter";
+    QTest::newRow("inner heading") << 2 << QStringList{"2023", "1"} << "Quarter" << -1 << "Quarter";
     QTest::newRow("grand total column") << 2 << QStringList{"Total"} << "Year" << -1 << "Year";
-    QTest::newRow("row heading") << 3 << QStringList{"2023", "1"} << "Country" << -1
-                                 << "Country";
-    QTest::newRow("row heading without field") << 3 << QStringList{"2023", "1"} << "" << -1
-                                               << "";
+    QTest::newRow("row heading") << 3 << QStringList{"2023", "1"} << "Country" << -1 << "Country";
+    QTest::newRow("row heading without field") << 3 << QStringList{"2023", "1"} << "" << -1 << "";
     QTest::newRow("column-field area") << 4 << QStringList{"2023", "1"} << "" << 1 << "Quarter";
     QTest::newRow("row-field area") << 5 << QStringList{"2023", "1"} << "" << 0 << "Country";
     QTest::newRow("page-field area") << 6 << QStringList{"2023", "1"} << "" << 0 << "";
@@ -281,8 +281,7 @@ void tst_dynamicubehelpermethods::dataItemFromWidgetHit()
 
     // A data cell and a data-field caption head no data item.
     QVERIFY(!f.helper.GetDataItemFromHitRecord(hitAt(f.cube.view()->cellRect(row, column))));
-    QVERIFY(!f.helper.GetDataItemFromHitRecord(
-        hitAt(f.cube.view()->columnHeadingRect(column, 3))));
+    QVERIFY(!f.helper.GetDataItemFromHitRecord(hitAt(f.cube.view()->columnHeadingRect(column, 3))));
 }
 
 void tst_dynamicubehelpermethods::lookUps()
@@ -314,9 +313,8 @@ void tst_dynamicubehelpermethods::changeDataItemCaptionRenamesEveryMatch()
     auto *quarter = f.field("Quarter");
     quarter->dataItems()->item(0)->setCaption(QStringLiteral("Half 1"));
     quarter->dataItems()->item(1)->setCaption(QStringLiteral("Half 1"));
-    QCOMPARE(f.helper.ChangeDataItemCaption(QStringLiteral("Half 1"), QStringLiteral("H1"),
-                                            quarter),
-             0);
+    QCOMPARE(
+        f.helper.ChangeDataItemCaption(QStringLiteral("Half 1"), QStringLiteral("H1"), quarter), 0);
     QStringList captions;
     for (const auto *item : quarter->dataItems()->all())
         captions << item->caption();
@@ -326,8 +324,7 @@ void tst_dynamicubehelpermethods::changeDataItemCaptionRenamesEveryMatch()
     QCOMPARE(f.helper.GetDataItemFromCaption(quarter, QStringLiteral("H1")),
              quarter->dataItems()->item(0));
     QVERIFY(!f.helper.GetDataItemFromCaption(quarter, QStringLiteral("1")));
-    QCOMPARE(f.helper.ChangeDataItemCaption(QStringLiteral("3"), QStringLiteral("x"), nullptr),
-             91);
+    QCOMPARE(f.helper.ChangeDataItemCaption(QStringLiteral("3"), QStringLiteral("x"), nullptr), 91);
 }
 
 void tst_dynamicubehelpermethods::filtersClearAndToggle()
@@ -415,21 +412,20 @@ void tst_dynamicubehelpermethods::drill_data()
     QTest::newRow("ahead rows, one field") << "" << true << 3 << 1 << "Country+";
     QTest::newRow("ahead rows, collapsed") << "rows2 collapsed" << true << 3 << 0 << "Country+";
     QTest::newRow("ahead rows, all shown") << "rows2" << true << 3 << 1 << "Country+";
-    QTest::newRow("ahead, other code means rows") << "rows2 collapsed" << true << 7 << 0
-                                                  << "Country+";
+    QTest::newRow("ahead, other code means rows")
+        << "rows2 collapsed" << true << 7 << 0 << "Country+";
     QTest::newRow("ahead columns, multi") << "collapsed" << true << 2 << 0 << "Year+";
     QTest::newRow("ahead columns, single") << "collapsed single" << true << 2 << 0 << "Year+";
     QTest::newRow("ahead columns, all shown") << "" << true << 2 << 1 << "Year+";
-    QTest::newRow("ahead columns, one field") << "onecolumn collapsed" << true << 2 << 1
-                                              << "Year-";
+    QTest::newRow("ahead columns, one field") << "onecolumn collapsed" << true << 2 << 1 << "Year-";
     QTest::newRow("back rows") << "rows2" << false << 3 << 0 << "Country-";
     QTest::newRow("back rows, collapsed") << "rows2 collapsed" << false << 3 << 1 << "Country-";
     QTest::newRow("back rows, one field") << "" << false << 3 << 1 << "Country+";
     QTest::newRow("back columns, multi") << "" << false << 2 << 0 << "Year-";
     QTest::newRow("back columns, multi, collapsed") << "collapsed" << false << 2 << 1 << "Year-";
     QTest::newRow("back columns, single") << "single" << false << 2 << 0 << "Year-";
-    QTest::newRow("back columns, single, collapsed") << "single collapsed" << false << 2 << 0
-                                                     << "Year-";
+    QTest::newRow("back columns, single, collapsed")
+        << "single collapsed" << false << 2 << 0 << "Year-";
 }
 
 void tst_dynamicubehelpermethods::drill()
@@ -461,10 +457,10 @@ void tst_dynamicubehelpermethods::drill()
     QCOMPARE(f.dialogs.beeps, beeps);
     QCOMPARE(outer->name() + (outer->expanded() ? "+" : "-"), expanded);
     // The grid follows the flags.
-    const int inner = (rowAxis ? f.cube.rowFields() : f.cube.columnFields())->count() > 1
-                          && outer->expanded()
-                          ? 1
-                          : 0;
+    const int inner
+        = (rowAxis ? f.cube.rowFields() : f.cube.columnFields())->count() > 1 && outer->expanded()
+              ? 1
+              : 0;
     const int extra = !rowAxis && f.helper.GetVisibleDataFieldCount() > 1 ? 1 : 0;
     QCOMPARE(rowAxis ? f.cube.displayedRowLevels() : f.cube.displayedColumnLevels(),
              1 + inner + extra);

@@ -44,8 +44,7 @@ struct InteractionFixture
               Qt::MouseButtons buttons)
     {
         const QPointF pos = rect.center();
-        QMouseEvent event(type, pos, viewport()->mapToGlobal(pos), button, buttons,
-                          Qt::NoModifier);
+        QMouseEvent event(type, pos, viewport()->mapToGlobal(pos), button, buttons, Qt::NoModifier);
         QApplication::sendEvent(viewport(), &event);
     }
     void doubleClick(const QRect &rect)
@@ -150,8 +149,8 @@ void tst_dynamicubeinteraction::doubleClickRenamesTheDataItem_data()
 {
     QTest::addColumn<std::optional<QString>>("answer");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("answer kept as typed") << std::optional<QString>(QStringLiteral(" Chili "))
-                                          << " Chili ";
+    QTest::newRow("answer kept as typed")
+        << std::optional<QString>(QStringLiteral(" Chili ")) << " Chili ";
     QTest::newRow("blanks only") << std::optional<QString>(QStringLiteral("   ")) << "Chile";
     QTest::newRow("cancelled") << std::optional<QString>() << "Chile";
 }
@@ -185,8 +184,7 @@ void tst_dynamicubeinteraction::doubleClickWithoutFieldReportsTheError()
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages.first().title, QStringLiteral("Error Occured"));
     QCOMPARE(dialogs.messages.first().icon, kq::platform::Icon::Warning);
-    QCOMPARE(dialogs.lastText(),
-             QStringLiteral("Object variable or With block variable not set"));
+    QCOMPARE(dialogs.lastText(), QStringLiteral("Object variable or With block variable not set"));
     QCOMPARE(f.formatted, 0);
 }
 

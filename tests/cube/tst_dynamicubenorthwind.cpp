@@ -123,9 +123,8 @@ void tst_dynamicubenorthwind::productSalesDefinition()
         names << f->name();
         orientations << f->orientation();
     }
-    QCOMPARE(names, QStringList({"CatName", "ProdName", "OrderYear", "OrderQuarter",
-                                 "OrderMonth", "sumProductSales", "cntProductID",
-                                 "calcField"}));
+    QCOMPARE(names, QStringList({"CatName", "ProdName", "OrderYear", "OrderQuarter", "OrderMonth",
+                                 "sumProductSales", "cntProductID", "calcField"}));
     QCOMPARE(orientations, QList<int>({2, 2, 1, 1, 1, 3, 3, 3}));
     QCOMPARE(cube.fields()->item(QStringLiteral("OrderMonth"))->opaqueSetting(), 2);
     const auto *count = cube.fields()->item(QStringLiteral("cntProductID"));
@@ -161,12 +160,10 @@ void tst_dynamicubenorthwind::productSalesPerCategoryAndYear()
         double sales;
     };
     const Expected table[] = {
-        {"Teas", "2023", 208.0},      {"Teas", "2024", 182.0},
-        {"Crackers", "2023", 292.0},  {"Crackers", "2024", 331.0},
-        {"Cheeses", "2023", 390.0},   {"Cheeses", "2024", 357.5},
-        {"Teas", "Total", 390.0},     {"Cheeses", "Total", 747.5},
-        {"Total", "2023", 890.0},     {"Total", "2024", 870.5},
-        {"Total", "Total", 1760.5},
+        {"Teas", "2023", 208.0},     {"Teas", "2024", 182.0},     {"Crackers", "2023", 292.0},
+        {"Crackers", "2024", 331.0}, {"Cheeses", "2023", 390.0},  {"Cheeses", "2024", 357.5},
+        {"Teas", "Total", 390.0},    {"Cheeses", "Total", 747.5}, {"Total", "2023", 890.0},
+        {"Total", "2024", 870.5},    {"Total", "Total", 1760.5},
     };
     for (const Expected &e : table) {
         QCOMPARE(cellAt(cube, {e.category}, {e.year}, QStringLiteral("Sales")), e.sales);
@@ -200,13 +197,12 @@ void tst_dynamicubenorthwind::itemPriceAtTotalsIsRatioOfSums()
     cube.fields()->item(QStringLiteral("CatName"))->setExpanded(false);
     cube.fields()->item(QStringLiteral("OrderYear"))->setExpanded(false);
     const QString item = QStringLiteral("$ Item");
-    QCOMPARE(cellAt(cube, {"Teas"}, {"2023"}, item), 52.0);      // 208 / 4
+    QCOMPARE(cellAt(cube, {"Teas"}, {"2023"}, item), 52.0); // 208 / 4
     QCOMPARE(cellAt(cube, {"Cheeses"}, {"2024"}, item), 357.5 / 6);
     // 890 / 16, not the mean of the categories' ratios (65, 48.67, 52).
     QCOMPARE(cellAt(cube, {"Total"}, {"2023"}, item), 55.625);
     QCOMPARE(cellAt(cube, {"Total"}, {"Total"}, item), 1760.5 / 32);
-    QCOMPARE(cube.model()->cellText(findRow(cube, {"Total"}),
-                                    findColumn(cube, {"Total"}, item),
+    QCOMPARE(cube.model()->cellText(findRow(cube, {"Total"}), findColumn(cube, {"Total"}, item),
                                     QLocale(QLocale::English, QLocale::UnitedStates)),
              QStringLiteral("$55.02"));
 }
@@ -234,12 +230,9 @@ void tst_dynamicubenorthwind::quarterAndMonthCaptions()
     DynamiCubeNorthwind().GetNorthwindFreightAnalysisCube(&cube);
 
     QStringList quarters;
-    for (const auto *item : cube.fields()->item(QStringLiteral("OrderQuarter"))
-                                ->dataItems()
-                                ->all())
+    for (const auto *item : cube.fields()->item(QStringLiteral("OrderQuarter"))->dataItems()->all())
         quarters << item->caption();
-    QCOMPARE(quarters, QStringList({"1st Quarter", "2nd Quarter", "3rd Quarter",
-                                    "4th Quarter"}));
+    QCOMPARE(quarters, QStringList({"1st Quarter", "2nd Quarter", "3rd Quarter", "4th Quarter"}));
     // The month rows show the names, in month order; no October was sold.
     QStringList rows;
     for (int r = 0; r < cube.rowCount(); ++r)
@@ -257,7 +250,7 @@ void tst_dynamicubenorthwind::collapsedByDefaultShowsOneLevel()
     QCOMPARE(cube.displayedRowLevels(), 1);
     // One year level plus the data-caption level of the three data fields.
     QCOMPARE(cube.displayedColumnLevels(), 2);
-    QCOMPARE(cube.rowCount(), 4); // three categories and the grand total
+    QCOMPARE(cube.rowCount(), 4);    // three categories and the grand total
     QCOMPARE(cube.columnCount(), 9); // (2023, 2024, Total) x three data fields
 }
 

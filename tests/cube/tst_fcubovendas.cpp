@@ -60,8 +60,10 @@ void tst_fcubovendas::opening()
     QCOMPARE(f->windowTitle(), QStringLiteral("Bi - Business Inteligence"));
     QVERIFY(f->isVisible());
     QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelCount(), 6);
-    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1), m_fx->shell.folders.dataFolder());
-    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(2), QStringLiteral("USUARIO"));
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1),
+             m_fx->shell.folders.dataFolder());
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(2),
+             QStringLiteral("USUARIO"));
     QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(6), QString());
     QCOMPARE(ctl<DCube>(f, "DCube1")->connectType(), 1);
     QCOMPARE(ctl<DCube>(f, "DCube1")->connect(), QStringLiteral("Access"));
@@ -85,11 +87,12 @@ void tst_fcubovendas::openingCancelled()
     {
         kq::data::Transaction t(db);
         for (int i = 0; i < 9000; ++i)
-            kq::data::exec(db, QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, "
-                                              "CD_LOJA, DT_DEPOSITO, VL_CHEQUE, vl_atualizado, "
-                                              "CD_SITUACAO, CD_documento, CD_DESTINO, CD_BANCO) "
-                                              "VALUES (?, '00001', '001', '2025-03-01', 1, 1, "
-                                              "'001', '01', '001', '237')"),
+            kq::data::exec(db,
+                           QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, "
+                                          "CD_LOJA, DT_DEPOSITO, VL_CHEQUE, vl_atualizado, "
+                                          "CD_SITUACAO, CD_documento, CD_DESTINO, CD_BANCO) "
+                                          "VALUES (?, '00001', '001', '2025-03-01', 1, 1, "
+                                          "'001', '01', '001', '237')"),
                            {QStringLiteral("1%1").arg(i, 9, 10, QLatin1Char('0'))});
         t.commit();
     }
@@ -110,7 +113,8 @@ void tst_fcubovendas::lastLineOfSettings()
     const QString other = m_fx->shell.folders.programFile(QStringLiteral("outros"));
     m_fx->shell.folders.writeSysIni({other, m_fx->shell.folders.dataFolder()});
     fcubovendas *f = m_fx->open();
-    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1), m_fx->shell.folders.dataFolder());
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1),
+             m_fx->shell.folders.dataFolder());
     QCOMPARE(ctl<DCube>(f, "DCube1")->model()->sourceRowCount(), 5);
     f->close();
     QTRY_VERIFY(!ScreenRegistry::instance().find(QStringLiteral("fcubovendas")));
@@ -118,7 +122,8 @@ void tst_fcubovendas::lastLineOfSettings()
     const QString lower = m_fx->shell.folders.programFile(QStringLiteral("sys.ini"));
     QVERIFY(QFile::rename(lower, m_fx->shell.folders.programFile(QStringLiteral("SYS.INI"))));
     f = m_fx->open();
-    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1), m_fx->shell.folders.dataFolder());
+    QCOMPARE(ctl<kq::platform::StatusBar>(f, "StatusBar1")->panelText(1),
+             m_fx->shell.folders.dataFolder());
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
 }
 
@@ -135,8 +140,8 @@ void tst_fcubovendas::definition()
     }
     QCOMPARE(captions,
              QStringList({"Inadimplemte", "Estado", "Cidade", "Vencimento", "Mês Vencimento",
-                          "Ano Vencimento", "Trimestre Vencimento", "Banco", "Cliente",
-                          "Situação", "Destino", "Valor", "Atualizado", "Tipo Documento"}));
+                          "Ano Vencimento", "Trimestre Vencimento", "Banco", "Cliente", "Situação",
+                          "Destino", "Valor", "Atualizado", "Tipo Documento"}));
     QCOMPARE(pages, 12);
     QCOMPARE(cube->dataFields()->count(), 2);
     QCOMPARE(cube->dataFields()->item(0)->name(), QStringLiteral("sumVL_CHEQUE"));
@@ -224,8 +229,10 @@ void tst_fcubovendas::layoutTooSmall()
     QVERIFY(m_fx->shell.dialogs.messages.isEmpty());
     QCOMPARE(ctl<kq::cube::GradientPicture>(f, "TopPicture")->geometry().topLeft(), QPoint(6, 6));
     QCOMPARE(ctl<kq::cube::GradientPicture>(f, "TopPicture")->width(), (12000 - 180) / 15);
-    QCOMPARE(ctl<DCube>(f, "DCube1")->x(), ctl<kq::cube::GradientPicture>(f, "LeftPicture")->geometry().right() + 1 + 6);
-    QCOMPARE(ctl<DCube>(f, "DCube1")->height(), (8000 - (ctl<DCube>(f, "DCube1")->y() * 15 + 360)) / 15);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->x(),
+             ctl<kq::cube::GradientPicture>(f, "LeftPicture")->geometry().right() + 1 + 6);
+    QCOMPARE(ctl<DCube>(f, "DCube1")->height(),
+             (8000 - (ctl<DCube>(f, "DCube1")->y() * 15 + 360)) / 15);
 }
 
 void tst_fcubovendas::rankFormReused()

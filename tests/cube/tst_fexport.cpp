@@ -14,8 +14,8 @@
 using namespace kq::test;
 using namespace kq::test::cubescreen;
 using kq::cube::fcubovendas;
-using kq::platform::DCube;
 using kq::cube::fexport;
+using kq::platform::DCube;
 using kq::platform::ScreenRegistry;
 
 class tst_fexport : public QObject
@@ -89,8 +89,7 @@ void tst_fexport::opening()
     QCOMPARE(e->windowTitle(), QStringLiteral("Exportar Dados"));
     QVERIFY(e->robHTML->isChecked());
     for (QCheckBox *box : {e->ckbIncludeTotals, e->ckbExportFormattedNumbers,
-                           e->ckbIncludeAttribColors, e->ckbMergeRowsAndColumns,
-                           e->ShowFileCheck})
+                           e->ckbIncludeAttribColors, e->ckbMergeRowsAndColumns, e->ShowFileCheck})
         QVERIFY(box->isChecked());
     QCOMPARE(e->lstVisDataField->count(), 2);
     QCOMPARE(e->lstVisDataField->item(1)->text(), QStringLiteral("Atualizado"));
@@ -106,7 +105,9 @@ void tst_fexport::htmlReplacedEachTime()
     QVERIFY(first.contains(QStringLiteral("Atualizado")));
 
     // The second export replaces the first file.
-    ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja"))
+    ctl<DCube>(m_cube, "DCube1")
+        ->fields()
+        ->item(QStringLiteral("ds_loja"))
         ->setOrientation(kq::platform::OrientRow);
     QVERIFY(ctl<DCube>(m_cube, "DCube1")->rebuild());
     fexport *e = openExport();

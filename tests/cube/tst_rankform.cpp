@@ -12,10 +12,10 @@
 
 using namespace kq::test;
 using namespace kq::test::cubescreen;
-using kq::cube::RankForm;
 using kq::cube::fcubovendas;
-using kq::platform::DCube;
+using kq::cube::RankForm;
 using kq::platform::CubeField;
+using kq::platform::DCube;
 using kq::platform::ScreenRegistry;
 
 class tst_rankform : public QObject
@@ -37,7 +37,10 @@ private slots:
 private:
     RankForm *openRank();
     int rowOf(const QString &caption) const;
-    CubeField *store() const { return ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja")); }
+    CubeField *store() const
+    {
+        return ctl<DCube>(m_cube, "DCube1")->fields()->item(QStringLiteral("ds_loja"));
+    }
 
     CubeFixture *m_fx = nullptr;
     fcubovendas *m_cube = nullptr;
@@ -100,8 +103,8 @@ void tst_rankform::hiddenDataFieldLeftOut()
     QCOMPARE(f->cboDataFields->count(), 2);
     QCOMPARE(f->cboDataFields->itemText(0), QStringLiteral("Cliente"));
     QCOMPARE(f->cboDataFields->itemText(1), QStringLiteral("Valor"));
-    QCOMPARE(f->cboDataFields->itemData(1).toInt(), ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)
-                                                       ->dataIndex());
+    QCOMPARE(f->cboDataFields->itemData(1).toInt(),
+             ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)->dataIndex());
     QVERIFY(f->SortOption[0]->isChecked());
     QVERIFY(!f->cboDataFields->isEnabled());
 }
@@ -152,7 +155,8 @@ void tst_rankform::rankByValue()
     f->SortOption[1]->click();
     f->cboDataFields->setCurrentIndex(1); // "Valor"
     QCOMPARE(store()->sortType(), 1);
-    QCOMPARE(store()->rankDataField(), ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)->dataIndex());
+    QCOMPARE(store()->rankDataField(),
+             ctl<DCube>(m_cube, "DCube1")->dataFields()->item(0)->dataIndex());
     QCOMPARE(rowOf(QStringLiteral("LOJA SUL")), 0);
     f->SortOption[2]->click();
     QCOMPARE(store()->sortType(), 2);
@@ -169,8 +173,8 @@ void tst_rankform::selectedFieldByCaption()
 {
     RankForm *f = openRank();
     kq::platform::DCube other;
-    CubeField *foreign = other.addField(QStringLiteral("x"), QStringLiteral("cLIENTE"),
-                                        kq::platform::OrientRow);
+    CubeField *foreign
+        = other.addField(QStringLiteral("x"), QStringLiteral("cLIENTE"), kq::platform::OrientRow);
     f->setSelectedField(foreign);
     QCOMPARE(f->selectedField(), store());
     QCOMPARE(f->lstAxisFields->currentItem()->text(), QStringLiteral("Cliente"));

@@ -27,28 +27,31 @@ inline QString makeFixture(const QString &dir)
 {
     const QString path = dir + QStringLiteral("/devolvidos.mdb");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("cubefixture"));
+        QSqlDatabase db
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cubefixture"));
         db.setDatabaseName(path);
         db.open();
-        execAll(db, {
-            "CREATE TABLE lojas (cd_loja TEXT PRIMARY KEY, ds_loja TEXT)",
-            "CREATE TABLE cheques (id INTEGER PRIMARY KEY, cd_loja TEXT, ds_estado TEXT,"
-            " dt_deposito DATE, vl_cheque REAL, vl_atualizado REAL)",
-            "INSERT INTO lojas VALUES ('01','Loja Norte'),('02','Loja Sul'),('03','Sem cheques')",
-            "INSERT INTO cheques VALUES"
-            " (1,'01','SP','2023-01-15',100,110),"
-            " (2,'01','SP','2023-04-10',200,220),"
-            " (3,'01','RJ','2023-07-20',50,55),"
-            " (4,'02','SP','2024-02-05',300,330),"
-            " (5,'02','RJ','2024-02-28',400,440),"
-            " (6,'02','RJ','2024-11-30',25,30),"
-            " (7,'01','RJ','2024-12-31',75,80),"
-            " (8,'09','MG','2024-05-05',1000,1000)", // store 09 is missing: dropped by the join
-            "CREATE TABLE datas (d DATE)",
-            "INSERT INTO datas VALUES ('2023-01-01'),('2023-01-07'),('2023-01-08'),"
-            "('2024-01-06'),('2024-01-07'),('2024-12-31')",
-        });
+        execAll(
+            db,
+            {
+                "CREATE TABLE lojas (cd_loja TEXT PRIMARY KEY, ds_loja TEXT)",
+                "CREATE TABLE cheques (id INTEGER PRIMARY KEY, cd_loja TEXT, ds_estado TEXT,"
+                " dt_deposito DATE, vl_cheque REAL, vl_atualizado REAL)",
+                "INSERT INTO lojas VALUES ('01','Loja Norte'),('02','Loja Sul'),('03','Sem "
+                "cheques')",
+                "INSERT INTO cheques VALUES"
+                " (1,'01','SP','2023-01-15',100,110),"
+                " (2,'01','SP','2023-04-10',200,220),"
+                " (3,'01','RJ','2023-07-20',50,55),"
+                " (4,'02','SP','2024-02-05',300,330),"
+                " (5,'02','RJ','2024-02-28',400,440),"
+                " (6,'02','RJ','2024-11-30',25,30),"
+                " (7,'01','RJ','2024-12-31',75,80),"
+                " (8,'09','MG','2024-05-05',1000,1000)", // store 09 is missing: dropped by the join
+                "CREATE TABLE datas (d DATE)",
+                "INSERT INTO datas VALUES ('2023-01-01'),('2023-01-07'),('2023-01-08'),"
+                "('2024-01-06'),('2024-01-07'),('2024-12-31')",
+            });
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("cubefixture"));
@@ -97,14 +100,16 @@ inline void defineCube(kq::platform::CubeModel &m, const QString &path)
     m.addField(QStringLiteral("DS_ESTADO"), QStringLiteral("Estado"), OrientPage);
     m.addField(QStringLiteral("DT_DEPOSITO"), QStringLiteral("Vencimento"), OrientPage);
     m.addField(QStringLiteral("datepart(\"yyyy\",cheques.DT_DEPOSITO)"), QStringLiteral("Ano"),
-               OrientPage)->setName(QStringLiteral("Ano"));
+               OrientPage)
+        ->setName(QStringLiteral("Ano"));
     m.addField(QStringLiteral("datepart('q',cheques.DT_DEPOSITO)"), QStringLiteral("Trimestre"),
-               OrientPage)->setName(QStringLiteral("Trimestre"));
+               OrientPage)
+        ->setName(QStringLiteral("Trimestre"));
     CubeField *v = m.addField(QStringLiteral("VL_CHEQUE"), QStringLiteral("Valor"), OrientData);
     v->setName(QStringLiteral("sumVL_CHEQUE"));
     v->setNumberFormat(QStringLiteral("0.00"));
-    CubeField *a = m.addField(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"),
-                              OrientData);
+    CubeField *a
+        = m.addField(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"), OrientData);
     a->setName(QStringLiteral("Atualizado"));
     a->setNumberFormat(QStringLiteral("0.00"));
 }

@@ -46,8 +46,8 @@ Path pathOf(const QList<CubeField *> &fields, Heading heading)
         if (h.total || !h.item)
             break;
         path.append({fields.at(l - 1), h.item->rawValue().isValid()
-                                            ? std::optional<QString>(h.item->value())
-                                            : std::nullopt});
+                                           ? std::optional<QString>(h.item->value())
+                                           : std::nullopt});
     }
     return path;
 }
@@ -122,16 +122,16 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QString m_db;
-    QList<Row> m_rows;   // table "t": store, state, year, due, v, w
-    QList<Row> m_many;   // table "many": k1..k10, v (a distinct value per row on every key)
+    QList<Row> m_rows; // table "t": store, state, year, due, v, w
+    QList<Row> m_many; // table "many": k1..k10, v (a distinct value per row on every key)
 };
 
 void tst_cubeaggregate::initTestCase()
 {
     m_db = m_dir.filePath(QStringLiteral("agg.db"));
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("aggfixture"));
+        QSqlDatabase db
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("aggfixture"));
         db.setDatabaseName(m_db);
         QVERIFY(db.open());
         QRandomGenerator rng(11);
@@ -141,21 +141,20 @@ void tst_cubeaggregate::initTestCase()
             Row r;
             r[QStringLiteral("store")] = stores.at(rng.bounded(5));
             // Nulls among the dimensions and the values.
-            r[QStringLiteral("state")] = rng.bounded(9) ? QVariant(states.at(rng.bounded(3)))
-                                                        : QVariant();
-            r[QStringLiteral("year")] = rng.bounded(8) ? QVariant(qlonglong(2020 + rng.bounded(4)))
-                                                       : QVariant();
+            r[QStringLiteral("state")]
+                = rng.bounded(9) ? QVariant(states.at(rng.bounded(3))) : QVariant();
+            r[QStringLiteral("year")]
+                = rng.bounded(8) ? QVariant(qlonglong(2020 + rng.bounded(4))) : QVariant();
             r[QStringLiteral("band")] = double(rng.bounded(4)) / 2;
             // Quarters of a unit: every sum is exact.
-            r[QStringLiteral("v")] = rng.bounded(6) ? QVariant(rng.bounded(4000) / 4.0 - 300)
-                                                    : QVariant();
+            r[QStringLiteral("v")]
+                = rng.bounded(6) ? QVariant(rng.bounded(4000) / 4.0 - 300) : QVariant();
             r[QStringLiteral("w")] = rng.bounded(2000) / 4.0;
             m_rows << r;
         }
-        cubetest::makeTable(db, QStringLiteral("t"),
-                            {"store TEXT", "state TEXT", "year INTEGER", "band REAL", "v REAL",
-                             "w REAL"},
-                            m_rows);
+        cubetest::makeTable(
+            db, QStringLiteral("t"),
+            {"store TEXT", "state TEXT", "year INTEGER", "band REAL", "v REAL", "w REAL"}, m_rows);
         // Ten keys of about 80 members each: too many to number a path of all
         // ten levels in one 62-bit number. Rows i and i + 80 share the first.
         QStringList manyColumns;
@@ -166,8 +165,8 @@ void tst_cubeaggregate::initTestCase()
         for (int i = 0; i < 160; ++i) {
             Row r;
             for (int k = 1; k <= 10; ++k)
-                r[QStringLiteral("k%1").arg(k)] =
-                    qlonglong(k == 1 ? i % 80 : (i * odd[k - 1] + (i / 80) * k) % 80);
+                r[QStringLiteral("k%1").arg(k)]
+                    = qlonglong(k == 1 ? i % 80 : (i * odd[k - 1] + (i / 80) * k) % 80);
             r[QStringLiteral("v")] = double(i % 13);
             m_many << r;
         }
@@ -185,16 +184,15 @@ void tst_cubeaggregate::cleanupTestCase()
 void tst_cubeaggregate::cellsMatchTheSourceRows_data()
 {
     QTest::addColumn<QString>("table");
-    QTest::addColumn<QStringList>("rows");    // sources of the row fields, outermost first
+    QTest::addColumn<QStringList>("rows"); // sources of the row fields, outermost first
     QTest::addColumn<QStringList>("columns");
     QTest::addColumn<QList<int>>("aggregates"); // of data fields over v, then one over w
     QTest::addColumn<QString>("filtered");      // field whose second member is filtered out
     QTest::newRow("store by year, sum and count")
-        << "t" << QStringList{"store"} << QStringList{"year"} << QList<int>{AggSum, AggCount}
-        << "";
+        << "t" << QStringList{"store"} << QStringList{"year"} << QList<int>{AggSum, AggCount} << "";
     QTest::newRow("store and state by year, min and max")
-        << "t" << QStringList{"store", "state"} << QStringList{"year"}
-        << QList<int>{AggMin, AggMax} << "";
+        << "t" << QStringList{"store", "state"} << QStringList{"year"} << QList<int>{AggMin, AggMax}
+        << "";
     QTest::newRow("columns only, average")
         << "t" << QStringList{} << QStringList{"state", "year"} << QList<int>{AggAvg} << "";
     QTest::newRow("three row levels, no column field, a filter")
@@ -243,8 +241,8 @@ void tst_cubeaggregate::cellsMatchTheSourceRows()
         CubeDataItem *out = m.field(filtered)->dataItems()->item(1);
         QVERIFY(out);
         out->setIncluded(false);
-        const std::optional<QString> key =
-            out->rawValue().isValid() ? std::optional<QString>(out->value()) : std::nullopt;
+        const std::optional<QString> key
+            = out->rawValue().isValid() ? std::optional<QString>(out->value()) : std::nullopt;
         kept.removeIf([&](const Row &r) { return keyOf(r.value(filtered)) == key; });
         QVERIFY(kept.size() < source.size());
     }
@@ -259,18 +257,18 @@ void tst_cubeaggregate::cellsMatchTheSourceRows()
     for (int r = 0; r < m.rowCount(); ++r) {
         const Path rowPath = pathOf(rowFields, [&](int l) { return m.rowHeading(r, l); });
         for (int c = 0; c < m.columnCount(); ++c) {
-            const Path colPath =
-                pathOf(colFields, [&](int l) { return m.columnHeading(c, l); });
+            const Path colPath = pathOf(colFields, [&](int l) { return m.columnHeading(c, l); });
             CubeField *f = m.dataFieldOfColumn(c);
             QVERIFY(f);
-            const QVariant want =
-                expected(kept, keys, rowPath, colPath, f->source(), f->aggregate());
+            const QVariant want
+                = expected(kept, keys, rowPath, colPath, f->source(), f->aggregate());
             const QVariant got = m.cellValue(r, c);
             if (want.isValid() != got.isValid()
                 || (want.isValid() && std::fabs(want.toDouble() - got.toDouble()) > 1e-9)) {
                 QFAIL(qPrintable(QStringLiteral("row %1, column %2 (%3): cube %4, rows %5")
-                                     .arg(r).arg(c).arg(f->caption(), got.toString(),
-                                                        want.toString())));
+                                     .arg(r)
+                                     .arg(c)
+                                     .arg(f->caption(), got.toString(), want.toString())));
             }
             ++checked;
         }
@@ -278,8 +276,7 @@ void tst_cubeaggregate::cellsMatchTheSourceRows()
     QVERIFY(checked > 0);
     // Members in label order, each group after its parent's heading, its
     // total after it: the member numbers of the lines' paths never go back.
-    auto inOrder = [&](int lines, const QList<CubeField *> &fields, auto heading,
-                       auto counts) {
+    auto inOrder = [&](int lines, const QList<CubeField *> &fields, auto heading, auto counts) {
         QList<int> previous;
         for (int i = 0; i < lines; ++i) {
             if (!counts(i))
@@ -301,13 +298,14 @@ void tst_cubeaggregate::cellsMatchTheSourceRows()
         }
         return true;
     };
-    QVERIFY(inOrder(m.rowCount(), rowFields, [&](int i, int l) { return m.rowHeading(i, l); },
-                    [](int) { return true; }));
+    QVERIFY(inOrder(
+        m.rowCount(), rowFields, [&](int i, int l) { return m.rowHeading(i, l); },
+        [](int) { return true; }));
     // Columns: once per member path (the first data field's column).
     CubeField *firstData = m.shownDataFields().value(0);
-    QVERIFY(inOrder(m.columnCount(), colFields,
-                    [&](int i, int l) { return m.columnHeading(i, l); },
-                    [&](int i) { return m.dataFieldOfColumn(i) == firstData; }));
+    QVERIFY(inOrder(
+        m.columnCount(), colFields, [&](int i, int l) { return m.columnHeading(i, l); },
+        [&](int i) { return m.dataFieldOfColumn(i) == firstData; }));
 }
 
 // Text members follow the text order of the databases (letters without
@@ -316,12 +314,12 @@ void tst_cubeaggregate::cellsMatchTheSourceRows()
 // the others.
 void tst_cubeaggregate::textMembersInTextOrder()
 {
-    const QStringList names = {"beto",  "Beto",  "BETO", "ávila", "Ávila", "avila", "Avila",
-                               "abc",   "ABC",   "abcd", "Zeca",  "zeca",  "élio",  "Elio",
-                               "b",     "B ",    "b a",  "a-b",   "a b",   "Çarla", "carla"};
+    const QStringList names = {"beto", "Beto", "BETO", "ávila", "Ávila", "avila", "Avila",
+                               "abc",  "ABC",  "abcd", "Zeca",  "zeca",  "élio",  "Elio",
+                               "b",    "B ",   "b a",  "a-b",   "a b",   "Çarla", "carla"};
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("aggnames"));
+        QSqlDatabase db
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("aggnames"));
         db.setDatabaseName(m_db);
         QVERIFY(db.open());
         QSqlQuery q(db);

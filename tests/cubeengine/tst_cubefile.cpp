@@ -67,7 +67,10 @@ void tst_cubefile::arrange(CubeModel &m)
     m.setFooterCaption(QStringLiteral("- Page &P -"));
     QVERIFY(m.rebuild());
     m.fields()->item(QStringLiteral("Ano"))->dataItems()->item(0)->setCaption("Ano 1");
-    m.fields()->item(QStringLiteral("Trimestre"))->dataItems()->item(QStringLiteral("4"))
+    m.fields()
+        ->item(QStringLiteral("Trimestre"))
+        ->dataItems()
+        ->item(QStringLiteral("4"))
         ->setIncluded(false);
     m.setRowHeadingExpanded(0, 0, false); // collapse Loja Sul (first, descending)
 }
@@ -124,11 +127,16 @@ void tst_cubefile::passwords_data()
     QTest::addColumn<QString>("saved");
     QTest::addColumn<QString>("given");
     QTest::addColumn<int>("code");
-    QTest::newRow("right") << "segredo" << "segredo" << 0;
-    QTest::newRow("wrong") << "segredo" << "Segredo" << int(CubeErrPassword);
-    QTest::newRow("missing") << "segredo" << "" << int(CubeErrPassword);
-    QTest::newRow("not trimmed at load") << "segredo" << " segredo" << int(CubeErrPassword);
-    QTest::newRow("none needed") << "" << "qualquer" << 0;
+    QTest::newRow("right") << "segredo"
+                           << "segredo" << 0;
+    QTest::newRow("wrong") << "segredo"
+                           << "Segredo" << int(CubeErrPassword);
+    QTest::newRow("missing") << "segredo"
+                             << "" << int(CubeErrPassword);
+    QTest::newRow("not trimmed at load") << "segredo"
+                                         << " segredo" << int(CubeErrPassword);
+    QTest::newRow("none needed") << ""
+                                 << "qualquer" << 0;
 }
 
 void tst_cubefile::passwords()
@@ -241,7 +249,7 @@ void tst_cubefile::encryptedFileHidesEverything()
 namespace header {
 const int salt = 10, ops = 26, mem = 34, nonce = 42, check = 66, sum = 82, payload = 98;
 const int plainSum = 10, plainPayload = 42; // a file without password
-}
+} // namespace header
 
 static QByteArray fileBytes(const QString &path)
 {
@@ -261,8 +269,8 @@ static QString writeBytes(const QString &path, const QByteArray &bytes)
 static void resum(QByteArray &bytes, int sumAt)
 {
     crypto_generichash(reinterpret_cast<unsigned char *>(bytes.data()) + sumAt, 16,
-                       reinterpret_cast<const unsigned char *>(bytes.constData()),
-                       quint64(sumAt), nullptr, 0);
+                       reinterpret_cast<const unsigned char *>(bytes.constData()), quint64(sumAt),
+                       nullptr, 0);
 }
 
 void tst_cubefile::damagedOrWrongPassword_data()
@@ -278,12 +286,13 @@ void tst_cubefile::damagedOrWrongPassword_data()
     QTest::newRow("nonce") << true << header::nonce << "segredo" << int(CubeErrCorrupt);
     QTest::newRow("key check") << true << header::check + 15 << "segredo" << int(CubeErrCorrupt);
     QTest::newRow("header checksum") << true << header::sum << "segredo" << int(CubeErrCorrupt);
-    QTest::newRow("sealed payload") << true << header::payload + 40 << "segredo"
-                                    << int(CubeErrCorrupt);
+    QTest::newRow("sealed payload")
+        << true << header::payload + 40 << "segredo" << int(CubeErrCorrupt);
     QTest::newRow("sealed payload, wrong password")
         << true << header::payload + 40 << "outra" << int(CubeErrPassword);
     QTest::newRow("cut short") << true << -2 << "segredo" << int(CubeErrCorrupt);
-    QTest::newRow("plain payload") << false << header::plainPayload + 40 << "" << int(CubeErrCorrupt);
+    QTest::newRow("plain payload")
+        << false << header::plainPayload + 40 << "" << int(CubeErrCorrupt);
     QTest::newRow("plain checksum") << false << header::plainSum << "" << int(CubeErrCorrupt);
     QTest::newRow("plain, cut short") << false << -2 << "" << int(CubeErrCorrupt);
 }
@@ -386,8 +395,8 @@ void tst_cubefile::readsFirstVersionFiles()
     randombytes_buf(nonce, sizeof nonce);
     const QByteArray pw("segredo");
     QVERIFY(crypto_pwhash(key, sizeof key, pw.constData(), quint64(pw.size()), salt,
-                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                          crypto_pwhash_MEMLIMIT_INTERACTIVE, crypto_pwhash_ALG_ARGON2ID13)
+                          crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE,
+                          crypto_pwhash_ALG_ARGON2ID13)
             == 0);
     QByteArray sealed(payload.size() + crypto_secretbox_MACBYTES, Qt::Uninitialized);
     crypto_secretbox_easy(reinterpret_cast<unsigned char *>(sealed.data()),
@@ -401,8 +410,8 @@ void tst_cubefile::readsFirstVersionFiles()
             bytes.append(char(v >> (8 * i)));
     }
     bytes.append(reinterpret_cast<const char *>(nonce), sizeof nonce);
-    const QString sealedFile =
-        writeBytes(m_dir.filePath(QStringLiteral("v1sealed.cub")), bytes + sealed);
+    const QString sealedFile
+        = writeBytes(m_dir.filePath(QStringLiteral("v1sealed.cub")), bytes + sealed);
 
     CubeModel back;
     QVERIFY(back.load(first).ok);
@@ -498,7 +507,10 @@ void tst_cubefile::htmlExport()
     m.fields()->item(QStringLiteral("Ano"))->setOrientation(OrientColumn);
     m.dataFields()->item(1)->setShown(false);
     QVERIFY(m.rebuild());
-    m.fields()->item(QStringLiteral("ds_loja"))->dataItems()->item(0)
+    m.fields()
+        ->item(QStringLiteral("ds_loja"))
+        ->dataItems()
+        ->item(0)
         ->setCaption(QStringLiteral("Norte & <Cia> \"Ltda\""));
     // A marker: values above 300 in red on white.
     connect(&m, &CubeModel::formatCellRequested, this, [](CubeCell *c) {
@@ -518,8 +530,7 @@ void tst_cubefile::htmlExport()
     QCOMPARE(rows.at(1).at(0).rowSpan, merge ? (totals ? 3 : 2) : 1);
     // Norte/RJ in 2023: 50.
     const int first = 2;
-    QCOMPARE(rows.at(1).at(first).text, formatted ? QStringLiteral("50,00")
-                                                  : QStringLiteral("50"));
+    QCOMPARE(rows.at(1).at(first).text, formatted ? QStringLiteral("50,00") : QStringLiteral("50"));
     // Sul/RJ 2024 = 425: coloured by the handler when colours are asked for.
     const HtmlCell sul = rows.at(totals ? 4 : 3).at(3);
     QCOMPARE(sul.text, formatted ? QStringLiteral("425,00") : QStringLiteral("425"));

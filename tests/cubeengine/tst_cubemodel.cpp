@@ -75,31 +75,44 @@ void tst_cubemodel::layouts_data()
     QTest::addColumn<bool>("totals");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("rows only") << "Loja" << "" << "Valor" << true
-                               << "\nLoja Norte:425\nLoja Sul:725\nTotal:1150";
+    QTest::newRow("rows only") << "Loja"
+                               << ""
+                               << "Valor" << true << "\nLoja Norte:425\nLoja Sul:725\nTotal:1150";
     QTest::newRow("rows and columns")
-        << "Loja" << "Estado" << "Valor" << true
+        << "Loja"
+        << "Estado"
+        << "Valor" << true
         << "RJ|SP|Total\nLoja Norte:125,300,425\nLoja Sul:425,300,725\nTotal:550,600,1150";
     QTest::newRow("two row levels")
-        << "Loja,Estado" << "" << "Valor" << true
+        << "Loja,Estado"
+        << ""
+        << "Valor" << true
         << "\nLoja Norte/RJ:125\nLoja Norte/SP:300\nLoja Norte/Total:425\n"
            "Loja Sul/RJ:425\nLoja Sul/SP:300\nLoja Sul/Total:725\nTotal:1150";
     QTest::newRow("two data fields, empty cells")
-        << "Ano" << "Loja" << "Valor,Atualizado" << true
+        << "Ano"
+        << "Loja"
+        << "Valor,Atualizado" << true
         << "Loja Norte/Valor|Loja Norte/Atualizado|Loja Sul/Valor|Loja Sul/Atualizado|"
            "Total/Valor|Total/Atualizado\n"
            "2023:350,385,-,-,350,385\n2024:75,80,725,800,800,880\n"
            "Total:425,465,725,800,1150,1265";
-    QTest::newRow("totals off")
-        << "Loja" << "Estado" << "Valor" << false
-        << "RJ|SP\nLoja Norte:125,300\nLoja Sul:425,300";
+    QTest::newRow("totals off") << "Loja"
+                                << "Estado"
+                                << "Valor" << false
+                                << "RJ|SP\nLoja Norte:125,300\nLoja Sul:425,300";
     QTest::newRow("no data field shown")
-        << "Loja" << "Estado" << "" << true
-        << "RJ|SP|Total\nLoja Norte:-,-,-\nLoja Sul:-,-,-\nTotal:-,-,-";
-    QTest::newRow("data fields only") << "" << "" << "Valor,Atualizado" << true
-                                      << "Valor|Atualizado\n:1150,1265";
+        << "Loja"
+        << "Estado"
+        << "" << true << "RJ|SP|Total\nLoja Norte:-,-,-\nLoja Sul:-,-,-\nTotal:-,-,-";
+    QTest::newRow("data fields only")
+        << ""
+        << ""
+        << "Valor,Atualizado" << true << "Valor|Atualizado\n:1150,1265";
     QTest::newRow("quarters in columns")
-        << "Estado" << "Ano,Trimestre" << "Valor" << false
+        << "Estado"
+        << "Ano,Trimestre"
+        << "Valor" << false
         << "2023/1|2023/2|2023/3|2024/1|2024/4\nRJ:-,-,50,400,100\nSP:100,200,-,300,-";
 }
 
@@ -185,7 +198,7 @@ void tst_cubemodel::fieldsMoveBetweenAreas()
     QCOMPARE(d->dataIndex(), 1);
     QCOMPARE(e->dataIndex(), 2);
     e->setPosition(0);
-    QCOMPARE(m.dataFields()->item(0), d);       // by index
+    QCOMPARE(m.dataFields()->item(0), d);           // by index
     QCOMPARE(m.dataFields()->itemByPosition(0), e); // by position
     QCOMPARE(m.dataFieldByIndex(2), e);
     m.removeAllFields();
@@ -241,12 +254,12 @@ void tst_cubemodel::sortAndRank_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("labels") << "Loja" << 0 << 0 << 0
                             << "\nLoja Norte:425\nLoja Sul:725\nTotal:1150";
-    QTest::newRow("labels descending") << "Loja" << 0 << 0 << 1
-                                       << "\nLoja Sul:725\nLoja Norte:425\nTotal:1150";
-    QTest::newRow("rank descending") << "Loja" << 2 << 1 << 0
-                                     << "\nLoja Sul:725\nLoja Norte:425\nTotal:1150";
-    QTest::newRow("rank ascending") << "Loja" << 1 << 2 << 0
-                                    << "\nLoja Norte:425\nLoja Sul:725\nTotal:1150";
+    QTest::newRow("labels descending")
+        << "Loja" << 0 << 0 << 1 << "\nLoja Sul:725\nLoja Norte:425\nTotal:1150";
+    QTest::newRow("rank descending")
+        << "Loja" << 2 << 1 << 0 << "\nLoja Sul:725\nLoja Norte:425\nTotal:1150";
+    QTest::newRow("rank ascending")
+        << "Loja" << 1 << 2 << 0 << "\nLoja Norte:425\nLoja Sul:725\nTotal:1150";
     QTest::newRow("rank in groups, ties by label")
         << "Estado,Loja" << 2 << 1 << 0
         << "\nRJ/Loja Sul:425\nRJ/Loja Norte:125\nRJ/Total:550\n"
@@ -385,8 +398,8 @@ void tst_cubemodel::missingSourceFails()
     CubeModel m;
     cubetest::defineCube(m, m_dir.path() + QStringLiteral("/nada.mdb"));
     int raised = 0;
-    connect(&m, &CubeModel::errorOccurred, this, [&](int code, const QString &, const QString &,
-                                                      bool *) { raised = code; });
+    connect(&m, &CubeModel::errorOccurred, this,
+            [&](int code, const QString &, const QString &, bool *) { raised = code; });
     QVERIFY(!m.rebuild());
     QCOMPARE(m.lastErrorCode(), int(CubeErrDataSource));
     QCOMPARE(raised, int(CubeErrDataSource));
@@ -399,12 +412,24 @@ void tst_cubemodel::numberFormats_data()
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("c");
     QTest::addColumn<QString>("br");
-    QTest::newRow("0.00") << 1234.5 << "0.00" << "1234.50" << "1234,50";
-    QTest::newRow("#,##0") << 1234567.0 << "#,##0" << "1,234,567" << "1.234.567";
-    QTest::newRow("$#,##0.00") << -1234.565 << "$#,##0.00" << "-$1,234.57" << "-R$1.234,57";
-    QTest::newRow("half away") << 0.125 << "0.00" << "0.13" << "0,13";
-    QTest::newRow("plain") << 2.5 << "" << "2.5" << "2,5";
-    QTest::newRow("#,##0 zero") << 0.0 << "#,##0" << "0" << "0";
+    QTest::newRow("0.00") << 1234.5 << "0.00"
+                          << "1234.50"
+                          << "1234,50";
+    QTest::newRow("#,##0") << 1234567.0 << "#,##0"
+                           << "1,234,567"
+                           << "1.234.567";
+    QTest::newRow("$#,##0.00") << -1234.565 << "$#,##0.00"
+                               << "-$1,234.57"
+                               << "-R$1.234,57";
+    QTest::newRow("half away") << 0.125 << "0.00"
+                               << "0.13"
+                               << "0,13";
+    QTest::newRow("plain") << 2.5 << ""
+                           << "2.5"
+                           << "2,5";
+    QTest::newRow("#,##0 zero") << 0.0 << "#,##0"
+                                << "0"
+                                << "0";
 }
 
 void tst_cubemodel::numberFormats()

@@ -69,8 +69,8 @@ void tst_cubeprogress::initTestCase()
 {
     m_db = m_dir.filePath(QStringLiteral("big.db"));
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("bigfixture"));
+        QSqlDatabase db
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bigfixture"));
         db.setDatabaseName(m_db);
         QVERIFY(db.open());
         QList<QHash<QString, QVariant>> rows;

@@ -118,11 +118,14 @@ void tst_dcube::dragsFieldsBetweenAreas_data()
     QTest::addColumn<QString>("target"); // page, column, row
     QTest::addColumn<int>("orientation");
     QTest::addColumn<int>("position");
-    QTest::newRow("page to rows, first") << "Trimestre" << "row-first" << int(OrientRow) << 0;
-    QTest::newRow("page to columns, last") << "Trimestre" << "column-end" << int(OrientColumn)
-                                           << 1;
-    QTest::newRow("row to page") << "DS_ESTADO" << "page" << int(OrientPage) << 2;
-    QTest::newRow("column to rows, last") << "Ano" << "row-end" << int(OrientRow) << 2;
+    QTest::newRow("page to rows, first") << "Trimestre"
+                                         << "row-first" << int(OrientRow) << 0;
+    QTest::newRow("page to columns, last") << "Trimestre"
+                                           << "column-end" << int(OrientColumn) << 1;
+    QTest::newRow("row to page") << "DS_ESTADO"
+                                 << "page" << int(OrientPage) << 2;
+    QTest::newRow("column to rows, last") << "Ano"
+                                          << "row-end" << int(OrientRow) << 2;
 }
 
 void tst_dcube::dragsFieldsBetweenAreas()
@@ -160,10 +163,8 @@ void tst_dcube::filterPopup()
 {
     CubeField *estado = m_cube->fields()->item(QStringLiteral("DS_ESTADO"));
     const QRect button = m_cube->view()->fieldButtonRect(estado);
-    send(QEvent::MouseButtonPress, QPoint(button.right() - 3, button.center().y()),
-         Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, QPoint(button.right() - 3, button.center().y()),
-         Qt::NoButton);
+    send(QEvent::MouseButtonPress, QPoint(button.right() - 3, button.center().y()), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPoint(button.right() - 3, button.center().y()), Qt::NoButton);
     QWidget *popup = m_cube->view()->findChild<QWidget *>(QStringLiteral("cubeFilterPopup"));
     QVERIFY(popup);
     auto *list = popup->findChild<QListWidget *>(QStringLiteral("cubeFilterList"));
@@ -239,7 +240,9 @@ void tst_dcube::hitRecords()
 {
     CubeView *view = m_cube->view();
     const QPoint offset = vp()->pos();
-    auto hit = [&](const QPoint &p) { return m_cube->hitTest(p + offset); };
+    auto hit = [&](const QPoint &p) {
+        return m_cube->hitTest(p + offset);
+    };
     CubeField *ano = m_cube->fields()->item(QStringLiteral("Ano"));
     CubeField *estado = m_cube->fields()->item(QStringLiteral("DS_ESTADO"));
     CubeField *tri = m_cube->fields()->item(QStringLiteral("Trimestre"));
@@ -291,8 +294,7 @@ void tst_dcube::pageStripWrapsEveryField()
     QList<QRect> seen;
     for (CubeField *f : pages) {
         const QRect r = view->fieldButtonRect(f);
-        QVERIFY2(vp()->rect().contains(r) || r.width() > vp()->width() - 8,
-                 qPrintable(f->name()));
+        QVERIFY2(vp()->rect().contains(r) || r.width() > vp()->width() - 8, qPrintable(f->name()));
         QVERIFY(view->pageAreaRect().contains(r));
         for (const QRect &other : seen)
             QVERIFY(!other.intersects(r));

@@ -123,8 +123,7 @@ void tst_connection::statementsArePreparedOnce()
 
     // A failure does not spoil the statement for the next use.
     QVERIFY_THROWS_EXCEPTION(DataError, exec(db, insert, {QStringLiteral("002"), QString()}));
-    QCOMPARE(exec(db, insert, {QStringLiteral("007"), QStringLiteral("D7")}).numRowsAffected(),
-             1);
+    QCOMPARE(exec(db, insert, {QStringLiteral("007"), QStringLiteral("D7")}).numRowsAffected(), 1);
     QCOMPARE(runsOf(db, insert), 7);
 }
 

@@ -131,21 +131,21 @@ void tst_database::engineFailuresInPortuguese_data()
     QTest::addColumn<QString>("engineText");
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("says");
-    QTest::newRow("disk full") << SQLITE_FULL << "database or disk is full"
-                               << ErrorNumber::DiskFull << "espaço livre no disco";
+    QTest::newRow("disk full") << SQLITE_FULL << "database or disk is full" << ErrorNumber::DiskFull
+                               << "espaço livre no disco";
     QTest::newRow("read-only") << SQLITE_READONLY_DIRECTORY
-                               << "attempt to write a readonly database"
-                               << ErrorNumber::ReadOnly << "somente leitura";
+                               << "attempt to write a readonly database" << ErrorNumber::ReadOnly
+                               << "somente leitura";
     QTest::newRow("locked") << SQLITE_BUSY << "database is locked" << ErrorNumber::Locked
                             << "em uso por outro programa";
-    QTest::newRow("locked in the process") << SQLITE_LOCKED << "database table is locked"
-                                           << ErrorNumber::Locked << "tente de novo";
+    QTest::newRow("locked in the process")
+        << SQLITE_LOCKED << "database table is locked" << ErrorNumber::Locked << "tente de novo";
     QTest::newRow("damaged") << SQLITE_CORRUPT << "database disk image is malformed"
                              << ErrorNumber::Damaged << "danificado";
     QTest::newRow("not a database") << SQLITE_NOTADB << "file is not a database"
                                     << ErrorNumber::NotADatabase << "não é um banco de dados";
-    QTest::newRow("disk error") << SQLITE_IOERR_WRITE << "disk I/O error"
-                                << ErrorNumber::DiskError << "leitura ou gravação";
+    QTest::newRow("disk error") << SQLITE_IOERR_WRITE << "disk I/O error" << ErrorNumber::DiskError
+                                << "leitura ou gravação";
     QTest::newRow("cannot open") << SQLITE_CANTOPEN << "unable to open database file"
                                  << ErrorNumber::DatabaseOpen << "Não foi possível abrir";
     QTest::newRow("key taken") << SQLITE_CONSTRAINT_PRIMARYKEY
@@ -153,8 +153,8 @@ void tst_database::engineFailuresInPortuguese_data()
                                << ErrorNumber::WriteFailed << "Já existe um registro";
     QTest::newRow("missing table") << SQLITE_ERROR << "no such table: usuarios"
                                    << ErrorNumber::NoSuchTable << "tabela \"usuarios\"";
-    QTest::newRow("missing field") << SQLITE_ERROR << "no such column: nm_x"
-                                   << ErrorNumber::UnknownField << "campo \"nm_x\"";
+    QTest::newRow("missing field")
+        << SQLITE_ERROR << "no such column: nm_x" << ErrorNumber::UnknownField << "campo \"nm_x\"";
     // A fault of the statement keeps the engine's text.
     QTest::newRow("other") << SQLITE_ERROR << "near \"FORM\": syntax error"
                            << ErrorNumber::SqlFailed << "near \"FORM\": syntax error";
@@ -187,7 +187,8 @@ void tst_database::failuresOfStatements_data()
         << "INSERT INTO destinos VALUES ('002', zeroblob(20000))" << ErrorNumber::DiskFull;
     QTest::newRow("read-only connection") << "PRAGMA query_only = 1"
                                           << "DELETE FROM destinos" << ErrorNumber::ReadOnly;
-    QTest::newRow("missing table") << "" << "SELECT * FROM usuarios2" << ErrorNumber::NoSuchTable;
+    QTest::newRow("missing table") << ""
+                                   << "SELECT * FROM usuarios2" << ErrorNumber::NoSuchTable;
 }
 
 void tst_database::failuresOfStatements()
@@ -293,17 +294,20 @@ void tst_database::serverFailuresInPortuguese_data()
     QTest::addColumn<QString>("engineText");
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("says");
-    QTest::newRow("text in a number") << "22P02"
-                                      << "invalid input syntax for type double precision: \"dois\""
-                                      << ErrorNumber::TypeMismatch
-                                      << "Tipos incompatíveis: \"dois\" não é um número.";
-    QTest::newRow("text in a date") << "22007" << "invalid input syntax for type date: \"ontem\""
-                                    << ErrorNumber::TypeMismatch
-                                    << "Tipos incompatíveis: \"ontem\" não é uma data.";
-    QTest::newRow("day out of range") << "22008" << "date/time field value out of range: \"2024-02-30\""
-                                      << ErrorNumber::TypeMismatch
-                                      << "Tipos incompatíveis: \"2024-02-30\" não é uma data.";
-    QTest::newRow("lost") << "57P01" << "terminating connection" << ErrorNumber::ServerUnavailable
+    QTest::newRow("text in a number")
+        << "22P02"
+        << "invalid input syntax for type double precision: \"dois\"" << ErrorNumber::TypeMismatch
+        << "Tipos incompatíveis: \"dois\" não é um número.";
+    QTest::newRow("text in a date")
+        << "22007"
+        << "invalid input syntax for type date: \"ontem\"" << ErrorNumber::TypeMismatch
+        << "Tipos incompatíveis: \"ontem\" não é uma data.";
+    QTest::newRow("day out of range")
+        << "22008"
+        << "date/time field value out of range: \"2024-02-30\"" << ErrorNumber::TypeMismatch
+        << "Tipos incompatíveis: \"2024-02-30\" não é uma data.";
+    QTest::newRow("lost") << "57P01"
+                          << "terminating connection" << ErrorNumber::ServerUnavailable
                           << "servidor de banco de dados \"srv:5432/kq\" foi perdida";
 }
 

@@ -24,8 +24,7 @@ void writeFile(const QString &path, const QByteArray &content)
 
 QString column(const QString &db, const QString &sql)
 {
-    return scalar(db, QStringLiteral("SELECT group_concat(v, '|') FROM (") + sql
-                          + QLatin1Char(')'))
+    return scalar(db, QStringLiteral("SELECT group_concat(v, '|') FROM (") + sql + QLatin1Char(')'))
         .toString();
 }
 
@@ -67,18 +66,15 @@ void tst_datafolder::createsFourDatabases()
              QStringLiteral("acordos|agenda|CLIENTES|correcao|destinos|DEVOLVIDOS|documentos|"
                             "domicilios|lojas|parametros|parcelas|situacoes|status|usuarios|"
                             "VANTESCA"));
-    QCOMPARE(scalar(dataFile(dir, kHelp), QStringLiteral("SELECT count(*) FROM help")).toInt(),
-             0);
-    QCOMPARE(scalar(dataFile(dir, kTutorial), QStringLiteral("SELECT count(*) FROM filmes"))
-                 .toInt(),
-             0);
+    QCOMPARE(scalar(dataFile(dir, kHelp), QStringLiteral("SELECT count(*) FROM help")).toInt(), 0);
+    QCOMPARE(
+        scalar(dataFile(dir, kTutorial), QStringLiteral("SELECT count(*) FROM filmes")).toInt(), 0);
     // A file only read is left as it was; at its first write a file in a
     // local folder takes the WAL journal.
     QCOMPARE(scalar(db, QStringLiteral("PRAGMA journal_mode")).toString(),
              QStringLiteral("delete"));
     exec(db, QStringLiteral("UPDATE destinos SET DS_destino = DS_destino"));
-    QCOMPARE(scalar(db, QStringLiteral("PRAGMA journal_mode")).toString(),
-             QStringLiteral("wal"));
+    QCOMPARE(scalar(db, QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
     QCOMPARE(scalar(db, QStringLiteral("PRAGMA synchronous")).toInt(), 2); // FULL
     QCOMPARE(scalar(db, QStringLiteral("PRAGMA foreign_keys")).toInt(), 0);
 }
@@ -100,10 +96,9 @@ void tst_datafolder::seedRows()
     QCOMPARE(column(db, QStringLiteral("SELECT CD_documento || ' ' || DS_documento AS v FROM "
                                        "documentos")),
              QStringLiteral("01 CHEQUE"));
-    for (const char *empty : {"usuarios", "CLIENTES", "lojas", "correcao", "DEVOLVIDOS",
-                              "VANTESCA", "agenda", "acordos", "parcelas", "domicilios"})
-        QCOMPARE(scalar(db, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(empty))
-                     .toInt(),
+    for (const char *empty : {"usuarios", "CLIENTES", "lojas", "correcao", "DEVOLVIDOS", "VANTESCA",
+                              "agenda", "acordos", "parcelas", "domicilios"})
+        QCOMPARE(scalar(db, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(empty)).toInt(),
                  0);
 
     // The one parameters row: every field empty text, never Null.

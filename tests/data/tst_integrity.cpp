@@ -140,8 +140,7 @@ void tst_integrity::writesWaitForTheCheck()
     exec(m_db, QStringLiteral("UPDATE destinos SET DS_destino = 'NOVO'"));
     QCOMPARE(scalar(m_db, QStringLiteral("SELECT DS_destino FROM destinos")).toString(),
              QStringLiteral("NOVO"));
-    QCOMPARE(scalar(m_db, QStringLiteral("PRAGMA journal_mode")).toString(),
-             QStringLiteral("wal"));
+    QCOMPARE(scalar(m_db, QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
 }
 
 void tst_integrity::checkDatabaseFileSays()

@@ -182,13 +182,14 @@ void tst_recordset::findFirst()
     QFETCH(QString, field);
     QFETCH(QVariant, value);
     QFETCH(QString, found);
-    exec(m_db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, ds_obs, "
-                              "nr_contatos, dt_ultimocontato) VALUES "
-                              "('00001',?,NULL,0,NULL), ('00002','D''Avila','',0,NULL),"
-                              "('00003',?,NULL,0,NULL), ('00004',?,NULL,0,NULL),"
-                              "('00005','Beto',NULL,7,'2026-03-05')"),
-         {QString::fromUtf8("D'Ávila"), QString::fromUtf8("DÁvila"),
-          QString::fromUtf8("D'Ávila ")});
+    exec(
+        m_db,
+        QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, ds_obs, "
+                       "nr_contatos, dt_ultimocontato) VALUES "
+                       "('00001',?,NULL,0,NULL), ('00002','D''Avila','',0,NULL),"
+                       "('00003',?,NULL,0,NULL), ('00004',?,NULL,0,NULL),"
+                       "('00005','Beto',NULL,7,'2026-03-05')"),
+        {QString::fromUtf8("D'Ávila"), QString::fromUtf8("DÁvila"), QString::fromUtf8("D'Ávila ")});
     Recordset rs(m_db, QStringLiteral("select * from  clientes order by cd_cliente"));
     rs.moveLast();
     QCOMPARE(rs.findFirst(field, value), !found.isEmpty());
@@ -358,9 +359,8 @@ void tst_recordset::removeDuplicateRows()
     // Contacts have no unique key: two equal rows stay two records.
     const QString row = QStringLiteral("('00001','001','2026-03-01','Ligou','Ana','Beto')");
     exec(m_db, QStringLiteral("INSERT INTO VANTESCA VALUES ") + row + QLatin1Char(',') + row);
-    Recordset rs(m_db,
-                 QStringLiteral("SELECT * From VANTESCA where cd_cliente='00001' order by "
-                                "dt_vantesca"));
+    Recordset rs(m_db, QStringLiteral("SELECT * From VANTESCA where cd_cliente='00001' order by "
+                                      "dt_vantesca"));
     QCOMPARE(rs.recordCount(), 2);
     rs.remove();
     QCOMPARE(rs.recordCount(), 1);
@@ -381,16 +381,18 @@ void tst_recordset::joinWrites()
                               "('00001','00001','001'), ('00002','00002','001')"));
 
     // The eligible cheques of an agreement: a five-table join.
-    Recordset cheques(m_db, QStringLiteral(
-        "SELECT devolvidos.vl_atualizado,devolvidos.cd_situacao,DEVOLVIDOS.CD_CLIENTE,"
-        "devolvidos.cd_acordo,devolvidos.cd_situacao, CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
-        "DEVOLVIDOS.CD_DEVOLVIDO, SITUACOES.DS_SITUACAO FROM (SITUACOES INNER JOIN (DESTINOS "
-        "INNER JOIN (CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = "
-        "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
-        "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
-        "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
-        "documentos.CD_documento where devolvidos.cd_cliente='00001'and "
-        "devolvidos.cd_loja='001'  and SITUACOES.CD_ACORDO='0' order by dt_deposito"));
+    Recordset cheques(
+        m_db,
+        QStringLiteral(
+            "SELECT devolvidos.vl_atualizado,devolvidos.cd_situacao,DEVOLVIDOS.CD_CLIENTE,"
+            "devolvidos.cd_acordo,devolvidos.cd_situacao, CLIENTES.NM_CLIENTE, LOJAS.ds_loja, "
+            "DEVOLVIDOS.CD_DEVOLVIDO, SITUACOES.DS_SITUACAO FROM (SITUACOES INNER JOIN (DESTINOS "
+            "INNER JOIN (CLIENTES INNER JOIN (LOJAS INNER JOIN DEVOLVIDOS ON LOJAS.cd_loja = "
+            "DEVOLVIDOS.CD_LOJA) ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE) ON "
+            "DESTINOS.CD_DESTINO = DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = "
+            "DEVOLVIDOS.CD_SITUACAO) INNER JOIN documentos ON DEVOLVIDOS.cd_documento = "
+            "documentos.CD_documento where devolvidos.cd_cliente='00001'and "
+            "devolvidos.cd_loja='001'  and SITUACOES.CD_ACORDO='0' order by dt_deposito"));
     QCOMPARE(cheques.baseTable(), QStringLiteral("SITUACOES"));
     QCOMPARE(cheques.recordCount(), 2);
     cheques.moveNext();
@@ -415,10 +417,12 @@ void tst_recordset::joinWrites()
              QString::fromUtf8("EM ACORDO|EM COBRANÇA|SEM CARTA"));
 
     // Fields of two tables in one update; a delete goes to the first table.
-    Recordset acordo(m_db, QStringLiteral(
-        "SELECT acordos.cd_status, clientes.nm_cliente, acordos.vl_aberto FROM acordos "
-        "INNER JOIN CLIENTES ON acordos.cd_cliente = CLIENTES.CD_CLIENTE  Where cd_acordo = "
-        "'00001'"));
+    Recordset acordo(
+        m_db,
+        QStringLiteral(
+            "SELECT acordos.cd_status, clientes.nm_cliente, acordos.vl_aberto FROM acordos "
+            "INNER JOIN CLIENTES ON acordos.cd_cliente = CLIENTES.CD_CLIENTE  Where cd_acordo = "
+            "'00001'"));
     QCOMPARE(acordo.baseTable(), QStringLiteral("acordos"));
     acordo.edit();
     acordo.setField(QStringLiteral("cd_status"), QStringLiteral("C"));
@@ -459,8 +463,7 @@ void tst_recordset::writeErrors()
     Recordset sums(m_db, QStringLiteral("SELECT count(*) AS n FROM situacoes"));
     QCOMPARE(sums.field(QStringLiteral("n")).toInt(), 3);
     sums.edit();
-    QCOMPARE(errorNumber([&] { sums.setField(QStringLiteral("n"), 1); }),
-             ErrorNumber::WriteFailed);
+    QCOMPARE(errorNumber([&] { sums.setField(QStringLiteral("n"), 1); }), ErrorNumber::WriteFailed);
 
     // The one row of the parameters stays one row.
     Recordset par(m_db, QStringLiteral("select * from  parametros"));
@@ -493,8 +496,8 @@ void tst_recordset::sourceWithoutStatement()
 
 void tst_recordset::ptbrOrder()
 {
-    const QStringList names = {"Zeca", "Élio", "beto", "Ávila", "avila", "Çarla", "Cabral",
-                               "Dario", "ÁVILA"};
+    const QStringList names
+        = {"Zeca", "Élio", "beto", "Ávila", "avila", "Çarla", "Cabral", "Dario", "ÁVILA"};
     int key = 0;
     for (const QString &n : names)
         exec(m_db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES (?,?)"),
@@ -548,7 +551,9 @@ void tst_recordset::ptbrCompare()
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(int, sign);
-    auto sgn = [](int v) { return (v > 0) - (v < 0); };
+    auto sgn = [](int v) {
+        return (v > 0) - (v < 0);
+    };
     QCOMPARE(sgn(compareText(a, b)), sign);
     QCOMPARE(sgn(compareText(b, a)), -sign);
     QCOMPARE(sgn(compareTextUtf8(a.toUtf8(), b.toUtf8())), sign);
@@ -704,14 +709,15 @@ void tst_recordset::findsFollowTheRowsRead()
 {
     kq::test::addCheques(m_db, 300);
     Recordset rs(m_db, QStringLiteral("select * from  DEVOLVIDOS order by CD_DEVOLVIDO"));
-    const QString emitente = rs.valueAt(150, rs.fieldIndex(QStringLiteral("NM_EMITENTE")))
-                                 .toString();
+    const QString emitente
+        = rs.valueAt(150, rs.fieldIndex(QStringLiteral("NM_EMITENTE"))).toString();
     // The first of the records with that issuer (a column without an index).
     QVERIFY(rs.findFirst(QStringLiteral("NM_EMITENTE"), emitente.toUpper()));
     const int first = rs.position();
     QVERIFY(first <= 150);
     for (int r = 0; r < first; ++r)
-        QVERIFY(rs.valueAt(r, rs.fieldIndex(QStringLiteral("NM_EMITENTE"))).toString()
+        QVERIFY(rs.valueAt(r, rs.fieldIndex(QStringLiteral("NM_EMITENTE")))
+                    .toString()
                     .compare(emitente, Qt::CaseInsensitive)
                 != 0);
 

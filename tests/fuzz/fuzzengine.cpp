@@ -19,23 +19,60 @@ namespace kq::fuzz {
 
 namespace {
 
-const char kBoundaryBytes[] = {'\0', '\x01', '\t', '\n', '\r', '\x1f', ' ', '"', '\'', '\\',
-                               '\x7f', '\x80', '\xbf', '\xc0', '\xfe', '\xff'};
-const quint64 kBoundaryInts[] = {0,           1,           2,          0x7f,       0x80,
-                                 0xff,        0x100,       0x7fff,     0x8000,     0xffff,
-                                 0x10000,     0x7fffffff,  0x80000000, 0xffffffff, 0x100000000,
-                                 ~quint64(0), quint64(1) << 63, (quint64(1) << 63) - 1};
+const char kBoundaryBytes[] = {'\0', '\x01', '\t',   '\n',   '\r',   '\x1f', ' ',    '"',
+                               '\'', '\\',   '\x7f', '\x80', '\xbf', '\xc0', '\xfe', '\xff'};
+const quint64 kBoundaryInts[] = {0,
+                                 1,
+                                 2,
+                                 0x7f,
+                                 0x80,
+                                 0xff,
+                                 0x100,
+                                 0x7fff,
+                                 0x8000,
+                                 0xffff,
+                                 0x10000,
+                                 0x7fffffff,
+                                 0x80000000,
+                                 0xffffffff,
+                                 0x100000000,
+                                 ~quint64(0),
+                                 quint64(1) << 63,
+                                 (quint64(1) << 63) - 1};
 // Tokens every text reader meets: numbers at the edges of the types, quotes,
 // escapes, multi-byte and broken UTF-8.
-const char *const kCommonTokens[] = {
-    "0",      "-1",       "-0",         "2147483647", "2147483648", "-2147483649",
-    "4294967296", "9223372036854775807", "18446744073709551616", "1e308", "1e309",
-    "-1e309", "0.5",      "NaN",        "Infinity",   "\"",         "'",
-    "\\",     "\\u0000",  "\\ud800",    "%",          "\xc3\xa7", "\xc3\x83",
-    "\xf0\x9f\x98\x80",   "\xed\xa0\x80", "\xc3",     "\r\n",       "\x00"};
-const char *const kBoundaryNumbers[] = {"0", "-1", "1", "255", "65536", "2147483647",
+const char *const kCommonTokens[] = {"0",
+                                     "-1",
+                                     "-0",
+                                     "2147483647",
+                                     "2147483648",
+                                     "-2147483649",
+                                     "4294967296",
+                                     "9223372036854775807",
+                                     "18446744073709551616",
+                                     "1e308",
+                                     "1e309",
+                                     "-1e309",
+                                     "0.5",
+                                     "NaN",
+                                     "Infinity",
+                                     "\"",
+                                     "'",
+                                     "\\",
+                                     "\\u0000",
+                                     "\\ud800",
+                                     "%",
+                                     "\xc3\xa7",
+                                     "\xc3\x83",
+                                     "\xf0\x9f\x98\x80",
+                                     "\xed\xa0\x80",
+                                     "\xc3",
+                                     "\r\n",
+                                     "\x00"};
+const char *const kBoundaryNumbers[] = {"0",          "-1",          "1",
+                                        "255",        "65536",       "2147483647",
                                         "2147483648", "-2147483649", "99999999999999999999",
-                                        "1e309", "0.000001"};
+                                        "1e309",      "0.000001"};
 
 constexpr int kMaxInput = 64 * 1024;
 constexpr quint64 kGolden = 0x9E3779B97F4A7C15ull;
@@ -161,8 +198,9 @@ int countNodes(const QJsonValue &v)
 // A value in place of `old`; Undefined removes it.
 QJsonValue replacement(const QJsonValue &old, Random &rng, const QList<QByteArray> &tokens)
 {
-    static const double numbers[] = {0, -1, 1, 2147483647.0, 2147483648.0, -2147483649.0,
-                                     9007199254740993.0, 1e300, -1e300, 0.5, -0.5};
+    static const double numbers[]
+        = {0,     -1,     1,   2147483647.0, 2147483648.0, -2147483649.0, 9007199254740993.0,
+           1e300, -1e300, 0.5, -0.5};
     switch (rng.below(10)) {
     case 0:
         return QJsonValue(QJsonValue::Undefined);
@@ -193,8 +231,8 @@ QJsonValue replacement(const QJsonValue &old, Random &rng, const QList<QByteArra
     case 8: // text with a control character, a lone surrogate or an accent inside
         if (old.isString()) {
             QString t = old.toString();
-            static const QChar odd[] = {QChar(0), QChar(0x1f), QChar(0xd800), QChar(0xe9),
-                                        QChar(0xfffd), QChar('\n')};
+            static const QChar odd[]
+                = {QChar(0), QChar(0x1f), QChar(0xd800), QChar(0xe9), QChar(0xfffd), QChar('\n')};
             t.insert(rng.below(int(t.size()) + 1), odd[rng.below(int(std::size(odd)))]);
             return t;
         }
@@ -434,8 +472,7 @@ Outcome fuzz(const QString &name, const Mutator &mutator, const Check &check)
     qInstallMessageHandler(g_previousHandler);
     std::fprintf(stderr, "fuzz %s: %lld runs in %lld ms (%lld messages of Qt hidden)\n",
                  label.constData(), static_cast<long long>(out.runs),
-                 static_cast<long long>(clock.elapsed()),
-                 static_cast<long long>(g_hiddenMessages));
+                 static_cast<long long>(clock.elapsed()), static_cast<long long>(g_hiddenMessages));
     return out;
 }
 

@@ -21,7 +21,9 @@ namespace kq::fuzz {
 class Random
 {
 public:
-    explicit Random(quint64 seed) : m_state(seed) {}
+    explicit Random(quint64 seed)
+        : m_state(seed)
+    {}
     quint64 next();
     // 0 .. n-1 (n > 0).
     int below(int n) { return int(next() % quint64(n)); }

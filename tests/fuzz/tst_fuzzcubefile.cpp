@@ -120,10 +120,9 @@ void tst_fuzzcubefile::fuzzFiles(const QString &name, const QString &password,
     const QString reference = path(QStringLiteral("referencia.cub"));
     QVERIFY2(m.save(reference, SaveWithData), qPrintable(m.lastError()));
     m.setPassword(password);
-    const kq::fuzz::Mutator mutator(seeds(m, flags),
-                                    {"KQCUBE", QByteArray("KQCUBE\0", 7), "fields",
-                                     "orientation", "position", "dataIndex", "aggregate",
-                                     "codes", "dict", "rows", "items", "totals"});
+    const kq::fuzz::Mutator mutator(
+        seeds(m, flags), {"KQCUBE", QByteArray("KQCUBE\0", 7), "fields", "orientation", "position",
+                          "dataIndex", "aggregate", "codes", "dict", "rows", "items", "totals"});
     const kq::fuzz::Outcome out = kq::fuzz::fuzz(
         name, mutator, [&](const QByteArray &in) { return check(m, in, reference); });
     QVERIFY2(out.clean(), qPrintable(out.report()));

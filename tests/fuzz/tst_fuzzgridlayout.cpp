@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using kq::platform::GridEX;
 using kq::platform::GridError;
+using kq::platform::GridEX;
 
 class tst_fuzzgridlayout : public QObject
 {
@@ -43,8 +43,8 @@ void tst_fuzzgridlayout::initTestCase()
     m_grid->addColumn(QStringLiteral("nm_emitente"), QStringLiteral("Emitente"), 150);
     m_grid->addColumn(QStringLiteral("cd_devolvido"), QStringLiteral("Chave")).setVisible(false);
     m_grid->addColumn(QStringLiteral("ds_loja"), QStringLiteral("Loja"), 120);
-    kq::platform::GridColumn &valor = m_grid->addColumn(QStringLiteral("vl_cheque"),
-                                                        QStringLiteral("Valor"));
+    kq::platform::GridColumn &valor
+        = m_grid->addColumn(QStringLiteral("vl_cheque"), QStringLiteral("Valor"));
     valor.setFormat(QStringLiteral("Currency"));
     valor.setAggregate(kq::platform::Aggregate::Sum);
     m_grid->addColumn(QStringLiteral("dt_deposito"), QStringLiteral("Depósito"), 90)
@@ -101,8 +101,7 @@ QString tst_fuzzgridlayout::check(const QByteArray &input)
     } catch (const GridError &e) {
         if (e.description().isEmpty())
             return QStringLiteral("refused without a reason");
-        return state() == before ? QString()
-                                 : QStringLiteral("a refused layout changed the grid");
+        return state() == before ? QString() : QStringLiteral("a refused layout changed the grid");
     } catch (const std::exception &e) {
         return QStringLiteral("exception: ") + QString::fromUtf8(e.what());
     }
@@ -128,13 +127,34 @@ void tst_fuzzgridlayout::layoutFiles()
     QFile reference(m_reference);
     QVERIFY(reference.open(QIODevice::ReadOnly));
     seeds << reference.readAll();
-    const kq::fuzz::Mutator mutator(
-        seeds,
-        {"{", "}", "[", "]", ":", ",", "null", "true", "false", "\"format\"", "\"version\"",
-         "\"columns\"", "\"groups\"", "\"sort\"", "\"key\"", "\"caption\"", "\"visible\"",
-         "\"position\"", "\"width\"", "\"order\"", "\"descending\"", "\"groupByBox\"",
-         "\"nm_emitente\"", "\"ds_loja\"", "\"vl_cheque\"", "\"ds_historico\""},
-        kq::fuzz::Mutator::Shape::Json);
+    const kq::fuzz::Mutator mutator(seeds,
+                                    {"{",
+                                     "}",
+                                     "[",
+                                     "]",
+                                     ":",
+                                     ",",
+                                     "null",
+                                     "true",
+                                     "false",
+                                     "\"format\"",
+                                     "\"version\"",
+                                     "\"columns\"",
+                                     "\"groups\"",
+                                     "\"sort\"",
+                                     "\"key\"",
+                                     "\"caption\"",
+                                     "\"visible\"",
+                                     "\"position\"",
+                                     "\"width\"",
+                                     "\"order\"",
+                                     "\"descending\"",
+                                     "\"groupByBox\"",
+                                     "\"nm_emitente\"",
+                                     "\"ds_loja\"",
+                                     "\"vl_cheque\"",
+                                     "\"ds_historico\""},
+                                    kq::fuzz::Mutator::Shape::Json);
     const kq::fuzz::Outcome out = kq::fuzz::fuzz(
         QStringLiteral("gridlayout"), mutator, [this](const QByteArray &in) { return check(in); });
     QVERIFY2(out.clean(), qPrintable(out.report()));

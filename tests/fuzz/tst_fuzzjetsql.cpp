@@ -35,7 +35,8 @@ void tst_fuzzjetsql::initTestCase()
     const QString db = m_data.devolvidos();
     kq::data::exec(db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, nr_documento) "
                                       "VALUES ('00001', 'Ávila', '1*2'), ('00002', 'élio', NULL)"));
-    kq::data::exec(db, QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'AZUL')"));
+    kq::data::exec(db,
+                   QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'AZUL')"));
     kq::data::exec(db, QStringLiteral("INSERT INTO acordos (cd_acordo, cd_loja, CD_CLIENTE, "
                                       "dt_acordo) VALUES ('00001', '001', '00001', '2026-03-02')"));
     kq::data::exec(db, QStringLiteral("INSERT INTO parcelas (cd_acordo, cd_parcela, cd_loja, "
@@ -78,13 +79,46 @@ QString tst_fuzzjetsql::check(const QByteArray &input)
 
 void tst_fuzzjetsql::recordSources()
 {
-    const kq::fuzz::Mutator mutator(
-        kq::fuzz::readCorpus(QStringLiteral("jetsql")),
-        {"#", "#2026/02/29#", "#12/31/1999 23:59:59#", "#0/0/0#", "*", "?", "[", "]", "[*]",
-         "LIKE", " like '", "datepart(", "datepart(\"q\",", "datepart('ww',", "\"yyyy\"", "(",
-         ")", "((", "INNER JOIN", " AS ", "SELECT", " FROM ", "WHERE", "ORDER BY", "GROUP BY",
-         "DISTINCT", "UNION", ",", ".", "'", "''", "\"", "DEVOLVIDOS.", "CLIENTES.", "lojas",
-         "NM_CLIENTE", "DT_DEPOSITO", "NULL", "ESCAPE '\\'"});
+    const kq::fuzz::Mutator mutator(kq::fuzz::readCorpus(QStringLiteral("jetsql")),
+                                    {"#",
+                                     "#2026/02/29#",
+                                     "#12/31/1999 23:59:59#",
+                                     "#0/0/0#",
+                                     "*",
+                                     "?",
+                                     "[",
+                                     "]",
+                                     "[*]",
+                                     "LIKE",
+                                     " like '",
+                                     "datepart(",
+                                     "datepart(\"q\",",
+                                     "datepart('ww',",
+                                     "\"yyyy\"",
+                                     "(",
+                                     ")",
+                                     "((",
+                                     "INNER JOIN",
+                                     " AS ",
+                                     "SELECT",
+                                     " FROM ",
+                                     "WHERE",
+                                     "ORDER BY",
+                                     "GROUP BY",
+                                     "DISTINCT",
+                                     "UNION",
+                                     ",",
+                                     ".",
+                                     "'",
+                                     "''",
+                                     "\"",
+                                     "DEVOLVIDOS.",
+                                     "CLIENTES.",
+                                     "lojas",
+                                     "NM_CLIENTE",
+                                     "DT_DEPOSITO",
+                                     "NULL",
+                                     "ESCAPE '\\'"});
     const kq::fuzz::Outcome out = kq::fuzz::fuzz(
         QStringLiteral("jetsql"), mutator, [this](const QByteArray &in) { return check(in); });
     QVERIFY2(out.clean(), qPrintable(out.report()));

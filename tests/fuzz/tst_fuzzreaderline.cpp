@@ -52,13 +52,15 @@ void tst_fuzzreaderline::initTestCase()
     const QString db = m_fx->devolvidos();
     kq::data::exec(db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) "
                                       "VALUES ('00001', 'ANA PAULA')"));
-    kq::data::exec(db, QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'AZUL')"));
+    kq::data::exec(db,
+                   QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'AZUL')"));
     // An issuer the seed line's account recalls.
-    kq::data::exec(db, QStringLiteral(
-        "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, CD_BANCO, CD_AGENCIA, "
-        "CD_CONTA, NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, CD_chave, VL_CHEQUE, DT_DEPOSITO) "
-        "VALUES ('0000000001', '00001', '001', '237', '1234', '1234567', '000123', "
-        "'EMPRESA X', '12.345.678/0001-99', '23712341234567', 10, '2024-03-05')"));
+    kq::data::exec(
+        db, QStringLiteral(
+                "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, CD_BANCO, CD_AGENCIA, "
+                "CD_CONTA, NR_CHEQUE, NM_EMITENTE, NR_DOCUMENTO, CD_chave, VL_CHEQUE, DT_DEPOSITO) "
+                "VALUES ('0000000001', '00001', '001', '237', '1234', '1234567', '000123', "
+                "'EMPRESA X', '12.345.678/0001-99', '23712341234567', 10, '2024-03-05')"));
     m_screen = qobject_cast<kq::collection::flancheques *>(
         kq::platform::ScreenRegistry::instance().show(QStringLiteral("flancheques")));
     QVERIFY(m_screen);
@@ -86,8 +88,7 @@ QString tst_fuzzreaderline::check(const QByteArray &input)
     const ReaderLine cut = kq::collection::cutReaderLine(box("ds_leitora")->text());
     m_screen->ds_leitora_LostFocus();
     const QStringList parts = {box("CD_BANCO")->text(), box("CD_AGENCIA")->text(),
-                               box("CD_CONTA")->text(),
-                               box("NR_CHEQUE")->text()};
+                               box("CD_CONTA")->text(), box("NR_CHEQUE")->text()};
     if (parts != QStringList{cut.banco, cut.agencia, cut.conta, cut.cheque})
         return QStringLiteral("the boxes do not hold the line's parts: ") + parts.join(u'|');
     if (errorLogSize() != logBefore || m_fx->dialogs.messages.size() != messagesBefore)
@@ -107,13 +108,13 @@ QString tst_fuzzreaderline::check(const QByteArray &input)
                    : QStringLiteral("nothing saved and nothing said");
     if (after != before + 1)
         return QStringLiteral("%1 cheques saved").arg(after - before);
-    QSqlQuery q = kq::data::exec(db, QStringLiteral(
-        "SELECT CD_BANCO, CD_AGENCIA, CD_CONTA, NR_CHEQUE, CD_chave FROM DEVOLVIDOS "
-        "ORDER BY CD_DEVOLVIDO DESC LIMIT 1"));
+    QSqlQuery q = kq::data::exec(
+        db,
+        QStringLiteral("SELECT CD_BANCO, CD_AGENCIA, CD_CONTA, NR_CHEQUE, CD_chave FROM DEVOLVIDOS "
+                       "ORDER BY CD_DEVOLVIDO DESC LIMIT 1"));
     q.next();
-    const QStringList saved = {q.value(0).toString(), q.value(1).toString(),
-                               q.value(2).toString(), q.value(3).toString(),
-                               q.value(4).toString()};
+    const QStringList saved = {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                               q.value(3).toString(), q.value(4).toString()};
     const QStringList expected = {parts[0], parts[1], parts[2], parts[3],
                                   kq::collection::accountKey(parts[0], parts[1], parts[2])};
     if (saved != expected)

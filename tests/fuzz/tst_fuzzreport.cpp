@@ -34,10 +34,11 @@ private slots:
 void tst_fuzzreport::initTestCase()
 {
     const QString db = m_data.devolvidos();
-    kq::data::exec(db, QStringLiteral(
-        "INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES ('00001', 'ANA'), ('00002', 'Élio')"));
-    kq::data::exec(db, QStringLiteral(
-        "INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'LOJA AZUL'), ('002', NULL)"));
+    kq::data::exec(db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES "
+                                      "('00001', 'ANA'), ('00002', 'Élio')"));
+    kq::data::exec(
+        db, QStringLiteral(
+                "INSERT INTO lojas (CD_loja, DS_loja) VALUES ('001', 'LOJA AZUL'), ('002', NULL)"));
     kq::test::addCheques(db, 6);
 }
 
@@ -82,14 +83,43 @@ void tst_fuzzreport::reportFiles()
     for (const auto &[name, contents] : kq::data::shippedFiles())
         if (name.endsWith(QLatin1String(".rpt")))
             seeds << contents;
-    const kq::fuzz::Mutator mutator(
-        seeds,
-        {"{", "}", "[", "]", ":", ",", "null", "true", "false", "\"formato\"", "\"versao\"",
-         "\"campos\"", "\"tabelas\"", "\"filtro\"", "\"ordem\"", "\"colunas\"", "\"grupos\"",
-         "\"campo\"", "\"titulo\"", "\"largura\"", "\"alinhamento\"", "\"total\"", "\"soma\"",
-         "\"contagem\"", "\"paisagem\"", ";", "(", ")", "--", "/*", "'", "DEVOLVIDOS.", "0.00",
-         "dd/mm/yyyy", "Currency"},
-        kq::fuzz::Mutator::Shape::Json);
+    const kq::fuzz::Mutator mutator(seeds,
+                                    {"{",
+                                     "}",
+                                     "[",
+                                     "]",
+                                     ":",
+                                     ",",
+                                     "null",
+                                     "true",
+                                     "false",
+                                     "\"formato\"",
+                                     "\"versao\"",
+                                     "\"campos\"",
+                                     "\"tabelas\"",
+                                     "\"filtro\"",
+                                     "\"ordem\"",
+                                     "\"colunas\"",
+                                     "\"grupos\"",
+                                     "\"campo\"",
+                                     "\"titulo\"",
+                                     "\"largura\"",
+                                     "\"alinhamento\"",
+                                     "\"total\"",
+                                     "\"soma\"",
+                                     "\"contagem\"",
+                                     "\"paisagem\"",
+                                     ";",
+                                     "(",
+                                     ")",
+                                     "--",
+                                     "/*",
+                                     "'",
+                                     "DEVOLVIDOS.",
+                                     "0.00",
+                                     "dd/mm/yyyy",
+                                     "Currency"},
+                                    kq::fuzz::Mutator::Shape::Json);
     const kq::fuzz::Outcome out = kq::fuzz::fuzz(
         QStringLiteral("report"), mutator, [this](const QByteArray &in) { return check(in); });
     QVERIFY2(out.clean(), qPrintable(out.report()));

@@ -46,9 +46,9 @@ void tst_fuzzsysini::sysIni()
     QList<QByteArray> seeds = kq::fuzz::readCorpus(QStringLiteral("sysini"));
     for (QByteArray &s : seeds)
         s.replace("@DADOS@", folder);
-    const kq::fuzz::Mutator mutator(seeds, {folder, "/", "//", "..", "./", "~", "\r", "\n",
-                                            "\r\n", "\t", " ", "C:\\", "\\\\servidor\\",
-                                            "\xef\xbb\xbf", "\xff\xfe", "sys.ini"});
+    const kq::fuzz::Mutator mutator(seeds, {folder, "/", "//", "..", "./", "~", "\r", "\n", "\r\n",
+                                            "\t", " ", "C:\\", "\\\\servidor\\", "\xef\xbb\xbf",
+                                            "\xff\xfe", "sys.ini"});
     const kq::fuzz::Outcome out = kq::fuzz::fuzz(
         QStringLiteral("sysini"), mutator, [this](const QByteArray &in) { return check(in); });
     QVERIFY2(out.clean(), qPrintable(out.report()));

@@ -34,12 +34,13 @@ inline void createFile(const QString &path, const QStringList &statements)
 inline void createCheques(const QString &path)
 {
     createFile(path, {
-        QStringLiteral("CREATE TABLE cheques (cd_devolvido TEXT PRIMARY KEY, cd_loja TEXT, "
-                       "ds_loja TEXT, nm_emitente TEXT, vl_cheque REAL, dt_deposito TEXT, "
-                       "cd_situacao TEXT, ds_historico TEXT, status INTEGER)"),
-        QStringLiteral("CREATE TABLE situacoes (cd_situacao TEXT PRIMARY KEY, "
-                       "ds_situacao TEXT)"),
-    });
+                         QStringLiteral(
+                             "CREATE TABLE cheques (cd_devolvido TEXT PRIMARY KEY, cd_loja TEXT, "
+                             "ds_loja TEXT, nm_emitente TEXT, vl_cheque REAL, dt_deposito TEXT, "
+                             "cd_situacao TEXT, ds_historico TEXT, status INTEGER)"),
+                         QStringLiteral("CREATE TABLE situacoes (cd_situacao TEXT PRIMARY KEY, "
+                                        "ds_situacao TEXT)"),
+                     });
     const QString insert = QStringLiteral("INSERT INTO cheques VALUES (?,?,?,?,?,?,?,?,?)");
     const QList<QVariantList> rows = {
         {"0000000001", "001", "Loja Centro", "Ana", 100.0, "2024-01-05", "001", "ligou", 0},

@@ -187,8 +187,9 @@ void tst_gridex::boundValuesAreLookedForAsTheyAre_data()
 void tst_gridex::boundValuesAreLookedForAsTheyAre()
 {
     QFETCH(QString, name);
-    kq::data::exec(m_db, QStringLiteral("INSERT INTO cheques (cd_devolvido, nm_emitente) "
-                                        "VALUES ('0000000009', ?)"),
+    kq::data::exec(m_db,
+                   QStringLiteral("INSERT INTO cheques (cd_devolvido, nm_emitente) "
+                                  "VALUES ('0000000009', ?)"),
                    {name});
     GridEX g;
     g.setDatabaseName(m_db);
@@ -210,8 +211,8 @@ void tst_gridex::badRecordSourceKeepsRows_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<int>("number");
     QTest::newRow("bad sql") << QString() << "SELECT * FROM nao_existe" << 3061;
-    QTest::newRow("missing field") << QString()
-                                   << "SELECT nm_emitente, cd_devolvido FROM cheques" << 3265;
+    QTest::newRow("missing field")
+        << QString() << "SELECT nm_emitente, cd_devolvido FROM cheques" << 3265;
     QTest::newRow("missing file") << "nada.mdb" << kAll << 3024;
 }
 
@@ -327,8 +328,7 @@ void tst_gridex::headerClickSorts()
     const QPoint valor(h->sectionViewportPosition(3) + h->sectionSize(3) / 2, h->height() / 2);
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, valor);
     // Ascending by value, Null first; the current record stays.
-    QCOMPARE(columnTexts(g, 1).mid(0, 3),
-             (QStringList{"Hugo", "Fábio", "Davi"}));
+    QCOMPARE(columnTexts(g, 1).mid(0, 3), (QStringList{"Hugo", "Fábio", "Davi"}));
     QCOMPARE(g.value(1).toString(), QStringLiteral("Ana"));
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, valor);
     QCOMPARE(g.textAt(0, 1), QStringLiteral("Gil"));
@@ -338,8 +338,7 @@ void tst_gridex::headerClickSorts()
                                         "VALUES ('0000000010', 'ábaco'), ('0000000011', 'beto')"));
     g.refresh();
     g.sortBy(1);
-    QCOMPARE(columnTexts(g, 1).mid(0, 5),
-             (QStringList{"ábaco", "Ana", "beto", "Bruno", "Carla"}));
+    QCOMPARE(columnTexts(g, 1).mid(0, 5), (QStringList{"ábaco", "Ana", "beto", "Bruno", "Carla"}));
 }
 
 void tst_gridex::stylesAndRowFormatHook()
@@ -443,12 +442,11 @@ void tst_gridex::groupingTwoLevels()
         if (g.rowType(r) == RowType::GroupHeader)
             captions << g.groupCaption(r);
     }
-    QCOMPARE(captions,
-             (QStringList{"1|Loja: Loja Centro|3|145.25", "2|Situação: 002|1|40.25",
-                          "2|Situação: 001|2|105", "1|Loja: Loja Norte|3|350.49",
-                          "2|Situação: 002|2|250.5", "2|Situação: 001|1|99.99",
-                          "1|Loja: Loja Sul|2|310", "2|Situação: 002|1|300",
-                          "2|Situação: 001|1|10"}));
+    QCOMPARE(captions, (QStringList{"1|Loja: Loja Centro|3|145.25", "2|Situação: 002|1|40.25",
+                                    "2|Situação: 001|2|105", "1|Loja: Loja Norte|3|350.49",
+                                    "2|Situação: 002|2|250.5", "2|Situação: 001|1|99.99",
+                                    "1|Loja: Loja Sul|2|310", "2|Situação: 002|1|300",
+                                    "2|Situação: 001|1|10"}));
     // 3 + 6 group rows, 8 records, the total row.
     QCOMPARE(g.rowCount(), 18);
     QCOMPARE(g.textAt(1, 4), QStringLiteral("R$ 40,25"));
@@ -504,8 +502,7 @@ void tst_gridex::groupWithoutArguments()
     QCOMPARE(g.groupColumns(), QList<int>{3});
     // Grouped already: the current cell's column becomes the next level.
     g.setCurrentRow(1);
-    g.view()->setCurrentIndex(g.view()->currentIndex().sibling(g.view()->currentIndex().row(),
-                                                                5));
+    g.view()->setCurrentIndex(g.view()->currentIndex().sibling(g.view()->currentIndex().row(), 5));
     g.group();
     QCOMPARE(g.groupColumns(), (QList<int>{3, 6}));
     g.ungroup();
@@ -597,8 +594,7 @@ void tst_gridex::columnsByPosition()
     QVERIFY(h->isSectionHidden(0));
     g.column(1).setVisible(true);
     g.column(1).setCaption(QStringLiteral("Nome"));
-    QCOMPARE(g.view()->model()->headerData(0, Qt::Horizontal).toString(),
-             QStringLiteral("Nome"));
+    QCOMPARE(g.view()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nome"));
     try {
         g.column(9);
         QFAIL("column 9 does not exist");
@@ -701,8 +697,9 @@ void tst_gridex::largeSourceReadsInTheBackground()
 {
     kq::data::Transaction t(m_db);
     for (int i = 0; i < 6000; ++i) {
-        kq::data::exec(m_db, QStringLiteral("INSERT INTO cheques (cd_devolvido, cd_loja, "
-                                            "nm_emitente, vl_cheque) VALUES (?, ?, ?, 1.5)"),
+        kq::data::exec(m_db,
+                       QStringLiteral("INSERT INTO cheques (cd_devolvido, cd_loja, "
+                                      "nm_emitente, vl_cheque) VALUES (?, ?, ?, 1.5)"),
                        {QStringLiteral("X%1").arg(i, 6, 10, QLatin1Char('0')),
                         QStringLiteral("00%1").arg(i % 3 + 1), QStringLiteral("N%1").arg(i)});
     }
@@ -724,13 +721,13 @@ void tst_gridex::largeSourceReadsInTheBackground()
 
 void tst_gridex::backgroundRowsShownInGrowingSteps()
 {
-    kq::data::exec(m_db, QStringLiteral(
-                             "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+    kq::data::exec(
+        m_db, QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
                              "WHERE n < 10000) INSERT INTO cheques (cd_devolvido, nm_emitente, "
                              "vl_cheque) SELECT printf('X%06d', n), 'N' || n, 1 FROM c"));
     const QVariant h = kq::data::database(m_db).driver()->handle();
-    sqlite3_create_function(*static_cast<sqlite3 *const *>(h.constData()), "slow", 1,
-                            SQLITE_UTF8, nullptr, slowFunction, nullptr, nullptr);
+    sqlite3_create_function(*static_cast<sqlite3 *const *>(h.constData()), "slow", 1, SQLITE_UTF8,
+                            nullptr, slowFunction, nullptr, nullptr);
     GridEX g;
     design(g);
     g.resize(600, 300);

@@ -40,8 +40,7 @@ private slots:
         QTest::newRow("designed too narrow for its money")
             << QVector<ColumnNeed>{need(10, 30, 60), need(1, 80, 80)} << 150.0 << true << true;
         QTest::newRow("text wraps, money whole")
-            << QVector<ColumnNeed>{need(100, 30, 200), need(100, 80, 80)} << 150.0 << true
-            << false;
+            << QVector<ColumnNeed>{need(100, 30, 200), need(100, 80, 80)} << 150.0 << true << false;
         QTest::newRow("exactly the minimums")
             << QVector<ColumnNeed>{need(1, 50, 90), need(1, 50, 50)} << 100.0 << true << false;
         QTest::newRow("minimums too wide")
@@ -74,9 +73,9 @@ private slots:
     {
         // Key columns 0 and 3 open every band; the rest keep their order; the
         // column wider than a page gets a band of its own.
-        const QVector<ColumnNeed> columns{need(1, 20, 20, true), need(1, 30, 30),
-                                          need(1, 30, 30), need(1, 10, 10, true),
-                                          need(1, 40, 40), need(1, 500, 500), need(1, 20, 20)};
+        const QVector<ColumnNeed> columns{need(1, 20, 20, true), need(1, 30, 30), need(1, 30, 30),
+                                          need(1, 10, 10, true), need(1, 40, 40), need(1, 500, 500),
+                                          need(1, 20, 20)};
         const auto bands = kq::platform::columnBands(columns, 100);
         QCOMPARE(bands, (QVector<QVector<int>>{{0, 3, 1, 2}, {0, 3, 4}, {0, 3, 5}, {0, 3, 6}}));
     }

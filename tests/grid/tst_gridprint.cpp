@@ -183,8 +183,7 @@ void tst_gridprint::printPagesAndPageEvent()
     connect(&g, &GridEX::pagePrinting, this, [&](int page, int count) {
         events.append({page, count});
         g.printerSettings().setFooter(3, QStringLiteral("Page ") + QString::number(page)
-                                             + QStringLiteral("\r\n of ")
-                                             + QString::number(count));
+                                             + QStringLiteral("\r\n of ") + QString::number(count));
         footers << g.printerSettings().footer(3);
     });
     g.printerSettings().setFooter(2, QStringLiteral("01/02/2024 10:00:00"));
@@ -329,17 +328,16 @@ void tst_gridprint::badLayoutChangesNothing_data()
     QTest::addColumn<int>("number");
     QTest::newRow("corrupt") << QByteArray("{\"format\": \"kq-grid-lay") << 321;
     QTest::newRow("not a layout") << QByteArray("[1, 2, 3]") << 321;
-    QTest::newRow("other format") << QByteArray("{\"format\": \"cube\", \"version\": 1}")
-                                  << 321;
+    QTest::newRow("other format") << QByteArray("{\"format\": \"cube\", \"version\": 1}") << 321;
     QTest::newRow("incomplete column")
         << QByteArray("{\"format\":\"kq-grid-layout\",\"version\":1,"
                       "\"columns\":[{\"key\":\"nm_emitente\",\"caption\":\"X\"}]}")
         << 321;
-    QTest::newRow("another grid")
-        << QByteArray("{\"format\":\"kq-grid-layout\",\"version\":1,\"columns\":"
-                      "[{\"key\":\"cd_cor\",\"caption\":\"Cor\",\"visible\":true,"
-                      "\"position\":1,\"width\":50}],\"groups\":[]}")
-        << 321;
+    QTest::newRow("another grid") << QByteArray(
+        "{\"format\":\"kq-grid-layout\",\"version\":1,\"columns\":"
+        "[{\"key\":\"cd_cor\",\"caption\":\"Cor\",\"visible\":true,"
+        "\"position\":1,\"width\":50}],\"groups\":[]}")
+                                  << 321;
     QTest::newRow("missing file") << QByteArray() << 53;
 }
 
@@ -446,7 +444,7 @@ void tst_gridprint::groupedColouredGridOnScreen()
 void tst_gridprint::printedTextsFitTheirCells_data()
 {
     QTest::addColumn<int>("columns");
-    QTest::addColumn<int>("width");  // designed width of every column (0: as designed)
+    QTest::addColumn<int>("width"); // designed width of every column (0: as designed)
     QTest::addColumn<bool>("grouped");
     QTest::addColumn<int>("orientation");
     QTest::addColumn<double>("fontSize");
@@ -552,10 +550,11 @@ void tst_gridprint::printedTextsFitTheirCells()
     if (!dir.isEmpty()) {
         QPrinter pdf(QPrinter::HighResolution);
         pdf.setOutputFormat(QPrinter::PdfFormat);
-        pdf.setOutputFileName(dir + QLatin1Char('/') + QString::fromLatin1(QTest::currentDataTag())
-                                        .replace(QRegularExpression(QStringLiteral("\\W+")),
-                                                 QStringLiteral("_"))
-                              + QStringLiteral(".pdf"));
+        pdf.setOutputFileName(
+            dir + QLatin1Char('/')
+            + QString::fromLatin1(QTest::currentDataTag())
+                  .replace(QRegularExpression(QStringLiteral("\\W+")), QStringLiteral("_"))
+            + QStringLiteral(".pdf"));
         g.printGrid(&pdf);
     }
 }
@@ -585,12 +584,12 @@ void tst_gridprint::previewOfALargeGridLaysOutAPartAtATime()
 {
     // 100,000 cheques more: their pages are placed while the event loop runs,
     // the first one shown before; only the pages in sight are drawn.
-    kq::data::exec(m_db, QStringLiteral(
-                             "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
-                             "WHERE n < 100000) INSERT INTO cheques (cd_devolvido, cd_loja, "
-                             "ds_loja, nm_emitente, vl_cheque, cd_situacao) SELECT "
-                             "printf('Z%09d', n), '001', 'Loja Centro', 'Emitente ' || n, n, "
-                             "'001' FROM c"));
+    kq::data::exec(m_db,
+                   QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                                  "WHERE n < 100000) INSERT INTO cheques (cd_devolvido, cd_loja, "
+                                  "ds_loja, nm_emitente, vl_cheque, cd_situacao) SELECT "
+                                  "printf('Z%09d', n), '001', 'Loja Centro', 'Emitente ' || n, n, "
+                                  "'001' FROM c"));
     GridEX g;
     bind(g);
     QCOMPARE(g.recordCount(), 100158);

@@ -15,8 +15,7 @@ namespace kq::test {
 // The test files of tests/fixtures.
 inline QString fixtureFile(const QString &name)
 {
-    return qEnvironmentVariable("KQ_TEST_SOURCE_DIR") + QStringLiteral("/tests/fixtures/")
-           + name;
+    return qEnvironmentVariable("KQ_TEST_SOURCE_DIR") + QStringLiteral("/tests/fixtures/") + name;
 }
 
 // The public Jet 4 test file: one table DateTest, six rows.

@@ -22,8 +22,7 @@ public:
 
     explicit MemoryDatabase(const QString &file = QStringLiteral("antigo.mdb"))
         : m_file(file)
-    {
-    }
+    {}
     Table &add(const QString &name, const QStringList &columns)
     {
         m_tables.push_back({name, columns, {}});
@@ -59,8 +58,7 @@ private:
     public:
         explicit Reader(const Table &t)
             : m_table(t)
-        {
-        }
+        {}
         QString name() const override { return m_table.name; }
         QStringList columns() const override { return m_table.columns; }
         qint64 rowCount() const override { return m_table.rows.size(); }

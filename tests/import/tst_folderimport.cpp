@@ -137,16 +137,16 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("said");
         const QByteArray jet = kq::test::fileBytes(kq::test::jetFixture());
-        QTest::newRow("a newer Access") << "devolvidos.mdb" << kq::test::newerAccessBytes()
-                                        << "versão mais nova do Access";
-        QTest::newRow("cut inside a page") << "devolvidos.mdb" << jet.left(150000)
-                                           << "incompleto ou danificado";
-        QTest::newRow("cut at a page") << "devolvidos.mdb" << jet.left(4096 * 25)
-                                       << "incompleto ou danificado";
-        QTest::newRow("no Access file") << "notas.txt" << QByteArray("nada")
-                                        << "não tem bancos do Access";
-        QTest::newRow("beside a file that is no database") << "help.mdb" << QByteArray("texto")
-                                                          << "nem do Access";
+        QTest::newRow("a newer Access")
+            << "devolvidos.mdb" << kq::test::newerAccessBytes() << "versão mais nova do Access";
+        QTest::newRow("cut inside a page")
+            << "devolvidos.mdb" << jet.left(150000) << "incompleto ou danificado";
+        QTest::newRow("cut at a page")
+            << "devolvidos.mdb" << jet.left(4096 * 25) << "incompleto ou danificado";
+        QTest::newRow("no Access file")
+            << "notas.txt" << QByteArray("nada") << "não tem bancos do Access";
+        QTest::newRow("beside a file that is no database")
+            << "help.mdb" << QByteArray("texto") << "nem do Access";
     }
     void failureLeavesTheFolderAsItWas()
     {

@@ -71,8 +71,7 @@ const DictionaryTable kDictionary[] = {
     {"devolvidos.mdb", "status", "cd_status:t ds_status:t"},
     {"MENU.mdb", "CONFIG", "GRUPO:i OPCAO:i descricao:t ds_tootip:t opcoes:t"},
     {"help.mdb", "help", "cd_modulo:t ds_help:t"},
-    {"tutorial.mdb", "filmes",
-     "CD_SISTEMA:t DS_MODULO:t DS_LINK:t DS_SISTEMA:t cd_sequencial:i"},
+    {"tutorial.mdb", "filmes", "CD_SISTEMA:t DS_MODULO:t DS_LINK:t DS_SISTEMA:t cd_sequencial:i"},
 };
 
 // A stand-in for the program's password hash that shows what it was given.
@@ -128,11 +127,16 @@ QString typeOf(const QString &path, const QString &table, const QString &field)
 SourceValue valueFor(char kind, const QString &field)
 {
     switch (kind) {
-    case 'd': return SourceValue::dateTime(-363.75); // 01/01/1899 18:00
-    case 'm': return SourceValue::currency(123456789); // 12.345,6789
-    case 'n': return SourceValue::number(2.5);
-    case 'i': return SourceValue::integer64(3);
-    case 'b': return SourceValue::boolean(true);
+    case 'd':
+        return SourceValue::dateTime(-363.75); // 01/01/1899 18:00
+    case 'm':
+        return SourceValue::currency(123456789); // 12.345,6789
+    case 'n':
+        return SourceValue::number(2.5);
+    case 'i':
+        return SourceValue::integer64(3);
+    case 'b':
+        return SourceValue::boolean(true);
     default:
         if (field.compare(QStringLiteral("CD_ACORDO"), Qt::CaseInsensitive) == 0)
             return SourceValue::string(QStringLiteral("1"));
@@ -143,11 +147,15 @@ SourceValue valueFor(char kind, const QString &field)
 QVariant storedFor(char kind, const QString &field)
 {
     switch (kind) {
-    case 'd': return QStringLiteral("1899-01-01");
-    case 'm': return 12345.6789;
-    case 'n': return 2.5;
+    case 'd':
+        return QStringLiteral("1899-01-01");
+    case 'm':
+        return 12345.6789;
+    case 'n':
+        return 2.5;
     case 'i':
-    case 'b': return qlonglong(kind == 'i' ? 3 : 1);
+    case 'b':
+        return qlonglong(kind == 'i' ? 3 : 1);
     default:
         if (field == QStringLiteral("senha"))
             return fakeHash(QStringLiteral("Ação é senha"));
@@ -225,8 +233,9 @@ private slots:
                 if (QString::fromUtf8(t.database) != it.key())
                     continue;
                 const QString table = QString::fromUtf8(t.table);
-                QVERIFY(std::any_of(report.tables.begin(), report.tables.end(),
-                                    [&](const auto &c) { return c.table == table && c.rows == 1; }));
+                QVERIFY(std::any_of(report.tables.begin(), report.tables.end(), [&](const auto &c) {
+                    return c.table == table && c.rows == 1;
+                }));
                 const QList<QVariantMap> rows = rowsOf(path, table);
                 QCOMPARE(rows.size(), 1);
                 const QStringList fields = QString::fromUtf8(t.fields).split(QLatin1Char(' '));
@@ -252,7 +261,7 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("field");
         QTest::addColumn<SourceValue>("value");
-        QTest::addColumn<QString>("type");   // SQLite's type of the stored value
+        QTest::addColumn<QString>("type"); // SQLite's type of the stored value
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("refused"); // part of the message when it stops
 
@@ -297,7 +306,8 @@ private slots:
         // Yes/No: 0 and 1, whatever the old file stored.
         row("yes", "agenda", "status", SourceValue::boolean(true), "integer", 1LL);
         row("no", "agenda", "status", SourceValue::boolean(false), "integer", 0LL);
-        row("Jet's true as a number", "agenda", "status", SourceValue::integer64(-1), "integer", 1LL);
+        row("Jet's true as a number", "agenda", "status", SourceValue::integer64(-1), "integer",
+            1LL);
         row("Sim as text", "agenda", "status", SourceValue::string("Sim"), "integer", 1LL);
         row("no value is no", "agenda", "status", SourceValue::null(), "integer", 0LL);
         stop("text that is no yes/no", "agenda", "status", SourceValue::string("talvez"),
@@ -343,14 +353,16 @@ private slots:
         if (!refused.isEmpty()) {
             const QString message = failure(source, kq::data::kDevolvidos, path);
             QVERIFY2(message.contains(refused), qPrintable(message));
-            QVERIFY2(message.contains(QStringLiteral("DEVOLVIDOS.MDB (tabela %1, registro 1").arg(table)),
+            QVERIFY2(message.contains(
+                         QStringLiteral("DEVOLVIDOS.MDB (tabela %1, registro 1").arg(table)),
                      qPrintable(message));
             QVERIFY(!QFile::exists(path));
             return;
         }
         runImport(source, kq::data::kDevolvidos, path);
         QCOMPARE(typeOf(path, table, field), type);
-        const QVariant got = kq::data::scalar(path, QStringLiteral("SELECT %1 FROM %2").arg(field, table));
+        const QVariant got
+            = kq::data::scalar(path, QStringLiteral("SELECT %1 FROM %2").arg(field, table));
         if (stored.typeId() == QMetaType::Double)
             QCOMPARE(got.toDouble(), stored.toDouble());
         else if (stored.isValid())
@@ -413,14 +425,13 @@ private slots:
     // row that cannot be taken is the one reported, and nothing hangs.
     void firstFailingRowIsReported_data()
     {
-        QTest::addColumn<int>("badDate");      // row with a date that is no date (0: none)
-        QTest::addColumn<int>("repeatedKey");  // row that repeats the key of row 1 (0: none)
+        QTest::addColumn<int>("badDate");     // row with a date that is no date (0: none)
+        QTest::addColumn<int>("repeatedKey"); // row that repeats the key of row 1 (0: none)
         QTest::addColumn<QString>("said");
-        QTest::newRow("repeated key, far ahead of the reading") << 0 << 9000
-                                                                << "registro 9000)";
+        QTest::newRow("repeated key, far ahead of the reading") << 0 << 9000 << "registro 9000)";
         QTest::newRow("bad date in the first batch") << 3 << 0 << "registro 3, campo DT_DEPOSITO";
-        QTest::newRow("bad date before a repeated key") << 6000 << 9000
-                                                        << "registro 6000, campo DT_DEPOSITO";
+        QTest::newRow("bad date before a repeated key")
+            << 6000 << 9000 << "registro 6000, campo DT_DEPOSITO";
         QTest::newRow("repeated key before a bad date") << 9500 << 7000 << "registro 7000)";
     }
     void firstFailingRowIsReported()
@@ -432,7 +443,8 @@ private slots:
         auto &cheques = source.add("DEVOLVIDOS", {"CD_DEVOLVIDO", "DT_DEPOSITO"});
         for (int i = 1; i <= 12000; ++i)
             cheques.rows << SourceRow{
-                SourceValue::string(QString::number(i == repeatedKey ? 1 : i).rightJustified(10, '0')),
+                SourceValue::string(
+                    QString::number(i == repeatedKey ? 1 : i).rightJustified(10, '0')),
                 SourceValue::dateTime(i == badDate ? 1e12 : 45000)};
         const QString path = newPath();
         const QString message = failure(source, kq::data::kDevolvidos, path);
@@ -454,8 +466,8 @@ private slots:
     void ruleOfTheTableStopsNamingTheRow()
     {
         MemoryDatabase source;
-        source.add("parametros", {"ds_empresa"}).rows
-            << SourceRow{SourceValue::string("A")} << SourceRow{SourceValue::string("B")};
+        source.add("parametros", {"ds_empresa"}).rows << SourceRow{SourceValue::string("A")}
+                                                      << SourceRow{SourceValue::string("B")};
         const QString message = failure(source, kq::data::kDevolvidos, newPath());
         QVERIFY2(message.contains("tabela parametros, registro 2"), qPrintable(message));
         QVERIFY2(message.contains("único registro"), qPrintable(message));
@@ -476,10 +488,10 @@ private slots:
         QCOMPARE(kq::data::scalar(path, "SELECT senha FROM usuarios WHERE CD_usuario = '001'")
                      .toString(),
                  QStringLiteral("$hash$* b"));
-        QVERIFY(kq::data::scalar(path, "SELECT senha FROM usuarios WHERE CD_usuario = '002'")
-                    .isNull());
-        QCOMPARE(kq::data::scalar(path, "SELECT count(*) FROM usuarios WHERE senha = 'a b'").toInt(),
-                 0);
+        QVERIFY(
+            kq::data::scalar(path, "SELECT senha FROM usuarios WHERE CD_usuario = '002'").isNull());
+        QCOMPARE(
+            kq::data::scalar(path, "SELECT count(*) FROM usuarios WHERE senha = 'a b'").toInt(), 0);
 
         users.rows << SourceRow{SourceValue::string("001"), SourceValue::string("Outro"),
                                 SourceValue::string("segredo-123")};
@@ -505,7 +517,8 @@ private slots:
         auto &cheques = source.add("DEVOLVIDOS", {"CD_DEVOLVIDO"});
         // More rows than the reading keeps ready ahead of the writing.
         for (int i = 1; i <= 20000; ++i)
-            cheques.rows << SourceRow{SourceValue::string(QString::number(i).rightJustified(10, '0'))};
+            cheques.rows << SourceRow{
+                SourceValue::string(QString::number(i).rightJustified(10, '0'))};
         // The user cancels once the first rows are read.
         kq::test::ScriptedDialogs dialogs;
         dialogs.cancelProgressAt = 1;

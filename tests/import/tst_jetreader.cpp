@@ -87,16 +87,12 @@ private slots:
         }
         // Dates from their stored value, in and out of 1900-2099.
         const QStringList expected[] = {
-            {"2021-12-02", "2021-12-02", "2021-12-02"},
-            {"9999-01-01", "9999-01-01", "9999-01-01"},
-            {"1898-01-01", "1899-01-01", "1900-01-01"},
-            {"0632-01-01", "0633-01-01", "0634-01-01"},
-            {"2021-12-02", "2021-12-02", "2021-12-02"},
-            {"2021-12-02", "2021-12-02", "2021-12-02"},
+            {"2021-12-02", "2021-12-02", "2021-12-02"}, {"9999-01-01", "9999-01-01", "9999-01-01"},
+            {"1898-01-01", "1899-01-01", "1900-01-01"}, {"0632-01-01", "0633-01-01", "0634-01-01"},
+            {"2021-12-02", "2021-12-02", "2021-12-02"}, {"2021-12-02", "2021-12-02", "2021-12-02"},
         };
         for (int i = 0; i < 6; ++i)
-            QCOMPARE((QStringList{day(rows[i][1]), day(rows[i][2]), day(rows[i][3])}),
-                     expected[i]);
+            QCOMPARE((QStringList{day(rows[i][1]), day(rows[i][2]), day(rows[i][3])}), expected[i]);
         QCOMPARE(rows[1][4].text, QStringLiteral("Year 9999"));
         QCOMPARE(rows[1][5].text, QStringLiteral("Year 1999"));
         QCOMPARE(rows[2][4].text, QStringLiteral("Pre-1900 years"));
@@ -129,16 +125,16 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << "não é um banco de dados do Access";
         QTest::newRow("a text file") << QByteArray("CD_CLIENTE;NM_CLIENTE\n00001;Ana\n")
                                      << "não é um banco de dados do Access";
-        QTest::newRow("an SQLite database") << QByteArray("SQLite format 3\0", 16).leftJustified(8192, '\0')
-                                            << "não é um banco de dados do Access";
-        QTest::newRow("a newer Access") << kq::test::newerAccessBytes()
-                                        << "versão mais nova do Access";
+        QTest::newRow("an SQLite database")
+            << QByteArray("SQLite format 3\0", 16).leftJustified(8192, '\0')
+            << "não é um banco de dados do Access";
+        QTest::newRow("a newer Access")
+            << kq::test::newerAccessBytes() << "versão mais nova do Access";
         QTest::newRow("cut inside a page") << jet.left(100000) << "incompleto ou danificado";
         QTest::newRow("only the first pages") << jet.left(4096 * 2) << "incompleto ou danificado";
         // Whole pages, but the table's pages are gone.
         QTest::newRow("cut at a page") << jet.left(4096 * 20) << "incompleto ou danificado";
-        QTest::newRow("cut after the catalog") << jet.left(4096 * 30)
-                                               << "incompleto ou danificado";
+        QTest::newRow("cut after the catalog") << jet.left(4096 * 30) << "incompleto ou danificado";
     }
     void refusesWhatIsNotAWholeJetFile()
     {

@@ -72,8 +72,8 @@ void tst_flatodt::flatOdtTemplateReadAsItIs()
     QString error;
     QCOMPARE(kq::platform::LibreOfficeProcessor().toFlatOdt(path, &error),
              fodt("<text:p>@NomeDev</text:p>"));
-    QVERIFY(kq::platform::LibreOfficeProcessor().toFlatOdt(dir.filePath("nada.doc"), &error)
-                .isEmpty());
+    QVERIFY(
+        kq::platform::LibreOfficeProcessor().toFlatOdt(dir.filePath("nada.doc"), &error).isEmpty());
     QVERIFY(error.contains("nada.doc"));
 }
 
@@ -91,16 +91,15 @@ void tst_flatodt::replaceInOrder_data()
         << QStringList{"@NomeDev", "Ana", "@Falta", "x", "@cidade", "Lins"} << "Ana\nLins";
     QTest::newRow("prefix placeholders in list order")
         << "<text:p>@NomeDev @NomeDev1 @NomeDev2 @cidade @cidadedev</text:p>"
-        << QStringList{"@NomeDev", "A", "@NomeDev1", "B", "@NomeDev2", "C",
-                       "@cidade", "D", "@cidadedev", "E"}
+        << QStringList{"@NomeDev", "A",       "@NomeDev1", "B",          "@NomeDev2",
+                       "C",        "@cidade", "D",         "@cidadedev", "E"}
         << "A B C D E";
     QTest::newRow("placeholder split over spans")
         << "<text:p>Sr. <text:span text:style-name=\"T1\">@Nome</text:span>"
            "<text:span text:style-name=\"T2\">Dev</text:span>!</text:p>"
         << QStringList{"@NomeDev", "João"} << "Sr. João!";
     QTest::newRow("case must match")
-        << "<text:p>@nomedev @NomeDev</text:p>" << QStringList{"@NomeDev", "X"}
-        << "@nomedev X";
+        << "<text:p>@nomedev @NomeDev</text:p>" << QStringList{"@NomeDev", "X"} << "@nomedev X";
     QTest::newRow("value escaped")
         << "<text:p>@NomeDev</text:p>" << QStringList{"@NomeDev", "A & B <Ltda> \"x\""}
         << "A & B <Ltda> \"x\"";
@@ -115,8 +114,8 @@ void tst_flatodt::replaceInOrder_data()
         << "<text:p>@b @a</text:p>" << QStringList{"@a", "1", "@b", "2"} << "@b 1";
     QTest::newRow("value holding the placeholder is not searched again")
         << "<text:p>@a @a</text:p>" << QStringList{"@a", "@a!", "@a", "2"} << "@a! 2";
-    QTest::newRow("empty value")
-        << "<text:p>[@documentos]</text:p>" << QStringList{"@documentos", ""} << "[]";
+    QTest::newRow("empty value") << "<text:p>[@documentos]</text:p>"
+                                 << QStringList{"@documentos", ""} << "[]";
 }
 
 void tst_flatodt::replaceInOrder()

@@ -34,7 +34,8 @@ QString fakeOffice()
 
 int mode(const QString &path)
 {
-    struct stat st{};
+    struct stat st
+    {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
@@ -83,8 +84,7 @@ void tst_libreoffice::init()
     const QString bin = m_dir->filePath("bin");
     QDir().mkpath(bin);
     QVERIFY(QFile::copy(fakeOffice(), bin + "/soffice"));
-    QFile::setPermissions(bin + "/soffice", QFile::ReadOwner | QFile::WriteOwner
-                                                | QFile::ExeOwner);
+    QFile::setPermissions(bin + "/soffice", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_log = m_dir->filePath("soffice.log");
     m_path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin) + ':' + m_path);

@@ -64,16 +64,16 @@ struct Menu
 void press(const QString &keys)
 {
     static const QHash<QString, Qt::Key> names{
-        {"Tab", Qt::Key_Tab},   {"Backtab", Qt::Key_Backtab}, {"Up", Qt::Key_Up},
-        {"Down", Qt::Key_Down}, {"Home", Qt::Key_Home},       {"End", Qt::Key_End},
+        {"Tab", Qt::Key_Tab},      {"Backtab", Qt::Key_Backtab}, {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down},    {"Home", Qt::Key_Home},       {"End", Qt::Key_End},
         {"Enter", Qt::Key_Return}, {"Space", Qt::Key_Space},
     };
     for (const QString &k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         QWidget *target = QApplication::focusWidget();
         QVERIFY2(target, "no focus");
         QVERIFY2(names.contains(k), qPrintable(k));
-        const Qt::KeyboardModifiers mods = k == QLatin1String("Backtab") ? Qt::ShiftModifier
-                                                                         : Qt::NoModifier;
+        const Qt::KeyboardModifiers mods
+            = k == QLatin1String("Backtab") ? Qt::ShiftModifier : Qt::NoModifier;
         QTest::keyClick(target, names.value(k), mods);
     }
 }
@@ -135,30 +135,54 @@ private slots:
         QTest::addColumn<int>("group");
         QTest::addColumn<QString>("clicked"); // "group.item" of each click
 
-        QTest::newRow("down from a header into its open group")
-            << "H1" << "Down" << "I1.1" << 1 << "";
-        QTest::newRow("down past the last item to the next header")
-            << "I1.2" << "Down" << "H2" << 1 << "";
-        QTest::newRow("up from an item to its header") << "I1.1" << "Up" << "H1" << 1 << "";
-        QTest::newRow("up stops at the first") << "H1" << "Up" << "H1" << 1 << "";
-        QTest::newRow("down stops at the last") << "H3" << "Down" << "H3" << 1 << "";
-        QTest::newRow("home") << "H3" << "Home" << "H1" << 1 << "";
-        QTest::newRow("end") << "I1.1" << "End" << "H3" << 1 << "";
-        QTest::newRow("moving does not switch the group") << "H1" << "End Up" << "H2" << 1 << "";
-        QTest::newRow("enter on a header opens its group")
-            << "H3" << "Enter" << "H3" << 3 << "";
-        QTest::newRow("space on a header opens its group")
-            << "H3" << "Space" << "H3" << 3 << "";
-        QTest::newRow("the newly open group's items follow its header")
-            << "H3" << "Enter Down" << "I3.1" << 3 << "";
-        QTest::newRow("a closed group's items are passed over")
-            << "H3" << "Enter Home Down" << "H2" << 3 << "";
-        QTest::newRow("enter on an open header keeps it open")
-            << "H1" << "Enter" << "H1" << 1 << "";
-        QTest::newRow("enter on an item chooses it") << "I1.2" << "Enter" << "I1.2" << 1 << "1.2";
-        QTest::newRow("space on an item chooses it") << "I1.1" << "Space" << "I1.1" << 1 << "1.1";
-        QTest::newRow("to another group's item and choose it")
-            << "I1.1" << "End Enter Down Enter" << "I3.1" << 3 << "3.1";
+        QTest::newRow("down from a header into its open group") << "H1"
+                                                                << "Down"
+                                                                << "I1.1" << 1 << "";
+        QTest::newRow("down past the last item to the next header") << "I1.2"
+                                                                    << "Down"
+                                                                    << "H2" << 1 << "";
+        QTest::newRow("up from an item to its header") << "I1.1"
+                                                       << "Up"
+                                                       << "H1" << 1 << "";
+        QTest::newRow("up stops at the first") << "H1"
+                                               << "Up"
+                                               << "H1" << 1 << "";
+        QTest::newRow("down stops at the last") << "H3"
+                                                << "Down"
+                                                << "H3" << 1 << "";
+        QTest::newRow("home") << "H3"
+                              << "Home"
+                              << "H1" << 1 << "";
+        QTest::newRow("end") << "I1.1"
+                             << "End"
+                             << "H3" << 1 << "";
+        QTest::newRow("moving does not switch the group") << "H1"
+                                                          << "End Up"
+                                                          << "H2" << 1 << "";
+        QTest::newRow("enter on a header opens its group") << "H3"
+                                                           << "Enter"
+                                                           << "H3" << 3 << "";
+        QTest::newRow("space on a header opens its group") << "H3"
+                                                           << "Space"
+                                                           << "H3" << 3 << "";
+        QTest::newRow("the newly open group's items follow its header") << "H3"
+                                                                        << "Enter Down"
+                                                                        << "I3.1" << 3 << "";
+        QTest::newRow("a closed group's items are passed over") << "H3"
+                                                                << "Enter Home Down"
+                                                                << "H2" << 3 << "";
+        QTest::newRow("enter on an open header keeps it open") << "H1"
+                                                               << "Enter"
+                                                               << "H1" << 1 << "";
+        QTest::newRow("enter on an item chooses it") << "I1.2"
+                                                     << "Enter"
+                                                     << "I1.2" << 1 << "1.2";
+        QTest::newRow("space on an item chooses it") << "I1.1"
+                                                     << "Space"
+                                                     << "I1.1" << 1 << "1.1";
+        QTest::newRow("to another group's item and choose it") << "I1.1"
+                                                               << "End Enter Down Enter"
+                                                               << "I3.1" << 3 << "3.1";
     }
     void keys()
     {

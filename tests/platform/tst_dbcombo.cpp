@@ -92,12 +92,17 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("ambiguous");
-        QTest::newRow("same name") << "MARIA SILVA" << "" << true;
-        QTest::newRow("case only") << "ana" << "" << true;
-        QTest::newRow("accent only, plain") << "jose" << "00006" << false;
+        QTest::newRow("same name") << "MARIA SILVA"
+                                   << "" << true;
+        QTest::newRow("case only") << "ana"
+                                   << "" << true;
+        QTest::newRow("accent only, plain") << "jose"
+                                            << "00006" << false;
         QTest::newRow("accent only, accented") << QString::fromUtf8("José") << "00005" << false;
-        QTest::newRow("one row") << "bia" << "00007" << false;
-        QTest::newRow("no row") << "CARLA" << "" << false;
+        QTest::newRow("one row") << "bia"
+                                 << "00007" << false;
+        QTest::newRow("no row") << "CARLA"
+                                << "" << false;
     }
     void typedText()
     {

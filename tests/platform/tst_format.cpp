@@ -18,26 +18,44 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("fixed2") << QVariant(1234.5) << "0.00" << "1234,50";
-        QTest::newRow("fixed2 half up") << QVariant(2.675) << "0.00" << "2,68";
-        QTest::newRow("fixed2 half away negative") << QVariant(-2.675) << "0.00" << "-2,68";
-        QTest::newRow("fixed2 .005") << QVariant(1.005) << "0.00" << "1,01";
-        QTest::newRow("fixed2 no minus zero") << QVariant(-0.001) << "0.00" << "0,00";
-        QTest::newRow("currency") << QVariant(1234.5) << "Currency" << "R$ 1.234,50";
-        QTest::newRow("currency zero") << QVariant(0.0) << "Currency" << "R$ 0,00";
+        QTest::newRow("fixed2") << QVariant(1234.5) << "0.00"
+                                << "1234,50";
+        QTest::newRow("fixed2 half up") << QVariant(2.675) << "0.00"
+                                        << "2,68";
+        QTest::newRow("fixed2 half away negative") << QVariant(-2.675) << "0.00"
+                                                   << "-2,68";
+        QTest::newRow("fixed2 .005") << QVariant(1.005) << "0.00"
+                                     << "1,01";
+        QTest::newRow("fixed2 no minus zero") << QVariant(-0.001) << "0.00"
+                                              << "0,00";
+        QTest::newRow("currency") << QVariant(1234.5) << "Currency"
+                                  << "R$ 1.234,50";
+        QTest::newRow("currency zero") << QVariant(0.0) << "Currency"
+                                       << "R$ 0,00";
         QTest::newRow("currency millions") << QVariant(1234567.891) << "Currency"
                                            << "R$ 1.234.567,89";
-        QTest::newRow("currency negative") << QVariant(-10.0) << "Currency" << "-R$ 10,00";
-        QTest::newRow("padded") << QVariant(7) << "000" << "007";
-        QTest::newRow("padded wider") << QVariant(1000) << "000" << "1000";
-        QTest::newRow("date iso text") << QVariant("2025-01-31") << "dd/mm/yyyy" << "31/01/2025";
-        QTest::newRow("date") << QVariant(QDate(2025, 3, 4)) << "dd/mm/yyyy" << "04/03/2025";
-        QTest::newRow("year month") << QVariant(QDate(2025, 3, 4)) << "YYYY/MM" << "2025/03";
-        QTest::newRow("month year") << QVariant(QDate(2025, 3, 4)) << "mm/YYYY" << "03/2025";
-        QTest::newRow("null") << QVariant() << "0.00" << "";
-        QTest::newRow("plain") << QVariant(0.1 + 0.2) << "" << "0,3";
-        QTest::newRow("plain big money") << QVariant(123456789012.5) << "" << "123456789012,5";
-        QTest::newRow("text passes") << QVariant("abc") << "0.00" << "abc";
+        QTest::newRow("currency negative") << QVariant(-10.0) << "Currency"
+                                           << "-R$ 10,00";
+        QTest::newRow("padded") << QVariant(7) << "000"
+                                << "007";
+        QTest::newRow("padded wider") << QVariant(1000) << "000"
+                                      << "1000";
+        QTest::newRow("date iso text") << QVariant("2025-01-31") << "dd/mm/yyyy"
+                                       << "31/01/2025";
+        QTest::newRow("date") << QVariant(QDate(2025, 3, 4)) << "dd/mm/yyyy"
+                              << "04/03/2025";
+        QTest::newRow("year month") << QVariant(QDate(2025, 3, 4)) << "YYYY/MM"
+                                    << "2025/03";
+        QTest::newRow("month year") << QVariant(QDate(2025, 3, 4)) << "mm/YYYY"
+                                    << "03/2025";
+        QTest::newRow("null") << QVariant() << "0.00"
+                              << "";
+        QTest::newRow("plain") << QVariant(0.1 + 0.2) << ""
+                               << "0,3";
+        QTest::newRow("plain big money") << QVariant(123456789012.5) << ""
+                                         << "123456789012,5";
+        QTest::newRow("text passes") << QVariant("abc") << "0.00"
+                                     << "abc";
     }
     void formatValue()
     {
@@ -83,18 +101,17 @@ private slots:
         QTest::addColumn<double>("number");
         QTest::newRow("null as zero") << QVariant() << true << true << 0.0;
         QTest::newRow("null missing") << QVariant() << false << false << 0.0;
-        QTest::newRow("typed null") << QVariant(QMetaType::fromType<double>()) << true << true
-                                    << 0.0;
-        QTest::newRow("blank text as zero") << QVariant(QStringLiteral("  ")) << true << true
-                                            << 0.0;
-        QTest::newRow("blank text missing") << QVariant(QStringLiteral("")) << false << false
-                                            << 0.0;
+        QTest::newRow("typed null")
+            << QVariant(QMetaType::fromType<double>()) << true << true << 0.0;
+        QTest::newRow("blank text as zero")
+            << QVariant(QStringLiteral("  ")) << true << true << 0.0;
+        QTest::newRow("blank text missing")
+            << QVariant(QStringLiteral("")) << false << false << 0.0;
         QTest::newRow("double") << QVariant(12.5) << false << true << 12.5;
         QTest::newRow("integer") << QVariant(qint64(7)) << false << true << 7.0;
-        QTest::newRow("regional text") << QVariant(QStringLiteral("1.234,50")) << false << true
-                                       << 1234.5;
-        QTest::newRow("c form text") << QVariant(QStringLiteral("12.75")) << false << true
-                                     << 12.75;
+        QTest::newRow("regional text")
+            << QVariant(QStringLiteral("1.234,50")) << false << true << 1234.5;
+        QTest::newRow("c form text") << QVariant(QStringLiteral("12.75")) << false << true << 12.75;
         QTest::newRow("letters") << QVariant(QStringLiteral("abc")) << true << false << 0.0;
         QTest::newRow("not finite") << QVariant(qInf()) << true << false << 0.0;
     }

@@ -60,10 +60,18 @@ private slots:
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("portuguese");
-        QTest::newRow("button box") << "buttons" << "Cancel" << "Cancelar";
-        QTest::newRow("colour") << "colour" << "&Basic colors" << "Cores &básicas";
-        QTest::newRow("file") << "file" << "Cancel" << "Cancelar";
-        QTest::newRow("print preview") << "preview" << "Print" << "Imprimir";
+        QTest::newRow("button box") << "buttons"
+                                    << "Cancel"
+                                    << "Cancelar";
+        QTest::newRow("colour") << "colour"
+                                << "&Basic colors"
+                                << "Cores &básicas";
+        QTest::newRow("file") << "file"
+                              << "Cancel"
+                              << "Cancelar";
+        QTest::newRow("print preview") << "preview"
+                                       << "Print"
+                                       << "Imprimir";
     }
     void qtTextsArePortuguese()
     {
@@ -72,8 +80,7 @@ private slots:
         QFETCH(QString, portuguese);
         std::unique_ptr<QWidget> w;
         if (dialog == "buttons") {
-            w = std::make_unique<QDialogButtonBox>(QDialogButtonBox::Ok
-                                                   | QDialogButtonBox::Cancel);
+            w = std::make_unique<QDialogButtonBox>(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
         } else if (dialog == "colour") {
             auto *d = new QColorDialog;
             d->setOption(QColorDialog::DontUseNativeDialog);

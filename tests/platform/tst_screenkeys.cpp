@@ -38,9 +38,11 @@ public:
     }
     QWidget *byName(const QString &n) const
     {
-        const QHash<QString, QWidget *> all{{"nome", nome},   {"incluir", incluir},
+        const QHash<QString, QWidget *> all{{"nome", nome},
+                                            {"incluir", incluir},
                                             {"historico", historico},
-                                            {"lista", lista}, {"sair", sair}};
+                                            {"lista", lista},
+                                            {"sair", sair}};
         return all.value(n);
     }
     QString focusName() const
@@ -90,11 +92,9 @@ private slots:
 
         const int enter = Qt::Key_Return;
         const int none = Qt::NoModifier;
-        QTest::newRow("enter in a box") << true << "nome" << enter << none << "incluir" << 0
-                                        << "";
-        QTest::newRow("keypad enter in a box")
-            << true << "nome" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "incluir" << 0
-            << "";
+        QTest::newRow("enter in a box") << true << "nome" << enter << none << "incluir" << 0 << "";
+        QTest::newRow("keypad enter in a box") << true << "nome" << int(Qt::Key_Enter)
+                                               << int(Qt::KeypadModifier) << "incluir" << 0 << "";
         QTest::newRow("enter on a button moves on without pressing it")
             << true << "incluir" << enter << none << "historico" << 0 << "";
         QTest::newRow("enter in a several-line box moves on")
@@ -111,8 +111,8 @@ private slots:
         QTest::newRow("tab leaves a several-line box")
             << false << "historico" << int(Qt::Key_Tab) << none << "lista" << 0 << "";
         QTest::newRow("shift+tab goes back from a several-line box")
-            << false << "historico" << int(Qt::Key_Backtab) << int(Qt::ShiftModifier)
-            << "incluir" << 0 << "";
+            << false << "historico" << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "incluir"
+            << 0 << "";
         QTest::newRow("tab leaves it on an enter-as-tab screen too")
             << true << "historico" << int(Qt::Key_Tab) << none << "lista" << 0 << "";
     }
@@ -154,15 +154,12 @@ private slots:
             << "nome" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << "incluir";
         QTest::newRow("enter in a several-line box")
             << "historico" << enter << none << false << "incluir";
-        QTest::newRow("enter on the other button") << "sair" << enter << none << false
-                                                   << "incluir";
-        QTest::newRow("esc in a box") << "nome" << int(Qt::Key_Escape) << none << false
-                                      << "sair";
+        QTest::newRow("enter on the other button") << "sair" << enter << none << false << "incluir";
+        QTest::newRow("esc in a box") << "nome" << int(Qt::Key_Escape) << none << false << "sair";
         QTest::newRow("esc on the default button")
             << "incluir" << int(Qt::Key_Escape) << none << false << "sair";
         QTest::newRow("focused button first") << "sair" << enter << none << true << "sair";
-        QTest::newRow("focused first, from a box") << "nome" << enter << none << true
-                                                   << "incluir";
+        QTest::newRow("focused first, from a box") << "nome" << enter << none << true << "incluir";
     }
     void dialogKeys()
     {

@@ -11,11 +11,11 @@ using kq::platform::cutText;
 using kq::platform::setTextLimit;
 
 namespace {
-const QString kSmile = QString::fromUtf8("\xF0\x9F\x98\x80");           // U+1F600, two units
+const QString kSmile = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600, two units
 const QString kFamily = QString::fromUtf8("\xF0\x9F\x91\xA8\xE2\x80\x8D"
-                                          "\xF0\x9F\x91\xA9");          // man ZWJ woman
+                                          "\xF0\x9F\x91\xA9");               // man ZWJ woman
 const QString kFlag = QString::fromUtf8("\xF0\x9F\x87\xA7\xF0\x9F\x87\xB7"); // BR flag
-const QString kAcute = QString::fromUtf8("e\xCC\x81");                  // e + combining acute
+const QString kAcute = QString::fromUtf8("e\xCC\x81");                       // e + combining acute
 
 // True when the text survives UTF-8: no lone surrogate, nothing to store as U+FFFD.
 bool whole(const QString &s)
@@ -37,11 +37,10 @@ private slots:
         QTest::newRow("exact") << "abcde" << 5 << "abcde";
         QTest::newRow("plain cut") << "abcdefg" << 5 << "abcde";
         QTest::newRow("emoji across the limit") << "abcd" + kSmile + "x" << 5 << "abcd";
-        QTest::newRow("emoji ending at the limit") << "abc" + kSmile + "x" << 5
-                                                   << "abc" + kSmile;
+        QTest::newRow("emoji ending at the limit") << "abc" + kSmile + "x" << 5 << "abc" + kSmile;
         QTest::newRow("combining mark across") << "abcd" + kAcute << 5 << "abcd";
-        QTest::newRow("accented letter") << QString::fromUtf8("Joséfina") << 4
-                                         << QString::fromUtf8("José");
+        QTest::newRow("accented letter")
+            << QString::fromUtf8("Joséfina") << 4 << QString::fromUtf8("José");
         QTest::newRow("joined emoji") << "ab" + kFamily << 5 << "ab";
         QTest::newRow("flag") << "abc" + kFlag << 5 << "abc";
         QTest::newRow("nothing fits") << kSmile << 1 << "";

@@ -64,14 +64,14 @@ void writeTemplate(const QString &path, const QStringList &paragraphs)
         body += QStringLiteral("<text:p>") + p.toHtmlEscaped() + QStringLiteral("</text:p>");
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QStringLiteral(
-                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
-                "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-                "office:mimetype=\"application/vnd.oasis.opendocument.text\">"
-                "<office:body><office:text>%1</office:text></office:body></office:document>")
-                .arg(body)
-                .toUtf8());
+    f.write(
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+                       "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                       "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                       "office:mimetype=\"application/vnd.oasis.opendocument.text\">"
+                       "<office:body><office:text>%1</office:text></office:body></office:document>")
+            .arg(body)
+            .toUtf8());
 }
 
 } // namespace
@@ -177,7 +177,9 @@ void tst_letters::confessionEntries()
     d.hoje = QDate(2026, 12, 1);
     const LetterEntries e = confissaoEntries(d);
     QCOMPARE(e.size(), 21);
-    auto at = [&](int n) { return e[n - 1]; };
+    auto at = [&](int n) {
+        return e[n - 1];
+    };
     QCOMPARE(at(15), qMakePair(QString("@QtdParcelas"), QString("6")));
     QCOMPARE(at(13).second, QString("150,00"));
     QCOMPARE(at(16).second, QString("150,00"));
@@ -196,9 +198,9 @@ void tst_letters::emptyOfficeParameters_data()
     QTest::addColumn<QStringList>("expected");
     const QStringList none;
     const QStringList all = {"empresa", "endereco", "cidade", "telefone", "prazo"};
-    QTest::newRow("Branda: no address") << "Carta Branda.doc" << none
-                                        << QStringList{"Razão Social", "Cidade", "Telefones",
-                                                       "Prazo Contato"};
+    QTest::newRow("Branda: no address")
+        << "Carta Branda.doc" << none
+        << QStringList{"Razão Social", "Cidade", "Telefones", "Prazo Contato"};
     QTest::newRow("Intermediaria: no telephone")
         << "Carta Intermediaria.doc" << none
         << QStringList{"Razão Social", "Endereço", "Cidade", "Prazo Contato"};
@@ -211,8 +213,8 @@ void tst_letters::emptyOfficeParameters_data()
     QTest::newRow("Null counts as empty")
         << "Carta Branda.doc" << QStringList{"empresa", "cidade", "telefone", "null"}
         << QStringList{"Prazo Contato"};
-    QTest::newRow("confession: the city only") << "confissaodivida.doc" << none
-                                               << QStringList{"Cidade"};
+    QTest::newRow("confession: the city only")
+        << "confissaodivida.doc" << none << QStringList{"Cidade"};
     QTest::newRow("template of no kind") << "Carta Outra.doc" << none << none;
 }
 
@@ -229,7 +231,7 @@ void tst_letters::emptyOfficeParameters()
     e.endereco = value("endereco");
     e.cidade = value("cidade");
     e.telefone = value("telefone");
-    e.prazo = filled.contains("blank") ? QVariant(QString("  "))
+    e.prazo = filled.contains("blank")  ? QVariant(QString("  "))
               : filled.contains("null") ? QVariant()
                                         : value("prazo");
     QStringList placeholders;
@@ -266,16 +268,14 @@ void tst_letters::shippedFiles()
         }
         FlatOdtDocument doc;
         QVERIFY2(doc.load(QString::fromUtf8(contents)), qPrintable(name));
-        const LetterEntries entries = name == "confissaodivida.doc"
-                                          ? confissaoEntries(confissao)
-                                          : cartaEntries(name, carta);
+        const LetterEntries entries = name == "confissaodivida.doc" ? confissaoEntries(confissao)
+                                                                    : cartaEntries(name, carta);
         QVERIFY(!entries.isEmpty());
         for (const auto &[campo, valor] : entries)
             QVERIFY2(doc.replaceNext(campo, valor), qPrintable(name + ": " + campo));
         QVERIFY2(!doc.plainText().contains('@'), qPrintable(name + "\n" + doc.plainText()));
         if (const QString dir = kq::test::shotDir(); !dir.isEmpty()) {
-            QFile out(dir + "/" + QString(name).replace(' ', '_')
-                      + ".fodt");
+            QFile out(dir + "/" + QString(name).replace(' ', '_') + ".fodt");
             if (out.open(QIODevice::WriteOnly))
                 out.write(doc.xml().toUtf8());
         }
@@ -408,8 +408,7 @@ void tst_letters::confessionOfDebt()
     QVERIFY(fx.dialogs.lastText().contains("confissaodivida.doc"));
 
     writeTemplate(fx.folders.dataFolder() + "/confissaodivida.doc",
-                  {"@CPF/CNPJDev @NomeDev, @Endereco, @Bairro, @Telefone",
-                   "@cidade @dia @mes @ano",
+                  {"@CPF/CNPJDev @NomeDev, @Endereco, @Bairro, @Telefone", "@cidade @dia @mes @ano",
                    "@valordevido @desconto @ValorAC @Entrada @DataEntrada",
                    "@QtdParcelas x @ValorParc a partir de @VencimentoParc",
                    "@NomeDev1 @Endereco1 @CPF/CNPJDev @NomeDev2"});

@@ -64,8 +64,7 @@ public:
         const QString xvfb = QStandardPaths::findExecutable("Xvfb");
         if (xvfb.isEmpty())
             return QString();
-        m_proc.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten",
-                            "tcp"});
+        m_proc.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         QElapsedTimer clock;
         clock.start();
         QByteArray out;
@@ -200,8 +199,8 @@ void tst_letterwindow::letterOpensWriterWindow()
     QFile::copy(folder + "/Carta Branda.doc", work.filePath("modelo.fodt"));
     runTool(LibreOfficeProcessor::program(),
             {"-env:UserInstallation=" + QUrl::fromLocalFile(work.filePath("perfil")).toString(),
-             "--headless", "--norestore", "--convert-to", "doc:MS Word 97", "--outdir",
-             work.path(), work.filePath("modelo.fodt")});
+             "--headless", "--norestore", "--convert-to", "doc:MS Word 97", "--outdir", work.path(),
+             work.filePath("modelo.fodt")});
     QVERIFY(QFile::exists(work.filePath("modelo.doc")));
     QVERIFY(QFile::remove(folder + "/Carta Branda.doc"));
     QVERIFY(QFile::copy(work.filePath("modelo.doc"), folder + "/Carta Branda.doc"));

@@ -54,16 +54,18 @@ void tst_qagreementcancel::cleanup()
 
 QString tst_qagreementcancel::statuses(const QString &acordo) const
 {
-    return scalar(m_db, "SELECT group_concat(cd_status, '') FROM (SELECT cd_status FROM "
-                        "parcelas WHERE cd_acordo = ? ORDER BY cd_parcela)",
+    return scalar(m_db,
+                  "SELECT group_concat(cd_status, '') FROM (SELECT cd_status FROM "
+                  "parcelas WHERE cd_acordo = ? ORDER BY cd_parcela)",
                   {acordo})
         .toString();
 }
 
 QString tst_qagreementcancel::situations(const QString &acordo) const
 {
-    return scalar(m_db, "SELECT group_concat(CD_SITUACAO, ',') FROM (SELECT CD_SITUACAO FROM "
-                        "DEVOLVIDOS WHERE cd_acordo = ? ORDER BY CD_DEVOLVIDO)",
+    return scalar(m_db,
+                  "SELECT group_concat(CD_SITUACAO, ',') FROM (SELECT CD_SITUACAO FROM "
+                  "DEVOLVIDOS WHERE cd_acordo = ? ORDER BY CD_DEVOLVIDO)",
                   {acordo})
         .toString();
 }
@@ -133,8 +135,8 @@ void tst_qagreementcancel::withoutInstalmentsOrCheques()
     QFETCH(bool, deleting);
     exec(m_db, "INSERT INTO acordos (cd_acordo, CD_CLIENTE, cd_loja) "
                "VALUES ('00003', '00003', '002')");
-    const AgreementChange change = deleting ? deleteAgreement(m_db, "00003")
-                                            : cancelAgreement(m_db, "00003");
+    const AgreementChange change
+        = deleting ? deleteAgreement(m_db, "00003") : cancelAgreement(m_db, "00003");
     QCOMPARE(change.agreements, 1);
     QCOMPARE(change.instalments, 0);
     QCOMPARE(change.cheques, 0);

@@ -90,10 +90,18 @@ void tst_qconsulta2::statusLooks_data()
     QTest::addColumn<QString>("parcela");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QColor>("color"); // invalid: the ordinary look
-    QTest::newRow("open, red") << "00001" << "01" << "ABERTA" << QColor(255, 0, 0);
-    QTest::newRow("written off, blue") << "00001" << "02" << "BAIXADA" << QColor(0, 0, 255);
-    QTest::newRow("cancelled, plain") << "00002" << "01" << "CANCELADA" << QColor();
-    QTest::newRow("unknown status keeps its row") << "00002" << "02" << "" << QColor();
+    QTest::newRow("open, red") << "00001"
+                               << "01"
+                               << "ABERTA" << QColor(255, 0, 0);
+    QTest::newRow("written off, blue") << "00001"
+                                       << "02"
+                                       << "BAIXADA" << QColor(0, 0, 255);
+    QTest::newRow("cancelled, plain") << "00002"
+                                      << "01"
+                                      << "CANCELADA" << QColor();
+    QTest::newRow("unknown status keeps its row") << "00002"
+                                                  << "02"
+                                                  << "" << QColor();
 }
 
 void tst_qconsulta2::statusLooks()
@@ -145,13 +153,17 @@ void tst_qconsulta2::filters_data()
     QTest::addColumn<QDate>("to");
     QTest::addColumn<QStringList>("expected");
     // Due dates: 00001 on 10/05, 10/06, 10/07; 00002 on 05/06, 05/07.
-    QTest::newRow("debtor") << "Command2" << "BRUNO COSTA" << QDate() << QDate()
+    QTest::newRow("debtor") << "Command2"
+                            << "BRUNO COSTA" << QDate() << QDate()
                             << QStringList{"00002/01", "00002/02"};
-    QTest::newRow("no debtor") << "Command2" << "" << QDate() << QDate() << QStringList{};
+    QTest::newRow("no debtor") << "Command2"
+                               << "" << QDate() << QDate() << QStringList{};
     QTest::newRow("store and due period, end included")
-        << "Command1" << "LOJA CENTRO" << QDate(2026, 5, 11) << QDate(2026, 7, 10)
+        << "Command1"
+        << "LOJA CENTRO" << QDate(2026, 5, 11) << QDate(2026, 7, 10)
         << QStringList{"00001/02", "00001/03"};
-    QTest::newRow("due period") << "Command4" << "" << QDate(2026, 6, 5) << QDate(2026, 6, 10)
+    QTest::newRow("due period") << "Command4"
+                                << "" << QDate(2026, 6, 5) << QDate(2026, 6, 10)
                                 << QStringList{"00001/02", "00002/01"};
 }
 

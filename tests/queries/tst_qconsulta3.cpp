@@ -147,8 +147,7 @@ void tst_qconsulta3::load()
     QCOMPARE(agreements(s->GridEX1), (QStringList{"00001", "00002"}));
     QCOMPARE(s->GridEX1->column(12).position(), 2);
     QCOMPARE(s->Command10->text(), QString("Cancelar  Acordo"));
-    QCOMPARE(s->EXCLUIR->toolTip(),
-             QString("APÓS ESCOLHER O REGISTRO A SER EXCLUIDO CLICK AQUI"));
+    QCOMPARE(s->EXCLUIR->toolTip(), QString("APÓS ESCOLHER O REGISTRO A SER EXCLUIDO CLICK AQUI"));
     QVERIFY(!s->Data4.eof()); // the office parameters
     QCOMPARE(s->GridEX1->totalSum(3), 450.0 + 160.0);
     s->Command7->click();
@@ -262,16 +261,17 @@ void tst_qconsulta3::filters_data()
     QTest::addColumn<QDate>("to");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("store and date, both ends")
-        << "Command1" << "LOJA CENTRO" << QDate(2026, 4, 10) << QDate(2026, 4, 10)
-        << QStringList{"00001"};
-    QTest::newRow("no store") << "Command1" << "" << QDate(2026, 1, 1) << QDate(2026, 12, 31)
-                              << QStringList{};
-    QTest::newRow("debtor") << "Command2" << "BRUNO COSTA" << QDate() << QDate()
-                            << QStringList{"00002"};
-    QTest::newRow("date") << "Command4" << "" << QDate(2026, 4, 11) << QDate(2026, 5, 5)
-                          << QStringList{"00002"};
-    QTest::newRow("start after end") << "Command4" << "" << QDate(2026, 5, 5)
-                                     << QDate(2026, 4, 1) << QStringList{};
+        << "Command1"
+        << "LOJA CENTRO" << QDate(2026, 4, 10) << QDate(2026, 4, 10) << QStringList{"00001"};
+    QTest::newRow("no store") << "Command1"
+                              << "" << QDate(2026, 1, 1) << QDate(2026, 12, 31) << QStringList{};
+    QTest::newRow("debtor") << "Command2"
+                            << "BRUNO COSTA" << QDate() << QDate() << QStringList{"00002"};
+    QTest::newRow("date") << "Command4"
+                          << "" << QDate(2026, 4, 11) << QDate(2026, 5, 5) << QStringList{"00002"};
+    QTest::newRow("start after end")
+        << "Command4"
+        << "" << QDate(2026, 5, 5) << QDate(2026, 4, 1) << QStringList{};
 }
 
 void tst_qconsulta3::filters()
@@ -349,8 +349,8 @@ void tst_qconsulta3::totalsInCurrency()
     for (int r = 0; r < g->rowCount(); ++r)
         if (g->rowType(r) == RowType::GroupHeader)
             groups << g->textAt(r, 3);
-    QCOMPARE(groups, (QStringList{kq::platform::formatCurrency(837.5),
-                                  kq::platform::formatCurrency(160)}));
+    QCOMPARE(groups,
+             (QStringList{kq::platform::formatCurrency(837.5), kq::platform::formatCurrency(160)}));
 }
 
 void tst_qconsulta3::confession()

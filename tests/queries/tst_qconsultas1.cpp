@@ -167,9 +167,8 @@ void tst_qconsultas1::groupCaptions_data()
 {
     QTest::addColumn<QList<int>>("groups");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("by store") << QList<int>{2}
-                              << QStringList{"LOJA CENTRO  (Total= R$ 800,00)",
-                                             "LOJA NORTE  (Total= R$ 1.400,00)"};
+    QTest::newRow("by store") << QList<int>{
+        2} << QStringList{"LOJA CENTRO  (Total= R$ 800,00)", "LOJA NORTE  (Total= R$ 1.400,00)"};
     QTest::newRow("by store and situation")
         << QList<int>{2, 14}
         << QStringList{"LOJA CENTRO  (Total= R$ 800,00)", "EM COBRANÇA  (Total= R$ 200,00)",
@@ -201,17 +200,20 @@ void tst_qconsultas1::filters_data()
     QTest::addColumn<QString>("document");
     QTest::addColumn<QStringList>("expected"); // by issuer
     const QDate none;
-    QTest::newRow("store") << "Command2" << "LOJA NORTE" << none << none << ""
+    QTest::newRow("store") << "Command2"
+                           << "LOJA NORTE" << none << none << ""
                            << QStringList{"0000000003", "0000000007", "0000000004"};
-    QTest::newRow("no store chosen") << "Command2" << "" << none << none << ""
-                                     << QStringList{};
-    QTest::newRow("store and period")
-        << "Command1" << "LOJA CENTRO" << QDate(2026, 1, 10) << QDate(2026, 1, 31) << ""
-        << QStringList{"0000000002", "0000000001"};
-    QTest::newRow("period") << "Command4" << "" << QDate(2026, 2, 1) << QDate(2026, 2, 15) << ""
+    QTest::newRow("no store chosen") << "Command2"
+                                     << "" << none << none << "" << QStringList{};
+    QTest::newRow("store and period") << "Command1"
+                                      << "LOJA CENTRO" << QDate(2026, 1, 10) << QDate(2026, 1, 31)
+                                      << "" << QStringList{"0000000002", "0000000001"};
+    QTest::newRow("period") << "Command4"
+                            << "" << QDate(2026, 2, 1) << QDate(2026, 2, 15) << ""
                             << QStringList{"0000000003", "0000000004"};
     QTest::newRow("document with a quote")
-        << "Command5" << "" << none << none << "123'" << QStringList{"0000000002"};
+        << "Command5"
+        << "" << none << none << "123'" << QStringList{"0000000002"};
 }
 
 void tst_qconsultas1::filters()

@@ -91,20 +91,18 @@ void tst_qfilters::cheques_data()
     QTest::addColumn<bool>("ordered");
     const QDate jan1(2026, 1, 1), jan31(2026, 1, 31), feb15(2026, 2, 15);
     QTest::newRow("load: store 009 left out by the join")
-        << RecordSource(chequeLoadQuery())
-        << QStringList{"0000000001", "0000000002", "0000000003", "0000000004", "0000000005",
-                       "0000000007"}
+        << RecordSource(chequeLoadQuery()) << QStringList{"0000000001", "0000000002", "0000000003",
+                                                          "0000000004", "0000000005", "0000000007"}
         << false;
     QTest::newRow("store, by issuer")
-        << chequesByStore("001") << QStringList{"0000000002", "0000000005", "0000000001"}
-        << true;
+        << chequesByStore("001") << QStringList{"0000000002", "0000000005", "0000000001"} << true;
     QTest::newRow("empty store key") << chequesByStore("") << QStringList{} << true;
     QTest::newRow("quote in a key") << chequesByStore("0'1") << QStringList{} << true;
-    QTest::newRow("NUL in a key")
-        << chequesByStore(QStringLiteral("001") + QChar(0)) << QStringList{} << true;
+    QTest::newRow("NUL in a key") << chequesByStore(QStringLiteral("001") + QChar(0))
+                                  << QStringList{} << true;
     QTest::newRow("store and period, end date included")
-        << chequesByStoreAndPeriod("001", jan1, jan31)
-        << QStringList{"0000000002", "0000000001"} << true;
+        << chequesByStoreAndPeriod("001", jan1, jan31) << QStringList{"0000000002", "0000000001"}
+        << true;
     QTest::newRow("period, both ends included")
         << RecordSource(chequesByPeriod(jan31, feb15))
         << QStringList{"0000000002", "0000000003", "0000000004"} << true;
@@ -134,8 +132,7 @@ void tst_qfilters::documentPrefix_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("expected"); // by issuer name
     QTest::newRow("empty: every present number, the empty one too")
-        << "" << QStringList{"0000000002", "0000000003", "0000000005", "0000000007",
-                             "0000000001"};
+        << "" << QStringList{"0000000002", "0000000003", "0000000005", "0000000007", "0000000001"};
     QTest::newRow("prefix") << "123" << QStringList{"0000000002", "0000000001"};
     QTest::newRow("single quote") << "123'" << QStringList{"0000000002"};
     QTest::newRow("percent is no wildcard") << "50%" << QStringList{"0000000003"};
@@ -162,8 +159,8 @@ void tst_qfilters::instalments_data()
     QTest::newRow("load: every status")
         << RecordSource(instalmentLoadQuery())
         << QStringList{"00001/01", "00001/02", "00001/03", "00002/01", "00002/02"} << false;
-    QTest::newRow("debtor") << instalmentsByDebtor("00002")
-                            << QStringList{"00002/01", "00002/02"} << false;
+    QTest::newRow("debtor") << instalmentsByDebtor("00002") << QStringList{"00002/01", "00002/02"}
+                            << false;
     QTest::newRow("empty debtor") << instalmentsByDebtor("") << QStringList{} << true;
     // Due dates: 00001 on 10/05, 10/06, 10/07; 00002 on 05/06, 05/07.
     QTest::newRow("store and due period")
@@ -210,8 +207,7 @@ void tst_qfilters::agreements_data()
 {
     QTest::addColumn<RecordSource>("source");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("load") << RecordSource(agreementLoadQuery())
-                          << QStringList{"00001", "00002"};
+    QTest::newRow("load") << RecordSource(agreementLoadQuery()) << QStringList{"00001", "00002"};
     QTest::newRow("all") << RecordSource(agreementAllQuery()) << QStringList{"00001", "00002"};
     QTest::newRow("store and date, both ends")
         << agreementsByStoreAndPeriod("002", QDate(2026, 5, 5), QDate(2026, 5, 5))
@@ -220,8 +216,7 @@ void tst_qfilters::agreements_data()
                                                                QDate(2026, 5, 5))
                                  << QStringList{};
     QTest::newRow("debtor") << agreementsByDebtor("00001") << QStringList{"00001"};
-    QTest::newRow("date")
-        << RecordSource(agreementsByPeriod(QDate(2026, 4, 1), QDate(2026, 5, 31)))
+    QTest::newRow("date") << RecordSource(agreementsByPeriod(QDate(2026, 4, 1), QDate(2026, 5, 31)))
                           << QStringList{"00001", "00002"};
 }
 

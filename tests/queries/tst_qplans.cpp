@@ -100,9 +100,9 @@ QStringList rowsOf(const QString &db, const QString &jetSql)
 QStringList planOf(const QString &db, const kq::data::RecordSource &source)
 {
     QStringList lines;
-    QSqlQuery q = kq::data::exec(db, QStringLiteral("EXPLAIN QUERY PLAN ")
-                                         + kq::data::translateJet(source.sql),
-                                 source.values);
+    QSqlQuery q = kq::data::exec(
+        db, QStringLiteral("EXPLAIN QUERY PLAN ") + kq::data::translateJet(source.sql),
+        source.values);
     while (q.next())
         lines << q.value(3).toString();
     return lines;
@@ -228,7 +228,7 @@ void tst_qplans::filtersReadThroughTheirIndex()
 void tst_qplans::longPeriodsWalkTheNames_data()
 {
     QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("walked");  // the first line: the names in order
+    QTest::addColumn<QString>("walked");   // the first line: the names in order
     QTest::addColumn<QString>("searched"); // the period's rows of each name
     QTest::addColumn<QString>("sorted");   // the one sort allowed, if any
 

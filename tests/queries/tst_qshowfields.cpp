@@ -228,8 +228,8 @@ void tst_qshowfields::addingTheLastItemSelectsTheOneAbove()
         f->lstAvail->setCurrentRow(1); // B, the last one
         f->cmdAdd->click();
         availCurrent = f->lstAvail->currentRow();
-        visibleCurrent = f->lstVisible->currentItem() ? f->lstVisible->currentItem()->text()
-                                                      : QString();
+        visibleCurrent
+            = f->lstVisible->currentItem() ? f->lstVisible->currentItem()->text() : QString();
         f->cmdCancel->click();
     });
     QCOMPARE(availCurrent, 0);

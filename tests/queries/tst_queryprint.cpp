@@ -110,7 +110,8 @@ void tst_queryprint::printOutFitsItsPages_data()
                                         "123.456,84"};
     QTest::newRow("agreements") << "fconsulta3" << 0
                                 << QStringList{"1234567,89", "24691,36", "31/12/2026"};
-    QTest::newRow("agreements by store") << "fconsulta3" << 13 << QStringList{"1234567,89", "1234567,92"};
+    QTest::newRow("agreements by store")
+        << "fconsulta3" << 13 << QStringList{"1234567,89", "1234567,92"};
 }
 
 void tst_queryprint::printOutFitsItsPages()
@@ -151,7 +152,6 @@ void tst_queryprint::printOutFitsItsPages()
             QVERIFY2(printed(texts, g->column(c).caption())
                          || g->column(c).caption().contains(QLatin1Char(' ')),
                      qPrintable(g->column(c).caption()));
-
 }
 
 void tst_queryprint::previewOfTheWideQueryIsLandscape()

@@ -45,10 +45,11 @@ void fill(const QString &db)
     kq::test::addCheque(db, "0000000003", "00002", "001", QDate(2026, 4, 1), 70);
     kq::test::addAgreement(db, "00001", "00001", "001", 3, 100, QDate(2026, 3, 10));
     kq::test::addAgreement(db, "00002", "00002", "002", 2, 100, QDate(2026, 3, 20));
-    for (const auto &[cliente, data] : {std::pair{"00001", "2026-03-02"}, {"00002", "2026-03-05"},
-                                        {"00001", "2026-04-02"}})
-        kq::data::exec(db, "INSERT INTO VANTESCA (CD_CLIENTE, CD_VANTESCA, DT_VANTESCA, "
-                           "DS_HISTORICO) VALUES (?, '001', ?, 'LIGOU')",
+    for (const auto &[cliente, data] :
+         {std::pair{"00001", "2026-03-02"}, {"00002", "2026-03-05"}, {"00001", "2026-04-02"}})
+        kq::data::exec(db,
+                       "INSERT INTO VANTESCA (CD_CLIENTE, CD_VANTESCA, DT_VANTESCA, "
+                       "DS_HISTORICO) VALUES (?, '001', ?, 'LIGOU')",
                        {cliente, data});
 }
 
@@ -116,10 +117,9 @@ void tst_reports::formulas_data()
         << formulaChequesLoja("001", d1, d2)
         << "{devolvidos.cd_loja}= '001' AND {devolvidos.dt_deposito} >=  #2026/03/01# AND "
            "{devolvidos.dt_deposito} <= #2026/03/31#";
-    QTest::newRow("frelatorios Todos")
-        << formulaChequesTodos(d1, d2)
-        << "{devolvidos.dt_deposito} >=  #2026/03/01# AND "
-           "{devolvidos.dt_deposito} <= #2026/03/31#";
+    QTest::newRow("frelatorios Todos") << formulaChequesTodos(d1, d2)
+                                       << "{devolvidos.dt_deposito} >=  #2026/03/01# AND "
+                                          "{devolvidos.dt_deposito} <= #2026/03/31#";
     QTest::newRow("frelatoriosvantesca")
         << formulaVantesca(d1, d2)
         << "{VANTESCA.dt_VANTESCA} >=  #2026/03/01# AND {VANTESCA.dt_VANTESCA} <= #2026/03/31#";
@@ -262,8 +262,8 @@ void tst_reports::shotScreens()
     kq::test::ShellFixture fx;
     fill(fx.devolvidos());
     auto &reg = ScreenRegistry::instance();
-    for (const char *name : {"frelatorios", "frelatoriosvantesca", "frelatorioscliente",
-                             "frelatoriosfinanceiros"}) {
+    for (const char *name :
+         {"frelatorios", "frelatoriosvantesca", "frelatorioscliente", "frelatoriosfinanceiros"}) {
         reg.show(name);
         kq::test::shot(reg.find(name), name);
     }

@@ -37,8 +37,8 @@ struct Table
 const QList<Table> &tables()
 {
     static const QList<Table> t = {
-        {"fdestinos", "destinos", "CD_destino", "DS_destino", "ds_destino",
-         "Cadastro de Destinos", "001", "002", 4},
+        {"fdestinos", "destinos", "CD_destino", "DS_destino", "ds_destino", "Cadastro de Destinos",
+         "001", "002", 4},
         {"fcontas", "domicilios", "CD_domicilio", "nm_domicilio", "nm_domicilio",
          "Cadastro de Contas", "001", "002", 6},
         {"fdocumentos", "documentos", "CD_documento", "DS_documento", "ds_documento",

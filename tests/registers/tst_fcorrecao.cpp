@@ -135,11 +135,16 @@ private slots:
     {
         QTest::addColumn<QString>("digits");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("empty") << "" << "____/__";
-        QTest::newRow("half typed") << "20261" << "2026/1_";
-        QTest::newRow("no year") << "03" << "03__/__";
-        QTest::newRow("month 13") << "202613" << "2026/13";
-        QTest::newRow("month 00") << "202600" << "2026/00";
+        QTest::newRow("empty") << ""
+                               << "____/__";
+        QTest::newRow("half typed") << "20261"
+                                    << "2026/1_";
+        QTest::newRow("no year") << "03"
+                                 << "03__/__";
+        QTest::newRow("month 13") << "202613"
+                                  << "2026/13";
+        QTest::newRow("month 00") << "202600"
+                                  << "2026/00";
     }
     void monthMustBeWhole()
     {

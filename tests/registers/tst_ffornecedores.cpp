@@ -39,7 +39,7 @@ struct Debtors
     void add(const QString &code, const QString &name, const QString &doc = QString())
     {
         kq::test::reg::insertRow(db(), "CLIENTES", {"CD_cliente", "nm_cliente", "nr_documento"},
-                            {code, name, doc});
+                                 {code, name, doc});
     }
     QVariant field(const QString &code, const QString &f) const
     {
@@ -142,8 +142,7 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::newRow("highest deleted is given again")
             << QStringList{"00001", "00003"} << QStringList{"00001", "00003", "00004"};
-        QTest::newRow("five nines")
-            << QStringList{"99999"} << QStringList{"100000", "99999"};
+        QTest::newRow("five nines") << QStringList{"99999"} << QStringList{"100000", "99999"};
         QTest::newRow("past the limit adds nothing")
             << QStringList{"100000", "99999"} << QStringList{"100000", "99999"};
     }
@@ -167,13 +166,13 @@ private slots:
         d.add("00001", "ANA");
         d.add("00002", "BIA");
         const QString db = d.db();
-        auto contact = [&](const QString &client, const QString &n, const QDate &day,
-                           const QString &text) {
-            kq::test::reg::insertRow(db, "VANTESCA",
-                                {"CD_CLIENTE", "CD_VANTESCA", "DT_VANTESCA", "DS_HISTORICO",
-                                 "DS_COBRADOR", "DS_ENVOLVIDO"},
-                                {client, n, day, text, "SUPERVISOR", "ELA"});
-        };
+        auto contact
+            = [&](const QString &client, const QString &n, const QDate &day, const QString &text) {
+                  kq::test::reg::insertRow(db, "VANTESCA",
+                                           {"CD_CLIENTE", "CD_VANTESCA", "DT_VANTESCA",
+                                            "DS_HISTORICO", "DS_COBRADOR", "DS_ENVOLVIDO"},
+                                           {client, n, day, text, "SUPERVISOR", "ELA"});
+              };
         contact("00002", "002", QDate(2024, 5, 2), "SEGUNDO");
         contact("00002", "001", QDate(2024, 3, 1), "PRIMEIRO");
         contact("00001", "001", QDate(2024, 1, 1), "DE OUTRA");
@@ -256,8 +255,8 @@ private slots:
         Debtors d;
         bool closed = false;
         QTimer::singleShot(0, [&] {
-            auto *w = qobject_cast<ffornecedores *>(
-                ScreenRegistry::instance().find("ffornecedores"));
+            auto *w
+                = qobject_cast<ffornecedores *>(ScreenRegistry::instance().find("ffornecedores"));
             QVERIFY(w);
             QVERIFY(w->isModal());
             w->nm_cliente->setText("MODAL");

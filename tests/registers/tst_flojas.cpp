@@ -123,10 +123,14 @@ private slots:
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
-        QTest::newRow("interest") << "vl_juros" << "dois";
-        QTest::newRow("fees empty") << "vl_honorarios" << "";
-        QTest::newRow("fine") << "vl_multa" << "1%";
-        QTest::newRow("instalments") << "nr_parcelas" << "2,5";
+        QTest::newRow("interest") << "vl_juros"
+                                  << "dois";
+        QTest::newRow("fees empty") << "vl_honorarios"
+                                    << "";
+        QTest::newRow("fine") << "vl_multa"
+                              << "1%";
+        QTest::newRow("instalments") << "nr_parcelas"
+                                     << "2,5";
     }
     void termThatIsNotANumberWritesNothing()
     {
@@ -165,9 +169,9 @@ private slots:
     {
         Stores s;
         kq::test::reg::insertRow(s.db(), "lojas",
-                            {"CD_loja", "DS_loja", "cd_cor", "vl_jurospraticado",
-                             "vl_honorarios", "vl_multa", "nr_parcelasacordo", "cd_uf"},
-                            {"001", "UMA", "65280", 1.5, 10.0, 2.0, QVariant(), "PE"});
+                                 {"CD_loja", "DS_loja", "cd_cor", "vl_jurospraticado",
+                                  "vl_honorarios", "vl_multa", "nr_parcelasacordo", "cd_uf"},
+                                 {"001", "UMA", "65280", 1.5, 10.0, 2.0, QVariant(), "PE"});
         s.add("002", "OUTRA", "");
         flojas *w = s.open();
         QVERIFY(kq::test::reg::chooseRow(w->GridEX1, 1, "001"));
@@ -225,9 +229,9 @@ private slots:
         s.add("001", "UMA", "255");
         s.add("002", "DUAS", "16711680");
         kq::test::reg::insertRow(s.db(), "DEVOLVIDOS", {"CD_DEVOLVIDO", "CD_LOJA", "VL_CHEQUE"},
-                            {"0000000001", "001", 10.0});
+                                 {"0000000001", "001", 10.0});
         kq::test::reg::insertRow(s.db(), "DEVOLVIDOS", {"CD_DEVOLVIDO", "CD_LOJA", "VL_CHEQUE"},
-                            {"0000000002", "002", 20.0});
+                                 {"0000000002", "002", 20.0});
         GridEX grid;
         grid.addColumn("CD_DEVOLVIDO", "Código");
         grid.addColumn("CD_LOJA", "Loja");
@@ -270,10 +274,7 @@ private slots:
     }
 
 private:
-    static QColor colorBoxLook(flojas *w)
-    {
-        return w->cd_cor->palette().color(QPalette::Base);
-    }
+    static QColor colorBoxLook(flojas *w) { return w->cd_cor->palette().color(QPalette::Base); }
 };
 
 QTEST_MAIN(tst_flojas)

@@ -25,8 +25,7 @@ struct Destinos
     QString db() const { return folders.dataFile(kq::data::kDevolvidos); }
     QString desc(const QString &key) const
     {
-        return kq::test::reg::fieldOf(db(), "destinos", "CD_destino", key, "DS_destino")
-            .toString();
+        return kq::test::reg::fieldOf(db(), "destinos", "CD_destino", key, "DS_destino").toString();
     }
 
     kq::test::TempFolders folders;
@@ -43,7 +42,9 @@ QStringList range(int from, int to)
 
 kq::shell::FieldSource description(const QString &text)
 {
-    return [text] { return FieldValues{{"DS_destino", text}}; };
+    return [text] {
+        return FieldValues{{"DS_destino", text}};
+    };
 }
 } // namespace
 
@@ -76,11 +77,16 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("last");
         QTest::addColumn<QString>("next");
-        QTest::newRow("2 empty") << 2 << "" << "01";
-        QTest::newRow("2 after 09") << 2 << "09" << "10";
-        QTest::newRow("2 after 99") << 2 << "99" << "100";
-        QTest::newRow("5 empty") << 5 << "" << "00001";
-        QTest::newRow("5 after 99999") << 5 << "99999" << "100000";
+        QTest::newRow("2 empty") << 2 << ""
+                                 << "01";
+        QTest::newRow("2 after 09") << 2 << "09"
+                                    << "10";
+        QTest::newRow("2 after 99") << 2 << "99"
+                                    << "100";
+        QTest::newRow("5 empty") << 5 << ""
+                                 << "00001";
+        QTest::newRow("5 after 99999") << 5 << "99999"
+                                       << "100000";
     }
     void keyWidths()
     {
@@ -158,7 +164,7 @@ private slots:
     void failingValueWritesNothing()
     {
         Destinos d({"001"});
-        auto failing = [] () -> FieldValues {
+        auto failing = []() -> FieldValues {
             throw kq::platform::RuntimeError(13, "Tipos incompatíveis");
         };
         QVERIFY_THROWS_EXCEPTION(kq::platform::RuntimeError, d.table.include("002", failing));

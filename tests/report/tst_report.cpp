@@ -54,15 +54,16 @@ void fill(const QString &db)
              "('00002', 'BIA')");
     exec(db, "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES ('001', 'LOJA A', '0'), "
              "('002', 'LOJA B', '0')");
-    const QList<QVariantList> rows = {
-        {"0000000001", "00001", "001", QDate(2026, 3, 1), 100.0},
-        {"0000000002", "00002", "001", QDate(2026, 3, 31), 50.5},
-        {"0000000003", "00001", "002", QDate(2026, 3, 15), 10.0},
-        {"0000000004", "00001", "002", QDate(2026, 4, 1), 999.0},
-        {"0000000005", "00002", "001", QDate(2026, 2, 28), 999.0}};
+    const QList<QVariantList> rows = {{"0000000001", "00001", "001", QDate(2026, 3, 1), 100.0},
+                                      {"0000000002", "00002", "001", QDate(2026, 3, 31), 50.5},
+                                      {"0000000003", "00001", "002", QDate(2026, 3, 15), 10.0},
+                                      {"0000000004", "00001", "002", QDate(2026, 4, 1), 999.0},
+                                      {"0000000005", "00002", "001", QDate(2026, 2, 28), 999.0}};
     for (const QVariantList &r : rows)
-        exec(db, "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, "
-                 "VL_CHEQUE, CD_SITUACAO) VALUES (?, ?, ?, ?, ?, '001')", r);
+        exec(db,
+             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, "
+             "VL_CHEQUE, CD_SITUACAO) VALUES (?, ?, ?, ?, ?, '001')",
+             r);
 }
 
 // n cheques more, each of a debtor the report can join.
@@ -116,7 +117,6 @@ QStringList footersOf(const ReportPageLayout &layout, const ReportDocument &doc,
     return out;
 }
 
-
 // Stores whose names tie in the database's order ("Loja A" and "LOJA A", two
 // without a name), one with no cheque; debtors that tie ("ANA", "ana") or
 // have no name; cheques of no store, of a store or debtor that does not
@@ -167,8 +167,7 @@ QVector<QStringList> rowsOf(kq::data::RowStream &rows)
 bool sameKey(const QStringList &a, const QStringList &b, const QVector<int> &key)
 {
     for (int i : key)
-        if ((a[i] == "Null") != (b[i] == "Null")
-            || kq::data::compareText(a[i], b[i]) != 0)
+        if ((a[i] == "Null") != (b[i] == "Null") || kq::data::compareText(a[i], b[i]) != 0)
             return false;
     return true;
 }
@@ -189,8 +188,7 @@ QString sameOrder(const QVector<QStringList> &sorted, QVector<QStringList> got,
         std::sort(want.begin(), want.end());
         std::sort(run.begin(), run.end());
         if (run != want)
-            return QString("rows %1 to %2 differ: %3").arg(i).arg(end - 1).arg(
-                got[i].join(' '));
+            return QString("rows %1 to %2 differ: %3").arg(i).arg(end - 1).arg(got[i].join(' '));
         i = end;
     }
     return QString();
@@ -227,7 +225,8 @@ void tst_report::formulas_data()
     QTest::addColumn<QString>("where");
     QTest::addColumn<QVariantList>("values");
     const QDate d1(2026, 3, 1), d2(2026, 3, 31);
-    QTest::newRow("empty") << "  " << "" << QVariantList();
+    QTest::newRow("empty") << "  "
+                           << "" << QVariantList();
     QTest::newRow("store and period")
         << "{devolvidos.cd_loja}= '001' AND {devolvidos.dt_deposito} >=  #2026/03/01# AND "
            "{devolvidos.dt_deposito} <= #2026/03/31#"
@@ -248,8 +247,7 @@ void tst_report::formulas_data()
         << "vantesca.cd_cliente = ?" << QVariantList{"a' OR '1'='1"};
     QTest::newRow("or, not, parentheses, numbers")
         << "not ({acordos.nr_parcelas} > 3 OR {acordos.vl_parcela}<>-1.5)"
-        << "NOT (acordos.nr_parcelas > ? OR acordos.vl_parcela <> ?)"
-        << QVariantList{3.0, -1.5};
+        << "NOT (acordos.nr_parcelas > ? OR acordos.vl_parcela <> ?)" << QVariantList{3.0, -1.5};
 }
 
 void tst_report::formulas()
@@ -342,10 +340,10 @@ void tst_report::runWithGroupsAndTotals()
     QStringList shown;
     for (const ReportLine &l : lines)
         shown << (l.text + "|" + l.cells.join(';'));
-    QCOMPARE(shown, QStringList({"Loja: LOJA A|", "|ANA;01/03/2026;100,00",
-                                 "|BIA;31/03/2026;50,50", "Total Loja: LOJA A|;2;150,50",
-                                 "Loja: LOJA B|", "|ANA;15/03/2026;10,00",
-                                 "Total Loja: LOJA B|;1;10,00", "Total Geral|;3;160,50"}));
+    QCOMPARE(shown,
+             QStringList({"Loja: LOJA A|", "|ANA;01/03/2026;100,00", "|BIA;31/03/2026;50,50",
+                          "Total Loja: LOJA A|;2;150,50", "Loja: LOJA B|", "|ANA;15/03/2026;10,00",
+                          "Total Loja: LOJA B|;1;10,00", "Total Geral|;3;160,50"}));
     data = ReportDocument::open(chequeReport(), folder.devolvidos(),
                                 "{devolvidos.cd_loja}= '' OR {devolvidos.cd_loja}= '1'' OR "
                                 "''1''=''1'",
@@ -442,8 +440,9 @@ void tst_report::firstPageBeforeTheLastRecord()
         int shown = 0;
         QString last;
         for (const auto &t : printer.joinedTexts())
-            if (t.text.startsWith("Loja: ") || t.text == "Total Geral" || t.text.startsWith("Total ")
-                || t.text.startsWith("DEVEDOR") || t.text == "ANA" || t.text == "BIA") {
+            if (t.text.startsWith("Loja: ") || t.text == "Total Geral"
+                || t.text.startsWith("Total ") || t.text.startsWith("DEVEDOR") || t.text == "ANA"
+                || t.text == "BIA") {
                 ++shown;
                 last = t.text;
             }
@@ -530,27 +529,29 @@ void tst_report::groupByGroupGivesTheSortedRows_data()
     QTest::addColumn<QString>("group");     // table.column of the first group
     QTest::addColumn<QString>("condition"); // the selection's, with its values
     QTest::addColumn<QVariantList>("values");
-    QTest::addColumn<bool>("byGroup");      // read group by group
-    QTest::addColumn<QVector<int>>("key");  // the columns the rows are sorted by
+    QTest::addColumn<bool>("byGroup");     // read group by group
+    QTest::addColumn<QVector<int>>("key"); // the columns the rows are sorted by
 
     const QVector<int> byStore{0, 1, 2};
     for (const bool statistics : {false, true}) {
         const char *s = statistics ? ", statistics" : "";
-        QTest::addRow("stores%s", s) << "LOJAS.DS_LOJA" << "" << QVariantList() << true
-                                     << byStore;
+        QTest::addRow("stores%s", s) << "LOJAS.DS_LOJA"
+                                     << "" << QVariantList() << true << byStore;
         QTest::addRow("stores, store and period%s", s)
-            << "LOJAS.DS_LOJA" << "DEVOLVIDOS.DT_DEPOSITO >= ? AND DEVOLVIDOS.CD_LOJA <> ?"
+            << "LOJAS.DS_LOJA"
+            << "DEVOLVIDOS.DT_DEPOSITO >= ? AND DEVOLVIDOS.CD_LOJA <> ?"
             << QVariantList{"2026-03-20", "003"} << true << byStore;
-        QTest::addRow("debtors%s", s) << "CLIENTES.NM_CLIENTE" << "" << QVariantList() << true
-                                      << byStore;
+        QTest::addRow("debtors%s", s) << "CLIENTES.NM_CLIENTE"
+                                      << "" << QVariantList() << true << byStore;
         QTest::addRow("stores' other name, no index%s", s)
-            << "LOJAS.nm_fantasia" << "" << QVariantList() << true << byStore;
+            << "LOJAS.nm_fantasia"
+            << "" << QVariantList() << true << byStore;
         // The situations are on the open side of a LEFT JOIN; the cheques
         // are too many groups: the database sorts.
-        QTest::addRow("situations%s", s) << "SITUACOES.DS_SITUACAO" << "" << QVariantList()
-                                         << false << byStore;
-        QTest::addRow("cheques' own field%s", s) << "DEVOLVIDOS.NR_CHEQUE" << "" << QVariantList()
-                                                 << false << byStore;
+        QTest::addRow("situations%s", s) << "SITUACOES.DS_SITUACAO"
+                                         << "" << QVariantList() << false << byStore;
+        QTest::addRow("cheques' own field%s", s) << "DEVOLVIDOS.NR_CHEQUE"
+                                                 << "" << QVariantList() << false << byStore;
     }
 }
 
@@ -579,14 +580,17 @@ void tst_report::groupByGroupGivesTheSortedRows()
         // portfolio of a million cheques at 12 stores.
         kq::data::analyzeDatabase(db);
         kq::data::exec(db, "DELETE FROM sqlite_stat1 WHERE tbl = 'DEVOLVIDOS'");
-        const QStringList stats = {
-            "ix_devolvidos_loja_deposito|1000000 83334 556",
-            "ix_devolvidos_loja_emitente|1000000 83334 11", "ix_devolvidos_acordo|1000000 1000000",
-            "ix_devolvidos_doc|1000000 1", "ix_devolvidos_chave|1000000 1000000",
-            "ix_devolvidos_deposito|1000000 556", "ix_devolvidos_cliente|1000000 50 17",
-            "sqlite_autoindex_DEVOLVIDOS_1|1000000 1"};
+        const QStringList stats = {"ix_devolvidos_loja_deposito|1000000 83334 556",
+                                   "ix_devolvidos_loja_emitente|1000000 83334 11",
+                                   "ix_devolvidos_acordo|1000000 1000000",
+                                   "ix_devolvidos_doc|1000000 1",
+                                   "ix_devolvidos_chave|1000000 1000000",
+                                   "ix_devolvidos_deposito|1000000 556",
+                                   "ix_devolvidos_cliente|1000000 50 17",
+                                   "sqlite_autoindex_DEVOLVIDOS_1|1000000 1"};
         for (const QString &stat : stats)
-            kq::data::exec(db, "INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES ('DEVOLVIDOS', ?, ?)",
+            kq::data::exec(db,
+                           "INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES ('DEVOLVIDOS', ?, ?)",
                            {stat.section('|', 0, 0), stat.section('|', 1)});
         kq::data::closeAllDatabases(); // statistics are read when the file is opened
     }
@@ -611,8 +615,8 @@ void tst_report::groupByGroupGivesTheSortedRows()
     QVERIFY2(differs.isEmpty(), qPrintable(differs));
     // Read group by group even where the database would not choose it.
     if (!byGroup) {
-        const QString forced = sameOrder(
-            sorted, rowsOf(*query.open(db, ReportQuery::Reading::ByGroup)), key);
+        const QString forced
+            = sameOrder(sorted, rowsOf(*query.open(db, ReportQuery::Reading::ByGroup)), key);
         QVERIFY2(forced.isEmpty(), qPrintable(forced));
     }
 

@@ -164,10 +164,9 @@ void tst_concurrentdesks::oneAgreementPerCheque()
     QCOMPARE(outcomes, (QStringList{QStringLiteral("changed"), QStringLiteral("saved")}));
     QCOMPARE(kq::test::rowCount(db, QStringLiteral("acordos")), 1);
     QCOMPARE(kq::test::rowCount(db, QStringLiteral("parcelas")), 2);
-    const QString code = kq::data::scalar(db, QStringLiteral("SELECT cd_acordo FROM acordos"))
-                             .toString();
-    QCOMPARE(kq::data::scalar(db, QStringLiteral("SELECT cd_acordo FROM DEVOLVIDOS"))
-                 .toString(),
+    const QString code
+        = kq::data::scalar(db, QStringLiteral("SELECT cd_acordo FROM acordos")).toString();
+    QCOMPARE(kq::data::scalar(db, QStringLiteral("SELECT cd_acordo FROM DEVOLVIDOS")).toString(),
              code);
 }
 

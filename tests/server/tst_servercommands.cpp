@@ -138,9 +138,9 @@ private slots:
 
         Said r = copyCommand(folder);
         QVERIFY2(r.status == 0, qPrintable(r.err));
-        QVERIFY2(r.out.contains(QStringLiteral("destinos: %1\n").arg(destinos),
-                                Qt::CaseInsensitive),
-                 qPrintable(r.out));
+        QVERIFY2(
+            r.out.contains(QStringLiteral("destinos: %1\n").arg(destinos), Qt::CaseInsensitive),
+            qPrintable(r.out));
         QVERIFY(r.out.contains(QStringLiteral("cópia concluída")));
         QCOMPARE(onDatabase(server.settings(), QStringLiteral("SELECT count(*) FROM destinos")),
                  QString::number(destinos));

@@ -235,8 +235,7 @@ private slots:
         endSessions(server.settings());
         QCOMPARE(scalar(path, QStringLiteral("SELECT count(*) FROM CLIENTES")).toInt(), 3);
         int rows = 0;
-        for (auto rs = RowStream::open(path, QStringLiteral("SELECT * FROM CLIENTES"));
-             rs->next();)
+        for (auto rs = RowStream::open(path, QStringLiteral("SELECT * FROM CLIENTES")); rs->next();)
             ++rows;
         QCOMPARE(rows, 3);
     }
@@ -267,10 +266,10 @@ private slots:
         shell.dialogs.clear();
         screen->CONFIRMA->click();
         QCOMPARE(shell.dialogs.messages.size(), 1);
-        QVERIFY2(shell.dialogs.lastText().contains(
-                     QStringLiteral("servidor de banco de dados \"%1\"")
-                         .arg(power.settings().name())),
-                 qPrintable(shell.dialogs.lastText()));
+        QVERIFY2(
+            shell.dialogs.lastText().contains(
+                QStringLiteral("servidor de banco de dados \"%1\"").arg(power.settings().name())),
+            qPrintable(shell.dialogs.lastText()));
         QCOMPARE(kq::test::serverValue(real, count), QStringLiteral("0"));
         QCOMPARE(desc->text(), QStringLiteral("Cartório"));
 

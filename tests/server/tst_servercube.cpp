@@ -35,8 +35,9 @@ void addPortfolio(const QString &db)
         {"00015", "CÉSAR D'ÁVILA", "MG", "BELO HORIZONTE"},
     };
     for (const QVariantList &d : debtors)
-        exec(db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, ds_estado, "
-                                "DS_cidade) VALUES (?, ?, ?, ?)"),
+        exec(db,
+             QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, ds_estado, "
+                            "DS_cidade) VALUES (?, ?, ?, ?)"),
              d);
     exec(db, QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja) VALUES ('011', 'LOJA LESTE'), "
                             "('012', 'Loja Oeste'), ('A13', 'LOJA AÇAÍ')"));
@@ -44,18 +45,19 @@ void addPortfolio(const QString &db)
                             "('002', 'JURÍDICO')"));
     exec(db, QStringLiteral("INSERT INTO documentos (CD_documento, DS_documento) VALUES "
                             "('02', 'DUPLICATA')"));
-    const QDate dates[] = {QDate(2024, 2, 29), QDate(2024, 3, 31), QDate(2024, 4, 1),
-                           QDate(2024, 12, 31), QDate(2025, 1, 1), QDate(2025, 6, 15),
-                           QDate(2025, 9, 30), QDate(2026, 10, 1)};
+    const QDate dates[]
+        = {QDate(2024, 2, 29), QDate(2024, 3, 31), QDate(2024, 4, 1),  QDate(2024, 12, 31),
+           QDate(2025, 1, 1),  QDate(2025, 6, 15), QDate(2025, 9, 30), QDate(2026, 10, 1)};
     const char *stores[] = {"011", "012", "A13"};
     const char *situations[] = {"001", "002", "007"};
     const QVariant banks[] = {QStringLiteral("237"), QStringLiteral("001"), QVariant()};
     for (int i = 0; i < 40; ++i) {
         const double value = 10.1 + i * 3.33;
-        exec(db, QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
-                                "DT_DEPOSITO, VL_CHEQUE, vl_atualizado, CD_SITUACAO, "
-                                "CD_DESTINO, CD_documento, CD_BANCO) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        exec(db,
+             QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
+                            "DT_DEPOSITO, VL_CHEQUE, vl_atualizado, CD_SITUACAO, "
+                            "CD_DESTINO, CD_documento, CD_BANCO) "
+                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
              {QStringLiteral("%1").arg(1000000001 + i),
               QStringLiteral("%1").arg(i % 5 + 11, 5, 10, QLatin1Char('0')),
               QString::fromLatin1(stores[i % 3]), i == 7 ? QVariant() : QVariant(dates[i % 8]),
@@ -156,8 +158,7 @@ void screenFigures(cubescreen::CubeFixture &fx, Figures &out)
         out.pivots << (cube->rebuild() ? cells(*cube) : QStringList{cube->model()->lastError()});
     }
     f->close();
-    QTRY_VERIFY_WITH_TIMEOUT(!ScreenRegistry::instance().find(QStringLiteral("fcubovendas")),
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ScreenRegistry::instance().find(QStringLiteral("fcubovendas")), 5000);
 }
 
 } // namespace
@@ -204,8 +205,7 @@ void tst_servercube::sameCellsAsSqlite()
     QCOMPARE(onServer.rows, onSqlite.rows);
     QCOMPARE(onServer.members, onSqlite.members);
     // Dates are dates on both: the month, year and quarter members.
-    QVERIFY(onServer.members.contains(
-        QStringLiteral("Trimestre Vencimento: ; 1; 2; 3; 4")));
+    QVERIFY(onServer.members.contains(QStringLiteral("Trimestre Vencimento: ; 1; 2; 3; 4")));
     QCOMPARE(onServer.pivots.size(), onSqlite.pivots.size());
     for (int i = 0; i < onSqlite.pivots.size(); ++i) {
         qInfo("%s: %lld células", kPivots[i].name, qlonglong(onSqlite.pivots.at(i).size()));

@@ -101,13 +101,12 @@ private slots:
         setup.start();
         QVERIFY(!Main());
         QCOMPARE(ended, 1);
-        QCOMPARE(dialogs.texts(),
-                 (QStringList{"Arquivo de Configuração Criado com sucesso!!",
-                              "Atalho Criado com sucesso!!"}));
+        QCOMPARE(dialogs.texts(), (QStringList{"Arquivo de Configuração Criado com sucesso!!",
+                                               "Atalho Criado com sucesso!!"}));
         QCOMPARE(folders.readProgramFile("sys.ini"), folders.dataFolder() + "\r\n");
         QVERIFY(QFile::exists(home.path() + "/Desktop/kq-730 Sistema de Vantesca.desktop"));
-        for (const QString &db : {kq::data::kDevolvidos, kq::data::kMenu, kq::data::kHelp,
-                                  kq::data::kTutorial})
+        for (const QString &db :
+             {kq::data::kDevolvidos, kq::data::kMenu, kq::data::kHelp, kq::data::kTutorial})
             QVERIFY(kq::data::isSqliteFile(folders.dataFile(db)));
 
         // Second start: the supervisor is created, then logs in.
@@ -183,11 +182,10 @@ private slots:
         QVERIFY(sair);
         sair->cmdOK->click();
         QCOMPARE(ended, 2);
-        const QStringList lines
-            = folders.readProgramFile(today).split("\r\n", Qt::SkipEmptyParts);
+        const QStringList lines = folders.readProgramFile(today).split("\r\n", Qt::SkipEmptyParts);
         QVERIFY(lines.size() >= 2);
-        QVERIFY(lines.at(lines.size() - 2).endsWith(
-            "-Supervisor-************EFETUOU LOG OFF NO SISTEMA************-**"));
+        QVERIFY(lines.at(lines.size() - 2)
+                    .endsWith("-Supervisor-************EFETUOU LOG OFF NO SISTEMA************-**"));
 
         setEncerrarProgramaHook({});
         ScreenRegistry::instance().unloadAll();

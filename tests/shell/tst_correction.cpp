@@ -78,22 +78,21 @@ private slots:
                                     << int(Correction::Corrected) << 125.0 << "";
         QTest::newRow("newest month") << 100.0 << QDate(2005, 3, 31) << "2005/03"
                                       << int(Correction::Corrected) << 100.0 << "";
-        QTest::newRow("older reference") << 150.0 << QDate(2005, 3, 1) << "2005/02"
-                                         << int(Correction::Corrected) << 120.0 << "";
-        QTest::newRow("no row for deposit") << 80.0 << QDate(2004, 12, 5) << "2005/03"
-                                            << int(Correction::NoDepositFactor) << 80.0
-                                            << "2004/12";
-        QTest::newRow("zero deposit factor") << 80.0 << QDate(2004, 11, 5) << "2005/03"
-                                             << int(Correction::NoDepositFactor) << 80.0
-                                             << "2004/11";
-        QTest::newRow("no row for reference") << 80.0 << QDate(2005, 1, 5) << "2006/01"
-                                              << int(Correction::NoReferenceFactor) << 80.0
-                                              << "2006/01";
+        QTest::newRow("older reference")
+            << 150.0 << QDate(2005, 3, 1) << "2005/02" << int(Correction::Corrected) << 120.0 << "";
+        QTest::newRow("no row for deposit")
+            << 80.0 << QDate(2004, 12, 5) << "2005/03" << int(Correction::NoDepositFactor) << 80.0
+            << "2004/12";
+        QTest::newRow("zero deposit factor")
+            << 80.0 << QDate(2004, 11, 5) << "2005/03" << int(Correction::NoDepositFactor) << 80.0
+            << "2004/11";
+        QTest::newRow("no row for reference")
+            << 80.0 << QDate(2005, 1, 5) << "2006/01" << int(Correction::NoReferenceFactor) << 80.0
+            << "2006/01";
         QTest::newRow("zero reference") << 80.0 << QDate(2005, 1, 5) << "2004/11"
-                                        << int(Correction::NoReferenceFactor) << 80.0
-                                        << "2004/11";
-        QTest::newRow("no deposit date") << 80.0 << QDate() << "2005/03"
-                                         << int(Correction::NoDepositDate) << 80.0 << "";
+                                        << int(Correction::NoReferenceFactor) << 80.0 << "2004/11";
+        QTest::newRow("no deposit date")
+            << 80.0 << QDate() << "2005/03" << int(Correction::NoDepositDate) << 80.0 << "";
     }
 
     void correctValue()
@@ -151,8 +150,7 @@ private slots:
                                               "VALUES (?, ?, ?)");
         kq::data::exec(db, insert, {QStringLiteral("2010/02"), 1.25, QStringLiteral("2010")});
         kq::data::exec(db, insert, {QStringLiteral("2009/12"), 1.1, QStringLiteral("2009")});
-        kq::data::exec(db, insert,
-                       {QStringLiteral("2010/01"), QVariant(), QStringLiteral("2010")});
+        kq::data::exec(db, insert, {QStringLiteral("2010/01"), QVariant(), QStringLiteral("2010")});
 
         const CorrectionTable t = CorrectionTable::load(db);
         QCOMPARE(t.size(), 3);

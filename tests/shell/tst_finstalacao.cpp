@@ -101,7 +101,8 @@ private slots:
         screen.setDirectory(folders.dataFolder());
         ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(kq::data::scalar(folders.dataFile(kq::data::kDevolvidos),
-                                  "SELECT ds_empresa FROM parametros").toString(),
+                                  "SELECT ds_empresa FROM parametros")
+                     .toString(),
                  QStringLiteral("Escritório"));
     }
 
@@ -121,9 +122,9 @@ private slots:
         finstalacao screen;
         ctl<QLabel>(&screen, "DS_DIRETORIO")->clear();
         ctl<QPushButton>(&screen, "Command4")->click();
-        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral(
-                                      "Não posso criar arquivo de configuração com diretório "
-                                      "vazio!!")});
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QStringLiteral("Não posso criar arquivo de configuração com diretório "
+                                            "vazio!!")});
         QVERIFY(!QFile::exists(folders.programFile("sys.ini")));
     }
 
@@ -153,8 +154,7 @@ private slots:
         QVERIFY(!dialogs.messages.isEmpty());
         QVERIFY2(dialogs.messages.first().text.startsWith(QStringLiteral("Erro No.")),
                  qPrintable(dialogs.messages.first().text));
-        QVERIFY(dialogs.messages.first().text.contains(
-            QStringLiteral("Formulário: finstalacao")));
+        QVERIFY(dialogs.messages.first().text.contains(QStringLiteral("Formulário: finstalacao")));
         QVERIFY(!dialogs.texts().contains(kConfigOk));
         QVERIFY(!QFileInfo(folders.programFile("sys.ini")).isFile());
         if (badDatabase) {
@@ -179,8 +179,8 @@ private slots:
         ctl<QPushButton>(&screen, "Command4")->click();
         QCOMPARE(dialogs.messages.size(), 1);
         const kq::platform::MessageRecord &asked = dialogs.messages.first();
-        QCOMPARE(asked.text, kq::shell::accessImportQuestion(folders.dataFolder(),
-                                                             {"devolvidos.mdb"}));
+        QCOMPARE(asked.text,
+                 kq::shell::accessImportQuestion(folders.dataFolder(), {"devolvidos.mdb"}));
         QVERIFY(asked.text.contains(QStringLiteral("programa antigo (Access): devolvidos.mdb")));
         QCOMPARE(int(asked.buttons), int(kq::platform::Buttons::YesNo));
         QCOMPARE(int(asked.icon), int(kq::platform::Icon::Question));
@@ -213,7 +213,8 @@ private slots:
         const QStringList logs = QDir(folders.programFolder()).entryList({"VAN*.log"});
         QCOMPARE(logs.size(), 1);
         const QString log = folders.readProgramFile(logs.first());
-        QVERIFY(log.contains(QStringLiteral("IMPORTAÇÃO DO ACCESS-Tabelas deixadas de fora: DateTest")));
+        QVERIFY(log.contains(
+            QStringLiteral("IMPORTAÇÃO DO ACCESS-Tabelas deixadas de fora: DateTest")));
     }
 
     // A file the import cannot take is said at once; nothing is asked or changed.
@@ -245,8 +246,8 @@ private slots:
         const QString text = QString::fromUtf8(link.readAll());
         QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
         QVERIFY(text.contains(QStringLiteral("Type=Application\n")));
-        QVERIFY(text.contains(QStringLiteral("Exec=\"%1\"\n")
-                                  .arg(QCoreApplication::applicationFilePath())));
+        QVERIFY(text.contains(
+            QStringLiteral("Exec=\"%1\"\n").arg(QCoreApplication::applicationFilePath())));
         QVERIFY(link.permissions() & QFile::ExeOwner);
     }
 
@@ -258,7 +259,8 @@ private slots:
         finstalacao screen;
         ctl<QPushButton>(&screen, "Command1")->click();
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
-        const QString icon = m_home.path() + QStringLiteral("/data/icons/hicolor/256x256/apps/kq-730.png");
+        const QString icon
+            = m_home.path() + QStringLiteral("/data/icons/hicolor/256x256/apps/kq-730.png");
         QImage image(icon);
         QCOMPARE(image.size(), QSize(256, 256));
         QFile desk(m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop"));
@@ -268,9 +270,8 @@ private slots:
         const QByteArray entry = desk.readAll();
         QCOMPARE(menu.readAll(), entry);
         QVERIFY2(entry.contains("\nIcon=" + icon.toUtf8() + "\n"), entry.constData());
-        QVERIFY(entry.contains(QStringLiteral("Exec=\"%1\"\n")
-                                   .arg(QCoreApplication::applicationFilePath())
-                                   .toUtf8()));
+        QVERIFY(entry.contains(
+            QStringLiteral("Exec=\"%1\"\n").arg(QCoreApplication::applicationFilePath()).toUtf8()));
     }
 
     // Where gio exists the desktop copy is marked trusted; without it the
@@ -291,7 +292,8 @@ private slots:
         if (withGio) {
             QFile gio(bin.filePath(QStringLiteral("gio")));
             QVERIFY(gio.open(QIODevice::WriteOnly));
-            gio.write(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" >> '%1'\n").arg(calls).toUtf8());
+            gio.write(
+                QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" >> '%1'\n").arg(calls).toUtf8());
             gio.close();
             gio.setPermissions(gio.permissions() | QFile::ExeOwner);
         }
@@ -301,7 +303,8 @@ private slots:
         ctl<QPushButton>(&screen, "Command1")->click();
         qputenv("PATH", path);
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Atalho Criado com sucesso!!")});
-        const QString desk = m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop");
+        const QString desk
+            = m_home.path() + QStringLiteral("/Mesa/kq-730 Sistema de Vantesca.desktop");
         QVERIFY(QFile::exists(desk));
         QFile log(calls);
         if (!withGio) {
@@ -317,11 +320,14 @@ private slots:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("blanks") << "/opt/kq 730/kq-730" << "Exec=\"/opt/kq 730/kq-730\"";
+        QTest::newRow("blanks") << "/opt/kq 730/kq-730"
+                                << "Exec=\"/opt/kq 730/kq-730\"";
         QTest::newRow("quote and dollar") << "/opt/a\"b$c/kq-730"
                                           << "Exec=\"/opt/a\\\\\"b\\\\$c/kq-730\"";
-        QTest::newRow("backslash") << "/opt/a\\b/kq-730" << "Exec=\"/opt/a\\\\\\\\b/kq-730\"";
-        QTest::newRow("percent") << "/opt/100%/kq-730" << "Exec=\"/opt/100%%/kq-730\"";
+        QTest::newRow("backslash") << "/opt/a\\b/kq-730"
+                                   << "Exec=\"/opt/a\\\\\\\\b/kq-730\"";
+        QTest::newRow("percent") << "/opt/100%/kq-730"
+                                 << "Exec=\"/opt/100%%/kq-730\"";
     }
 
     void execIsQuoted()
@@ -338,8 +344,9 @@ private slots:
         kq::test::ScriptedDialogs dialogs;
         finstalacao screen;
         const int before = ctl<QComboBox>(&screen, "Drive")->currentIndex();
-        ctl<QComboBox>(&screen, "Drive")->addItem(QStringLiteral("/media/ausente"),
-                              folders.programFolder() + QStringLiteral("/ausente"));
+        ctl<QComboBox>(&screen, "Drive")
+            ->addItem(QStringLiteral("/media/ausente"),
+                      folders.programFolder() + QStringLiteral("/ausente"));
         auto *drive = ctl<QComboBox>(&screen, "Drive");
         drive->setCurrentIndex(drive->count() - 1);
         screen.Drive_Change();

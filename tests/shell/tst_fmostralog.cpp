@@ -84,9 +84,9 @@ private slots:
     void listsOnlyTheUsersOwnFiles()
     {
         kq::test::ShellFixture f;
-        for (const char *name : {"VAN001010224.log", "VAN001020224.log", "VAN002010224.log",
-                                 "VAN0010102245.log", "VAN001010224.txt", "kq-730.log",
-                                 "tst_fmostralog.log", "VAN01010224.log"})
+        for (const char *name :
+             {"VAN001010224.log", "VAN001020224.log", "VAN002010224.log", "VAN0010102245.log",
+              "VAN001010224.txt", "kq-730.log", "tst_fmostralog.log", "VAN01010224.log"})
             write(f, QString::fromLatin1(name), kEntry);
         fmostralog *s = open();
         QCOMPARE(s->windowTitle(), QStringLiteral("Log de Operação"));
@@ -99,8 +99,9 @@ private slots:
     {
         kq::test::ShellFixture f;
         write(f, "VAN001010224.log", kEntry);
-        write(f, "VAN001020224.log", "Data: 02/02/2024 Hora: 10:00.00-SUPERVISOR-EXCLUIU-"
-                                     "SILVA, JOSE\r\n");
+        write(f, "VAN001020224.log",
+              "Data: 02/02/2024 Hora: 10:00.00-SUPERVISOR-EXCLUIU-"
+              "SILVA, JOSE\r\n");
         fmostralog *s = open();
         choose(s, "VAN001010224.log");
         s->Command1->click();
@@ -109,8 +110,7 @@ private slots:
         QCOMPARE(s->historico->toPlainText(), entry + entry);
         choose(s, "VAN001020224.log");
         s->Command1->click();
-        QVERIFY(s->historico->toPlainText().endsWith(
-            "-SUPERVISOR-EXCLUIU-SILVA\nJOSE\n"));
+        QVERIFY(s->historico->toPlainText().endsWith("-SUPERVISOR-EXCLUIU-SILVA\nJOSE\n"));
         s->resize(720, 460);
         kq::test::shot(s, QStringLiteral("fmostralog"));
         QVERIFY(f.dialogs.messages.isEmpty());
@@ -160,8 +160,8 @@ private slots:
         QCOMPARE(f.dialogs.messages.first().icon, kq::platform::Icon::Question);
         QCOMPARE(f.dialogs.lastText(), QStringLiteral("ARQUIVO ZERADO"));
         // The deletion's own entry starts a new file of the same name.
-        const QStringList lines = f.folders.readProgramFile(today()).split(
-            "\r\n", Qt::SkipEmptyParts);
+        const QStringList lines
+            = f.folders.readProgramFile(today()).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.first().endsWith("-SUPERVISOR-ZEROU ARQUIVO DE LOG!!!!!-SUPERVISOR"));
         // The list keeps showing the file until the screen is opened again.

@@ -44,11 +44,11 @@ private slots:
         QCOMPARE(p->windowTitle(), QStringLiteral("Parametros"));
         QCOMPARE(p->SSTab1->tabText(0), QStringLiteral("Dados Empresa"));
         const QList<QPair<QString, QLineEdit *>> boxes
-            = {{"ds_empresa", p->ds_empresa},     {"ds_endereco", p->ds_endereco},
-               {"ds_bairro", p->ds_bairro},       {"ds_cidade", p->ds_cidade},
-               {"ds_estado", p->ds_estado},       {"cd_cep", p->cd_cep},
-               {"NR_TELEFONE", p->nr_telefone},   {"ds_cabecalho", p->ds_cabecalho},
-               {"ds_prazo", p->ds_prazo},         {"ds_forma", p->ds_forma}};
+            = {{"ds_empresa", p->ds_empresa},   {"ds_endereco", p->ds_endereco},
+               {"ds_bairro", p->ds_bairro},     {"ds_cidade", p->ds_cidade},
+               {"ds_estado", p->ds_estado},     {"cd_cep", p->cd_cep},
+               {"NR_TELEFONE", p->nr_telefone}, {"ds_cabecalho", p->ds_cabecalho},
+               {"ds_prazo", p->ds_prazo},       {"ds_forma", p->ds_forma}};
         for (const auto &[field, box] : boxes)
             QCOMPARE(box->text(), QString());
         QCOMPARE(p->permiteacordo->text(), QStringLiteral("___.___.___.___.___.___.___.___"));
@@ -110,8 +110,7 @@ private slots:
         }
         const QString log = f.folders.readProgramFile(
             kq::shell::activityLogFileName(QStringLiteral("001"), QDate::currentDate()));
-        const QString entry
-            = QStringLiteral("-SUPERVISOR-ENTROU NO MÓDULO DE CONFIGURAÇÃO-**\r\n");
+        const QString entry = QStringLiteral("-SUPERVISOR-ENTROU NO MÓDULO DE CONFIGURAÇÃO-**\r\n");
         QCOMPARE(log.count(entry), 2);
     }
 

@@ -26,8 +26,9 @@ void setMenu(const QString &menuDb, const QList<QList<QVariant>> &rows)
 {
     kq::data::exec(menuDb, "DELETE FROM CONFIG");
     for (const auto &r : rows)
-        kq::data::exec(menuDb, "INSERT INTO CONFIG (GRUPO, OPCAO, descricao, ds_tootip) "
-                               "VALUES (?, ?, ?, ?)",
+        kq::data::exec(menuDb,
+                       "INSERT INTO CONFIG (GRUPO, OPCAO, descricao, ds_tootip) "
+                       "VALUES (?, ?, ?, ?)",
                        {r.at(0), r.at(1), r.at(2), r.at(3)});
 }
 
@@ -118,7 +119,8 @@ private slots:
     void itemIndexIsRankNotOpcao()
     {
         Folder f;
-        setMenu(f.menu(), {{1, 1, "A", "ta"}, {1, 2, "B", "tb"}, {1, 4, "Lojas", "Tabela de Empresas"}});
+        setMenu(f.menu(),
+                {{1, 1, "A", "ta"}, {1, 2, "B", "tb"}, {1, 4, "Lojas", "Tabela de Empresas"}});
         fprincipal *w = mainWindow();
         QCOMPARE(w->ButtonBar1->itemCount(1), 3);
         QCOMPARE(w->ButtonBar1->item(1, 3)->objectName(), QString("K41"));

@@ -48,9 +48,9 @@ private slots:
         QCOMPARE(m_ended, 1);
         const QStringList lines = todaysLog(f).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines.at(0).endsWith(QStringLiteral("-SUPERVISOR-") + kLogOff
-                                      + QStringLiteral("-**")),
-                 qPrintable(lines.at(0)));
+        QVERIFY2(
+            lines.at(0).endsWith(QStringLiteral("-SUPERVISOR-") + kLogOff + QStringLiteral("-**")),
+            qPrintable(lines.at(0)));
         QCOMPARE(lines.at(1), QString(113, QLatin1Char('-')));
     }
 

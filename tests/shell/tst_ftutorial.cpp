@@ -42,10 +42,12 @@ private slots:
     {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("path");
-        QTest::newRow("plain") << "intro.avi" << "/dados/intro.avi";
+        QTest::newRow("plain") << "intro.avi"
+                               << "/dados/intro.avi";
         QTest::newRow("old subfolder") << "videos\\cad\\lojas.avi"
                                        << "/dados/videos/cad/lojas.avi";
-        QTest::newRow("subfolder") << "videos/lojas.avi" << "/dados/videos/lojas.avi";
+        QTest::newRow("subfolder") << "videos/lojas.avi"
+                                   << "/dados/videos/lojas.avi";
     }
 
     void pathBelowTheDataFolder()

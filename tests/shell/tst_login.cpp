@@ -68,12 +68,18 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("match");
-        QTest::newRow("same") << "Senha1" << "Senha1" << true;
-        QTest::newRow("case of a letter") << "Senha1" << "senha1" << false;
-        QTest::newRow("trailing blank") << "Senha1" << "Senha1 " << false;
-        QTest::newRow("leading blank") << " a" << "a" << false;
-        QTest::newRow("empty") << "" << "" << true;
-        QTest::newRow("accents") << "çãé" << "çãé" << true;
+        QTest::newRow("same") << "Senha1"
+                              << "Senha1" << true;
+        QTest::newRow("case of a letter") << "Senha1"
+                                          << "senha1" << false;
+        QTest::newRow("trailing blank") << "Senha1"
+                                        << "Senha1 " << false;
+        QTest::newRow("leading blank") << " a"
+                                       << "a" << false;
+        QTest::newRow("empty") << ""
+                               << "" << true;
+        QTest::newRow("accents") << "çãé"
+                                 << "çãé" << true;
     }
     void passwords()
     {
@@ -181,9 +187,12 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("code");
-        QTest::newRow("first of two namesakes") << 0 << "um" << "001";
-        QTest::newRow("second of two namesakes") << 1 << "tres" << "003";
-        QTest::newRow("quote in the name") << 2 << "x" << "002";
+        QTest::newRow("first of two namesakes") << 0 << "um"
+                                                << "001";
+        QTest::newRow("second of two namesakes") << 1 << "tres"
+                                                 << "003";
+        QTest::newRow("quote in the name") << 2 << "x"
+                                           << "002";
     }
     void codeComesFromTheChosenRow()
     {
@@ -298,8 +307,8 @@ private slots:
         QVERIFY(kq::shell::Main());
         script.stop();
         QCOMPARE(loginTries, 2);
-        QCOMPARE(dialogs.texts(), (QStringList{frmLogin::noUserMessage(),
-                                               "Senha incorreta Tente Novamente!"}));
+        QCOMPARE(dialogs.texts(),
+                 (QStringList{frmLogin::noUserMessage(), "Senha incorreta Tente Novamente!"}));
         QVERIFY(kq::shell::mainWindow()->isVisible());
         QCOMPARE(kq::shell::usuarioLogado(), QString("Supervisor"));
         QCOMPARE(kq::shell::codigoUser(), QString("001"));

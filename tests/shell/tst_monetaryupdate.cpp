@@ -44,24 +44,29 @@ struct Portfolio
     }
     QVariant updated(const QString &key) const
     {
-        return kq::data::scalar(db, QStringLiteral("SELECT vl_atualizado FROM DEVOLVIDOS "
-                                                   "WHERE CD_DEVOLVIDO = ?"), {key});
+        return kq::data::scalar(db,
+                                QStringLiteral("SELECT vl_atualizado FROM DEVOLVIDOS "
+                                               "WHERE CD_DEVOLVIDO = ?"),
+                                {key});
     }
     QVariant month(const QString &key) const
     {
-        return kq::data::scalar(db, QStringLiteral("SELECT ref_atualizacao FROM DEVOLVIDOS "
-                                                   "WHERE CD_DEVOLVIDO = ?"), {key});
+        return kq::data::scalar(db,
+                                QStringLiteral("SELECT ref_atualizacao FROM DEVOLVIDOS "
+                                               "WHERE CD_DEVOLVIDO = ?"),
+                                {key});
     }
     bool onServer() const { return kq::data::dialectOf(db) == kq::data::Dialect::Postgres; }
     // n cheques of 100.00 deposited in January 2005, all untouched.
     void manyCheques(int n)
     {
-        exec(db, QStringLiteral(
-                     "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
-                     "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, DT_DEPOSITO, VL_CHEQUE, "
-                     "vl_atualizado, ref_atualizacao) "
-                     "SELECT substr(CAST(10000000000 + n AS text), 2), ?, 100, 7, '1999/01' "
-                     "FROM c"),
+        exec(db,
+             QStringLiteral(
+                 "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < ?) "
+                 "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, DT_DEPOSITO, VL_CHEQUE, "
+                 "vl_atualizado, ref_atualizacao) "
+                 "SELECT substr(CAST(10000000000 + n AS text), 2), ?, 100, 7, '1999/01' "
+                 "FROM c"),
              {n, QDate(2005, 1, 7)});
     }
     qint64 touched() const
@@ -164,13 +169,14 @@ private slots:
         QCOMPARE(result.cheques, 6);
         QCOMPARE(result.uncorrected, 5);
         QCOMPARE(result.withoutDate, 1);
-        QCOMPARE(result.missingMonths,
-                 (QStringList{"2004/12", "2005/02", "2005/04"}));
+        QCOMPARE(result.missingMonths, (QStringList{"2004/12", "2005/02", "2005/04"}));
         QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
         QCOMPARE(p.month(QStringLiteral("0000000001")).toString(), QStringLiteral("2005/05"));
-        const QList<QPair<const char *, double>> faces
-            = {{"0000000002", 60.0}, {"0000000003", 70.0}, {"0000000004", 80.0},
-               {"0000000005", 90.0}, {"0000000006", 10.0}};
+        const QList<QPair<const char *, double>> faces = {{"0000000002", 60.0},
+                                                          {"0000000003", 70.0},
+                                                          {"0000000004", 80.0},
+                                                          {"0000000005", 90.0},
+                                                          {"0000000006", 10.0}};
         for (const auto &[key, face] : faces) {
             QCOMPARE(p.updated(QString::fromLatin1(key)).toDouble(), face);
             QVERIFY(p.month(QString::fromLatin1(key)).isNull());
@@ -198,9 +204,10 @@ private slots:
         QCOMPARE(p.updated(QStringLiteral("0000000001")).toDouble(), 125.0);
         QCOMPARE(p.month(QStringLiteral("0000000001")).toString(), QStringLiteral("2005/03"));
         QCOMPARE(p.dialogs.texts(),
-                 QStringList{kOk + QStringLiteral("\n\nReferências inválidas na tabela de "
-                                                  "correção, não usadas: \"2026/1_\", "
-                                                  "\"____/__\"")});
+                 QStringList{kOk
+                             + QStringLiteral("\n\nReferências inválidas na tabela de "
+                                              "correção, não usadas: \"2026/1_\", "
+                                              "\"____/__\"")});
 
         // Only such rows: no factor to correct with, and they are named.
         exec(p.db, QStringLiteral("DELETE FROM correcao WHERE cd_ref LIKE '2005%'"));
@@ -224,8 +231,10 @@ private slots:
     {
         QTest::addColumn<QString>("newestFactor");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no factor") << "" << "não tem nenhum fator";
-        QTest::newRow("zero newest") << "0" << "(2005/03) é zero";
+        QTest::newRow("no factor") << ""
+                                   << "não tem nenhum fator";
+        QTest::newRow("zero newest") << "0"
+                                     << "(2005/03) é zero";
     }
 
     void refusedRunsWriteNothing()
@@ -314,10 +323,9 @@ private slots:
         p.factor(QStringLiteral("2005/03"), 1.5);
         for (int i = 1; i <= 5; ++i)
             p.cheque(QStringLiteral("000000000%1").arg(i), QDate(2005, 1, i), 100.0 * i);
-        kq::test::addFailingTrigger(p.db, QStringLiteral("falha"),
-                                    QStringLiteral("BEFORE UPDATE ON DEVOLVIDOS"),
-                                    QStringLiteral("OLD.CD_DEVOLVIDO = '0000000004'"),
-                                    QStringLiteral("disco cheio"));
+        kq::test::addFailingTrigger(
+            p.db, QStringLiteral("falha"), QStringLiteral("BEFORE UPDATE ON DEVOLVIDOS"),
+            QStringLiteral("OLD.CD_DEVOLVIDO = '0000000004'"), QStringLiteral("disco cheio"));
         p.run();
         QCOMPARE(p.dialogs.messages.size(), 1);
         const QString report = p.dialogs.lastText();

@@ -40,13 +40,12 @@ private slots:
     {
         const QDateTime when(QDate(2026, 3, 5), QTime(9, 7, 3));
         QCOMPARE(activityLogEntry(when, "ANA", "LOGIN", "OK"),
-                 QString("Data: 05/03/2026 Hora: 09:07.03-ANA-LOGIN-OK\r\n")
-                     + QString(113, '-') + "\r\n");
-        QCOMPARE(activityLogEntry(when, "", "A", "B"),
-                 QString("Data: 05/03/2026 Hora: 09:07.03--A-B\r\n") + QString(113, '-')
+                 QString("Data: 05/03/2026 Hora: 09:07.03-ANA-LOGIN-OK\r\n") + QString(113, '-')
                      + "\r\n");
-        const QString report = errorReportText("flojas", {3021, "Sem registro corrente", "Data1", {}},
-                                               "Tabela de Empresas");
+        QCOMPARE(activityLogEntry(when, "", "A", "B"),
+                 QString("Data: 05/03/2026 Hora: 09:07.03--A-B\r\n") + QString(113, '-') + "\r\n");
+        const QString report = errorReportText(
+            "flojas", {3021, "Sem registro corrente", "Data1", {}}, "Tabela de Empresas");
         QCOMPARE(report, QString("Erro No.3021 - Sem registro corrente\r\nFormulário: flojas\r\n"
                                  "Objeto: Data1\r\nProcedure: Tabela de Empresas\r\n"
                                  "Anote as informações acima e contacte o suporte."));
@@ -65,7 +64,8 @@ private slots:
         const QString ana = fx.folders.readProgramFile(activityLogFileName("002", today));
         QCOMPARE(ana.count("\r\n"), 4);
         QVERIFY(ana.indexOf("-ANA-LOGIN-1") < ana.indexOf("-ANA-LOGIN-2"));
-        QVERIFY(fx.folders.readProgramFile(activityLogFileName("003", today)).contains("-BETO-X-Y"));
+        QVERIFY(
+            fx.folders.readProgramFile(activityLogFileName("003", today)).contains("-BETO-X-Y"));
     }
 
     void sessionNeedsNoMainWindow()
@@ -75,8 +75,8 @@ private slots:
         GravarLog("A", "B");
         QCOMPARE(dataPath("MENU.mdb"), folders.dataFolder() + "/MENU.mdb");
         QCOMPARE(kq::platform::ScreenRegistry::instance().find("fprincipal"), nullptr);
-        const QString log =
-            folders.readProgramFile(activityLogFileName("004", QDate::currentDate()));
+        const QString log
+            = folders.readProgramFile(activityLogFileName("004", QDate::currentDate()));
         QVERIFY(log.contains("-CAIO-A-B"));
         session() = {};
     }
@@ -125,8 +125,8 @@ private slots:
             throw kq::platform::RuntimeError(3021, "Sem registro corrente", "Data1");
         });
         button->click();
-        const QString report =
-            errorReportText("fdestinos", {3021, "Sem registro corrente", "Data1", {}}, QString());
+        const QString report
+            = errorReportText("fdestinos", {3021, "Sem registro corrente", "Data1", {}}, QString());
         QCOMPARE(fx.dialogs.texts(), QStringList{report});
         QVERIFY(fx.folders.readProgramFile(errorLogFileName()).contains(report));
     }
@@ -144,8 +144,9 @@ private slots:
         QVERIFY(shown.startsWith("Erro No.3026 - Não há espaço livre no disco.\r\n"));
         QVERIFY(!shown.contains("SQLite"));
         const QString log = fx.folders.readProgramFile(errorLogFileName());
-        QVERIFY(log.contains(shown + "\r\nDetalhe técnico: SQLite 13: database or disk is full"
-                             "\r\n \r\n"));
+        QVERIFY(log.contains(shown
+                             + "\r\nDetalhe técnico: SQLite 13: database or disk is full"
+                               "\r\n \r\n"));
     }
 };
 

@@ -127,16 +127,16 @@ private slots:
     {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QStringList>("said");
-        QTest::newRow("no users table") << "drop usuarios"
-                                        << QStringList{"devolvidos.mdb", "usuarios"};
+        QTest::newRow("no users table")
+            << "drop usuarios" << QStringList{"devolvidos.mdb", "usuarios"};
         QTest::newRow("no menu table") << "drop CONFIG" << QStringList{"MENU.mdb", "CONFIG"};
         QTest::newRow("empty sys.ini") << "empty sys.ini" << QStringList{"sys.ini"};
-        QTest::newRow("sys.ini ends in a blank line") << "blank last line"
-                                                      << QStringList{"sys.ini"};
-        QTest::newRow("last line is no folder") << "not a folder"
-                                                << QStringList{"sys.ini", "/nao/existe"};
-        QTest::newRow("login load fails") << "login throws"
-                                          << QStringList{"não pôde ser iniciado", "sem login"};
+        QTest::newRow("sys.ini ends in a blank line")
+            << "blank last line" << QStringList{"sys.ini"};
+        QTest::newRow("last line is no folder")
+            << "not a folder" << QStringList{"sys.ini", "/nao/existe"};
+        QTest::newRow("login load fails")
+            << "login throws" << QStringList{"não pôde ser iniciado", "sem login"};
     }
     void failedStartsEndCleanly()
     {
@@ -148,8 +148,8 @@ private slots:
         folders.writeSysIni();
         if (damage.startsWith("drop ")) {
             const QString table = damage.mid(5);
-            const QString file = folders.dataFile(table == "CONFIG" ? "MENU.mdb"
-                                                                    : "devolvidos.mdb");
+            const QString file
+                = folders.dataFile(table == "CONFIG" ? "MENU.mdb" : "devolvidos.mdb");
             kq::data::exec(file, "DROP TABLE " + table);
             kq::data::closeAllDatabases();
         } else if (damage == "empty sys.ini") {
@@ -177,8 +177,8 @@ private slots:
         kq::data::closeAllDatabases();
         QVERIFY(data.open(QIODevice::ReadOnly));
         QVERIFY(data.readAll() == before);
-        QVERIFY(folders.readProgramFile(kq::shell::errorLogFileName())
-                    .contains(dialogs.lastText()));
+        QVERIFY(
+            folders.readProgramFile(kq::shell::errorLogFileName()).contains(dialogs.lastText()));
     }
 
     void readOnlyDataFolderIsSaidAtStart()

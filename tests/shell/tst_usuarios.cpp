@@ -31,7 +31,7 @@ struct Users
     void add(const QString &code, const QString &name, const QString &password = "x")
     {
         kq::test::reg::insertRow(db(), "usuarios", {"CD_usuario", "usuario", "senha"},
-                            {code, name, kq::shell::hashPassword(password)});
+                                 {code, name, kq::shell::hashPassword(password)});
     }
     QString field(const QString &code, const QString &f) const
     {
@@ -66,8 +66,10 @@ private slots:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<QString>("deleted");
         QTest::addColumn<QString>("next");
-        QTest::newRow("empty") << QStringList() << "" << "001";
-        QTest::newRow("after 004") << QStringList{"001", "002", "003", "004"} << "" << "005";
+        QTest::newRow("empty") << QStringList() << ""
+                               << "001";
+        QTest::newRow("after 004") << QStringList{"001", "002", "003", "004"} << ""
+                                   << "005";
         QTest::newRow("003 deleted") << QStringList{"001", "002", "003", "004"} << "003"
                                      << "005";
         QTest::newRow("highest deleted") << QStringList{"001", "002", "003", "004"} << "004"

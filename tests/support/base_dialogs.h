@@ -19,11 +19,11 @@ public:
 
     QList<kq::platform::MessageRecord> messages;
     QQueue<kq::platform::Answer> answers;
-    QQueue<std::optional<QString>> inputs;     // inputBox answers (nullopt = cancel)
+    QQueue<std::optional<QString>> inputs; // inputBox answers (nullopt = cancel)
     // passwordBox answers (nullopt or none left = cancel), and the prompts shown.
     QQueue<std::optional<QString>> passwords;
     QStringList passwordPrompts;
-    QQueue<QString> files;                     // open/save answers ("" = cancel)
+    QQueue<QString> files; // open/save answers ("" = cancel)
     QQueue<QString> folders;
     QQueue<std::optional<QColor>> colors;
     bool printAccepted = true;

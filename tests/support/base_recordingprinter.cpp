@@ -16,8 +16,8 @@ constexpr double kTolerance = 1.0; // device pixels at 1200 dpi
 class RecordingPrinter::Engine : public QPrintEngine
 {
 public:
-    QPageLayout layout{QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter};
+    QPageLayout layout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter};
     QPrinter::PrinterState state = QPrinter::Idle;
     int pages = 0;
 
@@ -48,8 +48,7 @@ public:
             break;
         }
         case PPK_FullPage:
-            layout.setMode(value.toBool() ? QPageLayout::FullPageMode
-                                          : QPageLayout::StandardMode);
+            layout.setMode(value.toBool() ? QPageLayout::FullPageMode : QPageLayout::StandardMode);
             break;
         default:
             break;
@@ -59,19 +58,30 @@ public:
     QVariant property(PrintEnginePropertyKey key) const override
     {
         switch (key) {
-        case PPK_QPageLayout: return QVariant::fromValue(layout);
-        case PPK_QPageSize: return QVariant::fromValue(layout.pageSize());
-        case PPK_Orientation: return int(layout.orientation());
-        case PPK_Resolution: return kResolution;
-        case PPK_FullPage: return layout.mode() == QPageLayout::FullPageMode;
-        case PPK_PageRect: return layout.paintRectPixels(kResolution);
-        case PPK_PaperRect: return layout.fullRectPixels(kResolution);
+        case PPK_QPageLayout:
+            return QVariant::fromValue(layout);
+        case PPK_QPageSize:
+            return QVariant::fromValue(layout.pageSize());
+        case PPK_Orientation:
+            return int(layout.orientation());
+        case PPK_Resolution:
+            return kResolution;
+        case PPK_FullPage:
+            return layout.mode() == QPageLayout::FullPageMode;
+        case PPK_PageRect:
+            return layout.paintRectPixels(kResolution);
+        case PPK_PaperRect:
+            return layout.fullRectPixels(kResolution);
         case PPK_QPageMargins:
             return QVariant::fromValue(qMakePair(layout.margins(), layout.units()));
-        case PPK_CopyCount: return 1;
-        case PPK_SupportsMultipleCopies: return false;
-        case PPK_OutputFileName: return QString();
-        default: return QVariant();
+        case PPK_CopyCount:
+            return 1;
+        case PPK_SupportsMultipleCopies:
+            return false;
+        case PPK_OutputFileName:
+            return QString();
+        default:
+            return QVariant();
         }
     }
 
@@ -80,17 +90,25 @@ public:
         const QRect paint = layout.paintRectPixels(kResolution);
         const QRectF mm = layout.paintRect(QPageLayout::Millimeter);
         switch (m) {
-        case QPaintDevice::PdmWidth: return paint.width();
-        case QPaintDevice::PdmHeight: return paint.height();
-        case QPaintDevice::PdmWidthMM: return qRound(mm.width());
-        case QPaintDevice::PdmHeightMM: return qRound(mm.height());
-        case QPaintDevice::PdmNumColors: return INT_MAX;
-        case QPaintDevice::PdmDepth: return 32;
+        case QPaintDevice::PdmWidth:
+            return paint.width();
+        case QPaintDevice::PdmHeight:
+            return paint.height();
+        case QPaintDevice::PdmWidthMM:
+            return qRound(mm.width());
+        case QPaintDevice::PdmHeightMM:
+            return qRound(mm.height());
+        case QPaintDevice::PdmNumColors:
+            return INT_MAX;
+        case QPaintDevice::PdmDepth:
+            return 32;
         case QPaintDevice::PdmDpiX:
         case QPaintDevice::PdmDpiY:
         case QPaintDevice::PdmPhysicalDpiX:
-        case QPaintDevice::PdmPhysicalDpiY: return kResolution;
-        case QPaintDevice::PdmDevicePixelRatio: return 1;
+        case QPaintDevice::PdmPhysicalDpiY:
+            return kResolution;
+        case QPaintDevice::PdmDevicePixelRatio:
+            return 1;
         case QPaintDevice::PdmDevicePixelRatioScaled:
             return int(QPaintDevice::devicePixelRatioFScale());
         }
@@ -102,7 +120,10 @@ public:
 class RecordingPrinter::PaintEngine : public QPaintEngine
 {
 public:
-    explicit PaintEngine(Engine *engine) : QPaintEngine(AllFeatures), m_engine(engine) {}
+    explicit PaintEngine(Engine *engine)
+        : QPaintEngine(AllFeatures)
+        , m_engine(engine)
+    {}
 
     QVector<PrintedText> texts;
     QVector<PrintedRect> rects;
@@ -136,8 +157,7 @@ public:
             return;
         const QRectF box(p.x(), p.y() - item.ascent(), item.width(),
                          item.ascent() + item.descent());
-        texts.append({m_engine->pages - 1, item.text(), item.font(),
-                      m_transform.mapRect(box)});
+        texts.append({m_engine->pages - 1, item.text(), item.font(), m_transform.mapRect(box)});
     }
     void drawRects(const QRectF *r, int count) override
     {
@@ -147,8 +167,8 @@ public:
     void drawRects(const QRect *r, int count) override
     {
         for (int i = 0; i < count; ++i)
-            rects.append({m_engine->pages - 1, m_transform.mapRect(QRectF(r[i])),
-                          m_pen && !m_brush});
+            rects.append(
+                {m_engine->pages - 1, m_transform.mapRect(QRectF(r[i])), m_pen && !m_brush});
     }
     void drawLines(const QLineF *, int) override {}
     void drawLines(const QLine *, int) override {}
@@ -262,18 +282,18 @@ QStringList RecordingPrinter::faults(double minPointSize) const
         const PrintedRect *cell = nullptr;
         for (const PrintedRect &r : rects()) {
             if (r.page == t.page && r.rect.contains(start)
-                && (!cell || r.rect.width() * r.rect.height()
-                                 < cell->rect.width() * cell->rect.height()))
+                && (!cell
+                    || r.rect.width() * r.rect.height() < cell->rect.width() * cell->rect.height()))
                 cell = &r;
         }
         if (cell
             && !cell->rect.adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance)
                     .contains(t.box))
             out << QStringLiteral("leaves its cell %1,%2 %3x%4: ")
-                       .arg(cell->rect.x(), 0, 'f', 0)
-                       .arg(cell->rect.y(), 0, 'f', 0)
-                       .arg(cell->rect.width(), 0, 'f', 0)
-                       .arg(cell->rect.height(), 0, 'f', 0)
+                           .arg(cell->rect.x(), 0, 'f', 0)
+                           .arg(cell->rect.y(), 0, 'f', 0)
+                           .arg(cell->rect.width(), 0, 'f', 0)
+                           .arg(cell->rect.height(), 0, 'f', 0)
                        + where(t);
         for (int j = i + 1; j < texts.size(); ++j) {
             const PrintedText &u = texts[j];
@@ -281,8 +301,7 @@ QStringList RecordingPrinter::faults(double minPointSize) const
                 break;
             const QRectF both = t.box.intersected(u.box);
             if (both.width() > kTolerance && both.height() > kTolerance)
-                out << QStringLiteral("overlap: ") + where(t) + QStringLiteral(" and ")
-                           + where(u);
+                out << QStringLiteral("overlap: ") + where(t) + QStringLiteral(" and ") + where(u);
         }
     }
     return out;

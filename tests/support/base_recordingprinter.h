@@ -17,10 +17,10 @@ namespace kq::test {
 
 struct PrintedText
 {
-    int page = 0;       // from 0
+    int page = 0; // from 0
     QString text;
     QFont font;
-    QRectF box;         // advance width, ascent to descent, in device pixels
+    QRectF box; // advance width, ascent to descent, in device pixels
 };
 
 struct PrintedRect

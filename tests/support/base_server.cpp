@@ -92,9 +92,9 @@ QString serverValue(const kq::data::ServerSettings &s, const QString &sql)
         for (int i = 0; i < PQntuples(r); ++i)
             rows << QString::fromUtf8(PQgetvalue(r, i, 0));
     } else if (PQresultStatus(r) != PGRES_COMMAND_OK) {
-        rows << QStringLiteral("erro: ") + QString::fromUtf8(PQstatus(c) == CONNECTION_OK
-                                                                 ? PQresultErrorMessage(r)
-                                                                 : PQerrorMessage(c));
+        rows << QStringLiteral("erro: ")
+                    + QString::fromUtf8(PQstatus(c) == CONNECTION_OK ? PQresultErrorMessage(r)
+                                                                     : PQerrorMessage(c));
     }
     PQclear(r);
     PQfinish(c);

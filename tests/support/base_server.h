@@ -48,16 +48,16 @@ QString serverValue(const kq::data::ServerSettings &settings, const QString &sql
 
 // In a server run without a server: every case of the test is skipped, saying
 // why (put it in initTestCase()).
-#define KQ_SKIP_WITHOUT_SERVER()                                                                \
-    do {                                                                                        \
-        QString kqWhy;                                                                          \
-        if (kq::test::serverRun() && !kq::test::testServer(&kqWhy))                             \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL indisponível: ") + kqWhy));             \
+#define KQ_SKIP_WITHOUT_SERVER() \
+    do { \
+        QString kqWhy; \
+        if (kq::test::serverRun() && !kq::test::testServer(&kqWhy)) \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL indisponível: ") + kqWhy)); \
     } while (false)
 
 // A case about SQLite files themselves: skipped in a server run.
-#define KQ_SQLITE_ONLY()                                                                        \
-    do {                                                                                        \
-        if (kq::test::serverRun())                                                              \
-            QSKIP("caso só do SQLite (arquivo de banco de dados)");                             \
+#define KQ_SQLITE_ONLY() \
+    do { \
+        if (kq::test::serverRun()) \
+            QSKIP("caso só do SQLite (arquivo de banco de dados)"); \
     } while (false)

@@ -28,9 +28,8 @@ void addFactor(const QString &db, const QString &month, double factor)
          {month, factor, month.left(4)});
 }
 
-void addCheque(const QString &db, const QString &key, const QString &debtor,
-               const QString &store, const QDate &deposit, double value,
-               const QString &situacao)
+void addCheque(const QString &db, const QString &key, const QString &debtor, const QString &store,
+               const QDate &deposit, double value, const QString &situacao)
 {
     exec(db,
          QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_VANTESCA, "

@@ -17,8 +17,9 @@ void addCubeRows(const QString &db)
         {"00003", "CARLA DIAS", "RJ", "NITERÓI"},
     };
     for (const QVariantList &d : debtors)
-        exec(db, QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, ds_estado, "
-                                "DS_cidade) VALUES (?, ?, ?, ?)"),
+        exec(db,
+             QStringLiteral("INSERT INTO CLIENTES (CD_cliente, nm_cliente, ds_estado, "
+                            "DS_cidade) VALUES (?, ?, ?, ?)"),
              d);
     exec(db, QStringLiteral("INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES "
                             "('001', 'LOJA NORTE', '255'), ('002', 'LOJA SUL', '65280')"));
@@ -32,10 +33,11 @@ void addCubeRows(const QString &db)
         {"0000000006", "00002", "002", QDate(2026, 3, 1), 999.0, 999.0, "001", "99"},
     };
     for (const QVariantList &c : cheques)
-        exec(db, QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
-                                "DT_DEPOSITO, VL_CHEQUE, vl_atualizado, CD_SITUACAO, "
-                                "CD_documento, CD_DESTINO, CD_BANCO) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, '001', '237')"),
+        exec(db,
+             QStringLiteral("INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
+                            "DT_DEPOSITO, VL_CHEQUE, vl_atualizado, CD_SITUACAO, "
+                            "CD_documento, CD_DESTINO, CD_BANCO) "
+                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, '001', '237')"),
              c);
 }
 

@@ -51,7 +51,8 @@ void loadSqlScript(const QString &scriptPath, const QString &databasePath)
     QSqlDatabase::removeDatabase(name);
 }
 
-NwindFolders::NwindFolders() : m_previousProgramFolder(kq::platform::programFolder())
+NwindFolders::NwindFolders()
+    : m_previousProgramFolder(kq::platform::programFolder())
 {
     QDir root(m_dir.path());
     root.mkpath(QStringLiteral("bin"));

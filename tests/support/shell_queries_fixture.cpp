@@ -34,8 +34,9 @@ void addPortfolio(const QString &db)
     };
     for (const auto &c : cheques) {
         addCheque(db, c.key, c.debtor, c.store, c.deposit, c.value);
-        exec(db, "UPDATE DEVOLVIDOS SET NM_EMITENTE = ?, NR_DOCUMENTO = ?, vl_atualizado = ? "
-                 "WHERE CD_DEVOLVIDO = ?",
+        exec(db,
+             "UPDATE DEVOLVIDOS SET NM_EMITENTE = ?, NR_DOCUMENTO = ?, vl_atualizado = ? "
+             "WHERE CD_DEVOLVIDO = ?",
              {QString::fromUtf8(c.issuer),
               c.document ? QVariant(QString::fromUtf8(c.document)) : QVariant(), c.value * 1.1,
               QString::fromLatin1(c.key)});

@@ -19,15 +19,14 @@ int rowCount(const QString &db, const QString &table)
 QVariant fieldOf(const QString &db, const QString &table, const QString &keyField,
                  const QString &key, const QString &field)
 {
-    return kq::data::scalar(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                    .arg(field, table, keyField),
-                            {key});
+    return kq::data::scalar(
+        db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(field, table, keyField), {key});
 }
 
 QStringList keysOf(const QString &db, const QString &table, const QString &keyField)
 {
-    QSqlQuery q = kq::data::exec(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1")
-                                         .arg(keyField, table));
+    QSqlQuery q
+        = kq::data::exec(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(keyField, table));
     QStringList keys;
     while (q.next())
         keys << q.value(0).toString();
@@ -45,9 +44,9 @@ void insertRow(const QString &db, const QString &table, const QStringList &field
     QStringList marks;
     for (int i = 0; i < fields.size(); ++i)
         marks << QStringLiteral("?");
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(table, fields.join(QLatin1Char(',')),
-                                 marks.join(QLatin1Char(',')));
+    const QString sql
+        = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+              .arg(table, fields.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     kq::data::exec(db, sql, values);
 }
 

@@ -47,12 +47,19 @@ int guardedSeek(void *cookie, off64_t *offset, int whence)
 {
     auto *g = static_cast<GuardedFile *>(cookie);
     switch (whence) {
-    case SEEK_SET: g->position = *offset; break;
-    case SEEK_CUR: g->position += *offset; break;
+    case SEEK_SET:
+        g->position = *offset;
+        break;
+    case SEEK_CUR:
+        g->position += *offset;
+        break;
     // The library compares a page's place with the end before it reads:
     // an end far away lets it read, so a missing page is seen above.
-    case SEEK_END: g->position = off64_t(1) << 48; break;
-    default: return -1;
+    case SEEK_END:
+        g->position = off64_t(1) << 48;
+        break;
+    default:
+        return -1;
     }
     *offset = g->position;
     return 0;
@@ -131,8 +138,7 @@ public:
         if (!t || pastEnd()) {
             if (t)
                 mdb_free_tabledef(t);
-            throw ImportError(
-                QStringLiteral("%1 (tabela %2).").arg(damaged(m_file), name));
+            throw ImportError(QStringLiteral("%1 (tabela %2).").arg(damaged(m_file), name));
         }
         return std::make_unique<JetTable>(*this, t);
     }
@@ -253,12 +259,24 @@ SourceValue JetTable::value(const MdbColumn *col, int index, const MdbField &fie
             fail();
     };
     switch (col->col_type) {
-    case MDB_BYTE: need(1); return SourceValue::integer64(*at);
-    case MDB_INT: need(2); return SourceValue::integer64(stored<qint16>(at));
-    case MDB_LONGINT: need(4); return SourceValue::integer64(stored<qint32>(at));
-    case MDB_MONEY: need(8); return SourceValue::currency(stored<qint64>(at));
-    case MDB_DOUBLE: need(8); return SourceValue::number(stored<double>(at));
-    case MDB_DATETIME: need(8); return SourceValue::dateTime(stored<double>(at));
+    case MDB_BYTE:
+        need(1);
+        return SourceValue::integer64(*at);
+    case MDB_INT:
+        need(2);
+        return SourceValue::integer64(stored<qint16>(at));
+    case MDB_LONGINT:
+        need(4);
+        return SourceValue::integer64(stored<qint32>(at));
+    case MDB_MONEY:
+        need(8);
+        return SourceValue::currency(stored<qint64>(at));
+    case MDB_DOUBLE:
+        need(8);
+        return SourceValue::number(stored<double>(at));
+    case MDB_DATETIME:
+        need(8);
+        return SourceValue::dateTime(stored<double>(at));
     case MDB_FLOAT: {
         need(4);
         // A Single as the old program shows it: its shortest decimal text.

@@ -96,7 +96,9 @@ void Chart3DView::paintEvent(QPaintEvent *)
     const double frontHeight = plot.height() - series * depthY;
     const double slot = frontWidth / categories;
     const QPointF origin(plot.left(), plot.bottom());
-    auto yOf = [&](double v) { return origin.y() - (v - lo) / (hi - lo) * frontHeight; };
+    auto yOf = [&](double v) {
+        return origin.y() - (v - lo) / (hi - lo) * frontHeight;
+    };
     auto at = [&](double x, double v, double s) {
         return QPointF(x, yOf(v)) + depth * s;
     };
@@ -168,8 +170,8 @@ void Chart3DView::paintEvent(QPaintEvent *)
                 front << pt;
             front << QPointF(path.last().x(), at(0, std::clamp(0.0, lo, hi), s).y());
             p.setBrush(side);
-            p.drawPolygon(QPolygonF({front.last(), front.last() + k, path.last() + k,
-                                     path.last()}));
+            p.drawPolygon(
+                QPolygonF({front.last(), front.last() + k, path.last() + k, path.last()}));
             for (int n = 0; n + 1 < path.size(); ++n) {
                 p.setBrush(top);
                 p.drawPolygon(QPolygonF({path[n], path[n + 1], path[n + 1] + k, path[n] + k}));

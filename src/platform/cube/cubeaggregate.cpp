@@ -284,8 +284,8 @@ void CubeModel::Data::aggregate()
         accMinMax.append(minMax);
         accWidth += minMax ? 4 : 2;
         const auto it = evals.constFind(f);
-        values.append(it != evals.constEnd() && it->value.size() == rowCount
-                          ? it->value.constData() : nullptr);
+        values.append(it != evals.constEnd() && it->value.size() == rowCount ? it->value.constData()
+                                                                             : nullptr);
     }
     cellBegin = {0};
     cellEnd = {0};
@@ -455,8 +455,8 @@ void CubeModel::Data::aggregate()
     // Children have higher numbers than their parent: backwards, every
     // node's children are done before it.
     for (int node = nRowNodes - 1; node >= 0; --node) {
-        if (rows.depth.at(node) == rowLeafDepth
-            && rangeEnd.at(node) - rangeBegin.at(node) == 1 && cols.fields.size() < 63) {
+        if (rows.depth.at(node) == rowLeafDepth && rangeEnd.at(node) - rangeBegin.at(node) == 1
+            && cols.fields.size() < 63) {
             oneRowLeaf(node, rangeBegin.at(node));
             continue;
         }

@@ -89,8 +89,12 @@ QVariant datePart(const QString &part, const QVariant &value)
 bool isNumber(const QVariant &v)
 {
     switch (v.metaType().id()) {
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt:
-    case QMetaType::ULongLong: case QMetaType::Double: case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Bool:
         return true;
     default:
         return false;
@@ -210,7 +214,8 @@ bool CubeModel::Data::loadSource(const CubeProgress &progress)
     const QString path = q->databasePath();
     const QString source = recordSource.trimmed();
     if (path.isEmpty() || source.isEmpty())
-        return fail(CubeErrDataSource, QStringLiteral("Falta o banco de dados ou a origem dos registros."),
+        return fail(CubeErrDataSource,
+                    QStringLiteral("Falta o banco de dados ou a origem dos registros."),
                     QStringLiteral("DCube"));
     QString sql;
     static const QRegularExpression bare(QStringLiteral("^(\\[[^\\]]+\\]|\\w+)$"));
@@ -224,7 +229,8 @@ bool CubeModel::Data::loadSource(const CubeProgress &progress)
         // What the cube held stays; the source is read again when asked.
         sourceDirty = true;
         readCancelled = true;
-        return fail(CubeErrCancelled, QStringLiteral("Operação cancelada."), QStringLiteral("DCube"));
+        return fail(CubeErrCancelled, QStringLiteral("Operação cancelada."),
+                    QStringLiteral("DCube"));
     }
     if (!read.ok)
         return fail(CubeErrDataSource, read.error, QStringLiteral("DCube"));
@@ -234,8 +240,8 @@ bool CubeModel::Data::loadSource(const CubeProgress &progress)
         QVector<QVariant> converted;
         converted.reserve(c.dict.size());
         for (const QVariant &v : std::as_const(c.dict)) {
-            const QVariant d = v.metaType().id() == QMetaType::QString ? isoDate(v.toString())
-                                                                       : QVariant();
+            const QVariant d
+                = v.metaType().id() == QMetaType::QString ? isoDate(v.toString()) : QVariant();
             if (!d.isValid()) {
                 dates = false;
                 break;
@@ -330,9 +336,10 @@ bool CubeModel::Data::evaluate(CubeField *f)
         evals.insert(f, ev);
         if (f->m_orientation != OrientData)
             buildItems(f, {}, {});
-        return fail(CubeErrDataSource,
-                    QStringLiteral("O campo '%1' não está na origem dos registros.").arg(f->m_source),
-                    QStringLiteral("DCube"));
+        return fail(
+            CubeErrDataSource,
+            QStringLiteral("O campo '%1' não está na origem dos registros.").arg(f->m_source),
+            QStringLiteral("DCube"));
     }
     const CubeColumn &c = columns.at(col);
     if (f->m_orientation == OrientData) {
@@ -373,10 +380,18 @@ bool CubeModel::Data::evaluate(CubeField *f)
         MemberKey key = memberKey(results.at(k));
         int *seen = nullptr;
         switch (key.rank) {
-        case 0: seen = &nullValue; break;
-        case 1: seen = &numbers[key.number]; break;
-        case 2: seen = &moments[key.moment]; break;
-        default: seen = &texts[key.text]; break;
+        case 0:
+            seen = &nullValue;
+            break;
+        case 1:
+            seen = &numbers[key.number];
+            break;
+        case 2:
+            seen = &moments[key.moment];
+            break;
+        default:
+            seen = &texts[key.text];
+            break;
         }
         if (*seen == 0) {
             values.append(results.at(k));
@@ -387,9 +402,8 @@ bool CubeModel::Data::evaluate(CubeField *f)
     }
     QVector<int> order(values.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return compareKeys(keys.at(a), keys.at(b)) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return compareKeys(keys.at(a), keys.at(b)) < 0; });
     QVector<int> rankOfValue(values.size());
     QVector<QVariant> sorted(values.size());
     for (int i = 0; i < order.size(); ++i) {

@@ -25,15 +25,15 @@ struct ExCell
     QString text;
     bool number = false; // a data cell with a value
     double value = 0;
-    QString format;      // its number format
-    int formatId = -1;   // the format's number among the grid's formats
+    QString format;    // its number format
+    int formatId = -1; // the format's number among the grid's formats
     bool heading = false;
     bool total = false;
     int rowSpan = 1;
     int colSpan = 1;
-    int back = -1;       // Windows RGB, -1 none
+    int back = -1; // Windows RGB, -1 none
     int fore = -1;
-    bool plain = false;  // text known to need no escaping
+    bool plain = false; // text known to need no escaping
 };
 
 QString htmlColor(int winRgb)
@@ -58,9 +58,12 @@ class ExportGrid
 public:
     // dataText: whether the data cells need their text (numbers are written
     // as text in HTML, as values in Excel).
-    ExportGrid(CubeModel &m, bool totals, bool formatted, bool colors, bool merge,
-               bool dataText)
-        : m_m(m), m_formatted(formatted), m_colors(colors), m_merge(merge), m_dataText(dataText)
+    ExportGrid(CubeModel &m, bool totals, bool formatted, bool colors, bool merge, bool dataText)
+        : m_m(m)
+        , m_formatted(formatted)
+        , m_colors(colors)
+        , m_merge(merge)
+        , m_dataText(dataText)
     {
         m.ensureLayout();
         for (int r = 0; r < m.rowCount(); ++r) {
@@ -192,8 +195,7 @@ private:
                 c.value = fc.value;
                 if (m_dataText) {
                     const CubeNumberFormat &nf = m_formats.at(c.formatId);
-                    c.text = m_formatted ? nf.format(fc.value)
-                                         : QString::number(fc.value, 'g', 15);
+                    c.text = m_formatted ? nf.format(fc.value) : QString::number(fc.value, 'g', 15);
                     c.plain = !m_formatted || nf.xmlPlain();
                 }
             }
@@ -223,7 +225,9 @@ private:
 class ExportFile
 {
 public:
-    explicit ExportFile(const QString &path) : m_file(path) {}
+    explicit ExportFile(const QString &path)
+        : m_file(path)
+    {}
     bool open() { return m_file.open(QIODevice::WriteOnly); }
     QSaveFile *device() { return &m_file; }
     bool commit() { return !m_failed && m_file.commit(); }
@@ -241,7 +245,9 @@ private:
 class XmlText
 {
 public:
-    explicit XmlText(QIODevice *out) : m_out(out) {}
+    explicit XmlText(QIODevice *out)
+        : m_out(out)
+    {}
     QString *text() { return &m_text; }
     bool flush()
     {
@@ -443,8 +449,8 @@ CubeResult CubeModel::exportHtml(const QString &path, bool includeTotals, bool f
     w.writeStartElement(QStringLiteral("head"));
     w.writeEmptyElement(QStringLiteral("meta"));
     w.writeAttribute(QStringLiteral("charset"), QStringLiteral("utf-8"));
-    w.writeTextElement(QStringLiteral("title"), d->header.isEmpty() ? QStringLiteral("Cubo")
-                                                                    : d->header);
+    w.writeTextElement(QStringLiteral("title"),
+                       d->header.isEmpty() ? QStringLiteral("Cubo") : d->header);
     w.writeEndElement();
     w.writeStartElement(QStringLiteral("body"));
     w.writeStartElement(QStringLiteral("table"));
@@ -454,9 +460,9 @@ CubeResult CubeModel::exportHtml(const QString &path, bool includeTotals, bool f
     if (!out.flush())
         file.fail();
     QHash<quint64, QString> styles[2];
-    const Written written =
-        writeLines(g, u"tr", file.device(), progress,
-                   [&](LineText &t, int, const ExCell &c) { htmlCell(t, c, styles); });
+    const Written written
+        = writeLines(g, u"tr", file.device(), progress,
+                     [&](LineText &t, int, const ExCell &c) { htmlCell(t, c, styles); });
     if (written == Written::Cancelled) {
         file.cancel();
         return d->failed(CubeErrCancelled, QStringLiteral("Operação cancelada."),
@@ -541,40 +547,39 @@ CubeResult CubeModel::exportExcel(const QString &path, bool includeTotals, bool 
         return lastId;
     };
     {
-        const Written written =
-            writeLines(g, u"ss:Row", &table, progress, [&](LineText &t, int x, const ExCell &c) {
-                t.newLine(4);
-                t.text += QStringView(u"<ss:Cell");
-                t.attribute(QStringView(u"ss:Index"), x + 1);
-                t.attribute(QStringView(u"ss:StyleID"), styleId(c));
-                if (c.colSpan > 1)
-                    t.attribute(QStringView(u"ss:MergeAcross"), c.colSpan - 1);
-                if (c.rowSpan > 1)
-                    t.attribute(QStringView(u"ss:MergeDown"), c.rowSpan - 1);
-                if (!c.number && c.text.isEmpty()) {
-                    t.text += QStringView(u"/>");
-                    return;
-                }
-                t.text += u'>';
-                t.newLine(5);
-                t.text += QStringView(u"<ss:Data ss:Type=\"");
-                t.text += c.number ? QStringView(u"Number") : QStringView(u"String");
-                t.text += QStringView(u"\">");
-                if (c.number)
-                    t.text += QString::number(c.value, 'g', 15);
-                else
-                    t.escaped(c.text);
-                t.text += QStringView(u"</ss:Data>");
-                t.newLine(4);
-                t.text += QStringView(u"</ss:Cell>");
-            });
+        const Written written
+            = writeLines(g, u"ss:Row", &table, progress, [&](LineText &t, int x, const ExCell &c) {
+                  t.newLine(4);
+                  t.text += QStringView(u"<ss:Cell");
+                  t.attribute(QStringView(u"ss:Index"), x + 1);
+                  t.attribute(QStringView(u"ss:StyleID"), styleId(c));
+                  if (c.colSpan > 1)
+                      t.attribute(QStringView(u"ss:MergeAcross"), c.colSpan - 1);
+                  if (c.rowSpan > 1)
+                      t.attribute(QStringView(u"ss:MergeDown"), c.rowSpan - 1);
+                  if (!c.number && c.text.isEmpty()) {
+                      t.text += QStringView(u"/>");
+                      return;
+                  }
+                  t.text += u'>';
+                  t.newLine(5);
+                  t.text += QStringView(u"<ss:Data ss:Type=\"");
+                  t.text += c.number ? QStringView(u"Number") : QStringView(u"String");
+                  t.text += QStringView(u"\">");
+                  if (c.number)
+                      t.text += QString::number(c.value, 'g', 15);
+                  else
+                      t.escaped(c.text);
+                  t.text += QStringView(u"</ss:Data>");
+                  t.newLine(4);
+                  t.text += QStringView(u"</ss:Cell>");
+              });
         if (written == Written::Cancelled)
             return d->failed(CubeErrCancelled, QStringLiteral("Operação cancelada."),
                              QStringLiteral("DCube.ExportExcel"));
         if (written == Written::Failed)
             return failed();
-        const QByteArray end(
-            "\n        </ss:Table>\n    </ss:Worksheet>\n</ss:Workbook>\n");
+        const QByteArray end("\n        </ss:Table>\n    </ss:Worksheet>\n</ss:Workbook>\n");
         if (table.write(end) != end.size() || !table.flush())
             return failed();
     }

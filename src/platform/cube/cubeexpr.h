@@ -23,7 +23,7 @@ public:
 private:
     struct Node
     {
-        char op = 0;    // 'n' number, 'v' name, '+', '-', '*', '/', 'u' unary minus
+        char op = 0; // 'n' number, 'v' name, '+', '-', '*', '/', 'u' unary minus
         double number = 0;
         QString name;
         int a = -1, b = -1;

@@ -59,7 +59,9 @@ QList<CubeDataItem *> CubeDataItems::all() const
 
 // --- CubeField -----------------------------------------------------------
 
-CubeField::CubeField(CubeModel *model) : m_model(model) {}
+CubeField::CubeField(CubeModel *model)
+    : m_model(model)
+{}
 
 CubeField::~CubeField()
 {

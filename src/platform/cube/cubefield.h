@@ -180,8 +180,8 @@ private:
     int m_labelDescending = 0;
     QHash<QString, QPair<int, QString>> m_totalExpr; // by calculated field name (lower case)
     CubeDataItems m_items;
-    int m_excluded = 0; // members filtered out
-    QHash<QString, bool> m_memberExpanded; // per-heading overrides, by member path
+    int m_excluded = 0;                                // members filtered out
+    QHash<QString, bool> m_memberExpanded;             // per-heading overrides, by member path
     QHash<QString, QPair<QString, bool>> m_savedItems; // from a file: value -> caption, included
 };
 
@@ -193,11 +193,11 @@ class CubeFields
 {
 public:
     int count() const;
-    CubeField *item(int index) const;             // null when out of range
-    CubeField *item(const QString &name) const;   // null when none
+    CubeField *item(int index) const;           // null when out of range
+    CubeField *item(const QString &name) const; // null when none
     CubeField *itemByPosition(int position) const;
-    QList<CubeField *> all() const;               // index order
-    QList<CubeField *> byPosition() const;        // display order
+    QList<CubeField *> all() const;        // index order
+    QList<CubeField *> byPosition() const; // display order
     // Adds a field to the cube (any collection adds to the whole cube; the
     // orientation decides where it stands). Name defaults to the source.
     CubeField *add(const QString &source, const QString &caption, int orientation);
@@ -206,7 +206,10 @@ public:
 
 private:
     friend class CubeModel;
-    CubeFields(CubeModel *model, int orientation) : m_model(model), m_orientation(orientation) {}
+    CubeFields(CubeModel *model, int orientation)
+        : m_model(model)
+        , m_orientation(orientation)
+    {}
     CubeModel *m_model;
     int m_orientation; // -1 = all fields
 };

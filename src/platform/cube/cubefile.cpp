@@ -54,13 +54,12 @@ QString damaged()
 }
 
 // BLAKE2b of the bytes, 16 bytes long; keyed when a key is given.
-QByteArray checksum(QByteArrayView bytes, const unsigned char *key = nullptr,
-                    size_t keyLength = 0)
+QByteArray checksum(QByteArrayView bytes, const unsigned char *key = nullptr, size_t keyLength = 0)
 {
     QByteArray out(kCheckBytes, Qt::Uninitialized);
     crypto_generichash(reinterpret_cast<unsigned char *>(out.data()), size_t(out.size()),
-                       reinterpret_cast<const unsigned char *>(bytes.data()),
-                       quint64(bytes.size()), key, keyLength);
+                       reinterpret_cast<const unsigned char *>(bytes.data()), quint64(bytes.size()),
+                       key, keyLength);
     return out;
 }
 
@@ -79,9 +78,9 @@ bool deriveKey(const QString &password, const unsigned char *salt, quint64 ops, 
                unsigned char *key)
 {
     const QByteArray pw = password.toUtf8();
-    return crypto_pwhash(key, crypto_secretbox_KEYBYTES, pw.constData(),
-                         quint64(pw.size()), salt, ops, size_t(mem),
-                         crypto_pwhash_ALG_ARGON2ID13) == 0;
+    return crypto_pwhash(key, crypto_secretbox_KEYBYTES, pw.constData(), quint64(pw.size()), salt,
+                         ops, size_t(mem), crypto_pwhash_ALG_ARGON2ID13)
+           == 0;
 }
 
 QCborValue encodeValue(const QVariant &v)
@@ -93,7 +92,9 @@ QCborValue encodeValue(const QVariant &v)
         return QCborArray({QStringLiteral("d"), v.toDate().toString(Qt::ISODate)});
     case QMetaType::QDateTime:
         return QCborArray({QStringLiteral("t"), v.toDateTime().toString(Qt::ISODate)});
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
     case QMetaType::Bool:
         return QCborValue(v.toLongLong());
     case QMetaType::Double:
@@ -190,8 +191,8 @@ CubeStyle decodeStyle(const QCborMap &m)
     i("totalsForeColor", s.totalsForeColor);
     s.font = decodeFont(m.value(QStringLiteral("font")), s.font);
     s.fieldFont = decodeFont(m.value(QStringLiteral("fieldFont")), s.fieldFont);
-    s.filteredFieldFont = decodeFont(m.value(QStringLiteral("filteredFieldFont")),
-                                     s.filteredFieldFont);
+    s.filteredFieldFont
+        = decodeFont(m.value(QStringLiteral("filteredFieldFont")), s.filteredFieldFont);
     s.headingsFont = decodeFont(m.value(QStringLiteral("headingsFont")), s.headingsFont);
     s.totalsFont = decodeFont(m.value(QStringLiteral("totalsFont")), s.totalsFont);
     return s;
@@ -289,11 +290,13 @@ CubeResult CubeModel::save(const QString &path, int flags, const CubeProgress &p
     auto step = [&](int done) {
         if (!progress || progress(done, 4))
             return true;
-        d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."), QStringLiteral("DCube.Save"));
+        d->fail(CubeErrCancelled, QStringLiteral("Operação cancelada."),
+                QStringLiteral("DCube.Save"));
         return false;
     };
     if (path.isEmpty()) {
-        d->fail(CubeErrWrite, QStringLiteral("Falta o nome do arquivo."), QStringLiteral("DCube.Save"));
+        d->fail(CubeErrWrite, QStringLiteral("Falta o nome do arquivo."),
+                QStringLiteral("DCube.Save"));
         return d->result();
     }
     const bool withData = (flags & SaveWithData) != 0;
@@ -331,7 +334,8 @@ CubeResult CubeModel::save(const QString &path, int flags, const CubeProgress &p
         randombytes_buf(salt, sizeof salt);
         randombytes_buf(nonce, sizeof nonce);
         if (!deriveKey(d->password, salt, kOpsLimit, kMemLimit, key)) {
-            d->fail(CubeErrWrite, QStringLiteral("Memória insuficiente para preparar a chave da senha."),
+            d->fail(CubeErrWrite,
+                    QStringLiteral("Memória insuficiente para preparar a chave da senha."),
                     QStringLiteral("DCube.Save"));
             return d->result();
         }
@@ -387,8 +391,7 @@ void CubeModel::Data::apply(CubeModel &target, const QCborMap &m)
         if (orientation < OrientHidden || orientation > OrientPage)
             orientation = OrientHidden;
         CubeField *f = target.addField(fm.value(QStringLiteral("source")).toString(),
-                                       fm.value(QStringLiteral("caption")).toString(),
-                                       orientation);
+                                       fm.value(QStringLiteral("caption")).toString(), orientation);
         f->m_name = fm.value(QStringLiteral("name")).toString();
         f->m_dataIndex = int(fm.value(QStringLiteral("dataIndex")).toInteger());
         f->m_numberFormat = fm.value(QStringLiteral("format")).toString();
@@ -431,8 +434,7 @@ void CubeModel::Data::apply(CubeModel &target, const QCborMap &m)
         d->nextDataIndex = qMax(d->nextDataIndex, f->m_dataIndex + 1);
 }
 
-bool CubeModel::Data::applyData(const QCborMap &data, const CubeProgress &progress,
-                                bool *cancelled)
+bool CubeModel::Data::applyData(const QCborMap &data, const CubeProgress &progress, bool *cancelled)
 {
     Data *d = this;
     const qint64 rows = data.value(QStringLiteral("rows")).toInteger(-1);
@@ -484,8 +486,12 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
     };
     // Steps: read, open, unpack, parse, then the columns or the source rows.
     const int kSteps = 4;
-    auto step = [&](int done) { return !progress || progress(done, kSteps); };
-    auto cancelled = [&] { return failed(CubeErrCancelled, QStringLiteral("Operação cancelada.")); };
+    auto step = [&](int done) {
+        return !progress || progress(done, kSteps);
+    };
+    auto cancelled = [&] {
+        return failed(CubeErrCancelled, QStringLiteral("Operação cancelada."));
+    };
     d->clearError();
     QFile file(path);
     if (path.isEmpty() || !QFileInfo(path).isFile())
@@ -505,7 +511,8 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
     quint8 flags = 0;
     ds >> version >> flags;
     if (version > kVersion)
-        return failed(CubeErrVersion, QStringLiteral("O arquivo do cubo é de uma versão mais nova do programa."));
+        return failed(CubeErrVersion,
+                      QStringLiteral("O arquivo do cubo é de uma versão mais nova do programa."));
     if (version < 1 || (flags & ~(FileData | FileCompressed | FileEncrypted)) != 0)
         return failed(CubeErrCorrupt, damaged());
     const bool encrypted = (flags & FileEncrypted) != 0;
@@ -540,16 +547,17 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
             return failed(CubeErrPassword, QStringLiteral("O arquivo do cubo pede senha."));
         unsigned char key[crypto_secretbox_KEYBYTES];
         if (!sodiumReady() || !deriveKey(d->password, salt, ops, mem, key))
-            return failed(CubeErrCorrupt, QStringLiteral("Não foi possível preparar a chave da senha."));
+            return failed(CubeErrCorrupt,
+                          QStringLiteral("Não foi possível preparar a chave da senha."));
         if (version >= 2 && keyCheck(key) != check) {
             sodium_memzero(key, sizeof key);
             return failed(CubeErrPassword, QStringLiteral("Senha incorreta."));
         }
         payload.resize(rest.size() - crypto_secretbox_MACBYTES);
-        const int rc = crypto_secretbox_open_easy(
-            reinterpret_cast<unsigned char *>(payload.data()),
-            reinterpret_cast<const unsigned char *>(rest.constData()), quint64(rest.size()),
-            nonce, key);
+        const int rc
+            = crypto_secretbox_open_easy(reinterpret_cast<unsigned char *>(payload.data()),
+                                         reinterpret_cast<const unsigned char *>(rest.constData()),
+                                         quint64(rest.size()), nonce, key);
         sodium_memzero(key, sizeof key);
         if (rc != 0) {
             if (version >= 2)
@@ -595,9 +603,9 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
             fresh.d->databaseName = d->databaseName;
         }
         if (!fresh.d->loadSource(progress))
-            return fresh.d->lastCode == CubeErrCancelled ? cancelled()
-                                                         : failed(CubeErrDataSource,
-                                                                  fresh.d->lastError);
+            return fresh.d->lastCode == CubeErrCancelled
+                       ? cancelled()
+                       : failed(CubeErrDataSource, fresh.d->lastError);
     }
     fresh.d->aggDirty = true;
     fresh.d->displayDirty = true;
@@ -628,7 +636,7 @@ CubeResult CubeModel::openUrl(const QString &url)
         return load(u.toLocalFile());
     if (!u.scheme().isEmpty() && u.scheme().size() > 1) {
         return d->failed(CubeErrUnsupported, QStringLiteral("Endereços da web não são aceitos."),
-                           QStringLiteral("DCube.URL"));
+                         QStringLiteral("DCube.URL"));
     }
     return load(url);
 }

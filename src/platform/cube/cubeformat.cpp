@@ -15,24 +15,47 @@ QPalette::ColorRole systemRole(int index, QPalette::ColorGroup *group)
 {
     *group = QPalette::Active;
     switch (index) {
-    case 1: case 4: return QPalette::Window;
-    case 2: case 13: return QPalette::Highlight;
-    case 3: case 10: case 11: return QPalette::Mid;
-    case 5: return QPalette::Base;
-    case 6: case 21: return QPalette::Shadow;
-    case 7: return QPalette::WindowText;
-    case 8: case 19: return QPalette::Text;
-    case 9: case 14: return QPalette::HighlightedText;
-    case 12: case 16: return QPalette::Dark;
+    case 1:
+    case 4:
+        return QPalette::Window;
+    case 2:
+    case 13:
+        return QPalette::Highlight;
+    case 3:
+    case 10:
+    case 11:
+        return QPalette::Mid;
+    case 5:
+        return QPalette::Base;
+    case 6:
+    case 21:
+        return QPalette::Shadow;
+    case 7:
+        return QPalette::WindowText;
+    case 8:
+    case 19:
+        return QPalette::Text;
+    case 9:
+    case 14:
+        return QPalette::HighlightedText;
+    case 12:
+    case 16:
+        return QPalette::Dark;
     case 17:
         *group = QPalette::Disabled;
         return QPalette::Text;
-    case 18: return QPalette::ButtonText;
-    case 20: return QPalette::Light;
-    case 22: return QPalette::Midlight;
-    case 23: return QPalette::ToolTipText;
-    case 24: return QPalette::ToolTipBase;
-    default: return QPalette::Button; // 0 scroll bar, 15 button face and the rest
+    case 18:
+        return QPalette::ButtonText;
+    case 20:
+        return QPalette::Light;
+    case 22:
+        return QPalette::Midlight;
+    case 23:
+        return QPalette::ToolTipText;
+    case 24:
+        return QPalette::ToolTipBase;
+    default:
+        return QPalette::Button; // 0 scroll bar, 15 button face and the rest
     }
 }
 
@@ -108,8 +131,8 @@ CubeNumberFormat::CubeNumberFormat(const QString &format, const QLocale &locale)
     const QString number = f.mid(start, end - start);
     m_prefix = f.left(start);
     m_suffix = f.mid(end);
-    const QString symbol = locale.currencySymbol().isEmpty() ? QStringLiteral("$")
-                                                             : locale.currencySymbol();
+    const QString symbol
+        = locale.currencySymbol().isEmpty() ? QStringLiteral("$") : locale.currencySymbol();
     m_prefix.replace(u'$', symbol);
     m_suffix.replace(u'$', symbol);
     const int dot = number.indexOf(u'.');

@@ -29,8 +29,7 @@ QString CubeModel::Data::nodePath(const CubeAxis &axis, int node) const
 {
     QStringList parts;
     for (int n = node; n > 0; n = axis.parent.at(n)) {
-        CubeDataItem *item =
-            axis.fields.at(axis.depth.at(n) - 1)->m_items.item(axis.member.at(n));
+        CubeDataItem *item = axis.fields.at(axis.depth.at(n) - 1)->m_items.item(axis.member.at(n));
         parts.prepend(item ? item->m_value : QString());
     }
     return parts.join(QChar(0x1f));
@@ -207,8 +206,7 @@ bool CubeModel::Data::sameNodeAt(const CubeAxis &axis, const CubeLine &a, const 
     return ancestorAt(axis, a.node, level) == ancestorAt(axis, b.node, level);
 }
 
-bool CubeModel::Data::sameHeading(const CubeAxis &axis, int a, int b, int level,
-                                  bool columns) const
+bool CubeModel::Data::sameHeading(const CubeAxis &axis, int a, int b, int level, bool columns) const
 {
     if (a < 0 || b < 0 || a >= axis.lines.size() || b >= axis.lines.size() || level < 1)
         return false;

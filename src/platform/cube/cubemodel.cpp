@@ -6,7 +6,8 @@
 
 namespace kq::platform {
 
-CubeModel::Data::Data(CubeModel *model) : q(model)
+CubeModel::Data::Data(CubeModel *model)
+    : q(model)
 {
     collections[0].reset(new CubeFields(model, -1));
     for (int o = 0; o < 5; ++o)
@@ -56,14 +57,20 @@ CubeResult CubeModel::Data::result() const
     return CubeResult{lastCode == 0, lastCode, lastError};
 }
 
-CubeModel::CubeModel(QObject *parent) : QObject(parent), d(new Data(this)) {}
+CubeModel::CubeModel(QObject *parent)
+    : QObject(parent)
+    , d(new Data(this))
+{}
 
 CubeModel::~CubeModel()
 {
     qDeleteAll(d->fields);
 }
 
-int CubeModel::connectType() const { return d->connectType; }
+int CubeModel::connectType() const
+{
+    return d->connectType;
+}
 
 void CubeModel::setConnectType(int type)
 {
@@ -74,7 +81,10 @@ void CubeModel::setConnectType(int type)
     invalidate();
 }
 
-QString CubeModel::connect() const { return d->connect; }
+QString CubeModel::connect() const
+{
+    return d->connect;
+}
 
 void CubeModel::setConnect(const QString &connect)
 {
@@ -85,7 +95,10 @@ void CubeModel::setConnect(const QString &connect)
     invalidate();
 }
 
-QString CubeModel::databaseName() const { return d->databaseName; }
+QString CubeModel::databaseName() const
+{
+    return d->databaseName;
+}
 
 void CubeModel::setDatabaseName(const QString &path)
 {
@@ -108,7 +121,10 @@ QString CubeModel::databasePath() const
     return d->databaseName;
 }
 
-QString CubeModel::recordSource() const { return d->recordSource; }
+QString CubeModel::recordSource() const
+{
+    return d->recordSource;
+}
 
 void CubeModel::setRecordSource(const QString &source)
 {
@@ -119,31 +135,97 @@ void CubeModel::setRecordSource(const QString &source)
     invalidate();
 }
 
-bool CubeModel::autoDataRefresh() const { return d->autoRefresh; }
-void CubeModel::setAutoDataRefresh(bool on) { d->autoRefresh = on; }
+bool CubeModel::autoDataRefresh() const
+{
+    return d->autoRefresh;
+}
+void CubeModel::setAutoDataRefresh(bool on)
+{
+    d->autoRefresh = on;
+}
 
-QString CubeModel::sqlYearPart() const { return d->yearPart; }
-void CubeModel::setSqlYearPart(const QString &t) { d->yearPart = t; }
-QString CubeModel::sqlQuarterPart() const { return d->quarterPart; }
-void CubeModel::setSqlQuarterPart(const QString &t) { d->quarterPart = t; }
-QString CubeModel::sqlMonthPart() const { return d->monthPart; }
-void CubeModel::setSqlMonthPart(const QString &t) { d->monthPart = t; }
-QString CubeModel::sqlWeekPart() const { return d->weekPart; }
-void CubeModel::setSqlWeekPart(const QString &t) { d->weekPart = t; }
-QString CubeModel::headerCaption() const { return d->header; }
-void CubeModel::setHeaderCaption(const QString &c) { d->header = c; }
-QString CubeModel::footerCaption() const { return d->footer; }
-void CubeModel::setFooterCaption(const QString &c) { d->footer = c; }
+QString CubeModel::sqlYearPart() const
+{
+    return d->yearPart;
+}
+void CubeModel::setSqlYearPart(const QString &t)
+{
+    d->yearPart = t;
+}
+QString CubeModel::sqlQuarterPart() const
+{
+    return d->quarterPart;
+}
+void CubeModel::setSqlQuarterPart(const QString &t)
+{
+    d->quarterPart = t;
+}
+QString CubeModel::sqlMonthPart() const
+{
+    return d->monthPart;
+}
+void CubeModel::setSqlMonthPart(const QString &t)
+{
+    d->monthPart = t;
+}
+QString CubeModel::sqlWeekPart() const
+{
+    return d->weekPart;
+}
+void CubeModel::setSqlWeekPart(const QString &t)
+{
+    d->weekPart = t;
+}
+QString CubeModel::headerCaption() const
+{
+    return d->header;
+}
+void CubeModel::setHeaderCaption(const QString &c)
+{
+    d->header = c;
+}
+QString CubeModel::footerCaption() const
+{
+    return d->footer;
+}
+void CubeModel::setFooterCaption(const QString &c)
+{
+    d->footer = c;
+}
 
-CubeStyle &CubeModel::style() { return d->style; }
-const CubeStyle &CubeModel::style() const { return d->style; }
-void CubeModel::setStyle(const CubeStyle &style) { d->style = style; }
+CubeStyle &CubeModel::style()
+{
+    return d->style;
+}
+const CubeStyle &CubeModel::style() const
+{
+    return d->style;
+}
+void CubeModel::setStyle(const CubeStyle &style)
+{
+    d->style = style;
+}
 
-CubeFields *CubeModel::fields() { return d->collections[0].get(); }
-CubeFields *CubeModel::rowFields() { return d->collections[OrientRow + 1].get(); }
-CubeFields *CubeModel::columnFields() { return d->collections[OrientColumn + 1].get(); }
-CubeFields *CubeModel::dataFields() { return d->collections[OrientData + 1].get(); }
-CubeFields *CubeModel::pageFields() { return d->collections[OrientPage + 1].get(); }
+CubeFields *CubeModel::fields()
+{
+    return d->collections[0].get();
+}
+CubeFields *CubeModel::rowFields()
+{
+    return d->collections[OrientRow + 1].get();
+}
+CubeFields *CubeModel::columnFields()
+{
+    return d->collections[OrientColumn + 1].get();
+}
+CubeFields *CubeModel::dataFields()
+{
+    return d->collections[OrientData + 1].get();
+}
+CubeFields *CubeModel::pageFields()
+{
+    return d->collections[OrientPage + 1].get();
+}
 
 CubeFields *CubeModel::fieldsOf(int orientation)
 {
@@ -226,11 +308,26 @@ QList<CubeField *> CubeModel::shownDataFields() const
     return out;
 }
 
-QString CubeModel::password() const { return d->password; }
-void CubeModel::setPassword(const QString &password) { d->password = password; }
-int CubeModel::lastErrorCode() const { return d->lastCode; }
-QString CubeModel::lastError() const { return d->lastError; }
-int CubeModel::layoutCount() const { return d->layouts; }
+QString CubeModel::password() const
+{
+    return d->password;
+}
+void CubeModel::setPassword(const QString &password)
+{
+    d->password = password;
+}
+int CubeModel::lastErrorCode() const
+{
+    return d->lastCode;
+}
+QString CubeModel::lastError() const
+{
+    return d->lastError;
+}
+int CubeModel::layoutCount() const
+{
+    return d->layouts;
+}
 
 void CubeModel::invalidate(bool structural)
 {

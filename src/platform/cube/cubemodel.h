@@ -211,9 +211,9 @@ public:
     // written and may cancel (1036), which leaves no file. False when the
     // file cannot be written (1034).
     CubeResult exportHtml(const QString &path, bool includeTotals, bool formattedNumbers,
-                    bool colors, bool mergeHeadings, const CubeProgress &progress = {});
+                          bool colors, bool mergeHeadings, const CubeProgress &progress = {});
     CubeResult exportExcel(const QString &path, bool includeTotals, bool formattedNumbers,
-                     bool colors, bool mergeHeadings, const CubeProgress &progress = {});
+                           bool colors, bool mergeHeadings, const CubeProgress &progress = {});
 
     int lastErrorCode() const;
     QString lastError() const;
@@ -238,8 +238,7 @@ signals:
     // A data field's shown flag changed (its position).
     void dataFieldShownChanged(int position);
     // An error of the cube; a handler sets *handled to keep the cube silent.
-    void errorOccurred(int code, const QString &description, const QString &source,
-                       bool *handled);
+    void errorOccurred(int code, const QString &description, const QString &source, bool *handled);
 
 private:
     friend class CubeField;

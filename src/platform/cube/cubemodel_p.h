@@ -44,10 +44,10 @@ CubeSourceRead readCubeSource(const QString &path, const QString &sql,
 // One row or column of the laid-out grid.
 struct CubeLine
 {
-    int node = 0;      // the node whose aggregate fills the line
-    int depth = 0;     // heading levels of dimensions
+    int node = 0;       // the node whose aggregate fills the line
+    int depth = 0;      // heading levels of dimensions
     bool total = false; // a total line of node's group (at level depth)
-    int data = -1;     // columns: index into the shown data fields (-1 none)
+    int data = -1;      // columns: index into the shown data fields (-1 none)
 };
 
 // The member trie of an axis: one node per member path, numbered in the
@@ -89,7 +89,7 @@ struct CubeModel::Data
     int lastCode = 0;
     QString lastError;
 
-    QVector<CubeField *> fields; // every field, in the order of adding (owned)
+    QVector<CubeField *> fields;   // every field, in the order of adding (owned)
     QVector<CubeField *> order[5]; // per orientation, display order
     int nextDataIndex = 1;
     std::unique_ptr<CubeFields> collections[6]; // [0] all, [1..5] orientation + 1
@@ -105,9 +105,9 @@ struct CubeModel::Data
     struct FieldEval
     {
         bool valid = false;
-        int column = -1;            // dimensions: the source column, -1 none
-        QVector<int> memberOfCode;  // [0] Null, [code + 1] that code; -1 none
-        QVector<double> value;      // data fields: per source row (NaN = Null)
+        int column = -1;           // dimensions: the source column, -1 none
+        QVector<int> memberOfCode; // [0] Null, [code + 1] that code; -1 none
+        QVector<double> value;     // data fields: per source row (NaN = Null)
     };
     QHash<CubeField *, FieldEval> evals;
 
@@ -116,9 +116,9 @@ struct CubeModel::Data
     bool displayDirty = true;
     int layouts = 0;
     CubeAxis rows, cols;
-    QVector<CubeField *> aggFields;   // data fields with accumulators (not calculated)
-    QVector<CubeField *> dataOrder;   // every data field, index = slot in cells
-    QVector<CubeField *> shownData;   // shown data fields by position
+    QVector<CubeField *> aggFields; // data fields with accumulators (not calculated)
+    QVector<CubeField *> dataOrder; // every data field, index = slot in cells
+    QVector<CubeField *> shownData; // shown data fields by position
     // Cells: those of row node n are cellColumn[cellBegin[n] .. cellEnd[n]),
     // ascending by column node; a cell's index is its slot. Every cell holds
     // accWidth values: per aggregated field, at accOffset, sum and count, then

@@ -33,10 +33,19 @@ CubeResult CubeModel::reloadData(const CubeProgress &progress)
     return rebuild(progress);
 }
 
-bool CubeModel::isBusy() const { return d->busy; }
+bool CubeModel::isBusy() const
+{
+    return d->busy;
+}
 
-bool CubeModel::hasData() const { return d->haveData; }
-int CubeModel::sourceRowCount() const { return d->rowCount; }
+bool CubeModel::hasData() const
+{
+    return d->haveData;
+}
+int CubeModel::sourceRowCount() const
+{
+    return d->rowCount;
+}
 
 void CubeModel::ensureLayout() const
 {
@@ -59,8 +68,14 @@ int CubeModel::columnCount() const
     return int(d->cols.lines.size());
 }
 
-int CubeModel::nextRow(int i) const { return qMin(i + 1, rowCount()); }
-int CubeModel::nextColumn(int i) const { return qMin(i + 1, columnCount()); }
+int CubeModel::nextRow(int i) const
+{
+    return qMin(i + 1, rowCount());
+}
+int CubeModel::nextColumn(int i) const
+{
+    return qMin(i + 1, columnCount());
+}
 
 int CubeModel::currentRow() const
 {
@@ -174,8 +189,8 @@ QVariant CubeModel::Data::lineValue(const CubeLine &rl, const CubeLine &cl) cons
     double v = kNaN;
     if (f->m_calculated && (rl.total || cl.total)) {
         // A total's own expression for this calculated field, when one is set.
-        CubeField *dim = rl.total ? rows.fields.value(rl.depth - 1)
-                                  : cols.fields.value(cl.depth - 1);
+        CubeField *dim
+            = rl.total ? rows.fields.value(rl.depth - 1) : cols.fields.value(cl.depth - 1);
         if (dim && dim->totalKind(f->m_name) == TotalExpression
             && !dim->totalExpression(f->m_name).isEmpty()) {
             const QString saved = f->m_expression;
@@ -304,10 +319,10 @@ CubeCell CubeModel::formatCell(int row, int column)
     CubeCell c;
     c.row = row;
     c.column = column;
-    const bool inGrid = row >= 0 && row < d->rows.lines.size() && column >= 0
-                        && column < d->cols.lines.size();
-    const QVariant v = inGrid ? d->lineValue(d->rows.lines.at(row), d->cols.lines.at(column))
-                              : QVariant();
+    const bool inGrid
+        = row >= 0 && row < d->rows.lines.size() && column >= 0 && column < d->cols.lines.size();
+    const QVariant v
+        = inGrid ? d->lineValue(d->rows.lines.at(row), d->cols.lines.at(column)) : QVariant();
     c.empty = !v.isValid();
     c.value = c.empty ? 0.0 : v.toDouble();
     c.total = inGrid && (d->rows.lines.at(row).total || d->cols.lines.at(column).total);

@@ -307,8 +307,7 @@ CubeSourceRead readRows(kq::data::RowStream &rows, const CubeProgress &progress)
 
 } // namespace
 
-CubeSourceRead readCubeSource(const QString &path, const QString &sql,
-                              const CubeProgress &progress)
+CubeSourceRead readCubeSource(const QString &path, const QString &sql, const CubeProgress &progress)
 {
     try {
         if (kq::data::dialectOf(path) == kq::data::Dialect::Postgres)

@@ -72,15 +72,15 @@ using CubeProgress = std::function<bool(qint64 done, qint64 total)>;
 // the others are ours.
 enum CubeError : int {
     CubeErrNone = 0,
-    CubeErrFileMissing = 1014,   // "File not found"
-    CubeErrPassword = 1021,      // password missing or wrong
-    CubeErrNotCubeFile = 1030,   // not one of our cube files
-    CubeErrVersion = 1031,       // written by a newer version
-    CubeErrCorrupt = 1032,       // damaged file
-    CubeErrDataSource = 1033,    // the record source could not be read
-    CubeErrWrite = 1034,         // the file could not be written
-    CubeErrUnsupported = 1035,   // e.g. a web address
-    CubeErrCancelled = 1036,     // the user cancelled the work
+    CubeErrFileMissing = 1014, // "File not found"
+    CubeErrPassword = 1021,    // password missing or wrong
+    CubeErrNotCubeFile = 1030, // not one of our cube files
+    CubeErrVersion = 1031,     // written by a newer version
+    CubeErrCorrupt = 1032,     // damaged file
+    CubeErrDataSource = 1033,  // the record source could not be read
+    CubeErrWrite = 1034,       // the file could not be written
+    CubeErrUnsupported = 1035, // e.g. a web address
+    CubeErrCancelled = 1036,   // the user cancelled the work
 };
 
 // One heading cell of a row or column at a level (level 1 = outermost).
@@ -134,9 +134,9 @@ struct CubeCell
     int row = -1;
     int column = -1;
     int dataFieldNumber = 0;
-    double value = 0.0;       // the cell's value; 0 for an empty cell
-    bool empty = true;        // no source row falls in the cell
-    bool total = false;       // on a total row or total column
+    double value = 0.0; // the cell's value; 0 for an empty cell
+    bool empty = true;  // no source row falls in the cell
+    bool total = false; // on a total row or total column
     int backColor = 0xFFFFFF;
     int foreColor = 0;
 };

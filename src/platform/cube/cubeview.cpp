@@ -20,28 +20,30 @@ const int kDefaultColumnWidth = 90;
 const int kArrowWidth = 14;
 const int kBoxSize = 9;
 enum MouseKind { Press, Move, Release };
-}
+} // namespace
 
 struct CubeView::Geometry
 {
     int rowH = 20;
-    int pageH = 0;      // page-field strip
+    int pageH = 0; // page-field strip
     int colStripTop = 0;
-    int colStripH = 0;  // column-field strip
-    int headTop = 0;    // column headings
+    int colStripH = 0; // column-field strip
+    int headTop = 0;   // column headings
     int colLevels = 1;
     int cellsTop = 0;
     int rowAreaW = 0;
     QVector<int> rowLevelX; // left edge of each row-heading level, and the end
     int nRows = 0;
     int nCols = 0;
-    int hOff = 0;       // horizontal scroll, pixels
-    int firstRow = 0;   // vertical scroll, rows
+    int hOff = 0;     // horizontal scroll, pixels
+    int firstRow = 0; // vertical scroll, rows
     QVector<QPair<CubeField *, QRect>> pageButtons, colButtons, rowButtons;
 };
 
 CubeView::CubeView(DCube *cube)
-    : QAbstractScrollArea(cube), m_cube(cube), m_model(cube->model())
+    : QAbstractScrollArea(cube)
+    , m_cube(cube)
+    , m_model(cube->model())
 {
     setObjectName(QStringLiteral("cubeView"));
     setFocusPolicy(Qt::StrongFocus);
@@ -129,8 +131,8 @@ CubeView::Geometry CubeView::geometry() const
     }
     const int rowButtonsY = g.cellsTop - g.rowH;
     for (int k = 0; k < rowFields.size(); ++k) {
-        const QRect r(g.rowLevelX[k] + 1, rowButtonsY + 1,
-                      g.rowLevelX[k + 1] - g.rowLevelX[k] - 2, g.rowH - 2);
+        const QRect r(g.rowLevelX[k] + 1, rowButtonsY + 1, g.rowLevelX[k + 1] - g.rowLevelX[k] - 2,
+                      g.rowH - 2);
         g.rowButtons.append({rowFields[k], r});
     }
     return g;
@@ -228,8 +230,8 @@ QRect CubeView::expandBoxRect(bool rowAxis, int index, int level0) const
     if (rowAxis ? !m_model->rowHeadingExpandable(index, level0)
                 : !m_model->columnHeadingExpandable(index, level0))
         return {};
-    const QRect r = rowAxis ? rowHeadingRect(index, level0 + 1)
-                            : columnHeadingRect(index, level0 + 1);
+    const QRect r
+        = rowAxis ? rowHeadingRect(index, level0 + 1) : columnHeadingRect(index, level0 + 1);
     if (r.isEmpty())
         return {};
     return QRect(r.left() + 3, r.top() + (r.height() - kBoxSize) / 2, kBoxSize, kBoxSize);
@@ -369,8 +371,7 @@ void CubeView::paintButton(QPainter &p, const QRect &r, const CubeField *f) cons
     p.drawRect(r.adjusted(0, 0, -1, -1));
     p.setPen(cubeColor(filtered ? st.filteredFieldsForeColor : st.fieldsForeColor));
     p.setFont(filtered ? st.filteredFieldFont : st.fieldFont);
-    p.drawText(r.adjusted(6, 0, -kArrowWidth, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               f->caption());
+    p.drawText(r.adjusted(6, 0, -kArrowWidth, 0), Qt::AlignVCenter | Qt::AlignLeft, f->caption());
     // The filter arrow.
     const QPoint c(r.right() - kArrowWidth / 2, r.center().y());
     const QPolygon tri({c + QPoint(-4, -2), c + QPoint(4, -2), c + QPoint(0, 3)});
@@ -407,8 +408,8 @@ void CubeView::paintHeading(QPainter &p, const QRect &r, const CubeHeading &h, b
 void CubeView::paintColumnHeadings(QPainter &p, const Geometry &g, int c0, int c1)
 {
     p.save();
-    p.setClipRect(QRect(g.rowAreaW, g.headTop, viewport()->width() - g.rowAreaW,
-                        g.colLevels * g.rowH));
+    p.setClipRect(
+        QRect(g.rowAreaW, g.headTop, viewport()->width() - g.rowAreaW, g.colLevels * g.rowH));
     for (int level = 1; level <= g.colLevels; ++level) {
         const int y = g.headTop + (level - 1) * g.rowH;
         // Runs of equal headings, looked for among the columns in view only:
@@ -468,14 +469,15 @@ void CubeView::paintEvent(QPaintEvent *)
            && m_colX[c1 + 1] - g.hOff < viewport()->width() - g.rowAreaW)
         ++c1;
     const int r0 = g.firstRow;
-    const int r1 = anyCells ? qMin(g.nRows - 1, r0 + (viewport()->height() - g.cellsTop) / g.rowH)
-                            : r0 - 1;
-    const QRect used = anyCells ? QRect(g.rowAreaW + m_colX[c0] - g.hOff, g.cellsTop,
-                                        m_colX[c1 + 1] - m_colX[c0], (r1 - r0 + 1) * g.rowH)
-                                      .intersected(QRect(g.rowAreaW, g.cellsTop,
-                                                         viewport()->width() - g.rowAreaW,
-                                                         viewport()->height() - g.cellsTop))
-                                : QRect();
+    const int r1
+        = anyCells ? qMin(g.nRows - 1, r0 + (viewport()->height() - g.cellsTop) / g.rowH) : r0 - 1;
+    const QRect used
+        = anyCells
+              ? QRect(g.rowAreaW + m_colX[c0] - g.hOff, g.cellsTop, m_colX[c1 + 1] - m_colX[c0],
+                      (r1 - r0 + 1) * g.rowH)
+                    .intersected(QRect(g.rowAreaW, g.cellsTop, viewport()->width() - g.rowAreaW,
+                                       viewport()->height() - g.cellsTop))
+              : QRect();
     // The background around them (the cells fill their own place).
     const QColor back = cubeColor(st.cubeBackColor);
     for (const QRect &r : QRegion(viewport()->rect()).subtracted(used))
@@ -525,8 +527,8 @@ void CubeView::paintEvent(QPaintEvent *)
             const CubeField *f = m_model->dataFieldOfColumn(c);
             auto it = formats.find(f);
             if (it == formats.end())
-                it = formats.insert(f, CubeNumberFormat(f ? f->numberFormat() : QString(),
-                                                        QLocale()));
+                it = formats.insert(f,
+                                    CubeNumberFormat(f ? f->numberFormat() : QString(), QLocale()));
             return it.value();
         };
         // Numbers are drawn at a point, right-aligned by the width of their
@@ -614,8 +616,7 @@ void CubeView::paintEvent(QPaintEvent *)
     }
 
     if (m_dragging && m_pressField) {
-        const QRect r(m_dragPos - QPoint(10, g.rowH / 2),
-                      QSize(buttonWidth(m_pressField), g.rowH));
+        const QRect r(m_dragPos - QPoint(10, g.rowH / 2), QSize(buttonWidth(m_pressField), g.rowH));
         p.setOpacity(0.7);
         paintButton(p, r, m_pressField);
         p.setOpacity(1);
@@ -689,8 +690,8 @@ void CubeView::mousePressEvent(QMouseEvent *event)
             const bool rowAxis = hit.area == HitRowHeadings;
             const int index = rowAxis ? hit.row : hit.column;
             const int level0 = hit.headingField ? hit.headingField->position() : -1;
-            if (level0 >= 0 && expandBoxRect(rowAxis, index, level0).adjusted(-2, -2, 2, 2)
-                                   .contains(pos)) {
+            if (level0 >= 0
+                && expandBoxRect(rowAxis, index, level0).adjusted(-2, -2, 2, 2).contains(pos)) {
                 if (rowAxis)
                     m_model->setRowHeadingExpanded(index, level0,
                                                    !m_model->rowHeadingExpanded(index, level0));
@@ -809,15 +810,33 @@ void CubeView::keyPressEvent(QKeyEvent *event)
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     const int page = qMax(1, verticalScrollBar()->pageStep());
     switch (event->key()) {
-    case Qt::Key_Up: moveCurrent(-1, 0, extend); break;
-    case Qt::Key_Down: moveCurrent(1, 0, extend); break;
-    case Qt::Key_Left: moveCurrent(0, -1, extend); break;
-    case Qt::Key_Right: moveCurrent(0, 1, extend); break;
-    case Qt::Key_PageUp: moveCurrent(-page, 0, extend); break;
-    case Qt::Key_PageDown: moveCurrent(page, 0, extend); break;
-    case Qt::Key_Home: moveCurrent(-m_model->rowCount(), -m_model->columnCount(), extend); break;
-    case Qt::Key_End: moveCurrent(m_model->rowCount(), m_model->columnCount(), extend); break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    case Qt::Key_Up:
+        moveCurrent(-1, 0, extend);
+        break;
+    case Qt::Key_Down:
+        moveCurrent(1, 0, extend);
+        break;
+    case Qt::Key_Left:
+        moveCurrent(0, -1, extend);
+        break;
+    case Qt::Key_Right:
+        moveCurrent(0, 1, extend);
+        break;
+    case Qt::Key_PageUp:
+        moveCurrent(-page, 0, extend);
+        break;
+    case Qt::Key_PageDown:
+        moveCurrent(page, 0, extend);
+        break;
+    case Qt::Key_Home:
+        moveCurrent(-m_model->rowCount(), -m_model->columnCount(), extend);
+        break;
+    case Qt::Key_End:
+        moveCurrent(m_model->rowCount(), m_model->columnCount(), extend);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
 }
 

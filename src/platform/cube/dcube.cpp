@@ -19,11 +19,16 @@ namespace {
 class WindowProgress
 {
 public:
-    WindowProgress(const QString &label, QWidget *parent) : m_label(label), m_parent(parent) {}
+    WindowProgress(const QString &label, QWidget *parent)
+        : m_label(label)
+        , m_parent(parent)
+    {}
 
     CubeProgress callback()
     {
-        return [this](qint64 done, qint64 total) { return step(done, total); };
+        return [this](qint64 done, qint64 total) {
+            return step(done, total);
+        };
     }
 
 private:
@@ -46,7 +51,9 @@ private:
 
 } // namespace
 
-DCube::DCube(QWidget *parent) : QWidget(parent), m_model(new CubeModel(this))
+DCube::DCube(QWidget *parent)
+    : QWidget(parent)
+    , m_model(new CubeModel(this))
 {
     m_model->style().font = font();
     m_model->style().fieldFont = font();
@@ -94,15 +101,51 @@ static void restyle(DCube *cube)
     cube->view()->viewport()->update();
 }
 
-void DCube::setBorderStyle(int v) { m_model->style().borderStyle = v; restyle(this); }
-void DCube::setRowStyle(int v) { m_model->style().rowStyle = v; restyle(this); }
-void DCube::setColStyle(int v) { m_model->style().colStyle = v; restyle(this); }
-void DCube::setGridStyle(int v) { m_model->style().gridStyle = v; restyle(this); }
-void DCube::setGridColor(int c) { m_model->style().gridColor = c; restyle(this); }
-void DCube::setCubeBackColor(int c) { m_model->style().cubeBackColor = c; restyle(this); }
-void DCube::setFieldsBackColor(int c) { m_model->style().fieldsBackColor = c; restyle(this); }
-void DCube::setFieldsForeColor(int c) { m_model->style().fieldsForeColor = c; restyle(this); }
-void DCube::setFieldFont(const QFont &f) { m_model->style().fieldFont = f; restyle(this); }
+void DCube::setBorderStyle(int v)
+{
+    m_model->style().borderStyle = v;
+    restyle(this);
+}
+void DCube::setRowStyle(int v)
+{
+    m_model->style().rowStyle = v;
+    restyle(this);
+}
+void DCube::setColStyle(int v)
+{
+    m_model->style().colStyle = v;
+    restyle(this);
+}
+void DCube::setGridStyle(int v)
+{
+    m_model->style().gridStyle = v;
+    restyle(this);
+}
+void DCube::setGridColor(int c)
+{
+    m_model->style().gridColor = c;
+    restyle(this);
+}
+void DCube::setCubeBackColor(int c)
+{
+    m_model->style().cubeBackColor = c;
+    restyle(this);
+}
+void DCube::setFieldsBackColor(int c)
+{
+    m_model->style().fieldsBackColor = c;
+    restyle(this);
+}
+void DCube::setFieldsForeColor(int c)
+{
+    m_model->style().fieldsForeColor = c;
+    restyle(this);
+}
+void DCube::setFieldFont(const QFont &f)
+{
+    m_model->style().fieldFont = f;
+    restyle(this);
+}
 void DCube::setFilteredFieldsBackColor(int c)
 {
     m_model->style().filteredFieldsBackColor = c;
@@ -118,13 +161,41 @@ void DCube::setFilteredFieldFont(const QFont &f)
     m_model->style().filteredFieldFont = f;
     restyle(this);
 }
-void DCube::setHeadingsBackColor(int c) { m_model->style().headingsBackColor = c; restyle(this); }
-void DCube::setHeadingsForeColor(int c) { m_model->style().headingsForeColor = c; restyle(this); }
-void DCube::setHeadingsFont(const QFont &f) { m_model->style().headingsFont = f; restyle(this); }
-void DCube::setTotalsBackColor(int c) { m_model->style().totalsBackColor = c; restyle(this); }
-void DCube::setTotalsForeColor(int c) { m_model->style().totalsForeColor = c; restyle(this); }
-void DCube::setTotalsFont(const QFont &f) { m_model->style().totalsFont = f; restyle(this); }
-void DCube::setCubeFont(const QFont &f) { m_model->style().font = f; restyle(this); }
+void DCube::setHeadingsBackColor(int c)
+{
+    m_model->style().headingsBackColor = c;
+    restyle(this);
+}
+void DCube::setHeadingsForeColor(int c)
+{
+    m_model->style().headingsForeColor = c;
+    restyle(this);
+}
+void DCube::setHeadingsFont(const QFont &f)
+{
+    m_model->style().headingsFont = f;
+    restyle(this);
+}
+void DCube::setTotalsBackColor(int c)
+{
+    m_model->style().totalsBackColor = c;
+    restyle(this);
+}
+void DCube::setTotalsForeColor(int c)
+{
+    m_model->style().totalsForeColor = c;
+    restyle(this);
+}
+void DCube::setTotalsFont(const QFont &f)
+{
+    m_model->style().totalsFont = f;
+    restyle(this);
+}
+void DCube::setCubeFont(const QFont &f)
+{
+    m_model->style().font = f;
+    restyle(this);
+}
 
 void DCube::setMousePointer(int pointer)
 {
@@ -163,14 +234,14 @@ CubeResult DCube::save(const QString &path, int flags)
 }
 
 CubeResult DCube::exportHtml(const QString &path, bool totals, bool formatted, bool colors,
-                       bool merge)
+                             bool merge)
 {
     WindowProgress progress(QStringLiteral("Exportando o cubo..."), this);
     return m_model->exportHtml(path, totals, formatted, colors, merge, progress.callback());
 }
 
 CubeResult DCube::exportExcel(const QString &path, bool totals, bool formatted, bool colors,
-                        bool merge)
+                              bool merge)
 {
     WindowProgress progress(QStringLiteral("Exportando o cubo..."), this);
     return m_model->exportExcel(path, totals, formatted, colors, merge, progress.callback());
@@ -226,8 +297,7 @@ PrintPlan planPages(CubeModel *m, QPrinter *printer, const QFont &font)
         CubeField *df = m->dataFieldOfColumn(c);
         plan.colW.append(int((df ? qMax(20.0f, df->width()) : 90.0f) * plan.scale));
     }
-    const int bodyH = plan.page.height() - plan.headerH - plan.footerH
-                      - plan.colLevels * plan.rowH;
+    const int bodyH = plan.page.height() - plan.headerH - plan.footerH - plan.colLevels * plan.rowH;
     const int perPage = qMax(1, bodyH / plan.rowH);
     for (int r = 0; r < nRows; r += perPage)
         plan.rowChunks.append({r, qMin(nRows, r + perPage) - 1});
@@ -279,8 +349,7 @@ bool DCube::print(QPrinter *printer)
             p.setPen(Qt::black);
             p.drawText(QRect(0, 0, plan.page.width(), plan.headerH), Qt::AlignCenter,
                        pageCaption(m_model->headerCaption(), pageNo, count));
-            p.drawText(QRect(0, plan.page.height() - plan.footerH, plan.page.width(),
-                             plan.footerH),
+            p.drawText(QRect(0, plan.page.height() - plan.footerH, plan.page.width(), plan.footerH),
                        Qt::AlignCenter, pageCaption(m_model->footerCaption(), pageNo, count));
             const int top = plan.headerH;
             const int left = plan.rowLevelX.last();
@@ -297,8 +366,9 @@ bool DCube::print(QPrinter *printer)
                     while (e + 1 <= cc.second && !h.text.isEmpty()
                            && m_model->columnHeading(e + 1, l).text == h.text
                            && m_model->columnHeading(e + 1, l).item == h.item
-                           && (l == 1 || m_model->columnHeading(e + 1, l - 1).text
-                                             == m_model->columnHeading(c, l - 1).text))
+                           && (l == 1
+                               || m_model->columnHeading(e + 1, l - 1).text
+                                      == m_model->columnHeading(c, l - 1).text))
                         ++e;
                     const QRect r(x[c - cc.first], y, x[e - cc.first + 1] - x[c - cc.first],
                                   plan.rowH);
@@ -320,8 +390,7 @@ bool DCube::print(QPrinter *printer)
                     p.fillRect(hr, cubeColor(h.total ? st.totalsBackColor : st.headingsBackColor));
                     p.setPen(gridPen);
                     p.drawRect(hr);
-                    const bool repeat = r > rc.first
-                                        && m_model->rowHeading(r - 1, l).text == h.text
+                    const bool repeat = r > rc.first && m_model->rowHeading(r - 1, l).text == h.text
                                         && m_model->rowHeading(r - 1, l).item == h.item;
                     if (!repeat) {
                         p.setPen(cubeColor(h.total ? st.totalsForeColor : st.headingsForeColor));

@@ -145,8 +145,10 @@ public:
     // changed and no file left.
     CubeResult load(const QString &path);
     CubeResult openUrl(const QString &url);
-    CubeResult exportHtml(const QString &path, bool totals, bool formatted, bool colors, bool merge);
-    CubeResult exportExcel(const QString &path, bool totals, bool formatted, bool colors, bool merge);
+    CubeResult exportHtml(const QString &path, bool totals, bool formatted, bool colors,
+                          bool merge);
+    CubeResult exportExcel(const QString &path, bool totals, bool formatted, bool colors,
+                           bool merge);
     // Prints the whole grid, pages over both axes with the headings repeated,
     // header and footer captions on each page. False when nothing printed.
     bool print(QPrinter *printer);
@@ -169,8 +171,7 @@ signals:
     void mouseReleased(int button, int shift, int x, int y);
     void layoutChanged();
     void dataFieldShownChanged(int position);
-    void errorOccurred(int code, const QString &description, const QString &source,
-                       bool *handled);
+    void errorOccurred(int code, const QString &description, const QString &source, bool *handled);
 
 private:
     friend class CubeView;

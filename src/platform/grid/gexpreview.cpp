@@ -20,7 +20,8 @@ namespace {
 constexpr int kDrawnAtOnce = 100; // pages
 } // namespace
 
-GEXPreview::GEXPreview(QWidget *parent) : QWidget(parent)
+GEXPreview::GEXPreview(QWidget *parent)
+    : QWidget(parent)
 {
     m_printer = new QPrinter(QPrinter::HighResolution);
     m_printer->setPageOrientation(QPageLayout::Portrait);
@@ -71,8 +72,7 @@ GEXPreview::~GEXPreview()
 bool GEXPreview::eventFilter(QObject *watched, QEvent *event)
 {
     // Fills the window it is placed in (when the window has no layout).
-    if (watched == parentWidget() && event->type() == QEvent::Resize
-        && !parentWidget()->layout())
+    if (watched == parentWidget() && event->type() == QEvent::Resize && !parentWidget()->layout())
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, event);
 }

@@ -85,7 +85,10 @@ public:
 private:
     friend class GridEX;
     friend class GridModel;
-    GridColumn(GridEXPrivate *d, int index) : m_d(d), m_index(index) {}
+    GridColumn(GridEXPrivate *d, int index)
+        : m_d(d)
+        , m_index(index)
+    {}
     void changed(bool structure = false);
 
     GridEXPrivate *m_d;

@@ -155,11 +155,10 @@ void GridColumn::setDropDown(GridEX *dropDownGrid)
     m_dropDown = dropDownGrid;
     if (dropDownGrid) {
         GridEXPrivate *d = m_d;
-        QObject::connect(dropDownGrid, &GridEX::refreshed, d->q,
-                         [d] {
-                             if (d->view)
-                                 d->view->viewport()->update();
-                         });
+        QObject::connect(dropDownGrid, &GridEX::refreshed, d->q, [d] {
+            if (d->view)
+                d->view->viewport()->update();
+        });
     }
     changed();
 }
@@ -200,7 +199,9 @@ double GridRow::groupSum(int column) const
 
 // ---- the grid -------------------------------------------------------------
 
-GridEX::GridEX(QWidget *parent) : QWidget(parent), d(std::make_unique<GridEXPrivate>(this))
+GridEX::GridEX(QWidget *parent)
+    : QWidget(parent)
+    , d(std::make_unique<GridEXPrivate>(this))
 {
     d->model = new GridModel(d.get());
     d->view = new GridView(d.get());
@@ -225,8 +226,7 @@ GridEX::GridEX(QWidget *parent) : QWidget(parent), d(std::make_unique<GridEXPriv
                     && !d->view->header()->isSectionHidden(logical) && size > 0)
                     d->columns[logical]->m_width = size;
             });
-    connect(d->model, &QAbstractItemModel::modelReset, this,
-            [this] { d->applyColumnsToView(); });
+    connect(d->model, &QAbstractItemModel::modelReset, this, [this] { d->applyColumnsToView(); });
     connect(d->view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (value == d->view->verticalScrollBar()->maximum())
             d->model->showReadRows();
@@ -279,11 +279,9 @@ void GridEX::refresh()
                         QStringLiteral("A grade não tem banco de dados definido."), kSource);
     if (d->recordSource.isEmpty())
         throw GridError(GridErrorNumber::RecordSource,
-                        QStringLiteral("A grade não tem origem de registros definida."),
-                        kSource);
-    std::unique_ptr<RowReader> reader
-        = RowReader::open(d->databaseName, kq::data::translateJet(d->recordSource.sql),
-                          d->recordSource.values);
+                        QStringLiteral("A grade não tem origem de registros definida."), kSource);
+    std::unique_ptr<RowReader> reader = RowReader::open(
+        d->databaseName, kq::data::translateJet(d->recordSource.sql), d->recordSource.values);
     const QStringList names = reader->fieldNames();
     auto fieldIndex = [&names](const QString &field) {
         for (int i = 0; i < names.size(); ++i) {
@@ -388,10 +386,10 @@ bool GridEXPrivate::writeCell(int record, int column, const QVariant &value)
         return false;
     const QVariant key = model->recordValue(record, keyCol->index());
     try {
-        kq::data::exec(databaseName,
-                       QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                           .arg(updateTable, field, updateKey),
-                       {value, key});
+        kq::data::exec(
+            databaseName,
+            QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?").arg(updateTable, field, updateKey),
+            {value, key});
     } catch (const kq::data::DataError &e) {
         Dialogs::message(e.description(), QString(), Buttons::Ok, Icon::Critical);
         return false;
@@ -528,8 +526,8 @@ void GridEXPrivate::applyColumnsToView()
     h->setSortIndicatorShown(sortColumn > 0);
     if (sortColumn > 0)
         h->setSortIndicator(sortColumn - 1, model->sortOrder() == SortOrder::Ascending
-                                              ? Qt::AscendingOrder
-                                              : Qt::DescendingOrder);
+                                                ? Qt::AscendingOrder
+                                                : Qt::DescendingOrder);
     const int tree = firstVisibleLogical();
     view->setTreePosition(tree < 0 ? 0 : tree);
     view->setRootIsDecorated(model->isGrouped());
@@ -556,7 +554,7 @@ GridEXPrivate::RowIdent GridEXPrivate::identOf(const QModelIndex &index) const
         return id;
     const GridModel::Node node = model->nodeOf(index);
     id.type = node.type;
-    id.id = node.type == RowType::Record ? node.record
+    id.id = node.type == RowType::Record        ? node.record
             : node.type == RowType::GroupHeader ? node.group
                                                 : 0;
     return id;
@@ -579,8 +577,8 @@ void GridEXPrivate::restoreAfter(const std::function<void()> &change, bool byKey
 {
     const QModelIndex current = view->currentIndex();
     const GridModel::Node before = model->nodeOf(current);
-    const bool hadRecord = current.isValid() && before.type == RowType::Record
-                           && before.record >= 0;
+    const bool hadRecord
+        = current.isValid() && before.type == RowType::Record && before.record >= 0;
     QVariant key;
     if (hadRecord && byKey && keyColumnIndex())
         key = model->recordValue(before.record, keyColumnIndex());
@@ -598,8 +596,8 @@ void GridEXPrivate::restoreAfter(const std::function<void()> &change, bool byKey
         if (index.isValid()) {
             for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
                 view->expand(p);
-            view->selectionModel()->setCurrentIndex(
-                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
+                                                               | QItemSelectionModel::Rows);
         }
     }
     currentIdent = identOf(view->currentIndex());
@@ -687,8 +685,8 @@ void GridEX::setCurrentRow(int row)
         return;
     for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
         d->view->expand(p);
-    d->view->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    d->view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
+                                                          | QItemSelectionModel::Rows);
     d->view->scrollTo(index);
 }
 
@@ -815,8 +813,8 @@ void GridEX::setHeaderHeight(int pixels)
         d->view->header()->setMinimumHeight(0);
 }
 
-void GridEX::addFormatStyle(const QString &name, const QColor &foreColor,
-                            const QColor &backColor, bool bold)
+void GridEX::addFormatStyle(const QString &name, const QColor &foreColor, const QColor &backColor,
+                            bool bold)
 {
     d->model->setStyle(FormatStyle{name, foreColor, backColor, bold});
     d->view->viewport()->update();

@@ -179,8 +179,7 @@ public:
     // over up to maxLines lines, in the given colour. 0 turns it off.
     void setPreviewColumn(int column, int maxLines = 5, const QColor &color = Qt::blue);
     // The same by bound field name.
-    void setPreviewField(const QString &field, int maxLines = 5,
-                         const QColor &color = Qt::blue);
+    void setPreviewField(const QString &field, int maxLines = 5, const QColor &color = Qt::blue);
     int previewColumn() const;
 
     // ---- Drop-down grids -----------------------------------------------

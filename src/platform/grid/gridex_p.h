@@ -25,7 +25,9 @@ class GroupByBox;
 class GridEXPrivate
 {
 public:
-    explicit GridEXPrivate(GridEX *grid) : q(grid) {}
+    explicit GridEXPrivate(GridEX *grid)
+        : q(grid)
+    {}
 
     // The current row as the grid last reported it.
     struct RowIdent

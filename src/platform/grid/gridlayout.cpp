@@ -21,8 +21,7 @@ const QString kSource = QStringLiteral("GridEX");
 
 QString orderText(SortOrder o)
 {
-    return o == SortOrder::Descending ? QStringLiteral("descending")
-                                      : QStringLiteral("ascending");
+    return o == SortOrder::Descending ? QStringLiteral("descending") : QStringLiteral("ascending");
 }
 
 SortOrder orderOf(const QJsonValue &v)
@@ -33,10 +32,10 @@ SortOrder orderOf(const QJsonValue &v)
 
 [[noreturn]] void badFile(const QString &path, const QString &why)
 {
-    throw GridError(GridErrorNumber::LayoutFormat,
-                    QStringLiteral("O arquivo \"%1\" não é um lay-out válido desta grade: %2")
-                        .arg(path, why),
-                    kSource);
+    throw GridError(
+        GridErrorNumber::LayoutFormat,
+        QStringLiteral("O arquivo \"%1\" não é um lay-out válido desta grade: %2").arg(path, why),
+        kSource);
 }
 } // namespace
 
@@ -77,8 +76,7 @@ void GridEX::saveLayout(const QString &path) const
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0
-        || !file.commit()) {
+        || file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
         const int why = errno;
         throw GridError(GridErrorNumber::LayoutWrite,
                         QStringLiteral("Não foi possível gravar o lay-out em \"%1\": %2.")

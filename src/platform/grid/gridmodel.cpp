@@ -16,8 +16,8 @@ namespace kq::platform {
 
 namespace {
 
-constexpr int kFirstRows = 2000;   // read at once by load()
-constexpr int kChunkMs = 30;       // background reading per event-loop turn
+constexpr int kFirstRows = 2000; // read at once by load()
+constexpr int kChunkMs = 30;     // background reading per event-loop turn
 
 bool isIsoDate(const QString &s)
 {
@@ -33,10 +33,12 @@ bool isIsoDate(const QString &s)
 } // namespace
 
 GridModel::GridModel(GridEXPrivate *d)
-    : QAbstractItemModel(d->q), m_grid(d->q), m_d(d), m_groupFore(Qt::black),
-      m_groupBack(QColor(224, 224, 224))
-{
-}
+    : QAbstractItemModel(d->q)
+    , m_grid(d->q)
+    , m_d(d)
+    , m_groupFore(Qt::black)
+    , m_groupBack(QColor(224, 224, 224))
+{}
 
 GridModel::~GridModel() = default;
 
@@ -62,10 +64,10 @@ void GridModel::load(std::unique_ptr<RowReader> reader, const QStringList &field
     store.rows = n;
     store.read = n;
     if (done && !reader->error().isEmpty()) {
-        throw GridError(GridErrorNumber::RecordSource,
-                        QStringLiteral("A origem dos registros da grade falhou: %1")
-                            .arg(reader->error()),
-                        QStringLiteral("GridEX"));
+        throw GridError(
+            GridErrorNumber::RecordSource,
+            QStringLiteral("A origem dos registros da grade falhou: %1").arg(reader->error()),
+            QStringLiteral("GridEX"));
     }
     beginResetModel();
     m_store = std::move(store);
@@ -121,8 +123,7 @@ void GridModel::fetchChunk(int maxMs) const
     // announced at once.
     const int pending = m_store.read - m_store.rows;
     if (pending > 0
-        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, m_store.rows)
-            || lastRowInView()))
+        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, m_store.rows) || lastRowInView()))
         showReadRows();
 }
 
@@ -584,8 +585,7 @@ int GridModel::flatOf(const Node &node) const
     case RowType::TotalRow:
         return hasTotalRow() ? flatCount() - 1 : -1;
     case RowType::GroupHeader:
-        return node.group >= 0 && node.group < m_groups.size() ? m_groups[node.group].flatRow
-                                                                : -1;
+        return node.group >= 0 && node.group < m_groups.size() ? m_groups[node.group].flatRow : -1;
     case RowType::Record:
         break;
     }
@@ -685,8 +685,7 @@ int GridModel::rowCount(const QModelIndex &parent) const
     const Node p = nodeOf(parent);
     if (p.type != RowType::GroupHeader || p.group < 0)
         return 0;
-    return lastLevel(p.group) ? m_groups[p.group].count
-                              : int(m_groups[p.group].children.size());
+    return lastLevel(p.group) ? m_groups[p.group].count : int(m_groups[p.group].children.size());
 }
 
 int GridModel::columnCount(const QModelIndex &) const
@@ -744,8 +743,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         bool on = false;
         if (v.metaType().id() == QMetaType::QString) {
             const QString s = v.toString().trimmed().toLower();
-            on = s == QLatin1String("true") || s == QLatin1String("sim")
-                 || (s.toDouble() != 0);
+            on = s == QLatin1String("true") || s == QLatin1String("sim") || (s.toDouble() != 0);
         } else {
             on = v.toDouble() != 0;
         }
@@ -896,8 +894,8 @@ void GridModel::formatGroup(int group) const
     row.m_group = group;
     row.m_groupLevel = g.level + 1;
     row.m_recordCount = g.count;
-    row.m_groupCaption = caption + QStringLiteral(": ")
-                         + displayText(column, groupValue(group, column));
+    row.m_groupCaption
+        = caption + QStringLiteral(": ") + displayText(column, groupValue(group, column));
     m_d->runFormatter(row);
     g.caption = row.groupCaption();
     g.style = styleIndexOf(row.styleName());

@@ -183,8 +183,8 @@ private:
     bool m_totalRow = true;
     QVector<Group> m_groups; // depth-first order
     QVector<int> m_topGroups;
-    QVector<int> m_aggColumns;         // columns with an aggregate
-    QVector<double> m_groupSums;       // group * m_aggColumns.size() + k
+    QVector<int> m_aggColumns;   // columns with an aggregate
+    QVector<double> m_groupSums; // group * m_aggColumns.size() + k
     mutable QVector<double> m_totalSums;
     mutable int m_totalSumsRows = -1;
 

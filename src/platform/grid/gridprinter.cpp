@@ -57,7 +57,10 @@ QStringList textsOf(const QVector<QPair<double, QString>> &widest)
 } // namespace
 
 GridPrinter::GridPrinter(GridEXPrivate *d, bool onlySelected)
-    : m_grid(d->q), m_d(d), m_model(d->model), m_onlySelected(onlySelected)
+    : m_grid(d->q)
+    , m_d(d)
+    , m_model(d->model)
+    , m_onlySelected(onlySelected)
 {
     m_model->fetchAll();
     if (onlySelected) {
@@ -120,7 +123,9 @@ namespace {
 class TextWidths
 {
 public:
-    TextWidths(const QFont &font, QPaintDevice *device) : m_fm(font, device) {}
+    TextWidths(const QFont &font, QPaintDevice *device)
+        : m_fm(font, device)
+    {}
 
     double operator()(QStringView text)
     {
@@ -202,16 +207,16 @@ void GridPrinter::measureTexts(QPaintDevice *device)
                 if (!t.checkBox)
                     take(m_model->recordText(line.record, index));
             } else if (col.aggregate() != Aggregate::None) {
-                const QString text = m_model->sumText(
-                    line.type == RowType::GroupHeader ? line.group : -1, index);
+                const QString text
+                    = m_model->sumText(line.type == RowType::GroupHeader ? line.group : -1, index);
                 const double w = boldWidth(text);
                 t.widestSum = std::max(t.widestSum, w);
                 keepWidest(sums, w, text);
             }
         }
         t.widestSums = textsOf(sums);
-        t.wraps = blanks && col.format().isEmpty() && col.aggregate() == Aggregate::None
-                  && !t.checkBox;
+        t.wraps
+            = blanks && col.format().isEmpty() && col.aggregate() == Aggregate::None && !t.checkBox;
         if (!t.wraps) {
             // Whole on one line: its widest value is also its narrowest cell.
             t.longestWord = t.widest;
@@ -312,8 +317,8 @@ void GridPrinter::chooseLayout(QPrinter *printer)
     for (double s : kSizes) {
         if (!m_bands.isEmpty())
             break;
-        const QVector<double> widths = fitColumnWidths(needs(printer, s),
-                                                       widthFor(orientations.last()));
+        const QVector<double> widths
+            = fitColumnWidths(needs(printer, s), widthFor(orientations.last()));
         if (!widths.isEmpty() || m_texts.isEmpty()) {
             m_bands << boxesOf(all, widths);
             chosen = orientations.last();
@@ -376,9 +381,7 @@ QStringList GridPrinter::cellLines(const QString &text, const QFont &font, QPain
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(std::max(1.0, width));
-        out << laid.mid(line.textStart(), line.textLength())
-                   .remove(QChar::LineSeparator)
-                   .trimmed();
+        out << laid.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed();
     }
     layout.endLayout();
     return out;
@@ -403,9 +406,8 @@ bool GridPrinter::sumsOverlapCaption(const QString &lastCaptionLine, double left
             if (col.aggregate() == Aggregate::None)
                 continue;
             const double w = fm.horizontalAdvance(m_model->sumText(group, b.column));
-            const double textLeft = (col.alignment() & Qt::AlignRight)
-                                        ? b.x + b.width - m_pad - w
-                                        : b.x + m_pad;
+            const double textLeft
+                = (col.alignment() & Qt::AlignRight) ? b.x + b.width - m_pad - w : b.x + m_pad;
             if (textLeft < captionEnd + m_pad)
                 return true;
         }
@@ -429,10 +431,10 @@ void GridPrinter::measureBands(QPaintDevice *device)
     int headerCaptionLines = 1;
     for (const QVector<ColumnBox> &band : m_bands)
         for (const ColumnBox &b : band)
-            headerCaptionLines = std::max<int>(
-                headerCaptionLines, int(cellLines(m_grid->column(b.column).caption(), m_bold, device,
-                                            b.width - 2 * m_pad)
-                                      .size()));
+            headerCaptionLines = std::max<int>(headerCaptionLines,
+                                               int(cellLines(m_grid->column(b.column).caption(),
+                                                             m_bold, device, b.width - 2 * m_pad)
+                                                       .size()));
     m_columnHeader = headerCaptionLines * m_lineHeight + m_lineHeight * 0.5;
 
     m_wrapping.clear();
@@ -451,9 +453,9 @@ void GridPrinter::measureLine(Line &line)
         const QStringList lines = captionLines(line, &left);
         const int group = line.type == RowType::GroupHeader ? line.group : -1;
         line.sumsBelow = sumsOverlapCaption(lines.value(lines.size() - 1), left, group, device);
-        line.height = (std::max<int>(1, int(lines.size())) + (line.sumsBelow ? 1 : 0))
-                          * m_lineHeight
-                      + m_lineHeight * 0.5;
+        line.height
+            = (std::max<int>(1, int(lines.size())) + (line.sumsBelow ? 1 : 0)) * m_lineHeight
+              + m_lineHeight * 0.5;
         line.cells = line.height;
         return;
     }
@@ -464,8 +466,8 @@ void GridPrinter::measureLine(Line &line)
         if (text.isEmpty()
             || (fm.horizontalAdvance(text) <= width && !text.contains(QLatin1Char('\n'))))
             continue;
-        cellLineCount = std::max<int>(cellLineCount,
-                                      int(cellLines(text, m_font, device, width).size()));
+        cellLineCount
+            = std::max<int>(cellLineCount, int(cellLines(text, m_font, device, width).size()));
     }
     line.cells = cellLineCount * m_lineHeight + m_lineHeight * 0.3;
     line.height = line.cells;
@@ -517,8 +519,7 @@ bool GridPrinter::layoutMore(int lines)
         double need = line.height;
         if (line.type == RowType::GroupHeader && m_next + 1 < n)
             need += m_lines[m_next + 1].height;
-        if (m_next > m_pageStart
-            && ((s.groupPages && line.topGroup) || m_y + need > bottom)) {
+        if (m_next > m_pageStart && ((s.groupPages && line.topGroup) || m_y + need > bottom)) {
             m_pages.append({m_pageStart, m_next});
             m_pageStart = -1;
             continue;
@@ -619,14 +620,14 @@ void GridPrinter::drawPage(QPainter &p, int page, int pageCount)
 
 void GridPrinter::drawColumnHeaders(QPainter &p, double y)
 {
-    const double width = m_boxes->isEmpty() ? m_pageWidth
-                                            : m_boxes->last().x + m_boxes->last().width;
+    const double width
+        = m_boxes->isEmpty() ? m_pageWidth : m_boxes->last().x + m_boxes->last().width;
     p.fillRect(QRectF(0, y, width, m_columnHeader), QColor(220, 220, 220));
     p.setFont(m_bold);
     p.setPen(Qt::black);
     for (const ColumnBox &b : *m_boxes) {
-        const QStringList lines = cellLines(m_grid->column(b.column).caption(), m_bold,
-                                            m_device, b.width - 2 * m_pad);
+        const QStringList lines
+            = cellLines(m_grid->column(b.column).caption(), m_bold, m_device, b.width - 2 * m_pad);
         for (int k = 0; k < lines.size(); ++k)
             p.drawText(QRectF(b.x + m_pad, y + m_lineHeight * (0.25 + k), b.width - 2 * m_pad,
                               m_lineHeight),
@@ -644,10 +645,10 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
     if (line.type != RowType::Record) {
         const FormatStyle *style
             = line.group >= 0 ? m_model->style(m_model->groupStyleName(line.group)) : nullptr;
-        const QColor back = style && style->backColor.isValid() ? style->backColor
-                                                                : m_model->groupBackColor();
-        const QColor fore = style && style->foreColor.isValid() ? style->foreColor
-                                                                : m_model->groupForeColor();
+        const QColor back
+            = style && style->backColor.isValid() ? style->backColor : m_model->groupBackColor();
+        const QColor fore
+            = style && style->foreColor.isValid() ? style->foreColor : m_model->groupForeColor();
         p.fillRect(QRectF(0, y, m_pageWidth, line.height), back);
         p.setFont(m_bold);
         p.setPen(fore);
@@ -655,17 +656,16 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
         const QStringList lines = captionLines(line, &left);
         const double top = y + m_lineHeight * 0.25;
         for (int k = 0; k < lines.size(); ++k)
-            p.drawText(QRectF(left, top + k * m_lineHeight, m_pageWidth - left - pad,
-                              m_lineHeight),
+            p.drawText(QRectF(left, top + k * m_lineHeight, m_pageWidth - left - pad, m_lineHeight),
                        Qt::AlignLeft | Qt::AlignVCenter, lines[k]);
-        const double sumTop = top + (std::max<int>(1, int(lines.size())) - (line.sumsBelow ? 0 : 1))
-                                        * m_lineHeight;
+        const double sumTop
+            = top + (std::max<int>(1, int(lines.size())) - (line.sumsBelow ? 0 : 1)) * m_lineHeight;
         for (const ColumnBox &b : *m_boxes) {
             const GridColumn &col = m_grid->column(b.column);
             if (col.aggregate() == Aggregate::None)
                 continue;
-            const QString text = m_model->sumText(
-                line.type == RowType::GroupHeader ? line.group : -1, b.column);
+            const QString text
+                = m_model->sumText(line.type == RowType::GroupHeader ? line.group : -1, b.column);
             p.drawText(QRectF(b.x + pad, sumTop, b.width - 2 * pad, m_lineHeight),
                        int(col.alignment() | Qt::AlignVCenter), text);
         }
@@ -691,8 +691,8 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
             p.setPen(Qt::black);
             p.drawRect(box);
             const QVariant v = m_model->recordValue(line.record, b.column);
-            if (v.toDouble() != 0 || v.toString().compare(QLatin1String("true"),
-                                                          Qt::CaseInsensitive) == 0) {
+            if (v.toDouble() != 0
+                || v.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
                 p.drawLine(box.topLeft(), box.bottomRight());
                 p.drawLine(box.topRight(), box.bottomLeft());
             }
@@ -713,9 +713,9 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
         p.setFont(m_font);
         p.setPen(m_d->previewColor);
         const double width = m_pageWidth - m_indent * 2;
-        const QStringList lines = cellLines(m_model->previewText(line.record), m_font, m_device,
-                                            width)
-                                      .mid(0, m_d->previewLines);
+        const QStringList lines
+            = cellLines(m_model->previewText(line.record), m_font, m_device, width)
+                  .mid(0, m_d->previewLines);
         for (int k = 0; k < lines.size(); ++k)
             p.drawText(QRectF(m_indent, y + rowHeight + k * m_lineHeight, width, m_lineHeight),
                        Qt::AlignLeft | Qt::AlignVCenter, lines[k]);

@@ -58,9 +58,9 @@ private:
         RowType type = RowType::Record;
         int record = -1;
         int group = -1;
-        int level = 0;       // group level from 1
-        double height = 0;   // the whole line, preview included
-        double cells = 0;    // the cells' part of a record line
+        int level = 0;     // group level from 1
+        double height = 0; // the whole line, preview included
+        double cells = 0;  // the cells' part of a record line
         bool topGroup = false;
         bool sumsBelow = false; // group sums on a line under the caption
     };
@@ -74,12 +74,12 @@ private:
     struct ColumnTexts
     {
         int column = 0;
-        bool wraps = false;       // text with blanks: may wrap inside its cell
+        bool wraps = false; // text with blanks: may wrap inside its cell
         bool checkBox = false;
-        double widest = 0;        // widest value on one line
-        double longestWord = 0;   // widest word of a value or the caption
-        double widestSum = 0;     // sums print bold
-        QStringList widestTexts;  // measured again in a smaller font
+        double widest = 0;       // widest value on one line
+        double longestWord = 0;  // widest word of a value or the caption
+        double widestSum = 0;    // sums print bold
+        QStringList widestTexts; // measured again in a smaller font
         QStringList longestWords;
         QStringList widestSums;
     };
@@ -110,14 +110,14 @@ private:
     bool m_onlySelected;
     QSet<int> m_selected;
     QVector<Line> m_lines;
-    QVector<QPair<int, int>> m_pages; // first line, end line (one band)
+    QVector<QPair<int, int>> m_pages;       // first line, end line (one band)
     QVector<QPair<int, double>> m_wrapping; // wrapping column, text width
-    int m_measured = 0; // lines measured
-    int m_next = 0;     // next line to place
-    int m_pageStart = -1; // first line of the page being filled (-1: none)
-    double m_y = 0;       // height used on it
+    int m_measured = 0;                     // lines measured
+    int m_next = 0;                         // next line to place
+    int m_pageStart = -1;                   // first line of the page being filled (-1: none)
+    double m_y = 0;                         // height used on it
     bool m_complete = false;
-    QVector<ColumnTexts> m_texts;     // visible columns in display order
+    QVector<ColumnTexts> m_texts; // visible columns in display order
     QVector<QVector<ColumnBox>> m_bands;
     const QVector<ColumnBox> *m_boxes = nullptr; // the band being drawn
     double m_baseSize = 8.5;

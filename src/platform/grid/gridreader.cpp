@@ -23,17 +23,17 @@ std::unique_ptr<RowReader> RowReader::open(const QString &path, const QString &s
                                            const QVariantList &values)
 {
     try {
-        return std::unique_ptr<RowReader>(new RowReader(kq::data::RowStream::open(path, sql,
-                                                                                 values)));
+        return std::unique_ptr<RowReader>(
+            new RowReader(kq::data::RowStream::open(path, sql, values)));
     } catch (const kq::data::DataError &e) {
         // A failure of the file or the server is told as the data layer
         // tells it; a fault of the source as the grid's own.
         if (kq::data::isStorageFailure(e.number()))
             throw GridError(e.number(), e.description(), kSource, e.detail());
-        throw GridError(GridErrorNumber::RecordSource,
-                        QStringLiteral("A origem dos registros da grade falhou: %1")
-                            .arg(e.description()),
-                        kSource, e.detail());
+        throw GridError(
+            GridErrorNumber::RecordSource,
+            QStringLiteral("A origem dos registros da grade falhou: %1").arg(e.description()),
+            kSource, e.detail());
     }
 }
 

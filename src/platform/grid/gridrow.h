@@ -48,8 +48,8 @@ private:
 
     const GridModel *m_model = nullptr;
     RowType m_type = RowType::Record;
-    int m_record = -1;   // record index for data rows
-    int m_group = -1;    // group index for group rows
+    int m_record = -1; // record index for data rows
+    int m_group = -1;  // group index for group rows
     int m_groupLevel = 0;
     int m_recordCount = 0;
     QString m_styleName;

@@ -45,9 +45,9 @@ private:
     int m_size = 0;
     std::vector<qint64> m_ints;
     std::vector<double> m_reals;
-    std::vector<quint8> m_nulls;     // Int, Real and Text
-    std::vector<char> m_bytes;       // Text: every value, one after another
-    std::vector<quint32> m_offsets;  // Text: start of each row, and the end
+    std::vector<quint8> m_nulls;    // Int, Real and Text
+    std::vector<char> m_bytes;      // Text: every value, one after another
+    std::vector<quint32> m_offsets; // Text: start of each row, and the end
     std::vector<QVariant> m_vars;
     mutable std::vector<double> m_ranks; // per row, Text and Variant
     mutable bool m_ranksValid = false;

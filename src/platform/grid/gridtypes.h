@@ -20,13 +20,13 @@ public:
 
 // Error numbers raised by the grid.
 namespace GridErrorNumber {
-constexpr int RecordSource = 3061;   // the record source failed to run
-constexpr int UnknownField = 3265;   // a column is bound to a field the query lacks
-constexpr int LayoutWrite = 75;      // the layout file could not be written
-constexpr int LayoutRead = 53;       // the layout file could not be read
-constexpr int LayoutFormat = 321;    // the file is not a layout of this grid
-constexpr int BadIndex = 9;          // a column index out of range
-constexpr int PrintFailed = 482;     // the printer failed
+constexpr int RecordSource = 3061; // the record source failed to run
+constexpr int UnknownField = 3265; // a column is bound to a field the query lacks
+constexpr int LayoutWrite = 75;    // the layout file could not be written
+constexpr int LayoutRead = 53;     // the layout file could not be read
+constexpr int LayoutFormat = 321;  // the file is not a layout of this grid
+constexpr int BadIndex = 9;        // a column index out of range
+constexpr int PrintFailed = 482;   // the printer failed
 } // namespace GridErrorNumber
 
 enum class RowType {

@@ -46,7 +46,10 @@ int ColumnDrag::read(const GridEX *grid, const QMimeData *mime, bool *fromGroupB
 
 // ---- header --------------------------------------------------------------
 
-GridHeader::GridHeader(GridEXPrivate *d) : QHeaderView(Qt::Horizontal, d->q), m_grid(d->q), m_d(d)
+GridHeader::GridHeader(GridEXPrivate *d)
+    : QHeaderView(Qt::Horizontal, d->q)
+    , m_grid(d->q)
+    , m_d(d)
 {
     setSectionsClickable(true);
     setSectionsMovable(false);
@@ -140,7 +143,10 @@ void GridHeader::dropEvent(QDropEvent *e)
 
 // ---- delegate ------------------------------------------------------------
 
-GridDelegate::GridDelegate(GridEXPrivate *d) : QStyledItemDelegate(d->q), m_d(d) {}
+GridDelegate::GridDelegate(GridEXPrivate *d)
+    : QStyledItemDelegate(d->q)
+    , m_d(d)
+{}
 
 void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                          const QModelIndex &index) const
@@ -173,7 +179,10 @@ bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
 
 // ---- view ----------------------------------------------------------------
 
-GridView::GridView(GridEXPrivate *d) : QTreeView(d->q), m_grid(d->q), m_d(d)
+GridView::GridView(GridEXPrivate *d)
+    : QTreeView(d->q)
+    , m_grid(d->q)
+    , m_d(d)
 {
     setHeader(new GridHeader(d));
     setItemDelegate(new GridDelegate(d));
@@ -200,8 +209,8 @@ int GridView::previewHeightFor(const QString &text, int width) const
     if (text.trimmed().isEmpty())
         return 0;
     const QFontMetrics fm(font());
-    const QRect br = fm.boundingRect(QRect(0, 0, std::max(width, 20), 1 << 20),
-                                     Qt::TextWordWrap, text);
+    const QRect br
+        = fm.boundingRect(QRect(0, 0, std::max(width, 20), 1 << 20), Qt::TextWordWrap, text);
     const int spacing = fm.lineSpacing();
     int lines = (br.height() + spacing - 1) / spacing;
     lines = std::clamp(lines, 1, std::max(1, m_d->previewLines));
@@ -256,16 +265,14 @@ void GridView::drawPreview(QPainter *painter, const QStyleOptionViewItem &option
         return;
     const QModelIndex first = index.sibling(index.row(), 0);
     const bool selected = selectionModel() && selectionModel()->isSelected(first);
-    const QRect band(0, option.rect.top() + line, viewport()->width(),
-                     option.rect.height() - line);
+    const QRect band(0, option.rect.top() + line, viewport()->width(), option.rect.height() - line);
     const GridModel *m = m_d->model;
     QColor back = m->rowBackground(first);
     if (!back.isValid())
         back = palette().color(QPalette::Base);
     painter->save();
     painter->fillRect(band, selected ? palette().color(QPalette::Highlight) : back);
-    painter->setPen(selected ? palette().color(QPalette::HighlightedText)
-                             : m_d->previewColor);
+    painter->setPen(selected ? palette().color(QPalette::HighlightedText) : m_d->previewColor);
     const int left = contentLeft(index) + 16;
     const QRect textRect(left, band.top() + 1, band.right() - left - 4, band.height() - 2);
     painter->setClipRect(textRect);
@@ -313,8 +320,7 @@ void GridView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &optio
     // sit under their columns where the caption leaves room.
     const QString caption = first.data().toString();
     const QFontMetrics fm = painter->fontMetrics();
-    const QRect capRect(captionLeft, r.top(), std::max(0, r.right() - 4 - captionLeft),
-                        r.height());
+    const QRect capRect(captionLeft, r.top(), std::max(0, r.right() - 4 - captionLeft), r.height());
     const QString shown = fm.elidedText(caption, Qt::ElideRight, capRect.width());
     painter->drawText(capRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
     const int captionEnd = captionLeft + fm.horizontalAdvance(shown);
@@ -326,7 +332,7 @@ void GridView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &optio
         const int sx = header()->sectionViewportPosition(c - 1);
         const QRect cell(sx + 4, r.top(), header()->sectionSize(c - 1) - 8, r.height());
         const int w = std::min(cell.width(), fm.horizontalAdvance(text));
-        const int textLeft = (col.alignment() & Qt::AlignRight) ? cell.right() - w
+        const int textLeft = (col.alignment() & Qt::AlignRight)     ? cell.right() - w
                              : (col.alignment() & Qt::AlignHCenter) ? cell.center().x() - w / 2
                                                                     : cell.left();
         if (cell.width() > 0 && textLeft > captionEnd + 8)
@@ -353,7 +359,10 @@ void GridView::resizeEvent(QResizeEvent *e)
 
 // ---- group-by box -------------------------------------------------------
 
-GroupByBox::GroupByBox(GridEXPrivate *d) : QWidget(d->q), m_grid(d->q), m_d(d)
+GroupByBox::GroupByBox(GridEXPrivate *d)
+    : QWidget(d->q)
+    , m_grid(d->q)
+    , m_d(d)
 {
     setAcceptDrops(true);
     setObjectName(QStringLiteral("groupByBox"));

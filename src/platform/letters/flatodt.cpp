@@ -31,11 +31,20 @@ QString escaped(const QString &text)
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '&': out += QStringLiteral("&amp;"); break;
-        case '<': out += QStringLiteral("&lt;"); break;
-        case '>': out += QStringLiteral("&gt;"); break;
-        case '"': out += QStringLiteral("&quot;"); break;
-        default: out += c;
+        case '&':
+            out += QStringLiteral("&amp;");
+            break;
+        case '<':
+            out += QStringLiteral("&lt;");
+            break;
+        case '>':
+            out += QStringLiteral("&gt;");
+            break;
+        case '"':
+            out += QStringLiteral("&quot;");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -46,9 +55,11 @@ class InlineReader
 {
 public:
     InlineReader(QXmlStreamReader &r, const QString &xml, QStringList &styles, QStringList &raw)
-        : m_r(r), m_xml(xml), m_styles(styles), m_raw(raw)
-    {
-    }
+        : m_r(r)
+        , m_xml(xml)
+        , m_styles(styles)
+        , m_raw(raw)
+    {}
 
     template<typename Atom>
     bool read(QVector<Atom> &atoms, int style)
@@ -77,8 +88,8 @@ public:
                 continue;
             const QStringView name = m_r.qualifiedName();
             if (name == u"text:span") {
-                const QString styleName =
-                    m_r.attributes().value(QStringLiteral("text:style-name")).toString();
+                const QString styleName
+                    = m_r.attributes().value(QStringLiteral("text:style-name")).toString();
                 int idx = m_styles.indexOf(styleName);
                 if (idx < 0) {
                     m_styles << styleName;

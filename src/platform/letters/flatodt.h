@@ -36,9 +36,9 @@ public:
 private:
     struct Atom
     {
-        QChar ch;        // U+FFFC for an element kept as it is
-        int style = -1;  // index into m_styles, -1 outside any span
-        int raw = -1;    // index into m_raw for a kept element
+        QChar ch;       // U+FFFC for an element kept as it is
+        int style = -1; // index into m_styles, -1 outside any span
+        int raw = -1;   // index into m_raw for a kept element
     };
     struct Paragraph
     {

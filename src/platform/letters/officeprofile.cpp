@@ -104,13 +104,13 @@ bool addSettings(const QString &path)
 bool installMacro(const QString &library)
 {
     const QString body = QString::fromUtf8(kOpenMacro).toHtmlEscaped();
-    const QByteArray module =
-        QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                   "<!DOCTYPE script:module PUBLIC \"-//OpenOffice.org//DTD OfficeDocument "
-                   "1.0//EN\" \"module.dtd\">\n"
-                   "<script:module xmlns:script=\"http://openoffice.org/2000/script\" "
-                   "script:name=\"")
-        + kModule + "\" script:language=\"StarBasic\">" + body.toUtf8() + "</script:module>\n";
+    const QByteArray module
+        = QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<!DOCTYPE script:module PUBLIC \"-//OpenOffice.org//DTD OfficeDocument "
+                     "1.0//EN\" \"module.dtd\">\n"
+                     "<script:module xmlns:script=\"http://openoffice.org/2000/script\" "
+                     "script:name=\"")
+          + kModule + "\" script:language=\"StarBasic\">" + body.toUtf8() + "</script:module>\n";
     QByteArray elements;
     for (const QString &m : QDir(library).entryList({QStringLiteral("*.xba")}, QDir::Files)) {
         const QString name = QFileInfo(m).completeBaseName();
@@ -118,17 +118,16 @@ bool installMacro(const QString &library)
             elements += " <library:element library:name=\"" + name.toUtf8() + "\"/>\n";
     }
     elements += QByteArray(" <library:element library:name=\"") + kModule + "\"/>\n";
-    const QByteArray index =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!DOCTYPE library:library PUBLIC \"-//OpenOffice.org//DTD OfficeDocument 1.0//EN\" "
-        "\"library.dtd\">\n"
-        "<library:library xmlns:library=\"http://openoffice.org/2000/library\" "
-        "library:name=\"Standard\" library:readonly=\"false\" "
-        "library:passwordprotected=\"false\">\n"
-        + elements + "</library:library>\n";
-    return writeIfChanged(library + QLatin1Char('/') + QLatin1String(kModule)
-                              + QStringLiteral(".xba"),
-                          module)
+    const QByteArray index
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<!DOCTYPE library:library PUBLIC \"-//OpenOffice.org//DTD OfficeDocument 1.0//EN\" "
+          "\"library.dtd\">\n"
+          "<library:library xmlns:library=\"http://openoffice.org/2000/library\" "
+          "library:name=\"Standard\" library:readonly=\"false\" "
+          "library:passwordprotected=\"false\">\n"
+          + elements + "</library:library>\n";
+    return writeIfChanged(
+               library + QLatin1Char('/') + QLatin1String(kModule) + QStringLiteral(".xba"), module)
            && writeIfChanged(library + QStringLiteral("/script.xlb"), index);
 }
 
@@ -199,8 +198,8 @@ bool OfficeProfile::prepare(const QString &program, QString *error)
         // unfinished one starts over.
         QDir(folder()).removeRecursively();
         if (!makePrivateFolder(letterCacheFolder())) {
-            *error = QStringLiteral("Não foi possível criar a pasta \"%1\".")
-                         .arg(letterCacheFolder());
+            *error
+                = QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(letterCacheFolder());
             return false;
         }
         const OfficeRun run = runOffice(

@@ -9,9 +9,8 @@ namespace kq::platform {
 
 namespace {
 
-constexpr QFile::Permissions kOwnerOnly =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser
-    | QFile::ExeUser;
+constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                          | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
 
 const QString kProgram = QStringLiteral("/kq-730");
 
@@ -67,8 +66,8 @@ void removeFilledLetters()
     QDir folder(filledLettersFolder());
     if (!folder.exists())
         return;
-    const QFileInfoList left =
-        folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QFileInfoList left = folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                    | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : left) {
         if (entry.isDir() && !entry.isSymLink())
             QDir(entry.absoluteFilePath()).removeRecursively();

@@ -27,8 +27,7 @@ bool writeAll(const QString &path, const QByteArray &data)
 
 TemplateCache::TemplateCache(const QString &folder)
     : m_folder(folder)
-{
-}
+{}
 
 QString TemplateCache::entry(const QString &templatePath) const
 {

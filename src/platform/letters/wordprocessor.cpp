@@ -67,8 +67,7 @@ QString LibreOfficeProcessor::convert(const QString &templatePath, QString *erro
         return QString();
     }
     if (!makePrivateFolder(letterCacheFolder())) {
-        *error =
-            QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(letterCacheFolder());
+        *error = QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(letterCacheFolder());
         return QString();
     }
     QTemporaryDir work(letterCacheFolder() + QStringLiteral("/conversao-XXXXXX"));
@@ -77,8 +76,8 @@ QString LibreOfficeProcessor::convert(const QString &templatePath, QString *erro
         return QString();
     }
     // The conversion names its output after the input: copy it under a plain name.
-    const QString input = work.filePath(QStringLiteral("modelo.")
-                                        + QFileInfo(templatePath).suffix());
+    const QString input
+        = work.filePath(QStringLiteral("modelo.") + QFileInfo(templatePath).suffix());
     QFile::copy(templatePath, input);
     const OfficeRun run = runOffice(
         soffice,

@@ -81,8 +81,8 @@ QVariant bound(const QVariant &v)
 ReportDocument::~ReportDocument() = default;
 
 std::unique_ptr<ReportDocument> ReportDocument::open(const ReportDefinition &def,
-                                                     const QString &dbPath,
-                                                     const QString &formula, QString *error)
+                                                     const QString &dbPath, const QString &formula,
+                                                     QString *error)
 {
     try {
         QString why;
@@ -272,8 +272,8 @@ void ReportDocument::addRow(const QVariantList &row)
         for (int g = changed; g < ng; ++g) {
             const ReportGroup &grp = m_def.groups[g];
             const QString value = cellText(row[nc + g], grp.format);
-            m_captions[g] = grp.caption.isEmpty() ? value
-                                                  : grp.caption + QStringLiteral(": ") + value;
+            m_captions[g]
+                = grp.caption.isEmpty() ? value : grp.caption + QStringLiteral(": ") + value;
             ReportLine h;
             h.kind = ReportLine::GroupHeader;
             h.level = g;

@@ -37,9 +37,8 @@ public:
 
     // Runs the query (ReportQuery: read group by group where the database
     // would sort every row before the first). nullptr and *error on failure.
-    static std::unique_ptr<ReportDocument> open(const ReportDefinition &def,
-                                                const QString &dbPath, const QString &formula,
-                                                QString *error);
+    static std::unique_ptr<ReportDocument> open(const ReportDefinition &def, const QString &dbPath,
+                                                const QString &formula, QString *error);
 
     // Reads up to `rows` more records; false once every record is read.
     bool readMore(int rows);
@@ -76,8 +75,8 @@ private:
     QString m_formula;
     QDateTime m_made;
     std::unique_ptr<kq::data::RowStream> m_rows;
-    QVector<int> m_fields; // query column of each column, then of each group
-    QVector<int> m_formats; // how each column's cells are written (CellFormat)
+    QVector<int> m_fields;   // query column of each column, then of each group
+    QVector<int> m_formats;  // how each column's cells are written (CellFormat)
     QVector<int> m_totalled; // columns that carry a total
     bool m_complete = false;
     QString m_readError;

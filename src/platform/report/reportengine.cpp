@@ -14,7 +14,9 @@ namespace {
 constexpr int kFirstLines = 200;
 } // namespace
 
-ReportEngine::ReportEngine(QObject *parent) : QObject(parent) {}
+ReportEngine::ReportEngine(QObject *parent)
+    : QObject(parent)
+{}
 
 void ReportEngine::setDataFiles(int index, const QString &path)
 {
@@ -30,8 +32,8 @@ bool ReportEngine::run()
     } else if (auto def = ReportDefinition::load(m_reportFile, &m_error)) {
         // The database sorts every row before it gives the first.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        std::unique_ptr<ReportDocument> doc = ReportDocument::open(*def, m_dataFile, m_formula,
-                                                                   &m_error);
+        std::unique_ptr<ReportDocument> doc
+            = ReportDocument::open(*def, m_dataFile, m_formula, &m_error);
         if (doc)
             doc->readLines(kFirstLines);
         QApplication::restoreOverrideCursor();

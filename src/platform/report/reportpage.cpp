@@ -66,7 +66,7 @@ Qt::Alignment ReportPageLayout::alignOf(int column) const
         return Qt::AlignLeft;
     const QString f = m_def.columns[column].format.toLower();
     return f == QLatin1String("0.00") || f == QLatin1String("currency") ? Qt::AlignRight
-                                                                         : Qt::AlignLeft;
+                                                                        : Qt::AlignLeft;
 }
 
 void ReportPageLayout::paginate(const ReportDocument &doc)
@@ -103,8 +103,8 @@ void ReportPageLayout::drawPage(QPainter &p, const ReportDocument &doc, int page
     p.drawLine(QPointF(0, m_headTop + m_lineH), QPointF(width, m_headTop + m_lineH));
 
     const int first = m_starts.value(page, doc.lineCount());
-    const int end = page + 1 < m_starts.size() ? m_starts[page + 1]
-                                               : std::min(doc.lineCount(), m_placed);
+    const int end
+        = page + 1 < m_starts.size() ? m_starts[page + 1] : std::min(doc.lineCount(), m_placed);
     double y = m_bodyTop;
     for (int i = first; i < end; ++i) {
         const ReportLine l = doc.line(i);
@@ -121,9 +121,9 @@ void ReportPageLayout::drawPage(QPainter &p, const ReportDocument &doc, int page
             }
             for (int c = 0; c < l.cells.size() && c + 1 < m_xs.size(); ++c)
                 if (!l.cells[c].isEmpty())
-                    p.drawText(QRectF(m_xs[c] + m_pad, y, m_xs[c + 1] - m_xs[c] - 2 * m_pad,
-                                      m_lineH),
-                               alignOf(c) | Qt::AlignVCenter, l.cells[c]);
+                    p.drawText(
+                        QRectF(m_xs[c] + m_pad, y, m_xs[c + 1] - m_xs[c] - 2 * m_pad, m_lineH),
+                        alignOf(c) | Qt::AlignVCenter, l.cells[c]);
         }
         y += m_lineH;
     }

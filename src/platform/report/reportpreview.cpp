@@ -22,12 +22,11 @@ namespace {
 constexpr int kRowsPerStep = 2000;
 } // namespace
 
-ReportPageView::ReportPageView(const ReportDocument *doc, ReportPageLayout *layout,
-                               QWidget *parent)
-    : PageView(parent), m_doc(doc)
+ReportPageView::ReportPageView(const ReportDocument *doc, ReportPageLayout *layout, QWidget *parent)
+    : PageView(parent)
+    , m_doc(doc)
 {
-    setPaper(layout->paperSize(), layout->paintOffset(),
-             int(ReportPageLayout::kUnitsPerInch));
+    setPaper(layout->paperSize(), layout->paintOffset(), int(ReportPageLayout::kUnitsPerInch));
     setPages([layout] { return layout->pageCount(); },
              [doc, layout](QPainter &p, int page) { layout->drawPage(p, *doc, page); });
     pagesChanged();
@@ -39,7 +38,8 @@ void ReportPageView::pagesChanged()
 }
 
 ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_doc(std::move(doc))
+    : QWidget(parent, Qt::Window)
+    , m_doc(std::move(doc))
 {
     const ReportDefinition &def = m_doc->definition();
     setObjectName(QStringLiteral("ReportPreview"));
@@ -49,8 +49,7 @@ ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *paren
     placeOnFirstShow(this);
     m_printer = new QPrinter(QPrinter::HighResolution);
     m_printer->setPageSize(QPageSize(QPageSize::A4));
-    m_printer->setPageOrientation(def.landscape ? QPageLayout::Landscape
-                                                : QPageLayout::Portrait);
+    m_printer->setPageOrientation(def.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     m_printer->setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
     m_layout = std::make_unique<ReportPageLayout>(def, m_printer->pageLayout());
     m_layout->paginate(*m_doc);
@@ -58,14 +57,14 @@ ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *paren
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_toolBar = new QToolBar(this);
-    QAction *print = m_toolBar->addAction(QStringLiteral("&Imprimir..."), this,
-                                          [this] { printPages(); });
+    QAction *print
+        = m_toolBar->addAction(QStringLiteral("&Imprimir..."), this, [this] { printPages(); });
     print->setObjectName(QStringLiteral("imprimir"));
-    QAction *pdf = m_toolBar->addAction(QStringLiteral("Salvar &PDF..."), this,
-                                        [this] { savePdf(); });
+    QAction *pdf
+        = m_toolBar->addAction(QStringLiteral("Salvar &PDF..."), this, [this] { savePdf(); });
     pdf->setObjectName(QStringLiteral("salvarPdf"));
-    QAction *close = m_toolBar->addAction(QStringLiteral("&Fechar"), this,
-                                          [this] { this->close(); });
+    QAction *close
+        = m_toolBar->addAction(QStringLiteral("&Fechar"), this, [this] { this->close(); });
     close->setObjectName(QStringLiteral("fechar"));
     layout->addWidget(m_toolBar);
     m_view = new ReportPageView(m_doc.get(), m_layout.get(), this);

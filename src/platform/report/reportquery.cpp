@@ -85,10 +85,12 @@ class GroupRows : public RowStream
 {
 public:
     // byKeys(n): the statement of a group of n keys; byValue: of the value.
-    GroupRows(const QString &path, const QString &groupsSql,
-              std::function<QString(int)> byKeys, const QString &byValue,
-              const QVariantList &values)
-        : m_path(path), m_byKeys(std::move(byKeys)), m_byValue(byValue), m_values(values)
+    GroupRows(const QString &path, const QString &groupsSql, std::function<QString(int)> byKeys,
+              const QString &byValue, const QVariantList &values)
+        : m_path(path)
+        , m_byKeys(std::move(byKeys))
+        , m_byValue(byValue)
+        , m_values(values)
     {
         m_groups = RowStream::open(path, groupsSql);
         if (!openNextGroup()) // no group: the names of a run that gives no row
@@ -169,7 +171,8 @@ QString keysCondition(const QString &table, int n)
 
 ReportQuery::ReportQuery(const ReportDefinition &def, const QString &condition,
                          const QVariantList &values)
-    : m_def(def), m_values(values)
+    : m_def(def)
+    , m_values(values)
 {
     if (!def.filter.isEmpty())
         m_where << QLatin1Char('(') + def.filter + QLatin1Char(')');
@@ -208,9 +211,8 @@ bool ReportQuery::findGroupColumn(const QString &dbPath, QString *table, QString
     const QString name = field.section(u'.', -1);
     // The one item of the fields that the group names, written table.column.
     static const QRegularExpression qualified(QStringLiteral("^(\\w+)\\.(\\w+)$"));
-    const QRegularExpression named(
-        QStringLiteral("\\b%1$").arg(QRegularExpression::escape(name)),
-        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression named(QStringLiteral("\\b%1$").arg(QRegularExpression::escape(name)),
+                                   QRegularExpression::CaseInsensitiveOption);
     int found = 0;
     for (const QString &item : selectItems(m_def.select)) {
         if (!item.contains(named))

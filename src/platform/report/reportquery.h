@@ -19,8 +19,7 @@ namespace kq::platform {
 class ReportQuery
 {
 public:
-    ReportQuery(const ReportDefinition &def, const QString &condition,
-                const QVariantList &values);
+    ReportQuery(const ReportDefinition &def, const QString &condition, const QVariantList &values);
 
     // How the rows are read.
     //   Sorted: the one statement, the database sorting every row before the

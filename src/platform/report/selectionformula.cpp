@@ -10,7 +10,10 @@ namespace {
 class Parser
 {
 public:
-    Parser(const QString &text, const FieldResolver &resolve) : m_s(text), m_resolve(resolve) {}
+    Parser(const QString &text, const FieldResolver &resolve)
+        : m_s(text)
+        , m_resolve(resolve)
+    {}
 
     std::optional<SqlCondition> run(QString *error)
     {
@@ -143,10 +146,10 @@ private:
         const QChar c = m_s.at(m_pos);
         if (c == u'#') {
             const qsizetype end = m_s.indexOf(u'#', m_pos + 1);
-            const QDate d = end < 0 ? QDate()
-                                    : QDate::fromString(m_s.mid(m_pos + 1, end - m_pos - 1)
-                                                            .trimmed(),
-                                                        QStringLiteral("yyyy/M/d"));
+            const QDate d = end < 0
+                                ? QDate()
+                                : QDate::fromString(m_s.mid(m_pos + 1, end - m_pos - 1).trimmed(),
+                                                    QStringLiteral("yyyy/M/d"));
             if (!d.isValid()) {
                 fail(QStringLiteral("data inválida"));
                 return false;
