@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kFirstRows = 2000;   // read at once by load()
 constexpr int kChunkMs = 30;       // background reading per event-loop turn
+constexpr int kReadRows = 1024;    // rows read between looks at the clock
 
 bool isIsoDate(const QString &s)
 {
@@ -53,11 +54,13 @@ void GridModel::load(std::unique_ptr<RowReader> reader, const QStringList &field
     bool done = false;
     int n = 0;
     while (readAll || n < kFirstRows) {
-        if (!reader->next(store.data)) {
+        const int want = readAll ? kReadRows : kFirstRows - n;
+        const int got = reader->read(store.data, want);
+        n += got;
+        if (got < want) {
             done = true;
             break;
         }
-        ++n;
     }
     store.rows = n;
     store.read = n;
@@ -102,14 +105,15 @@ void GridModel::fetchChunk(int maxMs) const
         timer.start();
         int n = 0;
         while (true) {
-            if (!m_reader->next(m_store.data)) {
+            const int got = m_reader->read(m_store.data, kReadRows);
+            n += got;
+            if (got < kReadRows) {
                 if (!m_reader->error().isEmpty())
                     qWarning("GridEX: reading stopped: %s", qPrintable(m_reader->error()));
                 m_reader.reset();
                 break;
             }
-            ++n;
-            if ((n & 1023) == 0 && maxMs >= 0 && timer.elapsed() >= maxMs)
+            if (maxMs >= 0 && timer.elapsed() >= maxMs)
                 break;
         }
         m_store.read += n;
