@@ -118,14 +118,15 @@ void GridModel::fetchChunk(int maxMs) const
         }
         m_store.read += n;
     }
-    // Every announcement makes the view lay all its rows out again, so rows
-    // are announced in steps that grow with the rows shown (as many again):
-    // a few layouts in all instead of one per chunk. The last rows,
+    // Every announcement makes the view lay all its rows out again and
+    // repaint, so rows are announced in steps that grow with the rows shown
+    // (three times as many): a few layouts in all instead of one per chunk.
+    // The last rows,
     // a read of everything, and rows the user has scrolled down to are
     // announced at once.
     const int pending = m_store.read - m_store.rows;
     if (pending > 0
-        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, m_store.rows)
+        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, 3 * m_store.rows)
             || lastRowInView()))
         showReadRows();
 }

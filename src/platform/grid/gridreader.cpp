@@ -12,7 +12,7 @@ namespace kq::platform {
 namespace {
 
 const QString kSource = QStringLiteral("GridEX");
-constexpr int kBatchRows = 128; // rows stepped before they go to the fields
+constexpr int kBatchRows = 64; // rows stepped before they go to the fields
 
 } // namespace
 
@@ -80,11 +80,12 @@ int RowReader::stage(int maxRows)
     const qsizetype fields = m_columns.size();
     m_staged.resize(size_t(maxRows * fields));
     m_bytes.clear();
+    const int *columns = m_columns.constData();
     Staged *out = m_staged.data();
     int rows = 0;
     while (rows < maxRows && m_rows->next()) {
         for (qsizetype s = 0; s < fields; ++s, ++out) {
-            const kq::data::RowStream::Cell c = m_rows->cell(m_columns[s]);
+            const kq::data::RowStream::Cell c = m_rows->cell(columns[s]);
             out->type = c.type;
             out->size = 0;
             switch (c.type) {
