@@ -92,7 +92,16 @@ public:
                             : static_cast<const void *>(sqlite3_column_text(m_stmt, column));
         return QByteArrayView(static_cast<const char *>(p), sqlite3_column_bytes(m_stmt, column));
     }
-    Cell cell(int column) const override
+    Cell cell(int column) const override { return sqliteCell(column); }
+    void cells(const int *columns, int count, Cell *out) const override
+    {
+        for (int i = 0; i < count; ++i)
+            out[i] = sqliteCell(columns[i]);
+    }
+    QString error() const override { return m_error; }
+
+private:
+    Cell sqliteCell(int column) const
     {
         Cell c;
         switch (sqlite3_column_type(m_stmt, column)) {
@@ -121,9 +130,7 @@ public:
         }
         return c;
     }
-    QString error() const override { return m_error; }
 
-private:
     [[noreturn]] void fail(int rc)
     {
         const DataError e = sqliteFailure(m_db, rc);
@@ -182,6 +189,12 @@ RowStream::Cell RowStream::cell(int column) const
         break;
     }
     return c;
+}
+
+void RowStream::cells(const int *columns, int count, Cell *out) const
+{
+    for (int i = 0; i < count; ++i)
+        out[i] = cell(columns[i]);
 }
 
 std::unique_ptr<RowStream> RowStream::open(const QString &path, const QString &sql,

@@ -57,6 +57,8 @@ public:
         QByteArrayView bytes;
     };
     virtual Cell cell(int column) const;
+    // The cells of `count` columns of the current row, into out.
+    virtual void cells(const int *columns, int count, Cell *out) const;
 
     // The failure that ended the reading (empty at a normal end).
     virtual QString error() const = 0;

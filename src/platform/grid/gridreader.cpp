@@ -80,12 +80,13 @@ int RowReader::stage(int maxRows)
     const qsizetype fields = m_columns.size();
     m_staged.resize(size_t(maxRows * fields));
     m_bytes.clear();
-    const int *columns = m_columns.constData();
+    m_cells.resize(size_t(fields));
     Staged *out = m_staged.data();
     int rows = 0;
     while (rows < maxRows && m_rows->next()) {
+        m_rows->cells(m_columns.constData(), int(fields), m_cells.data());
         for (qsizetype s = 0; s < fields; ++s, ++out) {
-            const kq::data::RowStream::Cell c = m_rows->cell(columns[s]);
+            const kq::data::RowStream::Cell &c = m_cells[size_t(s)];
             out->type = c.type;
             out->size = 0;
             switch (c.type) {

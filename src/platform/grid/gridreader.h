@@ -2,16 +2,14 @@
 
 #include "gridstore.h"
 
+#include "data/rowstream.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <QVector>
 #include <memory>
 #include <vector>
-
-namespace kq::data {
-class RowStream;
-}
 
 namespace kq::platform {
 
@@ -48,6 +46,7 @@ private:
 
     std::unique_ptr<kq::data::RowStream> m_rows;
     QVector<int> m_columns;
+    std::vector<kq::data::RowStream::Cell> m_cells; // the current row
     std::vector<Staged> m_staged; // row by row, one per slot
     std::vector<char> m_bytes;
 };
