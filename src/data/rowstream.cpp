@@ -91,9 +91,45 @@ public:
                             : static_cast<const void *>(sqlite3_column_text(m_stmt, column));
         return QByteArrayView(static_cast<const char *>(p), sqlite3_column_bytes(m_stmt, column));
     }
+    Cell cell(int column) const override { return sqliteCell(column); }
+    void cells(const int *columns, int count, Cell *out) const override
+    {
+        for (int i = 0; i < count; ++i)
+            out[i] = sqliteCell(columns[i]);
+    }
     QString error() const override { return m_error; }
 
 private:
+    Cell sqliteCell(int column) const
+    {
+        Cell c;
+        switch (sqlite3_column_type(m_stmt, column)) {
+        case SQLITE_INTEGER:
+            c.type = Type::Integer;
+            c.integer = sqlite3_column_int64(m_stmt, column);
+            break;
+        case SQLITE_FLOAT:
+            c.type = Type::Real;
+            c.real = sqlite3_column_double(m_stmt, column);
+            break;
+        case SQLITE_TEXT: {
+            c.type = Type::Text;
+            const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+            c.bytes = QByteArrayView(p, sqlite3_column_bytes(m_stmt, column));
+            break;
+        }
+        case SQLITE_BLOB: {
+            c.type = Type::Blob;
+            const auto *p = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
+            c.bytes = QByteArrayView(p, sqlite3_column_bytes(m_stmt, column));
+            break;
+        }
+        default:
+            break;
+        }
+        return c;
+    }
+
     [[noreturn]] void fail(int rc)
     {
         const DataError e = sqliteFailure(m_db, rc);
@@ -131,6 +167,33 @@ QVariant RowStream::value(int column) const
         break;
     }
     return QVariant();
+}
+
+RowStream::Cell RowStream::cell(int column) const
+{
+    Cell c;
+    c.type = type(column);
+    switch (c.type) {
+    case Type::Integer:
+        c.integer = integer(column);
+        break;
+    case Type::Real:
+        c.real = real(column);
+        break;
+    case Type::Text:
+    case Type::Blob:
+        c.bytes = bytes(column);
+        break;
+    case Type::Null:
+        break;
+    }
+    return c;
+}
+
+void RowStream::cells(const int *columns, int count, Cell *out) const
+{
+    for (int i = 0; i < count; ++i)
+        out[i] = cell(columns[i]);
 }
 
 std::unique_ptr<RowStream> RowStream::open(const QString &path, const QString &sql,

@@ -47,6 +47,19 @@ public:
     // The value as exec() gives it (Null as an invalid QVariant; a date as text).
     QVariant value(int column) const;
 
+    // The value of a column of the current row by its type, in one call: what
+    // a reader of many rows takes (bytes valid until the next row).
+    struct Cell
+    {
+        Type type = Type::Null;
+        qint64 integer = 0;
+        double real = 0;
+        QByteArrayView bytes;
+    };
+    virtual Cell cell(int column) const;
+    // The cells of `count` columns of the current row, into out.
+    virtual void cells(const int *columns, int count, Cell *out) const;
+
     // The failure that ended the reading (empty at a normal end).
     virtual QString error() const = 0;
 

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kFirstRows = 2000; // read at once by load()
 constexpr int kChunkMs = 30;     // background reading per event-loop turn
+constexpr int kReadRows = 1024;  // rows read between looks at the clock
 
 bool isIsoDate(const QString &s)
 {
@@ -55,11 +56,13 @@ void GridModel::load(std::unique_ptr<RowReader> reader, const QStringList &field
     bool done = false;
     int n = 0;
     while (readAll || n < kFirstRows) {
-        if (!reader->next(store.data)) {
+        const int want = readAll ? kReadRows : kFirstRows - n;
+        const int got = reader->read(store.data, want);
+        n += got;
+        if (got < want) {
             done = true;
             break;
         }
-        ++n;
     }
     store.rows = n;
     store.read = n;
@@ -104,26 +107,29 @@ void GridModel::fetchChunk(int maxMs) const
         timer.start();
         int n = 0;
         while (true) {
-            if (!m_reader->next(m_store.data)) {
+            const int got = m_reader->read(m_store.data, kReadRows);
+            n += got;
+            if (got < kReadRows) {
                 if (!m_reader->error().isEmpty())
                     qWarning("GridEX: reading stopped: %s", qPrintable(m_reader->error()));
                 m_reader.reset();
                 break;
             }
-            ++n;
-            if ((n & 1023) == 0 && maxMs >= 0 && timer.elapsed() >= maxMs)
+            if (maxMs >= 0 && timer.elapsed() >= maxMs)
                 break;
         }
         m_store.read += n;
     }
-    // Every announcement makes the view lay all its rows out again, so rows
-    // are announced in steps that grow with the rows shown (as many again):
-    // a few layouts in all instead of one per chunk. The last rows,
+    // Every announcement makes the view lay all its rows out again and
+    // repaint, so rows are announced in steps that grow with the rows shown
+    // (three times as many): a few layouts in all instead of one per chunk.
+    // The last rows,
     // a read of everything, and rows the user has scrolled down to are
     // announced at once.
     const int pending = m_store.read - m_store.rows;
     if (pending > 0
-        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, m_store.rows) || lastRowInView()))
+        && (!m_reader || maxMs < 0 || pending >= qMax(kFirstRows, 3 * m_store.rows)
+            || lastRowInView()))
         showReadRows();
 }
 

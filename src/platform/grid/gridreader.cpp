@@ -5,13 +5,29 @@
 #include "data/dataerror.h"
 #include "data/rowstream.h"
 
+#include <algorithm>
+
 namespace kq::platform {
 
 namespace {
 
 const QString kSource = QStringLiteral("GridEX");
+constexpr int kBatchRows = 64; // rows stepped before they go to the fields
 
 } // namespace
+
+// A value of a batch: a number, or where its bytes are in m_bytes.
+struct RowReader::Staged
+{
+    kq::data::RowStream::Type type;
+    quint32 size;
+    union
+    {
+        qint64 integer;
+        double real;
+        size_t offset;
+    };
+};
 
 RowReader::RowReader(std::unique_ptr<kq::data::RowStream> rows)
     : m_rows(std::move(rows))
@@ -42,38 +58,87 @@ QStringList RowReader::fieldNames() const
     return m_rows->fieldNames();
 }
 
-bool RowReader::next(std::vector<FieldData> &data)
+int RowReader::read(std::vector<FieldData> &data, int maxRows)
 {
-    if (!m_rows->next())
-        return false;
+    // Rows are stepped a batch at a time into a small buffer and then handed
+    // to the fields one field at a time: SQLite and each field's arrays stay
+    // in the cache instead of taking turns at every value.
+    int total = 0;
+    while (total < maxRows) {
+        const int want = std::min(kBatchRows, maxRows - total);
+        const int got = stage(want);
+        unstage(data, got);
+        total += got;
+        if (got < want)
+            break;
+    }
+    return total;
+}
+
+int RowReader::stage(int maxRows)
+{
     using Type = kq::data::RowStream::Type;
-    const int *columns = m_columns.constData();
-    for (size_t s = 0; s < data.size(); ++s) {
-        const int c = columns[s];
+    const qsizetype fields = m_columns.size();
+    m_staged.resize(size_t(maxRows * fields));
+    m_bytes.clear();
+    m_cells.resize(size_t(fields));
+    Staged *out = m_staged.data();
+    int rows = 0;
+    while (rows < maxRows && m_rows->next()) {
+        m_rows->cells(m_columns.constData(), int(fields), m_cells.data());
+        for (qsizetype s = 0; s < fields; ++s, ++out) {
+            const kq::data::RowStream::Cell &c = m_cells[size_t(s)];
+            out->type = c.type;
+            out->size = 0;
+            switch (c.type) {
+            case Type::Integer:
+                out->integer = c.integer;
+                break;
+            case Type::Real:
+                out->real = c.real;
+                break;
+            case Type::Text:
+            case Type::Blob:
+                out->offset = m_bytes.size();
+                out->size = quint32(c.bytes.size());
+                m_bytes.insert(m_bytes.end(), c.bytes.begin(), c.bytes.end());
+                break;
+            case Type::Null:
+                break;
+            }
+        }
+        ++rows;
+    }
+    return rows;
+}
+
+void RowReader::unstage(std::vector<FieldData> &data, int rows) const
+{
+    using Type = kq::data::RowStream::Type;
+    const size_t fields = data.size();
+    for (size_t s = 0; s < fields; ++s) {
         FieldData &f = data[s];
-        switch (m_rows->type(c)) {
-        case Type::Integer:
-            f.appendInt(m_rows->integer(c));
-            break;
-        case Type::Real:
-            f.appendReal(m_rows->real(c));
-            break;
-        case Type::Text: {
-            const QByteArrayView b = m_rows->bytes(c);
-            f.appendText(b.data(), int(b.size()));
-            break;
-        }
-        case Type::Blob: {
-            const QByteArrayView b = m_rows->bytes(c);
-            f.append(QByteArray(b.data(), b.size()));
-            break;
-        }
-        case Type::Null:
-            f.appendNull();
-            break;
+        const Staged *in = m_staged.data() + s;
+        for (int r = 0; r < rows; ++r, in += fields) {
+            switch (in->type) {
+            case Type::Integer:
+                f.appendInt(in->integer);
+                break;
+            case Type::Real:
+                f.appendReal(in->real);
+                break;
+            case Type::Text:
+                f.appendText(m_bytes.data() + in->offset, int(in->size));
+                break;
+            case Type::Blob:
+                f.append(QByteArray(m_bytes.data() + in->offset, in->size));
+                break;
+            case Type::Null:
+                f.appendNull();
+                break;
+            }
         }
     }
-    return true;
 }
 
 QString RowReader::error() const

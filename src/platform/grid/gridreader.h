@@ -2,15 +2,14 @@
 
 #include "gridstore.h"
 
+#include "data/rowstream.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <QVector>
 #include <memory>
-
-namespace kq::data {
-class RowStream;
-}
+#include <vector>
 
 namespace kq::platform {
 
@@ -25,8 +24,9 @@ public:
     QStringList fieldNames() const;
     // Which query column feeds each slot of the store.
     void setColumns(const QVector<int> &columns) { m_columns = columns; }
-    // Appends the next row to data; false at the end or on a failure.
-    bool next(std::vector<FieldData> &data);
+    // Appends up to maxRows rows to data and gives how many; fewer only at
+    // the end or on a failure.
+    int read(std::vector<FieldData> &data, int maxRows);
     // The failure that ended the reading (empty at a normal end).
     QString error() const;
 
@@ -38,9 +38,17 @@ public:
                                            const QVariantList &values = {});
 
 private:
+    struct Staged;
+
     explicit RowReader(std::unique_ptr<kq::data::RowStream> rows);
+    int stage(int maxRows);
+    void unstage(std::vector<FieldData> &data, int rows) const;
+
     std::unique_ptr<kq::data::RowStream> m_rows;
     QVector<int> m_columns;
+    std::vector<kq::data::RowStream::Cell> m_cells; // the current row
+    std::vector<Staged> m_staged;                   // row by row, one per slot
+    std::vector<char> m_bytes;
 };
 
 } // namespace kq::platform

@@ -81,7 +81,7 @@ void FieldData::start(Kind kind)
     }
 }
 
-void FieldData::appendNull()
+void FieldData::appendNullOther()
 {
     m_ranksValid = false;
     switch (m_kind) {
@@ -106,7 +106,7 @@ void FieldData::appendNull()
     ++m_size;
 }
 
-void FieldData::appendInt(qint64 v)
+void FieldData::appendIntOther(qint64 v)
 {
     if (m_kind == Empty)
         start(Int);
@@ -125,7 +125,7 @@ void FieldData::appendInt(qint64 v)
     ++m_size;
 }
 
-void FieldData::appendReal(double v)
+void FieldData::appendRealOther(double v)
 {
     if (m_kind == Empty)
         start(Real);
@@ -143,13 +143,13 @@ void FieldData::appendReal(double v)
     ++m_size;
 }
 
-void FieldData::appendText(const char *utf8, int bytes)
+void FieldData::appendTextOther(const char *utf8, int bytes)
 {
     if (m_kind == Empty)
         start(Text);
     m_ranksValid = false;
     if (m_kind == Text) {
-        m_bytes.insert(m_bytes.end(), utf8, utf8 + bytes);
+        m_bytes.append(utf8, size_t(bytes));
         m_offsets.push_back(quint32(m_bytes.size()));
         m_nulls.push_back(false);
     } else {
