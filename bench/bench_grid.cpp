@@ -6,6 +6,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_grid [--sizes 10000,100000,1000000] [--rounds 5]
 
 #include "benchcompare.h"
+#include "benchgrid.h"
 #include "benchmemory.h"
 #include "benchsupport.h"
 #include "data/database.h"
@@ -20,26 +21,10 @@ using namespace kq::platform;
 
 namespace {
 
+// The screen's columns and the hidden ones of the query.
 void designColumns(GridEX &g)
 {
-    g.addColumn(QStringLiteral("nm_cliente"), QStringLiteral("Inadimplente"), 160);
-    g.addColumn(QStringLiteral("ds_loja"), QStringLiteral("Empresa"), 100);
-    g.addColumn(QStringLiteral("cd_devolvido"), QStringLiteral("Chave")).setVisible(false);
-    g.addColumn(QStringLiteral("dt_vantesca"), QStringLiteral("Cadastro"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    g.addColumn(QStringLiteral("dt_deposito"), QStringLiteral("Depósito"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    GridColumn &valor = g.addColumn(QStringLiteral("vl_cheque"), QStringLiteral("Valor"), 90);
-    valor.setFormat(QStringLiteral("Currency"));
-    valor.setAggregate(Aggregate::Sum);
-    g.addColumn(QStringLiteral("cd_banco"), QStringLiteral("BNC"), 40);
-    g.addColumn(QStringLiteral("cd_agencia"), QStringLiteral("AG"), 50);
-    g.addColumn(QStringLiteral("cd_conta"), QStringLiteral("Conta"), 70);
-    g.addColumn(QStringLiteral("nr_cheque"), QStringLiteral("Cheque"), 60);
-    g.addColumn(QStringLiteral("nm_emitente"), QStringLiteral("Emitente"), 120);
-    g.addColumn(QStringLiteral("nr_documento"), QStringLiteral("Documento"), 90);
-    g.addColumn(QStringLiteral("ds_situacao"), QStringLiteral("Situação"), 90);
-    g.addColumn(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"), 90);
+    kq::bench::designChequeColumns(g);
     g.addColumn(QStringLiteral("dt_pagamento"), QStringLiteral("Pagamento"), 80);
     g.addColumn(QStringLiteral("cd_destino"), QStringLiteral("Destino"), 40);
     g.addColumn(QStringLiteral("cd_situacao"), QStringLiteral("CD_SITUACAO")).setVisible(false);

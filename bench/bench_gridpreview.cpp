@@ -6,6 +6,7 @@
 //   bench_gridpreview [cheques] [--baseline-size N | --no-baseline] [--shot FILE.png]
 //   (default 1000000 cheques; the baseline at 100000, it takes minutes at 1M)
 
+#include "benchgrid.h"
 #include "benchcompare.h"
 #include "benchmemory.h"
 #include "benchsupport.h"
@@ -27,29 +28,6 @@ using namespace kq::bench;
 using namespace kq::platform;
 
 namespace {
-
-// The columns of the cheque query screen (fconsultas1).
-void designColumns(GridEX &g)
-{
-    g.addColumn(QStringLiteral("nm_cliente"), QStringLiteral("Inadimplente"), 160);
-    g.addColumn(QStringLiteral("ds_loja"), QStringLiteral("Empresa"), 100);
-    g.addColumn(QStringLiteral("cd_devolvido"), QStringLiteral("Chave")).setVisible(false);
-    g.addColumn(QStringLiteral("dt_vantesca"), QStringLiteral("Cadastro"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    g.addColumn(QStringLiteral("dt_deposito"), QStringLiteral("Depósito"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    GridColumn &valor = g.addColumn(QStringLiteral("vl_cheque"), QStringLiteral("Valor"), 90);
-    valor.setFormat(QStringLiteral("Currency"));
-    valor.setAggregate(Aggregate::Sum);
-    g.addColumn(QStringLiteral("cd_banco"), QStringLiteral("BNC"), 40);
-    g.addColumn(QStringLiteral("cd_agencia"), QStringLiteral("AG"), 50);
-    g.addColumn(QStringLiteral("cd_conta"), QStringLiteral("Conta"), 70);
-    g.addColumn(QStringLiteral("nr_cheque"), QStringLiteral("Cheque"), 60);
-    g.addColumn(QStringLiteral("nm_emitente"), QStringLiteral("Emitente"), 120);
-    g.addColumn(QStringLiteral("nr_documento"), QStringLiteral("Documento"), 90);
-    g.addColumn(QStringLiteral("ds_situacao"), QStringLiteral("Situação"), 90);
-    g.addColumn(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"), 90);
-}
 
 // Notes when a widget named `name` first paints.
 class FirstPaint : public QObject
@@ -94,7 +72,7 @@ struct ChequeGrid
         generated
             = kq::bench::secondsOf([&] { kq::bench::makePortfolio(office.devolvidos, cheques); });
         grid.setObjectName(QStringLiteral("GridEX1"));
-        designColumns(grid);
+        kq::bench::designChequeColumns(grid);
         grid.setCaption(QStringLiteral("CONSULTA DE DOCUMENTOS"));
         grid.setDatabaseName(office.devolvidos);
         grid.setRecordSource(kq::queries::chequeLoadQuery());

@@ -12,6 +12,7 @@
 // --durable; the benchmark makes databases of its own on it and drops them.
 
 #include "benchcompare.h"
+#include "benchgrid.h"
 #include "benchserver.h"
 #include "benchsupport.h"
 #include "collection/agreementstore.h"
@@ -223,33 +224,13 @@ void monetary(const kq::data::ServerSettings &server, int cheques, int rounds)
 
 // ---- grid ---------------------------------------------------------------------
 
-void designColumns(kq::platform::GridEX &g)
-{
-    using kq::platform::Aggregate;
-    g.addColumn(QStringLiteral("nm_cliente"), QStringLiteral("Inadimplente"), 160);
-    g.addColumn(QStringLiteral("ds_loja"), QStringLiteral("Empresa"), 100);
-    g.addColumn(QStringLiteral("cd_devolvido"), QStringLiteral("Chave")).setVisible(false);
-    g.addColumn(QStringLiteral("dt_vantesca"), QStringLiteral("Cadastro"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    g.addColumn(QStringLiteral("dt_deposito"), QStringLiteral("Depósito"), 80)
-        .setFormat(QStringLiteral("dd/mm/yyyy"));
-    auto &valor = g.addColumn(QStringLiteral("vl_cheque"), QStringLiteral("Valor"), 90);
-    valor.setFormat(QStringLiteral("Currency"));
-    valor.setAggregate(Aggregate::Sum);
-    g.addColumn(QStringLiteral("nr_cheque"), QStringLiteral("Cheque"), 60);
-    g.addColumn(QStringLiteral("nm_emitente"), QStringLiteral("Emitente"), 120);
-    g.addColumn(QStringLiteral("nr_documento"), QStringLiteral("Documento"), 90);
-    g.addColumn(QStringLiteral("ds_situacao"), QStringLiteral("Situação"), 90);
-    g.addColumn(QStringLiteral("vl_atualizado"), QStringLiteral("Atualizado"), 90);
-}
-
 void grid(const kq::data::ServerSettings &server, int cheques, int rounds)
 {
     EnginePair pair(server, QStringLiteral("grid"),
                     [&](const QString &db) { kq::bench::makePortfolio(db, cheques); });
     const QString source = kq::queries::chequeLoadQuery();
     auto screen = [&](kq::platform::GridEX &g, const QString &db) {
-        designColumns(g);
+        kq::bench::designChequeColumns(g);
         g.resize(1000, 700);
         g.show();
         g.setDatabaseName(db);
