@@ -6,6 +6,7 @@
 // and writes with statements prepared once, on the same connection.
 //   bench_agreement [--sizes 10000,100000,1000000] [--rounds 5]
 
+#include "benchagreement.h"
 #include "benchcompare.h"
 #include "benchsupport.h"
 #include "collection/agreementstore.h"
@@ -203,27 +204,10 @@ void runSize(int cheques, int rounds)
                 qPrintable(vl_total->text()), dialogs.messages);
 
     auto reopen = [&] {
-        exec(db, "DELETE FROM parcelas WHERE cd_acordo IN (SELECT cd_acordo FROM acordos "
-                 "WHERE CD_CLIENTE = '00001')");
-        exec(db, "DELETE FROM acordos WHERE CD_CLIENTE = '00001'");
-        exec(db, "UPDATE DEVOLVIDOS SET cd_situacao = '001', cd_acordo = NULL "
-                 "WHERE CD_CLIENTE = '00001'");
+        kq::bench::undoDebtorAgreements(db);
     };
     const kq::bench::Pair save = kq::bench::interleaved(
-        rounds,
-        [&] {
-            Agreement a;
-            a.cdCliente = "00001";
-            a.cdLoja = "001";
-            a.dtAcordo = today;
-            a.nrParcelas = 32;
-            a.vlParcela = 100;
-            a.dt1Vencimento = today;
-            a.cheques = loadEligibleCheques(db, "00001", "001");
-            if (saveAgreement(db, a).status != SaveOutcome::Saved)
-                std::printf("  not saved!\n");
-        },
-        [&] { plainSave(h); }, reopen);
+        rounds, [&] { kq::bench::saveDebtorAgreement(db, today); }, [&] { plainSave(h); }, reopen);
     kq::bench::printRow(cheques, "save of a 32-instalment agreement (rules)", save,
                         cheques <= 10000 ? "<= 200 ms" : "",
                         cheques > 10000 || save.program <= 0.2);

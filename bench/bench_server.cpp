@@ -11,6 +11,7 @@
 // STATE is the file of a server started by scripts/pg-cluster.sh start STATE
 // --durable; the benchmark makes databases of its own on it and drops them.
 
+#include "benchagreement.h"
 #include "benchcompare.h"
 #include "benchgrid.h"
 #include "benchserver.h"
@@ -262,28 +263,12 @@ void agreement(const kq::data::ServerSettings &server, int cheques, int rounds)
     const QDate today = QDate::currentDate();
     auto save = [&](const QString &db) {
         return [&, db] {
-            kq::collection::Agreement a;
-            a.cdCliente = "00001";
-            a.cdLoja = "001";
-            a.dtAcordo = today;
-            a.nrParcelas = 32;
-            a.vlParcela = 100;
-            a.dt1Vencimento = today;
-            a.cheques = kq::collection::loadEligibleCheques(db, "00001", "001");
-            if (kq::collection::saveAgreement(db, a).status != kq::collection::SaveOutcome::Saved)
-                std::printf("  not saved!\n");
+            kq::bench::saveDebtorAgreement(db, today);
         };
     };
     auto reopen = [&] {
-        for (const QString &db : {pair.sqlite, pair.remote}) {
-            kq::data::Transaction t(db);
-            exec(db, "DELETE FROM parcelas WHERE cd_acordo IN (SELECT cd_acordo FROM acordos "
-                     "WHERE CD_CLIENTE = '00001')");
-            exec(db, "DELETE FROM acordos WHERE CD_CLIENTE = '00001'");
-            exec(db, "UPDATE DEVOLVIDOS SET cd_situacao = '001', cd_acordo = NULL "
-                     "WHERE CD_CLIENTE = '00001'");
-            t.commit();
-        }
+        for (const QString &db : {pair.sqlite, pair.remote})
+            kq::bench::undoDebtorAgreements(db);
     };
     const kq::bench::Pair saved
         = kq::bench::interleaved(rounds, save(pair.remote), save(pair.sqlite), reopen);
