@@ -140,6 +140,34 @@ bool jetDate(const QString &inside, QString *iso)
 
 } // namespace
 
+QStringList sqlListItems(const QString &list)
+{
+    QStringList items;
+    QString item;
+    int depth = 0;
+    QChar quote;
+    for (const QChar c : list) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            --depth;
+        } else if (c == u',' && depth == 0) {
+            items << item.trimmed();
+            item.clear();
+            continue;
+        }
+        item += c;
+    }
+    if (!item.trimmed().isEmpty())
+        items << item.trimmed();
+    return items;
+}
+
 QString translateJet(const QString &jetSql)
 {
     const QString &s = jetSql;

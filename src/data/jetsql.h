@@ -3,6 +3,7 @@
 #include "data/dialect.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kq::data {
 
@@ -31,5 +32,10 @@ QString toDialect(const QString &sqliteSql, Dialect dialect);
 
 // translateJet() and then toDialect().
 QString translateJet(const QString &jetSql, Dialect dialect);
+
+// The items of a comma-separated list of SQL (a SELECT list, the body of a
+// CREATE TABLE), split at the commas outside parentheses and quotes, each
+// trimmed; an empty last item is left out.
+QStringList sqlListItems(const QString &list);
 
 } // namespace kq::data

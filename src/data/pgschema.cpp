@@ -1,6 +1,7 @@
 #include "data/pgschema_p.h"
 
 #include "data/datafolder.h"
+#include "data/jetsql.h"
 #include "data/schema.h"
 
 #include <QHash>
@@ -51,34 +52,6 @@ QStringList statementsOf(const QString &script)
                 out << t;
             current.clear();
             continue;
-        }
-        current += c;
-    }
-    if (!current.trimmed().isEmpty())
-        out << current.trimmed();
-    return out;
-}
-
-// Items of a parenthesised list, split at the commas outside parentheses.
-QStringList itemsOf(const QString &body)
-{
-    QStringList out;
-    int depth = 0;
-    bool inString = false;
-    QString current;
-    for (const QChar c : body) {
-        if (c == QLatin1Char('\''))
-            inString = !inString;
-        if (!inString) {
-            if (c == QLatin1Char('('))
-                ++depth;
-            else if (c == QLatin1Char(')'))
-                --depth;
-            else if (c == QLatin1Char(',') && depth == 0) {
-                out << current.trimmed();
-                current.clear();
-                continue;
-            }
         }
         current += c;
     }
@@ -169,7 +142,7 @@ QString createTable(Schema &schema, const QString &table, const QString &body)
             schema.mixedKinds.insert(key, true);
         schema.kinds.insert(key, c.kind);
     };
-    for (const QString &item : itemsOf(body)) {
+    for (const QString &item : sqlListItems(body)) {
         if (item.startsWith(QLatin1String("PRIMARY KEY"), Qt::CaseInsensitive)) {
             hasKey = true;
             defs << item;

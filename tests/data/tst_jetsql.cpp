@@ -250,6 +250,8 @@ private slots:
     void cubeDateParts();
     void datePart_data();
     void datePart();
+    void listItems_data();
+    void listItems();
 
 private:
     QString fileFor(const QString &db) const;
@@ -491,6 +493,27 @@ void tst_jetsql::datePart()
     QCOMPARE(v.isValid(), expected.isValid());
     if (expected.isValid())
         QCOMPARE(v.toInt(), expected.toInt());
+}
+
+void tst_jetsql::listItems_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("plain") << "a, b ,c" << QStringList{"a", "b", "c"};
+    QTest::newRow("parentheses") << "f(a, g(b, c)), d" << QStringList{"f(a, g(b, c))", "d"};
+    QTest::newRow("quotes") << "'x, y', \"p, q\", 'it''s, so'"
+                            << QStringList{"'x, y'", "\"p, q\"", "'it''s, so'"};
+    QTest::newRow("quote inside the other") << "'a \" , b', c" << QStringList{"'a \" , b'", "c"};
+    QTest::newRow("empty last") << "a, b,  " << QStringList{"a", "b"};
+    QTest::newRow("empty") << "" << QStringList{};
+}
+
+// The commas that part a list: never those inside parentheses or quotes.
+void tst_jetsql::listItems()
+{
+    QFETCH(QString, list);
+    QFETCH(QStringList, items);
+    QCOMPARE(kq::data::sqlListItems(list), items);
 }
 
 QTEST_GUILESS_MAIN(tst_jetsql)

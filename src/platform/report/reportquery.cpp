@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/dataerror.h"
+#include "data/jetsql.h"
 #include "data/rowstream.h"
 
 #include <QRegularExpression>
@@ -14,34 +15,6 @@ namespace kq::platform {
 namespace {
 
 using kq::data::RowStream;
-
-// The items of a SELECT list: split at the commas outside parentheses and quotes.
-QStringList selectItems(const QString &select)
-{
-    QStringList items;
-    QString item;
-    int depth = 0;
-    QChar quote;
-    for (const QChar c : select) {
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'\'' || c == u'"') {
-            quote = c;
-        } else if (c == u'(') {
-            ++depth;
-        } else if (c == u')') {
-            --depth;
-        } else if (c == u',' && depth == 0) {
-            items << item.trimmed();
-            item.clear();
-            continue;
-        }
-        item += c;
-    }
-    items << item.trimmed();
-    return items;
-}
 
 // The lines of the plan SQLite makes for a statement; none when it does not
 // prepare.
@@ -214,7 +187,7 @@ bool ReportQuery::findGroupColumn(const QString &dbPath, QString *table, QString
     const QRegularExpression named(QStringLiteral("\\b%1$").arg(QRegularExpression::escape(name)),
                                    QRegularExpression::CaseInsensitiveOption);
     int found = 0;
-    for (const QString &item : selectItems(m_def.select)) {
+    for (const QString &item : kq::data::sqlListItems(m_def.select)) {
         if (!item.contains(named))
             continue;
         ++found;
