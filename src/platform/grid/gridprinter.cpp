@@ -7,7 +7,6 @@
 #include "platform/dialogs.h"
 
 #include <QPageLayout>
-#include <QRegularExpression>
 #include <QTextLayout>
 #include <QPainter>
 #include <QPrinter>
@@ -26,9 +25,27 @@ QString joinedLines(QString text)
 namespace {
 constexpr double kSizes[] = {8.5, 8, 7.5, 7, 6.5, 6}; // the smallest stays readable
 
+// Calls take(word) for each word of a text (split at blanks).
+template<typename Take>
+void forEachWord(const QString &text, Take take)
+{
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool blank = i == text.size() || text[i].isSpace();
+        if (!blank && start < 0)
+            start = i;
+        else if (blank && start >= 0) {
+            take(QStringView(text).mid(start, i - start));
+            start = -1;
+        }
+    }
+}
+
 QStringList wordsOf(const QString &text)
 {
-    return text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    QStringList words;
+    forEachWord(text, [&](QStringView word) { words << word.toString(); });
+    return words;
 }
 
 // Keeps the `keep` widest texts seen.
@@ -148,22 +165,6 @@ private:
     QFontMetricsF m_fm;
     std::vector<double> m_advance = std::vector<double>(kSimple, -1.0);
 };
-
-// Calls take(word) for each word of a text (split at blanks).
-template<typename Take>
-void forEachWord(const QString &text, Take take)
-{
-    qsizetype start = -1;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool blank = i == text.size() || text[i].isSpace();
-        if (!blank && start < 0)
-            start = i;
-        else if (blank && start >= 0) {
-            take(QStringView(text).mid(start, i - start));
-            start = -1;
-        }
-    }
-}
 
 } // namespace
 
