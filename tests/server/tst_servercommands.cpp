@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <libpq-fe.h>
-
 using namespace kq::data;
 
 namespace {
@@ -43,31 +41,12 @@ Said copyCommand(const QString &dir)
     return r;
 }
 
-// Runs a statement on one database of the test server, beside the program.
-QString onDatabase(const ServerSettings &s, const QString &sql)
-{
-    const QByteArray info = QStringLiteral("host='%1' port=%2 dbname='%3' user='%4'")
-                                .arg(s.host)
-                                .arg(s.port)
-                                .arg(s.database, s.user)
-                                .toUtf8();
-    PGconn *c = PQconnectdb(info.constData());
-    PGresult *r = PQexec(c, sql.toUtf8().constData());
-    QString value;
-    if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0)
-        value = QString::fromUtf8(PQgetvalue(r, 0, 0));
-    else if (PQresultStatus(r) != PGRES_COMMAND_OK)
-        value = QStringLiteral("erro: ") + QString::fromUtf8(PQresultErrorMessage(r));
-    PQclear(r);
-    PQfinish(c);
-    return value;
-}
-
 QString tablesOn(const ServerSettings &s)
 {
-    return onDatabase(s, QStringLiteral("SELECT string_agg(lower(table_name), ',' ORDER BY 1) "
-                                        "FROM information_schema.tables WHERE table_schema = "
-                                        "current_schema()"));
+    return kq::test::serverValue(
+        s, QStringLiteral("SELECT string_agg(lower(table_name), ',' ORDER BY 1) "
+                          "FROM information_schema.tables WHERE table_schema = "
+                          "current_schema()"));
 }
 
 } // namespace
@@ -106,8 +85,9 @@ private slots:
     void initRefuses()
     {
         kq::test::ServerDatabase server;
-        QCOMPARE(onDatabase(server.settings(), QStringLiteral("CREATE TABLE outra (x int)")),
-                 QString());
+        QCOMPARE(
+            kq::test::serverValue(server.settings(), QStringLiteral("CREATE TABLE outra (x int)")),
+            QString());
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("dados"));
         Said r = initOnServer(folder, server.settings());
@@ -142,7 +122,8 @@ private slots:
             r.out.contains(QStringLiteral("destinos: %1\n").arg(destinos), Qt::CaseInsensitive),
             qPrintable(r.out));
         QVERIFY(r.out.contains(QStringLiteral("cópia concluída")));
-        QCOMPARE(onDatabase(server.settings(), QStringLiteral("SELECT count(*) FROM destinos")),
+        QCOMPARE(kq::test::serverValue(server.settings(),
+                                       QStringLiteral("SELECT count(*) FROM destinos")),
                  QString::number(destinos));
         QVERIFY(QFile::exists(file)); // the file stays as it was
 
@@ -150,7 +131,8 @@ private slots:
         r = copyCommand(folder);
         QCOMPARE(r.status, 1);
         QVERIFY(!r.err.isEmpty());
-        QCOMPARE(onDatabase(server.settings(), QStringLiteral("SELECT count(*) FROM destinos")),
+        QCOMPARE(kq::test::serverValue(server.settings(),
+                                       QStringLiteral("SELECT count(*) FROM destinos")),
                  QString::number(destinos));
     }
 };
