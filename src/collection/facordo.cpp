@@ -107,18 +107,14 @@ facordo::facordo(QWidget *parent)
     lookUpFactor();
 
     connectTrapped(cd_ref, &QLineEdit::textChanged, [this] { lookUpFactor(); });
-    // A store is chosen when it becomes the selected row (the focus alone
-    // makes a row current without choosing it).
+    // A store is chosen when it becomes the selected row by the keys (the
+    // focus alone makes a row current without choosing it). A mouse press
+    // makes the row current before it selects it: the click chooses it.
     connectTrapped(ds_loja, &QListWidget::currentRowChanged, [this](int row) {
         if (row >= 0 && ds_loja->item(row)->isSelected())
             CalculaAcordo();
     });
-    // A click on the store already chosen chooses it again.
-    ds_loja->viewport()->installEventFilter(this);
-    connectTrapped(ds_loja, &QListWidget::itemClicked, [this] {
-        if (ds_loja->currentRow() == m_rowAtPress)
-            CalculaAcordo();
-    });
+    connectTrapped(ds_loja, &QListWidget::itemClicked, [this] { CalculaAcordo(); });
     nr_parcelas->installEventFilter(this);
     vl_jurosparcelamento->installEventFilter(this);
     connectTrapped(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
@@ -266,8 +262,6 @@ void facordo::buildGrid()
 
 bool facordo::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ds_loja->viewport() && event->type() == QEvent::MouseButtonPress)
-        m_rowAtPress = ds_loja->currentRow();
     if (watched == nr_parcelas || watched == vl_jurosparcelamento) {
         auto *box = static_cast<QLineEdit *>(watched);
         if (event->type() == QEvent::FocusIn) {

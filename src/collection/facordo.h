@@ -48,7 +48,6 @@ private:
     QString m_db;
     QString m_debtor;
     kq::shell::CorrectionTable m_table;
-    int m_rowAtPress = -1;
 
     // The calculation on screen, which a save turns into an agreement.
     struct State

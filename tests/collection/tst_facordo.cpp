@@ -89,6 +89,8 @@ private slots:
     void keys();
     void storeChosenByKey_data();
     void storeChosenByKey();
+    void storeChosenByClick_data();
+    void storeChosenByClick();
 
 private:
     facordo *open(const QString &debtor = QStringLiteral("00001"));
@@ -547,6 +549,58 @@ void tst_facordo::storeChosenByKey()
     QVERIFY(ctl<kq::platform::DBList>(f, "ds_loja")->currentItem()->isSelected());
     QCOMPARE(QApplication::focusWidget(), ctl<QLineEdit>(f, "nr_parcelas"));
     QVERIFY(m_fx->dialogs.messages.isEmpty());
+}
+
+// One click on a store calculates it, once, whether the row was current or
+// not; the agreement then saved carries that store and its cheques.
+void tst_facordo::storeChosenByClick_data()
+{
+    QTest::addColumn<QList<int>>("rows");
+    QTest::newRow("the current row") << QList<int>{0};
+    QTest::newRow("another row") << QList<int>{1};
+    QTest::newRow("one store, then another") << QList<int>{0, 1};
+    QTest::newRow("another store, then back") << QList<int>{1, 0};
+}
+
+void tst_facordo::storeChosenByClick()
+{
+    QFETCH(QList<int>, rows);
+    addCheque(m_db, "0000000004", "00001", "002", m_today, 50);
+    facordo *f = open();
+    // Every calculation says once that the follow-up moved on.
+    m_followUp->select("00002");
+    const QString moved = "O acompanhamento está em outro inadimplente. Este cálculo continua "
+                          "com o inadimplente 00001; para outro, feche esta tela e abra-a de "
+                          "novo.";
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    auto *stores = ctl<kq::platform::DBList>(f, "ds_loja");
+    stores->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([&] { return stores->hasFocus(); }));
+    QCOMPARE(stores->currentRow(), 0);
+    for (int row : rows) {
+        m_fx->dialogs.clear();
+        const QRect item = stores->visualItemRect(stores->item(row));
+        QTest::mouseClick(stores->viewport(), Qt::LeftButton, {}, item.center());
+        QCOMPARE(m_fx->dialogs.texts(), QStringList{moved});
+        QCOMPARE(ctl<QLabel>(f, "valoraberto")->text(), QString(row == 0 ? "300,00" : "50,00"));
+    }
+    const QString store = rows.last() == 0 ? "001" : "002";
+    QCOMPARE(ctl<kq::platform::GridEX>(f, "GridEX1")->recordCount(), store == "001" ? 2 : 1);
+
+    ctl<kq::platform::MaskEdBox>(f, "dt_primeira")->setText("10/01/2025");
+    m_fx->dialogs.clear();
+    ctl<QPushButton>(f, "Command2")->click();
+    QCOMPARE(m_fx->dialogs.texts(), QStringList{"Acordo realizado com sucesso!!!!"});
+    QCOMPARE(scalar(m_db, "SELECT cd_loja FROM acordos").toString(), store);
+    QStringList agreed;
+    QSqlQuery q = exec(m_db, "SELECT CD_DEVOLVIDO FROM DEVOLVIDOS WHERE cd_acordo = '00001' "
+                             "AND cd_situacao = '002' ORDER BY CD_DEVOLVIDO");
+    while (q.next())
+        agreed << q.value(0).toString();
+    const QStringList expected
+        = store == "001" ? QStringList{"0000000001", "0000000002"} : QStringList{"0000000004"};
+    QCOMPARE(agreed, expected);
 }
 
 QTEST_MAIN(tst_facordo)
