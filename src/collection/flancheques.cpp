@@ -539,6 +539,9 @@ void flancheques::Command5_Click()
 
 void flancheques::ds_leitora_LostFocus()
 {
+    // An empty box read nothing: the boxes and the focus stay as they are.
+    if (ds_leitora->text().trimmed().isEmpty())
+        return;
     const ReaderLine line = cutReaderLine(ds_leitora->text());
     CD_BANCO->setText(line.banco);
     CD_AGENCIA->setText(line.agencia);

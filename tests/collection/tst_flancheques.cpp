@@ -8,6 +8,7 @@
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
 #include "registers/screens.h"
+#include "gridcolumns.h"
 #include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
@@ -610,15 +611,57 @@ private slots:
         leave(box("ds_leitora"), box("CD_BANCO"));
         QCOMPARE(box("NM_EMITENTE")->text(), QStringLiteral("EMPRESA X LTDA"));
         QCOMPARE(box("nr_documento")->text(), QStringLiteral("12.345.678/0001-99"));
-        // A short line: no account; an empty one empties the four boxes.
+        // A short line: no account.
         box("ds_leitora")->setText(line.left(20));
         leave(box("ds_leitora"), box("CD_BANCO"));
         QCOMPARE(box("NR_CHEQUE")->text(), QStringLiteral("000123"));
         QCOMPARE(box("CD_CONTA")->text(), QString());
-        leave(box("ds_leitora"), box("CD_BANCO"));
-        QCOMPARE(box("CD_BANCO")->text(), QString());
-        QCOMPARE(box("NR_CHEQUE")->text(), QString());
         QCOMPARE(QApplication::focusWidget(), ctl<QWidget>("dt_deposito"));
+    }
+
+    // The small "Cheques" grid shows its dates and its sums whole.
+    void chequeHistoryShowsMoneyWhole()
+    {
+        addCheque(QStringLiteral("0000000001"), QStringLiteral("00001"), 1234567.89);
+        addCheque(QStringLiteral("0000000002"), QStringLiteral("00001"), 0.5);
+        chooseDebtor(QStringLiteral("ANA PAULA"));
+        GridEX *history = grid("GridEX3");
+        QCOMPARE(history->recordCount(), 2);
+        for (int column : {1, 2})
+            QVERIFY2(kq::test::cutInColumn(history, column).isEmpty(),
+                     qPrintable(kq::test::cutInColumn(history, column)));
+        QVERIFY(kq::test::shot(m_screen, QStringLiteral("flancheques-widths")));
+    }
+
+    // Leaving the reader's box with nothing in it reads nothing: the bank
+    // the user then types goes into the box he clicked.
+    void emptyReaderLineIsNoReading_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blanks") << QStringLiteral("   ");
+    }
+    void emptyReaderLineIsNoReading()
+    {
+        QFETCH(QString, typed);
+        box("CD_AGENCIA")->setText(QStringLiteral("1234"));
+        box("CD_CONTA")->setText(QStringLiteral("1234567"));
+        box("NR_CHEQUE")->setText(QStringLiteral("000123"));
+        combo("ds_loja")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(combo("ds_loja"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), box("ds_leitora"));
+        QTest::keyClicks(box("ds_leitora"), typed);
+        QTest::mouseClick(box("CD_BANCO"), Qt::LeftButton);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        QCOMPARE(QApplication::focusWidget(), box("CD_BANCO"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("341"));
+        QCOMPARE(box("CD_BANCO")->text(), QStringLiteral("341"));
+        QCOMPARE(box("CD_AGENCIA")->text(), QStringLiteral("1234"));
+        QCOMPARE(box("CD_CONTA")->text(), QStringLiteral("1234567"));
+        QCOMPARE(box("NR_CHEQUE")->text(), QStringLiteral("000123"));
+        QCOMPARE(ctl<MaskEdBox>("dt_deposito")->text(), QStringLiteral("__/__/____"));
+        QCOMPARE(box("ds_leitora")->text(), typed);
     }
 
     void searchByDocument()
