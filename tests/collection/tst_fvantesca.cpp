@@ -9,6 +9,7 @@
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
 #include "shell/appstate.h"
+#include "gridcolumns.h"
 #include "support/base_screens.h"
 #include "support/shell_fixture.h"
 
@@ -159,6 +160,30 @@ private slots:
         chooseDebtor(QStringLiteral("00003"));
         QCOMPARE(label("totaldivida"), kq::platform::formatFixed2(0));
         QCOMPARE(label("mediaatraso"), QString());
+    }
+
+    // Dates and money show whole: the last contact's year, the cheques' sums.
+    void datesAndMoneyShowWhole()
+    {
+        kq::data::exec(db(), QStringLiteral("UPDATE CLIENTES SET dt_ultimocontato = '2026-12-11'"));
+        addCheque(QStringLiteral("0000000009"), QStringLiteral("00001"), QStringLiteral("001"),
+                  QStringLiteral("001"), 12, 1234567.89);
+        // A desk whose screens use a larger font.
+        QFont larger = m_screen->font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.5);
+        m_screen->setFont(larger);
+        GridEX *debtors = grid("GridEX2");
+        debtors->refresh();
+        QCOMPARE(debtors->textAt(0, 6), QStringLiteral("11/12/2026"));
+        QVERIFY2(kq::test::cutInColumn(debtors, 6).isEmpty(),
+                 qPrintable(kq::test::cutInColumn(debtors, 6)));
+        chooseDebtor(QStringLiteral("00002"));
+        chooseDebtor(QStringLiteral("00001"));
+        GridEX *cheques = grid("GridEX3");
+        QCOMPARE(cheques->recordCount(), 4);
+        QVERIFY2(kq::test::cutInColumn(cheques, 2).isEmpty(),
+                 qPrintable(kq::test::cutInColumn(cheques, 2)));
+        QVERIFY(kq::test::shot(m_screen, QStringLiteral("fvantesca-widths")));
     }
 
     // Cheques changed on other screens show when the follow-up is active again.

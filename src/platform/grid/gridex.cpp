@@ -10,8 +10,10 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace kq::platform {
 
@@ -23,6 +25,63 @@ bool numberFormat(const QString &format)
     const QString f = format.trimmed().toLower();
     return f == QLatin1String("0.00") || f == QLatin1String("currency")
            || (!f.isEmpty() && f.count(QLatin1Char('0')) == f.size());
+}
+
+bool dateFormat(const QString &format)
+{
+    const QString f = format.trimmed().toLower();
+    return f == QLatin1String("dd/mm/yyyy") || f == QLatin1String("yyyy/mm")
+           || f == QLatin1String("mm/yyyy");
+}
+
+bool moneyFormat(const QString &format)
+{
+    const QString f = format.trimmed().toLower();
+    return f == QLatin1String("0.00") || f == QLatin1String("currency");
+}
+
+// The text with each digit drawn as the widest digit of the font: at least as
+// wide as every text of its shape.
+int widestOfShape(QString text, const QFontMetrics &fm)
+{
+    QChar widest = QLatin1Char('0');
+    for (char c = '1'; c <= '9'; ++c) {
+        if (fm.horizontalAdvance(QLatin1Char(c)) > fm.horizontalAdvance(widest))
+            widest = QLatin1Char(c);
+    }
+    for (QChar &c : text) {
+        if (c.isDigit())
+            c = widest;
+    }
+    return fm.horizontalAdvance(text);
+}
+
+// Records or groups with the lowest and highest value: in a money column
+// their texts are the widest.
+template<typename Value>
+QVector<int> extremes(int count, Value value)
+{
+    int low = -1;
+    int high = -1;
+    double lowValue = 0;
+    double highValue = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::optional<double> v = value(i);
+        if (!v)
+            continue;
+        if (low < 0 || *v < lowValue) {
+            low = i;
+            lowValue = *v;
+        }
+        if (high < 0 || *v > highValue) {
+            high = i;
+            highValue = *v;
+        }
+    }
+    QVector<int> out;
+    if (low >= 0)
+        out << low << high;
+    return out;
 }
 } // namespace
 
@@ -227,6 +286,7 @@ GridEX::GridEX(QWidget *parent)
                     d->columns[logical]->m_width = size;
             });
     connect(d->model, &QAbstractItemModel::modelReset, this, [this] { d->applyColumnsToView(); });
+    connect(d->model, &GridModel::fetchedMore, this, [this] { d->fitValueColumns(); });
     connect(d->view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (value == d->view->verticalScrollBar()->maximum())
             d->model->showReadRows();
@@ -503,6 +563,74 @@ int GridEXPrivate::firstVisibleLogical() const
     return -1;
 }
 
+int GridEXPrivate::fittedWidth(const GridColumn &col) const
+{
+    const bool date = dateFormat(col.format());
+    if ((!date && !moneyFormat(col.format())) || col.hasDropDown() || col.isCheckBox())
+        return 0;
+    const int column = col.index();
+    const QFontMetrics fm = view->fontMetrics();
+    QFont boldFont = view->font();
+    boldFont.setBold(true);
+    const QFontMetrics bold(boldFont, view);
+    int cells = 0;
+    if (date) {
+        // Every date has the same shape.
+        cells = widestOfShape(model->displayText(column, QStringLiteral("2000-01-01")), fm);
+    } else {
+        const auto number = [&](int record) -> std::optional<double> {
+            bool ok = false;
+            const double v = model->recordValue(record, column).toDouble(&ok);
+            return ok ? std::optional<double>(v) : std::nullopt;
+        };
+        for (int record : extremes(model->recordCount(), number))
+            cells = std::max(cells, widestOfShape(model->recordText(record, column), fm));
+    }
+    if (col.index() - 1 == firstVisibleLogical() && view->rootIsDecorated())
+        cells += int(model->groups().size() + 1) * view->indentation();
+    // The delegate's margins, and a pixel for its text layout's rounding up.
+    const int margin
+        = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 1;
+    int width = std::max(view->header()->sectionSizeHint(column - 1), cells + margin);
+
+    if (col.aggregate() != Aggregate::None) {
+        // Group and total rows draw their sums in bold, 4 pixels in from each side.
+        QVector<int> groups;
+        std::function<void(const QVector<int> &)> collect = [&](const QVector<int> &level) {
+            for (int g : level) {
+                groups << g;
+                collect(model->childGroups(g));
+            }
+        };
+        collect(model->topGroups());
+        QVector<int> shown;
+        for (int k : extremes(int(groups.size()), [&](int k) {
+                 return std::optional(model->groupSum(groups[k], column));
+             }))
+            shown << groups[k];
+        if (model->hasTotalRow())
+            shown << -1;
+        for (int g : shown)
+            width = std::max(width, widestOfShape(model->sumText(g, column), bold) + 9);
+    }
+    return width;
+}
+
+void GridEXPrivate::fitValueColumns()
+{
+    QHeaderView *h = view->header();
+    if (h->count() != q->columnCount())
+        return;
+    const bool was = restoring;
+    restoring = true;
+    for (const auto &col : columns) {
+        const int logical = col->index() - 1;
+        if (col->isVisible() && h->sectionSize(logical) < fittedWidth(*col))
+            h->resizeSection(logical, fittedWidth(*col));
+    }
+    restoring = was;
+}
+
 void GridEXPrivate::applyColumnsToView()
 {
     QHeaderView *h = view->header();
@@ -514,7 +642,7 @@ void GridEXPrivate::applyColumnsToView()
         const int logical = col->index() - 1;
         h->setSectionHidden(logical, !col->isVisible());
         if (col->isVisible())
-            h->resizeSection(logical, std::max(1, col->width()));
+            h->resizeSection(logical, std::max({1, col->width(), fittedWidth(*col)}));
     }
     for (int p = 0; p < positions.size(); ++p) {
         const int logical = positions[p] - 1;

@@ -40,6 +40,11 @@ public:
     // A column's setter ran; structure: its field or aggregate changed.
     void columnChanged(GridColumn *column, bool structure);
     void applyColumnsToView();
+    // Width that shows whole every value of a date or money column, its
+    // caption and its sums (0 for the other columns); designed widths stay.
+    int fittedWidth(const GridColumn &column) const;
+    // Widens the date and money columns that newly read rows need wider.
+    void fitValueColumns();
     void updateGroupByBox();
     // Runs change (which may throw) and makes current again the record that
     // was, found by its key (byKey) or its store row.
