@@ -2,6 +2,9 @@
 
 #include "data/database.h"
 #include "data/dataerror.h"
+#include "platform/format.h"
+
+#include <QSqlQuery>
 
 namespace kq::queries {
 
@@ -45,6 +48,34 @@ AgreementChange cancelAgreement(const QString &databaseName, const QString &cdAc
     change.cheques = chequesBackToCollection(databaseName, cdAcordo);
     tx.commit();
     return change;
+}
+
+WrittenOff writtenOffInstalments(const QString &databaseName, const QString &cdAcordo)
+{
+    QSqlQuery q = kq::data::exec(databaseName,
+                                 QStringLiteral("SELECT count(*), sum(vl_parcela) FROM parcelas "
+                                                "WHERE cd_acordo = ? AND cd_status = 'B'"),
+                                 {cdAcordo});
+    WrittenOff w;
+    if (q.next()) {
+        w.count = q.value(0).toInt();
+        w.total = q.value(1).toDouble();
+    }
+    return w;
+}
+
+QString deleteQuestion(const QString &cdAcordo, const WrittenOff &writtenOff)
+{
+    QString question = QStringLiteral("Deseja Realmente excluir esse registro? :") + cdAcordo;
+    if (writtenOff.count == 1) {
+        question += QStringLiteral("\nAtenção: 1 parcela já baixada (%1) será excluída.")
+                        .arg(kq::platform::formatCurrency(writtenOff.total));
+    } else if (writtenOff.count > 1) {
+        question += QStringLiteral("\nAtenção: %1 parcelas já baixadas (%2) serão excluídas.")
+                        .arg(writtenOff.count)
+                        .arg(kq::platform::formatCurrency(writtenOff.total));
+    }
+    return question;
 }
 
 AgreementChange deleteAgreement(const QString &databaseName, const QString &cdAcordo)

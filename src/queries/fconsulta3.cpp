@@ -125,9 +125,11 @@ void fconsulta3::EXCLUIR_Click()
     const QString code = actionCode();
     if (code.isEmpty())
         return;
-    if (kq::platform::Dialogs::message(
-            QStringLiteral("Deseja Realmente excluir esse registro? :") + code,
-            QStringLiteral("EXCLUSÃO"), kq::platform::Buttons::YesNo, kq::platform::Icon::Question)
+    WrittenOff writtenOff;
+    if (!kq::shell::trap(kName, [&] { writtenOff = writtenOffInstalments(databasePath(), code); }))
+        return;
+    if (kq::platform::Dialogs::message(deleteQuestion(code, writtenOff), QStringLiteral("EXCLUSÃO"),
+                                       kq::platform::Buttons::YesNo, kq::platform::Icon::Question)
         != kq::platform::Answer::Yes)
         return;
     if (!kq::shell::trap(kName, [&] { deleteAgreement(databasePath(), code); }))

@@ -2,6 +2,7 @@
 // that a failure part-way leaves everything as it was.
 #include "data/database.h"
 #include "data/dataerror.h"
+#include "platform/format.h"
 #include "queries/agreementcancel.h"
 #include "support/base_data.h"
 #include "support/shell_agreement_fixture.h"
@@ -24,6 +25,8 @@ private slots:
     void cancel();
     void cancelTwice();
     void remove();
+    void deleteQuestionNamesWrittenOff_data();
+    void deleteQuestionNamesWrittenOff();
     void withoutInstalmentsOrCheques_data();
     void withoutInstalmentsOrCheques();
     void emptyCodeChangesNothing();
@@ -121,6 +124,41 @@ void tst_qagreementcancel::remove()
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM CLIENTES WHERE CD_cliente = '00001'").toInt(), 1);
     QCOMPARE(kq::test::rowCount(m_db, "acordos"), 1);
     QCOMPARE(statuses("00002"), QString("AA"));
+}
+
+// The question before a delete names the written-off instalments that go
+// with the agreement; with none it is the question alone.
+void tst_qagreementcancel::deleteQuestionNamesWrittenOff_data()
+{
+    QTest::addColumn<QString>("acordo");
+    QTest::addColumn<QStringList>("writtenOff"); // cd_parcela set to "B" first
+    QTest::addColumn<QString>("secondLine");
+    QTest::newRow("none") << "00002" << QStringList{} << QString();
+    QTest::newRow("one") << "00001" << QStringList{}
+                         << "Atenção: 1 parcela já baixada (" + kq::platform::formatCurrency(150)
+                                + ") será excluída.";
+    QTest::newRow("two, with cents")
+        << "00002" << QStringList{"01", "02"}
+        << "Atenção: 2 parcelas já baixadas (" + kq::platform::formatCurrency(160.5)
+               + ") serão excluídas.";
+}
+
+void tst_qagreementcancel::deleteQuestionNamesWrittenOff()
+{
+    QFETCH(QString, acordo);
+    QFETCH(QStringList, writtenOff);
+    QFETCH(QString, secondLine);
+    exec(m_db, "UPDATE parcelas SET vl_parcela = 80.25 WHERE cd_acordo = '00002'");
+    for (const QString &p : writtenOff)
+        exec(m_db, "UPDATE parcelas SET cd_status = 'B' WHERE cd_acordo = ? AND cd_parcela = ?",
+             {acordo, p});
+    const QString before = snapshot();
+    const WrittenOff w = writtenOffInstalments(m_db, acordo);
+    QString expected = "Deseja Realmente excluir esse registro? :" + acordo;
+    if (!secondLine.isEmpty())
+        expected += "\n" + secondLine;
+    QCOMPARE(deleteQuestion(acordo, w), expected);
+    QCOMPARE(snapshot(), before); // asking writes nothing
 }
 
 void tst_qagreementcancel::withoutInstalmentsOrCheques_data()

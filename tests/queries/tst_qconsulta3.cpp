@@ -201,9 +201,13 @@ void tst_qconsulta3::remove()
     select(s, "00001");
     m_fx->dialogs.answers.enqueue(Answer::Yes);
     s->EXCLUIR->click();
+    // Its second instalment is written off: the question says so.
     QCOMPARE(m_fx->dialogs.messages[0].text,
-             QString("Deseja Realmente excluir esse registro? :00001"));
+             QString("Deseja Realmente excluir esse registro? :00001\nAtenção: 1 parcela já "
+                     "baixada (%1) será excluída.")
+                 .arg(kq::platform::formatCurrency(150)));
     QCOMPARE(m_fx->dialogs.messages[0].title, QString("EXCLUSÃO"));
+    QCOMPARE(m_fx->dialogs.messages[0].buttons, Buttons::YesNo);
     QCOMPARE(m_fx->dialogs.lastText(), QString(" Acordo excluido com sucesso !!"));
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM acordos WHERE cd_acordo = '00001'").toInt(), 0);
     QCOMPARE(scalar(m_db, "SELECT count(*) FROM parcelas WHERE cd_acordo = '00001'").toInt(), 0);
