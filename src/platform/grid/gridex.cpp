@@ -625,8 +625,11 @@ void GridEXPrivate::fitValueColumns()
     restoring = true;
     for (const auto &col : columns) {
         const int logical = col->index() - 1;
-        if (col->isVisible() && h->sectionSize(logical) < fittedWidth(*col))
-            h->resizeSection(logical, fittedWidth(*col));
+        if (!col->isVisible())
+            continue;
+        const int fitted = fittedWidth(*col);
+        if (h->sectionSize(logical) < fitted)
+            h->resizeSection(logical, fitted);
     }
     restoring = was;
 }
