@@ -1,9 +1,11 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/server.h"
+#include "data/shippedfiles.h"
 #include "shell/servercommands.h"
 #include "support/base_server.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +80,39 @@ private slots:
         // Again on the same folder: nothing to do, no failure.
         r = initOnServer(folder, server.settings());
         QVERIFY2(r.status == 0, qPrintable(r.err));
+    }
+
+    // A new folder gets the default reports and letter templates whichever
+    // engine holds its business database.
+    void newFolderGetsShippedFiles_data()
+    {
+        QTest::addColumn<bool>("onServer");
+        QTest::newRow("SQLite") << false;
+        QTest::newRow("servidor") << true;
+    }
+
+    void newFolderGetsShippedFiles()
+    {
+        QFETCH(bool, onServer);
+        kq::test::ServerDatabase server;
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("dados"));
+        if (onServer) {
+            const Said r = initOnServer(folder, server.settings());
+            QVERIFY2(r.status == 0, qPrintable(r.err));
+            QVERIFY2(r.out.contains(QStringLiteral("criado: devolvidos.mdb")), qPrintable(r.out));
+        } else {
+            prepareDataFolder(folder);
+        }
+        for (const auto &[name, contents] : shippedFiles()) {
+            QFile f(dataFile(folder, name));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(name));
+            QCOMPARE(f.readAll(), contents);
+        }
+        const QStringList reports = QDir(folder).entryList({QStringLiteral("?_*.rpt")});
+        QCOMPARE(reports.size(), 5);
+        QCOMPARE(QDir(folder).entryList({QStringLiteral("*.doc")}).size(),
+                 shippedFiles().size() - reports.size());
     }
 
     // A database that holds other tables, or a folder that holds its own
