@@ -46,7 +46,9 @@ std::vector<ScreenFilters> screens(const QString &db)
     return {
         {"fconsultas1",
          {{"cheques: by store", chequesByStore("005")},
-          {"cheques: by store and deposit period", chequesByStoreAndPeriod("005", from, to)},
+          {"cheques: by store and deposit period", chequesByStoreAndPeriod(db, "005", from, to)},
+          {"cheques: by store and deposit period (whole six years)",
+           chequesByStoreAndPeriod(db, "005", QDate(2019, 1, 1), QDate(2024, 12, 31))},
           {"cheques: by deposit period (one year)", chequesByPeriod(db, from, to)},
           {"cheques: by document (six digits typed)", chequesByDocument(document)},
           {"cheques: \"Todos\"", chequeLoadQuery()}}},

@@ -169,7 +169,7 @@ bool isSqliteFile(const QString &path)
     return f.read(16) == header;
 }
 
-QStringList prepareDataFolder(const QString &dir)
+QStringList prepareDataFolder(const QString &dir, bool serverJustPrepared)
 {
     if (!QDir().mkpath(dir))
         throw DataError(ErrorNumber::DatabaseOpen,
@@ -195,7 +195,7 @@ QStringList prepareDataFolder(const QString &dir)
                                 .arg(path),
                             kSource);
     }
-    if (server && prepareServerDatabase(*server))
+    if (server && (prepareServerDatabase(*server) || serverJustPrepared))
         missing.prepend(kDevolvidos);
     for (const QString &name : missing) {
         if (!server || name != kDevolvidos)

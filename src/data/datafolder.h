@@ -28,8 +28,10 @@ QString dataFile(const QString &dataFolder, const QString &fileName);
 // server settings file (server.h) keeps its business database on the server:
 // its tables are prepared there (prepareServerDatabase; "devolvidos.mdb" is
 // then among the names returned when they were created now), and no file of
-// that name is made.
-QStringList prepareDataFolder(const QString &dir);
+// that name is made. `serverJustPrepared`: the caller has just created the
+// server's tables itself (prepareServerDatabase returned true), so the folder
+// is new all the same.
+QStringList prepareDataFolder(const QString &dir, bool serverJustPrepared = false);
 
 // Gathers the statistics the query planner chooses its indexes by (ANALYZE
 // of the tables of analyzedTables(), from a sample of each index): after

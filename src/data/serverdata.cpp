@@ -476,8 +476,9 @@ ServerCopy copyToServer(const QString &dataFolder)
         throw;
     }
     sqlite3_exec(file.db, "ROLLBACK", nullptr, nullptr, nullptr);
-    // Statistics for the planner, now that the tables are full.
-    run(db, "ANALYZE");
+    // Statistics for the planner, now that the tables are full: of the
+    // program's own tables only (the system's are the server owner's).
+    internal::pgExec(db, QStringLiteral("ANALYZE ") + ourTables().values().join(u','), {}, kSource);
     return copy;
 }
 

@@ -47,7 +47,8 @@ ffiltros1::ffiltros1(QWidget *parent)
     connectTrapped(Command2, &QPushButton::clicked,
                    [this] { runFilter(chequesByStore(ds_loja->boundText()), {ds_loja}); });
     connectTrapped(Command1, &QPushButton::clicked, [this] {
-        runFilter(chequesByStoreAndPeriod(loja1->boundText(), inicio->value(), fim->value()),
+        runFilter(chequesByStoreAndPeriod(databasePath(), loja1->boundText(), inicio->value(),
+                                          fim->value()),
                   {loja1});
     });
     connectTrapped(Command4, &QPushButton::clicked, [this] {

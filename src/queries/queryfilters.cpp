@@ -41,20 +41,26 @@ const char *const kAgreementFrom
 // not wait for the period's last row.
 constexpr int kSortedAtMost = 20000;
 
-// True when `column` of `table` falls within the period in more rows than
-// kSortedAtMost (counted through the column's index, up to one more than
-// that). The walks are written for SQLite: on a server, false.
-bool manyRowsIn(const QString &db, const char *table, const char *column, const QDate &from,
-                const QDate &to)
+// True when more rows of `table` than kSortedAtMost match `where` (counted
+// through the index of its columns, up to one more than that). The walks are
+// written for SQLite: on a server, false.
+bool manyRows(const QString &db, const char *table, const QString &where,
+              const QVariantList &values)
 {
     if (kq::data::dialectOf(db) != kq::data::Dialect::Sqlite)
         return false;
-    const QString sql
-        = QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %2 BETWEEN ? AND ? "
-                         "LIMIT %3)")
-              .arg(QLatin1String(table), QLatin1String(column))
-              .arg(kSortedAtMost + 1);
-    return kq::data::scalar(db, sql, {from, to}).toInt() > kSortedAtMost;
+    const QString sql = QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %2 LIMIT %3)")
+                            .arg(QLatin1String(table), where)
+                            .arg(kSortedAtMost + 1);
+    return kq::data::scalar(db, sql, values).toInt() > kSortedAtMost;
+}
+
+// ... when `column` of `table` falls within the period.
+bool manyRowsIn(const QString &db, const char *table, const char *column, const QDate &from,
+                const QDate &to)
+{
+    return manyRows(db, table, QLatin1String(column) + QStringLiteral(" BETWEEN ? AND ?"),
+                    {from, to});
 }
 
 } // namespace
@@ -93,6 +99,28 @@ RecordSource chequesByStoreAndPeriod(const QString &loja, const QDate &from, con
                 + QStringLiteral(" where  devolvidos.cd_loja=? and dt_deposito between ")
                 + between(from, to) + QStringLiteral("order by nm_emitente"),
             {loja}};
+}
+
+RecordSource chequesByStoreAndPeriodInIssuerOrder(const QString &loja, const QDate &from,
+                                                  const QDate &to)
+{
+    // "+" keeps the dates off ix_devolvidos_loja_deposito: the store's
+    // cheques are read from ix_devolvidos_loja_emitente in issuer order, and
+    // only the cheques of one issuer are sorted by date (those of one day
+    // stay as entered, as the index holds them).
+    return {chequeLoadQuery()
+                + QStringLiteral(" where  devolvidos.cd_loja=? and +dt_deposito between ")
+                + between(from, to) + QStringLiteral(" order by nm_emitente, dt_deposito"),
+            {loja}};
+}
+
+RecordSource chequesByStoreAndPeriod(const QString &db, const QString &loja, const QDate &from,
+                                     const QDate &to)
+{
+    return manyRows(db, "DEVOLVIDOS", QStringLiteral("CD_LOJA = ? AND DT_DEPOSITO BETWEEN ? AND ?"),
+                    {loja, from, to})
+               ? chequesByStoreAndPeriodInIssuerOrder(loja, from, to)
+               : chequesByStoreAndPeriod(loja, from, to);
 }
 
 QString chequesByPeriod(const QDate &from, const QDate &to)

@@ -19,6 +19,16 @@ QString jetDate(const QDate &date);
 QString chequeLoadQuery();
 RecordSource chequesByStore(const QString &loja);
 RecordSource chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
+// The same cheques in the same order, read walking the store's issuers in
+// order through ix_devolvidos_loja_emitente; only the cheques of one issuer
+// are sorted. SQLite only.
+RecordSource chequesByStoreAndPeriodInIssuerOrder(const QString &loja, const QDate &from,
+                                                  const QDate &to);
+// The store and deposit-period filter as the screen runs it on `db`: the walk
+// when the store's period (counted through ix_devolvidos_loja_deposito) holds
+// many cheques, else the sort of those cheques.
+RecordSource chequesByStoreAndPeriod(const QString &db, const QString &loja, const QDate &from,
+                                     const QDate &to);
 QString chequesByPeriod(const QDate &from, const QDate &to);
 // The same cheques in the same order (an issuer's by deposit date, then as
 // entered, as the sort above leaves them), read walking the issuers in order

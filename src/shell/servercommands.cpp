@@ -36,7 +36,7 @@ int initServerDataCommand(const QString &dir, const QString &connection, QTextSt
             return 1;
         }
         // The server first: a refused database leaves the folder as it was.
-        data::prepareServerDatabase(*settings);
+        const bool prepared = data::prepareServerDatabase(*settings);
         if (!QDir().mkpath(dir)) {
             err << QStringLiteral("Não foi possível criar a pasta \"%1\".").arg(dir) << '\n';
             return 1;
@@ -45,7 +45,7 @@ int initServerDataCommand(const QString &dir, const QString &connection, QTextSt
             data::writeServerSettings(dir, *settings);
         QStringList created;
         try {
-            created = data::prepareDataFolder(dir);
+            created = data::prepareDataFolder(dir, prepared);
         } catch (const data::DataError &) {
             if (!current)
                 QFile::remove(data::dataFile(dir, data::kServerSettings));

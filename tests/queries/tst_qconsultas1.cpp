@@ -2,6 +2,7 @@
 // drop-downs, group captions with totals, the filter dialog, "Todos",
 // layouts, preview and the page footers of a print.
 #include "data/database.h"
+#include "data/jetsql.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
 #include "platform/grid/gexpreview.h"
@@ -82,6 +83,7 @@ private slots:
     void filters_data();
     void filters();
     void filterLoadsTheScreenHidden();
+    void longStorePeriodIsWalked();
     void documentWithANulIsRefused();
     void allAfterAFilter();
     void layouts();
@@ -260,6 +262,36 @@ void tst_qconsultas1::filterLoadsTheScreenHidden()
     QVERIFY(s);
     QVERIFY(!s->isVisible());
     QCOMPARE(s->GridEX1->recordSource(), chequesByStore("001"));
+}
+
+// A store's period of many cheques is read walking the store's issuers in
+// order: the same rows as the sorted period.
+void tst_qconsultas1::longStorePeriodIsWalked()
+{
+    kq::test::addCheques(m_db, 20001); // at LOJA CENTRO, from 2020
+    kq::data::exec(m_db, "INSERT OR IGNORE INTO CLIENTES (CD_cliente, nm_cliente) "
+                         "SELECT DISTINCT CD_CLIENTE, 'DEVEDOR' FROM DEVOLVIDOS");
+    const QDate from(2020, 1, 1);
+    const QDate to(2026, 12, 31);
+    fconsultas1 *s = open();
+    QTest::mouseClick(s->Command8, Qt::LeftButton);
+    auto *f = qobject_cast<ffiltros1 *>(ScreenRegistry::instance().find("ffiltros1"));
+    QVERIFY(f);
+    f->loja1->setText("LOJA CENTRO");
+    f->inicio->setValue(from);
+    f->fim->setValue(to);
+    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    QVERIFY(unloaded("ffiltros1"));
+    QCOMPARE(s->GridEX1->recordSource(), chequesByStoreAndPeriodInIssuerOrder("001", from, to));
+    const kq::data::RecordSource sorted = chequesByStoreAndPeriod("001", from, to);
+    QCOMPARE(s->GridEX1->recordCount(),
+             kq::data::scalar(m_db,
+                              "SELECT count(*) FROM (" + kq::data::translateJet(sorted.sql) + ")",
+                              sorted.values)
+                 .toInt());
+    QVERIFY(s->GridEX1->recordCount() > 20000);
+    shot(s, "fconsultas1_loja_periodo");
+    QVERIFY(m_fx->dialogs.messages.isEmpty());
 }
 
 void tst_qconsultas1::documentWithANulIsRefused()
