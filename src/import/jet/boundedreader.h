@@ -25,8 +25,9 @@ ReaderLimits readerLimits(qint64 size);
 // "kq-730 --ler-access FILE FOLDER" writes its tables into FOLDER.
 inline const QString kReaderMode = QStringLiteral("--ler-access");
 
-// When the arguments ask for the helper mode, reads the file and returns the
-// exit status; -1 otherwise. main() calls it before anything else.
+// When the arguments ask for the helper mode, reads the file and ends the
+// process with its status; otherwise returns -1 (2 for a helper call with
+// the wrong arguments). main() calls it before anything else.
 int runReaderMode(int argc, char **argv);
 
 // Receives what the Jet reader library wrote on its standard error, for the
