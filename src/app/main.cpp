@@ -3,6 +3,7 @@
 #include "data/datafolder.h"
 #include "data/dataerror.h"
 #include "data/integrity.h"
+#include "import/jet/boundedreader.h"
 #include "platform/letters/privatefolders.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
@@ -58,6 +59,9 @@ int checkData(const QString &dir)
 
 int main(int argc, char **argv)
 {
+    // The reader of an old Access file for an import, in a process of its own.
+    if (const int status = kq::import::runReaderMode(argc, argv); status >= 0)
+        return status;
     QCoreApplication::setApplicationName(QStringLiteral("kq-730"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KQ_VERSION));
     QStringList args;

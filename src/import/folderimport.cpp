@@ -129,6 +129,16 @@ void checkOtherDatabases(const QString &dir, const QList<AccessFile> &access)
     }
 }
 
+// A file of another application: an Access database with none of the
+// tables of the program's database it is named after.
+void checkHoldsProgramTables(const SourceDatabase &source, const AccessFile &file)
+{
+    if (matchedTables(source, file.name).isEmpty())
+        throw ImportError(QStringLiteral("O arquivo %1 não é um banco de dados deste sistema: "
+                                         "não tem nenhuma das tabelas de %2.")
+                              .arg(QFileInfo(file.path).fileName(), file.name));
+}
+
 QString rows(qint64 n)
 {
     return n == 1 ? QStringLiteral("1 registro")
@@ -162,9 +172,29 @@ QList<AccessFile> accessFiles(const QString &dir)
     return found;
 }
 
+QStringList removeImportLeftovers(const QString &dir)
+{
+    QStringList removed;
+    const QStringList files = QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &name : kq::data::databaseFileNames()) {
+        const QString base = name + kBuildingSuffix;
+        for (const QString &f : files) {
+            // base, base-2, base-3... as freeName() names them.
+            bool numbered = false;
+            if (f.startsWith(base + QLatin1Char('-')))
+                numbered = f.mid(base.size() + 1).toUInt(&numbered) >= 2 && numbered;
+            if ((f == base || numbered) && QFile::remove(kq::data::dataFile(dir, f)))
+                removed << f;
+        }
+    }
+    return removed;
+}
+
 FolderReport importFolder(const QString &dir, const SourceOpener &open,
                           const ImportOptions &options, kq::platform::Progress *progress)
 {
+    // A new database an import stopped midway (the program killed) left.
+    removeImportLeftovers(dir);
     const QList<AccessFile> files = accessFiles(dir);
     if (files.isEmpty())
         throw ImportError(QStringLiteral("A pasta %1 não tem bancos do Access com os nomes do "
@@ -178,6 +208,7 @@ FolderReport importFolder(const QString &dir, const SourceOpener &open,
     qint64 total = 0;
     for (const AccessFile &f : files) {
         sources.push_back(open(f.path));
+        checkHoldsProgramTables(*sources.back(), f);
         total += rowsToImport(*sources.back(), f.name);
     }
 
@@ -187,7 +218,7 @@ FolderReport importFolder(const QString &dir, const SourceOpener &open,
     FolderReport report;
     QStringList built;
     for (size_t i = 0; i < sources.size(); ++i) {
-        const QString temp = freeName(dir, files[int(i)].name + QStringLiteral(".importando"));
+        const QString temp = freeName(dir, files[int(i)].name + kBuildingSuffix);
         undo.created(temp);
         report.databases.append(
             importDatabase(*sources[i], files[int(i)].name, temp, options, rows));

@@ -21,6 +21,15 @@ inline const QString kImportingLabel = QStringLiteral("Importando os dados do pr
 // The subfolder of the data folder that keeps the old files as they were.
 inline const QString kOriginalsFolder = QStringLiteral("originais-access");
 
+// The name a new database is built under, after its own, until it is
+// complete ("devolvidos.mdb.importando").
+inline const QString kBuildingSuffix = QStringLiteral(".importando");
+
+// Removes the new databases an import left half-built in the folder when it
+// was stopped (the program killed): the files named after the program's
+// databases with kBuildingSuffix. Returns the names it removed.
+QStringList removeImportLeftovers(const QString &dir);
+
 // An Access database found in a data folder under one of the program's
 // database names.
 struct AccessFile

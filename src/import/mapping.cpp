@@ -586,7 +586,9 @@ qint64 copyTable(sqlite3 *db, const TargetTable &target, SourceTable &source, co
                 if (row.size() != sourceColumns.size())
                     fail(at, QString(), QStringLiteral("o registro não pôde ser lido por inteiro"));
                 batch.values.resize(size_t(batch.rows + 1) * size_t(fields));
-                convertRow(row, plans, options, at, &batch.values[size_t(batch.rows) * fields]);
+                // data(): a table that takes none of the old fields has no values.
+                convertRow(row, plans, options, at,
+                           batch.values.data() + size_t(batch.rows) * size_t(fields));
                 if (++batch.rows == kBatchRows) {
                     if (!queue.push(std::move(batch)))
                         return;
@@ -719,22 +721,38 @@ DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName, c
     return report;
 }
 
-qint64 rowsToImport(SourceDatabase &source, const QString &fileName)
+QStringList programTables(const QString &fileName)
 {
     sqlite3 *db = kq::data::createEmptyDatabase(QStringLiteral(":memory:"), fileName);
-    QSet<QString> targets;
+    QStringList names;
     try {
         for (const TargetTable &t : targetTables(db))
-            targets.insert(key(t.name));
+            names << t.name;
     } catch (...) {
         sqlite3_close(db);
         throw;
     }
     sqlite3_close(db);
-    qint64 rows = 0;
+    return names;
+}
+
+QStringList matchedTables(const SourceDatabase &source, const QString &fileName)
+{
+    QSet<QString> targets;
+    for (const QString &name : programTables(fileName))
+        targets.insert(key(name));
+    QStringList matched;
     for (const QString &name : source.tableNames())
         if (targets.contains(key(name)))
-            rows += source.table(name)->rowCount();
+            matched << name;
+    return matched;
+}
+
+qint64 rowsToImport(SourceDatabase &source, const QString &fileName)
+{
+    qint64 rows = 0;
+    for (const QString &name : matchedTables(source, fileName))
+        rows += source.table(name)->rowCount();
     return rows;
 }
 

@@ -74,4 +74,11 @@ DatabaseReport importDatabase(SourceDatabase &source, const QString &fileName, c
 // The rows an import of `source` into `fileName` reads (for the progress).
 qint64 rowsToImport(SourceDatabase &source, const QString &fileName);
 
+// The tables of the program's database `fileName`, in the schema's order.
+QStringList programTables(const QString &fileName);
+
+// The tables of `source` that the import into `fileName` reads, as the old
+// file names them.
+QStringList matchedTables(const SourceDatabase &source, const QString &fileName);
+
 } // namespace kq::import

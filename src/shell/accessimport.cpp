@@ -2,6 +2,7 @@
 
 #include "import/folderimport.h"
 #include "import/importerror.h"
+#include "import/jet/boundedreader.h"
 #include "import/jet/jetreader.h"
 #include "import/jetfile.h"
 #include "platform/dialogs.h"
@@ -49,6 +50,26 @@ QString firstProblem(const QList<kq::import::AccessFile> &files)
     return QString();
 }
 
+// While an import runs, what the Jet reader library writes goes to the
+// error log, never to the screen or the console.
+class ReaderNotesToLog
+{
+public:
+    ReaderNotesToLog()
+    {
+        kq::import::setReaderNoteReceiver([](const QString &notes) {
+            try {
+                GravarErro(QStringLiteral("Leitor do Access: ") + notes);
+            } catch (...) {
+                // A program folder that takes no log lets them go.
+            }
+        });
+    }
+    ~ReaderNotesToLog() { kq::import::setReaderNoteReceiver(nullptr); }
+    ReaderNotesToLog(const ReaderNotesToLog &) = delete;
+    ReaderNotesToLog &operator=(const ReaderNotesToLog &) = delete;
+};
+
 // The closing message goes to the activity log too, one entry per line.
 void logSummary(const QStringList &summary)
 {
@@ -76,6 +97,7 @@ QString accessImportQuestion(const QString &folder, const QStringList &files)
 
 bool offerAccessImport(const QString &folder, QWidget *parent)
 {
+    kq::import::removeImportLeftovers(folder);
     const QList<kq::import::AccessFile> files = kq::import::accessFiles(folder);
     if (files.isEmpty())
         return true;
@@ -90,6 +112,7 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
         != Answer::Yes)
         return false;
     QStringList summary;
+    const ReaderNotesToLog notes;
     try {
         kq::platform::Progress progress(kq::import::kImportingLabel, 0, parent);
         summary = kq::import::importSummary(
@@ -114,6 +137,7 @@ bool offerAccessImport(const QString &folder, QWidget *parent)
 int importAccessCommand(const QString &folder, QTextStream &out, QTextStream &err)
 {
     QStringList summary;
+    const ReaderNotesToLog notes;
     try {
         out << kq::import::kImportingLabel << Qt::endl;
         summary = kq::import::importSummary(
@@ -139,6 +163,7 @@ int importAccessCommand(const QString &folder, QTextStream &out, QTextStream &er
 
 int offerAccessImportCommand(const QString &folder, QTextStream &out, QTextStream &err)
 {
+    kq::import::removeImportLeftovers(folder);
     const QList<kq::import::AccessFile> files = kq::import::accessFiles(folder);
     if (files.isEmpty())
         return -1;

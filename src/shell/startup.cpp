@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/server.h"
+#include "import/folderimport.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/screenregistry.h"
@@ -118,6 +119,8 @@ bool startUp()
     }
     registry.load(QStringLiteral("fprincipal"));
     warnIfReadOnly();
+    // What an import stopped midway left in the data folder.
+    kq::import::removeImportLeftovers(dataFolder());
     if (!runLogin())
         return false;
     QWidget *splash = registry.show(QStringLiteral("frmSplash"));

@@ -51,6 +51,9 @@ class tst_folderimport : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { kq::test::serveAsReader(); }
+
 private slots:
     void cleanup() { kq::data::closeAllDatabases(); }
 
@@ -58,9 +61,9 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString dir = tmp.path();
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/devolvidos.mdb"));
+        const QByteArray original = kq::test::oldDevolvidosBytes();
+        QVERIFY(kq::test::writeAll(dir + "/devolvidos.mdb", original));
         QVERIFY(kq::test::writeAll(dir + "/Carta1.doc", "modelo do escritório"));
-        const QByteArray original = kq::test::fileBytes(kq::test::jetFixture());
 
         const QList<kq::import::AccessFile> found = kq::import::accessFiles(dir);
         QCOMPARE(found.size(), 1);
@@ -81,19 +84,25 @@ private slots:
 
         QCOMPARE(report.databases.size(), 1);
         const kq::import::DatabaseReport &db = report.databases[0];
-        QCOMPARE(db.extraTables, QStringList{"DateTest"});
+        QVERIFY(db.extraTables.isEmpty());
         QVERIFY(db.missingTables.contains("DEVOLVIDOS"));
-        QVERIFY(db.tables.isEmpty());
-        // The imported database has the tables, empty; the others their seed.
+        QCOMPARE(db.tables.size(), 1);
+        QCOMPARE(db.tables[0].table, QStringLiteral("situacoes"));
+        QCOMPARE(db.tables[0].rows, 6);
+        // The imported database has the old rows, the tables the old file
+        // lacked empty; the other databases their seed.
         const QString devolvidos = dir + "/devolvidos.mdb";
         QCOMPARE(kq::test::rowCount(devolvidos, "DEVOLVIDOS"), 0);
-        QCOMPARE(kq::test::rowCount(devolvidos, "situacoes"), 0);
+        QCOMPARE(kq::test::rowCount(devolvidos, "situacoes"), 6);
         QCOMPARE(kq::test::rowCount(dir + "/MENU.mdb", "CONFIG"), 23);
 
         const QStringList summary = kq::import::importSummary(report);
         QVERIFY2(summary.first().contains(dir + "/originais-access"), qPrintable(summary.first()));
         QVERIFY(summary.contains("devolvidos.mdb:"));
-        QVERIFY(summary.contains("  Tabelas deixadas de fora: DateTest"));
+        QVERIFY(summary.contains("  situacoes: 6 registros"));
+        QVERIFY(
+            summary.contains("  Campos deixados de fora: situacoes.IDCol, situacoes.DateTimeCol, "
+                             "situacoes.DateCol, situacoes.TimeCol"));
         QVERIFY(summary.join('\n').contains("(criadas vazias): usuarios, parametros, "));
 
         // Nothing is offered a second time: the folder is the program's now.
@@ -105,18 +114,17 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString dir = tmp.path();
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/DEVOLVIDOS.MDB"));
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/menu.mdb"));
+        QVERIFY(kq::test::writeAll(dir + "/DEVOLVIDOS.MDB", kq::test::oldDevolvidosBytes()));
+        QVERIFY(kq::test::writeAll(dir + "/Tutorial.MDB", kq::test::oldTutorialBytes()));
         const FolderReport report = importJet(dir);
         QCOMPARE(report.databases.size(), 2);
         QVERIFY(QFileInfo::exists(dir + "/originais-access/DEVOLVIDOS.MDB"));
-        QVERIFY(QFileInfo::exists(dir + "/originais-access/menu.mdb"));
+        QVERIFY(QFileInfo::exists(dir + "/originais-access/Tutorial.MDB"));
         QVERIFY(kq::data::isSqliteFile(dir + "/devolvidos.mdb"));
-        QVERIFY(kq::data::isSqliteFile(dir + "/MENU.mdb"));
+        QVERIFY(kq::data::isSqliteFile(dir + "/tutorial.mdb"));
         QVERIFY(!QFileInfo::exists(dir + "/DEVOLVIDOS.MDB"));
-        QVERIFY(!QFileInfo::exists(dir + "/menu.mdb"));
-        // The menu came from the old file: its table is missing there, so empty.
-        QCOMPARE(kq::test::rowCount(dir + "/MENU.mdb", "CONFIG"), 0);
+        QVERIFY(!QFileInfo::exists(dir + "/Tutorial.MDB"));
+        QCOMPARE(kq::test::rowCount(dir + "/tutorial.mdb", "filmes"), 6);
     }
 
     void aSecondImportKeepsTheFirstOriginals()
@@ -124,7 +132,7 @@ private slots:
         QTemporaryDir tmp;
         const QString dir = tmp.path();
         QVERIFY(QDir().mkdir(dir + "/originais-access"));
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/tutorial.mdb"));
+        QVERIFY(kq::test::writeAll(dir + "/tutorial.mdb", kq::test::oldTutorialBytes()));
         const FolderReport report = importJet(dir);
         QCOMPARE(report.keptIn, dir + "/originais-access-2");
         QVERIFY(QFileInfo::exists(dir + "/originais-access-2/tutorial.mdb"));
@@ -147,6 +155,18 @@ private slots:
             << "notas.txt" << QByteArray("nada") << "não tem bancos do Access";
         QTest::newRow("beside a file that is no database")
             << "help.mdb" << QByteArray("texto") << "nem do Access";
+        // An Access file of another application, under a name of the program.
+        QTest::newRow("none of the program's tables")
+            << "devolvidos.mdb" << jet
+            << "O arquivo devolvidos.mdb não é um banco de dados deste sistema: não tem nenhuma "
+               "das tabelas de devolvidos.mdb.";
+        QTest::newRow("none of the program's tables, another case")
+            << "Tutorial.MDB" << jet
+            << "O arquivo Tutorial.MDB não é um banco de dados deste sistema";
+        // A table of the program with none of its fields.
+        QTest::newRow("a table with none of the fields")
+            << "devolvidos.mdb" << kq::test::renamedJet("usuarios")
+            << "devolvidos.mdb (tabela usuarios, registro 1): campo obrigatório vazio (CD_usuario)";
     }
     void failureLeavesTheFolderAsItWas()
     {
@@ -157,7 +177,7 @@ private slots:
         const QString dir = tmp.path();
         QVERIFY(kq::test::writeAll(dir + '/' + file, bytes));
         if (file == "help.mdb")
-            QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/MENU.mdb"));
+            QVERIFY(kq::test::writeAll(dir + "/tutorial.mdb", kq::test::oldTutorialBytes()));
         const auto before = kq::test::folderSnapshot(dir);
         const QString message = failureOf([&] { importJet(dir); });
         QVERIFY2(message.contains(said), qPrintable(message));
@@ -169,8 +189,8 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString dir = tmp.path();
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/DEVOLVIDOS.MDB"));
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/help.mdb"));
+        QVERIFY(kq::test::writeAll(dir + "/DEVOLVIDOS.MDB", kq::test::oldDevolvidosBytes()));
+        QVERIFY(kq::test::writeAll(dir + "/tutorial.mdb", kq::test::oldTutorialBytes()));
         // A folder in the way of the new database's name.
         QVERIFY(QDir().mkdir(dir + "/devolvidos.mdb"));
         const auto before = kq::test::folderSnapshot(dir);
@@ -183,7 +203,7 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString dir = tmp.path();
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/devolvidos.mdb"));
+        QVERIFY(kq::test::writeAll(dir + "/devolvidos.mdb", kq::test::oldDevolvidosBytes()));
         const auto before = kq::test::folderSnapshot(dir);
         kq::test::ScriptedDialogs dialogs;
         dialogs.cancelProgressAt = 0;
@@ -206,12 +226,33 @@ private slots:
             if (path.endsWith("MENU.mdb"))
                 db->add("CONFIG", {"GRUPO", "OPCAO"}).rows
                     << SourceRow{SourceValue::integer64(9), SourceValue::integer64(1)};
+            else
+                db->add("status", {"cd_status"});
             return db;
         };
         const QString message = failureOf([&] { kq::import::importFolder(dir, open, options()); });
         QVERIFY2(message.contains("MENU.mdb (tabela CONFIG, registro 1)"), qPrintable(message));
         QVERIFY2(message.contains("GRUPO BETWEEN 1 AND 6"), qPrintable(message));
         QCOMPARE(kq::test::folderSnapshot(dir), before);
+    }
+
+    // What an import killed midway left is removed by the next one; the
+    // office's own files stay.
+    void leftoversOfAStoppedImportGo()
+    {
+        QTemporaryDir tmp;
+        const QString dir = tmp.path();
+        QVERIFY(kq::test::writeAll(dir + "/devolvidos.mdb", kq::test::oldDevolvidosBytes()));
+        const QByteArray sqlite = QByteArray("SQLite format 3\0", 16).leftJustified(4096, '\0');
+        for (const char *left :
+             {"devolvidos.mdb.importando", "devolvidos.mdb.importando-2", "MENU.mdb.importando"})
+            QVERIFY(kq::test::writeAll(dir + '/' + left, sqlite));
+        for (const char *kept : {"devolvidos.mdb.importando-velho", "notas.importando"})
+            QVERIFY(kq::test::writeAll(dir + '/' + kept, "do escritório"));
+        importJet(dir);
+        QCOMPARE(QDir(dir).entryList({"*.importando*"}, QDir::Files, QDir::Name),
+                 (QStringList{"devolvidos.mdb.importando-velho", "notas.importando"}));
+        QCOMPARE(kq::test::rowCount(dir + "/devolvidos.mdb", "situacoes"), 6);
     }
 
     // A database of the program under its own name is never touched.
@@ -223,16 +264,16 @@ private slots:
         kq::data::exec(dir + "/devolvidos.mdb", "UPDATE parametros SET ds_empresa = 'Nosso'");
         kq::data::closeAllDatabases();
         const QByteArray ours = kq::test::fileBytes(dir + "/devolvidos.mdb");
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/DEVOLVIDOS.MDB"));
-        QVERIFY(QFile::remove(dir + "/help.mdb"));
-        QVERIFY(QFile::copy(kq::test::jetFixture(), dir + "/help.mdb"));
+        QVERIFY(kq::test::writeAll(dir + "/DEVOLVIDOS.MDB", kq::test::oldDevolvidosBytes()));
+        QVERIFY(QFile::remove(dir + "/tutorial.mdb"));
+        QVERIFY(kq::test::writeAll(dir + "/tutorial.mdb", kq::test::oldTutorialBytes()));
         const QList<kq::import::AccessFile> found = kq::import::accessFiles(dir);
         QCOMPARE(found.size(), 1);
-        QCOMPARE(found[0].name, kq::data::kHelp);
+        QCOMPARE(found[0].name, kq::data::kTutorial);
         importJet(dir);
         QCOMPARE(kq::test::fileBytes(dir + "/devolvidos.mdb"), ours);
         QVERIFY(QFileInfo::exists(dir + "/DEVOLVIDOS.MDB"));
-        QVERIFY(kq::data::isSqliteFile(dir + "/help.mdb"));
+        QVERIFY(kq::data::isSqliteFile(dir + "/tutorial.mdb"));
     }
 };
 

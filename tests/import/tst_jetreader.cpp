@@ -28,6 +28,9 @@ class tst_jetreader : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { kq::test::serveAsReader(); }
+
 private slots:
     void jetDates_data()
     {
@@ -101,6 +104,48 @@ private slots:
         QCOMPARE(rows[5][5].text, QStringLiteral("No new line"));
         QCOMPARE(rows[4][5].text, QStringLiteral("Escaped new line \\r\\n in field"));
         QVERIFY(!table->next(row));
+    }
+
+    // Read in the child process, the program's tables come as read here.
+    void theBoundedReaderGivesTheSameRows()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("devolvidos.mdb"));
+        QVERIFY(kq::test::writeAll(path, kq::test::oldDevolvidosBytes()));
+        auto here = kq::import::openJetDatabase(path);
+        auto bounded = kq::import::openBoundedJetDatabase(path, kq::import::readerLimits(0));
+        QCOMPARE(bounded->fileName(), QStringLiteral("devolvidos.mdb"));
+        QCOMPARE(bounded->tableNames(), QStringList{"situacoes"});
+        auto expected = here->table(QStringLiteral("situacoes"));
+        auto table = bounded->table(QStringLiteral("situacoes"));
+        QCOMPARE(table->columns(), expected->columns());
+        QCOMPARE(table->rowCount(), 6);
+        SourceRow want, got;
+        int rows = 0;
+        while (expected->next(want)) {
+            QVERIFY(table->next(got));
+            QCOMPARE(got.size(), want.size());
+            for (int c = 0; c < want.size(); ++c) {
+                QCOMPARE(got[c].type, want[c].type);
+                QCOMPARE(got[c].integer, want[c].integer);
+                QCOMPARE(got[c].real, want[c].real);
+                QCOMPARE(got[c].text, want[c].text);
+                QCOMPARE(got[c].bytes, want[c].bytes);
+            }
+            ++rows;
+        }
+        QCOMPARE(rows, 6);
+        QVERIFY(!table->next(got));
+        // A refusal of the reader comes back as it is.
+        QVERIFY(kq::test::writeAll(path, kq::test::oldDevolvidosBytes().left(4096 * 30)));
+        QString message;
+        try {
+            kq::import::openBoundedJetDatabase(path, kq::import::readerLimits(0));
+        } catch (const kq::import::ImportError &e) {
+            message = e.message();
+        }
+        QVERIFY2(message.startsWith("O arquivo devolvidos.mdb está incompleto ou danificado"),
+                 qPrintable(message));
     }
 
     void readsTheFileAgainFromTheStart()

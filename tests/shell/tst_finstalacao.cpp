@@ -37,6 +37,9 @@ class tst_finstalacao : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { kq::test::serveAsReader(); }
+
 private:
     QTemporaryDir m_home;
     int m_ended = 0;
@@ -194,7 +197,8 @@ private slots:
     {
         kq::test::TempFolders folders;
         kq::test::ScriptedDialogs dialogs;
-        QVERIFY(QFile::copy(kq::test::jetFixture(), folders.dataFile("devolvidos.mdb")));
+        QVERIFY(
+            kq::test::writeAll(folders.dataFile("devolvidos.mdb"), kq::test::oldDevolvidosBytes()));
         finstalacao screen;
         screen.setDirectory(folders.dataFolder());
         dialogs.answers << kq::platform::Answer::Yes;
@@ -202,10 +206,10 @@ private slots:
         QCOMPARE(dialogs.messages.size(), 3);
         const QString summary = dialogs.messages[1].text;
         QVERIFY2(summary.startsWith(QStringLiteral("Importação concluída.")), qPrintable(summary));
-        QVERIFY(summary.contains(QStringLiteral("Tabelas deixadas de fora: DateTest")));
+        QVERIFY(summary.contains(QStringLiteral("\n  situacoes: 6 registros\n")));
         QCOMPARE(dialogs.messages[2].text, kConfigOk);
         QCOMPARE(kq::test::fileBytes(folders.dataFile("originais-access/devolvidos.mdb")),
-                 kq::test::fileBytes(kq::test::jetFixture()));
+                 kq::test::oldDevolvidosBytes());
         QVERIFY(kq::data::isSqliteFile(folders.dataFile("devolvidos.mdb")));
         QCOMPARE(folders.readProgramFile("sys.ini"), folders.dataFolder() + "\r\n");
         QCOMPARE(listed(ctl<QListWidget>(&screen, "File")),
@@ -213,8 +217,25 @@ private slots:
         const QStringList logs = QDir(folders.programFolder()).entryList({"VAN*.log"});
         QCOMPARE(logs.size(), 1);
         const QString log = folders.readProgramFile(logs.first());
-        QVERIFY(log.contains(
-            QStringLiteral("IMPORTAÇÃO DO ACCESS-Tabelas deixadas de fora: DateTest")));
+        QVERIFY(log.contains(QStringLiteral("IMPORTAÇÃO DO ACCESS-situacoes: 6 registros")));
+    }
+
+    // What an import stopped midway left is no data: the folder is made
+    // ready as a new one, and the leftover goes.
+    void leftoverOfAStoppedImportGoes()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        QVERIFY(kq::test::writeAll(folders.dataFile("devolvidos.mdb.importando"),
+                                   QByteArray("SQLite format 3\0", 16).leftJustified(4096, '\0')));
+        finstalacao screen;
+        screen.setDirectory(folders.dataFolder());
+        QVERIFY(listed(ctl<QListWidget>(&screen, "File")).isEmpty());
+        ctl<QPushButton>(&screen, "Command4")->click();
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.lastText(), kConfigOk);
+        QVERIFY(!QFile::exists(folders.dataFile("devolvidos.mdb.importando")));
+        QVERIFY(kq::data::isSqliteFile(folders.dataFile("devolvidos.mdb")));
     }
 
     // A file the import cannot take is said at once; nothing is asked or changed.

@@ -1,6 +1,7 @@
 #include "import/jet/jetreader.h"
 
 #include "import/importerror.h"
+#include "import/jet/boundedreader.h"
 #include "import/jetfile.h"
 
 #include <QFile>
@@ -335,7 +336,10 @@ std::unique_ptr<SourceDatabase> openJetDatabase(const QString &path)
 FolderReport importAccessFolder(const QString &dir, const ImportOptions &options,
                                 kq::platform::Progress *progress)
 {
-    return importFolder(dir, openJetDatabase, options, progress);
+    const auto open = [](const QString &path) {
+        return openBoundedJetDatabase(path, readerLimits(QFileInfo(path).size()));
+    };
+    return importFolder(dir, open, options, progress);
 }
 
 } // namespace kq::import

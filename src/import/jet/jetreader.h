@@ -15,7 +15,8 @@ namespace kq::import {
 // and the table and row when there is one.
 std::unique_ptr<SourceDatabase> openJetDatabase(const QString &path);
 
-// importFolder() with this reader.
+// importFolder() with this reader, each file read in a child process under
+// limits (openBoundedJetDatabase).
 FolderReport importAccessFolder(const QString &dir, const ImportOptions &options,
                                 kq::platform::Progress *progress = nullptr);
 
