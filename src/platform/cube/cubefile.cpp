@@ -29,6 +29,8 @@
 
 #include "platform/cube/cubemodel_p.h"
 
+#include "data/dataerror.h"
+
 #include <QCborArray>
 #include <QCborMap>
 #include <QCborValue>
@@ -38,8 +40,11 @@
 #include <QSaveFile>
 #include <QUrl>
 #include <QtEndian>
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
 #include <sodium.h>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace kq::platform {
@@ -58,6 +63,54 @@ const char kKeyCheckLabel[] = "kq-730 cube key check";
 QString damaged()
 {
     return QStringLiteral("O arquivo do cubo está danificado.");
+}
+
+// Why the file could not be written, a full disk told as the database files
+// tell it.
+QString writeFailure(const QString &path, int errnum, const QString &libraryText)
+{
+    if (errnum == ENOSPC || errnum == EDQUOT)
+        return QStringLiteral("Não há espaço livre no disco para gravar o arquivo \"%1\". Nada foi "
+                              "gravado: libere espaço e tente de novo.")
+            .arg(path);
+    const QString reason = kq::data::fileErrorReason(errnum, libraryText);
+    if (reason.isEmpty())
+        return QStringLiteral("Não foi possível gravar %1.").arg(path);
+    return QStringLiteral("Não foi possível gravar %1: %2.").arg(path, reason);
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd
+        = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Puts the bytes in the file's place whole or not at all: they reach the disk
+// before the new file takes the old one's name, and the folder is synced
+// after. False with the failure's text in *why; the old file stays then.
+bool writeWhole(const QString &path, const QByteArray &header, const QByteArray &body, QString *why)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    errno = 0;
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(header) == header.size()
+                         && file.write(body) == body.size() && file.flush()
+                         && ::fsync(file.handle()) == 0;
+    int errnum = errno;
+    if (written) {
+        errno = 0;
+        if (file.commit()) {
+            syncFolder(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
+            return true;
+        }
+        errnum = errno;
+    }
+    *why = writeFailure(path, errnum, file.errorString());
+    return false;
 }
 
 // How far a payload may unpack: the codes of every cell (4 bytes each, which
@@ -415,13 +468,9 @@ CubeResult CubeModel::save(const QString &path, int flags, const CubeProgress &p
     ds.writeRawData(headerSum.constData(), int(headerSum.size()));
     if (!step(3))
         return d->result();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
-        || file.write(body) != body.size() || !file.commit()) {
-        d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
-                QStringLiteral("DCube.Save"));
-        return d->result();
-    }
+    QString why;
+    if (!writeWhole(path, header, body, &why))
+        d->fail(CubeErrWrite, why, QStringLiteral("DCube.Save"));
     return d->result();
 }
 
