@@ -5,7 +5,7 @@ PKGS=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-multimedia-dev
   libqt6sql6-sqlite libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev
-  libsqlite3-dev libsodium-dev qt6-translations-l10n mdbtools-dev
+  libsqlite3-dev libsodium-dev zlib1g-dev qt6-translations-l10n mdbtools-dev
   qt6-qpa-plugins qt6-image-formats-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-dejavu-core xvfb xauth imagemagick xdotool locales poppler-utils

@@ -184,7 +184,9 @@ void SaveForm::OKButton_Click()
         // Cancelled while writing: nothing written, the form stays open.
         if (cube->model()->lastErrorCode() == kq::platform::CubeErrCancelled)
             return;
-        Dialogs::message(QStringLiteral("There was a problem saving your cube file."),
+        // The cube's own text says why (a full disk, a missing folder...).
+        Dialogs::message(QStringLiteral("There was a problem saving your cube file.\r\n")
+                             + cube->model()->lastError(),
                          QStringLiteral("Save Failed"), Buttons::Ok, Icon::Information);
     } catch (...) {
         const kq::platform::ErrorInfo e = kq::platform::currentErrorInfo();

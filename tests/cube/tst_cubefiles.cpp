@@ -202,11 +202,15 @@ void tst_cubefiles::reopenedFormSavesAgain()
 void tst_cubefiles::saveFailure()
 {
     SaveForm *s = openSave();
-    SaveForm::setFileName(m_fx->shell.folders.programFile(QStringLiteral("nao/existe/c.cub")));
+    const QString path = m_fx->shell.folders.programFile(QStringLiteral("nao/existe/c.cub"));
+    SaveForm::setFileName(path);
     s->OKButton->click();
     QCOMPARE(m_fx->shell.dialogs.messages.size(), 1);
     const auto &m = m_fx->shell.dialogs.messages.first();
-    QCOMPARE(m.text, QStringLiteral("There was a problem saving your cube file."));
+    // With the reason.
+    QCOMPARE(m.text, QStringLiteral("There was a problem saving your cube file.\r\n"
+                                    "Não foi possível gravar %1: o arquivo ou a pasta não existe.")
+                         .arg(path));
     QCOMPARE(m.title, QStringLiteral("Save Failed"));
     QCOMPARE(m.icon, Icon::Information);
     QVERIFY(s->isVisible());

@@ -29,6 +29,8 @@ private slots:
     void onlyOurKeyCost_data();
     void onlyOurKeyCost();
     void readsFirstVersionFiles();
+    void unpackingBounded_data();
+    void unpackingBounded();
     void saveFailureReported();
     void urls();
     void htmlExport_data();
@@ -245,10 +247,12 @@ void tst_cubefile::encryptedFileHidesEverything()
 }
 
 // Offsets in a protected file: magic and version (9 bytes), flags, salt,
-// opslimit, memlimit, nonce, key check, header checksum, sealed payload.
+// opslimit, memlimit, nonce, key check, payload size, rows and columns,
+// header checksum, sealed payload.
 namespace header {
-const int salt = 10, ops = 26, mem = 34, nonce = 42, check = 66, sum = 82, payload = 98;
-const int plainSum = 10, plainPayload = 42; // a file without password
+const int salt = 10, ops = 26, mem = 34, nonce = 42, check = 66, sizes = 82, sum = 98,
+          payload = 114;
+const int plainSum = 10, plainSizes = 26, plainPayload = 58; // a file without password
 } // namespace header
 
 static QByteArray fileBytes(const QString &path)
@@ -422,6 +426,86 @@ void tst_cubefile::readsFirstVersionFiles()
     locked.setPassword(QStringLiteral("segredo"));
     QVERIFY(locked.load(sealedFile).ok);
     QCOMPARE(cubetest::dump(locked), cubetest::dump(m));
+}
+
+template<typename T>
+static QByteArray bigEndian(T value)
+{
+    QByteArray out(sizeof(T), Qt::Uninitialized);
+    qToBigEndian(value, out.data());
+    return out;
+}
+
+void tst_cubefile::unpackingBounded_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("withData");      // the flag of a file with data
+    QTest::addColumn<qint64>("packedShift"); // added to the size the compressed part declares
+    QTest::addColumn<qint64>("headerShift"); // added to the size in the header
+    QTest::addColumn<int>("rowsShift");      // added to the rows in the header
+    QTest::addColumn<bool>("loads");
+    const qint64 gb = qint64(1) << 30;
+    QTest::newRow("second version") << 2 << true << 0LL << 0LL << 0 << true;
+    QTest::newRow("second version, declaring more than 64 times its size")
+        << 2 << true << gb << 0LL << 0 << false;
+    QTest::newRow("second version, unpacking to more than it declares")
+        << 2 << true << -1LL << 0LL << 0 << false;
+    QTest::newRow("third version") << 3 << true << 0LL << 0LL << 0 << true;
+    QTest::newRow("declaring more than its rows allow") << 3 << true << gb << gb << 0 << false;
+    QTest::newRow("unpacking to more than it declares") << 3 << true << -1LL << -1LL << 0 << false;
+    QTest::newRow("sizes that disagree") << 3 << true << 0LL << 1LL << 0 << false;
+    QTest::newRow("rows not those of the data") << 3 << true << 0LL << 0LL << 1 << false;
+    QTest::newRow("layout only, with rows") << 3 << false << 0LL << 0LL << 0 << false;
+}
+
+// A compressed payload unpacks no further than its file says it may: a size
+// beyond what its rows and columns allow (64 times its compressed size in a
+// file of the second version) is refused at once, and unpacking stops at the
+// declared size.
+void tst_cubefile::unpackingBounded()
+{
+    QFETCH(int, version);
+    QFETCH(bool, withData);
+    QFETCH(qint64, packedShift);
+    QFETCH(qint64, headerShift);
+    QFETCH(int, rowsShift);
+    QFETCH(bool, loads);
+    CubeModel m;
+    arrange(m);
+    const QString file = m_dir.filePath(QStringLiteral("packed.cub"));
+    QVERIFY(m.save(file, SaveWithData | SaveCompressed));
+    const QByteArray saved = fileBytes(file);
+    const QByteArray cbor = qUncompress(saved.mid(header::plainPayload));
+    QVERIFY(!cbor.isEmpty());
+    const quint32 rows = qFromBigEndian<quint32>(saved.constData() + header::plainSizes + 8);
+    const quint32 columns = qFromBigEndian<quint32>(saved.constData() + header::plainSizes + 12);
+    QVERIFY(rows > 0 && columns > 0);
+
+    QByteArray packed = qCompress(cbor, 1);
+    packed.replace(0, 4, bigEndian(quint32(cbor.size() + packedShift)));
+    QByteArray bytes = QByteArray("KQCUBE\0", 7) + bigEndian(quint16(version))
+                       + char((withData ? SaveWithData : 0) | SaveCompressed)
+                       + QByteArray(16, '\0');
+    crypto_generichash(reinterpret_cast<unsigned char *>(bytes.data()) + header::plainSum, 16,
+                       reinterpret_cast<const unsigned char *>(packed.constData()),
+                       quint64(packed.size()), nullptr, 0);
+    if (version >= 3)
+        bytes += bigEndian(quint64(cbor.size() + headerShift)) + bigEndian(rows + rowsShift)
+                 + bigEndian(columns);
+    const int sumAt = int(bytes.size());
+    bytes += QByteArray(16, '\0');
+    resum(bytes, sumAt);
+    writeBytes(file, bytes + packed);
+
+    CubeModel back;
+    const CubeResult r = back.load(file);
+    QCOMPARE(r.ok, loads);
+    if (loads) {
+        QCOMPARE(cubetest::dump(back), cubetest::dump(m));
+    } else {
+        QCOMPARE(r.code, int(CubeErrCorrupt));
+        QCOMPARE(r.description, QStringLiteral("O arquivo do cubo está danificado."));
+    }
 }
 
 void tst_cubefile::saveFailureReported()

@@ -10,11 +10,13 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/stat.h>
 
 using kq::platform::LibreOfficeProcessor;
@@ -52,6 +54,43 @@ void write(const QString &path, const QByteArray &data)
     f.write(data);
 }
 
+// This program run as another copy of the program: it fills a letter, tells
+// its path and, with "running", goes on until its input closes.
+const char kCopyVariable[] = "KQ_TEST_LETTER_COPY";
+
+int runAsAnotherCopy()
+{
+    const QString path = kq::platform::newFilledLetterPath(QStringLiteral("Carta Branda"));
+    QFile f(path);
+    if (path.isEmpty() || !f.open(QIODevice::WriteOnly) || f.write("<carta>") != 7)
+        return 1;
+    f.close();
+    std::printf("%s\n", QFile::encodeName(path).constData());
+    std::fflush(stdout);
+    if (qgetenv(kCopyVariable) == "running") {
+        while (std::getchar() != EOF) {
+        }
+    }
+    return 0;
+}
+
+// Another copy of the program with a letter of its own, still running unless
+// `ended`; its letter's path.
+QString anotherCopy(QProcess &copy, bool ended)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kCopyVariable),
+               ended ? QStringLiteral("ended") : QStringLiteral("running"));
+    copy.setProcessEnvironment(env);
+    copy.start(QCoreApplication::applicationFilePath(), {});
+    if (!copy.waitForStarted() || !copy.waitForReadyRead(10000))
+        return QString();
+    const QString path = QFile::decodeName(copy.readLine().trimmed());
+    if (ended)
+        copy.waitForFinished();
+    return path;
+}
+
 } // namespace
 
 class tst_libreoffice : public QObject
@@ -66,6 +105,7 @@ private slots:
     void cancelledConversionLeavesNothing();
     void filledCopyInPrivateFolder();
     void leftoversRemoved();
+    void lettersOfRunningCopiesKept();
 
 private:
     int runs() const { return readAll(m_log).count('\n'); }
@@ -241,10 +281,12 @@ void tst_libreoffice::leftoversRemoved()
     QDir().mkpath(folder);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                       | QFile::ReadOther | QFile::ExeOther);
-    const QString copy = kq::platform::newFilledLetterPath("Carta Branda");
+    QProcess former;
+    const QString copy = anotherCopy(former, true);
     QVERIFY(!copy.isEmpty());
+    QCOMPARE(former.exitCode(), 0);
     QCOMPARE(mode(folder), 0700);
-    write(copy, "<carta>");
+    QCOMPARE(readAll(copy), QByteArray("<carta>"));
     write(folder + "/.solto", "x");
     kq::platform::removeFilledLetters();
     QVERIFY(QFileInfo(folder).isDir());
@@ -252,5 +294,40 @@ void tst_libreoffice::leftoversRemoved()
              QStringList());
 }
 
-QTEST_GUILESS_MAIN(tst_libreoffice)
+// A copy of the program that starts leaves alone the letters that a running
+// copy has not yet seen read by the word processor, its own among them.
+void tst_libreoffice::lettersOfRunningCopiesKept()
+{
+    QProcess former;
+    const QString left = anotherCopy(former, true);
+    QProcess running;
+    const QString theirs = anotherCopy(running, false);
+    const QString ours = kq::platform::newFilledLetterPath("Carta Incisiva");
+    QVERIFY(!left.isEmpty() && !theirs.isEmpty() && !ours.isEmpty());
+    write(ours, "<nossa>");
+    QVERIFY(QFileInfo::exists(left));
+
+    kq::platform::removeFilledLetters();
+    QVERIFY(!QFileInfo::exists(QFileInfo(left).absolutePath()));
+    QCOMPARE(readAll(theirs), QByteArray("<carta>"));
+    QCOMPARE(readAll(ours), QByteArray("<nossa>"));
+
+    // Once the other copy ends, its letter is one left behind.
+    running.closeWriteChannel();
+    QVERIFY(running.waitForFinished());
+    kq::platform::removeFilledLetters();
+    QVERIFY(!QFileInfo::exists(QFileInfo(theirs).absolutePath()));
+    QCOMPARE(readAll(ours), QByteArray("<nossa>"));
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kCopyVariable))
+        return runAsAnotherCopy();
+    tst_libreoffice test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_libreoffice.moc"

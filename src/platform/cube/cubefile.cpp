@@ -5,6 +5,8 @@
 //   version 2, encrypted: salt | opslimit (uint64) | memlimit (uint64) |
 //                         nonce | key check (16 bytes)
 //   version 2, plain:     payload checksum (16 bytes)
+//   version 3:            payload size (uint64, before compression) |
+//                         rows (uint32) | columns (uint32) of the data
 //   version 2:            header checksum (16 bytes, over all of the above)
 //   version 1, encrypted: salt | opslimit | memlimit | nonce
 //   then the payload.
@@ -18,10 +20,16 @@
 // (1032): the header checksum is checked first, then the key check, then the
 // sealed payload. Version 1 files have no checks: there a payload that fails
 // to open reads as a wrong password.
+//
+// A compressed payload unpacks in steps that stop at its declared size, and a
+// size beyond what its rows and columns allow (or, before version 3, beyond
+// 64 times the compressed bytes) is refused before anything is unpacked.
 
 #include "platform/cube/cubemodel.h"
 
 #include "platform/cube/cubemodel_p.h"
+
+#include "data/dataerror.h"
 
 #include <QCborArray>
 #include <QCborMap>
@@ -32,15 +40,19 @@
 #include <QSaveFile>
 #include <QUrl>
 #include <QtEndian>
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
 #include <sodium.h>
+#include <unistd.h>
+#include <zlib.h>
 
 namespace kq::platform {
 
 namespace {
 
 const QByteArray kMagic("KQCUBE\0", 7);
-const quint16 kVersion = 2;
+const quint16 kVersion = 3;
 enum : quint8 { FileData = 1, FileCompressed = 2, FileEncrypted = 4 };
 // The key-derivation cost of every protected file this program writes.
 const quint64 kOpsLimit = crypto_pwhash_OPSLIMIT_INTERACTIVE;
@@ -51,6 +63,101 @@ const char kKeyCheckLabel[] = "kq-730 cube key check";
 QString damaged()
 {
     return QStringLiteral("O arquivo do cubo está danificado.");
+}
+
+// Why the file could not be written, a full disk told as the database files
+// tell it.
+QString writeFailure(const QString &path, int errnum, const QString &libraryText)
+{
+    if (errnum == ENOSPC || errnum == EDQUOT)
+        return QStringLiteral("Não há espaço livre no disco para gravar o arquivo \"%1\". Nada foi "
+                              "gravado: libere espaço e tente de novo.")
+            .arg(path);
+    const QString reason = kq::data::fileErrorReason(errnum, libraryText);
+    if (reason.isEmpty())
+        return QStringLiteral("Não foi possível gravar %1.").arg(path);
+    return QStringLiteral("Não foi possível gravar %1: %2.").arg(path, reason);
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd
+        = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Puts the bytes in the file's place whole or not at all: they reach the disk
+// before the new file takes the old one's name, and the folder is synced
+// after. False with the failure's text in *why; the old file stays then.
+bool writeWhole(const QString &path, const QByteArray &header, const QByteArray &body, QString *why)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    errno = 0;
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(header) == header.size()
+                         && file.write(body) == body.size() && file.flush()
+                         && ::fsync(file.handle()) == 0;
+    int errnum = errno;
+    if (written) {
+        errno = 0;
+        if (file.commit()) {
+            syncFolder(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
+            return true;
+        }
+        errnum = errno;
+    }
+    *why = writeFailure(path, errnum, file.errorString());
+    return false;
+}
+
+// How far a payload may unpack: the codes of every cell (4 bytes each, which
+// compress almost to nothing), then 64 times the compressed bytes for the
+// rest; never beyond 2 GB.
+qint64 unpackLimit(qint64 packed, quint32 rows, quint32 columns)
+{
+    const qint64 kMost = qint64(2) << 30;
+    const quint64 cells = quint64(rows) * columns;
+    if (cells > quint64(kMost) / 4 || packed > kMost / 64)
+        return kMost;
+    return qMin(kMost, qint64(cells) * 4 + packed * 64);
+}
+
+// Unpacks qCompress's output (the size, 4 bytes big-endian, then a zlib
+// stream) into no more than its declared size, which must not pass `limit`
+// and must be `expected` when that is known (not negative); false unless the
+// stream ends exactly there.
+bool unpack(QByteArrayView packed, qint64 limit, qint64 expected, QByteArray *out)
+{
+    if (packed.size() < 4)
+        return false;
+    const quint32 declared = qFromBigEndian<quint32>(packed.data());
+    if (declared > limit || (expected >= 0 && declared != expected))
+        return false;
+    out->resize(qsizetype(declared));
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return false;
+    z.next_out = reinterpret_cast<Bytef *>(out->data());
+    z.avail_out = uInt(declared);
+    QByteArrayView in = packed.sliced(4);
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        if (z.avail_in == 0 && !in.isEmpty()) {
+            const qsizetype chunk = qMin<qsizetype>(in.size(), 1 << 30);
+            z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.data()));
+            z.avail_in = uInt(chunk);
+            in = in.sliced(chunk);
+        }
+        rc = inflate(&z, Z_NO_FLUSH);
+    }
+    const bool whole = rc == Z_STREAM_END && z.avail_out == 0 && z.avail_in == 0 && in.isEmpty();
+    inflateEnd(&z);
+    if (!whole)
+        out->clear();
+    return whole;
 }
 
 // BLAKE2b of the bytes, 16 bytes long; keyed when a key is given.
@@ -305,7 +412,10 @@ CubeResult CubeModel::save(const QString &path, int flags, const CubeProgress &p
     if (!step(0))
         return d->result();
     QByteArray payload = d->encode(withData).toCborValue().toCbor();
+    const quint64 payloadSize = quint64(payload.size());
     quint8 fileFlags = withData && d->haveData ? FileData : 0;
+    const quint32 rows = fileFlags & FileData ? quint32(d->rowCount) : 0;
+    const quint32 columns = fileFlags & FileData ? quint32(d->columns.size()) : 0;
     if (!step(1))
         return d->result();
     if (flags & SaveCompressed) {
@@ -353,17 +463,14 @@ CubeResult CubeModel::save(const QString &path, int flags, const CubeProgress &p
         const QByteArray sum = checksum(payload);
         ds.writeRawData(sum.constData(), int(sum.size()));
     }
+    ds << payloadSize << rows << columns;
     const QByteArray headerSum = checksum(header);
     ds.writeRawData(headerSum.constData(), int(headerSum.size()));
     if (!step(3))
         return d->result();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size()
-        || file.write(body) != body.size() || !file.commit()) {
-        d->fail(CubeErrWrite, QStringLiteral("Não foi possível gravar %1.").arg(path),
-                QStringLiteral("DCube.Save"));
-        return d->result();
-    }
+    QString why;
+    if (!writeWhole(path, header, body, &why))
+        d->fail(CubeErrWrite, why, QStringLiteral("DCube.Save"));
     return d->result();
 }
 
@@ -521,6 +628,9 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
     quint64 ops = 0, mem = 0;
     QByteArray check(kCheckBytes, Qt::Uninitialized);
     QByteArray headerSum(kCheckBytes, Qt::Uninitialized);
+    // Known from version 3 on.
+    qint64 payloadSize = -1;
+    quint32 rows = 0, columns = 0;
     if (encrypted) {
         ds.readRawData(reinterpret_cast<char *>(salt), sizeof salt);
         ds >> ops >> mem;
@@ -528,13 +638,19 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
     }
     if (version >= 2) {
         ds.readRawData(check.data(), kCheckBytes);
+        if (version >= 3) {
+            quint64 size = 0;
+            ds >> size >> rows >> columns;
+            payloadSize = qint64(qMin<quint64>(size, std::numeric_limits<qint64>::max()));
+        }
         const qsizetype summed = ds.device()->pos();
         ds.readRawData(headerSum.data(), kCheckBytes);
         if (ds.status() != QDataStream::Ok || !sodiumReady()
             || checksum(QByteArrayView(all).first(summed)) != headerSum)
             return failed(CubeErrCorrupt, damaged());
     }
-    if (ds.status() != QDataStream::Ok)
+    // Only the rows and columns of the data it holds.
+    if (ds.status() != QDataStream::Ok || (!(flags & FileData) && (rows || columns)))
         return failed(CubeErrCorrupt, damaged());
     const QByteArray rest = all.mid(ds.device()->pos());
     QByteArray payload;
@@ -572,9 +688,12 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
     if (!step(2))
         return cancelled();
     if (flags & FileCompressed) {
-        payload = qUncompress(payload);
-        if (payload.isEmpty())
+        QByteArray unpacked;
+        if (!unpack(payload, unpackLimit(payload.size(), rows, columns), payloadSize, &unpacked))
             return failed(CubeErrCorrupt, damaged());
+        payload = std::move(unpacked);
+    } else if (payloadSize >= 0 && payload.size() != payloadSize) {
+        return failed(CubeErrCorrupt, damaged());
     }
     if (!step(3))
         return cancelled();
@@ -595,6 +714,9 @@ CubeResult CubeModel::load(const QString &path, const CubeProgress &progress)
         bool stopped = false;
         if (!fresh.d->applyData(map.value(QStringLiteral("data")).toMap(), progress, &stopped))
             return stopped ? cancelled() : failed(CubeErrCorrupt, damaged());
+        if (version >= 3
+            && (quint32(fresh.d->rowCount) != rows || quint32(fresh.d->columns.size()) != columns))
+            return failed(CubeErrCorrupt, damaged());
     } else {
         // Layout only: the stored database, else the current connection.
         if (!QFileInfo::exists(fresh.databasePath())) {

@@ -14,10 +14,12 @@ QString letterCacheFolder();
 // by "/kq-730/cartas".
 QString filledLettersFolder();
 // A new file "<title>.fodt" in a folder of its own under
-// filledLettersFolder(); empty text when the folder cannot be made.
+// filledLettersFolder(), held by this copy of the program while the folder
+// lasts; empty text when the folder cannot be made.
 QString newFilledLetterPath(const QString &title);
-// Removes every filled copy left behind (the word processor removes each one
-// once it has read it).
+// Removes every filled copy left behind by a copy of the program that has
+// ended (the word processor removes each one once it has read it); the
+// letters a running copy holds stay.
 void removeFilledLetters();
 
 // Makes the folder and the missing folders above it with mode 0700, and sets
