@@ -35,29 +35,6 @@ void damageChequeTable(const QString &db)
     f.write(QByteArray(pageSize, '\xAB'));
 }
 
-// Changes the year of one entry of a leaf page of the index, as a failing
-// disk might: the page stays well formed, the entry no longer matches its row.
-void damageIndexEntry(const QString &db, const QString &index)
-{
-    const int page = scalar(db,
-                            QStringLiteral("SELECT pageno FROM dbstat WHERE name = ? AND "
-                                           "pagetype = 'leaf' ORDER BY pageno LIMIT 1"),
-                            {index})
-                         .toInt();
-    const int pageSize = scalar(db, QStringLiteral("PRAGMA page_size")).toInt();
-    QVERIFY(page > 0);
-    closeAllDatabases();
-    QFile f(db);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.seek(qint64(page - 1) * pageSize));
-    QByteArray bytes = f.read(pageSize);
-    const qsizetype at = bytes.indexOf("2020-");
-    QVERIFY(at > 0);
-    bytes[at + 3] = '9';
-    QVERIFY(f.seek(qint64(page - 1) * pageSize));
-    f.write(bytes);
-}
-
 // Writes `value` at `offset` of the file's header.
 void writeHeaderByte(const QString &db, int offset, char value)
 {
@@ -239,7 +216,7 @@ void tst_integrity::checkDataFolderSays()
 void tst_integrity::damagedIndexFoundBeforeFirstWrite()
 {
     const QString index = QStringLiteral("ix_devolvidos_emitente_deposito");
-    damageIndexEntry(m_db, index);
+    QVERIFY(kq::test::damageIndexEntry(m_db, index));
     const QByteArray before = kq::test::fileBytes(m_db);
     const FileCheck quick = checkDatabaseFile(m_db);
     QCOMPARE(quick.result, FileCheck::Result::Damaged);
@@ -277,7 +254,7 @@ void tst_integrity::damagedIndexRebuiltAfterACopy()
     const QString emitente = QStringLiteral("SELECT count(*) FROM DEVOLVIDOS WHERE "
                                             "NM_EMITENTE >= '' AND DT_DEPOSITO >= '2020-01-01'");
     const qlonglong rows = scalar(m_db, emitente).toLongLong();
-    damageIndexEntry(m_db, QStringLiteral("ix_devolvidos_emitente_deposito"));
+    QVERIFY(kq::test::damageIndexEntry(m_db, QStringLiteral("ix_devolvidos_emitente_deposito")));
     const QByteArray before = kq::test::fileBytes(m_db);
     const QString copy = rebuildIndexes(m_db);
     QVERIFY2(copy.startsWith(m_db + QStringLiteral(".copia-")), qPrintable(copy));
