@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -203,6 +205,32 @@ private slots:
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.lastText().contains(folders.dataFolder()));
         QVERIFY(dialogs.lastText().contains("protegida contra gravação"));
+    }
+
+    // A data folder on a read-only disk (a read-only bind mount here) is said
+    // as such, and the program starts to read it.
+    void readOnlyDiskIsSaidAtStart()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        kq::data::prepareDataFolder(folders.dataFolder());
+        folders.writeSysIni();
+        kq::data::closeAllDatabases();
+        const QString data = folders.dataFolder();
+        if (QProcess::execute("mount", {"--bind", data, data}) != 0)
+            QSKIP("no bind mount here (needs root)");
+        auto unmount = qScopeGuard([&] {
+            ScreenRegistry::instance().unloadAll();
+            kq::data::closeAllDatabases();
+            QProcess::execute("umount", {data});
+        });
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro,bind", data}), 0);
+        QVERIFY(kq::shell::Main());
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QString("A pasta de dados %1 está num disco somente para leitura: "
+                                     "os dados podem ser consultados, mas nada pode ser "
+                                     "gravado.")
+                                 .arg(data)});
     }
 
     // A start stopped by damaged indexes (the rows sound) offers to rebuild

@@ -130,9 +130,12 @@ bool damageIndexEntry(const QString &dbPath, const QString &index)
     if (page <= 0 || !f.open(QIODevice::ReadWrite) || !f.seek((page - 1) * pageSize))
         return false;
     QByteArray bytes = f.read(pageSize);
-    // The first ISO date "20yy-mm-dd" of the page.
+    // The last ISO date "20yy-mm-dd" of the page: in its last cell, never in
+    // its free space.
     static const QRegularExpression date(QStringLiteral("20\\d\\d-\\d\\d-\\d\\d"));
-    const qsizetype at = date.match(QString::fromLatin1(bytes)).capturedStart();
+    qsizetype at = -1;
+    for (auto it = date.globalMatch(QString::fromLatin1(bytes)); it.hasNext();)
+        at = it.next().capturedStart();
     if (at < 0)
         return false;
     bytes[at + 3] = bytes[at + 3] == '9' ? '8' : '9';
