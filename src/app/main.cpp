@@ -43,18 +43,6 @@ int initData(const QString &dir)
     }
 }
 
-// kq-730 --check-data DIR: checks the databases of a data folder as the
-// program checks them before writing, says what it found and ends (0 when
-// every database is there and sound).
-int checkData(const QString &dir)
-{
-    const kq::data::FolderCheck check = kq::data::checkDataFolder(dir);
-    QTextStream out(stdout);
-    for (const QString &line : check.lines)
-        out << line << '\n';
-    return check.sound ? 0 : 1;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -101,7 +89,8 @@ int main(int argc, char **argv)
     }
     case Action::CheckData: {
         QCoreApplication app(argc, argv);
-        return checkData(line.folder);
+        QTextStream out(stdout);
+        return kq::shell::checkDataCommand(line.folder, out);
     }
     case Action::ImportAccess: {
         QCoreApplication app(argc, argv);

@@ -195,22 +195,23 @@ void datePartFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_int64(ctx, r);
 }
 
-// Files whose check found damage (by size and time of change): opened again
-// unchanged, they are refused at once.
-QHash<QString, QPair<qint64, QDateTime>> &damagedFiles()
+// Files whose check found damage (by size and time of change), and what it
+// found: opened again unchanged, they are refused at once.
+struct KnownDamage
 {
-    static QHash<QString, QPair<qint64, QDateTime>> files;
+    QPair<qint64, QDateTime> signature;
+    FileCheck found;
+};
+
+QHash<QString, KnownDamage> &damagedFiles()
+{
+    static QHash<QString, KnownDamage> files;
     return files;
 }
 
 QPair<qint64, QDateTime> signatureOf(const QFileInfo &fi)
 {
     return {fi.size(), fi.lastModified()};
-}
-
-DataError damaged(const QString &path, const QString &findings)
-{
-    return databaseError(SQLITE_CORRUPT, findings, path, kSource);
 }
 
 // The connection's own settings; nothing here writes the file.
@@ -275,14 +276,25 @@ QSqlDatabase openConnection(const QString &path)
                         kSource);
     const QString file = absolutePath(path);
     const auto known = damagedFiles().constFind(file);
-    if (known != damagedFiles().constEnd() && *known == signatureOf(QFileInfo(file)))
-        throw damaged(path, QStringLiteral("quick_check"));
+    if (known != damagedFiles().constEnd() && known->signature == signatureOf(QFileInfo(file)))
+        throw internal::damageError(known->found, path, kSource);
+    const QString header = internal::headerFault(file);
+    if (!header.isEmpty())
+        throw databaseError(SQLITE_CORRUPT, header, path, kSource);
 
     QSqlDatabase db = QSqlDatabase::contains(name)
                           ? QSqlDatabase::database(name, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(internal::busyTimeout()));
+    // On a read-only disk the file is read as it is, without lock or WAL.
+    int flags = 0;
+    const QByteArray openName = internal::openName(file, &flags);
+    const bool readOnlyDisk = flags & SQLITE_OPEN_READONLY;
+    db.setDatabaseName(readOnlyDisk ? QString::fromUtf8(openName) : file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
+                             .arg(internal::busyTimeout())
+                             .arg(readOnlyDisk ? QStringLiteral(";QSQLITE_OPEN_READONLY;"
+                                                                "QSQLITE_OPEN_URI")
+                                               : QString()));
     auto drop = [&] {
         if (sqlite3 *opened = db.isOpen() ? handleOf(db) : nullptr)
             internal::stopCheck(opened);
@@ -324,10 +336,10 @@ QSqlDatabase openConnection(const QString &path)
     const internal::CheckState state = internal::waitForCheck(h, internal::checkWaitAtOpen());
     internal::deliverNotes();
     if (state == internal::CheckState::Damaged) {
-        const QString findings = internal::checkFindings(h);
+        const FileCheck found = internal::checkResult(h);
         drop();
-        damagedFiles().insert(file, signatureOf(QFileInfo(file)));
-        throw damaged(path, findings);
+        damagedFiles().insert(file, {signatureOf(QFileInfo(file)), found});
+        throw internal::damageError(found, path, kSource);
     }
     tuneConnection(h, path);
     return db;
@@ -443,7 +455,7 @@ DataError failure(sqlite3 *db, int code, const QString &text, const QString &sou
     const char *file = db ? sqlite3_db_filename(db, "main") : nullptr;
     const QString path = file ? QString::fromUtf8(file) : QString();
     if ((code & 0xFF) == SQLITE_AUTH && db && waitForCheck(db, 0) == CheckState::Damaged)
-        return databaseError(SQLITE_CORRUPT, checkFindings(db), path, source);
+        return damageError(checkResult(db), path, source);
     return databaseError(code, text, path, source, otherNumber);
 }
 

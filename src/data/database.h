@@ -23,12 +23,15 @@ namespace kq::data {
 // it before its first statement. Throws DataError DatabaseOpen when the file
 // is missing (a database is never created here: see prepareDataFolder),
 // NotADatabase, naming the file, when it is not SQLite, and Damaged when its
-// check (integrity.h) finds damage before the opening returns; a large file
+// header holds a field SQLite never writes or its check (integrity.h) finds
+// damage before the opening returns; a large file
 // is checked in the background and its writes wait until the check passes
 // (refused with Damaged if it fails). Nothing is written to a file before it
 // has passed; at its first write it gets the WAL journal in a local folder
 // (the rollback journal in a network folder or where WAL is refused, with a
-// note), so a session that only reads leaves the file byte for byte.
+// note), so a session that only reads leaves the file byte for byte. A file
+// on a read-only disk is opened read only and immutable (its WAL, if any,
+// left out); its writes are refused as ReadOnly, saying so.
 // Synchronous FULL, foreign keys off; a file another program is writing is
 // waited for (longer than the program's longest write) before Locked. For the
 // GUI thread only. Reads are tuned for a large portfolio: page cache of up to

@@ -1,5 +1,8 @@
 #include "data/dataerror.h"
 
+#include "data/integrity_p.h"
+
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -13,6 +16,13 @@ NumberedError::NumberedError(int number, const QString &description, const QStri
     : std::runtime_error(description.toStdString())
     , m_info{number, description, source, detail}
 {}
+
+QString readOnlyDiskText(const QString &folder)
+{
+    return QStringLiteral("A pasta de dados %1 está num disco somente para leitura: os dados "
+                          "podem ser consultados, mas nada pode ser gravado.")
+        .arg(folder);
+}
 
 QString fileErrorReason(int errnum, const QString &otherText)
 {
@@ -66,7 +76,13 @@ DataError databaseError(int code, const QString &engineText, const QString &path
     auto error = [&](int number, const QString &text) {
         return DataError(number, text.arg(path), source, detail);
     };
-    switch (code & 0xFF) {
+    // A file on a read-only disk can be read (without its WAL), never written.
+    const int primary = code & 0xFF;
+    if ((primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM)
+        && !path.isEmpty() && internal::onReadOnlyDisk(path))
+        return DataError(ErrorNumber::ReadOnly, readOnlyDiskText(QFileInfo(path).absolutePath()),
+                         source, detail);
+    switch (primary) {
     case SQLITE_FULL:
         return error(ErrorNumber::DiskFull,
                      QStringLiteral("Não há espaço livre no disco para gravar o arquivo \"%1\". "

@@ -74,6 +74,10 @@ constexpr int ServerUnavailable = 3151;
 DataError databaseError(int code, const QString &engineText, const QString &path,
                         const QString &source, int otherNumber = ErrorNumber::SqlFailed);
 
+// What a data folder on a read-only disk (a CD, a read-only mount, a
+// snapshot) allows: reading.
+QString readOnlyDiskText(const QString &folder);
+
 // Why a plain file could not be opened, read or written, in Portuguese, from
 // the system's error number (errno right after the failing call): a full
 // disk, no permission, a read-only disk, a missing file or folder, a disk

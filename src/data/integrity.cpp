@@ -1,15 +1,22 @@
 #include "data/integrity.h"
 
 #include "data/connection_p.h"
+#include "data/database.h"
 #include "data/datafolder.h"
 #include "data/integrity_p.h"
 #include "data/journal_p.h"
 #include "data/schema.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStorageInfo>
+#include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -31,45 +38,241 @@ int stopWhenAsked(void *stop)
     return static_cast<const std::atomic<bool> *>(stop)->load() ? 1 : 0;
 }
 
-// Runs the quick check on a connection of its own; true when sound (or when
-// it could not run to its end: another program held the file, or `stop`).
-bool quickCheck(const QString &path, QString *findings, std::atomic<bool> *stop = nullptr)
+// The rows of a query as text, one a line; the SQLite result code.
+int readLines(sqlite3 *db, const QByteArray &sql, QStringList *lines)
 {
+    sqlite3_stmt *st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW)
+            *lines << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// kq_rowsum(v1, v2, ...): the sum (wrapping) of a hash of each row's values,
+// the same for two sets of rows whatever their order.
+void rowSumStep(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    auto *sum = static_cast<quint64 *>(sqlite3_aggregate_context(ctx, sizeof(quint64)));
+    if (!sum) {
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    size_t h = 0;
+    for (int i = 0; i < argc; ++i) {
+        const int type = sqlite3_value_type(argv[i]);
+        h = qHash(type, h);
+        if (type == SQLITE_INTEGER) {
+            h = qHash(sqlite3_value_int64(argv[i]), h);
+        } else if (type == SQLITE_FLOAT) {
+            h = qHash(sqlite3_value_double(argv[i]), h);
+        } else if (type != SQLITE_NULL) {
+            const void *bytes
+                = type == SQLITE_TEXT ? sqlite3_value_text(argv[i]) : sqlite3_value_blob(argv[i]);
+            h = qHashBits(bytes, size_t(sqlite3_value_bytes(argv[i])), h);
+        }
+    }
+    *sum += h;
+}
+
+void rowSumFinal(sqlite3_context *ctx)
+{
+    const auto *sum = static_cast<quint64 *>(sqlite3_aggregate_context(ctx, 0));
+    sqlite3_result_int64(ctx, sum ? sqlite3_int64(*sum) : 0);
+}
+
+// The condition of a partial index (empty for a whole one), from its CREATE.
+QString partialCondition(const QString &createSql)
+{
+    static const QRegularExpression where(QStringLiteral("\\bWHERE\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const qsizetype at = createSql.indexOf(where);
+    return at < 0 ? QString() : createSql.mid(at + 5).trimmed();
+}
+
+struct IndexShape
+{
+    QString name;
+    QString table;
+    QStringList columns; // quoted, rowid last
+    QString condition;
+};
+
+// The indexes of the file that name only columns (every one of the
+// program's).
+QList<IndexShape> indexShapes(sqlite3 *db)
+{
+    QList<IndexShape> shapes;
+    QStringList rows;
+    readLines(db,
+              "SELECT m.name || char(9) || m.tbl_name || char(9) || coalesce(m.sql, '') "
+              "FROM sqlite_master m WHERE m.type = 'index' ORDER BY m.tbl_name, m.name",
+              &rows);
+    for (const QString &row : std::as_const(rows)) {
+        const QStringList parts = row.split(QLatin1Char('\t'));
+        IndexShape shape{parts.value(0), parts.value(1), {}, partialCondition(parts.value(2))};
+        QStringList columns;
+        readLines(db,
+                  "SELECT coalesce(name, '') FROM pragma_index_info("
+                      + internal::quoteName(shape.name).toUtf8() + ")",
+                  &columns);
+        if (columns.isEmpty() || columns.contains(QString()))
+            continue; // an index on an expression
+        for (const QString &c : std::as_const(columns))
+            shape.columns << internal::quoteName(c);
+        shape.columns << QStringLiteral("rowid");
+        shapes << shape;
+    }
+    return shapes;
+}
+
+// Two numbers of one row (a count and a sum); false when the query failed.
+bool countAndSum(sqlite3 *db, const QString &sql, qint64 *count, qint64 *sum, int *rc)
+{
+    sqlite3_stmt *st = nullptr;
+    *rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
+    if (*rc == SQLITE_OK)
+        *rc = sqlite3_step(st);
+    const bool ok = *rc == SQLITE_ROW;
+    if (ok) {
+        *count = sqlite3_column_int64(st, 0);
+        *sum = sqlite3_column_int64(st, 1);
+        *rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    return ok;
+}
+
+// Every index against its table: the count and the sum of a hash of each
+// entry's values (rowid included) read through the index, and the same of
+// the table's rows. One finding a line per index that differs; the SQLite
+// result code (SQLITE_CORRUPT when an index differs).
+int checkIndexes(sqlite3 *db, QStringList *findings)
+{
+    if (sqlite3_create_function_v2(db, "kq_rowsum", -1, SQLITE_UTF8, nullptr, nullptr, rowSumStep,
+                                   rowSumFinal, nullptr)
+        != SQLITE_OK)
+        return sqlite3_errcode(db);
+    for (const IndexShape &index : indexShapes(db)) {
+        const QString filter
+            = index.condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + index.condition;
+        const QString values = index.columns.join(QLatin1Char(','));
+        const QString table = internal::quoteName(index.table);
+        qint64 indexCount = 0, indexSum = 0, tableCount = 0, tableSum = 0;
+        int rc = SQLITE_OK;
+        if (!countAndSum(db,
+                         QStringLiteral("SELECT count(*), kq_rowsum(%1) FROM %2 INDEXED BY %3%4")
+                             .arg(values, table, internal::quoteName(index.name), filter),
+                         &indexCount, &indexSum, &rc)
+            || !countAndSum(db,
+                            QStringLiteral("SELECT count(*), kq_rowsum(%1) FROM %2 NOT INDEXED%3")
+                                .arg(values, table, filter),
+                            &tableCount, &tableSum, &rc)) {
+            if ((rc & 0xFF) == SQLITE_ERROR)
+                continue; // a table without rowid, or a condition of another form
+            *findings << internal::lastError(db);
+            return rc;
+        }
+        if (indexCount != tableCount || indexSum != tableSum)
+            *findings << QStringLiteral("índice %1 não confere com a tabela %2")
+                             .arg(index.name, index.table);
+    }
+    return findings->isEmpty() ? SQLITE_OK : SQLITE_CORRUPT;
+}
+
+// True when every finding is about an index alone: the rows are sound.
+bool indexFindingsOnly(const QString &findings)
+{
+    static const QRegularExpression index(
+        QStringLiteral("^(row \\d+ missing from index |wrong # of entries in index "
+                       "|non-unique entry in index |índice \\S+ não confere com a tabela )"));
+    const QStringList lines = findings.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return !lines.isEmpty() && std::all_of(lines.begin(), lines.end(), [](const QString &line) {
+        return index.match(line).hasMatch();
+    });
+}
+
+// Checks the file on a connection of its own. A file that could not be
+// checked to its end (another program held it, or `stop`) counts as sound.
+FileCheck runChecks(const QString &path, CheckDepth depth, std::atomic<bool> *stop = nullptr)
+{
+    FileCheck result;
+    const QString header = internal::headerFault(path);
+    if (!header.isEmpty()) {
+        result.result = FileCheck::Result::Damaged;
+        result.code = SQLITE_CORRUPT;
+        result.findings = header;
+        return result;
+    }
     sqlite3 *db = nullptr;
-    const QByteArray native = QFile::encodeName(path);
-    int rc = sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int flags = 0;
+    const QByteArray name = internal::openName(path, &flags);
+    int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
+    QStringList lines;
     if (rc == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_timeout(db, internal::busyTimeout());
         if (stop)
             sqlite3_progress_handler(db, 1000, stopWhenAsked, stop);
         internal::registerExtensions(db);
-        sqlite3_stmt *st = nullptr;
-        rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(100)", -1, &st, nullptr);
-        QStringList lines;
-        while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-            rc = sqlite3_step(st);
-            if (rc == SQLITE_ROW)
-                lines << QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        }
-        sqlite3_finalize(st);
-        if (rc == SQLITE_DONE) {
-            rc = SQLITE_OK;
-            if (lines != QStringList{QStringLiteral("ok")}) {
-                *findings = lines.join(QLatin1Char('\n'));
-                rc = SQLITE_CORRUPT;
-            }
+        rc = readLines(db,
+                       depth == CheckDepth::Full ? "PRAGMA integrity_check(100)"
+                                                 : "PRAGMA quick_check(100)",
+                       &lines);
+        if (rc != SQLITE_OK) {
+            lines = {internal::lastError(db)};
+        } else if (lines != QStringList{QStringLiteral("ok")}) {
+            rc = SQLITE_CORRUPT;
         } else {
-            *findings = internal::lastError(db);
+            lines.clear();
+            if (depth == CheckDepth::BeforeWrite)
+                rc = checkIndexes(db, &lines);
         }
-    } else {
-        *findings = db ? internal::lastError(db) : QString();
+    } else if (db) {
+        lines = {internal::lastError(db)};
     }
     sqlite3_close(db);
     const int primary = rc & 0xFF;
-    return rc == SQLITE_OK || primary == SQLITE_BUSY || primary == SQLITE_LOCKED
-           || primary == SQLITE_INTERRUPT;
+    if (rc == SQLITE_OK || primary == SQLITE_BUSY || primary == SQLITE_LOCKED
+        || primary == SQLITE_INTERRUPT)
+        return result;
+    result.result = FileCheck::Result::Damaged;
+    result.code = rc;
+    result.findings = lines.join(QLatin1Char('\n'));
+    result.indexesOnly = primary == SQLITE_CORRUPT && indexFindingsOnly(result.findings);
+    return result;
+}
+
+std::mutex g_indexMutex;
+QStringList g_damagedIndexes;
+std::function<void()> g_indexReceiver;
+
+// Keeps a file whose indexes alone are damaged for the receiver, and calls
+// it on the thread of the application object.
+void reportDamagedIndexes(const QString &path)
+{
+    {
+        std::lock_guard lock(g_indexMutex);
+        if (g_damagedIndexes.contains(path))
+            return;
+        g_damagedIndexes << path;
+    }
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app,
+            [] {
+                std::function<void()> receiver;
+                {
+                    std::lock_guard lock(g_indexMutex);
+                    receiver = g_indexReceiver;
+                }
+                if (receiver)
+                    receiver();
+            },
+            Qt::QueuedConnection);
 }
 
 // One running or finished check, shared by its connection's authorizer and
@@ -84,7 +287,7 @@ struct Check
     // The file has its journal mode (set at the first write on the
     // connection's own thread).
     bool journalSet = false;
-    QString findings;
+    FileCheck found;
     std::atomic<bool> stop{false};
     std::thread thread;
 };
@@ -169,11 +372,13 @@ int authorize(void *data, int action, const char *a1, const char *a2, const char
 // Runs on a thread of its own; `check` lives until stopCheck has joined it.
 void runCheck(Check *check)
 {
-    QString findings;
-    const bool sound = quickCheck(check->path, &findings, &check->stop);
+    const FileCheck found = runChecks(check->path, CheckDepth::BeforeWrite, &check->stop);
+    const bool sound = found.result == FileCheck::Result::Sound;
+    if (found.indexesOnly)
+        reportDamagedIndexes(check->path);
     {
         std::lock_guard lock(check->mutex);
-        check->findings = findings;
+        check->found = found;
         check->state = sound ? internal::CheckState::Sound : internal::CheckState::Damaged;
         check->sound.store(sound, std::memory_order_release);
     }
@@ -206,7 +411,7 @@ struct StopAtExit
 
 } // namespace
 
-FileCheck checkDatabaseFile(const QString &path)
+FileCheck checkDatabaseFile(const QString &path, CheckDepth depth)
 {
     FileCheck result;
     const QFileInfo fi(path);
@@ -218,16 +423,20 @@ FileCheck checkDatabaseFile(const QString &path)
         result.result = FileCheck::Result::NotADatabase;
         return result;
     }
-    if (!quickCheck(path, &result.findings))
-        result.result = FileCheck::Result::Damaged;
-    return result;
+    return runChecks(path, depth);
+}
+
+QString damageText(const FileCheck &check, const QString &path)
+{
+    return internal::damageError(check, path, QString()).description();
 }
 
 FolderCheck checkDataFolder(const QString &dir)
 {
     FolderCheck folder;
     for (const QString &name : databaseFileNames()) {
-        const FileCheck file = checkDatabaseFile(dataFile(dir, name));
+        const QString path = dataFile(dir, name);
+        const FileCheck file = checkDatabaseFile(path, CheckDepth::Full);
         switch (file.result) {
         case FileCheck::Result::Sound:
             folder.lines << name + QStringLiteral(": íntegro");
@@ -241,8 +450,8 @@ FolderCheck checkDataFolder(const QString &dir)
             break;
         case FileCheck::Result::Damaged:
             folder.lines << name + QStringLiteral(": DANIFICADO");
-            for (const QString &line : file.findings.split(QLatin1Char('\n')))
-                folder.lines << QStringLiteral("    ") + line;
+            folder.lines << QStringLiteral("    ") + damageText(file, path);
+            folder.details << QStringLiteral("%1: %2").arg(path, file.findings);
             break;
         }
         folder.sound = false;
@@ -251,6 +460,59 @@ FolderCheck checkDataFolder(const QString &dir)
                                   : QStringLiteral("Problemas na pasta de dados: %1"))
                         .arg(dir);
     return folder;
+}
+
+QStringList takeFilesWithDamagedIndexes()
+{
+    std::lock_guard lock(g_indexMutex);
+    return std::exchange(g_damagedIndexes, {});
+}
+
+void setDamagedIndexReceiver(std::function<void()> receiver)
+{
+    std::lock_guard lock(g_indexMutex);
+    g_indexReceiver = std::move(receiver);
+}
+
+QString rebuildIndexes(const QString &path)
+{
+    closeDatabase(path);
+    const QString source = QStringLiteral("kq_data");
+    const QString copy = path + QStringLiteral(".copia-")
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    sqlite3 *from = nullptr;
+    sqlite3 *to = nullptr;
+    auto fail = [&](sqlite3 *db) {
+        const DataError e = databaseError(sqlite3_extended_errcode(db), internal::lastError(db),
+                                          db == to ? copy : path, source);
+        sqlite3_close(from);
+        sqlite3_close(to);
+        return e;
+    };
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &from, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_busy_timeout(from, internal::busyTimeout());
+    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &to,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK)
+        throw fail(to);
+    sqlite3_backup *backup = sqlite3_backup_init(to, "main", from, "main");
+    if (!backup)
+        throw fail(to);
+    const int rc = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        throw fail((rc & 0xFF) == SQLITE_FULL || (rc & 0xFF) == SQLITE_READONLY ? to : from);
+    sqlite3_close(to);
+    to = nullptr;
+    sqlite3_extended_result_codes(from, 1);
+    internal::registerExtensions(from);
+    if (sqlite3_exec(from, "REINDEX", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw fail(from);
+    sqlite3_close(from);
+    const FileCheck again = runChecks(path, CheckDepth::BeforeWrite);
+    if (again.result != FileCheck::Result::Sound)
+        throw internal::damageError(again, path, source);
+    return copy;
 }
 
 void setCheckWaitAtOpen(int milliseconds)
@@ -295,13 +557,85 @@ CheckState waitForCheck(sqlite3 *db, int milliseconds)
     return check->state;
 }
 
-QString checkFindings(sqlite3 *db)
+FileCheck checkResult(sqlite3 *db)
 {
     const std::shared_ptr<Check> check = checkOf(db);
     if (!check)
-        return QString();
+        return FileCheck();
     std::lock_guard lock(check->mutex);
-    return check->findings;
+    return check->found;
+}
+
+DataError damageError(const FileCheck &check, const QString &path, const QString &source)
+{
+    if (!check.indexesOnly)
+        return databaseError(check.code ? check.code : SQLITE_CORRUPT, check.findings, path,
+                             source);
+    return DataError(
+        ErrorNumber::Damaged,
+        QStringLiteral("Os índices do arquivo \"%1\" estão danificados: as "
+                       "consultas podem trazer registros errados. Os dados estão "
+                       "íntegros e os índices podem ser reconstruídos.")
+            .arg(path),
+        source, QStringLiteral("SQLite %1: %2 (%3)").arg(SQLITE_CORRUPT).arg(check.findings, path));
+}
+
+QString headerFault(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray h = file.read(100);
+    if (h.size() < 100)
+        return QString(); // SQLite says what is wrong with a short file
+    const auto byte = [&](int at) {
+        return int(static_cast<unsigned char>(h.at(at)));
+    };
+    const int pageSize = byte(16) << 8 | byte(17);
+    const bool sizeOk = pageSize == 1 || (pageSize >= 512 && (pageSize & (pageSize - 1)) == 0);
+    auto fault = [](const char *what, int value, int offset) {
+        return QStringLiteral("cabeçalho do arquivo: %1 %2 (byte %3)")
+            .arg(QString::fromUtf8(what))
+            .arg(value)
+            .arg(offset);
+    };
+    if (!sizeOk)
+        return fault("tamanho de página", pageSize, 16);
+    if (byte(18) < 1 || byte(18) > 2)
+        return fault("versão de gravação", byte(18), 18);
+    if (byte(19) < 1 || byte(19) > 2)
+        return fault("versão de leitura", byte(19), 19);
+    const int usable = (pageSize == 1 ? 65536 : pageSize) - byte(20);
+    if (usable < 480)
+        return fault("espaço reservado por página", byte(20), 20);
+    const int fixed[][2] = {{21, 64}, {22, 32}, {23, 32}};
+    for (const auto &f : fixed) {
+        if (byte(f[0]) != f[1])
+            return fault("campo fixo", byte(f[0]), f[0]);
+    }
+    if (byte(56) == 0 && byte(59) == 0 && byte(58) == 0 && byte(57) == 0)
+        return QString(); // no encoding yet: an empty file
+    const quint32 encoding = quint32(byte(56)) << 24 | quint32(byte(57)) << 16
+                             | quint32(byte(58)) << 8 | quint32(byte(59));
+    if (encoding > 3)
+        return fault("codificação do texto", int(encoding), 56);
+    return QString();
+}
+
+bool onReadOnlyDisk(const QString &path)
+{
+    const QStorageInfo storage(QFileInfo(path).absolutePath());
+    return storage.isValid() && storage.isReadOnly();
+}
+
+QByteArray openName(const QString &path, int *flags)
+{
+    if (!onReadOnlyDisk(path)) {
+        *flags = SQLITE_OPEN_READWRITE;
+        return QFile::encodeName(path);
+    }
+    *flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
 }
 
 void stopCheck(sqlite3 *db)

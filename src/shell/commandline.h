@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTextStream;
+
 namespace kq::shell {
 
 // What the command line asks of the program.
@@ -35,6 +37,12 @@ QString commandLineHelp(const QString &program);
 
 // "kq-730 1.2.3"
 QString versionLine(const QString &program, const QString &version);
+
+// kq-730 --check-data DIR: checks the databases of a data folder in full,
+// prints what it found (in Portuguese) and notes SQLite's own findings in the
+// error log. 0 when every database is there and sound, 1 otherwise; writes
+// nothing to the data.
+int checkDataCommand(const QString &dir, QTextStream &out);
 
 // Exit status of a command line that could not be understood.
 constexpr int kUsageError = 2;

@@ -1,6 +1,8 @@
 #include "shell/startup.h"
 
 #include "data/database.h"
+#include "data/dataerror.h"
+#include "data/integrity.h"
 #include "data/server.h"
 #include "import/folderimport.h"
 #include "platform/dialogs.h"
@@ -12,6 +14,7 @@
 #include "shell/singleinstance.h"
 
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <memory>
 
 namespace kq::shell {
@@ -30,6 +33,8 @@ KqApplication::KqApplication(int &argc, char **argv)
             // A note the error log cannot take is let go.
         }
     });
+    // A file whose indexes alone were found damaged while the program runs.
+    kq::data::setDamagedIndexReceiver([] { offerIndexRebuild(); });
 }
 
 // The last resort: the screens trap their handlers' failures themselves
@@ -97,12 +102,15 @@ bool startFailed(const QString &message)
 void warnIfReadOnly()
 {
     const QString folder = dataFolder();
-    if (dataFolderIsReadOnly(folder))
-        Dialogs::message(QStringLiteral("A pasta de dados %1 está protegida contra gravação: "
-                                        "os dados podem ser consultados, mas nada poderá ser "
-                                        "gravado.")
-                             .arg(folder),
-                         QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
+    if (!dataFolderIsReadOnly(folder))
+        return;
+    const QString text
+        = QStorageInfo(folder).isReadOnly()
+              ? kq::data::readOnlyDiskText(folder)
+              : QStringLiteral("A pasta de dados %1 está protegida contra gravação: os dados "
+                               "podem ser consultados, mas nada poderá ser gravado.")
+                    .arg(folder);
+    Dialogs::message(text, QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Warning);
 }
 
 bool startUp()
@@ -134,6 +142,40 @@ bool startUp()
 
 } // namespace
 
+bool offerIndexRebuild()
+{
+    bool rebuilt = false;
+    for (const QString &path : kq::data::takeFilesWithDamagedIndexes()) {
+        const auto answer = Dialogs::message(
+            QStringLiteral("Os índices do arquivo \"%1\" estão danificados: as consultas podem "
+                           "trazer registros errados. Os dados estão íntegros. Fazer uma cópia "
+                           "de segurança do arquivo e reconstruir os índices agora?")
+                .arg(path),
+            QString(), kq::platform::Buttons::YesNo, kq::platform::Icon::Question,
+            kq::platform::Answer::Yes);
+        if (answer != kq::platform::Answer::Yes)
+            continue;
+        try {
+            const QString copy = kq::data::rebuildIndexes(path);
+            Dialogs::message(QStringLiteral("Os índices do arquivo \"%1\" foram reconstruídos. "
+                                            "A cópia de segurança do arquivo como estava é "
+                                            "\"%2\".")
+                                 .arg(path, copy),
+                             QString(), kq::platform::Buttons::Ok, kq::platform::Icon::Information);
+            rebuilt = true;
+        } catch (const kq::data::DataError &e) {
+            Dialogs::message(e.description(), QString(), kq::platform::Buttons::Ok,
+                             kq::platform::Icon::Critical);
+            try {
+                GravarErro(e.description() + QLatin1Char(' ') + e.detail());
+            } catch (...) {
+                // Said above.
+            }
+        }
+    }
+    return rebuilt;
+}
+
 void installServerPasswordPrompt()
 {
     kq::data::setPasswordPrompt([](const kq::data::ServerSettings &s, bool refused) {
@@ -150,17 +192,22 @@ void installServerPasswordPrompt()
 bool Main()
 {
     // Every step of the start inside one trap: a failure is said, the
-    // screens made so far go away and the program ends.
-    try {
-        return startUp();
-    } catch (const StartupError &e) {
-        ScreenRegistry::instance().unloadAll();
-        return startFailed(e.message());
-    } catch (...) {
-        ScreenRegistry::instance().unloadAll();
-        const kq::platform::ErrorInfo error = kq::platform::currentErrorInfo();
-        return startFailed(QStringLiteral("O programa não pôde ser iniciado: ")
-                           + error.description);
+    // screens made so far go away and the program ends. A start stopped by
+    // damaged indexes starts again once they are rebuilt.
+    for (bool again = true;; again = false) {
+        try {
+            return startUp();
+        } catch (const StartupError &e) {
+            ScreenRegistry::instance().unloadAll();
+            return startFailed(e.message());
+        } catch (...) {
+            ScreenRegistry::instance().unloadAll();
+            const kq::platform::ErrorInfo error = kq::platform::currentErrorInfo();
+            if (again && offerIndexRebuild())
+                continue;
+            return startFailed(QStringLiteral("O programa não pôde ser iniciado: ")
+                               + error.description);
+        }
     }
 }
 

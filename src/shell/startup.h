@@ -18,6 +18,12 @@ public:
 // session; kept in memory only). Main() installs it.
 void installServerPasswordPrompt();
 
+// For each file whose check found damage only in its indexes (the rows are
+// sound), asks whether to rebuild them after a backup copy of the file, and
+// does it; true when one was rebuilt. Called when a check finds such a file,
+// and by a start it stopped.
+bool offerIndexRebuild();
+
 // The start-up sequence. Returns true when the main window was shown and the
 // event loop should run; false when the program ends here.
 bool Main();

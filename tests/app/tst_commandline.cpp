@@ -1,8 +1,10 @@
 #include "import/fixturefiles.h"
 #include "shell/commandline.h"
+#include "support/base_data.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -248,14 +250,44 @@ private slots:
         QVERIFY(again.open(QIODevice::ReadOnly));
         const QByteArray before = again.readAll();
         again.close();
+        const QString log = QFileInfo(KQ_EXECUTABLE).absolutePath() + "/kq-730.log";
+        const qint64 logged = QFileInfo(log).size();
         r = run({"--check-data", data});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.out.contains("MENU.mdb: DANIFICADO")
                      && r.out.contains("help.mdb: não encontrado")
                      && r.out.contains("Problemas na pasta de dados"),
                  qPrintable(r.out));
+        // The damage said in Portuguese; SQLite's own text in the error log.
+        const QStringList lines = r.out.split('\n');
+        const qsizetype at = lines.indexOf("MENU.mdb: DANIFICADO");
+        QCOMPARE(lines.value(at + 1), QString("    O arquivo \"%1/MENU.mdb\" está danificado. "
+                                              "Restaure a última cópia de segurança da pasta "
+                                              "de dados.")
+                                          .arg(data));
+        QFile errors(log);
+        QVERIFY(errors.open(QIODevice::ReadOnly));
+        QVERIFY(errors.seek(logged));
+        const QString added = QString::fromUtf8(errors.readAll());
+        QVERIFY2(added.contains("--check-data: " + data + "/MENU.mdb: "), qPrintable(added));
         QVERIFY(again.open(QIODevice::ReadOnly));
         QCOMPARE(again.readAll(), before);
+    }
+
+    // An index that no longer matches its table is damage, though SQLite's
+    // quick check passes it.
+    void checkDataFindsDamagedIndexes()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath("dados");
+        QCOMPARE(run({"--init-data", data}).status, 0);
+        const QString db = data + "/devolvidos.mdb";
+        kq::test::addCheques(db, 300);
+        QVERIFY(kq::test::damageIndexEntry(db, "ix_devolvidos_emitente_deposito"));
+        const Run r = run({"--check-data", data});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains("devolvidos.mdb: DANIFICADO\n    Os índices do arquivo"),
+                 qPrintable(r.out));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "data/integrity.h"
 #include "platform/buttonbar.h"
 #include "platform/errorinfo.h"
 #include "platform/screen.h"
@@ -9,11 +10,14 @@
 #include "shell/procedures.h"
 #include "shell/singleinstance.h"
 #include "shell/startup.h"
+#include "support/base_data.h"
 #include "support/shell_fixture.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -201,6 +205,84 @@ private slots:
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.lastText().contains(folders.dataFolder()));
         QVERIFY(dialogs.lastText().contains("protegida contra gravação"));
+    }
+
+    // A data folder on a read-only disk (a read-only bind mount here) is said
+    // as such, and the program starts to read it.
+    void readOnlyDiskIsSaidAtStart()
+    {
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        kq::data::prepareDataFolder(folders.dataFolder());
+        folders.writeSysIni();
+        kq::data::closeAllDatabases();
+        const QString data = folders.dataFolder();
+        if (QProcess::execute("mount", {"--bind", data, data}) != 0)
+            QSKIP("no bind mount here (needs root)");
+        auto unmount = qScopeGuard([&] {
+            ScreenRegistry::instance().unloadAll();
+            kq::data::closeAllDatabases();
+            QProcess::execute("umount", {data});
+        });
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro,bind", data}), 0);
+        QVERIFY(kq::shell::Main());
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QString("A pasta de dados %1 está num disco somente para leitura: "
+                                     "os dados podem ser consultados, mas nada pode ser "
+                                     "gravado.")
+                                 .arg(data)});
+    }
+
+    // A start stopped by damaged indexes (the rows sound) offers to rebuild
+    // them after a copy of the file; rebuilt, the start goes on.
+    void damagedIndexesOfferedAtStart_data()
+    {
+        QTest::addColumn<bool>("rebuild");
+        QTest::newRow("rebuilt") << true;
+        QTest::newRow("refused") << false;
+    }
+    void damagedIndexesOfferedAtStart()
+    {
+        QFETCH(bool, rebuild);
+        kq::test::TempFolders folders;
+        kq::test::ScriptedDialogs dialogs;
+        kq::data::prepareDataFolder(folders.dataFolder());
+        folders.writeSysIni();
+        const QString db = folders.dataFile("devolvidos.mdb");
+        kq::test::addCheques(db, 300);
+        QVERIFY(kq::test::damageIndexEntry(db, "ix_devolvidos_deposito"));
+        kq::data::takeFilesWithDamagedIndexes();
+        kq::data::setCheckWaitAtOpen(-1);
+        dialogs.answers.enqueue(rebuild ? kq::platform::Answer::Yes : kq::platform::Answer::No);
+        const bool started = kq::shell::Main();
+        kq::data::setCheckWaitAtOpen(300);
+        QCOMPARE(started, rebuild);
+        QVERIFY(dialogs.messages.size() >= 2);
+        const kq::platform::MessageRecord question = dialogs.messages.first();
+        QCOMPARE(question.buttons, kq::platform::Buttons::YesNo);
+        QCOMPARE(question.text,
+                 QString("Os índices do arquivo \"%1\" estão danificados: as consultas podem "
+                         "trazer registros errados. Os dados estão íntegros. Fazer uma cópia de "
+                         "segurança do arquivo e reconstruir os índices agora?")
+                     .arg(db));
+        const QString said = dialogs.messages.at(1).text;
+        const QStringList copies
+            = QDir(folders.dataFolder()).entryList({"devolvidos.mdb.copia-*"}, QDir::Files);
+        if (rebuild) {
+            QCOMPARE(copies.size(), 1);
+            QCOMPARE(said, QString("Os índices do arquivo \"%1\" foram reconstruídos. A cópia "
+                                   "de segurança do arquivo como estava é \"%2\".")
+                               .arg(db, folders.dataFolder() + "/" + copies.first()));
+            QVERIFY(kq::shell::mainWindow()->isVisible());
+            QCOMPARE(kq::data::checkDatabaseFile(db, kq::data::CheckDepth::Full).result,
+                     kq::data::FileCheck::Result::Sound);
+        } else {
+            QVERIFY(copies.isEmpty());
+            QVERIFY2(said.contains("não pôde ser iniciado") && said.contains("índices"),
+                     qPrintable(said));
+        }
+        ScreenRegistry::instance().unloadAll();
+        kq::data::closeAllDatabases();
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -113,6 +114,32 @@ void dropTrigger(const QString &db, const QString &name, const QString &table)
         kq::data::exec(db, QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table));
     else
         kq::data::exec(db, QStringLiteral("DROP TRIGGER %1").arg(name));
+}
+
+bool damageIndexEntry(const QString &dbPath, const QString &index)
+{
+    using kq::data::scalar;
+    const int page = scalar(dbPath,
+                            QStringLiteral("SELECT pageno FROM dbstat WHERE name = ? AND "
+                                           "pagetype = 'leaf' ORDER BY pageno LIMIT 1"),
+                            {index})
+                         .toInt();
+    const qint64 pageSize = scalar(dbPath, QStringLiteral("PRAGMA page_size")).toLongLong();
+    kq::data::closeAllDatabases();
+    QFile f(dbPath);
+    if (page <= 0 || !f.open(QIODevice::ReadWrite) || !f.seek((page - 1) * pageSize))
+        return false;
+    QByteArray bytes = f.read(pageSize);
+    // The last ISO date "20yy-mm-dd" of the page: in its last cell, never in
+    // its free space.
+    static const QRegularExpression date(QStringLiteral("20\\d\\d-\\d\\d-\\d\\d"));
+    qsizetype at = -1;
+    for (auto it = date.globalMatch(QString::fromLatin1(bytes)); it.hasNext();)
+        at = it.next().capturedStart();
+    if (at < 0)
+        return false;
+    bytes[at + 3] = bytes[at + 3] == '9' ? '8' : '9';
+    return f.seek((page - 1) * pageSize) && f.write(bytes) == pageSize;
 }
 
 } // namespace kq::test

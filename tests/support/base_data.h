@@ -39,6 +39,10 @@ QByteArray fileBytes(const QString &path);
 // Adds `count` returned cheques with keys after the last one, one debtor per
 // 50 cheques, in one transaction (tests and benchmarks of large tables).
 void addCheques(const QString &dbPath, int count);
+// Changes the year of one entry of a leaf page of the index (of dates), as a
+// failing disk might: the page stays well formed, the entry no longer
+// matches its row. Closes every connection first; false when it found none.
+bool damageIndexEntry(const QString &dbPath, const QString &index);
 
 // A trigger that makes a write fail with `message`, on either engine:
 // `event` as "BEFORE INSERT ON parcelas", `when` a condition on NEW or OLD.
