@@ -1,5 +1,6 @@
 #include "data/collation.h"
 #include "data/database.h"
+#include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "data/rowstream.h"
 #include "platform/report/reportdefinition.h"
@@ -13,9 +14,12 @@
 #include "support/base_dialogs.h"
 #include "support/base_recordingprinter.h"
 #include "support/base_screens.h"
+#include "report/failingsource.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QScrollBar>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -212,7 +216,9 @@ private slots:
     void runWithGroupsAndTotals();
     void engineShowsPreviewAndSavesPdf();
     void firstPageBeforeTheLastRecord();
-    void cancelledReadingClosesTheReport();
+    void windowAnswersWhileItReads();
+    void failedReadingIsTold_data();
+    void failedReadingIsTold();
     void cancelledPdfLeavesNoFile();
     void hugeWidthsShareThePage();
     void groupByGroupGivesTheSortedRows_data();
@@ -453,22 +459,108 @@ void tst_report::firstPageBeforeTheLastRecord()
     QCOMPARE(lines, doc->lineCount());
 }
 
-void tst_report::cancelledReadingClosesTheReport()
+void tst_report::windowAnswersWhileItReads()
 {
     BigReport report;
     auto &dialogs = report.dialogs;
     auto &engine = report.engine;
-    dialogs.cancelProgressAt = 1;
-    QVERIFY(!engine.run());
-    QCOMPARE(dialogs.progressLabels, QStringList{"Lendo os registros do relatório..."});
-    QVERIFY(dialogs.messages.isEmpty());
-    QTRY_VERIFY(!engine.preview());
-    // Run again to the end.
-    dialogs.cancelProgressAt = -1;
     QVERIFY(engine.run());
-    QVERIFY(engine.preview()->document().isComplete());
-    QCOMPARE(engine.preview()->document().recordCount(), 3005);
+    ReportPreview *preview = engine.preview();
+    // The window is there at its first page, the rest still to read.
+    QVERIFY(preview->isVisible());
+    QVERIFY(!preview->document().isComplete());
+    QVERIFY(dialogs.progressLabels.isEmpty());
+    auto *read = preview->findChild<QLabel *>("lidos");
+    QVERIFY(read);
+    QVERIFY(read->isVisible());
+    QVERIFY2(read->text().startsWith("Lendo os registros do relatório: "),
+             qPrintable(read->text()));
+    // It answers while it reads: a key scrolls the pages.
+    auto *pages = preview->pageView();
+    preview->activateWindow();
+    pages->setFocus();
+    QTest::keyClick(pages, Qt::Key_PageDown);
+    QVERIFY(pages->verticalScrollBar()->value() > 0);
+    QTRY_VERIFY(preview->document().isComplete());
+    QCOMPARE(preview->document().recordCount(), 3005);
+    QVERIFY(!read->isVisible());
+    QVERIFY(dialogs.progressLabels.isEmpty());
+    QVERIFY(dialogs.messages.isEmpty());
+    // Closed while it reads: the reading ends with the window.
+    QVERIFY(engine.run());
+    QVERIFY(!engine.preview()->document().isComplete());
     engine.preview()->close();
+    QTRY_VERIFY(!engine.preview());
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void tst_report::failedReadingIsTold_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("pdf");
+    QTest::newRow("before the window opens") << 50 << false;
+    QTest::newRow("while the window reads") << 1500 << false;
+    QTest::newRow("while the PDF waits for the rest") << 1500 << true;
+}
+
+// A reading that gives out midway is told with the data layer's text and no
+// report is shown, printed or written short.
+void tst_report::failedReadingIsTold()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, pdf);
+    kq::test::TempDataFolder folder;
+    kq::test::ScriptedDialogs dialogs;
+    fill(folder.devolvidos());
+    addJoinedCheques(folder.devolvidos(), 3000);
+    kq::test::FailingSource source(folder.devolvidos(), "DEVOLVIDOS", rows);
+    ReportDefinition def;
+    def.title = "Cheques";
+    def.select = "CD_DEVOLVIDO, VL_CHEQUE";
+    def.from = "falhos";
+    def.columns = {{"CD_DEVOLVIDO", "Cheque", "", 20, "", "contagem"},
+                   {"VL_CHEQUE", "Valor", "0.00", 12, "", "soma"}};
+    QTemporaryDir dir;
+    const QString rpt = dir.filePath("1_Falhos.rpt");
+    QFile f(rpt);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(def.toJson());
+    f.close();
+    const QString told
+        = QString("Erro de leitura ou gravação no arquivo \"%1\"").arg(folder.devolvidos());
+
+    ReportEngine engine;
+    engine.setDataFiles(0, folder.devolvidos());
+    engine.setReportFileName(rpt);
+    if (rows < 200) {
+        QVERIFY(!engine.run());
+        QVERIFY(!engine.preview());
+    } else {
+        QVERIFY(engine.run());
+        QVERIFY(engine.preview());
+        QVERIFY(dialogs.messages.isEmpty());
+        if (pdf) {
+            const QString file = dir.filePath("rel.pdf");
+            QVERIFY(!engine.preview()->savePdf(file));
+            QVERIFY(!QFile::exists(file));
+        }
+        QTRY_VERIFY(!dialogs.messages.isEmpty());
+        QTRY_VERIFY(!engine.preview());
+    }
+    QCOMPARE(dialogs.messages.size(), 1);
+    QVERIFY2(dialogs.lastText().contains(told), qPrintable(dialogs.lastText()));
+
+    // The document itself: no totals, and every later read fails the same.
+    source.failAfter(rows);
+    QString error;
+    auto doc = ReportDocument::open(def, folder.devolvidos(), "", &error);
+    QVERIFY2(doc, qPrintable(error));
+    QVERIFY_THROWS_EXCEPTION(kq::data::DataError, doc->readAll());
+    QVERIFY(!doc->isComplete());
+    QCOMPARE(doc->recordCount(), rows);
+    QVERIFY_THROWS_EXCEPTION(kq::data::DataError, doc->readMore(1));
+    for (const ReportLine &l : doc->lines())
+        QCOMPARE(l.kind, ReportLine::Detail);
 }
 
 void tst_report::cancelledPdfLeavesNoFile()
@@ -478,6 +570,7 @@ void tst_report::cancelledPdfLeavesNoFile()
     auto &engine = report.engine;
     QVERIFY(engine.run());
     ReportPreview *preview = engine.preview();
+    QTRY_VERIFY(preview->document().isComplete());
     QTemporaryDir out;
     const QString pdf = out.filePath("rel.pdf");
     dialogs.cancelProgressAt = 2;
