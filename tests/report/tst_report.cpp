@@ -489,6 +489,7 @@ void tst_report::windowAnswersWhileItReads()
     QVERIFY(read->isVisible());
     QVERIFY2(read->text().startsWith("Lendo os registros do relatório: "),
              qPrintable(read->text()));
+    kq::test::shot(preview, "relatorio_lendo");
     // It answers while it reads: a key scrolls the pages.
     auto *pages = preview->pageView();
     preview->activateWindow();
