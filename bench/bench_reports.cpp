@@ -202,16 +202,19 @@ int main(int argc, char **argv)
         std::printf("the report did not run: %s\n", qPrintable(engine.lastError()));
         return 1;
     }
-    const double all = clock.nsecsElapsed() / 1e9;
-    app.removeEventFilter(&paint);
+    const double opened = clock.nsecsElapsed() / 1e9;
     kq::platform::ReportPreview *preview = engine.preview();
-    const int pages = preview->pageCount();
-    const long readPeak = peakMb();
-
     if (!shot.isEmpty())
         preview->grab().save(shot);
+    // The window reads the rest while it answers; the user jumps to the last
+    // page as soon as there is one.
+    while (preview->document().isComplete() == false)
+        QCoreApplication::processEvents();
+    const double all = clock.nsecsElapsed() / 1e9;
+    app.removeEventFilter(&paint);
+    const int pages = preview->pageCount();
+    const long readPeak = peakMb();
     // Scrolling to the last page draws that page only.
-    clock.restart();
     preview->pageView()->showPage(pages - 1);
     preview->pageView()->viewport()->repaint();
     const double lastPage = clock.nsecsElapsed() / 1e9;
@@ -245,8 +248,9 @@ int main(int argc, char **argv)
     row("  baseline: the one sorted statement", secs(sortedFirst), "");
     row("  baseline: memory its sort holds", mb(sortAnon), "");
     row("first page on screen", secs(paint.seconds), "target 1 s");
+    row("window open at its first page", secs(opened), "");
     row("every record read, page count known", secs(all), "");
-    row("last page shown after a jump", secs(lastPage), "");
+    row("last page shown after a jump, from the opening", secs(lastPage), "target 2 s");
     row("memory while reading (peak RSS / before)", mb(readPeak) + " / " + mb(before),
         "target 400 MB");
     row("  of it the program's own (anonymous, most / before)",

@@ -195,7 +195,6 @@ public:
         }
         return m_batch.bytes(m_row, column);
     }
-    QString error() const override { return m_error; }
     Origin origin(int column) const override { return m_origins.value(column); }
 
 protected:
@@ -255,7 +254,6 @@ protected:
 
     PgResult m_batch;
     int m_row = -1;
-    QString m_error;
 
 private:
     QStringList m_names;
@@ -300,11 +298,10 @@ public:
         }
         try {
             fetch();
-        } catch (const DataError &e) {
-            m_error = e.description();
+        } catch (const DataError &) {
             m_batch = PgResult();
             release();
-            return false;
+            throw;
         }
         m_row = 0;
         if (m_batch.rows() > 0)

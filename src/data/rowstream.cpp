@@ -60,7 +60,7 @@ public:
         if (m_rc == SQLITE_ROW)
             return true;
         if (m_rc != SQLITE_DONE)
-            m_error = sqliteFailure(m_db, m_rc).description();
+            fail(m_rc);
         // The statement goes as soon as the rows are read: no lock is held.
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
@@ -97,7 +97,6 @@ public:
         for (int i = 0; i < count; ++i)
             out[i] = sqliteCell(columns[i]);
     }
-    QString error() const override { return m_error; }
 
 private:
     Cell sqliteCell(int column) const
@@ -142,7 +141,6 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
     int m_rc = SQLITE_DONE;
     bool m_first = true;
-    QString m_error;
     QStringList m_names;
 };
 

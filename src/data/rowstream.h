@@ -35,7 +35,9 @@ public:
     // The query's field names, in query order (a server's names of the
     // schema's columns spelled as the schema writes them).
     virtual QStringList fieldNames() const = 0;
-    // The next row; false at the end, or after a failure (error()).
+    // The next row; false at the end. Throws DataError when the reading fails
+    // midway (a lost connection, a failure of the file), so that no reader
+    // takes the rows read so far for the whole result.
     virtual bool next() = 0;
 
     // The values of the current row.
@@ -59,9 +61,6 @@ public:
     virtual Cell cell(int column) const;
     // The cells of `count` columns of the current row, into out.
     virtual void cells(const int *columns, int count, Cell *out) const;
-
-    // The failure that ended the reading (empty at a normal end).
-    virtual QString error() const = 0;
 
     // Where a column comes from: the table and the column as the schema
     // writes them (empty for an expression), the type the schema declares

@@ -2,6 +2,7 @@
 // columns of the grid control.
 
 #include "gridtestdb.h"
+#include "report/failingsource.h"
 
 #include "data/database.h"
 #include "platform/format.h"
@@ -97,6 +98,8 @@ private slots:
     void editableCheckColumnWrites();
     void largeSourceReadsInTheBackground();
     void backgroundRowsShownInGrowingSteps();
+    void failedReadingEmptiesTheList_data();
+    void failedReadingEmptiesTheList();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -717,6 +720,50 @@ void tst_gridex::largeSourceReadsInTheBackground()
     g.refresh();
     g.groupBy(7);
     QCOMPARE(g.totalSum(4), 805.74 + 6000 * 1.5);
+}
+
+void tst_gridex::failedReadingEmptiesTheList_data()
+{
+    QTest::addColumn<bool>("inBackground");
+    QTest::newRow("read in the background") << true;
+    QTest::newRow("read at once for a count") << false;
+}
+
+// A reading that gives out after the first rows is told with the data
+// layer's text, and the rows read so far are not shown as the list.
+void tst_gridex::failedReadingEmptiesTheList()
+{
+    QFETCH(bool, inBackground);
+    kq::data::Transaction t(m_db);
+    for (int i = 0; i < 6000; ++i)
+        kq::data::exec(
+            m_db,
+            QStringLiteral("INSERT INTO cheques (cd_devolvido, nm_emitente, vl_cheque) "
+                           "VALUES (?, ?, 1.5)"),
+            {QStringLiteral("X%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("N%1").arg(i)});
+    t.commit();
+    kq::test::ScriptedDialogs dialogs;
+    kq::test::FailingSource source(m_db, QStringLiteral("cheques"), 3000);
+    GridEX g;
+    design(g);
+    g.setDatabaseName(m_db);
+    g.setRecordSource(QStringLiteral("SELECT * FROM falhos"));
+    g.refresh();
+    QVERIFY(g.view()->model()->rowCount() > 0);
+    const QString told = QStringLiteral("Erro de leitura ou gravação no arquivo");
+    if (inBackground) {
+        QTRY_COMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.lastText().contains(told), qPrintable(dialogs.lastText()));
+    } else {
+        try {
+            g.recordCount();
+            QFAIL("the count took the rows read for the list");
+        } catch (const GridError &e) {
+            QVERIFY2(e.description().contains(told), qPrintable(e.description()));
+        }
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+    QCOMPARE(g.recordCount(), 0);
 }
 
 void tst_gridex::backgroundRowsShownInGrowingSteps()

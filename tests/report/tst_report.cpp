@@ -1,7 +1,9 @@
 #include "data/collation.h"
 #include "data/database.h"
+#include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "data/rowstream.h"
+#include "data/shippedfiles.h"
 #include "platform/report/reportdefinition.h"
 #include "platform/report/reportdocument.h"
 #include "platform/report/reportengine.h"
@@ -9,6 +11,7 @@
 #include "platform/report/reportpreview.h"
 #include "platform/report/reportquery.h"
 #include "platform/report/selectionformula.h"
+#include "report/failingsource.h"
 #include "support/base_data.h"
 #include "support/base_dialogs.h"
 #include "support/base_recordingprinter.h"
@@ -16,8 +19,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPainter>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,7 +41,8 @@ ReportDefinition chequeReport()
 {
     ReportDefinition d;
     d.title = "Cheques por loja";
-    d.select = "LOJAS.ds_loja, CLIENTES.nm_cliente, DEVOLVIDOS.DT_DEPOSITO, DEVOLVIDOS.VL_CHEQUE";
+    d.select = "LOJAS.ds_loja, CLIENTES.nm_cliente, DEVOLVIDOS.DT_DEPOSITO, "
+               "DEVOLVIDOS.VL_CHEQUE";
     d.from = "DEVOLVIDOS INNER JOIN LOJAS ON LOJAS.cd_loja = DEVOLVIDOS.CD_LOJA "
              "INNER JOIN CLIENTES ON CLIENTES.CD_CLIENTE = DEVOLVIDOS.CD_CLIENTE";
     d.orderBy = "DEVOLVIDOS.DT_DEPOSITO";
@@ -52,7 +58,8 @@ void fill(const QString &db)
     using kq::data::exec;
     exec(db, "INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES ('00001', 'ANA'), "
              "('00002', 'BIA')");
-    exec(db, "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES ('001', 'LOJA A', '0'), "
+    exec(db, "INSERT INTO lojas (CD_loja, DS_loja, cd_cor) VALUES ('001', 'LOJA "
+             "A', '0'), "
              "('002', 'LOJA B', '0')");
     const QList<QVariantList> rows = {{"0000000001", "00001", "001", QDate(2026, 3, 1), 100.0},
                                       {"0000000002", "00002", "001", QDate(2026, 3, 31), 50.5},
@@ -61,7 +68,8 @@ void fill(const QString &db)
                                       {"0000000005", "00002", "001", QDate(2026, 2, 28), 999.0}};
     for (const QVariantList &r : rows)
         exec(db,
-             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, DT_DEPOSITO, "
+             "INSERT INTO DEVOLVIDOS (CD_DEVOLVIDO, CD_CLIENTE, CD_LOJA, "
+             "DT_DEPOSITO, "
              "VL_CHEQUE, CD_SITUACAO) VALUES (?, ?, ?, ?, ?, '001')",
              r);
 }
@@ -124,7 +132,8 @@ QStringList footersOf(const ReportPageLayout &layout, const ReportDocument &doc,
 void fillTies(const QString &db, int cheques)
 {
     using kq::data::exec;
-    exec(db, "INSERT INTO lojas (CD_loja, DS_loja, nm_fantasia) VALUES ('001', 'Loja A', 'X'), "
+    exec(db, "INSERT INTO lojas (CD_loja, DS_loja, nm_fantasia) VALUES ('001', 'Loja "
+             "A', 'X'), "
              "('002', 'LOJA A', 'Y'), ('003', 'Lója B', 'X'), ('004', NULL, 'Y'), "
              "('005', NULL, 'X'), ('006', 'LOJA Z', 'Y'), ('007', 'Centro', NULL)");
     exec(db, "INSERT INTO CLIENTES (CD_cliente, nm_cliente) VALUES ('00001', 'ANA'), "
@@ -147,7 +156,8 @@ void fillTies(const QString &db, int cheques)
     t.commit();
 }
 
-// The rows of a stream, each value with its type, so that Null, 0 and '' differ.
+// The rows of a stream, each value with its type, so that Null, 0 and ''
+// differ.
 QVector<QStringList> rowsOf(kq::data::RowStream &rows)
 {
     QVector<QStringList> out;
@@ -212,9 +222,13 @@ private slots:
     void runWithGroupsAndTotals();
     void engineShowsPreviewAndSavesPdf();
     void firstPageBeforeTheLastRecord();
-    void cancelledReadingClosesTheReport();
+    void windowAnswersWhileItReads();
+    void failedReadingIsTold_data();
+    void failedReadingIsTold();
     void cancelledPdfLeavesNoFile();
     void hugeWidthsShareThePage();
+    void shippedBandsDoNotOverlap_data();
+    void shippedBandsDoNotOverlap();
     void groupByGroupGivesTheSortedRows_data();
     void groupByGroupGivesTheSortedRows();
 };
@@ -228,19 +242,25 @@ void tst_report::formulas_data()
     QTest::newRow("empty") << "  "
                            << "" << QVariantList();
     QTest::newRow("store and period")
-        << "{devolvidos.cd_loja}= '001' AND {devolvidos.dt_deposito} >=  #2026/03/01# AND "
+        << "{devolvidos.cd_loja}= '001' AND {devolvidos.dt_deposito} >=  "
+           "#2026/03/01# AND "
            "{devolvidos.dt_deposito} <= #2026/03/31#"
-        << "devolvidos.cd_loja = ? AND devolvidos.dt_deposito >= ? AND devolvidos.dt_deposito <= ?"
+        << "devolvidos.cd_loja = ? AND devolvidos.dt_deposito >= ? AND "
+           "devolvidos.dt_deposito <= ?"
         << QVariantList{"001", d1, d2};
     QTest::newRow("agreements, store last, lower-case and")
-        << "{acordos.dt_acordo} >=  #2026/03/01# AND {acordos.dt_acordo} <= #2026/03/31# and "
+        << "{acordos.dt_acordo} >=  #2026/03/01# AND {acordos.dt_acordo} <= "
+           "#2026/03/31# and "
            "{acordos.cd_loja}='001'"
-        << "acordos.dt_acordo >= ? AND acordos.dt_acordo <= ? AND acordos.cd_loja = ?"
+        << "acordos.dt_acordo >= ? AND acordos.dt_acordo <= ? AND "
+           "acordos.cd_loja = ?"
         << QVariantList{d1, d2, "001"};
     QTest::newRow("empty store quotes")
-        << "{parcelas.dt_vencimento} >=  #2026/03/01# AND {parcelas.dt_vencimento} <= #2026/03/31#"
+        << "{parcelas.dt_vencimento} >=  #2026/03/01# AND "
+           "{parcelas.dt_vencimento} <= #2026/03/31#"
            " and {parcelas.cd_loja}=''"
-        << "parcelas.dt_vencimento >= ? AND parcelas.dt_vencimento <= ? AND parcelas.cd_loja = ?"
+        << "parcelas.dt_vencimento >= ? AND parcelas.dt_vencimento <= ? AND "
+           "parcelas.cd_loja = ?"
         << QVariantList{d1, d2, ""};
     QTest::newRow("quote inside text stays one value")
         << "{VANTESCA.cd_CLIENTE}= 'a'' OR ''1''=''1'"
@@ -453,22 +473,109 @@ void tst_report::firstPageBeforeTheLastRecord()
     QCOMPARE(lines, doc->lineCount());
 }
 
-void tst_report::cancelledReadingClosesTheReport()
+void tst_report::windowAnswersWhileItReads()
 {
     BigReport report;
     auto &dialogs = report.dialogs;
     auto &engine = report.engine;
-    dialogs.cancelProgressAt = 1;
-    QVERIFY(!engine.run());
-    QCOMPARE(dialogs.progressLabels, QStringList{"Lendo os registros do relatório..."});
-    QVERIFY(dialogs.messages.isEmpty());
-    QTRY_VERIFY(!engine.preview());
-    // Run again to the end.
-    dialogs.cancelProgressAt = -1;
     QVERIFY(engine.run());
-    QVERIFY(engine.preview()->document().isComplete());
-    QCOMPARE(engine.preview()->document().recordCount(), 3005);
+    ReportPreview *preview = engine.preview();
+    // The window is there at its first page, the rest still to read.
+    QVERIFY(preview->isVisible());
+    QVERIFY(!preview->document().isComplete());
+    QVERIFY(dialogs.progressLabels.isEmpty());
+    auto *read = preview->findChild<QLabel *>("lidos");
+    QVERIFY(read);
+    QVERIFY(read->isVisible());
+    QVERIFY2(read->text().startsWith("Lendo os registros do relatório: "),
+             qPrintable(read->text()));
+    kq::test::shot(preview, "relatorio_lendo");
+    // It answers while it reads: a key scrolls the pages.
+    auto *pages = preview->pageView();
+    preview->activateWindow();
+    pages->setFocus();
+    QTest::keyClick(pages, Qt::Key_PageDown);
+    QVERIFY(pages->verticalScrollBar()->value() > 0);
+    QTRY_VERIFY(preview->document().isComplete());
+    QCOMPARE(preview->document().recordCount(), 3005);
+    QVERIFY(!read->isVisible());
+    QVERIFY(dialogs.progressLabels.isEmpty());
+    QVERIFY(dialogs.messages.isEmpty());
+    // Closed while it reads: the reading ends with the window.
+    QVERIFY(engine.run());
+    QVERIFY(!engine.preview()->document().isComplete());
     engine.preview()->close();
+    QTRY_VERIFY(!engine.preview());
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void tst_report::failedReadingIsTold_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("pdf");
+    QTest::newRow("before the window opens") << 50 << false;
+    QTest::newRow("while the window reads") << 1500 << false;
+    QTest::newRow("while the PDF waits for the rest") << 1500 << true;
+}
+
+// A reading that gives out midway is told with the data layer's text and no
+// report is shown, printed or written short.
+void tst_report::failedReadingIsTold()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, pdf);
+    kq::test::TempDataFolder folder;
+    kq::test::ScriptedDialogs dialogs;
+    fill(folder.devolvidos());
+    addJoinedCheques(folder.devolvidos(), 3000);
+    kq::test::FailingSource source(folder.devolvidos(), "DEVOLVIDOS", rows);
+    ReportDefinition def;
+    def.title = "Cheques";
+    def.select = "CD_DEVOLVIDO, VL_CHEQUE";
+    def.from = "falhos";
+    def.columns = {{"CD_DEVOLVIDO", "Cheque", "", 20, "", "contagem"},
+                   {"VL_CHEQUE", "Valor", "0.00", 12, "", "soma"}};
+    QTemporaryDir dir;
+    const QString rpt = dir.filePath("1_Falhos.rpt");
+    QFile f(rpt);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(def.toJson());
+    f.close();
+    const QString told
+        = QString("Erro de leitura ou gravação no arquivo \"%1\"").arg(folder.devolvidos());
+
+    ReportEngine engine;
+    engine.setDataFiles(0, folder.devolvidos());
+    engine.setReportFileName(rpt);
+    if (rows < 200) {
+        QVERIFY(!engine.run());
+        QVERIFY(!engine.preview());
+    } else {
+        QVERIFY(engine.run());
+        QVERIFY(engine.preview());
+        QVERIFY(dialogs.messages.isEmpty());
+        if (pdf) {
+            const QString file = dir.filePath("rel.pdf");
+            QVERIFY(!engine.preview()->savePdf(file));
+            QVERIFY(!QFile::exists(file));
+        }
+        QTRY_VERIFY(!dialogs.messages.isEmpty());
+        QTRY_VERIFY(!engine.preview());
+    }
+    QCOMPARE(dialogs.messages.size(), 1);
+    QVERIFY2(dialogs.lastText().contains(told), qPrintable(dialogs.lastText()));
+
+    // The document itself: no totals, and every later read fails the same.
+    source.failAfter(rows);
+    QString error;
+    auto doc = ReportDocument::open(def, folder.devolvidos(), "", &error);
+    QVERIFY2(doc, qPrintable(error));
+    QVERIFY_THROWS_EXCEPTION(kq::data::DataError, doc->readAll());
+    QVERIFY(!doc->isComplete());
+    QCOMPARE(doc->recordCount(), rows);
+    QVERIFY_THROWS_EXCEPTION(kq::data::DataError, doc->readMore(1));
+    for (const ReportLine &l : doc->lines())
+        QCOMPARE(l.kind, ReportLine::Detail);
 }
 
 void tst_report::cancelledPdfLeavesNoFile()
@@ -478,6 +585,7 @@ void tst_report::cancelledPdfLeavesNoFile()
     auto &engine = report.engine;
     QVERIFY(engine.run());
     ReportPreview *preview = engine.preview();
+    QTRY_VERIFY(preview->document().isComplete());
     QTemporaryDir out;
     const QString pdf = out.filePath("rel.pdf");
     dialogs.cancelProgressAt = 2;
@@ -590,14 +698,17 @@ void tst_report::groupByGroupGivesTheSortedRows()
                                    "sqlite_autoindex_DEVOLVIDOS_1|1000000 1"};
         for (const QString &stat : stats)
             kq::data::exec(db,
-                           "INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES ('DEVOLVIDOS', ?, ?)",
+                           "INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES "
+                           "('DEVOLVIDOS', ?, ?)",
                            {stat.section('|', 0, 0), stat.section('|', 1)});
-        kq::data::closeAllDatabases(); // statistics are read when the file is opened
+        kq::data::closeAllDatabases(); // statistics are read when the file is
+                                       // opened
     }
     QString error;
     auto def = ReportDefinition::load(folder.file("1_Cheques por Data de Deposito.rpt"), &error);
     QVERIFY2(def, qPrintable(error));
-    // The group first, in the stores' place; sorted then by day and the third field.
+    // The group first, in the stores' place; sorted then by day and the third
+    // field.
     QStringList fields = def->select.split(", ");
     const qsizetype at = fields.indexOf(group);
     fields[0] = group;
@@ -626,6 +737,81 @@ void tst_report::groupByGroupGivesTheSortedRows()
     doc->readAll();
     if (condition.isEmpty())
         QCOMPARE(doc->recordCount(), qint64(sorted.size()));
+}
+
+void tst_report::shippedBandsDoNotOverlap_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    for (const auto &[name, text] : kq::data::shippedFiles())
+        if (name.endsWith(".rpt"))
+            QTest::newRow(qPrintable(name)) << text;
+}
+
+// Every band of each shipped report (headers, details, group totals, grand
+// totals): no two texts of a line overlap. The report reads two rows of short
+// sample values in place of its tables, one group value each.
+void tst_report::shippedBandsDoNotOverlap()
+{
+    QFETCH(QByteArray, file);
+    QString error;
+    std::optional<ReportDefinition> def = ReportDefinition::parse(file, &error);
+    QVERIFY2(def, qPrintable(error));
+    QStringList fields;
+    for (const ReportColumn &c : def->columns)
+        fields << c.field.section('.', -1);
+    for (const ReportGroup &g : def->groups)
+        if (!fields.contains(g.field.section('.', -1), Qt::CaseInsensitive))
+            fields << g.field.section('.', -1);
+    QStringList rows;
+    for (int r = 1; r <= 2; ++r) {
+        QStringList values;
+        for (const QString &f : fields)
+            values << QString("'%1X' AS %2").arg(r).arg(f);
+        rows << "SELECT " + values.join(", ");
+    }
+    def->select = "*";
+    def->from = "(" + rows.join(" UNION ALL ") + ")";
+    def->filter.clear();
+    def->orderBy.clear();
+    for (ReportColumn &c : def->columns)
+        c.format.clear();
+    for (ReportGroup &g : def->groups)
+        g.field = g.field.section('.', -1);
+
+    kq::test::TempDataFolder folder;
+    auto doc = ReportDocument::open(*def, folder.devolvidos(), "", &error);
+    QVERIFY2(doc, qPrintable(error));
+    doc->readAll();
+    QPageLayout a4(QPageSize(QPageSize::A4),
+                   def->landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                   QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+    ReportPageLayout layout(doc->definition(), a4);
+    layout.paginate(*doc);
+    kq::test::RecordingPrinter printer(a4.orientation());
+    QPainter p(&printer);
+    p.scale(printer.resolution() / ReportPageLayout::kUnitsPerInch,
+            printer.resolution() / ReportPageLayout::kUnitsPerInch);
+    layout.drawPage(p, *doc, 0);
+    p.end();
+    QStringList overlaps;
+    const QVector<kq::test::PrintedText> texts = printer.joinedTexts();
+    for (int i = 0; i < texts.size(); ++i)
+        for (int j = i + 1; j < texts.size(); ++j)
+            if (texts[i].box.intersects(texts[j].box))
+                overlaps << texts[i].text + " / " + texts[j].text;
+    QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join("; ")));
+    QVERIFY(doc->lineCount() >= 4);
+    if (const QString shots = kq::test::shotDir(); !shots.isEmpty()) {
+        QImage page((layout.paperSize() / 12).toSize(), QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter draw(&page);
+        draw.scale(1 / 12.0, 1 / 12.0);
+        draw.translate(layout.paintOffset());
+        layout.drawPage(draw, *doc, 0);
+        draw.end();
+        page.save(shots + "/bandas_" + QString(QTest::currentDataTag()).section('.', 0, 0)
+                  + ".png");
+    }
 }
 
 QTEST_MAIN(tst_report)

@@ -300,8 +300,6 @@ CubeSourceRead readRows(kq::data::RowStream &rows, const CubeProgress &progress)
         if (!reading.rowDone(progress))
             return reading.stopped();
     }
-    if (!rows.error().isEmpty())
-        return reading.failed(rows.error(), 0);
     return reading.finish();
 }
 

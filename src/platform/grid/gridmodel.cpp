@@ -4,6 +4,7 @@
 #include "gridex_p.h"
 #include "gridrow.h"
 #include "gridview.h"
+#include "platform/dialogs.h"
 #include "platform/format.h"
 
 #include <QElapsedTimer>
@@ -66,12 +67,6 @@ void GridModel::load(std::unique_ptr<RowReader> reader, const QStringList &field
     }
     store.rows = n;
     store.read = n;
-    if (done && !reader->error().isEmpty()) {
-        throw GridError(
-            GridErrorNumber::RecordSource,
-            QStringLiteral("A origem dos registros da grade falhou: %1").arg(reader->error()),
-            QStringLiteral("GridEX"));
-    }
     beginResetModel();
     m_store = std::move(store);
     m_reader = done ? nullptr : std::move(reader);
@@ -94,10 +89,30 @@ void GridModel::scheduleFetch() const
         m_fetchScheduled = false;
         if (m_reader.get() != expected)
             return;
-        fetchChunk(kChunkMs);
+        try {
+            fetchChunk(kChunkMs);
+        } catch (const GridError &e) {
+            Dialogs::message(e.description(), QString(), Buttons::Ok, Icon::Critical);
+            return;
+        }
         if (m_reader)
             scheduleFetch();
     });
+}
+
+void GridModel::dropRows() const
+{
+    auto *self = const_cast<GridModel *>(this);
+    m_reader.reset();
+    self->beginResetModel();
+    GridStore empty;
+    empty.fields = m_store.fields;
+    empty.data.resize(m_store.fields.size());
+    m_store = std::move(empty);
+    m_recStyle.clear();
+    m_totalSumsRows = -1;
+    self->buildStructure();
+    self->endResetModel();
 }
 
 void GridModel::fetchChunk(int maxMs) const
@@ -107,11 +122,16 @@ void GridModel::fetchChunk(int maxMs) const
         timer.start();
         int n = 0;
         while (true) {
-            const int got = m_reader->read(m_store.data, kReadRows);
+            int got = 0;
+            try {
+                got = m_reader->read(m_store.data, kReadRows);
+            } catch (const GridError &) {
+                // The rows read so far are not the list: none is shown.
+                dropRows();
+                throw;
+            }
             n += got;
             if (got < kReadRows) {
-                if (!m_reader->error().isEmpty())
-                    qWarning("GridEX: reading stopped: %s", qPrintable(m_reader->error()));
                 m_reader.reset();
                 break;
             }
@@ -278,6 +298,10 @@ bool GridModel::hasTotalRow() const
 
 void GridModel::rebuild()
 {
+    // Sorted or grouped rows need them all, read before the reset (a failure
+    // of the reading empties the list).
+    if (m_sortColumn > 0 || !m_groupKeys.isEmpty())
+        fetchAll();
     beginResetModel();
     setColumnSlots();
     buildStructure();

@@ -63,7 +63,9 @@ public:
     // all. Throws GridError when reading fails (nothing is replaced then).
     void load(std::unique_ptr<RowReader> reader, const QStringList &fields,
               const QVector<int> &queryColumns);
-    // Reads every pending row now.
+    // Reads every pending row now. Throws GridError when the reading fails
+    // midway; the list is emptied then (the background reading tells the
+    // failure in a message and empties it the same way).
     void fetchAll() const;
     // Shows the rows read in the background that wait for the next step
     // (the user reached the last row shown).
@@ -145,6 +147,7 @@ signals:
 
 private:
     void fetchChunk(int maxMs) const;
+    void dropRows() const;
     bool lastRowInView() const;
     void scheduleFetch() const;
     void buildStructure();

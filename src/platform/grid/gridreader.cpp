@@ -14,6 +14,18 @@ namespace {
 const QString kSource = QStringLiteral("GridEX");
 constexpr int kBatchRows = 64; // rows stepped before they go to the fields
 
+// A failure of the file or the server is told as the data layer tells it; a
+// fault of the source as the grid's own.
+GridError gridFailure(const kq::data::DataError &e)
+{
+    if (kq::data::isStorageFailure(e.number()))
+        return GridError(e.number(), e.description(), kSource, e.detail());
+    return GridError(
+        GridErrorNumber::RecordSource,
+        QStringLiteral("A origem dos registros da grade falhou: %1").arg(e.description()), kSource,
+        e.detail());
+}
+
 } // namespace
 
 // A value of a batch: a number, or where its bytes are in m_bytes.
@@ -42,14 +54,7 @@ std::unique_ptr<RowReader> RowReader::open(const QString &path, const QString &s
         return std::unique_ptr<RowReader>(
             new RowReader(kq::data::RowStream::open(path, sql, values)));
     } catch (const kq::data::DataError &e) {
-        // A failure of the file or the server is told as the data layer
-        // tells it; a fault of the source as the grid's own.
-        if (kq::data::isStorageFailure(e.number()))
-            throw GridError(e.number(), e.description(), kSource, e.detail());
-        throw GridError(
-            GridErrorNumber::RecordSource,
-            QStringLiteral("A origem dos registros da grade falhou: %1").arg(e.description()),
-            kSource, e.detail());
+        throw gridFailure(e);
     }
 }
 
@@ -66,7 +71,12 @@ int RowReader::read(std::vector<FieldData> &data, int maxRows)
     int total = 0;
     while (total < maxRows) {
         const int want = std::min(kBatchRows, maxRows - total);
-        const int got = stage(want);
+        int got = 0;
+        try {
+            got = stage(want);
+        } catch (const kq::data::DataError &e) {
+            throw gridFailure(e);
+        }
         unstage(data, got);
         total += got;
         if (got < want)
@@ -139,11 +149,6 @@ void RowReader::unstage(std::vector<FieldData> &data, int rows) const
             }
         }
     }
-}
-
-QString RowReader::error() const
-{
-    return m_rows->error();
 }
 
 } // namespace kq::platform

@@ -25,10 +25,9 @@ public:
     // Which query column feeds each slot of the store.
     void setColumns(const QVector<int> &columns) { m_columns = columns; }
     // Appends up to maxRows rows to data and gives how many; fewer only at
-    // the end or on a failure.
+    // the end. Throws GridError when the reading fails midway (the rows
+    // appended so far stay in data).
     int read(std::vector<FieldData> &data, int maxRows);
-    // The failure that ended the reading (empty at a normal end).
-    QString error() const;
 
     // Runs the SQLite text (a translated record source) on the database of
     // `path` with its values bound to its "?" in order; throws GridError when

@@ -141,10 +141,19 @@ bool ReportDocument::readMore(int rows)
 {
     if (m_complete)
         return false;
+    if (m_failure)
+        throw *m_failure;
     QVariantList row;
     for (int n = 0; n < rows; ++n) {
-        if (!m_rows->next()) {
-            m_readError = m_rows->error();
+        bool more = false;
+        try {
+            more = m_rows->next();
+        } catch (const kq::data::DataError &e) {
+            m_failure = e;
+            m_rows.reset();
+            throw;
+        }
+        if (!more) {
             m_rows.reset();
             finish();
             m_complete = true;

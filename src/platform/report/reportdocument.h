@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/dataerror.h"
 #include "platform/report/reportdefinition.h"
 
 #include <QDateTime>
@@ -41,13 +42,13 @@ public:
                                                 const QString &formula, QString *error);
 
     // Reads up to `rows` more records; false once every record is read.
+    // Throws DataError when the reading fails: the document stays incomplete
+    // (no totals) and every later read throws the same failure.
     bool readMore(int rows);
     // Reads until at least `lines` lines exist or every record is read.
     void readLines(int lines);
     void readAll();
     bool isComplete() const { return m_complete; }
-    // A failure that ended the reading early ("" when none).
-    QString readError() const { return m_readError; }
 
     const ReportDefinition &definition() const { return m_def; }
     QString formula() const { return m_formula; }
@@ -79,7 +80,7 @@ private:
     QVector<int> m_formats;  // how each column's cells are written (CellFormat)
     QVector<int> m_totalled; // columns that carry a total
     bool m_complete = false;
-    QString m_readError;
+    std::optional<kq::data::DataError> m_failure;
     qint64 m_records = 0;
 
     // Lines packed in blocks: kind, level, length, then the UTF-8 of the

@@ -1,5 +1,6 @@
 #include "platform/report/reportengine.h"
 
+#include "data/dataerror.h"
 #include "platform/dialogs.h"
 #include "platform/report/reportdocument.h"
 #include "platform/report/reportpreview.h"
@@ -34,20 +35,22 @@ bool ReportEngine::run()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         std::unique_ptr<ReportDocument> doc
             = ReportDocument::open(*def, m_dataFile, m_formula, &m_error);
-        if (doc)
-            doc->readLines(kFirstLines);
+        try {
+            if (doc)
+                doc->readLines(kFirstLines);
+        } catch (const kq::data::DataError &e) {
+            doc.reset();
+            m_error = e.description();
+        }
         QApplication::restoreOverrideCursor();
         if (doc) {
+            // The window reads the rest while it answers.
             auto *window = new ReportPreview(std::move(doc));
             m_preview = window;
             if (m_windowState == 2)
                 window->showMaximized();
             else
                 window->show();
-            if (!window->readRest()) {
-                window->close();
-                return false;
-            }
             return true;
         }
     }

@@ -28,9 +28,8 @@ public:
     void setSelectionFormula(const QString &formula) { m_formula = formula; }
     QString selectionFormula() const { return m_formula; }
 
-    // Shows the report window at its first page, then reads the rest with a
-    // progress window. On failure tells the user why and returns false; a
-    // cancelled reading closes the window and returns false.
+    // Shows the report window at its first page; the window reads the rest
+    // while it answers. On failure tells the user why and returns false.
     bool run();
     // The window of the last run (nullptr once closed).
     ReportPreview *preview() const { return m_preview; }

@@ -85,6 +85,21 @@ void ReportPageLayout::paginate(const ReportDocument &doc)
     }
 }
 
+QRectF ReportPageLayout::captionRoom(const ReportLine &line, double y) const
+{
+    // The first columns in a row that the line leaves empty.
+    const int columns = int(m_def.columns.size());
+    int from = 0;
+    while (from < columns && !line.cells.value(from).isEmpty())
+        ++from;
+    int to = from;
+    while (to < columns && line.cells.value(to).isEmpty())
+        ++to;
+    if (from == to)
+        return QRectF();
+    return QRectF(m_xs[from] + m_pad, y, m_xs[to] - m_xs[from] - 2 * m_pad, m_lineH);
+}
+
 void ReportPageLayout::drawPage(QPainter &p, const ReportDocument &doc, int page) const
 {
     const double width = m_area.width();
@@ -116,8 +131,11 @@ void ReportPageLayout::drawPage(QPainter &p, const ReportDocument &doc, int page
             p.setFont(l.kind == ReportLine::Detail ? m_body : m_bold);
             if (l.kind != ReportLine::Detail) {
                 p.drawLine(QPointF(0, y), QPointF(width, y));
-                p.drawText(QRectF(m_pad, y, width / 2, m_lineH), Qt::AlignLeft | Qt::AlignVCenter,
-                           l.text);
+                const QRectF room = captionRoom(l, y);
+                if (!room.isEmpty())
+                    p.drawText(
+                        room, Qt::AlignLeft | Qt::AlignVCenter,
+                        QFontMetricsF(m_bold).elidedText(l.text, Qt::ElideRight, room.width()));
             }
             for (int c = 0; c < l.cells.size() && c + 1 < m_xs.size(); ++c)
                 if (!l.cells[c].isEmpty())

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPageLayout>
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QVector>
 #include <functional>
@@ -15,6 +16,7 @@ class QPrinter;
 namespace kq::platform {
 
 class ReportDocument;
+struct ReportLine;
 
 // The pages of a report on one paper: title, "Emitido em", column headers on
 // every page, the lines, "Página n de N" and the record count. Measured in
@@ -42,6 +44,10 @@ public:
 
 private:
     Qt::Alignment alignOf(int column) const;
+    // Where a total line writes its caption: over the first columns in a
+    // row that it leaves empty, so that it covers no total (none when every
+    // column has one).
+    QRectF captionRoom(const ReportLine &line, double y) const;
 
     ReportDefinition m_def;
     QSizeF m_paper;

@@ -5,10 +5,15 @@
 #include "platform/progress.h"
 #include "platform/report/reportdocument.h"
 
+#include "data/dataerror.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
@@ -20,6 +25,8 @@ namespace kq::platform {
 
 namespace {
 constexpr int kRowsPerStep = 2000;
+constexpr int kRowsPerLook = 500; // records read between looks at the clock
+constexpr int kSliceMs = 50;
 } // namespace
 
 ReportPageView::ReportPageView(const ReportDocument *doc, ReportPageLayout *layout, QWidget *parent)
@@ -66,10 +73,19 @@ ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *paren
     QAction *close
         = m_toolBar->addAction(QStringLiteral("&Fechar"), this, [this] { this->close(); });
     close->setObjectName(QStringLiteral("fechar"));
+    m_read = new QLabel(m_toolBar);
+    m_read->setObjectName(QStringLiteral("lidos"));
+    m_read->setContentsMargins(12, 0, 0, 0);
+    m_toolBar->addWidget(m_read);
     layout->addWidget(m_toolBar);
     m_view = new ReportPageView(m_doc.get(), m_layout.get(), this);
     m_view->setObjectName(QStringLiteral("paginas"));
     layout->addWidget(m_view, 1);
+    m_reading.setInterval(0);
+    connect(&m_reading, &QTimer::timeout, this, &ReportPreview::readSlice);
+    showRead();
+    if (!m_doc->isComplete())
+        m_reading.start();
 }
 
 ReportPreview::~ReportPreview()
@@ -82,21 +98,60 @@ int ReportPreview::pageCount() const
     return m_layout->pageCount();
 }
 
+void ReportPreview::readSlice()
+{
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        while (m_doc->readMore(kRowsPerLook) && clock.elapsed() < kSliceMs) {
+        }
+    } catch (const kq::data::DataError &e) {
+        readFailed(e.description());
+        return;
+    }
+    showRead();
+}
+
+void ReportPreview::showRead()
+{
+    m_layout->paginate(*m_doc);
+    m_view->pagesChanged();
+    if (m_doc->isComplete()) {
+        m_reading.stop();
+        m_read->hide();
+    } else {
+        m_read->setText(QStringLiteral("Lendo os registros do relatório: %1 lidos.")
+                            .arg(QLocale().toString(m_doc->recordCount())));
+    }
+}
+
+void ReportPreview::readFailed(const QString &why)
+{
+    m_reading.stop();
+    Dialogs::message(why, QString(), Buttons::Ok, Icon::Critical);
+    close();
+}
+
 bool ReportPreview::readRest()
 {
     if (m_doc->isComplete())
         return true;
+    m_reading.stop();
     Progress progress(QStringLiteral("Lendo os registros do relatório..."), 0, this);
-    // The first page shows at once.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    while (m_doc->readMore(kRowsPerStep)) {
-        m_layout->paginate(*m_doc);
-        m_view->pagesChanged();
-        if (!progress.setValue(int(std::min<qint64>(m_doc->recordCount(), INT_MAX))))
-            return false;
+    try {
+        while (m_doc->readMore(kRowsPerStep)) {
+            if (!progress.setValue(int(std::min<qint64>(m_doc->recordCount(), INT_MAX)))) {
+                // The window goes on reading while it answers.
+                showRead();
+                m_reading.start();
+                return false;
+            }
+        }
+    } catch (const kq::data::DataError &e) {
+        readFailed(e.description());
+        return false;
     }
-    m_layout->paginate(*m_doc);
-    m_view->pagesChanged();
+    showRead();
     return true;
 }
 

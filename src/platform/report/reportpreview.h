@@ -3,9 +3,11 @@
 #include "platform/pageview.h"
 #include "platform/report/reportpage.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
+class QLabel;
 class QPrinter;
 class QToolBar;
 
@@ -30,8 +32,9 @@ private:
 };
 
 // The report window: the pages, with "&Imprimir...", "Salvar &PDF..." and
-// "&Fechar". It owns the document and reads the rest of it with a progress
-// window whose cancel closes the report.
+// "&Fechar". It owns the document and reads the rest of it a slice at a time
+// while the window answers, the count read so far on its toolbar. A failure
+// of the reading is told and closes the window: no short report is shown.
 class ReportPreview : public QWidget
 {
     Q_OBJECT
@@ -44,8 +47,8 @@ public:
     ReportPageView *pageView() const { return m_view; }
     QPrinter *printer() const { return m_printer; }
 
-    // Reads every record left, the pages growing on screen; false when the
-    // user cancelled.
+    // Reads every record left now, behind a progress window (printing and
+    // the PDF); false when the user cancelled or the reading failed.
     bool readRest();
 
     // Toolbar actions, callable from code.
@@ -55,11 +58,20 @@ public:
     bool savePdf(const QString &path = QString());
 
 private:
+    // Reads for a twentieth of a second, the window answering in between.
+    void readSlice();
+    // Takes in the lines read: pages, the count read so far.
+    void showRead();
+    // Tells a failure of the reading and closes the window.
+    void readFailed(const QString &why);
+
     std::unique_ptr<ReportDocument> m_doc;
     std::unique_ptr<ReportPageLayout> m_layout;
     QPrinter *m_printer = nullptr;
     ReportPageView *m_view = nullptr;
     QToolBar *m_toolBar = nullptr;
+    QLabel *m_read = nullptr;
+    QTimer m_reading;
 };
 
 } // namespace kq::platform

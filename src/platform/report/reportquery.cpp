@@ -79,12 +79,13 @@ public:
             while (m_rows) {
                 if (m_rows->next())
                     return true;
-                m_error = m_rows->error();
-                if (!m_error.isEmpty() || !openNextGroup())
+                if (!openNextGroup())
                     break;
             }
-        } catch (const kq::data::DataError &e) {
-            m_error = e.description();
+        } catch (...) {
+            m_rows.reset();
+            m_groups.reset();
+            throw;
         }
         m_rows.reset();
         m_groups.reset();
@@ -95,18 +96,14 @@ public:
     qint64 integer(int column) const override { return m_rows->integer(column); }
     double real(int column) const override { return m_rows->real(column); }
     QByteArrayView bytes(int column) const override { return m_rows->bytes(column); }
-    QString error() const override { return m_error; }
 
 private:
-    // Runs the statement of the next group; false after the last one (or on
-    // a failure of the groups' statement, in m_error). Throws DataError.
+    // Runs the statement of the next group; false after the last one.
+    // Throws DataError.
     bool openNextGroup()
     {
-        if (!m_groups || !m_groups->next()) {
-            if (m_groups)
-                m_error = m_groups->error();
+        if (!m_groups || !m_groups->next())
             return false;
-        }
         QVariantList values = m_values;
         if (m_groups->integer(2) > kMostKeys) {
             values << m_groups->value(0);
@@ -125,7 +122,6 @@ private:
     QString m_byValue;
     QVariantList m_values;
     QStringList m_names;
-    QString m_error;
     std::unique_ptr<RowStream> m_groups;
     std::unique_ptr<RowStream> m_rows;
 };
