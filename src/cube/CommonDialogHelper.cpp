@@ -117,7 +117,6 @@ bool CommonDialogHelper::VBGetOpenFileName(QString &FileName, QString &FileTitle
 {
     Q_UNUSED(Owner);
     m_apiReturn = 0;
-    m_extendedError = 0;
     qint32 f = flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE);
     if (FileMustExist)
         f |= OFN_FILEMUSTEXIST;
@@ -145,7 +144,6 @@ bool CommonDialogHelper::VBGetSaveFileName(QString &FileName, QString &FileTitle
 {
     Q_UNUSED(Owner);
     m_apiReturn = 0;
-    m_extendedError = 0;
     qint32 f = (flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | OFN_HIDEREADONLY;
     if (OverWritePrompt)
         f |= OFN_OVERWRITEPROMPT;
@@ -317,7 +315,6 @@ bool CommonDialogHelper::VBChooseFont(QFont &CurFont, qint32 &PrinterDC, qint32 
 {
     Q_UNUSED(Owner);
     m_apiReturn = 0;
-    m_extendedError = 0;
     qint32 f = flags;
     if (PrinterDC == -1)
         PrinterDC = 0; // there are no device contexts to take
@@ -360,7 +357,6 @@ bool CommonDialogHelper::VBPrintDlg(qint32 &hdc, qint32 &PrintRange, bool Disabl
     Q_UNUSED(Owner);
     Q_UNUSED(flags);
     m_apiReturn = 0;
-    m_extendedError = 0;
     // The print dialog has no switches for page numbers, selection, print to
     // file or warnings: the range, pages and collation go in on the printer.
     Q_UNUSED(DisablePageNumbers);
@@ -428,7 +424,6 @@ bool CommonDialogHelper::VBPageSetupDlg(qint32 Owner, bool DisableMargins, bool 
     Q_UNUSED(DisablePaper);
     Q_UNUSED(DisablePrinter);
     m_apiReturn = 0;
-    m_extendedError = 0;
     // Margins travel in the dialog's units: hundredths of a millimetre or
     // thousandths of an inch.
     const double perUnit = Units != 0 ? 100.0 : 1000.0;

@@ -25,8 +25,6 @@ public:
 
     // Result of the last dialog: 1 confirmed, 0 cancelled.
     qint32 APIReturn() const { return m_apiReturn; }
-    // The dialog layer reports no failures of its own: always 0.
-    qint32 ExtendedError() const { return m_extendedError; }
 
     // Filter: "Description|pattern|..." (a ":" separates as well). On success
     // Filter becomes the chosen pair, description and pattern separated by a
@@ -111,7 +109,6 @@ private:
     qint32 m_customColors[16] = {};
     bool m_customColorsFilled = false;
     qint32 m_apiReturn = 0;
-    qint32 m_extendedError = 0;
     std::unique_ptr<QPrinter> m_printer;
 };
 

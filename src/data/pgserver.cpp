@@ -187,11 +187,6 @@ QString serverConnectionName(const ServerSettings &settings)
     return kPrefix + serverKey(settings);
 }
 
-bool isServerConnection(const QString &name)
-{
-    return connections().contains(name);
-}
-
 ServerSettings serverOfConnection(const QString &name)
 {
     return connections().value(name);

@@ -47,7 +47,6 @@ QString serverConnectionName(const ServerSettings &settings);
 QSqlDatabase openServer(const ServerSettings &settings, const QString &name, bool reopen = true);
 // The settings of an open server connection (by its name).
 ServerSettings serverOfConnection(const QString &name);
-bool isServerConnection(const QString &name);
 void closeServer(const QString &name);
 
 pg_conn *pgHandle(const QSqlDatabase &db);

@@ -88,12 +88,6 @@ void Screen::setGradient(bool on, int r, int g, int b, bool invertido, float pas
     update();
 }
 
-void Screen::setTwipsGeometry(int left, int top, int width, int height)
-{
-    setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                twipsToPixels(height));
-}
-
 void Screen::setTwipsSize(int width, int height)
 {
     resize(twipsToPixels(width), twipsToPixels(height));

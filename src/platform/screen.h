@@ -42,7 +42,6 @@ public:
     void setPlacement(Placement placement) { m_placement = placement; }
     Placement placement() const { return m_placement; }
 
-    void setTwipsGeometry(int left, int top, int width, int height);
     void setTwipsSize(int width, int height);
 
     // Result read by ScreenRegistry::showModal.

@@ -22,11 +22,6 @@ bool ScreenRegistry::isRegistered(const QString &name) const
     return m_factories.contains(name.toLower());
 }
 
-QStringList ScreenRegistry::registeredNames() const
-{
-    return m_factories.keys();
-}
-
 QWidget *ScreenRegistry::find(const QString &name) const
 {
     const auto it = m_loaded.constFind(name.toLower());

@@ -20,7 +20,6 @@ public:
 
     void registerScreen(const QString &name, Factory factory);
     bool isRegistered(const QString &name) const;
-    QStringList registeredNames() const;
 
     // The loaded instance, or nullptr.
     QWidget *find(const QString &name) const;

@@ -288,12 +288,14 @@ private slots:
         QCOMPARE(form.MSChart->geometry(), QRect(0, 8, 785, 456));
         const int before = form.MSChart->chartType();
         form.show();
+        // Until an option is clicked the chart keeps the type it was designed with.
+        QCOMPARE(before, int(kq::platform::VtChChartType2dBar));
+        QCOMPARE(form.MSChart->chartType(), before);
         QTest::mouseClick(form.opcao3, Qt::LeftButton);
         QCOMPARE(form.MSChart->chartType(), 14);
         QTest::mouseClick(form.opcao1, Qt::LeftButton);
         QCOMPARE(form.MSChart->chartType(), 0);
         QVERIFY(!form.opcao3->isChecked());
-        Q_UNUSED(before);
     }
 
     void chartTypes_data()

@@ -227,13 +227,6 @@ CubeFields *CubeModel::pageFields()
     return d->collections[OrientPage + 1].get();
 }
 
-CubeFields *CubeModel::fieldsOf(int orientation)
-{
-    if (orientation < OrientHidden || orientation > OrientPage)
-        return fields();
-    return d->collections[orientation + 1].get();
-}
-
 CubeField *CubeModel::addField(const QString &source, const QString &caption, int orientation)
 {
     auto *f = new CubeField(this);

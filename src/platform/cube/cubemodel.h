@@ -117,7 +117,6 @@ public:
     CubeFields *columnFields();
     CubeFields *dataFields();
     CubeFields *pageFields();
-    CubeFields *fieldsOf(int orientation);
     CubeField *addField(const QString &source, const QString &caption, int orientation);
     void removeField(CubeField *field);
     void removeAllFields();
