@@ -5,7 +5,7 @@
 // then, after a number of rows, a disk error.
 
 #include "data/database.h"
-#include "platform/sqlitehandle.h"
+#include "data/sqlitehandle.h"
 
 #include <QString>
 #include <sqlite3.h>
@@ -35,7 +35,7 @@ struct FailingSource
                                 nullptr);
     }
     void failAfter(int rows) { rowsLeft = rows; }
-    sqlite3 *handle() const { return kq::platform::sqliteHandle(kq::data::database(path)); }
+    sqlite3 *handle() const { return kq::data::sqliteHandle(kq::data::database(path)); }
 
     static void step(sqlite3_context *context, int, sqlite3_value **)
     {

@@ -5,7 +5,7 @@
 #include "data/database.h"
 #include "data/dataerror.h"
 #include "data/rowstream.h"
-#include "platform/sqlitehandle.h"
+#include "data/sqlitehandle.h"
 
 #include <cstring>
 #include <sqlite3.h>
@@ -310,7 +310,7 @@ CubeSourceRead readCubeSource(const QString &path, const QString &sql, const Cub
     try {
         if (kq::data::dialectOf(path) == kq::data::Dialect::Postgres)
             return readRows(*kq::data::RowStream::open(path, sql), progress);
-        sqlite3 *h = sqliteHandle(kq::data::database(path));
+        sqlite3 *h = kq::data::sqliteHandle(kq::data::database(path));
         CubeSourceRead read = readSqlite(h, sql, progress);
         // A failure of the file itself is told as the data layer tells it.
         if (!read.ok && !read.cancelled && kq::data::isFileFailure(read.code))

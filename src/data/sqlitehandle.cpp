@@ -1,9 +1,9 @@
-#include "platform/sqlitehandle.h"
+#include "data/sqlitehandle.h"
 
 #include <QSqlDriver>
 #include <QVariant>
 
-namespace kq::platform {
+namespace kq::data {
 
 sqlite3 *sqliteHandle(const QSqlDatabase &db)
 {
@@ -15,4 +15,4 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(v.constData());
 }
 
-} // namespace kq::platform
+} // namespace kq::data
