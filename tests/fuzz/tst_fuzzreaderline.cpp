@@ -84,12 +84,20 @@ QString tst_fuzzreaderline::check(const QByteArray &input)
     const qint64 logBefore = errorLogSize();
     const qsizetype messagesBefore = m_fx->dialogs.messages.size();
 
+    const auto shown = [this] {
+        return QStringList{box("CD_BANCO")->text(), box("CD_AGENCIA")->text(),
+                           box("CD_CONTA")->text(), box("NR_CHEQUE")->text()};
+    };
+    const QStringList shownBefore = shown();
     box("ds_leitora")->setText(QString::fromUtf8(input));
     const ReaderLine cut = kq::collection::cutReaderLine(box("ds_leitora")->text());
+    // A blank line is no reading: the boxes keep what they held.
+    const QStringList wanted = box("ds_leitora")->text().trimmed().isEmpty()
+                                   ? shownBefore
+                                   : QStringList{cut.banco, cut.agencia, cut.conta, cut.cheque};
     m_screen->ds_leitora_LostFocus();
-    const QStringList parts = {box("CD_BANCO")->text(), box("CD_AGENCIA")->text(),
-                               box("CD_CONTA")->text(), box("NR_CHEQUE")->text()};
-    if (parts != QStringList{cut.banco, cut.agencia, cut.conta, cut.cheque})
+    const QStringList parts = shown();
+    if (parts != wanted)
         return QStringLiteral("the boxes do not hold the line's parts: ") + parts.join(u'|');
     if (errorLogSize() != logBefore || m_fx->dialogs.messages.size() != messagesBefore)
         return QStringLiteral("the look-up said: ") + m_fx->dialogs.lastText();
