@@ -501,6 +501,8 @@ void tst_report::windowAnswersWhileItReads()
     QVERIFY(!read->isVisible());
     QVERIFY(dialogs.progressLabels.isEmpty());
     QVERIFY(dialogs.messages.isEmpty());
+    preview->close();
+    QTRY_VERIFY(!engine.preview());
     // Closed while it reads: the reading ends with the window.
     QVERIFY(engine.run());
     QVERIFY(!engine.preview()->document().isComplete());
