@@ -94,8 +94,6 @@ class tst_reports : public QObject
 
 private slots:
     void initTestCase();
-    void formulas_data();
-    void formulas();
     void chequeReports();
     void contactReports();
     void financialReports();
@@ -107,50 +105,6 @@ void tst_reports::initTestCase()
 {
     kq::test::registerAllScreens();
     registerLetterScreens();
-}
-
-void tst_reports::formulas_data()
-{
-    QTest::addColumn<QString>("formula");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("frelatorios Empresa")
-        << formulaChequesLoja("001", d1, d2)
-        << "{devolvidos.cd_loja}= '001' AND {devolvidos.dt_deposito} >=  #2026/03/01# AND "
-           "{devolvidos.dt_deposito} <= #2026/03/31#";
-    QTest::newRow("frelatorios Todos") << formulaChequesTodos(d1, d2)
-                                       << "{devolvidos.dt_deposito} >=  #2026/03/01# AND "
-                                          "{devolvidos.dt_deposito} <= #2026/03/31#";
-    QTest::newRow("frelatoriosvantesca")
-        << formulaVantesca(d1, d2)
-        << "{VANTESCA.dt_VANTESCA} >=  #2026/03/01# AND {VANTESCA.dt_VANTESCA} <= #2026/03/31#";
-    QTest::newRow("frelatorioscliente")
-        << formulaVantescaCliente("00007", d1, d2)
-        << "{VANTESCA.cd_CLIENTE}= '00007' AND {VANTESCA.dt_VANTESCA} >=  #2026/03/01# AND "
-           "{VANTESCA.dt_VANTESCA} <= #2026/03/31#";
-    QTest::newRow("Acordos por cliente (the example)")
-        << formulaAcordosLoja(d1, d2, "001")
-        << "{acordos.dt_acordo} >=  #2026/03/01# AND {acordos.dt_acordo} <= #2026/03/31# and "
-           "{acordos.cd_loja}='001'";
-    QTest::newRow("Acordos geral")
-        << formulaAcordosGeral(d1, d2)
-        << "{acordos.dt_acordo} >=  #2026/03/01# AND {acordos.dt_acordo} <= #2026/03/31#";
-    QTest::newRow("Parcelamento, no store chosen")
-        << formulaParcelasLoja(d1, d2, "")
-        << "{parcelas.dt_vencimento} >=  #2026/03/01# AND {parcelas.dt_vencimento} <= "
-           "#2026/03/31# and {parcelas.cd_loja}=''";
-    QTest::newRow("Parcelamento geral")
-        << formulaParcelasGeral(d1, d2)
-        << "{parcelas.dt_vencimento} >=  #2026/03/01# AND {parcelas.dt_vencimento} <= "
-           "#2026/03/31#";
-    QTest::newRow("apostrophe in a code stays inside its text")
-        << kq::platform::formulaText("0'1") << "'0''1'";
-}
-
-void tst_reports::formulas()
-{
-    QFETCH(QString, formula);
-    QFETCH(QString, expected);
-    QCOMPARE(formula, expected);
 }
 
 void tst_reports::chequeReports()
