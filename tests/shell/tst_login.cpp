@@ -63,43 +63,6 @@ class tst_login : public QObject
 {
     Q_OBJECT
 private slots:
-    void passwords_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("match");
-        QTest::newRow("same") << "Senha1"
-                              << "Senha1" << true;
-        QTest::newRow("case of a letter") << "Senha1"
-                                          << "senha1" << false;
-        QTest::newRow("trailing blank") << "Senha1"
-                                        << "Senha1 " << false;
-        QTest::newRow("leading blank") << " a"
-                                       << "a" << false;
-        QTest::newRow("empty") << ""
-                               << "" << true;
-        QTest::newRow("accents") << "çãé"
-                                 << "çãé" << true;
-    }
-    void passwords()
-    {
-        QFETCH(QString, stored);
-        QFETCH(QString, typed);
-        QFETCH(bool, match);
-        const QString hash = kq::shell::hashPassword(stored);
-        QVERIFY(hash != stored);
-        QVERIFY(kq::shell::isPasswordHash(hash));
-        QCOMPARE(kq::shell::verifyPassword(typed, hash), match);
-        // Salted: the same password never gives the same text twice.
-        QVERIFY(kq::shell::hashPassword(stored) != hash);
-    }
-
-    void plainTextNeverMatches()
-    {
-        QVERIFY(!kq::shell::verifyPassword("abc", "abc"));
-        QVERIFY(!kq::shell::verifyPassword("", ""));
-    }
-
     void loadsTheUsers()
     {
         Login l({{"001", "BIA", "b"}, {"002", "ANA", "a"}});

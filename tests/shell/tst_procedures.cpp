@@ -19,40 +19,6 @@ class tst_procedures : public QObject
 {
     Q_OBJECT
 private slots:
-    void logFileNames_data()
-    {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QDate>("day");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("user") << "001" << QDate(2026, 3, 5) << "VAN001050326.log";
-        QTest::newRow("no user") << "" << QDate(2026, 12, 31) << "VAN311226.log";
-        QTest::newRow("year 2000") << "012" << QDate(2000, 1, 9) << "VAN012090100.log";
-    }
-    void logFileNames()
-    {
-        QFETCH(QString, code);
-        QFETCH(QDate, day);
-        QFETCH(QString, name);
-        QCOMPARE(activityLogFileName(code, day), name);
-    }
-
-    void logLines()
-    {
-        const QDateTime when(QDate(2026, 3, 5), QTime(9, 7, 3));
-        QCOMPARE(activityLogEntry(when, "ANA", "LOGIN", "OK"),
-                 QString("Data: 05/03/2026 Hora: 09:07.03-ANA-LOGIN-OK\r\n") + QString(113, '-')
-                     + "\r\n");
-        QCOMPARE(activityLogEntry(when, "", "A", "B"),
-                 QString("Data: 05/03/2026 Hora: 09:07.03--A-B\r\n") + QString(113, '-') + "\r\n");
-        const QString report = errorReportText(
-            "flojas", {3021, "Sem registro corrente", "Data1", {}}, "Tabela de Empresas");
-        QCOMPARE(report, QString("Erro No.3021 - Sem registro corrente\r\nFormulário: flojas\r\n"
-                                 "Objeto: Data1\r\nProcedure: Tabela de Empresas\r\n"
-                                 "Anote as informações acima e contacte o suporte."));
-        QCOMPARE(errorLogEntry(when, "R"), QString("Data: 05/03/2026 Hora: 09:07.03\r\nR\r\n \r\n")
-                                               + QString(103, '-') + "\r\n");
-    }
-
     void gravarLogAppendsPerUserAndDay()
     {
         kq::test::ShellFixture fx("ANA", "002");
