@@ -27,6 +27,7 @@ namespace {
 constexpr int kRowsPerStep = 2000;
 constexpr int kRowsPerLook = 500; // records read between looks at the clock
 constexpr int kSliceMs = 50;
+constexpr int kShowMs = 250;
 } // namespace
 
 ReportPageView::ReportPageView(const ReportDocument *doc, ReportPageLayout *layout, QWidget *parent)
@@ -109,11 +110,15 @@ void ReportPreview::readSlice()
         readFailed(e.description());
         return;
     }
-    showRead();
+    // Laying the new pages out and repainting costs about as much as a slice:
+    // the pages read are shown a few times a second, and at the end.
+    if (m_doc->isComplete() || !m_sinceShown.isValid() || m_sinceShown.elapsed() >= kShowMs)
+        showRead();
 }
 
 void ReportPreview::showRead()
 {
+    m_sinceShown.start();
     m_layout->paginate(*m_doc);
     m_view->pagesChanged();
     if (m_doc->isComplete()) {

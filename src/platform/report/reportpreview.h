@@ -3,6 +3,7 @@
 #include "platform/pageview.h"
 #include "platform/report/reportpage.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -72,6 +73,8 @@ private:
     QToolBar *m_toolBar = nullptr;
     QLabel *m_read = nullptr;
     QTimer m_reading;
+    // Since the pages read were last shown.
+    QElapsedTimer m_sinceShown;
 };
 
 } // namespace kq::platform
