@@ -23,6 +23,47 @@ private slots:
         QTest::addColumn<QString>("cheque");
         QTest::addColumn<QString>("conta");
         const QString full = QStringLiteral("<23712345<0180001235>700012345678:");
+        QTest::newRow("full") << full << "237"
+                              << "1234"
+                              << "000123"
+                              << "1234567";
+        QTest::newRow("20 chars") << full.left(20) << "237"
+                                  << "1234"
+                                  << "000123"
+                                  << "";
+        QTest::newRow("28 chars") << full.left(28) << "237"
+                                  << "1234"
+                                  << "000123"
+                                  << "123";
+        QTest::newRow("13 chars") << full.left(13) << "237"
+                                  << "1234"
+                                  << ""
+                                  << "";
+        QTest::newRow("one char") << "<"
+                                  << ""
+                                  << ""
+                                  << ""
+                                  << "";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << ""
+                               << ""
+                               << "";
+        // A character outside the BMP (two UTF-16 units) counts once and is
+        // never cut in two: half of one would be saved as another character.
+        const QString wide = QString::fromUtf8("\xF0\x9F\x98\x80");
+        QTest::newRow("wide first") << wide + full.mid(1) << "237"
+                                    << "1234"
+                                    << "000123"
+                                    << "1234567";
+        QTest::newRow("wide in the bank")
+            << full.left(2) + wide + full.mid(3) << QString(u'2' + wide) << "1234"
+            << "000123"
+            << "1234567";
+        QTest::newRow("wide at the bank's limit") << full.left(3) + wide + full.mid(4) << "23"
+                                                  << "1234"
+                                                  << "000123"
+                                                  << "1234567";
         QTest::newRow("longer line") << full + "999999"
                                      << "237"
                                      << "1234"
@@ -59,6 +100,8 @@ private slots:
         QCOMPARE(r.agencia, agencia);
         QCOMPARE(r.cheque, cheque);
         QCOMPARE(r.conta, conta);
+        if (line.size() >= 32 && banco == QLatin1String("237"))
+            QCOMPARE(accountKey(r.banco, r.agencia, r.conta), QStringLiteral("23712341234567"));
     }
 
     void accountKeys_data()

@@ -1,6 +1,5 @@
 // Cheque entry rules: the reader line, the checks before a write, and the
 // writes and look-ups of DEVOLVIDOS.
-#include "collection/chequereader.h"
 #include "collection/chequerules.h"
 #include "data/database.h"
 #include "data/dataerror.h"
@@ -85,73 +84,6 @@ private slots:
         m_folders = nullptr;
     }
 
-    void readerLine_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("banco");
-        QTest::addColumn<QString>("agencia");
-        QTest::addColumn<QString>("cheque");
-        QTest::addColumn<QString>("conta");
-        const QString full = QStringLiteral("<23712345<0180001235>700012345678:");
-        QTest::newRow("full") << full << "237"
-                              << "1234"
-                              << "000123"
-                              << "1234567";
-        QTest::newRow("20 chars") << full.left(20) << "237"
-                                  << "1234"
-                                  << "000123"
-                                  << "";
-        QTest::newRow("28 chars") << full.left(28) << "237"
-                                  << "1234"
-                                  << "000123"
-                                  << "123";
-        QTest::newRow("13 chars") << full.left(13) << "237"
-                                  << "1234"
-                                  << ""
-                                  << "";
-        QTest::newRow("one char") << "<"
-                                  << ""
-                                  << ""
-                                  << ""
-                                  << "";
-        QTest::newRow("empty") << ""
-                               << ""
-                               << ""
-                               << ""
-                               << "";
-        // A character outside the BMP (two UTF-16 units) counts once and is
-        // never cut in two: half of one would be saved as another character.
-        const QString wide = QString::fromUtf8("\xF0\x9F\x98\x80");
-        QTest::newRow("wide first") << wide + full.mid(1) << "237"
-                                    << "1234"
-                                    << "000123"
-                                    << "1234567";
-        QTest::newRow("wide in the bank")
-            << full.left(2) + wide + full.mid(3) << QString(u'2' + wide) << "1234"
-            << "000123"
-            << "1234567";
-        QTest::newRow("wide at the bank's limit") << full.left(3) + wide + full.mid(4) << "23"
-                                                  << "1234"
-                                                  << "000123"
-                                                  << "1234567";
-    }
-    void readerLine()
-    {
-        QFETCH(QString, line);
-        QFETCH(QString, banco);
-        QFETCH(QString, agencia);
-        QFETCH(QString, cheque);
-        QFETCH(QString, conta);
-        const ReaderLine r = cutReaderLine(line);
-        QCOMPARE(r.banco, banco);
-        QCOMPARE(r.agencia, agencia);
-        QCOMPARE(r.cheque, cheque);
-        QCOMPARE(r.conta, conta);
-        if (line.size() >= 32 && banco == QLatin1String("237"))
-            QCOMPARE(accountKey(r.banco, r.agencia, r.conta), QStringLiteral("23712341234567"));
-    }
-
-    // Refusals come in order, and a refused cheque writes nothing.
     void refusals_data()
     {
         QTest::addColumn<QString>("fieldName");
