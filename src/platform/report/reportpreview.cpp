@@ -77,7 +77,9 @@ ReportPreview::ReportPreview(std::unique_ptr<ReportDocument> doc, QWidget *paren
     m_read = new QLabel(m_toolBar);
     m_read->setObjectName(QStringLiteral("lidos"));
     m_read->setContentsMargins(12, 0, 0, 0);
-    m_toolBar->addWidget(m_read);
+    // A toolbar shows its widgets through their actions; a widget hidden
+    // alone comes back at the next relayout.
+    m_readAction = m_toolBar->addWidget(m_read);
     layout->addWidget(m_toolBar);
     m_view = new ReportPageView(m_doc.get(), m_layout.get(), this);
     m_view->setObjectName(QStringLiteral("paginas"));
@@ -123,6 +125,7 @@ void ReportPreview::showRead()
     m_view->pagesChanged();
     if (m_doc->isComplete()) {
         m_reading.stop();
+        m_readAction->setVisible(false);
         m_read->hide();
     } else {
         m_read->setText(QStringLiteral("Lendo os registros do relatório: %1 lidos.")

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <memory>
 
+class QAction;
 class QLabel;
 class QPrinter;
 class QToolBar;
@@ -72,6 +73,7 @@ private:
     ReportPageView *m_view = nullptr;
     QToolBar *m_toolBar = nullptr;
     QLabel *m_read = nullptr;
+    QAction *m_readAction = nullptr;
     QTimer m_reading;
     // Since the pages read were last shown.
     QElapsedTimer m_sinceShown;
