@@ -1,4 +1,4 @@
-#include "import/fixturefiles.h"
+#include "support/fixturefiles.h"
 #include "shell/commandline.h"
 #include "support/base_data.h"
 

@@ -1,6 +1,6 @@
 #include "cube/DynamiCubeExports.h"
 #include "cube/DynamiCubeNorthwind.h"
-#include "cube_grid_lookup.h"
+#include "support/cube_grid_lookup.h"
 #include "orders_cube.h"
 #include "platform/chart/mschart.h"
 #include "platform/cube/dcube.h"

@@ -1,5 +1,5 @@
 #include "cube/DynamiCubeInteraction.h"
-#include "cube_grid_lookup.h"
+#include "support/cube_grid_lookup.h"
 #include "orders_cube.h"
 #include "platform/cube/cubeview.h"
 #include "platform/cube/dcube.h"

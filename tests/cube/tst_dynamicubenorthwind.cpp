@@ -1,5 +1,5 @@
 #include "cube/DynamiCubeNorthwind.h"
-#include "cube_grid_lookup.h"
+#include "support/cube_grid_lookup.h"
 #include "platform/cube/dcube.h"
 #include "platform/paths.h"
 #include "support/shell_nwind_fixture.h"

@@ -5,7 +5,7 @@
 #include "cube/RankForm.h"
 #include "cube/frmMSChart.h"
 #include "platform/chart/mschart.h"
-#include "cubescreen_test.h"
+#include "support/cubescreen_test.h"
 #include "data/database.h"
 #include "platform/statusbar.h"
 #include "support/base_screens.h"

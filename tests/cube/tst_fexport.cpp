@@ -1,7 +1,7 @@
 // The cube export screen: the files in the program folder, the formats, the
 // opening of the file, its data-field list, and a file that cannot be written.
 #include "cube/fexport.h"
-#include "cubescreen_test.h"
+#include "support/cubescreen_test.h"
 
 #include <QCheckBox>
 #include <QDir>

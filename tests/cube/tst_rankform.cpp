@@ -2,7 +2,7 @@
 // data-field list, the options that write a field's sort settings, the
 // re-sort on a change of label order, and the selected field.
 #include "cube/RankForm.h"
-#include "cubescreen_test.h"
+#include "support/cubescreen_test.h"
 
 #include <QComboBox>
 #include <QLabel>

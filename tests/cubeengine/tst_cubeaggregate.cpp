@@ -2,7 +2,7 @@
 // out plainly from the source rows, over a table of pivots; and the order
 // of text members.
 
-#include "cubefixture.h"
+#include "support/cubefixture.h"
 
 #include "data/collation.h"
 #include "data/database.h"

@@ -1,6 +1,6 @@
 // The cube's calculation with no widgets about: expressions of calculated
 // fields, and the model reading, evaluating and summing a small cheque table.
-#include "cubefixture.h"
+#include "support/cubefixture.h"
 
 #include "data/database.h"
 #include "platform/cube/cubeexpr.h"

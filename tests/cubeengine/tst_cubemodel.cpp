@@ -1,4 +1,4 @@
-#include "cubefixture.h"
+#include "support/cubefixture.h"
 
 #include "data/database.h"
 #include "platform/cube/cubemodel.h"

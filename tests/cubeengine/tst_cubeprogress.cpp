@@ -2,7 +2,7 @@
 // reports its progress, and a cancel loses nothing: the cube keeps what it
 // held and no file is left behind.
 
-#include "cubefixture.h"
+#include "support/cubefixture.h"
 
 #include "data/database.h"
 #include "platform/cube/cubeview.h"

@@ -2,7 +2,7 @@
 // library's write, fsync, fdatasync, rename, renameat2 and linkat, so it hears
 // of every call the save makes (its own and Qt's) and can make a write fail as
 // a full disk does.
-#include "cubefixture.h"
+#include "support/cubefixture.h"
 
 #include "data/database.h"
 #include "platform/cube/cubemodel.h"

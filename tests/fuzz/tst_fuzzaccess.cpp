@@ -5,7 +5,7 @@
 // (make-jet-mutants.py) that once led the library into an endless loop or
 // an endless growth of memory.
 #include "fuzz/fuzzengine.h"
-#include "import/fixturefiles.h"
+#include "support/fixturefiles.h"
 #include "import/importerror.h"
 #include "import/jetfile.h"
 #include "import/jet/boundedreader.h"

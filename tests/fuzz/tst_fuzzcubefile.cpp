@@ -3,7 +3,7 @@
 // compressed, with a password), so they follow the file format as it is. A
 // refused file gives an error number and text and leaves the cube as it
 // was; a file taken gives a cube that shows, saves and reads back the same.
-#include "cubeengine/cubefixture.h"
+#include "support/cubefixture.h"
 #include "data/database.h"
 #include "fuzz/fuzzengine.h"
 #include "platform/cube/cubemodel.h"

@@ -3,7 +3,7 @@
 // was; a file taken gives a grid whose own layout reads back the same.
 #include "data/database.h"
 #include "fuzz/fuzzengine.h"
-#include "grid/gridtestdb.h"
+#include "support/gridtestdb.h"
 #include "platform/grid/gridex.h"
 
 #include <QFile>

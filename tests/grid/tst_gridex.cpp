@@ -1,7 +1,7 @@
 // Binding, current row, row formats, grouping, preview row, drop-down and
 // columns of the grid control.
 
-#include "gridtestdb.h"
+#include "support/gridtestdb.h"
 #include "report/failingsource.h"
 
 #include "data/database.h"

@@ -1,7 +1,7 @@
 // Printing, print preview and layout files of the grid control, and a look
 // at a grouped, coloured grid in a real window.
 
-#include "gridtestdb.h"
+#include "support/gridtestdb.h"
 
 #include "data/database.h"
 #include "platform/format.h"

@@ -2,11 +2,11 @@
 #include "data/datafolder.h"
 #include "data/integrity.h"
 #include "data/schema.h"
-#include "import/fixturefiles.h"
+#include "support/fixturefiles.h"
 #include "import/folderimport.h"
 #include "import/importerror.h"
 #include "import/jet/jetreader.h"
-#include "import/memorysource.h"
+#include "support/memorysource.h"
 #include "platform/progress.h"
 #include "support/base_dialogs.h"
 

@@ -2,7 +2,7 @@
 #include "data/datafolder.h"
 #include "import/importerror.h"
 #include "import/mapping.h"
-#include "import/memorysource.h"
+#include "support/memorysource.h"
 #include "platform/progress.h"
 #include "platform/regional.h"
 #include "support/base_data.h"

@@ -2,7 +2,7 @@
 #include "import/jet/jetreader.h"
 #include "import/jetdate.h"
 #include "import/jetfile.h"
-#include "import/fixturefiles.h"
+#include "support/fixturefiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

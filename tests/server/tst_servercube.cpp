@@ -1,8 +1,8 @@
 // The sales cube with the business data on the server: the screen reads its
 // record source there and shows the figures SQLite gives for the same
 // portfolio.
-#include "cube/cube_grid_lookup.h"
-#include "cube/cubescreen_test.h"
+#include "support/cube_grid_lookup.h"
+#include "support/cubescreen_test.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "platform/cube/cubefield.h"

@@ -1,7 +1,7 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "import/mapping.h"
-#include "import/memorysource.h"
+#include "support/memorysource.h"
 #include "shell/accessimport.h"
 #include "shell/passwords.h"
 

@@ -1,7 +1,7 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "platform/paths.h"
-#include "import/fixturefiles.h"
+#include "support/fixturefiles.h"
 #include "shell/accessimport.h"
 #include "shell/finstalacao.h"
 #include "shell/fsair.h"
