@@ -9,19 +9,19 @@
 #include "benchagreement.h"
 #include "benchcompare.h"
 #include "benchsupport.h"
-#include "collection/agreementstore.h"
+#include "collection/rules/agreementstore.h"
 #include "collection/facordo.h"
 #include "collection/fbaixar.h"
 #include "collection/screens.h"
-#include "collection/writeoff.h"
+#include "collection/rules/writeoff.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
-#include "shell/correction.h"
+#include "shell/rules/correction.h"
 
 #include <QApplication>
 #include <QLabel>

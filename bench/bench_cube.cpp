@@ -28,8 +28,8 @@
 #include "data/jetsql.h"
 #include "data/rowstream.h"
 #include "data/server.h"
-#include "platform/cube/cubeview.h"
-#include "platform/cube/dcube.h"
+#include "cube/engine/cubeview.h"
+#include "cube/engine/dcube.h"
 
 #include <QApplication>
 #include <QDir>

@@ -11,7 +11,7 @@
 // timed beside it.
 
 #include "benchmemory.h"
-#include "platform/cube/cubemodel.h"
+#include "cube/model/cubemodel.h"
 
 #include <QCborValue>
 #include <QCoreApplication>

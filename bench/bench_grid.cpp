@@ -11,7 +11,7 @@
 #include "benchsupport.h"
 #include "data/database.h"
 #include "platform/grid/gridex.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 
 #include <QApplication>
 #include <QTreeView>

@@ -13,7 +13,7 @@
 #include "data/database.h"
 #include "platform/grid/gexpreview.h"
 #include "platform/grid/gridex.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,9 +10,9 @@
 #include "data/datafolder.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
-#include "queries/agreementcancel.h"
+#include "queries/rules/agreementcancel.h"
 #include "queries/querypattern.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "queries/screens.h"
 
 #include <QApplication>

@@ -18,7 +18,7 @@
 #include "platform/report/reportengine.h"
 #include "platform/report/reportpage.h"
 #include "platform/report/reportpreview.h"
-#include "platform/report/reportquery.h"
+#include "core/reportquery.h"
 #include "data/rowstream.h"
 
 #include <QApplication>

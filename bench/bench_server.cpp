@@ -16,12 +16,12 @@
 #include "benchgrid.h"
 #include "benchserver.h"
 #include "benchsupport.h"
-#include "collection/agreementstore.h"
+#include "collection/rules/agreementstore.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/server.h"
 #include "platform/grid/gridex.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "shell/monetaryupdate.h"
 
 #include <QApplication>

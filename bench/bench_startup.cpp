@@ -11,7 +11,7 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/integrity.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
 #include "shell/screens.h"

@@ -4,7 +4,7 @@
 // makeDebtorPortfolio (debtor "00001" at store "001"), and its undoing
 // between rounds.
 
-#include "collection/agreementstore.h"
+#include "collection/rules/agreementstore.h"
 #include "data/database.h"
 
 #include <QDate>

@@ -5,9 +5,9 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 #include "shell/fprincipal.h"
 #include "shell/screens.h"
 

@@ -7,7 +7,7 @@
 #include "platform/letters/privatefolders.h"
 #include "queries/screens.h"
 #include "registers/screens.h"
-#include "platform/regional.h"
+#include "core/regional.h"
 #include "shell/accessimport.h"
 #include "shell/commandline.h"
 #include "shell/screens.h"

@@ -1,16 +1,16 @@
 #include "collection/facordo.h"
 
-#include "collection/agreementstore.h"
+#include "collection/rules/agreementstore.h"
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
 #include "platform/form.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "collection/agreement.h"
+#include "collection/rules/agreement.h"
 #include "platform/screen.h"
-#include "shell/correction.h"
+#include "shell/rules/correction.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,6 +1,6 @@
 #include "collection/fagenda.h"
 
-#include "collection/agenda.h"
+#include "collection/rules/agenda.h"
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
@@ -8,8 +8,8 @@
 #include "platform/form.h"
 #include "platform/grid/gridex.h"
 #include "platform/textlimit.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

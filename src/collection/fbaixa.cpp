@@ -1,15 +1,15 @@
 #include "collection/fbaixa.h"
 
 #include "collection/fbaixar.h"
-#include "collection/writeoff.h"
+#include "collection/rules/writeoff.h"
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

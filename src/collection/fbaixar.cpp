@@ -1,12 +1,12 @@
 #include "collection/fbaixar.h"
 
-#include "collection/writeoff.h"
+#include "collection/rules/writeoff.h"
 #include "data/datafolder.h"
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

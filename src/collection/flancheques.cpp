@@ -1,19 +1,19 @@
 #include "collection/flancheques.h"
 
-#include "collection/chequereader.h"
-#include "collection/chequerules.h"
+#include "collection/rules/chequereader.h"
+#include "collection/rules/chequerules.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
 #include "platform/form.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
 #include "registers/storecolors.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>

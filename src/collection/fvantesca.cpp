@@ -1,18 +1,18 @@
 #include "collection/fvantesca.h"
 
-#include "collection/followup.h"
-#include "collection/simulation.h"
+#include "collection/rules/followup.h"
+#include "collection/rules/simulation.h"
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
 #include "platform/form.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
 #include "platform/textlimit.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>

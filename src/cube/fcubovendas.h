@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cube/DataMarkerCollection.h"
+#include "cube/datamarkercollection.h"
 #include "platform/screen.h"
 
 #include <QUrl>

@@ -1,11 +1,11 @@
 #include "cube/fexport.h"
 
-#include "cube/cubefilerules.h"
+#include "cube/rules/cubefilerules.h"
 #include "cube/fcubovendas.h"
-#include "platform/cube/dcube.h"
+#include "cube/engine/dcube.h"
 #include "platform/dialogs.h"
 #include "platform/screenregistry.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "cube/screens.h"
 
-#include "cube/PasswordForm.h"
-#include "cube/RankForm.h"
-#include "cube/SaveForm.h"
+#include "cube/passwordform.h"
+#include "cube/rankform.h"
+#include "cube/saveform.h"
 #include "cube/fcubovendas.h"
 #include "cube/fexport.h"
 #include "platform/screenregistry.h"

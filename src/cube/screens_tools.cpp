@@ -1,7 +1,7 @@
 #include "cube/screens.h"
 
-#include "cube/DataMarkersEditorForm.h"
-#include "cube/frmMSChart.h"
+#include "cube/datamarkerseditorform.h"
+#include "cube/frmmschart.h"
 #include "platform/screenregistry.h"
 
 namespace kq::cube {

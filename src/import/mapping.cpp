@@ -4,7 +4,7 @@
 #include "data/datafolder.h"
 #include "import/importerror.h"
 #include "import/jetdate.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/progress.h"
 
 #include <QFile>

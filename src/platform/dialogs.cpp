@@ -1,6 +1,6 @@
 #include "platform/dialogs.h"
 
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/placement.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "platform/progress.h"
 
 #include "platform/dialogs.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 
 #include <QApplication>
 #include <QProgressDialog>

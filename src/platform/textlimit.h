@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/textcut.h"
+#include "core/textcut.h"
 
 class QLineEdit;
 class QPlainTextEdit;

@@ -1,7 +1,7 @@
 #include "platform/trappedconnect.h"
 
 #include "platform/dialogs.h"
-#include "platform/errorinfo.h"
+#include "core/errorinfo.h"
 
 namespace kq::platform {
 

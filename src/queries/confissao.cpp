@@ -6,7 +6,7 @@
 #include "data/recordset.h"
 #include "platform/dialogs.h"
 #include "queries/letters.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 
 #include <QSqlQuery>
 

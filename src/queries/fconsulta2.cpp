@@ -2,7 +2,7 @@
 
 #include "platform/grid/gridex.h"
 #include "queries/querycolumns.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 
 namespace kq::queries {
 

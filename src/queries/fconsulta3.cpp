@@ -2,11 +2,11 @@
 
 #include "platform/dialogs.h"
 #include "platform/grid/gridex.h"
-#include "queries/agreementcancel.h"
+#include "queries/rules/agreementcancel.h"
 #include "queries/confissao.h"
 #include "queries/querycolumns.h"
-#include "queries/queryfilters.h"
-#include "shell/procedures.h"
+#include "queries/rules/queryfilters.h"
+#include "shell/services/procedures.h"
 
 #include <QPushButton>
 

@@ -2,9 +2,9 @@
 
 #include "platform/grid/gridex.h"
 #include "queries/querycolumns.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "registers/storecolors.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 
 namespace kq::queries {
 

@@ -3,7 +3,7 @@
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 
 #include <QBoxLayout>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 
 #include <QBoxLayout>
 #include <QPushButton>

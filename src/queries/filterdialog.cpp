@@ -5,8 +5,8 @@
 #include "platform/dtpicker.h"
 #include "platform/screenregistry.h"
 #include "queries/querypattern.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QDate>
 #include <QFrame>

@@ -8,7 +8,7 @@
 #include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/letters.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

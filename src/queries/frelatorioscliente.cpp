@@ -3,7 +3,7 @@
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
 #include "queries/filelistbox.h"
-#include "queries/reportformulas.h"
+#include "queries/rules/reportformulas.h"
 #include "queries/reportlauncher.h"
 
 #include <QGridLayout>

@@ -4,7 +4,7 @@
 #include "platform/dtpicker.h"
 #include "platform/form.h"
 #include "queries/filelistbox.h"
-#include "queries/reportformulas.h"
+#include "queries/rules/reportformulas.h"
 #include "queries/reportlauncher.h"
 
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 
 #include "platform/dtpicker.h"
 #include "queries/filelistbox.h"
-#include "queries/reportformulas.h"
+#include "queries/rules/reportformulas.h"
 #include "queries/reportlauncher.h"
 
 #include <QGridLayout>

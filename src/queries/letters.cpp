@@ -2,7 +2,7 @@
 
 #include "data/recordset.h"
 #include "platform/dialogs.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/letters/wordprocessor.h"
 
 #include <QLocale>

@@ -2,13 +2,13 @@
 
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
 #include "queries/frmpreview.h"
 #include "queries/frmshowfields.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QCheckBox>
 #include <QDateTime>

@@ -5,7 +5,7 @@
 #include "platform/dtpicker.h"
 #include "platform/report/reportengine.h"
 #include "queries/filelistbox.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 
 #include <QDate>
 #include <QGridLayout>

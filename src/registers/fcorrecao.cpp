@@ -1,7 +1,7 @@
 #include "registers/fcorrecao.h"
 
 #include "platform/dialogs.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 

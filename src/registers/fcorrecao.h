@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/registerscreen.h"
+#include "shell/services/registerscreen.h"
 
 class QCheckBox;
 

@@ -5,8 +5,8 @@
 #include "platform/grid/gridex.h"
 #include "registers/contacthistory.h"
 #include "registers/estados.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QComboBox>
 #include <QFocusEvent>

@@ -1,6 +1,6 @@
 #include "registers/fsituacao.h"
 
-#include "platform/errorinfo.h"
+#include "core/errorinfo.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -6,10 +6,10 @@
 #include "import/jet/jetreader.h"
 #include "import/jetfile.h"
 #include "platform/dialogs.h"
-#include "platform/errorinfo.h"
+#include "core/errorinfo.h"
 #include "platform/progress.h"
-#include "shell/passwords.h"
-#include "shell/procedures.h"
+#include "shell/rules/passwords.h"
+#include "shell/services/procedures.h"
 
 #include <QFileInfo>
 #include <QTextStream>

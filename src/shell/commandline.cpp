@@ -1,7 +1,7 @@
 #include "shell/commandline.h"
 
 #include "data/integrity.h"
-#include "shell/procedurelog.h"
+#include "shell/rules/procedurelog.h"
 
 #include <QTextStream>
 

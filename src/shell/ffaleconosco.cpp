@@ -1,6 +1,6 @@
 #include "shell/ffaleconosco.h"
 
-#include "platform/paths.h"
+#include "core/paths.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -3,7 +3,7 @@
 #include "data/datafolder.h"
 #include "platform/buttonbar.h"
 #include "platform/dialogs.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,12 +2,12 @@
 
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
-#include "platform/errorinfo.h"
+#include "core/errorinfo.h"
 #include "platform/form.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "shell/accessimport.h"
 #include "shell/fsair.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 
 #include <QBuffer>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "shell/fmostralog.h"
 
 #include "platform/dialogs.h"
-#include "platform/paths.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "core/paths.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QDir>
 #include <QFile>

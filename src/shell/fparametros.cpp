@@ -4,8 +4,8 @@
 #include "platform/dialogs.h"
 #include "platform/maskedbox.h"
 #include "platform/textlimit.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

@@ -6,14 +6,14 @@
 #include "data/schema.h"
 #include "platform/buttonbar.h"
 #include "platform/gradient.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/placement.h"
 #include "platform/screenregistry.h"
 #include "platform/statusbar.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 #include "shell/monetaryupdate.h"
-#include "shell/procedures.h"
-#include "shell/session.h"
+#include "shell/services/procedures.h"
+#include "shell/rules/session.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/screen.h"
-#include "shell/sysini.h"
+#include "shell/services/sysini.h"
 
 class QLabel;
 class QPushButton;

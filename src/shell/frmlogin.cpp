@@ -3,12 +3,12 @@
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 #include "shell/fusuarios.h"
-#include "shell/passwords.h"
-#include "shell/procedures.h"
+#include "shell/rules/passwords.h"
+#include "shell/services/procedures.h"
 
 #include <QApplication>
 #include <QGridLayout>

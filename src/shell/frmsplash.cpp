@@ -1,7 +1,7 @@
 #include "shell/frmsplash.h"
 
-#include "platform/paths.h"
-#include "shell/procedures.h"
+#include "core/paths.h"
+#include "shell/services/procedures.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "shell/fsair.h"
 
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

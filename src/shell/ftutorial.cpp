@@ -3,8 +3,8 @@
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
 #include "platform/grid/gridex.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
 
 #include <QAudioOutput>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "shell/fusuarios.h"
 
 #include "platform/grid/gridex.h"
-#include "shell/passwords.h"
+#include "shell/rules/passwords.h"
 
 #include <QLineEdit>
 

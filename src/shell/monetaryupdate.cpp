@@ -5,8 +5,8 @@
 #include "data/datafolder.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
-#include "shell/correction.h"
-#include "shell/procedures.h"
+#include "shell/rules/correction.h"
+#include "shell/services/procedures.h"
 
 #include <QHash>
 #include <QSet>

@@ -6,11 +6,11 @@
 #include "data/server.h"
 #include "import/folderimport.h"
 #include "platform/dialogs.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 #include "shell/fprincipal.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 #include "shell/singleinstance.h"
 
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // Agenda entries: what an entry keeps, its code, and deleting one.
-#include "collection/agenda.h"
+#include "collection/rules/agenda.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "support/base_folders.h"

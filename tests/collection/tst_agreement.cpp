@@ -1,10 +1,10 @@
 // The agreement arithmetic: corrected values, interest by the day, fine,
 // fees, totals, the Price plan, counts, due dates and the read-back of the
 // shown texts.
-#include "collection/agreement.h"
+#include "collection/rules/agreement.h"
 #include "data/database.h"
 #include "data/recordset.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "support/base_data.h"
 #include "support/base_server.h"
 #include "support/shell_agreement_fixture.h"

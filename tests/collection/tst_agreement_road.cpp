@@ -9,7 +9,7 @@
 #include "data/database.h"
 #include "platform/dbcombo.h"
 #include "platform/dtpicker.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"

@@ -1,9 +1,9 @@
 // The database side of agreements, write-offs and the agenda: eligible
 // cheques, corrected values, agreement codes, the save transaction, the
 // write-off of one instalment and the agenda's codes.
-#include "collection/agenda.h"
-#include "collection/agreementstore.h"
-#include "collection/writeoff.h"
+#include "collection/rules/agenda.h"
+#include "collection/rules/agreementstore.h"
+#include "collection/rules/writeoff.h"
 #include "data/database.h"
 #include "data/dataerror.h"
 #include "data/datafolder.h"

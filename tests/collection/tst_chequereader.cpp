@@ -1,6 +1,6 @@
 // The cheque reader's line: the parts cheque entry takes from it by
 // position, and the issuer's account key made of them.
-#include "collection/chequereader.h"
+#include "collection/rules/chequereader.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // Cheque entry rules: the reader line, the checks before a write, and the
 // writes and look-ups of DEVOLVIDOS.
-#include "collection/chequerules.h"
+#include "collection/rules/chequerules.h"
 #include "data/database.h"
 #include "data/dataerror.h"
 #include "data/datafolder.h"

@@ -5,7 +5,7 @@
 #include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screen.h"
@@ -13,7 +13,7 @@
 #include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 
 #include <QLabel>
 #include <QLineEdit>

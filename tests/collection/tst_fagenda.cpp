@@ -7,7 +7,7 @@
 #include "platform/dtpicker.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 #include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_fixture.h"

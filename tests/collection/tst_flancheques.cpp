@@ -3,7 +3,7 @@
 #include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"

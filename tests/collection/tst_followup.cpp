@@ -1,6 +1,6 @@
 // Follow-up rules: the debt totals and average delay, contact numbering,
 // saving and deleting contacts.
-#include "collection/followup.h"
+#include "collection/rules/followup.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "support/base_folders.h"

@@ -1,6 +1,6 @@
 // The instalment simulation of the follow-up screen.
-#include "collection/simulation.h"
-#include "platform/format.h"
+#include "collection/rules/simulation.h"
+#include "core/format.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,6 +1,6 @@
 // Writing instalments off: the period's open instalments, the instalment
 // found by its agreement and number, and the write-off itself.
-#include "collection/writeoff.h"
+#include "collection/rules/writeoff.h"
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/jetsql.h"

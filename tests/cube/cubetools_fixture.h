@@ -4,7 +4,7 @@
 // on the rows, the year on the columns, "Valor" (sumVL_CHEQUE) and
 // "Atualizado" as data fields, over a temporary SQLite file.
 
-#include "platform/cube/dcube.h"
+#include "cube/engine/dcube.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

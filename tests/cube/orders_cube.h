@@ -3,7 +3,7 @@
 // A small cube over the orders of the sample sales database: ship country on
 // the rows, year and quarter on the columns, freight and order count as data.
 
-#include "platform/cube/dcube.h"
+#include "cube/engine/dcube.h"
 #include "support/shell_nwind_fixture.h"
 
 namespace kq::test::cubegrid {

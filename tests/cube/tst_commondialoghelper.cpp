@@ -1,5 +1,5 @@
-#include "cube/CommonDialogHelper.h"
-#include "platform/cube/cubetypes.h"
+#include "cube/commondialoghelper.h"
+#include "cube/model/cubetypes.h"
 #include "support/base_dialogs.h"
 
 #include <QColorDialog>

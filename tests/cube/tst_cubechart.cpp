@@ -1,9 +1,9 @@
-#include "cube/CubeToChartData.h"
+#include "cube/cubetochartdata.h"
 #include "cubetools_fixture.h"
-#include "cube/frmMSChart.h"
+#include "cube/frmmschart.h"
 #include "platform/chart/mschart.h"
-#include "platform/cube/dcube.h"
-#include "platform/errorinfo.h"
+#include "cube/engine/dcube.h"
+#include "core/errorinfo.h"
 #include "support/base_screens.h"
 
 #include <QGroupBox>

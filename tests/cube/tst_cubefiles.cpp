@@ -1,6 +1,6 @@
 // Cube files from the cube screen: the save screen's options and password,
 // opening a file with its password retries, and the failures of a load.
-#include "cube/SaveForm.h"
+#include "cube/saveform.h"
 #include "support/cubescreen_test.h"
 
 #include <QCheckBox>

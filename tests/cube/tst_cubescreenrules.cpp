@@ -1,7 +1,7 @@
 // Rules of the cube screen's tools without widgets: save flags and password,
 // the password prompt, web addresses, and the ranking's sort settings.
-#include "cube/cubefilerules.h"
-#include "cube/rankrules.h"
+#include "cube/rules/cubefilerules.h"
+#include "cube/rules/rankrules.h"
 
 #include <QtTest>
 

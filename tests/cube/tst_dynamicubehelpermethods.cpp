@@ -1,8 +1,8 @@
-#include "cube/DynamiCubeHelperMethods.h"
+#include "cube/dynamicubehelpermethods.h"
 #include "support/cube_grid_lookup.h"
 #include "orders_cube.h"
-#include "platform/cube/cubeview.h"
-#include "platform/cube/dcube.h"
+#include "cube/engine/cubeview.h"
+#include "cube/engine/dcube.h"
 #include "support/base_dialogs.h"
 #include "support/shell_nwind_fixture.h"
 

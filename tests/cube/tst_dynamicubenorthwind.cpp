@@ -1,7 +1,7 @@
-#include "cube/DynamiCubeNorthwind.h"
+#include "cube/dynamicubenorthwind.h"
 #include "support/cube_grid_lookup.h"
-#include "platform/cube/dcube.h"
-#include "platform/paths.h"
+#include "cube/engine/dcube.h"
+#include "core/paths.h"
 #include "support/shell_nwind_fixture.h"
 
 #include <QLocale>

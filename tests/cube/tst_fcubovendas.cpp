@@ -1,9 +1,9 @@
 // The cube screen: opening from the menu, the status bar and the cube's
 // definition, totals off and on, the data-field list, the layout's error
 // reports, the ranking window reused and the markers gone with the screen.
-#include "cube/DataMarkersEditorForm.h"
-#include "cube/RankForm.h"
-#include "cube/frmMSChart.h"
+#include "cube/datamarkerseditorform.h"
+#include "cube/rankform.h"
+#include "cube/frmmschart.h"
 #include "platform/chart/mschart.h"
 #include "support/cubescreen_test.h"
 #include "data/database.h"

@@ -1,8 +1,8 @@
 // The data-marker ranges: reading the new marker's answer in the user's
 // regional settings, the leading-number reading, the range text and the
 // change of one limit.
-#include "cube/dataMarker.h"
-#include "cube/markerranges.h"
+#include "cube/rules/datamarker.h"
+#include "cube/rules/markerranges.h"
 
 #include <QLocale>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The ranking screen over the cube screen's cube: the axis-field list, the
 // data-field list, the options that write a field's sort settings, the
 // re-sort on a change of label order, and the selected field.
-#include "cube/RankForm.h"
+#include "cube/rankform.h"
 #include "support/cubescreen_test.h"
 
 #include <QComboBox>

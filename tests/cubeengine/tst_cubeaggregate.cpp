@@ -6,7 +6,7 @@
 
 #include "data/collation.h"
 #include "data/database.h"
-#include "platform/cube/cubemodel.h"
+#include "cube/model/cubemodel.h"
 
 #include <QRandomGenerator>
 #include <QSqlDatabase>

@@ -3,8 +3,8 @@
 #include "support/cubefixture.h"
 
 #include "data/database.h"
-#include "platform/cube/cubeexpr.h"
-#include "platform/cube/cubemodel.h"
+#include "cube/model/cubeexpr.h"
+#include "cube/model/cubemodel.h"
 
 #include <QtTest>
 #include <cmath>

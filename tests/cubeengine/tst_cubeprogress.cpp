@@ -5,8 +5,8 @@
 #include "support/cubefixture.h"
 
 #include "data/database.h"
-#include "platform/cube/cubeview.h"
-#include "platform/cube/dcube.h"
+#include "cube/engine/cubeview.h"
+#include "cube/engine/dcube.h"
 #include "support/base_dialogs.h"
 
 #include <QDir>

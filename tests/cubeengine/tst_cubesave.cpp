@@ -5,7 +5,7 @@
 #include "support/cubefixture.h"
 
 #include "data/database.h"
-#include "platform/cube/cubemodel.h"
+#include "cube/model/cubemodel.h"
 
 #include <QFileInfo>
 #include <QMutex>

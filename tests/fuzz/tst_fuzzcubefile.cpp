@@ -6,7 +6,7 @@
 #include "support/cubefixture.h"
 #include "data/database.h"
 #include "fuzz/fuzzengine.h"
-#include "platform/cube/cubemodel.h"
+#include "cube/model/cubemodel.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,16 +3,16 @@
 // and the issuer is looked up without an error report; the cheque is then
 // saved with those parts as they are (its account key their join) or refused
 // with a message, nothing written. Every run is rolled back.
-#include "collection/chequereader.h"
+#include "collection/rules/chequereader.h"
 #include "collection/flancheques.h"
 #include "collection/screens.h"
 #include "data/database.h"
 #include "fuzz/fuzzengine.h"
 #include "platform/dbcombo.h"
 #include "platform/maskedbox.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/screenregistry.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 #include "support/shell_fixture.h"
 
 #include <QFileInfo>

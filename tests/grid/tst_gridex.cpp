@@ -5,7 +5,7 @@
 #include "report/failingsource.h"
 
 #include "data/database.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/grid/gridmodel.h"
 #include "platform/grid/gridview.h"

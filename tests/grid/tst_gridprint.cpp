@@ -4,7 +4,7 @@
 #include "support/gridtestdb.h"
 
 #include "data/database.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gexpreview.h"
 #include "platform/grid/gridex.h"
 #include "support/base_dialogs.h"

@@ -4,7 +4,7 @@
 #include "import/mapping.h"
 #include "support/memorysource.h"
 #include "platform/progress.h"
-#include "platform/regional.h"
+#include "core/regional.h"
 #include "support/base_data.h"
 #include "support/base_dialogs.h"
 

@@ -1,5 +1,5 @@
-#include "platform/format.h"
-#include "platform/regional.h"
+#include "core/format.h"
+#include "core/regional.h"
 
 #include <QLocale>
 #include <QTest>

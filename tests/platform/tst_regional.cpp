@@ -1,4 +1,4 @@
-#include "platform/regional.h"
+#include "core/regional.h"
 
 #include <QAbstractButton>
 #include <QColorDialog>

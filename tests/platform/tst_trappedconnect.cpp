@@ -1,4 +1,4 @@
-#include "platform/errorinfo.h"
+#include "core/errorinfo.h"
 #include "platform/screen.h"
 #include "support/base_dialogs.h"
 

@@ -11,7 +11,7 @@
 #include "queries/filelistbox.h"
 #include "queries/frelatorioscartas.h"
 #include "queries/letters.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "queries/screens.h"
 #include "support/base_screens.h"
 #include "support/shell_agreement_fixture.h"

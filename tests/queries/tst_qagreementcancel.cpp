@@ -2,8 +2,8 @@
 // that a failure part-way leaves everything as it was.
 #include "data/database.h"
 #include "data/dataerror.h"
-#include "platform/format.h"
-#include "queries/agreementcancel.h"
+#include "core/format.h"
+#include "queries/rules/agreementcancel.h"
 #include "support/base_data.h"
 #include "support/shell_agreement_fixture.h"
 #include "support/shell_queries_fixture.h"

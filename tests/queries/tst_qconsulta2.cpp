@@ -7,7 +7,7 @@
 #include "platform/screenregistry.h"
 #include "queries/fconsulta2.h"
 #include "queries/ffiltros2.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "queries/screens.h"
 #include "support/base_screens.h"
 #include "support/shell_fixture.h"

@@ -11,7 +11,7 @@
 #include "queries/fconsultas1.h"
 #include "queries/ffiltros1.h"
 #include "queries/frmpreview.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "queries/screens.h"
 #include "shell/fprincipal.h"
 #include "support/base_data.h"

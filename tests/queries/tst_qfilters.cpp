@@ -2,7 +2,7 @@
 // portfolio: what each filter keeps, its order, and typed text taken
 // literally.
 #include "data/recordset.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "support/base_data.h"
 #include "support/base_server.h"
 #include "support/shell_queries_fixture.h"

@@ -8,7 +8,7 @@
 #include "data/database.h"
 #include "data/datafolder.h"
 #include "data/jetsql.h"
-#include "queries/queryfilters.h"
+#include "queries/rules/queryfilters.h"
 #include "support/base_data.h"
 
 #include <QSqlQuery>

@@ -3,7 +3,7 @@
 // plain and grouped, on paper and in the preview.
 
 #include "data/database.h"
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/grid/gexpreview.h"
 #include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"

@@ -1,8 +1,8 @@
 // Selection formulas of the report launchers: their text, and what the
 // report engine's parser makes of them (the period's days and the codes as
 // bound values).
-#include "platform/report/selectionformula.h"
-#include "queries/reportformulas.h"
+#include "core/selectionformula.h"
+#include "queries/rules/reportformulas.h"
 
 #include <QtTest>
 

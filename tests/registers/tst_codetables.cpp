@@ -4,8 +4,8 @@
 #include "registers/fsituacao.h"
 #include "registers/screens.h"
 #include "shell/fprincipal.h"
-#include "shell/procedures.h"
-#include "shell/registerscreen.h"
+#include "shell/services/procedures.h"
+#include "shell/services/registerscreen.h"
 #include "support/shell_fixture.h"
 #include "support/shell_registers_fixture.h"
 

@@ -1,7 +1,7 @@
 #include "data/datafolder.h"
-#include "platform/errorinfo.h"
+#include "core/errorinfo.h"
 #include "registers/storecolors.h"
-#include "shell/registerscreen.h"
+#include "shell/services/registerscreen.h"
 #include "support/base_folders.h"
 #include "support/shell_registers_fixture.h"
 

@@ -1,7 +1,7 @@
 // Two desks writing to one server at the same moment: each desk is a process
 // of its own (this executable started again as a worker).
-#include "collection/agreementstore.h"
-#include "collection/chequerules.h"
+#include "collection/rules/agreementstore.h"
+#include "collection/rules/chequerules.h"
 #include "data/database.h"
 #include "data/dataerror.h"
 #include "data/datafolder.h"

@@ -6,7 +6,7 @@
 #include "platform/screenregistry.h"
 #include "registers/screens.h"
 #include "shell/fprincipal.h"
-#include "shell/registerscreen.h"
+#include "shell/services/registerscreen.h"
 #include "shell/startup.h"
 #include "support/base_server.h"
 #include "support/shell_fixture.h"

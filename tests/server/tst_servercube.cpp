@@ -5,7 +5,7 @@
 #include "support/cubescreen_test.h"
 #include "data/database.h"
 #include "data/datafolder.h"
-#include "platform/cube/cubefield.h"
+#include "cube/model/cubefield.h"
 #include "platform/statusbar.h"
 #include "support/base_server.h"
 

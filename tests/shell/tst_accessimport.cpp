@@ -3,7 +3,7 @@
 #include "import/mapping.h"
 #include "support/memorysource.h"
 #include "shell/accessimport.h"
-#include "shell/passwords.h"
+#include "shell/rules/passwords.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "data/database.h"
 #include "data/datafolder.h"
-#include "shell/correction.h"
+#include "shell/rules/correction.h"
 #include "support/base_folders.h"
 
 #include <QSqlQuery>

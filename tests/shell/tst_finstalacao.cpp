@@ -1,6 +1,6 @@
 #include "data/database.h"
 #include "data/datafolder.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "support/fixturefiles.h"
 #include "shell/accessimport.h"
 #include "shell/finstalacao.h"

@@ -1,6 +1,6 @@
 #include "platform/screenregistry.h"
 #include "shell/fmostralog.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 #include "support/base_screens.h"
 #include "support/shell_fixture.h"
 

@@ -2,7 +2,7 @@
 #include "platform/maskedbox.h"
 #include "platform/screenregistry.h"
 #include "shell/fparametros.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 #include "support/base_screens.h"
 #include "support/shell_fixture.h"
 

@@ -4,9 +4,9 @@
 #include "platform/screen.h"
 #include "platform/screenregistry.h"
 #include "platform/statusbar.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 #include "shell/fprincipal.h"
-#include "shell/session.h"
+#include "shell/rules/session.h"
 #include "support/shell_fixture.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/screenregistry.h"
 #include "shell/fsair.h"
-#include "shell/procedures.h"
+#include "shell/services/procedures.h"
 #include "support/base_screens.h"
 #include "support/shell_fixture.h"
 

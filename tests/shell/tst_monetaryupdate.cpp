@@ -1,6 +1,6 @@
 #include "data/database.h"
 #include "data/datafolder.h"
-#include "shell/correction.h"
+#include "shell/rules/correction.h"
 #include "shell/monetaryupdate.h"
 #include "support/base_data.h"
 #include "support/base_dialogs.h"

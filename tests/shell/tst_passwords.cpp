@@ -1,6 +1,6 @@
 // Salted password hashes: what matches a stored hash, and which texts count
 // as one.
-#include "shell/passwords.h"
+#include "shell/rules/passwords.h"
 
 #include <QtTest>
 

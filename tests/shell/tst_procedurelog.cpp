@@ -1,9 +1,9 @@
 // The activity and error logs: their file names, their lines, and the
 // appending to the program folder's files.
-#include "platform/errorinfo.h"
-#include "platform/paths.h"
-#include "shell/procedurelog.h"
-#include "shell/session.h"
+#include "core/errorinfo.h"
+#include "core/paths.h"
+#include "shell/rules/procedurelog.h"
+#include "shell/rules/session.h"
 #include "support/base_folders.h"
 
 #include <QFile>

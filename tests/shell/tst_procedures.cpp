@@ -1,10 +1,10 @@
 #include "data/dataerror.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/screen.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
-#include "shell/procedures.h"
-#include "shell/session.h"
+#include "shell/services/appstate.h"
+#include "shell/services/procedures.h"
+#include "shell/rules/session.h"
 #include "support/shell_fixture.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "platform/screenregistry.h"
 #include "platform/textlimit.h"
 #include "shell/fusuarios.h"
-#include "shell/passwords.h"
+#include "shell/rules/passwords.h"
 #include "support/shell_fixture.h"
 #include "support/shell_registers_fixture.h"
 

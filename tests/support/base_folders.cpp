@@ -2,7 +2,7 @@
 
 #include "data/database.h"
 #include "support/base_server.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 
 #include <QDir>
 #include <QFile>

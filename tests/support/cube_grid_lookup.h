@@ -2,7 +2,7 @@
 
 // Finds rows and columns of a laid-out cube by their heading texts.
 
-#include "platform/cube/dcube.h"
+#include "cube/engine/dcube.h"
 
 #include <QStringList>
 

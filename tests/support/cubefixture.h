@@ -3,7 +3,7 @@
 // A small cheque database for the cube tests: stores, states, deposit dates
 // and whole values, so every sum is exact.
 
-#include "platform/cube/cubemodel.h"
+#include "cube/model/cubemodel.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

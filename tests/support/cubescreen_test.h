@@ -2,10 +2,10 @@
 
 // Shared pieces of the cube screen tests: a prepared folder with cheques, the
 // cube screen opened from the main menu, and an answerer of password prompts.
-#include "cube/PasswordForm.h"
+#include "cube/passwordform.h"
 #include "cube/fcubovendas.h"
 #include "cube/screens.h"
-#include "platform/cube/dcube.h"
+#include "cube/engine/dcube.h"
 #include "platform/screenregistry.h"
 #include "shell/fprincipal.h"
 #include "support/base_screens.h"

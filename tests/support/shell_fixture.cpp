@@ -2,12 +2,12 @@
 
 #include "data/database.h"
 #include "data/datafolder.h"
-#include "platform/regional.h"
+#include "core/regional.h"
 #include "platform/screenregistry.h"
-#include "shell/appstate.h"
+#include "shell/services/appstate.h"
 #include "shell/fprincipal.h"
 #include "shell/screens.h"
-#include "shell/session.h"
+#include "shell/rules/session.h"
 
 #include <QCoreApplication>
 

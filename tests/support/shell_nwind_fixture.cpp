@@ -1,7 +1,7 @@
 #include "shell_nwind_fixture.h"
 
 #include "data/database.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 
 #include "data/database.h"
 #include "platform/grid/gridex.h"
-#include "platform/paths.h"
-#include "shell/procedures.h"
+#include "core/paths.h"
+#include "shell/services/procedures.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "gexpreview.h"
+#include "platform/grid/gexpreview.h"
 
-#include "gridex.h"
-#include "gridprinter.h"
+#include "platform/grid/gridex.h"
+#include "platform/grid/gridprinter.h"
 #include "platform/dialogs.h"
 #include "platform/pageview.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gridtypes.h"
+#include "platform/grid/gridtypes.h"
 
 #include <QPair>
 #include <QPointer>

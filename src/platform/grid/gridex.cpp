@@ -1,8 +1,8 @@
-#include "gridex.h"
-#include "gridex_p.h"
+#include "platform/grid/gridex.h"
+#include "platform/grid/gridex_p.h"
 
-#include "gridmodel.h"
-#include "gridview.h"
+#include "platform/grid/gridmodel.h"
+#include "platform/grid/gridview.h"
 
 #include "data/database.h"
 #include "data/jetsql.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gridcolumn.h"
-#include "gridrow.h"
-#include "gridtypes.h"
+#include "platform/grid/gridcolumn.h"
+#include "platform/grid/gridrow.h"
+#include "platform/grid/gridtypes.h"
 
 #include "data/recordsource.h"
 

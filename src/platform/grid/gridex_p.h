@@ -3,7 +3,7 @@
 // Inner state of GridEX, shared by its columns, model, view, group-by box and
 // printer.
 
-#include "gridex.h"
+#include "platform/grid/gridex.h"
 
 #include <QHash>
 #include <QList>

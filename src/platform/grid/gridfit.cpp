@@ -1,4 +1,4 @@
-#include "gridfit.h"
+#include "platform/grid/gridfit.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Layout files of the grid: our own JSON under the screens' "*.lyt" names.
 
-#include "gridex.h"
-#include "gridex_p.h"
-#include "gridmodel.h"
+#include "platform/grid/gridex.h"
+#include "platform/grid/gridex_p.h"
+#include "platform/grid/gridmodel.h"
 
 #include <cerrno>
 #include <QFile>

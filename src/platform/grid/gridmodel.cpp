@@ -1,11 +1,11 @@
-#include "gridmodel.h"
+#include "platform/grid/gridmodel.h"
 
-#include "gridex.h"
-#include "gridex_p.h"
-#include "gridrow.h"
-#include "gridview.h"
+#include "platform/grid/gridex.h"
+#include "platform/grid/gridex_p.h"
+#include "platform/grid/gridrow.h"
+#include "platform/grid/gridview.h"
 #include "platform/dialogs.h"
-#include "platform/format.h"
+#include "core/format.h"
 
 #include <QElapsedTimer>
 #include <QScrollBar>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gridreader.h"
-#include "gridstore.h"
-#include "gridtypes.h"
+#include "platform/grid/gridreader.h"
+#include "platform/grid/gridstore.h"
+#include "platform/grid/gridtypes.h"
 
 #include <QAbstractItemModel>
 #include <QHash>

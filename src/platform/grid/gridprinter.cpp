@@ -1,9 +1,9 @@
-#include "gridprinter.h"
+#include "platform/grid/gridprinter.h"
 
-#include "gexpreview.h"
-#include "gridex.h"
-#include "gridex_p.h"
-#include "gridmodel.h"
+#include "platform/grid/gexpreview.h"
+#include "platform/grid/gridex.h"
+#include "platform/grid/gridex_p.h"
+#include "platform/grid/gridmodel.h"
 #include "platform/dialogs.h"
 
 #include <QPageLayout>

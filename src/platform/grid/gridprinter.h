@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gridfit.h"
-#include "gridtypes.h"
+#include "platform/grid/gridfit.h"
+#include "platform/grid/gridtypes.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "gridreader.h"
+#include "platform/grid/gridreader.h"
 
-#include "gridtypes.h"
+#include "platform/grid/gridtypes.h"
 
 #include "data/dataerror.h"
 #include "data/rowstream.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gridstore.h"
+#include "platform/grid/gridstore.h"
 
 #include "data/rowstream.h"
 

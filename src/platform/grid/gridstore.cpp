@@ -1,4 +1,4 @@
-#include "gridstore.h"
+#include "platform/grid/gridstore.h"
 
 #include "data/collation.h"
 

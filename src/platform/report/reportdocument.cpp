@@ -3,9 +3,9 @@
 #include "data/database.h"
 #include "data/rowstream.h"
 #include "data/dataerror.h"
-#include "platform/format.h"
-#include "platform/report/reportquery.h"
-#include "platform/report/selectionformula.h"
+#include "core/format.h"
+#include "core/reportquery.h"
+#include "core/selectionformula.h"
 
 #include <QDate>
 #include <QRegularExpression>

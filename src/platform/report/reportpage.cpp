@@ -1,6 +1,6 @@
 #include "platform/report/reportpage.h"
 
-#include "platform/format.h"
+#include "core/format.h"
 #include "platform/report/reportdocument.h"
 
 #include <QFontMetricsF>

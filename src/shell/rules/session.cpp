@@ -1,0 +1,11 @@
+#include "shell/rules/session.h"
+
+namespace kq::shell {
+
+Session &session()
+{
+    static Session current;
+    return current;
+}
+
+} // namespace kq::shell
