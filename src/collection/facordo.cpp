@@ -1,6 +1,7 @@
 #include "collection/facordo.h"
 
 #include "collection/agreementstore.h"
+#include "collection/fvantesca.h"
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
@@ -8,7 +9,6 @@
 #include "platform/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
-#include "platform/screenregistry.h"
 #include "shell/appstate.h"
 #include "shell/procedures.h"
 
@@ -37,19 +37,6 @@ const char *const kRequired = "background-color: #ffffc0;";
 const char *const kAutomatic = "background-color: #e4e4e4; border: 1px solid #a0a0a0;"
                                " padding: 1px 3px;";
 const char *const kOptional = "background-color: #ffffff;";
-
-// The follow-up screen's current debtor: column 2 of the current row of its
-// debtor grid; "" when the screen is not open or stands on no debtor.
-QString followUpDebtor()
-{
-    QWidget *followUp = kq::platform::ScreenRegistry::instance().find(QStringLiteral("fvantesca"));
-    if (!followUp)
-        return QString();
-    auto *grid = followUp->findChild<kq::platform::GridEX *>(QStringLiteral("GridEX2"));
-    if (!grid || !grid->hasCurrentRecord())
-        return QString();
-    return grid->value(2).toString();
-}
 
 // A label the screen fills in, in the automatic fields' colour.
 QLabel *automaticLabel(QWidget *parent, const QString &name)
