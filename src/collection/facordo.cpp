@@ -1,6 +1,7 @@
 #include "collection/facordo.h"
 
 #include "collection/rules/agreementstore.h"
+#include "collection/fvantesca.h"
 #include "data/datafolder.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
@@ -8,7 +9,6 @@
 #include "core/format.h"
 #include "platform/grid/gridex.h"
 #include "platform/maskedbox.h"
-#include "platform/screenregistry.h"
 #include "shell/services/appstate.h"
 #include "shell/services/procedures.h"
 
@@ -37,19 +37,6 @@ const char *const kRequired = "background-color: #ffffc0;";
 const char *const kAutomatic = "background-color: #e4e4e4; border: 1px solid #a0a0a0;"
                                " padding: 1px 3px;";
 const char *const kOptional = "background-color: #ffffff;";
-
-// The follow-up screen's current debtor: column 2 of the current row of its
-// debtor grid; "" when the screen is not open or stands on no debtor.
-QString followUpDebtor()
-{
-    QWidget *followUp = kq::platform::ScreenRegistry::instance().find(QStringLiteral("fvantesca"));
-    if (!followUp)
-        return QString();
-    auto *grid = followUp->findChild<kq::platform::GridEX *>(QStringLiteral("GridEX2"));
-    if (!grid || !grid->hasCurrentRecord())
-        return QString();
-    return grid->value(2).toString();
-}
 
 // A label the screen fills in, in the automatic fields' colour.
 QLabel *automaticLabel(QWidget *parent, const QString &name)
@@ -296,11 +283,13 @@ void facordo::lookUpFactor()
     kq::shell::trap(kName, [&] {
         m_table = kq::shell::CorrectionTable::load(m_db);
         if (m_table.isEmpty()) {
+            m_factor.reset();
             fator->clear();
             return;
         }
         const QString month = m_table.monthOrNewest(cd_ref->text());
-        fator->setText(kq::platform::formatPlain(*m_table.factor(month)));
+        m_factor = *m_table.factor(month);
+        fator->setText(kq::platform::formatPlain(*m_factor));
     });
 }
 
@@ -360,8 +349,7 @@ void facordo::calculateFor(const QString &storeCode)
     }
 
     m_table = kq::shell::CorrectionTable::load(m_db);
-    const auto reference = kq::platform::parseNumber(fator->text());
-    const Calculation calc = calculate(cheques, *terms, m_table, reference, QDate::currentDate());
+    const Calculation calc = calculate(cheques, *terms, m_table, m_factor, QDate::currentDate());
     writeCorrectedValues(m_db, calc.cheques);
 
     GridEX1->setDatabaseName(m_db);
@@ -369,14 +357,7 @@ void facordo::calculateFor(const QString &storeCode)
     GridEX1->rebind();
     GridEX1->refresh();
 
-    valoraberto->setText(calc.valoraberto);
-    vl_juros->setText(calc.vlJuros);
-    vl_multa->setText(calc.vlMulta);
-    vl_honorarios->setText(calc.vlHonorarios);
-    correcao->setText(calc.correcao);
-    vl_total->setText(calc.vlTotal);
-    nr_parcelas->setText(calc.nrParcelas);
-    vl_jurosparcelamento->setText(calc.vlJurosParcelamento);
+    showCalculation(calc);
 
     m_state.valid = true;
     m_state.store = storeCode;
@@ -396,36 +377,56 @@ void facordo::calculateFor(const QString &storeCode)
     }
 }
 
-QString facordo::planInputs() const
+void facordo::showCalculation(const Calculation &calc)
 {
-    return QStringList{vl_total->text(), vl_honorarios->text(), nr_parcelas->text(),
-                       vl_jurosparcelamento->text()}
-        .join(QLatin1Char('\n'));
+    using kq::platform::formatFixed2;
+    m_calc = calc;
+    valoraberto->setText(formatFixed2(calc.valoraberto));
+    vl_juros->setText(formatFixed2(calc.vlJuros));
+    vl_multa->setText(formatFixed2(calc.vlMulta));
+    vl_honorarios->setText(formatFixed2(calc.vlHonorarios));
+    // No cheque, no correction worked out: a plain 0.
+    correcao->setText(calc.cheques.isEmpty() ? QStringLiteral("0") : formatFixed2(calc.correcao));
+    vl_total->setText(kq::platform::formatPlain(calc.vlTotal));
+    nr_parcelas->setText(calc.nrParcelas);
+    vl_jurosparcelamento->setText(calc.vlJurosParcelamento);
+}
+
+std::optional<facordo::PlanInputs> facordo::planInputs() const
+{
+    if (!m_calc)
+        return std::nullopt;
+    return PlanInputs{m_calc->vlTotal, m_calc->vlHonorarios, nr_parcelas->text(),
+                      vl_jurosparcelamento->text()};
 }
 
 void facordo::computePlan(PlanForm form)
 {
+    using kq::platform::parseNumber;
     m_planInputs = planInputs();
-    const auto plan
-        = kq::collection::computePlan(vl_total->text(), vl_honorarios->text(), nr_parcelas->text(),
-                                      vl_jurosparcelamento->text(), form);
-    if (!plan) {
+    const auto count = parseNumber(nr_parcelas->text());
+    const auto rate = parseNumber(vl_jurosparcelamento->text());
+    m_plan.reset();
+    if (m_calc && count && rate)
+        m_plan = kq::collection::computePlan(m_calc->vlTotal, m_calc->vlHonorarios, *count, *rate);
+    if (!m_plan) {
         // No plan for a count or rate that is not a number: nothing stale shown.
-        if (!vl_total->text().isEmpty()) {
+        if (m_calc) {
             vl_parcela->clear();
             vl_financiado->clear();
             vl_honorariosparcela->clear();
         }
         return;
     }
-    vl_parcela->setText(plan->vlParcela);
-    vl_financiado->setText(plan->vlFinanciado);
-    vl_honorariosparcela->setText(plan->vlHonorariosParcela);
+    vl_parcela->setText(form == PlanForm::Store ? kq::platform::formatFixed2(m_plan->vlParcela)
+                                                : kq::platform::formatCurrency(m_plan->vlParcela));
+    vl_financiado->setText(kq::platform::formatPlain(m_plan->vlFinanciado));
+    vl_honorariosparcela->setText(kq::platform::formatFixed2(m_plan->vlHonorariosParcela));
 }
 
 void facordo::countLeft()
 {
-    if (!vl_total->text().isEmpty() && planInputs() != m_planInputs)
+    if (m_calc && planInputs() != m_planInputs)
         computePlan(PlanForm::RateField);
 }
 
@@ -452,7 +453,7 @@ void facordo::saveAgreement()
                              .arg(m_state.savedCode));
         return;
     }
-    if (!m_state.valid || m_state.store != terms->cdLoja || m_state.cheques.isEmpty()) {
+    if (!m_state.valid || !m_calc || m_state.store != terms->cdLoja || m_state.cheques.isEmpty()) {
         Dialogs::message(QStringLiteral("Escolha a empresa novamente para calcular o acordo!!"));
         return;
     }
@@ -460,21 +461,11 @@ void facordo::saveAgreement()
     if (planInputs() != m_planInputs)
         computePlan(PlanForm::RateField);
 
-    AgreementTexts texts;
-    texts.valoraberto = valoraberto->text();
-    texts.vlJuros = vl_juros->text();
-    texts.vlMulta = vl_multa->text();
-    texts.vlHonorarios = vl_honorarios->text();
-    texts.correcao = correcao->text();
-    texts.nrParcelas = nr_parcelas->text();
-    texts.vlJurosParcelamento = vl_jurosparcelamento->text();
-    texts.vlParcela = vl_parcela->text();
-    texts.vlFinanciado = vl_financiado->text();
-    texts.vlHonorariosParcela = vl_honorariosparcela->text();
-    texts.dtPrimeira = dt_primeira->text();
-
+    const AgreementEntries entries{kq::platform::parseNumber(nr_parcelas->text()),
+                                   kq::platform::parseNumber(vl_jurosparcelamento->text()),
+                                   kq::platform::parseDate(dt_primeira->text())};
     Agreement agreement;
-    if (const auto refusal = readAgreementTexts(texts, agreement)) {
+    if (const auto refusal = readAgreement(*m_calc, m_plan, entries, agreement)) {
         Dialogs::message(*refusal);
         return;
     }

@@ -4,6 +4,8 @@
 #include "platform/screen.h"
 #include "shell/rules/correction.h"
 
+#include <optional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -34,13 +36,29 @@ protected:
     bool previewKey(QKeyEvent *event) override;
 
 private:
+    // The two forms of the shown instalment.
+    enum class PlanForm {
+        Store,     // after a store is chosen: "0.00"
+        RateField, // after a plan field is left: the regional currency format
+    };
+    // What the plan shown was worked out from.
+    struct PlanInputs
+    {
+        double total = 0;
+        double honorarios = 0;
+        QString count;
+        QString rate;
+        bool operator==(const PlanInputs &) const = default;
+    };
+
     void buildControls();
     void buildGrid();
     void lookUpFactor();
     void CalculaAcordo();
     void calculateFor(const QString &storeCode);
+    void showCalculation(const Calculation &calc);
     void computePlan(PlanForm form);
-    QString planInputs() const;
+    std::optional<PlanInputs> planInputs() const;
     void countLeft();
     void Command2_Click(); // "Fazer Acordo"
     void saveAgreement();
@@ -48,6 +66,8 @@ private:
     QString m_db;
     QString m_debtor;
     kq::shell::CorrectionTable m_table;
+    // The reference month's factor shown (empty when there is none).
+    std::optional<double> m_factor;
 
     // The calculation on screen, which a save turns into an agreement.
     struct State
@@ -57,8 +77,10 @@ private:
         QVector<Cheque> cheques;
         QString savedCode; // set once this calculation is saved
     } m_state;
-    // The inputs of the plan shown (total, fees, count, rate).
-    QString m_planInputs;
+    // The figures shown: the last calculation and the plan worked out from it.
+    std::optional<Calculation> m_calc;
+    std::optional<Plan> m_plan;
+    std::optional<PlanInputs> m_planInputs;
 
     QLabel *cd_cliente = nullptr;
     QLabel *cd_acordo = nullptr;

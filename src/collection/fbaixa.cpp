@@ -6,7 +6,6 @@
 #include "platform/dialogs.h"
 #include "platform/dtpicker.h"
 #include "core/format.h"
-#include "platform/grid/gridex.h"
 #include "platform/screenregistry.h"
 #include "shell/services/appstate.h"
 #include "shell/services/procedures.h"
@@ -88,11 +87,11 @@ fbaixa::fbaixa(QWidget *parent)
 
 void fbaixa::locate()
 {
-    fbaixar *list = selection();
-    if (!list || !list->GridEX1->hasCurrentRecord())
+    const fbaixar *list = selection();
+    const auto row = list ? list->currentInstalment() : std::nullopt;
+    if (!row)
         return;
-    const auto found = findInstalment(m_db, list->GridEX1->value(2).toString(),
-                                      list->GridEX1->value(3).toString());
+    const auto found = findInstalment(m_db, row->cdAcordo, row->cdParcela);
     if (!found)
         return;
     m_acordo = found->cdAcordo;

@@ -110,6 +110,13 @@ void fbaixar::refreshList()
     kq::shell::trap(kName, [&] { GridEX1->refresh(); });
 }
 
+std::optional<fbaixar::InstalmentRow> fbaixar::currentInstalment() const
+{
+    if (!GridEX1->hasCurrentRecord())
+        return std::nullopt;
+    return InstalmentRow{GridEX1->value(2).toString(), GridEX1->value(3).toString()};
+}
+
 void fbaixar::updateNavigator()
 {
     int position = 0;

@@ -2,6 +2,9 @@
 
 #include "platform/screen.h"
 
+#include <QString>
+#include <optional>
+
 class QLabel;
 class QPushButton;
 
@@ -22,6 +25,15 @@ public:
 
     // Reads the list again with the query of the last "Filtrar".
     void refreshList();
+
+    // The agreement and instalment numbers of the current row.
+    struct InstalmentRow
+    {
+        QString cdAcordo;
+        QString cdParcela;
+    };
+    // Empty when the list stands on no instalment (none listed, or a group row).
+    std::optional<InstalmentRow> currentInstalment() const;
 
     kq::platform::DTPicker *dt_inicio = nullptr;
     kq::platform::DTPicker *dt_fim = nullptr;

@@ -260,6 +260,18 @@ void fvantesca::Form_Load()
     kq::shell::showUsuarioLogado(cobrador);
 }
 
+QString fvantesca::currentDebtor() const
+{
+    return GridEX2->hasCurrentRecord() ? GridEX2->value(2).toString() : QString();
+}
+
+QString followUpDebtor()
+{
+    auto *followUp = qobject_cast<fvantesca *>(
+        kq::platform::ScreenRegistry::instance().find(QStringLiteral("fvantesca")));
+    return followUp ? followUp->currentDebtor() : QString();
+}
+
 void fvantesca::debtorRowChanged()
 {
     if (m_quiet || !GridEX2->hasCurrentRecord())

@@ -18,8 +18,8 @@ namespace kq::collection {
 // The collector's follow-up of one debtor at a time: every debtor with his
 // contact count, the chosen debtor's cheques, contacts, total debt and
 // average delay, a new contact, and the instalment simulation. The current
-// debtor is column 2 of the current row of GridEX2, which the agreement and
-// letter screens read.
+// debtor is column 2 of the current row of GridEX2; the agreement and letter
+// screens ask for it through currentDebtor().
 class fvantesca : public kq::platform::Screen
 {
     Q_OBJECT
@@ -29,6 +29,9 @@ public:
     // The debtor whose cheques and contacts are shown ("" before the first
     // choice).
     QString debtorShown() const { return m_debtor; }
+    // The debtor of the current row of the debtor grid ("" when it stands on
+    // none, or on a group row).
+    QString currentDebtor() const;
 
     // Handlers, as the buttons and boxes call them.
     void CONFIRMA_Click();
@@ -82,5 +85,9 @@ private:
     QString m_chosenContact; // CD_VANTESCA the delete acts on
     bool m_quiet = false;    // grid re-fetches of our own: no row-change work
 };
+
+// The open follow-up screen's current debtor ("" when the screen is not open
+// or stands on no debtor).
+QString followUpDebtor();
 
 } // namespace kq::collection

@@ -2,9 +2,11 @@
 
 #include "cube/datamarkerseditorform.h"
 #include "cube/rankform.h"
+#include "cube/saveform.h"
 #include "cube/frmmschart.h"
 #include "cube/passwordform.h"
 #include "cube/rules/cubefilerules.h"
+#include "cube/fexport.h"
 #include "data/datafolder.h"
 #include "cube/engine/dcube.h"
 #include "platform/dialogs.h"
@@ -42,6 +44,16 @@ using kq::platform::ScreenRegistry;
 using kq::platform::twipsToPixels;
 
 namespace {
+
+// Opens a tool screen on this screen's cube (brought to the front when open).
+template<class Tool>
+void showTool(const QString &name, DCube *cube)
+{
+    auto &registry = ScreenRegistry::instance();
+    if (auto *tool = registry.get<Tool>(name))
+        tool->setCube(cube);
+    registry.show(name);
+}
 
 const QString kForm = QStringLiteral("fcubovendas");
 
@@ -263,14 +275,14 @@ void fcubovendas::buildControls()
 
     connectTrapped(Abrir, &QAction::triggered, &fcubovendas::OpenCubeFile);
     connectTrapped(Salvar, &QAction::triggered,
-                   [] { ScreenRegistry::instance().show(QStringLiteral("SaveForm")); });
+                   [this] { showTool<SaveForm>(QStringLiteral("SaveForm"), DCube1); });
     connectTrapped(Classificar, &QAction::triggered, [this] { ShowRankForm(nullptr); });
     connectTrapped(graficos, &QAction::triggered, &fcubovendas::showChart);
     connectTrapped(retirar, &QAction::triggered, [this] { SetAllGroupFooterTypes(false); });
     connectTrapped(Inserir, &QAction::triggered, [this] { SetAllGroupFooterTypes(true); });
     connectTrapped(Marcadores, &QAction::triggered, &fcubovendas::showDataMarkers);
     connectTrapped(Exportar, &QAction::triggered,
-                   [] { ScreenRegistry::instance().show(QStringLiteral("fexport")); });
+                   [this] { showTool<fexport>(QStringLiteral("fexport"), DCube1); });
     connectTrapped(cmdPreview, &QPushButton::clicked, [this] { DCube1->printPreview(this); });
     connectTrapped(Command1, &QPushButton::clicked, &QWidget::close);
     connectTrapped(lstVisDataField, &QListWidget::itemChanged,

@@ -4,7 +4,6 @@
 #include "cube/fcubovendas.h"
 #include "cube/engine/dcube.h"
 #include "platform/dialogs.h"
-#include "platform/screenregistry.h"
 #include "shell/services/procedures.h"
 
 #include <QCheckBox>
@@ -25,13 +24,6 @@ using kq::platform::Icon;
 
 namespace {
 const QString kForm = QStringLiteral("fexport");
-
-kq::platform::DCube *screenCube()
-{
-    auto *screen = qobject_cast<fcubovendas *>(
-        kq::platform::ScreenRegistry::instance().find(QStringLiteral("fcubovendas")));
-    return screen ? screen->cube() : nullptr;
-}
 } // namespace
 
 fexport::fexport(QWidget *parent)
@@ -85,24 +77,30 @@ fexport::fexport(QWidget *parent)
 
     connectTrapped(cmdExport, &QPushButton::clicked, &fexport::cmdExport_Click);
     connectTrapped(lstVisDataField, &QListWidget::itemChanged, &fexport::lstVisDataField_ItemCheck);
+}
 
+void fexport::setCube(kq::platform::DCube *cube)
+{
+    if (cube == m_cube)
+        return;
+    m_cube = cube;
     kq::shell::trap(kForm, [&] {
-        if (kq::platform::DCube *cube = screenCube())
-            fillDataFieldList(cube, lstVisDataField);
+        if (m_cube)
+            fillDataFieldList(m_cube, lstVisDataField);
     });
 }
 
 void fexport::lstVisDataField_ItemCheck(QListWidgetItem *item)
 {
     kq::shell::trap(kForm, [&] {
-        if (kq::platform::DCube *cube = screenCube())
-            setDataFieldShownFromItem(cube, item);
+        if (m_cube)
+            setDataFieldShownFromItem(m_cube, item);
     });
 }
 
 void fexport::cmdExport_Click()
 {
-    kq::platform::DCube *cube = screenCube();
+    kq::platform::DCube *cube = m_cube;
     if (!cube)
         return;
     const bool IncludeTotals = ckbIncludeTotals->isChecked();

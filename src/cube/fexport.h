@@ -2,6 +2,8 @@
 
 #include "platform/screen.h"
 
+#include <QPointer>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -9,6 +11,10 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
+
+namespace kq::platform {
+class DCube;
+}
 
 namespace kq::cube {
 
@@ -32,10 +38,16 @@ public:
     QListWidget *lstVisDataField = nullptr;
     QPushButton *cmdExport = nullptr;
 
+    // The cube the export writes (the cube screen's, given when it opens this
+    // one); its data fields fill the list.
+    void setCube(kq::platform::DCube *cube);
+
     void cmdExport_Click();
 
 private:
     void lstVisDataField_ItemCheck(QListWidgetItem *item);
+
+    QPointer<kq::platform::DCube> m_cube;
 };
 
 } // namespace kq::cube

@@ -1,11 +1,9 @@
 #include "cube/saveform.h"
 
 #include "cube/rules/cubefilerules.h"
-#include "cube/fcubovendas.h"
 #include "cube/engine/dcube.h"
 #include "platform/dialogs.h"
 #include "core/errorinfo.h"
-#include "platform/screenregistry.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -31,13 +29,6 @@ QString &fileNameSlot()
     static QString fileName;
     return fileName;
 }
-
-kq::platform::DCube *screenCube()
-{
-    auto *screen = qobject_cast<fcubovendas *>(
-        kq::platform::ScreenRegistry::instance().find(QStringLiteral("fcubovendas")));
-    return screen ? screen->cube() : nullptr;
-}
 } // namespace
 
 QString SaveForm::FileName()
@@ -48,6 +39,11 @@ QString SaveForm::FileName()
 void SaveForm::setFileName(const QString &fileName)
 {
     fileNameSlot() = fileName;
+}
+
+void SaveForm::setCube(kq::platform::DCube *cube)
+{
+    m_cube = cube;
 }
 
 SaveForm::SaveForm(QWidget *parent)
@@ -162,7 +158,7 @@ void SaveForm::OKButton_Click()
     if (FileName().isEmpty())
         return;
     try {
-        kq::platform::DCube *cube = screenCube();
+        kq::platform::DCube *cube = m_cube;
         if (!cube)
             throw kq::platform::RuntimeError(91, QStringLiteral("Variável de objeto não definida"),
                                              QStringLiteral("SaveForm"));

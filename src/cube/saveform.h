@@ -2,6 +2,7 @@
 
 #include "platform/screen.h"
 
+#include <QPointer>
 #include <array>
 
 class QCheckBox;
@@ -10,6 +11,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace kq::platform {
+class DCube;
+}
 
 namespace kq::cube {
 
@@ -37,11 +42,16 @@ public:
     static QString FileName();
     static void setFileName(const QString &fileName);
 
+    // The cube a save writes (the cube screen's, given when it opens this one).
+    void setCube(kq::platform::DCube *cube);
+
     void BrowseSavePath();
     void OKButton_Click();
 
 private:
     void optPassword_Click(int index);
+
+    QPointer<kq::platform::DCube> m_cube;
 };
 
 } // namespace kq::cube

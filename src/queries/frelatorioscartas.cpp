@@ -1,11 +1,11 @@
 #include "queries/frelatorioscartas.h"
 
+#include "collection/fvantesca.h"
 #include "data/datafolder.h"
 #include "data/dataerror.h"
 #include "platform/dbcombo.h"
 #include "platform/dialogs.h"
 #include "platform/grid/gridex.h"
-#include "platform/screenregistry.h"
 #include "queries/filelistbox.h"
 #include "queries/letters.h"
 #include "shell/services/appstate.h"
@@ -107,15 +107,6 @@ void frelatorioscartas::buildControls()
     connectTrapped(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 }
 
-QString frelatorioscartas::followUpDebtor()
-{
-    QWidget *followUp = kq::platform::ScreenRegistry::instance().find(QStringLiteral("fvantesca"));
-    if (!followUp)
-        return QString();
-    auto *grid = followUp->findChild<GridEX *>(QStringLiteral("GridEX2"));
-    return grid ? grid->value(2).toString() : QString();
-}
-
 kq::data::RecordSource frelatorioscartas::chequeQuery(const QString &cliente, const QString &loja)
 {
     return {QStringLiteral(
@@ -156,7 +147,7 @@ void frelatorioscartas::ds_loja_Click()
         return;
     m_store = loja;
     m_storeName = ds_loja->text();
-    bindCheques(followUpDebtor());
+    bindCheques(kq::collection::followUpDebtor());
 }
 
 void frelatorioscartas::bindCheques(const QString &debtor)
@@ -184,7 +175,7 @@ void frelatorioscartas::Command2_Click()
         return;
     }
     // The letter goes to the follow-up's debtor as it is now.
-    const QString debtor = followUpDebtor();
+    const QString debtor = kq::collection::followUpDebtor();
     if (debtor.isEmpty()) {
         Dialogs::message(QStringLiteral("Escolha o devedor no acompanhamento de vantesca."));
         return;

@@ -33,8 +33,6 @@ public:
 
     // The cheque query of one debtor at one store.
     static kq::data::RecordSource chequeQuery(const QString &cliente, const QString &loja);
-    // The follow-up screen's current debtor ("" when it is closed or has none).
-    static QString followUpDebtor();
 
 private:
     void buildControls();

@@ -1,6 +1,6 @@
 // The agreement arithmetic: corrected values, interest by the day, fine,
-// fees, totals, the Price plan, counts, due dates and the read-back of the
-// shown texts.
+// fees, totals, the Price plan, counts, due dates and the figures a save
+// takes.
 #include "collection/rules/agreement.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -13,6 +13,9 @@
 #include <QtTest>
 
 using namespace kq::collection;
+using kq::platform::formatFixed2;
+using kq::platform::formatPlain;
+using kq::platform::parseNumber;
 using kq::shell::CorrectionTable;
 
 Q_DECLARE_METATYPE(QVector<Cheque>)
@@ -68,6 +71,18 @@ Cheque cheque(const QString &key, const QDate &deposit, double value)
     return c;
 }
 
+// The figures as the agreement screen shows them: aberto, juros, multa,
+// honorários, correção (a plain 0 with no cheque) and total.
+QStringList shown(const Calculation &c)
+{
+    return {formatFixed2(c.valoraberto),
+            formatFixed2(c.vlJuros),
+            formatFixed2(c.vlMulta),
+            formatFixed2(c.vlHonorarios),
+            c.cheques.isEmpty() ? formatPlain(c.correcao) : formatFixed2(c.correcao),
+            formatPlain(c.vlTotal)};
+}
+
 } // namespace
 
 void tst_agreement::calculation_data()
@@ -111,16 +126,14 @@ void tst_agreement::calculation()
     table.insert("2025/02", reference);
     table.insert("2025/03", reference);
     const Calculation c = calculate(cheques, store(juros, 2, 10), table, reference, kToday);
-    const QStringList shown{c.valoraberto,  c.vlJuros,  c.vlMulta,
-                            c.vlHonorarios, c.correcao, c.vlTotal};
-    QCOMPARE(shown, expected);
+    QCOMPARE(shown(c), expected);
     QCOMPARE(c.nrParcelas, QString("3"));
     QCOMPARE(c.vlJurosParcelamento, QString("2"));
     QVERIFY(c.missingMonths.isEmpty());
     double corrected = 0;
     for (const ChequeCalc &cc : c.cheques)
         corrected += cc.vlAtualizado - cc.vlCheque;
-    QCOMPARE(kq::platform::formatFixed2(corrected), cheques.isEmpty() ? "0,00" : expected[4]);
+    QCOMPARE(formatFixed2(corrected), cheques.isEmpty() ? "0,00" : expected[4]);
 }
 
 void tst_agreement::missingFactors()
@@ -137,14 +150,14 @@ void tst_agreement::missingFactors()
     QCOMPARE(c.cheques[1].vlAtualizado, 100.0);
     QCOMPARE(c.cheques[2].vlAtualizado, 50.0);
     QCOMPARE(c.cheques[3].vlAtualizado, 15.0);
-    QCOMPARE(c.correcao, QString("5,00"));
+    QCOMPARE(formatFixed2(c.correcao), QString("5,00"));
     QVERIFY(!c.noReferenceFactor);
 
     // No reference factor at all (an empty correction table): face values.
     c = calculate(cheques, store(0, 0, 0), CorrectionTable(), std::nullopt, kToday);
     QVERIFY(c.noReferenceFactor);
-    QCOMPARE(c.correcao, QString("0,00"));
-    QCOMPARE(c.vlTotal, QString("260"));
+    QCOMPARE(formatFixed2(c.correcao), QString("0,00"));
+    QCOMPARE(formatPlain(c.vlTotal), QString("260"));
 }
 
 void tst_agreement::plan_data()
@@ -153,11 +166,11 @@ void tst_agreement::plan_data()
     QTest::addColumn<QString>("honorarios");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QString>("rate");
-    QTest::addColumn<int>("form");
+    QTest::addColumn<bool>("currency");        // the instalment in currency form
     QTest::addColumn<QStringList>("expected"); // parcela, financiado, honorarios; empty: none
 
-    const int store = int(PlanForm::Store);
-    const int rate = int(PlanForm::RateField);
+    const bool store = false;
+    const bool rate = true;
     QTest::newRow("price 1 %") << "1000"
                                << "0,00"
                                << "12"
@@ -203,16 +216,27 @@ void tst_agreement::plan()
     QFETCH(QString, honorarios);
     QFETCH(QString, count);
     QFETCH(QString, rate);
-    QFETCH(int, form);
+    QFETCH(bool, currency);
     QFETCH(QStringList, expected);
 
-    const auto p = computePlan(total, honorarios, count, rate, PlanForm(form));
+    // The screen's boxes read as numbers; no plan when one is not a number.
+    const auto t = parseNumber(total);
+    const auto h = parseNumber(honorarios);
+    const auto n = parseNumber(count);
+    const auto r = parseNumber(rate);
+    if (!t || !h || !n || !r) {
+        QVERIFY(expected.isEmpty());
+        return;
+    }
+    const auto p = computePlan(*t, *h, *n, *r);
     QCOMPARE(p.has_value(), !expected.isEmpty());
     if (!p)
         return;
-    QCOMPARE(QString(p->vlParcela).replace(QChar(0xa0), ' '), expected[0]);
-    QCOMPARE(p->vlFinanciado, expected[1]);
-    QCOMPARE(p->vlHonorariosParcela, expected[2]);
+    const QString parcela
+        = currency ? kq::platform::formatCurrency(p->vlParcela) : formatFixed2(p->vlParcela);
+    QCOMPARE(QString(parcela).replace(QChar(0xa0), ' '), expected[0]);
+    QCOMPARE(formatPlain(p->vlFinanciado), expected[1]);
+    QCOMPARE(formatFixed2(p->vlHonorariosParcela), expected[2]);
 }
 
 void tst_agreement::count_data()
@@ -234,7 +258,7 @@ void tst_agreement::count()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);
-    QCOMPARE(instalmentCount(text).value_or(0), expected);
+    QCOMPARE(instalmentCount(parseNumber(text)).value_or(0), expected);
 }
 
 void tst_agreement::dueDates_data()
@@ -258,28 +282,37 @@ void tst_agreement::dueDates()
 }
 
 namespace {
-AgreementTexts goodTexts()
+Calculation goodCalculation()
 {
-    AgreementTexts t;
-    t.valoraberto = "300,00";
-    t.vlJuros = "6,50";
-    t.vlMulta = "6,00";
-    t.vlHonorarios = "30,00";
-    t.correcao = "0,00";
-    t.nrParcelas = "3";
-    t.vlJurosParcelamento = "2";
-    t.vlParcela = "R$ 1.234,56";
-    t.vlFinanciado = "3703,68";
-    t.vlHonorariosParcela = "10,40";
-    t.dtPrimeira = "10/01/2025";
-    return t;
+    Calculation c;
+    c.valoraberto = 300;
+    c.vlJuros = 6.5;
+    c.vlMulta = 6;
+    c.vlHonorarios = 30;
+    c.correcao = 0;
+    c.vlTotal = 342.5;
+    return c;
+}
+
+Plan goodPlan()
+{
+    Plan p;
+    p.vlParcela = *parseNumber("R$ 1.234,56");
+    p.vlFinanciado = 3703.68;
+    p.vlHonorariosParcela = 10.4;
+    return p;
+}
+
+AgreementEntries goodEntries()
+{
+    return {parseNumber("3"), parseNumber("2"), kq::platform::parseDate("10/01/2025")};
 }
 } // namespace
 
 void tst_agreement::readBack()
 {
     Agreement a;
-    QVERIFY(!readAgreementTexts(goodTexts(), a));
+    QVERIFY(!readAgreement(goodCalculation(), goodPlan(), goodEntries(), a));
     QCOMPARE(a.vlParcela, 1234.56); // the currency-formatted instalment as its number
     QCOMPARE(a.vlFinanciado, 3703.68);
     QCOMPARE(a.nrParcelas, 3);
@@ -322,18 +355,19 @@ void tst_agreement::readBackRefusals()
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(QString, message);
-    AgreementTexts t = goodTexts();
+    AgreementEntries e = goodEntries();
+    std::optional<Plan> plan = goodPlan();
     if (field == "count")
-        t.nrParcelas = text;
+        e.nrParcelas = parseNumber(text);
     else if (field == "rate")
-        t.vlJurosParcelamento = text;
+        e.vlJurosParcelamento = parseNumber(text);
     else if (field == "parcela")
-        t.vlParcela = text;
+        plan.reset(); // no plan shown: its boxes are empty
     else
-        t.dtPrimeira = text;
+        e.dtPrimeira = kq::platform::parseDate(text);
     Agreement a;
     a.nrParcelas = 7;
-    QCOMPARE(readAgreementTexts(t, a).value_or(QString()), message);
+    QCOMPARE(readAgreement(goodCalculation(), plan, e, a).value_or(QString()), message);
     QCOMPARE(a.nrParcelas, 7);
 }
 

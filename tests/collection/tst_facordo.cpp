@@ -2,6 +2,7 @@
 // follow-up screen, the calculation on a store choice, the plan, the save and
 // the refusals that write nothing.
 #include "collection/facordo.h"
+#include "collection/fvantesca.h"
 #include "collection/screens.h"
 #include "data/database.h"
 #include "platform/dbcombo.h"
@@ -29,27 +30,16 @@ using kq::platform::ScreenRegistry;
 
 namespace {
 
-// Stands in for the follow-up screen: its debtor grid GridEX2 with the
-// debtor's code in column 2.
-class FollowUp : public kq::platform::Screen
+// The follow-up screen, on whose current debtor the agreement screen opens.
+struct FollowUp
 {
-public:
-    FollowUp()
-        : Screen(QStringLiteral("fvantesca"))
-    {
-        grid = new kq::platform::GridEX(this);
-        grid->setObjectName(QStringLiteral("GridEX2"));
-        grid->addColumn(QStringLiteral("nm_cliente"), QStringLiteral("Nome"));
-        grid->addColumn(QStringLiteral("cd_cliente"), QStringLiteral("Código")).setVisible(false);
-        grid->setKeyColumn(2);
-        grid->setDatabaseName(kq::shell::dataPath(QStringLiteral("devolvidos.mdb")));
-        grid->setRecordSource(QStringLiteral("select * from  clientes order by nm_cliente"));
-        grid->rebind();
-        grid->refresh();
-    }
-    void select(const QString &code) { grid->setCurrentRow(grid->findRow(2, code)); }
+    kq::collection::fvantesca *screen = nullptr;
 
-    kq::platform::GridEX *grid = nullptr;
+    void select(const QString &code) const
+    {
+        auto *grid = screen->findChild<kq::platform::GridEX *>(QStringLiteral("GridEX2"));
+        grid->setCurrentRow(grid->findRow(2, code));
+    }
 };
 
 QString ymd(const QDate &d)
@@ -97,7 +87,7 @@ private:
     void chooseStore(facordo *f, const QString &code);
 
     ShellFixture *m_fx = nullptr;
-    FollowUp *m_followUp = nullptr;
+    FollowUp m_followUp;
     QString m_db;
     QDate m_today;
 };
@@ -106,7 +96,7 @@ void tst_facordo::initTestCase()
 {
     kq::collection::registerAgreementScreens();
     ScreenRegistry::instance().registerScreen(QStringLiteral("fvantesca"),
-                                              [] { return new FollowUp; });
+                                              [] { return new kq::collection::fvantesca; });
 }
 
 void tst_facordo::init()
@@ -124,7 +114,8 @@ void tst_facordo::init()
     addCheque(m_db, "0000000001", "00001", "001", m_today.addDays(-45), 100);
     addCheque(m_db, "0000000002", "00001", "001", m_today.addDays(-10), 200);
     addCheque(m_db, "0000000003", "00002", "001", m_today.addDays(-10), 70);
-    m_followUp = static_cast<FollowUp *>(ScreenRegistry::instance().load("fvantesca"));
+    m_followUp.screen
+        = qobject_cast<kq::collection::fvantesca *>(ScreenRegistry::instance().load("fvantesca"));
 }
 
 void tst_facordo::cleanup()
@@ -135,7 +126,7 @@ void tst_facordo::cleanup()
 
 facordo *tst_facordo::open(const QString &debtor)
 {
-    m_followUp->select(debtor);
+    m_followUp.select(debtor);
     auto *f = qobject_cast<facordo *>(ScreenRegistry::instance().show("facordo"));
     Q_ASSERT(f);
     return f;
@@ -425,7 +416,7 @@ void tst_facordo::refusals()
 void tst_facordo::followUpMoves()
 {
     facordo *f = open("00001");
-    m_followUp->select("00002");
+    m_followUp.select("00002");
     chooseStore(f, "001");
     QCOMPARE(m_fx->dialogs.texts(),
              QStringList{"O acompanhamento está em outro inadimplente. Este cálculo continua "
@@ -568,7 +559,7 @@ void tst_facordo::storeChosenByClick()
     addCheque(m_db, "0000000004", "00001", "002", m_today, 50);
     facordo *f = open();
     // Every calculation says once that the follow-up moved on.
-    m_followUp->select("00002");
+    m_followUp.select("00002");
     const QString moved = "O acompanhamento está em outro inadimplente. Este cálculo continua "
                           "com o inadimplente 00001; para outro, feche esta tela e abra-a de "
                           "novo.";

@@ -304,12 +304,14 @@ private slots:
         QCOMPARE(collectors(), (QStringList{QStringLiteral("Marta"), QStringLiteral("MARTA")}));
     }
 
-    // Nothing is saved without a debtor row, nor on a group row.
+    // Nothing is saved without a debtor row, nor on a group row; neither
+    // names a current debtor for the other screens.
     void noContactWithoutADebtorRow()
     {
         ScreenRegistry::instance().unload(QStringLiteral("fvantesca"));
         kq::data::exec(db(), QStringLiteral("DELETE FROM CLIENTES"));
         open();
+        QCOMPARE(kq::collection::followUpDebtor(), QString());
         typeContact(QStringLiteral("x"));
         click("CONFIRMA");
         QCOMPARE(m_fx->dialogs.lastText(),
@@ -321,6 +323,7 @@ private slots:
                                             "DS_cidade) VALUES ('00001', 'ANA', 'CAMPINAS')"));
         open();
         chooseDebtor(QStringLiteral("00001"));
+        QCOMPARE(kq::collection::followUpDebtor(), QStringLiteral("00001"));
         GridEX *g = grid("GridEX2");
         g->groupBy(3); // by city
         int groupRow = -1;
@@ -330,6 +333,7 @@ private slots:
         g->setCurrentRow(groupRow);
         QVERIFY(g->isGroupRow());
         QCOMPARE(m_screen->debtorShown(), QStringLiteral("00001"));
+        QCOMPARE(m_screen->currentDebtor(), QString());
         m_fx->dialogs.clear();
         typeContact(QStringLiteral("x"));
         click("CONFIRMA");

@@ -6,18 +6,19 @@
 
 namespace kq::collection {
 
-using kq::platform::formatCurrency;
-using kq::platform::formatFixed2;
-using kq::platform::formatPlain;
-using kq::platform::parseNumber;
-
 namespace {
 
-// A shown text read back as a number; 0 when it is not one (the calculation
-// only reads texts it wrote itself).
-double readBack(const QString &text)
+// A figure rounded to cents as the "0.00" form shows it (never -0).
+double cents(double value)
 {
-    return parseNumber(text).value_or(0.0);
+    const double r = kq::platform::roundHalfAway(value, 2);
+    return r == 0 ? 0.0 : r;
+}
+
+// A figure at the precision of its plain text: 15 significant digits.
+double plainDigits(double value)
+{
+    return kq::platform::parseNumber(kq::platform::formatPlain(value)).value_or(0.0);
 }
 
 void addMonth(QStringList &months, const QString &month)
@@ -61,15 +62,13 @@ Calculation calculate(const QVector<Cheque> &cheques, const StoreTerms &terms,
         calc.cheques << c;
     }
 
-    calc.valoraberto = formatFixed2(open);
-    calc.vlJuros = formatFixed2(interest);
-    calc.vlMulta = formatFixed2(open * terms.multa / 100.0);
-    calc.vlHonorarios = formatFixed2(open * terms.honorarios / 100.0);
-    calc.correcao = cheques.isEmpty() ? QStringLiteral("0") : formatFixed2(correction);
-    const double total = readBack(calc.vlJuros) + readBack(calc.valoraberto)
-                         + readBack(calc.vlMulta) + readBack(calc.vlHonorarios)
-                         + readBack(calc.correcao);
-    calc.vlTotal = formatPlain(total);
+    calc.valoraberto = cents(open);
+    calc.vlJuros = cents(interest);
+    calc.vlMulta = cents(open * terms.multa / 100.0);
+    calc.vlHonorarios = cents(open * terms.honorarios / 100.0);
+    calc.correcao = cents(correction);
+    calc.vlTotal = plainDigits(calc.vlJuros + calc.valoraberto + calc.vlMulta + calc.vlHonorarios
+                               + calc.correcao);
     calc.nrParcelas = terms.nrParcelasAcordo;
     calc.vlJurosParcelamento = terms.jurosAcordo;
     return calc;
@@ -83,32 +82,26 @@ double priceInstalment(double amount, double ratePercent, double n)
     return amount / n;
 }
 
-std::optional<Plan> computePlan(const QString &total, const QString &honorarios,
-                                const QString &count, const QString &rate, PlanForm form)
+std::optional<Plan> computePlan(double total, double honorarios, double count, double rate)
 {
-    const auto t = parseNumber(total);
-    const auto h = parseNumber(honorarios);
-    const auto n = parseNumber(count);
-    const auto p = parseNumber(rate);
-    if (!t || !h || !n || !p || !(*n > 0) || !std::isfinite(*n) || !std::isfinite(*p))
+    if (!(count > 0) || !std::isfinite(count) || !std::isfinite(rate))
         return std::nullopt;
 
     Plan plan;
-    plan.parcela = priceInstalment(*t, *p, *n);
-    plan.honorariosParcela = priceInstalment(*h, *p, *n);
-    plan.vlParcela
-        = form == PlanForm::Store ? formatFixed2(plan.parcela) : formatCurrency(plan.parcela);
-    plan.vlFinanciado = formatPlain(*n * readBack(plan.vlParcela));
-    plan.vlHonorariosParcela = formatFixed2(plan.honorariosParcela);
+    plan.parcela = priceInstalment(total, rate, count);
+    plan.honorariosParcela = priceInstalment(honorarios, rate, count);
+    plan.vlParcela = cents(plan.parcela);
+    plan.vlFinanciado = plainDigits(count * plan.vlParcela);
+    plan.vlHonorariosParcela = cents(plan.honorariosParcela);
     return plan;
 }
 
-std::optional<int> instalmentCount(const QString &text)
+std::optional<int> instalmentCount(std::optional<double> count)
 {
-    const auto n = parseNumber(text);
-    if (!n || !std::isfinite(*n) || *n != std::floor(*n) || *n < 1 || *n > kMaxInstalments)
+    if (!count || !std::isfinite(*count) || *count != std::floor(*count) || *count < 1
+        || *count > kMaxInstalments)
         return std::nullopt;
-    return int(*n);
+    return int(*count);
 }
 
 QDate dueDate(const QDate &firstDue, int k)
@@ -116,41 +109,31 @@ QDate dueDate(const QDate &firstDue, int k)
     return firstDue.addMonths(k);
 }
 
-std::optional<QString> readAgreementTexts(const AgreementTexts &texts, Agreement &agreement)
+std::optional<QString> readAgreement(const Calculation &calc, const std::optional<Plan> &plan,
+                                     const AgreementEntries &entries, Agreement &agreement)
 {
-    const auto count = instalmentCount(texts.nrParcelas);
+    const auto count = instalmentCount(entries.nrParcelas);
     if (!count)
         return QStringLiteral("O número de parcelas deve ser um número inteiro de 1 a 32!!");
-    const auto rate = parseNumber(texts.vlJurosParcelamento);
-    if (!rate)
+    if (!entries.vlJurosParcelamento)
         return QStringLiteral("Os juros do parcelamento devem ser um número!!");
-
-    const QString amounts[]
-        = {texts.valoraberto, texts.vlJuros,   texts.vlMulta,      texts.vlHonorarios,
-           texts.correcao,    texts.vlParcela, texts.vlFinanciado, texts.vlHonorariosParcela};
-    double values[8];
-    for (int i = 0; i < 8; ++i) {
-        const auto v = parseNumber(amounts[i]);
-        if (!v)
-            return QStringLiteral("Os valores do cálculo não são números. "
-                                  "Escolha a empresa novamente!!");
-        values[i] = *v;
-    }
-    const auto first = kq::platform::parseDate(texts.dtPrimeira);
-    if (!first)
+    if (!plan)
+        return QStringLiteral("Os valores do cálculo não são números. "
+                              "Escolha a empresa novamente!!");
+    if (!entries.dtPrimeira)
         return QStringLiteral("Data do 1º vencimento inválida!!");
 
     agreement.nrParcelas = *count;
-    agreement.vlJurosAcordo = *rate;
-    agreement.vlAberto = values[0];
-    agreement.vlJuros = values[1];
-    agreement.vlMulta = values[2];
-    agreement.vlHonorarios = values[3];
-    agreement.vlCorrecao = values[4];
-    agreement.vlParcela = values[5];
-    agreement.vlFinanciado = values[6];
-    agreement.vlHonorariosParcela = values[7];
-    agreement.dt1Vencimento = *first;
+    agreement.vlJurosAcordo = *entries.vlJurosParcelamento;
+    agreement.vlAberto = calc.valoraberto;
+    agreement.vlJuros = calc.vlJuros;
+    agreement.vlMulta = calc.vlMulta;
+    agreement.vlHonorarios = calc.vlHonorarios;
+    agreement.vlCorrecao = calc.correcao;
+    agreement.vlParcela = plan->vlParcela;
+    agreement.vlFinanciado = plan->vlFinanciado;
+    agreement.vlHonorariosParcela = plan->vlHonorariosParcela;
+    agreement.dt1Vencimento = *entries.dtPrimeira;
     return std::nullopt;
 }
 

@@ -49,7 +49,8 @@ struct ChequeCalc
     QString missingMonth;    // month without a usable factor, "" when corrected
 };
 
-// The calculation as the screen shows it: every value is the text shown.
+// The calculation of a debtor's cheques: each figure at the precision the
+// screen shows it with.
 struct Calculation
 {
     QVector<ChequeCalc> cheques;
@@ -58,14 +59,15 @@ struct Calculation
     // No usable reference factor: every cheque kept its face value.
     bool noReferenceFactor = false;
 
-    QString valoraberto;         // "0.00"
-    QString vlJuros;             // "0.00"
-    QString vlMulta;             // "0.00"
-    QString vlHonorarios;        // "0.00"
-    QString correcao;            // "0.00" ("0" with no cheque)
-    QString vlTotal;             // plain number text
-    QString nrParcelas;          // the store's default count
-    QString vlJurosParcelamento; // the store's default instalment rate
+    double valoraberto = 0;  // rounded to cents
+    double vlJuros = 0;      // rounded to cents
+    double vlMulta = 0;      // rounded to cents
+    double vlHonorarios = 0; // rounded to cents
+    double correcao = 0;     // rounded to cents
+    double vlTotal = 0;      // the five above added, to 15 significant digits
+    // The store's default count and instalment rate, as stored.
+    QString nrParcelas;
+    QString vlJurosParcelamento;
 };
 
 // Works out the calculation of a debtor's cheques at a store. Each cheque is
@@ -77,39 +79,34 @@ Calculation calculate(const QVector<Cheque> &cheques, const StoreTerms &terms,
                       const kq::shell::CorrectionTable &table,
                       std::optional<double> referenceFactor, const QDate &today);
 
-// The two forms of the shown instalment.
-enum class PlanForm {
-    Store,     // after a store is chosen: "0.00"
-    RateField, // after a plan field is left: the regional currency format
-};
-
+// The monthly instalments of an agreement.
 struct Plan
 {
-    double parcela = 0;           // at full precision
-    double honorariosParcela = 0; // at full precision
-    QString vlParcela;            // in the form asked for
-    QString vlFinanciado;         // count x the shown instalment, plain text
-    QString vlHonorariosParcela;  // "0.00"
+    double parcela = 0;             // at full precision
+    double honorariosParcela = 0;   // at full precision
+    double vlParcela = 0;           // the instalment rounded to cents
+    double vlFinanciado = 0;        // count x vlParcela, to 15 significant digits
+    double vlHonorariosParcela = 0; // the fee instalment rounded to cents
 };
 
 // Price (annuity) instalment of an amount over n months at a monthly rate in
 // percent; a rate of 0 or less divides the amount evenly. n must be > 0.
 double priceInstalment(double amount, double ratePercent, double n);
 
-// The plan from the shown texts of the total, the fees, the count and the
-// rate. Empty when one of them is not a number or the count is not above 0.
-std::optional<Plan> computePlan(const QString &total, const QString &honorarios,
-                                const QString &count, const QString &rate, PlanForm form);
+// The plan of the total and the fees over `count` months at `rate` percent.
+// Empty when the count is not above 0 or the count or rate is not finite.
+std::optional<Plan> computePlan(double total, double honorarios, double count, double rate);
 
-// The count as a whole number from 1 to 32; empty otherwise.
-std::optional<int> instalmentCount(const QString &text);
+// The count as a whole number from 1 to 32; empty otherwise (also for no
+// number).
+std::optional<int> instalmentCount(std::optional<double> count);
 constexpr int kMaxInstalments = 32;
 
 // Due date of instalment k (from 1): the first due date typed plus k months,
 // on the last day of a month that lacks the day.
 QDate dueDate(const QDate &firstDue, int k);
 
-// Everything a save writes, read back from the screen.
+// Everything a save writes.
 struct Agreement
 {
     QString cdCliente;
@@ -131,25 +128,20 @@ struct Agreement
     QVector<Cheque> cheques;
 };
 
-// The shown texts a save reads.
-struct AgreementTexts
+// What the user typed for a save, as numbers and a date (each empty when its
+// box holds no number or no valid date).
+struct AgreementEntries
 {
-    QString valoraberto;
-    QString vlJuros;
-    QString vlMulta;
-    QString vlHonorarios;
-    QString correcao;
-    QString nrParcelas;
-    QString vlJurosParcelamento;
-    QString vlParcela;
-    QString vlFinanciado;
-    QString vlHonorariosParcela;
-    QString dtPrimeira;
+    std::optional<double> nrParcelas;
+    std::optional<double> vlJurosParcelamento;
+    std::optional<QDate> dtPrimeira;
 };
 
-// Reads the texts into an agreement; on bad input returns the message to show
-// and leaves the agreement untouched.
-std::optional<QString> readAgreementTexts(const AgreementTexts &texts, Agreement &agreement);
+// Fills an agreement from the calculation and plan shown and the entries; on
+// bad input (or no plan) returns the message to show and leaves the agreement
+// untouched.
+std::optional<QString> readAgreement(const Calculation &calc, const std::optional<Plan> &plan,
+                                     const AgreementEntries &entries, Agreement &agreement);
 
 // Record source of the agreement screen's grid for a debtor and a store.
 kq::data::RecordSource chequeGridSource(const QString &cdCliente, const QString &cdLoja);
