@@ -231,6 +231,8 @@ private slots:
     void shippedBandsDoNotOverlap();
     void groupByGroupGivesTheSortedRows_data();
     void groupByGroupGivesTheSortedRows();
+    void cellsOfEveryType_data();
+    void cellsOfEveryType();
 };
 
 void tst_report::formulas_data()
@@ -739,6 +741,77 @@ void tst_report::groupByGroupGivesTheSortedRows()
     doc->readAll();
     if (condition.isEmpty())
         QCOMPARE(doc->recordCount(), qint64(sorted.size()));
+}
+
+// A report over a table of untyped columns, grouped by g, with a text, a
+// day and a summed column; the rows as SQL literals.
+static QStringList typedReport(const QStringList &rows)
+{
+    kq::test::TempDataFolder folder;
+    const QString db = folder.devolvidos();
+    kq::data::exec(db, "CREATE TABLE tipos (k INTEGER PRIMARY KEY, g, v, d, n)");
+    for (const QString &r : rows)
+        kq::data::exec(db, "INSERT INTO tipos (g, v, d, n) VALUES (" + r + ")");
+    ReportDefinition def;
+    def.title = "Tipos";
+    def.select = "tipos.g, tipos.v, tipos.d, tipos.n";
+    def.from = "tipos";
+    def.orderBy = "tipos.k";
+    def.columns = {{"v", "Valor", "", 10, "", "contagem"},
+                   {"d", "Dia", "dd/mm/yyyy", 10, "", ""},
+                   {"n", "Número", "0.00", 10, "", "soma"}};
+    def.groups = {{"g", "G", ""}};
+    QString error;
+    auto doc = ReportDocument::open(def, db, QString(), &error);
+    if (!doc)
+        return {error};
+    doc->readAll();
+    QStringList shown;
+    for (const ReportLine &l : doc->lines())
+        shown << (l.text + "|" + l.cells.join(';'));
+    return shown;
+}
+
+void tst_report::cellsOfEveryType_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("text, day, real") << QStringList{"1, 'ABÇ', '2026-03-05', 2.5"}
+                                     << QStringList{"G: 1|", "|ABÇ;05/03/2026;2,50",
+                                                    "Total G: 1|1;;2,50", "Total Geral|1;;2,50"};
+    QTest::newRow("numbers in the text column, integer sum")
+        << QStringList{"1, 42, NULL, 3", "1, X'6869', 'dia', NULL"}
+        << QStringList{"G: 1|", "|42;;3,00", "|hi;dia;", "Total G: 1|2;;3,00",
+                       "Total Geral|2;;3,00"};
+    QTest::newRow("nulls are counted out")
+        << QStringList{"'a', NULL, NULL, NULL"}
+        << QStringList{"G: a|", "|;;", "Total G: a|0;;0,00", "Total Geral|0;;0,00"};
+    // 1 and 1.0 are one group, NULL and texts differing in case each another.
+    QTest::newRow("groups as their values compare")
+        << QStringList{"NULL, 'x', NULL, 1", "1, 'y', NULL, 1", "1.0, 'z', NULL, 1",
+                       "'a', 'w', NULL, 1", "'A', 'v', NULL, 1"}
+        << QStringList{"G: |",
+                       "|x;;1,00",
+                       "Total G: |1;;1,00",
+                       "G: 1|",
+                       "|y;;1,00",
+                       "|z;;1,00",
+                       "Total G: 1|2;;2,00",
+                       "G: A|",
+                       "|v;;1,00",
+                       "Total G: A|1;;1,00",
+                       "G: a|",
+                       "|w;;1,00",
+                       "Total G: a|1;;1,00",
+                       "Total Geral|5;;5,00"};
+}
+
+// Each kind of value the database gives is written as the formats write it.
+void tst_report::cellsOfEveryType()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, lines);
+    QCOMPARE(typedReport(rows), lines);
 }
 
 void tst_report::shippedBandsDoNotOverlap_data()

@@ -17,6 +17,9 @@ namespace kq::platform {
 
 namespace {
 
+using Cell = kq::data::RowStream::Cell;
+using Type = kq::data::RowStream::Type;
+
 constexpr size_t kBlockSize = size_t(4) << 20;
 constexpr char kSeparator = '\x1f';
 
@@ -41,15 +44,57 @@ CellFormat cellFormatOf(const QString &format)
 }
 
 // "dd/mm/yyyy" of an ISO date text as stored, without parsing it.
-bool isoDay(const QString &text, QString *out)
+bool appendIsoDay(QByteArrayView text, QByteArray *out)
 {
-    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-')
         return false;
     for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (!text[i].isDigit())
+        if (text[i] < '0' || text[i] > '9')
             return false;
-    *out = text.mid(8, 2) + u'/' + text.mid(5, 2) + u'/' + text.left(4);
+    const char day[10]
+        = {text[8], text[9], '/', text[5], text[6], '/', text[0], text[1], text[2], text[3]};
+    out->append(day, 10);
     return true;
+}
+
+// The value as the row stream's value() gives it.
+QVariant variantOf(const Cell &cell)
+{
+    switch (cell.type) {
+    case Type::Integer:
+        return QVariant(qlonglong(cell.integer));
+    case Type::Real:
+        return QVariant(cell.real);
+    case Type::Text:
+        return QVariant(QString::fromUtf8(cell.bytes));
+    case Type::Blob:
+        return QVariant(QByteArray(cell.bytes.data(), cell.bytes.size()));
+    case Type::Null:
+        break;
+    }
+    return QVariant();
+}
+
+// Whether a row's cell equals a group's value as QVariant compares them;
+// `utf8` is the value's text as the row gave it.
+bool sameValue(const Cell &cell, const QVariant &value, const QByteArray &utf8)
+{
+    switch (cell.type) {
+    case Type::Null:
+        return !value.isValid();
+    case Type::Integer:
+        return QVariant(qlonglong(cell.integer)) == value;
+    case Type::Real:
+        return QVariant(cell.real) == value;
+    case Type::Text:
+        if (value.typeId() != QMetaType::QString)
+            return false;
+        return QByteArrayView(utf8) == cell.bytes || variantOf(cell) == value;
+    case Type::Blob:
+        return value.typeId() == QMetaType::QByteArray
+               && QByteArrayView(value.toByteArray()) == cell.bytes;
+    }
+    return false;
 }
 
 // The fields a formula may name: columns of the tables the report reads.
@@ -120,6 +165,7 @@ std::unique_ptr<ReportDocument> ReportDocument::open(const ReportDefinition &def
         }
         for (int c = 0; c < def.columns.size(); ++c) {
             doc->m_formats << cellFormatOf(def.columns[c].format);
+            doc->m_summed << (def.columns[c].total == QLatin1String("soma"));
             if (!def.columns[c].total.isEmpty())
                 doc->m_totalled << c;
         }
@@ -143,7 +189,7 @@ bool ReportDocument::readMore(int rows)
         return false;
     if (m_failure)
         throw *m_failure;
-    QVariantList row;
+    m_cells.resize(size_t(m_fields.size()));
     for (int n = 0; n < rows; ++n) {
         bool more = false;
         try {
@@ -159,11 +205,8 @@ bool ReportDocument::readMore(int rows)
             m_complete = true;
             return false;
         }
-        row.clear();
-        for (int i : std::as_const(m_fields)) {
-            row << m_rows->value(i);
-        }
-        addRow(row);
+        m_rows->cells(m_fields.constData(), int(m_fields.size()), m_cells.data());
+        addRow(m_cells.data());
     }
     return true;
 }
@@ -187,23 +230,26 @@ void ReportDocument::append(const ReportLine &line)
         bytes += kSeparator;
         bytes += cell.toUtf8();
     }
+    appendPacked(line.kind, line.level, bytes);
+}
+
+void ReportDocument::appendPacked(ReportLine::Kind kind, int level, const QByteArray &bytes)
+{
     // Lines over 64 KiB keep their first 64 KiB.
-    if (bytes.size() > 0xffff)
-        bytes.truncate(0xffff);
-    const size_t size = 4 + size_t(bytes.size());
+    const quint32 length = quint32(std::min<qsizetype>(bytes.size(), 0xffff));
+    const size_t size = 4 + size_t(length);
     if (m_blocks.empty() || m_blockUsed + size > kBlockSize) {
         m_blocks.push_back(std::make_unique<char[]>(std::max(kBlockSize, size)));
         m_blockUsed = 0;
     }
     char *at = m_blocks.back().get() + m_blockUsed;
-    const quint32 length = quint32(bytes.size());
-    at[0] = char(line.kind);
-    at[1] = char(line.level);
+    at[0] = char(kind);
+    at[1] = char(level);
     at[2] = char(length & 0xff);
     at[3] = char((length >> 8) & 0xff);
-    std::memcpy(at + 4, bytes.constData(), size_t(bytes.size()));
+    std::memcpy(at + 4, bytes.constData(), length);
     m_index.push_back(quint64(m_blocks.size() - 1) << 32 | quint64(m_blockUsed));
-    m_kinds.push_back(quint8(line.kind));
+    m_kinds.push_back(quint8(kind));
     m_blockUsed += size;
 }
 
@@ -263,24 +309,39 @@ void ReportDocument::closeGroups(int from)
             totalLine(g, QStringLiteral("Total ") + m_captions[g]);
 }
 
-void ReportDocument::addRow(const QVariantList &row)
+int ReportDocument::changedGroup(const Cell *row) const
+{
+    const int nc = int(m_def.columns.size());
+    const int ng = int(m_def.groups.size());
+    if (m_current.size() < ng)
+        return 0;
+    for (int g = 0; g < ng; ++g)
+        if (!sameValue(row[nc + g], m_current[g], m_currentBytes[g]))
+            return g;
+    return ng;
+}
+
+void ReportDocument::addRow(const Cell *row)
 {
     const int nc = int(m_def.columns.size());
     const int ng = int(m_def.groups.size());
     ++m_records;
-    int changed = ng;
-    for (int g = 0; g < ng; ++g)
-        if (m_current.size() < ng || m_current[g] != row[nc + g]) {
-            changed = g;
-            break;
-        }
+    const int changed = changedGroup(row);
     if (changed < ng) {
         closeGroups(changed);
-        m_current = row.mid(nc);
+        m_current.resize(ng);
+        m_currentBytes.resize(ng);
         m_captions.resize(ng);
         for (int g = changed; g < ng; ++g) {
+            const Cell &cell = row[nc + g];
+            m_current[g] = variantOf(cell);
+            m_currentBytes[g] = cell.type == Type::Text
+                                    ? QByteArray(cell.bytes.data(), cell.bytes.size())
+                                    : QByteArray();
+        }
+        for (int g = changed; g < ng; ++g) {
             const ReportGroup &grp = m_def.groups[g];
-            const QString value = cellText(row[nc + g], grp.format);
+            const QString value = cellText(m_current[g], grp.format);
             m_captions[g]
                 = grp.caption.isEmpty() ? value : grp.caption + QStringLiteral(": ") + value;
             ReportLine h;
@@ -290,28 +351,33 @@ void ReportDocument::addRow(const QVariantList &row)
             append(h);
         }
     }
-    ReportLine d;
+    // The detail line packed straight from the row: no caption, then the cells.
+    m_packed.clear();
     for (int c = 0; c < nc; ++c) {
-        const QVariant &v = row[c];
-        QString text;
-        if (v.isNull() || !v.isValid())
-            ;
-        else if (m_formats[c] == AsText && v.typeId() == QMetaType::QString)
-            text = v.toString();
-        else if (m_formats[c] != Day || !isoDay(v.toString(), &text))
-            text = cellText(v, m_def.columns[c].format);
-        d.cells << text;
+        m_packed += kSeparator;
+        const Cell &cell = row[c];
+        if (cell.type == Type::Null)
+            continue;
+        const bool text = cell.type == Type::Text && cell.bytes.isValidUtf8();
+        if (text && m_formats[c] == AsText)
+            m_packed.append(cell.bytes.data(), cell.bytes.size());
+        else if (!text || m_formats[c] != Day || !appendIsoDay(cell.bytes, &m_packed))
+            m_packed += cellText(variantOf(cell), m_def.columns[c].format).toUtf8();
     }
     for (int c : std::as_const(m_totalled)) {
-        if (!row[c].isValid())
+        const Cell &cell = row[c];
+        if (cell.type == Type::Null)
             continue;
-        const double value = row[c].toDouble();
+        const double value = !m_summed[c]                 ? 0
+                             : cell.type == Type::Real    ? cell.real
+                             : cell.type == Type::Integer ? double(cell.integer)
+                                                          : variantOf(cell).toDouble();
         for (int level = 0; level <= ng; ++level) {
             m_sums[level][c] += value;
             ++m_counts[level][c];
         }
     }
-    append(d);
+    appendPacked(ReportLine::Detail, 0, m_packed);
 }
 
 void ReportDocument::finish()

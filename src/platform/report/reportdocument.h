@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/dataerror.h"
+#include "data/rowstream.h"
 #include "platform/report/reportdefinition.h"
 
 #include <QDateTime>
@@ -9,10 +10,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-namespace kq::data {
-class RowStream;
-}
 
 namespace kq::platform {
 
@@ -67,7 +64,11 @@ public:
 private:
     ReportDocument() = default;
     void append(const ReportLine &line);
-    void addRow(const QVariantList &row);
+    // A line already packed: the caption, then each cell after a separator.
+    void appendPacked(ReportLine::Kind kind, int level, const QByteArray &bytes);
+    void addRow(const kq::data::RowStream::Cell *row);
+    // The first group whose value the row changes; the group count when none.
+    int changedGroup(const kq::data::RowStream::Cell *row) const;
     void finish();
     void closeGroups(int from);
     void totalLine(int level, const QString &caption);
@@ -79,6 +80,7 @@ private:
     QVector<int> m_fields;   // query column of each column, then of each group
     QVector<int> m_formats;  // how each column's cells are written (CellFormat)
     QVector<int> m_totalled; // columns that carry a total
+    QVector<bool> m_summed;  // columns whose total is a sum
     bool m_complete = false;
     std::optional<kq::data::DataError> m_failure;
     qint64 m_records = 0;
@@ -91,7 +93,10 @@ private:
     std::vector<quint8> m_kinds;
 
     // Running groups and totals.
+    std::vector<kq::data::RowStream::Cell> m_cells; // the row being read
+    QByteArray m_packed;                            // its detail line
     QVariantList m_current;
+    QVector<QByteArray> m_currentBytes; // UTF-8 of the current texts
     QStringList m_captions;
     QVector<QVector<double>> m_sums;
     QVector<QVector<int>> m_counts;
