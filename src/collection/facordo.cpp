@@ -119,92 +119,71 @@ void facordo::buildControls()
     const QString storeText = QStringLiteral("Escolha  o cliente para gerar o acordo");
     auto *storeCaption = caption(storeText, ds_loja, this);
     ds_loja->setAccessibleName(storeText);
-    cd_ref = named<kq::platform::MaskEdBox>(QStringLiteral("cd_ref"), this);
-    cd_ref->setAccessibleName(QStringLiteral("cd_ref"));
+    cd_ref = known<kq::platform::MaskEdBox>(QStringLiteral("cd_ref"), this);
     cd_ref->setMaximumWidth(80);
     fator = automaticLabel(this, QStringLiteral("fator"));
     fator->setMinimumWidth(80);
+    GridEX1 = named<kq::platform::GridEX>(QStringLiteral("GridEX1"), this);
 
-    auto *top = new QGridLayout;
-    top->addWidget(storeCaption, 0, 0);
-    top->addWidget(ds_loja, 1, 0, 4, 1);
-    top->addWidget(cd_cliente, 1, 1);
-    top->addWidget(cd_acordo, 1, 2);
-    top->addWidget(cd_ref, 2, 1);
-    top->addWidget(fator, 2, 2);
-    top->setColumnStretch(0, 1);
-
-    auto *documents = new QGroupBox(QStringLiteral("Documentos"), this);
-    GridEX1 = named<kq::platform::GridEX>(QStringLiteral("GridEX1"), documents);
-    (new QVBoxLayout(documents))->addWidget(GridEX1);
-
-    auto *calculations = new QGroupBox(QStringLiteral("Cálculos"), this);
-    valoraberto = valueLabel(calculations, QStringLiteral("valoraberto"));
-    vl_juros = valueLabel(calculations, QStringLiteral("vl_juros"));
-    vl_multa = valueLabel(calculations, QStringLiteral("vl_multa"));
-    vl_honorarios = valueLabel(calculations, QStringLiteral("vl_honorarios"));
-    correcao = valueLabel(calculations, QStringLiteral("correcao"));
-    vl_total = valueLabel(calculations, QStringLiteral("vl_total"));
-    nr_parcelas = textBox(calculations, QStringLiteral("nr_parcelas"), kOptional);
-    vl_jurosparcelamento = textBox(calculations, QStringLiteral("vl_jurosparcelamento"), kOptional);
+    valoraberto = valueLabel(this, QStringLiteral("valoraberto"));
+    vl_juros = valueLabel(this, QStringLiteral("vl_juros"));
+    vl_multa = valueLabel(this, QStringLiteral("vl_multa"));
+    vl_honorarios = valueLabel(this, QStringLiteral("vl_honorarios"));
+    correcao = valueLabel(this, QStringLiteral("correcao"));
+    vl_total = valueLabel(this, QStringLiteral("vl_total"));
+    nr_parcelas = textBox(this, QStringLiteral("nr_parcelas"), kOptional);
+    vl_jurosparcelamento = textBox(this, QStringLiteral("vl_jurosparcelamento"), kOptional);
     // Worked out from the count and the rate, so that the plan shown always
     // matches them.
-    vl_parcela = textBox(calculations, QStringLiteral("vl_parcela"), kAutomatic);
+    vl_parcela = textBox(this, QStringLiteral("vl_parcela"), kAutomatic);
     vl_parcela->setReadOnly(true);
-    vl_financiado = textBox(calculations, QStringLiteral("vl_financiado"), kAutomatic);
+    vl_financiado = textBox(this, QStringLiteral("vl_financiado"), kAutomatic);
     vl_financiado->setReadOnly(true);
-    vl_honorariosparcela = valueLabel(calculations, QStringLiteral("vl_honorariosparcela"));
-    dt_primeira = named<kq::platform::MaskEdBox>(QStringLiteral("dt_primeira"), calculations);
+    vl_honorariosparcela = valueLabel(this, QStringLiteral("vl_honorariosparcela"));
+    dt_primeira = named<kq::platform::MaskEdBox>(QStringLiteral("dt_primeira"), this);
     dt_primeira->setStyleSheet(QString::fromLatin1(kRequired));
 
-    // The debt on the left, the instalment plan on the right.
-    auto *grid = new QGridLayout(calculations);
-    addRows(grid,
-            {{QStringLiteral("Total em Aberto"), valoraberto},
-             {QStringLiteral("Número Parcelas"), nr_parcelas},
-             {QStringLiteral("Juros"), vl_juros},
-             {QStringLiteral("Juros"), vl_jurosparcelamento},
-             {QStringLiteral("Multa"), vl_multa},
-             {QStringLiteral("Valor Parcela"), vl_parcela},
-             {QStringLiteral("Honorários"), vl_honorarios},
-             {QStringLiteral("Total Financiado"), vl_financiado},
-             {QStringLiteral("Correção M."), correcao},
-             {QStringLiteral("Honorários"), vl_honorariosparcela},
-             {QStringLiteral("Total"), vl_total},
-             {QStringLiteral("1º Vencimento"), dt_primeira}},
-            {.perRow = 2, .nameBoxes = true});
-    grid->setColumnMinimumWidth(2, 40);
-    grid->setColumnStretch(4, 1);
-    grid->setHorizontalSpacing(12);
-
-    auto *legend = new QVBoxLayout;
-    const struct
-    {
-        const char *text;
-        const char *style;
-    } legends[] = {{"Campos Obrigatórios", kRequired},
-                   {"Campos Automáticos", kAutomatic},
-                   {"Campos Opcionais", kOptional}};
-    for (const auto &l : legends) {
-        auto *label = new QLabel(QString::fromUtf8(l.text), this);
-        label->setStyleSheet(QString::fromLatin1(l.style)
+    const auto legend = [this](const char *text, const char *style) {
+        auto *label = new QLabel(QString::fromUtf8(text), this);
+        label->setStyleSheet(QString::fromLatin1(style)
                              + QStringLiteral(" border: 1px solid #a0a0a0; padding: 2px;"));
-        legend->addWidget(label);
-    }
-    legend->addStretch();
+        return label;
+    };
+    QLabel *required = legend("Campos Obrigatórios", kRequired);
+    QLabel *automatic = legend("Campos Automáticos", kAutomatic);
+    QLabel *optional = legend("Campos Opcionais", kOptional);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("Fazer Acordo"), this);
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), this);
-    legend->addWidget(Command2);
-    legend->addWidget(Command1);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(calculations, 1);
-    bottom->addLayout(legend);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(documents, 1);
-    layout->addLayout(bottom);
+    // The store list with the debtor, the agreement and the reference month
+    // beside it; the cheques; the debt on the left of the calculations, the
+    // instalment plan on their right, the legend and the buttons last.
+    Column{Grid{{storeCaption},
+                {Item(ds_loja).span(1, 4), cd_cliente, cd_acordo},
+                {skip(), cd_ref, fator}}
+               .columnStretch(0, 1),
+           Item(group(QStringLiteral("Documentos"), Column{GridEX1}, this)).grow(1),
+           Row{Item(group(QStringLiteral("Cálculos"),
+                          Grid{{field(QStringLiteral("Total em Aberto"), valoraberto),
+                                field(QStringLiteral("Número Parcelas"), nr_parcelas)},
+                               {field(QStringLiteral("Juros"), vl_juros),
+                                field(QStringLiteral("Juros"), vl_jurosparcelamento)},
+                               {field(QStringLiteral("Multa"), vl_multa),
+                                field(QStringLiteral("Valor Parcela"), vl_parcela)},
+                               {field(QStringLiteral("Honorários"), vl_honorarios),
+                                field(QStringLiteral("Total Financiado"), vl_financiado)},
+                               {field(QStringLiteral("Correção M."), correcao),
+                                field(QStringLiteral("Honorários"), vl_honorariosparcela)},
+                               {field(QStringLiteral("Total"), vl_total),
+                                field(QStringLiteral("1º Vencimento"), dt_primeira)}}
+                              .nameBoxes()
+                              .columnMinimumWidth(2, 40)
+                              .columnStretch(4, 1)
+                              .horizontalSpacing(12),
+                          this))
+                   .grow(1),
+               Column{required, automatic, optional, stretch(), Command2, Command1}}}
+        .attachTo(this);
 }
 
 void facordo::buildGrid()

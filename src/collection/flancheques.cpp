@@ -50,16 +50,6 @@ const QString kListSource = QStringLiteral(
     "DEVOLVIDOS.CD_DESTINO) ON SITUACOES.CD_SITUACAO = DEVOLVIDOS.CD_SITUACAO) INNER JOIN "
     "documentos ON DEVOLVIDOS.cd_documento = documentos.CD_documento");
 
-// A box with its register button close beside it.
-QHBoxLayout *withButton(QWidget *box, QPushButton *button)
-{
-    auto *h = new QHBoxLayout;
-    h->setSpacing(2);
-    h->addWidget(box, 1);
-    h->addWidget(button);
-    return h;
-}
-
 // The list grid's designed columns.
 void defineListColumns(GridEX *grid)
 {
@@ -192,64 +182,54 @@ void flancheques::buildControls()
     CD_DEVOLVIDO = named<QLabel>(QStringLiteral("CD_DEVOLVIDO"), this);
     CD_DEVOLVIDO->setMinimumWidth(90);
     CD_DEVOLVIDO->setFrameShape(QFrame::StyledPanel);
-
-    // Debtor and store with their register buttons, the reader's line, then
-    // the cheque's fields two to a row.
-    auto *entry = new QGridLayout;
-    entry->addWidget(caption(QStringLiteral("Inadimplente.:"), nm_cliente, this), 0, 0);
-    entry->addLayout(withButton(nm_cliente, Command4), 0, 1, 1, 3);
-    entry->addWidget(CD_DEVOLVIDO, 0, 4);
-    entry->addWidget(caption(QStringLiteral("Cliente.:"), ds_loja, this), 1, 0);
-    entry->addLayout(withButton(ds_loja, Command3), 1, 1, 1, 3);
-    entry->addWidget(caption(QStringLiteral("Leitora"), ds_leitora, this), 2, 0);
-    entry->addWidget(ds_leitora, 2, 1, 1, 4);
-    addRows(entry,
-            {{QStringLiteral("BANCO"), CD_BANCO},
-             {QStringLiteral("AGENCIA"), CD_AGENCIA},
-             {QStringLiteral("CONTA"), CD_CONTA},
-             {QStringLiteral("CHEQUE"), NR_CHEQUE},
-             {QStringLiteral("DEPÓSITO"), dt_deposito},
-             {QStringLiteral("VALOR"), VL_CHEQUE},
-             {QStringLiteral("ALINEA"), CD_ALINEA},
-             {QStringLiteral("CPF/GCG"), nr_documento},
-             {QStringLiteral("EMITENTE"), NM_EMITENTE},
-             {QStringLiteral("DESTINO"), ds_destino},
-             {QStringLiteral("SITUAÇÃO"), ds_situacao},
-             {QStringLiteral("Tipo Documento.:"), ds_documento}},
-            {.row = 3, .perRow = 2, .stride = 3});
-    entry->setColumnStretch(1, 1);
-    entry->setColumnStretch(4, 1);
-
-    auto *opcoes = new QGroupBox(QStringLiteral("Opções"), this);
-    CONFIRMA = button(QStringLiteral("CONFIRMA"), QStringLiteral("&Incluir"), opcoes,
+    CONFIRMA = button(QStringLiteral("CONFIRMA"), QStringLiteral("&Incluir"), this,
                       QStringLiteral("CLICAR AQUI APOS DIGITAR TODOS OS DADOS  "));
-    alterar = button(QStringLiteral("alterar"), QStringLiteral("&Alterar"), opcoes,
+    alterar = button(QStringLiteral("alterar"), QStringLiteral("&Alterar"), this,
                      QStringLiteral("APÓS ESCOLHER O REGISTRO A SER ALTERADO E FAZER AS "
                                     "MODIFICAÇÕES NECESÁRIAS  CLICK AQUI"));
-    EXCLUIR = button(QStringLiteral("EXCLUIR"), QStringLiteral("&Excluir"), opcoes,
+    EXCLUIR = button(QStringLiteral("EXCLUIR"), QStringLiteral("&Excluir"), this,
                      QStringLiteral("APÓS ESCOLHER O REGISTRO A SER EXCLUIDO CLICK AQUI"));
-    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Limpa Campos"), opcoes);
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Localizar"), opcoes);
-    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), opcoes);
-    agrupar = named<QCheckBox>(QStringLiteral("agrupar"), opcoes, QStringLiteral("Agrupar"));
-    auto *opLayout = new QVBoxLayout(opcoes);
-    for (QWidget *w : std::initializer_list<QWidget *>{CONFIRMA, alterar, EXCLUIR, Command2,
-                                                       Command5, Command1, agrupar})
-        opLayout->addWidget(w);
-    opLayout->addStretch();
-
-    auto *cheques = new QGroupBox(QStringLiteral("Cheques"), this);
-    GridEX3 = named<GridEX>(QStringLiteral("GridEX3"), cheques);
-    (new QVBoxLayout(cheques))->addWidget(GridEX3);
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Limpa Campos"), this);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Localizar"), this);
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Sair"), this);
+    agrupar = named<QCheckBox>(QStringLiteral("agrupar"), this, QStringLiteral("Agrupar"));
+    GridEX3 = named<GridEX>(QStringLiteral("GridEX3"), this);
     GridEX1 = named<GridEX>(QStringLiteral("GridEX1"), this);
 
-    auto *top = new QHBoxLayout;
-    top->addLayout(entry, 3);
-    top->addWidget(opcoes);
-    top->addWidget(cheques, 2);
-    auto *root = new QVBoxLayout(this);
-    root->addLayout(top);
-    root->addWidget(GridEX1, 1);
+    // Debtor and store with their register buttons, the reader's line, then
+    // the cheque's fields two to a row; the options and the debtor's cheques
+    // beside them, the list of every cheque below.
+    const auto withButton = [](QWidget *box, QPushButton *button) {
+        return Item(Row{Item(box).grow(1), button}.spacing(2)).span(3);
+    };
+    const Grid entry
+        = Grid{{field(QStringLiteral("Inadimplente.:"), nm_cliente,
+                      withButton(nm_cliente, Command4)),
+                CD_DEVOLVIDO},
+               {field(QStringLiteral("Cliente.:"), ds_loja, withButton(ds_loja, Command3))},
+               {field(QStringLiteral("Leitora"), ds_leitora).span(4)},
+               {field(QStringLiteral("BANCO"), CD_BANCO), skip(),
+                field(QStringLiteral("AGENCIA"), CD_AGENCIA)},
+               {field(QStringLiteral("CONTA"), CD_CONTA), skip(),
+                field(QStringLiteral("CHEQUE"), NR_CHEQUE)},
+               {field(QStringLiteral("DEPÓSITO"), dt_deposito), skip(),
+                field(QStringLiteral("VALOR"), VL_CHEQUE)},
+               {field(QStringLiteral("ALINEA"), CD_ALINEA), skip(),
+                field(QStringLiteral("CPF/GCG"), nr_documento)},
+               {field(QStringLiteral("EMITENTE"), NM_EMITENTE), skip(),
+                field(QStringLiteral("DESTINO"), ds_destino)},
+               {field(QStringLiteral("SITUAÇÃO"), ds_situacao), skip(),
+                field(QStringLiteral("Tipo Documento.:"), ds_documento)}}
+              .columnStretch(1, 1)
+              .columnStretch(4, 1);
+    Column{Row{Item(entry).grow(3),
+               group(QStringLiteral("Opções"),
+                     Column{CONFIRMA, alterar, EXCLUIR, Command2, Command5, Command1, agrupar,
+                            stretch()},
+                     this),
+               Item(group(QStringLiteral("Cheques"), Column{GridEX3}, this)).grow(2)},
+           Item(GridEX1).grow(1)}
+        .attachTo(this);
 
     defineListColumns(GridEX1);
     GridEX1->setRowFormatter([this](GridRow &r) { formatRow(r); });

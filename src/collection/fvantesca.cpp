@@ -128,39 +128,21 @@ void fvantesca::buildControls()
     using namespace kq::platform::form;
     resize(1150, 760);
 
-    // Debtors.
-    auto *devedor = new QGroupBox(QStringLiteral("Devedor/Inadimplente"), this);
-    GridEX2 = named<GridEX>(QStringLiteral("GridEX2"), devedor);
+    GridEX2 = named<GridEX>(QStringLiteral("GridEX2"), this);
     GridEX2->setToolTip(QStringLiteral("Aqui aparecerão todos os  clientes cadastrados no "
                                        "sistema de vantesca e o numero de contatos efetudas com "
                                        "cara um"));
     defineDebtorColumns(GridEX2);
-    Text3 = named<QLineEdit>(QStringLiteral("Text3"), devedor);
-    auto *chave = new QHBoxLayout;
-    chave->addWidget(caption(QStringLiteral("Chave..:"), Text3, devedor));
-    chave->addWidget(Text3, 1);
-    auto *devLayout = new QVBoxLayout(devedor);
-    devLayout->addWidget(GridEX2);
-    devLayout->addLayout(chave);
-
-    // The debtor's cheques.
-    auto *documentos = new QGroupBox(QStringLiteral("Documentos"), this);
-    GridEX3 = named<GridEX>(QStringLiteral("GridEX3"), documentos);
+    Text3 = named<QLineEdit>(QStringLiteral("Text3"), this);
+    GridEX3 = named<GridEX>(QStringLiteral("GridEX3"), this);
     GridEX3->setToolTip(
         QStringLiteral("Essa grade mostra todos as pendencias financeiras desse cliente"));
     defineChequeColumns(GridEX3);
-    (new QVBoxLayout(documentos))->addWidget(GridEX3);
-
-    // Contacts.
-    auto *historico = new QGroupBox(QStringLiteral("Histórico"), this);
-    GridEX1 = named<GridEX>(QStringLiteral("GridEX1"), historico);
+    GridEX1 = named<GridEX>(QStringLiteral("GridEX1"), this);
     GridEX1->setToolTip(
         QStringLiteral("Essa grade mostra todo o histórico de vantesca desse cliente"));
     defineContactColumns(GridEX1);
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Excluir Histórico"), historico);
-    auto *histLayout = new QVBoxLayout(historico);
-    histLayout->addWidget(GridEX1);
-    histLayout->addWidget(Command5, 0, Qt::AlignRight);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Excluir Histórico"), this);
 
     // The new contact.
     dt_contato = named<kq::platform::DTPicker>(QStringLiteral("dt_contato"), this);
@@ -175,63 +157,53 @@ void fvantesca::buildControls()
                       QStringLiteral("usuario"), QStringLiteral("cd_usuario"), this);
     cobrador->setToolTip(QStringLiteral("Escolha o usuário do sistema que fez a vantesca"));
     CONFIRMA = button(QStringLiteral("CONFIRMA"), QStringLiteral("Finalizar e Gravar "), this);
-    auto *contato = new QGridLayout;
-    addRows(contato,
-            {{QStringLiteral("Data:"), dt_contato},
-             {QStringLiteral("Quem Atendeu:"), ENVOLVIDO},
-             {QStringLiteral("Quem Cobrou:"), cobrador}},
-            {.perRow = 3});
-    contato->addWidget(caption(QStringLiteral("Histórico:"), DS_hISTORICO, this), 1, 0,
-                       Qt::AlignTop);
-    contato->addWidget(DS_hISTORICO, 1, 1, 1, 5);
-    contato->addWidget(CONFIRMA, 2, 5);
-    contato->setColumnStretch(3, 1);
-    contato->setColumnStretch(5, 1);
 
     // Totals and the simulation.
-    auto *valores = new QGroupBox(QStringLiteral("Valores"), this);
-    totaldivida = valueLabel(QStringLiteral("totaldivida"), valores);
-    mediaatraso = valueLabel(QStringLiteral("mediaatraso"), valores);
-    juros = named<QLineEdit>(QStringLiteral("juros"), valores);
-    parcelas = named<QLineEdit>(QStringLiteral("parcelas"), valores);
-    parcela = valueLabel(QStringLiteral("parcela"), valores);
-    auto *valLayout = new QGridLayout(valores);
-    addRows(valLayout,
-            {{QStringLiteral("Total"), totaldivida},
-             {QStringLiteral("Média Atraso"), mediaatraso},
-             {QStringLiteral("Juros"), juros},
-             {QStringLiteral("Parcelas"), parcelas},
-             {QStringLiteral("Valor Parcela"), parcela}},
-            {.perRow = 2});
-    auto *financiado = new QGroupBox(QStringLiteral("Total Financiado"), valores);
-    totalfinanciado = valueLabel(QStringLiteral("totalfinanciado"), financiado);
-    (new QVBoxLayout(financiado))->addWidget(totalfinanciado);
-    valLayout->addWidget(financiado, 2, 2, 1, 2);
-
-    // Two rows of two, so the screen still fits a 1024-pixel-wide screen.
+    totaldivida = valueLabel(QStringLiteral("totaldivida"), this);
+    mediaatraso = valueLabel(QStringLiteral("mediaatraso"), this);
+    juros = named<QLineEdit>(QStringLiteral("juros"), this);
+    parcelas = named<QLineEdit>(QStringLiteral("parcelas"), this);
+    parcela = valueLabel(QStringLiteral("parcela"), this);
+    totalfinanciado = valueLabel(QStringLiteral("totalfinanciado"), this);
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("&Imprimir carta Vantesca"), this);
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("&Agendar Novo Contato"), this);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("&Fazer Acordo"), this);
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Sair"), this);
-    auto *buttons = new QGridLayout;
-    buttons->addWidget(Command1, 0, 0);
-    buttons->addWidget(Command3, 0, 1);
-    buttons->addWidget(Command4, 1, 0);
-    buttons->addWidget(Command2, 1, 1);
-    auto *side = new QVBoxLayout;
-    side->addWidget(valores);
-    side->addLayout(buttons);
 
-    auto *root = new QGridLayout(this);
-    root->addWidget(devedor, 0, 0, 2, 1);
-    root->addWidget(documentos, 0, 1);
-    root->addWidget(historico, 1, 1);
-    root->addLayout(contato, 2, 0);
-    root->addLayout(side, 2, 1);
-    root->setColumnStretch(0, 1);
-    root->setColumnStretch(1, 1);
-    root->setRowStretch(0, 1);
-    root->setRowStretch(1, 1);
+    // Debtors on the left, beside the debtor's cheques over his contacts; the
+    // new contact below them, beside the totals and the buttons (two rows of
+    // two, so the screen still fits a 1024-pixel-wide screen).
+    Grid{
+        {Item(group(QStringLiteral("Devedor/Inadimplente"),
+                    Column{GridEX2, Row{field(QStringLiteral("Chave..:"), Text3).grow(1)}}, this))
+             .span(1, 2),
+         group(QStringLiteral("Documentos"), Column{GridEX3}, this)},
+        {skip(), group(QStringLiteral("Histórico"),
+                       Column{GridEX1, Item(Command5).align(Qt::AlignRight)}, this)},
+        {Grid{
+             {field(QStringLiteral("Data:"), dt_contato),
+              field(QStringLiteral("Quem Atendeu:"), ENVOLVIDO),
+              field(QStringLiteral("Quem Cobrou:"), cobrador)},
+             {field(QStringLiteral("Histórico:"), DS_hISTORICO).span(5).alignCaption(Qt::AlignTop)},
+             {skip(5), CONFIRMA}}
+             .columnStretch(3, 1)
+             .columnStretch(5, 1),
+         Column{group(QStringLiteral("Valores"),
+                      Grid{{field(QStringLiteral("Total"), totaldivida),
+                            field(QStringLiteral("Média Atraso"), mediaatraso)},
+                           {field(QStringLiteral("Juros"), juros),
+                            field(QStringLiteral("Parcelas"), parcelas)},
+                           {field(QStringLiteral("Valor Parcela"), parcela),
+                            Item(group(QStringLiteral("Total Financiado"), Column{totalfinanciado},
+                                       this))
+                                .span(2)}},
+                      this),
+                Grid{{Command1, Command3}, {Command4, Command2}}}}}
+        .columnStretch(0, 1)
+        .columnStretch(1, 1)
+        .rowStretch(0, 1)
+        .rowStretch(1, 1)
+        .attachTo(this);
 
     tabOrder({dt_contato, ENVOLVIDO, cobrador, DS_hISTORICO, CONFIRMA, juros, parcelas});
 

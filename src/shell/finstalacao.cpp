@@ -221,25 +221,7 @@ void finstalacao::buildControls()
         = named<QLabel>(QStringLiteral("Label1"), this, QStringLiteral("Instalador de Sistemas"));
     title->setStyleSheet(QStringLiteral("color: white; font-size: 16pt; font-weight: bold;"));
 
-    auto *instrucoes
-        = named<QGroupBox>(QStringLiteral("Frame1"), this, QStringLiteral("Instruções"));
-    instrucoes->setAutoFillBackground(true);
-    auto *passos = new QVBoxLayout(instrucoes);
-    for (const char *text :
-         {"1-) Localize o Diretório de Instalação onde Conterá o Banco de dados",
-          "2-) Click em CriarArquivo de Configuração ", "3-) Click em Criar Atalhos ",
-          "Confira se aparece o camnho no campo diretório se sim e so clicar nos botões I, II "
-          "e III na ordem"}) {
-        auto *l = new QLabel(QString::fromUtf8(text), instrucoes);
-        l->setWordWrap(true);
-        passos->addWidget(l);
-    }
-
-    auto *escolha = named<QGroupBox>(QStringLiteral("Frame2"), this);
-    escolha->setAutoFillBackground(true);
-
-    Drive = named<QComboBox>(QStringLiteral("Drive"), escolha);
-    Drive->setAccessibleName(QStringLiteral("Drive"));
+    Drive = known<QComboBox>(QStringLiteral("Drive"), this);
     for (const QString &place : installPlaces())
         Drive->addItem(
             place == QDir::homePath() ? place + QStringLiteral("  (pasta pessoal)") : place, place);
@@ -247,34 +229,19 @@ void finstalacao::buildControls()
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_dirModel->setRootPath(QStringLiteral("/"));
-    Dir = named<QTreeView>(QStringLiteral("Dir"), escolha);
-    Dir->setAccessibleName(QStringLiteral("Dir"));
+    Dir = known<QTreeView>(QStringLiteral("Dir"), this);
     Dir->setModel(m_dirModel);
     for (int c = 1; c < m_dirModel->columnCount(); ++c)
         Dir->hideColumn(c);
     Dir->header()->hide();
 
-    File = named<QListWidget>(QStringLiteral("File"), escolha);
-    File->setAccessibleName(QStringLiteral("File"));
+    File = known<QListWidget>(QStringLiteral("File"), this);
 
-    DS_DIRETORIO = named<QLabel>(QStringLiteral("DS_DIRETORIO"), escolha);
+    DS_DIRETORIO = named<QLabel>(QStringLiteral("DS_DIRETORIO"), this);
     DS_DIRETORIO->setTextInteractionFlags(Qt::TextSelectableByMouse);
     DS_DIRETORIO->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    ds_banco = named<QLabel>(QStringLiteral("ds_banco"), escolha);
+    ds_banco = named<QLabel>(QStringLiteral("ds_banco"), this);
     ds_banco->setStyleSheet(QStringLiteral("font-weight: bold;"));
-
-    auto *grid = new QGridLayout(escolha);
-    grid->addWidget(Drive, 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Bancos de dados da pasta:"), escolha), 0, 1);
-    grid->addWidget(Dir, 1, 0);
-    grid->addWidget(File, 1, 1);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
-    auto *info = new QGridLayout;
-    addRows(info, {{QStringLiteral("Diretório:"), DS_DIRETORIO},
-                   {QStringLiteral("Banco de dados:"), ds_banco}});
-    info->setColumnStretch(1, 1);
-    grid->addLayout(info, 2, 0, 1, 2);
 
     auto *padrao = named<QLabel>(
         QStringLiteral("Label2"), this,
@@ -286,17 +253,36 @@ void finstalacao::buildControls()
     Command1 = button(QStringLiteral("Command1"), QStringLiteral(" II - Criar Atalhos"), this);
     Command6 = button(QStringLiteral("Command6"), QStringLiteral("&Sair  III"), this);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(Command4);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command6);
+    const auto step = [this](const char *text) {
+        auto *l = new QLabel(QString::fromUtf8(text), this);
+        l->setWordWrap(true);
+        return l;
+    };
+    auto *instrucoes
+        = group(QStringLiteral("Instruções"),
+                Column{step("1-) Localize o Diretório de Instalação onde Conterá o Banco de dados"),
+                       step("2-) Click em CriarArquivo de Configuração "),
+                       step("3-) Click em Criar Atalhos "),
+                       step("Confira se aparece o camnho no campo diretório se sim e so clicar nos "
+                            "botões I, II e III na ordem")},
+                this, QStringLiteral("Frame1"));
+    // The place and its folders beside the folder's databases, the choice below.
+    auto *escolha
+        = group(QString(),
+                Grid{{Drive, new QLabel(QStringLiteral("Bancos de dados da pasta:"), this)},
+                     {Dir, File},
+                     {Item(Grid{{field(QStringLiteral("Diretório:"), DS_DIRETORIO)},
+                                {field(QStringLiteral("Banco de dados:"), ds_banco)}}
+                               .columnStretch(1, 1))
+                          .span(2)}}
+                    .columnStretch(0, 3)
+                    .columnStretch(1, 2),
+                this, QStringLiteral("Frame2"));
+    for (QGroupBox *g : {instrucoes, escolha})
+        g->setAutoFillBackground(true);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(title);
-    layout->addWidget(instrucoes);
-    layout->addWidget(escolha, 1);
-    layout->addWidget(padrao);
-    layout->addLayout(buttons);
+    Column{title, instrucoes, Item(escolha).grow(1), padrao, Row{Command4, Command1, Command6}}
+        .attachTo(this);
 
     // The folders load in the background: show the chosen one once its way is there.
     connectTrapped(m_dirModel, &QFileSystemModel::directoryLoaded, [this] {
