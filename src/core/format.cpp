@@ -162,7 +162,7 @@ QString formatValue(const QVariant &value, const QString &format)
     return value.toString();
 }
 
-std::optional<double> parseNumber(const QString &text)
+std::optional<double> parseNumber(const QString &text, NumberForm form)
 {
     QString s = text.trimmed();
     QLocale locale;
@@ -183,6 +183,8 @@ std::optional<double> parseNumber(const QString &text)
         c.replace(locale.decimalPoint(), QStringLiteral("."));
         return c.toDouble();
     }
+    if (form == NumberForm::RegionalOnly)
+        return std::nullopt;
     // Plain C form, as a database or a script writes it ("1234.50").
     static const QRegularExpression plain(QStringLiteral("^[-+]?\\d+(\\.\\d+)?$"));
     if (plain.match(s).hasMatch())

@@ -24,9 +24,15 @@ QString formatTime(const QTime &time);         // "hh:mm.ss"
 // "YYYY/MM", "mm/YYYY"; an empty format gives the plain text. Null gives "".
 QString formatValue(const QVariant &value, const QString &format);
 
-// Reads a number typed in the regional form ("1.234,50", "1234,5", "R$ 10,00",
-// also "1234.50"); empty optional when it is not a number.
-std::optional<double> parseNumber(const QString &text);
+// The forms a number text may be written in.
+enum class NumberForm {
+    RegionalOrPlain, // the regional form, or the plain form a database writes ("1234.50")
+    RegionalOnly,    // the regional form alone, as the user types it ("4.9" is refused in pt_BR)
+};
+// Reads a number typed in the regional form ("1.234,50", "1234,5", "R$ 10,00"),
+// also "1234.50" under RegionalOrPlain; empty optional when it is not a number.
+std::optional<double> parseNumber(const QString &text,
+                                  NumberForm form = NumberForm::RegionalOrPlain);
 // What a stored Null (or a blank text) reads as.
 enum class NullNumber { Zero, Missing };
 // Reads a stored value as a number: a numeric value as it is, a text in the

@@ -3,6 +3,7 @@
 #include "cube/engine/dcube.h"
 #include "platform/dialogs.h"
 #include "core/errorinfo.h"
+#include "platform/trappedconnect.h"
 
 #include <cstdlib>
 
@@ -42,12 +43,15 @@ void DynamiCubeInteraction::Init(DCube *cube)
         disconnect(m_cube, nullptr, this, nullptr);
     m_cube = cube;
     if (cube) {
-        connect(cube, &DCube::doubleClicked, this, &DynamiCubeInteraction::cubeDblClick);
-        connect(cube, &DCube::mousePressed, this, &DynamiCubeInteraction::cubeMouseDown);
-        connect(cube, &DCube::mouseMoved, this, &DynamiCubeInteraction::cubeMouseMove);
-        connect(cube, &DCube::mouseReleased, this, &DynamiCubeInteraction::cubeMouseUp);
-        connect(cube, &DCube::formatCell, this, &DynamiCubeInteraction::cubeFormatCell);
-        connect(cube, &DCube::errorOccurred, this, &DynamiCubeInteraction::cubeError);
+        const QString name = QStringLiteral("DynamiCubeInteraction");
+        using kq::platform::connectTrapped;
+        using Self = DynamiCubeInteraction;
+        connectTrapped(cube, &DCube::doubleClicked, this, name, &Self::cubeDblClick);
+        connectTrapped(cube, &DCube::mousePressed, this, name, &Self::cubeMouseDown);
+        connectTrapped(cube, &DCube::mouseMoved, this, name, &Self::cubeMouseMove);
+        connectTrapped(cube, &DCube::mouseReleased, this, name, &Self::cubeMouseUp);
+        connectTrapped(cube, &DCube::formatCell, this, name, &Self::cubeFormatCell);
+        connectTrapped(cube, &DCube::errorOccurred, this, name, &Self::cubeError);
     }
     m_helper.Init(cube);
     m_doubleClickAction = 0;

@@ -134,17 +134,7 @@ GradientPicture::GradientPicture(QWidget *parent)
 void GradientPicture::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    int r = 0;
-    int g = 255;
-    int b = 255;
-    QVector<kq::platform::Band> bands;
-    try {
-        bands = kq::platform::gradientBands(pixelsToTwips(height()), pixelsToTwips(width()), r, g,
-                                            b, false, 5, &bands);
-    } catch (...) {
-        // Past the old 16-bit geometry: the bands computed so far.
-    }
-    kq::platform::paintBands(painter, bands);
+    kq::platform::paintGradient(painter, size(), 0, 255, 255, false, 5);
 }
 
 QString cubeDataFolder()
@@ -400,13 +390,8 @@ void fcubovendas::cubeError(int, const QString &, const QString &, bool *handled
 
 void fcubovendas::SetAllGroupFooterTypes(bool showTotal)
 {
-    for (kq::platform::CubeField *field : DCube1->fields()->all()) {
-        try {
-            field->setGroupFooter(showTotal);
-        } catch (...) {
-            // Next field.
-        }
-    }
+    for (kq::platform::CubeField *field : DCube1->fields()->all())
+        field->setGroupFooter(showTotal);
     DCube1->rebuild();
 }
 

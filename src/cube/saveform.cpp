@@ -131,17 +131,13 @@ SaveForm::SaveForm(QWidget *parent)
 
 void SaveForm::BrowseSavePath()
 {
-    try {
-        const QString chosen = Dialogs::saveFile(
-            QStringLiteral("Where would you like to save your cube file?"), FileName(),
-            QStringLiteral("DynamiCube Microcube File (*.cub)|*.cub"));
-        if (chosen.isEmpty())
-            return;
-        setFileName(chosen);
-        FilePathTextbox->setText(chosen);
-    } catch (...) {
-        // A failed dialog changes nothing.
-    }
+    const QString chosen
+        = Dialogs::saveFile(QStringLiteral("Where would you like to save your cube file?"),
+                            FileName(), QStringLiteral("DynamiCube Microcube File (*.cub)|*.cub"));
+    if (chosen.isEmpty())
+        return;
+    setFileName(chosen);
+    FilePathTextbox->setText(chosen);
 }
 
 void SaveForm::optPassword_Click(int index)

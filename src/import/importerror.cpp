@@ -3,8 +3,11 @@
 namespace kq::import {
 
 ImportError::ImportError(const QString &message)
-    : std::runtime_error(message.toStdString())
-    , m_message(message)
+    : NumberedError(5, message)
+{}
+
+ImportCancelled::ImportCancelled()
+    : NumberedError(5, QStringLiteral("import cancelled"))
 {}
 
 } // namespace kq::import

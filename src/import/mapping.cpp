@@ -300,7 +300,8 @@ bool convert(const SourceValue &v, Kind kind, SqlValue &out, QString &why)
             why = QStringLiteral("o texto \"%1\" não é Sim nem Não").arg(v.text);
             return false;
         }
-        const auto n = kq::platform::parseNumber(v.text);
+        // A number kept as text: the regional form or the plain one a database wrote.
+        const auto n = kq::platform::parseNumber(v.text, kq::platform::NumberForm::RegionalOrPlain);
         if (!n) {
             why = QStringLiteral("o texto \"%1\" não é um número").arg(v.text);
             return false;

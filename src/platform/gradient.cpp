@@ -76,4 +76,24 @@ void paintBands(QPainter &painter, const QVector<Band> &bands)
     }
 }
 
+void ignoreGradientOverflow(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const std::overflow_error &) {
+        // Too large for the old geometry: what was done before stays.
+    }
+}
+
+void paintGradient(QPainter &painter, const QSize &size, int R, int G, int B, bool invertido,
+                   float passo)
+{
+    QVector<Band> bands;
+    ignoreGradientOverflow([&] {
+        bands = gradientBands(pixelsToTwips(size.height()), pixelsToTwips(size.width()), R, G, B,
+                              invertido, passo, &bands);
+    });
+    paintBands(painter, bands);
+}
+
 } // namespace kq::platform

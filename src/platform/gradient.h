@@ -3,7 +3,10 @@
 #include <QColor>
 #include <QVector>
 
+#include <functional>
+
 class QPainter;
+class QSize;
 
 namespace kq::platform {
 
@@ -23,6 +26,15 @@ QVector<Band> gradientBands(int heightTwips, int widthTwips, int &R, int &G, int
                             float passo, QVector<Band> *done = nullptr);
 
 void paintBands(QPainter &painter, const QVector<Band> &bands);
+
+// Runs a gradient step; an overflow of the old 16-bit geometry is ignored,
+// as the old resize and paint handlers ignored it.
+void ignoreGradientOverflow(const std::function<void()> &step);
+
+// Paints the gradient over a widget of `size` pixels from the start colour;
+// past the 16-bit geometry, the bands computed before the overflow.
+void paintGradient(QPainter &painter, const QSize &size, int R, int G, int B, bool invertido,
+                   float passo);
 
 // Banker's rounding, as the old runtime's CInt/Round.
 int roundHalfEven(double value);

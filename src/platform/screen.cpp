@@ -136,17 +136,7 @@ void Screen::paintEvent(QPaintEvent *event)
     if (!m_gradient)
         return;
     QPainter painter(this);
-    int r = m_r;
-    int g = m_g;
-    int b = m_b;
-    QVector<Band> bands;
-    try {
-        bands = gradientBands(pixelsToTwips(height()), pixelsToTwips(width()), r, g, b, m_invertido,
-                              m_passo, &bands);
-    } catch (...) {
-        // Too large for the old 16-bit geometry: keep what was computed.
-    }
-    paintBands(painter, bands);
+    paintGradient(painter, size(), m_r, m_g, m_b, m_invertido, m_passo);
 }
 
 void Screen::showEvent(QShowEvent *event)

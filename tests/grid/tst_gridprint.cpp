@@ -118,6 +118,8 @@ private slots:
     void printedTextsFitTheirCells_data();
     void printedTextsFitTheirCells();
     void previewTurnsToLandscapeAndBack();
+    void checkBoxTickedOnScreenAndPaper_data();
+    void checkBoxTickedOnScreenAndPaper();
     void previewOfALargeGridLaysOutAPartAtATime();
 
 private:
@@ -557,6 +559,56 @@ void tst_gridprint::printedTextsFitTheirCells()
             + QStringLiteral(".pdf"));
         g.printGrid(&pdf);
     }
+}
+
+void tst_gridprint::checkBoxTickedOnScreenAndPaper_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("sim") << QVariant(QStringLiteral("sim")) << true;
+    QTest::newRow("Sim") << QVariant(QStringLiteral("Sim")) << true;
+    QTest::newRow("SIM with blanks") << QVariant(QStringLiteral(" SIM ")) << true;
+    QTest::newRow("true") << QVariant(QStringLiteral("true")) << true;
+    QTest::newRow("True with blanks") << QVariant(QStringLiteral(" True ")) << true;
+    QTest::newRow("text 1") << QVariant(QStringLiteral("1")) << true;
+    QTest::newRow("text -1") << QVariant(QStringLiteral("-1")) << true;
+    QTest::newRow("text 0.5") << QVariant(QStringLiteral("0.5")) << true;
+    QTest::newRow("Verdadeiro") << QVariant(QStringLiteral("Verdadeiro")) << false;
+    QTest::newRow("text 0") << QVariant(QStringLiteral("0")) << false;
+    QTest::newRow("empty text") << QVariant(QStringLiteral("")) << false;
+    QTest::newRow("não") << QVariant(QStringLiteral("não")) << false;
+    QTest::newRow("false") << QVariant(QStringLiteral("false")) << false;
+    QTest::newRow("number -1") << QVariant(-1) << true;
+    QTest::newRow("number 0") << QVariant(0) << false;
+    QTest::newRow("null") << QVariant() << false;
+}
+
+// The tick of a check-box column follows one rule in the grid on screen and
+// in its print-out (a ticked box is printed crossed).
+void tst_gridprint::checkBoxTickedOnScreenAndPaper()
+{
+    QFETCH(QVariant, value);
+    QFETCH(bool, ticked);
+    kq::data::exec(m_db,
+                   QStringLiteral("UPDATE cheques SET ds_historico = ? "
+                                  "WHERE cd_devolvido = '0000000001'"),
+                   {value});
+    GridEX g;
+    g.addColumn(QStringLiteral("ds_historico"), QStringLiteral("Feito"), 60).setCheckBox(true);
+    g.setDatabaseName(m_db);
+    g.setRecordSource(
+        QStringLiteral("SELECT ds_historico FROM cheques WHERE cd_devolvido = '0000000001'"));
+    g.refresh();
+    const QModelIndex cell = g.view()->model()->index(0, 0);
+    QCOMPARE(cell.data(Qt::CheckStateRole).toInt() == Qt::Checked, ticked);
+
+    kq::test::RecordingPrinter printer;
+    QCOMPARE(g.printGrid(&printer), 1);
+    int crossing = 0;
+    for (const kq::test::PrintedLine &l : printer.lines())
+        crossing += l.line.dx() != 0 && l.line.dy() != 0;
+    QCOMPARE(crossing == 2, ticked);
+    QVERIFY(crossing == 0 || crossing == 2);
 }
 
 void tst_gridprint::previewTurnsToLandscapeAndBack()

@@ -93,6 +93,36 @@ private slots:
             QCOMPARE(*n, value);
     }
 
+    void parseNumberForms_data()
+    {
+        using kq::platform::NumberForm;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("form");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        const int regional = int(NumberForm::RegionalOnly);
+        const int plain = int(NumberForm::RegionalOrPlain);
+        QTest::newRow("regional: comma") << "4,9" << regional << true << 4.9;
+        QTest::newRow("regional: grouped") << "1.500,5" << regional << true << 1500.5;
+        QTest::newRow("regional: currency") << "R$ 10,00" << regional << true << 10.0;
+        QTest::newRow("regional: period refused") << "4.9" << regional << false << 0.0;
+        QTest::newRow("regional: c form refused") << "1234.50" << regional << false << 0.0;
+        QTest::newRow("regional: group of three") << "1.500" << regional << true << 1500.0;
+        QTest::newRow("plain: period") << "4.9" << plain << true << 4.9;
+        QTest::newRow("plain: comma") << "4,9" << plain << true << 4.9;
+    }
+    void parseNumberForms()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, form);
+        QFETCH(bool, ok);
+        QFETCH(double, value);
+        const auto n = kq::platform::parseNumber(text, kq::platform::NumberForm(form));
+        QCOMPARE(n.has_value(), ok);
+        if (ok)
+            QCOMPARE(*n, value);
+    }
+
     void storedNumber_data()
     {
         QTest::addColumn<QVariant>("value");

@@ -116,7 +116,7 @@ public:
     }
 };
 
-// Records texts and rectangles in device pixels.
+// Records texts, rectangles and lines in device pixels.
 class RecordingPrinter::PaintEngine : public QPaintEngine
 {
 public:
@@ -127,6 +127,7 @@ public:
 
     QVector<PrintedText> texts;
     QVector<PrintedRect> rects;
+    QVector<PrintedLine> lines;
 
     bool begin(QPaintDevice *) override
     {
@@ -170,8 +171,16 @@ public:
             rects.append(
                 {m_engine->pages - 1, m_transform.mapRect(QRectF(r[i])), m_pen && !m_brush});
     }
-    void drawLines(const QLineF *, int) override {}
-    void drawLines(const QLine *, int) override {}
+    void drawLines(const QLineF *l, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            lines.append({m_engine->pages - 1, m_transform.map(l[i])});
+    }
+    void drawLines(const QLine *l, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            lines.append({m_engine->pages - 1, m_transform.map(QLineF(l[i]))});
+    }
     void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
     void drawPolygon(const QPoint *, int, PolygonDrawMode) override {}
     void drawPath(const QPainterPath &) override {}
@@ -211,6 +220,11 @@ const QVector<PrintedRect> &RecordingPrinter::rects() const
     return m_paint->rects;
 }
 
+const QVector<PrintedLine> &RecordingPrinter::lines() const
+{
+    return m_paint->lines;
+}
+
 int RecordingPrinter::pages() const
 {
     return m_engine->pages;
@@ -225,6 +239,7 @@ void RecordingPrinter::clear()
 {
     m_paint->texts.clear();
     m_paint->rects.clear();
+    m_paint->lines.clear();
     m_engine->pages = 0;
 }
 

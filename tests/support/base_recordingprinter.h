@@ -1,11 +1,12 @@
 #pragma once
 
 // A printer that draws nothing but records what a page would show: every
-// text run with its font and box, every rectangle, page by page. Tests check
+// text run with its font and box, every rectangle and line, page by page. Tests check
 // print-outs with it: that each text lies inside the cell drawn around it,
 // that no two texts overlap, that no value was cut short.
 
 #include <QFont>
+#include <QLineF>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QRectF>
@@ -30,6 +31,12 @@ struct PrintedRect
     bool outlined = false; // drawn with a pen (cell borders), else a fill
 };
 
+struct PrintedLine
+{
+    int page = 0;
+    QLineF line;
+};
+
 class RecordingPrinter : public QPrinter
 {
 public:
@@ -38,6 +45,7 @@ public:
 
     const QVector<PrintedText> &texts() const;
     const QVector<PrintedRect> &rects() const;
+    const QVector<PrintedLine> &lines() const;
     int pages() const;
     // The page's printable area in device pixels.
     QRectF paintRect() const;

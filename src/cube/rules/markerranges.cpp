@@ -10,14 +10,7 @@ namespace kq::cube {
 
 std::optional<double> localeNumber(const QString &text)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        return std::nullopt;
-    return v;
+    return kq::platform::parseNumber(text, kq::platform::NumberForm::RegionalOnly);
 }
 
 QString localeText(double value)

@@ -8,7 +8,7 @@ namespace kq::cube {
 class dataMarker;
 
 // The locale reading: the whole text is a number in the user's regional
-// settings (QLocale()); blanks around it are allowed.
+// form (parseNumber, regional form only); blanks around it are allowed.
 std::optional<double> localeNumber(const QString &text);
 // The number back to text in the regional settings, plainly ("4,9" in pt_BR).
 QString localeText(double value);

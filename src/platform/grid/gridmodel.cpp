@@ -15,6 +15,15 @@
 
 namespace kq::platform {
 
+bool checkBoxChecked(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QString) {
+        const QString s = value.toString().trimmed().toLower();
+        return s == QLatin1String("true") || s == QLatin1String("sim") || s.toDouble() != 0;
+    }
+    return value.toDouble() != 0;
+}
+
 namespace {
 
 constexpr int kFirstRows = 2000; // read at once by load()
@@ -769,15 +778,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     case Qt::CheckStateRole: {
         if (!col.isCheckBox())
             return {};
-        const QVariant v = recordValue(node.record, column);
-        bool on = false;
-        if (v.metaType().id() == QMetaType::QString) {
-            const QString s = v.toString().trimmed().toLower();
-            on = s == QLatin1String("true") || s == QLatin1String("sim") || (s.toDouble() != 0);
-        } else {
-            on = v.toDouble() != 0;
-        }
-        return on ? Qt::Checked : Qt::Unchecked;
+        return checkBoxChecked(recordValue(node.record, column)) ? Qt::Checked : Qt::Unchecked;
     }
     case Qt::TextAlignmentRole:
         return int(col.alignment() | Qt::AlignVCenter);

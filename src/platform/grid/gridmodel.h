@@ -15,6 +15,11 @@ namespace kq::platform {
 class GridEX;
 class GridEXPrivate;
 
+// Whether a check-box column's value shows as ticked, on screen and on paper:
+// a number other than 0, or a text "true", "sim" or a number other than 0
+// (blanks around and the case aside).
+bool checkBoxChecked(const QVariant &value);
+
 // The rows of a GridEX as a tree: group header rows (one or two levels) over
 // the records, and the grand total row last at the top level. Records are
 // held in a GridStore; the order and the groups are index arrays over it.

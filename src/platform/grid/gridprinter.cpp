@@ -691,9 +691,7 @@ void GridPrinter::drawLine(QPainter &p, const Line &line, double y)
             const QRectF box(cell.x(), top + (m_lineHeight - size) / 2, size, size);
             p.setPen(Qt::black);
             p.drawRect(box);
-            const QVariant v = m_model->recordValue(line.record, b.column);
-            if (v.toDouble() != 0
-                || v.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+            if (checkBoxChecked(m_model->recordValue(line.record, b.column))) {
                 p.drawLine(box.topLeft(), box.bottomRight());
                 p.drawLine(box.topRight(), box.bottomLeft());
             }

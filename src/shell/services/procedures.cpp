@@ -60,11 +60,7 @@ void PintarFundoPadrao(QWidget *frm)
     int r = 0;
     int g = 255;
     int b = 255;
-    try {
-        PintarFundo(frm, r, g, b, false, 5);
-    } catch (...) {
-        // Resize handlers ignore errors.
-    }
+    kq::platform::ignoreGradientOverflow([&] { PintarFundo(frm, r, g, b, false, 5); });
 }
 
 } // namespace kq::shell

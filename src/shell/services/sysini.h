@@ -3,23 +3,21 @@
 // The settings file beside the program ("sys.ini"): its last line names the
 // data folder.
 
+#include "data/dataerror.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace kq::shell {
 
 // The failure of the main window's load: the message names the file or row.
-class StartupError : public std::runtime_error
+// Numbered 5, as any failure the old runtime did not number.
+class StartupError : public kq::data::NumberedError
 {
 public:
     explicit StartupError(const QString &message)
-        : std::runtime_error(message.toStdString())
-        , m_message(message)
+        : NumberedError(5, message)
     {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    QString message() const { return description(); }
 };
 
 // Reads the last line of a settings file; throws StartupError when it is
