@@ -1,5 +1,7 @@
 #include "core/format.h"
 
+#include "data/numbertext.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTime>
@@ -164,32 +166,9 @@ QString formatValue(const QVariant &value, const QString &format)
 
 std::optional<double> parseNumber(const QString &text, NumberForm form)
 {
-    QString s = text.trimmed();
-    QLocale locale;
-    s.remove(locale.currencySymbol(QLocale::CurrencySymbol));
-    s.remove(QStringLiteral("R$"));
-    s = s.trimmed();
-    if (s.isEmpty())
-        return std::nullopt;
-    const QString group = QRegularExpression::escape(locale.groupSeparator());
-    const QString point = QRegularExpression::escape(locale.decimalPoint());
-    // Regional form: groups of three digits at most once separated, then the
-    // decimal part ("1.234,50", "1234,5", "-0,75").
-    const QRegularExpression regional(
-        QStringLiteral("^[-+]?(\\d{1,3}(%1\\d{3})+|\\d+)(%2\\d*)?$").arg(group, point));
-    if (regional.match(s).hasMatch()) {
-        QString c = s;
-        c.remove(locale.groupSeparator());
-        c.replace(locale.decimalPoint(), QStringLiteral("."));
-        return c.toDouble();
-    }
-    if (form == NumberForm::RegionalOnly)
-        return std::nullopt;
-    // Plain C form, as a database or a script writes it ("1234.50").
-    static const QRegularExpression plain(QStringLiteral("^[-+]?\\d+(\\.\\d+)?$"));
-    if (plain.match(s).hasMatch())
-        return s.toDouble();
-    return std::nullopt;
+    return kq::data::readNumber(text, form == NumberForm::RegionalOnly
+                                          ? kq::data::NumberRule::RegionalOnly
+                                          : kq::data::NumberRule::Regional);
 }
 
 std::optional<double> storedNumber(const QVariant &value, NullNumber null)

@@ -4,6 +4,7 @@
 #include "data/dataerror.h"
 #include "data/jetsql.h"
 #include "data/rowstream.h"
+#include "data/statementparts.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -15,21 +16,6 @@ namespace kq::platform {
 namespace {
 
 using kq::data::RowStream;
-
-// The lines of the plan SQLite makes for a statement; none when it does not
-// prepare.
-QStringList planOf(const QString &path, const QString &sql, const QVariantList &values)
-{
-    QStringList lines;
-    try {
-        QSqlQuery q = kq::data::exec(path, QStringLiteral("EXPLAIN QUERY PLAN ") + sql, values);
-        while (q.next())
-            lines << q.value(3).toString();
-    } catch (const kq::data::DataError &) {
-        lines.clear();
-    }
-    return lines;
-}
 
 // Every table of the plan is read through a key or an index (sorting what
 // those give is allowed).
@@ -219,13 +205,14 @@ bool ReportQuery::findGroupColumn(const QString &dbPath, QString *table, QString
 
 ReportQuery::Reading ReportQuery::readingFor(const QString &dbPath) const
 {
-    if (kq::data::dialectOf(dbPath) != kq::data::Dialect::Sqlite)
+    if (!kq::data::walksNamedIndexes(dbPath))
         return Reading::Sorted;
     QString table;
     QString column;
     if (!findGroupColumn(dbPath, &table, &column))
         return Reading::Sorted;
-    if (!planOf(dbPath, sql(), m_values).contains(QLatin1String("USE TEMP B-TREE FOR ORDER BY")))
+    if (!kq::data::queryPlan(dbPath, sql(), m_values)
+             .contains(QLatin1String("USE TEMP B-TREE FOR ORDER BY")))
         return Reading::Sorted;
     const QVariant rows = kq::data::scalar(
         dbPath, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)")
@@ -235,7 +222,8 @@ ReportQuery::Reading ReportQuery::readingFor(const QString &dbPath) const
         return Reading::Sorted;
     // The group of one row of its table, the most common.
     const QString byKey = statement(keysCondition(table, 1), 1);
-    if (!readsThroughIndexes(planOf(dbPath, byKey, m_values + QVariantList{QVariant()})))
+    if (!readsThroughIndexes(
+            kq::data::queryPlan(dbPath, byKey, m_values + QVariantList{QVariant()})))
         return Reading::Sorted;
     return Reading::ByGroup;
 }
@@ -249,7 +237,7 @@ std::unique_ptr<RowStream> ReportQuery::open(const QString &dbPath, Reading read
 {
     QString table;
     QString column;
-    if (reading == Reading::Sorted || kq::data::dialectOf(dbPath) != kq::data::Dialect::Sqlite
+    if (reading == Reading::Sorted || !kq::data::walksNamedIndexes(dbPath)
         || !findGroupColumn(dbPath, &table, &column))
         return RowStream::open(dbPath, sql(), m_values);
     const QString value = table + u'.' + column;

@@ -30,14 +30,14 @@ public:
     //   the first ones at once.
     enum class Reading { Sorted, ByGroup };
 
-    // ByGroup on SQLite when the database would sort every row, the group's
-    // table is small (a statement runs for each group) and the database can
-    // read a group's rows through keys and indexes alone; Sorted otherwise
-    // (and always on a server).
+    // ByGroup when the database walks the indexes named
+    // (kq::data::walksNamedIndexes), would sort every row, the group's table
+    // is small (a statement runs for each group) and the database can read a
+    // group's rows through keys and indexes alone; Sorted otherwise.
     Reading readingFor(const QString &dbPath) const;
 
     // The rows, read forward (ByGroup only where the group can be read so;
-    // Sorted on a server). Throws DataError when the statement does not run.
+    // Sorted where the database does not walk the indexes named). Throws DataError when the statement does not run.
     std::unique_ptr<kq::data::RowStream> open(const QString &dbPath) const;
     std::unique_ptr<kq::data::RowStream> open(const QString &dbPath, Reading reading) const;
 

@@ -5,12 +5,12 @@
 #include "data/dataerror.h"
 #include "data/datafolder.h"
 #include "data/integrity.h"
+#include "data/numbertext.h"
 #include "data/pgschema_p.h"
 #include "data/pgserver_p.h"
 
 #include <QDate>
 #include <QFile>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -211,12 +211,10 @@ bool serverValue(sqlite3_stmt *st, int i, SchemaColumn::Kind kind, QByteArray &o
             out += "\\N";
             return true;
         }
-        bool ok = false;
-        double d = t.toDouble(&ok);
-        if (!ok)
-            d = QLocale(QLocale::Portuguese, QLocale::Brazil).toDouble(t, &ok);
-        if (!ok || (kind != SchemaColumn::Kind::Real && d != std::floor(d)))
+        const std::optional<double> n = readNumber(t, NumberRule::CThenBrazilian);
+        if (!n || (kind != SchemaColumn::Kind::Real && *n != std::floor(*n)))
             return false;
+        const double d = *n;
         out += kind == SchemaColumn::Kind::Real ? QByteArray::number(d, 'g', 17)
                                                 : QByteArray::number(qint64(d));
         return true;

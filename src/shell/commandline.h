@@ -39,7 +39,7 @@ QString commandLineHelp(const QString &program);
 QString versionLine(const QString &program, const QString &version);
 
 // kq-730 --check-data DIR: checks the databases of a data folder in full,
-// prints what it found (in Portuguese) and notes SQLite's own findings in the
+// prints what it found (in Portuguese) and notes the engine's own findings in the
 // error log. 0 when every database is there and sound, 1 otherwise; writes
 // nothing to the data.
 int checkDataCommand(const QString &dir, QTextStream &out);

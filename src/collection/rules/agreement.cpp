@@ -140,7 +140,7 @@ std::optional<QString> readAgreement(const Calculation &calc, const std::optiona
 kq::data::RecordSource chequeGridSource(const QString &cdCliente, const QString &cdLoja)
 {
     // DEVOLVIDOS.CD_LOJA and DEVOLVIDOS.NR_DOCUMENTO are named by alias: in a
-    // parenthesised join SQLite renames a column whose name an earlier table
+    // parenthesised join the database renames a column whose name an earlier table
     // of the join also has ("CD_LOJA:1").
     return {
         QStringLiteral("SELECT devolvidos.vl_atualizado,SITUACOES.CD_ACORDO,"

@@ -4,10 +4,9 @@
 #include "data/jetsql.h"
 #include "data/keys.h"
 #include "core/format.h"
+#include "data/statementparts.h"
 
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -60,55 +59,32 @@ bool codeTaken(const QString &dbPath, const QString &code)
     return kq::data::scalar(dbPath, sql, {code, code, code}).toInt() != 0;
 }
 
-// The agreement's cheques as one value of a statement: "key IN" them, a JSON
-// array on SQLite, an array on a server (one statement, not one a cheque:
-// on a server each is a trip to it).
-struct ChequeKeys
+// The agreement's cheques as one value of a statement.
+kq::data::KeyParameter chequeKeys(const QString &dbPath, const QVector<Cheque> &cheques)
 {
-    QString in; // follows the key column
-    QVariant keys;
-};
-
-ChequeKeys chequeKeys(const QString &dbPath, const QVector<Cheque> &cheques)
-{
-    if (kq::data::dialectOf(dbPath) == kq::data::Dialect::Postgres) {
-        QStringList quoted;
-        for (const Cheque &c : cheques) {
-            QString k = c.cdDevolvido;
-            k.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-            k.replace(QLatin1Char('"'), QLatin1String("\\\""));
-            quoted << QLatin1Char('"') + k + QLatin1Char('"');
-        }
-        // _text is text[]: brackets read as a Jet name.
-        return {QStringLiteral("= ANY(CAST(? AS _text))"),
-                QLatin1Char('{') + quoted.join(QLatin1Char(',')) + QLatin1Char('}')};
-    }
-    QJsonArray keys;
+    QStringList keys;
     for (const Cheque &c : cheques)
-        keys.append(c.cdDevolvido);
-    return {QStringLiteral("IN (SELECT value FROM json_each(?))"),
-            QString::fromUtf8(QJsonDocument(keys).toJson(QJsonDocument::Compact))};
+        keys << c.cdDevolvido;
+    return kq::data::keyParameter(dbPath, keys);
 }
 
 // True when every cheque is still the one the calculation read: the
 // debtor's, at the store, open to agreement and with the code it carried.
-// On a server the cheques are locked as they are read, in key order (two
-// desks never wait on each other in a circle): another desk saving an
-// agreement over them waits here for this one and then finds them taken.
-// On SQLite the transaction holds the whole file.
-bool chequesStillOpen(const QString &dbPath, const Agreement &agreement, const ChequeKeys &keys)
+// The cheques are locked as they are read: another desk saving an agreement
+// over them waits here for this one and then finds them taken.
+bool chequesStillOpen(const QString &dbPath, const Agreement &agreement,
+                      const kq::data::KeyParameter &keys)
 {
-    const bool server = kq::data::dialectOf(dbPath) == kq::data::Dialect::Postgres;
     QSqlQuery q = kq::data::exec(
         dbPath,
         QStringLiteral("SELECT d.CD_DEVOLVIDO, d.CD_CLIENTE, d.CD_LOJA, s.CD_ACORDO, "
                        "COALESCE(d.cd_acordo, '') FROM DEVOLVIDOS d INNER JOIN "
                        "situacoes s ON s.CD_SITUACAO = d.CD_SITUACAO "
                        "WHERE d.CD_DEVOLVIDO %1%2")
-            .arg(keys.in,
-                 server ? QStringLiteral(" ORDER BY d.CD_DEVOLVIDO FOR UPDATE OF d") : QString()),
+            .arg(keys.in, kq::data::lockedForUpdate(dbPath, QStringLiteral("d.CD_DEVOLVIDO"),
+                                                    QStringLiteral("d"))),
         {keys.keys});
-    // The key as the column compares it (NOCASE on SQLite) -> the code it carries.
+    // The key, case-folded -> the code it carries.
     QHash<QString, QString> open;
     while (q.next()) {
         if (q.value(1).toString() == agreement.cdCliente
@@ -212,7 +188,7 @@ SaveOutcome saveAgreement(const QString &dbPath, const Agreement &a)
         return out;
     }
     kq::data::Transaction t(dbPath);
-    const ChequeKeys cheques = chequeKeys(dbPath, a.cheques);
+    const kq::data::KeyParameter cheques = chequeKeys(dbPath, a.cheques);
     if (!chequesStillOpen(dbPath, a, cheques)) {
         out.status = SaveOutcome::ChequesChanged;
         return out; // nothing written; the transaction rolls back

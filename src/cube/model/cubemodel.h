@@ -61,7 +61,7 @@ public:
 
     // --- connection and definition -----------------------------------------
     // 1 = Access: databaseName is the file; 5 = OLE DB: the file is the
-    // "Data Source=" of connect. Both open the SQLite file through src/data.
+    // "Data Source=" of connect. Both open the database file through src/data.
     int connectType() const;
     void setConnectType(int type);
     QString connect() const;

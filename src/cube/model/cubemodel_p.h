@@ -34,7 +34,7 @@ struct CubeSourceRead
     int rows = 0;
 };
 
-// Runs the statement (SQLite's form) on the database of path, a file or the
+// Runs the statement (a translated record source) on the database of path, a file or the
 // server that holds a data folder's business database (read forward, a batch
 // at a time), and encodes its rows; progress hears of the rows read every few
 // thousand rows, and false from it stops the reading (cancelled).

@@ -2,13 +2,10 @@
 
 #include "cube/model/cubemodel_p.h"
 
-#include "data/database.h"
+#include "data/cellreader.h"
 #include "data/dataerror.h"
-#include "data/rowstream.h"
-#include "data/sqlitehandle.h"
 
 #include <cstring>
-#include <sqlite3.h>
 
 namespace kq::platform {
 
@@ -167,27 +164,41 @@ private:
 };
 
 // The columns as they are read, a row at a time.
-class Reading
+class Reading : public kq::data::CellSink
 {
 public:
-    explicit Reading(const QStringList &names)
-        : m_encoders(static_cast<size_t>(names.size()))
+    explicit Reading(const CubeProgress &progress)
+        : m_progress(progress)
+    {}
+    void columns(const QStringList &names) override
     {
+        m_encoders.resize(static_cast<size_t>(names.size()));
         m_out.columns.resize(names.size());
         for (int i = 0; i < names.size(); ++i)
             m_out.columns[i].name = names.at(i);
     }
-    int columnCount() const { return int(m_encoders.size()); }
-    void text(int i, const char *p, int n) { code(i, m_encoders[size_t(i)].text(p, n)); }
-    void number(int i, double x, bool integer, qint64 whole)
+    bool row(const kq::data::RowStream::Cell *cells, int count) override
     {
-        code(i, m_encoders[size_t(i)].number(x, integer, whole));
-    }
-    void null(int i) { code(i, -1); }
-    // After each row: false when the progress asks to stop.
-    bool rowDone(const CubeProgress &progress)
-    {
-        if (++m_rows % kProgressRows == 0 && progress && !progress(m_rows, 0)) {
+        using Type = kq::data::RowStream::Type;
+        for (int i = 0; i < count; ++i) {
+            const kq::data::RowStream::Cell &c = cells[i];
+            switch (c.type) {
+            case Type::Null:
+                code(i, -1);
+                break;
+            case Type::Integer:
+                code(i, m_encoders[size_t(i)].number(double(c.integer), true, c.integer));
+                break;
+            case Type::Real:
+                code(i, m_encoders[size_t(i)].number(c.real, false, 0));
+                break;
+            default:
+                code(i, m_encoders[size_t(i)].text(c.bytes.data(), int(c.bytes.size())));
+                break;
+            }
+        }
+        // False when the progress asks to stop.
+        if (++m_rows % kProgressRows == 0 && m_progress && !m_progress(m_rows, 0)) {
             m_out.cancelled = true;
             return false;
         }
@@ -202,8 +213,8 @@ public:
     CubeSourceRead stopped() { return std::move(m_out); }
     CubeSourceRead finish()
     {
-        for (int i = 0; i < columnCount(); ++i)
-            m_out.columns[i].dict = m_encoders[size_t(i)].dictionary();
+        for (size_t i = 0; i < m_encoders.size(); ++i)
+            m_out.columns[qsizetype(i)].dict = m_encoders[i].dictionary();
         m_out.rows = m_rows;
         m_out.ok = true;
         return std::move(m_out);
@@ -211,111 +222,24 @@ public:
 
 private:
     void code(int i, int c) { m_out.columns[i].codes.append(c); }
+    const CubeProgress &m_progress;
     CubeSourceRead m_out;
     std::vector<ColumnEncoder> m_encoders;
     int m_rows = 0;
 };
-
-class Statement
-{
-public:
-    ~Statement() { sqlite3_finalize(stmt); }
-    sqlite3_stmt *stmt = nullptr;
-};
-
-// Straight from SQLite: no variant per value.
-CubeSourceRead readSqlite(sqlite3 *db, const QString &sql, const CubeProgress &progress)
-{
-    Statement s;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &s.stmt, nullptr) != SQLITE_OK
-        || !s.stmt)
-        return Reading({}).failed(QString::fromUtf8(sqlite3_errmsg(db)),
-                                  sqlite3_extended_errcode(db));
-    QStringList names;
-    for (int i = 0; i < sqlite3_column_count(s.stmt); ++i)
-        names << QString::fromUtf8(sqlite3_column_name(s.stmt, i));
-    Reading reading(names);
-    const int n = reading.columnCount();
-    int rc;
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
-        for (int i = 0; i < n; ++i) {
-            // One call into the statement per value; the value calls take no lock.
-            sqlite3_value *v = sqlite3_column_value(s.stmt, i);
-            switch (sqlite3_value_type(v)) {
-            case SQLITE_NULL:
-                reading.null(i);
-                break;
-            case SQLITE_INTEGER: {
-                const qint64 x = sqlite3_value_int64(v);
-                reading.number(i, double(x), true, x);
-                break;
-            }
-            case SQLITE_FLOAT:
-                reading.number(i, sqlite3_value_double(v), false, 0);
-                break;
-            default: {
-                const char *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
-                reading.text(i, p ? p : "", sqlite3_value_bytes(v));
-                break;
-            }
-            }
-        }
-        if (!reading.rowDone(progress))
-            return reading.stopped();
-    }
-    if (rc != SQLITE_DONE)
-        return reading.failed(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_extended_errcode(db));
-    return reading.finish();
-}
-
-// A server's rows, through the data layer's forward reader (a cursor that
-// brings them in batches).
-CubeSourceRead readRows(kq::data::RowStream &rows, const CubeProgress &progress)
-{
-    using Type = kq::data::RowStream::Type;
-    Reading reading(rows.fieldNames());
-    const int n = reading.columnCount();
-    while (rows.next()) {
-        for (int i = 0; i < n; ++i) {
-            switch (rows.type(i)) {
-            case Type::Null:
-                reading.null(i);
-                break;
-            case Type::Integer: {
-                const qint64 x = rows.integer(i);
-                reading.number(i, double(x), true, x);
-                break;
-            }
-            case Type::Real:
-                reading.number(i, rows.real(i), false, 0);
-                break;
-            default: {
-                const QByteArrayView b = rows.bytes(i);
-                reading.text(i, b.isNull() ? "" : b.data(), int(b.size()));
-                break;
-            }
-            }
-        }
-        if (!reading.rowDone(progress))
-            return reading.stopped();
-    }
-    return reading.finish();
-}
 
 } // namespace
 
 CubeSourceRead readCubeSource(const QString &path, const QString &sql, const CubeProgress &progress)
 {
     try {
-        if (kq::data::dialectOf(path) == kq::data::Dialect::Postgres)
-            return readRows(*kq::data::RowStream::open(path, sql), progress);
-        sqlite3 *h = kq::data::sqliteHandle(kq::data::database(path));
-        CubeSourceRead read = readSqlite(h, sql, progress);
-        // A failure of the file itself is told as the data layer tells it.
-        if (!read.ok && !read.cancelled && kq::data::isFileFailure(read.code))
-            read.error = kq::data::databaseError(read.code, read.error, path, {}).description();
-        return read;
+        Reading reading(progress);
+        const kq::data::CellReadEnd end = kq::data::readCells(path, sql, reading);
+        if (end.stopped)
+            return reading.stopped();
+        if (!end.ok)
+            return reading.failed(end.error, end.code);
+        return reading.finish();
     } catch (const kq::data::DataError &e) {
         CubeSourceRead out;
         out.error = e.description();

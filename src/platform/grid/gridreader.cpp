@@ -66,7 +66,7 @@ QStringList RowReader::fieldNames() const
 int RowReader::read(std::vector<FieldData> &data, int maxRows)
 {
     // Rows are stepped a batch at a time into a small buffer and then handed
-    // to the fields one field at a time: SQLite and each field's arrays stay
+    // to the fields one field at a time: the engine and each field's arrays stay
     // in the cache instead of taking turns at every value.
     int total = 0;
     while (total < maxRows) {

@@ -29,7 +29,7 @@ public:
     // appended so far stay in data).
     int read(std::vector<FieldData> &data, int maxRows);
 
-    // Runs the SQLite text (a translated record source) on the database of
+    // Runs the text of a translated record source on the database of
     // `path` with its values bound to its "?" in order; throws GridError when
     // it does not run (a failure of the file or the server with the data
     // layer's number and text).

@@ -1,6 +1,7 @@
 #include "queries/rules/queryfilters.h"
 
 #include "data/database.h"
+#include "data/statementparts.h"
 
 namespace kq::queries {
 
@@ -42,12 +43,12 @@ const char *const kAgreementFrom
 constexpr int kSortedAtMost = 20000;
 
 // True when more rows of `table` than kSortedAtMost match `where` (counted
-// through the index of its columns, up to one more than that). The walks are
-// written for SQLite: on a server, false.
+// through the index of its columns, up to one more than that). False where
+// the database does not walk the indexes the walks name.
 bool manyRows(const QString &db, const char *table, const QString &where,
               const QVariantList &values)
 {
-    if (kq::data::dialectOf(db) != kq::data::Dialect::Sqlite)
+    if (!kq::data::walksNamedIndexes(db))
         return false;
     const QString sql = QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %2 LIMIT %3)")
                             .arg(QLatin1String(table), where)

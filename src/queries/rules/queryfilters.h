@@ -21,7 +21,7 @@ RecordSource chequesByStore(const QString &loja);
 RecordSource chequesByStoreAndPeriod(const QString &loja, const QDate &from, const QDate &to);
 // The same cheques in the same order, read walking the store's issuers in
 // order through ix_devolvidos_loja_emitente; only the cheques of one issuer
-// are sorted. SQLite only.
+// are sorted. Only where the database walks the indexes it names.
 RecordSource chequesByStoreAndPeriodInIssuerOrder(const QString &loja, const QDate &from,
                                                   const QDate &to);
 // The store and deposit-period filter as the screen runs it on `db`: the walk
@@ -34,7 +34,7 @@ QString chequesByPeriod(const QDate &from, const QDate &to);
 // entered, as the sort above leaves them), read walking the issuers in order
 // through ix_devolvidos_emitente_deposito: the first rows come at once,
 // however many the period holds, but the walk passes every cheque's entry.
-// SQLite only.
+// Only where the database walks the indexes it names.
 QString chequesByPeriodInIssuerOrder(const QDate &from, const QDate &to);
 // The deposit-period filter as the screen runs it on `db`: the walk when the
 // period holds many cheques, else the sort of the period's cheques.
@@ -48,7 +48,7 @@ RecordSource instalmentsByDebtor(const QString &cliente);
 QString instalmentsByPeriod(const QDate &from, const QDate &to);
 // The same instalments in the same order, read walking the debtors in name
 // order (ix_clientes_nome), each one's instalments of the period through
-// ix_parcelas_cliente_venc; only debtors of one name are sorted. SQLite only.
+// ix_parcelas_cliente_venc; only debtors of one name are sorted. Only where the database walks the indexes it names.
 QString instalmentsByPeriodInDebtorOrder(const QDate &from, const QDate &to);
 // The due-period filter as the screen runs it on `db`, chosen as for the
 // cheques.
