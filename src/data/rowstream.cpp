@@ -146,25 +146,26 @@ private:
 
 } // namespace
 
-QVariant RowStream::value(int column) const
+QVariant RowStream::Cell::value() const
 {
-    switch (type(column)) {
+    switch (type) {
     case Type::Integer:
-        return QVariant(integer(column));
+        return QVariant(qlonglong(integer));
     case Type::Real:
-        return QVariant(real(column));
-    case Type::Text: {
-        const QByteArrayView b = bytes(column);
-        return QVariant(QString::fromUtf8(b.data(), b.size()));
-    }
-    case Type::Blob: {
-        const QByteArrayView b = bytes(column);
-        return QVariant(QByteArray(b.data(), b.size()));
-    }
+        return QVariant(real);
+    case Type::Text:
+        return QVariant(QString::fromUtf8(bytes.data(), bytes.size()));
+    case Type::Blob:
+        return QVariant(QByteArray(bytes.data(), bytes.size()));
     case Type::Null:
         break;
     }
     return QVariant();
+}
+
+QVariant RowStream::value(int column) const
+{
+    return cell(column).value();
 }
 
 RowStream::Cell RowStream::cell(int column) const

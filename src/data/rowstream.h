@@ -57,6 +57,8 @@ public:
         qint64 integer = 0;
         double real = 0;
         QByteArrayView bytes;
+        // The cell as value() gives it.
+        QVariant value() const;
     };
     virtual Cell cell(int column) const;
     // The cells of `count` columns of the current row, into out.

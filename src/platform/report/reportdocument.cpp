@@ -57,24 +57,6 @@ bool appendIsoDay(QByteArrayView text, QByteArray *out)
     return true;
 }
 
-// The value as the row stream's value() gives it.
-QVariant variantOf(const Cell &cell)
-{
-    switch (cell.type) {
-    case Type::Integer:
-        return QVariant(qlonglong(cell.integer));
-    case Type::Real:
-        return QVariant(cell.real);
-    case Type::Text:
-        return QVariant(QString::fromUtf8(cell.bytes));
-    case Type::Blob:
-        return QVariant(QByteArray(cell.bytes.data(), cell.bytes.size()));
-    case Type::Null:
-        break;
-    }
-    return QVariant();
-}
-
 // Whether a row's cell equals a group's value as QVariant compares them;
 // `utf8` is the value's text as the row gave it.
 bool sameValue(const Cell &cell, const QVariant &value, const QByteArray &utf8)
@@ -89,7 +71,7 @@ bool sameValue(const Cell &cell, const QVariant &value, const QByteArray &utf8)
     case Type::Text:
         if (value.typeId() != QMetaType::QString)
             return false;
-        return QByteArrayView(utf8) == cell.bytes || variantOf(cell) == value;
+        return QByteArrayView(utf8) == cell.bytes || cell.value() == value;
     case Type::Blob:
         return value.typeId() == QMetaType::QByteArray
                && QByteArrayView(value.toByteArray()) == cell.bytes;
@@ -334,7 +316,7 @@ void ReportDocument::addRow(const Cell *row)
         m_captions.resize(ng);
         for (int g = changed; g < ng; ++g) {
             const Cell &cell = row[nc + g];
-            m_current[g] = variantOf(cell);
+            m_current[g] = cell.value();
             m_currentBytes[g] = cell.type == Type::Text
                                     ? QByteArray(cell.bytes.data(), cell.bytes.size())
                                     : QByteArray();
@@ -362,7 +344,7 @@ void ReportDocument::addRow(const Cell *row)
         if (text && m_formats[c] == AsText)
             m_packed.append(cell.bytes.data(), cell.bytes.size());
         else if (!text || m_formats[c] != Day || !appendIsoDay(cell.bytes, &m_packed))
-            m_packed += cellText(variantOf(cell), m_def.columns[c].format).toUtf8();
+            m_packed += cellText(cell.value(), m_def.columns[c].format).toUtf8();
     }
     for (int c : std::as_const(m_totalled)) {
         const Cell &cell = row[c];
@@ -371,7 +353,7 @@ void ReportDocument::addRow(const Cell *row)
         const double value = !m_summed[c]                 ? 0
                              : cell.type == Type::Real    ? cell.real
                              : cell.type == Type::Integer ? double(cell.integer)
-                                                          : variantOf(cell).toDouble();
+                                                          : cell.value().toDouble();
         for (int level = 0; level <= ng; ++level) {
             m_sums[level][c] += value;
             ++m_counts[level][c];
